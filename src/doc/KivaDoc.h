@@ -1,0 +1,90 @@
+#pragma once
+
+#include "doc/FileIo.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tessel {
+
+class IEditText;
+class IMessageSink;
+struct AppSettings;
+
+// The base document: DATA files directly, and the text operations that the
+// line-numbered documents build on. It keeps no copy of its text; the text
+// lives in the editor it is attached to.
+class CKivaDoc {
+public:
+    CKivaDoc(IEditText& editor, IMessageSink& messages, const AppSettings& settings);
+    virtual ~CKivaDoc() = default;
+    CKivaDoc(const CKivaDoc&) = delete;
+    CKivaDoc& operator=(const CKivaDoc&) = delete;
+
+    // Opens a file into the document: the editor is emptied, a file of non-zero
+    // length is loaded (SerializeLoad) and the document is left unmodified.
+    // False when the document is not to be opened; any message has been shown.
+    virtual bool OnOpenDocument(const std::string& path);
+    // Stores the document (SerializeStore) and replaces the file with it in one
+    // step. False, after showing the file error, when that failed.
+    bool OnSaveDocument(const std::string& path);
+
+    // Loading a non-empty file.
+    virtual void SerializeLoad(const DocumentFile& file);
+    // The bytes the file is to hold.
+    virtual std::string SerializeStore();
+
+    // Makes the document text from bytes received from the device.
+    virtual bool SetReceivedText(std::string text, bool flag);
+    // The bytes to send to the device; false when there is nothing to send or
+    // the text may not be sent (its message has been shown).
+    virtual bool GetSendText(std::string& out, bool flag);
+
+    // The document's modified flag.
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+
+    // Shared text operations.
+    void GetEditText(std::string& text) const;
+    std::string GetEditText() const;
+    // Replaces the editor text; true only when the editor took all of it, in
+    // which case the editor is marked modified.
+    bool SetEditText(std::string_view text);
+    static bool CheckTextSize(std::string_view text);
+    void ShowMessage(unsigned id);
+    void MoveCaret(std::size_t offset);
+    static std::string ExtractLine(const char* text, std::size_t count);
+    void ExpandTabs(std::string& text) const;
+    static bool IsLineWithin(std::string_view line, std::size_t limit);
+    // Expands tabs line by line; with `check`, refuses a line longer than 254
+    // bytes (caret to it, message 205). False for an empty text, and on refusal,
+    // leaving `text` unchanged.
+    bool PrepareLines(std::string& text, bool check);
+    bool ToDeviceLineEnds(std::string& text) const;
+    void RemoveEndCode(std::string& text) const;
+    void AppendEndCode(std::string& text) const;
+
+    const AppSettings& Settings() const { return m_settings; }
+    IEditText& Editor() const { return m_editor; }
+
+    bool m_bLoadOK = true;
+    bool m_bReceiveError = false;
+    // Where the caret goes when a line error is reported; -1 for none.
+    int m_nErrorPos = -1;
+    // The 0-based line, in the text the check ran on, that the last line
+    // error was about; -1 for none. For callers that report errors by line
+    // rather than by moving a caret.
+    int m_nErrorLine = -1;
+
+protected:
+    IEditText& m_editor;
+    IMessageSink& m_messages;
+    const AppSettings& m_settings;
+
+private:
+    bool m_bModified = false;
+};
+
+} // namespace tessel

@@ -1,0 +1,112 @@
+#include "doc/TextOps.h"
+
+#include <cstring>
+
+namespace tessel {
+
+LineSpan NextLine(std::string_view text, std::size_t start) {
+    if (start >= text.size())
+        return {};
+    const char* begin = text.data() + start;
+    const std::size_t rest = text.size() - start;
+    std::size_t n = 0;
+    while (n < rest && begin[n] != '\r' && begin[n] != '\n')
+        ++n;
+    if (n == rest)
+        return {n, n};
+    if (begin[n] == '\r' && n + 1 < rest && begin[n + 1] == '\n')
+        return {n, n + 2};
+    return {n, n + 1};
+}
+
+std::string_view ExtractLine(std::string_view text) {
+    return text.substr(0, NextLine(text, 0).span);
+}
+
+void ExpandTabs(std::string& text, unsigned width) {
+    if (text.find('\t') == std::string::npos)
+        return;
+    if (width == 0)
+        width = 1;
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    std::size_t column = 0;
+    for (char c : text) {
+        if (c == '\t') {
+            const std::size_t blanks = width - column % width;
+            out.append(blanks, ' ');
+            column += blanks;
+        } else {
+            out.push_back(c);
+            column = (c == '\r' || c == '\n') ? 0 : column + 1;
+        }
+    }
+    text = std::move(out);
+}
+
+bool IsLineWithin(std::string_view line, std::size_t limit) {
+    std::size_t length = line.size();
+    if (line.find("\r\n") != std::string_view::npos)
+        length -= 2;
+    else if (line.find('\r') != std::string_view::npos || line.find('\n') != std::string_view::npos)
+        length -= 1;
+    return length <= limit;
+}
+
+bool CheckTextSize(std::string_view text) { return text.size() <= kMaxTextSize; }
+
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+    std::size_t pos = text.find(from);
+    if (pos == std::string::npos)
+        return;
+    std::string out;
+    out.reserve(to.size() > from.size() ? text.size() + text.size() / 8 : text.size());
+    std::size_t last = 0;
+    while (pos != std::string::npos) {
+        out.append(text, last, pos - last);
+        out.append(to);
+        last = pos + from.size();
+        pos = text.find(from, last);
+    }
+    out.append(text, last);
+    text = std::move(out);
+}
+
+void ToDeviceLineEnds(std::string& text, int endOfLine) {
+    if (endOfLine == kEolCr)
+        ReplaceAll(text, "\r\n", "\r");
+    else if (endOfLine == kEolLf)
+        ReplaceAll(text, "\r\n", "\n");
+}
+
+void FromDeviceLineEnds(std::string& text, int endOfLine) {
+    if (endOfLine == kEolCr)
+        ReplaceAll(text, "\r", "\r\n");
+    else if (endOfLine == kEolLf)
+        ReplaceAll(text, "\n", "\r\n");
+}
+
+void RemoveEndCode(std::string& text, std::uint8_t code) {
+    if (!text.empty() && static_cast<std::uint8_t>(text.back()) == code)
+        text.pop_back();
+}
+
+void AppendEndCode(std::string& text, std::uint8_t code) {
+    if (text.empty() || static_cast<std::uint8_t>(text.back()) != code)
+        text.push_back(static_cast<char>(code));
+}
+
+std::size_t LineIndexAt(std::string_view text, std::size_t offset) {
+    std::size_t index = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const LineSpan line = NextLine(text, pos);
+        if (offset < pos + line.span)
+            break;
+        pos += line.span;
+        ++index;
+    }
+    return index;
+}
+
+} // namespace tessel

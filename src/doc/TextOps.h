@@ -1,0 +1,58 @@
+#pragma once
+
+// Byte-level text operations shared by every document kind. Text is code page
+// 932 bytes; a line ends with CR LF, a lone CR or a lone LF, and LF CR is two
+// line ends (an LF-terminated line, then a line that is only CR).
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tessel {
+
+// The longest text a document loads.
+inline constexpr std::size_t kMaxTextSize = 65535;
+// The longest line the device takes, without its terminator.
+inline constexpr std::size_t kMaxLineLength = 254;
+
+// Device line ends (the "EndOfLine" setting).
+enum EndOfLineCode : int { kEolCr = 0, kEolLf = 1, kEolCrLf = 2 };
+
+// The line that starts at `start`: its content length and the bytes it spans,
+// terminator included. At or past the end of the text both are 0.
+struct LineSpan {
+    std::size_t length = 0;
+    std::size_t span = 0;
+};
+LineSpan NextLine(std::string_view text, std::size_t start);
+
+// One line from the start of `text`, terminator included.
+std::string_view ExtractLine(std::string_view text);
+
+// Every tab becomes 1 to `width` blanks, up to the next multiple of `width`
+// bytes from the start of its line.
+void ExpandTabs(std::string& text, unsigned width);
+
+// True when the line's content, without its terminator, is at most `limit` bytes.
+bool IsLineWithin(std::string_view line, std::size_t limit);
+
+bool CheckTextSize(std::string_view text);
+
+// Editor CR LF to the device's line end.
+void ToDeviceLineEnds(std::string& text, int endOfLine);
+// The device's line end to editor CR LF (a plain substitution).
+void FromDeviceLineEnds(std::string& text, int endOfLine);
+
+// Deletes the last byte when it is the end-of-text code.
+void RemoveEndCode(std::string& text, std::uint8_t code);
+// Appends the end-of-text code unless the text already ends with it.
+void AppendEndCode(std::string& text, std::uint8_t code);
+
+// Replaces every occurrence of `from` by `to` in one pass.
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to);
+
+// 0-based index of the line that holds byte `offset` (lines as NextLine cuts them).
+std::size_t LineIndexAt(std::string_view text, std::size_t offset);
+
+} // namespace tessel

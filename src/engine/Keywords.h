@@ -1,0 +1,65 @@
+#pragma once
+
+// The device BASIC's 142 keywords and how the reference scanner finds them.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tessel {
+
+// What follows a keyword.
+enum KeywordFlag : std::uint8_t {
+    kKwPlain = 0,   // nothing the scanner cares about
+    kKwRem = 1,     // REM: the rest of the line is a remark
+    kKwThen = 2,    // one reference may follow
+    kKwElse = 3,    // one reference may follow
+    kKwRestore = 4, // one reference may follow
+    kKwGoto = 5,    // a list of references may follow
+    kKwGosub = 6,   // a list of references may follow
+};
+
+struct KeywordRecord {
+    char name[100]; // upper case, zero-filled
+    std::uint8_t flag;
+};
+static_assert(sizeof(KeywordRecord) == 101);
+
+inline constexpr std::size_t kKeywordCount = 142;
+
+// True when `keyword` is a prefix of the NUL-terminated `text`, ASCII letters
+// compared without case.
+bool MatchKeyword(const char* text, const char* keyword);
+
+// The length of the first keyword, in table order, that the NUL-terminated
+// `text` starts with, and its flag; 0 and flag 0 when there is none.
+std::size_t LookupKeyword(const char* text, std::uint8_t& flag);
+
+// The per-letter lookups (none for J, Q, Y and Z).
+std::size_t LookupKeywordA(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordB(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordC(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordD(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordE(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordF(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordG(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordH(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordI(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordK(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordL(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordM(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordN(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordO(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordP(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordR(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordS(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordT(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordU(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordV(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordW(const char* text, std::uint8_t& flag);
+std::size_t LookupKeywordX(const char* text, std::uint8_t& flag);
+
+// Every keyword record, group by group in table order (for tests and tools).
+std::size_t KeywordTableSize();
+const KeywordRecord& KeywordAt(std::size_t index);
+
+} // namespace tessel

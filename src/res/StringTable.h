@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string_view>
+
+namespace tessel {
+
+// String ids of the program's messages and captions.
+enum StringId : unsigned {
+    IDR_MAINFRAME = 128, // main window title
+
+    IDS_LINE_NO_NUMBER = 200,
+    IDS_LINE_REF_MISSING = 201,
+    IDS_LINE_OUT_OF_RANGE = 202,
+    IDS_RENUM_ORDER = 203,
+    IDS_LINE_DUPLICATE = 204,
+    IDS_LINE_TOO_LONG = 205,
+    IDS_FILE_TOO_LARGE = 206,
+    IDS_RENUM_OVERFLOW = 207,
+    IDS_NO_MEMORY = 208,
+    IDS_RECEIVE_TOO_LARGE = 209,
+    IDS_PORT_OPEN_FAILED = 210,
+    IDS_EOF_CODE_EMPTY = 211,
+    IDS_EOF_CODE_INVALID = 212,
+    IDS_RENUM_OLD_MISSING = 213,
+
+    IDS_CAPTION_RECEIVE = 250,
+    IDS_CAPTION_SEND = 251,
+    IDS_CAPTION_COM_SETTINGS = 252,
+
+    AFX_IDS_APP_TITLE = 57344,
+    AFX_IDS_OPENFILE = 61440,
+    AFX_IDS_SAVEFILE = 61441,
+    AFX_IDP_FAILED_TO_CREATE_DOC = 61700,
+    AFX_IDP_FAILED_TO_START_PRINT = 61702,
+    AFX_IDP_PARSE_INT_RANGE = 61714,
+    AFX_IDP_PARSE_UINT = 61719,
+};
+
+// The text of a string id in UTF-8; empty for an unknown id.
+std::string_view LoadString(unsigned id);
+
+} // namespace tessel
