@@ -10,7 +10,8 @@ namespace tessel {
 class ProfileStore;
 
 // The editor font's default face, "ＭＳ ゴシック" in code page 932.
-inline constexpr const char kDefaultFaceName[] = "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e";
+inline constexpr const char kDefaultFaceName[] =
+    "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e";
 
 // The program's settings in memory: loaded once at start-up, updated by each
 // settings dialog as it writes the file. Documents read them at the moment

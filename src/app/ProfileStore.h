@@ -30,8 +30,7 @@ public:
     // Write one key at once, as signed decimal for integers. False when the
     // file could not be written.
     bool WriteProfileInt(std::string_view section, std::string_view key, int value);
-    bool WriteProfileString(std::string_view section, std::string_view key,
-                            std::string_view value);
+    bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value);
 
 private:
     std::string m_path;

@@ -22,12 +22,18 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-const KindInfo& Info(DocKind kind) { return kInfo[static_cast<int>(kind)]; }
+const KindInfo& Info(DocKind kind) {
+    return kInfo[static_cast<int>(kind)];
+}
 
 } // namespace
 
-std::string_view DocKindExtension(DocKind kind) { return Info(kind).extension; }
-std::string_view DocKindName(DocKind kind) { return Info(kind).name; }
+std::string_view DocKindExtension(DocKind kind) {
+    return Info(kind).extension;
+}
+std::string_view DocKindName(DocKind kind) {
+    return Info(kind).name;
+}
 
 DocKind DocKindFromPath(std::string_view path) {
     const std::size_t slash = path.find_last_of("/\\");

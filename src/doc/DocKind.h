@@ -20,6 +20,8 @@ DocKind DocKindFromPath(std::string_view path);
 // The kind named `name` ("basic", "c", ...), without case; false when none is.
 bool DocKindFromName(std::string_view name, DocKind& kind);
 
-inline bool IsLineNumbered(DocKind kind) { return kind != DocKind::Data; }
+inline bool IsLineNumbered(DocKind kind) {
+    return kind != DocKind::Data;
+}
 
 } // namespace tessel

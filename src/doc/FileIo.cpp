@@ -13,7 +13,9 @@
 namespace tessel {
 namespace {
 
-std::string SystemError(int err) { return std::strerror(err); }
+std::string SystemError(int err) {
+    return std::strerror(err);
+}
 
 class Fd {
 public:
@@ -95,8 +97,10 @@ bool ReadDocumentFile(const std::string& path, std::size_t limit, DocumentFile& 
         if (n == 0)
             break;
         received += static_cast<std::uint64_t>(n);
-        const char* nul = static_cast<const char*>(std::memchr(buffer, 0, static_cast<std::size_t>(n)));
-        const std::size_t keep = nul ? static_cast<std::size_t>(nul - buffer) : static_cast<std::size_t>(n);
+        const char* nul =
+            static_cast<const char*>(std::memchr(buffer, 0, static_cast<std::size_t>(n)));
+        const std::size_t keep =
+            nul ? static_cast<std::size_t>(nul - buffer) : static_cast<std::size_t>(n);
         file.bytes.append(buffer, keep);
         if (nul || file.bytes.size() > limit)
             return true;

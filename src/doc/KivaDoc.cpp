@@ -60,7 +60,9 @@ void CKivaDoc::SerializeLoad(const DocumentFile& file) {
     }
 }
 
-std::string CKivaDoc::SerializeStore() { return GetEditText(); }
+std::string CKivaDoc::SerializeStore() {
+    return GetEditText();
+}
 
 bool CKivaDoc::SetReceivedText(std::string text, bool /*flag*/) {
     FromDeviceLineEnds(text, static_cast<int>(m_settings.m_comSettings.EndOfLine));
@@ -82,9 +84,13 @@ bool CKivaDoc::GetSendText(std::string& out, bool /*flag*/) {
     return true;
 }
 
-void CKivaDoc::GetEditText(std::string& text) const { text = m_editor.GetText(); }
+void CKivaDoc::GetEditText(std::string& text) const {
+    text = m_editor.GetText();
+}
 
-std::string CKivaDoc::GetEditText() const { return m_editor.GetText(); }
+std::string CKivaDoc::GetEditText() const {
+    return m_editor.GetText();
+}
 
 bool CKivaDoc::SetEditText(std::string_view text) {
     if (!m_editor.ReplaceText(text) || m_editor.GetLength() < text.size())
@@ -93,11 +99,17 @@ bool CKivaDoc::SetEditText(std::string_view text) {
     return true;
 }
 
-bool CKivaDoc::CheckTextSize(std::string_view text) { return tessel::CheckTextSize(text); }
+bool CKivaDoc::CheckTextSize(std::string_view text) {
+    return tessel::CheckTextSize(text);
+}
 
-void CKivaDoc::ShowMessage(unsigned id) { m_messages.ShowMessage(id); }
+void CKivaDoc::ShowMessage(unsigned id) {
+    m_messages.ShowMessage(id);
+}
 
-void CKivaDoc::MoveCaret(std::size_t offset) { m_editor.SetCaret(offset); }
+void CKivaDoc::MoveCaret(std::size_t offset) {
+    m_editor.SetCaret(offset);
+}
 
 std::string CKivaDoc::ExtractLine(const char* text, std::size_t count) {
     return std::string(tessel::ExtractLine(std::string_view(text, count)));

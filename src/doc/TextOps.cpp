@@ -53,7 +53,9 @@ bool IsLineWithin(std::string_view line, std::size_t limit) {
     return length <= limit;
 }
 
-bool CheckTextSize(std::string_view text) { return text.size() <= kMaxTextSize; }
+bool CheckTextSize(std::string_view text) {
+    return text.size() <= kMaxTextSize;
+}
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
     std::size_t pos = text.find(from);

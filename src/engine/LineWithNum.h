@@ -37,6 +37,8 @@ struct DigitRun {
 };
 DigitRun ParseDigitRun(std::string_view text);
 
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 } // namespace tessel

@@ -42,8 +42,8 @@ static_assert(std::ranges::is_sorted(kStrings, {}, &std::pair<unsigned, std::str
 } // namespace
 
 std::string_view LoadString(unsigned id) {
-    const auto* it = std::ranges::lower_bound(kStrings, id, {},
-                                              &std::pair<unsigned, std::string_view>::first);
+    const auto* it =
+        std::ranges::lower_bound(kStrings, id, {}, &std::pair<unsigned, std::string_view>::first);
     if (it == std::end(kStrings) || it->first != id)
         return {};
     return it->second;

@@ -1,0 +1,385 @@
+#include "engine/DocWithLineNum.h"
+
+#include "app/AppSettings.h"
+#include "doc/TextOps.h"
+#include "res/StringTable.h"
+
+#include <algorithm>
+#include <charconv>
+#include <utility>
+
+namespace tessel {
+namespace {
+
+void AppendNumber(std::string& out, std::uint64_t number) {
+    char digits[24];
+    const auto result = std::to_chars(std::begin(digits), std::end(digits), number);
+    out.append(digits, result.ptr);
+}
+
+// The duplicate that the reference quicksort reports first. The sort takes
+// the last element of each range as pivot and stops at the first number it
+// meets twice; which one that is decides where the caret goes, so this
+// follows its steps exactly. Ranges are kept on an explicit stack (left part
+// first) so a long ordered table cannot exhaust the call stack.
+std::uint32_t FirstReportedDuplicate(std::vector<std::uint32_t> a) {
+    struct Range {
+        std::ptrdiff_t lo, hi;
+    };
+    std::vector<Range> pending{{0, static_cast<std::ptrdiff_t>(a.size()) - 1}};
+    while (!pending.empty()) {
+        const auto [lo, hi] = pending.back();
+        pending.pop_back();
+        if (hi - lo < 1)
+            continue;
+        const std::uint32_t pivot = a[hi];
+        std::ptrdiff_t i = lo - 1;
+        std::ptrdiff_t j = hi;
+        for (;;) {
+            do
+                ++i;
+            while (a[i] < pivot); // the pivot itself stops the scan
+            if (i != hi && a[i] == pivot)
+                return pivot;
+            if (i >= j)
+                break;
+            bool done = false;
+            for (;;) {
+                --j;
+                const std::uint32_t v = a[j];
+                if (v > pivot) {
+                    if (i >= j) {
+                        done = true;
+                        break;
+                    }
+                    continue;
+                }
+                if (v == pivot)
+                    return pivot;
+                done = i >= j;
+                break;
+            }
+            if (done)
+                break;
+            std::swap(a[i], a[j]);
+        }
+        std::swap(a[i], a[hi]);
+        pending.push_back({i + 1, hi});
+        pending.push_back({lo, i - 1});
+    }
+    return 0; // not reached when the table holds a duplicate
+}
+
+} // namespace
+
+// --- The line table ---------------------------------------------------------
+
+std::string CDocWithLineNum::ReadLine(std::string_view text, std::size_t start, std::size_t& used) {
+    const LineSpan line = NextLine(text, start);
+    used = line.span;
+    return std::string(line.span ? text.substr(start, line.length) : std::string_view());
+}
+
+std::uint16_t CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& lines) {
+    if (text.empty())
+        return 0;
+    // Where each line starts and its number, in text order.
+    std::vector<std::size_t> starts;
+    std::vector<std::uint32_t> numbers;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const LineSpan span = NextLine(text, pos);
+        std::string line;
+        line.reserve(span.length + 2);
+        line.append(text, pos, span.length);
+        line += "\r\n";
+        CLineWithNum& record = lines.emplace_back();
+        record.m_nTextLine = static_cast<std::uint32_t>(numbers.size());
+        if (const std::uint16_t code = record.SetLine(std::move(line))) {
+            m_nErrorPos = static_cast<int>(pos);
+            m_nErrorLine = static_cast<int>(numbers.size());
+            return code;
+        }
+        starts.push_back(pos);
+        numbers.push_back(record.m_nLineNum);
+        pos += span.span;
+    }
+
+    if (!SortLineTable(lines)) {
+        // The caret goes to the first line, in text order, with that number.
+        const auto first = std::ranges::find(numbers, static_cast<std::uint32_t>(m_nDupLineNum));
+        const auto index = static_cast<std::size_t>(first - numbers.begin());
+        m_nErrorPos = static_cast<int>(starts[index]);
+        m_nErrorLine = static_cast<int>(index);
+        m_nDupLineNum = -1;
+        return 204;
+    }
+    if (!std::ranges::is_sorted(numbers))
+        m_bLineNumChanged = true;
+    return 0;
+}
+
+bool CDocWithLineNum::SortLineTable(LineTable& lines) {
+    if (lines.size() < 2)
+        return true;
+    std::vector<std::uint32_t> numbers;
+    numbers.reserve(lines.size());
+    for (const CLineWithNum& line : lines)
+        numbers.push_back(line.m_nLineNum);
+    // Strictly ascending: already ordered, no duplicate (the usual case).
+    if (std::ranges::adjacent_find(numbers, std::ranges::greater_equal()) == numbers.end())
+        return true;
+
+    std::vector<std::uint32_t> sorted = numbers;
+    std::ranges::sort(sorted);
+    if (std::ranges::adjacent_find(sorted) != sorted.end()) {
+        // An error path: find the duplicate the reference procedure reports.
+        m_nDupLineNum = static_cast<int>(FirstReportedDuplicate(std::move(numbers)));
+        return false;
+    }
+    // Distinct numbers have one order, whatever sorts them.
+    std::ranges::sort(lines, {}, &CLineWithNum::m_nLineNum);
+    return true;
+}
+
+int CDocWithLineNum::FindLine(const LineTable& lines, std::uint32_t number) {
+    const auto it = std::ranges::lower_bound(lines, number, {}, &CLineWithNum::m_nLineNum);
+    if (it == lines.end() || it->m_nLineNum != number)
+        return -1;
+    return static_cast<int>(it - lines.begin());
+}
+
+void CDocWithLineNum::ReportLineError(std::uint16_t code) {
+    MoveCaret(static_cast<std::size_t>(m_nErrorPos));
+    ShowMessage(code);
+    m_nErrorPos = -1;
+}
+
+// --- Sorting ----------------------------------------------------------------
+
+bool CDocWithLineNum::SortLines() {
+    const std::string old = GetEditText();
+    LineTable lines;
+    const std::uint16_t code = MakeLineTable(old, lines);
+    if (code != 0) {
+        ReportLineError(code);
+        return false;
+    }
+    std::string sorted;
+    sorted.reserve(old.size() + lines.size());
+    for (const CLineWithNum& line : lines)
+        sorted += line.m_strLine;
+    FreeLineTable(lines);
+
+    if (!SetEditText(sorted)) {
+        SetEditText(old);
+        ShowMessage(IDS_NO_MEMORY);
+        m_bLineNumChanged = false;
+        return false;
+    }
+    return true;
+}
+
+// --- Renumbering ------------------------------------------------------------
+
+std::uint16_t CDocWithLineNum::AssignNewNumbers(LineTable& lines, unsigned newStart,
+                                                unsigned oldStart, unsigned step) {
+    std::size_t k = 0;
+    for (; k < lines.size() && lines[k].m_nLineNum != oldStart; ++k)
+        lines[k].m_nNewLineNum = lines[k].m_nLineNum;
+    if (k == lines.size())
+        return 213;
+    // The renumbered lines must stay behind the line before them.
+    if (newStart < oldStart && k != 0 && lines[k - 1].m_nLineNum >= newStart)
+        return 203;
+    std::uint64_t value = newStart;
+    for (; k < lines.size(); ++k, value += step) {
+        if (value > kMaxLineNum)
+            return 207;
+        lines[k].m_nNewLineNum = static_cast<std::uint32_t>(value);
+        if (lines[k].m_nNewLineNum != lines[k].m_nLineNum)
+            m_bLineNumChanged = true;
+    }
+    return 0;
+}
+
+bool CDocWithLineNum::Renumber(unsigned newStart, unsigned oldStart, unsigned step) {
+    return RenumberLines(newStart, oldStart, step, false);
+}
+
+bool CDocWithLineNum::RenumberLines(unsigned newStart, unsigned oldStart, unsigned step,
+                                    bool rewriteRefs) {
+    const std::string old = GetEditText();
+    LineTable lines;
+    std::uint16_t code = MakeLineTable(old, lines);
+    if (code != 0) {
+        ReportLineError(code);
+        return false;
+    }
+    code = AssignNewNumbers(lines, newStart, oldStart, step);
+    if (code == 0 && rewriteRefs)
+        code = RewriteRefs(lines);
+
+    // On an error no number changes, but the lines still come back in order.
+    std::string result;
+    result.reserve(old.size() + old.size() / 8 + 2 * lines.size());
+    for (const CLineWithNum& line : lines) {
+        if (code != 0) {
+            result += line.m_strLine;
+        } else {
+            AppendNumber(result, line.m_nNewLineNum);
+            result +=
+                (rewriteRefs && !line.m_strNewBody.empty()) ? line.m_strNewBody : line.m_strBody;
+        }
+    }
+    FreeLineTable(lines);
+
+    if (!SetEditText(result)) {
+        SetEditText(old);
+        ShowMessage(IDS_NO_MEMORY);
+        if (!rewriteRefs)
+            m_bLineNumChanged = false;
+        return false;
+    }
+    if (code != 0) {
+        ShowMessage(code);
+        if (rewriteRefs && code == IDS_LINE_REF_MISSING) {
+            MoveCaret(static_cast<std::size_t>(m_nErrorPos));
+            m_nErrorPos = -1;
+        }
+        return false;
+    }
+    return true;
+}
+
+// --- Numbering --------------------------------------------------------------
+
+bool CDocWithLineNum::StartsWithLineNum(std::string_view text) {
+    return !text.empty() && IsDigit(text.front());
+}
+
+void CDocWithLineNum::InsertLineNum(std::string& line, std::uint64_t number) {
+    std::string numbered;
+    numbered.reserve(line.size() + 6);
+    AppendNumber(numbered, number);
+    numbered += line;
+    line = std::move(numbered);
+}
+
+void CDocWithLineNum::DeleteLineNum(std::string& line) {
+    line.erase(0, ParseDigitRun(line).length);
+}
+
+void CDocWithLineNum::ApplyLineNumbers(std::string& text, int mode) const {
+    if (mode != 0 && mode != 1)
+        return;
+    // Kept in 64 bits so a huge start or step from the settings file gives
+    // numbers that are plainly out of range, never numbers that wrap round.
+    std::uint64_t number = m_settings.m_nStartLine;
+    const std::uint64_t step = m_settings.m_nLineStep;
+    std::string out;
+    out.reserve(mode == 1 ? text.size() + text.size() / 4 + 8 : text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t span = NextLine(text, pos).span;
+        const std::string_view line = std::string_view(text).substr(pos, span);
+        if (mode == 1) {
+            AppendNumber(out, number);
+            out += line;
+            number += step;
+        } else {
+            out += line.substr(ParseDigitRun(line).length);
+        }
+        pos += span;
+    }
+    text = std::move(out);
+}
+
+// --- Loading, storing, receiving, sending -------------------------------------
+
+bool CDocWithLineNum::OnOpenDocument(const std::string& path) {
+    if (!CKivaDoc::OnOpenDocument(path))
+        return false;
+    if (m_bLineLoadOK)
+        return true;
+    m_bLineLoadOK = true;
+    return false;
+}
+
+void CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
+    if (file.shortRead) {
+        m_bLineLoadOK = false;
+        return;
+    }
+    // Only the first byte decides whether the file holds numbers.
+    std::string text = file.bytes;
+    if (StartsWithLineNum(text)) {
+        SetLineNumOutput(true);
+    } else {
+        SetLineNumOutput(false);
+        ApplyLineNumbers(text, 1);
+    }
+    if (!CheckTextSize(text)) {
+        ShowMessage(IDS_FILE_TOO_LARGE);
+        m_bLineLoadOK = false;
+        return;
+    }
+    if (!SetEditText(text)) {
+        ShowMessage(IDS_NO_MEMORY);
+        m_bLineLoadOK = false;
+    }
+}
+
+std::string CDocWithLineNum::SerializeStore() {
+    std::string text = GetEditText();
+    m_bLineNumChanged = false;
+    if (!GetLineNumOutput())
+        ApplyLineNumbers(text, 0);
+    return text;
+}
+
+bool CDocWithLineNum::SetReceivedText(std::string text, bool flag) {
+    RemoveEndCode(text);
+    if (flag) {
+        if (StartsWithLineNum(text)) {
+            SetLineNumOutput(true);
+        } else {
+            SetLineNumOutput(false);
+            ApplyLineNumbers(text, 1);
+        }
+    }
+    return CKivaDoc::SetReceivedText(std::move(text), flag);
+}
+
+bool CDocWithLineNum::GetSendText(std::string& out, bool flag) {
+    out.clear();
+    std::string text = GetEditText();
+    if (!PrepareLines(text, true))
+        return false;
+
+    // Preparing to send never marks the document changed.
+    const bool changed = m_bLineNumChanged;
+    LineTable lines;
+    const std::uint16_t code = MakeLineTable(text, lines);
+    m_bLineNumChanged = changed;
+    if (code != 0) {
+        m_nErrorPos = -1;
+        ShowMessage(code);
+        return false;
+    }
+    std::string joined;
+    joined.reserve(text.size() + 2 * lines.size() + 1);
+    for (CLineWithNum& line : lines) {
+        if (!flag)
+            DeleteLineNum(line.m_strLine);
+        joined += line.m_strLine;
+    }
+    FreeLineTable(lines);
+    if (!ToDeviceLineEnds(joined))
+        return false;
+    AppendEndCode(joined);
+    out = std::move(joined);
+    return true;
+}
+
+} // namespace tessel
