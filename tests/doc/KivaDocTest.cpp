@@ -1,0 +1,190 @@
+#include "doc/KivaDoc.h"
+#include "doc/TextOps.h"
+#include "res/StringTable.h"
+#include "support/DocHarness.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+#include <sys/stat.h>
+
+namespace tessel {
+namespace {
+
+using test::DocHarness;
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(DataDocument, OpensFilesAsTheyStand) {
+    test::TempDir dir;
+    struct Case {
+        std::string bytes;
+        bool opens;
+        std::string text;
+    };
+    const std::string big(65535, 'x');
+    std::string withNul(70000, 'y');
+    withNul[100] = '\0';
+    const Case cases[] = {
+        {"", true, ""},
+        {"A\nB\rC\r\n\x1a\x01\xff", true, "A\nB\rC\r\n\x1a\x01\xff"},
+        {std::string("0123456789\0tail", 15), true, "0123456789"},
+        {big, true, big},
+        {big + "x", false, ""},
+        {withNul, true, std::string(100, 'y')},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.File("f.dat");
+        WriteFile(path, c.bytes);
+        DocHarness<CKivaDoc> h;
+        EXPECT_EQ(h.doc.OnOpenDocument(path), c.opens) << c.bytes.size();
+        if (c.opens) {
+            EXPECT_EQ(h.Text(), c.text);
+            EXPECT_FALSE(h.doc.IsModified());
+            EXPECT_TRUE(h.sink.ids.empty());
+        } else {
+            EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_FILE_TOO_LARGE});
+            EXPECT_TRUE(h.doc.m_bLoadOK);
+        }
+    }
+}
+
+TEST(DataDocument, LoadAndSaveKeepEveryByte) {
+    test::TempDir dir;
+    const std::string path = dir.File("lf.dat");
+    const std::string bytes = "line 1\nline 2\n\x82\xa0\x1a\r";
+    WriteFile(path, bytes);
+    DocHarness<CKivaDoc> h;
+    ASSERT_TRUE(h.doc.OnOpenDocument(path));
+    ASSERT_TRUE(h.doc.OnSaveDocument(path));
+    EXPECT_EQ(ReadFile(path), bytes);
+}
+
+TEST(DataDocument, FileErrorsAreReported) {
+    test::TempDir dir;
+    DocHarness<CKivaDoc> h;
+    EXPECT_FALSE(h.doc.OnOpenDocument(dir.File("missing.dat")));
+    EXPECT_FALSE(h.doc.OnOpenDocument(dir.Path().string()));
+    ASSERT_EQ(h.sink.fileErrors.size(), 2u);
+    EXPECT_NE(h.sink.fileErrors[0].find("missing.dat"), std::string::npos);
+
+    h.SetText("abc");
+    h.doc.SetModifiedFlag(true);
+    EXPECT_FALSE(h.doc.OnSaveDocument(dir.File("no/such/dir.dat")));
+    EXPECT_TRUE(h.doc.IsModified());
+    EXPECT_EQ(h.sink.fileErrors.size(), 3u);
+}
+
+TEST(DataDocument, ReceiveConvertsLineEndsAndDropsTheEndCode) {
+    struct Case {
+        std::uint32_t endOfLine;
+        std::string received;
+        std::string text;
+    };
+    const Case cases[] = {
+        {kEolLf, "A\nB\n\x1a", "A\r\nB\r\n"},
+        {kEolCr, "A\r\n", "A\r\n\n"},
+        {kEolCrLf,
+         "A\x1a"
+         "B",
+         "A\x1a"
+         "B"}, // the code stays unless it is last
+        {kEolCr, "A\rB\r\x1a\x1a", "A\r\nB\r\n\x1a"},
+    };
+    for (const Case& c : cases) {
+        DocHarness<CKivaDoc> h;
+        h.settings.m_comSettings.EndOfLine = c.endOfLine;
+        EXPECT_TRUE(h.doc.SetReceivedText(c.received, true));
+        EXPECT_EQ(h.Text(), c.text);
+    }
+    DocHarness<CKivaDoc> full;
+    full.editor.SetLimit(2);
+    EXPECT_FALSE(full.doc.SetReceivedText("ABC", true));
+    EXPECT_TRUE(full.doc.m_bReceiveError);
+    EXPECT_EQ(full.sink.ids, std::vector<unsigned>{IDS_RECEIVE_TOO_LARGE});
+}
+
+TEST(DataDocument, SendExpandsTabsAndEndsWithOneEndCode) {
+    DocHarness<CKivaDoc> h;
+    h.SetText("ab\tc\r\n\x82\xa0\td\r\nX");
+    std::string out;
+    ASSERT_TRUE(h.doc.GetSendText(out, true));
+    EXPECT_EQ(out, "ab  c\r\n\x82\xa0  d\r\nX\x1a");
+
+    h.SetText("X\r\n\x1a");
+    ASSERT_TRUE(h.doc.GetSendText(out, true));
+    EXPECT_EQ(out, "X\r\n\x1a");
+
+    h.settings.m_comSettings.EndOfLine = kEolLf;
+    h.settings.m_comSettings.EndOfFile = 0x04;
+    h.SetText("A\r\nB\r\n");
+    ASSERT_TRUE(h.doc.GetSendText(out, true));
+    EXPECT_EQ(out, "A\nB\n\x04");
+
+    // Long lines are the device's business for DATA: no check.
+    h.SetText(std::string(1000, 'z'));
+    EXPECT_TRUE(h.doc.GetSendText(out, true));
+
+    out = "kept";
+    h.SetText("");
+    EXPECT_FALSE(h.doc.GetSendText(out, true));
+    EXPECT_EQ(out, "kept");
+    EXPECT_TRUE(h.sink.ids.empty());
+}
+
+TEST(PrepareLines, CheckedLimitIs254BytesAfterExpansion) {
+    DocHarness<CKivaDoc> h;
+    std::string ok = "A\r\n" + std::string(254, 'x') + "\r\n";
+    EXPECT_TRUE(h.doc.PrepareLines(ok, true));
+    std::string tooLong = "A\r\nB\n" + std::string(255, 'x') + "\r\nC";
+    const std::string before = tooLong;
+    h.SetText(tooLong);
+    EXPECT_FALSE(h.doc.PrepareLines(tooLong, true));
+    EXPECT_EQ(tooLong, before);
+    EXPECT_EQ(h.editor.Caret(), 5);
+    EXPECT_EQ(h.doc.m_nErrorLine, 2);
+    EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_TOO_LONG});
+    EXPECT_TRUE(h.doc.PrepareLines(tooLong, false));
+}
+
+TEST(EditText, PartialTakeIsAFailure) {
+    DocHarness<CKivaDoc> h;
+    EXPECT_TRUE(h.doc.SetEditText("abc"));
+    EXPECT_TRUE(h.editor.IsModified());
+    h.editor.SetModified(false);
+    h.editor.SetLimit(2);
+    EXPECT_FALSE(h.doc.SetEditText("abc"));
+    EXPECT_FALSE(h.editor.IsModified());
+    h.editor.SetRefuse(true);
+    EXPECT_FALSE(h.doc.SetEditText(""));
+}
+
+// Any byte string without NUL, loaded into a DATA document and stored, comes
+// back byte for byte.
+TEST(StoreProperty, DataDocumentsStoreTheirBytesUnchanged) {
+    test::TempDir dir;
+    std::mt19937 rng(11);
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes(rng() % 2000, '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(1 + rng() % 255);
+        const std::string path = dir.File("p.dat");
+        WriteFile(path, bytes);
+        DocHarness<CKivaDoc> h;
+        ASSERT_TRUE(h.doc.OnOpenDocument(path));
+        ASSERT_TRUE(h.doc.OnSaveDocument(path));
+        ASSERT_EQ(ReadFile(path), bytes);
+    }
+}
+
+} // namespace
+} // namespace tessel

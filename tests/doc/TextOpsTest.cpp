@@ -1,0 +1,132 @@
+#include "doc/TextOps.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tessel {
+namespace {
+
+TEST(NextLine, EveryTerminator) {
+    EXPECT_EQ(NextLine("AB\r\nC", 0).span, 4u);
+    EXPECT_EQ(NextLine("AB\r\nC", 0).length, 2u);
+    EXPECT_EQ(NextLine("AB\rC", 0).span, 3u);
+    EXPECT_EQ(NextLine("AB\nC", 0).span, 3u);
+    EXPECT_EQ(NextLine("A\n\rB", 0).span, 2u); // LF CR is two line ends
+    EXPECT_EQ(NextLine("A\n\rB", 2).span, 1u);
+    EXPECT_EQ(NextLine("AB", 0).span, 2u);
+    EXPECT_EQ(NextLine("AB", 5).span, 0u);
+    EXPECT_EQ(ExtractLine("A\r\nB"), "A\r\n");
+    EXPECT_EQ(ExtractLine(""), "");
+}
+
+TEST(ExpandTabs, ColumnsCountBytes) {
+    auto expand = [](std::string text, unsigned width) {
+        ExpandTabs(text, width);
+        return text;
+    };
+    EXPECT_EQ(expand("ab\tc", 4), "ab  c");
+    EXPECT_EQ(expand("\tc", 4), "    c");
+    EXPECT_EQ(expand("\x82\xa0\tc", 4), "\x82\xa0  c"); // a double-byte character is 2 columns
+    EXPECT_EQ(expand("abcd\t", 4), "abcd    ");
+    EXPECT_EQ(expand("a\tb\r\n\tc\n\td\r\te", 4), "a   b\r\n    c\n    d\r    e");
+    EXPECT_EQ(expand("\t\t", 1), "  ");
+    EXPECT_EQ(expand("a\tb", 10), "a         b");
+    EXPECT_EQ(expand("", 4), "");
+}
+
+// The way tabs were always expanded: line by line, replace the first tab,
+// then look again from the start.
+std::string ExpandTabsSlowly(const std::string& text, unsigned width) {
+    std::string result;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::string line(ExtractLine(std::string_view(text).substr(pos)));
+        pos += line.size();
+        for (std::size_t tab; (tab = line.find('\t')) != std::string::npos;)
+            line.replace(tab, 1, width - tab % width, ' ');
+        result += line;
+    }
+    return result;
+}
+
+TEST(ExpandTabs, OnePassGivesTheSameResultAsReplacingOneTabAtATime) {
+    std::mt19937 rng(99);
+    const char alphabet[] = {'\t', '\t', '\r', '\n', 'a', ' ', '\x82', '\xa0'};
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(rng() % 80, 'x');
+        for (char& c : text)
+            c = alphabet[rng() % sizeof alphabet];
+        const unsigned width = 1 + static_cast<unsigned>(rng() % 10);
+        std::string fast = text;
+        ExpandTabs(fast, width);
+        ASSERT_EQ(fast, ExpandTabsSlowly(text, width)) << width;
+    }
+}
+
+TEST(IsLineWithin, TerminatorDoesNotCount) {
+    EXPECT_TRUE(IsLineWithin(std::string(254, 'x') + "\r\n", 254));
+    EXPECT_FALSE(IsLineWithin(std::string(255, 'x') + "\r\n", 254));
+    EXPECT_TRUE(IsLineWithin(std::string(254, 'x') + "\n", 254));
+    EXPECT_TRUE(IsLineWithin(std::string(254, 'x') + "\r", 254));
+    EXPECT_TRUE(IsLineWithin(std::string(254, 'x'), 254));
+    EXPECT_FALSE(IsLineWithin(std::string(255, 'x'), 254));
+}
+
+TEST(LineEnds, ToAndFromTheDevice) {
+    std::string text = "A\r\nB\rC\nD\r\n";
+    ToDeviceLineEnds(text, kEolCr);
+    EXPECT_EQ(text, "A\rB\rC\nD\r");
+    text = "A\r\nB\rC\nD\r\n";
+    ToDeviceLineEnds(text, kEolLf);
+    EXPECT_EQ(text, "A\nB\rC\nD\n");
+    text = "A\r\nB";
+    ToDeviceLineEnds(text, kEolCrLf);
+    EXPECT_EQ(text, "A\r\nB");
+
+    text = "A\nB\n";
+    FromDeviceLineEnds(text, kEolLf);
+    EXPECT_EQ(text, "A\r\nB\r\n");
+    text = "A\r\n";
+    FromDeviceLineEnds(text, kEolCr); // a plain substitution
+    EXPECT_EQ(text, "A\r\n\n");
+    text = "A\rB\n";
+    FromDeviceLineEnds(text, kEolCrLf);
+    EXPECT_EQ(text, "A\rB\n");
+}
+
+TEST(EndCode, OnlyTheLastByteCounts) {
+    std::string text = "A\x1a";
+    RemoveEndCode(text, 0x1a);
+    EXPECT_EQ(text, "A");
+    text = "A\x1a"
+           "B";
+    RemoveEndCode(text, 0x1a);
+    EXPECT_EQ(text, "A\x1a"
+                    "B");
+    text = "";
+    RemoveEndCode(text, 0x1a);
+    EXPECT_EQ(text, "");
+
+    text = "A";
+    AppendEndCode(text, 0x1a);
+    EXPECT_EQ(text, "A\x1a");
+    AppendEndCode(text, 0x1a);
+    EXPECT_EQ(text, "A\x1a");
+    text = "";
+    AppendEndCode(text, 0xff);
+    EXPECT_EQ(text, "\xff");
+}
+
+TEST(LineIndexAt, CountsLinesAsTheEngineCutsThem) {
+    const std::string text = "A\r\nB\nC\rD";
+    EXPECT_EQ(LineIndexAt(text, 0), 0u);
+    EXPECT_EQ(LineIndexAt(text, 2), 0u);
+    EXPECT_EQ(LineIndexAt(text, 3), 1u);
+    EXPECT_EQ(LineIndexAt(text, 5), 2u);
+    EXPECT_EQ(LineIndexAt(text, 7), 3u);
+    EXPECT_EQ(LineIndexAt(text, 100), 4u);
+}
+
+} // namespace
+} // namespace tessel

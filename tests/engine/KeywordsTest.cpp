@@ -1,0 +1,115 @@
+#include "engine/Keywords.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace tessel {
+namespace {
+
+struct Found {
+    std::size_t length;
+    std::uint8_t flag;
+};
+
+Found Lookup(const char* text) {
+    std::uint8_t flag = 99;
+    const std::size_t length = LookupKeyword(text, flag);
+    return {length, flag};
+}
+
+TEST(KeywordTable, HoldsTheDeviceKeywordsOnce) {
+    ASSERT_EQ(KeywordTableSize(), kKeywordCount);
+    std::set<std::string> names;
+    std::set<char> letters;
+    for (std::size_t i = 0; i < KeywordTableSize(); ++i) {
+        const KeywordRecord& record = KeywordAt(i);
+        const std::string name(record.name);
+        ASSERT_FALSE(name.empty());
+        EXPECT_TRUE(names.insert(name).second) << name;
+        letters.insert(name[0]);
+        // The rest of the name field is zero-filled.
+        for (std::size_t k = name.size(); k < sizeof record.name; ++k)
+            ASSERT_EQ(record.name[k], 0) << name;
+    }
+    EXPECT_EQ(letters.size(), 22u);
+    for (char missing : {'J', 'Q', 'Y', 'Z'})
+        EXPECT_EQ(letters.count(missing), 0u);
+}
+
+TEST(KeywordTable, OnlySixKeywordsCarryFlags) {
+    std::set<std::string> flagged;
+    for (std::size_t i = 0; i < KeywordTableSize(); ++i)
+        if (KeywordAt(i).flag != kKwPlain)
+            flagged.insert(KeywordAt(i).name);
+    EXPECT_EQ(flagged, (std::set<std::string>{"REM", "THEN", "ELSE", "RESTORE", "GOTO", "GOSUB"}));
+
+    EXPECT_EQ(Lookup("REM").flag, kKwRem);
+    EXPECT_EQ(Lookup("THEN").flag, kKwThen);
+    EXPECT_EQ(Lookup("ELSE").flag, kKwElse);
+    EXPECT_EQ(Lookup("RESTORE").flag, kKwRestore);
+    EXPECT_EQ(Lookup("GOTO").flag, kKwGoto);
+    EXPECT_EQ(Lookup("GOSUB").flag, kKwGosub);
+}
+
+TEST(LookupKeyword, FirstPrefixInTableOrderWins) {
+    EXPECT_EQ(Lookup("DEGREE").length, 6u);
+    EXPECT_EQ(Lookup("DEGX").length, 3u);
+    EXPECT_EQ(Lookup("DMS$").length, 4u);
+    EXPECT_EQ(Lookup("INPUT").length, 5u);
+    EXPECT_EQ(Lookup("INPX").length, 3u);
+    EXPECT_EQ(Lookup("OUTPUT").length, 6u);
+    EXPECT_EQ(Lookup("ENDIF").length, 5u);
+    EXPECT_EQ(Lookup("ENDSWITCH").length, 9u);
+    EXPECT_EQ(Lookup("END").length, 3u);
+    EXPECT_EQ(Lookup("LNINPUT").length, 7u);
+    EXPECT_EQ(Lookup("LN").length, 2u);
+    // Not the longest match: TOTAL starts with TO, GOTOX with GOTO.
+    EXPECT_EQ(Lookup("TOTAL").length, 2u);
+    EXPECT_EQ(Lookup("GOTOX").length, 4u);
+    EXPECT_EQ(Lookup("GOTOX").flag, kKwGoto);
+    // ASN stands before AS, so ASN wins; ASX falls to AS.
+    EXPECT_EQ(Lookup("ASN").length, 3u);
+    EXPECT_EQ(Lookup("ASX").length, 2u);
+    // REMAIN begins with REM.
+    EXPECT_EQ(Lookup("REMAIN").flag, kKwRem);
+}
+
+TEST(LookupKeyword, CaseAndNonKeywords) {
+    EXPECT_EQ(Lookup("goto").length, 4u);
+    EXPECT_EQ(Lookup("GoSuB").flag, kKwGosub);
+    for (const char* text : {"", "1GOTO", "$", "JUMP", "QUIT", "YES", "ZAP", "XYZ", "\x82\x60"}) {
+        const Found found = Lookup(text);
+        EXPECT_EQ(found.length, 0u) << text;
+        EXPECT_EQ(found.flag, kKwPlain) << text;
+    }
+    // The text's end stops a match that would run past it.
+    EXPECT_EQ(Lookup("GOT").length, 0u);
+    EXPECT_EQ(Lookup("G").length, 0u);
+}
+
+TEST(MatchKeyword, PrefixWithoutCase) {
+    EXPECT_TRUE(MatchKeyword("printX", "PRINT"));
+    EXPECT_TRUE(MatchKeyword("PRINT", "PRINT"));
+    EXPECT_FALSE(MatchKeyword("PRIN", "PRINT"));
+    EXPECT_TRUE(MatchKeyword("anything", ""));
+    // Only ASCII letters fold: '@' is not '`', and bytes above 0x7F never match letters.
+    EXPECT_FALSE(MatchKeyword("@", "`"));
+    EXPECT_FALSE(MatchKeyword("\xc1", "A"));
+}
+
+TEST(LookupKeyword, PerLetterGroupsAgreeWithDispatch) {
+    std::uint8_t flag = 0;
+    EXPECT_EQ(LookupKeywordA("APPEND", flag), 6u);
+    EXPECT_EQ(LookupKeywordG("GOSUB", flag), 5u);
+    EXPECT_EQ(flag, kKwGosub);
+    // A group only knows its own letter.
+    EXPECT_EQ(LookupKeywordA("BEEP", flag), 0u);
+    EXPECT_EQ(flag, kKwPlain);
+    EXPECT_EQ(LookupKeywordX("XOR", flag), 3u);
+}
+
+} // namespace
+} // namespace tessel

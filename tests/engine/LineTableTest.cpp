@@ -1,0 +1,277 @@
+#include "engine/DocWithLineNum.h"
+#include "support/DocHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <random>
+
+namespace tessel {
+namespace {
+
+using test::CrLf;
+using test::DocHarness;
+
+struct Built {
+    std::uint16_t code;
+    LineTable lines;
+};
+
+Built Build(CDocWithLineNum& doc, std::string_view text) {
+    Built built;
+    built.code = doc.MakeLineTable(text, built.lines);
+    return built;
+}
+
+std::vector<std::uint32_t> Numbers(const LineTable& lines) {
+    std::vector<std::uint32_t> numbers;
+    for (const CLineWithNum& line : lines)
+        numbers.push_back(line.m_nLineNum);
+    return numbers;
+}
+
+TEST(LineRecord, SplitsNumberFromBody) {
+    CLineWithNum line;
+    EXPECT_EQ(line.SetLine("10 PRINT\r\n"), 0);
+    EXPECT_EQ(line.m_nLineNum, 10u);
+    EXPECT_EQ(line.m_strBody, " PRINT\r\n");
+    EXPECT_EQ(line.m_strLine, "10 PRINT\r\n");
+
+    EXPECT_EQ(line.SetLine("0010PRINT\r\n"), 0);
+    EXPECT_EQ(line.m_nLineNum, 10u);
+    EXPECT_EQ(line.m_strBody, "PRINT\r\n");
+}
+
+TEST(LineRecord, RangeAndMissingNumber) {
+    CLineWithNum line;
+    EXPECT_EQ(line.SetLine(" 10 A\r\n"), 200);
+    EXPECT_EQ(line.SetLine("\tA\r\n"), 200);
+    EXPECT_EQ(line.SetLine("\r\n"), 200);
+    EXPECT_EQ(line.SetLine("0 A\r\n"), 202);
+    EXPECT_EQ(line.SetLine("65280 A\r\n"), 202);
+    EXPECT_EQ(line.SetLine("65279 A\r\n"), 0);
+    EXPECT_EQ(line.SetLine("1 A\r\n"), 0);
+    // Digit runs too long for 32 bits never wrap into the valid range.
+    EXPECT_EQ(line.SetLine("12345678901 A\r\n"), 202);
+    EXPECT_EQ(line.SetLine("4294967306 A\r\n"), 202); // 2^32 + 10
+    EXPECT_EQ(line.SetLine("00000000000000000000010 A\r\n"), 0);
+    EXPECT_EQ(line.m_nLineNum, 10u);
+}
+
+TEST(ReadLine, TerminatorsAndEnd) {
+    std::size_t used = 0;
+    EXPECT_EQ(CDocWithLineNum::ReadLine("AB\r\nC", 0, used), "AB");
+    EXPECT_EQ(used, 4u);
+    EXPECT_EQ(CDocWithLineNum::ReadLine("AB\rC", 0, used), "AB");
+    EXPECT_EQ(used, 3u);
+    EXPECT_EQ(CDocWithLineNum::ReadLine("AB\nC", 0, used), "AB");
+    EXPECT_EQ(used, 3u);
+    // LF CR: the LF ends this line, the CR ends an empty next one.
+    EXPECT_EQ(CDocWithLineNum::ReadLine("A\n\rB", 0, used), "A");
+    EXPECT_EQ(used, 2u);
+    EXPECT_EQ(CDocWithLineNum::ReadLine("A\n\rB", 2, used), "");
+    EXPECT_EQ(used, 1u);
+    EXPECT_EQ(CDocWithLineNum::ReadLine("AB", 0, used), "AB");
+    EXPECT_EQ(used, 2u);
+    EXPECT_EQ(CDocWithLineNum::ReadLine("AB", 2, used), "");
+    EXPECT_EQ(used, 0u);
+}
+
+TEST(MakeLineTable, EmptyTextIsAnEmptyTable) {
+    DocHarness<CDocWithLineNum> h;
+    const Built built = Build(h.doc, "");
+    EXPECT_EQ(built.code, 0);
+    EXPECT_TRUE(built.lines.empty());
+}
+
+TEST(MakeLineTable, LastLineWithoutTerminatorEndsInCrLf) {
+    DocHarness<CDocWithLineNum> h;
+    const Built built = Build(h.doc, "10 A\r\n20 B");
+    ASSERT_EQ(built.code, 0);
+    ASSERT_EQ(built.lines.size(), 2u);
+    EXPECT_EQ(built.lines[1].m_strLine, "20 B\r\n");
+}
+
+TEST(MakeLineTable, BadLinesReportTheirStart) {
+    struct Case {
+        std::string text;
+        std::uint16_t code;
+        int pos;
+        int line;
+    };
+    const Case cases[] = {
+        {" 10 A\r\n", 200, 0, 0},
+        {"10 A\r\n\r\n20 B\r\n", 200, 6, 1},  // empty line between two lines
+        {"10 A\r\n20 B\r\n\r\n", 200, 12, 2}, // a second CR LF at the end
+        {"10 A\r\n0 B\r\n", 202, 6, 1},
+        {"10 A\n20 B\n65280 C\n", 202, 10, 2}, // offsets count real bytes
+        {"10 A\r\nX\r\n0 C\r\n", 200, 6, 1},   // the first bad line wins
+        {"10 A\r\n20 B\r\n10 C\r\n", 204, 0, 0},
+    };
+    for (const Case& c : cases) {
+        DocHarness<CDocWithLineNum> h;
+        const Built built = Build(h.doc, c.text);
+        EXPECT_EQ(built.code, c.code) << c.text;
+        EXPECT_EQ(h.doc.m_nErrorPos, c.pos) << c.text;
+        EXPECT_EQ(h.doc.m_nErrorLine, c.line) << c.text;
+        EXPECT_EQ(h.doc.m_nDupLineNum, -1);
+    }
+}
+
+TEST(MakeLineTable, DuplicateCaretGoesToFirstLineWithThatNumber) {
+    DocHarness<CDocWithLineNum> h;
+    const Built built = Build(h.doc, CrLf({"30 A", "10 B", "30 C"}));
+    EXPECT_EQ(built.code, 204);
+    EXPECT_EQ(h.doc.m_nErrorPos, 0);
+
+    // With LF line ends the caret still lands on the start of the line.
+    DocHarness<CDocWithLineNum> lf;
+    const Built lfBuilt = Build(lf.doc, "5 X\n30 A\n10 B\n30 C\n");
+    EXPECT_EQ(lfBuilt.code, 204);
+    EXPECT_EQ(lf.doc.m_nErrorPos, 4);
+    EXPECT_EQ(lf.doc.m_nErrorLine, 1);
+}
+
+TEST(MakeLineTable, OrdersLinesAndNotesTheChange) {
+    DocHarness<CDocWithLineNum> h;
+    const Built built = Build(h.doc, CrLf({"20 B", "10 A"}));
+    ASSERT_EQ(built.code, 0);
+    EXPECT_EQ(Numbers(built.lines), (std::vector<std::uint32_t>{10, 20}));
+    EXPECT_TRUE(h.doc.m_bLineNumChanged);
+
+    DocHarness<CDocWithLineNum> ordered;
+    EXPECT_EQ(Build(ordered.doc, CrLf({"10 A", "20 B"})).code, 0);
+    EXPECT_FALSE(ordered.doc.m_bLineNumChanged);
+}
+
+TEST(MakeLineTable, LoneLineEndsBuildTheSameTable) {
+    DocHarness<CDocWithLineNum> h;
+    const Built crlf = Build(h.doc, "20 B\r\n10 A\r\n30 C\r\n");
+    const Built lf = Build(h.doc, "20 B\n10 A\n30 C\n");
+    const Built cr = Build(h.doc, "20 B\r10 A\r30 C");
+    ASSERT_EQ(crlf.code, 0);
+    ASSERT_EQ(lf.code, 0);
+    ASSERT_EQ(cr.code, 0);
+    for (std::size_t i = 0; i < crlf.lines.size(); ++i) {
+        EXPECT_EQ(lf.lines[i].m_strLine, crlf.lines[i].m_strLine);
+        EXPECT_EQ(cr.lines[i].m_strLine, crlf.lines[i].m_strLine);
+        EXPECT_EQ(lf.lines[i].m_strBody, crlf.lines[i].m_strBody);
+    }
+}
+
+TEST(FindLine, BinarySearch) {
+    DocHarness<CDocWithLineNum> h;
+    const Built built = Build(h.doc, CrLf({"30 C", "10 A", "20 B", "65279 Z"}));
+    ASSERT_EQ(built.code, 0);
+    EXPECT_EQ(CDocWithLineNum::FindLine(built.lines, 10), 0);
+    EXPECT_EQ(CDocWithLineNum::FindLine(built.lines, 30), 2);
+    EXPECT_EQ(CDocWithLineNum::FindLine(built.lines, 65279), 3);
+    EXPECT_EQ(CDocWithLineNum::FindLine(built.lines, 25), -1);
+    EXPECT_EQ(CDocWithLineNum::FindLine(built.lines, 0), -1);
+    EXPECT_EQ(CDocWithLineNum::FindLine({}, 10), -1);
+}
+
+// The ordering procedure exactly as the program has always run it: quicksort
+// with the last element as pivot and duplicate detection in the partition.
+// Returns the duplicated number it meets first, or -1.
+int ReferenceQuicksort(std::vector<std::uint32_t>& a, std::ptrdiff_t lo, std::ptrdiff_t hi) {
+    if (hi - lo < 1)
+        return -1;
+    const std::uint32_t pivot = a[hi];
+    std::ptrdiff_t i = lo - 1, j = hi;
+    for (;;) {
+        while (a[++i] < pivot) {
+        }
+        if (i != hi && a[i] == pivot)
+            return static_cast<int>(pivot);
+        if (i >= j)
+            break;
+        bool end = false;
+        for (;;) {
+            --j;
+            if (a[j] > pivot) {
+                if (i >= j) {
+                    end = true;
+                    break;
+                }
+            } else if (a[j] == pivot) {
+                return static_cast<int>(pivot);
+            } else {
+                end = i >= j;
+                break;
+            }
+        }
+        if (end)
+            break;
+        std::swap(a[i], a[j]);
+    }
+    std::swap(a[i], a[hi]);
+    if (const int dup = ReferenceQuicksort(a, lo, i - 1); dup >= 0)
+        return dup;
+    return ReferenceQuicksort(a, i + 1, hi);
+}
+
+LineTable TableOf(const std::vector<std::uint32_t>& numbers) {
+    LineTable lines(numbers.size());
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        lines[i].m_nLineNum = numbers[i];
+    return lines;
+}
+
+TEST(SortLineTable, ReportsTheSameDuplicateAsTheReferenceProcedure) {
+    DocHarness<CDocWithLineNum> h;
+    std::mt19937 rng(12345);
+    auto below = [&](std::uint32_t bound) { return static_cast<std::uint32_t>(rng() % bound); };
+    for (int round = 0; round < 3000; ++round) {
+        const std::size_t n = 2 + below(60);
+        const std::uint32_t range = 1 + below(round % 3 == 0 ? 10 : 200);
+        std::vector<std::uint32_t> numbers(n);
+        for (auto& v : numbers)
+            v = 1 + below(range);
+        if (round % 4 == 0)
+            std::ranges::sort(numbers); // ordered tables are the usual case
+        if (round % 8 == 1)
+            std::ranges::sort(numbers, std::greater<>());
+
+        std::vector<std::uint32_t> reference = numbers;
+        const int expected =
+            ReferenceQuicksort(reference, 0, static_cast<std::ptrdiff_t>(reference.size()) - 1);
+
+        LineTable lines = TableOf(numbers);
+        h.doc.m_nDupLineNum = -1;
+        const bool ok = h.doc.SortLineTable(lines);
+        ASSERT_EQ(ok, expected < 0) << "round " << round;
+        if (ok) {
+            std::vector<std::uint32_t> sorted = numbers;
+            std::ranges::sort(sorted);
+            EXPECT_EQ(Numbers(lines), sorted);
+            EXPECT_EQ(h.doc.m_nDupLineNum, -1);
+        } else {
+            EXPECT_EQ(h.doc.m_nDupLineNum, expected) << "round " << round;
+        }
+    }
+}
+
+TEST(SortLineTable, SeveralDuplicatesReportTheFirstMet) {
+    DocHarness<CDocWithLineNum> h;
+    // The pivot 20 meets its twin before 10 is ever looked at twice.
+    LineTable lines = TableOf({10, 20, 10, 5, 20});
+    EXPECT_FALSE(h.doc.SortLineTable(lines));
+    EXPECT_EQ(h.doc.m_nDupLineNum, 20);
+}
+
+TEST(SortLineTable, LongOrderedTableWithLateDuplicate) {
+    // Deep on an ordered table: must neither overflow the stack nor miss it.
+    std::vector<std::uint32_t> numbers(20000);
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        numbers[i] = static_cast<std::uint32_t>(i + 1);
+    numbers.back() = 3;
+    DocHarness<CDocWithLineNum> h;
+    LineTable lines = TableOf(numbers);
+    EXPECT_FALSE(h.doc.SortLineTable(lines));
+    EXPECT_EQ(h.doc.m_nDupLineNum, 3);
+}
+
+} // namespace
+} // namespace tessel

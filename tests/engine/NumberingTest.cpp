@@ -1,0 +1,327 @@
+#include "doc/TextOps.h"
+#include "engine/DocBasic.h"
+#include "res/StringTable.h"
+#include "support/DocHarness.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+namespace tessel {
+namespace {
+
+using test::CrLf;
+using test::DocHarness;
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(ApplyLineNumbers, NumbersEveryLineKeepingItsTerminator) {
+    DocHarness<CDocWithLineNum> h;
+    std::string text = "PRINT 1\r\nPRINT 2";
+    h.doc.ApplyLineNumbers(text, 1);
+    EXPECT_EQ(text, "10PRINT 1\r\n20PRINT 2");
+
+    text = "A\n\nB\rC\r\n";
+    h.doc.ApplyLineNumbers(text, 1);
+    EXPECT_EQ(text, "10A\n20\n30B\r40C\r\n"); // no extra line after the last terminator
+
+    h.settings.m_nStartLine = 5;
+    h.settings.m_nLineStep = 3;
+    text = "X\r\nY";
+    h.doc.ApplyLineNumbers(text, 1);
+    EXPECT_EQ(text, "5X\r\n8Y");
+
+    text = "";
+    h.doc.ApplyLineNumbers(text, 1);
+    EXPECT_EQ(text, "");
+}
+
+TEST(ApplyLineNumbers, RemovesLeadingDigitsOnly) {
+    DocHarness<CDocWithLineNum> h;
+    std::string text = "10 PRINT 1\r\n0020PRINT\n30\r 40X\r\nNONE 5";
+    h.doc.ApplyLineNumbers(text, 0);
+    EXPECT_EQ(text, " PRINT 1\r\nPRINT\n\r 40X\r\nNONE 5");
+
+    text = "10 A";
+    h.doc.ApplyLineNumbers(text, 2);
+    EXPECT_EQ(text, "10 A");
+}
+
+TEST(ApplyLineNumbers, HugeSettingsDoNotWrapIntoValidNumbers) {
+    DocHarness<CDocWithLineNum> h;
+    h.settings.m_nStartLine = 4294967295u;
+    h.settings.m_nLineStep = 11;
+    std::string text = "A\r\nB";
+    h.doc.ApplyLineNumbers(text, 1);
+    EXPECT_EQ(text, "4294967295A\r\n4294967306B");
+    LineTable lines;
+    EXPECT_EQ(h.doc.MakeLineTable(text, lines), 202);
+}
+
+TEST(LineNumHelpers, StartInsertDelete) {
+    EXPECT_TRUE(CDocWithLineNum::StartsWithLineNum("0"));
+    EXPECT_FALSE(CDocWithLineNum::StartsWithLineNum(" 10"));
+    EXPECT_FALSE(CDocWithLineNum::StartsWithLineNum(""));
+    std::string line = "PRINT\r\n";
+    CDocWithLineNum::InsertLineNum(line, 65279);
+    EXPECT_EQ(line, "65279PRINT\r\n");
+    CDocWithLineNum::DeleteLineNum(line);
+    EXPECT_EQ(line, "PRINT\r\n");
+    line = "123";
+    CDocWithLineNum::DeleteLineNum(line);
+    EXPECT_EQ(line, "");
+}
+
+TEST(SortLines, SortsAndMarksOnlyRealChanges) {
+    DocHarness<CDocWithLineNum> h;
+    h.SetText("20 B\n10 A");
+    EXPECT_TRUE(h.doc.SortLines());
+    EXPECT_EQ(h.Text(), CrLf({"10 A", "20 B"}));
+    EXPECT_TRUE(h.doc.m_bLineNumChanged);
+
+    h.doc.SerializeStore(); // storing clears the flag
+    EXPECT_FALSE(h.doc.m_bLineNumChanged);
+    EXPECT_TRUE(h.doc.SortLines());
+    EXPECT_FALSE(h.doc.m_bLineNumChanged);
+    EXPECT_EQ(h.Text(), CrLf({"10 A", "20 B"}));
+}
+
+TEST(SortLines, KeepsLeadingZerosAndLineContents) {
+    DocHarness<CDocWithLineNum> h;
+    h.SetText("0030 C \x82\xa0\r\n10\tA\r\n020B");
+    EXPECT_TRUE(h.doc.SortLines());
+    EXPECT_EQ(h.Text(), "10\tA\r\n020B\r\n0030 C \x82\xa0\r\n");
+}
+
+TEST(SortLines, ErrorsLeaveTheTextAndPointAtTheLine) {
+    struct Case {
+        std::string text;
+        unsigned message;
+        long long caret;
+    };
+    const Case cases[] = {
+        {CrLf({"10 A", "10 B"}), IDS_LINE_DUPLICATE, 0},
+        {CrLf({"10 A", "B"}), IDS_LINE_NO_NUMBER, 6},
+        {CrLf({"10 A", "20 B", "65280 C"}), IDS_LINE_OUT_OF_RANGE, 12},
+    };
+    for (const Case& c : cases) {
+        DocHarness<CDocWithLineNum> h;
+        h.SetText(c.text);
+        EXPECT_FALSE(h.doc.SortLines());
+        EXPECT_EQ(h.Text(), c.text);
+        EXPECT_FALSE(h.editor.IsModified());
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{c.message});
+        EXPECT_EQ(h.editor.Caret(), c.caret);
+        EXPECT_EQ(h.doc.m_nErrorPos, -1);
+    }
+}
+
+TEST(SortLines, EditorRefusalRestoresAndClearsTheFlag) {
+    DocHarness<CDocWithLineNum> h;
+    h.SetText("20 B\n10 A"); // sorting adds a byte (CR LF for LF, CR LF at the end)
+    h.editor.SetLimit(h.Text().size());
+    EXPECT_FALSE(h.doc.SortLines());
+    EXPECT_EQ(h.Text(), "20 B\n10 A");
+    EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_NO_MEMORY});
+    EXPECT_FALSE(h.doc.m_bLineNumChanged);
+}
+
+TEST(LoadStore, UnnumberedFileIsNumberedAndSavedWithoutNumbers) {
+    test::TempDir dir;
+    const std::string path = dir.File("prog.bas");
+    WriteFile(path, "PRINT 1\r\nPRINT 2\r\n");
+    DocHarness<CDocBasic> h;
+    ASSERT_TRUE(h.doc.OnOpenDocument(path));
+    EXPECT_EQ(h.Text(), "10PRINT 1\r\n20PRINT 2\r\n");
+    EXPECT_FALSE(h.doc.GetLineNumOutput());
+    EXPECT_FALSE(h.doc.IsModified());
+    ASSERT_TRUE(h.doc.OnSaveDocument(path));
+    EXPECT_EQ(ReadFile(path), "PRINT 1\r\nPRINT 2\r\n");
+}
+
+TEST(LoadStore, NumberedFileKeepsItsNumbersUnlessTheFlagIsCleared) {
+    test::TempDir dir;
+    const std::string path = dir.File("prog.bas");
+    WriteFile(path, "10 PRINT\n5 END");
+    DocHarness<CDocBasic> h;
+    ASSERT_TRUE(h.doc.OnOpenDocument(path));
+    EXPECT_EQ(h.Text(), "10 PRINT\n5 END");
+    EXPECT_TRUE(h.doc.GetLineNumOutput());
+    EXPECT_EQ(h.doc.SerializeStore(), "10 PRINT\n5 END");
+    h.doc.SetLineNumOutput(false);
+    EXPECT_EQ(h.doc.SerializeStore(), " PRINT\n END");
+    EXPECT_EQ(h.Text(), "10 PRINT\n5 END"); // the editor keeps them
+}
+
+TEST(LoadStore, FirstByteDecidesAndLaterLinesMayLackNumbers) {
+    test::TempDir dir;
+    const std::string path = dir.File("p.txt");
+    WriteFile(path, "10 A\r\nB\r\n\r\n");
+    DocHarness<CDocWithLineNum> h;
+    ASSERT_TRUE(h.doc.OnOpenDocument(path));
+    EXPECT_EQ(h.Text(), "10 A\r\nB\r\n\r\n");
+    EXPECT_FALSE(h.doc.SortLines());
+    EXPECT_EQ(h.editor.Caret(), 6);
+    EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_NO_NUMBER});
+}
+
+TEST(LoadStore, EmptyAndOversizedFiles) {
+    test::TempDir dir;
+    {
+        const std::string path = dir.File("empty.bas");
+        WriteFile(path, "");
+        DocHarness<CDocBasic> h;
+        h.doc.SetLineNumOutput(true);
+        ASSERT_TRUE(h.doc.OnOpenDocument(path));
+        EXPECT_EQ(h.Text(), "");
+        EXPECT_TRUE(h.doc.GetLineNumOutput());
+        EXPECT_FALSE(h.doc.IsModified());
+    }
+    {
+        const std::string path = dir.File("big.bas");
+        WriteFile(path, "1" + std::string(65535, 'A'));
+        DocHarness<CDocBasic> h;
+        EXPECT_FALSE(h.doc.OnOpenDocument(path));
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_FILE_TOO_LARGE});
+        EXPECT_TRUE(h.doc.m_bLineLoadOK); // re-armed for the next open
+    }
+    {
+        // Fits as it is, grows past the limit once numbered.
+        std::string text;
+        while (text.size() < 65000)
+            text += "PRINT\r\n";
+        const std::string path = dir.File("grows.bas");
+        WriteFile(path, text);
+        DocHarness<CDocBasic> h;
+        EXPECT_FALSE(h.doc.OnOpenDocument(path));
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_FILE_TOO_LARGE});
+    }
+    {
+        const std::string path = dir.File("exact.bas");
+        WriteFile(path, "1" + std::string(65534, 'A'));
+        DocHarness<CDocBasic> h;
+        EXPECT_TRUE(h.doc.OnOpenDocument(path));
+        EXPECT_EQ(h.editor.GetLength(), 65535u);
+    }
+}
+
+TEST(LoadStore, EditorThatRefusesTheTextAbandonsTheOpen) {
+    test::TempDir dir;
+    const std::string path = dir.File("p.bas");
+    WriteFile(path, "A\r\n");
+    DocHarness<CDocBasic> h;
+    h.editor.SetLimit(3);
+    EXPECT_FALSE(h.doc.OnOpenDocument(path));
+    EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_NO_MEMORY});
+}
+
+TEST(ReceivedText, NumberedOnlyWhenItComesWithoutNumbers) {
+    {
+        DocHarness<CDocWithLineNum> h;
+        h.settings.m_comSettings.EndOfLine = kEolLf;
+        EXPECT_TRUE(h.doc.SetReceivedText("PRINT\nEND\n\x1a", true));
+        EXPECT_EQ(h.Text(), "10PRINT\r\n20END\r\n");
+        EXPECT_FALSE(h.doc.GetLineNumOutput());
+        EXPECT_TRUE(h.editor.IsModified());
+    }
+    {
+        DocHarness<CDocWithLineNum> h;
+        EXPECT_TRUE(h.doc.SetReceivedText("10 PRINT\r\n\x1a", true));
+        EXPECT_EQ(h.Text(), "10 PRINT\r\n");
+        EXPECT_TRUE(h.doc.GetLineNumOutput());
+    }
+    {
+        DocHarness<CDocWithLineNum> h;
+        h.editor.SetLimit(4);
+        EXPECT_FALSE(h.doc.SetReceivedText("10 PRINT\r\n", true));
+        EXPECT_TRUE(h.doc.m_bReceiveError);
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_RECEIVE_TOO_LARGE});
+    }
+}
+
+TEST(SendText, InNumberOrderWithDeviceLineEnds) {
+    DocHarness<CDocBasic> h;
+    h.settings.m_comSettings.EndOfLine = kEolCr;
+    const std::string text = "20 B\r\n10\tA\r\n";
+    h.SetText(text);
+    std::string out = "stale";
+    ASSERT_TRUE(h.doc.GetSendText(out, true));
+    EXPECT_EQ(out, "10  A\r20 B\r\x1a");
+    EXPECT_EQ(h.Text(), text); // the editor is untouched
+    EXPECT_FALSE(h.doc.m_bLineNumChanged);
+
+    ASSERT_TRUE(h.doc.GetSendText(out, false));
+    EXPECT_EQ(out, "  A\r B\r\x1a");
+}
+
+TEST(SendText, RefusesLongLinesAndBadNumbers) {
+    {
+        DocHarness<CDocBasic> h;
+        h.SetText("10 A\r\n20 " + std::string(252, 'X') + "\r\n"); // 255 bytes
+        std::string out = "stale";
+        EXPECT_FALSE(h.doc.GetSendText(out, true));
+        EXPECT_EQ(out, "");
+        EXPECT_EQ(h.editor.Caret(), 6);
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_TOO_LONG});
+    }
+    {
+        DocHarness<CDocBasic> h;
+        h.SetText("10 A\r\n20 " + std::string(251, 'X') + "\r\n"); // 254 bytes
+        std::string out;
+        EXPECT_TRUE(h.doc.GetSendText(out, true));
+    }
+    {
+        // 250 bytes, but a tab expands past 254.
+        DocHarness<CDocBasic> h;
+        h.settings.m_nTabStop = 8;
+        h.SetText("1\t\t" + std::string(247, 'X'));
+        std::string out;
+        EXPECT_FALSE(h.doc.GetSendText(out, true));
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_TOO_LONG});
+    }
+    {
+        DocHarness<CDocBasic> h;
+        h.SetText("20 A\r\n20 B\r\n");
+        std::string out;
+        EXPECT_FALSE(h.doc.GetSendText(out, true));
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_DUPLICATE});
+        EXPECT_EQ(h.editor.CaretMoves(), 0);
+        EXPECT_EQ(h.doc.m_nErrorPos, -1);
+        EXPECT_EQ(h.doc.m_nErrorLine, 0);
+    }
+    {
+        DocHarness<CDocBasic> h;
+        std::string out;
+        EXPECT_FALSE(h.doc.GetSendText(out, true));
+        EXPECT_TRUE(h.sink.ids.empty());
+    }
+}
+
+// Any byte string without NUL, stored from a line-numbered document whose
+// output flag is on, comes back byte for byte.
+TEST(StoreProperty, NumberedDocumentsStoreTheirBytesUnchanged) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 500; ++round) {
+        std::string text(rng() % 300, '\0');
+        for (char& c : text) {
+            const auto pick = rng() % 8;
+            c = pick == 0 ? '\r' : pick == 1 ? '\n' : static_cast<char>(1 + rng() % 255);
+        }
+        DocHarness<CDocBasic> h;
+        h.SetText(text);
+        h.doc.SetLineNumOutput(true);
+        ASSERT_EQ(h.doc.SerializeStore(), text);
+    }
+}
+
+} // namespace
+} // namespace tessel

@@ -1,0 +1,305 @@
+#include "engine/DocBasic.h"
+#include "res/StringTable.h"
+#include "support/DocHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <random>
+
+namespace tessel {
+namespace {
+
+using test::CrLf;
+using test::DocHarness;
+
+TEST(Renumber, FromTheFirstLine) {
+    DocHarness<CDocWithLineNum> h;
+    h.SetText(CrLf({"10 A", "20 B", "30 C"}));
+    EXPECT_TRUE(h.doc.Renumber(100, 10, 10));
+    EXPECT_EQ(h.Text(), CrLf({"100 A", "110 B", "120 C"}));
+    EXPECT_TRUE(h.doc.m_bLineNumChanged);
+    EXPECT_TRUE(h.editor.IsModified());
+    EXPECT_TRUE(h.sink.ids.empty());
+}
+
+TEST(Renumber, FromAMiddleLineAndTheOrderCheck) {
+    struct Case {
+        unsigned newStart, oldStart, step;
+        bool ok;
+        std::string result;
+        std::vector<unsigned> messages;
+    };
+    const Case cases[] = {
+        {15, 20, 1, true, CrLf({"10 A", "15 B", "16 C"}), {}},
+        {10, 20, 1, false, CrLf({"10 A", "20 B", "30 C"}), {IDS_RENUM_ORDER}},
+        {5, 20, 1, false, CrLf({"10 A", "20 B", "30 C"}), {IDS_RENUM_ORDER}},
+        {5, 10, 1, true, CrLf({"5 A", "6 B", "7 C"}), {}}, // first line: no order check
+        {25, 20, 100, true, CrLf({"10 A", "25 B", "125 C"}), {}},
+        {10, 25, 10, false, CrLf({"10 A", "20 B", "30 C"}), {IDS_RENUM_OLD_MISSING}},
+    };
+    for (const Case& c : cases) {
+        DocHarness<CDocWithLineNum> h;
+        h.SetText(CrLf({"10 A", "20 B", "30 C"}));
+        EXPECT_EQ(h.doc.Renumber(c.newStart, c.oldStart, c.step), c.ok) << c.newStart;
+        EXPECT_EQ(h.Text(), c.result) << c.newStart;
+        EXPECT_EQ(h.sink.ids, c.messages) << c.newStart;
+        EXPECT_EQ(h.editor.CaretMoves(), 0);
+    }
+}
+
+TEST(Renumber, TopOfTheRange) {
+    DocHarness<CDocWithLineNum> h;
+    h.SetText(CrLf({"10 A", "20 B"}));
+    EXPECT_TRUE(h.doc.Renumber(65269, 10, 10));
+    EXPECT_EQ(h.Text(), CrLf({"65269 A", "65279 B"}));
+
+    DocHarness<CDocWithLineNum> over;
+    over.SetText(CrLf({"10 A", "20 B"}));
+    EXPECT_FALSE(over.doc.Renumber(65270, 10, 10));
+    EXPECT_EQ(over.Text(), CrLf({"10 A", "20 B"}));
+    EXPECT_EQ(over.sink.ids, std::vector<unsigned>{IDS_RENUM_OVERFLOW});
+}
+
+TEST(Renumber, ErrorsGiveTheLinesBackSortedWithTheirOldNumbers) {
+    DocHarness<CDocWithLineNum> h;
+    h.SetText("30 C\n0010 A\r20 B");
+    EXPECT_FALSE(h.doc.Renumber(100, 25, 10));
+    EXPECT_EQ(h.Text(), CrLf({"0010 A", "20 B", "30 C"}));
+    EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_RENUM_OLD_MISSING});
+    // The text was out of order, so the document counts as changed.
+    EXPECT_TRUE(h.doc.m_bLineNumChanged);
+}
+
+TEST(Renumber, NothingToChangeLeavesTheFlag) {
+    DocHarness<CDocWithLineNum> h;
+    h.SetText(CrLf({"10 A", "20 B", "30 C"}));
+    EXPECT_TRUE(h.doc.Renumber(10, 10, 10));
+    EXPECT_FALSE(h.doc.m_bLineNumChanged);
+    EXPECT_EQ(h.Text(), CrLf({"10 A", "20 B", "30 C"}));
+}
+
+TEST(Renumber, BadLinesMoveTheCaretAndChangeNothing) {
+    DocHarness<CDocWithLineNum> h;
+    const std::string text = CrLf({"10 A", "20 B", "X", "40 D"});
+    h.SetText(text);
+    EXPECT_FALSE(h.doc.Renumber(100, 10, 10));
+    EXPECT_EQ(h.Text(), text);
+    EXPECT_FALSE(h.editor.IsModified());
+    EXPECT_EQ(h.editor.Caret(), 12);
+    EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_NO_NUMBER});
+    EXPECT_EQ(h.doc.m_nErrorPos, -1);
+}
+
+TEST(Renumber, EditorThatCannotHoldTheResultKeepsTheOldText) {
+    const std::string text = CrLf({"1 A", "2 B", "3 C"});
+    {
+        DocHarness<CDocWithLineNum> h;
+        h.SetText(text);
+        h.editor.SetLimit(text.size() + 2); // longer numbers won't fit
+        EXPECT_FALSE(h.doc.Renumber(1000, 1, 1000));
+        EXPECT_EQ(h.Text(), text);
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_NO_MEMORY});
+        EXPECT_FALSE(h.doc.m_bLineNumChanged);
+    }
+    {
+        // The BASIC version leaves the flag as the failed attempt left it.
+        DocHarness<CDocBasic> h;
+        h.SetText(text);
+        h.editor.SetLimit(text.size() + 2);
+        EXPECT_FALSE(h.doc.Renumber(1000, 1, 1000));
+        EXPECT_EQ(h.Text(), text);
+        EXPECT_TRUE(h.doc.m_bLineNumChanged);
+    }
+}
+
+TEST(Renumber, OnlyBasicRewritesReferences) {
+    const std::string program = CrLf({"10 GOTO 30", "20 END", "30 PRINT"});
+    DocHarness<CDocBasic> basic;
+    basic.SetText(program);
+    EXPECT_TRUE(basic.doc.Renumber(100, 10, 10));
+    EXPECT_EQ(basic.Text(), CrLf({"100 GOTO 120", "110 END", "120 PRINT"}));
+
+    DocHarness<CDocWithLineNum> other;
+    other.SetText(program);
+    EXPECT_TRUE(other.doc.Renumber(100, 10, 10));
+    EXPECT_EQ(other.Text(), CrLf({"100 GOTO 30", "110 END", "120 PRINT"}));
+}
+
+// Renumbers lines 10, 20, 30, ... of `bodies` to 100, 110, ... and returns
+// the rewritten bodies (each line's text after its number, without CR LF).
+std::vector<std::string> RenumberBodies(const std::vector<std::string>& bodies) {
+    DocHarness<CDocBasic> h;
+    std::string text;
+    for (std::size_t i = 0; i < bodies.size(); ++i)
+        text += std::to_string(10 * (i + 1)) + bodies[i] + "\r\n";
+    h.SetText(text);
+    EXPECT_TRUE(h.doc.Renumber(100, 10, 10)) << text;
+    std::vector<std::string> result;
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        const std::string prefix = std::to_string(100 + 10 * i);
+        const std::size_t end = h.Text().find("\r\n", pos);
+        EXPECT_EQ(h.Text().compare(pos, prefix.size(), prefix), 0);
+        result.push_back(h.Text().substr(pos + prefix.size(), end - pos - prefix.size()));
+        pos = end + 2;
+    }
+    return result;
+}
+
+TEST(ReferenceScanner, RewritesTheFlaggedKeywords) {
+    // Line numbers 10..50 become 100..140.
+    const std::vector<std::string> bodies = {
+        " GOTO 30",
+        " GOTO30:gosub 40",
+        " IF A=1 THEN 50 ELSE 20",
+        " ON N GOSUB 10,20, 30:RESTORE\t40",
+        " IF A=1 THEN PRINT A",
+    };
+    const std::vector<std::string> expected = {
+        " GOTO 120",
+        " GOTO120:gosub 130",
+        " IF A=1 THEN 140 ELSE 110",
+        " ON N GOSUB 100,110, 120:RESTORE\t130",
+        " IF A=1 THEN PRINT A",
+    };
+    EXPECT_EQ(RenumberBodies(bodies), expected);
+}
+
+TEST(ReferenceScanner, LeavesRemarksStringsAndLabelsAlone) {
+    const std::vector<std::string> bodies = {
+        " REM GOTO 30",
+        " PRINT \"GOTO 30\":GOTO 30 ' GOTO 20",
+        " GOSUB *SUB1:GOSUB *A1,20:GOTO \"X\",30",
+        " REMAIN=1:GOTO 30",
+        " PRINT TOTAL:GOTOX 20",
+        " GOTO 10 ,20",
+        " A$=\"open:GOTO 10",
+        " GOTO *1,20:ELSE",
+        " GOTO 0010:THEN 00020",
+        " PRINT \x83\x53\x83\x56:GOTO 20",
+    };
+    const std::vector<std::string> expected = {
+        " REM GOTO 30",
+        " PRINT \"GOTO 30\":GOTO 120 ' GOTO 20",
+        " GOSUB *SUB1:GOSUB *A1,110:GOTO \"X\",120",
+        " REMAIN=1:GOTO 30",
+        " PRINT TOTAL:GOTOX 20",
+        " GOTO 100 ,20",
+        " A$=\"open:GOTO 10",
+        " GOTO *1,20:ELSE",
+        " GOTO 100:THEN 110",
+        " PRINT \x83\x53\x83\x56:GOTO 110",
+    };
+    EXPECT_EQ(RenumberBodies(bodies), expected);
+}
+
+TEST(ReferenceScanner, ReferencesBeforeTheRenumberedRangeLoseLeadingZeros) {
+    DocHarness<CDocBasic> h;
+    h.SetText(CrLf({"10 GOTO 0010", "20 GOTO 0020"}));
+    EXPECT_TRUE(h.doc.Renumber(200, 20, 10));
+    EXPECT_EQ(h.Text(), CrLf({"10 GOTO 10", "200 GOTO 200"}));
+}
+
+TEST(ReferenceScanner, MissingLineAnywhereIsAnErrorAtThatLine) {
+    DocHarness<CDocBasic> h;
+    // Out of order on purpose: the caret goes to the line in the sorted text.
+    h.SetText(CrLf({"30 PRINT", "10 RESTORE 1000", "20 END"}));
+    EXPECT_FALSE(h.doc.Renumber(100, 20, 10));
+    EXPECT_EQ(h.Text(), CrLf({"10 RESTORE 1000", "20 END", "30 PRINT"}));
+    EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_REF_MISSING});
+    EXPECT_EQ(h.editor.Caret(), 0);
+    EXPECT_EQ(h.doc.m_nErrorLine, 1); // the second line of the text it started from
+    EXPECT_EQ(h.doc.m_nErrorPos, -1);
+
+    DocHarness<CDocBasic> later;
+    later.SetText(CrLf({"10 PRINT", "20 GOTO 99", "30 END"}));
+    EXPECT_FALSE(later.doc.Renumber(100, 30, 10));
+    EXPECT_EQ(later.editor.Caret(), 10);
+    EXPECT_EQ(later.Text(), CrLf({"10 PRINT", "20 GOTO 99", "30 END"}));
+
+    // Numbers too long for 32 bits name no line.
+    DocHarness<CDocBasic> huge;
+    huge.SetText(CrLf({"10 GOTO 4294967306"}));
+    EXPECT_FALSE(huge.doc.Renumber(100, 10, 10));
+    EXPECT_EQ(huge.sink.ids, std::vector<unsigned>{IDS_LINE_REF_MISSING});
+}
+
+// Any successful renumbering keeps every line's body apart from the numbers
+// it refers to, returns the lines in number order, and spaces the new
+// numbers by the step from the old start line on.
+TEST(RenumberProperty, KeepsBodiesOrdersLinesAndSpacesNumbers) {
+    std::mt19937 rng(2024);
+    auto below = [&](std::size_t bound) { return static_cast<std::size_t>(rng() % bound); };
+    // Body pieces; "#" stands for a reference to a random line.
+    const char* pieces[] = {
+        " PRINT A", " X=1",       " \x82\xa0 B$",        ":",          " FOR I=1 TO 9",
+        " GOTO #",  ":GOSUB #,#", " IF A THEN # ELSE #", " RESTORE #", " PRINT \"GOTO 7\"",
+        " goto #"};
+    for (int round = 0; round < 300; ++round) {
+        const std::size_t n = 1 + below(40);
+        std::vector<std::uint32_t> numbers; // ascending, distinct
+        std::uint32_t next = 1 + static_cast<std::uint32_t>(below(50));
+        for (std::size_t i = 0; i < n; ++i, next += 1 + static_cast<std::uint32_t>(below(30)))
+            numbers.push_back(next);
+
+        // Each line's body as pieces of text and references (by line index).
+        struct Body {
+            std::vector<std::string> text; // text[i] comes before refs[i]
+            std::vector<std::size_t> refs;
+        };
+        std::vector<Body> bodies(n);
+        for (Body& body : bodies) {
+            std::string piece;
+            for (std::size_t k = 1 + below(3); k > 0; --k)
+                piece += pieces[below(std::size(pieces))];
+            std::string chunk;
+            for (char c : piece) {
+                if (c == '#') {
+                    body.text.push_back(chunk);
+                    body.refs.push_back(below(n));
+                    chunk.clear();
+                } else {
+                    chunk += c;
+                }
+            }
+            body.text.push_back(chunk + (below(4) == 0 ? " ' GOTO 3" : ""));
+        }
+        auto render = [&](std::size_t line, auto numberOf) {
+            std::string out = std::to_string(numberOf(line));
+            for (std::size_t i = 0; i < bodies[line].refs.size(); ++i)
+                out += bodies[line].text[i] + std::to_string(numberOf(bodies[line].refs[i]));
+            return out + bodies[line].text.back();
+        };
+
+        const std::size_t oldIndex = below(n);
+        const std::uint32_t oldStart = numbers[oldIndex];
+        const std::uint32_t step = 1 + static_cast<std::uint32_t>(below(20));
+        const std::uint32_t newStart = oldStart + static_cast<std::uint32_t>(below(100));
+        auto oldNumber = [&](std::size_t i) { return numbers[i]; };
+        auto newNumber = [&](std::size_t i) {
+            return i < oldIndex ? numbers[i]
+                                : newStart + static_cast<std::uint32_t>(i - oldIndex) * step;
+        };
+
+        std::vector<std::size_t> textOrder(n);
+        for (std::size_t i = 0; i < n; ++i)
+            textOrder[i] = i;
+        std::ranges::shuffle(textOrder, rng);
+        std::string text;
+        for (std::size_t i : textOrder)
+            text += render(i, oldNumber) + (below(2) ? "\r\n" : "\n");
+        std::string expected;
+        for (std::size_t i = 0; i < n; ++i)
+            expected += render(i, newNumber) + "\r\n";
+
+        DocHarness<CDocBasic> h;
+        h.SetText(text);
+        ASSERT_TRUE(h.doc.Renumber(newStart, oldStart, step)) << text;
+        ASSERT_EQ(h.Text(), expected) << text;
+    }
+}
+
+} // namespace
+} // namespace tessel
