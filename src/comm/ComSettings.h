@@ -81,14 +81,22 @@ struct ComSettings {
     std::uint32_t EndOfFile = 26;  // the end-of-text byte
     std::string EndOfFileText = "1a";
 
+    // The defaults, with the line configuration built from them (the same
+    // record as loading a settings file without a "COMPORT" section gives).
+    ComSettings() { BuildLineConfig(); }
+
     // Reads the eight keys in their order, replaces values out of range and
     // makes EndOfFileText, then rebuilds the derived fields.
     void Load(const ProfileStore& profile);
-    // Writes the eight keys in their order.
-    void Write(ProfileStore& profile) const;
-    // Sets PortName and LineConfig from the indices.
+    // Writes the eight keys in their order, as decimal. False when any of
+    // them could not be written.
+    bool Write(ProfileStore& profile) const;
+    // Sets PortName and LineConfig from the indices. An index out of range
+    // counts as its default.
     void BuildLineConfig();
-    // Takes the indices and end-of-text code of a confirmed settings dialog.
+    // Takes the indices and end-of-text code of a confirmed settings dialog,
+    // replacing anything out of range as loading does, then rebuilds the
+    // derived fields.
     void ApplyComSettings(const ComSettings& fromDialog);
 
     std::uint8_t EndCode() const { return static_cast<std::uint8_t>(EndOfFile); }

@@ -10,15 +10,10 @@
 namespace tessel {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(ReadDocumentFile, StopsAtNulAndPastTheLimit) {
     test::TempDir dir;
-    const std::string path = dir.File("f");
-    std::ofstream(path, std::ios::binary) << std::string("ab\0cd", 5);
+    const std::string path = dir.file("f");
+    test::WriteBytes(path, std::string("ab\0cd", 5));
     DocumentFile file;
     std::string error;
     ASSERT_TRUE(ReadDocumentFile(path, 100, file, error));
@@ -26,7 +21,7 @@ TEST(ReadDocumentFile, StopsAtNulAndPastTheLimit) {
     EXPECT_EQ(file.length, 5u);
     EXPECT_FALSE(file.shortRead);
 
-    std::ofstream(path, std::ios::binary) << std::string(300000, 'x');
+    test::WriteBytes(path, std::string(300000, 'x'));
     ASSERT_TRUE(ReadDocumentFile(path, 1000, file, error));
     EXPECT_GT(file.bytes.size(), 1000u);
     EXPECT_LT(file.bytes.size(), 300000u); // a huge file is not read whole
@@ -35,25 +30,25 @@ TEST(ReadDocumentFile, StopsAtNulAndPastTheLimit) {
 
 TEST(ReplaceFile, KeepsPermissionsAndFollowsLinks) {
     test::TempDir dir;
-    const std::string path = dir.File("prog.bas");
-    std::ofstream(path) << "old";
+    const std::string path = dir.file("prog.bas");
+    test::WriteBytes(path, "old");
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     std::string error;
     ASSERT_TRUE(ReplaceFile(path, "new", error)) << error;
-    EXPECT_EQ(ReadFile(path), "new");
+    EXPECT_EQ(test::ReadBytes(path), "new");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
 
-    const std::string link = dir.File("link.bas");
+    const std::string link = dir.file("link.bas");
     std::filesystem::create_symlink(path, link);
     ASSERT_TRUE(ReplaceFile(link, "via link", error)) << error;
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(ReadFile(path), "via link");
+    EXPECT_EQ(test::ReadBytes(path), "via link");
 
     // Nothing is left behind in the folder.
     int entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
         ++entries;
     EXPECT_EQ(entries, 2);
 }
@@ -61,9 +56,9 @@ TEST(ReplaceFile, KeepsPermissionsAndFollowsLinks) {
 TEST(ReplaceFile, FailuresLeaveTheOldFile) {
     test::TempDir dir;
     std::string error;
-    EXPECT_FALSE(ReplaceFile(dir.File("missing/x"), "data", error));
+    EXPECT_FALSE(ReplaceFile(dir.file("missing/x"), "data", error));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(ReplaceFile(dir.Path().string(), "data", error));
+    EXPECT_FALSE(ReplaceFile(dir.path(), "data", error));
 }
 
 } // namespace

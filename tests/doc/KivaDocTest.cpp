@@ -15,15 +15,6 @@ namespace {
 
 using test::DocHarness;
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(DataDocument, OpensFilesAsTheyStand) {
     test::TempDir dir;
     struct Case {
@@ -43,8 +34,8 @@ TEST(DataDocument, OpensFilesAsTheyStand) {
         {withNul, true, std::string(100, 'y')},
     };
     for (const Case& c : cases) {
-        const std::string path = dir.File("f.dat");
-        WriteFile(path, c.bytes);
+        const std::string path = dir.file("f.dat");
+        test::WriteBytes(path, c.bytes);
         DocHarness<CKivaDoc> h;
         EXPECT_EQ(h.doc.OnOpenDocument(path), c.opens) << c.bytes.size();
         if (c.opens) {
@@ -60,26 +51,26 @@ TEST(DataDocument, OpensFilesAsTheyStand) {
 
 TEST(DataDocument, LoadAndSaveKeepEveryByte) {
     test::TempDir dir;
-    const std::string path = dir.File("lf.dat");
+    const std::string path = dir.file("lf.dat");
     const std::string bytes = "line 1\nline 2\n\x82\xa0\x1a\r";
-    WriteFile(path, bytes);
+    test::WriteBytes(path, bytes);
     DocHarness<CKivaDoc> h;
     ASSERT_TRUE(h.doc.OnOpenDocument(path));
     ASSERT_TRUE(h.doc.OnSaveDocument(path));
-    EXPECT_EQ(ReadFile(path), bytes);
+    EXPECT_EQ(test::ReadBytes(path), bytes);
 }
 
 TEST(DataDocument, FileErrorsAreReported) {
     test::TempDir dir;
     DocHarness<CKivaDoc> h;
-    EXPECT_FALSE(h.doc.OnOpenDocument(dir.File("missing.dat")));
-    EXPECT_FALSE(h.doc.OnOpenDocument(dir.Path().string()));
+    EXPECT_FALSE(h.doc.OnOpenDocument(dir.file("missing.dat")));
+    EXPECT_FALSE(h.doc.OnOpenDocument(dir.path()));
     ASSERT_EQ(h.sink.fileErrors.size(), 2u);
     EXPECT_NE(h.sink.fileErrors[0].find("missing.dat"), std::string::npos);
 
     h.SetText("abc");
     h.doc.SetModifiedFlag(true);
-    EXPECT_FALSE(h.doc.OnSaveDocument(dir.File("no/such/dir.dat")));
+    EXPECT_FALSE(h.doc.OnSaveDocument(dir.file("no/such/dir.dat")));
     EXPECT_TRUE(h.doc.IsModified());
     EXPECT_EQ(h.sink.fileErrors.size(), 3u);
 }
@@ -177,12 +168,12 @@ TEST(StoreProperty, DataDocumentsStoreTheirBytesUnchanged) {
         std::string bytes(rng() % 2000, '\0');
         for (char& c : bytes)
             c = static_cast<char>(1 + rng() % 255);
-        const std::string path = dir.File("p.dat");
-        WriteFile(path, bytes);
+        const std::string path = dir.file("p.dat");
+        test::WriteBytes(path, bytes);
         DocHarness<CKivaDoc> h;
         ASSERT_TRUE(h.doc.OnOpenDocument(path));
         ASSERT_TRUE(h.doc.OnSaveDocument(path));
-        ASSERT_EQ(ReadFile(path), bytes);
+        ASSERT_EQ(test::ReadBytes(path), bytes);
     }
 }
 

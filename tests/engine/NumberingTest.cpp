@@ -15,15 +15,6 @@ namespace {
 using test::CrLf;
 using test::DocHarness;
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(ApplyLineNumbers, NumbersEveryLineKeepingItsTerminator) {
     DocHarness<CDocWithLineNum> h;
     std::string text = "PRINT 1\r\nPRINT 2";
@@ -137,21 +128,21 @@ TEST(SortLines, EditorRefusalRestoresAndClearsTheFlag) {
 
 TEST(LoadStore, UnnumberedFileIsNumberedAndSavedWithoutNumbers) {
     test::TempDir dir;
-    const std::string path = dir.File("prog.bas");
-    WriteFile(path, "PRINT 1\r\nPRINT 2\r\n");
+    const std::string path = dir.file("prog.bas");
+    test::WriteBytes(path, "PRINT 1\r\nPRINT 2\r\n");
     DocHarness<CDocBasic> h;
     ASSERT_TRUE(h.doc.OnOpenDocument(path));
     EXPECT_EQ(h.Text(), "10PRINT 1\r\n20PRINT 2\r\n");
     EXPECT_FALSE(h.doc.GetLineNumOutput());
     EXPECT_FALSE(h.doc.IsModified());
     ASSERT_TRUE(h.doc.OnSaveDocument(path));
-    EXPECT_EQ(ReadFile(path), "PRINT 1\r\nPRINT 2\r\n");
+    EXPECT_EQ(test::ReadBytes(path), "PRINT 1\r\nPRINT 2\r\n");
 }
 
 TEST(LoadStore, NumberedFileKeepsItsNumbersUnlessTheFlagIsCleared) {
     test::TempDir dir;
-    const std::string path = dir.File("prog.bas");
-    WriteFile(path, "10 PRINT\n5 END");
+    const std::string path = dir.file("prog.bas");
+    test::WriteBytes(path, "10 PRINT\n5 END");
     DocHarness<CDocBasic> h;
     ASSERT_TRUE(h.doc.OnOpenDocument(path));
     EXPECT_EQ(h.Text(), "10 PRINT\n5 END");
@@ -164,8 +155,8 @@ TEST(LoadStore, NumberedFileKeepsItsNumbersUnlessTheFlagIsCleared) {
 
 TEST(LoadStore, FirstByteDecidesAndLaterLinesMayLackNumbers) {
     test::TempDir dir;
-    const std::string path = dir.File("p.txt");
-    WriteFile(path, "10 A\r\nB\r\n\r\n");
+    const std::string path = dir.file("p.txt");
+    test::WriteBytes(path, "10 A\r\nB\r\n\r\n");
     DocHarness<CDocWithLineNum> h;
     ASSERT_TRUE(h.doc.OnOpenDocument(path));
     EXPECT_EQ(h.Text(), "10 A\r\nB\r\n\r\n");
@@ -177,8 +168,8 @@ TEST(LoadStore, FirstByteDecidesAndLaterLinesMayLackNumbers) {
 TEST(LoadStore, EmptyAndOversizedFiles) {
     test::TempDir dir;
     {
-        const std::string path = dir.File("empty.bas");
-        WriteFile(path, "");
+        const std::string path = dir.file("empty.bas");
+        test::WriteBytes(path, "");
         DocHarness<CDocBasic> h;
         h.doc.SetLineNumOutput(true);
         ASSERT_TRUE(h.doc.OnOpenDocument(path));
@@ -187,8 +178,8 @@ TEST(LoadStore, EmptyAndOversizedFiles) {
         EXPECT_FALSE(h.doc.IsModified());
     }
     {
-        const std::string path = dir.File("big.bas");
-        WriteFile(path, "1" + std::string(65535, 'A'));
+        const std::string path = dir.file("big.bas");
+        test::WriteBytes(path, "1" + std::string(65535, 'A'));
         DocHarness<CDocBasic> h;
         EXPECT_FALSE(h.doc.OnOpenDocument(path));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_FILE_TOO_LARGE});
@@ -199,15 +190,15 @@ TEST(LoadStore, EmptyAndOversizedFiles) {
         std::string text;
         while (text.size() < 65000)
             text += "PRINT\r\n";
-        const std::string path = dir.File("grows.bas");
-        WriteFile(path, text);
+        const std::string path = dir.file("grows.bas");
+        test::WriteBytes(path, text);
         DocHarness<CDocBasic> h;
         EXPECT_FALSE(h.doc.OnOpenDocument(path));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_FILE_TOO_LARGE});
     }
     {
-        const std::string path = dir.File("exact.bas");
-        WriteFile(path, "1" + std::string(65534, 'A'));
+        const std::string path = dir.file("exact.bas");
+        test::WriteBytes(path, "1" + std::string(65534, 'A'));
         DocHarness<CDocBasic> h;
         EXPECT_TRUE(h.doc.OnOpenDocument(path));
         EXPECT_EQ(h.editor.GetLength(), 65535u);
@@ -216,8 +207,8 @@ TEST(LoadStore, EmptyAndOversizedFiles) {
 
 TEST(LoadStore, EditorThatRefusesTheTextAbandonsTheOpen) {
     test::TempDir dir;
-    const std::string path = dir.File("p.bas");
-    WriteFile(path, "A\r\n");
+    const std::string path = dir.file("p.bas");
+    test::WriteBytes(path, "A\r\n");
     DocHarness<CDocBasic> h;
     h.editor.SetLimit(3);
     EXPECT_FALSE(h.doc.OnOpenDocument(path));

@@ -1,33 +1,48 @@
 #pragma once
 
+// A folder of its own for one test, removed with everything in it.
+
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
-#include <string_view>
+#include <system_error>
 
 namespace tessel::test {
 
-// A fresh directory under the system's temporary folder, removed afterwards.
 class TempDir {
 public:
     TempDir() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tessel-test-XXXXXX").string();
-        if (char* made = ::mkdtemp(pattern.data()))
-            m_path = made;
+        if (::mkdtemp(pattern.data()) != nullptr)
+            m_path = pattern;
     }
     ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
+        std::error_code ec;
+        if (!m_path.empty())
+            std::filesystem::remove_all(m_path, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::filesystem::path& Path() const { return m_path; }
-    std::string File(std::string_view name) const { return (m_path / name).string(); }
+    bool ok() const { return !m_path.empty(); }
+    const std::string& path() const { return m_path; }
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
 
 private:
-    std::filesystem::path m_path;
+    std::string m_path;
 };
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 } // namespace tessel::test
