@@ -86,6 +86,10 @@ std::uint16_t CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& l
     // Where each line starts and its number, in text order.
     std::vector<std::size_t> starts;
     std::vector<std::uint32_t> numbers;
+    const auto expected = static_cast<std::size_t>(std::ranges::count(text, '\n')) + 1;
+    lines.reserve(lines.size() + expected);
+    starts.reserve(expected);
+    numbers.reserve(expected);
     std::size_t pos = 0;
     while (pos < text.size()) {
         const LineSpan span = NextLine(text, pos);

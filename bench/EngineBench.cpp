@@ -1,0 +1,117 @@
+#include "BasicProgram.h"
+
+#include "app/AppSettings.h"
+#include "doc/MemoryEditBuffer.h"
+#include "doc/MessageSink.h"
+#include "engine/DocBasic.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+
+namespace tessel {
+namespace {
+
+class NullSink final : public IMessageSink {
+public:
+    void ShowMessage(unsigned) override {}
+    void ShowFileError(const std::string&, const std::string&) override {}
+};
+
+struct Fixture {
+    AppSettings settings;
+    MemoryEditBuffer editor;
+    NullSink sink;
+    CDocBasic doc{editor, sink, settings};
+    std::string program = bench::MakeBasicProgram();
+};
+
+// A program whose lines are out of order here and there, as after editing.
+std::string NearlyOrdered(const std::string& program) {
+    std::string text = program;
+    std::size_t a = 0;
+    for (int swaps = 0; swaps < 20; ++swaps) {
+        a = text.find("\r\n", a + 3001);
+        if (a == std::string::npos)
+            break;
+        const std::size_t b = text.find("\r\n", a + 2);
+        const std::size_t c = text.find("\r\n", b + 2);
+        if (c == std::string::npos)
+            break;
+        // swap lines (a+2..b+2) and (b+2..c+2)
+        const std::string first = text.substr(a + 2, b - a);
+        const std::string second = text.substr(b + 2, c - b);
+        text.replace(a + 2, c - a, second + first);
+    }
+    return text;
+}
+
+void BM_MakeLineTable(benchmark::State& state) {
+    Fixture f;
+    const std::string text = state.range(0) ? NearlyOrdered(f.program) : f.program;
+    for (auto _ : state) {
+        LineTable lines;
+        benchmark::DoNotOptimize(f.doc.MakeLineTable(text, lines));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_MakeLineTable)->Arg(0)->Arg(1)->ArgName("nearly_ordered")->Unit(benchmark::kMicrosecond);
+
+void BM_SortLines(benchmark::State& state) {
+    Fixture f;
+    const std::string text = state.range(0) ? NearlyOrdered(f.program) : f.program;
+    for (auto _ : state) {
+        f.editor.ReplaceText(text);
+        benchmark::DoNotOptimize(f.doc.SortLines());
+    }
+}
+BENCHMARK(BM_SortLines)->Arg(0)->Arg(1)->ArgName("nearly_ordered")->Unit(benchmark::kMicrosecond);
+
+void BM_RenumberBasic(benchmark::State& state) {
+    Fixture f;
+    for (auto _ : state) {
+        f.editor.ReplaceText(f.program);
+        benchmark::DoNotOptimize(f.doc.Renumber(10, 10, 10));
+    }
+}
+BENCHMARK(BM_RenumberBasic)->Unit(benchmark::kMicrosecond);
+
+void BM_GetSendText(benchmark::State& state) {
+    Fixture f;
+    f.editor.ReplaceText(f.program);
+    std::string out;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(f.doc.GetSendText(out, true));
+}
+BENCHMARK(BM_GetSendText)->Unit(benchmark::kMicrosecond);
+
+void BM_ApplyLineNumbers(benchmark::State& state) {
+    Fixture f;
+    const std::string unnumbered = bench::MakeBasicProgram(3000, 50000, false);
+    const int mode = static_cast<int>(state.range(0));
+    const std::string& input = mode == 1 ? unnumbered : f.program;
+    for (auto _ : state) {
+        std::string text = input;
+        f.doc.ApplyLineNumbers(text, mode);
+        benchmark::DoNotOptimize(text);
+    }
+}
+BENCHMARK(BM_ApplyLineNumbers)->Arg(1)->Arg(0)->ArgName("mode")->Unit(benchmark::kMicrosecond);
+
+void BM_DuplicateErrorPath(benchmark::State& state) {
+    // Worst case of the error path: an ordered table whose duplicate is last.
+    Fixture f;
+    std::string text = f.program;
+    const std::size_t last = text.rfind("\r\n", text.size() - 3) + 2;
+    text.replace(last, text.find(' ', last) - last, "10");
+    for (auto _ : state) {
+        LineTable lines;
+        benchmark::DoNotOptimize(f.doc.MakeLineTable(text, lines));
+    }
+}
+BENCHMARK(BM_DuplicateErrorPath)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace tessel
+
+BENCHMARK_MAIN();
