@@ -278,11 +278,11 @@ bool ProfileStore::WriteProfileString(std::string_view section, std::string_view
 bool ProfileStore::Write(std::string_view section, std::string_view key, std::string_view text) {
     if (m_path.empty() || !ValidSectionName(section) || !ValidKeyName(key))
         return false;
-    if (m_state == FileState::Unreadable) {
-        Load();
-        if (m_state == FileState::Unreadable)
-            return false;
-    }
+    // Start from the file as it is now, so that a change made to it by hand
+    // (or by another copy of the program) since it was read is kept.
+    Load();
+    if (m_state == FileState::Unreadable)
+        return false;
 
     std::vector<Line> lines = m_lines;
     const Place place = Locate(section, key);

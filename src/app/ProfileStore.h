@@ -15,8 +15,9 @@ namespace tessel {
 // (code page 932 text stays as it is).
 //
 // The file is read once, when the store is made; reads are answered from that
-// copy. Each write changes the copy and replaces the whole file in one step,
-// keeping the other lines byte for byte and the file's own line ends.
+// copy. Each write reads the file afresh, changes the one key and replaces the
+// whole file in one step, keeping the other lines byte for byte and the
+// file's own line ends.
 class ProfileStore {
 public:
     // The store of the INI file at `path`, which need not exist.

@@ -142,6 +142,14 @@ TEST_F(ProfileStoreTest, WritingAKeyKeepsEveryOtherByte) {
     EXPECT_EQ(store.GetProfileString("Edit", "Other", ""), "keep me");
 }
 
+TEST_F(ProfileStoreTest, WritingKeepsChangesMadeToTheFileSinceItWasRead) {
+    ProfileStore store = StoreWith("[Edit]\r\nTabStop=4\r\n");
+    WriteBytes(path, "[Edit]\r\nTabStop=4\r\n[Font]\r\nSize=9\r\n"); // edited by hand
+    ASSERT_TRUE(store.WriteProfileInt("Edit", "TabStop", 8));
+    EXPECT_EQ(ReadBytes(path), "[Edit]\r\nTabStop=8\r\n[Font]\r\nSize=9\r\n");
+    EXPECT_EQ(store.GetProfileInt("Font", "Size", 12), 9u);
+}
+
 TEST_F(ProfileStoreTest, NewKeyGoesAtTheEndOfItsSectionInTheFilesLineEnds) {
     ProfileStore store = StoreWith("[Edit]\nTabStop=4\n\n\n[Misc]\nPrintPage=0\n");
     ASSERT_TRUE(store.WriteProfileString("edit", "Extra", "1"));
