@@ -18,12 +18,24 @@ inline std::string MakeBasicProgram(std::size_t lines = 3000, std::size_t size =
     for (std::size_t i = 0; i < lines; ++i) {
         std::string body;
         switch (rng() % 6) {
-        case 0: body = " GOTO " + ref(); break;
-        case 1: body = " GOSUB " + ref(); break;
-        case 2: body = " IF A THEN " + ref() + " ELSE " + ref(); break;
-        case 3: body = " ON B GOTO " + ref() + "," + ref(); break;
-        case 4: body = " PRINT A"; break;
-        default: body = " RETURN"; break;
+        case 0:
+            body = " GOTO " + ref();
+            break;
+        case 1:
+            body = " GOSUB " + ref();
+            break;
+        case 2:
+            body = " IF A THEN " + ref() + " ELSE " + ref();
+            break;
+        case 3:
+            body = " ON B GOTO " + ref() + "," + ref();
+            break;
+        case 4:
+            body = " PRINT A";
+            break;
+        default:
+            body = " RETURN";
+            break;
         }
         if (numbered)
             text += std::to_string(10 * (i + 1));
@@ -37,7 +49,8 @@ inline std::string MakeBasicProgram(std::size_t lines = 3000, std::size_t size =
     if (text.size() < size) {
         // A remark on the last line: ":'" then filler, before its CR LF.
         const std::size_t pad = size - text.size();
-        text.insert(text.size() - 2, pad >= 2 ? ":'" + std::string(pad - 2, 'x') : std::string(pad, ' '));
+        text.insert(text.size() - 2,
+                    pad >= 2 ? ":'" + std::string(pad - 2, 'x') : std::string(pad, ' '));
     }
     return text;
 }

@@ -55,7 +55,11 @@ void BM_MakeLineTable(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_MakeLineTable)->Arg(0)->Arg(1)->ArgName("nearly_ordered")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MakeLineTable)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("nearly_ordered")
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_SortLines(benchmark::State& state) {
     Fixture f;

@@ -7,11 +7,13 @@ namespace tessel {
 LineSpan NextLine(std::string_view text, std::size_t start) {
     if (start >= text.size())
         return {};
-    const char* begin = text.data() + start;
+    // Two vectorised searches beat one loop over the bytes of the line.
+    const char* const begin = text.data() + start;
     const std::size_t rest = text.size() - start;
-    std::size_t n = 0;
-    while (n < rest && begin[n] != '\r' && begin[n] != '\n')
-        ++n;
+    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', rest));
+    const std::size_t limit = lf ? static_cast<std::size_t>(lf - begin) : rest;
+    const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', limit));
+    const std::size_t n = cr ? static_cast<std::size_t>(cr - begin) : limit;
     if (n == rest)
         return {n, n};
     if (begin[n] == '\r' && n + 1 < rest && begin[n + 1] == '\n')

@@ -3,7 +3,9 @@
 #include "engine/Keywords.h"
 #include "res/StringTable.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace tessel {
 namespace {
@@ -21,27 +23,27 @@ enum class Outcome { Rewritten, NoReference, MissingLine };
 // Scans one line's body and rewrites the line numbers it refers to. Bytes are
 // examined one at a time: bytes from 0x80 up are never letters, quotes or
 // digits, so double-byte characters need no special care.
+//
+// The scan only ever looks forward, so it reads the original body and builds
+// the rewritten one as it goes: what lies behind the scan position is never
+// looked at again.
 class LineScanner {
 public:
-    LineScanner(std::string body, const LineTable& lines)
-        : m_text(std::move(body)), m_lines(lines) {}
+    LineScanner(std::string_view body, const LineTable& lines) : m_text(body), m_lines(lines) {}
 
-    // False when a reference names a line that does not exist. `rewritten`
-    // is set when some reference was handled (and the text may have changed).
-    bool Scan(bool& rewritten) {
-        rewritten = false;
-        std::string word;
+    // False when a reference names a line that does not exist.
+    bool Scan() {
         std::size_t start = 0;
-        while (FindWord(word, start)) {
+        while (FindWord(start)) {
             m_pos = start;
             std::size_t offset = 0;
             // Within the word: a keyword may be followed by another one (TOTAL
-            // is TO, then TAL).
-            while (offset < word.size()) {
+            // is TO, then TAL). The lookup sees only the rest of the word.
+            while (offset < m_word.size()) {
                 std::uint8_t flag = 0;
-                const std::size_t n = LookupKeyword(word.c_str() + offset, flag);
+                const std::size_t n = LookupRestOfWord(offset, flag);
                 if (n == 0) {
-                    m_pos += word.size() - offset;
+                    m_pos += m_word.size() - offset;
                     break;
                 }
                 offset += n;
@@ -54,7 +56,7 @@ public:
                 if (outcome == Outcome::MissingLine)
                     return false;
                 if (outcome == Outcome::Rewritten) {
-                    rewritten = true;
+                    m_rewritten = true;
                     break;
                 }
             }
@@ -63,13 +65,31 @@ public:
         return true;
     }
 
-    std::string& Text() { return m_text; }
+    // Whether some reference was handled, and so the body may have changed.
+    bool Rewritten() const { return m_rewritten; }
+    // The body with the new numbers.
+    std::string Result() && {
+        m_out.append(m_text.substr(m_copied));
+        return std::move(m_out);
+    }
 
 private:
-    // The next word at or after m_pos: a run of ASCII letters plus one dollar
-    // sign right after it. An apostrophe starts a comment, which ends the
-    // scan; string literals are passed over.
-    bool FindWord(std::string& word, std::size_t& start) const {
+    // The keyword at `offset` in the current word. No keyword is longer than
+    // nine bytes, so a copy of the next fifteen, ended by NUL, decides it
+    // exactly as the whole rest of the word would.
+    std::size_t LookupRestOfWord(std::size_t offset, std::uint8_t& flag) const {
+        char rest[16];
+        static_assert(sizeof rest > kLongestKeyword + 1);
+        const std::size_t n = std::min(m_word.size() - offset, sizeof rest - 1);
+        std::memcpy(rest, m_word.data() + offset, n);
+        rest[n] = '\0';
+        return LookupKeyword(rest, flag);
+    }
+
+    // The next word at or after `start`: a run of ASCII letters plus one
+    // dollar sign right after it. An apostrophe starts a comment, which ends
+    // the scan; string literals are passed over.
+    bool FindWord(std::size_t& start) {
         std::size_t i = start;
         while (i < m_text.size()) {
             const char c = m_text[i];
@@ -79,7 +99,7 @@ private:
                     ++end;
                 if (end < m_text.size() && m_text[end] == '$')
                     ++end;
-                word.assign(m_text, i, end - i);
+                m_word = m_text.substr(i, end - i);
                 start = i;
                 return true;
             }
@@ -87,7 +107,7 @@ private:
                 return false;
             if (c == '"') {
                 const std::size_t close = m_text.find('"', i + 1);
-                if (close == std::string::npos)
+                if (close == std::string_view::npos)
                     return false;
                 i = close + 1;
                 continue;
@@ -110,7 +130,7 @@ private:
     std::size_t StringOrLabelLength() const {
         if (m_text[m_pos] == '"') {
             const std::size_t close = m_text.find('"', m_pos + 1);
-            return close == std::string::npos ? m_text.size() - m_pos : close + 1 - m_pos;
+            return close == std::string_view::npos ? m_text.size() - m_pos : close + 1 - m_pos;
         }
         if (!IsAsciiLetter(At(m_pos + 1)))
             return 0;
@@ -122,16 +142,19 @@ private:
 
     // Replaces the number at m_pos by the new number of the line it names.
     bool RewriteNumber() {
-        const DigitRun run = ParseDigitRun(std::string_view(m_text).substr(m_pos));
+        const DigitRun run = ParseDigitRun(m_text.substr(m_pos));
         const int index = CDocWithLineNum::FindLine(m_lines, run.value);
         if (index < 0)
             return false;
         char digits[16];
         const auto result = std::to_chars(std::begin(digits), std::end(digits),
                                           m_lines[static_cast<std::size_t>(index)].m_nNewLineNum);
-        const std::size_t n = static_cast<std::size_t>(result.ptr - digits);
-        m_text.replace(m_pos, run.length, digits, n);
-        m_pos += n;
+        if (m_out.empty())
+            m_out.reserve(m_text.size() + 8);
+        m_out.append(m_text.substr(m_copied, m_pos - m_copied));
+        m_out.append(digits, result.ptr);
+        m_pos += run.length;
+        m_copied = m_pos;
         return true;
     }
 
@@ -175,9 +198,13 @@ private:
         return handled ? Outcome::Rewritten : Outcome::NoReference;
     }
 
-    std::string m_text;
+    std::string_view m_text;
     const LineTable& m_lines;
     std::size_t m_pos = 0;
+    std::string_view m_word;
+    std::string m_out;        // the rewritten body up to m_copied
+    std::size_t m_copied = 0; // how much of m_text m_out covers
+    bool m_rewritten = false;
 };
 
 } // namespace
@@ -187,14 +214,13 @@ std::uint16_t CDocBasic::RewriteLineRefs(LineTable& lines) {
     std::size_t lineStart = 0;
     for (CLineWithNum& line : lines) {
         LineScanner scanner(line.m_strBody, lines);
-        bool rewritten = false;
-        if (!scanner.Scan(rewritten)) {
+        if (!scanner.Scan()) {
             m_nErrorPos = static_cast<int>(lineStart);
             m_nErrorLine = static_cast<int>(line.m_nTextLine);
             return IDS_LINE_REF_MISSING;
         }
-        if (rewritten)
-            line.m_strNewBody = std::move(scanner.Text());
+        if (scanner.Rewritten())
+            line.m_strNewBody = std::move(scanner).Result();
         lineStart += line.m_strLine.size();
     }
     return 0;

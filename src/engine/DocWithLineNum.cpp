@@ -81,31 +81,30 @@ std::string CDocWithLineNum::ReadLine(std::string_view text, std::size_t start, 
 }
 
 std::uint16_t CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& lines) {
+    lines.clear();
     if (text.empty())
         return 0;
+    // Every line end is at least one byte, and each line grows by at most 2.
+    const auto maxLines =
+        static_cast<std::size_t>(std::ranges::count(text, '\n') + std::ranges::count(text, '\r')) +
+        1;
+    lines.Reserve(text.size() + 2 * maxLines, maxLines);
     // Where each line starts and its number, in text order.
     std::vector<std::size_t> starts;
     std::vector<std::uint32_t> numbers;
-    const auto expected = static_cast<std::size_t>(std::ranges::count(text, '\n')) + 1;
-    lines.reserve(lines.size() + expected);
-    starts.reserve(expected);
-    numbers.reserve(expected);
+    starts.reserve(maxLines);
+    numbers.reserve(maxLines);
     std::size_t pos = 0;
     while (pos < text.size()) {
         const LineSpan span = NextLine(text, pos);
-        std::string line;
-        line.reserve(span.length + 2);
-        line.append(text, pos, span.length);
-        line += "\r\n";
-        CLineWithNum& record = lines.emplace_back();
-        record.m_nTextLine = static_cast<std::uint32_t>(numbers.size());
-        if (const std::uint16_t code = record.SetLine(std::move(line))) {
+        const auto index = static_cast<std::uint32_t>(numbers.size());
+        if (const std::uint16_t code = lines.Append(text.substr(pos, span.length), index)) {
             m_nErrorPos = static_cast<int>(pos);
-            m_nErrorLine = static_cast<int>(numbers.size());
+            m_nErrorLine = static_cast<int>(index);
             return code;
         }
         starts.push_back(pos);
-        numbers.push_back(record.m_nLineNum);
+        numbers.push_back(lines.Records().back().m_nLineNum);
         pos += span.span;
     }
 
@@ -142,15 +141,16 @@ bool CDocWithLineNum::SortLineTable(LineTable& lines) {
         return false;
     }
     // Distinct numbers have one order, whatever sorts them.
-    std::ranges::sort(lines, {}, &CLineWithNum::m_nLineNum);
+    std::ranges::sort(lines.Records(), {}, &CLineWithNum::m_nLineNum);
     return true;
 }
 
 int CDocWithLineNum::FindLine(const LineTable& lines, std::uint32_t number) {
-    const auto it = std::ranges::lower_bound(lines, number, {}, &CLineWithNum::m_nLineNum);
-    if (it == lines.end() || it->m_nLineNum != number)
+    const auto& records = lines.Records();
+    const auto it = std::ranges::lower_bound(records, number, {}, &CLineWithNum::m_nLineNum);
+    if (it == records.end() || it->m_nLineNum != number)
         return -1;
-    return static_cast<int>(it - lines.begin());
+    return static_cast<int>(it - records.begin());
 }
 
 void CDocWithLineNum::ReportLineError(std::uint16_t code) {
@@ -373,11 +373,9 @@ bool CDocWithLineNum::GetSendText(std::string& out, bool flag) {
     }
     std::string joined;
     joined.reserve(text.size() + 2 * lines.size() + 1);
-    for (CLineWithNum& line : lines) {
-        if (!flag)
-            DeleteLineNum(line.m_strLine);
-        joined += line.m_strLine;
-    }
+    for (const CLineWithNum& line : lines)
+        joined +=
+            flag ? line.m_strLine : line.m_strLine.substr(ParseDigitRun(line.m_strLine).length);
     FreeLineTable(lines);
     if (!ToDeviceLineEnds(joined))
         return false;

@@ -1,5 +1,6 @@
 #include "engine/Keywords.h"
 
+#include <cstring>
 #include <iterator>
 
 namespace tessel {
@@ -138,10 +139,7 @@ std::size_t LookupIn(const KeywordRecord* group, const char* text, std::uint8_t&
     for (;; ++group) {
         if (MatchKeyword(text, group->name)) {
             flag = group->flag;
-            std::size_t n = 0;
-            while (n < sizeof group->name && group->name[n] != 0)
-                ++n;
-            return n;
+            return std::strlen(group->name);
         }
     }
 }

@@ -25,6 +25,8 @@ struct KeywordRecord {
 static_assert(sizeof(KeywordRecord) == 101);
 
 inline constexpr std::size_t kKeywordCount = 142;
+// The longest keyword, ENDSWITCH.
+inline constexpr std::size_t kLongestKeyword = 9;
 
 // True when `keyword` is a prefix of the NUL-terminated `text`, ASCII letters
 // compared without case.

@@ -10,24 +10,61 @@ namespace tessel {
 // Line numbers run from 1 to 65279.
 inline constexpr std::uint32_t kMaxLineNum = 65279;
 
-// One line of a line-numbered text: its number and what follows it.
+// One line of a line-numbered text: its number and what follows it. The
+// record views its line, which the line table keeps.
 class CLineWithNum {
 public:
-    // Fills the record from one line that ends in CR LF. Returns 0, or 200 (no
-    // leading digit) or 202 (number 0 or above 65279).
-    std::uint16_t SetLine(std::string line);
+    // Fills the record from one line that ends in CR LF and outlives the
+    // record. Returns 0, or 200 (no leading digit) or 202 (number 0 or above
+    // 65279).
+    std::uint16_t SetLine(std::string_view line);
 
-    std::string m_strLine;    // the line, number included, ending in CR LF
-    std::string m_strBody;    // the line without its leading digits
-    std::string m_strNewBody; // the body with rewritten references, if any
+    std::string_view m_strLine; // the line, number included, ending in CR LF
+    std::string_view m_strBody; // the line without its leading digits
+    std::string m_strNewBody;   // the body with rewritten references, if any
     std::uint32_t m_nLineNum = 0;
     std::uint32_t m_nNewLineNum = 0;
     // Where the line stood in the text the table was built from (0-based).
     std::uint32_t m_nTextLine = 0;
 };
 
-// A line table owns its records; it is in ascending number order once built.
-using LineTable = std::vector<CLineWithNum>;
+// The lines of one text, in ascending number order once built. The table owns
+// its records and the text they view (every line ending in CR LF), so the
+// whole table goes at once, on every path.
+class LineTable {
+public:
+    LineTable() = default;
+    LineTable(const LineTable&) = delete;
+    LineTable& operator=(const LineTable&) = delete;
+    // Moving keeps the records' views valid: the text's buffer moves along.
+    LineTable(LineTable&&) = default;
+    LineTable& operator=(LineTable&&) = default;
+
+    // Room for `lines` lines of `bytes` bytes in all, so appending never moves them.
+    void Reserve(std::size_t bytes, std::size_t lines);
+    // Appends a record for a line given without its terminator; the table
+    // keeps the line with CR LF appended. Returns SetLine's code.
+    std::uint16_t Append(std::string_view content, std::uint32_t textLine);
+    void clear() {
+        m_records.clear();
+        m_text.clear();
+    }
+
+    std::vector<CLineWithNum>& Records() { return m_records; }
+    const std::vector<CLineWithNum>& Records() const { return m_records; }
+    std::size_t size() const { return m_records.size(); }
+    bool empty() const { return m_records.empty(); }
+    CLineWithNum& operator[](std::size_t i) { return m_records[i]; }
+    const CLineWithNum& operator[](std::size_t i) const { return m_records[i]; }
+    auto begin() { return m_records.begin(); }
+    auto end() { return m_records.end(); }
+    auto begin() const { return m_records.begin(); }
+    auto end() const { return m_records.end(); }
+
+private:
+    std::vector<char> m_text; // not a string: a short string's bytes would move with it
+    std::vector<CLineWithNum> m_records;
+};
 
 // The value of the digit run at the start of `text` and its length. A run too
 // long for 32 bits gives a value above kMaxLineNum.

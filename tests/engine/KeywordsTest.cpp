@@ -30,6 +30,7 @@ TEST(KeywordTable, HoldsTheDeviceKeywordsOnce) {
         ASSERT_FALSE(name.empty());
         EXPECT_TRUE(names.insert(name).second) << name;
         letters.insert(name[0]);
+        EXPECT_LE(name.size(), kLongestKeyword); // the scanner relies on it
         // The rest of the name field is zero-filled.
         for (std::size_t k = name.size(); k < sizeof record.name; ++k)
             ASSERT_EQ(record.name[k], 0) << name;

@@ -59,6 +59,21 @@ TEST(LineRecord, RangeAndMissingNumber) {
     EXPECT_EQ(line.m_nLineNum, 10u);
 }
 
+TEST(LineTable, RecordsStayValidWhenTheTableGrowsPastItsReserve) {
+    LineTable lines;
+    lines.Reserve(8, 1);
+    for (std::uint32_t i = 1; i <= 500; ++i)
+        ASSERT_EQ(lines.Append(std::to_string(i) + " X" + std::string(i % 40, 'y'), i - 1), 0);
+    for (std::uint32_t i = 1; i <= 500; ++i) {
+        const CLineWithNum& line = lines[i - 1];
+        EXPECT_EQ(line.m_strLine, std::to_string(i) + " X" + std::string(i % 40, 'y') + "\r\n");
+        EXPECT_EQ(line.m_strBody, " X" + std::string(i % 40, 'y') + "\r\n");
+        EXPECT_EQ(line.m_nLineNum, i);
+    }
+    LineTable moved = std::move(lines);
+    EXPECT_EQ(moved[0].m_strLine, "1 Xy\r\n");
+}
+
 TEST(ReadLine, TerminatorsAndEnd) {
     std::size_t used = 0;
     EXPECT_EQ(CDocWithLineNum::ReadLine("AB\r\nC", 0, used), "AB");
@@ -213,7 +228,8 @@ int ReferenceQuicksort(std::vector<std::uint32_t>& a, std::ptrdiff_t lo, std::pt
 }
 
 LineTable TableOf(const std::vector<std::uint32_t>& numbers) {
-    LineTable lines(numbers.size());
+    LineTable lines;
+    lines.Records().resize(numbers.size());
     for (std::size_t i = 0; i < numbers.size(); ++i)
         lines[i].m_nLineNum = numbers[i];
     return lines;
