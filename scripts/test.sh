@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the normal build,
+# then again under AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# formatting check.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+jobs=$(nproc)
+
+echo "== Build and test"
+cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSEL_BUILD_BENCHMARKS=ON
+cmake --build build/ci -j "$jobs"
+ctest --test-dir build/ci --output-on-failure -j "$jobs"
+
+echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=address,undefined
+cmake --build build/asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build/asan --output-on-failure -j "$jobs"
+
+echo "== Formatting"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+echo "All tests passed."
