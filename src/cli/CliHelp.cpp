@@ -120,7 +120,7 @@ std::string ToolHelp() {
     for (const CommandHelpText& help : kHelp) {
         std::string line = "  ";
         line += CommandName(help.command);
-        line.resize(13, ' ');
+        line.resize(15, ' ');
         line += help.summary;
         text += line + '\n';
     }
