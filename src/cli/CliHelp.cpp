@@ -53,10 +53,11 @@ constexpr CommandHelpText kHelp[] = {
      "fine.\n",
      false, true, true},
     {Command::Wire, "wire [OPTIONS] FILE", "write the bytes a send puts on the wire",
-     "Writes the bytes that sending FILE puts on the wire: the lines in number\n"
-     "order with their numbers, tabs expanded, the device's line ends, and the\n"
-     "end-of-text code. The transfer stops after the first end-of-text code, so\n"
-     "nothing after it is written. An empty file has nothing to send (exit 1).\n",
+     "Writes the bytes that sending FILE puts on the wire: tabs expanded, the\n"
+     "device's line ends and the end-of-text code. A line-numbered file is first\n"
+     "checked as check does, then sent in number order with its numbers. The\n"
+     "transfer stops after the first end-of-text code, so nothing after it is\n"
+     "written. An empty file has nothing to send (exit status 1).\n",
      true, true, true},
 };
 

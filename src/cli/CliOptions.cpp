@@ -148,7 +148,7 @@ private:
         }
         if (m_options.command == Command::Help && m_options.helpTopic == Command::None) {
             m_options.helpTopic = CommandFromName(arg);
-            if (m_options.helpTopic == Command::None || m_options.helpTopic == Command::Help)
+            if (m_options.helpTopic == Command::None)
                 return Fail("unknown command " + Quoted(arg));
             return true;
         }
