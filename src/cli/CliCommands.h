@@ -1,0 +1,81 @@
+#pragma once
+
+// Running tessel-cli: from the arguments to the exit status, with standard
+// output and standard error behind a small interface so that tests can run
+// the tool in-process.
+
+#include "cli/CliOptions.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tessel {
+struct AppSettings;
+}
+
+namespace tessel::cli {
+
+enum ExitStatus : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
+
+// Where bytes go: standard output or standard error.
+class IOutput {
+public:
+    virtual ~IOutput() = default;
+    // Writes all of `bytes`; 0, or the errno of the failure.
+    virtual int Write(std::string_view bytes) = 0;
+};
+
+// A file descriptor, written with write(2) as it is (no buffering, no
+// conversion), retried on EINTR.
+class FdOutput final : public IOutput {
+public:
+    explicit FdOutput(int fd) : m_fd(fd) {}
+    int Write(std::string_view bytes) override;
+
+private:
+    int m_fd;
+};
+
+// Collects everything written, for tests.
+class StringOutput final : public IOutput {
+public:
+    int Write(std::string_view bytes) override {
+        m_text += bytes;
+        return 0;
+    }
+    const std::string& Text() const { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+struct CliContext {
+    IOutput& out;
+    IOutput& err;
+    // The settings file read without --settings.
+    std::string defaultSettingsPath;
+};
+
+// tessel.INI beside the running executable: the desktop program's file.
+std::string DefaultSettingsPath();
+
+// Parses the arguments (without the program name), runs the command and
+// returns the exit status.
+int RunCommandLine(std::span<const std::string_view> args, CliContext& context);
+
+// Runs a parsed command line that asks for a command on a file.
+int RunCommand(const CliOptions& options, CliContext& context);
+
+// The settings the command works with: the settings file (--settings, or
+// `defaultPath`, which may be missing), then the options on top. False with
+// `error` set when --settings names a file that cannot be read.
+bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
+                     AppSettings& settings, std::string& error);
+
+// Removes from each line of `text` the number that numbering it from `start`
+// in steps of `step` put in front (CDocWithLineNum::ApplyLineNumbers mode 1),
+// and nothing else: digits that were the line's own first bytes stay.
+void RemoveGeneratedNumbers(std::string& text, unsigned start, unsigned step);
+
+} // namespace tessel::cli

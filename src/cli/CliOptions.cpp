@@ -1,0 +1,388 @@
+#include "cli/CliOptions.h"
+
+#include "doc/TextOps.h"
+#include "engine/LineWithNum.h"
+
+#include <algorithm>
+
+namespace tessel::cli {
+namespace {
+
+struct CommandInfo {
+    Command command;
+    std::string_view name;
+};
+
+constexpr CommandInfo kCommands[] = {
+    {Command::Number, "number"},     {Command::Unnumber, "unnumber"}, {Command::Sort, "sort"},
+    {Command::Renumber, "renumber"}, {Command::Check, "check"},       {Command::Wire, "wire"},
+    {Command::Help, "help"},
+};
+
+enum class Opt {
+    Output,
+    InPlace,
+    Type,
+    Numbers,
+    NoNumbers,
+    NumberStart,
+    NumberStep,
+    Tab,
+    Eol,
+    Eof,
+    Settings,
+    New,
+    Old,
+    Step,
+    Help,
+    Version,
+};
+
+struct OptionInfo {
+    std::string_view longName;
+    char shortName; // 0 for none
+    bool takesValue;
+    Opt id;
+};
+
+constexpr OptionInfo kOptions[] = {
+    {"output", 'o', true, Opt::Output},
+    {"in-place", 'i', false, Opt::InPlace},
+    {"type", 0, true, Opt::Type},
+    {"numbers", 0, false, Opt::Numbers},
+    {"no-numbers", 0, false, Opt::NoNumbers},
+    {"number-start", 0, true, Opt::NumberStart},
+    {"number-step", 0, true, Opt::NumberStep},
+    {"tab", 0, true, Opt::Tab},
+    {"eol", 0, true, Opt::Eol},
+    {"eof", 0, true, Opt::Eof},
+    {"settings", 0, true, Opt::Settings},
+    {"new", 0, true, Opt::New},
+    {"old", 0, true, Opt::Old},
+    {"step", 0, true, Opt::Step},
+    {"help", 'h', false, Opt::Help},
+    {"version", 0, false, Opt::Version},
+};
+
+// The same upper limits as the dialogs that set these values.
+constexpr unsigned kMaxStep = kMaxLineNum - 1;
+constexpr unsigned kMaxTab = 10;
+
+std::string Quoted(std::string_view text) {
+    std::string out = "'";
+    out += text;
+    out += '\'';
+    return out;
+}
+
+// The option a long name (without "--") stands for: an exact match, else
+// the only option it is the beginning of.
+const OptionInfo* FindLongOption(std::string_view name, bool& ambiguous) {
+    ambiguous = false;
+    const OptionInfo* found = nullptr;
+    for (const OptionInfo& option : kOptions) {
+        if (option.longName == name)
+            return &option;
+        if (option.longName.starts_with(name)) {
+            if (found)
+                ambiguous = true;
+            found = &option;
+        }
+    }
+    return ambiguous ? nullptr : found;
+}
+
+const OptionInfo* FindShortOption(char letter) {
+    for (const OptionInfo& option : kOptions)
+        if (option.shortName == letter)
+            return &option;
+    return nullptr;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+class Parser {
+public:
+    Parser(CliOptions& options, std::string& error) : m_options(options), m_error(error) {}
+
+    bool Parse(std::span<const std::string_view> args) {
+        bool optionsEnded = false;
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            const std::string_view arg = args[i];
+            const std::string_view next = i + 1 < args.size() ? args[i + 1] : std::string_view();
+            const bool hasNext = i + 1 < args.size();
+            bool usedNext = false;
+            bool ok = true;
+            if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+                ok = Operand(arg);
+            } else if (arg == "--") {
+                optionsEnded = true;
+            } else if (arg[1] == '-') {
+                ok = LongOption(arg.substr(2), next, hasNext, usedNext);
+            } else {
+                ok = ShortOptions(arg.substr(1), next, hasNext, usedNext);
+            }
+            if (!ok)
+                return false;
+            if (usedNext)
+                ++i;
+        }
+        return Check();
+    }
+
+private:
+    bool Fail(std::string message) {
+        m_error = std::move(message);
+        return false;
+    }
+
+    bool Operand(std::string_view arg) {
+        if (m_options.command == Command::None) {
+            m_options.command = CommandFromName(arg);
+            if (m_options.command == Command::None)
+                return Fail("unknown command " + Quoted(arg));
+            return true;
+        }
+        if (m_options.command == Command::Help && m_options.helpTopic == Command::None) {
+            m_options.helpTopic = CommandFromName(arg);
+            if (m_options.helpTopic == Command::None)
+                return Fail("unknown command " + Quoted(arg));
+            return true;
+        }
+        if (!m_haveFile && m_options.command != Command::Help) {
+            m_options.file = arg;
+            m_haveFile = true;
+            return true;
+        }
+        return Fail("unexpected argument " + Quoted(arg));
+    }
+
+    bool LongOption(std::string_view text, std::string_view next, bool hasNext, bool& usedNext) {
+        const std::size_t equals = text.find('=');
+        const std::string_view name = text.substr(0, equals);
+        bool ambiguous = false;
+        const OptionInfo* option = FindLongOption(name, ambiguous);
+        if (!option)
+            return Fail((ambiguous ? "ambiguous option " : "unknown option ") +
+                        Quoted(std::string("--").append(name)));
+        const std::string shown = std::string("--").append(option->longName);
+        if (!option->takesValue) {
+            if (equals != std::string_view::npos)
+                return Fail("option " + Quoted(shown) + " takes no value");
+            return Apply(*option, {}, shown);
+        }
+        if (equals != std::string_view::npos)
+            return Apply(*option, text.substr(equals + 1), shown);
+        if (!hasNext)
+            return Fail("option " + Quoted(shown) + " needs a value");
+        usedNext = true;
+        return Apply(*option, next, shown);
+    }
+
+    // A cluster of short options ("-ih"); one that takes a value takes the
+    // rest of the cluster ("-oFILE") or else the next argument.
+    bool ShortOptions(std::string_view text, std::string_view next, bool hasNext, bool& usedNext) {
+        for (std::size_t k = 0; k < text.size(); ++k) {
+            const OptionInfo* option = FindShortOption(text[k]);
+            const std::string shown = std::string("-") + text[k];
+            if (!option)
+                return Fail("unknown option " + Quoted(shown));
+            if (!option->takesValue) {
+                if (!Apply(*option, {}, shown))
+                    return false;
+                continue;
+            }
+            if (k + 1 < text.size())
+                return Apply(*option, text.substr(k + 1), shown);
+            if (!hasNext)
+                return Fail("option " + Quoted(shown) + " needs a value");
+            usedNext = true;
+            return Apply(*option, next, shown);
+        }
+        return true;
+    }
+
+    bool Number(std::string_view value, const std::string& shown, unsigned min, unsigned max,
+                std::optional<unsigned>& target) {
+        unsigned number = 0;
+        if (!ParseNumber(value, min, max, number))
+            return Fail("invalid value " + Quoted(value) + " for " + shown + " (" +
+                        std::to_string(min) + " to " + std::to_string(max) + ")");
+        target = number;
+        return true;
+    }
+
+    bool Apply(const OptionInfo& option, std::string_view value, const std::string& shown) {
+        switch (option.id) {
+        case Opt::Output:
+            if (value.empty())
+                return Fail("option " + Quoted(shown) + " needs a file name");
+            m_options.output = std::string(value);
+            return true;
+        case Opt::InPlace:
+            m_options.inPlace = true;
+            return true;
+        case Opt::Type: {
+            DocKind kind{};
+            if (!DocKindFromName(value, kind))
+                return Fail("invalid value " + Quoted(value) + " for " + shown +
+                            " (basic, c, asm, casl, text or data)");
+            m_options.type = kind;
+            return true;
+        }
+        case Opt::Numbers:
+            m_options.numbers = true;
+            return true;
+        case Opt::NoNumbers:
+            m_options.numbers = false;
+            return true;
+        case Opt::NumberStart:
+            return Number(value, shown, 1, kMaxLineNum, m_options.numberStart);
+        case Opt::NumberStep:
+            return Number(value, shown, 1, kMaxStep, m_options.numberStep);
+        case Opt::Tab:
+            return Number(value, shown, 1, kMaxTab, m_options.tab);
+        case Opt::Eol:
+            if (EqualsNoCase(value, "cr"))
+                m_options.endOfLine = kEolCr;
+            else if (EqualsNoCase(value, "lf"))
+                m_options.endOfLine = kEolLf;
+            else if (EqualsNoCase(value, "crlf"))
+                m_options.endOfLine = kEolCrLf;
+            else
+                return Fail("invalid value " + Quoted(value) + " for " + shown +
+                            " (cr, lf or crlf)");
+            return true;
+        case Opt::Eof: {
+            std::uint32_t code = 0;
+            if (!ParseHexByte(value, code))
+                return Fail("invalid value " + Quoted(value) + " for " + shown +
+                            " (one or two hexadecimal digits)");
+            m_options.endOfFile = code;
+            return true;
+        }
+        case Opt::Settings:
+            if (value.empty())
+                return Fail("option " + Quoted(shown) + " needs a file name");
+            m_options.settings = std::string(value);
+            return true;
+        case Opt::New:
+            return Number(value, shown, 1, kMaxLineNum, m_options.newStart);
+        case Opt::Old:
+            return Number(value, shown, 1, kMaxLineNum, m_options.oldStart);
+        case Opt::Step:
+            return Number(value, shown, 1, kMaxStep, m_options.step);
+        case Opt::Help:
+            m_options.help = true;
+            return true;
+        case Opt::Version:
+            m_options.version = true;
+            return true;
+        }
+        return true;
+    }
+
+    // The rules between options, command and file.
+    bool Check() {
+        CliOptions& o = m_options;
+        if (o.help || o.version || o.command == Command::Help)
+            return true;
+        if (o.command == Command::None)
+            return Fail("missing command");
+        const std::string command(CommandName(o.command));
+        if (!m_haveFile)
+            return Fail("missing FILE");
+        if (o.inPlace && o.output)
+            return Fail("--in-place and --output cannot be used together");
+        if (o.inPlace && o.file == "-")
+            return Fail("--in-place needs a file, not standard input");
+        if (o.command != Command::Renumber && (o.newStart || o.oldStart || o.step))
+            return Fail("--new, --old and --step belong to renumber, not " + command);
+        if (o.command == Command::Check && (o.output || o.inPlace))
+            return Fail("check writes no file; --output and --in-place do not apply");
+        if (o.command == Command::Wire && o.inPlace)
+            return Fail("wire cannot replace FILE; use --output");
+        if ((o.command == Command::Check || o.command == Command::Wire) && o.numbers)
+            return Fail(command + " sends the lines with their numbers; " +
+                        (*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
+        if (o.command == Command::Number && o.numbers == false)
+            return Fail("number cannot be used with --no-numbers");
+        if (o.command == Command::Unnumber && o.numbers == true)
+            return Fail("unnumber cannot be used with --numbers");
+        const bool needsNumbers = o.command == Command::Sort || o.command == Command::Renumber ||
+                                  o.command == Command::Check;
+        if (needsNumbers && !IsLineNumbered(o.Kind()))
+            return Fail(command + " works on line-numbered files, and " + Quoted(o.file) +
+                        " is a DATA file");
+        return true;
+    }
+
+    CliOptions& m_options;
+    std::string& m_error;
+    bool m_haveFile = false;
+};
+
+} // namespace
+
+std::string_view CommandName(Command command) {
+    for (const CommandInfo& info : kCommands)
+        if (info.command == command)
+            return info.name;
+    return {};
+}
+
+Command CommandFromName(std::string_view name) {
+    for (const CommandInfo& info : kCommands)
+        if (info.name == name)
+            return info.command;
+    return Command::None;
+}
+
+bool ParseCommandLine(std::span<const std::string_view> args, CliOptions& options,
+                      std::string& error) {
+    options = {};
+    error.clear();
+    return Parser(options, error).Parse(args);
+}
+
+bool ParseNumber(std::string_view text, unsigned min, unsigned max, unsigned& value) {
+    if (text.empty())
+        return false;
+    std::uint64_t number = 0;
+    for (const char c : text) {
+        if (!IsDigit(c))
+            return false;
+        number = number * 10 + static_cast<unsigned>(c - '0');
+        if (number > max)
+            return false; // also keeps a long digit run from overflowing
+    }
+    if (number < min)
+        return false;
+    value = static_cast<unsigned>(number);
+    return true;
+}
+
+bool ParseHexByte(std::string_view text, std::uint32_t& value) {
+    if (text.empty() || text.size() > 2)
+        return false;
+    std::uint32_t code = 0;
+    for (const char c : text) {
+        std::uint32_t digit = 0;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<std::uint32_t>(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            digit = static_cast<std::uint32_t>(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            digit = static_cast<std::uint32_t>(c - 'A' + 10);
+        else
+            return false;
+        code = code * 16 + digit;
+    }
+    value = code;
+    return true;
+}
+
+} // namespace tessel::cli

@@ -1,0 +1,63 @@
+#pragma once
+
+// The command line of tessel-cli: GNU-style options in any order around the
+// command and its file, "--" ending the options.
+
+#include "doc/DocKind.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tessel::cli {
+
+enum class Command { None, Number, Unnumber, Sort, Renumber, Check, Wire, Help };
+
+// What the command line asked for. Options that were not given stay empty,
+// so the settings file can supply them.
+struct CliOptions {
+    Command command = Command::None;
+    // "help COMMAND": the command whose help is wanted.
+    Command helpTopic = Command::None;
+    std::string file;                  // the FILE operand; "-" is standard input
+    std::optional<std::string> output; // -o; "-" is standard output
+    bool inPlace = false;
+    std::optional<DocKind> type;
+    std::optional<bool> numbers; // --numbers / --no-numbers
+    std::optional<unsigned> numberStart;
+    std::optional<unsigned> numberStep;
+    std::optional<unsigned> tab;
+    std::optional<std::uint32_t> endOfLine; // an EndOfLineCode
+    std::optional<std::uint32_t> endOfFile; // 0 to 255
+    std::optional<std::string> settings;
+    std::optional<unsigned> newStart; // renumber --new
+    std::optional<unsigned> oldStart; // renumber --old
+    std::optional<unsigned> step;     // renumber --step
+    bool help = false;
+    bool version = false;
+
+    // The kind FILE is handled as: --type, else its extension.
+    DocKind Kind() const { return type ? *type : DocKindFromPath(file); }
+};
+
+// The name a command is typed as ("renumber"); empty for Command::None.
+std::string_view CommandName(Command command);
+// The command of a name; Command::None when there is none. Commands that
+// are not available in this build (send, receive) have no name yet.
+Command CommandFromName(std::string_view name);
+
+// Reads the arguments (without the program name) into `options`. False with
+// `error` set to a one-line description when they are not a valid command
+// line. --help and --version need no command or file.
+bool ParseCommandLine(std::span<const std::string_view> args, CliOptions& options,
+                      std::string& error);
+
+// An unsigned decimal number from `min` to `max`: digits only, no sign or
+// blank, leading zeros allowed.
+bool ParseNumber(std::string_view text, unsigned min, unsigned max, unsigned& value);
+// One or two hexadecimal digits, in either case.
+bool ParseHexByte(std::string_view text, std::uint32_t& value);
+
+} // namespace tessel::cli

@@ -1,0 +1,216 @@
+// The commands in-process, on real files.
+
+#include "cli/CliCommands.h"
+#include "cli/CliTestSupport.h"
+#include "res/StringTable.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <vector>
+
+namespace tessel::cli {
+namespace {
+
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+const std::string kEot = "\x1a";
+
+class CliCommands : public ::testing::Test {
+protected:
+    struct Result {
+        int status;
+        std::string out;
+        std::string err;
+    };
+
+    // Runs tessel-cli on `content` saved as `name` in the temporary folder;
+    // "FILE" in the arguments stands for its path.
+    Result Run(const std::string& name, const std::string& content, std::vector<std::string> args) {
+        m_file = m_dir / name;
+        WriteBytes(m_file, content);
+        for (std::string& arg : args)
+            if (arg == "FILE")
+                arg = m_file;
+        return RunArgs(args);
+    }
+
+    Result RunArgs(const std::vector<std::string>& args) {
+        const std::vector<std::string_view> views(args.begin(), args.end());
+        StringOutput out;
+        StringOutput err;
+        CliContext context{out, err, m_defaultSettings};
+        const int status = RunCommandLine(views, context);
+        return {status, out.Text(), err.Text()};
+    }
+
+    TempFolder m_dir;
+    std::string m_file;
+    std::string m_defaultSettings = m_dir / "tessel.INI";
+};
+
+TEST_F(CliCommands, WritesTheResultByteForByte) {
+    const struct {
+        const char* name;
+        std::string content;
+        std::vector<std::string> args;
+        std::string expected;
+    } cases[] = {
+        // Numbering keeps each line's own line end, lone CR and LF included.
+        {"a.bas", "PRINT 1\nPRINT 2\rEND", {"number", "FILE"}, "10PRINT 1\n20PRINT 2\r30END"},
+        {"a.txt", "10 A\n20 B\n", {"number", "FILE"}, "10 A\n20 B\n"},
+        {"a.txt", "10 A\n20 B\n", {"unnumber", "FILE"}, " A\n B\n"},
+        // A file without numbers comes back as it was: its own leading
+        // digits are text, not line numbers.
+        {"a.txt", "Items\n2 eggs\n10\n", {"unnumber", "FILE"}, "Items\n2 eggs\n10\n"},
+        {"a.dat", "1 2\n\x82\x60\xff", {"number", "FILE"}, "1 2\n\x82\x60\xff"},
+        {"a.dat", "1 2\n", {"unnumber", "FILE"}, "1 2\n"},
+        {"a.asm",
+         "20 \x82\x60\"\n10 \x93\x30\xfe\n",
+         {"sort", "FILE"},
+         "10 \x93\x30\xfe\r\n20 \x82\x60\"\r\n"},
+        {"a.cas", "B\nA\n", {"sort", "FILE", "--numbers"}, "10B\r\n20A\r\n"},
+        {"a.bas",
+         "10 PRINT \"\x82\x60\":GOTO 20\r\n20 GOSUB 10\r\n",
+         {"renumber", "FILE", "--new", "100", "--step", "5"},
+         "100 PRINT \"\x82\x60\":GOTO 105\r\n105 GOSUB 100\r\n"},
+        {"a.c",
+         "20 X\n10 GOTO 20\n",
+         {"renumber", "FILE", "--new=100"},
+         "100 GOTO 20\r\n110 X\r\n"},
+        {"a.bas", "20 B\n10 A\tX\n", {"wire", "FILE", "--eol", "lf"}, "10 A    X\n20 B\n" + kEot},
+        {"a.dat", "X\r\nY", {"wire", "FILE", "--eol=cr"}, "X\rY" + kEot},
+        // The transfer stops at the first end-of-text code.
+        {"a.dat",
+         "AB\x1a"
+         "CD",
+         {"wire", "FILE"},
+         "AB" + kEot},
+        {"a.dat",
+         "A\x82\x60"
+         "B",
+         {"wire", "FILE", "--eof", "82"},
+         "A\x82"},
+        {"a.bas", "", {"sort", "FILE"}, ""},
+        {"a.bas", "10 A\r\n", {"check", "FILE"}, ""},
+        {"a.bas", "", {"check", "FILE"}, ""},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.name, c.content, c.args);
+        EXPECT_EQ(r.status, kExitOk) << c.args[0] << ' ' << c.content << r.err;
+        EXPECT_EQ(r.out, c.expected) << c.args[0] << ' ' << c.content;
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
+    const std::string longLine = "10 " + std::string(246, 'x') + "\t!\n";
+    const struct {
+        const char* name;
+        std::string content;
+        std::vector<std::string> args;
+        int line; // 1-based; 0 when the message is about no line
+        unsigned id;
+    } cases[] = {
+        {"a.bas", "10 A\r\n20 B\r\n\r\n", {"sort", "FILE"}, 3, IDS_LINE_NO_NUMBER},
+        {"a.bas", "10 A\n65280 B\n", {"sort", "FILE"}, 2, IDS_LINE_OUT_OF_RANGE},
+        {"a.bas", "10 A\n99999999999 B\n", {"check", "FILE"}, 2, IDS_LINE_OUT_OF_RANGE},
+        // The sort meets 10 first; its first line in text order is line 2.
+        {"a.bas", "30 A\n10 B\n30 C\n10 D\n", {"renumber", "FILE"}, 2, IDS_LINE_DUPLICATE},
+        // 249 bytes, then a tab to column 256 at width 8 (253 bytes at width 4).
+        {"a.bas", "5 A\n" + longLine, {"check", "FILE", "--tab", "8"}, 2, IDS_LINE_TOO_LONG},
+        // Counted in the loaded text, not in number order.
+        {"a.bas", "20 A\r\n30 GOTO 99\r\n10 B\r\n", {"renumber", "FILE"}, 2, IDS_LINE_REF_MISSING},
+        {"a.bas", "10 A\n20 B\n", {"renumber", "FILE", "--old", "25"}, 0, IDS_RENUM_OLD_MISSING},
+        {"a.bas",
+         "10 A\n20 B\n",
+         {"renumber", "FILE", "--new", "5", "--old", "20"},
+         0,
+         IDS_RENUM_ORDER},
+        {"a.bas",
+         "10 A\n20 B\n",
+         {"renumber", "FILE", "--new", "65279", "--step", "1"},
+         0,
+         IDS_RENUM_OVERFLOW},
+        {"a.bas", "", {"renumber", "FILE"}, 0, IDS_RENUM_OLD_MISSING},
+        {"a.dat", std::string(65536, 'x'), {"number", "FILE"}, 0, IDS_FILE_TOO_LARGE},
+        // 60000 bytes that grow past the limit when numbered.
+        {"a.bas", std::string(60000, '\n'), {"unnumber", "FILE"}, 0, IDS_FILE_TOO_LARGE},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.name, c.content, c.args);
+        const std::string where = c.line ? ":" + std::to_string(c.line) : "";
+        EXPECT_EQ(r.status, kExitFailure);
+        EXPECT_EQ(r.err, m_file + where + ": " + std::string(LoadString(c.id)) + "\n");
+        EXPECT_EQ(r.out, "");
+    }
+    const Result empty = Run("a.dat", "", {"wire", "FILE"});
+    EXPECT_EQ(empty.err, m_file + ": nothing to send: the text is empty\n");
+    // A DATA file of exactly 65535 bytes is fine.
+    EXPECT_EQ(Run("a.dat", std::string(65535, 'x'), {"number", "FILE"}).status, kExitOk);
+}
+
+TEST_F(CliCommands, InPlaceReplacesTheFileKeepingItsPermissions) {
+    const std::string program = "20 GOTO 10\r\n10 END\r\n";
+    m_file = m_dir / "p.bas";
+    WriteBytes(m_file, program);
+    ::chmod(m_file.c_str(), 0640);
+    ASSERT_EQ(RunArgs({"renumber", "-i", m_file, "--new", "100"}).status, kExitOk);
+    EXPECT_EQ(ReadBytes(m_file), "100 END\r\n110 GOTO 100\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(m_file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    // On an error neither FILE nor the output changes, and no file is left over.
+    WriteBytes(m_file, program);
+    EXPECT_EQ(RunArgs({"renumber", "-i", m_file, "--old", "99"}).status, kExitFailure);
+    EXPECT_EQ(ReadBytes(m_file), program);
+    EXPECT_EQ(RunArgs({"sort", m_file, "-o", m_dir / "out.bas", "--step", "0"}).status, kExitUsage);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()), {}), 1);
+}
+
+TEST_F(CliCommands, UnreadableAndUnwritableFiles) {
+    Result r = RunArgs({"sort", m_dir / "missing.bas"});
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_EQ(r.err, m_dir / "missing.bas: No such file or directory\n");
+    r = RunArgs({"number", m_dir.Path().string()});
+    EXPECT_EQ(r.err, m_dir.Path().string() + ": Is a directory\n");
+
+    r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", m_dir / "no/such/dir.bas"});
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_EQ(r.err, m_dir / "no/such/dir.bas: No such file or directory\n");
+    r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", m_dir.Path().string()});
+    EXPECT_EQ(r.err, m_dir.Path().string() + ": Is a directory\n");
+    r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", "/dev/full"});
+    EXPECT_EQ(r.err, "/dev/full: No space left on device\n");
+    EXPECT_EQ(ReadBytes(m_file), "10 A\n");
+}
+
+TEST_F(CliCommands, OptionsBeatTheSettingsFileWhichBeatsTheDefaults) {
+    const std::string ini = m_dir / "my.ini";
+    WriteBytes(ini, "[Edit]\r\nTabStop=2\r\n[COMPORT]\r\nEndOfLine=1\r\nEndOfFile=4\r\n"
+                    "[LineNumber]\r\nStartLine=100\r\nStep=5\r\n");
+    const std::string text = "A\tB\r\nC\r\n";
+    Result r = Run("a.txt", text, {"wire", "FILE"});
+    EXPECT_EQ(r.out, "10A B\r\n20C\r\n" + kEot);
+    r = Run("a.txt", text, {"wire", "FILE", "--settings", ini});
+    EXPECT_EQ(r.out, "100A  B\n105C\n\x04");
+    r = Run("a.txt", text,
+            {"wire", "FILE", "--settings=" + ini, "--tab", "8", "--eol", "cr", "--eof", "1A",
+             "--number-start", "7", "--number-step", "1"});
+    EXPECT_EQ(r.out, "7A      B\r8C\r" + kEot);
+
+    // Without --settings the given default file is read.
+    m_defaultSettings = ini;
+    EXPECT_EQ(Run("a.txt", text, {"number", "FILE"}).out, "100A\tB\r\n105C\r\n");
+
+    r = Run("a.txt", text, {"number", "FILE", "--settings", m_dir / "typo.ini"});
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_NE(r.err.find("typo.ini': No such file or directory"), std::string::npos);
+}
+
+} // namespace
+} // namespace tessel::cli

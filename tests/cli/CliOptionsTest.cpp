@@ -1,0 +1,105 @@
+#include "cli/CliOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tessel::cli {
+namespace {
+
+bool Parse(std::vector<std::string_view> args, CliOptions& options, std::string& error) {
+    return ParseCommandLine(args, options, error);
+}
+
+TEST(CliOptions, GnuFormsInAnyOrder) {
+    CliOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"renumber", "--old", "20", "prog", "-oOUT", "--new=5", "--step", "3",
+                       "--type", "C", "--eol=CRLF", "--eof", "8A", "--tab=8"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.command, Command::Renumber);
+    EXPECT_EQ(o.file, "prog");
+    EXPECT_EQ(o.output, "OUT");
+    EXPECT_EQ(o.oldStart, 20u);
+    EXPECT_EQ(o.newStart, 5u);
+    EXPECT_EQ(o.step, 3u);
+    EXPECT_EQ(o.Kind(), DocKind::C);
+    EXPECT_EQ(o.endOfLine, 2u);
+    EXPECT_EQ(o.endOfFile, 0x8Au);
+    EXPECT_EQ(o.tab, 8u);
+
+    // "--" ends the options; "-" is a file; a unique prefix names an option.
+    ASSERT_TRUE(Parse({"number", "-o", "-", "--number-sta", "7", "--", "-x.DAT"}, o, error));
+    EXPECT_EQ(o.file, "-x.DAT");
+    EXPECT_EQ(o.output, "-");
+    EXPECT_EQ(o.numberStart, 7u);
+    EXPECT_EQ(o.Kind(), DocKind::Data);
+    ASSERT_TRUE(Parse({"wire", "-"}, o, error));
+    EXPECT_EQ(o.file, "-");
+
+    ASSERT_TRUE(Parse({"help", "sort"}, o, error));
+    EXPECT_EQ(o.helpTopic, Command::Sort);
+    ASSERT_TRUE(Parse({"--version"}, o, error));
+    EXPECT_TRUE(o.version);
+}
+
+TEST(CliOptions, NumbersAreDigitsOnlyWithinRange) {
+    unsigned v = 0;
+    for (const char* bad : {"", "+5", "-5", " 5", "5 ", "5x", "0x10", "1e3", "0", "65280",
+                            "4294967306", "99999999999999999999999"})
+        EXPECT_FALSE(ParseNumber(bad, 1, 65279, v)) << bad;
+    EXPECT_TRUE(ParseNumber("007", 1, 65279, v));
+    EXPECT_EQ(v, 7u);
+    EXPECT_TRUE(ParseNumber("65279", 1, 65279, v));
+    EXPECT_EQ(v, 65279u);
+
+    std::uint32_t code = 0;
+    for (const char* bad : {"", "100", "g", "0x", "-1", " 1", "1 "})
+        EXPECT_FALSE(ParseHexByte(bad, code)) << bad;
+    EXPECT_TRUE(ParseHexByte("fF", code));
+    EXPECT_EQ(code, 255u);
+    EXPECT_TRUE(ParseHexByte("0", code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST(CliOptions, UsageErrors) {
+    const struct {
+        std::vector<std::string_view> args;
+        const char* message;
+    } cases[] = {
+        {{}, "missing command"},
+        {{"send", "a.bas"}, "unknown command 'send'"},
+        {{"sort"}, "missing FILE"},
+        {{"sort", "a", "b"}, "unexpected argument 'b'"},
+        {{"sort", "a", "--frob"}, "unknown option '--frob'"},
+        {{"sort", "a", "--num=1"}, "ambiguous option '--num'"},
+        {{"sort", "a", "--numbers=1"}, "takes no value"},
+        {{"sort", "a", "-o"}, "needs a value"},
+        {{"sort", "a", "-i", "-o", "b"}, "cannot be used together"},
+        {{"sort", "-", "-i"}, "standard input"},
+        {{"sort", "a", "--step", "1"}, "belong to renumber"},
+        {{"renumber", "a", "--new", "65280"}, "'65280' for --new (1 to 65279)"},
+        {{"renumber", "a", "--step", "65279"}, "for --step (1 to 65278)"},
+        {{"number", "a", "--tab", "11"}, "for --tab (1 to 10)"},
+        {{"number", "a", "--eol", "cr lf"}, "for --eol"},
+        {{"number", "a", "--eof", "1a2"}, "for --eof"},
+        {{"number", "a", "--type", "pascal"}, "for --type"},
+        {{"number", "a", "--no-numbers"}, "number cannot be used with --no-numbers"},
+        {{"unnumber", "a", "--numbers"}, "unnumber cannot be used with --numbers"},
+        {{"check", "a", "-o", "x"}, "check writes no file"},
+        {{"wire", "a", "--no-numbers"}, "does not apply"},
+        {{"wire", "a", "-i"}, "wire cannot replace FILE"},
+        {{"sort", "x.Dat"}, "'x.Dat' is a DATA file"},
+        {{"renumber", "x.bas", "--type", "data"}, "DATA file"},
+    };
+    for (const auto& c : cases) {
+        CliOptions o;
+        std::string error;
+        EXPECT_FALSE(Parse(c.args, o, error)) << c.message;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+}
+
+} // namespace
+} // namespace tessel::cli

@@ -1,0 +1,126 @@
+// The tessel-cli executable itself: exit status, standard streams, the
+// settings file beside it.
+
+#include "cli/CliTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <vector>
+
+extern char** environ;
+
+namespace tessel::cli {
+namespace {
+
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs `program` with standard output going to `stdoutPath` (a file in
+// `dir` unless given), standard error to a file in `dir`, and standard input
+// from `stdinPath` (or /dev/null).
+Result Spawn(const TempFolder& dir, const std::string& program, std::vector<std::string> args,
+             std::string stdoutPath = {}, const std::string& stdinPath = "/dev/null") {
+    const bool captureOut = stdoutPath.empty();
+    if (captureOut)
+        stdoutPath = dir / "stdout";
+    const std::string errPath = dir / "stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    args.insert(args.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    Result result;
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+        int wstatus = 0;
+        ::waitpid(pid, &wstatus, 0);
+        result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    if (captureOut)
+        result.out = ReadBytes(stdoutPath);
+    result.err = ReadBytes(errPath);
+    return result;
+}
+
+class CliProcess : public ::testing::Test {
+protected:
+    Result Run(std::vector<std::string> args, std::string stdoutPath = {},
+               const std::string& stdinPath = "/dev/null") {
+        return Spawn(m_dir, TESSEL_CLI_PATH, std::move(args), std::move(stdoutPath), stdinPath);
+    }
+    TempFolder m_dir;
+};
+
+TEST_F(CliProcess, StandardOutputGetsTheBytesExactly) {
+    const std::string data = "A\r\n\x82\x60\r\xff\n";
+    WriteBytes(m_dir / "d.dat", data);
+    Result r = Run({"number", m_dir / "d.dat"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, data);
+    EXPECT_EQ(r.err, "");
+
+    // "-" reads standard input.
+    r = Run({"number", "--type=data", "-"}, {}, m_dir / "d.dat");
+    EXPECT_EQ(r.out, data);
+}
+
+TEST_F(CliProcess, AFailedWriteToStandardOutputIsAnError) {
+    WriteBytes(m_dir / "a.bas", "10 A\n");
+    const Result r = Run({"sort", m_dir / "a.bas"}, "/dev/full");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "standard output: No space left on device\n");
+}
+
+TEST_F(CliProcess, HelpVersionAndUsage) {
+    Result r = Run({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Usage: tessel-cli COMMAND [OPTIONS] FILE"), std::string::npos);
+    EXPECT_EQ(r.out.find("\n  send"), std::string::npos); // not available yet
+    for (const auto& args : {std::vector<std::string>{"renumber", "--help"},
+                             std::vector<std::string>{"help", "renumber"}}) {
+        r = Run(args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_NE(r.out.find("--step N"), std::string::npos);
+    }
+    r = Run({"--version"});
+    EXPECT_EQ(r.out.rfind("tessel-cli ", 0), 0u);
+
+    r = Run({"renumber", "x.bas", "--new", "1x"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Usage: tessel-cli renumber"), std::string::npos);
+}
+
+TEST_F(CliProcess, ReadsTesselIniBesideTheExecutable) {
+    const std::string program = m_dir / "tessel-cli";
+    std::filesystem::copy_file(TESSEL_CLI_PATH, program);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    WriteBytes(m_dir / "tessel.INI", "[LineNumber]\nStartLine=500\nStep=1\n");
+    WriteBytes(m_dir / "tessel-cli.INI", "[LineNumber]\nStartLine=7\n");
+    WriteBytes(m_dir / "a.txt", "A\nB\n");
+    const Result r = Spawn(m_dir, program, {"number", m_dir / "a.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "500A\n501B\n");
+}
+
+} // namespace
+} // namespace tessel::cli
