@@ -1,8 +1,8 @@
 // The commands in-process, on real files.
 
 #include "cli/CliCommands.h"
-#include "cli/CliTestSupport.h"
 #include "res/StringTable.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 namespace tessel::cli {
 namespace {
 
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
+using tessel::test::ReadBytes;
+using tessel::test::WriteBytes;
+using test::TempDir;
 
 const std::string kEot = "\x1a";
 
@@ -30,7 +30,7 @@ protected:
     // Runs tessel-cli on `content` saved as `name` in the temporary folder;
     // "FILE" in the arguments stands for its path.
     Result Run(const std::string& name, const std::string& content, std::vector<std::string> args) {
-        m_file = m_dir / name;
+        m_file = m_dir.file(name);
         WriteBytes(m_file, content);
         for (std::string& arg : args)
             if (arg == "FILE")
@@ -47,9 +47,9 @@ protected:
         return {status, out.Text(), err.Text()};
     }
 
-    TempFolder m_dir;
+    TempDir m_dir;
     std::string m_file;
-    std::string m_defaultSettings = m_dir / "tessel.INI";
+    std::string m_defaultSettings = m_dir.file("tessel.INI");
 };
 
 TEST_F(CliCommands, WritesTheResultByteForByte) {
@@ -155,7 +155,7 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
 
 TEST_F(CliCommands, InPlaceReplacesTheFileKeepingItsPermissions) {
     const std::string program = "20 GOTO 10\r\n10 END\r\n";
-    m_file = m_dir / "p.bas";
+    m_file = m_dir.file("p.bas");
     WriteBytes(m_file, program);
     ::chmod(m_file.c_str(), 0640);
     ASSERT_EQ(RunArgs({"renumber", "-i", m_file, "--new", "100"}).status, kExitOk);
@@ -168,29 +168,30 @@ TEST_F(CliCommands, InPlaceReplacesTheFileKeepingItsPermissions) {
     WriteBytes(m_file, program);
     EXPECT_EQ(RunArgs({"renumber", "-i", m_file, "--old", "99"}).status, kExitFailure);
     EXPECT_EQ(ReadBytes(m_file), program);
-    EXPECT_EQ(RunArgs({"sort", m_file, "-o", m_dir / "out.bas", "--step", "0"}).status, kExitUsage);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()), {}), 1);
+    EXPECT_EQ(RunArgs({"sort", m_file, "-o", m_dir.file("out.bas"), "--step", "0"}).status,
+              kExitUsage);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 1);
 }
 
 TEST_F(CliCommands, UnreadableAndUnwritableFiles) {
-    Result r = RunArgs({"sort", m_dir / "missing.bas"});
+    Result r = RunArgs({"sort", m_dir.file("missing.bas")});
     EXPECT_EQ(r.status, kExitFailure);
-    EXPECT_EQ(r.err, m_dir / "missing.bas: No such file or directory\n");
-    r = RunArgs({"number", m_dir.Path().string()});
-    EXPECT_EQ(r.err, m_dir.Path().string() + ": Is a directory\n");
+    EXPECT_EQ(r.err, m_dir.file("missing.bas: No such file or directory\n"));
+    r = RunArgs({"number", m_dir.path()});
+    EXPECT_EQ(r.err, m_dir.path() + ": Is a directory\n");
 
-    r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", m_dir / "no/such/dir.bas"});
+    r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", m_dir.file("no/such/dir.bas")});
     EXPECT_EQ(r.status, kExitFailure);
-    EXPECT_EQ(r.err, m_dir / "no/such/dir.bas: No such file or directory\n");
-    r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", m_dir.Path().string()});
-    EXPECT_EQ(r.err, m_dir.Path().string() + ": Is a directory\n");
+    EXPECT_EQ(r.err, m_dir.file("no/such/dir.bas: No such file or directory\n"));
+    r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", m_dir.path()});
+    EXPECT_EQ(r.err, m_dir.path() + ": Is a directory\n");
     r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", "/dev/full"});
     EXPECT_EQ(r.err, "/dev/full: No space left on device\n");
     EXPECT_EQ(ReadBytes(m_file), "10 A\n");
 }
 
 TEST_F(CliCommands, OptionsBeatTheSettingsFileWhichBeatsTheDefaults) {
-    const std::string ini = m_dir / "my.ini";
+    const std::string ini = m_dir.file("my.ini");
     WriteBytes(ini, "[Edit]\r\nTabStop=2\r\n[COMPORT]\r\nEndOfLine=1\r\nEndOfFile=4\r\n"
                     "[LineNumber]\r\nStartLine=100\r\nStep=5\r\n");
     const std::string text = "A\tB\r\nC\r\n";
@@ -207,7 +208,7 @@ TEST_F(CliCommands, OptionsBeatTheSettingsFileWhichBeatsTheDefaults) {
     m_defaultSettings = ini;
     EXPECT_EQ(Run("a.txt", text, {"number", "FILE"}).out, "100A\tB\r\n105C\r\n");
 
-    r = Run("a.txt", text, {"number", "FILE", "--settings", m_dir / "typo.ini"});
+    r = Run("a.txt", text, {"number", "FILE", "--settings", m_dir.file("typo.ini")});
     EXPECT_EQ(r.status, kExitUsage);
     EXPECT_NE(r.err.find("typo.ini': No such file or directory"), std::string::npos);
 }

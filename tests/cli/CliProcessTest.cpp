@@ -1,7 +1,7 @@
 // The tessel-cli executable itself: exit status, standard streams, the
 // settings file beside it.
 
-#include "cli/CliTestSupport.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +16,9 @@ extern char** environ;
 namespace tessel::cli {
 namespace {
 
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
+using tessel::test::ReadBytes;
+using tessel::test::WriteBytes;
+using test::TempDir;
 
 struct Result {
     int status = -1;
@@ -29,12 +29,12 @@ struct Result {
 // Runs `program` with standard output going to `stdoutPath` (a file in
 // `dir` unless given), standard error to a file in `dir`, and standard input
 // from `stdinPath` (or /dev/null).
-Result Spawn(const TempFolder& dir, const std::string& program, std::vector<std::string> args,
+Result Spawn(const TempDir& dir, const std::string& program, std::vector<std::string> args,
              std::string stdoutPath = {}, const std::string& stdinPath = "/dev/null") {
     const bool captureOut = stdoutPath.empty();
     if (captureOut)
-        stdoutPath = dir / "stdout";
-    const std::string errPath = dir / "stderr";
+        stdoutPath = dir.file("stdout");
+    const std::string errPath = dir.file("stderr");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDONLY, 0);
@@ -67,25 +67,25 @@ protected:
                const std::string& stdinPath = "/dev/null") {
         return Spawn(m_dir, TESSEL_CLI_PATH, std::move(args), std::move(stdoutPath), stdinPath);
     }
-    TempFolder m_dir;
+    TempDir m_dir;
 };
 
 TEST_F(CliProcess, StandardOutputGetsTheBytesExactly) {
     const std::string data = "A\r\n\x82\x60\r\xff\n";
-    WriteBytes(m_dir / "d.dat", data);
-    Result r = Run({"number", m_dir / "d.dat"});
+    WriteBytes(m_dir.file("d.dat"), data);
+    Result r = Run({"number", m_dir.file("d.dat")});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, data);
     EXPECT_EQ(r.err, "");
 
     // "-" reads standard input.
-    r = Run({"number", "--type=data", "-"}, {}, m_dir / "d.dat");
+    r = Run({"number", "--type=data", "-"}, {}, m_dir.file("d.dat"));
     EXPECT_EQ(r.out, data);
 }
 
 TEST_F(CliProcess, AFailedWriteToStandardOutputIsAnError) {
-    WriteBytes(m_dir / "a.bas", "10 A\n");
-    const Result r = Run({"sort", m_dir / "a.bas"}, "/dev/full");
+    WriteBytes(m_dir.file("a.bas"), "10 A\n");
+    const Result r = Run({"sort", m_dir.file("a.bas")}, "/dev/full");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "standard output: No space left on device\n");
 }
@@ -111,13 +111,13 @@ TEST_F(CliProcess, HelpVersionAndUsage) {
 }
 
 TEST_F(CliProcess, ReadsTesselIniBesideTheExecutable) {
-    const std::string program = m_dir / "tessel-cli";
+    const std::string program = m_dir.file("tessel-cli");
     std::filesystem::copy_file(TESSEL_CLI_PATH, program);
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
-    WriteBytes(m_dir / "tessel.INI", "[LineNumber]\nStartLine=500\nStep=1\n");
-    WriteBytes(m_dir / "tessel-cli.INI", "[LineNumber]\nStartLine=7\n");
-    WriteBytes(m_dir / "a.txt", "A\nB\n");
-    const Result r = Spawn(m_dir, program, {"number", m_dir / "a.txt"});
+    WriteBytes(m_dir.file("tessel.INI"), "[LineNumber]\nStartLine=500\nStep=1\n");
+    WriteBytes(m_dir.file("tessel-cli.INI"), "[LineNumber]\nStartLine=7\n");
+    WriteBytes(m_dir.file("a.txt"), "A\nB\n");
+    const Result r = Spawn(m_dir, program, {"number", m_dir.file("a.txt")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "500A\n501B\n");
 }
