@@ -4,9 +4,11 @@
 // ..., most of them referring to other lines through GOTO, GOSUB, THEN and
 // ELSE, padded to exactly `size` bytes with CR LF line ends.
 
+#include <algorithm>
 #include <cstddef>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace tessel::bench {
 
@@ -14,43 +16,47 @@ inline std::string MakeBasicProgram(std::size_t lines = 3000, std::size_t size =
                                     bool numbered = true) {
     std::mt19937 rng(20261207);
     auto ref = [&] { return std::to_string(10 * (1 + rng() % lines)); };
-    std::string text;
+    std::vector<std::string> program;
+    std::size_t total = 0;
     for (std::size_t i = 0; i < lines; ++i) {
-        std::string body;
+        std::string line = numbered ? std::to_string(10 * (i + 1)) : std::string();
         switch (rng() % 6) {
         case 0:
-            body = " GOTO " + ref();
+            line += " GOTO " + ref();
             break;
         case 1:
-            body = " GOSUB " + ref();
+            line += " GOSUB " + ref();
             break;
         case 2:
-            body = " IF A THEN " + ref() + " ELSE " + ref();
+            line += " IF A THEN " + ref() + " ELSE " + ref();
             break;
         case 3:
-            body = " ON B GOTO " + ref() + "," + ref();
+            line += " ON B GOTO " + ref() + "," + ref();
             break;
         case 4:
-            body = " PRINT A";
+            line += " PRINT A";
             break;
         default:
-            body = " RETURN";
+            line += " RETURN";
             break;
         }
-        if (numbered)
-            text += std::to_string(10 * (i + 1));
-        text += body + "\r\n";
+        total += line.size() + 2;
+        program.push_back(std::move(line));
     }
-    // Pad the last line's remark (or cut lines) to the exact size.
-    while (text.size() > size) {
-        const std::size_t last = text.rfind("\r\n", text.size() - 3);
-        text.resize(last + 2);
+    // Reach the exact size with short remarks spread over the lines, so that
+    // every line stays short enough to send.
+    for (std::size_t i = 0; total < size; i = (i + 1) % program.size()) {
+        const std::size_t pad = std::min<std::size_t>(size - total, 12);
+        program[i] += pad >= 2 ? ":'" + std::string(pad - 2, 'x') : std::string(pad, ' ');
+        total += pad;
     }
-    if (text.size() < size) {
-        // A remark on the last line: ":'" then filler, before its CR LF.
-        const std::size_t pad = size - text.size();
-        text.insert(text.size() - 2,
-                    pad >= 2 ? ":'" + std::string(pad - 2, 'x') : std::string(pad, ' '));
+    std::string text;
+    text.reserve(total);
+    for (const std::string& line : program) {
+        if (text.size() + line.size() + 2 > size)
+            break;
+        text += line;
+        text += "\r\n";
     }
     return text;
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <vector>
 
 namespace tessel {
 namespace {
@@ -29,7 +30,9 @@ enum class Outcome { Rewritten, NoReference, MissingLine };
 // looked at again.
 class LineScanner {
 public:
-    LineScanner(std::string_view body, const LineTable& lines) : m_text(body), m_lines(lines) {}
+    // Appends the rewritten body to `out` when some reference was handled.
+    LineScanner(std::string_view body, const LineTable& lines, std::string& out)
+        : m_text(body), m_lines(lines), m_out(out), m_outStart(out.size()) {}
 
     // False when a reference names a line that does not exist.
     bool Scan() {
@@ -65,12 +68,16 @@ public:
         return true;
     }
 
-    // Whether some reference was handled, and so the body may have changed.
-    bool Rewritten() const { return m_rewritten; }
-    // The body with the new numbers.
-    std::string Result() && {
+    // Ends the scan: the rewritten body is complete in `out` if some
+    // reference was handled (and so the body may have changed), else `out`
+    // is as it was. Returns the body's length in `out`, or 0.
+    std::size_t Finish() {
+        if (!m_rewritten) {
+            m_out.resize(m_outStart);
+            return 0;
+        }
         m_out.append(m_text.substr(m_copied));
-        return std::move(m_out);
+        return m_out.size() - m_outStart;
     }
 
 private:
@@ -149,8 +156,6 @@ private:
         char digits[16];
         const auto result = std::to_chars(std::begin(digits), std::end(digits),
                                           m_lines[static_cast<std::size_t>(index)].m_nNewLineNum);
-        if (m_out.empty())
-            m_out.reserve(m_text.size() + 8);
         m_out.append(m_text.substr(m_copied, m_pos - m_copied));
         m_out.append(digits, result.ptr);
         m_pos += run.length;
@@ -202,27 +207,41 @@ private:
     const LineTable& m_lines;
     std::size_t m_pos = 0;
     std::string_view m_word;
-    std::string m_out;        // the rewritten body up to m_copied
-    std::size_t m_copied = 0; // how much of m_text m_out covers
+    std::string& m_out;           // the rewritten body up to m_copied goes here
+    const std::size_t m_outStart; // where it starts in m_out
+    std::size_t m_copied = 0;     // how much of m_text m_out covers
     bool m_rewritten = false;
 };
 
 } // namespace
 
 std::uint16_t CDocBasic::RewriteLineRefs(LineTable& lines) {
+    // Every rewritten body goes into one text the table keeps; each record
+    // then views its part of it.
+    std::string newText;
+    newText.reserve(lines.size() * 8);
+    struct Rewritten {
+        std::size_t record, offset, length;
+    };
+    std::vector<Rewritten> rewritten;
     // The start of each line in the text the renumbering writes back.
     std::size_t lineStart = 0;
-    for (CLineWithNum& line : lines) {
-        LineScanner scanner(line.m_strBody, lines);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const CLineWithNum& line = lines[i];
+        const std::size_t offset = newText.size();
+        LineScanner scanner(line.m_strBody, lines, newText);
         if (!scanner.Scan()) {
             m_nErrorPos = static_cast<int>(lineStart);
             m_nErrorLine = static_cast<int>(line.m_nTextLine);
             return IDS_LINE_REF_MISSING;
         }
-        if (scanner.Rewritten())
-            line.m_strNewBody = std::move(scanner).Result();
+        if (const std::size_t length = scanner.Finish())
+            rewritten.push_back({i, offset, length});
         lineStart += line.m_strLine.size();
     }
+    const std::string_view kept = lines.KeepNewText(std::move(newText));
+    for (const Rewritten& r : rewritten)
+        lines[r.record].m_strNewBody = kept.substr(r.offset, r.length);
     return 0;
 }
 

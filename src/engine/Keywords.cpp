@@ -134,12 +134,27 @@ constexpr KeywordRecord kKeywordsX[] = {
     {{}, kKwPlain},
 };
 
+char Upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The first record of the group whose name the text starts with. Names are
+// upper case, so comparing them with the text upper-cased once is the test
+// MatchKeyword makes, without folding every byte again for every record.
 std::size_t LookupIn(const KeywordRecord* group, const char* text, std::uint8_t& flag) {
-    flag = kKwPlain;
+    char upper[kLongestKeyword + 1];
+    std::size_t n = 0;
+    for (; n < kLongestKeyword && text[n] != 0; ++n)
+        upper[n] = Upper(text[n]);
+    upper[n] = 0;
     for (;; ++group) {
-        if (MatchKeyword(text, group->name)) {
+        const char* name = group->name;
+        std::size_t k = 0;
+        while (name[k] != 0 && name[k] == upper[k])
+            ++k;
+        if (name[k] == 0) {
             flag = group->flag;
-            return std::strlen(group->name);
+            return k;
         }
     }
 }
@@ -173,10 +188,6 @@ constexpr Group kGroups[] = {
     {kKeywordsU, std::size(kKeywordsU) - 1}, {kKeywordsV, std::size(kKeywordsV) - 1},
     {kKeywordsW, std::size(kKeywordsW) - 1}, {kKeywordsX, std::size(kKeywordsX) - 1},
 };
-
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 } // namespace
 

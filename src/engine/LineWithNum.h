@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,9 +20,9 @@ public:
     // 65279).
     std::uint16_t SetLine(std::string_view line);
 
-    std::string_view m_strLine; // the line, number included, ending in CR LF
-    std::string_view m_strBody; // the line without its leading digits
-    std::string m_strNewBody;   // the body with rewritten references, if any
+    std::string_view m_strLine;    // the line, number included, ending in CR LF
+    std::string_view m_strBody;    // the line without its leading digits
+    std::string_view m_strNewBody; // the body with rewritten references, if any
     std::uint32_t m_nLineNum = 0;
     std::uint32_t m_nNewLineNum = 0;
     // Where the line stood in the text the table was built from (0-based).
@@ -36,7 +37,7 @@ public:
     LineTable() = default;
     LineTable(const LineTable&) = delete;
     LineTable& operator=(const LineTable&) = delete;
-    // Moving keeps the records' views valid: the text's buffer moves along.
+    // Moving keeps the records' views valid: the texts they view move along.
     LineTable(LineTable&&) = default;
     LineTable& operator=(LineTable&&) = default;
 
@@ -45,9 +46,15 @@ public:
     // Appends a record for a line given without its terminator; the table
     // keeps the line with CR LF appended. Returns SetLine's code.
     std::uint16_t Append(std::string_view content, std::uint32_t textLine);
+    // Keeps the text that rewritten bodies (m_strNewBody) view.
+    std::string_view KeepNewText(std::string text) {
+        m_newText = std::make_unique<const std::string>(std::move(text));
+        return *m_newText;
+    }
     void clear() {
         m_records.clear();
         m_text.clear();
+        m_newText.reset();
     }
 
     std::vector<CLineWithNum>& Records() { return m_records; }
@@ -64,6 +71,7 @@ public:
 private:
     std::vector<char> m_text; // not a string: a short string's bytes would move with it
     std::vector<CLineWithNum> m_records;
+    std::unique_ptr<const std::string> m_newText; // held apart: a short string would move
 };
 
 // The value of the digit run at the start of `text` and its length. A run too

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
@@ -30,7 +31,10 @@ TEST(KeywordTable, HoldsTheDeviceKeywordsOnce) {
         ASSERT_FALSE(name.empty());
         EXPECT_TRUE(names.insert(name).second) << name;
         letters.insert(name[0]);
-        EXPECT_LE(name.size(), kLongestKeyword); // the scanner relies on it
+        EXPECT_LE(name.size(), kLongestKeyword); // the lookup relies on both
+        EXPECT_TRUE(std::ranges::all_of(name, [](char c) {
+            return (c >= 'A' && c <= 'Z') || c == '$';
+        })) << name;
         // The rest of the name field is zero-filled.
         for (std::size_t k = name.size(); k < sizeof record.name; ++k)
             ASSERT_EQ(record.name[k], 0) << name;
