@@ -7,13 +7,8 @@ namespace tessel {
 // The six kinds of document, in the order the program registers them.
 enum class DocKind { Basic, C, Asm, Casl, Text, Data };
 
-inline constexpr DocKind kDocKinds[] = {DocKind::Basic, DocKind::C,    DocKind::Asm,
-                                        DocKind::Casl,  DocKind::Text, DocKind::Data};
-
 // The kind's file extension, with its dot (".bas").
 std::string_view DocKindExtension(DocKind kind);
-// The kind's short name as the command-line tool spells it ("basic").
-std::string_view DocKindName(DocKind kind);
 // The kind whose extension a file name ends with, compared without case; a
 // file with any other extension opens as BASIC.
 DocKind DocKindFromPath(std::string_view path);

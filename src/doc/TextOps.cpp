@@ -100,17 +100,4 @@ void AppendEndCode(std::string& text, std::uint8_t code) {
         text.push_back(static_cast<char>(code));
 }
 
-std::size_t LineIndexAt(std::string_view text, std::size_t offset) {
-    std::size_t index = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const LineSpan line = NextLine(text, pos);
-        if (offset < pos + line.span)
-            break;
-        pos += line.span;
-        ++index;
-    }
-    return index;
-}
-
 } // namespace tessel

@@ -52,7 +52,4 @@ void AppendEndCode(std::string& text, std::uint8_t code);
 // Replaces every occurrence of `from` by `to` in one pass.
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to);
 
-// 0-based index of the line that holds byte `offset` (lines as NextLine cuts them).
-std::size_t LineIndexAt(std::string_view text, std::size_t offset);
-
 } // namespace tessel

@@ -118,15 +118,5 @@ TEST(EndCode, OnlyTheLastByteCounts) {
     EXPECT_EQ(text, "\xff");
 }
 
-TEST(LineIndexAt, CountsLinesAsTheEngineCutsThem) {
-    const std::string text = "A\r\nB\nC\rD";
-    EXPECT_EQ(LineIndexAt(text, 0), 0u);
-    EXPECT_EQ(LineIndexAt(text, 2), 0u);
-    EXPECT_EQ(LineIndexAt(text, 3), 1u);
-    EXPECT_EQ(LineIndexAt(text, 5), 2u);
-    EXPECT_EQ(LineIndexAt(text, 7), 3u);
-    EXPECT_EQ(LineIndexAt(text, 100), 4u);
-}
-
 } // namespace
 } // namespace tessel
