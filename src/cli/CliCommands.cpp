@@ -236,19 +236,7 @@ private:
 } // namespace
 
 int FdOutput::Write(std::string_view bytes) {
-    const char* data = bytes.data();
-    std::size_t size = bytes.size();
-    while (size > 0) {
-        const ssize_t n = ::write(m_fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return 0;
+    return WriteAll(m_fd, bytes);
 }
 
 std::string DefaultSettingsPath() {

@@ -42,20 +42,6 @@ ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
     }
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos)
@@ -66,6 +52,22 @@ std::string DirectoryOf(const std::string& path) {
 }
 
 } // namespace
+
+int WriteAll(int fd, std::string_view bytes) {
+    const char* data = bytes.data();
+    std::size_t size = bytes.size();
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
 
 bool ReadDocumentFile(const std::string& path, std::size_t limit, DocumentFile& file,
                       std::string& error) {
@@ -173,8 +175,8 @@ bool ReplaceFile(const std::string& givenPath, const std::string& bytes, std::st
         if (::fchmod(fd.get(), mode & ~mask) != 0)
             return fail(errno);
     }
-    if (!WriteAll(fd.get(), bytes.data(), bytes.size()))
-        return fail(errno);
+    if (const int err = WriteAll(fd.get(), bytes))
+        return fail(err);
     if (::fsync(fd.get()) != 0)
         return fail(errno);
     if (::close(fd.release()) != 0)

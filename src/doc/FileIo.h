@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tessel {
 
@@ -24,6 +25,10 @@ bool ReadDocumentFile(const std::string& path, std::size_t limit, DocumentFile& 
 
 // Reads a whole file. False with `error` set when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
+
+// Writes all of `bytes` to a file descriptor, retrying where the system
+// allows. Returns 0, or the system's error number.
+int WriteAll(int fd, std::string_view bytes);
 
 // Replaces (or creates) a file so that it holds `bytes` or, after a failure,
 // what it held before: the bytes go to a temporary file in the same folder,
