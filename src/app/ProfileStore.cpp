@@ -201,7 +201,7 @@ void ProfileStore::Load() {
     // lines take the file's first line end.
     const std::size_t firstLf = bytes.find('\n');
     if (firstLf != kNpos && (firstLf == 0 || bytes[firstLf - 1] != '\r'))
-        m_newline = "\n";
+        m_newline.assign(1, '\n');
     std::size_t start = 0;
     while (start < bytes.size()) {
         const std::size_t lf = bytes.find('\n', start);
