@@ -314,6 +314,24 @@ bool ProfileStore::Write(std::string_view section, std::string_view key, std::st
         lines.push_back({std::move(keyLine), m_newline});
     }
 
+    return Commit(std::move(lines));
+}
+
+bool ProfileStore::DeleteProfileKey(std::string_view section, std::string_view key) {
+    if (m_path.empty())
+        return false;
+    Load();
+    if (m_state == FileState::Unreadable)
+        return false;
+    const Place place = Locate(section, key);
+    if (place.key == kNpos)
+        return true;
+    std::vector<Line> lines = m_lines;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(place.key));
+    return Commit(std::move(lines));
+}
+
+bool ProfileStore::Commit(std::vector<Line> lines) {
     std::string bytes;
     for (const Line& line : lines)
         bytes.append(line.text).append(line.end);

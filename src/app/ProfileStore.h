@@ -42,6 +42,9 @@ public:
     // (blanks at either end, or enclosed in double quotes) is written quoted.
     bool WriteProfileInt(std::string_view section, std::string_view key, int value);
     bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value);
+    // Removes the key's line, if there is one; true unless the file could
+    // not be written.
+    bool DeleteProfileKey(std::string_view section, std::string_view key);
 
 private:
     struct Line {
@@ -63,6 +66,8 @@ private:
     bool Find(std::string_view section, std::string_view key, std::string_view& value) const;
     // Sets the key to `text`, written as it is.
     bool Write(std::string_view section, std::string_view key, std::string_view text);
+    // Replaces the file by `lines` and keeps them as the copy.
+    bool Commit(std::vector<Line> lines);
 
     std::string m_path;
     std::vector<Line> m_lines;

@@ -11,6 +11,12 @@ namespace tessel {
 CKivaDoc::CKivaDoc(IEditText& editor, IMessageSink& messages, const AppSettings& settings)
     : m_editor(editor), m_messages(messages), m_settings(settings) {}
 
+void CKivaDoc::SetPathName(std::string path) {
+    const std::size_t slash = path.find_last_of('/');
+    m_strTitle = slash == std::string::npos ? path : path.substr(slash + 1);
+    m_strPathName = std::move(path);
+}
+
 bool CKivaDoc::OnOpenDocument(const std::string& path) {
     DocumentFile file;
     std::string error;

@@ -46,6 +46,14 @@ public:
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
 
+    // The file the document was opened from or saved to (empty while it has
+    // none) and the title its window shows.
+    const std::string& GetPathName() const { return m_strPathName; }
+    // Also makes the file's name (without its folder) the title.
+    void SetPathName(std::string path);
+    const std::string& GetTitle() const { return m_strTitle; }
+    void SetTitle(std::string title) { m_strTitle = std::move(title); }
+
     // Shared text operations.
     void GetEditText(std::string& text) const;
     std::string GetEditText() const;
@@ -85,6 +93,8 @@ protected:
 
 private:
     bool m_bModified = false;
+    std::string m_strPathName;
+    std::string m_strTitle;
 };
 
 } // namespace tessel

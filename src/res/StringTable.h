@@ -8,6 +8,15 @@ namespace tessel {
 enum StringId : unsigned {
     IDR_MAINFRAME = 128, // main window title
 
+    // Document types: "\n" separates window title, default name, name in the
+    // "new" list, filter name, extension, type id and type name.
+    IDR_BASICTYPE = 129,
+    IDR_CTYPE = 131,
+    IDR_ASMTYPE = 132,
+    IDR_CASLTYPE = 135,
+    IDR_DATATYPE = 137,
+    IDR_TEXTTYPE = 138,
+
     IDS_LINE_NO_NUMBER = 200,
     IDS_LINE_REF_MISSING = 201,
     IDS_LINE_OUT_OF_RANGE = 202,
@@ -28,13 +37,22 @@ enum StringId : unsigned {
     IDS_CAPTION_COM_SETTINGS = 252,
 
     AFX_IDS_APP_TITLE = 57344,
+    AFX_IDS_IDLEMESSAGE = 57345,
+    ID_INDICATOR_CAPS = 59137,
+    ID_INDICATOR_NUM = 59138,
+    ID_INDICATOR_SCRL = 59139,
+    ID_INDICATOR_KANA = 59142,
     AFX_IDS_OPENFILE = 61440,
     AFX_IDS_SAVEFILE = 61441,
+    AFX_IDP_ASK_TO_SAVE = 61699,
     AFX_IDP_FAILED_TO_CREATE_DOC = 61700,
     AFX_IDP_FAILED_TO_START_PRINT = 61702,
     AFX_IDP_PARSE_INT_RANGE = 61714,
     AFX_IDP_PARSE_UINT = 61719,
 };
+
+// Commands have strings of their own, under the command's id: the status-bar
+// prompt, then after "\n" the tooltip (see app/CommandIds.h).
 
 // The text of a string id in UTF-8; empty for an unknown id.
 std::string_view LoadString(unsigned id);

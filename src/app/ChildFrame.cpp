@@ -1,0 +1,121 @@
+#include "app/ChildFrame.h"
+
+#include "app/CommandIds.h"
+#include "app/DocManager.h"
+#include "app/DocTemplate.h"
+#include "app/GuiMessageSink.h"
+#include "app/KivaApp.h"
+#include "app/MessageBox.h"
+#include "engine/DocFactory.h"
+#include "res/StringTable.h"
+#include "view/ViewWithLineNum.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+
+namespace tessel {
+namespace {
+
+CKivaView* MakeView(CKivaApp& app, DocKind kind) {
+    if (IsLineNumbered(kind))
+        return new CViewWithLineNum(app);
+    return new CKivaView(app);
+}
+
+// The name proposed for an untitled document: its title up to the first
+// character a file name should not hold, then the type's extension.
+QString ProposedName(const QString& title, const QString& extension) {
+    qsizetype end = 0;
+    while (end < title.size() && !QStringLiteral(" #%;/\\").contains(title.at(end)))
+        ++end;
+    return title.left(end) + extension;
+}
+
+} // namespace
+
+CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
+    : m_app(app), m_template(docTemplate), m_view(MakeView(app, docTemplate.Kind())),
+      m_messages(std::make_unique<GuiMessageSink>(this)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWidget(m_view);
+    m_document = CreateDocument(docTemplate.Kind(), *m_view, *m_messages, app.Settings());
+    m_view->SetDocument(m_document.get());
+    m_view->OnInitialUpdate();
+}
+
+CChildFrame::~CChildFrame() {
+    // The document refers to the view; let it go first.
+    m_view->SetDocument(nullptr);
+    m_document.reset();
+}
+
+bool CChildFrame::OnCmdMsg(int /*id*/, CmdUI* /*ui*/) {
+    return false;
+}
+
+bool CChildFrame::DocCommands::OnCmdMsg(int id, CmdUI* ui) {
+    switch (id) {
+    case ID_FILE_SAVE:
+    case ID_FILE_SAVE_AS:
+        if (!ui)
+            m_frame.DoSave(id == ID_FILE_SAVE_AS);
+        return true;
+    case ID_FILE_CLOSE:
+        if (!ui)
+            m_frame.close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CChildFrame::DoSave(bool saveAs) {
+    QString path = QFile::decodeName(m_document->GetPathName().c_str());
+    // A document without a file, or whose file is gone or read-only, is
+    // saved under a name the user chooses.
+    const QFileInfo info(path);
+    if (saveAs || path.isEmpty() || !info.exists() || !info.isWritable()) {
+        QString name = path.isEmpty() ? ProposedName(QString::fromStdString(m_document->GetTitle()),
+                                                     m_template.Extension())
+                                      : path;
+        if (!m_app.DocManager().DoPromptFileName(name, AFX_IDS_SAVEFILE, false, &m_template))
+            return false;
+        path = name;
+    }
+    const std::string encoded = QFile::encodeName(path).toStdString();
+    if (!m_document->OnSaveDocument(encoded))
+        return false;
+    m_document->SetPathName(encoded);
+    m_app.AddToRecentFileList(path);
+    UpdateTitle();
+    return true;
+}
+
+bool CChildFrame::SaveModified() {
+    if (!m_document->IsModified())
+        return true;
+    const QString title = QString::fromStdString(m_document->GetTitle());
+    const auto answer = ShowMessageBox(
+        {this, LoadQString(AFX_IDS_APP_TITLE), LoadQString(AFX_IDP_ASK_TO_SAVE).arg(title),
+         QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
+    if (answer == QMessageBox::Cancel)
+        return false;
+    if (answer == QMessageBox::No)
+        return true;
+    return DoSave(false);
+}
+
+void CChildFrame::UpdateTitle() {
+    setWindowTitle(QString::fromStdString(m_document->GetTitle()));
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    if (!SaveModified()) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
+}
+
+} // namespace tessel

@@ -1,0 +1,23 @@
+#pragma once
+
+class QDialog;
+class QDialogButtonBox;
+class QLineEdit;
+class QString;
+class QWidget;
+
+namespace tessel {
+
+// Reads a dialog's number field as the settings dialogs check them: it must
+// hold an unsigned decimal number ("正の整数を入力してください。" otherwise)
+// from `min` to `max` ("%1 から %2 までの整数を入力してください。" with the
+// limits otherwise). On a message the field gets the focus with its text
+// selected, and the caller keeps the dialog open.
+bool ReadUnsignedField(QLineEdit* field, unsigned min, unsigned max, unsigned& value);
+
+// A field that takes digits only.
+QLineEdit* MakeDigitsField(const QString& text, const QString& name, QWidget* parent);
+// "OK" and "ｷｬﾝｾﾙ", wired to the dialog's accept and reject.
+QDialogButtonBox* MakeOkCancel(QDialog* dialog);
+
+} // namespace tessel

@@ -1,0 +1,67 @@
+#include "app/DocTypeDlg.h"
+
+#include "app/DocTemplate.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tessel {
+
+CDocTypeDlg::CDocTypeDlg(std::span<CDocTemplate* const> templates, QWidget* parent)
+    : QDialog(parent), m_list(new QListWidget(this)) {
+    setWindowTitle(QStringLiteral("新規作成"));
+    m_list->setObjectName(QStringLiteral("types"));
+    // Types with a name for the "new" list, in registration order.
+    for (CDocTemplate* docTemplate : templates) {
+        if (docTemplate->NewListName().isEmpty())
+            continue;
+        auto* item = new QListWidgetItem(docTemplate->NewListName(), m_list);
+        item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(docTemplate)));
+    }
+    if (m_list->count() > 0)
+        m_list->setCurrentRow(0);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &CDocTypeDlg::accept);
+
+    auto* label = new QLabel(QStringLiteral("ﾌｧｲﾙの種類(&F)："), this);
+    label->setBuddy(m_list);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    connect(ok, &QPushButton::clicked, this, &CDocTypeDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(label);
+    left->addWidget(m_list);
+    auto* right = new QVBoxLayout;
+    right->addSpacing(label->sizeHint().height());
+    right->addWidget(ok);
+    right->addWidget(cancel);
+    right->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addLayout(right);
+}
+
+int CDocTypeDlg::exec() {
+    // Nothing to choose from, or only one thing: no need to ask.
+    if (m_list->count() == 0)
+        return -1;
+    if (m_list->count() == 1) {
+        accept();
+        return QDialog::Accepted;
+    }
+    return QDialog::exec();
+}
+
+void CDocTypeDlg::accept() {
+    const QListWidgetItem* item = m_list->currentItem();
+    m_selected =
+        item ? static_cast<CDocTemplate*>(item->data(Qt::UserRole).value<void*>()) : nullptr;
+    QDialog::accept();
+}
+
+} // namespace tessel

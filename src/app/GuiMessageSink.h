@@ -1,0 +1,22 @@
+#pragma once
+
+#include "doc/MessageSink.h"
+
+class QWidget;
+
+namespace tessel {
+
+// Document messages as the desktop program shows them: the application's
+// message box, owned by the document's window.
+class GuiMessageSink final : public IMessageSink {
+public:
+    explicit GuiMessageSink(QWidget* owner) : m_owner(owner) {}
+
+    void ShowMessage(unsigned id) override;
+    void ShowFileError(const std::string& path, const std::string& reason) override;
+
+private:
+    QWidget* m_owner;
+};
+
+} // namespace tessel

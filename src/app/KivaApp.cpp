@@ -1,0 +1,241 @@
+#include "app/KivaApp.h"
+
+#include "app/AboutDlg.h"
+#include "app/ChildFrame.h"
+#include "app/CommandIds.h"
+#include "app/CommandRouter.h"
+#include "app/DocManager.h"
+#include "app/MainFrame.h"
+#include "app/SplashDlg.h"
+#include "doc/Cp932.h"
+#include "res/StringTable.h"
+#include "view/KivaView.h"
+
+#include <QDateTime>
+#include <QFontDatabase>
+#include <QThread>
+#include <QTimer>
+
+namespace tessel {
+namespace {
+
+// Show commands.
+constexpr int kShowHide = 0;
+constexpr int kShowNormal = 1;
+
+// How long the splash stays up alone, and at least in all.
+constexpr qint64 kSplashMilliseconds = 2000;
+
+// Faces that a settings file may name but this system lacks stand for the
+// Japanese fixed-pitch fonts that are usually installed.
+const QStringList kJapaneseMonospace = {
+    QStringLiteral("IPAGothic"),   QStringLiteral("Noto Sans Mono CJK JP"),
+    QStringLiteral("VL Gothic"),   QStringLiteral("TakaoGothic"),
+    QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP"),
+};
+
+// Whether the command line holds the switch `name` (after "/" or "-").
+bool HasSwitch(const QStringList& arguments, const QString& name) {
+    for (const QString& argument : arguments) {
+        if ((argument.startsWith(u'/') || argument.startsWith(u'-')) &&
+            argument.mid(1).compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+CKivaApp::CKivaApp(std::string profilePath)
+    : m_profile(std::move(profilePath)), m_router(std::make_unique<CommandRouter>([this] {
+          std::vector<ICommandTarget*> chain;
+          if (m_mainFrame) {
+              if (CChildFrame* child = m_mainFrame->ActiveChild()) {
+                  chain.push_back(child->GetActiveView());
+                  chain.push_back(child->DocumentTarget());
+                  chain.push_back(child);
+              }
+              chain.push_back(m_mainFrame.get());
+          }
+          chain.push_back(this);
+          return chain;
+      })),
+      m_docManager(std::make_unique<CKivaDocManager>(*this)) {}
+
+CKivaApp::~CKivaApp() {
+    m_splash.reset();
+    m_mainFrame.reset();
+}
+
+std::array<CDocTemplate*, 6> CKivaApp::Templates() {
+    return {m_pTemplateBasic, m_pTemplateC,    m_pTemplateAsm,
+            m_pTemplateCasl,  m_pTemplateText, m_pTemplateData};
+}
+
+void CKivaApp::CreateEditFont(const std::string& face, int points) {
+    const std::u16string decoded = cp932::Decode(face);
+    QFont font;
+    QStringList families{
+        QString::fromUtf16(decoded.data(), static_cast<qsizetype>(decoded.size()))};
+    families.append(kJapaneseMonospace);
+    font.setFamilies(families);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setWeight(QFont::Normal);
+    font.setPixelSize(std::max(1, EditFontHeight(points)));
+    m_fontEdit = font;
+}
+
+bool CKivaApp::InitInstance(const QStringList& arguments) {
+    m_settings.LoadSettings(m_profile);
+    m_recentFiles.clear();
+    for (const std::string& path : m_settings.m_recentFiles)
+        m_recentFiles.append(QString::fromStdString(path));
+    CreateEditFont(m_settings.m_strFaceName, m_settings.m_nFontSize);
+    m_settings.LoadLineNumberSettings(m_profile);
+
+    // The six types, in this order: it is the order of the "new" list and
+    // of the file dialogs' filters.
+    auto add = [this](DocKind kind, unsigned resource, int command) {
+        m_templates.push_back(std::make_unique<CDocTemplate>(kind, resource, command));
+        return m_templates.back().get();
+    };
+    m_pTemplateBasic = add(DocKind::Basic, IDR_BASICTYPE, ID_NEW_BASIC);
+    m_pTemplateC = add(DocKind::C, IDR_CTYPE, ID_NEW_C);
+    m_pTemplateAsm = add(DocKind::Asm, IDR_ASMTYPE, ID_NEW_ASM);
+    m_pTemplateCasl = add(DocKind::Casl, IDR_CASLTYPE, ID_NEW_CASL);
+    m_pTemplateText = add(DocKind::Text, IDR_TEXTTYPE, ID_NEW_TEXT);
+    m_pTemplateData = add(DocKind::Data, IDR_DATATYPE, ID_NEW_DATA);
+
+    m_mainFrame = std::make_unique<CMainFrame>(*this);
+    if (!m_mainFrame->OnCreate())
+        return false;
+
+    const bool embedding = HasSwitch(arguments, QStringLiteral("Embedding"));
+    const bool automation = HasSwitch(arguments, QStringLiteral("Automation"));
+    const int show = embedding ? kShowHide : kShowNormal;
+    if (!embedding) {
+        if (!automation) {
+            m_splash = std::make_unique<CSplashDlg>(m_mainFrame.get());
+            if (m_splash->Create()) {
+                m_splash->show();
+                m_splash->repaint();
+            } else {
+                m_splash.reset();
+            }
+        }
+        m_dwSplashStart = QDateTime::currentMSecsSinceEpoch();
+    }
+    // The splash is on screen alone for a moment.
+    if (m_splashBlock > 0)
+        QThread::msleep(static_cast<unsigned long>(m_splashBlock));
+
+    m_mainFrame->InitialShowWindow(show);
+    // No document at start-up: a file named on the command line is not opened.
+    if (show == kShowNormal) {
+        m_mainFrame->showNormal();
+        m_mainFrame->repaint();
+    }
+    QTimer::singleShot(0, this, &CKivaApp::OnIdle);
+    return true;
+}
+
+void CKivaApp::OnIdle() {
+    if (!m_splash)
+        return;
+    const qint64 elapsed = QDateTime::currentMSecsSinceEpoch() - m_dwSplashStart;
+    if (elapsed <= kSplashMilliseconds) {
+        QTimer::singleShot(static_cast<int>(kSplashMilliseconds - elapsed) + 1, this,
+                           &CKivaApp::OnIdle);
+        return;
+    }
+    m_splash.reset();
+    m_mainFrame->repaint();
+}
+
+bool CKivaApp::SplashShown() const {
+    return m_splash != nullptr;
+}
+
+void CKivaApp::ExitInstance() {
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        const std::string key = "File" + std::to_string(i + 1);
+        if (i < m_recentFiles.size())
+            m_profile.WriteProfileString("Recent File List", key, m_recentFiles[i].toStdString());
+        else
+            m_profile.DeleteProfileKey("Recent File List", key);
+    }
+    if (m_settings.m_nPreviewPages != 0)
+        m_profile.WriteProfileInt("Settings", "PreviewPages", m_settings.m_nPreviewPages);
+}
+
+bool CKivaApp::OnCmdMsg(int id, CmdUI* ui) {
+    switch (id) {
+    case ID_FILE_NEW:
+        if (!ui)
+            m_docManager->OnFileNew();
+        return true;
+    case ID_FILE_OPEN:
+        if (!ui)
+            m_docManager->OnFileOpen();
+        return true;
+    case ID_APP_ABOUT:
+        if (!ui) {
+            CAboutDlg dialog(m_mainFrame.get());
+            dialog.exec();
+        }
+        return true;
+    case ID_APP_EXIT:
+        if (!ui)
+            m_mainFrame->close();
+        return true;
+    case ID_NEW_BASIC:
+    case ID_NEW_C:
+    case ID_NEW_ASM:
+    case ID_NEW_CASL:
+    case ID_NEW_TEXT:
+    case ID_NEW_DATA:
+        if (!ui) {
+            for (CDocTemplate* docTemplate : Templates())
+                if (docTemplate->NewCommand() == id)
+                    m_docManager->CreateNewDocument(*docTemplate);
+        }
+        return true;
+    case ID_FILE_MRU_FILE1:
+    case ID_FILE_MRU_FILE2:
+    case ID_FILE_MRU_FILE3:
+    case ID_FILE_MRU_FILE4: {
+        const int index = id - ID_FILE_MRU_FILE1;
+        if (ui)
+            ui->enabled = index < m_recentFiles.size();
+        else if (index < m_recentFiles.size())
+            m_docManager->OpenDocumentFile(m_recentFiles[index]);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool CKivaApp::GetLineNumOutput() const {
+    CChildFrame* child = m_mainFrame ? m_mainFrame->ActiveChild() : nullptr;
+    return child && child->GetActiveView()->GetLineNumOutput();
+}
+
+void CKivaApp::SetLineNumOutput(bool output) {
+    if (CChildFrame* child = m_mainFrame ? m_mainFrame->ActiveChild() : nullptr)
+        child->GetActiveView()->SetLineNumOutput(output);
+}
+
+void CKivaApp::AddToRecentFileList(const QString& path) {
+    m_recentFiles.removeAll(path);
+    m_recentFiles.prepend(path);
+    while (m_recentFiles.size() > kRecentFileCount)
+        m_recentFiles.removeLast();
+}
+
+void CKivaApp::RemoveFromRecentFileList(const QString& path) {
+    m_recentFiles.removeAll(path);
+}
+
+} // namespace tessel

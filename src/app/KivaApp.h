@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/AppSettings.h"
+#include "app/CommandTarget.h"
+#include "app/DocTemplate.h"
+#include "app/ProfileStore.h"
+
+#include <QFont>
+#include <QObject>
+#include <QStringList>
+
+#include <array>
+#include <memory>
+
+namespace tessel {
+
+class CKivaDocManager;
+class CMainFrame;
+class CSplashDlg;
+class CommandRouter;
+
+// The application: settings, document types, the main window, the splash,
+// and the commands that create documents. There is one, made by main().
+class CKivaApp : public QObject, public ICommandTarget {
+    Q_OBJECT
+
+public:
+    // `profilePath` is the settings file (beside the executable).
+    explicit CKivaApp(std::string profilePath);
+    ~CKivaApp() override;
+
+    // Start-up in its fixed order; false when the program cannot start.
+    // `arguments` are the command-line arguments after the program name.
+    bool InitInstance(const QStringList& arguments);
+    // Stores the recent-file list and "PreviewPages".
+    void ExitInstance();
+
+    bool OnCmdMsg(int id, CmdUI* ui) override;
+
+    AppSettings& Settings() { return m_settings; }
+    ProfileStore& Profile() { return m_profile; }
+    CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+    CKivaDocManager& DocManager() { return *m_docManager; }
+    CommandRouter& Router() { return *m_router; }
+    // The six document types in registration order.
+    std::array<CDocTemplate*, 6> Templates();
+    CDocTemplate* m_pTemplateBasic = nullptr;
+    CDocTemplate* m_pTemplateC = nullptr;
+    CDocTemplate* m_pTemplateAsm = nullptr;
+    CDocTemplate* m_pTemplateCasl = nullptr;
+    CDocTemplate* m_pTemplateText = nullptr;
+    CDocTemplate* m_pTemplateData = nullptr;
+
+    // The editor font every view uses.
+    const QFont& EditFont() const { return m_fontEdit; }
+    void CreateEditFont(const std::string& face, int points);
+    void SetEditFont(const QFont& font) { m_fontEdit = font; }
+
+    // The line-number output flag of the active view (for the Save-As dialog).
+    bool GetLineNumOutput() const;
+    void SetLineNumOutput(bool output);
+
+    // The recent-file list, most recent first.
+    const QStringList& RecentFiles() const { return m_recentFiles; }
+    void AddToRecentFileList(const QString& path);
+    void RemoveFromRecentFileList(const QString& path);
+
+    // Whether the splash is still up, and how long start-up shows it alone
+    // (2000 ms; tests set less).
+    bool SplashShown() const;
+    void SetSplashBlock(int milliseconds) { m_splashBlock = milliseconds; }
+
+private:
+    void OnIdle();
+
+    AppSettings m_settings;
+    ProfileStore m_profile;
+    std::vector<std::unique_ptr<CDocTemplate>> m_templates;
+    std::unique_ptr<CommandRouter> m_router;
+    std::unique_ptr<CKivaDocManager> m_docManager;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<CSplashDlg> m_splash;
+    qint64 m_dwSplashStart = 0;
+    int m_splashBlock = 2000;
+    QFont m_fontEdit;
+    QStringList m_recentFiles;
+};
+
+} // namespace tessel

@@ -1,0 +1,36 @@
+#include "app/LineNumSetDlg.h"
+
+#include "app/DialogFields.h"
+#include "engine/LineWithNum.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+
+namespace tessel {
+
+CLineNumSetDlg::CLineNumSetDlg(QWidget* parent)
+    : QDialog(parent), m_start(MakeDigitsField({}, QStringLiteral("startLine"), this)),
+      m_step(MakeDigitsField({}, QStringLiteral("step"), this)) {
+    setWindowTitle(QStringLiteral("行番号の設定"));
+    auto* form = new QFormLayout(this);
+    form->addRow(QStringLiteral("開始行番号"), m_start);
+    form->addRow(QStringLiteral("増分"), m_step);
+    form->addRow(MakeOkCancel(this));
+}
+
+int CLineNumSetDlg::exec() {
+    m_start->setText(QString::number(m_nStartLine));
+    m_step->setText(QString::number(m_nLineStep));
+    return QDialog::exec();
+}
+
+void CLineNumSetDlg::accept() {
+    // The start line is checked before the step.
+    if (!ReadUnsignedField(m_start, 1, kMaxLineNum, m_nStartLine) ||
+        !ReadUnsignedField(m_step, 1, kMaxLineNum - 1, m_nLineStep))
+        return;
+    QDialog::accept();
+}
+
+} // namespace tessel

@@ -1,0 +1,401 @@
+#include "app/MainFrame.h"
+
+#include "app/ChildFrame.h"
+#include "app/CommandIds.h"
+#include "app/CommandRouter.h"
+#include "app/CommandTable.h"
+#include "app/KivaApp.h"
+#include "app/LineNumSetDlg.h"
+#include "app/MessageBox.h"
+#include "app/TabStopDlg.h"
+#include "app/ToolbarIcons.h"
+#include "doc/Cp932.h"
+#include "doc/KivaDoc.h"
+#include "res/StringTable.h"
+#include "view/KivaView.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include <cmath>
+
+namespace tessel {
+namespace {
+
+constexpr int kSeparator = 0;
+constexpr int kNewSubmenu = -1;
+constexpr int kRecentFiles = -2;
+
+// Show commands of a stored placement.
+constexpr unsigned kShowNormal = 1;
+constexpr unsigned kShowMinimized = 2;
+constexpr unsigned kShowMaximized = 3;
+
+// A path shortened for the recent-file list: at most 30 characters, with
+// the start of the folder left out first.
+QString AbbreviatePath(const QString& path) {
+    constexpr qsizetype kMax = 30;
+    if (path.size() <= kMax)
+        return path;
+    const QString name = QFileInfo(path).fileName();
+    if (name.size() + 4 >= kMax)
+        return name;
+    return QStringLiteral("...") + path.right(kMax - 3);
+}
+
+} // namespace
+
+bool ParseWindowPlacement(const QString& text, WindowPlacement& placement) {
+    const QStringList parts = text.split(u',');
+    if (text.trimmed().isEmpty() || parts.size() != 10)
+        return false;
+    long long values[10];
+    for (int i = 0; i < 10; ++i) {
+        bool ok = false;
+        values[i] = parts[i].trimmed().toLongLong(&ok);
+        if (!ok)
+            return false;
+    }
+    placement.flags = static_cast<unsigned>(values[0]);
+    placement.showCmd = static_cast<unsigned>(values[1]);
+    placement.minPosition = QPoint(static_cast<int>(values[2]), static_cast<int>(values[3]));
+    placement.maxPosition = QPoint(static_cast<int>(values[4]), static_cast<int>(values[5]));
+    placement.normalPosition =
+        QRect(QPoint(static_cast<int>(values[6]), static_cast<int>(values[7])),
+              QPoint(static_cast<int>(values[8]) - 1, static_cast<int>(values[9]) - 1));
+    return true;
+}
+
+CMainFrame::CMainFrame(CKivaApp& app) : m_app(app), m_mdiArea(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("MainFrame"));
+    setCentralWidget(m_mdiArea);
+    setAcceptDrops(false);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateFrame(); });
+}
+
+CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::OnCreate() {
+    BuildToolBar();
+    BuildStatusBar();
+    // Every command's keys work whichever menu is shown.
+    for (const CommandInfo& command : Commands())
+        addAction(m_app.Router().Action(command.id));
+    UpdateFrame();
+    return m_toolBar != nullptr && statusBar() != nullptr;
+}
+
+void CMainFrame::BuildToolBar() {
+    m_toolBar = addToolBar(QStringLiteral("Standard"));
+    m_toolBar->setObjectName(QStringLiteral("ToolBar"));
+    m_toolBar->setIconSize(QSize(16, 15));
+    const int buttons[] = {ID_FILE_NEW,     ID_FILE_OPEN,   ID_FILE_SAVE,
+                           kSeparator,      ID_FILE_PRINT,  ID_FILE_PRINT_PREVIEW,
+                           kSeparator,      ID_EDIT_CUT,    ID_EDIT_COPY,
+                           ID_EDIT_PASTE,   kSeparator,     ID_SORT_LINES,
+                           ID_RENUMBER,     kSeparator,     ID_TEXT_SEND,
+                           ID_TEXT_RECEIVE, ID_COM_SETTINGS};
+    for (int id : buttons) {
+        if (id == kSeparator) {
+            m_toolBar->addSeparator();
+            continue;
+        }
+        QAction* action = m_app.Router().Action(id);
+        if (action->icon().isNull())
+            action->setIcon(ToolbarIcon(id));
+        m_toolBar->addAction(action);
+    }
+}
+
+void CMainFrame::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    m_idleLabel = new QLabel(LoadQString(AFX_IDS_IDLEMESSAGE), bar);
+    bar->addWidget(m_idleLabel, 1);
+    for (unsigned id :
+         {ID_INDICATOR_KANA, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL}) {
+        auto* indicator = new QLabel(LoadQString(id), bar);
+        indicator->setEnabled(false); // the lock states are not known here
+        indicator->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addPermanentWidget(indicator);
+    }
+}
+
+QMenu* CMainFrame::AddMenu(const QString& title, std::initializer_list<int> commands) {
+    QMenu* menu = menuBar()->addMenu(title);
+    for (int id : commands) {
+        if (id == kSeparator) {
+            menu->addSeparator();
+        } else if (id == kNewSubmenu) {
+            QMenu* sub = menu->addMenu(QStringLiteral("新規作成(&N)"));
+            for (int newId :
+                 {ID_NEW_BASIC, ID_NEW_C, ID_NEW_ASM, ID_NEW_CASL, ID_NEW_TEXT, ID_NEW_DATA})
+                sub->addAction(m_app.Router().Action(newId));
+        } else if (id == kRecentFiles) {
+            for (int i = 0; i < kRecentFileCount; ++i)
+                menu->addAction(m_app.Router().Action(ID_FILE_MRU_FILE1 + i));
+            FillRecentFiles(menu);
+            connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillRecentFiles(menu); });
+        } else {
+            menu->addAction(m_app.Router().Action(id));
+        }
+    }
+    connect(menu, &QMenu::aboutToShow, &m_app.Router(), &CommandRouter::UpdateActions);
+    return menu;
+}
+
+void CMainFrame::BuildMenus(bool documentOpen) {
+    menuBar()->clear();
+    if (documentOpen) {
+        AddMenu(QStringLiteral("ﾌｧｲﾙ(&F)"),
+                {kNewSubmenu, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS,
+                 kSeparator, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_PAGE_SETUP, kSeparator,
+                 kRecentFiles, kSeparator, ID_APP_EXIT});
+        AddMenu(QStringLiteral("編集(&E)"),
+                {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CLEAR,
+                 kSeparator, ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_SELECT_ALL});
+    } else {
+        AddMenu(QStringLiteral("ﾌｧｲﾙ(&F)"),
+                {kNewSubmenu, ID_FILE_OPEN, kSeparator, kRecentFiles, kSeparator, ID_APP_EXIT});
+    }
+    AddMenu(QStringLiteral("通信(&C)"), {ID_TEXT_SEND, ID_TEXT_RECEIVE, kSeparator, ID_DATA_SEND,
+                                         ID_DATA_RECEIVE, kSeparator, ID_COM_SETTINGS});
+    AddMenu(QStringLiteral("ツール(&T)"),
+            {ID_LINENUM_SETTINGS, ID_RENUMBER, ID_SORT_LINES, kSeparator, ID_TAB_STOP});
+    if (documentOpen) {
+        AddMenu(QStringLiteral("表示(&V)"),
+                {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_FONT_SETTINGS});
+        QMenu* window = AddMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"),
+                                {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE});
+        window->setObjectName(QStringLiteral("WindowMenu"));
+        connect(window, &QMenu::aboutToShow, this, [this, window] { FillWindowList(window); });
+    } else {
+        AddMenu(QStringLiteral("表示(&V)"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
+    }
+    AddMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"), {ID_APP_ABOUT});
+}
+
+void CMainFrame::FillRecentFiles(QMenu* /*menu*/) {
+    const QStringList& files = m_app.RecentFiles();
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        QAction* action = m_app.Router().Action(ID_FILE_MRU_FILE1 + i);
+        if (i < files.size()) {
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(AbbreviatePath(files[i])));
+            action->setVisible(true);
+        } else {
+            // An empty list shows one disabled placeholder.
+            action->setText(QStringLiteral("最近使ったﾌｧｲﾙ"));
+            action->setVisible(i == 0);
+        }
+    }
+    m_app.Router().UpdateActions();
+}
+
+void CMainFrame::FillWindowList(QMenu* menu) {
+    // Drop the list from the last time, then list the windows as they are now.
+    const QList<QAction*> actions = menu->actions();
+    for (QAction* action : actions) {
+        if (action->property("windowList").toBool()) {
+            menu->removeAction(action);
+            action->deleteLater();
+        }
+    }
+    const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList();
+    if (windows.isEmpty())
+        return;
+    QAction* separator = menu->addSeparator();
+    separator->setProperty("windowList", true);
+    int number = 1;
+    for (QMdiSubWindow* window : windows) {
+        QAction* action =
+            menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
+        action->setProperty("windowList", true);
+        action->setCheckable(true);
+        action->setChecked(window == m_mdiArea->activeSubWindow());
+        connect(action, &QAction::triggered, this,
+                [this, window] { m_mdiArea->setActiveSubWindow(window); });
+    }
+}
+
+void CMainFrame::UpdateFrame() {
+    const bool documentOpen = !m_mdiArea->subWindowList().isEmpty();
+    if (!m_menusBuilt || documentOpen != m_menusForDocument) {
+        BuildMenus(documentOpen);
+        m_menusForDocument = documentOpen;
+        m_menusBuilt = true;
+    }
+    QString title = LoadQString(IDR_MAINFRAME);
+    if (CChildFrame* child = ActiveChild())
+        title += QStringLiteral(" - ") + child->windowTitle();
+    setWindowTitle(title);
+    m_app.Router().ScheduleUpdate();
+}
+
+void CMainFrame::AddChild(CChildFrame* frame) {
+    m_mdiArea->addSubWindow(frame);
+    connect(frame, &QObject::destroyed, this, [this] { UpdateFrame(); });
+    connect(frame, &QWidget::windowTitleChanged, this, [this] { UpdateFrame(); });
+}
+
+CChildFrame* CMainFrame::ActiveChild() const {
+    return qobject_cast<CChildFrame*>(m_mdiArea->activeSubWindow());
+}
+
+QList<CChildFrame*> CMainFrame::Children() const {
+    QList<CChildFrame*> children;
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList())
+        if (auto* child = qobject_cast<CChildFrame*>(window))
+            children.append(child);
+    return children;
+}
+
+CChildFrame* CMainFrame::FindChild(const QString& path) const {
+    for (CChildFrame* child : Children()) {
+        const std::string& own = child->GetDocument()->GetPathName();
+        if (!own.empty() && QFile::decodeName(own.c_str()) == path)
+            return child;
+    }
+    return nullptr;
+}
+
+bool CMainFrame::ReadWindowPlacement(WindowPlacement& placement) const {
+    const std::string text = m_app.Profile().GetProfileString("Settings", "WindowPos", "");
+    return ParseWindowPlacement(QString::fromStdString(text), placement);
+}
+
+void CMainFrame::InitialShowWindow(int showCommand) {
+    WindowPlacement placement;
+    if (!ReadWindowPlacement(placement)) {
+        if (showCommand != 0)
+            show();
+        return;
+    }
+    unsigned show = placement.showCmd;
+    if (showCommand != static_cast<int>(kShowNormal))
+        show = static_cast<unsigned>(showCommand);
+    setGeometry(placement.normalPosition);
+    if (show == 0)
+        return;
+    if (show == kShowMinimized || show == 6 || show == 7)
+        showMinimized();
+    else if (show == kShowMaximized)
+        showMaximized();
+    else
+        showNormal();
+}
+
+bool CMainFrame::OnCmdMsg(int id, CmdUI* ui) {
+    switch (id) {
+    case ID_TAB_STOP:
+        if (ui)
+            ui->enabled = !m_mdiArea->subWindowList().isEmpty();
+        else
+            OnTabStop();
+        return true;
+    case ID_LINENUM_SETTINGS:
+        if (!ui)
+            OnLineNumSettings();
+        return true;
+    case ID_FONT_SETTINGS:
+        if (!ui)
+            OnFontSettings();
+        return true;
+    case ID_HELP:
+        return true; // F1 does nothing
+    case ID_VIEW_TOOLBAR:
+        if (ui)
+            ui->SetCheck(m_toolBar->isVisible());
+        else
+            m_toolBar->setVisible(!m_toolBar->isVisible());
+        return true;
+    case ID_VIEW_STATUS_BAR:
+        if (ui)
+            ui->SetCheck(statusBar()->isVisible());
+        else
+            statusBar()->setVisible(!statusBar()->isVisible());
+        return true;
+    case ID_WINDOW_CASCADE:
+        if (!ui)
+            m_mdiArea->cascadeSubWindows();
+        return true;
+    case ID_WINDOW_TILE_HORZ:
+        if (!ui)
+            m_mdiArea->tileSubWindows();
+        return true;
+    case ID_WINDOW_ARRANGE:
+        return true; // minimised windows arrange themselves
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::ApplyToEveryView(const std::function<void(CKivaView&)>& apply) {
+    for (CChildFrame* child : Children())
+        apply(*child->GetActiveView());
+}
+
+void CMainFrame::OnTabStop() {
+    CTabStopDlg dialog(m_app.Settings().m_nTabStop, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const unsigned width = dialog.m_nTabStop;
+    m_app.Settings().m_nTabStop = width;
+    m_app.Profile().WriteProfileInt("Edit", "TabStop", static_cast<int>(width));
+    ApplyToEveryView([width](CKivaView& view) { view.SetTabStops(width); });
+}
+
+void CMainFrame::OnLineNumSettings() {
+    CLineNumSetDlg dialog(this);
+    dialog.m_nStartLine = m_app.Settings().m_nStartLine;
+    dialog.m_nLineStep = m_app.Settings().m_nLineStep;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_app.Settings().m_nStartLine = dialog.m_nStartLine;
+    m_app.Settings().m_nLineStep = dialog.m_nLineStep;
+    m_app.Profile().WriteProfileInt("LineNumber", "StartLine",
+                                    static_cast<int>(dialog.m_nStartLine));
+    m_app.Profile().WriteProfileInt("LineNumber", "Step", static_cast<int>(dialog.m_nLineStep));
+}
+
+void CMainFrame::OnFontSettings() {
+    bool ok = false;
+    const QFont font =
+        QFontDialog::getFont(&ok, m_app.EditFont(), this, QString(), QFontDialog::MonospacedFonts);
+    if (!ok)
+        return;
+    m_app.SetEditFont(font);
+    // The face is stored in code page 932, as the settings file keeps it.
+    const QString family = font.family();
+    std::string face;
+    if (cp932::Encode(std::u16string(reinterpret_cast<const char16_t*>(family.utf16()),
+                                     static_cast<std::size_t>(family.size())),
+                      face))
+        face = family.toStdString();
+    const int points = static_cast<int>(std::floor(font.pointSizeF()));
+    m_app.Settings().m_strFaceName = face;
+    m_app.Settings().m_nFontSize = points;
+    m_app.Profile().WriteProfileString("Font", "FaceName", face);
+    m_app.Profile().WriteProfileInt("Font", "Size", points);
+    ApplyToEveryView([&font](CKivaView& view) { view.ApplyFont(font); });
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    // Each window asks about its unsaved changes; one "Cancel" keeps the
+    // rest open.
+    for (CChildFrame* child : Children()) {
+        if (!child->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace tessel

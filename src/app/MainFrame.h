@@ -1,0 +1,86 @@
+#pragma once
+
+#include "app/CommandTarget.h"
+
+#include <QMainWindow>
+#include <QRect>
+
+#include <functional>
+
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+
+namespace tessel {
+
+class CChildFrame;
+class CKivaApp;
+class CKivaView;
+
+// The stored placement of the main window ("Settings"/"WindowPos").
+struct WindowPlacement {
+    unsigned flags = 0;
+    unsigned showCmd = 0;
+    QPoint minPosition;
+    QPoint maxPosition;
+    QRect normalPosition; // left, top, right, bottom as stored
+};
+
+// Parses "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d"; false unless exactly ten numbers.
+bool ParseWindowPlacement(const QString& text, WindowPlacement& placement);
+
+// The main window: the document windows, menus, toolbar and status bar, and
+// the settings commands that apply to every open view.
+class CMainFrame : public QMainWindow, public ICommandTarget {
+    Q_OBJECT
+
+public:
+    explicit CMainFrame(CKivaApp& app);
+    ~CMainFrame() override;
+
+    // Builds the bars and menus; false when they could not be made.
+    bool OnCreate();
+    // Shows the window with the placement stored in the settings, if any.
+    void InitialShowWindow(int showCommand);
+    bool ReadWindowPlacement(WindowPlacement& placement) const;
+
+    QMdiArea* MdiArea() const { return m_mdiArea; }
+    void AddChild(CChildFrame* frame);
+    CChildFrame* ActiveChild() const;
+    QList<CChildFrame*> Children() const;
+    // The open window of the file at `path` (absolute), if any.
+    CChildFrame* FindChild(const QString& path) const;
+
+    bool OnCmdMsg(int id, CmdUI* ui) override;
+
+    void OnTabStop();
+    void OnLineNumSettings();
+    void OnFontSettings();
+    // Gives every open editor view a setting.
+    void ApplyToEveryView(const std::function<void(CKivaView&)>& apply);
+
+    // Rebuilds the menus for the current state and the title.
+    void UpdateFrame();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus(bool documentOpen);
+    void BuildToolBar();
+    void BuildStatusBar();
+    QMenu* AddMenu(const QString& title, std::initializer_list<int> commands);
+    void FillRecentFiles(QMenu* menu);
+    void FillWindowList(QMenu* menu);
+
+    CKivaApp& m_app;
+    QMdiArea* m_mdiArea;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_idleLabel = nullptr;
+    bool m_menusForDocument = false;
+    bool m_menusBuilt = false;
+};
+
+} // namespace tessel

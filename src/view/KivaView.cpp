@@ -1,0 +1,239 @@
+#include "view/KivaView.h"
+
+#include "app/CommandIds.h"
+#include "app/CommandRouter.h"
+#include "app/KivaApp.h"
+#include "app/MessageBox.h"
+#include "doc/Cp932.h"
+#include "doc/KivaDoc.h"
+#include "doc/MemoryEditBuffer.h"
+#include "res/StringTable.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetricsF>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace tessel {
+namespace {
+
+std::u16string ToU16(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                          static_cast<std::size_t>(text.size()));
+}
+
+QString FromU16(const std::u16string& text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Ctrl+Home and Ctrl+End are the program's commands, not the widget's keys;
+// with Shift they stay the widget's (extend the selection).
+bool IsCaretCommandKey(const QKeyEvent* event) {
+    return event->modifiers() == Qt::ControlModifier &&
+           (event->key() == Qt::Key_Home || event->key() == Qt::Key_End);
+}
+
+} // namespace
+
+CKivaView::CKivaView(CKivaApp& app, QWidget* parent) : QPlainTextEdit(parent), m_app(app) {
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setWordWrapMode(QTextOption::NoWrap);
+    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+        if (m_replacing || (removed == 0 && added == 0))
+            return;
+        if (m_document)
+            m_document->SetModifiedFlag(true);
+    });
+    auto update = [this] { m_app.Router().ScheduleUpdate(); };
+    connect(this, &QPlainTextEdit::textChanged, this, update);
+    connect(this, &QPlainTextEdit::selectionChanged, this, update);
+    connect(this, &QPlainTextEdit::undoAvailable, this, update);
+    connect(this, &QPlainTextEdit::modificationChanged, this, update);
+}
+
+CKivaView::~CKivaView() = default;
+
+void CKivaView::OnInitialUpdate() {
+    ApplyFont(m_app.EditFont());
+    SetTabStops(m_app.Settings().m_nTabStop);
+}
+
+void CKivaView::ApplyFont(const QFont& font) {
+    setFont(font);
+    document()->setDefaultFont(font);
+    SetTabStops(m_tabWidth);
+}
+
+void CKivaView::SetTabStops(unsigned widthInCharacters) {
+    m_tabWidth = widthInCharacters;
+    setTabStopDistance(QFontMetricsF(font()).averageCharWidth() * widthInCharacters);
+}
+
+std::string CKivaView::GetText() const {
+    std::string bytes;
+    if (cp932::Encode(ToU16(document()->toRawText()), bytes))
+        bytes = EncodeLeniently();
+    return bytes;
+}
+
+std::string CKivaView::EncodeLeniently() const {
+    // Unreachable while every way in checks its text; should something slip
+    // through, the rest of the document must still be saved, so each unit
+    // that has no code is left out rather than losing the whole text.
+    std::u16string text = ToU16(document()->toRawText());
+    std::string bytes;
+    while (const auto refusal = cp932::Encode(text, bytes))
+        text.erase(refusal->position, refusal->length);
+    return bytes;
+}
+
+std::size_t CKivaView::GetLength() const {
+    return cp932::ByteOffset(ToU16(document()->toRawText()), std::u16string::npos);
+}
+
+bool CKivaView::ReplaceText(std::string_view text) {
+    if (text.size() > kEditLimit)
+        return false;
+    const QString decoded = FromU16(cp932::Decode(text));
+    m_replacing = true;
+    if (document()->isEmpty()) {
+        setPlainText(decoded);
+    } else {
+        // One step that Undo takes back.
+        QTextCursor cursor(document());
+        cursor.beginEditBlock();
+        cursor.select(QTextCursor::Document);
+        cursor.insertText(decoded);
+        cursor.endEditBlock();
+    }
+    m_replacing = false;
+    return true;
+}
+
+void CKivaView::SetCaret(std::size_t offset) {
+    const std::size_t position = cp932::Position(ToU16(document()->toRawText()), offset);
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(static_cast<int>(position));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+bool CKivaView::IsModified() const {
+    return document()->isModified();
+}
+
+void CKivaView::SetModified(bool modified) {
+    document()->setModified(modified);
+}
+
+bool CKivaView::OnUpdateSend(CmdUI* ui) const {
+    ui->enabled = !document()->isEmpty();
+    return true;
+}
+
+bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
+    switch (id) {
+    case ID_CARET_TOP:
+    case ID_CARET_END:
+        if (!ui)
+            SetCaret(id == ID_CARET_TOP ? 0 : GetLength());
+        return true;
+    case ID_EDIT_UNDO:
+        if (ui)
+            ui->enabled = document()->isUndoAvailable();
+        else
+            undo();
+        return true;
+    case ID_EDIT_CUT:
+    case ID_EDIT_COPY:
+    case ID_EDIT_CLEAR:
+        if (ui) {
+            ui->enabled = textCursor().hasSelection();
+        } else if (id == ID_EDIT_COPY) {
+            copy();
+        } else if (id == ID_EDIT_CUT) {
+            cut();
+        } else {
+            textCursor().removeSelectedText();
+        }
+        return true;
+    case ID_EDIT_PASTE:
+        if (ui)
+            ui->enabled = canPaste();
+        else
+            paste();
+        return true;
+    case ID_EDIT_SELECT_ALL:
+        if (!ui)
+            selectAll();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CKivaView::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        IsCaretCommandKey(static_cast<QKeyEvent*>(event))) {
+        event->ignore(); // let the command's shortcut have it
+        return true;
+    }
+    return QPlainTextEdit::event(event);
+}
+
+bool CKivaView::AcceptInput(const QString& text) {
+    const std::u16string units = ToU16(text);
+    if (const auto refusal = cp932::CheckInput(units)) {
+        const std::string message = cp932::DescribeRefusal(*refusal);
+        ShowMessageBox({this, LoadQString(AFX_IDS_APP_TITLE), QString::fromStdString(message),
+                        QMessageBox::Warning, QMessageBox::Ok});
+        return false;
+    }
+    // The editor holds at most kEditLimit bytes. Every unit is one or two
+    // bytes, so the exact count is needed only near the limit.
+    const auto unitsNow = static_cast<std::size_t>(document()->characterCount());
+    if ((unitsNow + units.size()) * 2 > kEditLimit) {
+        const std::size_t now = GetLength();
+        const std::size_t removing =
+            cp932::ByteOffset(ToU16(textCursor().selectedText()), std::u16string::npos);
+        const std::size_t adding = cp932::ByteOffset(units, std::u16string::npos);
+        if (now - std::min(now, removing) + adding > kEditLimit) {
+            QApplication::beep();
+            return false;
+        }
+    }
+    return true;
+}
+
+void CKivaView::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (!text.isEmpty() && text.at(0).isPrint() && !AcceptInput(text))
+        return;
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void CKivaView::inputMethodEvent(QInputMethodEvent* event) {
+    if (!event->commitString().isEmpty() && !AcceptInput(event->commitString())) {
+        QInputMethodEvent cancelled;
+        QPlainTextEdit::inputMethodEvent(&cancelled);
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void CKivaView::insertFromMimeData(const QMimeData* source) {
+    if (!source->hasText())
+        return;
+    const QString text = source->text();
+    if (!AcceptInput(text))
+        return;
+    insertPlainText(FromU16(cp932::PrepareInput(ToU16(text))));
+}
+
+} // namespace tessel

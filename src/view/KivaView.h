@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/CommandTarget.h"
+#include "doc/EditText.h"
+
+#include <QPlainTextEdit>
+
+#include <string>
+
+namespace tessel {
+
+class CKivaApp;
+class CKivaDoc;
+
+// The editing window of a document: the text lives here, as code page 932
+// bytes shown through the editor widget. DATA documents use this view;
+// line-numbered documents use CViewWithLineNum.
+class CKivaView : public QPlainTextEdit, public IEditText, public ICommandTarget {
+    Q_OBJECT
+
+public:
+    explicit CKivaView(CKivaApp& app, QWidget* parent = nullptr);
+    ~CKivaView() override;
+
+    // The document this view shows; set once, right after both exist.
+    void SetDocument(CKivaDoc* document) { m_document = document; }
+    CKivaDoc* GetDocument() const { return m_document; }
+
+    // Font and tab stops from the settings (made at creation, and by the
+    // settings commands for every open view).
+    void OnInitialUpdate();
+    void ApplyFont(const QFont& font);
+    void SetTabStops(unsigned widthInCharacters);
+
+    virtual bool GetLineNumOutput() const { return false; }
+    virtual void SetLineNumOutput(bool /*output*/) {}
+
+    // IEditText: the whole text as bytes, caret by byte offset.
+    std::string GetText() const override;
+    std::size_t GetLength() const override;
+    bool ReplaceText(std::string_view text) override;
+    void SetCaret(std::size_t offset) override;
+    bool IsModified() const override;
+    void SetModified(bool modified) override;
+
+    bool OnCmdMsg(int id, CmdUI* ui) override;
+
+protected:
+    CKivaApp& App() const { return m_app; }
+    // Enabled while the editor holds text (send, renumber, sort).
+    bool OnUpdateSend(CmdUI* ui) const;
+
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    // Whether typed or pasted text may go in: every character must have a
+    // code (else a message says which one has not) and the text must fit.
+    bool AcceptInput(const QString& text);
+    std::string EncodeLeniently() const;
+
+    CKivaApp& m_app;
+    CKivaDoc* m_document = nullptr;
+    unsigned m_tabWidth = 4;
+    bool m_replacing = false; // a whole-text replacement is under way
+};
+
+} // namespace tessel

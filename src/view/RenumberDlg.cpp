@@ -1,0 +1,37 @@
+#include "view/RenumberDlg.h"
+
+#include "app/DialogFields.h"
+#include "engine/LineWithNum.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+
+namespace tessel {
+
+CRenumberDlg::CRenumberDlg(QWidget* parent)
+    : QDialog(parent), m_newStart(new QLineEdit(QStringLiteral("10"), this)),
+      m_oldStart(new QLineEdit(QStringLiteral("10"), this)),
+      m_step(new QLineEdit(QStringLiteral("10"), this)) {
+    setWindowTitle(QStringLiteral("行番号の変更"));
+    m_newStart->setObjectName(QStringLiteral("newStart"));
+    m_oldStart->setObjectName(QStringLiteral("oldStart"));
+    m_step->setObjectName(QStringLiteral("step"));
+
+    auto* form = new QFormLayout(this);
+    form->addRow(QStringLiteral("新行番号"), m_newStart);
+    form->addRow(QStringLiteral("旧行番号"), m_oldStart);
+    form->addRow(QStringLiteral("増分"), m_step);
+    form->addRow(MakeOkCancel(this));
+}
+
+void CRenumberDlg::accept() {
+    // Checked in the order new, old, step; the first bad field keeps the dialog open.
+    if (!ReadUnsignedField(m_newStart, 1, kMaxLineNum, m_nNewStart) ||
+        !ReadUnsignedField(m_oldStart, 1, kMaxLineNum, m_nOldStart) ||
+        !ReadUnsignedField(m_step, 1, kMaxLineNum - 1, m_nStep))
+        return;
+    QDialog::accept();
+}
+
+} // namespace tessel

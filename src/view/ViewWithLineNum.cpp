@@ -1,0 +1,55 @@
+#include "view/ViewWithLineNum.h"
+
+#include "app/CommandIds.h"
+#include "engine/DocWithLineNum.h"
+#include "view/RenumberDlg.h"
+
+namespace tessel {
+
+CDocWithLineNum* CViewWithLineNum::Document() const {
+    return static_cast<CDocWithLineNum*>(GetDocument());
+}
+
+bool CViewWithLineNum::GetLineNumOutput() const {
+    return Document() && Document()->GetLineNumOutput();
+}
+
+void CViewWithLineNum::SetLineNumOutput(bool output) {
+    if (Document())
+        Document()->SetLineNumOutput(output);
+}
+
+bool CViewWithLineNum::OnCmdMsg(int id, CmdUI* ui) {
+    switch (id) {
+    case ID_RENUMBER:
+        if (ui)
+            return OnUpdateSend(ui);
+        OnRenumber();
+        return true;
+    case ID_SORT_LINES:
+        if (ui)
+            return OnUpdateSend(ui);
+        OnSortLines();
+        return true;
+    default:
+        return CKivaView::OnCmdMsg(id, ui);
+    }
+}
+
+void CViewWithLineNum::OnRenumber() {
+    CRenumberDlg dialog(window());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    CDocWithLineNum* document = Document();
+    document->Renumber(dialog.m_nNewStart, dialog.m_nOldStart, dialog.m_nStep);
+    if (document->m_bLineNumChanged)
+        document->SetModifiedFlag(true);
+}
+
+void CViewWithLineNum::OnSortLines() {
+    CDocWithLineNum* document = Document();
+    if (document->SortLines() && document->m_bLineNumChanged)
+        document->SetModifiedFlag(true);
+}
+
+} // namespace tessel

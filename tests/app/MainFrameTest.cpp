@@ -1,0 +1,214 @@
+#include "app/CommandIds.h"
+#include "app/DocTemplate.h"
+#include "res/StringTable.h"
+#include "support/AppHarness.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+namespace tessel {
+namespace {
+
+using test::AppHarness;
+
+QStringList MenuTitles(CMainFrame& frame) {
+    QStringList titles;
+    for (QAction* action : frame.menuBar()->actions())
+        titles.append(action->text());
+    return titles;
+}
+
+// A menu's items as their labels, "-" for a separator, ">" before a submenu.
+QStringList MenuItems(CMainFrame& frame, const QString& title) {
+    for (QAction* action : frame.menuBar()->actions()) {
+        if (action->text() != title)
+            continue;
+        QStringList items;
+        for (QAction* item : action->menu()->actions()) {
+            if (!item->isVisible())
+                continue;
+            if (item->isSeparator())
+                items.append(QStringLiteral("-"));
+            else if (item->menu())
+                items.append(QStringLiteral(">") + item->text());
+            else
+                items.append(item->text());
+        }
+        return items;
+    }
+    return {};
+}
+
+TEST(MainFrame, MenusWithoutAndWithADocument) {
+    AppHarness h;
+    EXPECT_EQ(MenuTitles(h.Frame()),
+              (QStringList{"ﾌｧｲﾙ(&F)", "通信(&C)", "ツール(&T)", "表示(&V)", "ﾍﾙﾌﾟ(&H)"}));
+    EXPECT_EQ(MenuItems(h.Frame(), "ﾌｧｲﾙ(&F)"),
+              (QStringList{">新規作成(&N)", "開く(&O)...", "-", "最近使ったﾌｧｲﾙ", "-",
+                           "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
+    EXPECT_EQ(MenuItems(h.Frame(), "通信(&C)"),
+              (QStringList{"送信(&S)", "受信(&R)", "-", "データの送信(&D)", "データの受信(&V)", "-",
+                           "COMポートの設定(&C)"}));
+
+    ASSERT_TRUE(h.Execute(ID_NEW_BASIC));
+    EXPECT_EQ(MenuTitles(h.Frame()), (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "通信(&C)", "ツール(&T)",
+                                                  "表示(&V)", "ｳｨﾝﾄﾞｳ(&W)", "ﾍﾙﾌﾟ(&H)"}));
+    EXPECT_EQ(
+        MenuItems(h.Frame(), "ﾌｧｲﾙ(&F)"),
+        (QStringList{">新規作成(&N)", "開く(&O)...", "閉じる(&C)", "上書き保存(&S)",
+                     "名前を付けて保存(&A)...", "-", "印刷(&P)...", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)...",
+                     "ページ設定(&U)...", "-", "最近使ったﾌｧｲﾙ", "-", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
+    EXPECT_EQ(
+        MenuItems(h.Frame(), "編集(&E)"),
+        (QStringList{"元に戻す(&U)", "-", "切り取り(&T)", "ｺﾋﾟｰ(&C)", "貼り付け(&P)", "削除(&D)",
+                     "-", "文字列の検索(&F)", "文字列の置換(&E)", "すべての範囲を選択(&A)"}));
+    EXPECT_EQ(MenuItems(h.Frame(), "表示(&V)"),
+              (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "フォントの設定(&F)..."}));
+
+    h.Active()->close();
+    QApplication::processEvents();
+    EXPECT_EQ(MenuTitles(h.Frame()).size(), 5);
+}
+
+TEST(MainFrame, ToolbarHasThirteenButtonsWithTheirTooltips) {
+    AppHarness h;
+    auto* toolbar = h.Frame().findChild<QToolBar*>(QStringLiteral("ToolBar"));
+    ASSERT_NE(toolbar, nullptr);
+    QStringList tips;
+    for (QAction* action : toolbar->actions())
+        tips.append(action->isSeparator() ? QStringLiteral("-") : action->toolTip());
+    EXPECT_EQ(tips, (QStringList{"新規ﾌｧｲﾙ", "開く", "保存", "-", "印刷", "印刷ﾌﾟﾚﾋﾞｭｰ", "-",
+                                 "切り取り", "ｺﾋﾟｰ", "貼り付け", "-", "ソート", "行番号変更", "-",
+                                 "送信", "受信", "COMポートの設定"}));
+}
+
+TEST(MainFrame, CommandsAreDisabledWhereNobodyHandlesThem) {
+    AppHarness h;
+    // No document: the line-number commands and the tab stop are off.
+    EXPECT_FALSE(h.State(ID_RENUMBER).enabled);
+    EXPECT_FALSE(h.State(ID_SORT_LINES).enabled);
+    EXPECT_FALSE(h.State(ID_TAB_STOP).enabled);
+    EXPECT_TRUE(h.State(ID_LINENUM_SETTINGS).enabled);
+    EXPECT_FALSE(h.State(ID_FILE_MRU_FILE1).enabled);
+
+    h.Execute(ID_NEW_DATA);
+    EXPECT_FALSE(h.State(ID_RENUMBER).enabled); // DATA windows have no line numbers
+    EXPECT_TRUE(h.State(ID_TAB_STOP).enabled);
+
+    h.Execute(ID_NEW_BASIC);
+    EXPECT_FALSE(h.State(ID_RENUMBER).enabled); // an empty editor
+    h.View()->insertPlainText(QStringLiteral("10 PRINT"));
+    EXPECT_TRUE(h.State(ID_RENUMBER).enabled);
+    EXPECT_TRUE(h.State(ID_SORT_LINES).enabled);
+}
+
+TEST(MainFrame, TitlesCountUntitledDocumentsPerType) {
+    AppHarness h;
+    const QString app = LoadQString(IDR_MAINFRAME);
+    EXPECT_EQ(h.Frame().windowTitle(), app);
+    h.Execute(ID_NEW_BASIC);
+    h.Execute(ID_NEW_BASIC);
+    h.Execute(ID_NEW_C);
+    QStringList titles;
+    for (CChildFrame* child : h.Frame().Children())
+        titles.append(child->windowTitle());
+    EXPECT_EQ(titles, (QStringList{"BASIC：無題1", "BASIC：無題2", "C言語：無題1"}));
+    QApplication::processEvents();
+    EXPECT_EQ(h.Frame().windowTitle(), app + " - C言語：無題1");
+}
+
+TEST(MainFrame, FilesOpenByExtension) {
+    AppHarness h;
+    struct Case {
+        const char* name;
+        DocKind kind;
+    };
+    for (const Case& c : {Case{"prog.BAS", DocKind::Basic}, Case{"notes.doc", DocKind::Basic},
+                          Case{"data.dat", DocKind::Data}, Case{"x.cas", DocKind::Casl}}) {
+        const std::string path = h.dir.file(c.name);
+        test::WriteBytes(path, "10 A\r\n");
+        CChildFrame* frame = h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
+        ASSERT_NE(frame, nullptr) << c.name;
+        EXPECT_EQ(frame->Template().Kind(), c.kind) << c.name;
+        EXPECT_EQ(frame->windowTitle(), QString::fromLatin1(c.name));
+        EXPECT_EQ(frame->GetActiveView()->GetText(), "10 A\r\n");
+    }
+    // Opening an open file brings its window forward instead.
+    const int windows = static_cast<int>(h.Frame().Children().size());
+    h.app->DocManager().OpenDocumentFile(QString::fromStdString(h.dir.file("prog.BAS")));
+    EXPECT_EQ(h.Frame().Children().size(), windows);
+    EXPECT_EQ(h.app->RecentFiles().size(), 4);
+}
+
+TEST(MainFrame, TabStopDialogWritesTheSettingAndAppliesToEveryView) {
+    AppHarness h;
+    h.Execute(ID_NEW_BASIC);
+    h.Execute(ID_NEW_DATA);
+    h.WhenDialogOpens([](QDialog* dialog) {
+        auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("tabStop"));
+        field->setText(QStringLiteral("11"));
+        dialog->accept(); // refused: out of range, the dialog stays open
+        field->setText(QStringLiteral("8"));
+        dialog->accept();
+    });
+    h.Execute(ID_TAB_STOP);
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].text, QStringLiteral("1 から 10 までの整数を入力してください。"));
+    EXPECT_EQ(h.app->Settings().m_nTabStop, 8u);
+    EXPECT_EQ(ProfileStore(h.iniPath).GetProfileInt("Edit", "TabStop", 0), 8u);
+    for (CChildFrame* child : h.Frame().Children()) {
+        const QFontMetricsF metrics(child->GetActiveView()->font());
+        EXPECT_DOUBLE_EQ(child->GetActiveView()->tabStopDistance(), metrics.averageCharWidth() * 8);
+    }
+}
+
+TEST(MainFrame, LineNumberSettingsAreCheckedInOrder) {
+    AppHarness h;
+    h.WhenDialogOpens([](QDialog* dialog) {
+        auto* start = dialog->findChild<QLineEdit*>(QStringLiteral("startLine"));
+        auto* step = dialog->findChild<QLineEdit*>(QStringLiteral("step"));
+        start->setText(QStringLiteral("65280"));
+        step->setText(QString());
+        dialog->accept(); // the start line is checked first
+        start->setText(QStringLiteral("65279"));
+        dialog->accept(); // then the empty step
+        step->setText(QStringLiteral("65278"));
+        dialog->accept();
+    });
+    h.Execute(ID_LINENUM_SETTINGS);
+    ASSERT_EQ(h.messages.size(), 2u);
+    EXPECT_EQ(h.messages[0].text, QStringLiteral("1 から 65279 までの整数を入力してください。"));
+    EXPECT_EQ(h.messages[1].text, QStringLiteral("正の整数を入力してください。"));
+    EXPECT_EQ(h.app->Settings().m_nStartLine, 65279u);
+    const ProfileStore stored(h.iniPath);
+    EXPECT_EQ(stored.GetProfileInt("LineNumber", "StartLine", 0), 65279u);
+    EXPECT_EQ(stored.GetProfileInt("LineNumber", "Step", 0), 65278u);
+}
+
+TEST(MainFrame, WindowPlacementNeedsExactlyTenNumbers) {
+    WindowPlacement placement;
+    EXPECT_TRUE(ParseWindowPlacement(QStringLiteral("0,1,-1,-1,-1,-1,10,20,410,320"), placement));
+    EXPECT_EQ(placement.showCmd, 1u);
+    EXPECT_EQ(placement.normalPosition, QRect(10, 20, 400, 300));
+    EXPECT_FALSE(ParseWindowPlacement(QStringLiteral("0,1,-1,-1,-1,-1,10,20,410"), placement));
+    EXPECT_FALSE(ParseWindowPlacement(QStringLiteral("0,1,-1,-1,-1,-1,10,20,410,3x0"), placement));
+    EXPECT_FALSE(ParseWindowPlacement(QString(), placement));
+}
+
+TEST(MainFrame, RecentFilesAreStoredAtExit) {
+    AppHarness h("[Recent File List]\r\nFile1=/gone/one.bas\r\nFile2=/gone/two.bas\r\n");
+    EXPECT_EQ(h.app->RecentFiles(), (QStringList{"/gone/one.bas", "/gone/two.bas"}));
+    // A file that can't be opened leaves the list.
+    EXPECT_EQ(h.app->DocManager().OpenDocumentFile(QStringLiteral("/gone/two.bas")), nullptr);
+    h.app->ExitInstance();
+    const ProfileStore stored(h.iniPath);
+    EXPECT_EQ(stored.GetProfileString("Recent File List", "File1", ""), "/gone/one.bas");
+    EXPECT_EQ(stored.GetProfileString("Recent File List", "File2", "none"), "none");
+}
+
+} // namespace
+} // namespace tessel

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "app/ChildFrame.h"
+#include "app/CommandRouter.h"
+#include "app/DocManager.h"
+#include "app/KivaApp.h"
+#include "app/MainFrame.h"
+#include "app/MessageBox.h"
+#include "doc/KivaDoc.h"
+#include "support/TempDir.h"
+#include "view/KivaView.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <ostream>
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace tessel::test {
+
+// The desktop program, started off screen over a settings file of its own,
+// with message boxes and file dialogs answered by the test.
+class AppHarness {
+public:
+    explicit AppHarness(const std::string& ini = {}) {
+        iniPath = dir.file("tessel.INI");
+        if (!ini.empty())
+            WriteBytes(iniPath, ini);
+        SetMessageBoxHook([this](const MessageBoxRequest& request) {
+            messages.push_back(request);
+            return answer;
+        });
+        app = std::make_unique<CKivaApp>(iniPath);
+        app->SetSplashBlock(0);
+        app->InitInstance({});
+        app->DocManager().SetPromptHook([this](QString& name, bool, CDocTemplate*) {
+            if (nextFileName.isEmpty())
+                return false;
+            name = nextFileName;
+            return true;
+        });
+    }
+    ~AppHarness() {
+        // Nothing is left to ask about when the windows go.
+        for (CChildFrame* child : app->MainFrame()->Children())
+            child->GetDocument()->SetModifiedFlag(false);
+        app.reset();
+        SetMessageBoxHook({});
+    }
+
+    CMainFrame& Frame() { return *app->MainFrame(); }
+    CChildFrame* Active() { return Frame().ActiveChild(); }
+    CKivaView* View() { return Active() ? Active()->GetActiveView() : nullptr; }
+    CmdUI State(int id) {
+        app->Router().UpdateActions();
+        return app->Router().State(id);
+    }
+    bool Execute(int id) { return app->Router().Execute(id); }
+
+    // Runs `answer` on the next modal dialog as soon as it is up.
+    void WhenDialogOpens(std::function<void(QDialog*)> respond) {
+        QTimer::singleShot(0, [respond = std::move(respond)] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog)
+                respond(dialog);
+        });
+    }
+
+    TempDir dir;
+    std::string iniPath;
+    std::unique_ptr<CKivaApp> app;
+    std::vector<MessageBoxRequest> messages;
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
+    QString nextFileName;
+};
+
+} // namespace tessel::test
