@@ -80,7 +80,13 @@ CMainFrame::CMainFrame(CKivaApp& app) : m_app(app), m_mdiArea(new QMdiArea(this)
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateFrame(); });
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The windows go with the widget base, when this is no frame any more:
+    // they must not call back into it.
+    m_mdiArea->disconnect(this);
+    for (QMdiSubWindow* window : findChildren<QMdiSubWindow*>())
+        window->disconnect(this);
+}
 
 bool CMainFrame::OnCreate() {
     BuildToolBar();
