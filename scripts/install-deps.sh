@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
+    qt6-base-dev fonts-ipafont-gothic
     libgtest-dev libbenchmark-dev
     clang-format
 )

@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSEL_BUILD_TESTS=OFF
 cmake --build build/release
-exec build/release/src/cli/tessel-cli "${@:---help}"
+exec build/release/src/app/tessel "$@"
