@@ -8,6 +8,7 @@
 #include "doc/KivaDoc.h"
 #include "doc/MemoryEditBuffer.h"
 #include "res/StringTable.h"
+#include "view/PlaceholderHighlighter.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -44,6 +45,7 @@ bool IsCaretCommandKey(const QKeyEvent* event) {
 CKivaView::CKivaView(CKivaApp& app, QWidget* parent) : QPlainTextEdit(parent), m_app(app) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setWordWrapMode(QTextOption::NoWrap);
+    new PlaceholderHighlighter(document());
     connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
         if (m_replacing || (removed == 0 && added == 0))
             return;

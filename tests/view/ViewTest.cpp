@@ -7,6 +7,8 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -168,6 +170,18 @@ TEST(View, ClosingAModifiedDocumentAsksAndCancelKeepsIt) {
     h.nextFileName = QString::fromStdString(path);
     EXPECT_TRUE(h.Active()->close());
     EXPECT_EQ(test::ReadBytes(path), "10 A");
+}
+
+TEST(View, BytesThatAreNoCharacterShowAsMarkedPlaceholders) {
+    AppHarness h;
+    OpenFile(h, "m.dat", std::string("A\x01" "B\rC\x80", 7));
+    const QTextBlock block = h.View()->document()->firstBlock();
+    EXPECT_EQ(block.text().size(), 6);
+    QList<int> marked;
+    for (const QTextLayout::FormatRange& range : block.layout()->formats())
+        for (int i = range.start; i < range.start + range.length; ++i)
+            marked.append(i);
+    EXPECT_EQ(marked, (QList<int>{1, 3, 5})); // 0x01, the lone CR and 0x80
 }
 
 // Any byte string without NUL survives open -> widget -> save unchanged.
