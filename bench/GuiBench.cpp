@@ -36,7 +36,7 @@ CKivaApp& App() {
     static QTemporaryDir dir;
     static CKivaApp app(dir.filePath(QStringLiteral("tessel.INI")).toStdString());
     static const bool started = [] {
-        app.SetSplashBlock(0);
+        app.SetSplashTime(0);
         return app.InitInstance({});
     }();
     (void)started;

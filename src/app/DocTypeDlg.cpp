@@ -23,7 +23,10 @@ CDocTypeDlg::CDocTypeDlg(std::span<CDocTemplate* const> templates, QWidget* pare
     }
     if (m_list->count() > 0)
         m_list->setCurrentRow(0);
-    connect(m_list, &QListWidget::itemDoubleClicked, this, &CDocTypeDlg::accept);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        m_list->setCurrentItem(item);
+        accept();
+    });
 
     auto* label = new QLabel(QStringLiteral("ﾌｧｲﾙの種類(&F)："), this);
     label->setBuddy(m_list);

@@ -23,9 +23,6 @@ namespace {
 constexpr int kShowHide = 0;
 constexpr int kShowNormal = 1;
 
-// How long the splash stays up alone, and at least in all.
-constexpr qint64 kSplashMilliseconds = 2000;
-
 // Faces that a settings file may name but this system lacks stand for the
 // Japanese fixed-pitch fonts that are usually installed.
 const QStringList kJapaneseMonospace = {
@@ -45,6 +42,15 @@ bool HasSwitch(const QStringList& arguments, const QString& name) {
 }
 
 } // namespace
+} // namespace tessel
+
+// The pictures live in the GUI library, which is static: its resources are
+// registered by hand.
+static void InitResources() {
+    Q_INIT_RESOURCE(tessel);
+}
+
+namespace tessel {
 
 CKivaApp::CKivaApp(std::string profilePath)
     : m_profile(std::move(profilePath)), m_router(std::make_unique<CommandRouter>([this] {
@@ -60,7 +66,9 @@ CKivaApp::CKivaApp(std::string profilePath)
           chain.push_back(this);
           return chain;
       })),
-      m_docManager(std::make_unique<CKivaDocManager>(*this)) {}
+      m_docManager(std::make_unique<CKivaDocManager>(*this)) {
+    InitResources();
+}
 
 CKivaApp::~CKivaApp() {
     m_splash.reset();
@@ -127,8 +135,8 @@ bool CKivaApp::InitInstance(const QStringList& arguments) {
         m_dwSplashStart = QDateTime::currentMSecsSinceEpoch();
     }
     // The splash is on screen alone for a moment.
-    if (m_splashBlock > 0)
-        QThread::msleep(static_cast<unsigned long>(m_splashBlock));
+    if (m_splashTime > 0)
+        QThread::msleep(static_cast<unsigned long>(m_splashTime));
 
     m_mainFrame->InitialShowWindow(show);
     // No document at start-up: a file named on the command line is not opened.
@@ -144,9 +152,8 @@ void CKivaApp::OnIdle() {
     if (!m_splash)
         return;
     const qint64 elapsed = QDateTime::currentMSecsSinceEpoch() - m_dwSplashStart;
-    if (elapsed <= kSplashMilliseconds) {
-        QTimer::singleShot(static_cast<int>(kSplashMilliseconds - elapsed) + 1, this,
-                           &CKivaApp::OnIdle);
+    if (elapsed <= m_splashTime) {
+        QTimer::singleShot(static_cast<int>(m_splashTime - elapsed) + 1, this, &CKivaApp::OnIdle);
         return;
     }
     m_splash.reset();

@@ -65,10 +65,11 @@ public:
     void AddToRecentFileList(const QString& path);
     void RemoveFromRecentFileList(const QString& path);
 
-    // Whether the splash is still up, and how long start-up shows it alone
+    // Whether the splash is still up, and how long it stays up: alone while
+    // start-up waits, then until the first idle moment after that time
     // (2000 ms; tests set less).
     bool SplashShown() const;
-    void SetSplashBlock(int milliseconds) { m_splashBlock = milliseconds; }
+    void SetSplashTime(int milliseconds) { m_splashTime = milliseconds; }
 
 private:
     void OnIdle();
@@ -81,7 +82,7 @@ private:
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<CSplashDlg> m_splash;
     qint64 m_dwSplashStart = 0;
-    int m_splashBlock = 2000;
+    int m_splashTime = 2000;
     QFont m_fontEdit;
     QStringList m_recentFiles;
 };

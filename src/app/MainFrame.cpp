@@ -372,12 +372,15 @@ void CMainFrame::OnLineNumSettings() {
 
 void CMainFrame::OnFontSettings() {
     bool ok = false;
-    const QFont font =
-        QFontDialog::getFont(&ok, m_app.EditFont(), this, QString(), QFontDialog::MonospacedFonts);
-    if (!ok)
-        return;
+    const QFont font = QFontDialog::getFont(&ok, m_app.EditFont(), this);
+    if (ok)
+        ApplyEditFont(font);
+}
+
+void CMainFrame::ApplyEditFont(const QFont& font) {
     m_app.SetEditFont(font);
-    // The face is stored in code page 932, as the settings file keeps it.
+    // The face is stored in code page 932, as the settings file keeps it,
+    // and the size in whole points, the fraction dropped.
     const QString family = font.family();
     std::string face;
     if (cp932::Encode(std::u16string(reinterpret_cast<const char16_t*>(family.utf16()),

@@ -58,6 +58,8 @@ public:
     void OnTabStop();
     void OnLineNumSettings();
     void OnFontSettings();
+    // Makes `font` the editor font: stored in the settings, given to every view.
+    void ApplyEditFont(const QFont& font);
     // Gives every open editor view a setting.
     void ApplyToEveryView(const std::function<void(CKivaView&)>& apply);
 

@@ -1,11 +1,16 @@
 #include "app/CommandIds.h"
 #include "app/DocTemplate.h"
+#include "app/SplashDlg.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -208,6 +213,84 @@ TEST(MainFrame, RecentFilesAreStoredAtExit) {
     const ProfileStore stored(h.iniPath);
     EXPECT_EQ(stored.GetProfileString("Recent File List", "File1", ""), "/gone/one.bas");
     EXPECT_EQ(stored.GetProfileString("Recent File List", "File2", "none"), "none");
+}
+
+TEST(StartUp, SplashGoesAtTheFirstIdleMomentAfterItsTime) {
+    AppHarness h({}, {}, 60);
+    auto* splash = h.Frame().findChild<CSplashDlg*>(QStringLiteral("Splash"));
+    ASSERT_NE(splash, nullptr);
+    EXPECT_TRUE(h.app->SplashShown());
+    EXPECT_EQ(splash->size(), QSize(490, 290));
+    EXPECT_EQ(splash->ColorCount(), 256);
+    EXPECT_TRUE(h.Frame().isVisible());
+    QTest::qWait(150);
+    EXPECT_FALSE(h.app->SplashShown());
+}
+
+TEST(StartUp, SwitchesOnTheCommandLine) {
+    {
+        AppHarness h({}, {QStringLiteral("/Embedding")});
+        EXPECT_FALSE(h.app->SplashShown());
+        EXPECT_FALSE(h.Frame().isVisible());
+    }
+    {
+        AppHarness h({}, {QStringLiteral("-automation"), QStringLiteral("prog.bas")});
+        EXPECT_FALSE(h.app->SplashShown());
+        EXPECT_TRUE(h.Frame().isVisible());
+        EXPECT_TRUE(h.Frame().Children().isEmpty()); // files named are not opened
+    }
+}
+
+TEST(StartUp, StoredWindowPlacementIsApplied) {
+    AppHarness h("[Settings]\r\nWindowPos=0,1,-1,-1,-1,-1,30,40,630,520\r\n");
+    EXPECT_EQ(h.Frame().geometry(), QRect(30, 40, 600, 480));
+}
+
+TEST(MainFrame, NewShowsTheTypeListAndADoubleClickCreates) {
+    AppHarness h;
+    h.WhenDialogOpens([](QDialog* dialog) {
+        auto* list = dialog->findChild<QListWidget*>(QStringLiteral("types"));
+        QStringList names;
+        for (int i = 0; i < list->count(); ++i)
+            names.append(list->item(i)->text());
+        EXPECT_EQ(names,
+                  (QStringList{"BASIC", "Ｃ言語", "ｱｾﾝﾌﾞﾗ", "CASL", "ﾃｷｽﾄ文書", "DATAﾌｧｲﾙ"}));
+        EXPECT_EQ(list->currentRow(), 0);
+        emit list->itemDoubleClicked(list->item(3));
+    });
+    h.Execute(ID_FILE_NEW);
+    ASSERT_NE(h.Active(), nullptr);
+    EXPECT_EQ(h.Active()->windowTitle(), QStringLiteral("CASL：無題1"));
+}
+
+TEST(MainFrame, FontDialogStoresFaceAndWholePointsAndAppliesToEveryView) {
+    AppHarness h;
+    h.Execute(ID_NEW_BASIC);
+    h.Execute(ID_NEW_DATA);
+    QFont chosen(QStringLiteral("IPAGothic"));
+    chosen.setPointSize(14);
+    h.WhenDialogOpens([&](QDialog* dialog) {
+        static_cast<QFontDialog*>(dialog)->setCurrentFont(chosen);
+        dialog->accept();
+    });
+    h.Execute(ID_FONT_SETTINGS);
+    EXPECT_EQ(ProfileStore(h.iniPath).GetProfileString("Font", "FaceName", ""), "IPAGothic");
+    EXPECT_EQ(ProfileStore(h.iniPath).GetProfileInt("Font", "Size", 0), 14u);
+    for (CChildFrame* child : h.Frame().Children())
+        EXPECT_EQ(child->GetActiveView()->font().family(), QStringLiteral("IPAGothic"));
+
+    // A 10.5-point font is stored as 10.
+    chosen.setPointSizeF(10.5);
+    h.Frame().ApplyEditFont(chosen);
+    EXPECT_EQ(ProfileStore(h.iniPath).GetProfileInt("Font", "Size", 0), 10u);
+    EXPECT_EQ(h.app->Settings().m_nFontSize, 10);
+}
+
+TEST(MainFrame, EditorFontStandsInForFacesThisSystemLacks) {
+    AppHarness h;
+    EXPECT_EQ(h.app->EditFont().pixelSize(), 16); // 12 points
+    // "ＭＳ ゴシック" is not installed here: a Japanese font stands in.
+    EXPECT_EQ(QFontInfo(h.app->EditFont()).family(), QStringLiteral("IPAGothic"));
 }
 
 } // namespace

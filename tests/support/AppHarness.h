@@ -31,7 +31,8 @@ namespace tessel::test {
 // with message boxes and file dialogs answered by the test.
 class AppHarness {
 public:
-    explicit AppHarness(const std::string& ini = {}) {
+    explicit AppHarness(const std::string& ini = {}, const QStringList& arguments = {},
+                        int splashTime = 0) {
         iniPath = dir.file("tessel.INI");
         if (!ini.empty())
             WriteBytes(iniPath, ini);
@@ -40,8 +41,8 @@ public:
             return answer;
         });
         app = std::make_unique<CKivaApp>(iniPath);
-        app->SetSplashBlock(0);
-        app->InitInstance({});
+        app->SetSplashTime(splashTime);
+        app->InitInstance(arguments);
         app->DocManager().SetPromptHook([this](QString& name, bool, CDocTemplate*) {
             if (nextFileName.isEmpty())
                 return false;
