@@ -3,11 +3,13 @@
 #include "app/CommandIds.h"
 #include "app/CommandRouter.h"
 #include "app/KivaApp.h"
+#include "app/MainFrame.h"
 #include "app/MessageBox.h"
 #include "doc/Cp932.h"
 #include "doc/KivaDoc.h"
 #include "doc/MemoryEditBuffer.h"
 #include "res/StringTable.h"
+#include "view/FindReplaceDlg.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -168,6 +170,12 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
             ui->enabled = canPaste();
         else
             paste();
+        return true;
+    case ID_EDIT_FIND:
+    case ID_EDIT_REPLACE:
+        if (!ui)
+            m_app.MainFrame()->OpenFindReplace(id == ID_EDIT_FIND ? FindDialogMode::Find
+                                                                  : FindDialogMode::Replace);
         return true;
     case ID_EDIT_SELECT_ALL:
         if (!ui)
