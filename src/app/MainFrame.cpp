@@ -268,6 +268,13 @@ void CMainFrame::OpenFindReplace(FindDialogMode mode) {
     m_findReplace->Open(mode);
 }
 
+void CMainFrame::FindAgain() {
+    if (m_findReplace && m_findReplace->HasSearchText())
+        m_findReplace->FindNext();
+    else
+        OpenFindReplace(FindDialogMode::Find);
+}
+
 QList<CChildFrame*> CMainFrame::Children() const {
     QList<CChildFrame*> children;
     for (QMdiSubWindow* window : m_mdiArea->subWindowList())

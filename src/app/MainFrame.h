@@ -60,8 +60,10 @@ public:
     void OnTabStop();
     void OnLineNumSettings();
     void OnFontSettings();
-    // The find and replace commands: the one dialog, shown in `mode`.
+    // The find and replace commands: the one dialog, shown in `mode`, and
+    // the last search again (the dialog when there has been none).
     void OpenFindReplace(FindDialogMode mode);
+    void FindAgain();
     CFindReplaceDlg* FindReplaceDialog() const { return m_findReplace; }
     // The view of the document window that is active, or was the last to be
     // while another window (such as the find dialog) has the focus.

@@ -177,6 +177,10 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
             m_app.MainFrame()->OpenFindReplace(id == ID_EDIT_FIND ? FindDialogMode::Find
                                                                   : FindDialogMode::Replace);
         return true;
+    case ID_EDIT_REPEAT:
+        if (!ui)
+            m_app.MainFrame()->FindAgain();
+        return true;
     case ID_EDIT_SELECT_ALL:
         if (!ui)
             selectAll();

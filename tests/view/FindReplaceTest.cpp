@@ -416,6 +416,26 @@ TEST(FindReplace, TheDialogActsOnTheActiveWindow) {
     EXPECT_TRUE(h.messages.empty());
 }
 
+TEST(FindReplace, F3FindsAgainOrOpensTheDialog) {
+    AppHarness h;
+    CKivaView* view = NewText(h, "ab ab ab");
+    EXPECT_TRUE(h.Execute(ID_EDIT_REPEAT));
+    CFindReplaceDlg* dialog = h.Frame().FindReplaceDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+
+    dialog->findChild<QLineEdit*>(QStringLiteral("findText"))->setText("ab");
+    dialog->FindNext();
+    dialog->reject();
+    h.Execute(ID_EDIT_REPEAT);
+    EXPECT_EQ(SelectionStart(view), 3);
+    EXPECT_FALSE(dialog->isVisible());
+    h.Execute(ID_EDIT_REPEAT);
+    h.Execute(ID_EDIT_REPEAT);
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].parent, view);
+}
+
 TEST(FindReplace, KeysReachTheCommandsFromTheEditor) {
     AppHarness h;
     CKivaView* view = NewText(h, "ab ab");
@@ -432,6 +452,11 @@ TEST(FindReplace, KeysReachTheCommandsFromTheEditor) {
     EXPECT_EQ(dialog->Mode(), FindDialogMode::Replace);
     press(Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(dialog->Mode(), FindDialogMode::Find);
+    dialog->findChild<QLineEdit*>(QStringLiteral("findText"))->setText("ab");
+    press(Qt::Key_F3, Qt::NoModifier);
+    press(Qt::Key_F3, Qt::NoModifier);
+    EXPECT_EQ(SelectionStart(view), 3);
+    EXPECT_EQ(view->GetText(), "ab ab");
 }
 
 } // namespace
