@@ -45,6 +45,7 @@ enum CommandId : int {
     ID_EDIT_CUT = 57635,
     ID_EDIT_FIND = 57636,
     ID_EDIT_PASTE = 57637,
+    ID_EDIT_REPEAT = 57640, // find the next match again (F3)
     ID_EDIT_REPLACE = 57641,
     ID_EDIT_SELECT_ALL = 57642,
     ID_EDIT_UNDO = 57643,

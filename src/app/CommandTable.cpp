@@ -45,6 +45,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_EDIT_CUT, "ID_EDIT_CUT", "切り取り(&T)", "Ctrl+X;Shift+Del"},
     {ID_EDIT_FIND, "ID_EDIT_FIND", "文字列の検索(&F)", "Ctrl+F"},
     {ID_EDIT_PASTE, "ID_EDIT_PASTE", "貼り付け(&P)", "Ctrl+V;Shift+Ins"},
+    {ID_EDIT_REPEAT, "ID_EDIT_REPEAT", "", "F3"},
     {ID_EDIT_REPLACE, "ID_EDIT_REPLACE", "文字列の置換(&E)", "Ctrl+H"},
     {ID_EDIT_SELECT_ALL, "ID_EDIT_SELECT_ALL", "すべての範囲を選択(&A)", "Ctrl+A"},
     {ID_EDIT_UNDO, "ID_EDIT_UNDO", "元に戻す(&U)", "Ctrl+Z;Alt+Backspace"},

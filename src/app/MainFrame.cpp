@@ -12,6 +12,7 @@
 #include "doc/Cp932.h"
 #include "doc/KivaDoc.h"
 #include "res/StringTable.h"
+#include "view/FindReplaceDlg.h"
 #include "view/KivaView.h"
 
 #include <QCloseEvent>
@@ -241,6 +242,8 @@ void CMainFrame::UpdateFrame() {
     if (CChildFrame* child = ActiveChild())
         title += QStringLiteral(" - ") + child->windowTitle();
     setWindowTitle(title);
+    if (m_findReplace)
+        m_findReplace->UpdateControls();
     m_app.Router().ScheduleUpdate();
 }
 
@@ -252,6 +255,24 @@ void CMainFrame::AddChild(CChildFrame* frame) {
 
 CChildFrame* CMainFrame::ActiveChild() const {
     return qobject_cast<CChildFrame*>(m_mdiArea->activeSubWindow());
+}
+
+CKivaView* CMainFrame::CurrentView() const {
+    auto* child = qobject_cast<CChildFrame*>(m_mdiArea->currentSubWindow());
+    return child ? child->GetActiveView() : nullptr;
+}
+
+void CMainFrame::OpenFindReplace(FindDialogMode mode) {
+    if (!m_findReplace)
+        m_findReplace = new CFindReplaceDlg([this] { return CurrentView(); }, this);
+    m_findReplace->Open(mode);
+}
+
+void CMainFrame::FindAgain() {
+    if (m_findReplace && m_findReplace->HasSearchText())
+        m_findReplace->FindNext();
+    else
+        OpenFindReplace(FindDialogMode::Find);
 }
 
 QList<CChildFrame*> CMainFrame::Children() const {

@@ -16,8 +16,10 @@ class QToolBar;
 namespace tessel {
 
 class CChildFrame;
+class CFindReplaceDlg;
 class CKivaApp;
 class CKivaView;
+enum class FindDialogMode;
 
 // The stored placement of the main window ("Settings"/"WindowPos").
 struct WindowPlacement {
@@ -60,6 +62,15 @@ public:
     void OnFontSettings();
     // Makes `font` the editor font: stored in the settings, given to every view.
     void ApplyEditFont(const QFont& font);
+    // The find and replace commands: the one dialog, shown in `mode`, and
+    // the last search again (the dialog when there has been none).
+    void OpenFindReplace(FindDialogMode mode);
+    void FindAgain();
+    CFindReplaceDlg* FindReplaceDialog() const { return m_findReplace; }
+    // The view of the document window that is active, or was the last to be
+    // while another window (such as the find dialog) has the focus.
+    CKivaView* CurrentView() const;
+
     // Gives every open editor view a setting.
     void ApplyToEveryView(const std::function<void(CKivaView&)>& apply);
 
@@ -81,6 +92,7 @@ private:
     QMdiArea* m_mdiArea;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_idleLabel = nullptr;
+    CFindReplaceDlg* m_findReplace = nullptr; // made on first use, owned as a child
     bool m_menusForDocument = false;
     bool m_menusBuilt = false;
 };

@@ -3,11 +3,13 @@
 #include "app/CommandIds.h"
 #include "app/CommandRouter.h"
 #include "app/KivaApp.h"
+#include "app/MainFrame.h"
 #include "app/MessageBox.h"
 #include "doc/Cp932.h"
 #include "doc/KivaDoc.h"
 #include "doc/MemoryEditBuffer.h"
 #include "res/StringTable.h"
+#include "view/FindReplaceDlg.h"
 #include "view/PlaceholderHighlighter.h"
 
 #include <QApplication>
@@ -171,6 +173,16 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
         else
             paste();
         return true;
+    case ID_EDIT_FIND:
+    case ID_EDIT_REPLACE:
+        if (!ui)
+            m_app.MainFrame()->OpenFindReplace(id == ID_EDIT_FIND ? FindDialogMode::Find
+                                                                  : FindDialogMode::Replace);
+        return true;
+    case ID_EDIT_REPEAT:
+        if (!ui)
+            m_app.MainFrame()->FindAgain();
+        return true;
     case ID_EDIT_SELECT_ALL:
         if (!ui)
             selectAll();
@@ -190,6 +202,13 @@ bool CKivaView::event(QEvent* event) {
 }
 
 bool CKivaView::AcceptInput(const QString& text) {
+    return AcceptInput(text, 1, [this] {
+        return cp932::ByteOffset(ToU16(textCursor().selectedText()), std::u16string::npos);
+    });
+}
+
+bool CKivaView::AcceptInput(const QString& text, std::size_t copies,
+                            const std::function<std::size_t()>& removedBytes) {
     const std::u16string units = ToU16(text);
     if (const auto refusal = cp932::CheckInput(units)) {
         const std::string message = cp932::DescribeRefusal(*refusal);
@@ -200,16 +219,62 @@ bool CKivaView::AcceptInput(const QString& text) {
     // The editor holds at most kEditLimit bytes. Every unit is one or two
     // bytes, so the exact count is needed only near the limit.
     const auto unitsNow = static_cast<std::size_t>(document()->characterCount());
-    if ((unitsNow + units.size()) * 2 > kEditLimit) {
+    if ((unitsNow + units.size() * copies) * 2 > kEditLimit) {
         const std::size_t now = GetLength();
-        const std::size_t removing =
-            cp932::ByteOffset(ToU16(textCursor().selectedText()), std::u16string::npos);
-        const std::size_t adding = cp932::ByteOffset(units, std::u16string::npos);
+        const std::size_t removing = removedBytes();
+        const std::size_t adding = cp932::ByteOffset(units, std::u16string::npos) * copies;
         if (now - std::min(now, removing) + adding > kEditLimit) {
             QApplication::beep();
             return false;
         }
     }
+    return true;
+}
+
+bool CKivaView::InsertText(const QString& text) {
+    if (!AcceptInput(text))
+        return false;
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.insertText(FromU16(cp932::PrepareInput(ToU16(text))));
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    return true;
+}
+
+bool CKivaView::ReplaceEach(std::span<const std::size_t> starts, std::size_t length,
+                            const QString& text) {
+    if (starts.empty())
+        return true;
+    const auto removedBytes = [this, starts, length] {
+        const QString raw = document()->toRawText();
+        const cp932::OffsetIndex index(
+            {reinterpret_cast<const char16_t*>(raw.utf16()), static_cast<std::size_t>(raw.size())});
+        std::size_t bytes = 0;
+        for (const std::size_t start : starts)
+            bytes += index.ByteOffset(start + length) - index.ByteOffset(start);
+        return bytes;
+    };
+    if (!AcceptInput(text, starts.size(), removedBytes))
+        return false;
+    const QString prepared = FromU16(cp932::PrepareInput(ToU16(text)));
+    // From the last to the first, so that the positions still to come stay
+    // where they were; the cursor kept at the end of the last replacement
+    // moves with the text before it.
+    QTextCursor cursor(document());
+    QTextCursor end;
+    cursor.beginEditBlock();
+    for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+        cursor.setPosition(static_cast<int>(*it));
+        cursor.setPosition(static_cast<int>(*it + length), QTextCursor::KeepAnchor);
+        cursor.insertText(prepared);
+        if (end.isNull())
+            end = cursor;
+    }
+    cursor.endEditBlock();
+    setTextCursor(end);
+    ensureCursorVisible();
     return true;
 }
 
@@ -230,12 +295,8 @@ void CKivaView::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 void CKivaView::insertFromMimeData(const QMimeData* source) {
-    if (!source->hasText())
-        return;
-    const QString text = source->text();
-    if (!AcceptInput(text))
-        return;
-    insertPlainText(FromU16(cp932::PrepareInput(ToU16(text))));
+    if (source->hasText())
+        InsertText(source->text());
 }
 
 } // namespace tessel

@@ -5,6 +5,9 @@
 
 #include <QPlainTextEdit>
 
+#include <cstddef>
+#include <functional>
+#include <span>
 #include <string>
 
 namespace tessel {
@@ -45,6 +48,16 @@ public:
 
     bool OnCmdMsg(int id, CmdUI* ui) override;
 
+    // Puts `text` in place of the selection as typing or pasting does, as
+    // one step of Undo. False, with nothing changed, when AcceptInput()
+    // refuses it.
+    bool InsertText(const QString& text);
+    // Puts `text` in place of the `length` units at each of `starts`
+    // (ascending, none overlapping the next), all as one step of Undo, and
+    // leaves the caret after the last. Refused as InsertText() is, as a
+    // whole: nothing changes unless everything fits.
+    bool ReplaceEach(std::span<const std::size_t> starts, std::size_t length, const QString& text);
+
 protected:
     CKivaApp& App() const { return m_app; }
     // Enabled while the editor holds text (send, renumber, sort).
@@ -57,8 +70,14 @@ protected:
 
 private:
     // Whether typed or pasted text may go in: every character must have a
-    // code (else a message says which one has not) and the text must fit.
+    // code (else a message says which one has not) and the text must fit
+    // (else a beep).
     bool AcceptInput(const QString& text);
+    // The same for `copies` copies of `text` that take the place of pieces
+    // of the text encoding to `removedBytes()` bytes in all (asked only when
+    // the result may not fit).
+    bool AcceptInput(const QString& text, std::size_t copies,
+                     const std::function<std::size_t()>& removedBytes);
     std::string EncodeLeniently() const;
 
     CKivaApp& m_app;
