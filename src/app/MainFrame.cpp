@@ -254,11 +254,13 @@ void CMainFrame::AddChild(CChildFrame* frame) {
 }
 
 CChildFrame* CMainFrame::ActiveChild() const {
-    return qobject_cast<CChildFrame*>(m_mdiArea->activeSubWindow());
+    // The current one stays current while another window of the program
+    // (a modeless dialog) has the focus.
+    return qobject_cast<CChildFrame*>(m_mdiArea->currentSubWindow());
 }
 
 CKivaView* CMainFrame::CurrentView() const {
-    auto* child = qobject_cast<CChildFrame*>(m_mdiArea->currentSubWindow());
+    CChildFrame* child = ActiveChild();
     return child ? child->GetActiveView() : nullptr;
 }
 
