@@ -74,6 +74,12 @@ std::string PageNumberText(int page) {
     return "- " + std::to_string(page) + " -";
 }
 
+DeviceRect BodyAbovePageNumber(const DeviceRect& body, const DevicePoint& pageNumber) {
+    DeviceRect above = body;
+    above.bottom = std::min(body.bottom, pageNumber.y);
+    return above;
+}
+
 std::vector<PrintLine> SplitPrintLines(std::u16string_view text) {
     std::vector<PrintLine> lines;
     const std::size_t size = text.size();

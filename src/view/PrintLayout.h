@@ -80,6 +80,12 @@ DevicePoint PageNumberPosition(int widthMm, int heightMm, int dpiX, int dpiY, in
 // "- 12 -" for page 12.
 std::string PageNumberText(int page);
 
+// The body, ending above the page number's line where that line would
+// otherwise fall among the body's lines (with a small bottom margin, or a
+// printable height just short of a whole inch): the number never prints
+// over the text.
+DeviceRect BodyAbovePageNumber(const DeviceRect& body, const DevicePoint& pageNumber);
+
 // One printed line: a range of the text, without its line end.
 struct PrintLine {
     std::size_t start = 0;

@@ -78,6 +78,11 @@ TEST(PrintLayout, PageNumberPositionCountsWholeInches) {
     // An area under an inch high puts the line above the area.
     EXPECT_EQ(PageNumberPosition(25, 25, 600, 600, 100), (DevicePoint{0, -100}));
 
+    // The body stops above the number's line, only where it reaches it.
+    const DeviceRect body{472, 590, 4328, 6210};
+    EXPECT_EQ(BodyAbovePageNumber(body, {2100, 6500}), body);
+    EXPECT_EQ(BodyAbovePageNumber(body, {2100, 5900}), (DeviceRect{472, 590, 4328, 5900}));
+
     EXPECT_EQ(PageNumberText(1), "- 1 -");
     EXPECT_EQ(PageNumberText(12), "- 12 -");
 }
