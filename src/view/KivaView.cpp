@@ -9,6 +9,7 @@
 #include "doc/MemoryEditBuffer.h"
 #include "res/StringTable.h"
 #include "view/PlaceholderHighlighter.h"
+#include "view/PrintCommands.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -42,7 +43,8 @@ bool IsCaretCommandKey(const QKeyEvent* event) {
 
 } // namespace
 
-CKivaView::CKivaView(CKivaApp& app, QWidget* parent) : QPlainTextEdit(parent), m_app(app) {
+CKivaView::CKivaView(CKivaApp& app, QWidget* parent)
+    : QPlainTextEdit(parent), m_app(app), m_printing(std::make_unique<CPrintCommands>(*this, app)) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setWordWrapMode(QTextOption::NoWrap);
     new PlaceholderHighlighter(document());
@@ -176,7 +178,7 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
             selectAll();
         return true;
     default:
-        return false;
+        return m_printing->OnCmdMsg(id, ui);
     }
 }
 

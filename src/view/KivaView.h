@@ -5,12 +5,14 @@
 
 #include <QPlainTextEdit>
 
+#include <memory>
 #include <string>
 
 namespace tessel {
 
 class CKivaApp;
 class CKivaDoc;
+class CPrintCommands;
 
 // The editing window of a document: the text lives here, as code page 932
 // bytes shown through the editor widget. DATA documents use this view;
@@ -45,6 +47,9 @@ public:
 
     bool OnCmdMsg(int id, CmdUI* ui) override;
 
+    // Printing, print preview and this window's page setup.
+    CPrintCommands& Printing() { return *m_printing; }
+
 protected:
     CKivaApp& App() const { return m_app; }
     // Enabled while the editor holds text (send, renumber, sort).
@@ -65,6 +70,7 @@ private:
     CKivaDoc* m_document = nullptr;
     unsigned m_tabWidth = 4;
     bool m_replacing = false; // a whole-text replacement is under way
+    std::unique_ptr<CPrintCommands> m_printing;
 };
 
 } // namespace tessel
