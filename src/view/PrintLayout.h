@@ -73,8 +73,8 @@ int WholeInches(int millimetres);
 // Where the page number's top left corner goes, for a printable area of
 // widthMm × heightMm and a page-number font whose lines are `lineHeight`
 // pixels apart: x halfway across the printable width counted in whole
-// inches, y one line above the last whole inch of its height. The margins
-// play no part.
+// inches, y one line above the last whole inch of its height, whatever the
+// margins.
 DevicePoint PageNumberPosition(int widthMm, int heightMm, int dpiX, int dpiY, int lineHeight);
 
 // "- 12 -" for page 12.
