@@ -6,6 +6,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev fonts-ipafont-gothic
     libgtest-dev libbenchmark-dev
+    poppler-utils
     clang-format
 )
 

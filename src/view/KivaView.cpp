@@ -11,6 +11,7 @@
 #include "res/StringTable.h"
 #include "view/FindReplaceDlg.h"
 #include "view/PlaceholderHighlighter.h"
+#include "view/PrintCommands.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -44,7 +45,8 @@ bool IsCaretCommandKey(const QKeyEvent* event) {
 
 } // namespace
 
-CKivaView::CKivaView(CKivaApp& app, QWidget* parent) : QPlainTextEdit(parent), m_app(app) {
+CKivaView::CKivaView(CKivaApp& app, QWidget* parent)
+    : QPlainTextEdit(parent), m_app(app), m_printing(std::make_unique<CPrintCommands>(*this, app)) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setWordWrapMode(QTextOption::NoWrap);
     new PlaceholderHighlighter(document());
@@ -188,7 +190,7 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
             selectAll();
         return true;
     default:
-        return false;
+        return m_printing->OnCmdMsg(id, ui);
     }
 }
 

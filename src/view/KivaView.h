@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -14,6 +15,7 @@ namespace tessel {
 
 class CKivaApp;
 class CKivaDoc;
+class CPrintCommands;
 
 // The editing window of a document: the text lives here, as code page 932
 // bytes shown through the editor widget. DATA documents use this view;
@@ -57,6 +59,8 @@ public:
     // leaves the caret after the last. Refused as InsertText() is, as a
     // whole: nothing changes unless everything fits.
     bool ReplaceEach(std::span<const std::size_t> starts, std::size_t length, const QString& text);
+    // Printing, print preview and this window's page setup.
+    CPrintCommands& Printing() { return *m_printing; }
 
 protected:
     CKivaApp& App() const { return m_app; }
@@ -84,6 +88,7 @@ private:
     CKivaDoc* m_document = nullptr;
     unsigned m_tabWidth = 4;
     bool m_replacing = false; // a whole-text replacement is under way
+    std::unique_ptr<CPrintCommands> m_printing;
 };
 
 } // namespace tessel

@@ -174,7 +174,10 @@ TEST(View, ClosingAModifiedDocumentAsksAndCancelKeepsIt) {
 
 TEST(View, BytesThatAreNoCharacterShowAsMarkedPlaceholders) {
     AppHarness h;
-    OpenFile(h, "m.dat", std::string("A\x01" "B\rC\x80", 7));
+    OpenFile(h, "m.dat",
+             std::string("A\x01"
+                         "B\rC\x80",
+                         7));
     const QTextBlock block = h.View()->document()->firstBlock();
     EXPECT_EQ(block.text().size(), 6);
     QList<int> marked;

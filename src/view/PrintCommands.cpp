@@ -1,0 +1,121 @@
+#include "view/PrintCommands.h"
+
+#include "app/CommandIds.h"
+#include "app/CommandTarget.h"
+#include "app/KivaApp.h"
+#include "app/MessageBox.h"
+#include "doc/Cp932.h"
+#include "res/StringTable.h"
+#include "view/KivaView.h"
+#include "view/MyPageSetupDlg.h"
+#include "view/PrintPreviewDlg.h"
+#include "view/TextPrinter.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace tessel {
+namespace {
+
+PrintDialogHook& DialogHook() {
+    static PrintDialogHook hook;
+    return hook;
+}
+
+PrinterHook& NewPrinterHook() {
+    static PrinterHook hook;
+    return hook;
+}
+
+bool ExecPrintDialog(QPrinter& printer, QWidget* parent) {
+    if (DialogHook())
+        return DialogHook()(printer);
+    QPrintDialog dialog(&printer, parent);
+    // The pages are known only once laid out for the printer chosen here.
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintToFile);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace
+
+void SetPrintDialogHook(PrintDialogHook hook) {
+    DialogHook() = std::move(hook);
+}
+
+void SetPrinterHook(PrinterHook hook) {
+    NewPrinterHook() = std::move(hook);
+}
+
+CPrintCommands::CPrintCommands(CKivaView& view, CKivaApp& app) : m_view(view), m_app(app) {}
+
+bool CPrintCommands::OnCmdMsg(int id, CmdUI* ui) {
+    switch (id) {
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_DIRECT:
+        if (!ui)
+            OnFilePrint(id == ID_FILE_PRINT);
+        return true;
+    case ID_FILE_PRINT_PREVIEW:
+        if (!ui)
+            OnFilePrintPreview();
+        return true;
+    case ID_PAGE_SETUP:
+        if (!ui)
+            OnFilePageSetup();
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::unique_ptr<QPrinter> CPrintCommands::MakePrinter() const {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (NewPrinterHook())
+        NewPrinterHook()(*printer);
+    m_pageSetup.ApplyTo(*printer);
+    return printer;
+}
+
+PrintJob CPrintCommands::MakeJob() const {
+    // The text as the editor shows it, marks for bytes included.
+    const std::u16string text = cp932::Decode(m_view.GetText());
+    PrintJob job;
+    job.text = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    job.editFont = m_app.EditFont();
+    job.tabStop = m_app.Settings().m_nTabStop;
+    job.margins = m_pageSetup.margins;
+    job.pageNumbers = m_app.Settings().m_nPrintPage != 0;
+    return job;
+}
+
+void CPrintCommands::OnFilePrint(bool showDialog) {
+    const std::unique_ptr<QPrinter> printer = MakePrinter();
+    if (showDialog && !ExecPrintDialog(*printer, m_view.window()))
+        return;
+    if (!CTextPrinter::Print(MakeJob(), *printer))
+        ShowAppMessage(m_view.window(), AFX_IDP_FAILED_TO_START_PRINT);
+}
+
+void CPrintCommands::OnFilePrintPreview() {
+    const std::unique_ptr<QPrinter> printer = MakePrinter();
+    const CTextPrinter pages(MakeJob(), *printer);
+    CPrintPreviewDlg preview(pages, *printer, m_app.Settings().m_nPreviewPages, m_view.window());
+    const int result = preview.exec();
+    m_app.Settings().m_nPreviewPages = preview.PagesShown();
+    if (result == CPrintPreviewDlg::kPrint)
+        OnFilePrint(true);
+}
+
+void CPrintCommands::OnFilePageSetup() {
+    const std::unique_ptr<QPrinter> printer = MakePrinter();
+    CMyPageSetupDlg dialog(m_pageSetup, CurrentPrinterSettings(*printer),
+                           m_app.Settings().m_nPrintPage != 0, m_view.window());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_pageSetup = dialog.m_setup;
+    m_app.Settings().m_nPrintPage = dialog.m_bPrintPage ? 1 : 0;
+    m_app.Profile().WriteProfileInt("Misc", "PrintPage", dialog.m_bPrintPage ? 1 : 0);
+}
+
+} // namespace tessel
