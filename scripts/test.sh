@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build,
 # then again under AddressSanitizer and UndefinedBehaviorSanitizer, then the
-# formatting check.
+# serial port and transfer tests under ThreadSanitizer, then the formatting
+# check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +19,13 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=add
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/asan --output-on-failure -j "$jobs"
+
+echo "== Serial port and transfers under ThreadSanitizer"
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=thread
+cmake --build build/tsan -j "$jobs" --target serial_test transfer_test
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+    ctest --test-dir build/tsan --output-on-failure -j "$jobs" \
+    -R '^(ComPortTest|ComPortSeamTest|TransferWorkerTest|TransferFlowsTest)\.'
 
 echo "== Formatting"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror

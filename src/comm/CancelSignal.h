@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 namespace tessel {
 
 // A one-way "stop now" signal between threads. Raising it is thread-safe,
@@ -14,13 +16,16 @@ public:
     CancelSignal& operator=(const CancelSignal&) = delete;
 
     void Raise() noexcept;
-    bool IsRaised() const noexcept;
+    bool IsRaised() const noexcept { return m_raised.load(std::memory_order_acquire); }
     // Readable once raised; -1 if the system refused to make one (then
     // IsRaised() still works, but waits can't be woken).
     int Fd() const noexcept { return m_fd; }
 
 private:
-    int m_fd = -1;
+    static_assert(std::atomic<bool>::is_always_lock_free, "Raise() must be async-signal-safe");
+
+    int m_fd = -1; // an eventfd, never read: it stays readable once written
+    std::atomic<bool> m_raised{false};
 };
 
 } // namespace tessel

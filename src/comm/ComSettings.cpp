@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 
 namespace tessel {
 namespace {
@@ -30,6 +31,26 @@ constexpr StoredValue kStoredValues[] = {
     {"StopBit", &ComSettings::StopBit, 2, 0},
     {"EndOfFile", &ComSettings::EndOfFile, 256, 26},
 };
+
+// Pacing delays, read and written after the eight values above.
+constexpr std::pair<const char*, std::uint32_t ComSettings::*> kPacingValues[] = {
+    {"CharDelay", &ComSettings::CharDelay},
+    {"LineDelay", &ComSettings::LineDelay},
+};
+
+constexpr std::size_t kDeviceCount = std::size(kPortNames);
+
+std::string DeviceKey(std::size_t index) {
+    return "Device" + std::to_string(index + 1);
+}
+
+// Whether the file has the key at all, whatever its value.
+bool HasKey(const ProfileStore& profile, std::string_view key) {
+    constexpr std::string_view kAbsent = "\x01"
+                                         "absent"
+                                         "\x01"; // no line of a file holds this
+    return profile.GetProfileString(kSection, key, kAbsent) != kAbsent;
+}
 
 // Replaces every value out of range (compared as unsigned) by its default.
 // True when the end-of-text code was among them.
@@ -82,12 +103,34 @@ void ComSettings::Load(const ProfileStore& profile) {
             profile.GetProfileInt(kSection, stored.key, static_cast<int>(stored.fallback));
     EndOfFileText = ReplaceOutOfRange(*this) ? "1A" : LowerHex(EndOfFile);
     BuildLineConfig();
+
+    for (const auto& [key, field] : kPacingValues) {
+        const std::uint32_t value = profile.GetProfileInt(kSection, key, 0);
+        this->*field = value <= kMaxPacingDelay ? value : 0;
+    }
+    for (std::size_t i = 0; i < kDeviceCount; ++i)
+        Device[i] = profile.GetProfileString(kSection, DeviceKey(i), "");
 }
 
 bool ComSettings::Write(ProfileStore& profile) const {
     bool written = true;
     for (const StoredValue& stored : kStoredValues) {
         if (!profile.WriteProfileInt(kSection, stored.key, static_cast<int>(this->*stored.field)))
+            written = false;
+    }
+    // The keys beyond the eight are written only when they matter, so that a
+    // file that never had them stays as it was; one that has them is kept up
+    // to date, a value back at its default included.
+    for (const auto& [key, field] : kPacingValues) {
+        const std::uint32_t value = this->*field;
+        if ((value != 0 || HasKey(profile, key)) &&
+            !profile.WriteProfileInt(kSection, key, static_cast<int>(value)))
+            written = false;
+    }
+    for (std::size_t i = 0; i < kDeviceCount; ++i) {
+        const std::string key = DeviceKey(i);
+        if ((!Device[i].empty() || HasKey(profile, key)) &&
+            !profile.WriteProfileString(kSection, key, Device[i]))
             written = false;
     }
     return written;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 namespace tessel {
@@ -66,6 +67,9 @@ inline constexpr const char* kFlowControlTexts[] = {"Xon/Xoff", "RS/CS", "none"}
 
 enum FlowControlIndex : std::uint32_t { kFlowXonXoff = 0, kFlowRtsCts = 1, kFlowNone = 2 };
 
+// The longest pause the pacing settings allow, in milliseconds.
+inline constexpr std::uint32_t kMaxPacingDelay = 1000;
+
 // The communication settings: section "COMPORT" of the settings file, with
 // the port name and line configuration derived from its indices.
 struct ComSettings {
@@ -81,15 +85,26 @@ struct ComSettings {
     std::uint32_t EndOfFile = 26;  // the end-of-text byte
     std::string EndOfFileText = "1a";
 
+    // Pacing of a send, for a device that takes bytes slower than the line
+    // brings them: a pause after each byte and one more after each line end,
+    // in milliseconds (0 to kMaxPacingDelay; 0 is no pause).
+    std::uint32_t CharDelay = 0;
+    std::uint32_t LineDelay = 0;
+    // The device of each port index on this machine ("COMPORT"/"Device1" to
+    // "Device4"); empty for the usual name (see DevicePath).
+    std::string Device[std::size(kPortNames)];
+
     // The defaults, with the line configuration built from them (the same
     // record as loading a settings file without a "COMPORT" section gives).
     ComSettings() { BuildLineConfig(); }
 
     // Reads the eight keys in their order, replaces values out of range and
-    // makes EndOfFileText, then rebuilds the derived fields.
+    // makes EndOfFileText, then rebuilds the derived fields. Then reads the
+    // pacing delays (out of range: 0) and the device names.
     void Load(const ProfileStore& profile);
-    // Writes the eight keys in their order, as decimal. False when any of
-    // them could not be written.
+    // Writes the eight keys in their order, as decimal, then the pacing
+    // delays and device names that are set or already in the file. False
+    // when any of them could not be written.
     bool Write(ProfileStore& profile) const;
     // Sets PortName and LineConfig from the indices. An index out of range
     // counts as its default.

@@ -9,6 +9,8 @@
 
 namespace tessel {
 
+class CComPort;
+
 // What a transfer tells whoever watches it. Every call comes from the
 // worker's thread; a window toolkit forwards them to its own thread.
 class ITransferObserver {
@@ -40,10 +42,15 @@ public:
     TransferWorker(const TransferWorker&) = delete;
     TransferWorker& operator=(const TransferWorker&) = delete;
 
-    void Start();
+    // Starts the transfer on its own thread; once only. False when the
+    // system would not make a thread (or it was started before): then no
+    // observer call will come.
+    bool Start();
     // Asks a running transfer to stop at once; does nothing once it has ended.
-    void Cancel();
-    // Waits until the worker's thread has ended.
+    // Async-signal-safe, so a Ctrl-C handler may call it.
+    void Cancel() noexcept { m_cancel.Raise(); }
+    // Waits until the worker's thread has ended. Not from the worker's own
+    // thread (an observer call).
     void Join();
     // Set by the worker before OnDone; false after an open failure or a
     // failed or cancelled transfer.
@@ -51,8 +58,9 @@ public:
 
 private:
     void Run();
-    void RunSend();
-    void RunReceive();
+    // The transfer on an open port; true when it ended normally.
+    bool RunSend(CComPort& port);
+    bool RunReceive(CComPort& port);
 
     const Mode m_mode;
     const ComSettings m_settings; // a copy: a transfer never sees later changes
@@ -60,6 +68,7 @@ private:
     ITransferObserver& m_observer;
     CancelSignal m_cancel;
     std::atomic<bool> m_completed{false};
+    bool m_started = false;
     std::thread m_thread;
 };
 

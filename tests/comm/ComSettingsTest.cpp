@@ -208,5 +208,23 @@ TEST(ApplyComSettingsTest, TakesTheDialogsValuesAndRebuilds) {
     EXPECT_EQ(settings.EndOfFileText, "1A");
 }
 
+TEST_F(ComSettingsTest, PacingAndDevicesLoadAndAreWrittenOnlyWhenTheyMatter) {
+    ComSettings settings = LoadFrom("CharDelay=1000\r\nLineDelay=1001\r\nDevice2=/dev/ttyS0\r\n");
+    EXPECT_EQ(settings.CharDelay, 1000u);
+    EXPECT_EQ(settings.LineDelay, 0u); // out of range
+    EXPECT_EQ(settings.Device[1], "/dev/ttyS0");
+
+    // Keys the file has are kept up to date, back at their defaults too;
+    // the others are written only when set.
+    settings.CharDelay = 0;
+    settings.Device[3] = "/dev/ttyACM0";
+    ProfileStore store(path);
+    ASSERT_TRUE(settings.Write(store));
+    EXPECT_EQ(ReadBytes(path), "[COMPORT]\r\nCharDelay=0\r\nLineDelay=0\r\nDevice2=/dev/ttyS0\r\n"
+                               "BaudRate=2\r\nCOMPort=0\r\nDataBit=1\r\nEndOfLine=2\r\n"
+                               "FlowControl=1\r\nParity=0\r\nStopBit=0\r\nEndOfFile=26\r\n"
+                               "Device4=/dev/ttyACM0\r\n");
+}
+
 } // namespace
 } // namespace tessel

@@ -1,0 +1,379 @@
+#include "comm/ComPort.h"
+
+#include "comm/CancelSignal.h"
+#include "comm/ComSettings.h"
+#include "comm/SysCalls.h"
+#include "comm/TermiosConfig.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <system_error>
+
+namespace tessel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Output may run this fraction of a second ahead of the line; once it is
+// further ahead, Write waits until the queue is down to half of that.
+constexpr unsigned kAheadDivisor = 4;
+// Bounds of one wait for the output queue: short enough to follow the line,
+// long enough not to spin while flow control holds the output.
+constexpr long kMinQueueWaitMs = 5;
+constexpr long kMaxQueueWaitMs = 250;
+// When the driver reports room but refuses even one byte, try again after this.
+constexpr int kStallRetryMs = 10;
+// With a cancel signal that has no descriptor, waits wake this often to look
+// at its flag.
+constexpr int kFlagCheckMs = 50;
+// The most bytes handed to one write().
+constexpr std::size_t kMaxChunk = 4096;
+
+constexpr short kLineGone = POLLHUP | POLLERR | POLLNVAL;
+
+std::string Reason(int error) {
+    return std::generic_category().message(error);
+}
+
+enum class Wake { Ready, TimedOut, Cancelled, Failed };
+
+} // namespace
+
+struct CComPort::Impl {
+    const CancelSignal* cancel = nullptr;
+    termios saved{};
+    // What Open acquired, so that Close releases exactly that.
+    bool locked = false;
+    bool exclusive = false;
+    bool configured = false;
+    bool linesRaised = false;
+
+    unsigned bytesPerSecond = 120;
+    int aheadLimit = 30; // bytes
+    unsigned charDelayMs = 0;
+    unsigned lineDelayMs = 0;
+    char lineEnd = '\n'; // the last byte of the device's line end
+
+    bool wrote = false;        // bytes were handed to the driver
+    bool outputBroken = false; // a write failed or was cancelled
+    std::size_t chunk = kMaxChunk;
+
+    bool Cancelled() const { return cancel != nullptr && cancel->IsRaised(); }
+
+    // Blocks until `fd` (when not -1) reports one of `events`, the cancel
+    // signal is raised, or `timeoutMs` (-1: no limit) has passed. `revents`
+    // gets what the port reported; `error` the errno of a failed poll.
+    Wake Wait(int fd, short events, int timeoutMs, short& revents, int& error) const {
+        pollfd fds[2];
+        nfds_t count = 0;
+        if (fd >= 0)
+            fds[count++] = {fd, events, 0};
+        const int cancelFd = cancel != nullptr ? cancel->Fd() : -1;
+        if (cancelFd >= 0)
+            fds[count++] = {cancelFd, POLLIN, 0};
+        else if (cancel != nullptr && (timeoutMs < 0 || timeoutMs > kFlagCheckMs))
+            timeoutMs = kFlagCheckMs;
+
+        if (Cancelled())
+            return Wake::Cancelled;
+        const int ready = sys::Poll(fds, count, timeoutMs);
+        if (ready < 0) {
+            error = errno;
+            return Wake::Failed;
+        }
+        if (Cancelled())
+            return Wake::Cancelled;
+        revents = fd >= 0 ? fds[0].revents : 0;
+        return revents != 0 ? Wake::Ready : Wake::TimedOut;
+    }
+
+    // Waits `ms` milliseconds unless cancelled first: TimedOut when the time
+    // is over.
+    Wake Pause(long ms, int& error) const {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0)
+                return Cancelled() ? Wake::Cancelled : Wake::TimedOut;
+            short revents = 0;
+            const Wake wake = Wait(-1, 0, static_cast<int>(left), revents, error);
+            if (wake != Wake::TimedOut)
+                return wake;
+        }
+    }
+};
+
+CComPort::CComPort() : m_impl(std::make_unique<Impl>()) {}
+
+CComPort::~CComPort() {
+    Close();
+}
+
+int CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
+    Close();
+    m_device = DevicePath(settings);
+    m_lastError.clear();
+
+    Impl& port = *m_impl;
+    port = Impl{};
+    port.cancel = cancel;
+    port.bytesPerSecond = std::max(1u, settings.LineConfig.BaudRate / 10);
+    port.aheadLimit = static_cast<int>(std::max(1u, port.bytesPerSecond / kAheadDivisor));
+    port.charDelayMs = std::min(settings.CharDelay, kMaxPacingDelay);
+    port.lineDelayMs = std::min(settings.LineDelay, kMaxPacingDelay);
+    port.lineEnd = settings.EndOfLine == 0 ? '\r' : '\n';
+
+    m_fd = sys::Open(m_device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0)
+        return FailOpen(errno);
+
+    // Exclusive use: the advisory lock keeps out programs that lock too,
+    // root included; TIOCEXCL keeps out other opens (except root's). An
+    // exclusive flag already set means another program holds the port.
+    int heldExclusively = 0;
+    if (sys::Ioctl(m_fd, TIOCGEXCL, &heldExclusively) == 0 && heldExclusively != 0)
+        return FailOpen(EBUSY);
+    if (sys::Flock(m_fd, LOCK_EX | LOCK_NB) != 0)
+        return FailOpen(errno == EWOULDBLOCK ? EBUSY : errno);
+    port.locked = true;
+    if (sys::Ioctl(m_fd, TIOCEXCL) != 0)
+        return FailOpen(errno);
+    port.exclusive = true;
+
+    // Applied at once: bytes that already arrived stay to be read.
+    if (sys::TcGetAttr(m_fd, port.saved) != 0)
+        return FailOpen(errno);
+    termios tio = port.saved;
+    if (!ApplyLineConfig(settings.LineConfig, tio))
+        return FailOpen(EINVAL);
+    if (sys::TcSetAttr(m_fd, TCSANOW, tio) != 0)
+        return FailOpen(errno);
+    port.configured = true;
+
+    // Pseudo-terminals have no modem lines: failures don't matter.
+    int line = TIOCM_DTR;
+    sys::Ioctl(m_fd, TIOCMBIS, &line);
+    line = TIOCM_RTS;
+    sys::Ioctl(m_fd, TIOCMBIS, &line);
+    port.linesRaised = true;
+
+    // Output some earlier program left behind goes nowhere near the device.
+    sys::TcFlush(m_fd, TCOFLUSH);
+    return 1;
+}
+
+int CComPort::FailOpen(int error) {
+    m_lastError = Reason(error);
+    Release();
+    return 0;
+}
+
+bool CComPort::Close() {
+    if (m_fd < 0)
+        return true;
+    const Impl& port = *m_impl;
+    bool delivered = !port.outputBroken;
+    if (port.wrote) {
+        // Closing or restoring the configuration while bytes still wait
+        // would cut off the end of the text.
+        if (delivered)
+            delivered = WaitQueue(0, 0) != 0 && sys::TcDrain(m_fd) == 0;
+        if (!delivered)
+            sys::TcFlush(m_fd, TCOFLUSH);
+    }
+    Release();
+    return delivered;
+}
+
+void CComPort::Release() {
+    if (m_fd < 0)
+        return;
+    Impl& port = *m_impl;
+    if (port.linesRaised) {
+        int line = TIOCM_DTR;
+        sys::Ioctl(m_fd, TIOCMBIC, &line);
+        line = TIOCM_RTS;
+        sys::Ioctl(m_fd, TIOCMBIC, &line);
+    }
+    if (port.configured)
+        sys::TcSetAttr(m_fd, TCSANOW, port.saved);
+    if (port.exclusive)
+        sys::Ioctl(m_fd, TIOCNXCL);
+    if (port.locked)
+        sys::Flock(m_fd, LOCK_UN);
+    sys::Close(m_fd);
+    m_fd = -1;
+    port.locked = port.exclusive = port.configured = port.linesRaised = false;
+}
+
+int CComPort::Write(const char* data, std::size_t count) {
+    if (m_fd < 0)
+        return Broken(Reason(EBADF));
+    Impl& port = *m_impl;
+    if (port.Cancelled())
+        return Abandon();
+    if (count == 0)
+        return 1;
+    port.wrote = true;
+
+    // With pacing, bytes go one at a time, each after the pause of the last.
+    const bool paced = port.charDelayMs != 0 || port.lineDelayMs != 0;
+    for (std::size_t done = 0; done < count;) {
+        std::size_t written = 0;
+        if (!WriteSome(data + done, paced ? 1 : count - done, written))
+            return 0;
+        if (paced && !PaceAfter(data[done]))
+            return 0;
+        done += written;
+        if (!WaitQueue(port.aheadLimit, port.aheadLimit / 2))
+            return 0;
+    }
+    return 1;
+}
+
+int CComPort::WriteSome(const char* data, std::size_t count, std::size_t& written) {
+    Impl& port = *m_impl;
+    bool hungUp = false;
+    bool roomReported = false;
+    for (;;) {
+        const ssize_t n = sys::Write(m_fd, data, std::min(count, port.chunk));
+        if (n > 0) {
+            written = static_cast<std::size_t>(n);
+            return 1;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return Broken(Reason(errno));
+        if (hungUp)
+            return Broken(Reason(EIO));
+        int error = 0;
+        if (roomReported) {
+            // The driver reported room, yet took nothing: it has room for
+            // fewer bytes than asked (a pseudo-terminal does this). Ask for
+            // less; at one byte, give it a moment rather than spin.
+            if (const std::size_t asked = std::min(count, port.chunk); asked > 1) {
+                port.chunk = asked / 2;
+            } else if (const Wake wake = port.Pause(kStallRetryMs, error); wake != Wake::TimedOut) {
+                return wake == Wake::Cancelled ? Abandon() : Broken(Reason(error));
+            }
+        }
+        short revents = 0;
+        switch (port.Wait(m_fd, POLLOUT, -1, revents, error)) {
+        case Wake::Cancelled:
+            return Abandon();
+        case Wake::Failed:
+            return Broken(Reason(error));
+        case Wake::TimedOut:
+        case Wake::Ready:
+            break;
+        }
+        hungUp = (revents & kLineGone) != 0;
+        roomReported = (revents & POLLOUT) != 0;
+    }
+}
+
+int CComPort::WaitQueue(int above, int target) {
+    const Impl& port = *m_impl;
+    for (;;) {
+        // A driver that can't tell (or a pseudo-terminal, which always says
+        // 0) has nothing queued as far as we can know.
+        int queued = 0;
+        if (sys::Ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= above)
+            return 1;
+        above = target;
+        const long excess = queued - target;
+        const long ms = std::clamp((excess * 1000 + port.bytesPerSecond - 1) / port.bytesPerSecond,
+                                   kMinQueueWaitMs, kMaxQueueWaitMs);
+        int error = 0;
+        switch (port.Pause(ms, error)) {
+        case Wake::Cancelled:
+            return Abandon();
+        case Wake::Failed:
+            return Broken(Reason(error));
+        case Wake::TimedOut:
+        case Wake::Ready:
+            break;
+        }
+    }
+}
+
+int CComPort::PaceAfter(char byte) {
+    const Impl& port = *m_impl;
+    const unsigned ms = port.charDelayMs + (byte == port.lineEnd ? port.lineDelayMs : 0);
+    if (ms == 0)
+        return 1;
+    // The pause is for the device: it starts once the byte has left.
+    if (!WaitQueue(0, 0))
+        return 0;
+    int error = 0;
+    switch (port.Pause(ms, error)) {
+    case Wake::Cancelled:
+        return Abandon();
+    case Wake::Failed:
+        return Broken(Reason(error));
+    case Wake::TimedOut:
+    case Wake::Ready:
+        break;
+    }
+    return 1;
+}
+
+int CComPort::ReadByte(char* byte) {
+    if (m_fd < 0)
+        return Broken(Reason(EBADF));
+    Impl& port = *m_impl;
+    if (port.Cancelled())
+        return Abandon();
+    bool hungUp = false;
+    for (;;) {
+        const ssize_t n = sys::Read(m_fd, byte, 1);
+        if (n == 1)
+            return 1;
+        // read() gives 0 once the other end has hung up; bytes that arrived
+        // before are read first.
+        if (n == 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && hungUp))
+            return Broken("the other end hung up");
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return Broken(Reason(errno));
+        short revents = 0;
+        int error = 0;
+        switch (port.Wait(m_fd, POLLIN, -1, revents, error)) {
+        case Wake::Cancelled:
+            return Abandon();
+        case Wake::Failed:
+            return Broken(Reason(error));
+        case Wake::TimedOut:
+        case Wake::Ready:
+            break;
+        }
+        hungUp = (revents & kLineGone) != 0;
+    }
+}
+
+int CComPort::Broken(std::string reason) {
+    m_lastError = std::move(reason);
+    m_impl->outputBroken = m_impl->wrote;
+    return 0;
+}
+
+int CComPort::Abandon() {
+    // What is still queued would reach the device after the user stopped
+    // the transfer.
+    Impl& port = *m_impl;
+    if (port.wrote && m_fd >= 0)
+        sys::TcFlush(m_fd, TCOFLUSH);
+    return Broken(Reason(ECANCELED));
+}
+
+std::string DevicePath(const ComSettings& settings) {
+    const std::size_t index = settings.COMPort < std::size(settings.Device) ? settings.COMPort : 0;
+    if (!settings.Device[index].empty())
+        return settings.Device[index];
+    return "/dev/ttyUSB" + std::to_string(index);
+}
+
+} // namespace tessel

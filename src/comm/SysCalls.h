@@ -1,0 +1,54 @@
+#pragma once
+
+// The system calls of the serial port, in one place. Every call goes through
+// a table of function pointers, so a test can replace any of them to make it
+// fail, and through a wrapper that retries it while it fails with EINTR.
+
+#include <cstddef>
+#include <poll.h>      // pollfd, nfds_t
+#include <sys/types.h> // ssize_t
+#include <termios.h>
+
+namespace tessel::sys {
+
+struct Calls {
+    int (*open)(const char* path, int flags);
+    int (*close)(int fd);
+    ssize_t (*read)(int fd, void* buffer, std::size_t count);
+    ssize_t (*write)(int fd, const void* buffer, std::size_t count);
+    int (*poll)(pollfd* fds, nfds_t count, int timeoutMs);
+    // ioctl with its one argument as a pointer (null when it takes none).
+    int (*ioctl)(int fd, unsigned long request, void* argument);
+    int (*tcgetattr)(int fd, termios* tio);
+    int (*tcsetattr)(int fd, int when, const termios* tio);
+    int (*tcflush)(int fd, int queue);
+    int (*tcdrain)(int fd);
+    int (*flock)(int fd, int operation);
+};
+
+// The system's own calls.
+const Calls& RealCalls();
+
+// Puts `calls` in place of the table in use (null: the real calls) and
+// returns the one it replaces. For tests; only while no port is in use.
+const Calls* InstallCalls(const Calls* calls);
+
+// The calls through the table in use. Each returns what the system call
+// returns, with errno set on failure; EINTR never reaches the caller.
+int Open(const char* path, int flags);
+// Not retried: on Linux the descriptor is gone even when close() reports
+// EINTR, and a second close could hit a descriptor another thread just got.
+int Close(int fd);
+ssize_t Read(int fd, void* buffer, std::size_t count);
+ssize_t Write(int fd, const void* buffer, std::size_t count);
+// An interrupted poll starts again with the whole time-out; callers that
+// keep a deadline work out the remaining time themselves.
+int Poll(pollfd* fds, nfds_t count, int timeoutMs);
+int Ioctl(int fd, unsigned long request, void* argument = nullptr);
+int TcGetAttr(int fd, termios& tio);
+int TcSetAttr(int fd, int when, const termios& tio);
+int TcFlush(int fd, int queue);
+int TcDrain(int fd);
+int Flock(int fd, int operation);
+
+} // namespace tessel::sys

@@ -1,0 +1,92 @@
+#include "comm/TransferWorker.h"
+
+#include "comm/ComPort.h"
+#include "res/StringTable.h"
+
+#include <exception>
+#include <system_error>
+
+namespace tessel {
+
+TransferWorker::TransferWorker(Mode mode, const ComSettings& settings, std::string& buffer,
+                               ITransferObserver& observer)
+    : m_mode(mode), m_settings(settings), m_buffer(buffer), m_observer(observer) {}
+
+TransferWorker::~TransferWorker() {
+    if (!Completed())
+        Cancel();
+    Join();
+}
+
+bool TransferWorker::Start() {
+    if (m_started)
+        return false;
+    try {
+        m_thread = std::thread(&TransferWorker::Run, this);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    m_started = true;
+    return true;
+}
+
+void TransferWorker::Join() {
+    if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
+        m_thread.join();
+}
+
+void TransferWorker::Run() {
+    const bool send = m_mode == Mode::Send;
+    // Nothing may escape a thread; a transfer that runs out of memory (an
+    // endless receive) just fails.
+    try {
+        CComPort port;
+        if (!port.Open(m_settings, &m_cancel)) {
+            port.Close();
+            m_completed.store(false, std::memory_order_release);
+            m_observer.OnOpenFailed(send ? IDS_CAPTION_SEND : IDS_CAPTION_RECEIVE, port.Device(),
+                                    port.LastError());
+            return;
+        }
+        const bool ended = send ? RunSend(port) : RunReceive(port);
+        // A send is complete only once its last byte has left the line.
+        const bool delivered = port.Close();
+        if (ended && delivered) {
+            m_completed.store(true, std::memory_order_release);
+            m_observer.OnDone();
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+bool TransferWorker::RunSend(CComPort& port) {
+    const std::size_t n = m_buffer.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        // The count of bytes sent before this one: every hundred for a long
+        // text, every byte for a short one.
+        if (i > 0 && (n < 100 || i % 100 == 0))
+            m_observer.OnProgress(static_cast<unsigned>(i));
+        if (!port.Write(&m_buffer[i], 1))
+            return false;
+        if (static_cast<unsigned char>(m_buffer[i]) == m_settings.EndOfFile)
+            break;
+    }
+    return true;
+}
+
+bool TransferWorker::RunReceive(CComPort& port) {
+    unsigned count = 0;
+    for (;;) {
+        char byte = 0;
+        if (!port.ReadByte(&byte))
+            return false;
+        m_buffer.push_back(byte);
+        ++count;
+        if (count < 100 || count % 100 == 0)
+            m_observer.OnProgress(count);
+        if (static_cast<unsigned char>(byte) == m_settings.EndOfFile)
+            return true;
+    }
+}
+
+} // namespace tessel

@@ -1,0 +1,343 @@
+// The serial port on real pseudo-terminals; faults, modem lines and a UART's
+// output queue come in through the system-call table.
+
+#include "comm/ComPort.h"
+
+#include "comm/CancelSignal.h"
+#include "comm/ComSettings.h"
+#include "comm/SysCalls.h"
+#include "support/PtyPair.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cmath>
+#include <ctime>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <thread>
+
+namespace tessel {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using test::PtyPair;
+
+double ThreadCpuMs() {
+    timespec cpu{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
+    return static_cast<double>(cpu.tv_sec) * 1e3 + static_cast<double>(cpu.tv_nsec) / 1e6;
+}
+
+std::string Reason(int error) {
+    return std::generic_category().message(error);
+}
+
+// Raises `cancel` after `delay`; MsAfterRaise() waits for that and says how
+// long ago it was.
+class RaiseLater {
+public:
+    RaiseLater(CancelSignal& cancel, std::chrono::milliseconds delay)
+        : m_thread([this, &cancel, delay] {
+              std::this_thread::sleep_for(delay);
+              m_raisedAt = Clock::now();
+              cancel.Raise();
+          }) {}
+    ~RaiseLater() {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    long MsAfterRaise() {
+        const auto now = Clock::now();
+        m_thread.join();
+        return static_cast<long>((now - m_raisedAt) / 1ms);
+    }
+
+private:
+    std::thread m_thread;
+    Clock::time_point m_raisedAt;
+};
+
+TEST(ComPortTest, OpenConfiguresKeepsEarlyInputAndCloseRestores) {
+    PtyPair pty;
+    termios tio{};
+    ::tcgetattr(pty.slave, &tio);
+    ::cfsetspeed(&tio, B2400);
+    ::tcsetattr(pty.slave, TCSANOW, &tio);
+    const auto current = [&] {
+        ::tcgetattr(pty.slave, &tio);
+        return std::vector<tcflag_t>{tio.c_iflag, tio.c_oflag,         tio.c_cflag,
+                                     tio.c_lflag, ::cfgetospeed(&tio), tio.c_cc[VSTART]};
+    };
+    const auto original = current();
+    pty.Write("early");
+
+    CComPort port;
+    ASSERT_EQ(port.Open(pty.Settings(kFlowXonXoff), nullptr), 1) << port.LastError();
+    EXPECT_EQ(current()[4], static_cast<tcflag_t>(B9600));
+    std::string early(5, '\0');
+    for (char& byte : early)
+        ASSERT_EQ(port.ReadByte(&byte), 1);
+    EXPECT_EQ(early, "early");
+    EXPECT_TRUE(port.Close());
+    EXPECT_EQ(current(), original);
+}
+
+TEST(ComPortTest, OnlyOneHolderAtATime) {
+    PtyPair pty;
+    ComSettings settings = pty.Settings();
+    CComPort first, second;
+    ASSERT_EQ(first.Open(settings, nullptr), 1) << first.LastError();
+    EXPECT_EQ(second.Open(settings, nullptr), 0);
+    EXPECT_EQ(second.LastError(), Reason(EBUSY));
+    first.Close();
+    EXPECT_EQ(second.Open(settings, nullptr), 1) << second.LastError();
+    second.Close();
+
+    // Another program's lock keeps the port from us, root or not.
+    const int other = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(second.Open(settings, nullptr), 0);
+    EXPECT_EQ(second.LastError(), Reason(EBUSY));
+    ::close(other);
+
+    settings.Device[0].clear();
+    settings.COMPort = 3;
+    EXPECT_EQ(DevicePath(settings), "/dev/ttyUSB3");
+    settings.Device[3] = "/dev/tessel-no-such-port";
+    EXPECT_EQ(second.Open(settings, nullptr), 0);
+    EXPECT_EQ(second.Device(), "/dev/tessel-no-such-port");
+    EXPECT_EQ(second.LastError(), Reason(ENOENT));
+}
+
+TEST(ComPortTest, CancelEndsABlockedWriteWithoutSpinningAndStaysSeen) {
+    PtyPair pty;
+    CancelSignal cancel;
+    CComPort port;
+    ASSERT_EQ(port.Open(pty.Settings(), &cancel), 1);
+    const std::string flood(1 << 20, 'f'); // far more than the other end holds unread
+    RaiseLater raise(cancel, 100ms);
+    const double cpuBefore = ThreadCpuMs();
+    EXPECT_EQ(port.Write(flood.data(), flood.size()), 0);
+    EXPECT_LT(raise.MsAfterRaise(), 50);
+    EXPECT_LT(ThreadCpuMs() - cpuBefore, 40.0);
+
+    pty.Read(flood.size(), 0);
+    pty.Write("z");
+    char byte = 0;
+    EXPECT_EQ(port.ReadByte(&byte), 0); // although a byte is there
+    EXPECT_EQ(port.Write("y", 1), 0);
+    EXPECT_EQ(port.LastError(), Reason(ECANCELED));
+    EXPECT_FALSE(port.Close()); // cancelled output was not delivered
+    EXPECT_EQ(pty.Read(1, 20), "");
+}
+
+TEST(ComPortTest, XoffFromTheDeviceHoldsOutputUntilXon) {
+    PtyPair pty;
+    CComPort port;
+    ASSERT_EQ(port.Open(pty.Settings(kFlowXonXoff), nullptr), 1);
+    pty.Write("\x13");
+    std::this_thread::sleep_for(20ms); // the terminal layer takes it in
+    double cpuMs = 0;
+    std::thread writer([&] {
+        const double cpuBefore = ThreadCpuMs();
+        EXPECT_EQ(port.Write("abc", 3), 1);
+        cpuMs = ThreadCpuMs() - cpuBefore;
+    });
+    EXPECT_EQ(pty.Read(3, 100), "");
+    pty.Write("\x11");
+    EXPECT_EQ(pty.Read(3), "abc");
+    writer.join();
+    EXPECT_LT(cpuMs, 20.0); // it slept through the stop
+}
+
+TEST(ComPortTest, PacingPausesAfterBytesAndLineEndsAndIsCancellable) {
+    PtyPair pty;
+    ComSettings settings = pty.Settings();
+    settings.CharDelay = 10;
+    settings.LineDelay = 40;
+    settings.EndOfLine = 0; // CR: a LF is an ordinary byte
+    CComPort port;
+    ASSERT_EQ(port.Open(settings, nullptr), 1);
+    auto start = Clock::now();
+    ASSERT_EQ(port.Write("a\n", 2), 1);
+    EXPECT_GE(Clock::now() - start, 20ms);
+    EXPECT_LT(Clock::now() - start, 45ms);
+    start = Clock::now();
+    ASSERT_EQ(port.Write("\r", 1), 1);
+    EXPECT_GE(Clock::now() - start, 50ms);
+    EXPECT_EQ(pty.Read(3), "a\n\r");
+
+    CancelSignal cancel;
+    settings.CharDelay = kMaxPacingDelay;
+    ASSERT_EQ(port.Open(settings, &cancel), 1);
+    RaiseLater raise(cancel, 30ms);
+    EXPECT_EQ(port.Write("x", 1), 0);
+    EXPECT_LT(raise.MsAfterRaise(), 50);
+}
+
+// A serial driver behind the port: a UART whose output queue (TIOCOUTQ)
+// empties at the line's pace, 960 bytes a second at 9600 bit/s, modem lines,
+// and faults on request. The bytes themselves go through the pty.
+struct FakeDriver {
+    double queued = 0;
+    Clock::time_point last = Clock::now();
+    int loweredWith = -1; // the queue when DTR went low
+    int modemLines = 0;
+    int openFds = 0;
+    int interrupts = 0; // reads still to fail with EINTR
+    bool failConfig = false;
+    bool failWrites = false;
+    bool refuseLargeWrites = false; // while reporting room, as a pty may
+
+    int Queue() {
+        const auto now = Clock::now();
+        const double ms = std::chrono::duration<double, std::milli>(now - last).count();
+        queued = std::max(0.0, queued - ms * 0.96);
+        last = now;
+        return static_cast<int>(std::ceil(queued));
+    }
+} g_driver;
+
+sys::Calls FakeCalls() {
+    sys::Calls calls = sys::RealCalls();
+    calls.open = [](const char* path, int flags) {
+        const int fd = sys::RealCalls().open(path, flags);
+        g_driver.openFds += fd >= 0 ? 1 : 0;
+        return fd;
+    };
+    calls.close = [](int fd) {
+        --g_driver.openFds;
+        return sys::RealCalls().close(fd);
+    };
+    calls.write = [](int fd, const void* buffer, std::size_t count) -> ssize_t {
+        if (g_driver.failWrites || (g_driver.refuseLargeWrites && count > 1)) {
+            errno = g_driver.failWrites ? EIO : EAGAIN;
+            return -1;
+        }
+        const ssize_t n = sys::RealCalls().write(fd, buffer, count);
+        g_driver.queued = g_driver.Queue() + static_cast<double>(std::max<ssize_t>(n, 0));
+        return n;
+    };
+    calls.read = [](int fd, void* buffer, std::size_t count) -> ssize_t {
+        if (g_driver.interrupts-- <= 0)
+            return sys::RealCalls().read(fd, buffer, count);
+        errno = EINTR;
+        return -1;
+    };
+    calls.ioctl = [](int fd, unsigned long request, void* argument) {
+        int* value = static_cast<int*>(argument);
+        if (request == TIOCOUTQ) {
+            *value = g_driver.Queue();
+            return 0;
+        }
+        if (request == TIOCMBIS) {
+            g_driver.modemLines |= *value;
+        } else if (request == TIOCMBIC) {
+            g_driver.modemLines &= ~*value;
+            if (*value == TIOCM_DTR)
+                g_driver.loweredWith = g_driver.Queue();
+        }
+        return sys::RealCalls().ioctl(fd, request, argument);
+    };
+    calls.tcsetattr = [](int fd, int when, const termios* tio) {
+        if (!g_driver.failConfig)
+            return sys::RealCalls().tcsetattr(fd, when, tio);
+        errno = EIO;
+        return -1;
+    };
+    calls.tcflush = [](int fd, int queue) {
+        g_driver.queued = queue == TCIFLUSH ? g_driver.queued : 0;
+        return sys::RealCalls().tcflush(fd, queue);
+    };
+    return calls;
+}
+
+// A test's system-call table, in place while the object lives.
+class ScopedCalls {
+public:
+    explicit ScopedCalls(const sys::Calls& calls) : m_previous(sys::InstallCalls(&calls)) {}
+    ~ScopedCalls() { sys::InstallCalls(m_previous); }
+
+private:
+    const sys::Calls* m_previous;
+};
+
+// The port over the fake driver, which starts afresh.
+class ComPortSeamTest : public ::testing::Test {
+protected:
+    ComPortSeamTest() { g_driver = FakeDriver{}; }
+    const sys::Calls m_calls = FakeCalls();
+    ScopedCalls m_scoped{m_calls};
+    PtyPair pty;
+    CComPort port;
+};
+
+TEST_F(ComPortSeamTest, ModemLinesFaultsAndInterruptedCalls) {
+    ASSERT_EQ(port.Open(pty.Settings(), nullptr), 1);
+    EXPECT_EQ(g_driver.modemLines, TIOCM_DTR | TIOCM_RTS);
+    g_driver.interrupts = 2;
+    pty.Write("r");
+    char byte = 0;
+    EXPECT_EQ(port.ReadByte(&byte), 1);
+    EXPECT_EQ(byte, 'r');
+    ASSERT_EQ(port.Write(std::string(100, 'w').data(), 100), 1);
+    g_driver.failWrites = true;
+    EXPECT_EQ(port.Write("w", 1), 0);
+    EXPECT_EQ(port.LastError(), Reason(EIO));
+    EXPECT_FALSE(port.Close()); // what failed output left queued is discarded
+    EXPECT_EQ(g_driver.loweredWith, 0);
+    EXPECT_EQ(g_driver.modemLines, 0);
+    EXPECT_EQ(g_driver.openFds, 0);
+
+    // Configuring fails: Open gives back the lock and exclusivity itself.
+    g_driver.failConfig = true;
+    EXPECT_EQ(port.Open(pty.Settings(), nullptr), 0);
+    EXPECT_EQ(port.LastError(), Reason(EIO));
+    EXPECT_EQ(g_driver.openFds, 0);
+    g_driver.failConfig = false;
+    EXPECT_EQ(port.Open(pty.Settings(), nullptr), 1);
+}
+
+TEST_F(ComPortSeamTest, DriverRefusingWhatItReportedRoomForGetsSmallerWrites) {
+    g_driver.refuseLargeWrites = true;
+    CancelSignal cancel;
+    ASSERT_EQ(port.Open(pty.Settings(), &cancel), 1);
+    RaiseLater raise(cancel, 50ms); // ends a spin, if there is one
+    EXPECT_EQ(port.Write("ab", 2), 1);
+    EXPECT_EQ(pty.Read(2), "ab");
+}
+
+TEST_F(ComPortSeamTest, OutputKeepsPaceWithTheLineAndCloseWaitsForTheLastByte) {
+    ASSERT_EQ(port.Open(pty.Settings(), nullptr), 1);
+    int longest = 0;
+    auto start = Clock::now();
+    for (int i = 0; i < 250; ++i) {
+        ASSERT_EQ(port.Write("u", 1), 1);
+        longest = std::max(longest, g_driver.Queue());
+    }
+    EXPECT_LE(longest, 240); // a quarter second of the line
+    EXPECT_GE(Clock::now() - start, 100ms);
+    start = Clock::now();
+    EXPECT_TRUE(port.Close());
+    EXPECT_GE(Clock::now() - start, 100ms); // what was still queued left first
+    EXPECT_EQ(g_driver.loweredWith, 0);
+
+    // A cancel during either wait discards the rest at once.
+    for (const std::size_t size : {400, 200}) { // 200 bytes need no wait in Write
+        CancelSignal cancel;
+        g_driver = FakeDriver{};
+        ASSERT_EQ(port.Open(pty.Settings(), &cancel), 1);
+        const std::string text(size, 'v');
+        RaiseLater raise(cancel, 30ms);
+        EXPECT_EQ(port.Write(text.data(), size), size == 400 ? 0 : 1);
+        EXPECT_EQ(g_driver.Queue() == 0, size == 400);
+        EXPECT_FALSE(port.Close());
+        EXPECT_LT(raise.MsAfterRaise(), 50);
+        EXPECT_EQ(g_driver.loweredWith, 0);
+    }
+}
+
+} // namespace
+} // namespace tessel
