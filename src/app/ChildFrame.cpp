@@ -6,6 +6,7 @@
 #include "app/GuiMessageSink.h"
 #include "app/KivaApp.h"
 #include "app/MessageBox.h"
+#include "app/ToolbarIcons.h"
 #include "engine/DocFactory.h"
 #include "res/StringTable.h"
 #include "view/ViewWithLineNum.h"
@@ -38,6 +39,7 @@ CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
     : m_app(app), m_template(docTemplate), m_view(MakeView(app, docTemplate.Kind())),
       m_messages(std::make_unique<GuiMessageSink>(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(DocumentIcon(docTemplate.Kind()));
     setWidget(m_view);
     m_document = CreateDocument(docTemplate.Kind(), *m_view, *m_messages, app.Settings());
     m_view->SetDocument(m_document.get());

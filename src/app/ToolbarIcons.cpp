@@ -1,6 +1,7 @@
 #include "app/ToolbarIcons.h"
 
 #include "app/CommandIds.h"
+#include "doc/DocKind.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -118,6 +119,38 @@ QIcon ToolbarIcon(int commandId) {
     default:
         break;
     }
+    return QIcon(pixmap);
+}
+
+QIcon DocumentIcon(DocKind kind) {
+    static const char* const kLetters[] = {"B", "C", "A", "S", "T", "D"};
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(Qt::black);
+    Page(p, 2, 1);
+    QFont font = p.font();
+    font.setPixelSize(9);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(QColor(0x20, 0x40, 0x90));
+    p.drawText(QRect(2, 3, 11, 12), Qt::AlignCenter,
+               QString::fromLatin1(kLetters[static_cast<int>(kind)]));
+    return QIcon(pixmap);
+}
+
+QIcon ApplicationIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(Qt::black);
+    p.setBrush(QColor(60, 64, 72));
+    p.drawRoundedRect(2, 6, 28, 22, 3, 3);
+    p.setBrush(QColor(150, 170, 120));
+    p.drawRect(5, 9, 22, 7);
+    p.setBrush(QColor(200, 200, 205));
+    for (int x = 5; x < 27; x += 6)
+        p.drawRect(x, 19, 4, 5);
     return QIcon(pixmap);
 }
 

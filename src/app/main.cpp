@@ -1,6 +1,7 @@
 // The desktop program.
 #include "app/KivaApp.h"
 #include "app/ProfileStore.h"
+#include "app/ToolbarIcons.h"
 
 #include <QApplication>
 
@@ -8,6 +9,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TESSEL Software"));
     QApplication::setApplicationVersion(QStringLiteral(TESSEL_VERSION));
+    QApplication::setWindowIcon(tessel::ApplicationIcon());
 
     // The settings file is beside the executable, whatever the current folder.
     tessel::CKivaApp app(tessel::ProfilePathFor(tessel::ExecutablePath()));
