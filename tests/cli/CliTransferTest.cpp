@@ -1,0 +1,84 @@
+// The transfers of tessel-cli in-process over a pseudo-terminal: the
+// progress line and the time it foresees.
+
+#include "cli/CliTransfer.h"
+#include "cli/CliCommands.h"
+#include "support/PtyPair.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tessel::cli {
+namespace {
+
+using test::PtyPair;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+TEST(CliTransfer, LineTimeCountsEveryBitOfTheFrameAndThePacing) {
+    ComSettings settings;
+    EXPECT_EQ(LineTimeMs(settings, 120, 0), 1000u); // 1200 bit/s, 8N1: 10 bits a byte
+    EXPECT_EQ(LineTimeMs(settings, 1, 0), 9u);      // rounded up
+    settings.BaudRate = 0;                          // 300 bit/s
+    settings.DataBit = 0;
+    settings.Parity = 1;
+    settings.StopBit = 1; // 7E2: 11 bits
+    settings.BuildLineConfig();
+    EXPECT_EQ(LineTimeMs(settings, 300, 0), 11000u);
+    settings.CharDelay = 10;
+    settings.LineDelay = 100;
+    EXPECT_EQ(LineTimeMs(settings, 300, 5), 11000u + 3000u + 500u);
+
+    EXPECT_EQ(SendProgressText(100, 250, 61), "  100 バイト送信済み  40% 残り 1:01");
+    EXPECT_EQ(SendProgressText(123456, 123457, 0), "123456 バイト送信済み  99% 残り 0:00");
+    EXPECT_EQ(ReceiveProgressText(7), "    7 バイト受信済み");
+}
+
+class CliTransferOnPty : public ::testing::Test {
+protected:
+    // Runs tessel-cli with `args` and the port on the pty, standard error
+    // passing for a terminal or not.
+    std::string Run(std::vector<std::string> args, bool terminal, int expected = kExitOk) {
+        for (const char* arg : {"--port", m_pty.path.c_str(), "--baud", "9600", "--flow", "none"})
+            args.emplace_back(arg);
+        const std::vector<std::string_view> views(args.begin(), args.end());
+        StringOutput out;
+        StringOutput err(terminal);
+        CliContext context{out, err, m_dir.file("tessel.INI")};
+        EXPECT_EQ(RunCommandLine(views, context), expected) << err.Text();
+        return err.Text();
+    }
+
+    PtyPair m_pty;
+    TempDir m_dir;
+};
+
+TEST_F(CliTransferOnPty, ProgressShowsOnATerminalOnly) {
+    // 250 bytes with the end code: counts every hundred, and the time the
+    // rest takes at 960 bytes a second.
+    const std::string data(249, 'x');
+    const std::string file = m_dir.file("a.dat");
+    WriteBytes(file, data);
+    EXPECT_EQ(Run({"send", file}, true), "\r通信の準備が出来ました\x1b[K"
+                                         "\r  100 バイト送信済み  40% 残り 0:01\x1b[K"
+                                         "\r  200 バイト送信済み  80% 残り 0:01\x1b[K"
+                                         "\r送信が完了しました\x1b[K\n");
+    EXPECT_EQ(m_pty.Read(250), data + "\x1a");
+    EXPECT_EQ(Run({"send", file}, false), "");
+    EXPECT_EQ(m_pty.Read(250).size(), 250u);
+
+    m_pty.Write("ab\x1a");
+    const std::string out = m_dir.file("in.dat");
+    EXPECT_EQ(Run({"receive", "--data", "-o", out}, true), "\r通信の準備が出来ました\x1b[K"
+                                                           "\r    1 バイト受信済み\x1b[K"
+                                                           "\r    2 バイト受信済み\x1b[K"
+                                                           "\r    3 バイト受信済み\x1b[K"
+                                                           "\r受信が完了しました\x1b[K\n");
+    EXPECT_EQ(ReadBytes(out), "ab");
+}
+
+} // namespace
+} // namespace tessel::cli
