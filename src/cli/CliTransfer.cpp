@@ -121,6 +121,12 @@ public:
             m_err.Write("\n");
         m_open = false;
     }
+    // Takes the line away: nothing it said holds any more.
+    void Erase() {
+        if (m_open)
+            m_err.Write(std::string(kLineStart) + kEraseToEnd);
+        m_open = false;
+    }
 
     bool OpenFailed() const { return m_openFailed; }
     const std::string& Device() const { return m_device; }
@@ -199,8 +205,11 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
         outcome.signal = InterruptGuard::Caught();
         outcome.reason.clear();
     }
-    progress.Finish(outcome.end == TransferOutcome::End::Completed ? CompletionText(mode)
-                                                                   : std::string());
+    if (outcome.end == TransferOutcome::End::OpenFailed)
+        progress.Erase(); // it said the line was ready
+    else
+        progress.Finish(outcome.end == TransferOutcome::End::Completed ? CompletionText(mode)
+                                                                       : std::string());
     return outcome;
 }
 

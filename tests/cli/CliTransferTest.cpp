@@ -42,8 +42,8 @@ protected:
     // Runs tessel-cli with `args` and the port on the pty, standard error
     // passing for a terminal or not.
     std::string Run(std::vector<std::string> args, bool terminal, int expected = kExitOk) {
-        for (const char* arg : {"--port", m_pty.path.c_str(), "--baud", "9600", "--flow", "none"})
-            args.emplace_back(arg);
+        // After the command, so that the test's own options come later and win.
+        args.insert(args.begin() + 1, {"--port", m_pty.path, "--baud", "9600", "--flow", "none"});
         const std::vector<std::string_view> views(args.begin(), args.end());
         StringOutput out;
         StringOutput err(terminal);
@@ -78,6 +78,32 @@ TEST_F(CliTransferOnPty, ProgressShowsOnATerminalOnly) {
                                                            "\r    3 バイト受信済み\x1b[K"
                                                            "\r受信が完了しました\x1b[K\n");
     EXPECT_EQ(ReadBytes(out), "ab");
+}
+
+TEST_F(CliTransferOnPty, WarnsOfBytesTheLineCannotCarryAndSendsThemAll) {
+    const std::string file = m_dir.file("a.dat");
+    WriteBytes(file, "A\x13\x82\x60");
+    EXPECT_EQ(Run({"send", file, "--flow", "xon"}, false),
+              file + ": warning: the text holds the byte 0x11 or 0x13, which the device takes "
+                     "as Xon/Xoff flow control, not as data; send with --flow rts or none to "
+                     "keep it\n");
+    EXPECT_EQ(m_pty.Read(5), "A\x13\x82\x60\x1a");
+    EXPECT_EQ(Run({"send", file, "--data-bits", "7"}, false),
+              file + ": warning: the text holds bytes above 0x7f, which lose their top bit "
+                     "with 7 data bits\n");
+    EXPECT_EQ(m_pty.Read(5).size(), 5u);
+    // Only what goes on the wire counts: nothing after the end code.
+    WriteBytes(file, "A\x1a\x13\xff");
+    EXPECT_EQ(Run({"send", file, "--flow", "xon", "--data-bits", "7"}, false), "");
+}
+
+TEST_F(CliTransferOnPty, APortThatWontOpenLeavesNoProgressLine) {
+    const std::string file = m_dir.file("a.dat");
+    WriteBytes(file, "A");
+    m_pty.path = m_dir.file("ttyNone");
+    EXPECT_EQ(Run({"send", file}, true, kExitFailure),
+              "\r通信の準備が出来ました\x1b[K\r\x1b[K" + m_pty.path +
+                  ": COMポートを開けません。 (No such file or directory)\n");
 }
 
 } // namespace
