@@ -138,6 +138,12 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
          0,
          IDS_RENUM_OVERFLOW},
         {"a.bas", "", {"renumber", "FILE"}, 0, IDS_RENUM_OLD_MISSING},
+        // A send runs the checks before it opens the port.
+        {"a.bas",
+         "10 A\n10 B\n",
+         {"send", "FILE", "--port", "/nonexistent"},
+         1,
+         IDS_LINE_DUPLICATE},
         {"a.dat", std::string(65536, 'x'), {"number", "FILE"}, 0, IDS_FILE_TOO_LARGE},
         // 60000 bytes that grow past the limit when numbered.
         {"a.bas", std::string(60000, '\n'), {"unnumber", "FILE"}, 0, IDS_FILE_TOO_LARGE},
@@ -149,8 +155,11 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
         EXPECT_EQ(r.err, m_file + where + ": " + std::string(LoadString(c.id)) + "\n");
         EXPECT_EQ(r.out, "");
     }
-    const Result empty = Run("a.dat", "", {"wire", "FILE"});
-    EXPECT_EQ(empty.err, m_file + ": nothing to send: the text is empty\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"wire", "FILE"}, {"send", "FILE", "--port", "/nonexistent"}}) {
+        const Result empty = Run("a.dat", "", args);
+        EXPECT_EQ(empty.err, m_file + ": nothing to send: the text is empty\n");
+    }
     // A DATA file of exactly 65535 bytes is fine.
     EXPECT_EQ(Run("a.dat", std::string(65535, 'x'), {"number", "FILE"}).status, kExitOk);
 }
