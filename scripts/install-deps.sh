@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev fonts-ipafont-gothic
     libgtest-dev libbenchmark-dev
     poppler-utils
+    socat
     clang-format
 )
 

@@ -3,6 +3,8 @@
 #include "app/AppSettings.h"
 #include "app/ProfileStore.h"
 #include "cli/CliHelp.h"
+#include "cli/CliTransfer.h"
+#include "comm/TransferFlows.h"
 #include "doc/FileIo.h"
 #include "doc/MemoryEditBuffer.h"
 #include "doc/MessageSink.h"
@@ -17,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <memory>
 
@@ -62,6 +65,26 @@ bool IsLineMessage(unsigned id) {
            id == IDS_LINE_DUPLICATE || id == IDS_LINE_TOO_LONG;
 }
 
+// The options of the serial line, over the settings.
+void ApplySerialOptions(const CliOptions& options, ComSettings& com) {
+    if (options.comPort)
+        com.COMPort = *options.comPort;
+    // A device named on the command line takes the place of the chosen
+    // port's device.
+    if (options.device)
+        com.Device[com.COMPort < std::size(com.Device) ? com.COMPort : 0] = *options.device;
+    const std::pair<const std::optional<std::uint32_t>&, std::uint32_t&> values[] = {
+        {options.baudRate, com.BaudRate},   {options.dataBit, com.DataBit},
+        {options.stopBit, com.StopBit},     {options.parity, com.Parity},
+        {options.flow, com.FlowControl},    {options.charDelay, com.CharDelay},
+        {options.lineDelay, com.LineDelay},
+    };
+    for (const auto& [option, field] : values)
+        if (option)
+            field = *option;
+    com.BuildLineConfig();
+}
+
 int UsageError(CliContext& context, const std::string& problem, Command command) {
     std::string text = "tessel-cli: " + problem + '\n';
     text += UsageLine(command);
@@ -74,7 +97,7 @@ int UsageError(CliContext& context, const std::string& problem, Command command)
 class Runner {
 public:
     Runner(const CliOptions& options, CliContext& context)
-        : m_options(options), m_context(context), m_name(options.file) {}
+        : m_options(options), m_context(context), m_name(DisplayName(options)) {}
 
     int Run() {
         std::string error;
@@ -90,6 +113,8 @@ public:
             return UsageError(
                 m_context, std::string(CommandName(command)) + " works on line-numbered files only",
                 command);
+        if (command == Command::Receive)
+            return Receive();
         if (!m_doc->OnOpenDocument(m_options.file == "-" ? "/dev/stdin" : m_options.file))
             return DocumentError("could not be read completely");
 
@@ -126,6 +151,8 @@ public:
             if (!WireBytes(result))
                 return kExitFailure;
             break;
+        case Command::Send:
+            return Send();
         default:
             return UsageError(m_context, "missing command", Command::None);
         }
@@ -175,20 +202,146 @@ private:
         return text;
     }
 
-    // What a send puts on the wire: it stops after the first end-of-text code.
-    bool WireBytes(std::string& bytes) {
+    // The bytes a send hands to the transfer, after the checks of a send.
+    // False when there are none (the message has been written).
+    bool SendText(std::string& bytes) {
         if (m_editor.GetLength() == 0) {
             Fail(m_name + ": nothing to send: the text is empty");
             return false;
         }
-        if (!m_doc->GetSendText(bytes, true)) {
+        if (!PrepareSend(*m_doc, bytes)) {
             DocumentError("cannot be sent");
             return false;
         }
-        const std::size_t end = bytes.find(static_cast<char>(m_settings.m_comSettings.EndCode()));
-        if (end != std::string::npos)
-            bytes.resize(end + 1);
         return true;
+    }
+
+    // What a send of `bytes` puts on the wire: it stops after the first
+    // end-of-text code.
+    std::string_view OnTheWire(std::string_view bytes) const {
+        const std::size_t end = bytes.find(static_cast<char>(m_settings.m_comSettings.EndCode()));
+        return end == std::string_view::npos ? bytes : bytes.substr(0, end + 1);
+    }
+
+    bool WireBytes(std::string& bytes) {
+        if (!SendText(bytes))
+            return false;
+        bytes.resize(OnTheWire(bytes).size());
+        return true;
+    }
+
+    int Send() {
+        const InterruptGuard interrupts;
+        // The whole buffer goes to the worker, which stops after the end
+        // code itself: its progress counts depend on the buffer's length.
+        std::string bytes;
+        if (!SendText(bytes))
+            return kExitFailure;
+        WarnOfBytesTheLineLoses(OnTheWire(bytes));
+        const TransferOutcome outcome =
+            RunTransfer(TransferWorker::Mode::Send, m_settings.m_comSettings, bytes, m_context.err);
+        switch (outcome.end) {
+        case TransferOutcome::End::Completed:
+            return kExitOk;
+        case TransferOutcome::End::OpenFailed:
+            return OpenFailed(outcome);
+        case TransferOutcome::End::Interrupted:
+            Fail(m_name + ": send interrupted; the device may have received part of the text");
+            return kExitSignalBase + outcome.signal;
+        case TransferOutcome::End::LineFailed:
+            break;
+        }
+        return Fail(outcome.device + ": send broke off" + Because(outcome) +
+                    "; the device may have received part of the text");
+    }
+
+    // Bytes that reach the device as something else than they are: with
+    // Xon/Xoff flow control it takes 0x11 and 0x13 as flow-control codes, and
+    // with 7 data bits every byte loses its top bit. The send goes ahead, as
+    // it does from the desktop program, but not without a word.
+    void WarnOfBytesTheLineLoses(std::string_view bytes) {
+        const ComSettings& com = m_settings.m_comSettings;
+        if (com.FlowControl == kFlowXonXoff &&
+            bytes.find_first_of("\x11\x13") != std::string_view::npos)
+            m_context.err.Write(m_name + ": warning: the text holds the byte 0x11 or 0x13, which "
+                                         "the device takes as Xon/Xoff flow control, not as "
+                                         "data; send with --flow rts or none to keep it\n");
+        if (com.DataBit == 0 && std::ranges::any_of(bytes, [](char c) {
+                return static_cast<unsigned char>(c) >= 0x80;
+            }))
+            m_context.err.Write(m_name + ": warning: the text holds bytes above 0x7f, which "
+                                         "lose their top bit with 7 data bits\n");
+    }
+
+    int Receive() {
+        const InterruptGuard interrupts;
+        std::string received;
+        const TransferOutcome outcome = RunTransfer(
+            TransferWorker::Mode::Receive, m_settings.m_comSettings, received, m_context.err);
+        if (outcome.end == TransferOutcome::End::OpenFailed)
+            return OpenFailed(outcome);
+
+        // What arrived is stored however the transfer ended.
+        if (!received.empty()) {
+            if (!AcceptReceived(*m_doc, received))
+                return DocumentError("cannot hold the received text");
+            if (const int status = Write(StoredReceived(received)); status != kExitOk)
+                return status;
+        }
+        const std::string what =
+            received.empty() ? "before any byte arrived; nothing written"
+                             : "after " + Bytes(received.size()) + "; what arrived is stored";
+        switch (outcome.end) {
+        case TransferOutcome::End::Completed:
+        case TransferOutcome::End::OpenFailed: // reported above
+            return kExitOk;
+        case TransferOutcome::End::Interrupted:
+            Fail(m_name + ": receive interrupted " + what);
+            return kExitSignalBase + outcome.signal;
+        case TransferOutcome::End::LineFailed:
+            break;
+        }
+        return Fail(outcome.device + ": receive broke off" + Because(outcome) + " " + what +
+                    (received.empty() ? "" : " in " + m_name));
+    }
+
+    // The file a received document is saved as: a text that came with line
+    // numbers as it is; one that came without them was numbered on receipt
+    // and is saved without them, that is as it came. Taking the numbers off
+    // again as saving a document does would also take the digits that began
+    // a line of the text itself ("2 eggs"), so they are never put in.
+    std::string StoredReceived(const std::string& received) {
+        if (!m_numbered || m_numbered->GetLineNumOutput())
+            return m_doc->SerializeStore();
+        const ComSettings& com = m_settings.m_comSettings;
+        std::string text = received;
+        RemoveEndCode(text, com.EndCode());
+        FromDeviceLineEnds(text, static_cast<int>(com.EndOfLine));
+        return text;
+    }
+
+    int OpenFailed(const TransferOutcome& outcome) {
+        std::string line = outcome.device + ": " + std::string(LoadString(IDS_PORT_OPEN_FAILED));
+        if (!outcome.reason.empty())
+            line += " (" + outcome.reason + ")";
+        return Fail(line);
+    }
+
+    static std::string Because(const TransferOutcome& outcome) {
+        return outcome.reason.empty() ? std::string() : " (" + outcome.reason + ")";
+    }
+
+    static std::string Bytes(std::size_t count) {
+        return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+    }
+
+    // How messages name the file: a receive names the file it writes.
+    static std::string DisplayName(const CliOptions& options) {
+        if (options.command != Command::Receive)
+            return options.file;
+        if (!options.output || *options.output == "-")
+            return "standard output";
+        return *options.output;
     }
 
     int Write(const std::string& bytes) {
@@ -239,6 +392,10 @@ int FdOutput::Write(std::string_view bytes) {
     return WriteAll(m_fd, bytes);
 }
 
+bool FdOutput::IsTerminal() const {
+    return ::isatty(m_fd) == 1;
+}
+
 std::string DefaultSettingsPath() {
     const std::string executable = ExecutablePath();
     if (executable.empty())
@@ -287,6 +444,7 @@ bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
         settings.m_nStartLine = *options.numberStart;
     if (options.numberStep)
         settings.m_nLineStep = *options.numberStep;
+    ApplySerialOptions(options, settings.m_comSettings);
     return true;
 }
 

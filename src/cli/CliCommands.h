@@ -17,6 +17,9 @@ struct AppSettings;
 namespace tessel::cli {
 
 enum ExitStatus : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
+// A transfer stopped by a signal exits with this plus the signal's number
+// (130 for Ctrl-C), as a shell reports a command the signal ended.
+inline constexpr int kExitSignalBase = 128;
 
 // Where bytes go: standard output or standard error.
 class IOutput {
@@ -24,6 +27,8 @@ public:
     virtual ~IOutput() = default;
     // Writes all of `bytes`; 0, or the errno of the failure.
     virtual int Write(std::string_view bytes) = 0;
+    // Whether a person watches it: a progress line is worth showing.
+    virtual bool IsTerminal() const { return false; }
 };
 
 // A file descriptor, written with write(2) as it is (no buffering, no
@@ -32,22 +37,26 @@ class FdOutput final : public IOutput {
 public:
     explicit FdOutput(int fd) : m_fd(fd) {}
     int Write(std::string_view bytes) override;
+    bool IsTerminal() const override;
 
 private:
     int m_fd;
 };
 
-// Collects everything written, for tests.
+// Collects everything written, for tests; it can pass for a terminal.
 class StringOutput final : public IOutput {
 public:
+    explicit StringOutput(bool terminal = false) : m_terminal(terminal) {}
     int Write(std::string_view bytes) override {
         m_text += bytes;
         return 0;
     }
+    bool IsTerminal() const override { return m_terminal; }
     const std::string& Text() const { return m_text; }
 
 private:
     std::string m_text;
+    bool m_terminal;
 };
 
 struct CliContext {

@@ -15,6 +15,7 @@ struct CommandHelpText {
     bool writesFile;           // takes -o, -i, --numbers
     bool numbers;              // takes --number-start, --number-step
     bool sends;                // takes --tab, --eol, --eof
+    bool serial;               // takes the serial line's options
 };
 
 constexpr CommandHelpText kHelp[] = {
@@ -22,18 +23,18 @@ constexpr CommandHelpText kHelp[] = {
      "Writes FILE with its line numbers. A file that has none (its first byte is\n"
      "not a digit) is numbered first, from --number-start in steps of --number-step.\n"
      "DATA files are written as they are.\n",
-     true, true, false},
+     true, true, false, false},
     {Command::Unnumber, "unnumber [OPTIONS] FILE", "write FILE without line numbers",
      "Writes FILE without its line numbers: the digits that start each line are\n"
      "removed. A file that has no line numbers is written as it is, and so are\n"
      "DATA files.\n",
-     true, true, false},
+     true, true, false, false},
     {Command::Sort, "sort [OPTIONS] FILE", "order the lines by number",
      "Writes the lines of FILE in line-number order. Each line keeps its text;\n"
      "every line then ends in CR LF. Two lines with the same number are an error.\n"
      "The file keeps or lacks its numbers as it did, unless --numbers or\n"
      "--no-numbers says otherwise.\n",
-     true, true, false},
+     true, true, false, false},
     {Command::Renumber, "renumber [--new N] [--old N] [--step N] [OPTIONS] FILE",
      "give the lines new numbers",
      "Gives the line numbered --old and every line after it new numbers, starting\n"
@@ -45,20 +46,46 @@ constexpr CommandHelpText kHelp[] = {
      "      --new N           the first new number, 1 to 65279 (default 10)\n"
      "      --old N           the line to start from, 1 to 65279 (default 10)\n"
      "      --step N          the step, 1 to 65278 (default 10)\n",
-     true, true, false},
+     true, true, false, false},
     {Command::Check, "check [OPTIONS] FILE", "run the checks of a send, without sending",
      "Runs the checks that sending FILE runs: every line at most 254 bytes after\n"
      "tab expansion, then every line numbered 1 to 65279 and no number twice.\n"
      "Prints nothing and exits with 0 when FILE could be sent; an empty file is\n"
      "fine.\n",
-     false, true, true},
+     false, true, true, false},
     {Command::Wire, "wire [OPTIONS] FILE", "write the bytes a send puts on the wire",
      "Writes the bytes that sending FILE puts on the wire: tabs expanded, the\n"
      "device's line ends and the end-of-text code. A line-numbered file is first\n"
      "checked as check does, then sent in number order with its numbers. The\n"
      "transfer stops after the first end-of-text code, so nothing after it is\n"
      "written. An empty file has nothing to send (exit status 1).\n",
-     true, true, true},
+     true, true, true, false},
+    {Command::Send, "send [OPTIONS] FILE", "send FILE to the device over the serial port",
+     "Sends FILE to the device over the serial port, as the desktop program does:\n"
+     "a line-numbered file is first checked as check does, then goes in number\n"
+     "order with its numbers; tabs are expanded, lines end as the device wants, and\n"
+     "one end-of-text code ends the text (wire shows the bytes). While standard\n"
+     "error is a terminal, one line shows the bytes sent, the share and the time\n"
+     "left. Ctrl-C stops the send at once; the device may then hold part of it.\n"
+     "\n"
+     "With --flow xon the bytes 0x11 and 0x13 are flow-control codes: they cannot\n"
+     "be sent as data (a warning says so). The device's serial port has no buffer;\n"
+     "when it loses bytes without flow control, --char-delay and --line-delay give\n"
+     "it time.\n",
+     false, true, true, true},
+    {Command::Receive, "receive [OPTIONS] [--data] -o FILE",
+     "receive a text, or with --data a DATA file, from the device",
+     "Receives from the device over the serial port up to the end-of-text code and\n"
+     "writes FILE as the desktop program saves a received document: the device's\n"
+     "line ends become CR LF and the end code is left out; a text is stored as it\n"
+     "came, with or without line numbers. '-o -' writes to standard output. While\n"
+     "standard error is a terminal, one line shows the bytes received. Ctrl-C stops\n"
+     "the receive and stores what arrived; when nothing did, nothing is written.\n"
+     "With --flow xon the bytes 0x11 and 0x13 cannot arrive as data.\n"
+     "\n"
+     "  -o, --output FILE       the file to write ('-': standard output)\n"
+     "      --data              receive a DATA file rather than a text\n",
+     false, false, false, true},
 };
 
 const CommandHelpText* Find(Command command) {
@@ -85,17 +112,38 @@ constexpr std::string_view kNumberingOptions =
     "      --number-step N     step between those numbers, 1 to 65278\n"
     "                          (settings LineNumber/Step, 10)\n";
 
-constexpr std::string_view kSendOptions =
-    "      --tab N             tab width, 1 to 10 (settings Edit/TabStop, 4)\n"
+constexpr std::string_view kTabOption =
+    "      --tab N             tab width, 1 to 10 (settings Edit/TabStop, 4)\n";
+
+constexpr std::string_view kLineEndOptions =
     "      --eol cr|lf|crlf    the device's line end (settings COMPORT/EndOfLine,\n"
     "                          crlf)\n"
     "      --eof HEX           the end-of-text code, one or two hexadecimal digits\n"
     "                          (settings COMPORT/EndOfFile, 1a)\n";
 
-constexpr std::string_view kCommonOptions =
+constexpr std::string_view kSerialOptions =
+    "      --port DEV          the serial device, or COM1 to COM4 as the settings\n"
+    "                          choose them (settings COMPORT/COMPort, COM1; COMn\n"
+    "                          is COMPORT/Device<n>, else /dev/ttyUSB<n-1>)\n"
+    "      --baud N            300, 600, 1200, 2400, 4800 or 9600 bit/s\n"
+    "                          (settings COMPORT/BaudRate, 1200)\n"
+    "      --data-bits 7|8     (settings COMPORT/DataBit, 8)\n"
+    "      --stop-bits 1|2     (settings COMPORT/StopBit, 1)\n"
+    "      --parity none|even|odd\n"
+    "                          (settings COMPORT/Parity, none)\n"
+    "      --flow xon|rts|none flow control: Xon/Xoff, RTS/CTS or none\n"
+    "                          (settings COMPORT/FlowControl, rts)\n"
+    "      --char-delay MS     pause after each byte sent, 0 to 1000 ms\n"
+    "                          (settings COMPORT/CharDelay, 0)\n"
+    "      --line-delay MS     pause after each line end sent, 0 to 1000 ms\n"
+    "                          (settings COMPORT/LineDelay, 0)\n";
+
+constexpr std::string_view kTypeOption =
     "      --type KIND         handle FILE as basic, c, asm, casl, text or data\n"
     "                          (default: by its extension .bas .c .asm .cas .txt\n"
-    "                          .dat, any other: basic)\n"
+    "                          .dat, any other: basic)\n";
+
+constexpr std::string_view kCommonOptions =
     "      --settings FILE     read the settings from FILE instead of tessel.INI\n"
     "                          beside this program\n"
     "  -h, --help              show this help\n";
@@ -103,6 +151,10 @@ constexpr std::string_view kCommonOptions =
 constexpr std::string_view kExitStatus =
     "Exit status: 0 done, 1 the file could not be processed (a message names the\n"
     "file and, where a line is at fault, the line), 2 a usage error.\n";
+
+constexpr std::string_view kTransferExitStatus =
+    "send and receive also exit with 1 when the port cannot be opened or the line\n"
+    "fails, and with 130 when Ctrl-C stopped the transfer.\n";
 
 } // namespace
 
@@ -128,12 +180,17 @@ std::string ToolHelp() {
     text += "  help COMMAND show the help of a command\n\nOptions:\n";
     text += kOutputOptions;
     text += kNumberingOptions;
-    text += kSendOptions;
+    text += kTabOption;
+    text += kLineEndOptions;
+    text += kSerialOptions;
+    text += kTypeOption;
     text += kCommonOptions;
     text += "      --version           show the version\n\n"
             "renumber also takes --new, --old and --step; see 'tessel-cli help renumber'.\n"
+            "receive takes --data; see 'tessel-cli help receive'.\n"
             "Options override the settings file, which overrides the defaults.\n\n";
     text += kExitStatus;
+    text += kTransferExitStatus;
     return text;
 }
 
@@ -152,10 +209,18 @@ std::string CommandHelp(Command command) {
     if (help->numbers)
         text += kNumberingOptions;
     if (help->sends)
-        text += kSendOptions;
+        text += kTabOption;
+    if (help->sends || help->serial)
+        text += kLineEndOptions;
+    if (help->serial)
+        text += kSerialOptions;
+    if (command != Command::Receive)
+        text += kTypeOption;
     text += kCommonOptions;
     text += '\n';
     text += kExitStatus;
+    if (help->serial)
+        text += kTransferExitStatus;
     return text;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "comm/ComSettings.h"
 #include "doc/TextOps.h"
 #include "engine/LineWithNum.h"
 
@@ -16,7 +17,7 @@ struct CommandInfo {
 constexpr CommandInfo kCommands[] = {
     {Command::Number, "number"},     {Command::Unnumber, "unnumber"}, {Command::Sort, "sort"},
     {Command::Renumber, "renumber"}, {Command::Check, "check"},       {Command::Wire, "wire"},
-    {Command::Help, "help"},
+    {Command::Send, "send"},         {Command::Receive, "receive"},   {Command::Help, "help"},
 };
 
 enum class Opt {
@@ -34,6 +35,15 @@ enum class Opt {
     New,
     Old,
     Step,
+    Port,
+    Baud,
+    DataBits,
+    StopBits,
+    Parity,
+    Flow,
+    CharDelay,
+    LineDelay,
+    Data,
     Help,
     Version,
 };
@@ -60,6 +70,15 @@ constexpr OptionInfo kOptions[] = {
     {"new", 0, true, Opt::New},
     {"old", 0, true, Opt::Old},
     {"step", 0, true, Opt::Step},
+    {"port", 0, true, Opt::Port},
+    {"baud", 0, true, Opt::Baud},
+    {"data-bits", 0, true, Opt::DataBits},
+    {"stop-bits", 0, true, Opt::StopBits},
+    {"parity", 0, true, Opt::Parity},
+    {"flow", 0, true, Opt::Flow},
+    {"char-delay", 0, true, Opt::CharDelay},
+    {"line-delay", 0, true, Opt::LineDelay},
+    {"data", 0, false, Opt::Data},
     {"help", 'h', false, Opt::Help},
     {"version", 0, false, Opt::Version},
 };
@@ -67,6 +86,9 @@ constexpr OptionInfo kOptions[] = {
 // The same upper limits as the dialogs that set these values.
 constexpr unsigned kMaxStep = kMaxLineNum - 1;
 constexpr unsigned kMaxTab = 10;
+
+// The words of --flow, in the order of the settings' flow-control index.
+constexpr const char* kFlowNames[] = {"xon", "rts", "none"};
 
 std::string Quoted(std::string_view text) {
     std::string out = "'";
@@ -215,7 +237,34 @@ private:
         return true;
     }
 
+    // One of `names` (in any case); its position goes to `target`.
+    template <std::size_t N>
+    bool Choice(std::string_view value, const std::string& shown, const char* const (&names)[N],
+                std::optional<std::uint32_t>& target) {
+        for (std::size_t i = 0; i < N; ++i) {
+            if (EqualsNoCase(value, names[i])) {
+                target = static_cast<std::uint32_t>(i);
+                return true;
+            }
+        }
+        std::string expected;
+        for (std::size_t i = 0; i < N; ++i)
+            expected += std::string(i == 0 ? "" : i + 1 == N ? " or " : ", ") + names[i];
+        return Fail("invalid value " + Quoted(value) + " for " + shown + " (" + expected + ")");
+    }
+
+    bool Delay(std::string_view value, const std::string& shown,
+               std::optional<std::uint32_t>& target) {
+        std::optional<unsigned> ms;
+        if (!Number(value, shown, 0, kMaxPacingDelay, ms))
+            return false;
+        target = *ms;
+        return true;
+    }
+
     bool Apply(const OptionInfo& option, std::string_view value, const std::string& shown) {
+        if (option.id >= Opt::Port && option.id <= Opt::LineDelay && m_serialOption.empty())
+            m_serialOption = shown;
         switch (option.id) {
         case Opt::Output:
             if (value.empty())
@@ -275,6 +324,36 @@ private:
             return Number(value, shown, 1, kMaxLineNum, m_options.oldStart);
         case Opt::Step:
             return Number(value, shown, 1, kMaxStep, m_options.step);
+        case Opt::Port:
+            // COM1 to COM4 choose a port as the settings do; anything else
+            // names the device.
+            if (value.empty())
+                return Fail("option " + Quoted(shown) + " needs a device");
+            m_options.comPort.reset();
+            m_options.device.reset();
+            for (std::uint32_t i = 0; i < std::size(kPortNames); ++i)
+                if (EqualsNoCase(value, kPortNames[i]))
+                    m_options.comPort = i;
+            if (!m_options.comPort)
+                m_options.device = std::string(value);
+            return true;
+        case Opt::Baud:
+            return Choice(value, shown, kBaudRateTexts, m_options.baudRate);
+        case Opt::DataBits:
+            return Choice(value, shown, kDataBitTexts, m_options.dataBit);
+        case Opt::StopBits:
+            return Choice(value, shown, kStopBitTexts, m_options.stopBit);
+        case Opt::Parity:
+            return Choice(value, shown, kParityTexts, m_options.parity);
+        case Opt::Flow:
+            return Choice(value, shown, kFlowNames, m_options.flow);
+        case Opt::CharDelay:
+            return Delay(value, shown, m_options.charDelay);
+        case Opt::LineDelay:
+            return Delay(value, shown, m_options.lineDelay);
+        case Opt::Data:
+            m_options.data = true;
+            return true;
         case Opt::Help:
             m_options.help = true;
             return true;
@@ -293,19 +372,28 @@ private:
         if (o.command == Command::None)
             return Fail("missing command");
         const std::string command(CommandName(o.command));
+        if (o.command != Command::Renumber && (o.newStart || o.oldStart || o.step))
+            return Fail("--new, --old and --step belong to renumber, not " + command);
+        if (o.command == Command::Receive)
+            return CheckReceive();
         if (!m_haveFile)
             return Fail("missing FILE");
+        if (o.command != Command::Send && !m_serialOption.empty())
+            return Fail("option " + Quoted(m_serialOption) + " belongs to send and receive, not " +
+                        command);
+        if (o.data)
+            return Fail("--data belongs to receive, not " + command);
         if (o.inPlace && o.output)
             return Fail("--in-place and --output cannot be used together");
         if (o.inPlace && o.file == "-")
             return Fail("--in-place needs a file, not standard input");
-        if (o.command != Command::Renumber && (o.newStart || o.oldStart || o.step))
-            return Fail("--new, --old and --step belong to renumber, not " + command);
-        if (o.command == Command::Check && (o.output || o.inPlace))
-            return Fail("check writes no file; --output and --in-place do not apply");
+        if ((o.command == Command::Check || o.command == Command::Send) && (o.output || o.inPlace))
+            return Fail(command + " writes no file; --output and --in-place do not apply");
         if (o.command == Command::Wire && o.inPlace)
             return Fail("wire cannot replace FILE; use --output");
-        if ((o.command == Command::Check || o.command == Command::Wire) && o.numbers)
+        if ((o.command == Command::Check || o.command == Command::Wire ||
+             o.command == Command::Send) &&
+            o.numbers)
             return Fail(command + " sends the lines with their numbers; " +
                         (*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
         if (o.command == Command::Number && o.numbers == false)
@@ -320,9 +408,28 @@ private:
         return true;
     }
 
+    // A receive writes the file that -o names and reads none.
+    bool CheckReceive() {
+        const CliOptions& o = m_options;
+        if (m_haveFile)
+            return Fail("receive reads no FILE; name the file to write with -o FILE");
+        if (o.inPlace)
+            return Fail("receive cannot replace a file in place; use -o FILE");
+        if (!o.output)
+            return Fail("receive needs -o FILE ('-o -' for standard output)");
+        if (o.type)
+            return Fail("receive makes a text file, or a DATA file with --data; --type does "
+                        "not apply");
+        if (o.numbers)
+            return Fail("receive stores the text as it came; " +
+                        std::string(*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
+        return true;
+    }
+
     CliOptions& m_options;
     std::string& m_error;
     bool m_haveFile = false;
+    std::string m_serialOption; // the first serial option given, as typed
 };
 
 } // namespace

@@ -13,7 +13,7 @@
 
 namespace tessel::cli {
 
-enum class Command { None, Number, Unnumber, Sort, Renumber, Check, Wire, Help };
+enum class Command { None, Number, Unnumber, Sort, Renumber, Check, Wire, Send, Receive, Help };
 
 // What the command line asked for. Options that were not given stay empty,
 // so the settings file can supply them.
@@ -35,17 +35,38 @@ struct CliOptions {
     std::optional<unsigned> newStart; // renumber --new
     std::optional<unsigned> oldStart; // renumber --old
     std::optional<unsigned> step;     // renumber --step
+    // The serial line, for send and receive. The indices are those of the
+    // settings (ComSettings).
+    std::optional<std::uint32_t> comPort;   // --port COM1 to COM4: index into kPortNames
+    std::optional<std::string> device;      // --port DEV: the device itself
+    std::optional<std::uint32_t> baudRate;  // index into kBaudRates
+    std::optional<std::uint32_t> dataBit;   // 0: 7 bits, 1: 8 bits
+    std::optional<std::uint32_t> stopBit;   // 0: 1 stop bit, 1: 2
+    std::optional<std::uint32_t> parity;    // 0 none, 1 even, 2 odd
+    std::optional<std::uint32_t> flow;      // a FlowControlIndex
+    std::optional<std::uint32_t> charDelay; // milliseconds
+    std::optional<std::uint32_t> lineDelay; // milliseconds
+    bool data = false;                      // receive --data: a DATA file
     bool help = false;
     bool version = false;
 
-    // The kind FILE is handled as: --type, else its extension.
-    DocKind Kind() const { return type ? *type : DocKindFromPath(file); }
+    // The kind FILE is handled as: --type, else its extension. A receive
+    // makes a text document, or a DATA document with --data.
+    DocKind Kind() const {
+        if (command == Command::Receive)
+            return data ? DocKind::Data : DocKind::Text;
+        return type ? *type : DocKindFromPath(file);
+    }
+    // Whether any option of the serial line was given.
+    bool HasSerialOptions() const {
+        return comPort || device || baudRate || dataBit || stopBit || parity || flow || charDelay ||
+               lineDelay;
+    }
 };
 
 // The name a command is typed as ("renumber"); empty for Command::None.
 std::string_view CommandName(Command command);
-// The command of a name; Command::None when there is none. Commands that
-// are not available in this build (send, receive) have no name yet.
+// The command of a name; Command::None when there is none.
 Command CommandFromName(std::string_view name);
 
 // Reads the arguments (without the program name) into `options`. False with

@@ -54,6 +54,8 @@ void TransferWorker::Run() {
         if (ended && delivered) {
             m_completed.store(true, std::memory_order_release);
             m_observer.OnDone();
+        } else {
+            m_failureReason = port.LastError();
         }
     } catch (const std::exception&) {
     }

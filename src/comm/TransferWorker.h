@@ -55,6 +55,10 @@ public:
     // Set by the worker before OnDone; false after an open failure or a
     // failed or cancelled transfer.
     bool Completed() const { return m_completed.load(std::memory_order_acquire); }
+    // Why a transfer that got its port open failed or stopped (the port's
+    // reason; "Operation canceled" after a cancel); empty otherwise. Read it
+    // only after Join().
+    const std::string& FailureReason() const { return m_failureReason; }
 
 private:
     void Run();
@@ -68,6 +72,7 @@ private:
     ITransferObserver& m_observer;
     CancelSignal m_cancel;
     std::atomic<bool> m_completed{false};
+    std::string m_failureReason; // written by the worker's thread only
     bool m_started = false;
     std::thread m_thread;
 };

@@ -1,6 +1,8 @@
 // The commands in-process, on real files.
 
 #include "cli/CliCommands.h"
+#include "app/AppSettings.h"
+#include "comm/ComPort.h"
 #include "res/StringTable.h"
 #include "support/TempDir.h"
 
@@ -136,6 +138,12 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
          0,
          IDS_RENUM_OVERFLOW},
         {"a.bas", "", {"renumber", "FILE"}, 0, IDS_RENUM_OLD_MISSING},
+        // A send runs the checks before it opens the port.
+        {"a.bas",
+         "10 A\n10 B\n",
+         {"send", "FILE", "--port", "/nonexistent"},
+         1,
+         IDS_LINE_DUPLICATE},
         {"a.dat", std::string(65536, 'x'), {"number", "FILE"}, 0, IDS_FILE_TOO_LARGE},
         // 60000 bytes that grow past the limit when numbered.
         {"a.bas", std::string(60000, '\n'), {"unnumber", "FILE"}, 0, IDS_FILE_TOO_LARGE},
@@ -147,8 +155,11 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
         EXPECT_EQ(r.err, m_file + where + ": " + std::string(LoadString(c.id)) + "\n");
         EXPECT_EQ(r.out, "");
     }
-    const Result empty = Run("a.dat", "", {"wire", "FILE"});
-    EXPECT_EQ(empty.err, m_file + ": nothing to send: the text is empty\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"wire", "FILE"}, {"send", "FILE", "--port", "/nonexistent"}}) {
+        const Result empty = Run("a.dat", "", args);
+        EXPECT_EQ(empty.err, m_file + ": nothing to send: the text is empty\n");
+    }
     // A DATA file of exactly 65535 bytes is fine.
     EXPECT_EQ(Run("a.dat", std::string(65535, 'x'), {"number", "FILE"}).status, kExitOk);
 }
@@ -211,6 +222,54 @@ TEST_F(CliCommands, OptionsBeatTheSettingsFileWhichBeatsTheDefaults) {
     r = Run("a.txt", text, {"number", "FILE", "--settings", m_dir.file("typo.ini")});
     EXPECT_EQ(r.status, kExitUsage);
     EXPECT_NE(r.err.find("typo.ini': No such file or directory"), std::string::npos);
+}
+
+TEST_F(CliCommands, SerialOptionsBeatTheSettingsFile) {
+    const std::string ini = m_dir.file("com.ini");
+    WriteBytes(ini, "[COMPORT]\r\nBaudRate=0\r\nCOMPort=1\r\nDataBit=0\r\nStopBit=1\r\n"
+                    "Parity=1\r\nFlowControl=0\r\nCharDelay=5\r\nLineDelay=50\r\n"
+                    "Device2=/dev/ttyS9\r\n");
+    const auto load = [&](std::vector<std::string_view> args) {
+        CliOptions options;
+        std::string error;
+        EXPECT_TRUE(ParseCommandLine(args, options, error)) << error;
+        AppSettings settings;
+        EXPECT_TRUE(LoadCliSettings(options, {}, settings, error)) << error;
+        return settings.m_comSettings;
+    };
+
+    ComSettings com = load({"receive", "-o", "x"});
+    EXPECT_EQ(DevicePath(com), "/dev/ttyUSB0");
+    EXPECT_EQ(com.LineConfig.BaudRate, 1200u);
+    EXPECT_EQ(com.LineConfig.fOutxCtsFlow, 1);
+
+    com = load({"send", "a.bas", "--settings", ini});
+    EXPECT_EQ(DevicePath(com), "/dev/ttyS9");
+    EXPECT_EQ(com.LineConfig.BaudRate, 300u);
+    EXPECT_EQ(com.LineConfig.ByteSize, 7);
+    EXPECT_EQ(com.LineConfig.StopBits, kTwoStopBits);
+    EXPECT_EQ(com.LineConfig.Parity, kEvenParity);
+    EXPECT_EQ(com.LineConfig.fOutX, 1);
+    EXPECT_EQ(com.CharDelay, 5u);
+    EXPECT_EQ(com.LineDelay, 50u);
+
+    // Each option replaces its key, and the line configuration follows.
+    com = load({"send",         "a.bas", "--settings",  ini,    "--port",       "/dev/ttyACM0",
+                "--baud",       "9600",  "--data-bits", "8",    "--stop-bits",  "1",
+                "--parity",     "none",  "--flow",      "none", "--char-delay", "0",
+                "--line-delay", "0"});
+    EXPECT_EQ(DevicePath(com), "/dev/ttyACM0");
+    EXPECT_EQ(com.LineConfig.BaudRate, 9600u);
+    EXPECT_EQ(com.LineConfig.ByteSize, 8);
+    EXPECT_EQ(com.LineConfig.StopBits, kOneStopBit);
+    EXPECT_EQ(com.LineConfig.fParity, 0);
+    EXPECT_EQ(com.LineConfig.fOutX, 0);
+    EXPECT_EQ(com.LineConfig.fOutxCtsFlow, 0);
+    EXPECT_EQ(com.CharDelay, 0u);
+    EXPECT_EQ(com.LineDelay, 0u);
+
+    EXPECT_EQ(DevicePath(load({"send", "a.bas", "--settings", ini, "--port", "COM1"})),
+              "/dev/ttyUSB0");
 }
 
 } // namespace

@@ -44,6 +44,36 @@ TEST(CliOptions, GnuFormsInAnyOrder) {
     EXPECT_TRUE(o.version);
 }
 
+TEST(CliOptions, SerialLine) {
+    CliOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"send", "a.bas", "--port", "/dev/ttyS1", "--baud=9600", "--data-bits", "7",
+                       "--stop-bits", "2", "--parity", "Odd", "--flow", "XON", "--char-delay", "0",
+                       "--line-delay", "1000"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.device, "/dev/ttyS1");
+    EXPECT_FALSE(o.comPort);
+    EXPECT_EQ(o.baudRate, 5u);
+    EXPECT_EQ(o.dataBit, 0u);
+    EXPECT_EQ(o.stopBit, 1u);
+    EXPECT_EQ(o.parity, 2u);
+    EXPECT_EQ(o.flow, 0u);
+    EXPECT_EQ(o.charDelay, 0u);
+    EXPECT_EQ(o.lineDelay, 1000u);
+
+    // COM1 to COM4 choose a port of the settings; the last --port counts.
+    ASSERT_TRUE(
+        Parse({"receive", "--data", "-o", "-", "--port", "/dev/x", "--port=com3"}, o, error))
+        << error;
+    EXPECT_EQ(o.comPort, 2u);
+    EXPECT_FALSE(o.device);
+    EXPECT_EQ(o.Kind(), DocKind::Data);
+    ASSERT_TRUE(Parse({"receive", "-o", "in.dat", "--port", "COM5"}, o, error));
+    EXPECT_EQ(o.device, "COM5");
+    EXPECT_EQ(o.Kind(), DocKind::Text); // whatever -o is called
+}
+
 TEST(CliOptions, NumbersAreDigitsOnlyWithinRange) {
     unsigned v = 0;
     for (const char* bad : {"", "+5", "-5", " 5", "5 ", "5x", "0x10", "1e3", "0", "65280",
@@ -69,7 +99,7 @@ TEST(CliOptions, UsageErrors) {
         const char* message;
     } cases[] = {
         {{}, "missing command"},
-        {{"send", "a.bas"}, "unknown command 'send'"},
+        {{"upload", "a.bas"}, "unknown command 'upload'"},
         {{"sort"}, "missing FILE"},
         {{"sort", "a", "b"}, "unexpected argument 'b'"},
         {{"sort", "a", "--frob"}, "unknown option '--frob'"},
@@ -92,6 +122,26 @@ TEST(CliOptions, UsageErrors) {
         {{"wire", "a", "-i"}, "wire cannot replace FILE"},
         {{"sort", "x.Dat"}, "'x.Dat' is a DATA file"},
         {{"renumber", "x.bas", "--type", "data"}, "DATA file"},
+        // The serial line.
+        {{"send"}, "missing FILE"},
+        {{"send", "a", "--baud", "1000"}, "'1000' for --baud (300, 600, 1200, 2400, 4800 or 9600)"},
+        {{"send", "a", "--data-bits", "9"}, "for --data-bits (7 or 8)"},
+        {{"send", "a", "--stop-bits", "1.5"}, "for --stop-bits (1 or 2)"},
+        {{"send", "a", "--parity", "mark"}, "for --parity (none, even or odd)"},
+        {{"send", "a", "--flow", "hw"}, "for --flow (xon, rts or none)"},
+        {{"send", "a", "--char-delay", "1001"}, "for --char-delay (0 to 1000)"},
+        {{"send", "a", "--line-delay", "-1"}, "for --line-delay (0 to 1000)"},
+        {{"send", "a", "--port="}, "'--port' needs a device"},
+        {{"send", "a", "-o", "x"}, "send writes no file"},
+        {{"send", "a", "--numbers"}, "does not apply"},
+        {{"send", "a", "--data"}, "--data belongs to receive, not send"},
+        {{"wire", "a", "--flow", "none"}, "'--flow' belongs to send and receive, not wire"},
+        {{"receive"}, "receive needs -o FILE"},
+        {{"receive", "a", "-o", "b"}, "receive reads no FILE"},
+        {{"receive", "-o", "b", "-i"}, "cannot replace a file in place"},
+        {{"receive", "-o", "b", "--type", "data"}, "--type does not apply"},
+        {{"receive", "-o", "b", "--no-numbers"}, "--no-numbers does not apply"},
+        {{"receive", "-o", "b", "--old", "1"}, "belong to renumber, not receive"},
     };
     for (const auto& c : cases) {
         CliOptions o;

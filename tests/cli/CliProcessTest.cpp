@@ -94,7 +94,8 @@ TEST_F(CliProcess, HelpVersionAndUsage) {
     Result r = Run({"--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Usage: tessel-cli COMMAND [OPTIONS] FILE"), std::string::npos);
-    EXPECT_EQ(r.out.find("\n  send"), std::string::npos); // not available yet
+    EXPECT_NE(r.out.find("\n  send"), std::string::npos);
+    EXPECT_NE(r.out.find("\n  receive"), std::string::npos);
     for (const auto& args : {std::vector<std::string>{"renumber", "--help"},
                              std::vector<std::string>{"help", "renumber"}}) {
         r = Run(args);

@@ -1,0 +1,252 @@
+#include "cli/CliTransfer.h"
+
+#include "cli/CliCommands.h"
+#include "comm/ComPort.h"
+#include "doc/TextOps.h"
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+
+namespace tessel::cli {
+namespace {
+
+// The transfer dialog's texts.
+constexpr const char kReadyText[] = "通信の準備が出来ました";
+constexpr const char kSentFormat[] = "%5u バイト送信済み";
+constexpr const char kReceivedFormat[] = "%5u バイト受信済み";
+constexpr const char kSendDone[] = "送信が完了しました";
+constexpr const char kReceiveDone[] = "受信が完了しました";
+
+// Moves the cursor back to the start of the line / erases the rest of it.
+constexpr const char kLineStart[] = "\r";
+constexpr const char kEraseToEnd[] = "\x1b[K";
+
+constexpr int kSignals[] = {SIGINT, SIGTERM};
+
+// Shared with the signal handler, which may only touch lock-free atomics.
+std::atomic<TransferWorker*> g_worker{nullptr};
+std::atomic<int> g_caught{0};
+static_assert(std::atomic<TransferWorker*>::is_always_lock_free &&
+              std::atomic<int>::is_always_lock_free);
+
+struct sigaction g_previous[std::size(kSignals)];
+
+extern "C" void OnInterrupt(int signal) {
+    g_caught.store(signal);
+    if (TransferWorker* worker = g_worker.load())
+        worker->Cancel();
+}
+
+// Makes `worker` the one a signal cancels while the object lives, and
+// cancels it at once when a signal came before.
+class CancelOnSignal {
+public:
+    explicit CancelOnSignal(TransferWorker& worker) {
+        g_worker.store(&worker);
+        if (g_caught.load() != 0)
+            worker.Cancel();
+    }
+    ~CancelOnSignal() { g_worker.store(nullptr); }
+    CancelOnSignal(const CancelOnSignal&) = delete;
+    CancelOnSignal& operator=(const CancelOnSignal&) = delete;
+};
+
+// The worker's thread takes none of the signals, so that they interrupt no
+// system call of the transfer; they all come to the waiting thread.
+bool StartWithSignalsBlocked(TransferWorker& worker) {
+    sigset_t blocked;
+    sigset_t previous;
+    sigemptyset(&blocked);
+    for (const int signal : kSignals)
+        sigaddset(&blocked, signal);
+    pthread_sigmask(SIG_BLOCK, &blocked, &previous);
+    const bool started = worker.Start();
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return started;
+}
+
+// The progress line on standard error, written by the worker's thread while
+// the transfer runs and by the waiting thread after it has ended.
+class ProgressLine final : public ITransferObserver {
+public:
+    ProgressLine(TransferWorker::Mode mode, const ComSettings& settings, const std::string& buffer,
+                 IOutput& err)
+        : m_mode(mode), m_settings(settings), m_buffer(buffer), m_err(err),
+          m_shown(err.IsTerminal()) {
+        if (mode == TransferWorker::Mode::Send) {
+            // A send ends after the first end-of-text code.
+            const std::size_t end = buffer.find(static_cast<char>(settings.EndCode()));
+            m_total = end == std::string::npos ? buffer.size() : end + 1;
+            m_lineEndsLeft = LineEnds(0, m_total);
+        }
+    }
+
+    void OnProgress(unsigned count) override {
+        if (!m_shown)
+            return;
+        if (m_mode == TransferWorker::Mode::Receive) {
+            Show(ReceiveProgressText(count));
+            return;
+        }
+        const std::size_t sent = std::min<std::size_t>(count, m_total);
+        m_lineEndsLeft -= LineEnds(m_counted, sent);
+        m_counted = sent;
+        const std::uint64_t ms = LineTimeMs(m_settings, m_total - sent, m_lineEndsLeft);
+        Show(SendProgressText(count, m_total, (ms + 999) / 1000));
+    }
+    void OnDone() override {}
+    void OnOpenFailed(unsigned /*captionId*/, const std::string& device,
+                      const std::string& reason) override {
+        m_openFailed = true;
+        m_device = device;
+        m_reason = reason;
+    }
+
+    void Show(const std::string& text) {
+        if (!m_shown)
+            return;
+        m_err.Write(kLineStart + text + kEraseToEnd);
+        m_open = true;
+    }
+    // Ends the line, after `text` in its place when that is not empty.
+    void Finish(const std::string& text) {
+        if (!m_shown)
+            return;
+        if (!text.empty())
+            m_err.Write(kLineStart + text + kEraseToEnd + "\n");
+        else if (m_open)
+            m_err.Write("\n");
+        m_open = false;
+    }
+    // Takes the line away: nothing it said holds any more.
+    void Erase() {
+        if (m_open)
+            m_err.Write(std::string(kLineStart) + kEraseToEnd);
+        m_open = false;
+    }
+
+    bool OpenFailed() const { return m_openFailed; }
+    const std::string& Device() const { return m_device; }
+    const std::string& Reason() const { return m_reason; }
+
+private:
+    std::size_t LineEnds(std::size_t from, std::size_t to) const {
+        const char lineEnd = m_settings.EndOfLine == kEolCr ? '\r' : '\n';
+        return static_cast<std::size_t>(std::count(m_buffer.begin() + static_cast<long>(from),
+                                                   m_buffer.begin() + static_cast<long>(to),
+                                                   lineEnd));
+    }
+
+    const TransferWorker::Mode m_mode;
+    const ComSettings& m_settings;
+    const std::string& m_buffer;
+    IOutput& m_err;
+    const bool m_shown;
+    bool m_open = false; // the line shows something and has not been ended
+
+    std::size_t m_total = 0;        // bytes a send puts on the line
+    std::size_t m_counted = 0;      // line ends counted up to here
+    std::size_t m_lineEndsLeft = 0; // among the bytes not sent yet
+
+    bool m_openFailed = false;
+    std::string m_device;
+    std::string m_reason;
+};
+
+} // namespace
+
+InterruptGuard::InterruptGuard() {
+    g_caught.store(0);
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+        sigaction(kSignals[i], &action, &g_previous[i]);
+}
+
+InterruptGuard::~InterruptGuard() {
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+        sigaction(kSignals[i], &g_previous[i], nullptr);
+}
+
+int InterruptGuard::Caught() {
+    return g_caught.load();
+}
+
+TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settings,
+                            std::string& buffer, IOutput& err) {
+    TransferOutcome outcome;
+    outcome.device = DevicePath(settings);
+    ProgressLine progress(mode, settings, buffer, err);
+    progress.Show(ReadyText());
+    {
+        TransferWorker worker(mode, settings, buffer, progress);
+        const CancelOnSignal cancelOnSignal(worker);
+        if (!StartWithSignalsBlocked(worker)) {
+            outcome.reason = "the transfer could not be started";
+        } else {
+            worker.Join();
+            if (worker.Completed())
+                outcome.end = TransferOutcome::End::Completed;
+            else
+                outcome.reason = worker.FailureReason();
+        }
+    }
+    if (progress.OpenFailed()) {
+        outcome.end = TransferOutcome::End::OpenFailed;
+        outcome.device = progress.Device();
+        outcome.reason = progress.Reason();
+    } else if (outcome.end != TransferOutcome::End::Completed && InterruptGuard::Caught() != 0) {
+        outcome.end = TransferOutcome::End::Interrupted;
+        outcome.signal = InterruptGuard::Caught();
+        outcome.reason.clear();
+    }
+    if (outcome.end == TransferOutcome::End::OpenFailed)
+        progress.Erase(); // it said the line was ready
+    else
+        progress.Finish(outcome.end == TransferOutcome::End::Completed ? CompletionText(mode)
+                                                                       : std::string());
+    return outcome;
+}
+
+std::string ReadyText() {
+    return kReadyText;
+}
+
+std::string ReceiveProgressText(unsigned count) {
+    char text[64];
+    std::snprintf(text, sizeof text, kReceivedFormat, count);
+    return text;
+}
+
+std::string SendProgressText(unsigned count, std::size_t total, std::uint64_t secondsLeft) {
+    char text[64];
+    std::snprintf(text, sizeof text, kSentFormat, count);
+    const auto percent = static_cast<unsigned>(
+        total == 0 ? 0 : std::min<std::uint64_t>(100, std::uint64_t{count} * 100 / total));
+    char rest[64];
+    std::snprintf(rest, sizeof rest, " %3u%% 残り %llu:%02u", percent,
+                  static_cast<unsigned long long>(secondsLeft / 60),
+                  static_cast<unsigned>(secondsLeft % 60));
+    return std::string(text) + rest;
+}
+
+std::string CompletionText(TransferWorker::Mode mode) {
+    return mode == TransferWorker::Mode::Send ? kSendDone : kReceiveDone;
+}
+
+std::uint64_t LineTimeMs(const ComSettings& settings, std::size_t bytes, std::size_t lineEnds) {
+    const LineConfiguration& line = settings.LineConfig;
+    // Start bit, data bits, parity bit, stop bits.
+    const std::uint64_t bits = 1u + line.ByteSize + (line.Parity != kNoParity ? 1u : 0u) +
+                               (line.StopBits == kTwoStopBits ? 2u : 1u);
+    const std::uint64_t baud = std::max<std::uint32_t>(line.BaudRate, 1);
+    return (bytes * bits * 1000 + baud - 1) / baud + std::uint64_t{bytes} * settings.CharDelay +
+           std::uint64_t{lineEnds} * settings.LineDelay;
+}
+
+} // namespace tessel::cli

@@ -1,0 +1,65 @@
+#pragma once
+
+// A transfer of tessel-cli: the worker moves the bytes on its own thread
+// while this thread waits for it; Ctrl-C cancels it; while standard error is
+// a terminal, one updating line shows how far it has come, in the transfer
+// dialog's own words.
+
+#include "comm/TransferWorker.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tessel::cli {
+
+class IOutput;
+
+struct TransferOutcome {
+    enum class End {
+        Completed,   // a send's last byte has left, or a receive got the end code
+        OpenFailed,  // the port could not be opened: nothing was transferred
+        Interrupted, // stopped by SIGINT or SIGTERM
+        LineFailed,  // a read or write failed: the other end went away
+    };
+    End end = End::LineFailed;
+    int signal = 0;     // Interrupted: the signal that stopped it
+    std::string device; // the device the port stands for
+    std::string reason; // OpenFailed and LineFailed: the system's reason, if known
+};
+
+// While an object lives, SIGINT and SIGTERM do not end the process: they
+// cancel the transfer that RunTransfer is running (or the next one it
+// starts) and are remembered. One object at a time.
+class InterruptGuard {
+public:
+    InterruptGuard();
+    ~InterruptGuard();
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+    // The signal caught so far, 0 for none.
+    static int Caught();
+};
+
+// Runs one transfer of `buffer` (send) or into `buffer` (receive) to its end
+// and says how it ended. The progress goes to `err` only when that is a
+// terminal; its line is ended (with the completion text after a normal end)
+// before this returns. Messages about the end are the caller's.
+TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settings,
+                            std::string& buffer, IOutput& err);
+
+// The lines of the progress display.
+std::string ReadyText();
+std::string ReceiveProgressText(unsigned count);
+// The count as the dialog shows it, then the share of `total` sent and the
+// time the rest takes, in minutes and seconds.
+std::string SendProgressText(unsigned count, std::size_t total, std::uint64_t secondsLeft);
+std::string CompletionText(TransferWorker::Mode mode);
+
+// How long the line takes for `bytes` bytes among which `lineEnds` are line
+// ends, in milliseconds: the bits of each byte's frame at the line speed,
+// plus the pacing pauses of the settings.
+std::uint64_t LineTimeMs(const ComSettings& settings, std::size_t bytes, std::size_t lineEnds);
+
+} // namespace tessel::cli

@@ -1,0 +1,110 @@
+// The transfers of tessel-cli in-process over a pseudo-terminal: the
+// progress line and the time it foresees.
+
+#include "cli/CliTransfer.h"
+#include "cli/CliCommands.h"
+#include "support/PtyPair.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tessel::cli {
+namespace {
+
+using test::PtyPair;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+TEST(CliTransfer, LineTimeCountsEveryBitOfTheFrameAndThePacing) {
+    ComSettings settings;
+    EXPECT_EQ(LineTimeMs(settings, 120, 0), 1000u); // 1200 bit/s, 8N1: 10 bits a byte
+    EXPECT_EQ(LineTimeMs(settings, 1, 0), 9u);      // rounded up
+    settings.BaudRate = 0;                          // 300 bit/s
+    settings.DataBit = 0;
+    settings.Parity = 1;
+    settings.StopBit = 1; // 7E2: 11 bits
+    settings.BuildLineConfig();
+    EXPECT_EQ(LineTimeMs(settings, 300, 0), 11000u);
+    settings.CharDelay = 10;
+    settings.LineDelay = 100;
+    EXPECT_EQ(LineTimeMs(settings, 300, 5), 11000u + 3000u + 500u);
+
+    EXPECT_EQ(SendProgressText(100, 250, 61), "  100 バイト送信済み  40% 残り 1:01");
+    EXPECT_EQ(SendProgressText(123456, 123457, 0), "123456 バイト送信済み  99% 残り 0:00");
+    EXPECT_EQ(ReceiveProgressText(7), "    7 バイト受信済み");
+}
+
+class CliTransferOnPty : public ::testing::Test {
+protected:
+    // Runs tessel-cli with `args` and the port on the pty, standard error
+    // passing for a terminal or not.
+    std::string Run(std::vector<std::string> args, bool terminal, int expected = kExitOk) {
+        // After the command, so that the test's own options come later and win.
+        args.insert(args.begin() + 1, {"--port", m_pty.path, "--baud", "9600", "--flow", "none"});
+        const std::vector<std::string_view> views(args.begin(), args.end());
+        StringOutput out;
+        StringOutput err(terminal);
+        CliContext context{out, err, m_dir.file("tessel.INI")};
+        EXPECT_EQ(RunCommandLine(views, context), expected) << err.Text();
+        return err.Text();
+    }
+
+    PtyPair m_pty;
+    TempDir m_dir;
+};
+
+TEST_F(CliTransferOnPty, ProgressShowsOnATerminalOnly) {
+    // 250 bytes with the end code: counts every hundred, and the time the
+    // rest takes at 960 bytes a second.
+    const std::string data(249, 'x');
+    const std::string file = m_dir.file("a.dat");
+    WriteBytes(file, data);
+    EXPECT_EQ(Run({"send", file}, true), "\r通信の準備が出来ました\x1b[K"
+                                         "\r  100 バイト送信済み  40% 残り 0:01\x1b[K"
+                                         "\r  200 バイト送信済み  80% 残り 0:01\x1b[K"
+                                         "\r送信が完了しました\x1b[K\n");
+    EXPECT_EQ(m_pty.Read(250), data + "\x1a");
+    EXPECT_EQ(Run({"send", file}, false), "");
+    EXPECT_EQ(m_pty.Read(250).size(), 250u);
+
+    m_pty.Write("ab\x1a");
+    const std::string out = m_dir.file("in.dat");
+    EXPECT_EQ(Run({"receive", "--data", "-o", out}, true), "\r通信の準備が出来ました\x1b[K"
+                                                           "\r    1 バイト受信済み\x1b[K"
+                                                           "\r    2 バイト受信済み\x1b[K"
+                                                           "\r    3 バイト受信済み\x1b[K"
+                                                           "\r受信が完了しました\x1b[K\n");
+    EXPECT_EQ(ReadBytes(out), "ab");
+}
+
+TEST_F(CliTransferOnPty, WarnsOfBytesTheLineCannotCarryAndSendsThemAll) {
+    const std::string file = m_dir.file("a.dat");
+    WriteBytes(file, "A\x13\x82\x60");
+    EXPECT_EQ(Run({"send", file, "--flow", "xon"}, false),
+              file + ": warning: the text holds the byte 0x11 or 0x13, which the device takes "
+                     "as Xon/Xoff flow control, not as data; send with --flow rts or none to "
+                     "keep it\n");
+    EXPECT_EQ(m_pty.Read(5), "A\x13\x82\x60\x1a");
+    EXPECT_EQ(Run({"send", file, "--data-bits", "7"}, false),
+              file + ": warning: the text holds bytes above 0x7f, which lose their top bit "
+                     "with 7 data bits\n");
+    EXPECT_EQ(m_pty.Read(5).size(), 5u);
+    // Only what goes on the wire counts: nothing after the end code.
+    WriteBytes(file, "A\x1a\x13\xff");
+    EXPECT_EQ(Run({"send", file, "--flow", "xon", "--data-bits", "7"}, false), "");
+}
+
+TEST_F(CliTransferOnPty, APortThatWontOpenLeavesNoProgressLine) {
+    const std::string file = m_dir.file("a.dat");
+    WriteBytes(file, "A");
+    m_pty.path = m_dir.file("ttyNone");
+    EXPECT_EQ(Run({"send", file}, true, kExitFailure),
+              "\r通信の準備が出来ました\x1b[K\r\x1b[K" + m_pty.path +
+                  ": COMポートを開けません。 (No such file or directory)\n");
+}
+
+} // namespace
+} // namespace tessel::cli
