@@ -8,10 +8,12 @@
 #include "app/KivaApp.h"
 #include "app/MainFrame.h"
 #include "engine/DocWithLineNum.h"
+#include "view/FindReplaceDlg.h"
 #include "view/KivaView.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -97,6 +99,28 @@ void BM_TypeAtEndOfOneMebibyte(benchmark::State& state) {
     CloseAll();
 }
 BENCHMARK(BM_TypeAtEndOfOneMebibyte)->Unit(benchmark::kMicrosecond);
+
+void BM_ReplaceAllOnOneMebibyte(benchmark::State& state) {
+    App().DocManager().CreateNewDocument(*App().m_pTemplateText);
+    CKivaView* view = App().MainFrame()->ActiveChild()->GetActiveView();
+    std::string text;
+    const std::string line = "10 PRINT \x91\x53\x8a\x70 X,Y\r\n";
+    while (text.size() + line.size() <= (1u << 20))
+        text += line;
+    App().MainFrame()->OpenFindReplace(FindDialogMode::Replace);
+    CFindReplaceDlg* dialog = App().MainFrame()->FindReplaceDialog();
+    for (auto _ : state) {
+        state.PauseTiming();
+        view->ReplaceText(text);
+        dialog->findChild<QLineEdit*>(QStringLiteral("findText"))->setText(QStringLiteral("X"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("replaceText"))->setText(QStringLiteral("Z"));
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(dialog->ReplaceAll());
+    }
+    dialog->close();
+    CloseAll();
+}
+BENCHMARK(BM_ReplaceAllOnOneMebibyte)->Unit(benchmark::kMillisecond);
 
 void BM_TenProgramsOpen(benchmark::State& state) {
     Program program;
