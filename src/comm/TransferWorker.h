@@ -55,6 +55,11 @@ public:
     // Set by the worker before OnDone; false after an open failure or a
     // failed or cancelled transfer.
     bool Completed() const { return m_completed.load(std::memory_order_acquire); }
+    // True once the worker's thread has made its last observer call and
+    // touches neither the buffer nor the observer any more (also before
+    // Start, and when Start failed). Join() then returns at once; a caller
+    // that must not block can poll this instead.
+    bool Ended() const { return !m_running.load(std::memory_order_acquire); }
 
 private:
     void Run();
@@ -68,6 +73,7 @@ private:
     ITransferObserver& m_observer;
     CancelSignal m_cancel;
     std::atomic<bool> m_completed{false};
+    std::atomic<bool> m_running{false};
     bool m_started = false;
     std::thread m_thread;
 };
