@@ -110,8 +110,13 @@ void CChildFrame::UpdateTitle() {
     setWindowTitle(QString::fromStdString(m_document->GetTitle()));
 }
 
+void CChildFrame::CloseDocument() {
+    m_bAskToSave = false;
+    close();
+}
+
 void CChildFrame::closeEvent(QCloseEvent* event) {
-    if (!SaveModified()) {
+    if (m_bAskToSave && !SaveModified()) {
         event->ignore();
         return;
     }

@@ -1,4 +1,5 @@
 #include "comm/ComSettingDlg.h"
+
 #include "app/CommandIds.h"
 #include "comm/ComPort.h"
 #include "res/StringTable.h"
