@@ -79,7 +79,8 @@ bool CChildFrame::DoSave(bool saveAs) {
         QString name = path.isEmpty() ? ProposedName(QString::fromStdString(m_document->GetTitle()),
                                                      m_template.Extension())
                                       : path;
-        if (!m_app.DocManager().DoPromptFileName(name, AFX_IDS_SAVEFILE, false, &m_template))
+        if (!m_app.DocManager().DoPromptFileName(name, AFX_IDS_SAVEFILE, false, &m_template,
+                                                 m_view))
             return false;
         path = name;
     }

@@ -43,10 +43,11 @@ public:
         app = std::make_unique<CKivaApp>(iniPath);
         app->SetSplashTime(splashTime);
         app->InitInstance(arguments);
-        app->DocManager().SetPromptHook([this](QString& name, bool, CDocTemplate*) {
+        app->DocManager().SetPromptHook([this](CKivaDocManager::FilePrompt& prompt) {
+            prompts.push_back(prompt);
             if (nextFileName.isEmpty())
                 return false;
-            name = nextFileName;
+            prompt.fileName = nextFileName;
             return true;
         });
     }
@@ -82,6 +83,8 @@ public:
     std::vector<MessageBoxRequest> messages;
     QMessageBox::StandardButton answer = QMessageBox::Ok;
     QString nextFileName;
+    // Every file dialog asked for, as it was asked.
+    std::vector<CKivaDocManager::FilePrompt> prompts;
 };
 
 } // namespace tessel::test
