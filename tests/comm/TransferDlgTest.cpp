@@ -73,6 +73,24 @@ TEST(TransferDlg, TimeLeftInWholeSecondsRoundedUp) {
     EXPECT_EQ(FormatTimeLeft(milliseconds(3600000 + 61000)), QStringLiteral("残り約1時間1分"));
 }
 
+TEST(TransferDlg, OpenFailureReportedBeforeTheWindowIsUpStillClosesIt) {
+    std::vector<MessageBoxRequest> messages;
+    SetMessageBoxHook([&](const MessageBoxRequest& request) {
+        messages.push_back(request);
+        return QMessageBox::Ok;
+    });
+    CTransferDlg dialog;
+    dialog.OnOpenFailed(IDS_CAPTION_RECEIVE, "/dev/x", "gone");
+    QApplication::processEvents(); // shown while the dialog is not
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, QStringLiteral("受信"));
+    EXPECT_EQ(messages[0].detail, QStringLiteral("/dev/x: gone"));
+    QTimer::singleShot(5000, &dialog, [&dialog] { dialog.done(QDialog::Accepted); });
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected); // closed as soon as it was up
+    EXPECT_EQ(messages.size(), 1u);
+    SetMessageBoxHook({});
+}
+
 struct TransferTest : ::testing::Test {
     TransferTest() { h.app->Settings().m_comSettings = pty.Settings(); }
     PtyPair pty;
@@ -149,7 +167,9 @@ TEST_F(TransferTest, SendShowsItsShareDoneAndTheTimeLeftAndStopsWhenCancelled) {
 }
 
 TEST_F(TransferTest, ReceiveOpensANewDocumentOfItsKindHoldingTheText) {
-    // With no document open: a DATA document, as the bytes came.
+    // With no document open: a DATA document, as the bytes came. They are
+    // there before the dialog's window is: no count made before it is up is
+    // lost.
     pty.Write("A,1\r\nB,2\r\n\x1a");
     Watched watched;
     Watch(h, watched, Completed);
