@@ -44,7 +44,6 @@ public:
         app->SetSplashTime(splashTime);
         app->InitInstance(arguments);
         app->DocManager().SetPromptHook([this](CKivaDocManager::FilePrompt& prompt) {
-            prompts.push_back(prompt);
             if (nextFileName.isEmpty())
                 return false;
             prompt.fileName = nextFileName;
@@ -83,8 +82,6 @@ public:
     std::vector<MessageBoxRequest> messages;
     QMessageBox::StandardButton answer = QMessageBox::Ok;
     QString nextFileName;
-    // Every file dialog asked for, as it was asked.
-    std::vector<CKivaDocManager::FilePrompt> prompts;
 };
 
 } // namespace tessel::test
