@@ -81,7 +81,8 @@ bool CChildFrame::DoSave(bool saveAs) {
         QString name = path.isEmpty() ? ProposedName(QString::fromStdString(m_document->GetTitle()),
                                                      m_template.Extension())
                                       : path;
-        if (!m_app.DocManager().DoPromptFileName(name, AFX_IDS_SAVEFILE, false, &m_template))
+        if (!m_app.DocManager().DoPromptFileName(name, AFX_IDS_SAVEFILE, false, &m_template,
+                                                 m_view))
             return false;
         path = name;
     }
@@ -112,8 +113,13 @@ void CChildFrame::UpdateTitle() {
     setWindowTitle(QString::fromStdString(m_document->GetTitle()));
 }
 
+void CChildFrame::CloseDocument() {
+    m_bAskToSave = false;
+    close();
+}
+
 void CChildFrame::closeEvent(QCloseEvent* event) {
-    if (!SaveModified()) {
+    if (m_bAskToSave && !SaveModified()) {
         event->ignore();
         return;
     }

@@ -37,6 +37,8 @@ public:
     bool DoSave(bool saveAs);
     // Asks whether to save a modified document; false when the user cancels.
     bool SaveModified();
+    // Closes the window and its document without asking about changes.
+    void CloseDocument();
     // The document's title on the window (and through it on the main window).
     void UpdateTitle();
 
@@ -59,6 +61,7 @@ private:
     std::unique_ptr<IMessageSink> m_messages;
     std::unique_ptr<CKivaDoc> m_document;
     DocCommands m_documentTarget{*this};
+    bool m_bAskToSave = true;
 };
 
 } // namespace tessel

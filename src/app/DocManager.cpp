@@ -6,6 +6,7 @@
 #include "app/KivaApp.h"
 #include "app/MainFrame.h"
 #include "app/MessageBox.h"
+#include "doc/FileSaveDlg.h"
 #include "doc/KivaDoc.h"
 #include "res/StringTable.h"
 #include "view/KivaView.h"
@@ -14,6 +15,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
+
+#include <memory>
 
 namespace tessel {
 
@@ -78,31 +81,70 @@ CChildFrame* CKivaDocManager::OpenDocumentFile(const QString& path) {
 }
 
 bool CKivaDocManager::DoPromptFileName(QString& fileName, unsigned titleId, bool open,
-                                       CDocTemplate* docTemplate) {
-    if (m_promptHook)
-        return m_promptHook(fileName, open, docTemplate);
-    // The six types' filters, BASIC first; for a save the document's own
-    // type is chosen.
-    QStringList filters;
-    QString selected;
+                                       CDocTemplate* docTemplate, CKivaView* saving) {
+    FilePrompt prompt;
+    prompt.fileName = fileName;
+    prompt.titleId = titleId;
+    prompt.open = open;
+    prompt.docTemplate = docTemplate;
+    // One filter per type, BASIC first, none for all files; a save selects
+    // the saved document's type and takes its extension as the default.
+    const QString extension = docTemplate ? docTemplate->Extension() : QString();
     for (CDocTemplate* candidate : m_app.Templates()) {
-        filters.append(candidate->FilterName());
-        if (candidate == docTemplate)
-            selected = candidate->FilterName();
+        if (candidate->FilterName().isEmpty() || candidate->Extension().isEmpty())
+            continue;
+        prompt.filters.append(candidate->FilterName());
+        if (!extension.isEmpty() && candidate->Extension() == extension) {
+            prompt.filterIndex = prompt.filters.size();
+            prompt.defaultExtension = extension.mid(1);
+        }
     }
-    QFileDialog dialog(m_app.MainFrame(), LoadQString(titleId));
-    dialog.setNameFilters(filters);
-    if (!selected.isEmpty())
-        dialog.selectNameFilter(selected);
-    if (docTemplate)
-        dialog.setDefaultSuffix(docTemplate->Extension().mid(1));
-    dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    if (!fileName.isEmpty())
-        dialog.selectFile(fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (!open) {
+        // The flag of the document being saved, which at exit need not be
+        // the active window's.
+        prompt.lineNum = saving ? saving->GetLineNumOutput() : m_app.GetLineNumOutput();
+        prompt.lineNumEnabled = extension != QStringLiteral(".dat");
+    }
+
+    if (!(m_promptHook ? m_promptHook(prompt) : RunFileDialog(prompt)))
+        return false; // Cancel leaves the flag as it was
+    fileName = prompt.fileName;
+    if (!open) {
+        if (saving)
+            saving->SetLineNumOutput(prompt.lineNum);
+        else
+            m_app.SetLineNumOutput(prompt.lineNum);
+    }
+    return true;
+}
+
+bool CKivaDocManager::RunFileDialog(FilePrompt& prompt) {
+    const QString title = LoadQString(prompt.titleId);
+    std::unique_ptr<QFileDialog> dialog;
+    CFileSaveDlg* save = nullptr;
+    if (prompt.open) {
+        dialog = std::make_unique<QFileDialog>(m_app.MainFrame(), title);
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    } else {
+        auto saveDialog = std::make_unique<CFileSaveDlg>(m_app.MainFrame(), title);
+        save = saveDialog.get();
+        save->m_bLineNum = prompt.lineNum;
+        save->m_bEnableLineNum = prompt.lineNumEnabled;
+        dialog = std::move(saveDialog);
+    }
+    dialog->setNameFilters(prompt.filters);
+    if (prompt.filterIndex >= 1 && prompt.filterIndex <= prompt.filters.size())
+        dialog->selectNameFilter(prompt.filters[prompt.filterIndex - 1]);
+    if (!prompt.defaultExtension.isEmpty())
+        dialog->setDefaultSuffix(prompt.defaultExtension);
+    if (!prompt.fileName.isEmpty())
+        dialog->selectFile(prompt.fileName);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return false;
-    fileName = dialog.selectedFiles().constFirst();
+    prompt.fileName = dialog->selectedFiles().constFirst();
+    if (save)
+        prompt.lineNum = save->m_bLineNum;
     return true;
 }
 

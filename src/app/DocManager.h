@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -9,6 +10,7 @@ namespace tessel {
 class CChildFrame;
 class CDocTemplate;
 class CKivaApp;
+class CKivaView;
 
 // Creates and opens documents, and asks for file names.
 class CKivaDocManager {
@@ -28,16 +30,32 @@ public:
 
     // Asks for a file name: to open (`open`) or to save a document of
     // `docTemplate`, with `titleId` as the dialog's title. `fileName` comes
-    // in as the proposal and goes out as the choice; false on Cancel.
-    bool DoPromptFileName(QString& fileName, unsigned titleId, bool open,
-                          CDocTemplate* docTemplate);
+    // in as the proposal and goes out as the choice; false on Cancel. A save
+    // shows the line-number output flag of `saving`, the view of the
+    // document being saved (null: the active window's), and sets it when a
+    // name is chosen.
+    bool DoPromptFileName(QString& fileName, unsigned titleId, bool open, CDocTemplate* docTemplate,
+                          CKivaView* saving = nullptr);
 
+    // Everything a file dialog is asked, and what it answers.
+    struct FilePrompt {
+        QString fileName; // the proposal; the choice on OK
+        unsigned titleId = 0;
+        bool open = true;
+        CDocTemplate* docTemplate = nullptr; // the saved document's type
+        QStringList filters;                 // one per type, in registration order
+        qsizetype filterIndex = 1;           // 1-based: the entry selected at first
+        QString defaultExtension;            // without its dot; empty for none
+        bool lineNum = false;                // the save's check box, in and out
+        bool lineNumEnabled = true;          // whether the check box starts enabled
+    };
     // Replaces the file dialogs (for tests); empty: real dialogs again.
-    using PromptHook = std::function<bool(QString& fileName, bool open, CDocTemplate*)>;
+    using PromptHook = std::function<bool(FilePrompt& prompt)>;
     void SetPromptHook(PromptHook hook) { m_promptHook = std::move(hook); }
 
 private:
     CChildFrame* AddFrame(CChildFrame* frame);
+    bool RunFileDialog(FilePrompt& prompt);
 
     CKivaApp& m_app;
     PromptHook m_promptHook;

@@ -7,6 +7,7 @@
 #include "app/DocManager.h"
 #include "app/MainFrame.h"
 #include "app/SplashDlg.h"
+#include "comm/ComSettingDlg.h"
 #include "doc/Cp932.h"
 #include "res/StringTable.h"
 #include "view/KivaView.h"
@@ -186,6 +187,10 @@ bool CKivaApp::OnCmdMsg(int id, CmdUI* ui) {
         if (!ui)
             m_docManager->OnFileOpen();
         return true;
+    case ID_COM_SETTINGS:
+        if (!ui)
+            OnComSettings();
+        return true;
     case ID_APP_ABOUT:
         if (!ui) {
             CAboutDlg dialog(m_mainFrame.get());
@@ -222,6 +227,16 @@ bool CKivaApp::OnCmdMsg(int id, CmdUI* ui) {
     default:
         return false;
     }
+}
+
+void CKivaApp::OnComSettings() {
+    ComSettings& settings = m_settings.m_comSettings;
+    CComSettingDlg dialog(settings, m_mainFrame.get());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    settings.ApplyComSettings(dialog.Settings());
+    // The eight keys at once, in their order, then the pacing and devices.
+    settings.Write(m_profile);
 }
 
 bool CKivaApp::GetLineNumOutput() const {

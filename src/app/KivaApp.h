@@ -37,6 +37,10 @@ public:
 
     bool OnCmdMsg(int id, CmdUI* ui) override;
 
+    // The communication settings dialog; on OK the settings are applied and
+    // written to the settings file.
+    void OnComSettings();
+
     AppSettings& Settings() { return m_settings; }
     ProfileStore& Profile() { return m_profile; }
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }

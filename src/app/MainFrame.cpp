@@ -4,6 +4,7 @@
 #include "app/CommandIds.h"
 #include "app/CommandRouter.h"
 #include "app/CommandTable.h"
+#include "app/DocManager.h"
 #include "app/KivaApp.h"
 #include "app/LineNumSetDlg.h"
 #include "app/MessageBox.h"
@@ -322,6 +323,14 @@ void CMainFrame::InitialShowWindow(int showCommand) {
 
 bool CMainFrame::OnCmdMsg(int id, CmdUI* ui) {
     switch (id) {
+    case ID_TEXT_RECEIVE: // always, with no document open too
+        if (!ui)
+            OnTextReceive();
+        return true;
+    case ID_DATA_RECEIVE:
+        if (!ui)
+            OnDataReceive();
+        return true;
     case ID_TAB_STOP:
         if (ui)
             ui->enabled = !m_mdiArea->subWindowList().isEmpty();
@@ -368,6 +377,22 @@ bool CMainFrame::OnCmdMsg(int id, CmdUI* ui) {
 void CMainFrame::ApplyToEveryView(const std::function<void(CKivaView&)>& apply) {
     for (CChildFrame* child : Children())
         apply(*child->GetActiveView());
+}
+
+void CMainFrame::OnTextReceive() {
+    Receive(m_app.m_pTemplateText);
+}
+
+void CMainFrame::OnDataReceive() {
+    Receive(m_app.m_pTemplateData);
+}
+
+void CMainFrame::Receive(CDocTemplate* docTemplate) {
+    if (!docTemplate)
+        return;
+    CChildFrame* frame = m_app.DocManager().CreateNewDocument(*docTemplate);
+    if (frame && !frame->GetActiveView()->DoReceive())
+        frame->CloseDocument();
 }
 
 void CMainFrame::OnTabStop() {

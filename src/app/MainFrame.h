@@ -16,6 +16,7 @@ class QToolBar;
 namespace tessel {
 
 class CChildFrame;
+class CDocTemplate;
 class CFindReplaceDlg;
 class CKivaApp;
 class CKivaView;
@@ -57,6 +58,9 @@ public:
 
     bool OnCmdMsg(int id, CmdUI* ui) override;
 
+    // Receive into a new text document, or a new DATA document.
+    void OnTextReceive();
+    void OnDataReceive();
     void OnTabStop();
     void OnLineNumSettings();
     void OnFontSettings();
@@ -87,6 +91,7 @@ private:
     QMenu* AddMenu(const QString& title, std::initializer_list<int> commands);
     void FillRecentFiles(QMenu* menu);
     void FillWindowList(QMenu* menu);
+    void Receive(CDocTemplate* docTemplate);
 
     CKivaApp& m_app;
     QMdiArea* m_mdiArea;

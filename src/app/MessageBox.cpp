@@ -21,6 +21,8 @@ QMessageBox::StandardButton ShowMessageBox(const MessageBoxRequest& request) {
     if (Hook())
         return Hook()(request);
     QMessageBox box(request.icon, request.caption, request.text, request.buttons, request.parent);
+    if (!request.detail.isEmpty())
+        box.setInformativeText(request.detail);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

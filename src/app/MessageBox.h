@@ -12,11 +12,21 @@ namespace tessel {
 // Every message box of the program goes through here, so that tests can
 // answer them without a person at the screen.
 struct MessageBoxRequest {
-    QWidget* parent = nullptr;
+    // Made as {parent, caption, text, icon, buttons}, the detail left out
+    // unless there is one.
+    MessageBoxRequest(QWidget* parent_ = nullptr, QString caption_ = {}, QString text_ = {},
+                      QMessageBox::Icon icon_ = QMessageBox::Warning,
+                      QMessageBox::StandardButtons buttons_ = QMessageBox::Ok, QString detail_ = {})
+        : parent(parent_), caption(std::move(caption_)), text(std::move(text_)), icon(icon_),
+          buttons(buttons_), detail(std::move(detail_)) {}
+
+    QWidget* parent;
     QString caption;
     QString text;
-    QMessageBox::Icon icon = QMessageBox::Warning;
-    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+    // More about the message, in smaller print below it (may be empty).
+    QString detail;
 };
 
 // Shows the box modally and returns the button pressed.

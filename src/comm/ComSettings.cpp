@@ -192,6 +192,13 @@ void ComSettings::ApplyComSettings(const ComSettings& fromDialog) {
     if (ReplaceOutOfRange(*this))
         EndOfFileText = "1A";
     BuildLineConfig();
+
+    for (const auto& [key, field] : kPacingValues) {
+        const std::uint32_t value = fromDialog.*field;
+        this->*field = value <= kMaxPacingDelay ? value : 0;
+    }
+    for (std::size_t i = 0; i < kDeviceCount; ++i)
+        Device[i] = fromDialog.Device[i];
 }
 
 } // namespace tessel

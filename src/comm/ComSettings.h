@@ -109,9 +109,9 @@ struct ComSettings {
     // Sets PortName and LineConfig from the indices. An index out of range
     // counts as its default.
     void BuildLineConfig();
-    // Takes the indices and end-of-text code of a confirmed settings dialog,
-    // replacing anything out of range as loading does, then rebuilds the
-    // derived fields.
+    // Takes the indices, end-of-text code, pacing delays and device names
+    // of a confirmed settings dialog, replacing anything out of range as
+    // loading does, then rebuilds the derived fields.
     void ApplyComSettings(const ComSettings& fromDialog);
 
     std::uint8_t EndCode() const { return static_cast<std::uint8_t>(EndOfFile); }

@@ -21,9 +21,11 @@ TransferWorker::~TransferWorker() {
 bool TransferWorker::Start() {
     if (m_started)
         return false;
+    m_running.store(true, std::memory_order_release);
     try {
         m_thread = std::thread(&TransferWorker::Run, this);
     } catch (const std::system_error&) {
+        m_running.store(false, std::memory_order_release);
         return false;
     }
     m_started = true;
@@ -36,6 +38,12 @@ void TransferWorker::Join() {
 }
 
 void TransferWorker::Run() {
+    // Whichever way the transfer ends, the last thing the thread does is
+    // to say so.
+    struct EndMark {
+        std::atomic<bool>& running;
+        ~EndMark() { running.store(false, std::memory_order_release); }
+    } endMark{m_running};
     const bool send = m_mode == Mode::Send;
     // Nothing may escape a thread; a transfer that runs out of memory (an
     // endless receive) just fails.

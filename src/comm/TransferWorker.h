@@ -59,6 +59,11 @@ public:
     // reason; "Operation canceled" after a cancel); empty otherwise. Read it
     // only after Join().
     const std::string& FailureReason() const { return m_failureReason; }
+    // True once the worker's thread has made its last observer call and
+    // touches neither the buffer nor the observer any more (also before
+    // Start, and when Start failed). Join() then returns at once; a caller
+    // that must not block can poll this instead.
+    bool Ended() const { return !m_running.load(std::memory_order_acquire); }
 
 private:
     void Run();
@@ -73,6 +78,7 @@ private:
     CancelSignal m_cancel;
     std::atomic<bool> m_completed{false};
     std::string m_failureReason; // written by the worker's thread only
+    std::atomic<bool> m_running{false};
     bool m_started = false;
     std::thread m_thread;
 };

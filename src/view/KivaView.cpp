@@ -5,6 +5,8 @@
 #include "app/KivaApp.h"
 #include "app/MainFrame.h"
 #include "app/MessageBox.h"
+#include "comm/TransferDlg.h"
+#include "comm/TransferFlows.h"
 #include "doc/Cp932.h"
 #include "doc/KivaDoc.h"
 #include "doc/MemoryEditBuffer.h"
@@ -143,8 +145,32 @@ bool CKivaView::OnUpdateSend(CmdUI* ui) const {
     return true;
 }
 
+void CKivaView::OnDataSend() {
+    DoSend();
+}
+
+void CKivaView::DoSend() {
+    if (!m_document || !PrepareSend(*m_document, m_strTransfer))
+        return;
+    CTransferDlg::Run(TransferWorker::Mode::Send, m_app.Settings().m_comSettings, m_strTransfer,
+                      m_app.MainFrame());
+}
+
+bool CKivaView::DoReceive() {
+    m_strTransfer.clear();
+    CTransferDlg::Run(TransferWorker::Mode::Receive, m_app.Settings().m_comSettings, m_strTransfer,
+                      m_app.MainFrame());
+    // A cancelled or broken-off receive keeps what came.
+    return m_document && AcceptReceived(*m_document, m_strTransfer);
+}
+
 bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
     switch (id) {
+    case ID_DATA_SEND:
+        if (ui)
+            return OnUpdateSend(ui);
+        OnDataSend();
+        return true;
     case ID_CARET_TOP:
     case ID_CARET_END:
         if (!ui)

@@ -62,10 +62,24 @@ public:
     // Printing, print preview and this window's page setup.
     CPrintCommands& Printing() { return *m_printing; }
 
+    // Sends the document as data (DATA windows).
+    void OnDataSend();
+    // Receives into this view's document, which is new: true when the text
+    // received is in it, marked modified; false when the document is to be
+    // closed again (nothing came, or the editor could not hold it, which a
+    // message has said).
+    bool DoReceive();
+
+    // The transfer buffer: the bytes of the last send, or those received.
+    std::string m_strTransfer;
+
 protected:
     CKivaApp& App() const { return m_app; }
     // Enabled while the editor holds text (send, renumber, sort).
     bool OnUpdateSend(CmdUI* ui) const;
+    // The document's bytes to the device under the transfer dialog; nothing
+    // when the document refuses to send (its message has been shown).
+    void DoSend();
 
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

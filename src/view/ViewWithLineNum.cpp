@@ -31,6 +31,16 @@ bool CViewWithLineNum::OnCmdMsg(int id, CmdUI* ui) {
             return OnUpdateSend(ui);
         OnSortLines();
         return true;
+    case ID_TEXT_SEND:
+        if (ui)
+            return OnUpdateSend(ui);
+        OnTextSend();
+        return true;
+    case ID_DATA_SEND:
+        // Line-numbered documents go as text only.
+        if (ui)
+            ui->enabled = false;
+        return true;
     default:
         return CKivaView::OnCmdMsg(id, ui);
     }
@@ -44,6 +54,10 @@ void CViewWithLineNum::OnRenumber() {
     document->Renumber(dialog.m_nNewStart, dialog.m_nOldStart, dialog.m_nStep);
     if (document->m_bLineNumChanged)
         document->SetModifiedFlag(true);
+}
+
+void CViewWithLineNum::OnTextSend() {
+    DoSend();
 }
 
 void CViewWithLineNum::OnSortLines() {

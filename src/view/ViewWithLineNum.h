@@ -6,8 +6,9 @@ namespace tessel {
 
 class CDocWithLineNum;
 
-// The view of BASIC, C, assembler, CASL and text documents: adds renumbering
-// and sorting, and the line-number output flag of its document.
+// The view of BASIC, C, assembler, CASL and text documents: adds renumbering,
+// sorting and sending as text (not as data), and the line-number output flag
+// of its document.
 class CViewWithLineNum : public CKivaView {
     Q_OBJECT
 
@@ -20,6 +21,8 @@ public:
 
     void OnRenumber();
     void OnSortLines();
+    // Sends the document as text, with its line numbers in number order.
+    void OnTextSend();
 
 private:
     CDocWithLineNum* Document() const;

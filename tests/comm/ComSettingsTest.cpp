@@ -189,6 +189,9 @@ TEST(ApplyComSettingsTest, TakesTheDialogsValuesAndRebuilds) {
     dialog.EndOfFile = 13;
     dialog.EndOfFileText = "0D";
     dialog.PortName = "stale";
+    dialog.CharDelay = 1000;
+    dialog.LineDelay = 250;
+    dialog.Device[2] = "/dev/ttyS2";
 
     ComSettings settings;
     settings.ApplyComSettings(dialog);
@@ -196,16 +199,21 @@ TEST(ApplyComSettingsTest, TakesTheDialogsValuesAndRebuilds) {
     EXPECT_EQ(settings.EndOfLine, 0u);
     EXPECT_EQ(settings.EndOfFile, 13u);
     EXPECT_EQ(settings.EndOfFileText, "0D");
+    EXPECT_EQ(settings.CharDelay, 1000u);
+    EXPECT_EQ(settings.LineDelay, 250u);
+    EXPECT_EQ(settings.Device[2], "/dev/ttyS2");
     dialog.BuildLineConfig();
     EXPECT_EQ(settings.LineConfig, dialog.LineConfig);
 
     // Nothing out of range gets in to be stored later.
     dialog.EndOfLine = 3;
     dialog.EndOfFile = 256;
+    dialog.LineDelay = 1001;
     settings.ApplyComSettings(dialog);
     EXPECT_EQ(settings.EndOfLine, 2u);
     EXPECT_EQ(settings.EndOfFile, 26u);
     EXPECT_EQ(settings.EndOfFileText, "1A");
+    EXPECT_EQ(settings.LineDelay, 0u);
 }
 
 TEST_F(ComSettingsTest, PacingAndDevicesLoadAndAreWrittenOnlyWhenTheyMatter) {

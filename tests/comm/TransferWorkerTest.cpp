@@ -159,6 +159,23 @@ TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
     EXPECT_FALSE(receive.worker.Completed());
 }
 
+TEST(TransferWorkerTest, EndedTellsWithoutJoiningWhenTheThreadIsDone) {
+    PtyPair pty;
+    std::string buffer;
+    Recorder recorder;
+    TransferWorker idle(kReceive, pty.Settings(), buffer, recorder);
+    EXPECT_TRUE(idle.Ended()); // never started: nothing to wait for
+
+    Transfer receive(kReceive, pty.Settings());
+    std::this_thread::sleep_for(30ms);
+    EXPECT_FALSE(receive.worker.Ended()); // waiting for a byte
+    receive.worker.Cancel();
+    const auto deadline = Clock::now() + 1s;
+    while (!receive.worker.Ended() && Clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_TRUE(receive.worker.Ended());
+}
+
 TEST(TransferWorkerTest, PortThatWontOpenIsReportedOnceWithTheCaption) {
     PtyPair pty;
     ComSettings settings = pty.Settings();

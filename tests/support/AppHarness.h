@@ -43,10 +43,10 @@ public:
         app = std::make_unique<CKivaApp>(iniPath);
         app->SetSplashTime(splashTime);
         app->InitInstance(arguments);
-        app->DocManager().SetPromptHook([this](QString& name, bool, CDocTemplate*) {
+        app->DocManager().SetPromptHook([this](CKivaDocManager::FilePrompt& prompt) {
             if (nextFileName.isEmpty())
                 return false;
-            name = nextFileName;
+            prompt.fileName = nextFileName;
             return true;
         });
     }

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "comm/SendEstimate.h"
+#include "comm/TransferWorker.h"
+
+#include <QDialog>
+
+#include <string>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace tessel {
+
+// The small modal dialog a transfer runs under, titled "送信" or "受信":
+// the byte count so far, the completion, and a "中断" button (the cancel
+// command, like Esc and the close box) that stops a transfer not yet
+// complete and reads "OK" once it is. Beyond the count, a send shows its
+// share done and the time left at the line speed; a receive, whose length
+// is not known, a busy bar.
+//
+// It observes the worker: each report, made on the worker's thread, is
+// posted to this dialog as a queued call and shown on the GUI thread, in
+// the order made. Reports that come before the window is up wait in the
+// queue; those that come after the dialog has ended are dropped.
+class CTransferDlg : public QDialog, public ITransferObserver {
+    Q_OBJECT
+
+public:
+    explicit CTransferDlg(QWidget* parent = nullptr);
+    ~CTransferDlg() override;
+
+    // One transfer under the dialog, modal over `owner`: a send of `buffer`,
+    // or a receive appending to it. Returns once the dialog has closed and
+    // the worker has ended, so the buffer is the caller's again.
+    static void Run(TransferWorker::Mode mode, const ComSettings& settings, std::string& buffer,
+                    QWidget* owner);
+
+    // The worker whom the cancel goes to, and the direction; before exec().
+    void SetThread(TransferWorker& worker, TransferWorker::Mode mode);
+    // What a send's share done and time left are measured by.
+    void SetSendEstimate(SendEstimate estimate);
+    // After the modal run: cancels a transfer that is not complete, then
+    // waits until the worker has ended. That is a moment: a cancelled
+    // worker stops at once. Events other than input go on meanwhile.
+    void WaitForWorker();
+
+    // The cancel command: a cancel request unless the transfer is complete,
+    // then the dialog ends.
+    void reject() override;
+    void done(int result) override;
+
+    // ITransferObserver, on the worker's thread: each is posted.
+    void OnProgress(unsigned count) override;
+    void OnDone() override;
+    void OnOpenFailed(unsigned captionId, const std::string& device,
+                      const std::string& reason) override;
+
+signals:
+    // The message line now reads `text`.
+    void MessageChanged(const QString& text);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // One report of the worker, as it travels to the GUI thread.
+    struct Report {
+        enum class Kind { Progress, Done, OpenFailed };
+        Kind kind = Kind::Progress;
+        unsigned count = 0;
+        unsigned captionId = 0;
+        std::string device;
+        std::string reason;
+    };
+    void Post(Report report);
+    void Apply(const Report& report);
+    void SetMessage(const QString& text);
+    void ShowSendProgress(std::size_t sent);
+    bool IsSend() const { return m_nMode == TransferWorker::Mode::Send; }
+
+    TransferWorker* m_pThread = nullptr;
+    TransferWorker::Mode m_nMode = TransferWorker::Mode::Send;
+    SendEstimate m_estimate;
+    bool m_bEnded = false;        // the dialog has ended: later reports are dropped
+    bool m_bClosePending = false; // to close as soon as the window is up
+    QLabel* m_message;
+    QProgressBar* m_progress;
+    QLabel* m_timeLeft;
+    QPushButton* m_button;
+};
+
+// "残り約N秒", "残り約M分N秒" or "残り約H時間M分", whole seconds rounded up.
+QString FormatTimeLeft(std::chrono::milliseconds left);
+
+} // namespace tessel
