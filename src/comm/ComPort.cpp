@@ -39,9 +39,9 @@ std::string Reason(int error) {
     return std::generic_category().message(error);
 }
 
-enum class Wake { Ready, TimedOut, Cancelled, Failed };
-
 } // namespace
+
+enum class CComPort::Wake { Ready, TimedOut, Cancelled, Failed };
 
 struct CComPort::Impl {
     const CancelSignal* cancel = nullptr;
@@ -257,20 +257,13 @@ int CComPort::WriteSome(const char* data, std::size_t count, std::size_t& writte
             // less; at one byte, give it a moment rather than spin.
             if (const std::size_t asked = std::min(count, port.chunk); asked > 1) {
                 port.chunk = asked / 2;
-            } else if (const Wake wake = port.Pause(kStallRetryMs, error); wake != Wake::TimedOut) {
-                return wake == Wake::Cancelled ? Abandon() : Broken(Reason(error));
+            } else if (const Wake wake = port.Pause(kStallRetryMs, error); !GoOn(wake, error)) {
+                return 0;
             }
         }
         short revents = 0;
-        switch (port.Wait(m_fd, POLLOUT, -1, revents, error)) {
-        case Wake::Cancelled:
-            return Abandon();
-        case Wake::Failed:
-            return Broken(Reason(error));
-        case Wake::TimedOut:
-        case Wake::Ready:
-            break;
-        }
+        if (const Wake wake = port.Wait(m_fd, POLLOUT, -1, revents, error); !GoOn(wake, error))
+            return 0;
         hungUp = (revents & kLineGone) != 0;
         roomReported = (revents & POLLOUT) != 0;
     }
@@ -289,15 +282,8 @@ int CComPort::WaitQueue(int above, int target) {
         const long ms = std::clamp((excess * 1000 + port.bytesPerSecond - 1) / port.bytesPerSecond,
                                    kMinQueueWaitMs, kMaxQueueWaitMs);
         int error = 0;
-        switch (port.Pause(ms, error)) {
-        case Wake::Cancelled:
-            return Abandon();
-        case Wake::Failed:
-            return Broken(Reason(error));
-        case Wake::TimedOut:
-        case Wake::Ready:
-            break;
-        }
+        if (const Wake wake = port.Pause(ms, error); !GoOn(wake, error))
+            return 0;
     }
 }
 
@@ -310,15 +296,8 @@ int CComPort::PaceAfter(char byte) {
     if (!WaitQueue(0, 0))
         return 0;
     int error = 0;
-    switch (port.Pause(ms, error)) {
-    case Wake::Cancelled:
-        return Abandon();
-    case Wake::Failed:
-        return Broken(Reason(error));
-    case Wake::TimedOut:
-    case Wake::Ready:
-        break;
-    }
+    if (const Wake wake = port.Pause(ms, error); !GoOn(wake, error))
+        return 0;
     return 1;
 }
 
@@ -341,17 +320,23 @@ int CComPort::ReadByte(char* byte) {
             return Broken(Reason(errno));
         short revents = 0;
         int error = 0;
-        switch (port.Wait(m_fd, POLLIN, -1, revents, error)) {
-        case Wake::Cancelled:
-            return Abandon();
-        case Wake::Failed:
-            return Broken(Reason(error));
-        case Wake::TimedOut:
-        case Wake::Ready:
-            break;
-        }
+        if (const Wake wake = port.Wait(m_fd, POLLIN, -1, revents, error); !GoOn(wake, error))
+            return 0;
         hungUp = (revents & kLineGone) != 0;
     }
+}
+
+int CComPort::GoOn(Wake wake, int error) {
+    switch (wake) {
+    case Wake::Cancelled:
+        return Abandon();
+    case Wake::Failed:
+        return Broken(Reason(error));
+    case Wake::TimedOut:
+    case Wake::Ready:
+        break;
+    }
+    return 1;
 }
 
 int CComPort::Broken(std::string reason) {

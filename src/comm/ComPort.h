@@ -55,7 +55,8 @@ public:
     const std::string& LastError() const { return m_lastError; }
 
 private:
-    struct Impl; // saved configuration, what Open acquired, pacing, cancel
+    struct Impl;     // saved configuration, what Open acquired, pacing, cancel
+    enum class Wake; // how a wait ended
 
     int FailOpen(int error);
     void Release();
@@ -65,6 +66,9 @@ private:
     int PaceAfter(char byte);
     int Broken(std::string reason);
     int Abandon();
+    // After a wait: 1 to go on (the line is ready, or the time is up), else
+    // the operation ends as the wait did (cancelled, or failed with `error`).
+    int GoOn(Wake wake, int error);
 
     std::unique_ptr<Impl> m_impl;
     int m_fd = -1;
