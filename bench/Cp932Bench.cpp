@@ -1,4 +1,4 @@
-#include "doc/Cp932.h"
+#include "encoding/Cp932.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 #include "BasicProgram.h"
 
-#include "app/AppSettings.h"
 #include "doc/MemoryEditBuffer.h"
 #include "doc/MessageSink.h"
 #include "engine/DocBasic.h"
+#include "settings/AppSettings.h"
 
 #include <benchmark/benchmark.h>
 

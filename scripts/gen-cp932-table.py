@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes src/doc/Cp932Table.inc, the code page 932 table of the editor bridge.
+"""Writes src/encoding/Cp932Table.inc, the code page 932 table of the editor bridge.
 
 The mapping is glibc's iconv "CP932" (Microsoft's code page 932), read
 through ctypes, so this script needs a glibc system; the build does not, since
@@ -40,7 +40,7 @@ STAND_IN_BASE = 0xF000
 RESERVED = [(0x2400, 0x2421, "control pictures"), (0xF780, 0xF7FF, "byte marks")]
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-OUTPUT = ROOT / "src" / "doc" / "Cp932Table.inc"
+OUTPUT = ROOT / "src" / "encoding" / "Cp932Table.inc"
 
 
 class Iconv:

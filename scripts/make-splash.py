@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Draws the start-up picture: src/res/splash.bmp.
+"""Draws the start-up picture: src/app/splash.bmp.
 
 A 490 x 290 device-independent bitmap, 8 bits per pixel, uncompressed, rows
 bottom-up, a 40-byte header and a 256-entry colour table. Only the standard
 library is used, so the picture can be made again anywhere:
 
-    python3 scripts/make-splash.py src/res/splash.bmp
+    python3 scripts/make-splash.py src/app/splash.bmp
 """
 import struct
 import sys
@@ -117,5 +117,5 @@ for r, g, b in palette:
 for y in range(H - 1, -1, -1):
     out += bytes(pixels[y]) + b"\0" * (row_size - W)
 
-with open(sys.argv[1] if len(sys.argv) > 1 else "src/res/splash.bmp", "wb") as f:
+with open(sys.argv[1] if len(sys.argv) > 1 else "src/app/splash.bmp", "wb") as f:
     f.write(out)

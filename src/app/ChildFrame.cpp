@@ -1,14 +1,14 @@
 #include "app/ChildFrame.h"
 
-#include "app/CommandIds.h"
 #include "app/DocManager.h"
 #include "app/DocTemplate.h"
 #include "app/GuiMessageSink.h"
 #include "app/KivaApp.h"
-#include "app/MessageBox.h"
 #include "app/ToolbarIcons.h"
 #include "engine/DocFactory.h"
 #include "res/StringTable.h"
+#include "ui/CommandIds.h"
+#include "ui/MessageBox.h"
 #include "view/ViewWithLineNum.h"
 
 #include <QCloseEvent>

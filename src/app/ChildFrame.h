@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommandTarget.h"
+#include "ui/CommandTarget.h"
 
 #include <QMdiSubWindow>
 

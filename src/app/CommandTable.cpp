@@ -1,7 +1,7 @@
 #include "app/CommandTable.h"
 
-#include "app/CommandIds.h"
 #include "res/StringTable.h"
+#include "ui/CommandIds.h"
 
 #include <algorithm>
 

@@ -3,12 +3,12 @@
 #include "app/ChildFrame.h"
 #include "app/DocTemplate.h"
 #include "app/DocTypeDlg.h"
+#include "app/FileSaveDlg.h"
 #include "app/KivaApp.h"
 #include "app/MainFrame.h"
-#include "app/MessageBox.h"
-#include "doc/FileSaveDlg.h"
 #include "doc/KivaDoc.h"
 #include "res/StringTable.h"
+#include "ui/MessageBox.h"
 #include "view/KivaView.h"
 
 #include <QFile>

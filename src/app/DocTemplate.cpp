@@ -1,6 +1,6 @@
 #include "app/DocTemplate.h"
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 
 namespace tessel {
 

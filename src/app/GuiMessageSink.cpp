@@ -1,7 +1,7 @@
 #include "app/GuiMessageSink.h"
 
-#include "app/MessageBox.h"
 #include "res/StringTable.h"
+#include "ui/MessageBox.h"
 
 #include <QFile>
 

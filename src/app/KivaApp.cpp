@@ -2,14 +2,16 @@
 
 #include "app/AboutDlg.h"
 #include "app/ChildFrame.h"
-#include "app/CommandIds.h"
+#include "app/ComSettingDlg.h"
 #include "app/CommandRouter.h"
 #include "app/DocManager.h"
+#include "app/GuiMessageSink.h"
 #include "app/MainFrame.h"
 #include "app/SplashDlg.h"
-#include "comm/ComSettingDlg.h"
-#include "doc/Cp932.h"
+#include "encoding/Cp932.h"
 #include "res/StringTable.h"
+#include "ui/CommandIds.h"
+#include "view/FindReplaceDlg.h"
 #include "view/KivaView.h"
 
 #include <QDateTime>
@@ -166,15 +168,32 @@ bool CKivaApp::SplashShown() const {
 }
 
 void CKivaApp::ExitInstance() {
-    for (int i = 0; i < kRecentFileCount; ++i) {
-        const std::string key = "File" + std::to_string(i + 1);
-        if (i < m_recentFiles.size())
-            m_profile.WriteProfileString("Recent File List", key, m_recentFiles[i].toStdString());
-        else
-            m_profile.DeleteProfileKey("Recent File List", key);
-    }
-    if (m_settings.m_nPreviewPages != 0)
-        m_profile.WriteProfileInt("Settings", "PreviewPages", m_settings.m_nPreviewPages);
+    m_settings.m_recentFiles.clear();
+    for (const QString& path : m_recentFiles)
+        m_settings.m_recentFiles.push_back(path.toStdString());
+    StoreSettings(SettingGroup::RecentFiles);
+    StoreSettings(SettingGroup::PreviewPages);
+}
+
+void CKivaApp::StoreSettings(SettingGroup group) {
+    if (!m_settings.Write(m_profile, group))
+        GuiMessageSink(m_mainFrame.get()).ShowFileError(m_profile.Path(), m_profile.LastError());
+}
+
+void CKivaApp::ScheduleCommandUpdate() {
+    m_router->ScheduleUpdate();
+}
+
+void CKivaApp::OpenFindReplace(FindDialogMode mode) {
+    m_mainFrame->OpenFindReplace(mode);
+}
+
+void CKivaApp::FindAgain() {
+    m_mainFrame->FindAgain();
+}
+
+QWidget* CKivaApp::DialogParent() const {
+    return m_mainFrame.get();
 }
 
 bool CKivaApp::OnCmdMsg(int id, CmdUI* ui) {
@@ -236,7 +255,7 @@ void CKivaApp::OnComSettings() {
         return;
     settings.ApplyComSettings(dialog.Settings());
     // The eight keys at once, in their order, then the pacing and devices.
-    settings.Write(m_profile);
+    StoreSettings(SettingGroup::ComPort);
 }
 
 bool CKivaApp::GetLineNumOutput() const {

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "app/AppSettings.h"
-#include "app/CommandTarget.h"
 #include "app/DocTemplate.h"
-#include "app/ProfileStore.h"
+#include "settings/AppSettings.h"
+#include "settings/ProfileStore.h"
+#include "ui/CommandTarget.h"
+#include "view/ViewShell.h"
 
 #include <QFont>
 #include <QObject>
@@ -21,7 +22,7 @@ class CommandRouter;
 
 // The application: settings, document types, the main window, the splash,
 // and the commands that create documents. There is one, made by main().
-class CKivaApp : public QObject, public ICommandTarget {
+class CKivaApp : public QObject, public ICommandTarget, public IViewShell {
     Q_OBJECT
 
 public:
@@ -41,7 +42,9 @@ public:
     // written to the settings file.
     void OnComSettings();
 
-    AppSettings& Settings() { return m_settings; }
+    AppSettings& Settings() override { return m_settings; }
+    // Writes a group of keys; a failure is reported in a message box.
+    void StoreSettings(SettingGroup group) override;
     ProfileStore& Profile() { return m_profile; }
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
     CKivaDocManager& DocManager() { return *m_docManager; }
@@ -56,7 +59,7 @@ public:
     CDocTemplate* m_pTemplateData = nullptr;
 
     // The editor font every view uses.
-    const QFont& EditFont() const { return m_fontEdit; }
+    const QFont& EditFont() const override { return m_fontEdit; }
     void CreateEditFont(const std::string& face, int points);
     void SetEditFont(const QFont& font) { m_fontEdit = font; }
 
@@ -68,6 +71,12 @@ public:
     const QStringList& RecentFiles() const { return m_recentFiles; }
     void AddToRecentFileList(const QString& path);
     void RemoveFromRecentFileList(const QString& path);
+
+    // What the views ask of the main window.
+    void ScheduleCommandUpdate() override;
+    void OpenFindReplace(FindDialogMode mode) override;
+    void FindAgain() override;
+    QWidget* DialogParent() const override;
 
     // Whether the splash is still up, and how long it stays up: alone while
     // start-up waits, then until the first idle moment after that time

@@ -1,18 +1,18 @@
 #include "app/MainFrame.h"
 
 #include "app/ChildFrame.h"
-#include "app/CommandIds.h"
 #include "app/CommandRouter.h"
 #include "app/CommandTable.h"
 #include "app/DocManager.h"
 #include "app/KivaApp.h"
 #include "app/LineNumSetDlg.h"
-#include "app/MessageBox.h"
 #include "app/TabStopDlg.h"
 #include "app/ToolbarIcons.h"
-#include "doc/Cp932.h"
 #include "doc/KivaDoc.h"
+#include "encoding/Cp932.h"
 #include "res/StringTable.h"
+#include "ui/CommandIds.h"
+#include "ui/MessageBox.h"
 #include "view/FindReplaceDlg.h"
 #include "view/KivaView.h"
 
@@ -401,7 +401,7 @@ void CMainFrame::OnTabStop() {
         return;
     const unsigned width = dialog.m_nTabStop;
     m_app.Settings().m_nTabStop = width;
-    m_app.Profile().WriteProfileInt("Edit", "TabStop", static_cast<int>(width));
+    m_app.StoreSettings(SettingGroup::TabStop);
     ApplyToEveryView([width](CKivaView& view) { view.SetTabStops(width); });
 }
 
@@ -413,9 +413,7 @@ void CMainFrame::OnLineNumSettings() {
         return;
     m_app.Settings().m_nStartLine = dialog.m_nStartLine;
     m_app.Settings().m_nLineStep = dialog.m_nLineStep;
-    m_app.Profile().WriteProfileInt("LineNumber", "StartLine",
-                                    static_cast<int>(dialog.m_nStartLine));
-    m_app.Profile().WriteProfileInt("LineNumber", "Step", static_cast<int>(dialog.m_nLineStep));
+    m_app.StoreSettings(SettingGroup::LineNumbers);
 }
 
 void CMainFrame::OnFontSettings() {
@@ -438,8 +436,7 @@ void CMainFrame::ApplyEditFont(const QFont& font) {
     const int points = static_cast<int>(std::floor(font.pointSizeF()));
     m_app.Settings().m_strFaceName = face;
     m_app.Settings().m_nFontSize = points;
-    m_app.Profile().WriteProfileString("Font", "FaceName", face);
-    m_app.Profile().WriteProfileInt("Font", "Size", points);
+    m_app.StoreSettings(SettingGroup::Font);
     ApplyToEveryView([&font](CKivaView& view) { view.ApplyFont(font); });
 }
 

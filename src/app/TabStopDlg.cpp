@@ -1,6 +1,6 @@
 #include "app/TabStopDlg.h"
 
-#include "app/DialogFields.h"
+#include "ui/DialogFields.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,7 +1,7 @@
 #include "app/ToolbarIcons.h"
 
-#include "app/CommandIds.h"
 #include "doc/DocKind.h"
+#include "ui/CommandIds.h"
 
 #include <QPainter>
 #include <QPainterPath>

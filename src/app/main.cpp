@@ -1,7 +1,7 @@
 // The desktop program.
 #include "app/KivaApp.h"
-#include "app/ProfileStore.h"
 #include "app/ToolbarIcons.h"
+#include "settings/ProfileStore.h"
 
 #include <QApplication>
 

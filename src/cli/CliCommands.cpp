@@ -1,17 +1,17 @@
 #include "cli/CliCommands.h"
 
-#include "app/AppSettings.h"
-#include "app/ProfileStore.h"
 #include "cli/CliHelp.h"
 #include "cli/CliTransfer.h"
 #include "comm/TransferFlows.h"
-#include "doc/FileIo.h"
 #include "doc/MemoryEditBuffer.h"
 #include "doc/MessageSink.h"
 #include "doc/TextOps.h"
 #include "engine/DocFactory.h"
 #include "engine/DocWithLineNum.h"
 #include "res/StringTable.h"
+#include "settings/AppSettings.h"
+#include "settings/ProfileStore.h"
+#include "sys/FileIo.h"
 
 #include <cerrno>
 #include <cstring>

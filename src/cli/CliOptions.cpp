@@ -1,8 +1,8 @@
 #include "cli/CliOptions.h"
 
-#include "comm/ComSettings.h"
 #include "doc/TextOps.h"
 #include "engine/LineWithNum.h"
+#include "settings/ComSettings.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #include "comm/ComPort.h"
 
 #include "comm/CancelSignal.h"
-#include "comm/ComSettings.h"
-#include "comm/SysCalls.h"
 #include "comm/TermiosConfig.h"
+#include "settings/ComSettings.h"
+#include "sys/SysCalls.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "comm/SendEstimate.h"
 
-#include "comm/ComSettings.h"
+#include "settings/ComSettings.h"
 
 #include <algorithm>
 

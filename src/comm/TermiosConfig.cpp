@@ -1,6 +1,6 @@
 #include "comm/TermiosConfig.h"
 
-#include "comm/ComSettings.h"
+#include "settings/ComSettings.h"
 
 namespace tessel {
 namespace {

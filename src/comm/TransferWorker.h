@@ -1,7 +1,7 @@
 #pragma once
 
 #include "comm/CancelSignal.h"
-#include "comm/ComSettings.h"
+#include "settings/ComSettings.h"
 
 #include <atomic>
 #include <string>

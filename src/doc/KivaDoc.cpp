@@ -1,10 +1,10 @@
 #include "doc/KivaDoc.h"
 
-#include "app/AppSettings.h"
 #include "doc/EditText.h"
 #include "doc/MessageSink.h"
 #include "doc/TextOps.h"
 #include "res/StringTable.h"
+#include "settings/AppSettings.h"
 
 namespace tessel {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "doc/FileIo.h"
+#include "sys/FileIo.h"
 
 #include <cstddef>
 #include <cstdint>

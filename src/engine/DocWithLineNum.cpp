@@ -1,8 +1,8 @@
 #include "engine/DocWithLineNum.h"
 
-#include "app/AppSettings.h"
 #include "doc/TextOps.h"
 #include "res/StringTable.h"
+#include "settings/AppSettings.h"
 
 #include <algorithm>
 #include <charconv>

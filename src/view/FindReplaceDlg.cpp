@@ -1,8 +1,8 @@
 #include "view/FindReplaceDlg.h"
 
-#include "app/MessageBox.h"
-#include "doc/Cp932.h"
+#include "encoding/Cp932.h"
 #include "res/StringTable.h"
+#include "ui/MessageBox.h"
 #include "view/KivaView.h"
 
 #include <QCheckBox>

@@ -1,19 +1,18 @@
 #include "view/KivaView.h"
 
-#include "app/CommandIds.h"
-#include "app/CommandRouter.h"
-#include "app/KivaApp.h"
-#include "app/MainFrame.h"
-#include "app/MessageBox.h"
-#include "comm/TransferDlg.h"
 #include "comm/TransferFlows.h"
-#include "doc/Cp932.h"
 #include "doc/KivaDoc.h"
 #include "doc/MemoryEditBuffer.h"
+#include "encoding/Cp932.h"
 #include "res/StringTable.h"
+#include "settings/AppSettings.h"
+#include "ui/CommandIds.h"
+#include "ui/MessageBox.h"
 #include "view/FindReplaceDlg.h"
 #include "view/PlaceholderHighlighter.h"
 #include "view/PrintCommands.h"
+#include "view/TransferDlg.h"
+#include "view/ViewShell.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -47,8 +46,9 @@ bool IsCaretCommandKey(const QKeyEvent* event) {
 
 } // namespace
 
-CKivaView::CKivaView(CKivaApp& app, QWidget* parent)
-    : QPlainTextEdit(parent), m_app(app), m_printing(std::make_unique<CPrintCommands>(*this, app)) {
+CKivaView::CKivaView(IViewShell& shell, QWidget* parent)
+    : QPlainTextEdit(parent), m_shell(shell),
+      m_printing(std::make_unique<CPrintCommands>(*this, shell)) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setWordWrapMode(QTextOption::NoWrap);
     new PlaceholderHighlighter(document());
@@ -58,7 +58,7 @@ CKivaView::CKivaView(CKivaApp& app, QWidget* parent)
         if (m_document)
             m_document->SetModifiedFlag(true);
     });
-    auto update = [this] { m_app.Router().ScheduleUpdate(); };
+    auto update = [this] { m_shell.ScheduleCommandUpdate(); };
     connect(this, &QPlainTextEdit::textChanged, this, update);
     connect(this, &QPlainTextEdit::selectionChanged, this, update);
     connect(this, &QPlainTextEdit::undoAvailable, this, update);
@@ -68,8 +68,8 @@ CKivaView::CKivaView(CKivaApp& app, QWidget* parent)
 CKivaView::~CKivaView() = default;
 
 void CKivaView::OnInitialUpdate() {
-    ApplyFont(m_app.EditFont());
-    SetTabStops(m_app.Settings().m_nTabStop);
+    ApplyFont(m_shell.EditFont());
+    SetTabStops(m_shell.Settings().m_nTabStop);
 }
 
 void CKivaView::ApplyFont(const QFont& font) {
@@ -152,14 +152,14 @@ void CKivaView::OnDataSend() {
 void CKivaView::DoSend() {
     if (!m_document || !PrepareSend(*m_document, m_strTransfer))
         return;
-    CTransferDlg::Run(TransferWorker::Mode::Send, m_app.Settings().m_comSettings, m_strTransfer,
-                      m_app.MainFrame());
+    CTransferDlg::Run(TransferWorker::Mode::Send, m_shell.Settings().m_comSettings, m_strTransfer,
+                      m_shell.DialogParent());
 }
 
 bool CKivaView::DoReceive() {
     m_strTransfer.clear();
-    CTransferDlg::Run(TransferWorker::Mode::Receive, m_app.Settings().m_comSettings, m_strTransfer,
-                      m_app.MainFrame());
+    CTransferDlg::Run(TransferWorker::Mode::Receive, m_shell.Settings().m_comSettings,
+                      m_strTransfer, m_shell.DialogParent());
     // A cancelled or broken-off receive keeps what came.
     return m_document && AcceptReceived(*m_document, m_strTransfer);
 }
@@ -204,12 +204,12 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
     case ID_EDIT_FIND:
     case ID_EDIT_REPLACE:
         if (!ui)
-            m_app.MainFrame()->OpenFindReplace(id == ID_EDIT_FIND ? FindDialogMode::Find
-                                                                  : FindDialogMode::Replace);
+            m_shell.OpenFindReplace(id == ID_EDIT_FIND ? FindDialogMode::Find
+                                                       : FindDialogMode::Replace);
         return true;
     case ID_EDIT_REPEAT:
         if (!ui)
-            m_app.MainFrame()->FindAgain();
+            m_shell.FindAgain();
         return true;
     case ID_EDIT_SELECT_ALL:
         if (!ui)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CommandTarget.h"
 #include "doc/EditText.h"
+#include "ui/CommandTarget.h"
 
 #include <QPlainTextEdit>
 
@@ -13,9 +13,9 @@
 
 namespace tessel {
 
-class CKivaApp;
 class CKivaDoc;
 class CPrintCommands;
+class IViewShell;
 
 // The editing window of a document: the text lives here, as code page 932
 // bytes shown through the editor widget. DATA documents use this view;
@@ -24,7 +24,7 @@ class CKivaView : public QPlainTextEdit, public IEditText, public ICommandTarget
     Q_OBJECT
 
 public:
-    explicit CKivaView(CKivaApp& app, QWidget* parent = nullptr);
+    explicit CKivaView(IViewShell& shell, QWidget* parent = nullptr);
     ~CKivaView() override;
 
     // The document this view shows; set once, right after both exist.
@@ -74,7 +74,7 @@ public:
     std::string m_strTransfer;
 
 protected:
-    CKivaApp& App() const { return m_app; }
+    IViewShell& Shell() const { return m_shell; }
     // Enabled while the editor holds text (send, renumber, sort).
     bool OnUpdateSend(CmdUI* ui) const;
     // The document's bytes to the device under the transfer dialog; nothing
@@ -98,7 +98,7 @@ private:
                      const std::function<std::size_t()>& removedBytes);
     std::string EncodeLeniently() const;
 
-    CKivaApp& m_app;
+    IViewShell& m_shell;
     CKivaDoc* m_document = nullptr;
     unsigned m_tabWidth = 4;
     bool m_replacing = false; // a whole-text replacement is under way

@@ -1,6 +1,6 @@
 #include "view/MyPageSetupDlg.h"
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

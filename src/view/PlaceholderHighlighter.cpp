@@ -1,6 +1,6 @@
 #include "view/PlaceholderHighlighter.h"
 
-#include "doc/Cp932.h"
+#include "encoding/Cp932.h"
 
 namespace tessel {
 

@@ -1,15 +1,16 @@
 #include "view/PrintCommands.h"
 
-#include "app/CommandIds.h"
-#include "app/CommandTarget.h"
-#include "app/KivaApp.h"
-#include "app/MessageBox.h"
-#include "doc/Cp932.h"
+#include "encoding/Cp932.h"
 #include "res/StringTable.h"
+#include "settings/AppSettings.h"
+#include "ui/CommandIds.h"
+#include "ui/CommandTarget.h"
+#include "ui/MessageBox.h"
 #include "view/KivaView.h"
 #include "view/MyPageSetupDlg.h"
 #include "view/PrintPreviewDlg.h"
 #include "view/TextPrinter.h"
+#include "view/ViewShell.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
@@ -47,7 +48,7 @@ void SetPrinterHook(PrinterHook hook) {
     NewPrinterHook() = std::move(hook);
 }
 
-CPrintCommands::CPrintCommands(CKivaView& view, CKivaApp& app) : m_view(view), m_app(app) {}
+CPrintCommands::CPrintCommands(CKivaView& view, IViewShell& shell) : m_view(view), m_shell(shell) {}
 
 bool CPrintCommands::OnCmdMsg(int id, CmdUI* ui) {
     switch (id) {
@@ -82,10 +83,10 @@ PrintJob CPrintCommands::MakeJob() const {
     const std::u16string text = cp932::Decode(m_view.GetText());
     PrintJob job;
     job.text = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-    job.editFont = m_app.EditFont();
-    job.tabStop = m_app.Settings().m_nTabStop;
+    job.editFont = m_shell.EditFont();
+    job.tabStop = m_shell.Settings().m_nTabStop;
     job.margins = m_pageSetup.margins;
-    job.pageNumbers = m_app.Settings().m_nPrintPage != 0;
+    job.pageNumbers = m_shell.Settings().m_nPrintPage != 0;
     return job;
 }
 
@@ -100,9 +101,9 @@ void CPrintCommands::OnFilePrint(bool showDialog) {
 void CPrintCommands::OnFilePrintPreview() {
     const std::unique_ptr<QPrinter> printer = MakePrinter();
     const CTextPrinter pages(MakeJob(), *printer);
-    CPrintPreviewDlg preview(pages, *printer, m_app.Settings().m_nPreviewPages, m_view.window());
+    CPrintPreviewDlg preview(pages, *printer, m_shell.Settings().m_nPreviewPages, m_view.window());
     const int result = preview.exec();
-    m_app.Settings().m_nPreviewPages = preview.PagesShown();
+    m_shell.Settings().m_nPreviewPages = preview.PagesShown();
     if (result == CPrintPreviewDlg::kPrint)
         OnFilePrint(true);
 }
@@ -110,12 +111,12 @@ void CPrintCommands::OnFilePrintPreview() {
 void CPrintCommands::OnFilePageSetup() {
     const std::unique_ptr<QPrinter> printer = MakePrinter();
     CMyPageSetupDlg dialog(m_pageSetup, CurrentPrinterSettings(*printer),
-                           m_app.Settings().m_nPrintPage != 0, m_view.window());
+                           m_shell.Settings().m_nPrintPage != 0, m_view.window());
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_pageSetup = dialog.m_setup;
-    m_app.Settings().m_nPrintPage = dialog.m_bPrintPage ? 1 : 0;
-    m_app.Profile().WriteProfileInt("Misc", "PrintPage", dialog.m_bPrintPage ? 1 : 0);
+    m_shell.Settings().m_nPrintPage = dialog.m_bPrintPage ? 1 : 0;
+    m_shell.StoreSettings(SettingGroup::PrintPage);
 }
 
 } // namespace tessel

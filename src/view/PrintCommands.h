@@ -9,8 +9,8 @@ class QPrinter;
 
 namespace tessel {
 
-class CKivaApp;
 class CKivaView;
+class IViewShell;
 struct CmdUI;
 struct PrintJob;
 
@@ -19,7 +19,7 @@ struct PrintJob;
 // print preview (57609) and page setup (32800).
 class CPrintCommands {
 public:
-    CPrintCommands(CKivaView& view, CKivaApp& app);
+    CPrintCommands(CKivaView& view, IViewShell& shell);
 
     // Handles the four commands; false for any other.
     bool OnCmdMsg(int id, CmdUI* ui);
@@ -37,7 +37,7 @@ private:
     PrintJob MakeJob() const;
 
     CKivaView& m_view;
-    CKivaApp& m_app;
+    IViewShell& m_shell;
     PageSetup m_pageSetup;
 };
 

@@ -1,7 +1,7 @@
 #include "view/RenumberDlg.h"
 
-#include "app/DialogFields.h"
 #include "engine/LineWithNum.h"
+#include "ui/DialogFields.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,7 +1,7 @@
 #include "view/ViewWithLineNum.h"
 
-#include "app/CommandIds.h"
 #include "engine/DocWithLineNum.h"
+#include "ui/CommandIds.h"
 #include "view/RenumberDlg.h"
 
 namespace tessel {

@@ -1,8 +1,8 @@
-#include "app/CommandIds.h"
 #include "app/DocTemplate.h"
 #include "app/SplashDlg.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
+#include "ui/CommandIds.h"
 
 #include <QFontDialog>
 #include <QFontInfo>
@@ -14,6 +14,8 @@
 #include <QToolBar>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace tessel {
 namespace {
@@ -147,6 +149,21 @@ TEST(MainFrame, FilesOpenByExtension) {
     h.app->DocManager().OpenDocumentFile(QString::fromStdString(h.dir.file("prog.BAS")));
     EXPECT_EQ(h.Frame().Children().size(), windows);
     EXPECT_EQ(h.app->RecentFiles().size(), 4);
+}
+
+TEST(MainFrame, ASettingThatCannotBeWrittenIsReported) {
+    AppHarness h;
+    std::filesystem::create_directory(h.iniPath); // the file cannot be made
+    h.Execute(ID_NEW_TEXT);
+    h.WhenDialogOpens([](QDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("tabStop"))->setText(QStringLiteral("8"));
+        dialog->accept();
+    });
+    h.Execute(ID_TAB_STOP);
+    EXPECT_EQ(h.app->Settings().m_nTabStop, 8u); // still used for this run
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_TRUE(h.messages[0].text.startsWith(QString::fromStdString(h.iniPath) + "\n"));
+    EXPECT_EQ(h.messages[0].icon, QMessageBox::Warning);
 }
 
 TEST(MainFrame, TabStopDialogWritesTheSettingAndAppliesToEveryView) {

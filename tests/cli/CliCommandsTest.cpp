@@ -1,9 +1,9 @@
 // The commands in-process, on real files.
 
 #include "cli/CliCommands.h"
-#include "app/AppSettings.h"
 #include "comm/ComPort.h"
 #include "res/StringTable.h"
+#include "settings/AppSettings.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 #include "comm/ComPort.h"
 
 #include "comm/CancelSignal.h"
-#include "comm/ComSettings.h"
-#include "comm/SysCalls.h"
+#include "settings/ComSettings.h"
 #include "support/PtyPair.h"
+#include "sys/SysCalls.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 #include "app/DocManager.h"
 #include "app/KivaApp.h"
 #include "app/MainFrame.h"
-#include "app/MessageBox.h"
 #include "doc/KivaDoc.h"
 #include "support/TempDir.h"
+#include "ui/MessageBox.h"
 #include "view/KivaView.h"
 
 #include <QApplication>

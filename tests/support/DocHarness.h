@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "doc/MemoryEditBuffer.h"
 #include "doc/MessageSink.h"
+#include "settings/AppSettings.h"
 
 #include <initializer_list>
 #include <string>

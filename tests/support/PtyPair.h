@@ -3,7 +3,7 @@
 // A pseudo-terminal standing in for the serial line: the port under test
 // opens the slave by its name, the test plays the device on the master.
 
-#include "comm/ComSettings.h"
+#include "settings/ComSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/CommandIds.h"
 #include "support/AppHarness.h"
+#include "ui/CommandIds.h"
 #include "view/FindReplaceDlg.h"
 
 #include <QAbstractButton>

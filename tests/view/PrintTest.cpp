@@ -1,9 +1,9 @@
 // Printing through the real commands into PDF files, read back with the
 // poppler tools (pdftotext, pdfinfo); the page setup and preview dialogs.
 
-#include "app/CommandIds.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
+#include "ui/CommandIds.h"
 #include "view/MyPageSetupDlg.h"
 #include "view/PrintCommands.h"
 #include "view/PrintPreviewDlg.h"

@@ -1,8 +1,8 @@
-#include "app/CommandIds.h"
-#include "doc/Cp932.h"
+#include "encoding/Cp932.h"
 #include "engine/DocWithLineNum.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
+#include "ui/CommandIds.h"
 
 #include <QClipboard>
 #include <QLineEdit>

@@ -1,0 +1,61 @@
+# Which folder of src/ may include headers of which other folder. A folder
+# always includes its own headers; the core folders include no Qt header.
+# Run as a script (cmake -DSOURCE_DIR=src -P cmake/Layers.cmake) it checks
+# every #include of src/ against this table and fails on the first breach.
+
+set(core_folders sys res encoding settings doc engine print comm)
+set(gui_folders ui view app)
+
+set(layer_sys "")
+set(layer_res "")
+set(layer_encoding "")
+set(layer_settings sys encoding)
+set(layer_doc sys res encoding settings)
+set(layer_engine sys res encoding settings doc)
+set(layer_print "")
+set(layer_comm sys res encoding settings doc)
+set(layer_cli ${core_folders})
+set(layer_ui ${core_folders})
+set(layer_view ${core_folders} ui)
+set(layer_app ${core_folders} ui view)
+
+cmake_policy(VERSION 3.25)
+
+if(NOT CMAKE_SCRIPT_MODE_FILE)
+    return()
+endif()
+
+get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
+file(GLOB folders LIST_DIRECTORIES true RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*")
+set(breaches "")
+foreach(folder IN LISTS folders)
+    if(NOT IS_DIRECTORY "${SOURCE_DIR}/${folder}")
+        continue()
+    endif()
+    if(NOT DEFINED layer_${folder})
+        list(APPEND breaches "src/${folder}/ is in no layer: add it to cmake/Layers.cmake")
+        continue()
+    endif()
+    file(GLOB sources "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.cpp"
+         "${SOURCE_DIR}/${folder}/*.inc")
+    foreach(source IN LISTS sources)
+        file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include")
+        get_filename_component(name "${source}" NAME)
+        foreach(line IN LISTS includes)
+            if(line MATCHES "#[ \t]*include[ \t]*\"([a-z]+)/")
+                set(target "${CMAKE_MATCH_1}")
+                if(NOT target STREQUAL folder AND NOT target IN_LIST layer_${folder})
+                    list(APPEND breaches "src/${folder}/${name}: ${line}")
+                endif()
+            elseif(folder IN_LIST core_folders AND line MATCHES "#[ \t]*include[ \t]*<Q")
+                list(APPEND breaches "src/${folder}/${name}: ${line} (the core links no Qt)")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+if(breaches)
+    list(JOIN breaches "\n  " text)
+    message(FATAL_ERROR "Includes that break the layers:\n  ${text}")
+endif()
+message(STATUS "Every include of src/ follows the layers")

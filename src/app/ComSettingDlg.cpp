@@ -1,0 +1,217 @@
+#include "app/ComSettingDlg.h"
+
+#include "comm/ComPort.h"
+#include "res/StringTable.h"
+#include "ui/DialogFields.h"
+#include "ui/MessageBox.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+
+namespace tessel {
+namespace {
+
+// The end-of-text box shows what is typed in upper case.
+class UpperCaseValidator final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& /*position*/) const override {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+
+// The serial devices this machine has now, stable names first.
+QStringList SerialDevices() {
+    QStringList devices;
+    const QDir byId(QStringLiteral("/dev/serial/by-id"));
+    for (const QFileInfo& entry : byId.entryInfoList(QDir::System | QDir::Files, QDir::Name))
+        devices.append(entry.absoluteFilePath());
+    const QDir dev(QStringLiteral("/dev"));
+    for (const QString& name : dev.entryList({QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")},
+                                             QDir::System | QDir::Files, QDir::Name))
+        devices.append(dev.filePath(name));
+    return devices;
+}
+
+QString DeviceOf(const ComSettings& settings) {
+    return QFile::decodeName(DevicePath(settings).c_str());
+}
+
+// A label for `field` with its mnemonic.
+QLabel* LabelFor(const QString& text, QWidget* field) {
+    auto* label = new QLabel(text, field->parentWidget());
+    label->setBuddy(field);
+    return label;
+}
+
+} // namespace
+
+CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
+    : QDialog(parent), m_settings(settings) {
+    setWindowTitle(LoadQString(IDS_CAPTION_COM_SETTINGS));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+
+    m_port = MakeList("port", kPortNames, m_settings.COMPort);
+    m_device = new QComboBox(this);
+    m_device->setObjectName(QStringLiteral("device"));
+    m_device->setEditable(true);
+    m_device->setInsertPolicy(QComboBox::NoInsert);
+    m_device->addItems(SerialDevices());
+    m_device->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_deviceState = new QLabel(this);
+    m_deviceState->setObjectName(QStringLiteral("deviceState"));
+    m_baudRate = MakeList("baudRate", kBaudRateTexts, m_settings.BaudRate);
+    m_dataBit = MakeList("dataBit", kDataBitTexts, m_settings.DataBit);
+    m_stopBit = MakeList("stopBit", kStopBitTexts, m_settings.StopBit);
+    m_parity = MakeList("parity", kParityTexts, m_settings.Parity);
+    m_endOfLine = MakeList("endOfLine", kEndOfLineTexts, m_settings.EndOfLine);
+    m_endCode = new QLineEdit(QString::fromStdString(m_settings.EndOfFileText).toUpper(), this);
+    m_endCode->setObjectName(QStringLiteral("endCode"));
+    m_endCode->setMaxLength(2);
+    m_endCode->setValidator(new UpperCaseValidator(m_endCode));
+    m_flowControl = MakeList("flowControl", kFlowControlTexts, m_settings.FlowControl);
+    m_charDelay =
+        MakeDigitsField(QString::number(m_settings.CharDelay), QStringLiteral("charDelay"), this);
+    m_lineDelay =
+        MakeDigitsField(QString::number(m_settings.LineDelay), QStringLiteral("lineDelay"), this);
+
+    auto* form = new QFormLayout(this);
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(m_port);
+    portRow->addWidget(m_device, 1);
+    form->addRow(LabelFor(QStringLiteral("ポートの設定(&C)"), m_port), portRow);
+    form->addRow(QString(), m_deviceState);
+    form->addRow(QStringLiteral("通信速度(&B)"), m_baudRate);
+    form->addRow(QStringLiteral("ワード長(&D)"), m_dataBit);
+    form->addRow(QStringLiteral("ストップビット(&S)"), m_stopBit);
+    form->addRow(QStringLiteral("パリティ(&P)"), m_parity);
+    form->addRow(QStringLiteral("区切りコード(&L)"), m_endOfLine);
+    form->addRow(QStringLiteral("フロー制御(&F)"), m_flowControl);
+    form->addRow(QStringLiteral("テキスト終了コード(&E)"), m_endCode);
+    form->addRow(QStringLiteral("1文字ごとの待ち時間 ms(&W)"), m_charDelay);
+    form->addRow(QStringLiteral("1行ごとの待ち時間 ms(&N)"), m_lineDelay);
+    QDialogButtonBox* buttons = MakeOkCancel(this);
+    form->addRow(buttons);
+
+    // The end-of-text code comes before the flow control; the device goes
+    // with the port beside it.
+    const QList<QWidget*> order = {m_port,
+                                   m_device,
+                                   m_baudRate,
+                                   m_dataBit,
+                                   m_stopBit,
+                                   m_parity,
+                                   m_endOfLine,
+                                   m_endCode,
+                                   m_flowControl,
+                                   m_charDelay,
+                                   m_lineDelay,
+                                   buttons->button(QDialogButtonBox::Ok),
+                                   buttons->button(QDialogButtonBox::Cancel)};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    ShowDevice();
+    connect(m_port, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_settings.COMPort = static_cast<std::uint32_t>(index);
+        ShowDevice();
+    });
+    connect(m_device, &QComboBox::editTextChanged, this, &CComSettingDlg::OnDeviceEdited);
+    m_port->setFocus();
+}
+
+QComboBox* CComSettingDlg::MakeList(const char* name, std::span<const char* const> entries,
+                                    std::uint32_t selected) {
+    auto* list = new QComboBox(this);
+    list->setObjectName(QString::fromLatin1(name));
+    // In the order given; the index is what the settings store.
+    for (const char* entry : entries)
+        list->addItem(QString::fromUtf8(entry));
+    list->setCurrentIndex(selected < entries.size() ? static_cast<int>(selected) : 0);
+    return list;
+}
+
+void CComSettingDlg::ShowDevice() {
+    const QString path = DeviceOf(m_settings);
+    {
+        const QSignalBlocker blocker(m_device);
+        m_device->setEditText(path);
+    }
+    m_deviceState->setText(
+        QFileInfo::exists(path) ? QString() : QStringLiteral("%1 は見つかりません").arg(path));
+}
+
+void CComSettingDlg::OnDeviceEdited(const QString& text) {
+    // The usual device of the port is kept as no entry, so that it follows
+    // the port; anything else is stored as given.
+    std::string& device = m_settings.Device[m_settings.COMPort];
+    device.clear();
+    const QString trimmed = text.trimmed();
+    if (!trimmed.isEmpty() && trimmed != DeviceOf(m_settings))
+        device = QFile::encodeName(trimmed).toStdString();
+    m_deviceState->setText(trimmed.isEmpty() || QFileInfo::exists(trimmed)
+                               ? QString()
+                               : QStringLiteral("%1 は見つかりません").arg(trimmed));
+}
+
+void CComSettingDlg::RefuseEndCode(unsigned messageId) {
+    ShowMessageBox({this, LoadQString(IDS_CAPTION_COM_SETTINGS), LoadQString(messageId),
+                    QMessageBox::Warning, QMessageBox::Ok});
+    m_endCode->setFocus();
+    m_endCode->selectAll();
+}
+
+void CComSettingDlg::accept() {
+    // Top to bottom: the end-of-text code, then the pacing.
+    const QString text = m_endCode->text();
+    if (text.isEmpty()) {
+        RefuseEndCode(IDS_EOF_CODE_EMPTY);
+        return;
+    }
+    std::uint32_t value = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        std::uint32_t digit = 0;
+        if (u >= u'0' && u <= u'9') {
+            digit = u - u'0';
+        } else if ((u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f')) {
+            digit = (u & ~0x20u) - u'A' + 10;
+        } else {
+            RefuseEndCode(IDS_EOF_CODE_INVALID);
+            return;
+        }
+        value = value * 16 + digit;
+    }
+    unsigned charDelay = 0;
+    unsigned lineDelay = 0;
+    if (!ReadUnsignedField(m_charDelay, 0, kMaxPacingDelay, charDelay) ||
+        !ReadUnsignedField(m_lineDelay, 0, kMaxPacingDelay, lineDelay))
+        return;
+
+    m_settings.COMPort = static_cast<std::uint32_t>(m_port->currentIndex());
+    m_settings.BaudRate = static_cast<std::uint32_t>(m_baudRate->currentIndex());
+    m_settings.DataBit = static_cast<std::uint32_t>(m_dataBit->currentIndex());
+    m_settings.StopBit = static_cast<std::uint32_t>(m_stopBit->currentIndex());
+    m_settings.Parity = static_cast<std::uint32_t>(m_parity->currentIndex());
+    m_settings.EndOfLine = static_cast<std::uint32_t>(m_endOfLine->currentIndex());
+    m_settings.FlowControl = static_cast<std::uint32_t>(m_flowControl->currentIndex());
+    m_settings.EndOfFile = value;
+    // One digit is kept with a leading zero: "D" becomes "0D".
+    m_settings.EndOfFileText = (text.size() == 1 ? QStringLiteral("0") + text : text).toStdString();
+    m_settings.CharDelay = charDelay;
+    m_settings.LineDelay = lineDelay;
+    QDialog::accept();
+}
+
+} // namespace tessel

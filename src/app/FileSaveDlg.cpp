@@ -1,0 +1,51 @@
+#include "app/FileSaveDlg.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+
+namespace tessel {
+namespace {
+
+// The filters are the six document types in the order they are registered;
+// DATA, the one without line numbers, is the last.
+constexpr qsizetype kDataFilterIndex = 6;
+
+} // namespace
+
+CFileSaveDlg::CFileSaveDlg(QWidget* parent, const QString& caption)
+    : QFileDialog(parent, caption),
+      m_btnLineNum(new QCheckBox(QStringLiteral("行番号をﾌｧｲﾙへ出力(&L)"), this)) {
+    setOption(QFileDialog::DontUseNativeDialog);
+    setAcceptMode(QFileDialog::AcceptSave);
+    setFileMode(QFileDialog::AnyFile);
+    m_btnLineNum->setObjectName(QStringLiteral("lineNumOutput"));
+    // Below the dialog's own controls, across their width.
+    if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+        grid->addWidget(m_btnLineNum, grid->rowCount(), 0, 1, grid->columnCount());
+    connect(this, &QFileDialog::filterSelected, this,
+            [this](const QString& filter) { OnTypeChange(nameFilters().indexOf(filter) + 1); });
+}
+
+void CFileSaveDlg::showEvent(QShowEvent* event) {
+    if (!m_bInitialised) {
+        m_bInitialised = true;
+        m_btnLineNum->setChecked(m_bLineNum);
+        m_btnLineNum->setEnabled(m_bEnableLineNum);
+    }
+    QFileDialog::showEvent(event);
+}
+
+void CFileSaveDlg::OnTypeChange(qsizetype index) {
+    if (index >= 1 && index < kDataFilterIndex)
+        m_btnLineNum->setEnabled(true);
+    else if (index == kDataFilterIndex)
+        m_btnLineNum->setEnabled(false);
+}
+
+void CFileSaveDlg::done(int result) {
+    if (result == QDialog::Accepted)
+        m_bLineNum = m_btnLineNum->isChecked();
+    QFileDialog::done(result);
+}
+
+} // namespace tessel

@@ -1,0 +1,350 @@
+#include "encoding/Cp932.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+
+namespace tessel::cp932 {
+namespace {
+
+struct Cp932StandIn {
+    std::uint16_t code;
+    char16_t standIn;
+    char16_t character;
+};
+
+#include "encoding/Cp932Table.inc"
+
+constexpr char16_t kControlPictures = 0x2400;
+constexpr char16_t kDeletePicture = 0x2421;
+constexpr char16_t kByteMarks = 0xF700; // + byte, for bytes 0x80-0xFF
+constexpr char16_t kLineSeparator = 0x2028;
+constexpr char16_t kParagraphSeparator = 0x2029;
+
+// Encoding table values besides the codes themselves (a value below 0x100 is
+// one byte, any other is a lead and a trail byte).
+constexpr std::uint16_t kNoCode = 0xFFFF;
+constexpr std::uint16_t kBreak = 0xFFFE;
+
+// 0-59 for the lead bytes 0x81-0x9F and 0xE0-0xFC, -1 for other bytes.
+constexpr int LeadIndex(unsigned char b) {
+    if (b >= 0x81 && b <= 0x9F)
+        return b - 0x81;
+    if (b >= 0xE0 && b <= 0xFC)
+        return b - 0xE0 + 0x1F;
+    return -1;
+}
+
+constexpr bool IsRawControl(char16_t u) {
+    return (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0x7F;
+}
+
+constexpr char16_t ControlPicture(char16_t u) {
+    return u == 0x7F ? kDeletePicture : static_cast<char16_t>(kControlPictures + u);
+}
+
+struct Tables {
+    // What a byte on its own decodes to: its character, a control picture or
+    // a byte mark. Lead bytes get their mark; the decoder tries the pair first.
+    std::array<char16_t, 256> single{};
+    // The code of every UTF-16 unit, kBreak for the line breaks.
+    std::array<std::uint16_t, 0x10000> encode{};
+};
+
+Tables MakeTables() {
+    Tables t;
+    t.encode.fill(kNoCode);
+    for (unsigned b = 0; b < 256; ++b) {
+        const char16_t c = kCp932Single[b];
+        if (c != 0xFFFF) {
+            // Also takes raw control characters: they have codes, even though
+            // the decoder never gives them.
+            t.encode[c] = static_cast<std::uint16_t>(b);
+            t.single[b] = IsRawControl(c) ? ControlPicture(c) : c;
+        } else {
+            t.single[b] = static_cast<char16_t>(kByteMarks + b);
+        }
+        t.encode[t.single[b]] = static_cast<std::uint16_t>(b);
+    }
+    // A lone CR or LF is a mark; line breaks are handled apart.
+    t.single[u'\r'] = ControlPicture(u'\r');
+    t.single[u'\n'] = ControlPicture(u'\n');
+    t.encode[ControlPicture(u'\r')] = u'\r';
+    t.encode[ControlPicture(u'\n')] = u'\n';
+    for (const char16_t u : {u'\n', u'\r', kLineSeparator, kParagraphSeparator})
+        t.encode[u] = kBreak;
+
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+        const int index = LeadIndex(static_cast<unsigned char>(lead));
+        if (index < 0)
+            continue;
+        for (int trail = 0; trail < kCp932TrailCount; ++trail) {
+            const char16_t c = kCp932Double[index][trail];
+            if (c != 0)
+                t.encode[c] = static_cast<std::uint16_t>(lead << 8 | (0x40 + trail));
+        }
+    }
+    return t;
+}
+
+const Tables& GetTables() {
+    static const Tables tables = MakeTables();
+    return tables;
+}
+
+bool IsHighSurrogate(char16_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+Refusal NotInCodePage(std::u16string_view text, std::size_t i) {
+    const char16_t u = text[i];
+    if (IsHighSurrogate(u) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+        const char32_t c = 0x10000 + ((char32_t{u} - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        return {RefusalReason::NotInCodePage, i, 2, c};
+    }
+    return {RefusalReason::NotInCodePage, i, 1, u};
+}
+
+// The bytes unit `i` encodes to; one for a unit without a code.
+std::size_t BytesOf(const Tables& t, std::u16string_view text, std::size_t i) {
+    const char16_t u = text[i];
+    const std::uint16_t code = t.encode[u];
+    if (code < 0x100 || code == kNoCode)
+        return 1;
+    if (code != kBreak)
+        return 2;
+    // "\r\n" is one break, its CR from the '\r' and its LF from the '\n'.
+    if (u == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+        return 1;
+    if (u == u'\n' && i > 0 && text[i - 1] == u'\r')
+        return 1;
+    return 2;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | c >> 18);
+        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Whether a message can show the character itself (not a control, a lone
+// surrogate or a line break).
+bool IsShowable(char32_t c) {
+    return c >= 0x20 && !(c >= 0x7F && c < 0xA0) && !(c >= 0xD800 && c <= 0xDFFF) &&
+           c != kLineSeparator && c != kParagraphSeparator && c <= 0x10FFFF;
+}
+
+} // namespace
+
+std::u16string Decode(std::string_view bytes) {
+    const Tables& t = GetTables();
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    // Never more units than bytes.
+    std::u16string text(n, u'\0');
+    char16_t* out = text.data();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char b = in[i];
+        if (b < 0x80) {
+            if (b == '\r' && i + 1 < n && in[i + 1] == '\n') {
+                *out++ = u'\n';
+                i += 2;
+            } else {
+                *out++ = t.single[b];
+                ++i;
+            }
+            continue;
+        }
+        const int lead = LeadIndex(b);
+        if (lead >= 0 && i + 1 < n) {
+            const unsigned char trail = in[i + 1];
+            if (trail >= 0x40 && trail <= 0xFC) {
+                const char16_t c = kCp932Double[lead][trail - 0x40];
+                if (c != 0) {
+                    *out++ = c;
+                    i += 2;
+                    continue;
+                }
+            }
+        }
+        *out++ = t.single[b];
+        ++i;
+    }
+    text.resize(static_cast<std::size_t>(out - text.data()));
+    return text;
+}
+
+std::optional<Refusal> Encode(std::u16string_view text, std::string& bytes) {
+    const Tables& t = GetTables();
+    bytes.clear();
+    bytes.resize(text.size() * 2);
+    char* out = bytes.data();
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t u = text[i];
+        const std::uint16_t code = t.encode[u];
+        if (code < 0x100) {
+            *out++ = static_cast<char>(code);
+        } else if (code == kBreak) {
+            // '\r' before '\n' gives the CR, '\n' after '\r' the LF.
+            if (u != u'\n' || i == 0 || text[i - 1] != u'\r')
+                *out++ = '\r';
+            if (u != u'\r' || i + 1 == n || text[i + 1] != u'\n')
+                *out++ = '\n';
+        } else if (code != kNoCode) {
+            *out++ = static_cast<char>(code >> 8);
+            *out++ = static_cast<char>(code & 0xFF);
+        } else {
+            bytes.clear();
+            return NotInCodePage(text, i);
+        }
+    }
+    bytes.resize(static_cast<std::size_t>(out - bytes.data()));
+    return std::nullopt;
+}
+
+std::optional<Refusal> CheckInput(std::u16string_view text) {
+    const Tables& t = GetTables();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
+        if (u == 0 || u == kControlPictures)
+            return Refusal{RefusalReason::NulByte, i, 1, u};
+        if (t.encode[u] == kNoCode)
+            return NotInCodePage(text, i);
+    }
+    return std::nullopt;
+}
+
+std::u16string PrepareInput(std::u16string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
+        if (u == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            continue; // the '\n' follows
+        if (u == u'\r' || u == kLineSeparator || u == kParagraphSeparator)
+            out += u'\n';
+        else if (IsRawControl(u))
+            out += ControlPicture(u);
+        else
+            out += u;
+    }
+    return out;
+}
+
+std::string DescribeRefusal(const Refusal& refusal) {
+    const char32_t c = refusal.character;
+    std::string message;
+    if (IsShowable(c)) {
+        message += "「";
+        AppendUtf8(message, c);
+        message += "」";
+    } else if (c == 0) {
+        message += "NUL ";
+    }
+    char code[16];
+    std::snprintf(code, sizeof code, "(U+%04X)", static_cast<unsigned>(c));
+    message += code;
+    if (refusal.reason == RefusalReason::NulByte)
+        message += " は NUL バイトとして保存される文字です。ファイルを開くとそこで文章が"
+                   "終わってしまうため、入力できません。";
+    else
+        message += " はコード ページ 932 (シフト JIS) にない文字のため、この文書には入れられ"
+                   "ません。";
+    return message;
+}
+
+bool IsPlaceholder(char16_t unit) {
+    if (GetTables().encode[unit] == kNoCode)
+        return false;
+    return (unit >= kControlPictures && unit <= kDeletePicture) ||
+           (unit >= kByteMarks + 0x80 && unit <= kByteMarks + 0xFF) ||
+           (unit >= kCp932StandIns[0].standIn &&
+            unit <= kCp932StandIns[kCp932StandInCount - 1].standIn);
+}
+
+char16_t StandsFor(char16_t unit) {
+    // The generator numbers the stand-ins in order.
+    const char16_t first = kCp932StandIns[0].standIn;
+    if (unit < first || unit - first >= kCp932StandInCount)
+        return unit;
+    return kCp932StandIns[unit - first].character;
+}
+
+std::size_t ByteOffset(std::u16string_view text, std::size_t position) {
+    const Tables& t = GetTables();
+    const std::size_t end = std::min(position, text.size());
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < end; ++i)
+        bytes += BytesOf(t, text, i);
+    return bytes;
+}
+
+std::size_t Position(std::u16string_view text, std::size_t offset) {
+    const Tables& t = GetTables();
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bytes += BytesOf(t, text, i);
+        if (bytes > offset)
+            return i;
+    }
+    return text.size();
+}
+
+OffsetIndex::OffsetIndex(std::u16string_view text) : m_text(text) {
+    const Tables& t = GetTables();
+    m_checkpoints.reserve(text.size() / kStride + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i % kStride == 0)
+            m_checkpoints.push_back(m_byteLength);
+        m_byteLength += BytesOf(t, text, i);
+    }
+}
+
+std::size_t OffsetIndex::UnitBytes(std::size_t position) const {
+    return BytesOf(GetTables(), m_text, position);
+}
+
+std::size_t OffsetIndex::ByteOffset(std::size_t position) const {
+    if (position >= m_text.size())
+        return m_byteLength;
+    std::size_t i = position / kStride * kStride;
+    std::size_t bytes = m_checkpoints[i / kStride];
+    for (; i < position; ++i)
+        bytes += UnitBytes(i);
+    return bytes;
+}
+
+std::size_t OffsetIndex::Position(std::size_t offset) const {
+    if (offset >= m_byteLength)
+        return m_text.size();
+    // The last checkpoint at or before the offset; every unit is at least one
+    // byte, so the checkpoints rise strictly.
+    const auto next = std::upper_bound(m_checkpoints.begin(), m_checkpoints.end(), offset);
+    const auto block = static_cast<std::size_t>(next - m_checkpoints.begin()) - 1;
+    std::size_t bytes = m_checkpoints[block];
+    for (std::size_t i = block * kStride;; ++i) {
+        bytes += UnitBytes(i);
+        if (bytes > offset)
+            return i;
+    }
+}
+
+} // namespace tessel::cp932

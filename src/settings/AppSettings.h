@@ -1,0 +1,57 @@
+#pragma once
+
+#include "settings/ComSettings.h"
+
+#include <string>
+#include <vector>
+
+namespace tessel {
+
+class ProfileStore;
+
+// The editor font's default face, "ＭＳ ゴシック" in code page 932.
+inline constexpr const char kDefaultFaceName[] =
+    "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e";
+
+// The most files the recent-file list keeps ("File1" to "File4").
+inline constexpr int kRecentFileCount = 4;
+
+// The keys that one settings command writes together.
+enum class SettingGroup {
+    ComPort,      // "COMPORT": the communication settings
+    Font,         // "Font"/"FaceName" and "Size"
+    TabStop,      // "Edit"/"TabStop"
+    LineNumbers,  // "LineNumber"/"StartLine" and "Step"
+    PrintPage,    // "Misc"/"PrintPage"
+    PreviewPages, // "Settings"/"PreviewPages", written only when not 0
+    RecentFiles,  // "Recent File List"/"File1" to "File4"; keys past the list removed
+};
+
+// The program's settings in memory: loaded once at start-up, updated by each
+// settings command, which then writes its group of keys. Documents read them
+// at the moment of use. A default-constructed object holds the defaults.
+// Every key is read and written in one place, AppSettings.cpp.
+struct AppSettings {
+    ComSettings m_comSettings;
+    unsigned m_nStartLine = 10;
+    unsigned m_nLineStep = 10;
+    unsigned m_nTabStop = 4;
+    int m_nPrintPage = 0;
+    std::string m_strFaceName = kDefaultFaceName; // code page 932 bytes
+    int m_nFontSize = 12;                         // points
+    int m_nPreviewPages = 0;
+    std::vector<std::string> m_recentFiles; // most recent first, at most kRecentFileCount
+
+    // Everything but "WindowPos" and the line-number keys.
+    void LoadSettings(const ProfileStore& profile);
+    // "LineNumber"/"StartLine" and "Step", read by start-up after LoadSettings.
+    void LoadLineNumberSettings(const ProfileStore& profile);
+    // Writes the keys of `group` from the members. False when any of them
+    // could not be written (ProfileStore::LastError() says why).
+    bool Write(ProfileStore& profile, SettingGroup group) const;
+};
+
+// The editor font's cell height in pixels for a size in points.
+int EditFontHeight(int points);
+
+} // namespace tessel

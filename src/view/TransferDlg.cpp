@@ -1,0 +1,191 @@
+#include "view/TransferDlg.h"
+
+#include "res/StringTable.h"
+#include "ui/MessageBox.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <thread>
+
+namespace tessel {
+
+QString FormatTimeLeft(std::chrono::milliseconds left) {
+    const long long seconds = (left.count() + 999) / 1000;
+    if (seconds < 60)
+        return QStringLiteral("残り約%1秒").arg(seconds);
+    if (seconds < 3600)
+        return QStringLiteral("残り約%1分%2秒").arg(seconds / 60).arg(seconds % 60);
+    return QStringLiteral("残り約%1時間%2分").arg(seconds / 3600).arg(seconds % 3600 / 60);
+}
+
+CTransferDlg::CTransferDlg(QWidget* parent)
+    : QDialog(parent), m_message(new QLabel(QStringLiteral("通信の準備が出来ました"), this)),
+      m_progress(new QProgressBar(this)), m_timeLeft(new QLabel(this)),
+      m_button(new QPushButton(QStringLiteral("中断"), this)) {
+    setObjectName(QStringLiteral("TransferDlg"));
+    m_message->setObjectName(QStringLiteral("message"));
+    m_message->setAlignment(Qt::AlignCenter);
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_timeLeft->setObjectName(QStringLiteral("timeLeft"));
+    m_timeLeft->setAlignment(Qt::AlignCenter);
+    m_button->setObjectName(QStringLiteral("cancel"));
+    m_button->setDefault(true);
+    connect(m_button, &QPushButton::clicked, this, &CTransferDlg::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_message);
+    layout->addWidget(m_progress);
+    layout->addWidget(m_timeLeft);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_button);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    // Room for the longest text, so the window does not change size as
+    // the count goes up.
+    setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000 バイト受信済み")) * 2);
+}
+
+CTransferDlg::~CTransferDlg() = default;
+
+void CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings, std::string& buffer,
+                       QWidget* owner) {
+    CTransferDlg dialog(owner);
+    if (mode == TransferWorker::Mode::Send)
+        dialog.SetSendEstimate(SendEstimate(settings, buffer));
+    // Made after the dialog, so that it goes first: the dialog it reports
+    // to outlives it.
+    TransferWorker worker(mode, settings, buffer, dialog);
+    dialog.SetThread(worker, mode);
+    if (!worker.Start()) {
+        // No thread for the transfer: as good as a port that won't open.
+        ShowMessageBox({owner, dialog.windowTitle(), LoadQString(IDS_PORT_OPEN_FAILED),
+                        QMessageBox::NoIcon, QMessageBox::Ok});
+        return;
+    }
+    dialog.exec();
+    dialog.WaitForWorker();
+}
+
+void CTransferDlg::SetThread(TransferWorker& worker, TransferWorker::Mode mode) {
+    m_pThread = &worker;
+    m_nMode = mode;
+    setWindowTitle(LoadQString(IsSend() ? IDS_CAPTION_SEND : IDS_CAPTION_RECEIVE));
+    if (IsSend()) {
+        ShowSendProgress(0);
+    } else {
+        m_progress->setRange(0, 0); // busy: the length is not known
+        m_timeLeft->hide();
+    }
+}
+
+void CTransferDlg::SetSendEstimate(SendEstimate estimate) {
+    m_estimate = std::move(estimate);
+    if (IsSend())
+        ShowSendProgress(0);
+}
+
+void CTransferDlg::ShowSendProgress(std::size_t sent) {
+    const auto total = static_cast<int>(std::max<std::size_t>(m_estimate.Total(), 1));
+    m_progress->setRange(0, total);
+    m_progress->setValue(static_cast<int>(std::min<std::size_t>(sent, m_estimate.Total())));
+    m_timeLeft->setText(sent >= m_estimate.Total() ? QString()
+                                                   : FormatTimeLeft(m_estimate.Remaining(sent)));
+}
+
+void CTransferDlg::SetMessage(const QString& text) {
+    m_message->setText(text);
+    emit MessageChanged(text);
+}
+
+void CTransferDlg::reject() {
+    if (m_pThread && !m_pThread->Completed())
+        m_pThread->Cancel();
+    QDialog::reject();
+}
+
+void CTransferDlg::done(int result) {
+    m_bEnded = true;
+    QDialog::done(result);
+}
+
+void CTransferDlg::WaitForWorker() {
+    if (!m_pThread)
+        return;
+    if (!m_pThread->Completed())
+        m_pThread->Cancel();
+    // Reports still on their way arrive meanwhile and are dropped.
+    while (!m_pThread->Ended()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void CTransferDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Ending the dialog from here would leave exec() waiting for good.
+    if (m_bClosePending)
+        QMetaObject::invokeMethod(this, &CTransferDlg::reject, Qt::QueuedConnection);
+}
+
+void CTransferDlg::OnProgress(unsigned count) {
+    Post({Report::Kind::Progress, count, 0, {}, {}});
+}
+
+void CTransferDlg::OnDone() {
+    Post({Report::Kind::Done, 0, 0, {}, {}});
+}
+
+void CTransferDlg::OnOpenFailed(unsigned captionId, const std::string& device,
+                                const std::string& reason) {
+    Post({Report::Kind::OpenFailed, 0, captionId, device, reason});
+}
+
+void CTransferDlg::Post(Report report) {
+    QMetaObject::invokeMethod(
+        this, [this, report = std::move(report)] { Apply(report); }, Qt::QueuedConnection);
+}
+
+void CTransferDlg::Apply(const Report& report) {
+    if (m_bEnded)
+        return;
+    switch (report.kind) {
+    case Report::Kind::Progress:
+        SetMessage(
+            QString::asprintf("%5u ", report.count) +
+            (IsSend() ? QStringLiteral("バイト送信済み") : QStringLiteral("バイト受信済み")));
+        if (IsSend())
+            ShowSendProgress(report.count);
+        break;
+    case Report::Kind::Done:
+        m_button->setText(QStringLiteral("OK"));
+        SetMessage(IsSend() ? QStringLiteral("送信が完了しました")
+                            : QStringLiteral("受信が完了しました"));
+        if (IsSend()) {
+            ShowSendProgress(m_estimate.Total());
+        } else {
+            m_progress->setRange(0, 1);
+            m_progress->setValue(1);
+        }
+        break;
+    case Report::Kind::OpenFailed:
+        // The device and the system's reason say which adapter and why.
+        ShowMessageBox({this, LoadQString(report.captionId), LoadQString(IDS_PORT_OPEN_FAILED),
+                        QMessageBox::NoIcon, QMessageBox::Ok,
+                        QStringLiteral("%1: %2").arg(QFile::decodeName(report.device.c_str()),
+                                                     QString::fromLocal8Bit(report.reason))});
+        if (isVisible())
+            reject();
+        else
+            m_bClosePending = true;
+        break;
+    }
+}
+
+} // namespace tessel

@@ -1,0 +1,39 @@
+#pragma once
+
+class QFont;
+class QWidget;
+
+namespace tessel {
+
+struct AppSettings;
+enum class FindDialogMode;
+enum class SettingGroup;
+
+// What an editor view asks of the program around it. The views know nothing
+// else of the application or its windows; the application implements this.
+class IViewShell {
+public:
+    virtual ~IViewShell() = default;
+
+    // The settings in memory, read at the moment of use.
+    virtual AppSettings& Settings() = 0;
+    // Writes the keys of `group` from the settings in memory to the settings
+    // file; a key that cannot be written is reported to the user.
+    virtual void StoreSettings(SettingGroup group) = 0;
+    // The editor font every view uses.
+    virtual const QFont& EditFont() const = 0;
+    // The state of the commands may have changed (text, selection, undo).
+    virtual void ScheduleCommandUpdate() = 0;
+    // The one find and replace dialog, and the last search again.
+    virtual void OpenFindReplace(FindDialogMode mode) = 0;
+    virtual void FindAgain() = 0;
+    // The window that owns the dialogs a view opens.
+    virtual QWidget* DialogParent() const = 0;
+
+protected:
+    IViewShell() = default;
+    IViewShell(const IViewShell&) = default;
+    IViewShell& operator=(const IViewShell&) = default;
+};
+
+} // namespace tessel

@@ -1,0 +1,155 @@
+#include "app/ComSettingDlg.h"
+
+#include "comm/ComPort.h"
+#include "res/StringTable.h"
+#include "support/AppHarness.h"
+#include "ui/CommandIds.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tessel {
+namespace {
+
+using test::AppHarness;
+
+template <class T>
+T* Find(QDialog* dialog, const char* name) {
+    return dialog->findChild<T*>(QString::fromLatin1(name));
+}
+
+QStringList Entries(QComboBox* list) {
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i)
+        entries.append(list->itemText(i));
+    return entries;
+}
+
+TEST(ComSettingDlg, ShowsTheListsInOrderWithTheStoredChoices) {
+    ComSettings settings;
+    settings.COMPort = 1;
+    settings.Parity = 2;
+    settings.FlowControl = kFlowNone;
+    settings.EndOfFileText = "1a";
+    settings.Device[1] = "/dev/tessel-test-adapter";
+    settings.BuildLineConfig();
+    CComSettingDlg dialog(settings);
+
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("COMポートの設定"));
+
+    struct List {
+        const char* name;
+        QStringList entries;
+        int selected;
+    };
+    for (const List& list :
+         {List{"port", {"COM1", "COM2", "COM3", "COM4"}, 1},
+          List{"baudRate", {"300", "600", "1200", "2400", "4800", "9600"}, 2},
+          List{"dataBit", {"7", "8"}, 1}, List{"stopBit", {"1", "2"}, 0},
+          List{"parity", {"none", "even", "odd"}, 2}, List{"endOfLine", {"CR", "LF", "CR LF"}, 2},
+          List{"flowControl", {"Xon/Xoff", "RS/CS", "none"}, 2}}) {
+        auto* combo = Find<QComboBox>(&dialog, list.name);
+        ASSERT_NE(combo, nullptr) << list.name;
+        EXPECT_FALSE(combo->isEditable()) << list.name;
+        EXPECT_EQ(Entries(combo), list.entries) << list.name;
+        EXPECT_EQ(combo->currentIndex(), list.selected) << list.name;
+    }
+
+    // The end-of-text box: upper case, two characters at most.
+    auto* endCode = Find<QLineEdit>(&dialog, "endCode");
+    EXPECT_EQ(endCode->text(), QStringLiteral("1A"));
+    endCode->clear();
+    QTest::keyClicks(endCode, QStringLiteral("d7f"));
+    EXPECT_EQ(endCode->text(), QStringLiteral("D7"));
+
+    // Tab order: as the lists stand, but the end-of-text code before the
+    // flow control; the device goes with the port.
+    const QStringList names = {"port",        "device",    "baudRate",  "dataBit",
+                               "stopBit",     "parity",    "endOfLine", "endCode",
+                               "flowControl", "charDelay", "lineDelay"};
+    QStringList chain;
+    QWidget* widget = Find<QWidget>(&dialog, "port");
+    for (int i = 0; i < 100 && chain.size() < names.size();
+         ++i, widget = widget->nextInFocusChain()) {
+        QWidget* named = widget->objectName().isEmpty() ? widget->parentWidget() : widget;
+        if (named && names.contains(named->objectName()) &&
+            (widget->focusPolicy() & Qt::TabFocus) && !chain.contains(named->objectName()))
+            chain.append(named->objectName());
+    }
+    EXPECT_EQ(chain, names);
+
+    // Beside the port, the device it stands for; the usual one per port.
+    auto* device = Find<QComboBox>(&dialog, "device");
+    EXPECT_EQ(device->currentText(), QStringLiteral("/dev/tessel-test-adapter"));
+    EXPECT_NE(Find<QLabel>(&dialog, "deviceState")->text(), QString()); // no such device here
+    Find<QComboBox>(&dialog, "port")->setCurrentIndex(3);
+    EXPECT_EQ(device->currentText(), QStringLiteral("/dev/ttyUSB3"));
+}
+
+TEST(ComSettingDlg, OkChecksTheEndCodeThenWritesEveryKeyAtOnce) {
+    AppHarness h;
+    const QString caption = LoadQString(IDS_CAPTION_COM_SETTINGS);
+    h.WhenDialogOpens([](QDialog* dialog) {
+        auto* endCode = Find<QLineEdit>(dialog, "endCode");
+        auto* charDelay = Find<QLineEdit>(dialog, "charDelay");
+        Find<QComboBox>(dialog, "port")->setCurrentIndex(1);
+        Find<QComboBox>(dialog, "device")->setEditText(QStringLiteral("/dev/ttyS3"));
+        Find<QComboBox>(dialog, "baudRate")->setCurrentIndex(5);
+        Find<QComboBox>(dialog, "flowControl")->setCurrentIndex(kFlowXonXoff);
+        for (const QString& text : {QString(), QStringLiteral("G1"), QStringLiteral("ａ")}) {
+            endCode->setText(text);
+            dialog->accept(); // refused: the dialog stays open
+            EXPECT_TRUE(dialog->isVisible());
+        }
+        endCode->clear();
+        QTest::keyClicks(endCode, QStringLiteral("d"));
+        charDelay->setText(QStringLiteral("1001"));
+        dialog->accept();
+        charDelay->setText(QStringLiteral("250"));
+        dialog->accept();
+    });
+    h.Execute(ID_COM_SETTINGS);
+
+    ASSERT_EQ(h.messages.size(), 4u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(h.messages[i].caption, caption);
+        EXPECT_EQ(h.messages[i].icon, QMessageBox::Warning);
+    }
+    EXPECT_EQ(h.messages[0].text, LoadQString(IDS_EOF_CODE_EMPTY));
+    EXPECT_EQ(h.messages[1].text, LoadQString(IDS_EOF_CODE_INVALID));
+    EXPECT_EQ(h.messages[2].text, LoadQString(IDS_EOF_CODE_INVALID));
+    EXPECT_EQ(h.messages[3].text, QStringLiteral("0 から 1000 までの整数を入力してください。"));
+
+    const ComSettings& settings = h.app->Settings().m_comSettings;
+    EXPECT_EQ(settings.EndOfFile, 13u);
+    EXPECT_EQ(settings.EndOfFileText, "0D");
+    EXPECT_EQ(settings.PortName, "COM2");
+    EXPECT_EQ(settings.LineConfig.BaudRate, 9600u);
+    EXPECT_EQ(settings.LineConfig.XonChar, 0x11);
+    EXPECT_EQ(settings.CharDelay, 250u);
+    EXPECT_EQ(DevicePath(settings), "/dev/ttyS3");
+    EXPECT_EQ(test::ReadBytes(h.iniPath),
+              "[COMPORT]\r\nBaudRate=5\r\nCOMPort=1\r\nDataBit=1\r\nEndOfLine=2\r\n"
+              "FlowControl=0\r\nParity=0\r\nStopBit=0\r\nEndOfFile=13\r\n"
+              "CharDelay=250\r\nDevice2=/dev/ttyS3\r\n");
+}
+
+TEST(ComSettingDlg, CancelChangesNothing) {
+    AppHarness h;
+    h.WhenDialogOpens([](QDialog* dialog) {
+        Find<QComboBox>(dialog, "port")->setCurrentIndex(2);
+        Find<QLineEdit>(dialog, "endCode")->setText(QStringLiteral("0"));
+        dialog->reject();
+    });
+    h.Execute(ID_COM_SETTINGS);
+    EXPECT_EQ(h.app->Settings().m_comSettings.COMPort, 0u);
+    EXPECT_EQ(h.app->Settings().m_comSettings.EndOfFile, 26u);
+    EXPECT_EQ(test::ReadBytes(h.iniPath), "");
+}
+
+} // namespace
+} // namespace tessel

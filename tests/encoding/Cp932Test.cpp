@@ -1,0 +1,224 @@
+#include "encoding/Cp932.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tessel::cp932 {
+namespace {
+
+std::string RoundTrip(std::string_view bytes) {
+    std::string out = "not encoded";
+    const auto refusal = Encode(Decode(bytes), out);
+    EXPECT_FALSE(refusal) << "refused at " << refusal->position;
+    return out;
+}
+
+std::string Bytes(std::initializer_list<int> values) {
+    std::string s;
+    for (int v : values)
+        s += static_cast<char>(v);
+    return s;
+}
+
+TEST(Cp932Decode, EverySingleByteComesBackAloneAndInContext) {
+    for (int b = 0; b < 256; ++b) {
+        const std::string byte = Bytes({b});
+        const std::u16string shown = Decode(byte);
+        ASSERT_EQ(shown.size(), 1u) << b;
+        // Only TAB, printable ASCII and half-width katakana are shown as themselves.
+        const bool itself = b == 0x09 || (b >= 0x20 && b < 0x7F);
+        const bool katakana = b >= 0xA1 && b <= 0xDF;
+        EXPECT_EQ(IsPlaceholder(shown[0]), !itself && !katakana) << b;
+        if (katakana) {
+            EXPECT_EQ(shown[0], 0xFF61 + (b - 0xA1));
+        }
+        for (const std::string& text :
+             {byte, byte + byte, "A" + byte + "B", "\r" + byte + "\n", byte + "\r\n", "\x82" + byte,
+              byte + "\x82", "\x82\xa0" + byte + "\x82\xa0"})
+            ASSERT_EQ(RoundTrip(text), text) << b;
+    }
+    EXPECT_EQ(Decode("\\~"), u"\\~"); // backslash and tilde, not yen sign and overline
+    EXPECT_EQ(Decode(Bytes({0, 0x1b, 0x7f, 0x80, 0xa0, 0xfd, 0xff})),
+              u"\u2400\u241b\u2421\uf780\uf7a0\uf7fd\uf7ff");
+}
+
+TEST(Cp932Decode, EveryDoubleByteCodeComesBack) {
+    int characters = 0;
+    int standIns = 0;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        for (int trail = 0x00; trail <= 0xFF; ++trail) {
+            const std::string code = Bytes({lead, trail});
+            const std::u16string shown = Decode(code);
+            ASSERT_EQ(RoundTrip(code), code) << lead << ' ' << trail;
+            if (shown.size() == 1) {
+                ++characters;
+                standIns += StandsFor(shown[0]) != shown[0];
+                EXPECT_EQ(IsPlaceholder(shown[0]), StandsFor(shown[0]) != shown[0]);
+            }
+        }
+    }
+    EXPECT_EQ(characters, 9604);
+    EXPECT_EQ(standIns, 398);
+}
+
+TEST(Cp932Decode, KnownCodesAndRepeatedOnes) {
+    EXPECT_EQ(Decode("\x82\xa0\x81\x40\x81\x60\x81\x5f"), u"あ\u3000\uff5e\uff3c");
+    EXPECT_EQ(Decode("\x87\x54\xfa\x40\xf0\x40\xf9\xfc"), u"Ⅰⅰ\ue000\ue757");
+    // Second codes of a character stand for it but keep their own bytes.
+    for (const auto& [code, character] : {std::pair{"\xee\xef", u'ⅰ'},
+                                          {"\x87\x9c", u'∪'},
+                                          {"\xfa\x4a", u'Ⅰ'},
+                                          {"\xee\xf9", u'￢'}}) {
+        const std::u16string shown = Decode(code);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_NE(shown[0], character);
+        EXPECT_EQ(StandsFor(shown[0]), character);
+    }
+    // Typed, such a character gets the code Windows gives it.
+    std::string bytes;
+    EXPECT_FALSE(Encode(u"ⅰ￢∵∪", bytes));
+    EXPECT_EQ(bytes, "\xfa\x40\x81\xca\x81\xe6\x81\xbe");
+}
+
+TEST(Cp932Decode, OnlyCrLfBreaksALine) {
+    EXPECT_EQ(Decode("a\r\nb"), u"a\nb");
+    EXPECT_EQ(Decode("a\rb\nc"), u"a\u240db\u240ac");
+    EXPECT_EQ(Decode("\n\r"), u"\u240a\u240d");
+    EXPECT_EQ(Decode("\r\r\n\n"), u"\u240d\n\u240a");
+    EXPECT_EQ(Decode("\r"), u"\u240d");
+}
+
+TEST(Cp932Decode, LeadWithoutItsTrailIsMarkedAloneAndTheNextByteReadAfresh) {
+    EXPECT_EQ(Decode("\x82\x31"), u"\uf782"
+                                  u"1");
+    EXPECT_EQ(Decode("\x82\""), u"\uf782\"");
+    EXPECT_EQ(Decode("\x82\r\n"), u"\uf782\n");
+    EXPECT_EQ(Decode("ab\x82"), u"ab\uf782");
+    EXPECT_EQ(Decode("\x82\x7f"), u"\uf782\u2421");
+    EXPECT_EQ(Decode("\x85\x82\xa0"), u"\uf785あ"); // 0x8582 is undefined
+    EXPECT_EQ(Decode("\x81\xad"), u"\uf781ｭ");      // a gap in a row; 0xAD is katakana
+}
+
+TEST(Cp932RoundTrip, RandomBytesWithoutNul) {
+    std::mt19937 rng(932);
+    // Biased towards the bytes that interact: leads, trails, CR, LF.
+    const std::string pool = Bytes({0x82, 0x81, 0xea, 0xfc, 0x85, 0xa0, 0x40, 0x7f, 0x80, 0xfd,
+                                    '\r', '\n', '\t', 'a', '1', 0xb1, 0x01});
+    for (int round = 0; round < 20000; ++round) {
+        std::string text(rng() % 40, 'x');
+        for (char& c : text)
+            c = rng() % 2 ? pool[rng() % pool.size()] : static_cast<char>(1 + rng() % 255);
+        ASSERT_EQ(RoundTrip(text), text);
+    }
+}
+
+TEST(Cp932Encode, LineBreaksOfEveryKindBecomeCrLf) {
+    std::string bytes;
+    EXPECT_FALSE(Encode(u"a\nb\u2029c\r\nd\re\u2028", bytes));
+    EXPECT_EQ(bytes, "a\r\nb\r\nc\r\nd\r\ne\r\n");
+    EXPECT_FALSE(Encode(u"\r\r\n\n", bytes));
+    EXPECT_EQ(bytes, "\r\n\r\n\r\n");
+}
+
+TEST(Cp932Encode, RefusesWhatTheCodePageCannotHoldAndSaysWhere) {
+    const struct {
+        std::u16string text;
+        std::size_t position, length;
+        char32_t character;
+    } cases[] = {
+        {u"abé", 2, 1, U'é'},       {u"x😀y", 1, 2, U'😀'},
+        {u"x\xd83d", 1, 1, 0xD83D}, // high surrogate at the end
+        {u"\xde00x", 0, 1, 0xDE00}, // low surrogate alone
+        {u"¥", 0, 1, U'¥'},         // no silent backslash
+        {u"\u301c", 0, 1, 0x301C},  // WAVE DASH: the code page has U+FF5E
+        {u"\u00a0", 0, 1, 0xA0},    // no silent blank
+        {u"\u2409", 0, 1, 0x2409},  // not a mark: a tab decodes as a tab
+        {u"\uf7b1", 0, 1, 0xF7B1},  // 0xB1 is always a character, never a mark
+        {u"\uf18e", 0, 1, 0xF18E},  // past the last stand-in
+    };
+    for (const auto& c : cases) {
+        std::string bytes = "old";
+        const auto refusal = Encode(c.text, bytes);
+        ASSERT_TRUE(refusal) << int(c.character);
+        EXPECT_EQ(refusal->reason, RefusalReason::NotInCodePage);
+        EXPECT_EQ(refusal->position, c.position);
+        EXPECT_EQ(refusal->length, c.length);
+        EXPECT_EQ(refusal->character, c.character);
+        EXPECT_EQ(bytes, "");
+        const auto typed = CheckInput(c.text);
+        ASSERT_TRUE(typed);
+        EXPECT_EQ(typed->position, c.position);
+    }
+    EXPECT_EQ(DescribeRefusal({RefusalReason::NotInCodePage, 2, 1, U'é'}).substr(0, 16),
+              "「é」(U+00E9)");
+    EXPECT_EQ(DescribeRefusal({RefusalReason::NotInCodePage, 0, 2, U'😀'}).find("(U+1F600)"), 10u);
+    EXPECT_EQ(DescribeRefusal({RefusalReason::NotInCodePage, 0, 1, 0xD83D}).find("(U+D83D)"), 0u);
+}
+
+TEST(Cp932Input, NulIsRefusedAndControlsAreShownAsMarks) {
+    for (const char16_t nul : {u'\0', u'\u2400'}) {
+        const std::u16string text = std::u16string(u"ab") + nul;
+        EXPECT_EQ(CheckInput(text)->reason, RefusalReason::NulByte);
+        EXPECT_EQ(CheckInput(text)->position, 2u);
+    }
+    // Marks and stand-ins come back from the clipboard when text is copied
+    // within the editor.
+    const std::u16string pasted = u"\x01\x7f\t\r\n\r\u2028x\u240d\uf781\uf000あ";
+    EXPECT_FALSE(CheckInput(pasted));
+    const std::u16string prepared = PrepareInput(pasted);
+    EXPECT_EQ(prepared, u"\u2401\u2421\t\n\n\nx\u240d\uf781\uf000あ");
+    std::string asPasted, asPrepared;
+    ASSERT_FALSE(Encode(pasted, asPasted));
+    ASSERT_FALSE(Encode(prepared, asPrepared));
+    EXPECT_EQ(asPrepared, asPasted);
+}
+
+TEST(Cp932Offsets, DoubleBytesAndCrLfCountTwoBytesAndOnePosition) {
+    const std::u16string text = Decode("\x82\xa0"
+                                       "A\r\nB"); // "あA\nB"
+    const std::size_t bytes[] = {0, 2, 3, 5, 6};
+    for (std::size_t p = 0; p < 5; ++p)
+        EXPECT_EQ(ByteOffset(text, p), bytes[p]) << p;
+    EXPECT_EQ(ByteOffset(text, 99), 6u);
+    const std::size_t positions[] = {0, 0, 1, 2, 2, 3, 4, 4};
+    for (std::size_t o = 0; o < 8; ++o)
+        EXPECT_EQ(Position(text, o), positions[o]) << o;
+    // "\r\n" in text that has not been through the widget: CR and LF apart.
+    EXPECT_EQ(ByteOffset(u"\r\n\r", 1), 1u);
+    EXPECT_EQ(ByteOffset(u"\r\n\r", 3), 4u);
+}
+
+// Against the encoder itself: the bytes before each position are what the
+// text up to that position encodes to.
+TEST(Cp932Offsets, AgreeWithTheEncoderAndTheIndexOnRandomText) {
+    std::mt19937 rng(4);
+    const std::u16string pool = u"aあ\n\r\u2029\uf781\u240d\tｱ";
+    for (int round = 0; round < 300; ++round) {
+        std::u16string text(rng() % 300, u'x');
+        for (char16_t& u : text)
+            u = pool[rng() % pool.size()];
+        const OffsetIndex index(text);
+        std::string all;
+        ASSERT_FALSE(Encode(text, all));
+        ASSERT_EQ(index.ByteLength(), all.size());
+        std::size_t expected = 0; // the position byte o belongs to
+        for (std::size_t o = 0; o <= all.size() + 1; ++o) {
+            while (expected < text.size() && ByteOffset(text, expected + 1) <= o)
+                ++expected;
+            ASSERT_EQ(Position(text, o), expected) << o;
+            ASSERT_EQ(index.Position(o), expected) << o;
+        }
+        for (std::size_t p = 0; p <= text.size(); ++p) {
+            std::string prefix;
+            ASSERT_FALSE(Encode(text.substr(0, p), prefix));
+            // A prefix that ends in '\r' gets a whole break; the text has only its CR.
+            const bool split = p > 0 && p < text.size() && text[p - 1] == u'\r' && text[p] == u'\n';
+            ASSERT_EQ(ByteOffset(text, p), prefix.size() - split) << p;
+            ASSERT_EQ(index.ByteOffset(p), ByteOffset(text, p)) << p;
+        }
+    }
+}
+
+} // namespace
+} // namespace tessel::cp932

@@ -1,0 +1,165 @@
+#include "settings/AppSettings.h"
+
+#include "settings/ProfileStore.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+
+namespace tessel {
+namespace {
+
+using test::TempDir;
+using test::WriteBytes;
+
+class AppSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.ok()); }
+
+    AppSettings LoadFrom(const std::string& bytes) {
+        WriteBytes(path, bytes);
+        ProfileStore store(path);
+        AppSettings settings;
+        settings.LoadSettings(store);
+        settings.LoadLineNumberSettings(store);
+        return settings;
+    }
+
+    TempDir dir;
+    std::string path = dir.file("tessel.INI");
+};
+
+TEST_F(AppSettingsTest, NoFileGivesTheDefaultsAndWritesNothing) {
+    ProfileStore store(path);
+    AppSettings settings;
+    settings.LoadSettings(store);
+    settings.LoadLineNumberSettings(store);
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    const ComSettings& com = settings.m_comSettings;
+    EXPECT_EQ(com.PortName, "COM1");
+    EXPECT_EQ(com.LineConfig.BaudRate, 1200u);
+    EXPECT_EQ(com.LineConfig.ByteSize, 8);
+    EXPECT_EQ(com.LineConfig.StopBits, kOneStopBit);
+    EXPECT_EQ(com.LineConfig.Parity, kNoParity);
+    EXPECT_EQ(com.EndOfLine, 2u);
+    EXPECT_EQ(com.FlowControl, kFlowRtsCts);
+    EXPECT_EQ(com.EndOfFile, 26u);
+    EXPECT_EQ(com.EndOfFileText, "1a");
+    EXPECT_EQ(settings.m_nTabStop, 4u);
+    EXPECT_EQ(settings.m_nStartLine, 10u);
+    EXPECT_EQ(settings.m_nLineStep, 10u);
+    EXPECT_EQ(settings.m_nPrintPage, 0);
+    EXPECT_EQ(settings.m_strFaceName, kDefaultFaceName);
+    EXPECT_EQ(settings.m_nFontSize, 12);
+    EXPECT_EQ(EditFontHeight(settings.m_nFontSize), 16);
+    EXPECT_EQ(settings.m_nPreviewPages, 0);
+    EXPECT_TRUE(settings.m_recentFiles.empty());
+
+    // Documents and the command line may work from defaults with no file at
+    // all: those must match what loading gives, line configuration included.
+    const AppSettings untouched;
+    EXPECT_EQ(untouched.m_comSettings.LineConfig, com.LineConfig);
+    EXPECT_EQ(untouched.m_comSettings.PortName, com.PortName);
+    EXPECT_EQ(untouched.m_comSettings.EndOfFileText, com.EndOfFileText);
+}
+
+TEST_F(AppSettingsTest, StoredValuesAreTaken) {
+    const AppSettings settings = LoadFrom("[Recent File List]\r\n"
+                                          "File1=/home/u/a.bas\r\n"
+                                          "File3=/home/u/c.txt\r\n"
+                                          "[Settings]\r\nPreviewPages=2\r\n"
+                                          "[COMPORT]\r\nBaudRate=5\r\nCOMPort=1\r\n"
+                                          "[Font]\r\nFaceName=Mono\r\nSize=10\r\n"
+                                          "[Edit]\r\nTabStop=10\r\n"
+                                          "[Misc]\r\nPrintPage=-3\r\n"
+                                          "[LineNumber]\r\nStartLine=100\r\nStep=-1\r\n");
+    EXPECT_EQ(settings.m_recentFiles, (std::vector<std::string>{"/home/u/a.bas", "/home/u/c.txt"}));
+    EXPECT_EQ(settings.m_nPreviewPages, 2);
+    EXPECT_EQ(settings.m_comSettings.LineConfig.BaudRate, 9600u);
+    EXPECT_EQ(settings.m_comSettings.PortName, "COM2");
+    EXPECT_EQ(settings.m_strFaceName, "Mono");
+    EXPECT_EQ(settings.m_nFontSize, 10);
+    EXPECT_EQ(settings.m_nTabStop, 10u);
+    EXPECT_EQ(settings.m_nPrintPage, -3);
+    EXPECT_EQ(settings.m_nStartLine, 100u);
+    EXPECT_EQ(settings.m_nLineStep, 0xFFFFFFFFu);
+}
+
+TEST_F(AppSettingsTest, TabStopOutsideOneToTenBecomesFour) {
+    for (const char* stored : {"0", "11", "-1", "abc"})
+        EXPECT_EQ(LoadFrom(std::string("[Edit]\nTabStop=") + stored + "\n").m_nTabStop, 4u)
+            << stored;
+    EXPECT_EQ(LoadFrom("[Edit]\nTabStop=1\n").m_nTabStop, 1u);
+}
+
+TEST_F(AppSettingsTest, EveryGroupWrittenReadsBackThroughAFreshStore) {
+    AppSettings written;
+    written.m_comSettings.BaudRate = 5;
+    written.m_comSettings.EndOfFile = 0x0a;
+    written.m_comSettings.CharDelay = 3;
+    written.m_comSettings.Device[1] = "/dev/ttyACM0";
+    written.m_comSettings.BuildLineConfig();
+    written.m_nStartLine = 100;
+    written.m_nLineStep = 5;
+    written.m_nTabStop = 8;
+    written.m_nPrintPage = 1;
+    written.m_strFaceName = "\x82\x6c\x82\x72 Mono";
+    written.m_nFontSize = 9;
+    written.m_nPreviewPages = 2;
+    written.m_recentFiles = {"/home/u/b.bas", "/home/u/a.bas"};
+    {
+        ProfileStore store(path);
+        for (SettingGroup group : {SettingGroup::ComPort, SettingGroup::Font, SettingGroup::TabStop,
+                                   SettingGroup::LineNumbers, SettingGroup::PrintPage,
+                                   SettingGroup::PreviewPages, SettingGroup::RecentFiles})
+            EXPECT_TRUE(written.Write(store, group)) << static_cast<int>(group);
+    }
+    const AppSettings read = LoadFrom(test::ReadBytes(path));
+    EXPECT_EQ(read.m_comSettings.LineConfig, written.m_comSettings.LineConfig);
+    EXPECT_EQ(read.m_comSettings.EndOfFile, 0x0au);
+    EXPECT_EQ(read.m_comSettings.CharDelay, 3u);
+    EXPECT_EQ(read.m_comSettings.Device[1], "/dev/ttyACM0");
+    EXPECT_EQ(read.m_nStartLine, 100u);
+    EXPECT_EQ(read.m_nLineStep, 5u);
+    EXPECT_EQ(read.m_nTabStop, 8u);
+    EXPECT_EQ(read.m_nPrintPage, 1);
+    EXPECT_EQ(read.m_strFaceName, written.m_strFaceName);
+    EXPECT_EQ(read.m_nFontSize, 9);
+    EXPECT_EQ(read.m_nPreviewPages, 2);
+    EXPECT_EQ(read.m_recentFiles, written.m_recentFiles);
+
+    // A shorter list removes the keys past its end; a preview setting of 0
+    // leaves the stored one alone.
+    written.m_recentFiles.pop_back();
+    written.m_nPreviewPages = 0;
+    ProfileStore store(path);
+    EXPECT_TRUE(written.Write(store, SettingGroup::RecentFiles));
+    EXPECT_TRUE(written.Write(store, SettingGroup::PreviewPages));
+    const AppSettings again = LoadFrom(test::ReadBytes(path));
+    EXPECT_EQ(again.m_recentFiles, written.m_recentFiles);
+    EXPECT_EQ(again.m_nPreviewPages, 2);
+}
+
+TEST_F(AppSettingsTest, AFailedWriteSaysWhy) {
+    std::filesystem::create_directory(path); // a folder where the file should be
+    ProfileStore store(path);
+    EXPECT_FALSE(AppSettings().Write(store, SettingGroup::TabStop));
+    EXPECT_FALSE(store.LastError().empty());
+}
+
+TEST(EditFontHeightTest, FourThirdsOfThePointSizeCutTowardZero) {
+    EXPECT_EQ(EditFontHeight(12), 16);
+    EXPECT_EQ(EditFontHeight(10), 13);
+    EXPECT_EQ(EditFontHeight(9), 12);
+    EXPECT_EQ(EditFontHeight(-10), -13);
+    // Any size from the file must not overflow.
+    EXPECT_EQ(EditFontHeight(INT_MAX), INT_MAX);
+    EXPECT_EQ(EditFontHeight(INT_MIN), INT_MIN);
+    EXPECT_EQ(EditFontHeight(1'000'000'000), 1'333'333'333);
+}
+
+} // namespace
+} // namespace tessel

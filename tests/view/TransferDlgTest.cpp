@@ -1,0 +1,245 @@
+// The four transfer commands of the desktop program, with a pseudo-terminal
+// playing the device.
+
+#include "view/TransferDlg.h"
+
+#include "res/StringTable.h"
+#include "support/AppHarness.h"
+#include "support/PtyPair.h"
+#include "ui/CommandIds.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace tessel {
+namespace {
+
+using test::AppHarness;
+using test::PtyPair;
+
+// What a transfer dialog showed, from its first text to its last.
+struct Watched {
+    QString title;
+    QStringList texts;
+    QString button; // when it was pressed
+};
+
+QLabel* Message(QDialog* dialog) {
+    return dialog->findChild<QLabel*>(QStringLiteral("message"));
+}
+QPushButton* Button(QDialog* dialog) {
+    return dialog->findChild<QPushButton*>(QStringLiteral("cancel"));
+}
+
+// Watches the next transfer dialog until `ready` holds (5 s at most), then
+// presses its button.
+void Watch(AppHarness& h, Watched& watched, std::function<bool(QDialog*)> ready) {
+    h.WhenDialogOpens([&watched, ready = std::move(ready)](QDialog* dialog) {
+        ASSERT_NE(qobject_cast<CTransferDlg*>(dialog), nullptr);
+        watched.title = dialog->windowTitle();
+        watched.texts.append(Message(dialog)->text());
+        QObject::connect(static_cast<CTransferDlg*>(dialog), &CTransferDlg::MessageChanged,
+                         [&watched](const QString& text) { watched.texts.append(text); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ready(dialog); }, 5000));
+        watched.button = Button(dialog)->text();
+        Button(dialog)->click();
+    });
+}
+
+bool Completed(QDialog* dialog) {
+    return Button(dialog)->text() == QStringLiteral("OK");
+}
+
+// The counts from 1 to `last` as the dialog shows them.
+QStringList Counts(int last, const char* words) {
+    QStringList texts;
+    for (int count = 1; count <= last; ++count)
+        texts.append(QString::asprintf("%5d ", count) + QString::fromUtf8(words));
+    return texts;
+}
+
+TEST(TransferDlg, TimeLeftInWholeSecondsRoundedUp) {
+    using std::chrono::milliseconds;
+    EXPECT_EQ(FormatTimeLeft(milliseconds(1)), QStringLiteral("残り約1秒"));
+    EXPECT_EQ(FormatTimeLeft(milliseconds(59001)), QStringLiteral("残り約1分0秒"));
+    EXPECT_EQ(FormatTimeLeft(milliseconds(3599000)), QStringLiteral("残り約59分59秒"));
+    EXPECT_EQ(FormatTimeLeft(milliseconds(3600000 + 61000)), QStringLiteral("残り約1時間1分"));
+}
+
+TEST(TransferDlg, OpenFailureReportedBeforeTheWindowIsUpStillClosesIt) {
+    std::vector<MessageBoxRequest> messages;
+    SetMessageBoxHook([&](const MessageBoxRequest& request) {
+        messages.push_back(request);
+        return QMessageBox::Ok;
+    });
+    CTransferDlg dialog;
+    dialog.OnOpenFailed(IDS_CAPTION_RECEIVE, "/dev/x", "gone");
+    QApplication::processEvents(); // shown while the dialog is not
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, QStringLiteral("受信"));
+    EXPECT_EQ(messages[0].detail, QStringLiteral("/dev/x: gone"));
+    QTimer::singleShot(5000, &dialog, [&dialog] { dialog.done(QDialog::Accepted); });
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected); // closed as soon as it was up
+    EXPECT_EQ(messages.size(), 1u);
+    SetMessageBoxHook({});
+}
+
+struct TransferTest : ::testing::Test {
+    TransferTest() { h.app->Settings().m_comSettings = pty.Settings(); }
+    PtyPair pty;
+    AppHarness h;
+};
+
+TEST_F(TransferTest, SendCommandsFollowTheViewKindAndTheEditor) {
+    for (int id : {ID_TEXT_SEND, ID_DATA_SEND})
+        EXPECT_FALSE(h.State(id).enabled) << id; // no document
+    for (int id : {ID_TEXT_RECEIVE, ID_DATA_RECEIVE, ID_COM_SETTINGS})
+        EXPECT_TRUE(h.State(id).enabled) << id;
+
+    h.Execute(ID_NEW_DATA);
+    EXPECT_FALSE(h.State(ID_DATA_SEND).enabled); // an empty editor
+    h.View()->insertPlainText(QStringLiteral("x"));
+    EXPECT_TRUE(h.State(ID_DATA_SEND).enabled);
+    EXPECT_FALSE(h.State(ID_TEXT_SEND).enabled);
+
+    h.Execute(ID_NEW_C);
+    EXPECT_FALSE(h.State(ID_TEXT_SEND).enabled);
+    h.View()->insertPlainText(QStringLiteral("1"));
+    EXPECT_TRUE(h.State(ID_TEXT_SEND).enabled);
+    EXPECT_FALSE(h.State(ID_DATA_SEND).enabled);
+    EXPECT_TRUE(h.State(ID_TEXT_RECEIVE).enabled);
+}
+
+TEST_F(TransferTest, SendGoesOutByteForByteWithEachCountShown) {
+    h.Execute(ID_NEW_BASIC);
+    h.View()->ReplaceText("20 B\r\n10 A\r\n");
+    Watched watched;
+    Watch(h, watched, Completed);
+    h.Execute(ID_TEXT_SEND);
+    // In number order, with the end-of-text code.
+    EXPECT_EQ(pty.Read(100, 300), "10 A\r\n20 B\r\n\x1a");
+    EXPECT_EQ(watched.title, QStringLiteral("送信"));
+    QStringList expected = Counts(12, "バイト送信済み");
+    expected.prepend(QStringLiteral("通信の準備が出来ました"));
+    expected.append(QStringLiteral("送信が完了しました"));
+    EXPECT_EQ(watched.texts, expected);
+    EXPECT_EQ(watched.button, QStringLiteral("OK"));
+    EXPECT_EQ(h.View()->GetText(), "20 B\r\n10 A\r\n"); // a send changes nothing
+
+    // A DATA window sends its text as data: tabs expanded, no numbers.
+    h.Execute(ID_NEW_DATA);
+    h.View()->ReplaceText("A\tB\r\n");
+    Watch(h, watched, Completed);
+    h.Execute(ID_DATA_SEND);
+    EXPECT_EQ(pty.Read(100, 300), "A   B\r\n\x1a");
+}
+
+TEST_F(TransferTest, SendShowsItsShareDoneAndTheTimeLeftAndStopsWhenCancelled) {
+    // A pause of 40 ms after each byte: 41 ms a byte with the line's own time.
+    h.app->Settings().m_comSettings.CharDelay = 40;
+    h.Execute(ID_NEW_DATA);
+    h.View()->ReplaceText(std::string(89, 'x'));
+    int maximum = 0;
+    QStringList timesLeft;
+    h.WhenDialogOpens([&](QDialog* dialog) {
+        auto* progress = dialog->findChild<QProgressBar*>(QStringLiteral("progress"));
+        auto* timeLeft = dialog->findChild<QLabel*>(QStringLiteral("timeLeft"));
+        maximum = progress->maximum();
+        timesLeft.append(timeLeft->text());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return progress->value() >= 45; }, 5000));
+        timesLeft.append(timeLeft->text());
+        Button(dialog)->click(); // half way
+    });
+    QElapsedTimer timer;
+    timer.start();
+    h.Execute(ID_DATA_SEND);
+    EXPECT_LT(timer.elapsed(), 3000); // not the 3.7 s of the whole text
+    EXPECT_EQ(maximum, 90);
+    EXPECT_EQ(timesLeft, (QStringList{"残り約4秒", "残り約2秒"}));
+    EXPECT_LT(pty.Read(100, 300).size(), 80u);
+}
+
+TEST_F(TransferTest, ReceiveOpensANewDocumentOfItsKindHoldingTheText) {
+    // With no document open: a DATA document, as the bytes came. They are
+    // there before the dialog's window is: no count made before it is up is
+    // lost.
+    pty.Write("A,1\r\nB,2\r\n\x1a");
+    Watched watched;
+    Watch(h, watched, Completed);
+    h.Execute(ID_DATA_RECEIVE);
+    ASSERT_NE(h.Active(), nullptr);
+    EXPECT_EQ(h.Active()->Template().Kind(), DocKind::Data);
+    EXPECT_EQ(h.Active()->windowTitle(), QStringLiteral("DATAﾌｧｲﾙ：無題1"));
+    EXPECT_EQ(h.View()->GetText(), "A,1\r\nB,2\r\n");
+    EXPECT_TRUE(h.Active()->GetDocument()->IsModified());
+    EXPECT_EQ(watched.title, QStringLiteral("受信"));
+    QStringList expected = Counts(11, "バイト受信済み");
+    expected.prepend(QStringLiteral("通信の準備が出来ました"));
+    expected.append(QStringLiteral("受信が完了しました"));
+    EXPECT_EQ(watched.texts, expected);
+
+    // A text document: CR lines, numbered since they came without numbers.
+    h.app->Settings().m_comSettings.EndOfLine = 0;
+    pty.Write("PRINT 1\rPRINT 2\r\x1a");
+    Watch(h, watched, Completed);
+    h.Execute(ID_TEXT_RECEIVE);
+    EXPECT_EQ(h.Active()->Template().Kind(), DocKind::Text);
+    EXPECT_EQ(h.View()->GetText(), "10PRINT 1\r\n20PRINT 2\r\n");
+    EXPECT_TRUE(h.Active()->GetDocument()->IsModified());
+    EXPECT_EQ(h.Frame().Children().size(), 2);
+    EXPECT_TRUE(h.messages.empty());
+}
+
+TEST_F(TransferTest, CancelledReceiveKeepsWhatCameAndLeavesNoDocumentWhenNothingDid) {
+    Watched watched;
+    Watch(h, watched, [](QDialog*) { return true; });
+    QElapsedTimer timer;
+    timer.start();
+    h.Execute(ID_TEXT_RECEIVE);
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(watched.button, QStringLiteral("中断"));
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(h.Frame().Children().isEmpty());
+    EXPECT_TRUE(h.messages.empty());
+
+    // Esc is the same as the button; what came before it stays.
+    pty.Write("AB");
+    h.WhenDialogOpens([](QDialog* dialog) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Message(dialog)->text().contains(u'2'); }, 5000));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    h.Execute(ID_DATA_RECEIVE);
+    ASSERT_EQ(h.Frame().Children().size(), 1);
+    EXPECT_EQ(h.View()->GetText(), "AB");
+    EXPECT_TRUE(h.Active()->GetDocument()->IsModified());
+}
+
+TEST_F(TransferTest, PortThatWontOpenIsReportedOnceAndTheDialogCloses) {
+    h.app->Settings().m_comSettings.Device[0] = "/dev/tessel-no-such-port";
+    h.Execute(ID_NEW_BASIC);
+    h.View()->ReplaceText("10 A\r\n");
+    h.Execute(ID_TEXT_SEND);
+    h.Execute(ID_TEXT_RECEIVE);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ASSERT_EQ(h.messages.size(), 2u);
+    const QString captions[] = {QStringLiteral("送信"), QStringLiteral("受信")};
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(h.messages[i].text, LoadQString(IDS_PORT_OPEN_FAILED));
+        EXPECT_EQ(h.messages[i].caption, captions[i]);
+        EXPECT_EQ(h.messages[i].icon, QMessageBox::NoIcon);
+        EXPECT_TRUE(h.messages[i].detail.startsWith(QStringLiteral("/dev/tessel-no-such-port: ")));
+    }
+    // The receive's new document went again.
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(h.Frame().Children().size(), 1);
+}
+
+} // namespace
+} // namespace tessel
