@@ -85,18 +85,18 @@ void BM_GetSendText(benchmark::State& state) {
     f.editor.ReplaceText(f.program);
     std::string out;
     for (auto _ : state)
-        benchmark::DoNotOptimize(f.doc.GetSendText(out, true));
+        benchmark::DoNotOptimize(f.doc.GetSendText(out, SendNumbers::With));
 }
 BENCHMARK(BM_GetSendText)->Unit(benchmark::kMicrosecond);
 
 void BM_ApplyLineNumbers(benchmark::State& state) {
     Fixture f;
     const std::string unnumbered = bench::MakeBasicProgram(3000, 50000, false);
-    const int mode = static_cast<int>(state.range(0));
-    const std::string& input = mode == 1 ? unnumbered : f.program;
+    const Numbering numbering = state.range(0) ? Numbering::Number : Numbering::Remove;
+    const std::string& input = numbering == Numbering::Number ? unnumbered : f.program;
     for (auto _ : state) {
         std::string text = input;
-        f.doc.ApplyLineNumbers(text, mode);
+        f.doc.ApplyLineNumbers(text, numbering);
         benchmark::DoNotOptimize(text);
     }
 }

@@ -39,12 +39,18 @@ std::string Hex(std::uint32_t value) {
     return std::string(digits, result.ptr);
 }
 
-// Keeps the first message a document shows: the one that stopped it.
+// Keeps the first message a document shows: the one that stopped it, and
+// the line it is about, if any.
 class CliMessages final : public IMessageSink {
 public:
     void ShowMessage(unsigned id) override {
         if (m_id == 0)
             m_id = id;
+    }
+    void ShowLineMessage(unsigned id, std::size_t line) override {
+        if (m_id == 0)
+            m_line = line;
+        ShowMessage(id);
     }
     void ShowFileError(const std::string& /*path*/, const std::string& reason) override {
         if (m_fileError.empty())
@@ -52,18 +58,15 @@ public:
     }
 
     unsigned Id() const { return m_id; }
+    // The 0-based line of the text, or kNoLine.
+    std::size_t Line() const { return m_line; }
     const std::string& FileError() const { return m_fileError; }
 
 private:
     unsigned m_id = 0;
+    std::size_t m_line = kNoLine;
     std::string m_fileError;
 };
-
-// Messages about one line of the text, reported as FILE:LINE.
-bool IsLineMessage(unsigned id) {
-    return id == IDS_LINE_NO_NUMBER || id == IDS_LINE_REF_MISSING || id == IDS_LINE_OUT_OF_RANGE ||
-           id == IDS_LINE_DUPLICATE || id == IDS_LINE_TOO_LONG;
-}
 
 // The options of the serial line, over the settings.
 void ApplySerialOptions(const CliOptions& options, ComSettings& com) {
@@ -144,7 +147,7 @@ public:
             // An empty text has nothing to send, which is no fault of the text.
             if (m_editor.GetLength() == 0)
                 return kExitOk;
-            if (!m_doc->GetSendText(result, true))
+            if (!m_doc->GetSendText(result, SendNumbers::With))
                 return DocumentError("cannot be sent");
             return kExitOk;
         case Command::Wire:
@@ -173,8 +176,8 @@ private:
         if (id == 0)
             return Fail(m_name + ": " + std::string(fallback));
         std::string line = m_name;
-        if (IsLineMessage(id) && m_doc->m_nErrorLine >= 0)
-            line += ':' + std::to_string(m_doc->m_nErrorLine + 1);
+        if (m_messages.Line() != kNoLine)
+            line += ':' + std::to_string(m_messages.Line() + 1);
         line += ": ";
         line += LoadString(id);
         return Fail(line);

@@ -5,15 +5,13 @@
 namespace tessel {
 
 bool PrepareSend(CKivaDoc& doc, std::string& buffer) {
-    return doc.GetSendText(buffer, true);
+    return doc.GetSendText(buffer, SendNumbers::With);
 }
 
 bool AcceptReceived(CKivaDoc& doc, const std::string& received) {
     if (received.empty())
         return false;
-    doc.m_bReceiveError = false;
-    doc.SetReceivedText(received, true);
-    if (doc.m_bReceiveError)
+    if (!doc.SetReceivedText(received, ReceiveNumbering::NumberIfMissing))
         return false;
     doc.SetModifiedFlag(true);
     return true;

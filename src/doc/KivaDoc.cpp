@@ -26,15 +26,10 @@ bool CKivaDoc::OnOpenDocument(const std::string& path) {
     }
     // The document starts empty; an empty file stays that way.
     m_editor.ReplaceText({});
-    if (file.length != 0 || !file.bytes.empty())
-        SerializeLoad(file);
+    const bool loaded = (file.length == 0 && file.bytes.empty()) || SerializeLoad(file);
     SetModifiedFlag(false);
     m_editor.SetModified(false);
-    if (!m_bLoadOK) {
-        m_bLoadOK = true;
-        return false;
-    }
-    return true;
+    return loaded;
 }
 
 bool CKivaDoc::OnSaveDocument(const std::string& path) {
@@ -48,42 +43,39 @@ bool CKivaDoc::OnSaveDocument(const std::string& path) {
     return true;
 }
 
-void CKivaDoc::SerializeLoad(const DocumentFile& file) {
-    if (file.shortRead) {
-        m_bLoadOK = false;
-        return;
-    }
+bool CKivaDoc::SerializeLoad(const DocumentFile& file) {
+    if (file.shortRead)
+        return false;
     // Nothing is converted: line ends, the end-of-text code and every other
     // byte go into the editor as they stand in the file.
     if (!CheckTextSize(file.bytes)) {
         ShowMessage(IDS_FILE_TOO_LARGE);
-        m_bLoadOK = false;
-        return;
+        return false;
     }
     if (!SetEditText(file.bytes)) {
         ShowMessage(IDS_NO_MEMORY);
-        m_bLoadOK = false;
+        return false;
     }
+    return true;
 }
 
 std::string CKivaDoc::SerializeStore() {
     return GetEditText();
 }
 
-bool CKivaDoc::SetReceivedText(std::string text, bool /*flag*/) {
+bool CKivaDoc::SetReceivedText(std::string text, ReceiveNumbering /*numbering*/) {
     FromDeviceLineEnds(text, static_cast<int>(m_settings.m_comSettings.EndOfLine));
     RemoveEndCode(text);
     if (SetEditText(text))
         return true;
-    m_bReceiveError = true;
     ShowMessage(IDS_RECEIVE_TOO_LARGE);
     return false;
 }
 
-bool CKivaDoc::GetSendText(std::string& out, bool /*flag*/) {
+bool CKivaDoc::GetSendText(std::string& out, SendNumbers /*numbers*/) {
     std::string text = GetEditText();
     ToDeviceLineEnds(text);
-    if (!PrepareLines(text, false))
+    if (!PrepareLines(text, LineLengthCheck::Skip))
         return false;
     AppendEndCode(text);
     out = std::move(text);
@@ -113,6 +105,13 @@ void CKivaDoc::ShowMessage(unsigned id) {
     m_messages.ShowMessage(id);
 }
 
+void CKivaDoc::ShowMessage(const TextResult& result) {
+    if (result.HasLine())
+        m_messages.ShowLineMessage(result.code, result.line);
+    else
+        m_messages.ShowMessage(result.code);
+}
+
 void CKivaDoc::MoveCaret(std::size_t offset) {
     m_editor.SetCaret(offset);
 }
@@ -129,13 +128,13 @@ bool CKivaDoc::IsLineWithin(std::string_view line, std::size_t limit) {
     return tessel::IsLineWithin(line, limit);
 }
 
-bool CKivaDoc::PrepareLines(std::string& text, bool check) {
+bool CKivaDoc::PrepareLines(std::string& text, LineLengthCheck check) {
     if (text.empty())
         return false;
     std::string result;
     result.reserve(text.size());
     std::size_t pos = 0;
-    int index = 0;
+    std::size_t index = 0;
     while (pos < text.size()) {
         const std::size_t span = NextLine(text, pos).span;
         const std::string_view original = std::string_view(text).substr(pos, span);
@@ -146,10 +145,9 @@ bool CKivaDoc::PrepareLines(std::string& text, bool check) {
             ExpandTabs(expanded);
             line = expanded;
         }
-        if (check && !IsLineWithin(line, kMaxLineLength)) {
-            m_nErrorLine = index;
+        if (check == LineLengthCheck::Refuse && !IsLineWithin(line, kMaxLineLength)) {
             MoveCaret(pos);
-            ShowMessage(IDS_LINE_TOO_LONG);
+            ShowMessage(TextResult::At(IDS_LINE_TOO_LONG, index, pos));
             return false;
         }
         result += line;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "doc/TextResult.h"
 #include "sys/FileIo.h"
 
 #include <cstddef>
@@ -12,6 +13,13 @@ namespace tessel {
 class IEditText;
 class IMessageSink;
 struct AppSettings;
+
+// Whether a received text that has no line numbers is given them.
+enum class ReceiveNumbering { AsReceived, NumberIfMissing };
+// Whether a line-numbered text goes to the device with its numbers.
+enum class SendNumbers { Without, With };
+// Whether preparing lines for the device refuses a line that is too long.
+enum class LineLengthCheck { Skip, Refuse };
 
 // The base document: DATA files directly, and the text operations that the
 // line-numbered documents build on. It keeps no copy of its text; the text
@@ -31,16 +39,18 @@ public:
     // step. False, after showing the file error, when that failed.
     bool OnSaveDocument(const std::string& path);
 
-    // Loading a non-empty file.
-    virtual void SerializeLoad(const DocumentFile& file);
+    // Loading a non-empty file. False when the document is not to be opened
+    // (any message has been shown).
+    virtual bool SerializeLoad(const DocumentFile& file);
     // The bytes the file is to hold.
     virtual std::string SerializeStore();
 
-    // Makes the document text from bytes received from the device.
-    virtual bool SetReceivedText(std::string text, bool flag);
+    // Makes the document text from bytes received from the device. False,
+    // after message 209, when the editor could not take all of it.
+    virtual bool SetReceivedText(std::string text, ReceiveNumbering numbering);
     // The bytes to send to the device; false when there is nothing to send or
     // the text may not be sent (its message has been shown).
-    virtual bool GetSendText(std::string& out, bool flag);
+    virtual bool GetSendText(std::string& out, SendNumbers numbers);
 
     // The document's modified flag.
     bool IsModified() const { return m_bModified; }
@@ -62,29 +72,22 @@ public:
     bool SetEditText(std::string_view text);
     static bool CheckTextSize(std::string_view text);
     void ShowMessage(unsigned id);
+    // Shows the message of a failed result, naming its line where it has one.
+    void ShowMessage(const TextResult& result);
     void MoveCaret(std::size_t offset);
     static std::string ExtractLine(const char* text, std::size_t count);
     void ExpandTabs(std::string& text) const;
     static bool IsLineWithin(std::string_view line, std::size_t limit);
-    // Expands tabs line by line; with `check`, refuses a line longer than 254
-    // bytes (caret to it, message 205). False for an empty text, and on refusal,
-    // leaving `text` unchanged.
-    bool PrepareLines(std::string& text, bool check);
+    // Expands tabs line by line; with LineLengthCheck::Refuse, refuses a line
+    // longer than 254 bytes (caret to it, message 205). False for an empty
+    // text, and on refusal, leaving `text` unchanged.
+    bool PrepareLines(std::string& text, LineLengthCheck check);
     bool ToDeviceLineEnds(std::string& text) const;
     void RemoveEndCode(std::string& text) const;
     void AppendEndCode(std::string& text) const;
 
     const AppSettings& Settings() const { return m_settings; }
     IEditText& Editor() const { return m_editor; }
-
-    bool m_bLoadOK = true;
-    bool m_bReceiveError = false;
-    // Where the caret goes when a line error is reported; -1 for none.
-    int m_nErrorPos = -1;
-    // The 0-based line, in the text the check ran on, that the last line
-    // error was about; -1 for none. For callers that report errors by line
-    // rather than by moving a caret.
-    int m_nErrorLine = -1;
 
 protected:
     IEditText& m_editor;

@@ -215,7 +215,7 @@ private:
 
 } // namespace
 
-std::uint16_t CDocBasic::RewriteLineRefs(LineTable& lines) {
+TextResult CDocBasic::RewriteLineRefs(LineTable& lines) {
     // Every rewritten body goes into one text the table keeps; each record
     // then views its part of it.
     std::string newText;
@@ -230,11 +230,8 @@ std::uint16_t CDocBasic::RewriteLineRefs(LineTable& lines) {
         const CLineWithNum& line = lines[i];
         const std::size_t offset = newText.size();
         LineScanner scanner(line.m_strBody, lines, newText);
-        if (!scanner.Scan()) {
-            m_nErrorPos = static_cast<int>(lineStart);
-            m_nErrorLine = static_cast<int>(line.m_nTextLine);
-            return IDS_LINE_REF_MISSING;
-        }
+        if (!scanner.Scan())
+            return TextResult::At(IDS_LINE_REF_MISSING, line.m_nTextLine, lineStart);
         if (const std::size_t length = scanner.Finish())
             rewritten.push_back({i, offset, length});
         lineStart += line.m_strLine.size();
@@ -242,11 +239,11 @@ std::uint16_t CDocBasic::RewriteLineRefs(LineTable& lines) {
     const std::string_view kept = lines.KeepNewText(std::move(newText));
     for (const Rewritten& r : rewritten)
         lines[r.record].m_strNewBody = kept.substr(r.offset, r.length);
-    return 0;
+    return {};
 }
 
 bool CDocBasic::Renumber(unsigned newStart, unsigned oldStart, unsigned step) {
-    return RenumberLines(newStart, oldStart, step, true);
+    return RenumberLines(newStart, oldStart, step, References::Rewrite);
 }
 
 } // namespace tessel

@@ -12,12 +12,13 @@ public:
 
     bool Renumber(unsigned newStart, unsigned oldStart, unsigned step) override;
     // Rewrites the references of an ordered table whose new numbers are
-    // assigned. Returns 0, or 201 with m_nErrorPos at the line naming a
-    // missing line.
-    std::uint16_t RewriteLineRefs(LineTable& lines);
+    // assigned. IDS_NONE, or IDS_LINE_REF_MISSING with the line naming a
+    // missing line (its offset counted in the text in number order, which
+    // is what the renumbering writes back).
+    TextResult RewriteLineRefs(LineTable& lines);
 
 protected:
-    std::uint16_t RewriteRefs(LineTable& lines) override { return RewriteLineRefs(lines); }
+    TextResult RewriteRefs(LineTable& lines) override { return RewriteLineRefs(lines); }
 };
 
 } // namespace tessel

@@ -80,10 +80,10 @@ std::string CDocWithLineNum::ReadLine(std::string_view text, std::size_t start, 
     return std::string(line.span ? text.substr(start, line.length) : std::string_view());
 }
 
-std::uint16_t CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& lines) {
+TextResult CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& lines) {
     lines.clear();
     if (text.empty())
-        return 0;
+        return {};
     // Every line end is at least one byte, and each line grows by at most 2.
     const auto maxLines =
         static_cast<std::size_t>(std::ranges::count(text, '\n') + std::ranges::count(text, '\r')) +
@@ -98,51 +98,44 @@ std::uint16_t CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& l
     while (pos < text.size()) {
         const LineSpan span = NextLine(text, pos);
         const auto index = static_cast<std::uint32_t>(numbers.size());
-        if (const std::uint16_t code = lines.Append(text.substr(pos, span.length), index)) {
-            m_nErrorPos = static_cast<int>(pos);
-            m_nErrorLine = static_cast<int>(index);
-            return code;
-        }
+        if (const StringId code = lines.Append(text.substr(pos, span.length), index))
+            return TextResult::At(code, index, pos);
         starts.push_back(pos);
         numbers.push_back(lines.Records().back().m_nLineNum);
         pos += span.span;
     }
 
-    if (!SortLineTable(lines)) {
+    if (const auto duplicate = SortLineTable(lines)) {
         // The caret goes to the first line, in text order, with that number.
-        const auto first = std::ranges::find(numbers, static_cast<std::uint32_t>(m_nDupLineNum));
-        const auto index = static_cast<std::size_t>(first - numbers.begin());
-        m_nErrorPos = static_cast<int>(starts[index]);
-        m_nErrorLine = static_cast<int>(index);
-        m_nDupLineNum = -1;
-        return 204;
+        const auto index =
+            static_cast<std::size_t>(std::ranges::find(numbers, *duplicate) - numbers.begin());
+        return TextResult::At(IDS_LINE_DUPLICATE, index, starts[index]);
     }
     if (!std::ranges::is_sorted(numbers))
         m_bLineNumChanged = true;
-    return 0;
+    return {};
 }
 
-bool CDocWithLineNum::SortLineTable(LineTable& lines) {
+std::optional<std::uint32_t> CDocWithLineNum::SortLineTable(LineTable& lines) {
     if (lines.size() < 2)
-        return true;
+        return std::nullopt;
     std::vector<std::uint32_t> numbers;
     numbers.reserve(lines.size());
     for (const CLineWithNum& line : lines)
         numbers.push_back(line.m_nLineNum);
     // Strictly ascending: already ordered, no duplicate (the usual case).
     if (std::ranges::adjacent_find(numbers, std::ranges::greater_equal()) == numbers.end())
-        return true;
+        return std::nullopt;
 
     std::vector<std::uint32_t> sorted = numbers;
     std::ranges::sort(sorted);
     if (std::ranges::adjacent_find(sorted) != sorted.end()) {
         // An error path: find the duplicate the reference procedure reports.
-        m_nDupLineNum = static_cast<int>(FirstReportedDuplicate(std::move(numbers)));
-        return false;
+        return FirstReportedDuplicate(std::move(numbers));
     }
     // Distinct numbers have one order, whatever sorts them.
     std::ranges::sort(lines.Records(), {}, &CLineWithNum::m_nLineNum);
-    return true;
+    return std::nullopt;
 }
 
 int CDocWithLineNum::FindLine(const LineTable& lines, std::uint32_t number) {
@@ -153,10 +146,9 @@ int CDocWithLineNum::FindLine(const LineTable& lines, std::uint32_t number) {
     return static_cast<int>(it - records.begin());
 }
 
-void CDocWithLineNum::ReportLineError(std::uint16_t code) {
-    MoveCaret(static_cast<std::size_t>(m_nErrorPos));
-    ShowMessage(code);
-    m_nErrorPos = -1;
+void CDocWithLineNum::ReportLineError(const TextResult& result) {
+    MoveCaret(result.offset);
+    ShowMessage(result);
 }
 
 // --- Sorting ----------------------------------------------------------------
@@ -164,9 +156,8 @@ void CDocWithLineNum::ReportLineError(std::uint16_t code) {
 bool CDocWithLineNum::SortLines() {
     const std::string old = GetEditText();
     LineTable lines;
-    const std::uint16_t code = MakeLineTable(old, lines);
-    if (code != 0) {
-        ReportLineError(code);
+    if (const TextResult result = MakeLineTable(old, lines); !result.Ok()) {
+        ReportLineError(result);
         return false;
     }
     std::string sorted;
@@ -175,6 +166,9 @@ bool CDocWithLineNum::SortLines() {
         sorted += line.m_strLine;
     FreeLineTable(lines);
 
+    // Lines already in order: nothing to replace, nothing to undo.
+    if (sorted == old)
+        return true;
     if (!SetEditText(sorted)) {
         SetEditText(old);
         ShowMessage(IDS_NO_MEMORY);
@@ -186,71 +180,78 @@ bool CDocWithLineNum::SortLines() {
 
 // --- Renumbering ------------------------------------------------------------
 
-std::uint16_t CDocWithLineNum::AssignNewNumbers(LineTable& lines, unsigned newStart,
-                                                unsigned oldStart, unsigned step) {
+StringId CDocWithLineNum::AssignNewNumbers(LineTable& lines, unsigned newStart, unsigned oldStart,
+                                           unsigned step) {
     std::size_t k = 0;
     for (; k < lines.size() && lines[k].m_nLineNum != oldStart; ++k)
         lines[k].m_nNewLineNum = lines[k].m_nLineNum;
     if (k == lines.size())
-        return 213;
+        return IDS_RENUM_OLD_MISSING;
     // The renumbered lines must stay behind the line before them.
     if (newStart < oldStart && k != 0 && lines[k - 1].m_nLineNum >= newStart)
-        return 203;
+        return IDS_RENUM_ORDER;
     std::uint64_t value = newStart;
     for (; k < lines.size(); ++k, value += step) {
         if (value > kMaxLineNum)
-            return 207;
+            return IDS_RENUM_OVERFLOW;
         lines[k].m_nNewLineNum = static_cast<std::uint32_t>(value);
         if (lines[k].m_nNewLineNum != lines[k].m_nLineNum)
             m_bLineNumChanged = true;
     }
-    return 0;
+    return IDS_NONE;
 }
 
 bool CDocWithLineNum::Renumber(unsigned newStart, unsigned oldStart, unsigned step) {
-    return RenumberLines(newStart, oldStart, step, false);
+    return RenumberLines(newStart, oldStart, step, References::Keep);
 }
 
 bool CDocWithLineNum::RenumberLines(unsigned newStart, unsigned oldStart, unsigned step,
-                                    bool rewriteRefs) {
+                                    References references) {
+    const bool rewriteRefs = references == References::Rewrite;
     const std::string old = GetEditText();
     LineTable lines;
-    std::uint16_t code = MakeLineTable(old, lines);
-    if (code != 0) {
-        ReportLineError(code);
+    TextResult result = MakeLineTable(old, lines);
+    if (!result.Ok()) {
+        ReportLineError(result);
         return false;
     }
-    code = AssignNewNumbers(lines, newStart, oldStart, step);
-    if (code == 0 && rewriteRefs)
-        code = RewriteRefs(lines);
+    // Building the table has noted lines that were out of order, which come
+    // back in order whatever happens next; numbers that a failed renumbering
+    // assigned change nothing.
+    const bool changedSoFar = m_bLineNumChanged;
+    result = TextResult{AssignNewNumbers(lines, newStart, oldStart, step)};
+    if (result.Ok() && rewriteRefs)
+        result = RewriteRefs(lines);
 
     // On an error no number changes, but the lines still come back in order.
-    std::string result;
-    result.reserve(old.size() + old.size() / 8 + 2 * lines.size());
+    std::string renumbered;
+    renumbered.reserve(old.size() + old.size() / 8 + 2 * lines.size());
     for (const CLineWithNum& line : lines) {
-        if (code != 0) {
-            result += line.m_strLine;
+        if (!result.Ok()) {
+            renumbered += line.m_strLine;
         } else {
-            AppendNumber(result, line.m_nNewLineNum);
-            result +=
+            AppendNumber(renumbered, line.m_nNewLineNum);
+            renumbered +=
                 (rewriteRefs && !line.m_strNewBody.empty()) ? line.m_strNewBody : line.m_strBody;
         }
     }
     FreeLineTable(lines);
+    if (!result.Ok())
+        m_bLineNumChanged = changedSoFar;
 
-    if (!SetEditText(result)) {
+    // The same text (an error, or numbers that were already so): nothing to
+    // replace, and the editor's modified flag and undo stay as they were.
+    if (renumbered != old && !SetEditText(renumbered)) {
         SetEditText(old);
         ShowMessage(IDS_NO_MEMORY);
         if (!rewriteRefs)
             m_bLineNumChanged = false;
         return false;
     }
-    if (code != 0) {
-        ShowMessage(code);
-        if (rewriteRefs && code == IDS_LINE_REF_MISSING) {
-            MoveCaret(static_cast<std::size_t>(m_nErrorPos));
-            m_nErrorPos = -1;
-        }
+    if (!result.Ok()) {
+        ShowMessage(result);
+        if (result.HasLine())
+            MoveCaret(result.offset);
         return false;
     }
     return true;
@@ -274,23 +275,22 @@ void CDocWithLineNum::DeleteLineNum(std::string& line) {
     line.erase(0, ParseDigitRun(line).length);
 }
 
-void CDocWithLineNum::ApplyLineNumbers(std::string& text, int mode) const {
-    if (mode != 0 && mode != 1)
-        return;
+void CDocWithLineNum::ApplyLineNumbers(std::string& text, Numbering numbering) const {
+    const bool number = numbering == Numbering::Number;
     // Kept in 64 bits so a huge start or step from the settings file gives
     // numbers that are plainly out of range, never numbers that wrap round.
-    std::uint64_t number = m_settings.m_nStartLine;
+    std::uint64_t next = m_settings.m_nStartLine;
     const std::uint64_t step = m_settings.m_nLineStep;
     std::string out;
-    out.reserve(mode == 1 ? text.size() + text.size() / 4 + 8 : text.size());
+    out.reserve(number ? text.size() + text.size() / 4 + 8 : text.size());
     std::size_t pos = 0;
     while (pos < text.size()) {
         const std::size_t span = NextLine(text, pos).span;
         const std::string_view line = std::string_view(text).substr(pos, span);
-        if (mode == 1) {
-            AppendNumber(out, number);
+        if (number) {
+            AppendNumber(out, next);
             out += line;
-            number += step;
+            next += step;
         } else {
             out += line.substr(ParseDigitRun(line).length);
         }
@@ -301,81 +301,71 @@ void CDocWithLineNum::ApplyLineNumbers(std::string& text, int mode) const {
 
 // --- Loading, storing, receiving, sending -------------------------------------
 
-bool CDocWithLineNum::OnOpenDocument(const std::string& path) {
-    if (!CKivaDoc::OnOpenDocument(path))
+bool CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
+    if (file.shortRead)
         return false;
-    if (m_bLineLoadOK)
-        return true;
-    m_bLineLoadOK = true;
-    return false;
-}
-
-void CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
-    if (file.shortRead) {
-        m_bLineLoadOK = false;
-        return;
-    }
     // Only the first byte decides whether the file holds numbers.
     std::string text = file.bytes;
     if (StartsWithLineNum(text)) {
         SetLineNumOutput(true);
     } else {
         SetLineNumOutput(false);
-        ApplyLineNumbers(text, 1);
+        ApplyLineNumbers(text, Numbering::Number);
     }
     if (!CheckTextSize(text)) {
         ShowMessage(IDS_FILE_TOO_LARGE);
-        m_bLineLoadOK = false;
-        return;
+        return false;
     }
     if (!SetEditText(text)) {
         ShowMessage(IDS_NO_MEMORY);
-        m_bLineLoadOK = false;
+        return false;
     }
+    return true;
 }
 
 std::string CDocWithLineNum::SerializeStore() {
     std::string text = GetEditText();
     m_bLineNumChanged = false;
     if (!GetLineNumOutput())
-        ApplyLineNumbers(text, 0);
+        ApplyLineNumbers(text, Numbering::Remove);
     return text;
 }
 
-bool CDocWithLineNum::SetReceivedText(std::string text, bool flag) {
+bool CDocWithLineNum::SetReceivedText(std::string text, ReceiveNumbering numbering) {
     RemoveEndCode(text);
-    if (flag) {
+    if (numbering == ReceiveNumbering::NumberIfMissing) {
         if (StartsWithLineNum(text)) {
             SetLineNumOutput(true);
         } else {
             SetLineNumOutput(false);
-            ApplyLineNumbers(text, 1);
+            ApplyLineNumbers(text, Numbering::Number);
         }
     }
-    return CKivaDoc::SetReceivedText(std::move(text), flag);
+    return CKivaDoc::SetReceivedText(std::move(text), numbering);
 }
 
-bool CDocWithLineNum::GetSendText(std::string& out, bool flag) {
+bool CDocWithLineNum::GetSendText(std::string& out, SendNumbers numbers) {
     out.clear();
     std::string text = GetEditText();
-    if (!PrepareLines(text, true))
+    if (!PrepareLines(text, LineLengthCheck::Refuse))
         return false;
 
     // Preparing to send never marks the document changed.
     const bool changed = m_bLineNumChanged;
     LineTable lines;
-    const std::uint16_t code = MakeLineTable(text, lines);
+    const TextResult result = MakeLineTable(text, lines);
     m_bLineNumChanged = changed;
-    if (code != 0) {
-        m_nErrorPos = -1;
-        ShowMessage(code);
+    if (!result.Ok()) {
+        // The caret stays where it is: the text sent is not the editor's.
+        ShowMessage(result);
         return false;
     }
     std::string joined;
     joined.reserve(text.size() + 2 * lines.size() + 1);
     for (const CLineWithNum& line : lines)
-        joined +=
-            flag ? line.m_strLine : line.m_strLine.substr(ParseDigitRun(line.m_strLine).length);
+        joined += numbers == SendNumbers::With
+                      ? line.m_strLine
+                      : line.m_strLine.substr(ParseDigitRun(line.m_strLine).length);
     FreeLineTable(lines);
     if (!ToDeviceLineEnds(joined))
         return false;

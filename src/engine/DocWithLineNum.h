@@ -4,10 +4,20 @@
 #include "engine/LineWithNum.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace tessel {
+
+// What ApplyLineNumbers does to every line.
+enum class Numbering {
+    Remove, // removes the line's leading digits
+    Number, // puts a number from the settings' start and step before it
+};
+
+// Whether renumbering also rewrites the references to the lines (BASIC).
+enum class References { Keep, Rewrite };
 
 // Documents whose every line starts with a line number: C, assembler, CASL
 // and text (and, through CDocBasic, BASIC). Each command builds a line table
@@ -16,11 +26,10 @@ class CDocWithLineNum : public CKivaDoc {
 public:
     using CKivaDoc::CKivaDoc;
 
-    bool OnOpenDocument(const std::string& path) override;
-    void SerializeLoad(const DocumentFile& file) override;
+    bool SerializeLoad(const DocumentFile& file) override;
     std::string SerializeStore() override;
-    bool SetReceivedText(std::string text, bool flag) override;
-    bool GetSendText(std::string& out, bool flag) override;
+    bool SetReceivedText(std::string text, ReceiveNumbering numbering) override;
+    bool GetSendText(std::string& out, SendNumbers numbers) override;
 
     virtual bool GetLineNumOutput() const { return m_bLineNumOutput; }
     virtual void SetLineNumOutput(bool output) { m_bLineNumOutput = output; }
@@ -28,43 +37,47 @@ public:
     // apart. False after an error, which has been reported.
     virtual bool Renumber(unsigned newStart, unsigned oldStart, unsigned step);
 
+    // Whether a sort or a renumbering has changed the numbers or the order
+    // of the lines since the document was last stored.
+    bool LineNumChanged() const { return m_bLineNumChanged; }
+
     // Puts the lines in number order. True when the editor text was replaced.
     bool SortLines();
-    // Mode 1 numbers every line from the settings' start and step; mode 0
-    // removes every line's leading digits; any other mode changes nothing.
-    void ApplyLineNumbers(std::string& text, int mode) const;
+    void ApplyLineNumbers(std::string& text, Numbering numbering) const;
     static bool StartsWithLineNum(std::string_view text);
     static void InsertLineNum(std::string& line, std::uint64_t number);
     static void DeleteLineNum(std::string& line);
 
-    // Builds an ordered, validated table from a text. Returns 0, 200, 202 or
-    // 204; on an error m_nErrorPos holds the start of the offending line.
-    std::uint16_t MakeLineTable(std::string_view text, LineTable& lines);
+    // Builds an ordered, validated table from a text. IDS_NONE, or
+    // IDS_LINE_NO_NUMBER, IDS_LINE_OUT_OF_RANGE or IDS_LINE_DUPLICATE with the
+    // offending line (for a duplicate, the first line in the text with that
+    // number).
+    TextResult MakeLineTable(std::string_view text, LineTable& lines);
     static void FreeLineTable(LineTable& lines) { lines.clear(); }
-    // Orders the table by number; false when two lines share a number, which
-    // m_nDupLineNum then holds.
-    bool SortLineTable(LineTable& lines);
+    // Orders the table by number. When two lines share a number the table is
+    // left as it was and that number is returned (the one the classic
+    // last-element quicksort meets first).
+    static std::optional<std::uint32_t> SortLineTable(LineTable& lines);
     // Index of the line with that number in an ordered table, or -1.
     static int FindLine(const LineTable& lines, std::uint32_t number);
     // The line starting at `start`, without its terminator; `used` gets the
     // bytes it spans, terminator included.
     static std::string ReadLine(std::string_view text, std::size_t start, std::size_t& used);
-    // Fills m_nNewLineNum of every record. Returns 0, 203, 207 or 213.
-    std::uint16_t AssignNewNumbers(LineTable& lines, unsigned newStart, unsigned oldStart,
-                                   unsigned step);
-
-    int m_nDupLineNum = -1;
-    bool m_bLineLoadOK = true;
-    bool m_bLineNumChanged = false;
-    bool m_bLineNumOutput = true;
+    // Fills m_nNewLineNum of every record. IDS_NONE, IDS_RENUM_ORDER,
+    // IDS_RENUM_OVERFLOW or IDS_RENUM_OLD_MISSING.
+    StringId AssignNewNumbers(LineTable& lines, unsigned newStart, unsigned oldStart,
+                              unsigned step);
 
 protected:
-    // Shared by both Renumber versions; `rewriteRefs` makes it the BASIC one.
-    bool RenumberLines(unsigned newStart, unsigned oldStart, unsigned step, bool rewriteRefs);
+    // Shared by both Renumber versions.
+    bool RenumberLines(unsigned newStart, unsigned oldStart, unsigned step, References references);
     // Reports a failed table build: caret to the line, then the message.
-    void ReportLineError(std::uint16_t code);
+    void ReportLineError(const TextResult& result);
 
-    virtual std::uint16_t RewriteRefs(LineTable& /*lines*/) { return 0; }
+    virtual TextResult RewriteRefs(LineTable& /*lines*/) { return {}; }
+
+    bool m_bLineNumChanged = false;
+    bool m_bLineNumOutput = true;
 };
 
 } // namespace tessel

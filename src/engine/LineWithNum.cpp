@@ -22,16 +22,16 @@ DigitRun ParseDigitRun(std::string_view text) {
             n};
 }
 
-std::uint16_t CLineWithNum::SetLine(std::string_view line) {
+StringId CLineWithNum::SetLine(std::string_view line) {
     m_strLine = line;
     const DigitRun run = ParseDigitRun(line);
     m_nLineNum = run.value;
     m_strBody = line.substr(run.length);
     if (run.length == 0)
-        return 200;
+        return IDS_LINE_NO_NUMBER;
     if (run.value == 0 || run.value > kMaxLineNum)
-        return 202;
-    return 0;
+        return IDS_LINE_OUT_OF_RANGE;
+    return IDS_NONE;
 }
 
 void LineTable::Reserve(std::size_t bytes, std::size_t lines) {
@@ -39,7 +39,7 @@ void LineTable::Reserve(std::size_t bytes, std::size_t lines) {
     m_records.reserve(m_records.size() + lines);
 }
 
-std::uint16_t LineTable::Append(std::string_view content, std::uint32_t textLine) {
+StringId LineTable::Append(std::string_view content, std::uint32_t textLine) {
     const std::size_t start = m_text.size();
     const std::size_t needed = start + content.size() + 2;
     if (needed > m_text.capacity()) {

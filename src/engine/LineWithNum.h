@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/StringTable.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,9 +18,9 @@ inline constexpr std::uint32_t kMaxLineNum = 65279;
 class CLineWithNum {
 public:
     // Fills the record from one line that ends in CR LF and outlives the
-    // record. Returns 0, or 200 (no leading digit) or 202 (number 0 or above
-    // 65279).
-    std::uint16_t SetLine(std::string_view line);
+    // record. IDS_NONE, or IDS_LINE_NO_NUMBER (no leading digit) or
+    // IDS_LINE_OUT_OF_RANGE (number 0 or above 65279).
+    StringId SetLine(std::string_view line);
 
     std::string_view m_strLine;    // the line, number included, ending in CR LF
     std::string_view m_strBody;    // the line without its leading digits
@@ -45,7 +47,7 @@ public:
     void Reserve(std::size_t bytes, std::size_t lines);
     // Appends a record for a line given without its terminator; the table
     // keeps the line with CR LF appended. Returns SetLine's code.
-    std::uint16_t Append(std::string_view content, std::uint32_t textLine);
+    StringId Append(std::string_view content, std::uint32_t textLine);
     // Keeps the text that rewritten bodies (m_strNewBody) view.
     std::string_view KeepNewText(std::string text) {
         m_newText = std::make_unique<const std::string>(std::move(text));

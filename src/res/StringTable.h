@@ -6,6 +6,8 @@ namespace tessel {
 
 // String ids of the program's messages and captions.
 enum StringId : unsigned {
+    IDS_NONE = 0, // no message: the operation succeeded
+
     IDR_MAINFRAME = 128, // main window title
 
     // Document types: "\n" separates window title, default name, name in the

@@ -52,7 +52,7 @@ void CViewWithLineNum::OnRenumber() {
         return;
     CDocWithLineNum* document = Document();
     document->Renumber(dialog.m_nNewStart, dialog.m_nOldStart, dialog.m_nStep);
-    if (document->m_bLineNumChanged)
+    if (document->LineNumChanged())
         document->SetModifiedFlag(true);
 }
 
@@ -62,7 +62,7 @@ void CViewWithLineNum::OnTextSend() {
 
 void CViewWithLineNum::OnSortLines() {
     CDocWithLineNum* document = Document();
-    if (document->SortLines() && document->m_bLineNumChanged)
+    if (document->SortLines() && document->LineNumChanged())
         document->SetModifiedFlag(true);
 }
 

@@ -44,7 +44,10 @@ TEST(DataDocument, OpensFilesAsTheyStand) {
             EXPECT_TRUE(h.sink.ids.empty());
         } else {
             EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_FILE_TOO_LARGE});
-            EXPECT_TRUE(h.doc.m_bLoadOK);
+            // Nothing of the failure stays behind: the next open works.
+            const std::string small = dir.file("small.dat");
+            test::WriteBytes(small, "A");
+            EXPECT_TRUE(h.doc.OnOpenDocument(small));
         }
     }
 }
@@ -94,13 +97,12 @@ TEST(DataDocument, ReceiveConvertsLineEndsAndDropsTheEndCode) {
     for (const Case& c : cases) {
         DocHarness<CKivaDoc> h;
         h.settings.m_comSettings.EndOfLine = c.endOfLine;
-        EXPECT_TRUE(h.doc.SetReceivedText(c.received, true));
+        EXPECT_TRUE(h.doc.SetReceivedText(c.received, ReceiveNumbering::NumberIfMissing));
         EXPECT_EQ(h.Text(), c.text);
     }
     DocHarness<CKivaDoc> full;
     full.editor.SetLimit(2);
-    EXPECT_FALSE(full.doc.SetReceivedText("ABC", true));
-    EXPECT_TRUE(full.doc.m_bReceiveError);
+    EXPECT_FALSE(full.doc.SetReceivedText("ABC", ReceiveNumbering::NumberIfMissing));
     EXPECT_EQ(full.sink.ids, std::vector<unsigned>{IDS_RECEIVE_TOO_LARGE});
 }
 
@@ -108,26 +110,26 @@ TEST(DataDocument, SendExpandsTabsAndEndsWithOneEndCode) {
     DocHarness<CKivaDoc> h;
     h.SetText("ab\tc\r\n\x82\xa0\td\r\nX");
     std::string out;
-    ASSERT_TRUE(h.doc.GetSendText(out, true));
+    ASSERT_TRUE(h.doc.GetSendText(out, SendNumbers::With));
     EXPECT_EQ(out, "ab  c\r\n\x82\xa0  d\r\nX\x1a");
 
     h.SetText("X\r\n\x1a");
-    ASSERT_TRUE(h.doc.GetSendText(out, true));
+    ASSERT_TRUE(h.doc.GetSendText(out, SendNumbers::With));
     EXPECT_EQ(out, "X\r\n\x1a");
 
     h.settings.m_comSettings.EndOfLine = kEolLf;
     h.settings.m_comSettings.EndOfFile = 0x04;
     h.SetText("A\r\nB\r\n");
-    ASSERT_TRUE(h.doc.GetSendText(out, true));
+    ASSERT_TRUE(h.doc.GetSendText(out, SendNumbers::With));
     EXPECT_EQ(out, "A\nB\n\x04");
 
     // Long lines are the device's business for DATA: no check.
     h.SetText(std::string(1000, 'z'));
-    EXPECT_TRUE(h.doc.GetSendText(out, true));
+    EXPECT_TRUE(h.doc.GetSendText(out, SendNumbers::With));
 
     out = "kept";
     h.SetText("");
-    EXPECT_FALSE(h.doc.GetSendText(out, true));
+    EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
     EXPECT_EQ(out, "kept");
     EXPECT_TRUE(h.sink.ids.empty());
 }
@@ -135,16 +137,16 @@ TEST(DataDocument, SendExpandsTabsAndEndsWithOneEndCode) {
 TEST(PrepareLines, CheckedLimitIs254BytesAfterExpansion) {
     DocHarness<CKivaDoc> h;
     std::string ok = "A\r\n" + std::string(254, 'x') + "\r\n";
-    EXPECT_TRUE(h.doc.PrepareLines(ok, true));
+    EXPECT_TRUE(h.doc.PrepareLines(ok, LineLengthCheck::Refuse));
     std::string tooLong = "A\r\nB\n" + std::string(255, 'x') + "\r\nC";
     const std::string before = tooLong;
     h.SetText(tooLong);
-    EXPECT_FALSE(h.doc.PrepareLines(tooLong, true));
+    EXPECT_FALSE(h.doc.PrepareLines(tooLong, LineLengthCheck::Refuse));
     EXPECT_EQ(tooLong, before);
     EXPECT_EQ(h.editor.Caret(), 5);
-    EXPECT_EQ(h.doc.m_nErrorLine, 2);
+    EXPECT_EQ(h.sink.lines, std::vector<std::size_t>{2});
     EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_TOO_LONG});
-    EXPECT_TRUE(h.doc.PrepareLines(tooLong, false));
+    EXPECT_TRUE(h.doc.PrepareLines(tooLong, LineLengthCheck::Skip));
 }
 
 TEST(EditText, PartialTakeIsAFailure) {

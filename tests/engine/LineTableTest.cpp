@@ -14,13 +14,18 @@ using test::CrLf;
 using test::DocHarness;
 
 struct Built {
-    std::uint16_t code;
+    unsigned code = 0;
+    std::size_t line = kNoLine;
+    std::size_t offset = 0;
     LineTable lines;
 };
 
 Built Build(CDocWithLineNum& doc, std::string_view text) {
     Built built;
-    built.code = doc.MakeLineTable(text, built.lines);
+    const TextResult result = doc.MakeLineTable(text, built.lines);
+    built.code = result.code;
+    built.line = result.line;
+    built.offset = result.offset;
     return built;
 }
 
@@ -111,9 +116,9 @@ TEST(MakeLineTable, LastLineWithoutTerminatorEndsInCrLf) {
 TEST(MakeLineTable, BadLinesReportTheirStart) {
     struct Case {
         std::string text;
-        std::uint16_t code;
-        int pos;
-        int line;
+        unsigned code;
+        std::size_t pos;
+        std::size_t line;
     };
     const Case cases[] = {
         {" 10 A\r\n", 200, 0, 0},
@@ -128,9 +133,8 @@ TEST(MakeLineTable, BadLinesReportTheirStart) {
         DocHarness<CDocWithLineNum> h;
         const Built built = Build(h.doc, c.text);
         EXPECT_EQ(built.code, c.code) << c.text;
-        EXPECT_EQ(h.doc.m_nErrorPos, c.pos) << c.text;
-        EXPECT_EQ(h.doc.m_nErrorLine, c.line) << c.text;
-        EXPECT_EQ(h.doc.m_nDupLineNum, -1);
+        EXPECT_EQ(built.offset, c.pos) << c.text;
+        EXPECT_EQ(built.line, c.line) << c.text;
     }
 }
 
@@ -138,14 +142,14 @@ TEST(MakeLineTable, DuplicateCaretGoesToFirstLineWithThatNumber) {
     DocHarness<CDocWithLineNum> h;
     const Built built = Build(h.doc, CrLf({"30 A", "10 B", "30 C"}));
     EXPECT_EQ(built.code, 204);
-    EXPECT_EQ(h.doc.m_nErrorPos, 0);
+    EXPECT_EQ(built.offset, 0u);
 
     // With LF line ends the caret still lands on the start of the line.
     DocHarness<CDocWithLineNum> lf;
     const Built lfBuilt = Build(lf.doc, "5 X\n30 A\n10 B\n30 C\n");
     EXPECT_EQ(lfBuilt.code, 204);
-    EXPECT_EQ(lf.doc.m_nErrorPos, 4);
-    EXPECT_EQ(lf.doc.m_nErrorLine, 1);
+    EXPECT_EQ(lfBuilt.offset, 4u);
+    EXPECT_EQ(lfBuilt.line, 1u);
 }
 
 TEST(MakeLineTable, OrdersLinesAndNotesTheChange) {
@@ -153,11 +157,11 @@ TEST(MakeLineTable, OrdersLinesAndNotesTheChange) {
     const Built built = Build(h.doc, CrLf({"20 B", "10 A"}));
     ASSERT_EQ(built.code, 0);
     EXPECT_EQ(Numbers(built.lines), (std::vector<std::uint32_t>{10, 20}));
-    EXPECT_TRUE(h.doc.m_bLineNumChanged);
+    EXPECT_TRUE(h.doc.LineNumChanged());
 
     DocHarness<CDocWithLineNum> ordered;
     EXPECT_EQ(Build(ordered.doc, CrLf({"10 A", "20 B"})).code, 0);
-    EXPECT_FALSE(ordered.doc.m_bLineNumChanged);
+    EXPECT_FALSE(ordered.doc.LineNumChanged());
 }
 
 TEST(MakeLineTable, LoneLineEndsBuildTheSameTable) {
@@ -236,7 +240,6 @@ LineTable TableOf(const std::vector<std::uint32_t>& numbers) {
 }
 
 TEST(SortLineTable, ReportsTheSameDuplicateAsTheReferenceProcedure) {
-    DocHarness<CDocWithLineNum> h;
     std::mt19937 rng(12345);
     auto below = [&](std::uint32_t bound) { return static_cast<std::uint32_t>(rng() % bound); };
     for (int round = 0; round < 3000; ++round) {
@@ -255,26 +258,22 @@ TEST(SortLineTable, ReportsTheSameDuplicateAsTheReferenceProcedure) {
             ReferenceQuicksort(reference, 0, static_cast<std::ptrdiff_t>(reference.size()) - 1);
 
         LineTable lines = TableOf(numbers);
-        h.doc.m_nDupLineNum = -1;
-        const bool ok = h.doc.SortLineTable(lines);
-        ASSERT_EQ(ok, expected < 0) << "round " << round;
-        if (ok) {
+        const std::optional<std::uint32_t> duplicate = CDocWithLineNum::SortLineTable(lines);
+        ASSERT_EQ(!duplicate, expected < 0) << "round " << round;
+        if (!duplicate) {
             std::vector<std::uint32_t> sorted = numbers;
             std::ranges::sort(sorted);
             EXPECT_EQ(Numbers(lines), sorted);
-            EXPECT_EQ(h.doc.m_nDupLineNum, -1);
         } else {
-            EXPECT_EQ(h.doc.m_nDupLineNum, expected) << "round " << round;
+            EXPECT_EQ(*duplicate, static_cast<std::uint32_t>(expected)) << "round " << round;
         }
     }
 }
 
 TEST(SortLineTable, SeveralDuplicatesReportTheFirstMet) {
-    DocHarness<CDocWithLineNum> h;
     // The pivot 20 meets its twin before 10 is ever looked at twice.
     LineTable lines = TableOf({10, 20, 10, 5, 20});
-    EXPECT_FALSE(h.doc.SortLineTable(lines));
-    EXPECT_EQ(h.doc.m_nDupLineNum, 20);
+    EXPECT_EQ(CDocWithLineNum::SortLineTable(lines), 20u);
 }
 
 TEST(SortLineTable, LongOrderedTableWithLateDuplicate) {
@@ -283,10 +282,8 @@ TEST(SortLineTable, LongOrderedTableWithLateDuplicate) {
     for (std::size_t i = 0; i < numbers.size(); ++i)
         numbers[i] = static_cast<std::uint32_t>(i + 1);
     numbers.back() = 3;
-    DocHarness<CDocWithLineNum> h;
     LineTable lines = TableOf(numbers);
-    EXPECT_FALSE(h.doc.SortLineTable(lines));
-    EXPECT_EQ(h.doc.m_nDupLineNum, 3);
+    EXPECT_EQ(CDocWithLineNum::SortLineTable(lines), 3u);
 }
 
 } // namespace

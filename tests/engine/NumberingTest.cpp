@@ -18,33 +18,29 @@ using test::DocHarness;
 TEST(ApplyLineNumbers, NumbersEveryLineKeepingItsTerminator) {
     DocHarness<CDocWithLineNum> h;
     std::string text = "PRINT 1\r\nPRINT 2";
-    h.doc.ApplyLineNumbers(text, 1);
+    h.doc.ApplyLineNumbers(text, Numbering::Number);
     EXPECT_EQ(text, "10PRINT 1\r\n20PRINT 2");
 
     text = "A\n\nB\rC\r\n";
-    h.doc.ApplyLineNumbers(text, 1);
+    h.doc.ApplyLineNumbers(text, Numbering::Number);
     EXPECT_EQ(text, "10A\n20\n30B\r40C\r\n"); // no extra line after the last terminator
 
     h.settings.m_nStartLine = 5;
     h.settings.m_nLineStep = 3;
     text = "X\r\nY";
-    h.doc.ApplyLineNumbers(text, 1);
+    h.doc.ApplyLineNumbers(text, Numbering::Number);
     EXPECT_EQ(text, "5X\r\n8Y");
 
     text = "";
-    h.doc.ApplyLineNumbers(text, 1);
+    h.doc.ApplyLineNumbers(text, Numbering::Number);
     EXPECT_EQ(text, "");
 }
 
 TEST(ApplyLineNumbers, RemovesLeadingDigitsOnly) {
     DocHarness<CDocWithLineNum> h;
     std::string text = "10 PRINT 1\r\n0020PRINT\n30\r 40X\r\nNONE 5";
-    h.doc.ApplyLineNumbers(text, 0);
+    h.doc.ApplyLineNumbers(text, Numbering::Remove);
     EXPECT_EQ(text, " PRINT 1\r\nPRINT\n\r 40X\r\nNONE 5");
-
-    text = "10 A";
-    h.doc.ApplyLineNumbers(text, 2);
-    EXPECT_EQ(text, "10 A");
 }
 
 TEST(ApplyLineNumbers, HugeSettingsDoNotWrapIntoValidNumbers) {
@@ -52,10 +48,10 @@ TEST(ApplyLineNumbers, HugeSettingsDoNotWrapIntoValidNumbers) {
     h.settings.m_nStartLine = 4294967295u;
     h.settings.m_nLineStep = 11;
     std::string text = "A\r\nB";
-    h.doc.ApplyLineNumbers(text, 1);
+    h.doc.ApplyLineNumbers(text, Numbering::Number);
     EXPECT_EQ(text, "4294967295A\r\n4294967306B");
     LineTable lines;
-    EXPECT_EQ(h.doc.MakeLineTable(text, lines), 202);
+    EXPECT_EQ(h.doc.MakeLineTable(text, lines).code, 202);
 }
 
 TEST(LineNumHelpers, StartInsertDelete) {
@@ -77,12 +73,12 @@ TEST(SortLines, SortsAndMarksOnlyRealChanges) {
     h.SetText("20 B\n10 A");
     EXPECT_TRUE(h.doc.SortLines());
     EXPECT_EQ(h.Text(), CrLf({"10 A", "20 B"}));
-    EXPECT_TRUE(h.doc.m_bLineNumChanged);
+    EXPECT_TRUE(h.doc.LineNumChanged());
 
     h.doc.SerializeStore(); // storing clears the flag
-    EXPECT_FALSE(h.doc.m_bLineNumChanged);
+    EXPECT_FALSE(h.doc.LineNumChanged());
     EXPECT_TRUE(h.doc.SortLines());
-    EXPECT_FALSE(h.doc.m_bLineNumChanged);
+    EXPECT_FALSE(h.doc.LineNumChanged());
     EXPECT_EQ(h.Text(), CrLf({"10 A", "20 B"}));
 }
 
@@ -112,7 +108,6 @@ TEST(SortLines, ErrorsLeaveTheTextAndPointAtTheLine) {
         EXPECT_FALSE(h.editor.IsModified());
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{c.message});
         EXPECT_EQ(h.editor.Caret(), c.caret);
-        EXPECT_EQ(h.doc.m_nErrorPos, -1);
     }
 }
 
@@ -123,7 +118,7 @@ TEST(SortLines, EditorRefusalRestoresAndClearsTheFlag) {
     EXPECT_FALSE(h.doc.SortLines());
     EXPECT_EQ(h.Text(), "20 B\n10 A");
     EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_NO_MEMORY});
-    EXPECT_FALSE(h.doc.m_bLineNumChanged);
+    EXPECT_FALSE(h.doc.LineNumChanged());
 }
 
 TEST(LoadStore, UnnumberedFileIsNumberedAndSavedWithoutNumbers) {
@@ -183,7 +178,10 @@ TEST(LoadStore, EmptyAndOversizedFiles) {
         DocHarness<CDocBasic> h;
         EXPECT_FALSE(h.doc.OnOpenDocument(path));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_FILE_TOO_LARGE});
-        EXPECT_TRUE(h.doc.m_bLineLoadOK); // re-armed for the next open
+        // Nothing of the failure stays behind: the next open works.
+        const std::string small = dir.file("small.bas");
+        test::WriteBytes(small, "10 A\r\n");
+        EXPECT_TRUE(h.doc.OnOpenDocument(small));
     }
     {
         // Fits as it is, grows past the limit once numbered.
@@ -219,22 +217,21 @@ TEST(ReceivedText, NumberedOnlyWhenItComesWithoutNumbers) {
     {
         DocHarness<CDocWithLineNum> h;
         h.settings.m_comSettings.EndOfLine = kEolLf;
-        EXPECT_TRUE(h.doc.SetReceivedText("PRINT\nEND\n\x1a", true));
+        EXPECT_TRUE(h.doc.SetReceivedText("PRINT\nEND\n\x1a", ReceiveNumbering::NumberIfMissing));
         EXPECT_EQ(h.Text(), "10PRINT\r\n20END\r\n");
         EXPECT_FALSE(h.doc.GetLineNumOutput());
         EXPECT_TRUE(h.editor.IsModified());
     }
     {
         DocHarness<CDocWithLineNum> h;
-        EXPECT_TRUE(h.doc.SetReceivedText("10 PRINT\r\n\x1a", true));
+        EXPECT_TRUE(h.doc.SetReceivedText("10 PRINT\r\n\x1a", ReceiveNumbering::NumberIfMissing));
         EXPECT_EQ(h.Text(), "10 PRINT\r\n");
         EXPECT_TRUE(h.doc.GetLineNumOutput());
     }
     {
         DocHarness<CDocWithLineNum> h;
         h.editor.SetLimit(4);
-        EXPECT_FALSE(h.doc.SetReceivedText("10 PRINT\r\n", true));
-        EXPECT_TRUE(h.doc.m_bReceiveError);
+        EXPECT_FALSE(h.doc.SetReceivedText("10 PRINT\r\n", ReceiveNumbering::NumberIfMissing));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_RECEIVE_TOO_LARGE});
     }
 }
@@ -245,12 +242,12 @@ TEST(SendText, InNumberOrderWithDeviceLineEnds) {
     const std::string text = "20 B\r\n10\tA\r\n";
     h.SetText(text);
     std::string out = "stale";
-    ASSERT_TRUE(h.doc.GetSendText(out, true));
+    ASSERT_TRUE(h.doc.GetSendText(out, SendNumbers::With));
     EXPECT_EQ(out, "10  A\r20 B\r\x1a");
     EXPECT_EQ(h.Text(), text); // the editor is untouched
-    EXPECT_FALSE(h.doc.m_bLineNumChanged);
+    EXPECT_FALSE(h.doc.LineNumChanged());
 
-    ASSERT_TRUE(h.doc.GetSendText(out, false));
+    ASSERT_TRUE(h.doc.GetSendText(out, SendNumbers::Without));
     EXPECT_EQ(out, "  A\r B\r\x1a");
 }
 
@@ -259,7 +256,7 @@ TEST(SendText, RefusesLongLinesAndBadNumbers) {
         DocHarness<CDocBasic> h;
         h.SetText("10 A\r\n20 " + std::string(252, 'X') + "\r\n"); // 255 bytes
         std::string out = "stale";
-        EXPECT_FALSE(h.doc.GetSendText(out, true));
+        EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
         EXPECT_EQ(out, "");
         EXPECT_EQ(h.editor.Caret(), 6);
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_TOO_LONG});
@@ -268,7 +265,7 @@ TEST(SendText, RefusesLongLinesAndBadNumbers) {
         DocHarness<CDocBasic> h;
         h.SetText("10 A\r\n20 " + std::string(251, 'X') + "\r\n"); // 254 bytes
         std::string out;
-        EXPECT_TRUE(h.doc.GetSendText(out, true));
+        EXPECT_TRUE(h.doc.GetSendText(out, SendNumbers::With));
     }
     {
         // 250 bytes, but a tab expands past 254.
@@ -276,23 +273,22 @@ TEST(SendText, RefusesLongLinesAndBadNumbers) {
         h.settings.m_nTabStop = 8;
         h.SetText("1\t\t" + std::string(247, 'X'));
         std::string out;
-        EXPECT_FALSE(h.doc.GetSendText(out, true));
+        EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_TOO_LONG});
     }
     {
         DocHarness<CDocBasic> h;
         h.SetText("20 A\r\n20 B\r\n");
         std::string out;
-        EXPECT_FALSE(h.doc.GetSendText(out, true));
+        EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_DUPLICATE});
         EXPECT_EQ(h.editor.CaretMoves(), 0);
-        EXPECT_EQ(h.doc.m_nErrorPos, -1);
-        EXPECT_EQ(h.doc.m_nErrorLine, 0);
+        EXPECT_EQ(h.sink.lines, std::vector<std::size_t>{0});
     }
     {
         DocHarness<CDocBasic> h;
         std::string out;
-        EXPECT_FALSE(h.doc.GetSendText(out, true));
+        EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
         EXPECT_TRUE(h.sink.ids.empty());
     }
 }

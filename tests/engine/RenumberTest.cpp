@@ -1,3 +1,4 @@
+#include "comm/TransferFlows.h"
 #include "engine/DocBasic.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
@@ -5,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <random>
 
@@ -19,7 +21,7 @@ TEST(Renumber, FromTheFirstLine) {
     h.SetText(CrLf({"10 A", "20 B", "30 C"}));
     EXPECT_TRUE(h.doc.Renumber(100, 10, 10));
     EXPECT_EQ(h.Text(), CrLf({"100 A", "110 B", "120 C"}));
-    EXPECT_TRUE(h.doc.m_bLineNumChanged);
+    EXPECT_TRUE(h.doc.LineNumChanged());
     EXPECT_TRUE(h.editor.IsModified());
     EXPECT_TRUE(h.sink.ids.empty());
 }
@@ -49,6 +51,57 @@ TEST(Renumber, FromAMiddleLineAndTheOrderCheck) {
     }
 }
 
+// A failed operation leaves the text byte for byte and every modified flag
+// as it was, whatever stopped it.
+TEST(FailedOperations, LeaveTheTextAndTheModifiedFlags) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::function<bool(CDocBasic&)> run;
+        unsigned message;
+    };
+    std::string out;
+    const std::string ordered = CrLf({"10 A", "20 GOTO 10", "30 C"});
+    const Case cases[] = {
+        {"renumber 203", ordered, [](CDocBasic& d) { return d.Renumber(10, 20, 10); },
+         IDS_RENUM_ORDER},
+        {"renumber 207", ordered, [](CDocBasic& d) { return d.Renumber(65270, 10, 10); },
+         IDS_RENUM_OVERFLOW},
+        {"renumber 213", ordered, [](CDocBasic& d) { return d.Renumber(100, 15, 10); },
+         IDS_RENUM_OLD_MISSING},
+        {"renumber 201", CrLf({"10 GOTO 99", "20 END"}),
+         [](CDocBasic& d) { return d.Renumber(100, 10, 10); }, IDS_LINE_REF_MISSING},
+        {"sort 204", CrLf({"10 A", "10 B"}), [](CDocBasic& d) { return d.SortLines(); },
+         IDS_LINE_DUPLICATE},
+        {"send 205", CrLf({"10 A", "20 " + std::string(300, 'B')}),
+         [&out](CDocBasic& d) { return d.GetSendText(out, SendNumbers::With); }, IDS_LINE_TOO_LONG},
+        {"send 200", CrLf({"10 A", "B"}),
+         [&out](CDocBasic& d) { return d.GetSendText(out, SendNumbers::With); },
+         IDS_LINE_NO_NUMBER},
+    };
+    for (const Case& c : cases) {
+        for (const bool modified : {false, true}) {
+            DocHarness<CDocBasic> h;
+            h.SetText(c.text);
+            h.editor.SetModified(modified);
+            h.doc.SetModifiedFlag(modified);
+            EXPECT_FALSE(c.run(h.doc)) << c.what;
+            EXPECT_EQ(h.Text(), c.text) << c.what;
+            EXPECT_EQ(h.editor.IsModified(), modified) << c.what;
+            EXPECT_EQ(h.doc.IsModified(), modified) << c.what;
+            EXPECT_FALSE(h.doc.LineNumChanged()) << c.what;
+            EXPECT_EQ(h.sink.ids, std::vector<unsigned>{c.message}) << c.what;
+        }
+    }
+    // A receive the editor cannot hold is refused, and its new document,
+    // which is closed again, is not left marked modified.
+    DocHarness<CDocWithLineNum> full;
+    full.editor.SetLimit(4);
+    EXPECT_FALSE(AcceptReceived(full.doc, "10 PRINT\r\n\x1a"));
+    EXPECT_FALSE(full.doc.IsModified());
+    EXPECT_EQ(full.sink.ids, std::vector<unsigned>{IDS_RECEIVE_TOO_LARGE});
+}
+
 TEST(Renumber, TopOfTheRange) {
     DocHarness<CDocWithLineNum> h;
     h.SetText(CrLf({"10 A", "20 B"}));
@@ -69,14 +122,14 @@ TEST(Renumber, ErrorsGiveTheLinesBackSortedWithTheirOldNumbers) {
     EXPECT_EQ(h.Text(), CrLf({"0010 A", "20 B", "30 C"}));
     EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_RENUM_OLD_MISSING});
     // The text was out of order, so the document counts as changed.
-    EXPECT_TRUE(h.doc.m_bLineNumChanged);
+    EXPECT_TRUE(h.doc.LineNumChanged());
 }
 
 TEST(Renumber, NothingToChangeLeavesTheFlag) {
     DocHarness<CDocWithLineNum> h;
     h.SetText(CrLf({"10 A", "20 B", "30 C"}));
     EXPECT_TRUE(h.doc.Renumber(10, 10, 10));
-    EXPECT_FALSE(h.doc.m_bLineNumChanged);
+    EXPECT_FALSE(h.doc.LineNumChanged());
     EXPECT_EQ(h.Text(), CrLf({"10 A", "20 B", "30 C"}));
 }
 
@@ -89,7 +142,6 @@ TEST(Renumber, BadLinesMoveTheCaretAndChangeNothing) {
     EXPECT_FALSE(h.editor.IsModified());
     EXPECT_EQ(h.editor.Caret(), 12);
     EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_NO_NUMBER});
-    EXPECT_EQ(h.doc.m_nErrorPos, -1);
 }
 
 TEST(Renumber, EditorThatCannotHoldTheResultKeepsTheOldText) {
@@ -101,7 +153,7 @@ TEST(Renumber, EditorThatCannotHoldTheResultKeepsTheOldText) {
         EXPECT_FALSE(h.doc.Renumber(1000, 1, 1000));
         EXPECT_EQ(h.Text(), text);
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_NO_MEMORY});
-        EXPECT_FALSE(h.doc.m_bLineNumChanged);
+        EXPECT_FALSE(h.doc.LineNumChanged());
     }
     {
         // The BASIC version leaves the flag as the failed attempt left it.
@@ -110,7 +162,7 @@ TEST(Renumber, EditorThatCannotHoldTheResultKeepsTheOldText) {
         h.editor.SetLimit(text.size() + 2);
         EXPECT_FALSE(h.doc.Renumber(1000, 1, 1000));
         EXPECT_EQ(h.Text(), text);
-        EXPECT_TRUE(h.doc.m_bLineNumChanged);
+        EXPECT_TRUE(h.doc.LineNumChanged());
     }
 }
 
@@ -210,8 +262,8 @@ TEST(ReferenceScanner, MissingLineAnywhereIsAnErrorAtThatLine) {
     EXPECT_EQ(h.Text(), CrLf({"10 RESTORE 1000", "20 END", "30 PRINT"}));
     EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_REF_MISSING});
     EXPECT_EQ(h.editor.Caret(), 0);
-    EXPECT_EQ(h.doc.m_nErrorLine, 1); // the second line of the text it started from
-    EXPECT_EQ(h.doc.m_nErrorPos, -1);
+    EXPECT_EQ(h.sink.lines,
+              std::vector<std::size_t>{1}); // the second line of the text it started from
 
     DocHarness<CDocBasic> later;
     later.SetText(CrLf({"10 PRINT", "20 GOTO 99", "30 END"}));

@@ -15,10 +15,15 @@ namespace tessel::test {
 class RecordingSink final : public IMessageSink {
 public:
     void ShowMessage(unsigned id) override { ids.push_back(id); }
+    void ShowLineMessage(unsigned id, std::size_t line) override {
+        ids.push_back(id);
+        lines.push_back(line);
+    }
     void ShowFileError(const std::string& path, const std::string& reason) override {
         fileErrors.push_back(path + ": " + reason);
     }
     std::vector<unsigned> ids;
+    std::vector<std::size_t> lines; // of the messages about a line
     std::vector<std::string> fileErrors;
 };
 
