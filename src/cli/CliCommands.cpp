@@ -190,19 +190,12 @@ private:
         return m_doc->SerializeStore();
     }
 
+    // A file without numbers comes back as it was: removing the numbers
+    // undoes exactly what loading added.
     std::string Unnumbered() {
-        if (!m_numbered)
-            return m_doc->SerializeStore();
-        if (m_numbered->GetLineNumOutput()) {
+        if (m_numbered)
             m_numbered->SetLineNumOutput(false);
-            return m_doc->SerializeStore();
-        }
-        // The file had no numbers; loading gave it some. Removing every
-        // leading digit run, as storing does, would also take the digits
-        // that began a line of the file, so only the given numbers go.
-        std::string text = m_doc->GetEditText();
-        RemoveGeneratedNumbers(text, m_settings.m_nStartLine, m_settings.m_nLineStep);
-        return text;
+        return m_doc->SerializeStore();
     }
 
     // The bytes a send hands to the transfer, after the checks of a send.
@@ -449,26 +442,6 @@ bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
         settings.m_nLineStep = *options.numberStep;
     ApplySerialOptions(options, settings.m_comSettings);
     return true;
-}
-
-void RemoveGeneratedNumbers(std::string& text, unsigned start, unsigned step) {
-    std::string out;
-    out.reserve(text.size());
-    std::uint64_t number = start;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t span = NextLine(text, pos).span;
-        std::string_view line = std::string_view(text).substr(pos, span);
-        char digits[24];
-        const auto result = std::to_chars(std::begin(digits), std::end(digits), number);
-        const std::string_view generated(digits, static_cast<std::size_t>(result.ptr - digits));
-        if (line.starts_with(generated))
-            line.remove_prefix(generated.size());
-        out += line;
-        number += step;
-        pos += span;
-    }
-    text = std::move(out);
 }
 
 int RunCommand(const CliOptions& options, CliContext& context) {

@@ -82,9 +82,4 @@ int RunCommand(const CliOptions& options, CliContext& context);
 bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
                      AppSettings& settings, std::string& error);
 
-// Removes from each line of `text` the number that numbering it from `start`
-// in steps of `step` put in front (CDocWithLineNum::ApplyLineNumbers mode 1),
-// and nothing else: digits that were the line's own first bytes stay.
-void RemoveGeneratedNumbers(std::string& text, unsigned start, unsigned step);
-
 } // namespace tessel::cli

@@ -70,6 +70,37 @@ std::uint32_t FirstReportedDuplicate(std::vector<std::uint32_t> a) {
     return 0; // not reached when the table holds a duplicate
 }
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Whether the text begins with a digit, or with blanks and a digit: a number
+// put right before it would run into those digits.
+bool NeedsSeparator(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    return i < text.size() && IsDigit(text[i]);
+}
+
+// The line without its number: the leading digits and, when there were
+// digits, the blank that numbering puts between a number and a text that
+// begins with digits.
+std::string_view WithoutNumber(std::string_view line) {
+    const std::size_t digits = ParseDigitRun(line).length;
+    std::string_view rest = line.substr(digits);
+    if (digits != 0 && !rest.empty() && rest.front() == ' ' && NeedsSeparator(rest.substr(1)))
+        rest.remove_prefix(1);
+    return rest;
+}
+
+// Appends `number` and what numbering puts between it and `line`.
+void AppendNumberFor(std::string& out, std::uint64_t number, std::string_view line) {
+    AppendNumber(out, number);
+    if (NeedsSeparator(line))
+        out += ' ';
+}
+
 } // namespace
 
 // --- The line table ---------------------------------------------------------
@@ -265,14 +296,14 @@ bool CDocWithLineNum::StartsWithLineNum(std::string_view text) {
 
 void CDocWithLineNum::InsertLineNum(std::string& line, std::uint64_t number) {
     std::string numbered;
-    numbered.reserve(line.size() + 6);
-    AppendNumber(numbered, number);
+    numbered.reserve(line.size() + 7);
+    AppendNumberFor(numbered, number, line);
     numbered += line;
     line = std::move(numbered);
 }
 
 void CDocWithLineNum::DeleteLineNum(std::string& line) {
-    line.erase(0, ParseDigitRun(line).length);
+    line.erase(0, line.size() - WithoutNumber(line).size());
 }
 
 void CDocWithLineNum::ApplyLineNumbers(std::string& text, Numbering numbering) const {
@@ -288,11 +319,11 @@ void CDocWithLineNum::ApplyLineNumbers(std::string& text, Numbering numbering) c
         const std::size_t span = NextLine(text, pos).span;
         const std::string_view line = std::string_view(text).substr(pos, span);
         if (number) {
-            AppendNumber(out, next);
+            AppendNumberFor(out, next, line);
             out += line;
             next += step;
         } else {
-            out += line.substr(ParseDigitRun(line).length);
+            out += WithoutNumber(line);
         }
         pos += span;
     }
@@ -363,9 +394,7 @@ bool CDocWithLineNum::GetSendText(std::string& out, SendNumbers numbers) {
     std::string joined;
     joined.reserve(text.size() + 2 * lines.size() + 1);
     for (const CLineWithNum& line : lines)
-        joined += numbers == SendNumbers::With
-                      ? line.m_strLine
-                      : line.m_strLine.substr(ParseDigitRun(line.m_strLine).length);
+        joined += numbers == SendNumbers::With ? line.m_strLine : WithoutNumber(line.m_strLine);
     FreeLineTable(lines);
     if (!ToDeviceLineEnds(joined))
         return false;

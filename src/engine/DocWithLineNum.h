@@ -11,8 +11,16 @@
 namespace tessel {
 
 // What ApplyLineNumbers does to every line.
+//
+// Numbers are put right before a line's text, with nothing between, except
+// where the text itself begins with a digit, or with blanks and a digit:
+// then one blank goes between ("2 eggs" becomes "20 2 eggs", not "202
+// eggs"), so the device and the line table read the number that was meant.
+// Removing the numbers takes a line's leading digits and, where that blank
+// is followed by blanks and a digit, the blank too. So removing gives back
+// exactly the text that numbering was given, whatever its lines begin with.
 enum class Numbering {
-    Remove, // removes the line's leading digits
+    Remove, // removes the line's number (and the blank after it, as above)
     Number, // puts a number from the settings' start and step before it
 };
 

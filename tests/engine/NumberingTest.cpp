@@ -134,6 +134,68 @@ TEST(LoadStore, UnnumberedFileIsNumberedAndSavedWithoutNumbers) {
     EXPECT_EQ(test::ReadBytes(path), "PRINT 1\r\nPRINT 2\r\n");
 }
 
+// Numbers given to a text that had none can always be taken off again, and
+// the device reads the number that was meant, whatever a line begins with.
+TEST(NumberingUndone, EveryLineComesBackAndNumbersStayApart) {
+    struct Case {
+        const char* file;     // the file, without numbers
+        const char* numbered; // as the editor shows it
+        const char* wire;     // sent with the device's CR LF and end code
+    };
+    const Case cases[] = {
+        // Ordinary texts keep what they always gave.
+        {"PRINT 1\r\nEND\r\n", "10PRINT 1\r\n20END\r\n", "10PRINT 1\r\n20END\r\n\x1a"},
+        {"  A\r\n\r\n", "10  A\r\n20\r\n", "10  A\r\n20\r\n\x1a"},
+        // A line of its own that begins with digits, or blanks and digits.
+        {"Shopping list\r\n2 eggs\r\n1 milk\r\nbread\r\n",
+         "10Shopping list\r\n20 2 eggs\r\n30 1 milk\r\n40bread\r\n",
+         "10Shopping list\r\n20 2 eggs\r\n30 1 milk\r\n40bread\r\n\x1a"},
+        {"X,Y\r\n123,456\r\n", "10X,Y\r\n20 123,456\r\n", "10X,Y\r\n20 123,456\r\n\x1a"},
+        // Tabs go to the device as blanks.
+        {"A\r\n 7\r\n\t8 B\r\n 9\r\n", "10A\r\n20  7\r\n30 \t8 B\r\n40  9\r\n",
+         "10A\r\n20  7\r\n30  8 B\r\n40  9\r\n\x1a"},
+    };
+    test::TempDir dir;
+    for (const Case& c : cases) {
+        const std::string path = dir.file("notes.txt");
+        test::WriteBytes(path, c.file);
+        DocHarness<CDocWithLineNum> h;
+        ASSERT_TRUE(h.doc.OnOpenDocument(path)) << c.file;
+        EXPECT_EQ(h.Text(), c.numbered) << c.file;
+        std::string wire;
+        ASSERT_TRUE(h.doc.GetSendText(wire, SendNumbers::With)) << c.file;
+        EXPECT_EQ(wire, c.wire) << c.file;
+        // Sorting and renumbering keep each line's own bytes.
+        EXPECT_TRUE(h.doc.SortLines());
+        EXPECT_TRUE(h.doc.Renumber(100, 10, 5));
+        EXPECT_TRUE(h.doc.Renumber(10, 100, 10));
+        EXPECT_EQ(h.Text(), c.numbered) << c.file;
+        ASSERT_TRUE(h.doc.OnSaveDocument(path));
+        EXPECT_EQ(test::ReadBytes(path), c.file);
+
+        // Received the same way, it is numbered the same way.
+        DocHarness<CDocWithLineNum> received;
+        ASSERT_TRUE(received.doc.SetReceivedText(std::string(c.file) + "\x1a",
+                                                 ReceiveNumbering::NumberIfMissing));
+        EXPECT_EQ(received.doc.SerializeStore(), c.file);
+    }
+
+    // Any text: numbering, then removing the numbers, gives it back.
+    std::mt19937 rng(11);
+    const char alphabet[] = {' ', ' ', '\t', '0', '5', '9', 'A', '\r', '\n'};
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(rng() % 40, ' ');
+        for (char& ch : text)
+            ch = alphabet[rng() % sizeof alphabet];
+        DocHarness<CDocWithLineNum> h;
+        std::string numbered = text;
+        h.doc.ApplyLineNumbers(numbered, Numbering::Number);
+        std::string back = numbered;
+        h.doc.ApplyLineNumbers(back, Numbering::Remove);
+        ASSERT_EQ(back, text) << "round " << round;
+    }
+}
+
 TEST(LoadStore, NumberedFileKeepsItsNumbersUnlessTheFlagIsCleared) {
     test::TempDir dir;
     const std::string path = dir.file("prog.bas");
