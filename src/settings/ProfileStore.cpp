@@ -171,26 +171,28 @@ ProfileStore::ProfileStore(std::string path) : m_path(std::move(path)) {
 }
 
 void ProfileStore::Load() {
-    m_lines.clear();
-    m_newline = "\r\n";
-    m_state = FileState::Absent;
-
+    // A file that cannot be read now (it may hold settings we cannot see)
+    // leaves the copy as it was, so reads still give what was read before.
     std::error_code ec;
     const auto status = std::filesystem::status(m_path, ec);
-    if (!std::filesystem::exists(status)) {
-        // A missing file (or folder) reads as empty; any other failure to
-        // look means the file may hold settings we cannot see.
-        if (ec && status.type() != std::filesystem::file_type::not_found)
-            m_state = FileState::Unreadable;
-        return;
-    }
     std::string bytes;
-    std::string error;
-    if (!ReadWholeFile(m_path, bytes, error)) {
+    if (!std::filesystem::exists(status)) {
+        // A missing file (or folder) reads as empty.
+        if (ec && status.type() != std::filesystem::file_type::not_found) {
+            m_state = FileState::Unreadable;
+            return;
+        }
+        m_state = FileState::Absent;
+    } else if (std::string error; !ReadWholeFile(m_path, bytes, error)) {
         m_state = FileState::Unreadable;
         return;
+    } else {
+        m_state = FileState::Loaded;
     }
-    m_state = FileState::Loaded;
+    m_lines.clear();
+    m_newline = "\r\n";
+    if (m_state == FileState::Absent)
+        return;
 
     // Lines end at LF; a CR just before it belongs to the line end. Added
     // lines take the file's first line end.

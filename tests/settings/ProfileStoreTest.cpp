@@ -229,6 +229,16 @@ TEST_F(ProfileStoreTest, ReadOnlyFolderMakesWritesFailAndKeepsTheOldValues) {
     EXPECT_EQ(ReadBytes(path), "[Edit]\r\nTabStop=6\r\n");
 }
 
+TEST_F(ProfileStoreTest, AWriteThatCannotReadTheFileKeepsTheCopyRead) {
+    ProfileStore store = StoreWith("[Edit]\r\nTabStop=6\r\n");
+    // Something that cannot be read takes the file's place.
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    EXPECT_FALSE(store.WriteProfileInt("Misc", "PrintPage", 1));
+    EXPECT_FALSE(store.LastError().empty());
+    EXPECT_EQ(store.GetProfileInt("Edit", "TabStop", 4), 6u);
+}
+
 TEST_F(ProfileStoreTest, UnreadableFileIsNeverOverwritten) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root reads any file";
