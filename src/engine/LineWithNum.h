@@ -1,6 +1,7 @@
 #pragma once
 
 #include "res/StringTable.h"
+#include "settings/LineNumberRange.h"
 
 #include <cstdint>
 #include <memory>
@@ -9,9 +10,6 @@
 #include <vector>
 
 namespace tessel {
-
-// Line numbers run from 1 to 65279.
-inline constexpr std::uint32_t kMaxLineNum = 65279;
 
 // One line of a line-numbered text: its number and what follows it. The
 // record views its line, which the line table keeps.

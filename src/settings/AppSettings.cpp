@@ -1,6 +1,8 @@
 #include "settings/AppSettings.h"
 
+#include "settings/LineNumberRange.h"
 #include "settings/ProfileStore.h"
+#include "settings/SettingRange.h"
 
 #include <climits>
 #include <cstdint>
@@ -9,35 +11,39 @@
 namespace tessel {
 namespace {
 
+constexpr std::uint32_t kAny = 0xFFFFFFFF;
+
 // A number kept in the settings file: where it is, the command that writes
-// it, its default, and how the member takes and gives its value.
+// it, its default and range (as the file's unsigned reading), and how the
+// member takes and gives its value.
 struct NumberKey {
     const char* section;
     const char* key;
     SettingGroup group;
     int fallback;
+    std::uint32_t min;
+    std::uint32_t max;
     void (*take)(AppSettings& settings, std::uint32_t stored);
     int (*give)(const AppSettings& settings);
 };
 
 constexpr NumberKey kNumberKeys[] = {
-    {"Settings", "PreviewPages", SettingGroup::PreviewPages, 0,
+    {"Settings", "PreviewPages", SettingGroup::PreviewPages, 0, 0, kAny,
      [](AppSettings& s, std::uint32_t v) { s.m_nPreviewPages = static_cast<int>(v); },
      [](const AppSettings& s) { return s.m_nPreviewPages; }},
-    {"Font", "Size", SettingGroup::Font, 12,
+    {"Font", "Size", SettingGroup::Font, 12, 0, kAny,
      [](AppSettings& s, std::uint32_t v) { s.m_nFontSize = static_cast<int>(v); },
      [](const AppSettings& s) { return s.m_nFontSize; }},
-    // A tab width outside 1 to 10 counts as 4.
-    {"Edit", "TabStop", SettingGroup::TabStop, 4,
-     [](AppSettings& s, std::uint32_t v) { s.m_nTabStop = v >= 1 && v <= 10 ? v : 4; },
+    {"Edit", "TabStop", SettingGroup::TabStop, 4, 1, 10,
+     [](AppSettings& s, std::uint32_t v) { s.m_nTabStop = v; },
      [](const AppSettings& s) { return static_cast<int>(s.m_nTabStop); }},
-    {"Misc", "PrintPage", SettingGroup::PrintPage, 0,
+    {"Misc", "PrintPage", SettingGroup::PrintPage, 0, 0, kAny,
      [](AppSettings& s, std::uint32_t v) { s.m_nPrintPage = static_cast<int>(v); },
      [](const AppSettings& s) { return s.m_nPrintPage; }},
-    {"LineNumber", "StartLine", SettingGroup::LineNumbers, 10,
+    {"LineNumber", "StartLine", SettingGroup::LineNumbers, 10, 1, kMaxLineNum,
      [](AppSettings& s, std::uint32_t v) { s.m_nStartLine = v; },
      [](const AppSettings& s) { return static_cast<int>(s.m_nStartLine); }},
-    {"LineNumber", "Step", SettingGroup::LineNumbers, 10,
+    {"LineNumber", "Step", SettingGroup::LineNumbers, 10, 1, kMaxLineNum - 1,
      [](AppSettings& s, std::uint32_t v) { s.m_nLineStep = v; },
      [](const AppSettings& s) { return static_cast<int>(s.m_nLineStep); }},
 };
@@ -46,13 +52,27 @@ constexpr const char kRecentSection[] = "Recent File List";
 constexpr const char kFontSection[] = "Font";
 constexpr const char kFaceNameKey[] = "FaceName";
 
+void LoadNumber(AppSettings& settings, const ProfileStore& profile, const NumberKey& number,
+                std::vector<std::string>* ignored) {
+    const std::uint32_t value = profile.GetProfileInt(number.section, number.key, number.fallback);
+    if (value >= number.min && value <= number.max) {
+        number.take(settings, value);
+        return;
+    }
+    const auto fallback = static_cast<std::uint32_t>(number.fallback);
+    if (ignored)
+        ignored->push_back(
+            DescribeIgnored(number.section, number.key, value, number.min, number.max, fallback));
+    number.take(settings, fallback);
+}
+
 std::string RecentKey(int index) {
     return "File" + std::to_string(index + 1);
 }
 
 } // namespace
 
-void AppSettings::LoadSettings(const ProfileStore& profile) {
+void AppSettings::LoadSettings(const ProfileStore& profile, std::vector<std::string>* ignored) {
     // The recent-file list keeps its order; empty entries are left out.
     m_recentFiles.clear();
     for (int i = 0; i < kRecentFileCount; ++i) {
@@ -60,17 +80,18 @@ void AppSettings::LoadSettings(const ProfileStore& profile) {
         if (!path.empty())
             m_recentFiles.push_back(std::move(path));
     }
-    m_comSettings.Load(profile);
+    m_comSettings.Load(profile, ignored);
     m_strFaceName = profile.GetProfileString(kFontSection, kFaceNameKey, kDefaultFaceName);
     for (const NumberKey& number : kNumberKeys)
         if (number.group != SettingGroup::LineNumbers)
-            number.take(*this, profile.GetProfileInt(number.section, number.key, number.fallback));
+            LoadNumber(*this, profile, number, ignored);
 }
 
-void AppSettings::LoadLineNumberSettings(const ProfileStore& profile) {
+void AppSettings::LoadLineNumberSettings(const ProfileStore& profile,
+                                         std::vector<std::string>* ignored) {
     for (const NumberKey& number : kNumberKeys)
         if (number.group == SettingGroup::LineNumbers)
-            number.take(*this, profile.GetProfileInt(number.section, number.key, number.fallback));
+            LoadNumber(*this, profile, number, ignored);
 }
 
 bool AppSettings::Write(ProfileStore& profile, SettingGroup group) const {

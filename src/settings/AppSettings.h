@@ -42,10 +42,14 @@ struct AppSettings {
     int m_nPreviewPages = 0;
     std::vector<std::string> m_recentFiles; // most recent first, at most kRecentFileCount
 
-    // Everything but "WindowPos" and the line-number keys.
-    void LoadSettings(const ProfileStore& profile);
-    // "LineNumber"/"StartLine" and "Step", read by start-up after LoadSettings.
-    void LoadLineNumberSettings(const ProfileStore& profile);
+    // Everything but "WindowPos" and the line-number keys. A stored number
+    // outside its range counts as absent (the default); each one is
+    // described in `ignored`, if given.
+    void LoadSettings(const ProfileStore& profile, std::vector<std::string>* ignored = nullptr);
+    // "LineNumber"/"StartLine" (1 to 65279) and "Step" (1 to 65278), read by
+    // start-up after LoadSettings, the same way.
+    void LoadLineNumberSettings(const ProfileStore& profile,
+                                std::vector<std::string>* ignored = nullptr);
     // Writes the keys of `group` from the members. False when any of them
     // could not be written (ProfileStore::LastError() says why).
     bool Write(ProfileStore& profile, SettingGroup group) const;

@@ -1,6 +1,7 @@
 #include "settings/ComSettings.h"
 
 #include "settings/ProfileStore.h"
+#include "settings/SettingRange.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -52,13 +53,17 @@ bool HasKey(const ProfileStore& profile, std::string_view key) {
     return profile.GetProfileString(kSection, key, kAbsent) != kAbsent;
 }
 
-// Replaces every value out of range (compared as unsigned) by its default.
-// True when the end-of-text code was among them.
-bool ReplaceOutOfRange(ComSettings& settings) {
+// Replaces every value out of range (compared as unsigned) by its default,
+// describing each in `ignored` when given. True when the end-of-text code was
+// among them.
+bool ReplaceOutOfRange(ComSettings& settings, std::vector<std::string>* ignored) {
     bool endCodeReplaced = false;
     for (const StoredValue& stored : kStoredValues) {
         std::uint32_t& value = settings.*stored.field;
         if (value >= stored.limit) {
+            if (ignored)
+                ignored->push_back(DescribeIgnored(kSection, stored.key, value, 0, stored.limit - 1,
+                                                   stored.fallback));
             value = stored.fallback;
             endCodeReplaced = endCodeReplaced || stored.field == &ComSettings::EndOfFile;
         }
@@ -97,15 +102,17 @@ constexpr FlowFlags kFlowFlags[] = {
 
 } // namespace
 
-void ComSettings::Load(const ProfileStore& profile) {
+void ComSettings::Load(const ProfileStore& profile, std::vector<std::string>* ignored) {
     for (const StoredValue& stored : kStoredValues)
         this->*stored.field =
             profile.GetProfileInt(kSection, stored.key, static_cast<int>(stored.fallback));
-    EndOfFileText = ReplaceOutOfRange(*this) ? "1A" : LowerHex(EndOfFile);
+    EndOfFileText = ReplaceOutOfRange(*this, ignored) ? "1A" : LowerHex(EndOfFile);
     BuildLineConfig();
 
     for (const auto& [key, field] : kPacingValues) {
         const std::uint32_t value = profile.GetProfileInt(kSection, key, 0);
+        if (value > kMaxPacingDelay && ignored)
+            ignored->push_back(DescribeIgnored(kSection, key, value, 0, kMaxPacingDelay, 0));
         this->*field = value <= kMaxPacingDelay ? value : 0;
     }
     for (std::size_t i = 0; i < kDeviceCount; ++i)
@@ -189,7 +196,7 @@ void ComSettings::ApplyComSettings(const ComSettings& fromDialog) {
     StopBit = fromDialog.StopBit;
     EndOfFile = fromDialog.EndOfFile;
     EndOfFileText = fromDialog.EndOfFileText;
-    if (ReplaceOutOfRange(*this))
+    if (ReplaceOutOfRange(*this, nullptr))
         EndOfFileText = "1A";
     BuildLineConfig();
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace tessel {
 
@@ -100,8 +101,9 @@ struct ComSettings {
 
     // Reads the eight keys in their order, replaces values out of range and
     // makes EndOfFileText, then rebuilds the derived fields. Then reads the
-    // pacing delays (out of range: 0) and the device names.
-    void Load(const ProfileStore& profile);
+    // pacing delays (out of range: 0) and the device names. Each stored value
+    // that was out of range is described in `ignored`, if given.
+    void Load(const ProfileStore& profile, std::vector<std::string>* ignored = nullptr);
     // Writes the eight keys in their order, as decimal, then the pacing
     // delays and device names that are set or already in the file. False
     // when any of them could not be written.

@@ -75,7 +75,7 @@ TEST_F(AppSettingsTest, StoredValuesAreTaken) {
                                           "[Font]\r\nFaceName=Mono\r\nSize=10\r\n"
                                           "[Edit]\r\nTabStop=10\r\n"
                                           "[Misc]\r\nPrintPage=-3\r\n"
-                                          "[LineNumber]\r\nStartLine=100\r\nStep=-1\r\n");
+                                          "[LineNumber]\r\nStartLine=100\r\nStep=65278\r\n");
     EXPECT_EQ(settings.m_recentFiles, (std::vector<std::string>{"/home/u/a.bas", "/home/u/c.txt"}));
     EXPECT_EQ(settings.m_nPreviewPages, 2);
     EXPECT_EQ(settings.m_comSettings.LineConfig.BaudRate, 9600u);
@@ -85,7 +85,7 @@ TEST_F(AppSettingsTest, StoredValuesAreTaken) {
     EXPECT_EQ(settings.m_nTabStop, 10u);
     EXPECT_EQ(settings.m_nPrintPage, -3);
     EXPECT_EQ(settings.m_nStartLine, 100u);
-    EXPECT_EQ(settings.m_nLineStep, 0xFFFFFFFFu);
+    EXPECT_EQ(settings.m_nLineStep, 65278u);
 }
 
 TEST_F(AppSettingsTest, TabStopOutsideOneToTenBecomesFour) {
@@ -93,6 +93,46 @@ TEST_F(AppSettingsTest, TabStopOutsideOneToTenBecomesFour) {
         EXPECT_EQ(LoadFrom(std::string("[Edit]\nTabStop=") + stored + "\n").m_nTabStop, 4u)
             << stored;
     EXPECT_EQ(LoadFrom("[Edit]\nTabStop=1\n").m_nTabStop, 1u);
+}
+
+// A number outside its range counts as absent, and each one is named.
+TEST_F(AppSettingsTest, ValuesOutOfRangeAreIgnoredAndNamed) {
+    struct Case {
+        const char* file;
+        std::string ignored;
+    };
+    const Case cases[] = {
+        {"[LineNumber]\nStartLine=0\n", "[LineNumber] StartLine=0 is not 1 to 65279; 10 is used"},
+        {"[LineNumber]\nStartLine=abc\n", "[LineNumber] StartLine=0 is not 1 to 65279; 10 is used"},
+        {"[LineNumber]\nStartLine=99999\n",
+         "[LineNumber] StartLine=99999 is not 1 to 65279; 10 is used"},
+        {"[LineNumber]\nStep=0\n", "[LineNumber] Step=0 is not 1 to 65278; 10 is used"},
+        {"[Edit]\nTabStop=11\n", "[Edit] TabStop=11 is not 1 to 10; 4 is used"},
+        {"[COMPORT]\nEndOfLine=7\n", "[COMPORT] EndOfLine=7 is not 0 to 2; 2 is used"},
+        {"[COMPORT]\nBaudRate=-1\n", "[COMPORT] BaudRate=-1 is not 0 to 5; 2 is used"},
+        {"[COMPORT]\nEndOfFile=300\n", "[COMPORT] EndOfFile=300 is not 0 to 255; 26 is used"},
+        {"[COMPORT]\nCharDelay=1001\n", "[COMPORT] CharDelay=1001 is not 0 to 1000; 0 is used"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(path, c.file);
+        const ProfileStore store(path);
+        AppSettings settings;
+        std::vector<std::string> ignored;
+        settings.LoadSettings(store, &ignored);
+        settings.LoadLineNumberSettings(store, &ignored);
+        EXPECT_EQ(ignored, std::vector<std::string>{c.ignored}) << c.file;
+        const AppSettings defaults;
+        EXPECT_EQ(settings.m_nStartLine, defaults.m_nStartLine) << c.file;
+        EXPECT_EQ(settings.m_nLineStep, defaults.m_nLineStep) << c.file;
+        EXPECT_EQ(settings.m_nTabStop, defaults.m_nTabStop) << c.file;
+        EXPECT_EQ(settings.m_comSettings.EndOfLine, defaults.m_comSettings.EndOfLine) << c.file;
+        EXPECT_EQ(settings.m_comSettings.LineConfig, defaults.m_comSettings.LineConfig) << c.file;
+        EXPECT_EQ(settings.m_comSettings.EndOfFile, defaults.m_comSettings.EndOfFile) << c.file;
+    }
+    // The limits themselves are taken.
+    const AppSettings edge = LoadFrom("[LineNumber]\nStartLine=65279\nStep=1\n");
+    EXPECT_EQ(edge.m_nStartLine, 65279u);
+    EXPECT_EQ(edge.m_nLineStep, 1u);
 }
 
 TEST_F(AppSettingsTest, EveryGroupWrittenReadsBackThroughAFreshStore) {
