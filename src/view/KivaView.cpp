@@ -308,8 +308,19 @@ bool CKivaView::ReplaceEach(std::span<const std::size_t> starts, std::size_t len
 
 void CKivaView::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
-    if (!text.isEmpty() && text.at(0).isPrint() && !AcceptInput(text))
-        return;
+    // Text the widget would insert: anything but a control character (a
+    // character beyond U+FFFF starts with a surrogate, which is no control).
+    const bool inserts = !text.isEmpty() && text.at(0).category() != QChar::Other_Control;
+    if (inserts) {
+        // A key with Alt, Ctrl or Meta that no command took never types: it
+        // would change the program without the user seeing why.
+        if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) {
+            event->ignore();
+            return;
+        }
+        if (!AcceptInput(text))
+            return;
+    }
     QPlainTextEdit::keyPressEvent(event);
 }
 

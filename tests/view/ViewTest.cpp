@@ -135,6 +135,18 @@ TEST(View, TextThatCodePage932CannotHoldIsRefused) {
     EXPECT_EQ(view->GetText(), "abe");
     ASSERT_EQ(h.messages.size(), 1u);
     EXPECT_TRUE(h.messages[0].text.contains(QStringLiteral("U+00E9")));
+    // A character beyond U+FFFF typed (its text starts with a surrogate).
+    QKeyEvent emoji(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("😀"));
+    QApplication::sendEvent(view, &emoji);
+    EXPECT_EQ(view->GetText(), "abe");
+    ASSERT_EQ(h.messages.size(), 2u);
+    EXPECT_TRUE(h.messages[1].text.contains(QStringLiteral("U+1F600")));
+    // Letters with Alt, Ctrl or Meta that no command takes never type.
+    QTest::keyClick(view, Qt::Key_N, Qt::AltModifier);
+    QTest::keyClick(view, Qt::Key_Z, Qt::AltModifier | Qt::ShiftModifier);
+    QKeyEvent metaQ(QEvent::KeyPress, Qt::Key_Q, Qt::MetaModifier, QStringLiteral("q"));
+    QApplication::sendEvent(view, &metaQ);
+    EXPECT_EQ(view->GetText(), "abe");
 
     QApplication::clipboard()->setText(QStringLiteral("全角\r\n😀"));
     h.Execute(ID_EDIT_PASTE);
