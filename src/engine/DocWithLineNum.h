@@ -88,4 +88,11 @@ protected:
     bool m_bLineNumOutput = true;
 };
 
+// Where a caret at byte `offset` of `before` belongs in `after`, which holds
+// the same lines in number order, sorted or renumbered: on the same line (the
+// one with the same place in number order), as far past the line's number as
+// it was, and no further than the line's end. Every line of `before` must have
+// a number, no two the same, as after a successful sort or renumbering.
+std::size_t CaretAfterReorder(std::string_view before, std::size_t offset, std::string_view after);
+
 } // namespace tessel

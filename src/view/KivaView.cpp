@@ -132,6 +132,11 @@ void CKivaView::SetCaret(std::size_t offset) {
     ensureCursorVisible();
 }
 
+std::size_t CKivaView::CaretOffset() const {
+    return cp932::ByteOffset(ToU16(document()->toRawText()),
+                             static_cast<std::size_t>(textCursor().position()));
+}
+
 bool CKivaView::IsModified() const {
     return document()->isModified();
 }

@@ -45,6 +45,8 @@ public:
     std::size_t GetLength() const override;
     bool ReplaceText(std::string_view text) override;
     void SetCaret(std::size_t offset) override;
+    // The caret as a byte offset into GetText().
+    std::size_t CaretOffset() const;
     bool IsModified() const override;
     void SetModified(bool modified) override;
 

@@ -4,6 +4,8 @@
 #include "ui/CommandIds.h"
 #include "view/RenumberDlg.h"
 
+#include <QScrollBar>
+
 namespace tessel {
 
 CDocWithLineNum* CViewWithLineNum::Document() const {
@@ -46,12 +48,29 @@ bool CViewWithLineNum::OnCmdMsg(int id, CmdUI* ui) {
     }
 }
 
+bool CViewWithLineNum::KeepingThePlace(const std::function<bool()>& reorder) {
+    const std::string before = GetText();
+    const std::size_t caret = CaretOffset();
+    const int horizontal = horizontalScrollBar()->value();
+    const int vertical = verticalScrollBar()->value();
+    if (!reorder())
+        return false;
+    const std::string after = GetText();
+    if (after != before) {
+        SetCaret(CaretAfterReorder(before, caret, after));
+        horizontalScrollBar()->setValue(horizontal);
+        verticalScrollBar()->setValue(vertical);
+    }
+    return true;
+}
+
 void CViewWithLineNum::OnRenumber() {
     CRenumberDlg dialog(window());
     if (dialog.exec() != QDialog::Accepted)
         return;
     CDocWithLineNum* document = Document();
-    document->Renumber(dialog.m_nNewStart, dialog.m_nOldStart, dialog.m_nStep);
+    KeepingThePlace(
+        [&] { return document->Renumber(dialog.m_nNewStart, dialog.m_nOldStart, dialog.m_nStep); });
     if (document->LineNumChanged())
         document->SetModifiedFlag(true);
 }
@@ -62,7 +81,7 @@ void CViewWithLineNum::OnTextSend() {
 
 void CViewWithLineNum::OnSortLines() {
     CDocWithLineNum* document = Document();
-    if (document->SortLines() && document->LineNumChanged())
+    if (KeepingThePlace([document] { return document->SortLines(); }) && document->LineNumChanged())
         document->SetModifiedFlag(true);
 }
 

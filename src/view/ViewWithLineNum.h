@@ -26,6 +26,10 @@ public:
 
 private:
     CDocWithLineNum* Document() const;
+    // Runs a command that puts the lines in number order; when it succeeds,
+    // the caret stays on its line (now in its new place or under its new
+    // number) and the view stays where it was.
+    bool KeepingThePlace(const std::function<bool()>& reorder);
 };
 
 } // namespace tessel

@@ -102,6 +102,29 @@ TEST(FailedOperations, LeaveTheTextAndTheModifiedFlags) {
     EXPECT_EQ(full.sink.ids, std::vector<unsigned>{IDS_RECEIVE_TOO_LARGE});
 }
 
+TEST(CaretAfterReorder, StaysOnItsLineAsFarPastTheNumber) {
+    struct Case {
+        const char* before;
+        std::size_t offset;
+        const char* after;
+        std::size_t expected;
+    };
+    const Case cases[] = {
+        // Renumbered: the same line, the same distance past a longer number.
+        {"10 A\r\n20 BCD\r\n", 9, "100 A\r\n110 BCD\r\n", 11},
+        // Inside the number: no further than the new number's end.
+        {"10 A\r\n20 BCD\r\n", 7, "1 A\r\n2 BCD\r\n", 6},
+        // Sorted: the line moved, the caret with it.
+        {"30 C\r\n10 A\r\n20 B\r\n", 2, "10 A\r\n20 B\r\n30 C\r\n", 14},
+        // At the very end, on a last line without a line end.
+        {"20 B\r\n10 AB", 12, "10 AB\r\n20 B\r\n", 5},
+        // Lone line ends count as line ends.
+        {"20 B\n10 A\n", 9, "10 A\r\n20 B\r\n", 4},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CaretAfterReorder(c.before, c.offset, c.after), c.expected) << c.before;
+}
+
 TEST(Renumber, TopOfTheRange) {
     DocHarness<CDocWithLineNum> h;
     h.SetText(CrLf({"10 A", "20 B"}));

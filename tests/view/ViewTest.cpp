@@ -57,6 +57,20 @@ TEST(View, RenumberThroughTheViewMarksTheDocumentModified) {
     EXPECT_EQ(h.View()->GetText(), "10 GOTO 30\r\n20 END\r\n30 PRINT\r\n");
 }
 
+TEST(View, RenumberAndSortKeepTheCaretOnItsLine) {
+    AppHarness h;
+    OpenFile(h, "p.bas", "30 C\r\n10 A\r\n20 BB\r\n");
+    CKivaView* view = h.View();
+    view->SetCaret(16); // "20 B|B"
+    h.Execute(ID_SORT_LINES);
+    EXPECT_EQ(view->GetText(), "10 A\r\n20 BB\r\n30 C\r\n");
+    EXPECT_EQ(CaretByte(view), 10u);
+    AnswerRenumber(h, "100", "10", "10");
+    h.Execute(ID_RENUMBER);
+    EXPECT_EQ(view->GetText(), "100 A\r\n110 BB\r\n120 C\r\n");
+    EXPECT_EQ(CaretByte(view), 12u); // "110 B|B"
+}
+
 TEST(View, RenumberErrorPutsTheCaretOnTheLineBeforeTheMessage) {
     AppHarness h;
     const std::string text = "10 A\r\n\x82\xa0\x82\xa0\r\n30 C\r\n";
