@@ -47,9 +47,11 @@ public:
         if (m_id == 0)
             m_id = id;
     }
-    void ShowLineMessage(unsigned id, std::size_t line) override {
-        if (m_id == 0)
+    void ShowLineMessage(unsigned id, std::size_t line, std::size_t column) override {
+        if (m_id == 0) {
             m_line = line;
+            m_column = column;
+        }
         ShowMessage(id);
     }
     void ShowFileError(const std::string& /*path*/, const std::string& reason) override {
@@ -58,13 +60,15 @@ public:
     }
 
     unsigned Id() const { return m_id; }
-    // The 0-based line of the text, or kNoLine.
+    // The 0-based line of the text, or kNoLine, and column, or kNoColumn.
     std::size_t Line() const { return m_line; }
+    std::size_t Column() const { return m_column; }
     const std::string& FileError() const { return m_fileError; }
 
 private:
     unsigned m_id = 0;
     std::size_t m_line = kNoLine;
+    std::size_t m_column = kNoColumn;
     std::string m_fileError;
 };
 
@@ -178,6 +182,8 @@ private:
         std::string line = m_name;
         if (m_messages.Line() != kNoLine)
             line += ':' + std::to_string(m_messages.Line() + 1);
+        if (m_messages.Column() != kNoColumn)
+            line += ':' + std::to_string(m_messages.Column() + 1);
         line += ": ";
         line += LoadString(id);
         return Fail(line);

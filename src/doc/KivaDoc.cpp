@@ -72,8 +72,22 @@ bool CKivaDoc::SetReceivedText(std::string text, ReceiveNumbering /*numbering*/)
     return false;
 }
 
+bool CKivaDoc::RefuseEndCodeInside(std::string_view text) {
+    const ComSettings& com = m_settings.m_comSettings;
+    const auto place = FindEndCodeInside(text, com.EndCode(), static_cast<int>(com.EndOfLine));
+    if (!place)
+        return false;
+    MoveCaret(place->offset);
+    TextResult result = TextResult::At(IDS_END_CODE_INSIDE, place->line, place->offset);
+    result.column = place->column;
+    ShowMessage(result);
+    return true;
+}
+
 bool CKivaDoc::GetSendText(std::string& out, SendNumbers /*numbers*/) {
     std::string text = GetEditText();
+    if (RefuseEndCodeInside(text))
+        return false;
     ToDeviceLineEnds(text);
     if (!PrepareLines(text, LineLengthCheck::Skip))
         return false;
@@ -107,7 +121,7 @@ void CKivaDoc::ShowMessage(unsigned id) {
 
 void CKivaDoc::ShowMessage(const TextResult& result) {
     if (result.HasLine())
-        m_messages.ShowLineMessage(result.code, result.line);
+        m_messages.ShowLineMessage(result.code, result.line, result.column);
     else
         m_messages.ShowMessage(result.code);
 }

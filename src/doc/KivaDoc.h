@@ -83,6 +83,10 @@ public:
     // text, and on refusal, leaving `text` unchanged.
     bool PrepareLines(std::string& text, LineLengthCheck check);
     bool ToDeviceLineEnds(std::string& text) const;
+    // True, after putting the caret on it and showing message 214, when the
+    // end-of-text code stands inside the text, where the device would stop
+    // reading before the end.
+    bool RefuseEndCodeInside(std::string_view text);
     void RemoveEndCode(std::string& text) const;
     void AppendEndCode(std::string& text) const;
 

@@ -13,11 +13,14 @@ public:
 
     // A string-table message (see res/StringTable.h).
     virtual void ShowMessage(unsigned id) = 0;
-    // A message about one line (0-based) of the text the operation ran on.
-    // The desktop program has already put the caret there where it should go,
-    // so by default it is shown as any other; the command-line tool names the
-    // line.
-    virtual void ShowLineMessage(unsigned id, std::size_t /*line*/) { ShowMessage(id); }
+    // A message about one line (0-based) of the text the operation ran on,
+    // and a byte column of it (0-based) or kNoColumn (doc/TextResult.h). The
+    // desktop program has already put the caret there where it should go, so
+    // by default it is shown as any other; the command-line tool names the
+    // place.
+    virtual void ShowLineMessage(unsigned id, std::size_t /*line*/, std::size_t /*column*/) {
+        ShowMessage(id);
+    }
     // A file that could not be read or written, with the system's reason.
     virtual void ShowFileError(const std::string& path, const std::string& reason) = 0;
 };

@@ -90,6 +90,35 @@ void FromDeviceLineEnds(std::string& text, int endOfLine) {
         ReplaceAll(text, "\n", "\r\n");
 }
 
+std::optional<TextPlace> FindEndCodeInside(std::string_view text, std::uint8_t code,
+                                           int endOfLine) {
+    const auto stops = [code](char c) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        return byte == code || (code == ' ' && c == '\t');
+    };
+    // Where the text's last line ends and only line ends follow.
+    std::size_t end = text.size();
+    while (end > 0 && (text[end - 1] == '\r' || text[end - 1] == '\n'))
+        --end;
+    const bool inLineEnds =
+        (code == '\r' && endOfLine != kEolLf) || (code == '\n' && endOfLine != kEolCr);
+    std::size_t line = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++line) {
+        const LineSpan span = NextLine(text, pos);
+        for (std::size_t i = 0; i < span.length; ++i) {
+            const std::size_t at = pos + i;
+            if (stops(text[at]) && at + 1 != end)
+                return TextPlace{line, i, at};
+        }
+        // The line's end goes to the device as the code: it stops there,
+        // unless nothing but line ends come after it.
+        if (inLineEnds && span.span > span.length && pos + span.length < end)
+            return TextPlace{line, span.length, pos + span.length};
+        pos += span.span;
+    }
+    return std::nullopt;
+}
+
 void RemoveEndCode(std::string& text, std::uint8_t code) {
     if (!text.empty() && static_cast<std::uint8_t>(text.back()) == code)
         text.pop_back();

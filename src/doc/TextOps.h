@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,22 @@ struct LineSpan {
     std::size_t span = 0;
 };
 LineSpan NextLine(std::string_view text, std::size_t start);
+
+// A place in a text: its line (0-based), the byte column in that line
+// (0-based) and the offset from the start of the text.
+struct TextPlace {
+    std::size_t line = 0;
+    std::size_t column = 0;
+    std::size_t offset = 0;
+};
+
+// Where the end-of-text `code` would stop the device reading before the end
+// of `text`, sent with the device's `endOfLine`: the first byte of a line
+// that is the code (a blank when the code is a blank and the byte a tab,
+// which goes as blanks), or the end of the first line when the code is part
+// of every line end. None when the code is nowhere, or only at the very end
+// of the text (followed by nothing but line ends), where it belongs.
+std::optional<TextPlace> FindEndCodeInside(std::string_view text, std::uint8_t code, int endOfLine);
 
 // One line from the start of `text`, terminator included.
 std::string_view ExtractLine(std::string_view text);

@@ -6,16 +6,19 @@
 
 namespace tessel {
 
-// No line: the result is about the text as a whole.
+// No line: the result is about the text as a whole; no column: about the
+// whole line.
 inline constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
+inline constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
 
 // The outcome of an operation on a document's text: IDS_NONE, or the
 // message that says what is wrong and, where it is about one line, that line
 // of the text the operation ran on and where it starts.
 struct TextResult {
     StringId code = IDS_NONE;
-    std::size_t line = kNoLine; // 0-based
-    std::size_t offset = 0;     // bytes from the start of the text to the line
+    std::size_t line = kNoLine;     // 0-based
+    std::size_t offset = 0;         // bytes from the start of the text to the line
+    std::size_t column = kNoColumn; // 0-based byte in the line, where it matters
 
     static TextResult At(StringId code, std::size_t line, std::size_t offset) {
         return {code, line, offset};

@@ -425,6 +425,8 @@ bool CDocWithLineNum::GetSendText(std::string& out, SendNumbers numbers) {
         ShowMessage(result);
         return false;
     }
+    if (RefuseEndCodeInside(GetEditText()))
+        return false;
     std::string joined;
     joined.reserve(text.size() + 2 * lines.size() + 1);
     for (const CLineWithNum& line : lines)

@@ -85,17 +85,10 @@ TEST_F(CliCommands, WritesTheResultByteForByte) {
          "100 GOTO 20\r\n110 X\r\n"},
         {"a.bas", "20 B\n10 A\tX\n", {"wire", "FILE", "--eol", "lf"}, "10 A    X\n20 B\n" + kEot},
         {"a.dat", "X\r\nY", {"wire", "FILE", "--eol=cr"}, "X\rY" + kEot},
-        // The transfer stops at the first end-of-text code.
-        {"a.dat",
-         "AB\x1a"
-         "CD",
-         {"wire", "FILE"},
-         "AB" + kEot},
-        {"a.dat",
-         "A\x82\x60"
-         "B",
-         {"wire", "FILE", "--eof", "82"},
-         "A\x82"},
+        // A text that ends with the end-of-text code goes as it is.
+        {"a.dat", "AB\x1a", {"wire", "FILE"}, "AB" + kEot},
+        // (the device reads up to the first end code; nothing is lost)
+        {"a.bas", "10 A\x1a\r\n", {"wire", "FILE"}, "10 A" + kEot},
         {"a.bas", "", {"sort", "FILE"}, ""},
         {"a.bas", "10 A\r\n", {"check", "FILE"}, ""},
         {"a.bas", "", {"check", "FILE"}, ""},
@@ -116,6 +109,7 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
         std::vector<std::string> args;
         int line; // 1-based; 0 when the message is about no line
         unsigned id;
+        int column = 0; // 1-based; 0 when the message names none
     } cases[] = {
         {"a.bas", "10 A\r\n20 B\r\n\r\n", {"sort", "FILE"}, 3, IDS_LINE_NO_NUMBER},
         {"a.bas", "10 A\n65280 B\n", {"sort", "FILE"}, 2, IDS_LINE_OUT_OF_RANGE},
@@ -145,12 +139,44 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
          1,
          IDS_LINE_DUPLICATE},
         {"a.dat", std::string(65536, 'x'), {"number", "FILE"}, 0, IDS_FILE_TOO_LARGE},
+        // The end-of-text code inside the text would stop the device there.
+        {"a.bas",
+         "10 PRINT \"A\x1a"
+         "B\"\r\n20 END\r\n",
+         {"check", "FILE"},
+         1,
+         IDS_END_CODE_INSIDE,
+         12},
+        {"a.bas", "10 A\n20 B\n", {"check", "FILE", "--eof", "0a"}, 1, IDS_END_CODE_INSIDE, 5},
+        {"a.dat",
+         "AB\x1a"
+         "CD",
+         {"wire", "FILE"},
+         1,
+         IDS_END_CODE_INSIDE,
+         3},
+        {"a.dat",
+         "A\x82\x60"
+         "B",
+         {"wire", "FILE", "--eof", "82"},
+         1,
+         IDS_END_CODE_INSIDE,
+         2},
+        {"a.bas",
+         "10 A\x1a"
+         "B\r\n",
+         {"send", "FILE", "--port", "/nonexistent"},
+         1,
+         IDS_END_CODE_INSIDE,
+         5},
         // 60000 bytes that grow past the limit when numbered.
         {"a.bas", std::string(60000, '\n'), {"unnumber", "FILE"}, 0, IDS_FILE_TOO_LARGE},
     };
     for (const auto& c : cases) {
         const Result r = Run(c.name, c.content, c.args);
-        const std::string where = c.line ? ":" + std::to_string(c.line) : "";
+        std::string where = c.line ? ":" + std::to_string(c.line) : "";
+        if (c.column)
+            where += ":" + std::to_string(c.column);
         EXPECT_EQ(r.status, kExitFailure);
         EXPECT_EQ(r.err, m_file + where + ": " + std::string(LoadString(c.id)) + "\n");
         EXPECT_EQ(r.out, "");

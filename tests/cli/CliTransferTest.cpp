@@ -3,6 +3,7 @@
 
 #include "cli/CliTransfer.h"
 #include "cli/CliCommands.h"
+#include "res/StringTable.h"
 #include "support/PtyPair.h"
 #include "support/TempDir.h"
 
@@ -92,9 +93,10 @@ TEST_F(CliTransferOnPty, WarnsOfBytesTheLineCannotCarryAndSendsThemAll) {
               file + ": warning: the text holds bytes above 0x7f, which lose their top bit "
                      "with 7 data bits\n");
     EXPECT_EQ(m_pty.Read(5).size(), 5u);
-    // Only what goes on the wire counts: nothing after the end code.
+    // An end code inside the text would cut the send: it is refused first.
     WriteBytes(file, "A\x1a\x13\xff");
-    EXPECT_EQ(Run({"send", file, "--flow", "xon", "--data-bits", "7"}, false), "");
+    EXPECT_EQ(Run({"send", file, "--flow", "xon", "--data-bits", "7"}, false, kExitFailure),
+              file + ":1:2: " + std::string(LoadString(IDS_END_CODE_INSIDE)) + "\n");
 }
 
 TEST_F(CliTransferOnPty, APortThatWontOpenLeavesNoProgressLine) {

@@ -15,15 +15,17 @@ namespace tessel::test {
 class RecordingSink final : public IMessageSink {
 public:
     void ShowMessage(unsigned id) override { ids.push_back(id); }
-    void ShowLineMessage(unsigned id, std::size_t line) override {
+    void ShowLineMessage(unsigned id, std::size_t line, std::size_t column) override {
         ids.push_back(id);
         lines.push_back(line);
+        columns.push_back(column);
     }
     void ShowFileError(const std::string& path, const std::string& reason) override {
         fileErrors.push_back(path + ": " + reason);
     }
     std::vector<unsigned> ids;
-    std::vector<std::size_t> lines; // of the messages about a line
+    std::vector<std::size_t> lines;   // of the messages about a line
+    std::vector<std::size_t> columns; // of those, kNoColumn where none
     std::vector<std::string> fileErrors;
 };
 

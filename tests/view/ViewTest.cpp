@@ -71,6 +71,19 @@ TEST(View, RenumberAndSortKeepTheCaretOnItsLine) {
     EXPECT_EQ(CaretByte(view), 12u); // "110 B|B"
 }
 
+TEST(View, ASendWithTheEndCodeInsideIsRefusedWithTheCaretOnIt) {
+    AppHarness h;
+    OpenFile(h, "p.bas",
+             "10 PRINT \"A\x1a"
+             "B\"\r\n20 END\r\n");
+    CKivaView* view = h.View();
+    view->SetCaret(0);
+    h.Execute(ID_TEXT_SEND); // no transfer dialog: nothing would answer it
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].text, LoadQString(IDS_END_CODE_INSIDE));
+    EXPECT_EQ(CaretByte(view), 11u);
+}
+
 TEST(View, RenumberErrorPutsTheCaretOnTheLineBeforeTheMessage) {
     AppHarness h;
     const std::string text = "10 A\r\n\x82\xa0\x82\xa0\r\n30 C\r\n";
