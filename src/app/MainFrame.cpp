@@ -26,6 +26,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <climits>
 #include <cmath>
 
 namespace tessel {
@@ -58,11 +59,15 @@ bool ParseWindowPlacement(const QString& text, WindowPlacement& placement) {
     const QStringList parts = text.split(u',');
     if (text.trimmed().isEmpty() || parts.size() != 10)
         return false;
+    // The flags and show command are unsigned, the coordinates signed; a
+    // right or bottom edge loses one, so INT_MIN is no edge.
     long long values[10];
     for (int i = 0; i < 10; ++i) {
         bool ok = false;
         values[i] = parts[i].trimmed().toLongLong(&ok);
-        if (!ok)
+        const long long low = i < 2 ? 0 : i < 8 ? INT_MIN : INT_MIN + 1LL;
+        const long long high = i < 2 ? UINT_MAX : INT_MAX;
+        if (!ok || values[i] < low || values[i] > high)
             return false;
     }
     placement.flags = static_cast<unsigned>(values[0]);

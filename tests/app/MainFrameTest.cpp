@@ -219,6 +219,13 @@ TEST(MainFrame, WindowPlacementNeedsExactlyTenNumbers) {
     EXPECT_FALSE(ParseWindowPlacement(QStringLiteral("0,1,-1,-1,-1,-1,10,20,410"), placement));
     EXPECT_FALSE(ParseWindowPlacement(QStringLiteral("0,1,-1,-1,-1,-1,10,20,410,3x0"), placement));
     EXPECT_FALSE(ParseWindowPlacement(QString(), placement));
+    // Numbers that no placement holds are no placement.
+    for (const char* text :
+         {"0,1,-1,-1,-1,-1,10,20,-2147483648,320", "0,1,-1,-1,-1,-1,10,20,410,2147483648",
+          "-1,1,-1,-1,-1,-1,0,0,1,1", "0,4294967296,-1,-1,-1,-1,0,0,1,1"})
+        EXPECT_FALSE(ParseWindowPlacement(QString::fromLatin1(text), placement)) << text;
+    EXPECT_TRUE(ParseWindowPlacement(
+        QStringLiteral("0,1,-2147483648,-1,-1,-1,10,20,-2147483647,2147483647"), placement));
 }
 
 TEST(MainFrame, RecentFilesAreStoredAtExit) {
