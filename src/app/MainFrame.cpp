@@ -446,14 +446,17 @@ void CMainFrame::ApplyEditFont(const QFont& font) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // Each window asks about its unsaved changes; one "Cancel" keeps the
-    // rest open.
-    for (CChildFrame* child : Children()) {
-        if (!child->close()) {
+    // Every window asks about its unsaved changes before any closes: one
+    // "Cancel" leaves them all open.
+    const QList<CChildFrame*> children = Children();
+    for (CChildFrame* child : children) {
+        if (!child->SaveModified()) {
             event->ignore();
             return;
         }
     }
+    for (CChildFrame* child : children)
+        child->CloseDocument();
     QMainWindow::closeEvent(event);
 }
 

@@ -228,6 +228,30 @@ TEST(MainFrame, WindowPlacementNeedsExactlyTenNumbers) {
         QStringLiteral("0,1,-2147483648,-1,-1,-1,10,20,-2147483647,2147483647"), placement));
 }
 
+TEST(MainFrame, ExitAsksAboutEveryDocumentBeforeAnyCloses) {
+    AppHarness h;
+    for (int id : {ID_NEW_TEXT, ID_NEW_CASL, ID_NEW_DATA, ID_NEW_BASIC}) {
+        h.Execute(id);
+        if (id != ID_NEW_DATA)
+            h.View()->insertPlainText(QStringLiteral("10 A"));
+    }
+    // "No" to the first question, "Cancel" to the second of three.
+    h.answers = {QMessageBox::No, QMessageBox::Cancel};
+    h.Execute(ID_APP_EXIT);
+    EXPECT_EQ(h.messages.size(), 2u);
+    EXPECT_EQ(h.Frame().Children().size(), 4);
+    for (CChildFrame* child : h.Frame().Children())
+        EXPECT_FALSE(child->isHidden());
+    // The close button the same way; "No" to all closes everything.
+    h.answers = {QMessageBox::No, QMessageBox::Cancel};
+    EXPECT_FALSE(h.Frame().close());
+    EXPECT_EQ(h.Frame().Children().size(), 4);
+    h.answer = QMessageBox::No;
+    EXPECT_TRUE(h.Frame().close());
+    QApplication::processEvents();
+    EXPECT_TRUE(h.Frame().Children().isEmpty());
+}
+
 TEST(MainFrame, RecentFilesAreStoredAtExit) {
     AppHarness h("[Recent File List]\r\nFile1=/gone/one.bas\r\nFile2=/gone/two.bas\r\n");
     EXPECT_EQ(h.app->RecentFiles(), (QStringList{"/gone/one.bas", "/gone/two.bas"}));

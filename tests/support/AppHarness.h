@@ -38,7 +38,11 @@ public:
             WriteBytes(iniPath, ini);
         SetMessageBoxHook([this](const MessageBoxRequest& request) {
             messages.push_back(request);
-            return answer;
+            if (answers.empty())
+                return answer;
+            const QMessageBox::StandardButton next = answers.front();
+            answers.erase(answers.begin());
+            return next;
         });
         app = std::make_unique<CKivaApp>(iniPath);
         app->SetSplashTime(splashTime);
@@ -81,6 +85,8 @@ public:
     std::unique_ptr<CKivaApp> app;
     std::vector<MessageBoxRequest> messages;
     QMessageBox::StandardButton answer = QMessageBox::Ok;
+    // Answers to the next message boxes, in turn, before `answer`.
+    std::vector<QMessageBox::StandardButton> answers;
     QString nextFileName;
 };
 
