@@ -16,10 +16,14 @@
 #include "view/FindReplaceDlg.h"
 #include "view/KivaView.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -422,10 +426,25 @@ void CMainFrame::OnLineNumSettings() {
 }
 
 void CMainFrame::OnFontSettings() {
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, m_app.EditFont(), this);
-    if (ok)
-        ApplyEditFont(font);
+    // It opens on the face the editor shows: the stored one, or the one that
+    // stands in for it on this machine.
+    QFont current = m_app.EditFont();
+    current.setFamily(QFontInfo(current).family());
+    QFontDialog dialog(current, this);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    // A face and a size, no effects: the editor has no underline, strike-out
+    // or writing system to choose.
+    for (QGroupBox* group : dialog.findChildren<QGroupBox*>())
+        if (!group->findChildren<QCheckBox*>().isEmpty())
+            group->hide();
+    for (QComboBox* writingSystem : dialog.findChildren<QComboBox*>()) {
+        writingSystem->hide();
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            if (label->buddy() == writingSystem)
+                label->hide();
+    }
+    if (dialog.exec() == QDialog::Accepted)
+        ApplyEditFont(dialog.selectedFont());
 }
 
 void CMainFrame::ApplyEditFont(const QFont& font) {

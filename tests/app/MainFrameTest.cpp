@@ -4,6 +4,8 @@
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QLineEdit>
@@ -317,11 +319,23 @@ TEST(MainFrame, FontDialogStoresFaceAndWholePointsAndAppliesToEveryView) {
     h.Execute(ID_NEW_DATA);
     QFont chosen(QStringLiteral("IPAGothic"));
     chosen.setPointSize(14);
+    QString openedOn;
+    bool effectsShown = true;
     h.WhenDialogOpens([&](QDialog* dialog) {
-        static_cast<QFontDialog*>(dialog)->setCurrentFont(chosen);
+        auto* fonts = static_cast<QFontDialog*>(dialog);
+        openedOn = fonts->currentFont().family();
+        effectsShown = false;
+        for (QWidget* widget : dialog->findChildren<QWidget*>())
+            if ((qobject_cast<QCheckBox*>(widget) || qobject_cast<QComboBox*>(widget)) &&
+                widget->isVisibleTo(dialog))
+                effectsShown = true;
+        fonts->setCurrentFont(chosen);
         dialog->accept();
     });
     h.Execute(ID_FONT_SETTINGS);
+    // The face that stands in for the stored "ＭＳ ゴシック", not the toolkit's default.
+    EXPECT_EQ(openedOn, QStringLiteral("IPAGothic"));
+    EXPECT_FALSE(effectsShown);
     EXPECT_EQ(ProfileStore(h.iniPath).GetProfileString("Font", "FaceName", ""), "IPAGothic");
     EXPECT_EQ(ProfileStore(h.iniPath).GetProfileInt("Font", "Size", 0), 14u);
     for (CChildFrame* child : h.Frame().Children())
