@@ -83,6 +83,16 @@ void ToDeviceLineEnds(std::string& text, int endOfLine) {
         ReplaceAll(text, "\r\n", "\n");
 }
 
+EndOfLineCode UniformLineEnd(std::string_view text) {
+    const bool cr = text.find('\r') != std::string_view::npos;
+    const bool lf = text.find('\n') != std::string_view::npos;
+    if (lf && !cr)
+        return kEolLf;
+    if (cr && !lf)
+        return kEolCr;
+    return kEolCrLf;
+}
+
 void FromDeviceLineEnds(std::string& text, int endOfLine) {
     if (endOfLine == kEolCr)
         ReplaceAll(text, "\r", "\r\n");

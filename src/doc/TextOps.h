@@ -28,6 +28,11 @@ struct LineSpan {
 };
 LineSpan NextLine(std::string_view text, std::size_t start);
 
+// How the lines of a file end when they all end alike: kEolLf when every
+// line end is a lone LF, kEolCr when every one is a lone CR; kEolCrLf for CR
+// LF, for a mix, and for a text without line ends.
+EndOfLineCode UniformLineEnd(std::string_view text);
+
 // A place in a text: its line (0-based), the byte column in that line
 // (0-based) and the offset from the start of the text.
 struct TextPlace {

@@ -369,8 +369,10 @@ std::size_t CaretAfterReorder(std::string_view before, std::size_t offset, std::
 bool CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
     if (file.shortRead)
         return false;
-    // Only the first byte decides whether the file holds numbers.
     std::string text = file.bytes;
+    m_fileLineEnd = UniformLineEnd(text);
+    FromDeviceLineEnds(text, m_fileLineEnd);
+    // Only the first byte decides whether the file holds numbers.
     if (StartsWithLineNum(text)) {
         SetLineNumOutput(true);
     } else {
@@ -393,6 +395,7 @@ std::string CDocWithLineNum::SerializeStore() {
     m_bLineNumChanged = false;
     if (!GetLineNumOutput())
         ApplyLineNumbers(text, Numbering::Remove);
+    tessel::ToDeviceLineEnds(text, m_fileLineEnd);
     return text;
 }
 

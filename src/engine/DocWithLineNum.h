@@ -1,6 +1,7 @@
 #pragma once
 
 #include "doc/KivaDoc.h"
+#include "doc/TextOps.h"
 #include "engine/LineWithNum.h"
 
 #include <cstdint>
@@ -45,6 +46,12 @@ public:
     // apart. False after an error, which has been reported.
     virtual bool Renumber(unsigned newStart, unsigned oldStart, unsigned step);
 
+    // The line end of the file the document was opened from: a file whose
+    // lines all end in LF, or all in CR, is shown with CR LF like any other
+    // and saved with its own line end again. kEolCrLf for every other file,
+    // a new document and a received text.
+    EndOfLineCode FileLineEnd() const { return m_fileLineEnd; }
+
     // Whether a sort or a renumbering has changed the numbers or the order
     // of the lines since the document was last stored.
     bool LineNumChanged() const { return m_bLineNumChanged; }
@@ -86,6 +93,7 @@ protected:
 
     bool m_bLineNumChanged = false;
     bool m_bLineNumOutput = true;
+    EndOfLineCode m_fileLineEnd = kEolCrLf;
 };
 
 // Where a caret at byte `offset` of `before` belongs in `after`, which holds

@@ -70,11 +70,15 @@ TEST_F(CliCommands, WritesTheResultByteForByte) {
         {"a.txt", "Items\n2 eggs\n10\n", {"unnumber", "FILE"}, "Items\n2 eggs\n10\n"},
         {"a.dat", "1 2\n\x82\x60\xff", {"number", "FILE"}, "1 2\n\x82\x60\xff"},
         {"a.dat", "1 2\n", {"unnumber", "FILE"}, "1 2\n"},
+        // A file whose lines all end in LF (or all in CR) keeps that line
+        // end; one with mixed line ends gets CR LF where lines move.
         {"a.asm",
          "20 \x82\x60\"\n10 \x93\x30\xfe\n",
          {"sort", "FILE"},
-         "10 \x93\x30\xfe\r\n20 \x82\x60\"\r\n"},
-        {"a.cas", "B\nA\n", {"sort", "FILE", "--numbers"}, "10B\r\n20A\r\n"},
+         "10 \x93\x30\xfe\n20 \x82\x60\"\n"},
+        {"a.cas", "B\nA\n", {"sort", "FILE", "--numbers"}, "10B\n20A\n"},
+        {"a.cas", "20 B\r10 A", {"sort", "FILE"}, "10 A\r20 B\r"},
+        {"a.cas", "20 B\r\n10 A\n", {"sort", "FILE"}, "10 A\r\n20 B\r\n"},
         {"a.bas",
          "10 PRINT \"\x82\x60\":GOTO 20\r\n20 GOSUB 10\r\n",
          {"renumber", "FILE", "--new", "100", "--step", "5"},
@@ -82,7 +86,7 @@ TEST_F(CliCommands, WritesTheResultByteForByte) {
         {"a.c",
          "20 X\n10 GOTO 20\n",
          {"renumber", "FILE", "--new=100"},
-         "100 GOTO 20\r\n110 X\r\n"},
+         "100 GOTO 20\n110 X\n"},
         {"a.bas", "20 B\n10 A\tX\n", {"wire", "FILE", "--eol", "lf"}, "10 A    X\n20 B\n" + kEot},
         {"a.dat", "X\r\nY", {"wire", "FILE", "--eol=cr"}, "X\rY" + kEot},
         // A text that ends with the end-of-text code goes as it is.

@@ -202,12 +202,12 @@ TEST(LoadStore, NumberedFileKeepsItsNumbersUnlessTheFlagIsCleared) {
     test::WriteBytes(path, "10 PRINT\n5 END");
     DocHarness<CDocBasic> h;
     ASSERT_TRUE(h.doc.OnOpenDocument(path));
-    EXPECT_EQ(h.Text(), "10 PRINT\n5 END");
+    EXPECT_EQ(h.Text(), "10 PRINT\r\n5 END"); // shown as lines, saved with LF
     EXPECT_TRUE(h.doc.GetLineNumOutput());
     EXPECT_EQ(h.doc.SerializeStore(), "10 PRINT\n5 END");
     h.doc.SetLineNumOutput(false);
     EXPECT_EQ(h.doc.SerializeStore(), " PRINT\n END");
-    EXPECT_EQ(h.Text(), "10 PRINT\n5 END"); // the editor keeps them
+    EXPECT_EQ(h.Text(), "10 PRINT\r\n5 END"); // the editor keeps them
 }
 
 TEST(LoadStore, FirstByteDecidesAndLaterLinesMayLackNumbers) {
