@@ -202,8 +202,8 @@ struct FakeDriver {
 
 sys::Calls FakeCalls() {
     sys::Calls calls = sys::RealCalls();
-    calls.open = [](const char* path, int flags) {
-        const int fd = sys::RealCalls().open(path, flags);
+    calls.open = [](const char* path, int flags, mode_t mode) {
+        const int fd = sys::RealCalls().open(path, flags, mode);
         g_driver.openFds += fd >= 0 ? 1 : 0;
         return fd;
     };
