@@ -162,7 +162,9 @@ FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
     }
     if (sys::Fsync(fd.get()) != 0)
         return fail(errno);
-    if (sys::Close(fd.release()) != 0)
+    // The bytes are safe once fsync is through; an EINTR from close (whose
+    // descriptor is gone all the same) costs nothing.
+    if (sys::Close(fd.release()) != 0 && errno != EINTR)
         return fail(errno);
     if (sys::Rename(temp.c_str(), path.c_str()) != 0)
         return fail(errno);

@@ -126,6 +126,7 @@ TEST(ReplaceFile, SavingThroughInterruptedShortAndFailingCalls) {
         {{.call = "fchmod", .interrupts = 1}, true},
         {{.call = "lstat", .interrupts = 1}, true},
         {{.call = "stat", .interrupts = 1}, true},
+        {{.call = "close", .interrupts = 1}, true}, // after fsync it loses nothing
         {{.call = "write", .error = ENOSPC}, false},
         {{.call = "write", .passes = 3, .error = EIO, .chunk = 4093}, false}, // part written
         {{.call = "fsync", .error = EIO}, false},
@@ -149,7 +150,9 @@ TEST(ReplaceFile, SavingThroughInterruptedShortAndFailingCalls) {
             error = ReplaceFile(path, after);
             calls = scoped.Calls();
         }
-        EXPECT_GT(calls, c.faults.interrupts + c.faults.passes) << what;
+        // Every interrupted call was made again, except close, which never is.
+        const int retried = c.faults.call == "close" ? 0 : c.faults.interrupts;
+        EXPECT_GT(calls, retried + c.faults.passes) << what;
         EXPECT_EQ(Entries(dir.path()), 1) << what;
         if (c.saves) {
             EXPECT_FALSE(error) << what << ": " << error.Reason();
