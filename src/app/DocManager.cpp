@@ -56,13 +56,13 @@ CChildFrame* CKivaDocManager::CreateNewDocument(CDocTemplate& docTemplate) {
 }
 
 CChildFrame* CKivaDocManager::OpenDocumentFile(const QString& path) {
-    const QString canonical = QFileInfo(path).absoluteFilePath();
-    if (CChildFrame* open = m_app.MainFrame()->FindChild(canonical)) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (CChildFrame* open = m_app.MainFrame()->FindChild(absolute)) {
         m_app.MainFrame()->MdiArea()->setActiveSubWindow(open);
         return open;
     }
     CDocTemplate* docTemplate = m_app.m_pTemplateBasic;
-    const std::string encoded = QFile::encodeName(canonical).toStdString();
+    const std::string encoded = QFile::encodeName(absolute).toStdString();
     const DocKind kind = DocKindFromPath(encoded);
     for (CDocTemplate* candidate : m_app.Templates()) {
         if (candidate->Kind() == kind) {
@@ -72,11 +72,11 @@ CChildFrame* CKivaDocManager::OpenDocumentFile(const QString& path) {
     }
     auto frame = std::make_unique<CChildFrame>(m_app, *docTemplate);
     if (!frame->GetDocument()->OnOpenDocument(encoded)) {
-        m_app.RemoveFromRecentFileList(canonical);
+        m_app.RemoveFromRecentFileList(absolute);
         return nullptr;
     }
     frame->GetDocument()->SetPathName(encoded);
-    m_app.AddToRecentFileList(canonical);
+    m_app.AddToRecentFileList(absolute);
     return AddFrame(frame.release());
 }
 

@@ -57,6 +57,14 @@ QString AbbreviatePath(const QString& path) {
     return QStringLiteral("...") + path.right(kMax - 3);
 }
 
+// Names one file however it is reached (symbolic links, "..", "."): its
+// canonical path, or for a file that does not exist (yet) its absolute path.
+QString SameFileKey(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
 } // namespace
 
 bool ParseWindowPlacement(const QString& text, WindowPlacement& placement) {
@@ -296,9 +304,10 @@ QList<CChildFrame*> CMainFrame::Children() const {
 }
 
 CChildFrame* CMainFrame::FindChild(const QString& path) const {
+    const QString key = SameFileKey(path);
     for (CChildFrame* child : Children()) {
         const std::string& own = child->GetDocument()->GetPathName();
-        if (!own.empty() && QFile::decodeName(own.c_str()) == path)
+        if (!own.empty() && SameFileKey(QFile::decodeName(own.c_str())) == key)
             return child;
     }
     return nullptr;

@@ -53,7 +53,8 @@ public:
     void AddChild(CChildFrame* frame);
     CChildFrame* ActiveChild() const;
     QList<CChildFrame*> Children() const;
-    // The open window of the file at `path` (absolute), if any.
+    // The open window of the file at `path`, if any, however either path
+    // reaches the file (through symbolic links too).
     CChildFrame* FindChild(const QString& path) const;
 
     bool OnCmdMsg(int id, CmdUI* ui) override;

@@ -12,11 +12,10 @@
 #include "settings/AppSettings.h"
 #include "settings/ProfileStore.h"
 #include "sys/FileIo.h"
+#include "sys/SysCalls.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,10 +27,6 @@ namespace {
 
 // The renumber dialog's values, which it sets afresh each time it opens.
 constexpr unsigned kRenumberDefault = 10;
-
-std::string SystemError(int err) {
-    return std::strerror(err);
-}
 
 std::string Hex(std::uint32_t value) {
     char digits[8];
@@ -351,31 +346,33 @@ private:
             return WriteFile(m_options.file, bytes);
         if (m_options.output && *m_options.output != "-")
             return WriteFile(*m_options.output, bytes);
-        if (const int err = m_context.out.Write(bytes))
-            return Fail("standard output: " + SystemError(err));
+        if (const FileError error = m_context.out.Write(bytes))
+            return Fail("standard output: " + error.Reason());
         return kExitOk;
     }
 
     int WriteFile(const std::string& path, const std::string& bytes) {
+        const FileError error = WriteOrReplace(path, bytes);
+        return error ? Fail(path + ": " + error.Reason()) : kExitOk;
+    }
+
+    static FileError WriteOrReplace(const std::string& path, const std::string& bytes) {
         struct stat st {};
-        const bool exists = ::stat(path.c_str(), &st) == 0;
+        const bool exists = sys::Stat(path.c_str(), st) == 0;
         if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
             // A device or a pipe: written to as it is; it cannot be replaced.
-            const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+            const int fd = sys::Open(path.c_str(), O_WRONLY | O_CLOEXEC);
             if (fd < 0)
-                return Fail(path + ": " + SystemError(errno));
-            int err = FdOutput(fd).Write(bytes);
-            if (::close(fd) != 0 && err == 0 && errno != EINTR)
-                err = errno;
-            return err ? Fail(path + ": " + SystemError(err)) : kExitOk;
+                return FileError::FromErrno(errno);
+            FileError error = WriteAll(fd, bytes);
+            if (sys::Close(fd) != 0 && !error && errno != EINTR)
+                error = FileError::FromErrno(errno);
+            return error;
         }
         // A file the user may not write is not replaced behind their back.
-        if (exists && S_ISREG(st.st_mode) && ::access(path.c_str(), W_OK) != 0)
-            return Fail(path + ": " + SystemError(errno));
-        std::string error;
-        if (!ReplaceFile(path, bytes, error))
-            return Fail(path + ": " + error);
-        return kExitOk;
+        if (exists && S_ISREG(st.st_mode) && sys::Access(path.c_str(), W_OK) != 0)
+            return FileError::FromErrno(errno);
+        return ReplaceFile(path, bytes);
     }
 
     const CliOptions& m_options;
@@ -390,7 +387,7 @@ private:
 
 } // namespace
 
-int FdOutput::Write(std::string_view bytes) {
+FileError FdOutput::Write(std::string_view bytes) {
     return WriteAll(m_fd, bytes);
 }
 
@@ -415,16 +412,16 @@ bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
         // A missing default file means the defaults; a file named on the
         // command line that cannot be read is most likely a typing error.
         path = *options.settings;
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        int err = fd < 0 ? errno : 0;
-        struct stat st {};
+        const int fd = sys::Open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        FileError unreadable = fd < 0 ? FileError::FromErrno(errno) : FileError();
         if (fd >= 0) {
-            if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))
-                err = EISDIR;
-            ::close(fd);
+            struct stat st {};
+            if (sys::Fstat(fd, st) == 0 && S_ISDIR(st.st_mode))
+                unreadable = FileError::FromErrno(EISDIR);
+            sys::Close(fd);
         }
-        if (err != 0) {
-            error = "cannot read settings file '" + path + "': " + SystemError(err);
+        if (unreadable) {
+            error = "cannot read settings file '" + path + "': " + unreadable.Reason();
             return false;
         }
     }
@@ -470,8 +467,8 @@ int RunCommandLine(std::span<const std::string_view> args, CliContext& context) 
     else
         return RunCommand(options, context);
 
-    if (const int err = context.out.Write(text)) {
-        context.err.Write("standard output: " + SystemError(err) + '\n');
+    if (const FileError failed = context.out.Write(text)) {
+        context.err.Write("standard output: " + failed.Reason() + '\n');
         return kExitFailure;
     }
     return kExitOk;

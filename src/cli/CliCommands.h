@@ -5,6 +5,7 @@
 // the tool in-process.
 
 #include "cli/CliOptions.h"
+#include "sys/FileIo.h"
 
 #include <span>
 #include <string>
@@ -25,8 +26,8 @@ inline constexpr int kExitSignalBase = 128;
 class IOutput {
 public:
     virtual ~IOutput() = default;
-    // Writes all of `bytes`; 0, or the errno of the failure.
-    virtual int Write(std::string_view bytes) = 0;
+    // Writes all of `bytes`; false, or why it failed.
+    virtual FileError Write(std::string_view bytes) = 0;
     // Whether a person watches it: a progress line is worth showing.
     virtual bool IsTerminal() const { return false; }
 };
@@ -36,7 +37,7 @@ public:
 class FdOutput final : public IOutput {
 public:
     explicit FdOutput(int fd) : m_fd(fd) {}
-    int Write(std::string_view bytes) override;
+    FileError Write(std::string_view bytes) override;
     bool IsTerminal() const override;
 
 private:
@@ -47,9 +48,9 @@ private:
 class StringOutput final : public IOutput {
 public:
     explicit StringOutput(bool terminal = false) : m_terminal(terminal) {}
-    int Write(std::string_view bytes) override {
+    FileError Write(std::string_view bytes) override {
         m_text += bytes;
-        return 0;
+        return {};
     }
     bool IsTerminal() const override { return m_terminal; }
     const std::string& Text() const { return m_text; }

@@ -14,7 +14,7 @@ struct ComSettings;
 // written and read one call at a time, every wait blocking (no polling loop)
 // until the line or the cancel signal has something. Linux (termios) for
 // now; a Win32 version can sit beside it behind the same class. All system
-// calls go through comm/SysCalls.h.
+// calls go through sys/SysCalls.h.
 //
 // A written byte counts as gone once it has left for the line, give or take
 // a quarter second of line time: Write keeps the driver's output queue no

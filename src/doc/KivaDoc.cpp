@@ -19,9 +19,8 @@ void CKivaDoc::SetPathName(std::string path) {
 
 bool CKivaDoc::OnOpenDocument(const std::string& path) {
     DocumentFile file;
-    std::string error;
-    if (!ReadDocumentFile(path, kMaxTextSize, file, error)) {
-        m_messages.ShowFileError(path, error);
+    if (const FileError error = ReadDocumentFile(path, kMaxTextSize, file)) {
+        m_messages.ShowFileError(path, error.Reason());
         return false;
     }
     // The document starts empty; an empty file stays that way.
@@ -33,9 +32,8 @@ bool CKivaDoc::OnOpenDocument(const std::string& path) {
 }
 
 bool CKivaDoc::OnSaveDocument(const std::string& path) {
-    std::string error;
-    if (!ReplaceFile(path, SerializeStore(), error)) {
-        m_messages.ShowFileError(path, error);
+    if (const FileError error = ReplaceFile(path, SerializeStore())) {
+        m_messages.ShowFileError(path, error.Reason());
         return false;
     }
     SetModifiedFlag(false);

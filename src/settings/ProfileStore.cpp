@@ -2,15 +2,10 @@
 
 #include "encoding/Cp932.h"
 #include "sys/FileIo.h"
+#include "sys/SysCalls.h"
 
 #include <climits>
-#include <filesystem>
-#include <system_error>
 #include <utility>
-
-#if defined(__linux__)
-#include <unistd.h>
-#endif
 
 namespace tessel {
 namespace {
@@ -173,19 +168,14 @@ ProfileStore::ProfileStore(std::string path) : m_path(std::move(path)) {
 void ProfileStore::Load() {
     // A file that cannot be read now (it may hold settings we cannot see)
     // leaves the copy as it was, so reads still give what was read before.
-    std::error_code ec;
-    const auto status = std::filesystem::status(m_path, ec);
+    // A missing file (or folder) reads as empty.
     std::string bytes;
-    if (!std::filesystem::exists(status)) {
-        // A missing file (or folder) reads as empty.
-        if (ec && status.type() != std::filesystem::file_type::not_found) {
+    if (const FileError error = ReadWholeFile(m_path, bytes)) {
+        if (!error.IsNotFound()) {
             m_state = FileState::Unreadable;
             return;
         }
         m_state = FileState::Absent;
-    } else if (std::string error; !ReadWholeFile(m_path, bytes, error)) {
-        m_state = FileState::Unreadable;
-        return;
     } else {
         m_state = FileState::Loaded;
     }
@@ -339,9 +329,8 @@ bool ProfileStore::Commit(std::vector<Line> lines) {
     std::string bytes;
     for (const Line& line : lines)
         bytes.append(line.text).append(line.end);
-    std::string error;
-    if (!ReplaceFile(m_path, bytes, error))
-        return Fail(std::move(error));
+    if (const FileError error = ReplaceFile(m_path, bytes))
+        return Fail(error.Reason());
     m_lines = std::move(lines);
     m_state = FileState::Loaded;
     return true;
@@ -365,7 +354,7 @@ std::string ExecutablePath() {
 #if defined(__linux__)
     std::string path(256, '\0');
     for (;;) {
-        const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+        const ssize_t n = sys::ReadLink("/proc/self/exe", path.data(), path.size());
         if (n < 0)
             return {};
         if (static_cast<std::size_t>(n) < path.size()) {

@@ -1,28 +1,22 @@
 #include "sys/FileIo.h"
 
+#include "sys/SysCalls.h"
+
 #include <cerrno>
+#include <climits> // PATH_MAX
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
-#include <cstdlib>
 #include <utility>
 
 namespace tessel {
 namespace {
-
-std::string SystemError(int err) {
-    return std::strerror(err);
-}
 
 class Fd {
 public:
     explicit Fd(int fd) : m_fd(fd) {}
     ~Fd() {
         if (m_fd >= 0)
-            ::close(m_fd);
+            sys::Close(m_fd);
     }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
@@ -33,13 +27,8 @@ private:
     int m_fd;
 };
 
-// read() that retries on EINTR; returns bytes read, 0 at end, -1 on error.
-ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, size);
-        if (n >= 0 || errno != EINTR)
-            return n;
-    }
+FileError LastError() {
+    return FileError::FromErrno(errno);
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -53,49 +42,51 @@ std::string DirectoryOf(const std::string& path) {
 
 } // namespace
 
-int WriteAll(int fd, std::string_view bytes) {
-    const char* data = bytes.data();
-    std::size_t size = bytes.size();
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return 0;
+FileError FileError::FromErrno(int number) {
+    FileError error;
+    error.m_number = number;
+    error.m_reason = std::strerror(number);
+    return error;
 }
 
-bool ReadDocumentFile(const std::string& path, std::size_t limit, DocumentFile& file,
-                      std::string& error) {
+FileError FileError::Because(std::string reason) {
+    FileError error;
+    error.m_reason = std::move(reason);
+    return error;
+}
+
+bool FileError::IsNotFound() const {
+    return m_number == ENOENT || m_number == ENOTDIR;
+}
+
+FileError WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = sys::Write(fd, bytes.data(), bytes.size());
+        if (n < 0)
+            return LastError();
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return {};
+}
+
+FileError ReadDocumentFile(const std::string& path, std::size_t limit, DocumentFile& file) {
     file = {};
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        error = SystemError(errno);
-        return false;
-    }
+    Fd fd(sys::Open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return LastError();
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
-        error = SystemError(errno);
-        return false;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        error = SystemError(EISDIR);
-        return false;
-    }
+    if (sys::Fstat(fd.get(), st) != 0)
+        return LastError();
+    if (S_ISDIR(st.st_mode))
+        return FileError::FromErrno(EISDIR);
     file.length = static_cast<std::uint64_t>(st.st_size);
 
     std::uint64_t received = 0;
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ReadSome(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            error = SystemError(errno);
-            return false;
-        }
+        const ssize_t n = sys::Read(fd.get(), buffer, sizeof buffer);
+        if (n < 0)
+            return LastError();
         if (n == 0)
             break;
         received += static_cast<std::uint64_t>(n);
@@ -105,85 +96,79 @@ bool ReadDocumentFile(const std::string& path, std::size_t limit, DocumentFile& 
             nul ? static_cast<std::size_t>(nul - buffer) : static_cast<std::size_t>(n);
         file.bytes.append(buffer, keep);
         if (nul || file.bytes.size() > limit)
-            return true;
+            return {};
     }
     // Only a file read to its end can turn out short; regular files report
     // their length, other files (pipes, devices) report 0.
     file.shortRead = S_ISREG(st.st_mode) && received < file.length;
-    return true;
+    return {};
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+FileError ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        error = SystemError(errno);
-        return false;
-    }
+    Fd fd(sys::Open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return LastError();
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ReadSome(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            error = SystemError(errno);
-            return false;
-        }
+        const ssize_t n = sys::Read(fd.get(), buffer, sizeof buffer);
+        if (n < 0)
+            return LastError();
         if (n == 0)
-            return true;
+            return {};
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
 }
 
-bool ReplaceFile(const std::string& givenPath, const std::string& bytes, std::string& error) {
+FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
     // Through a symbolic link, replace the file it points to, not the link.
     std::string path = givenPath;
     struct stat lst {};
-    if (::lstat(givenPath.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+    if (sys::Lstat(givenPath.c_str(), lst) == 0 && S_ISLNK(lst.st_mode)) {
         char resolved[PATH_MAX];
-        if (::realpath(givenPath.c_str(), resolved) != nullptr)
+        if (sys::RealPath(givenPath.c_str(), resolved) != nullptr)
             path = resolved;
     }
     // Keep the permissions of the file being replaced; a new file gets the
     // usual ones (subject to the umask).
     mode_t mode = 0666;
     struct stat st {};
-    bool existed = ::stat(path.c_str(), &st) == 0;
+    const bool existed = sys::Stat(path.c_str(), st) == 0;
     if (existed) {
-        if (!S_ISREG(st.st_mode)) {
-            error = S_ISDIR(st.st_mode) ? SystemError(EISDIR) : "not a regular file";
-            return false;
-        }
+        if (!S_ISREG(st.st_mode))
+            return S_ISDIR(st.st_mode) ? FileError::FromErrno(EISDIR)
+                                       : FileError::Because("not a regular file");
         mode = st.st_mode & 07777;
     }
 
     std::string temp = DirectoryOf(path) + "/.tessel-XXXXXX";
-    Fd fd(::mkstemp(temp.data()));
-    if (fd.get() < 0) {
-        error = SystemError(errno);
-        return false;
-    }
+    Fd fd(sys::MkStemp(temp.data()));
+    if (fd.get() < 0)
+        return LastError();
     auto fail = [&](int err) {
-        error = SystemError(err);
-        ::unlink(temp.c_str());
-        return false;
+        sys::Unlink(temp.c_str());
+        return FileError::FromErrno(err);
     };
-    if (existed) {
-        if (::fchmod(fd.get(), mode) != 0)
-            return fail(errno);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        if (::fchmod(fd.get(), mode & ~mask) != 0)
-            return fail(errno);
+    if (!existed) {
+        const mode_t mask = sys::Umask(0);
+        sys::Umask(mask);
+        mode &= ~mask;
     }
-    if (const int err = WriteAll(fd.get(), bytes))
-        return fail(err);
-    if (::fsync(fd.get()) != 0)
+    if (sys::Fchmod(fd.get(), mode) != 0)
         return fail(errno);
-    if (::close(fd.release()) != 0)
+    if (FileError error = WriteAll(fd.get(), bytes)) {
+        sys::Unlink(temp.c_str());
+        return error;
+    }
+    if (sys::Fsync(fd.get()) != 0)
         return fail(errno);
-    if (::rename(temp.c_str(), path.c_str()) != 0)
+    // The bytes are safe once fsync is through; an EINTR from close (whose
+    // descriptor is gone all the same) costs nothing.
+    if (sys::Close(fd.release()) != 0 && errno != EINTR)
         return fail(errno);
-    return true;
+    if (sys::Rename(temp.c_str(), path.c_str()) != 0)
+        return fail(errno);
+    return {};
 }
 
 } // namespace tessel

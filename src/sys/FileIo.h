@@ -1,7 +1,12 @@
 #pragma once
 
-// The file system as documents use it. What differs between platforms
+// The file system as documents, settings and the command-line tool use it,
+// over the system calls of sys/SysCalls.h. What differs between platforms
 // (replacing a file in one step, keeping its permissions) stays in here.
+//
+// Every function reports a failure the same way: it returns a FileError,
+// which is false when nothing went wrong and otherwise says why, in the words
+// the user is shown.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +14,25 @@
 #include <string_view>
 
 namespace tessel {
+
+class FileError {
+public:
+    // No error.
+    FileError() = default;
+    // The system's error number (an errno value), told as the system tells it.
+    static FileError FromErrno(int number);
+    // A reason the system has no error number for.
+    static FileError Because(std::string reason);
+
+    explicit operator bool() const { return !m_reason.empty(); }
+    const std::string& Reason() const { return m_reason; }
+    // The file, or a folder on its path, does not exist.
+    bool IsNotFound() const;
+
+private:
+    int m_number = 0;
+    std::string m_reason;
+};
 
 struct DocumentFile {
     std::string bytes;        // the file's bytes up to its first NUL byte
@@ -18,21 +42,21 @@ struct DocumentFile {
 
 // Reads a file for loading as a document. Reading stops at the first NUL byte
 // and once more than `limit` bytes have arrived (such a text is refused
-// anyway), so a huge file costs no memory. False with `error` set when the
-// file cannot be opened or read.
-bool ReadDocumentFile(const std::string& path, std::size_t limit, DocumentFile& file,
-                      std::string& error);
+// anyway), so a huge file costs no memory. A folder is refused.
+[[nodiscard]] FileError ReadDocumentFile(const std::string& path, std::size_t limit,
+                                         DocumentFile& file);
 
-// Reads a whole file. False with `error` set when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error);
+// Reads a whole file.
+[[nodiscard]] FileError ReadWholeFile(const std::string& path, std::string& bytes);
 
-// Writes all of `bytes` to a file descriptor, retrying where the system
-// allows. Returns 0, or the system's error number.
-int WriteAll(int fd, std::string_view bytes);
+// Writes all of `bytes` to a file descriptor, however many calls it takes.
+[[nodiscard]] FileError WriteAll(int fd, std::string_view bytes);
 
 // Replaces (or creates) a file so that it holds `bytes` or, after a failure,
 // what it held before: the bytes go to a temporary file in the same folder,
-// which then takes the file's place. An existing file's permissions are kept.
-bool ReplaceFile(const std::string& path, const std::string& bytes, std::string& error);
+// which then takes the file's place; a failure leaves no temporary file
+// behind. An existing file's permissions are kept; through a symbolic link,
+// the file it points to is replaced.
+[[nodiscard]] FileError ReplaceFile(const std::string& path, const std::string& bytes);
 
 } // namespace tessel

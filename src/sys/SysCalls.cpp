@@ -2,26 +2,45 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <type_traits>
 #include <unistd.h>
 
 namespace tessel::sys {
 namespace {
 
 const Calls kReal = {
-    [](const char* path, int flags) { return ::open(path, flags); },
-    [](int fd) { return ::close(fd); },
-    [](int fd, void* buffer, std::size_t count) { return ::read(fd, buffer, count); },
-    [](int fd, const void* buffer, std::size_t count) { return ::write(fd, buffer, count); },
-    [](pollfd* fds, nfds_t count, int timeoutMs) { return ::poll(fds, count, timeoutMs); },
-    [](int fd, unsigned long request, void* argument) { return ::ioctl(fd, request, argument); },
-    [](int fd, termios* tio) { return ::tcgetattr(fd, tio); },
-    [](int fd, int when, const termios* tio) { return ::tcsetattr(fd, when, tio); },
-    [](int fd, int queue) { return ::tcflush(fd, queue); },
-    [](int fd) { return ::tcdrain(fd); },
-    [](int fd, int operation) { return ::flock(fd, operation); },
+    .open = [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
+    .close = [](int fd) { return ::close(fd); },
+    .read = [](int fd, void* buffer, std::size_t count) { return ::read(fd, buffer, count); },
+    .write = [](int fd, const void* buffer,
+                std::size_t count) { return ::write(fd, buffer, count); },
+    .poll = [](pollfd* fds, nfds_t count, int timeoutMs) { return ::poll(fds, count, timeoutMs); },
+    .ioctl = [](int fd, unsigned long request,
+                void* argument) { return ::ioctl(fd, request, argument); },
+    .tcgetattr = [](int fd, termios* tio) { return ::tcgetattr(fd, tio); },
+    .tcsetattr = [](int fd, int when, const termios* tio) { return ::tcsetattr(fd, when, tio); },
+    .tcflush = [](int fd, int queue) { return ::tcflush(fd, queue); },
+    .tcdrain = [](int fd) { return ::tcdrain(fd); },
+    .flock = [](int fd, int operation) { return ::flock(fd, operation); },
+    .fstat = [](int fd, struct stat* st) { return ::fstat(fd, st); },
+    .stat = [](const char* path, struct stat* st) { return ::stat(path, st); },
+    .lstat = [](const char* path, struct stat* st) { return ::lstat(path, st); },
+    .access = [](const char* path, int mode) { return ::access(path, mode); },
+    .readlink = [](const char* path, char* buffer,
+                   std::size_t size) { return ::readlink(path, buffer, size); },
+    .realpath = [](const char* path, char* resolved) { return ::realpath(path, resolved); },
+    .mkstemp = [](char* pattern) { return ::mkstemp(pattern); },
+    .fchmod = [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
+    .fsync = [](int fd) { return ::fsync(fd); },
+    .rename = [](const char* from, const char* to) { return ::rename(from, to); },
+    .unlink = [](const char* path) { return ::unlink(path); },
+    .umask = [](mode_t mask) { return ::umask(mask); },
 };
 
 std::atomic<const Calls*> g_calls{&kReal};
@@ -30,12 +49,20 @@ const Calls& Table() {
     return *g_calls.load(std::memory_order_acquire);
 }
 
+template <typename Result>
+bool Failed(Result result) {
+    if constexpr (std::is_pointer_v<Result>)
+        return result == nullptr;
+    else
+        return result == -1;
+}
+
 // Calls `call` again for as long as it fails with EINTR.
 template <typename Call>
 auto Retry(Call call) {
     for (;;) {
         const auto result = call();
-        if (result != -1 || errno != EINTR)
+        if (!Failed(result) || errno != EINTR)
             return result;
     }
 }
@@ -51,8 +78,8 @@ const Calls* InstallCalls(const Calls* calls) {
     return previous == &kReal ? nullptr : previous;
 }
 
-int Open(const char* path, int flags) {
-    return Retry([&] { return Table().open(path, flags); });
+int Open(const char* path, int flags, mode_t mode) {
+    return Retry([&] { return Table().open(path, flags, mode); });
 }
 
 int Close(int fd) {
@@ -93,6 +120,59 @@ int TcDrain(int fd) {
 
 int Flock(int fd, int operation) {
     return Retry([&] { return Table().flock(fd, operation); });
+}
+
+int Fstat(int fd, struct stat& st) {
+    return Retry([&] { return Table().fstat(fd, &st); });
+}
+
+int Stat(const char* path, struct stat& st) {
+    return Retry([&] { return Table().stat(path, &st); });
+}
+
+int Lstat(const char* path, struct stat& st) {
+    return Retry([&] { return Table().lstat(path, &st); });
+}
+
+int Access(const char* path, int mode) {
+    return Retry([&] { return Table().access(path, mode); });
+}
+
+ssize_t ReadLink(const char* path, char* buffer, std::size_t size) {
+    return Retry([&] { return Table().readlink(path, buffer, size); });
+}
+
+char* RealPath(const char* path, char* resolved) {
+    return Retry([&] { return Table().realpath(path, resolved); });
+}
+
+int MkStemp(char* pattern) {
+    // A failed try may have filled in the Xs; the next one needs them back.
+    const std::string given = pattern;
+    return Retry([&] {
+        std::memcpy(pattern, given.c_str(), given.size());
+        return Table().mkstemp(pattern);
+    });
+}
+
+int Fchmod(int fd, mode_t mode) {
+    return Retry([&] { return Table().fchmod(fd, mode); });
+}
+
+int Fsync(int fd) {
+    return Retry([&] { return Table().fsync(fd); });
+}
+
+int Rename(const char* from, const char* to) {
+    return Retry([&] { return Table().rename(from, to); });
+}
+
+int Unlink(const char* path) {
+    return Retry([&] { return Table().unlink(path); });
+}
+
+mode_t Umask(mode_t mask) {
+    return Table().umask(mask);
 }
 
 } // namespace tessel::sys

@@ -1,18 +1,22 @@
 #pragma once
 
-// The system calls of the serial port, in one place. Every call goes through
-// a table of function pointers, so a test can replace any of them to make it
-// fail, and through a wrapper that retries it while it fails with EINTR.
+// The system calls of the core, in one place: the serial port's and those on
+// files (reading documents and settings, replacing a file safely, the
+// command-line tool's output). Every call goes through a table of function
+// pointers, so a test can replace any of them to make it fail, and through a
+// wrapper that retries it while it fails with EINTR. A port to another system
+// starts here.
 
 #include <cstddef>
 #include <poll.h>      // pollfd, nfds_t
+#include <sys/stat.h>  // struct stat, mode_t
 #include <sys/types.h> // ssize_t
 #include <termios.h>
 
 namespace tessel::sys {
 
 struct Calls {
-    int (*open)(const char* path, int flags);
+    int (*open)(const char* path, int flags, mode_t mode);
     int (*close)(int fd);
     ssize_t (*read)(int fd, void* buffer, std::size_t count);
     ssize_t (*write)(int fd, const void* buffer, std::size_t count);
@@ -24,22 +28,38 @@ struct Calls {
     int (*tcflush)(int fd, int queue);
     int (*tcdrain)(int fd);
     int (*flock)(int fd, int operation);
+    // Files.
+    int (*fstat)(int fd, struct stat* st);
+    int (*stat)(const char* path, struct stat* st);
+    int (*lstat)(const char* path, struct stat* st);
+    int (*access)(const char* path, int mode);
+    ssize_t (*readlink)(const char* path, char* buffer, std::size_t size);
+    // `resolved` holds PATH_MAX bytes.
+    char* (*realpath)(const char* path, char* resolved);
+    int (*mkstemp)(char* pattern);
+    int (*fchmod)(int fd, mode_t mode);
+    int (*fsync)(int fd);
+    int (*rename)(const char* from, const char* to);
+    int (*unlink)(const char* path);
+    mode_t (*umask)(mode_t mask);
 };
 
 // The system's own calls.
 const Calls& RealCalls();
 
 // Puts `calls` in place of the table in use (null: the real calls) and
-// returns the one it replaces. For tests; only while no port is in use.
+// returns the one it replaces. For tests; only while no port is in use and no
+// file is being read or written.
 const Calls* InstallCalls(const Calls* calls);
 
 // The calls through the table in use. Each returns what the system call
 // returns, with errno set on failure; EINTR never reaches the caller.
-int Open(const char* path, int flags);
+int Open(const char* path, int flags, mode_t mode = 0);
 // Not retried: on Linux the descriptor is gone even when close() reports
 // EINTR, and a second close could hit a descriptor another thread just got.
 int Close(int fd);
 ssize_t Read(int fd, void* buffer, std::size_t count);
+// May write fewer bytes than asked for; the caller writes the rest.
 ssize_t Write(int fd, const void* buffer, std::size_t count);
 // An interrupted poll starts again with the whole time-out; callers that
 // keep a deadline work out the remaining time themselves.
@@ -50,5 +70,22 @@ int TcSetAttr(int fd, int when, const termios& tio);
 int TcFlush(int fd, int queue);
 int TcDrain(int fd);
 int Flock(int fd, int operation);
+
+int Fstat(int fd, struct stat& st);
+int Stat(const char* path, struct stat& st);
+int Lstat(const char* path, struct stat& st);
+int Access(const char* path, int mode);
+ssize_t ReadLink(const char* path, char* buffer, std::size_t size);
+// `resolved` holds PATH_MAX bytes; null on failure.
+char* RealPath(const char* path, char* resolved);
+// An interrupted try starts again from the pattern as it was given (its
+// trailing "XXXXXX"), whatever the failed try left in it.
+int MkStemp(char* pattern);
+int Fchmod(int fd, mode_t mode);
+int Fsync(int fd);
+int Rename(const char* from, const char* to);
+int Unlink(const char* path);
+// Cannot fail; sets the mask and returns the one it replaces.
+mode_t Umask(mode_t mask);
 
 } // namespace tessel::sys

@@ -10,6 +10,7 @@
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -146,9 +147,18 @@ TEST(MainFrame, FilesOpenByExtension) {
         EXPECT_EQ(frame->windowTitle(), QString::fromLatin1(c.name));
         EXPECT_EQ(frame->GetActiveView()->GetText(), "10 A\r\n");
     }
-    // Opening an open file brings its window forward instead.
+    // Opening an open file brings its window forward instead, however the
+    // path reaches the file.
     const int windows = static_cast<int>(h.Frame().Children().size());
-    h.app->DocManager().OpenDocumentFile(QString::fromStdString(h.dir.file("prog.BAS")));
+    CChildFrame* prog =
+        h.app->DocManager().OpenDocumentFile(QString::fromStdString(h.dir.file("prog.BAS")));
+    EXPECT_EQ(h.Frame().Children().size(), windows);
+    std::filesystem::create_symlink(h.dir.file("prog.BAS"), h.dir.file("link.bas"));
+    h.Frame().MdiArea()->setActiveSubWindow(h.Frame().Children().back());
+    ASSERT_NE(h.Active(), prog);
+    EXPECT_EQ(h.app->DocManager().OpenDocumentFile(QString::fromStdString(h.dir.file("link.bas"))),
+              prog);
+    EXPECT_EQ(h.Active(), prog);
     EXPECT_EQ(h.Frame().Children().size(), windows);
     EXPECT_EQ(h.app->RecentFiles().size(), 4);
 }

@@ -4,12 +4,14 @@
 #include "comm/ComPort.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
+#include "support/SysCallFaults.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <cstring>
 #include <vector>
 
 namespace tessel::cli {
@@ -229,6 +231,35 @@ TEST_F(CliCommands, UnreadableAndUnwritableFiles) {
     r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", "/dev/full"});
     EXPECT_EQ(r.err, "/dev/full: No space left on device\n");
     EXPECT_EQ(ReadBytes(m_file), "10 A\n");
+}
+
+// Every file call of a run goes through the system-call table: interrupted
+// calls are made again, and one that fails is reported with the file's name
+// and leaves the output file as it was.
+TEST_F(CliCommands, FileCallsGoThroughTheSystemCallTable) {
+    const std::string ini = m_dir.file("my.ini");
+    WriteBytes(ini, "[LineNumber]\r\nStartLine=100\r\nStep=5\r\n");
+    const std::string out = m_dir.file("out.bas");
+    const std::vector<std::string> args = {"number", "FILE", "--settings", ini, "-o", out};
+    for (const std::string_view call : {"open", "fstat", "read", "stat", "access", "lstat",
+                                        "mkstemp", "fchmod", "write", "fsync", "rename"}) {
+        WriteBytes(out, "old");
+        const test::ScopedFileFaults faults({.call = call, .interrupts = 2});
+        const Result r = Run("a.txt", "A\r\nB\r\n", args);
+        EXPECT_EQ(r.status, kExitOk) << call << ": " << r.err;
+        EXPECT_EQ(ReadBytes(out), "100A\r\n105B\r\n") << call;
+        EXPECT_GT(faults.Calls(), 2) << call;
+    }
+    for (const auto& [call, error] :
+         {std::pair{"access", EACCES}, {"write", ENOSPC}, {"fsync", EIO}, {"rename", EROFS}}) {
+        WriteBytes(out, "old");
+        const test::ScopedFileFaults faults({.call = call, .error = error});
+        const Result r = Run("a.txt", "A\r\nB\r\n", args);
+        EXPECT_EQ(r.status, kExitFailure) << call;
+        EXPECT_EQ(r.err, out + ": " + std::strerror(error) + "\n");
+        EXPECT_EQ(ReadBytes(out), "old") << call;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 3) << call;
+    }
 }
 
 TEST_F(CliCommands, OptionsBeatTheSettingsFileWhichBeatsTheDefaults) {

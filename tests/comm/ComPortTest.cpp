@@ -6,6 +6,7 @@
 #include "comm/CancelSignal.h"
 #include "settings/ComSettings.h"
 #include "support/PtyPair.h"
+#include "support/SysCallFaults.h"
 #include "sys/SysCalls.h"
 
 #include <gtest/gtest.h>
@@ -202,8 +203,8 @@ struct FakeDriver {
 
 sys::Calls FakeCalls() {
     sys::Calls calls = sys::RealCalls();
-    calls.open = [](const char* path, int flags) {
-        const int fd = sys::RealCalls().open(path, flags);
+    calls.open = [](const char* path, int flags, mode_t mode) {
+        const int fd = sys::RealCalls().open(path, flags, mode);
         g_driver.openFds += fd >= 0 ? 1 : 0;
         return fd;
     };
@@ -254,22 +255,12 @@ sys::Calls FakeCalls() {
     return calls;
 }
 
-// A test's system-call table, in place while the object lives.
-class ScopedCalls {
-public:
-    explicit ScopedCalls(const sys::Calls& calls) : m_previous(sys::InstallCalls(&calls)) {}
-    ~ScopedCalls() { sys::InstallCalls(m_previous); }
-
-private:
-    const sys::Calls* m_previous;
-};
-
 // The port over the fake driver, which starts afresh.
 class ComPortSeamTest : public ::testing::Test {
 protected:
     ComPortSeamTest() { g_driver = FakeDriver{}; }
     const sys::Calls m_calls = FakeCalls();
-    ScopedCalls m_scoped{m_calls};
+    test::ScopedCalls m_scoped{m_calls};
     PtyPair pty;
     CComPort port;
 };

@@ -1,5 +1,6 @@
 #include "settings/ProfileStore.h"
 
+#include "support/SysCallFaults.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -7,11 +8,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 
 namespace tessel {
 namespace {
 
+using test::FileFaults;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -216,6 +219,13 @@ TEST_F(ProfileStoreTest, WriteFailureReturnsFalse) {
     ProfileStore folder(dir.path());
     EXPECT_FALSE(folder.WriteProfileInt("Edit", "TabStop", 5));
     EXPECT_TRUE(std::filesystem::is_directory(dir.path()));
+
+    ProfileStore store = StoreWith("[Edit]\r\nTabStop=6\r\n");
+    const test::ScopedFileFaults faults({.call = "rename", .error = EXDEV});
+    EXPECT_FALSE(store.WriteProfileInt("Edit", "TabStop", 5));
+    EXPECT_EQ(store.LastError(), std::strerror(EXDEV));
+    EXPECT_EQ(store.GetProfileInt("Edit", "TabStop", 4), 6u);
+    EXPECT_EQ(ReadBytes(path), "[Edit]\r\nTabStop=6\r\n");
 }
 
 TEST_F(ProfileStoreTest, ReadOnlyFolderMakesWritesFailAndKeepsTheOldValues) {
@@ -240,9 +250,29 @@ TEST_F(ProfileStoreTest, AWriteThatCannotReadTheFileKeepsTheCopyRead) {
 }
 
 TEST_F(ProfileStoreTest, UnreadableFileIsNeverOverwritten) {
+    const std::string before = "[Edit]\r\nTabStop=6\r\n";
+    WriteBytes(path, before);
+    const struct {
+        FileFaults faults;
+        bool readable;
+    } cases[] = {
+        {{.call = "open", .interrupts = 2}, true},
+        {{.call = "read", .interrupts = 2, .chunk = 3}, true},
+        {{.call = "open", .error = EACCES}, false},
+        {{.call = "read", .error = EIO}, false},
+    };
+    for (const auto& c : cases) {
+        const test::ScopedFileFaults scoped(c.faults);
+        ProfileStore store(path);
+        EXPECT_EQ(store.GetProfileInt("Edit", "TabStop", 4), c.readable ? 6u : 4u) << c.faults.call;
+        if (!c.readable) {
+            EXPECT_FALSE(store.WriteProfileInt("Misc", "PrintPage", 1)) << c.faults.call;
+            EXPECT_EQ(ReadBytes(path), before);
+        }
+    }
+
     if (::geteuid() == 0)
         GTEST_SKIP() << "root reads any file";
-    WriteBytes(path, "[Edit]\r\nTabStop=6\r\n");
     ASSERT_EQ(::chmod(path.c_str(), 0200), 0);
     ProfileStore store(path);
     EXPECT_EQ(store.GetProfileInt("Edit", "TabStop", 4), 4u);
@@ -262,6 +292,17 @@ TEST(ProfilePathTest, SettingsFileSitsBesideTheExecutable) {
     ASSERT_FALSE(exe.empty());
     EXPECT_EQ(exe.front(), '/');
     EXPECT_TRUE(std::filesystem::is_regular_file(exe));
+
+    // A path longer than the first guess at its length arrives whole.
+    static const std::string kLong = "/opt/" + std::string(600, 'd') + "/tessel";
+    sys::Calls calls = sys::RealCalls();
+    calls.readlink = [](const char*, char* buffer, std::size_t size) -> ssize_t {
+        const std::size_t n = std::min(size, kLong.size()); // cut short, as readlink does
+        kLong.copy(buffer, n);
+        return static_cast<ssize_t>(n);
+    };
+    const test::ScopedCalls scoped(calls);
+    EXPECT_EQ(ExecutablePath(), kLong);
 }
 
 } // namespace

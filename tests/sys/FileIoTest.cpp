@@ -1,8 +1,10 @@
 #include "sys/FileIo.h"
+#include "support/SysCallFaults.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -10,22 +12,69 @@
 namespace tessel {
 namespace {
 
+using test::FileFaults;
+using test::ScopedFileFaults;
+
+// Bytes no two places of which look alike, so a lost or repeated piece shows.
+std::string Pattern(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>('a' + (i * 7 + i / 26) % 26);
+    return bytes;
+}
+
+int Entries(const std::string& folder) {
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++entries;
+    return entries;
+}
+
 TEST(ReadDocumentFile, StopsAtNulAndPastTheLimit) {
     test::TempDir dir;
     const std::string path = dir.file("f");
     test::WriteBytes(path, std::string("ab\0cd", 5));
     DocumentFile file;
-    std::string error;
-    ASSERT_TRUE(ReadDocumentFile(path, 100, file, error));
+    ASSERT_FALSE(ReadDocumentFile(path, 100, file));
     EXPECT_EQ(file.bytes, "ab");
     EXPECT_EQ(file.length, 5u);
     EXPECT_FALSE(file.shortRead);
 
     test::WriteBytes(path, std::string(300000, 'x'));
-    ASSERT_TRUE(ReadDocumentFile(path, 1000, file, error));
+    ASSERT_FALSE(ReadDocumentFile(path, 1000, file));
     EXPECT_GT(file.bytes.size(), 1000u);
     EXPECT_LT(file.bytes.size(), 300000u); // a huge file is not read whole
     EXPECT_FALSE(file.shortRead);
+
+    const FileError error = ReadDocumentFile(dir.path(), 1000, file);
+    EXPECT_EQ(error.Reason(), std::strerror(EISDIR));
+    EXPECT_FALSE(error.IsNotFound());
+    EXPECT_TRUE(ReadDocumentFile(dir.file("missing"), 1000, file).IsNotFound());
+}
+
+TEST(ReadDocumentFile, InterruptedAndShortReadsGiveTheWholeFile) {
+    test::TempDir dir;
+    const std::string path = dir.file("f");
+    const std::string bytes = Pattern(150000);
+    test::WriteBytes(path, bytes);
+    for (const FileFaults& faults :
+         {FileFaults{.call = "open", .interrupts = 2}, FileFaults{.call = "fstat", .interrupts = 2},
+          FileFaults{.call = "read", .interrupts = 3, .chunk = 4099}}) {
+        const ScopedFileFaults scoped(faults);
+        DocumentFile file;
+        ASSERT_FALSE(ReadDocumentFile(path, 200000, file)) << faults.call;
+        EXPECT_EQ(file.bytes, bytes) << faults.call;
+        EXPECT_FALSE(file.shortRead) << faults.call;
+        std::string whole;
+        ASSERT_FALSE(ReadWholeFile(path, whole)) << faults.call;
+        EXPECT_EQ(whole, bytes) << faults.call;
+        EXPECT_GT(scoped.Calls(), faults.interrupts) << faults.call;
+    }
+    const ScopedFileFaults failing({.call = "read", .passes = 1, .error = EIO, .chunk = 1000});
+    DocumentFile file;
+    EXPECT_EQ(ReadDocumentFile(path, 200000, file).Reason(), std::strerror(EIO));
+    std::string whole;
+    EXPECT_EQ(ReadWholeFile(path, whole).Reason(), std::strerror(EIO));
 }
 
 TEST(ReplaceFile, KeepsPermissionsAndFollowsLinks) {
@@ -33,8 +82,7 @@ TEST(ReplaceFile, KeepsPermissionsAndFollowsLinks) {
     const std::string path = dir.file("prog.bas");
     test::WriteBytes(path, "old");
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    std::string error;
-    ASSERT_TRUE(ReplaceFile(path, "new", error)) << error;
+    ASSERT_FALSE(ReplaceFile(path, "new"));
     EXPECT_EQ(test::ReadBytes(path), "new");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
@@ -42,23 +90,81 @@ TEST(ReplaceFile, KeepsPermissionsAndFollowsLinks) {
 
     const std::string link = dir.file("link.bas");
     std::filesystem::create_symlink(path, link);
-    ASSERT_TRUE(ReplaceFile(link, "via link", error)) << error;
+    ASSERT_FALSE(ReplaceFile(link, "via link"));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(test::ReadBytes(path), "via link");
 
     // Nothing is left behind in the folder.
-    int entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        ++entries;
-    EXPECT_EQ(entries, 2);
+    EXPECT_EQ(Entries(dir.path()), 2);
 }
 
 TEST(ReplaceFile, FailuresLeaveTheOldFile) {
     test::TempDir dir;
-    std::string error;
-    EXPECT_FALSE(ReplaceFile(dir.file("missing/x"), "data", error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(ReplaceFile(dir.path(), "data", error));
+    const FileError error = ReplaceFile(dir.file("missing/x"), "data");
+    EXPECT_EQ(error.Reason(), std::strerror(ENOENT));
+    EXPECT_EQ(ReplaceFile(dir.path(), "data").Reason(), std::strerror(EISDIR));
+    EXPECT_EQ(ReplaceFile("/dev/null", "data").Reason(), "not a regular file");
+}
+
+// A save over an existing file while one system call misbehaves: interrupted
+// and short calls still give the whole file, with its permissions; a failure
+// leaves the old file byte for byte, says why, and leaves no temporary file.
+TEST(ReplaceFile, SavingThroughInterruptedShortAndFailingCalls) {
+    const std::string before = "10 PRINT \"OLD\"\r\n";
+    const std::string after = Pattern(200000);
+    struct Case {
+        FileFaults faults;
+        bool saves;
+    };
+    const Case cases[] = {
+        {{.call = "write", .interrupts = 3}, true},
+        {{.call = "write", .chunk = 4093}, true}, // short writes
+        {{.call = "write", .interrupts = 2, .chunk = 7}, true},
+        {{.call = "fsync", .interrupts = 2}, true},
+        {{.call = "rename", .interrupts = 2}, true},
+        {{.call = "mkstemp", .interrupts = 2}, true}, // each try from the Xs again
+        {{.call = "fchmod", .interrupts = 1}, true},
+        {{.call = "lstat", .interrupts = 1}, true},
+        {{.call = "stat", .interrupts = 1}, true},
+        {{.call = "close", .interrupts = 1}, true}, // after fsync it loses nothing
+        {{.call = "write", .error = ENOSPC}, false},
+        {{.call = "write", .passes = 3, .error = EIO, .chunk = 4093}, false}, // part written
+        {{.call = "fsync", .error = EIO}, false},
+        {{.call = "close", .error = EIO}, false},
+        {{.call = "rename", .error = EXDEV}, false},
+        {{.call = "fchmod", .error = EPERM}, false},
+        {{.call = "mkstemp", .error = EACCES}, false},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.faults.call) + " " +
+                                 std::to_string(c.faults.interrupts) + " " +
+                                 std::strerror(c.faults.error);
+        test::TempDir dir;
+        const std::string path = dir.file("prog.bas");
+        test::WriteBytes(path, before);
+        ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+        FileError error;
+        int calls = 0;
+        {
+            const ScopedFileFaults scoped(c.faults);
+            error = ReplaceFile(path, after);
+            calls = scoped.Calls();
+        }
+        // Every interrupted call was made again, except close, which never is.
+        const int retried = c.faults.call == "close" ? 0 : c.faults.interrupts;
+        EXPECT_GT(calls, retried + c.faults.passes) << what;
+        EXPECT_EQ(Entries(dir.path()), 1) << what;
+        if (c.saves) {
+            EXPECT_FALSE(error) << what << ": " << error.Reason();
+            EXPECT_TRUE(test::ReadBytes(path) == after) << what;
+            struct stat st {};
+            ASSERT_EQ(::stat(path.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0640u) << what;
+        } else {
+            EXPECT_EQ(error.Reason(), std::strerror(c.faults.error)) << what;
+            EXPECT_EQ(test::ReadBytes(path), before) << what;
+        }
+    }
 }
 
 } // namespace
