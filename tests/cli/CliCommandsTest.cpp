@@ -85,10 +85,7 @@ TEST_F(CliCommands, WritesTheResultByteForByte) {
          "10 PRINT \"\x82\x60\":GOTO 20\r\n20 GOSUB 10\r\n",
          {"renumber", "FILE", "--new", "100", "--step", "5"},
          "100 PRINT \"\x82\x60\":GOTO 105\r\n105 GOSUB 100\r\n"},
-        {"a.c",
-         "20 X\n10 GOTO 20\n",
-         {"renumber", "FILE", "--new=100"},
-         "100 GOTO 20\n110 X\n"},
+        {"a.c", "20 X\n10 GOTO 20\n", {"renumber", "FILE", "--new=100"}, "100 GOTO 20\n110 X\n"},
         {"a.bas", "20 B\n10 A\tX\n", {"wire", "FILE", "--eol", "lf"}, "10 A    X\n20 B\n" + kEot},
         {"a.dat", "X\r\nY", {"wire", "FILE", "--eol=cr"}, "X\rY" + kEot},
         // A text that ends with the end-of-text code goes as it is.
