@@ -4,8 +4,10 @@
 
 #include <cerrno>
 #include <climits> // PATH_MAX
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <utility>
 
 namespace tessel {
@@ -120,6 +122,30 @@ FileError ReadWholeFile(const std::string& path, std::string& bytes) {
     }
 }
 
+namespace {
+
+// A new file beside `path` that no one else has opened, named ".tessel-"
+// and a random suffix, made with the permissions of any new file (0666 less
+// the umask, which is never changed: it belongs to the whole process). The
+// descriptor, or -1 with errno set.
+int CreateTemporaryBeside(const std::string& path, std::string& temp) {
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const std::string folder = DirectoryOf(path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/.tessel-%012llx",
+                      static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+        temp = folder + name;
+        const int fd = sys::Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1; // errno is EEXIST
+}
+
+} // namespace
+
 FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
     // Through a symbolic link, replace the file it points to, not the link.
     std::string path = givenPath;
@@ -130,8 +156,8 @@ FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
             path = resolved;
     }
     // Keep the permissions of the file being replaced; a new file gets the
-    // usual ones (subject to the umask).
-    mode_t mode = 0666;
+    // usual ones (subject to the umask), as the temporary file is made.
+    mode_t mode = 0;
     struct stat st {};
     const bool existed = sys::Stat(path.c_str(), st) == 0;
     if (existed) {
@@ -141,20 +167,15 @@ FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
         mode = st.st_mode & 07777;
     }
 
-    std::string temp = DirectoryOf(path) + "/.tessel-XXXXXX";
-    Fd fd(sys::MkStemp(temp.data()));
+    std::string temp;
+    Fd fd(CreateTemporaryBeside(path, temp));
     if (fd.get() < 0)
         return LastError();
     auto fail = [&](int err) {
         sys::Unlink(temp.c_str());
         return FileError::FromErrno(err);
     };
-    if (!existed) {
-        const mode_t mask = sys::Umask(0);
-        sys::Umask(mask);
-        mode &= ~mask;
-    }
-    if (sys::Fchmod(fd.get(), mode) != 0)
+    if (existed && sys::Fchmod(fd.get(), mode) != 0)
         return fail(errno);
     if (FileError error = WriteAll(fd.get(), bytes)) {
         sys::Unlink(temp.c_str());

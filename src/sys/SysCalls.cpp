@@ -35,12 +35,10 @@ const Calls kReal = {
     .readlink = [](const char* path, char* buffer,
                    std::size_t size) { return ::readlink(path, buffer, size); },
     .realpath = [](const char* path, char* resolved) { return ::realpath(path, resolved); },
-    .mkstemp = [](char* pattern) { return ::mkstemp(pattern); },
     .fchmod = [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
     .fsync = [](int fd) { return ::fsync(fd); },
     .rename = [](const char* from, const char* to) { return ::rename(from, to); },
     .unlink = [](const char* path) { return ::unlink(path); },
-    .umask = [](mode_t mask) { return ::umask(mask); },
 };
 
 std::atomic<const Calls*> g_calls{&kReal};
@@ -146,15 +144,6 @@ char* RealPath(const char* path, char* resolved) {
     return Retry([&] { return Table().realpath(path, resolved); });
 }
 
-int MkStemp(char* pattern) {
-    // A failed try may have filled in the Xs; the next one needs them back.
-    const std::string given = pattern;
-    return Retry([&] {
-        std::memcpy(pattern, given.c_str(), given.size());
-        return Table().mkstemp(pattern);
-    });
-}
-
 int Fchmod(int fd, mode_t mode) {
     return Retry([&] { return Table().fchmod(fd, mode); });
 }
@@ -169,10 +158,6 @@ int Rename(const char* from, const char* to) {
 
 int Unlink(const char* path) {
     return Retry([&] { return Table().unlink(path); });
-}
-
-mode_t Umask(mode_t mask) {
-    return Table().umask(mask);
 }
 
 } // namespace tessel::sys

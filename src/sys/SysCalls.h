@@ -36,12 +36,10 @@ struct Calls {
     ssize_t (*readlink)(const char* path, char* buffer, std::size_t size);
     // `resolved` holds PATH_MAX bytes.
     char* (*realpath)(const char* path, char* resolved);
-    int (*mkstemp)(char* pattern);
     int (*fchmod)(int fd, mode_t mode);
     int (*fsync)(int fd);
     int (*rename)(const char* from, const char* to);
     int (*unlink)(const char* path);
-    mode_t (*umask)(mode_t mask);
 };
 
 // The system's own calls.
@@ -78,14 +76,9 @@ int Access(const char* path, int mode);
 ssize_t ReadLink(const char* path, char* buffer, std::size_t size);
 // `resolved` holds PATH_MAX bytes; null on failure.
 char* RealPath(const char* path, char* resolved);
-// An interrupted try starts again from the pattern as it was given (its
-// trailing "XXXXXX"), whatever the failed try left in it.
-int MkStemp(char* pattern);
 int Fchmod(int fd, mode_t mode);
 int Fsync(int fd);
 int Rename(const char* from, const char* to);
 int Unlink(const char* path);
-// Cannot fail; sets the mask and returns the one it replaces.
-mode_t Umask(mode_t mask);
 
 } // namespace tessel::sys

@@ -239,7 +239,7 @@ TEST_F(CliCommands, FileCallsGoThroughTheSystemCallTable) {
     const std::string out = m_dir.file("out.bas");
     const std::vector<std::string> args = {"number", "FILE", "--settings", ini, "-o", out};
     for (const std::string_view call : {"open", "fstat", "read", "stat", "access", "lstat",
-                                        "mkstemp", "fchmod", "write", "fsync", "rename"}) {
+                                        "fchmod", "write", "fsync", "rename"}) {
         WriteBytes(out, "old");
         const test::ScopedFileFaults faults({.call = call, .interrupts = 2});
         const Result r = Run("a.txt", "A\r\nB\r\n", args);

@@ -95,14 +95,6 @@ inline sys::Calls FaultyFileCalls() {
     calls.realpath = [](const char* path, char* resolved) {
         return FailsNow("realpath") ? nullptr : RealCalls().realpath(path, resolved);
     };
-    calls.mkstemp = [](char* pattern) {
-        if (!FailsNow("mkstemp"))
-            return RealCalls().mkstemp(pattern);
-        // As the system may: the Xs are gone after a failed try.
-        for (char* x = pattern; *x != '\0'; ++x)
-            *x = *x == 'X' ? 'q' : *x;
-        return -1;
-    };
     calls.fchmod = [](int fd, mode_t mode) {
         return FailsNow("fchmod") ? -1 : RealCalls().fchmod(fd, mode);
     };

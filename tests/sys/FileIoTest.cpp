@@ -122,7 +122,7 @@ TEST(ReplaceFile, SavingThroughInterruptedShortAndFailingCalls) {
         {{.call = "write", .interrupts = 2, .chunk = 7}, true},
         {{.call = "fsync", .interrupts = 2}, true},
         {{.call = "rename", .interrupts = 2}, true},
-        {{.call = "mkstemp", .interrupts = 2}, true}, // each try from the Xs again
+        {{.call = "open", .interrupts = 2}, true}, // the temporary file
         {{.call = "fchmod", .interrupts = 1}, true},
         {{.call = "lstat", .interrupts = 1}, true},
         {{.call = "stat", .interrupts = 1}, true},
@@ -133,7 +133,7 @@ TEST(ReplaceFile, SavingThroughInterruptedShortAndFailingCalls) {
         {{.call = "close", .error = EIO}, false},
         {{.call = "rename", .error = EXDEV}, false},
         {{.call = "fchmod", .error = EPERM}, false},
-        {{.call = "mkstemp", .error = EACCES}, false},
+        {{.call = "open", .error = EACCES}, false},
     };
     for (const Case& c : cases) {
         const std::string what = std::string(c.faults.call) + " " +
