@@ -111,7 +111,12 @@ struct CComPort::Impl {
 CComPort::CComPort() : m_impl(std::make_unique<Impl>()) {}
 
 CComPort::~CComPort() {
-    Close();
+    // Only Close waits for the output to leave the line. A port destroyed
+    // while open was left behind by an error its owner did not expect: what
+    // is still queued no longer goes to the device.
+    if (m_fd >= 0 && m_impl->wrote)
+        sys::TcFlush(m_fd, TCOFLUSH);
+    Release();
 }
 
 bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
@@ -182,7 +187,7 @@ bool CComPort::Close() {
         // Closing or restoring the configuration while bytes still wait
         // would cut off the end of the text.
         if (delivered)
-            delivered = WaitQueue(0, 0) && sys::TcDrain(m_fd) == 0;
+            delivered = WaitQueue(0, 0) && (sys::TcDrain(m_fd) == 0 || Broken(Reason(errno)));
         if (!delivered)
             sys::TcFlush(m_fd, TCOFLUSH);
     }

@@ -38,7 +38,9 @@ public:
     // without a cancel or an error, it first waits (cancellably) until the
     // last byte has left the line; otherwise it discards what is still
     // queued. True when every byte written has left (or none was written),
-    // false when some were discarded.
+    // false when some were discarded (LastError() says why). Destroying an
+    // open port releases it the same way, but never waits: what is still
+    // queued is discarded.
     bool Close();
     // Writes `count` bytes from `data`, pausing after each byte and line end
     // as the settings' pacing asks. True when they have gone; false on a
