@@ -97,13 +97,7 @@ public:
         const std::uint64_t ms = LineTimeMs(m_settings, m_total - sent, m_lineEndsLeft);
         Show(SendProgressText(count, m_total, (ms + 999) / 1000));
     }
-    void OnDone() override {}
-    void OnOpenFailed(unsigned /*captionId*/, const std::string& device,
-                      const std::string& reason) override {
-        m_openFailed = true;
-        m_device = device;
-        m_reason = reason;
-    }
+    void OnEnded(const TransferEnd& end) override { m_end = end; }
 
     void Show(const std::string& text) {
         if (!m_shown)
@@ -128,9 +122,8 @@ public:
         m_open = false;
     }
 
-    bool OpenFailed() const { return m_openFailed; }
-    const std::string& Device() const { return m_device; }
-    const std::string& Reason() const { return m_reason; }
+    // The worker's last report; read it after the worker has ended.
+    const TransferEnd& End() const { return m_end; }
 
 private:
     std::size_t LineEnds(std::size_t from, std::size_t to) const {
@@ -151,9 +144,7 @@ private:
     std::size_t m_counted = 0;      // line ends counted up to here
     std::size_t m_lineEndsLeft = 0; // among the bytes not sent yet
 
-    bool m_openFailed = false;
-    std::string m_device;
-    std::string m_reason;
+    TransferEnd m_end;
 };
 
 } // namespace
@@ -190,17 +181,25 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
             outcome.reason = "the transfer could not be started";
         } else {
             worker.Join();
-            if (worker.Completed())
+            const TransferEnd& end = progress.End();
+            outcome.device = end.device;
+            outcome.reason = end.reason;
+            switch (end.outcome) {
+            case TransferEnd::Outcome::Completed:
                 outcome.end = TransferOutcome::End::Completed;
-            else
-                outcome.reason = worker.FailureReason();
+                break;
+            case TransferEnd::Outcome::OpenFailed:
+                outcome.end = TransferOutcome::End::OpenFailed;
+                break;
+            case TransferEnd::Outcome::LineFailed:
+            case TransferEnd::Outcome::Cancelled:
+            case TransferEnd::Outcome::Faulted:
+                outcome.end = TransferOutcome::End::LineFailed;
+                break;
+            }
         }
     }
-    if (progress.OpenFailed()) {
-        outcome.end = TransferOutcome::End::OpenFailed;
-        outcome.device = progress.Device();
-        outcome.reason = progress.Reason();
-    } else if (outcome.end != TransferOutcome::End::Completed && InterruptGuard::Caught() != 0) {
+    if (outcome.end == TransferOutcome::End::LineFailed && InterruptGuard::Caught() != 0) {
         outcome.end = TransferOutcome::End::Interrupted;
         outcome.signal = InterruptGuard::Caught();
         outcome.reason.clear();

@@ -20,7 +20,7 @@ struct TransferOutcome {
         Completed,   // a send's last byte has left, or a receive got the end code
         OpenFailed,  // the port could not be opened: nothing was transferred
         Interrupted, // stopped by SIGINT or SIGTERM
-        LineFailed,  // a read or write failed: the other end went away
+        LineFailed,  // a read or write failed (the other end went away), or the worker did
     };
     End end = End::LineFailed;
     int signal = 0;     // Interrupted: the signal that stopped it

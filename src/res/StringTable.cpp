@@ -33,6 +33,7 @@ constexpr std::pair<unsigned, std::string_view> kStrings[] = {
     {IDS_EOF_CODE_EMPTY, "テキスト終了コードが入力されていません。"},
     {IDS_EOF_CODE_INVALID, "テキスト終了コードに使えない文字が使用されています。"},
     {IDS_RENUM_OLD_MISSING, "旧行番号が存在しません。"},
+    {IDS_TRANSFER_FAILED, "通信中にエラーが発生しました。"},
     {IDS_CAPTION_RECEIVE, "受信"},
     {IDS_CAPTION_SEND, "送信"},
     {IDS_CAPTION_COM_SETTINGS, "COMポートの設定"},
