@@ -189,6 +189,7 @@ struct FakeDriver {
     int interrupts = 0; // reads still to fail with EINTR
     bool failConfig = false;
     bool failWrites = false;
+    bool failDrain = false;
     bool refuseLargeWrites = false; // while reporting room, as a pty may
 
     int Queue() {
@@ -247,6 +248,12 @@ sys::Calls FakeCalls() {
         errno = EIO;
         return -1;
     };
+    calls.tcdrain = [](int fd) {
+        if (!g_driver.failDrain)
+            return sys::RealCalls().tcdrain(fd);
+        errno = EIO;
+        return -1;
+    };
     calls.tcflush = [](int fd, int queue) {
         g_driver.queued = queue == TCIFLUSH ? g_driver.queued : 0;
         return sys::RealCalls().tcflush(fd, queue);
@@ -298,6 +305,13 @@ TEST_F(ComPortSeamTest, ModemLinesFaultsAndInterruptedCalls) {
     EXPECT_EQ(g_driver.openFds, 0);
     g_driver.failConfig = false;
     EXPECT_TRUE(port.Open(pty.Settings(), nullptr));
+
+    // The last byte's leaving the line could not be waited for.
+    g_driver.failWrites = false;
+    g_driver.failDrain = true;
+    ASSERT_TRUE(port.Write("d", 1));
+    EXPECT_FALSE(port.Close());
+    EXPECT_EQ(port.LastError(), Reason(EIO));
 }
 
 TEST_F(ComPortSeamTest, DriverRefusingWhatItReportedRoomForGetsSmallerWrites) {
@@ -337,6 +351,19 @@ TEST_F(ComPortSeamTest, OutputKeepsPaceWithTheLineAndCloseWaitsForTheLastByte) {
         EXPECT_LT(raise.MsAfterRaise(), 100);
         EXPECT_EQ(g_driver.loweredWith, 0);
     }
+
+    // Destroyed while open (its owner unwound by an error), the port neither
+    // waits for the line nor leaves the rest queued for the device.
+    g_driver = FakeDriver{};
+    {
+        CComPort dropped;
+        ASSERT_TRUE(dropped.Open(pty.Settings(), nullptr));
+        ASSERT_TRUE(dropped.Write(std::string(200, 'd').data(), 200)); // 0.2 s of the line
+        start = Clock::now();
+    }
+    EXPECT_LT(Clock::now() - start, 100ms);
+    EXPECT_EQ(g_driver.loweredWith, 0);
+    EXPECT_EQ(g_driver.openFds, 0);
 }
 
 } // namespace
