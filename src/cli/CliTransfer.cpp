@@ -3,6 +3,7 @@
 #include "cli/CliCommands.h"
 #include "comm/ComPort.h"
 #include "doc/TextOps.h"
+#include "res/StringTable.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,13 +13,6 @@
 
 namespace tessel::cli {
 namespace {
-
-// The transfer dialog's texts.
-constexpr const char kReadyText[] = "通信の準備が出来ました";
-constexpr const char kSentFormat[] = "%5u バイト送信済み";
-constexpr const char kReceivedFormat[] = "%5u バイト受信済み";
-constexpr const char kSendDone[] = "送信が完了しました";
-constexpr const char kReceiveDone[] = "受信が完了しました";
 
 // Moves the cursor back to the start of the line / erases the rest of it.
 constexpr const char kLineStart[] = "\r";
@@ -173,7 +167,7 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
     TransferOutcome outcome;
     outcome.device = DevicePath(settings);
     ProgressLine progress(mode, settings, buffer, err);
-    progress.Show(ReadyText());
+    progress.Show(std::string(LoadString(IDS_TRANSFER_READY)));
     {
         TransferWorker worker(mode, settings, buffer, progress);
         const CancelOnSignal cancelOnSignal(worker);
@@ -207,35 +201,24 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
     if (outcome.end == TransferOutcome::End::OpenFailed)
         progress.Erase(); // it said the line was ready
     else
-        progress.Finish(outcome.end == TransferOutcome::End::Completed ? CompletionText(mode)
-                                                                       : std::string());
+        progress.Finish(outcome.end == TransferOutcome::End::Completed
+                            ? std::string(CompletionText(mode))
+                            : std::string());
     return outcome;
 }
 
-std::string ReadyText() {
-    return kReadyText;
-}
-
 std::string ReceiveProgressText(unsigned count) {
-    char text[64];
-    std::snprintf(text, sizeof text, kReceivedFormat, count);
-    return text;
+    return TransferCountText(TransferWorker::Mode::Receive, count);
 }
 
 std::string SendProgressText(unsigned count, std::size_t total, std::uint64_t secondsLeft) {
-    char text[64];
-    std::snprintf(text, sizeof text, kSentFormat, count);
     const auto percent = static_cast<unsigned>(
         total == 0 ? 0 : std::min<std::uint64_t>(100, std::uint64_t{count} * 100 / total));
     char rest[64];
     std::snprintf(rest, sizeof rest, " %3u%% 残り %llu:%02u", percent,
                   static_cast<unsigned long long>(secondsLeft / 60),
                   static_cast<unsigned>(secondsLeft % 60));
-    return std::string(text) + rest;
-}
-
-std::string CompletionText(TransferWorker::Mode mode) {
-    return mode == TransferWorker::Mode::Send ? kSendDone : kReceiveDone;
+    return TransferCountText(TransferWorker::Mode::Send, count) + rest;
 }
 
 std::uint64_t LineTimeMs(const ComSettings& settings, std::size_t bytes, std::size_t lineEnds) {

@@ -3,6 +3,7 @@
 #include "comm/ComPort.h"
 #include "res/StringTable.h"
 
+#include <cstdio>
 #include <exception>
 #include <system_error>
 
@@ -114,6 +115,19 @@ bool TransferWorker::RunReceive(CComPort& port) {
         if (static_cast<unsigned char>(byte) == m_settings.EndOfFile)
             return true;
     }
+}
+
+std::string TransferCountText(TransferWorker::Mode mode, unsigned count) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%5u ", count);
+    return number + std::string(LoadString(mode == TransferWorker::Mode::Send
+                                               ? IDS_TRANSFER_SENT_COUNT
+                                               : IDS_TRANSFER_RECEIVED_COUNT));
+}
+
+std::string_view CompletionText(TransferWorker::Mode mode) {
+    return LoadString(mode == TransferWorker::Mode::Send ? IDS_TRANSFER_SEND_DONE
+                                                         : IDS_TRANSFER_RECEIVE_DONE);
 }
 
 } // namespace tessel

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace tessel {
@@ -93,5 +94,12 @@ private:
     bool m_started = false;
     std::thread m_thread;
 };
+
+// What a transfer is shown as, alike in the dialog and on tessel-cli's
+// progress line: the count right-aligned in five places, a space and
+// "バイト送信済み" or "バイト受信済み" ("  100 バイト送信済み"); the
+// completion text.
+std::string TransferCountText(TransferWorker::Mode mode, unsigned count);
+std::string_view CompletionText(TransferWorker::Mode mode);
 
 } // namespace tessel

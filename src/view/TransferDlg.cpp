@@ -23,7 +23,7 @@ QString FormatTimeLeft(std::chrono::milliseconds left) {
 }
 
 CTransferDlg::CTransferDlg(QWidget* parent)
-    : QDialog(parent), m_message(new QLabel(QStringLiteral("通信の準備が出来ました"), this)),
+    : QDialog(parent), m_message(new QLabel(LoadQString(IDS_TRANSFER_READY), this)),
       m_progress(new QProgressBar(this)), m_timeLeft(new QLabel(this)),
       m_button(new QPushButton(QStringLiteral("中断"), this)) {
     setObjectName(QStringLiteral("TransferDlg"));
@@ -47,7 +47,9 @@ CTransferDlg::CTransferDlg(QWidget* parent)
     layout->addLayout(buttons);
     // Room for the longest text, so the window does not change size as
     // the count goes up.
-    setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000 バイト受信済み")) * 2);
+    setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000 ") +
+                                                    LoadQString(IDS_TRANSFER_RECEIVED_COUNT)) *
+                    2);
 }
 
 CTransferDlg::~CTransferDlg() = default;
@@ -156,9 +158,7 @@ void CTransferDlg::Apply(const Report& report) {
         return;
     switch (report.kind) {
     case Report::Kind::Progress:
-        SetMessage(
-            QString::asprintf("%5u ", report.count) +
-            (IsSend() ? QStringLiteral("バイト送信済み") : QStringLiteral("バイト受信済み")));
+        SetMessage(QString::fromStdString(TransferCountText(m_nMode, report.count)));
         if (IsSend())
             ShowSendProgress(report.count);
         break;
@@ -172,8 +172,7 @@ void CTransferDlg::ShowEnd(const TransferEnd& end) {
     switch (end.outcome) {
     case TransferEnd::Outcome::Completed:
         m_button->setText(QStringLiteral("OK"));
-        SetMessage(IsSend() ? QStringLiteral("送信が完了しました")
-                            : QStringLiteral("受信が完了しました"));
+        SetMessage(QString::fromUtf8(CompletionText(m_nMode)));
         if (IsSend()) {
             ShowSendProgress(m_estimate.Total());
         } else {
