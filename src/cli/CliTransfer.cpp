@@ -2,7 +2,7 @@
 
 #include "cli/CliCommands.h"
 #include "comm/ComPort.h"
-#include "doc/TextOps.h"
+#include "comm/SendEstimate.h"
 #include "res/StringTable.h"
 
 #include <algorithm>
@@ -68,14 +68,9 @@ class ProgressLine final : public ITransferObserver {
 public:
     ProgressLine(TransferWorker::Mode mode, const ComSettings& settings, const std::string& buffer,
                  IOutput& err)
-        : m_mode(mode), m_settings(settings), m_buffer(buffer), m_err(err),
-          m_shown(err.IsTerminal()) {
-        if (mode == TransferWorker::Mode::Send) {
-            // A send ends after the first end-of-text code.
-            const std::size_t end = buffer.find(static_cast<char>(settings.EndCode()));
-            m_total = end == std::string::npos ? buffer.size() : end + 1;
-            m_lineEndsLeft = LineEnds(0, m_total);
-        }
+        : m_mode(mode), m_err(err), m_shown(err.IsTerminal()) {
+        if (mode == TransferWorker::Mode::Send && m_shown)
+            m_estimate = SendEstimate(settings, buffer);
     }
 
     void OnProgress(unsigned count) override {
@@ -85,11 +80,8 @@ public:
             Show(ReceiveProgressText(count));
             return;
         }
-        const std::size_t sent = std::min<std::size_t>(count, m_total);
-        m_lineEndsLeft -= LineEnds(m_counted, sent);
-        m_counted = sent;
-        const std::uint64_t ms = LineTimeMs(m_settings, m_total - sent, m_lineEndsLeft);
-        Show(SendProgressText(count, m_total, (ms + 999) / 1000));
+        const auto ms = static_cast<std::uint64_t>(m_estimate.Remaining(count).count());
+        Show(SendProgressText(count, m_estimate.Total(), (ms + 999) / 1000));
     }
     void OnEnded(const TransferEnd& end) override { m_end = end; }
 
@@ -120,23 +112,11 @@ public:
     const TransferEnd& End() const { return m_end; }
 
 private:
-    std::size_t LineEnds(std::size_t from, std::size_t to) const {
-        const char lineEnd = m_settings.EndOfLine == kEolCr ? '\r' : '\n';
-        return static_cast<std::size_t>(std::count(m_buffer.begin() + static_cast<long>(from),
-                                                   m_buffer.begin() + static_cast<long>(to),
-                                                   lineEnd));
-    }
-
     const TransferWorker::Mode m_mode;
-    const ComSettings& m_settings;
-    const std::string& m_buffer;
     IOutput& m_err;
     const bool m_shown;
     bool m_open = false; // the line shows something and has not been ended
-
-    std::size_t m_total = 0;        // bytes a send puts on the line
-    std::size_t m_counted = 0;      // line ends counted up to here
-    std::size_t m_lineEndsLeft = 0; // among the bytes not sent yet
+    SendEstimate m_estimate;
 
     TransferEnd m_end;
 };
@@ -219,16 +199,6 @@ std::string SendProgressText(unsigned count, std::size_t total, std::uint64_t se
                   static_cast<unsigned long long>(secondsLeft / 60),
                   static_cast<unsigned>(secondsLeft % 60));
     return TransferCountText(TransferWorker::Mode::Send, count) + rest;
-}
-
-std::uint64_t LineTimeMs(const ComSettings& settings, std::size_t bytes, std::size_t lineEnds) {
-    const LineConfiguration& line = settings.LineConfig;
-    // Start bit, data bits, parity bit, stop bits.
-    const std::uint64_t bits = 1u + line.ByteSize + (line.Parity != kNoParity ? 1u : 0u) +
-                               (line.StopBits == kTwoStopBits ? 2u : 1u);
-    const std::uint64_t baud = std::max<std::uint32_t>(line.BaudRate, 1);
-    return (bytes * bits * 1000 + baud - 1) / baud + std::uint64_t{bytes} * settings.CharDelay +
-           std::uint64_t{lineEnds} * settings.LineDelay;
 }
 
 } // namespace tessel::cli

@@ -55,9 +55,4 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
 std::string ReceiveProgressText(unsigned count);
 std::string SendProgressText(unsigned count, std::size_t total, std::uint64_t secondsLeft);
 
-// How long the line takes for `bytes` bytes among which `lineEnds` are line
-// ends, in milliseconds: the bits of each byte's frame at the line speed,
-// plus the pacing pauses of the settings.
-std::uint64_t LineTimeMs(const ComSettings& settings, std::size_t bytes, std::size_t lineEnds);
-
 } // namespace tessel::cli
