@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <exception>
-#include <system_error>
 
 namespace tessel {
 
@@ -25,7 +24,8 @@ bool TransferWorker::Start() {
     m_running.store(true, std::memory_order_release);
     try {
         m_thread = std::thread(&TransferWorker::Run, this);
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {
+        // No thread (std::system_error), or no memory for one.
         m_running.store(false, std::memory_order_release);
         return false;
     }
