@@ -116,7 +116,9 @@ void CTransferDlg::done(int result) {
 }
 
 void CTransferDlg::WaitForWorker() {
-    if (!m_pThread || m_bWorkerEnded)
+    // A worker that has ended (or never started) has made its last call:
+    // its report, if still on its way, no longer matters.
+    if (!m_pThread || m_bWorkerEnded || m_pThread->Ended())
         return;
     if (!m_pThread->Completed())
         m_pThread->Cancel();
