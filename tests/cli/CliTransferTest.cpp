@@ -6,9 +6,11 @@
 #include "comm/SendEstimate.h"
 #include "support/PtyPair.h"
 #include "support/TempDir.h"
+#include "sys/SysCalls.h"
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 namespace tessel::cli {
@@ -111,6 +113,20 @@ TEST_F(CliTransferOnPty, APortThatWontOpenLeavesNoProgressLine) {
     EXPECT_EQ(Run({"send", file}, true, kExitFailure),
               "\r通信の準備が出来ました\x1b[K\r\x1b[K" + m_pty.path +
                   ": COMポートを開けません。 (No such file or directory)\n");
+}
+
+TEST_F(CliTransferOnPty, AFailingWorkerIsReportedWithItsReason) {
+    // A read that throws: a fault no error code reports.
+    sys::Calls calls = sys::RealCalls();
+    calls.read = [](int, void*, std::size_t) -> ssize_t {
+        throw std::runtime_error("driver fault");
+    };
+    const sys::Calls* previous = sys::InstallCalls(&calls);
+    const std::string err = Run({"receive", "-o", m_dir.file("in.txt")}, true, kExitFailure);
+    sys::InstallCalls(previous);
+    EXPECT_EQ(err, "\r通信の準備が出来ました\x1b[K\n" + m_pty.path +
+                       ": receive broke off (driver fault) before any byte arrived; nothing "
+                       "written\n");
 }
 
 } // namespace
