@@ -7,34 +7,29 @@
 namespace tessel::cli {
 namespace {
 
+// The words of each command's help; which options it lists come from the
+// command's options (OptionsOf).
 struct CommandHelpText {
     Command command;
     std::string_view synopsis; // after "tessel-cli "
     std::string_view summary;  // one line for the tool's help
     std::string_view details;  // the command's own help, before the options
-    bool writesFile;           // takes -o, -i, --numbers
-    bool numbers;              // takes --number-start, --number-step
-    bool sends;                // takes --tab, --eol, --eof
-    bool serial;               // takes the serial line's options
 };
 
 constexpr CommandHelpText kHelp[] = {
     {Command::Number, "number [OPTIONS] FILE", "write FILE with line numbers",
      "Writes FILE with its line numbers. A file that has none (its first byte is\n"
      "not a digit) is numbered first, from --number-start in steps of --number-step.\n"
-     "DATA files are written as they are.\n",
-     true, true, false, false},
+     "DATA files are written as they are.\n"},
     {Command::Unnumber, "unnumber [OPTIONS] FILE", "write FILE without line numbers",
      "Writes FILE without its line numbers: the digits that start each line are\n"
      "removed. A file that has no line numbers is written as it is, and so are\n"
-     "DATA files.\n",
-     true, true, false, false},
+     "DATA files.\n"},
     {Command::Sort, "sort [OPTIONS] FILE", "order the lines by number",
      "Writes the lines of FILE in line-number order. Each line keeps its text;\n"
      "every line then ends in CR LF. Two lines with the same number are an error.\n"
      "The file keeps or lacks its numbers as it did, unless --numbers or\n"
-     "--no-numbers says otherwise.\n",
-     true, true, false, false},
+     "--no-numbers says otherwise.\n"},
     {Command::Renumber, "renumber [--new N] [--old N] [--step N] [OPTIONS] FILE",
      "give the lines new numbers",
      "Gives the line numbered --old and every line after it new numbers, starting\n"
@@ -45,21 +40,18 @@ constexpr CommandHelpText kHelp[] = {
      "\n"
      "      --new N           the first new number, 1 to 65279 (default 10)\n"
      "      --old N           the line to start from, 1 to 65279 (default 10)\n"
-     "      --step N          the step, 1 to 65278 (default 10)\n",
-     true, true, false, false},
+     "      --step N          the step, 1 to 65278 (default 10)\n"},
     {Command::Check, "check [OPTIONS] FILE", "run the checks of a send, without sending",
      "Runs the checks that sending FILE runs: every line at most 254 bytes after\n"
      "tab expansion, then every line numbered 1 to 65279 and no number twice.\n"
      "Prints nothing and exits with 0 when FILE could be sent; an empty file is\n"
-     "fine.\n",
-     false, true, true, false},
+     "fine.\n"},
     {Command::Wire, "wire [OPTIONS] FILE", "write the bytes a send puts on the wire",
      "Writes the bytes that sending FILE puts on the wire: tabs expanded, the\n"
      "device's line ends and the end-of-text code. A line-numbered file is first\n"
      "checked as check does, then sent in number order with its numbers. The\n"
      "transfer stops after the first end-of-text code, so nothing after it is\n"
-     "written. An empty file has nothing to send (exit status 1).\n",
-     true, true, true, false},
+     "written. An empty file has nothing to send (exit status 1).\n"},
     {Command::Send, "send [OPTIONS] FILE", "send FILE to the device over the serial port",
      "Sends FILE to the device over the serial port, as the desktop program does:\n"
      "a line-numbered file is first checked as check does, then goes in number\n"
@@ -71,8 +63,7 @@ constexpr CommandHelpText kHelp[] = {
      "With --flow xon the bytes 0x11 and 0x13 are flow-control codes: they cannot\n"
      "be sent as data (a warning says so). The device's serial port has no buffer;\n"
      "when it loses bytes without flow control, --char-delay and --line-delay give\n"
-     "it time.\n",
-     false, true, true, true},
+     "it time.\n"},
     {Command::Receive, "receive [OPTIONS] [--data] -o FILE",
      "receive a text, or with --data a DATA file, from the device",
      "Receives from the device over the serial port up to the end-of-text code and\n"
@@ -84,8 +75,7 @@ constexpr CommandHelpText kHelp[] = {
      "With --flow xon the bytes 0x11 and 0x13 cannot arrive as data.\n"
      "\n"
      "  -o, --output FILE       the file to write ('-': standard output)\n"
-     "      --data              receive a DATA file rather than a text\n",
-     false, false, false, true},
+     "      --data              receive a DATA file rather than a text\n"},
 };
 
 const CommandHelpText* Find(Command command) {
@@ -198,28 +188,29 @@ std::string CommandHelp(Command command) {
     const CommandHelpText* help = Find(command);
     if (!help)
         return ToolHelp();
+    const CommandOptions& takes = OptionsOf(command);
     std::string text = UsageLine(command);
     text += '\n';
     text += help->details;
     text += "\nOptions:\n";
-    if (help->command == Command::Wire)
-        text += kWireOutputOptions;
-    else if (help->writesFile)
+    if (takes.output == Output::Document)
         text += kOutputOptions;
-    if (help->numbers)
+    else if (takes.output == Output::Bytes)
+        text += kWireOutputOptions;
+    if (takes.numbering)
         text += kNumberingOptions;
-    if (help->sends)
+    if (takes.sends)
         text += kTabOption;
-    if (help->sends || help->serial)
+    if (takes.sends || takes.serial)
         text += kLineEndOptions;
-    if (help->serial)
+    if (takes.serial)
         text += kSerialOptions;
-    if (command != Command::Receive)
+    if (takes.type)
         text += kTypeOption;
     text += kCommonOptions;
     text += '\n';
     text += kExitStatus;
-    if (help->serial)
+    if (takes.serial)
         text += kTransferExitStatus;
     return text;
 }

@@ -5,6 +5,7 @@
 #include "settings/ComSettings.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tessel::cli {
 namespace {
@@ -12,13 +13,58 @@ namespace {
 struct CommandInfo {
     Command command;
     std::string_view name;
+    CommandOptions options;
 };
 
+// Each command's name and options, in the order of the tool's help.
 constexpr CommandInfo kCommands[] = {
-    {Command::Number, "number"},     {Command::Unnumber, "unnumber"}, {Command::Sort, "sort"},
-    {Command::Renumber, "renumber"}, {Command::Check, "check"},       {Command::Wire, "wire"},
-    {Command::Send, "send"},         {Command::Receive, "receive"},   {Command::Help, "help"},
+    {Command::Number, "number", {.output = Output::Document, .numbering = true, .type = true}},
+    {Command::Unnumber, "unnumber", {.output = Output::Document, .numbering = true, .type = true}},
+    {Command::Sort, "sort", {.output = Output::Document, .numbering = true, .type = true}},
+    {Command::Renumber,
+     "renumber",
+     {.output = Output::Document, .numbering = true, .type = true, .renumber = true}},
+    {Command::Check,
+     "check",
+     {.output = Output::None, .numbering = true, .sends = true, .type = true}},
+    {Command::Wire,
+     "wire",
+     {.output = Output::Bytes, .numbering = true, .sends = true, .type = true}},
+    {Command::Send,
+     "send",
+     {.output = Output::None, .numbering = true, .sends = true, .serial = true, .type = true}},
+    {Command::Receive, "receive", {.output = Output::Received, .serial = true, .data = true}},
+    {Command::Help, "help", {}},
 };
+
+// What the checks take for granted, and so say in their messages: a
+// command that writes no document makes the bytes of a send, whose lines go
+// with their numbers; every command that reads FILE takes --type.
+constexpr bool ChecksHoldForEveryCommand() {
+    for (const CommandInfo& info : kCommands) {
+        const CommandOptions& options = info.options;
+        if (info.command == Command::Help) // takes no options at all
+            continue;
+        if ((options.output == Output::None || options.output == Output::Bytes) && !options.sends)
+            return false;
+        if (options.type != (options.output != Output::Received))
+            return false;
+    }
+    return true;
+}
+static_assert(ChecksHoldForEveryCommand());
+
+// The commands that take the options `field` stands for: "send and receive".
+std::string Takers(bool CommandOptions::*field) {
+    std::vector<std::string_view> names;
+    for (const CommandInfo& info : kCommands)
+        if (info.options.*field)
+            names.push_back(info.name);
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text.append(i == 0 ? "" : i + 1 == names.size() ? " and " : ", ").append(names[i]);
+    return text;
+}
 
 enum class Opt {
     Output,
@@ -372,28 +418,28 @@ private:
         if (o.command == Command::None)
             return Fail("missing command");
         const std::string command(CommandName(o.command));
-        if (o.command != Command::Renumber && (o.newStart || o.oldStart || o.step))
-            return Fail("--new, --old and --step belong to renumber, not " + command);
-        if (o.command == Command::Receive)
-            return CheckReceive();
+        const CommandOptions& takes = OptionsOf(o.command);
+        if (!takes.renumber && (o.newStart || o.oldStart || o.step))
+            return Fail("--new, --old and --step belong to " + Takers(&CommandOptions::renumber) +
+                        ", not " + command);
+        if (takes.output == Output::Received)
+            return CheckReceived(command, takes);
         if (!m_haveFile)
             return Fail("missing FILE");
-        if (o.command != Command::Send && !m_serialOption.empty())
-            return Fail("option " + Quoted(m_serialOption) + " belongs to send and receive, not " +
-                        command);
-        if (o.data)
-            return Fail("--data belongs to receive, not " + command);
+        if (!takes.serial && !m_serialOption.empty())
+            return Fail("option " + Quoted(m_serialOption) + " belongs to " +
+                        Takers(&CommandOptions::serial) + ", not " + command);
+        if (!takes.data && o.data)
+            return Fail("--data belongs to " + Takers(&CommandOptions::data) + ", not " + command);
         if (o.inPlace && o.output)
             return Fail("--in-place and --output cannot be used together");
         if (o.inPlace && o.file == "-")
             return Fail("--in-place needs a file, not standard input");
-        if ((o.command == Command::Check || o.command == Command::Send) && (o.output || o.inPlace))
+        if (takes.output == Output::None && (o.output || o.inPlace))
             return Fail(command + " writes no file; --output and --in-place do not apply");
-        if (o.command == Command::Wire && o.inPlace)
-            return Fail("wire cannot replace FILE; use --output");
-        if ((o.command == Command::Check || o.command == Command::Wire ||
-             o.command == Command::Send) &&
-            o.numbers)
+        if (takes.output == Output::Bytes && o.inPlace)
+            return Fail(command + " cannot replace FILE; use --output");
+        if (takes.output != Output::Document && o.numbers)
             return Fail(command + " sends the lines with their numbers; " +
                         (*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
         if (o.command == Command::Number && o.numbers == false)
@@ -408,20 +454,21 @@ private:
         return true;
     }
 
-    // A receive writes the file that -o names and reads none.
-    bool CheckReceive() {
+    // A command that writes what it received writes the file that -o names
+    // and reads none.
+    bool CheckReceived(const std::string& command, const CommandOptions& takes) {
         const CliOptions& o = m_options;
         if (m_haveFile)
-            return Fail("receive reads no FILE; name the file to write with -o FILE");
+            return Fail(command + " reads no FILE; name the file to write with -o FILE");
         if (o.inPlace)
-            return Fail("receive cannot replace a file in place; use -o FILE");
+            return Fail(command + " cannot replace a file in place; use -o FILE");
         if (!o.output)
-            return Fail("receive needs -o FILE ('-o -' for standard output)");
-        if (o.type)
-            return Fail("receive makes a text file, or a DATA file with --data; --type does "
-                        "not apply");
+            return Fail(command + " needs -o FILE ('-o -' for standard output)");
+        if (!takes.type && o.type)
+            return Fail(command + " makes a text file, or a DATA file with --data; --type does "
+                                  "not apply");
         if (o.numbers)
-            return Fail("receive stores the text as it came; " +
+            return Fail(command + " stores the text as it came; " +
                         std::string(*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
         return true;
     }
@@ -433,6 +480,14 @@ private:
 };
 
 } // namespace
+
+const CommandOptions& OptionsOf(Command command) {
+    for (const CommandInfo& info : kCommands)
+        if (info.command == command)
+            return info.options;
+    static constexpr CommandOptions kNone;
+    return kNone;
+}
 
 std::string_view CommandName(Command command) {
     for (const CommandInfo& info : kCommands)

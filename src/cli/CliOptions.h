@@ -64,6 +64,34 @@ struct CliOptions {
     }
 };
 
+// What a command writes, and so which of -o, -i, --numbers and --no-numbers
+// it takes.
+enum class Output {
+    None,     // nothing: none of them
+    Bytes,    // bytes that are no document: -o
+    Document, // the document: all of them
+    Received, // what arrived: -o, which it needs; it reads no FILE
+};
+
+// The options a command takes besides --settings and --help: its help lists
+// them, and the checks of the command line refuse the others. Only the
+// options that stand for settings of the text (--number-start,
+// --number-step, --tab, --eol, --eof) are refused by no command: every
+// command reads those settings, and its help lists them only where they
+// change what it does.
+struct CommandOptions {
+    Output output = Output::None;
+    bool numbering = false; // --number-start, --number-step: numbers a file that has none
+    bool sends = false;     // --tab, --eol, --eof: makes the bytes of a send
+    bool serial = false;    // the serial line's options, --eol, --eof
+    bool type = false;      // --type: reads FILE as a kind of document
+    bool renumber = false;  // --new, --old, --step
+    bool data = false;      // --data
+};
+
+// The options of a command; none for Command::None.
+const CommandOptions& OptionsOf(Command command);
+
 // The name a command is typed as ("renumber"); empty for Command::None.
 std::string_view CommandName(Command command);
 // The command of a name; Command::None when there is none.

@@ -2,7 +2,8 @@
 
 #include "cli/CliCommands.h"
 #include "comm/ComPort.h"
-#include "doc/TextOps.h"
+#include "comm/SendEstimate.h"
+#include "res/StringTable.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,13 +13,6 @@
 
 namespace tessel::cli {
 namespace {
-
-// The transfer dialog's texts.
-constexpr const char kReadyText[] = "通信の準備が出来ました";
-constexpr const char kSentFormat[] = "%5u バイト送信済み";
-constexpr const char kReceivedFormat[] = "%5u バイト受信済み";
-constexpr const char kSendDone[] = "送信が完了しました";
-constexpr const char kReceiveDone[] = "受信が完了しました";
 
 // Moves the cursor back to the start of the line / erases the rest of it.
 constexpr const char kLineStart[] = "\r";
@@ -74,14 +68,9 @@ class ProgressLine final : public ITransferObserver {
 public:
     ProgressLine(TransferWorker::Mode mode, const ComSettings& settings, const std::string& buffer,
                  IOutput& err)
-        : m_mode(mode), m_settings(settings), m_buffer(buffer), m_err(err),
-          m_shown(err.IsTerminal()) {
-        if (mode == TransferWorker::Mode::Send) {
-            // A send ends after the first end-of-text code.
-            const std::size_t end = buffer.find(static_cast<char>(settings.EndCode()));
-            m_total = end == std::string::npos ? buffer.size() : end + 1;
-            m_lineEndsLeft = LineEnds(0, m_total);
-        }
+        : m_mode(mode), m_err(err), m_shown(err.IsTerminal()) {
+        if (mode == TransferWorker::Mode::Send && m_shown)
+            m_estimate = SendEstimate(settings, buffer);
     }
 
     void OnProgress(unsigned count) override {
@@ -91,19 +80,10 @@ public:
             Show(ReceiveProgressText(count));
             return;
         }
-        const std::size_t sent = std::min<std::size_t>(count, m_total);
-        m_lineEndsLeft -= LineEnds(m_counted, sent);
-        m_counted = sent;
-        const std::uint64_t ms = LineTimeMs(m_settings, m_total - sent, m_lineEndsLeft);
-        Show(SendProgressText(count, m_total, (ms + 999) / 1000));
+        const auto ms = static_cast<std::uint64_t>(m_estimate.Remaining(count).count());
+        Show(SendProgressText(count, m_estimate.Total(), (ms + 999) / 1000));
     }
-    void OnDone() override {}
-    void OnOpenFailed(unsigned /*captionId*/, const std::string& device,
-                      const std::string& reason) override {
-        m_openFailed = true;
-        m_device = device;
-        m_reason = reason;
-    }
+    void OnEnded(const TransferEnd& end) override { m_end = end; }
 
     void Show(const std::string& text) {
         if (!m_shown)
@@ -128,32 +108,17 @@ public:
         m_open = false;
     }
 
-    bool OpenFailed() const { return m_openFailed; }
-    const std::string& Device() const { return m_device; }
-    const std::string& Reason() const { return m_reason; }
+    // The worker's last report; read it after the worker has ended.
+    const TransferEnd& End() const { return m_end; }
 
 private:
-    std::size_t LineEnds(std::size_t from, std::size_t to) const {
-        const char lineEnd = m_settings.EndOfLine == kEolCr ? '\r' : '\n';
-        return static_cast<std::size_t>(std::count(m_buffer.begin() + static_cast<long>(from),
-                                                   m_buffer.begin() + static_cast<long>(to),
-                                                   lineEnd));
-    }
-
     const TransferWorker::Mode m_mode;
-    const ComSettings& m_settings;
-    const std::string& m_buffer;
     IOutput& m_err;
     const bool m_shown;
     bool m_open = false; // the line shows something and has not been ended
+    SendEstimate m_estimate;
 
-    std::size_t m_total = 0;        // bytes a send puts on the line
-    std::size_t m_counted = 0;      // line ends counted up to here
-    std::size_t m_lineEndsLeft = 0; // among the bytes not sent yet
-
-    bool m_openFailed = false;
-    std::string m_device;
-    std::string m_reason;
+    TransferEnd m_end;
 };
 
 } // namespace
@@ -182,7 +147,7 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
     TransferOutcome outcome;
     outcome.device = DevicePath(settings);
     ProgressLine progress(mode, settings, buffer, err);
-    progress.Show(ReadyText());
+    progress.Show(std::string(LoadString(IDS_TRANSFER_READY)));
     {
         TransferWorker worker(mode, settings, buffer, progress);
         const CancelOnSignal cancelOnSignal(worker);
@@ -190,17 +155,25 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
             outcome.reason = "the transfer could not be started";
         } else {
             worker.Join();
-            if (worker.Completed())
+            const TransferEnd& end = progress.End();
+            outcome.device = end.device;
+            outcome.reason = end.reason;
+            switch (end.outcome) {
+            case TransferEnd::Outcome::Completed:
                 outcome.end = TransferOutcome::End::Completed;
-            else
-                outcome.reason = worker.FailureReason();
+                break;
+            case TransferEnd::Outcome::OpenFailed:
+                outcome.end = TransferOutcome::End::OpenFailed;
+                break;
+            case TransferEnd::Outcome::LineFailed:
+            case TransferEnd::Outcome::Cancelled:
+            case TransferEnd::Outcome::Faulted:
+                outcome.end = TransferOutcome::End::LineFailed;
+                break;
+            }
         }
     }
-    if (progress.OpenFailed()) {
-        outcome.end = TransferOutcome::End::OpenFailed;
-        outcome.device = progress.Device();
-        outcome.reason = progress.Reason();
-    } else if (outcome.end != TransferOutcome::End::Completed && InterruptGuard::Caught() != 0) {
+    if (outcome.end == TransferOutcome::End::LineFailed && InterruptGuard::Caught() != 0) {
         outcome.end = TransferOutcome::End::Interrupted;
         outcome.signal = InterruptGuard::Caught();
         outcome.reason.clear();
@@ -208,45 +181,24 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
     if (outcome.end == TransferOutcome::End::OpenFailed)
         progress.Erase(); // it said the line was ready
     else
-        progress.Finish(outcome.end == TransferOutcome::End::Completed ? CompletionText(mode)
-                                                                       : std::string());
+        progress.Finish(outcome.end == TransferOutcome::End::Completed
+                            ? std::string(CompletionText(mode))
+                            : std::string());
     return outcome;
 }
 
-std::string ReadyText() {
-    return kReadyText;
-}
-
 std::string ReceiveProgressText(unsigned count) {
-    char text[64];
-    std::snprintf(text, sizeof text, kReceivedFormat, count);
-    return text;
+    return TransferCountText(TransferWorker::Mode::Receive, count);
 }
 
 std::string SendProgressText(unsigned count, std::size_t total, std::uint64_t secondsLeft) {
-    char text[64];
-    std::snprintf(text, sizeof text, kSentFormat, count);
     const auto percent = static_cast<unsigned>(
         total == 0 ? 0 : std::min<std::uint64_t>(100, std::uint64_t{count} * 100 / total));
     char rest[64];
     std::snprintf(rest, sizeof rest, " %3u%% 残り %llu:%02u", percent,
                   static_cast<unsigned long long>(secondsLeft / 60),
                   static_cast<unsigned>(secondsLeft % 60));
-    return std::string(text) + rest;
-}
-
-std::string CompletionText(TransferWorker::Mode mode) {
-    return mode == TransferWorker::Mode::Send ? kSendDone : kReceiveDone;
-}
-
-std::uint64_t LineTimeMs(const ComSettings& settings, std::size_t bytes, std::size_t lineEnds) {
-    const LineConfiguration& line = settings.LineConfig;
-    // Start bit, data bits, parity bit, stop bits.
-    const std::uint64_t bits = 1u + line.ByteSize + (line.Parity != kNoParity ? 1u : 0u) +
-                               (line.StopBits == kTwoStopBits ? 2u : 1u);
-    const std::uint64_t baud = std::max<std::uint32_t>(line.BaudRate, 1);
-    return (bytes * bits * 1000 + baud - 1) / baud + std::uint64_t{bytes} * settings.CharDelay +
-           std::uint64_t{lineEnds} * settings.LineDelay;
+    return TransferCountText(TransferWorker::Mode::Send, count) + rest;
 }
 
 } // namespace tessel::cli

@@ -20,7 +20,7 @@ struct TransferOutcome {
         Completed,   // a send's last byte has left, or a receive got the end code
         OpenFailed,  // the port could not be opened: nothing was transferred
         Interrupted, // stopped by SIGINT or SIGTERM
-        LineFailed,  // a read or write failed: the other end went away
+        LineFailed,  // a read or write failed (the other end went away), or the worker did
     };
     End end = End::LineFailed;
     int signal = 0;     // Interrupted: the signal that stopped it
@@ -49,17 +49,10 @@ public:
 TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settings,
                             std::string& buffer, IOutput& err);
 
-// The lines of the progress display.
-std::string ReadyText();
+// The lines of the progress display between the ready text and the
+// completion text: the count as the dialog shows it, and for a send the
+// share of `total` sent and the time the rest takes, in minutes and seconds.
 std::string ReceiveProgressText(unsigned count);
-// The count as the dialog shows it, then the share of `total` sent and the
-// time the rest takes, in minutes and seconds.
 std::string SendProgressText(unsigned count, std::size_t total, std::uint64_t secondsLeft);
-std::string CompletionText(TransferWorker::Mode mode);
-
-// How long the line takes for `bytes` bytes among which `lineEnds` are line
-// ends, in milliseconds: the bits of each byte's frame at the line speed,
-// plus the pacing pauses of the settings.
-std::uint64_t LineTimeMs(const ComSettings& settings, std::size_t bytes, std::size_t lineEnds);
 
 } // namespace tessel::cli

@@ -111,10 +111,15 @@ struct CComPort::Impl {
 CComPort::CComPort() : m_impl(std::make_unique<Impl>()) {}
 
 CComPort::~CComPort() {
-    Close();
+    // Only Close waits for the output to leave the line. A port destroyed
+    // while open was left behind by an error its owner did not expect: what
+    // is still queued no longer goes to the device.
+    if (m_fd >= 0 && m_impl->wrote)
+        sys::TcFlush(m_fd, TCOFLUSH);
+    Release();
 }
 
-int CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
+bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     Close();
     m_device = DevicePath(settings);
     m_lastError.clear();
@@ -164,13 +169,13 @@ int CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
 
     // Output some earlier program left behind goes nowhere near the device.
     sys::TcFlush(m_fd, TCOFLUSH);
-    return 1;
+    return true;
 }
 
-int CComPort::FailOpen(int error) {
+bool CComPort::FailOpen(int error) {
     m_lastError = Reason(error);
     Release();
-    return 0;
+    return false;
 }
 
 bool CComPort::Close() {
@@ -182,7 +187,7 @@ bool CComPort::Close() {
         // Closing or restoring the configuration while bytes still wait
         // would cut off the end of the text.
         if (delivered)
-            delivered = WaitQueue(0, 0) != 0 && sys::TcDrain(m_fd) == 0;
+            delivered = WaitQueue(0, 0) && (sys::TcDrain(m_fd) == 0 || Broken(Reason(errno)));
         if (!delivered)
             sys::TcFlush(m_fd, TCOFLUSH);
     }
@@ -211,14 +216,14 @@ void CComPort::Release() {
     port.locked = port.exclusive = port.configured = port.linesRaised = false;
 }
 
-int CComPort::Write(const char* data, std::size_t count) {
+bool CComPort::Write(const char* data, std::size_t count) {
     if (m_fd < 0)
         return Broken(Reason(EBADF));
     Impl& port = *m_impl;
     if (port.Cancelled())
         return Abandon();
     if (count == 0)
-        return 1;
+        return true;
     port.wrote = true;
 
     // With pacing, bytes go one at a time, each after the pause of the last.
@@ -226,17 +231,17 @@ int CComPort::Write(const char* data, std::size_t count) {
     for (std::size_t done = 0; done < count;) {
         std::size_t written = 0;
         if (!WriteSome(data + done, paced ? 1 : count - done, written))
-            return 0;
+            return false;
         if (paced && !PaceAfter(data[done]))
-            return 0;
+            return false;
         done += written;
         if (!WaitQueue(port.aheadLimit, port.aheadLimit / 2))
-            return 0;
+            return false;
     }
-    return 1;
+    return true;
 }
 
-int CComPort::WriteSome(const char* data, std::size_t count, std::size_t& written) {
+bool CComPort::WriteSome(const char* data, std::size_t count, std::size_t& written) {
     Impl& port = *m_impl;
     bool hungUp = false;
     bool roomReported = false;
@@ -244,7 +249,7 @@ int CComPort::WriteSome(const char* data, std::size_t count, std::size_t& writte
         const ssize_t n = sys::Write(m_fd, data, std::min(count, port.chunk));
         if (n > 0) {
             written = static_cast<std::size_t>(n);
-            return 1;
+            return true;
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return Broken(Reason(errno));
@@ -258,50 +263,50 @@ int CComPort::WriteSome(const char* data, std::size_t count, std::size_t& writte
             if (const std::size_t asked = std::min(count, port.chunk); asked > 1) {
                 port.chunk = asked / 2;
             } else if (const Wake wake = port.Pause(kStallRetryMs, error); !GoOn(wake, error)) {
-                return 0;
+                return false;
             }
         }
         short revents = 0;
         if (const Wake wake = port.Wait(m_fd, POLLOUT, -1, revents, error); !GoOn(wake, error))
-            return 0;
+            return false;
         hungUp = (revents & kLineGone) != 0;
         roomReported = (revents & POLLOUT) != 0;
     }
 }
 
-int CComPort::WaitQueue(int above, int target) {
+bool CComPort::WaitQueue(int above, int target) {
     const Impl& port = *m_impl;
     for (;;) {
         // A driver that can't tell (or a pseudo-terminal, which always says
         // 0) has nothing queued as far as we can know.
         int queued = 0;
         if (sys::Ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= above)
-            return 1;
+            return true;
         above = target;
         const long excess = queued - target;
         const long ms = std::clamp((excess * 1000 + port.bytesPerSecond - 1) / port.bytesPerSecond,
                                    kMinQueueWaitMs, kMaxQueueWaitMs);
         int error = 0;
         if (const Wake wake = port.Pause(ms, error); !GoOn(wake, error))
-            return 0;
+            return false;
     }
 }
 
-int CComPort::PaceAfter(char byte) {
+bool CComPort::PaceAfter(char byte) {
     const Impl& port = *m_impl;
     const unsigned ms = port.charDelayMs + (byte == port.lineEnd ? port.lineDelayMs : 0);
     if (ms == 0)
-        return 1;
+        return true;
     // The pause is for the device: it starts once the byte has left.
     if (!WaitQueue(0, 0))
-        return 0;
+        return false;
     int error = 0;
     if (const Wake wake = port.Pause(ms, error); !GoOn(wake, error))
-        return 0;
-    return 1;
+        return false;
+    return true;
 }
 
-int CComPort::ReadByte(char* byte) {
+bool CComPort::ReadByte(char* byte) {
     if (m_fd < 0)
         return Broken(Reason(EBADF));
     Impl& port = *m_impl;
@@ -311,7 +316,7 @@ int CComPort::ReadByte(char* byte) {
     for (;;) {
         const ssize_t n = sys::Read(m_fd, byte, 1);
         if (n == 1)
-            return 1;
+            return true;
         // read() gives 0 once the other end has hung up; bytes that arrived
         // before are read first.
         if (n == 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && hungUp))
@@ -321,12 +326,12 @@ int CComPort::ReadByte(char* byte) {
         short revents = 0;
         int error = 0;
         if (const Wake wake = port.Wait(m_fd, POLLIN, -1, revents, error); !GoOn(wake, error))
-            return 0;
+            return false;
         hungUp = (revents & kLineGone) != 0;
     }
 }
 
-int CComPort::GoOn(Wake wake, int error) {
+bool CComPort::GoOn(Wake wake, int error) {
     switch (wake) {
     case Wake::Cancelled:
         return Abandon();
@@ -336,16 +341,16 @@ int CComPort::GoOn(Wake wake, int error) {
     case Wake::Ready:
         break;
     }
-    return 1;
+    return true;
 }
 
-int CComPort::Broken(std::string reason) {
+bool CComPort::Broken(std::string reason) {
     m_lastError = std::move(reason);
     m_impl->outputBroken = m_impl->wrote;
-    return 0;
+    return false;
 }
 
-int CComPort::Abandon() {
+bool CComPort::Abandon() {
     // What is still queued would reach the device after the user stopped
     // the transfer.
     Impl& port = *m_impl;

@@ -30,23 +30,25 @@ public:
     // Opens the device that the settings map the chosen port to (see
     // DevicePath), exclusively, applies the line configuration and raises
     // DTR and RTS. `cancel` (may be null) ends any later wait with failure
-    // and must outlive the open port. Returns 1, or 0 with LastError()
-    // saying why and nothing left acquired.
-    int Open(const ComSettings& settings, const CancelSignal* cancel);
+    // and must outlive the open port. False with LastError() saying why and
+    // nothing left acquired.
+    [[nodiscard]] bool Open(const ComSettings& settings, const CancelSignal* cancel);
     // Lowers DTR and RTS, puts the port's own configuration back and
     // releases what Open acquired. When everything written so far went out
     // without a cancel or an error, it first waits (cancellably) until the
     // last byte has left the line; otherwise it discards what is still
     // queued. True when every byte written has left (or none was written),
-    // false when some were discarded.
+    // false when some were discarded (LastError() says why). Destroying an
+    // open port releases it the same way, but never waits: what is still
+    // queued is discarded.
     bool Close();
     // Writes `count` bytes from `data`, pausing after each byte and line end
-    // as the settings' pacing asks. 1 when they have gone, 0 on a line
-    // error or a cancel.
-    int Write(const char* data, std::size_t count);
-    // Reads exactly one byte. 1 when it arrived, 0 on a line error, a
-    // hang-up of the other end, or a cancel.
-    int ReadByte(char* byte);
+    // as the settings' pacing asks. True when they have gone; false on a
+    // line error or a cancel, with LastError() saying why.
+    [[nodiscard]] bool Write(const char* data, std::size_t count);
+    // Reads exactly one byte. True when it arrived; false on a line error, a
+    // hang-up of the other end, or a cancel, with LastError() saying why.
+    [[nodiscard]] bool ReadByte(char* byte);
 
     bool IsOpen() const { return m_fd >= 0; }
     // The device path used by the last Open, and the system's reason for the
@@ -58,17 +60,19 @@ private:
     struct Impl;     // saved configuration, what Open acquired, pacing, cancel
     enum class Wake; // how a wait ended
 
-    int FailOpen(int error);
+    bool FailOpen(int error);
     void Release();
-    // Each returns 1 to go on, 0 when the operation ends in failure.
-    int WriteSome(const char* data, std::size_t count, std::size_t& written);
-    int WaitQueue(int above, int target);
-    int PaceAfter(char byte);
-    int Broken(std::string reason);
-    int Abandon();
-    // After a wait: 1 to go on (the line is ready, or the time is up), else
-    // the operation ends as the wait did (cancelled, or failed with `error`).
-    int GoOn(Wake wake, int error);
+    // Each returns true to go on, false when the operation ends in failure
+    // (Broken and Abandon always end it).
+    bool WriteSome(const char* data, std::size_t count, std::size_t& written);
+    bool WaitQueue(int above, int target);
+    bool PaceAfter(char byte);
+    bool Broken(std::string reason);
+    bool Abandon();
+    // After a wait: true to go on (the line is ready, or the time is up),
+    // else the operation ends as the wait did (cancelled, or failed with
+    // `error`).
+    bool GoOn(Wake wake, int error);
 
     std::unique_ptr<Impl> m_impl;
     int m_fd = -1;

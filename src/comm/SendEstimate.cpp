@@ -10,8 +10,10 @@ SendEstimate::SendEstimate(const ComSettings& settings, std::string_view bytes) 
     const std::size_t end = bytes.find(static_cast<char>(settings.EndCode()));
     m_total = end == std::string_view::npos ? bytes.size() : end + 1;
 
+    // A parity bit goes with every byte whenever the line has a parity;
+    // fParity only says whether received bytes have theirs checked.
     const LineConfiguration& line = settings.LineConfig;
-    m_bitsPerByte = 1u + line.ByteSize + (line.fParity != 0 ? 1u : 0u) +
+    m_bitsPerByte = 1u + line.ByteSize + (line.Parity != kNoParity ? 1u : 0u) +
                     (line.StopBits == kTwoStopBits ? 2u : 1u);
     m_baud = std::max(1u, line.BaudRate);
     m_charDelayMs = std::min(settings.CharDelay, kMaxPacingDelay);

@@ -3,8 +3,8 @@
 #include "comm/ComPort.h"
 #include "res/StringTable.h"
 
+#include <cstdio>
 #include <exception>
-#include <system_error>
 
 namespace tessel {
 
@@ -24,7 +24,8 @@ bool TransferWorker::Start() {
     m_running.store(true, std::memory_order_release);
     try {
         m_thread = std::thread(&TransferWorker::Run, this);
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) {
+        // No thread (std::system_error), or no memory for one.
         m_running.store(false, std::memory_order_release);
         return false;
     }
@@ -44,29 +45,46 @@ void TransferWorker::Run() {
         std::atomic<bool>& running;
         ~EndMark() { running.store(false, std::memory_order_release); }
     } endMark{m_running};
-    const bool send = m_mode == Mode::Send;
-    // Nothing may escape a thread; a transfer that runs out of memory (an
-    // endless receive) just fails.
+
+    // Nothing may escape a thread, and whoever waits for the transfer waits
+    // for its report: a failure of the worker itself (an endless receive
+    // running out of memory, say) ends it with a report too, the outcome
+    // Transfer had set for a failure at that point.
+    TransferEnd end;
+    end.captionId = m_mode == Mode::Send ? IDS_CAPTION_SEND : IDS_CAPTION_RECEIVE;
     try {
-        CComPort port;
-        if (!port.Open(m_settings, &m_cancel)) {
-            port.Close();
-            m_completed.store(false, std::memory_order_release);
-            m_observer.OnOpenFailed(send ? IDS_CAPTION_SEND : IDS_CAPTION_RECEIVE, port.Device(),
-                                    port.LastError());
-            return;
-        }
-        const bool ended = send ? RunSend(port) : RunReceive(port);
-        // A send is complete only once its last byte has left the line.
-        const bool delivered = port.Close();
-        if (ended && delivered) {
-            m_completed.store(true, std::memory_order_release);
-            m_observer.OnDone();
-        } else {
-            m_failureReason = port.LastError();
-        }
-    } catch (const std::exception&) {
+        Transfer(end);
+    } catch (const std::exception& error) {
+        end.reason = error.what();
+    } catch (...) {
+        end.reason = "unexpected error";
     }
+    m_completed.store(end.outcome == TransferEnd::Outcome::Completed, std::memory_order_release);
+    try {
+        m_observer.OnEnded(end);
+    } catch (...) {
+    }
+}
+
+void TransferWorker::Transfer(TransferEnd& end) {
+    end.device = DevicePath(m_settings);
+    end.outcome = TransferEnd::Outcome::OpenFailed;
+    CComPort port;
+    if (!port.Open(m_settings, &m_cancel)) {
+        end.reason = port.LastError();
+        return;
+    }
+    end.outcome = TransferEnd::Outcome::Faulted;
+    const bool ended = m_mode == Mode::Send ? RunSend(port) : RunReceive(port);
+    // A send is complete only once its last byte has left the line.
+    const bool delivered = port.Close();
+    if (ended && delivered) {
+        end.outcome = TransferEnd::Outcome::Completed;
+        return;
+    }
+    end.outcome =
+        m_cancel.IsRaised() ? TransferEnd::Outcome::Cancelled : TransferEnd::Outcome::LineFailed;
+    end.reason = port.LastError();
 }
 
 bool TransferWorker::RunSend(CComPort& port) {
@@ -97,6 +115,19 @@ bool TransferWorker::RunReceive(CComPort& port) {
         if (static_cast<unsigned char>(byte) == m_settings.EndOfFile)
             return true;
     }
+}
+
+std::string TransferCountText(TransferWorker::Mode mode, unsigned count) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%5u ", count);
+    return number + std::string(LoadString(mode == TransferWorker::Mode::Send
+                                               ? IDS_TRANSFER_SENT_COUNT
+                                               : IDS_TRANSFER_RECEIVED_COUNT));
+}
+
+std::string_view CompletionText(TransferWorker::Mode mode) {
+    return LoadString(mode == TransferWorker::Mode::Send ? IDS_TRANSFER_SEND_DONE
+                                                         : IDS_TRANSFER_RECEIVE_DONE);
 }
 
 } // namespace tessel

@@ -5,11 +5,27 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace tessel {
 
 class CComPort;
+
+// How a transfer ended: the last report of its worker.
+struct TransferEnd {
+    enum class Outcome {
+        Completed,  // a send's last byte has left the line, or a receive got the end code
+        OpenFailed, // the port could not be opened (it has been closed again): nothing moved
+        LineFailed, // a read or write failed: a line error, or the other end went away
+        Cancelled,  // stopped by Cancel()
+        Faulted,    // the worker itself failed part way (out of memory, say)
+    };
+    Outcome outcome = Outcome::Faulted;
+    unsigned captionId = 0; // IDS_CAPTION_SEND ("送信") or IDS_CAPTION_RECEIVE ("受信")
+    std::string device;     // the device the port stands for
+    std::string reason;     // why it did not complete; empty when it did
+};
 
 // What a transfer tells whoever watches it. Every call comes from the
 // worker's thread; a window toolkit forwards them to its own thread.
@@ -18,13 +34,11 @@ public:
     virtual ~ITransferObserver() = default;
     // Bytes sent before the current one (send), or received so far (receive).
     virtual void OnProgress(unsigned count) = 0;
-    // The transfer has ended normally; Completed() is already true.
-    virtual void OnDone() = 0;
-    // The port could not be opened (it has been closed again): message 210
-    // with the caption `captionId` ("送信" or "受信"); `device` and `reason`
-    // say which device and why. Nothing else follows.
-    virtual void OnOpenFailed(unsigned captionId, const std::string& device,
-                              const std::string& reason) = 0;
+    // The last call of every transfer that started, however it ended:
+    // Completed() already says whether it completed, and the worker touches
+    // neither the buffer nor the observer after it. An exception thrown
+    // from here is lost with the report.
+    virtual void OnEnded(const TransferEnd& end) = 0;
 };
 
 // One transfer on a thread of its own: a send writes the buffer byte by byte
@@ -44,7 +58,7 @@ public:
 
     // Starts the transfer on its own thread; once only. False when the
     // system would not make a thread (or it was started before): then no
-    // observer call will come.
+    // observer call will come. Otherwise OnEnded will, whatever happens.
     bool Start();
     // Asks a running transfer to stop at once; does nothing once it has ended.
     // Async-signal-safe, so a Ctrl-C handler may call it.
@@ -52,21 +66,20 @@ public:
     // Waits until the worker's thread has ended. Not from the worker's own
     // thread (an observer call).
     void Join();
-    // Set by the worker before OnDone; false after an open failure or a
-    // failed or cancelled transfer.
+    // Set by the worker before OnEnded when the transfer completed; false
+    // after an open failure, a failed or cancelled transfer.
     bool Completed() const { return m_completed.load(std::memory_order_acquire); }
-    // Why a transfer that got its port open failed or stopped (the port's
-    // reason; "Operation canceled" after a cancel); empty otherwise. Read it
-    // only after Join().
-    const std::string& FailureReason() const { return m_failureReason; }
     // True once the worker's thread has made its last observer call and
     // touches neither the buffer nor the observer any more (also before
-    // Start, and when Start failed). Join() then returns at once; a caller
-    // that must not block can poll this instead.
+    // Start, and when Start failed). Join() then returns at once.
     bool Ended() const { return !m_running.load(std::memory_order_acquire); }
 
 private:
     void Run();
+    // Opens the port, moves the bytes, closes the port and says how that
+    // ended in `end`, whose outcome is at each moment the one an exception
+    // from there would mean (OpenFailed, then Faulted).
+    void Transfer(TransferEnd& end);
     // The transfer on an open port; true when it ended normally.
     bool RunSend(CComPort& port);
     bool RunReceive(CComPort& port);
@@ -77,10 +90,16 @@ private:
     ITransferObserver& m_observer;
     CancelSignal m_cancel;
     std::atomic<bool> m_completed{false};
-    std::string m_failureReason; // written by the worker's thread only
     std::atomic<bool> m_running{false};
     bool m_started = false;
     std::thread m_thread;
 };
+
+// What a transfer is shown as, alike in the dialog and on tessel-cli's
+// progress line: the count right-aligned in five places, a space and
+// "バイト送信済み" or "バイト受信済み" ("  100 バイト送信済み"); the
+// completion text.
+std::string TransferCountText(TransferWorker::Mode mode, unsigned count);
+std::string_view CompletionText(TransferWorker::Mode mode);
 
 } // namespace tessel

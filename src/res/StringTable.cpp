@@ -35,9 +35,15 @@ constexpr std::pair<unsigned, std::string_view> kStrings[] = {
     {IDS_RENUM_OLD_MISSING, "旧行番号が存在しません。"},
     {IDS_END_CODE_INSIDE, "テキスト終了コードと同じ文字が含まれています。送信がそこで終わってしまう"
                           "ため、送信できません。"},
+    {IDS_TRANSFER_FAILED, "通信中にエラーが発生しました。"},
     {IDS_CAPTION_RECEIVE, "受信"},
     {IDS_CAPTION_SEND, "送信"},
     {IDS_CAPTION_COM_SETTINGS, "COMポートの設定"},
+    {IDS_TRANSFER_READY, "通信の準備が出来ました"},
+    {IDS_TRANSFER_SENT_COUNT, "バイト送信済み"},
+    {IDS_TRANSFER_RECEIVED_COUNT, "バイト受信済み"},
+    {IDS_TRANSFER_SEND_DONE, "送信が完了しました"},
+    {IDS_TRANSFER_RECEIVE_DONE, "受信が完了しました"},
     // Command prompts and tooltips.
     {32791, "テキストデータを送信\n送信"},
     {32792, "テキストデータを受信\n受信"},

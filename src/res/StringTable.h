@@ -34,10 +34,19 @@ enum StringId : unsigned {
     IDS_EOF_CODE_INVALID = 212,
     IDS_RENUM_OLD_MISSING = 213,
     IDS_END_CODE_INSIDE = 214,
+    IDS_TRANSFER_FAILED = 215,
 
     IDS_CAPTION_RECEIVE = 250,
     IDS_CAPTION_SEND = 251,
     IDS_CAPTION_COM_SETTINGS = 252,
+
+    // The transfer's own texts, in the dialog and on tessel-cli's progress
+    // line; a count goes before "バイト送信済み" and "バイト受信済み".
+    IDS_TRANSFER_READY = 260,
+    IDS_TRANSFER_SENT_COUNT = 261,
+    IDS_TRANSFER_RECEIVED_COUNT = 262,
+    IDS_TRANSFER_SEND_DONE = 263,
+    IDS_TRANSFER_RECEIVE_DONE = 264,
 
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,

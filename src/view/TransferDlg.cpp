@@ -3,15 +3,13 @@
 #include "res/StringTable.h"
 #include "ui/MessageBox.h"
 
-#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include <thread>
 
 namespace tessel {
 
@@ -25,7 +23,7 @@ QString FormatTimeLeft(std::chrono::milliseconds left) {
 }
 
 CTransferDlg::CTransferDlg(QWidget* parent)
-    : QDialog(parent), m_message(new QLabel(QStringLiteral("通信の準備が出来ました"), this)),
+    : QDialog(parent), m_message(new QLabel(LoadQString(IDS_TRANSFER_READY), this)),
       m_progress(new QProgressBar(this)), m_timeLeft(new QLabel(this)),
       m_button(new QPushButton(QStringLiteral("中断"), this)) {
     setObjectName(QStringLiteral("TransferDlg"));
@@ -49,7 +47,9 @@ CTransferDlg::CTransferDlg(QWidget* parent)
     layout->addLayout(buttons);
     // Room for the longest text, so the window does not change size as
     // the count goes up.
-    setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000 バイト受信済み")) * 2);
+    setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000 ") +
+                                                    LoadQString(IDS_TRANSFER_RECEIVED_COUNT)) *
+                    2);
 }
 
 CTransferDlg::~CTransferDlg() = default;
@@ -116,15 +116,18 @@ void CTransferDlg::done(int result) {
 }
 
 void CTransferDlg::WaitForWorker() {
-    if (!m_pThread)
+    // A worker that has ended (or never started) has made its last call:
+    // its report, if still on its way, no longer matters.
+    if (!m_pThread || m_bWorkerEnded || m_pThread->Ended())
         return;
     if (!m_pThread->Completed())
         m_pThread->Cancel();
-    // Reports still on their way arrive meanwhile and are dropped.
-    while (!m_pThread->Ended()) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    // Reports still on their way arrive meanwhile and are dropped; the last
+    // one ends the wait.
+    QEventLoop loop;
+    m_pWaitLoop = &loop;
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    m_pWaitLoop = nullptr;
 }
 
 void CTransferDlg::showEvent(QShowEvent* event) {
@@ -135,16 +138,11 @@ void CTransferDlg::showEvent(QShowEvent* event) {
 }
 
 void CTransferDlg::OnProgress(unsigned count) {
-    Post({Report::Kind::Progress, count, 0, {}, {}});
+    Post({Report::Kind::Progress, count, {}});
 }
 
-void CTransferDlg::OnDone() {
-    Post({Report::Kind::Done, 0, 0, {}, {}});
-}
-
-void CTransferDlg::OnOpenFailed(unsigned captionId, const std::string& device,
-                                const std::string& reason) {
-    Post({Report::Kind::OpenFailed, 0, captionId, device, reason});
+void CTransferDlg::OnEnded(const TransferEnd& end) {
+    Post({Report::Kind::Ended, 0, end});
 }
 
 void CTransferDlg::Post(Report report) {
@@ -153,20 +151,30 @@ void CTransferDlg::Post(Report report) {
 }
 
 void CTransferDlg::Apply(const Report& report) {
+    if (report.kind == Report::Kind::Ended) {
+        m_bWorkerEnded = true;
+        if (m_pWaitLoop)
+            m_pWaitLoop->quit();
+    }
     if (m_bEnded)
         return;
     switch (report.kind) {
     case Report::Kind::Progress:
-        SetMessage(
-            QString::asprintf("%5u ", report.count) +
-            (IsSend() ? QStringLiteral("バイト送信済み") : QStringLiteral("バイト受信済み")));
+        SetMessage(QString::fromStdString(TransferCountText(m_nMode, report.count)));
         if (IsSend())
             ShowSendProgress(report.count);
         break;
-    case Report::Kind::Done:
+    case Report::Kind::Ended:
+        ShowEnd(report.end);
+        break;
+    }
+}
+
+void CTransferDlg::ShowEnd(const TransferEnd& end) {
+    switch (end.outcome) {
+    case TransferEnd::Outcome::Completed:
         m_button->setText(QStringLiteral("OK"));
-        SetMessage(IsSend() ? QStringLiteral("送信が完了しました")
-                            : QStringLiteral("受信が完了しました"));
+        SetMessage(QString::fromUtf8(CompletionText(m_nMode)));
         if (IsSend()) {
             ShowSendProgress(m_estimate.Total());
         } else {
@@ -174,18 +182,29 @@ void CTransferDlg::Apply(const Report& report) {
             m_progress->setValue(1);
         }
         break;
-    case Report::Kind::OpenFailed:
-        // The device and the system's reason say which adapter and why.
-        ShowMessageBox({this, LoadQString(report.captionId), LoadQString(IDS_PORT_OPEN_FAILED),
-                        QMessageBox::NoIcon, QMessageBox::Ok,
-                        QStringLiteral("%1: %2").arg(QFile::decodeName(report.device.c_str()),
-                                                     QString::fromLocal8Bit(report.reason))});
-        if (isVisible())
-            reject();
-        else
-            m_bClosePending = true;
+    case TransferEnd::Outcome::OpenFailed:
+        CloseWithMessage(IDS_PORT_OPEN_FAILED, end);
+        break;
+    case TransferEnd::Outcome::Faulted:
+        CloseWithMessage(IDS_TRANSFER_FAILED, end);
+        break;
+    case TransferEnd::Outcome::LineFailed:
+    case TransferEnd::Outcome::Cancelled:
+        // The counts stop where they are until the dialog is closed.
         break;
     }
+}
+
+void CTransferDlg::CloseWithMessage(unsigned textId, const TransferEnd& end) {
+    // The device and the reason say which adapter and why.
+    ShowMessageBox({this, LoadQString(end.captionId), LoadQString(textId), QMessageBox::NoIcon,
+                    QMessageBox::Ok,
+                    QStringLiteral("%1: %2").arg(QFile::decodeName(end.device.c_str()),
+                                                 QString::fromLocal8Bit(end.reason))});
+    if (isVisible())
+        reject();
+    else
+        m_bClosePending = true;
 }
 
 } // namespace tessel

@@ -7,6 +7,7 @@
 
 #include <string>
 
+class QEventLoop;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -23,7 +24,13 @@ namespace tessel {
 // It observes the worker: each report, made on the worker's thread, is
 // posted to this dialog as a queued call and shown on the GUI thread, in
 // the order made. Reports that come before the window is up wait in the
-// queue; those that come after the dialog has ended are dropped.
+// queue; those that come after the dialog has ended are dropped, all but
+// the worker's last, which Run waits for.
+//
+// A transfer that completes turns the button into "OK"; one whose port
+// would not open, or whose worker failed, shows why in a message box and
+// closes the dialog; after a line error the dialog stays as it was until
+// it is closed.
 class CTransferDlg : public QDialog, public ITransferObserver {
     Q_OBJECT
 
@@ -42,8 +49,9 @@ public:
     // What a send's share done and time left are measured by.
     void SetSendEstimate(SendEstimate estimate);
     // After the modal run: cancels a transfer that is not complete, then
-    // waits until the worker has ended. That is a moment: a cancelled
-    // worker stops at once. Events other than input go on meanwhile.
+    // waits until the worker's last report has arrived. That is a moment: a
+    // cancelled worker stops at once. Events other than input go on
+    // meanwhile.
     void WaitForWorker();
 
     // The cancel command: a cancel request unless the transfer is complete,
@@ -53,9 +61,7 @@ public:
 
     // ITransferObserver, on the worker's thread: each is posted.
     void OnProgress(unsigned count) override;
-    void OnDone() override;
-    void OnOpenFailed(unsigned captionId, const std::string& device,
-                      const std::string& reason) override;
+    void OnEnded(const TransferEnd& end) override;
 
 signals:
     // The message line now reads `text`.
@@ -67,15 +73,17 @@ protected:
 private:
     // One report of the worker, as it travels to the GUI thread.
     struct Report {
-        enum class Kind { Progress, Done, OpenFailed };
+        enum class Kind { Progress, Ended };
         Kind kind = Kind::Progress;
         unsigned count = 0;
-        unsigned captionId = 0;
-        std::string device;
-        std::string reason;
+        TransferEnd end;
     };
     void Post(Report report);
     void Apply(const Report& report);
+    void ShowEnd(const TransferEnd& end);
+    // Message `textId` with the device and the reason, then the dialog
+    // closes (as soon as its window is up).
+    void CloseWithMessage(unsigned textId, const TransferEnd& end);
     void SetMessage(const QString& text);
     void ShowSendProgress(std::size_t sent);
     bool IsSend() const { return m_nMode == TransferWorker::Mode::Send; }
@@ -83,8 +91,10 @@ private:
     TransferWorker* m_pThread = nullptr;
     TransferWorker::Mode m_nMode = TransferWorker::Mode::Send;
     SendEstimate m_estimate;
-    bool m_bEnded = false;        // the dialog has ended: later reports are dropped
-    bool m_bClosePending = false; // to close as soon as the window is up
+    bool m_bEnded = false;             // the dialog has ended: later reports are dropped
+    bool m_bClosePending = false;      // to close as soon as the window is up
+    bool m_bWorkerEnded = false;       // the worker's last report has arrived
+    QEventLoop* m_pWaitLoop = nullptr; // WaitForWorker's, while it waits
     QLabel* m_message;
     QProgressBar* m_progress;
     QLabel* m_timeLeft;

@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include "cli/CliHelp.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -148,6 +150,41 @@ TEST(CliOptions, UsageErrors) {
         std::string error;
         EXPECT_FALSE(Parse(c.args, o, error)) << c.message;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+}
+
+TEST(CliOptions, EachCommandsHelpListsTheOptionsItsCheckAccepts) {
+    // Beyond those that stand for settings of the text, which every command
+    // accepts.
+    const std::pair<std::string_view, std::vector<std::vector<std::string_view>>> options[] = {
+        {"--output", {{"-o", "x"}}},
+        {"--in-place", {{"-i"}}},
+        {"--numbers", {{"--numbers"}, {"--no-numbers"}}},
+        {"--new", {{"--new", "5"}, {"--old", "5"}, {"--step", "5"}}},
+        {"--port", {{"--port", "COM2"}, {"--baud", "300"}, {"--line-delay", "5"}}},
+        {"--data ", {{"--data"}}},
+        {"--type", {{"--type", "basic"}}},
+    };
+    for (const Command command :
+         {Command::Number, Command::Unnumber, Command::Sort, Command::Renumber, Command::Check,
+          Command::Wire, Command::Send, Command::Receive}) {
+        const std::string help = CommandHelp(command);
+        for (const auto& [listedAs, forms] : options) {
+            bool accepted = false;
+            for (const auto& form : forms) {
+                std::vector<std::string_view> args = {CommandName(command)};
+                if (command == Command::Receive && listedAs != "--output")
+                    args.insert(args.end(), {"-o", "x"});
+                else if (command != Command::Receive)
+                    args.push_back("f.bas");
+                args.insert(args.end(), form.begin(), form.end());
+                CliOptions o;
+                std::string error;
+                accepted = accepted || Parse(args, o, error);
+            }
+            EXPECT_EQ(accepted, help.find(listedAs) != std::string::npos)
+                << CommandName(command) << " " << listedAs;
+        }
     }
 }
 

@@ -3,12 +3,15 @@
 
 #include "cli/CliTransfer.h"
 #include "cli/CliCommands.h"
+#include "comm/SendEstimate.h"
 #include "res/StringTable.h"
 #include "support/PtyPair.h"
 #include "support/TempDir.h"
+#include "sys/SysCalls.h"
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 namespace tessel::cli {
@@ -19,19 +22,25 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-TEST(CliTransfer, LineTimeCountsEveryBitOfTheFrameAndThePacing) {
+TEST(CliTransfer, TimeLeftCountsEveryBitOfTheFrameAndThePacing) {
+    // The progress line takes the time left from the send estimate.
+    using std::chrono::milliseconds;
+    const auto timeFor = [](const ComSettings& settings, std::size_t bytes, std::size_t lineEnds) {
+        const std::string text = std::string(bytes - lineEnds, 'x') + std::string(lineEnds, '\n');
+        return SendEstimate(settings, text).Remaining(0);
+    };
     ComSettings settings;
-    EXPECT_EQ(LineTimeMs(settings, 120, 0), 1000u); // 1200 bit/s, 8N1: 10 bits a byte
-    EXPECT_EQ(LineTimeMs(settings, 1, 0), 9u);      // rounded up
-    settings.BaudRate = 0;                          // 300 bit/s
+    EXPECT_EQ(timeFor(settings, 120, 0), milliseconds(1000)); // 1200 bit/s, 8N1: 10 bits a byte
+    EXPECT_EQ(timeFor(settings, 1, 0), milliseconds(9));      // rounded up
+    settings.BaudRate = 0;                                    // 300 bit/s
     settings.DataBit = 0;
     settings.Parity = 1;
     settings.StopBit = 1; // 7E2: 11 bits
     settings.BuildLineConfig();
-    EXPECT_EQ(LineTimeMs(settings, 300, 0), 11000u);
+    EXPECT_EQ(timeFor(settings, 300, 0), milliseconds(11000));
     settings.CharDelay = 10;
     settings.LineDelay = 100;
-    EXPECT_EQ(LineTimeMs(settings, 300, 5), 11000u + 3000u + 500u);
+    EXPECT_EQ(timeFor(settings, 300, 5), milliseconds(11000 + 3000 + 500));
 
     EXPECT_EQ(SendProgressText(100, 250, 61), "  100 バイト送信済み  40% 残り 1:01");
     EXPECT_EQ(SendProgressText(123456, 123457, 0), "123456 バイト送信済み  99% 残り 0:00");
@@ -106,6 +115,20 @@ TEST_F(CliTransferOnPty, APortThatWontOpenLeavesNoProgressLine) {
     EXPECT_EQ(Run({"send", file}, true, kExitFailure),
               "\r通信の準備が出来ました\x1b[K\r\x1b[K" + m_pty.path +
                   ": COMポートを開けません。 (No such file or directory)\n");
+}
+
+TEST_F(CliTransferOnPty, AFailingWorkerIsReportedWithItsReason) {
+    // A read that throws: a fault no error code reports.
+    sys::Calls calls = sys::RealCalls();
+    calls.read = [](int, void*, std::size_t) -> ssize_t {
+        throw std::runtime_error("driver fault");
+    };
+    const sys::Calls* previous = sys::InstallCalls(&calls);
+    const std::string err = Run({"receive", "-o", m_dir.file("in.txt")}, true, kExitFailure);
+    sys::InstallCalls(previous);
+    EXPECT_EQ(err, "\r通信の準備が出来ました\x1b[K\n" + m_pty.path +
+                       ": receive broke off (driver fault) before any byte arrived; nothing "
+                       "written\n");
 }
 
 } // namespace

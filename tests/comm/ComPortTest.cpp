@@ -75,11 +75,11 @@ TEST(ComPortTest, OpenConfiguresKeepsEarlyInputAndCloseRestores) {
     pty.Write("early");
 
     CComPort port;
-    ASSERT_EQ(port.Open(pty.Settings(kFlowXonXoff), nullptr), 1) << port.LastError();
+    ASSERT_TRUE(port.Open(pty.Settings(kFlowXonXoff), nullptr)) << port.LastError();
     EXPECT_EQ(current()[4], static_cast<tcflag_t>(B9600));
     std::string early(5, '\0');
     for (char& byte : early)
-        ASSERT_EQ(port.ReadByte(&byte), 1);
+        ASSERT_TRUE(port.ReadByte(&byte));
     EXPECT_EQ(early, "early");
     EXPECT_TRUE(port.Close());
     EXPECT_EQ(current(), original);
@@ -89,17 +89,17 @@ TEST(ComPortTest, OnlyOneHolderAtATime) {
     PtyPair pty;
     ComSettings settings = pty.Settings();
     CComPort first, second;
-    ASSERT_EQ(first.Open(settings, nullptr), 1) << first.LastError();
-    EXPECT_EQ(second.Open(settings, nullptr), 0);
+    ASSERT_TRUE(first.Open(settings, nullptr)) << first.LastError();
+    EXPECT_FALSE(second.Open(settings, nullptr));
     EXPECT_EQ(second.LastError(), Reason(EBUSY));
     first.Close();
-    EXPECT_EQ(second.Open(settings, nullptr), 1) << second.LastError();
+    EXPECT_TRUE(second.Open(settings, nullptr)) << second.LastError();
     second.Close();
 
     // Another program's lock keeps the port from us, root or not.
     const int other = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(second.Open(settings, nullptr), 0);
+    EXPECT_FALSE(second.Open(settings, nullptr));
     EXPECT_EQ(second.LastError(), Reason(EBUSY));
     ::close(other);
 
@@ -107,7 +107,7 @@ TEST(ComPortTest, OnlyOneHolderAtATime) {
     settings.COMPort = 3;
     EXPECT_EQ(DevicePath(settings), "/dev/ttyUSB3");
     settings.Device[3] = "/dev/tessel-no-such-port";
-    EXPECT_EQ(second.Open(settings, nullptr), 0);
+    EXPECT_FALSE(second.Open(settings, nullptr));
     EXPECT_EQ(second.Device(), "/dev/tessel-no-such-port");
     EXPECT_EQ(second.LastError(), Reason(ENOENT));
 }
@@ -116,19 +116,19 @@ TEST(ComPortTest, CancelEndsABlockedWriteWithoutSpinningAndStaysSeen) {
     PtyPair pty;
     CancelSignal cancel;
     CComPort port;
-    ASSERT_EQ(port.Open(pty.Settings(), &cancel), 1);
+    ASSERT_TRUE(port.Open(pty.Settings(), &cancel));
     const std::string flood(1 << 20, 'f'); // far more than the other end holds unread
     RaiseLater raise(cancel, 100ms);
     const double cpuBefore = ThreadCpuMs();
-    EXPECT_EQ(port.Write(flood.data(), flood.size()), 0);
+    EXPECT_FALSE(port.Write(flood.data(), flood.size()));
     EXPECT_LT(raise.MsAfterRaise(), 100);
     EXPECT_LT(ThreadCpuMs() - cpuBefore, 40.0);
 
     pty.Read(flood.size(), 0);
     pty.Write("z");
     char byte = 0;
-    EXPECT_EQ(port.ReadByte(&byte), 0); // although a byte is there
-    EXPECT_EQ(port.Write("y", 1), 0);
+    EXPECT_FALSE(port.ReadByte(&byte)); // although a byte is there
+    EXPECT_FALSE(port.Write("y", 1));
     EXPECT_EQ(port.LastError(), Reason(ECANCELED));
     EXPECT_FALSE(port.Close()); // cancelled output was not delivered
     EXPECT_EQ(pty.Read(1, 20), "");
@@ -137,13 +137,13 @@ TEST(ComPortTest, CancelEndsABlockedWriteWithoutSpinningAndStaysSeen) {
 TEST(ComPortTest, XoffFromTheDeviceHoldsOutputUntilXon) {
     PtyPair pty;
     CComPort port;
-    ASSERT_EQ(port.Open(pty.Settings(kFlowXonXoff), nullptr), 1);
+    ASSERT_TRUE(port.Open(pty.Settings(kFlowXonXoff), nullptr));
     pty.Write("\x13");
     std::this_thread::sleep_for(20ms); // the terminal layer takes it in
     double cpuMs = 0;
     std::thread writer([&] {
         const double cpuBefore = ThreadCpuMs();
-        EXPECT_EQ(port.Write("abc", 3), 1);
+        EXPECT_TRUE(port.Write("abc", 3));
         cpuMs = ThreadCpuMs() - cpuBefore;
     });
     EXPECT_EQ(pty.Read(3, 100), "");
@@ -160,21 +160,21 @@ TEST(ComPortTest, PacingPausesAfterBytesAndLineEndsAndIsCancellable) {
     settings.LineDelay = 300;
     settings.EndOfLine = 0; // CR: a LF is an ordinary byte
     CComPort port;
-    ASSERT_EQ(port.Open(settings, nullptr), 1);
+    ASSERT_TRUE(port.Open(settings, nullptr));
     auto start = Clock::now();
-    ASSERT_EQ(port.Write("a\n", 2), 1);
+    ASSERT_TRUE(port.Write("a\n", 2));
     EXPECT_GE(Clock::now() - start, 20ms);
     EXPECT_LT(Clock::now() - start, 250ms); // no line pause after the LF
     start = Clock::now();
-    ASSERT_EQ(port.Write("\r", 1), 1);
+    ASSERT_TRUE(port.Write("\r", 1));
     EXPECT_GE(Clock::now() - start, 310ms);
     EXPECT_EQ(pty.Read(3), "a\n\r");
 
     CancelSignal cancel;
     settings.CharDelay = kMaxPacingDelay;
-    ASSERT_EQ(port.Open(settings, &cancel), 1);
+    ASSERT_TRUE(port.Open(settings, &cancel));
     RaiseLater raise(cancel, 30ms);
-    EXPECT_EQ(port.Write("x", 1), 0);
+    EXPECT_FALSE(port.Write("x", 1));
     EXPECT_LT(raise.MsAfterRaise(), 100);
 }
 
@@ -190,6 +190,7 @@ struct FakeDriver {
     int interrupts = 0; // reads still to fail with EINTR
     bool failConfig = false;
     bool failWrites = false;
+    bool failDrain = false;
     bool refuseLargeWrites = false; // while reporting room, as a pty may
 
     int Queue() {
@@ -248,6 +249,12 @@ sys::Calls FakeCalls() {
         errno = EIO;
         return -1;
     };
+    calls.tcdrain = [](int fd) {
+        if (!g_driver.failDrain)
+            return sys::RealCalls().tcdrain(fd);
+        errno = EIO;
+        return -1;
+    };
     calls.tcflush = [](int fd, int queue) {
         g_driver.queued = queue == TCIFLUSH ? g_driver.queued : 0;
         return sys::RealCalls().tcflush(fd, queue);
@@ -266,16 +273,16 @@ protected:
 };
 
 TEST_F(ComPortSeamTest, ModemLinesFaultsAndInterruptedCalls) {
-    ASSERT_EQ(port.Open(pty.Settings(), nullptr), 1);
+    ASSERT_TRUE(port.Open(pty.Settings(), nullptr));
     EXPECT_EQ(g_driver.modemLines, TIOCM_DTR | TIOCM_RTS);
     g_driver.interrupts = 2;
     pty.Write("r");
     char byte = 0;
-    EXPECT_EQ(port.ReadByte(&byte), 1);
+    EXPECT_TRUE(port.ReadByte(&byte));
     EXPECT_EQ(byte, 'r');
-    ASSERT_EQ(port.Write(std::string(100, 'w').data(), 100), 1);
+    ASSERT_TRUE(port.Write(std::string(100, 'w').data(), 100));
     g_driver.failWrites = true;
-    EXPECT_EQ(port.Write("w", 1), 0);
+    EXPECT_FALSE(port.Write("w", 1));
     EXPECT_EQ(port.LastError(), Reason(EIO));
     EXPECT_FALSE(port.Close()); // what failed output left queued is discarded
     EXPECT_EQ(g_driver.loweredWith, 0);
@@ -284,28 +291,35 @@ TEST_F(ComPortSeamTest, ModemLinesFaultsAndInterruptedCalls) {
 
     // Configuring fails: Open gives back the lock and exclusivity itself.
     g_driver.failConfig = true;
-    EXPECT_EQ(port.Open(pty.Settings(), nullptr), 0);
+    EXPECT_FALSE(port.Open(pty.Settings(), nullptr));
     EXPECT_EQ(port.LastError(), Reason(EIO));
     EXPECT_EQ(g_driver.openFds, 0);
     g_driver.failConfig = false;
-    EXPECT_EQ(port.Open(pty.Settings(), nullptr), 1);
+    EXPECT_TRUE(port.Open(pty.Settings(), nullptr));
+
+    // The last byte's leaving the line could not be waited for.
+    g_driver.failWrites = false;
+    g_driver.failDrain = true;
+    ASSERT_TRUE(port.Write("d", 1));
+    EXPECT_FALSE(port.Close());
+    EXPECT_EQ(port.LastError(), Reason(EIO));
 }
 
 TEST_F(ComPortSeamTest, DriverRefusingWhatItReportedRoomForGetsSmallerWrites) {
     g_driver.refuseLargeWrites = true;
     CancelSignal cancel;
-    ASSERT_EQ(port.Open(pty.Settings(), &cancel), 1);
+    ASSERT_TRUE(port.Open(pty.Settings(), &cancel));
     RaiseLater raise(cancel, 50ms); // ends a spin, if there is one
-    EXPECT_EQ(port.Write("ab", 2), 1);
+    EXPECT_TRUE(port.Write("ab", 2));
     EXPECT_EQ(pty.Read(2), "ab");
 }
 
 TEST_F(ComPortSeamTest, OutputKeepsPaceWithTheLineAndCloseWaitsForTheLastByte) {
-    ASSERT_EQ(port.Open(pty.Settings(), nullptr), 1);
+    ASSERT_TRUE(port.Open(pty.Settings(), nullptr));
     int longest = 0;
     auto start = Clock::now();
     for (int i = 0; i < 250; ++i) {
-        ASSERT_EQ(port.Write("u", 1), 1);
+        ASSERT_TRUE(port.Write("u", 1));
         longest = std::max(longest, g_driver.Queue());
     }
     EXPECT_LE(longest, 240); // a quarter second of the line
@@ -319,15 +333,28 @@ TEST_F(ComPortSeamTest, OutputKeepsPaceWithTheLineAndCloseWaitsForTheLastByte) {
     for (const std::size_t size : {400, 200}) { // 200 bytes need no wait in Write
         CancelSignal cancel;
         g_driver = FakeDriver{};
-        ASSERT_EQ(port.Open(pty.Settings(), &cancel), 1);
+        ASSERT_TRUE(port.Open(pty.Settings(), &cancel));
         const std::string text(size, 'v');
         RaiseLater raise(cancel, 30ms);
-        EXPECT_EQ(port.Write(text.data(), size), size == 400 ? 0 : 1);
+        EXPECT_EQ(port.Write(text.data(), size), size != 400);
         EXPECT_EQ(g_driver.Queue() == 0, size == 400);
         EXPECT_FALSE(port.Close());
         EXPECT_LT(raise.MsAfterRaise(), 100);
         EXPECT_EQ(g_driver.loweredWith, 0);
     }
+
+    // Destroyed while open (its owner unwound by an error), the port neither
+    // waits for the line nor leaves the rest queued for the device.
+    g_driver = FakeDriver{};
+    {
+        CComPort dropped;
+        ASSERT_TRUE(dropped.Open(pty.Settings(), nullptr));
+        ASSERT_TRUE(dropped.Write(std::string(200, 'd').data(), 200)); // 0.2 s of the line
+        start = Clock::now();
+    }
+    EXPECT_LT(Clock::now() - start, 100ms);
+    EXPECT_EQ(g_driver.loweredWith, 0);
+    EXPECT_EQ(g_driver.openFds, 0);
 }
 
 } // namespace

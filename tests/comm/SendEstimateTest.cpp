@@ -34,6 +34,12 @@ TEST(SendEstimateTest, EachByteTakesItsFrameAtTheLineSpeed) {
     const SendEstimate slow(Line(0, 0, 1, 1), std::string(3, 'x'));
     EXPECT_EQ(slow.Remaining(0), milliseconds(110));
     EXPECT_EQ(slow.Remaining(2), milliseconds(37)); // 36.7, rounded up
+
+    // The parity bit is on the wire whether or not received parity is
+    // checked.
+    ComSettings unchecked = Line(0, 0, 1, 1);
+    unchecked.LineConfig.fParity = 0;
+    EXPECT_EQ(SendEstimate(unchecked, std::string(3, 'x')).Remaining(0), milliseconds(110));
 }
 
 TEST(SendEstimateTest, StopsAtTheFirstEndCodeAndAddsThePacing) {

@@ -8,10 +8,14 @@
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
 #include "support/PtyPair.h"
+#include "sys/SysCalls.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <mutex>
+#include <new>
+#include <stdexcept>
 #include <sys/file.h>
 #include <thread>
 
@@ -23,14 +27,20 @@ using test::PtyPair;
 using Clock = std::chrono::steady_clock;
 using Events = std::vector<std::string>;
 
-// What a worker reports, as text.
+// What a worker reports, as text: the counts, then "done" or how it failed.
 class Recorder final : public ITransferObserver {
 public:
     void OnProgress(unsigned count) override { Add(std::to_string(count)); }
-    void OnDone() override { Add(worker->Completed() ? "done" : "done, not completed"); }
-    void OnOpenFailed(unsigned captionId, const std::string& device,
-                      const std::string& reason) override {
-        Add("open failed " + std::to_string(captionId) + " " + device + ": " + reason);
+    void OnEnded(const TransferEnd& end) override {
+        const char* const outcomes[] = {"done", "open failed", "line failed", "cancelled",
+                                        "faulted"};
+        const bool completed = end.outcome == TransferEnd::Outcome::Completed;
+        std::string event = outcomes[static_cast<std::size_t>(end.outcome)];
+        if (!completed || !end.reason.empty())
+            event += " " + std::to_string(end.captionId) + " " + end.device + ": " + end.reason;
+        if (worker->Completed() != completed)
+            event += " (Completed() disagrees)";
+        Add(event);
     }
     Events Get() {
         std::lock_guard lock(m_mutex);
@@ -139,7 +149,8 @@ TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
         Transfer receive(kReceive, settings); // nothing arrives
         std::this_thread::sleep_for(30ms);
         EXPECT_LT(receive.CancelAndJoin(), 100ms);
-        EXPECT_TRUE(receive.Get().empty());
+        EXPECT_EQ(receive.Get(), Events{"cancelled 250 " + pty.path + ": " +
+                                        std::generic_category().message(ECANCELED)});
         EXPECT_FALSE(receive.worker.Completed());
     }
     auto start = Clock::now();
@@ -154,7 +165,8 @@ TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
     start = Clock::now();
     receive.worker.Join();
     EXPECT_LT(Clock::now() - start, 100ms);
-    EXPECT_EQ(receive.Get(), (Events{"1", "2", "3"}));
+    EXPECT_EQ(receive.Get(),
+              (Events{"1", "2", "3", "line failed 250 " + pty.path + ": the other end hung up"}));
     EXPECT_EQ(receive.buffer, "abc");
     EXPECT_FALSE(receive.worker.Completed());
 }
@@ -194,6 +206,72 @@ TEST(TransferWorkerTest, PortThatWontOpenIsReportedOnceWithTheCaption) {
     receive.worker.Join();
     EXPECT_EQ(receive.Get(), Events{"open failed 250 /dev/tessel-no-such-port: " +
                                     std::generic_category().message(ENOENT)});
+}
+
+// System calls that throw, as a fault that no error code reports would:
+// the open, or a read or write once `g_faultAfter` bytes have gone through.
+std::atomic<long> g_faultAfter{0};
+
+sys::Calls ThrowingCalls(bool atOpen) {
+    sys::Calls calls = sys::RealCalls();
+    if (atOpen)
+        calls.open = [](const char*, int, mode_t) -> int { throw std::runtime_error("no driver"); };
+    calls.read = [](int fd, void* buffer, std::size_t count) -> ssize_t {
+        if (g_faultAfter <= 0)
+            throw std::runtime_error("driver fault");
+        const ssize_t n = sys::RealCalls().read(fd, buffer, std::min<std::size_t>(count, 1));
+        g_faultAfter -= std::max<ssize_t>(n, 0);
+        return n;
+    };
+    calls.write = [](int fd, const void* buffer, std::size_t count) -> ssize_t {
+        if (g_faultAfter <= 0)
+            throw std::bad_alloc();
+        const ssize_t n = sys::RealCalls().write(fd, buffer, std::min<std::size_t>(count, 1));
+        g_faultAfter -= std::max<ssize_t>(n, 0);
+        return n;
+    };
+    return calls;
+}
+
+TEST(TransferWorkerTest, ASystemCallThatThrowsEndsTheTransferWithItsReason) {
+    PtyPair pty;
+    const std::string send = "251 " + pty.path + ": ";
+    const std::string receive = "250 " + pty.path + ": ";
+    const struct {
+        bool atOpen;
+        TransferWorker::Mode mode;
+        long faultAfter;
+        Events expected;
+    } cases[] = {
+        {true, kSend, 0, {"open failed " + send + "no driver"}},
+        {false, kSend, 150, {"100", "faulted " + send + "std::bad_alloc"}},
+        {false, kReceive, 2, {"1", "2", "faulted " + receive + "driver fault"}},
+    };
+    for (const auto& c : cases) {
+        const sys::Calls calls = ThrowingCalls(c.atOpen);
+        g_faultAfter = c.faultAfter;
+        const sys::Calls* previous = sys::InstallCalls(&calls);
+        if (c.mode == kReceive)
+            pty.Write("abc");
+        {
+            Transfer transfer(c.mode, pty.Settings(), c.mode == kSend ? Text(250, 0, 1) : "");
+            transfer.worker.Join();
+            EXPECT_EQ(transfer.Get(), c.expected);
+            EXPECT_FALSE(transfer.worker.Completed());
+            if (c.mode == kReceive) {
+                EXPECT_EQ(transfer.buffer, "ab"); // what came before the fault stays
+            }
+        }
+        sys::InstallCalls(previous);
+        EXPECT_LE(pty.Read(250, 50).size(), 150u); // the send went no further
+        ::tcflush(pty.slave, TCIOFLUSH);
+
+        // The port was given back: the next transfer has it.
+        Transfer next(kSend, pty.Settings(), "x\x1a");
+        next.worker.Join();
+        EXPECT_EQ(next.Get(), Counts(1, 1));
+        EXPECT_EQ(pty.Read(2), "x\x1a");
+    }
 }
 
 TEST(TransferFlowsTest, ReceivedBytesBecomeTheNewDocumentUnlessNoneCameOrTheyDontFit) {

@@ -6,6 +6,7 @@
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 #include "support/PtyPair.h"
+#include "sys/SysCalls.h"
 #include "ui/CommandIds.h"
 
 #include <QElapsedTimer>
@@ -16,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <stdexcept>
 
 namespace tessel {
 namespace {
@@ -80,7 +83,7 @@ TEST(TransferDlg, OpenFailureReportedBeforeTheWindowIsUpStillClosesIt) {
         return QMessageBox::Ok;
     });
     CTransferDlg dialog;
-    dialog.OnOpenFailed(IDS_CAPTION_RECEIVE, "/dev/x", "gone");
+    dialog.OnEnded({TransferEnd::Outcome::OpenFailed, IDS_CAPTION_RECEIVE, "/dev/x", "gone"});
     QApplication::processEvents(); // shown while the dialog is not
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].caption, QStringLiteral("受信"));
@@ -239,6 +242,41 @@ TEST_F(TransferTest, PortThatWontOpenIsReportedOnceAndTheDialogCloses) {
     // The receive's new document went again.
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(h.Frame().Children().size(), 1);
+}
+
+// A read that throws after two bytes: a fault of the worker that no error
+// code reports.
+std::atomic<int> g_bytesBeforeFault{0};
+
+TEST_F(TransferTest, AFailingWorkerIsReportedWithItsReasonAndTheDialogCloses) {
+    sys::Calls calls = sys::RealCalls();
+    calls.read = [](int fd, void* buffer, std::size_t count) -> ssize_t {
+        if (g_bytesBeforeFault <= 0)
+            throw std::runtime_error("driver fault");
+        const ssize_t n = sys::RealCalls().read(fd, buffer, std::min<std::size_t>(count, 1));
+        g_bytesBeforeFault -= n > 0 ? 1 : 0;
+        return n;
+    };
+    g_bytesBeforeFault = 2;
+    const sys::Calls* previous = sys::InstallCalls(&calls);
+    pty.Write("ABC");
+    // Pressed only if the dialog were still waiting.
+    QTimer::singleShot(5000, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            Button(dialog)->click();
+    });
+    QElapsedTimer timer;
+    timer.start();
+    h.Execute(ID_DATA_RECEIVE);
+    sys::InstallCalls(previous);
+    EXPECT_LT(timer.elapsed(), 4000);
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].caption, QStringLiteral("受信"));
+    EXPECT_EQ(h.messages[0].text, LoadQString(IDS_TRANSFER_FAILED));
+    EXPECT_EQ(h.messages[0].detail, QString::fromStdString(pty.path) + ": driver fault");
+    // What came before the fault stays, as after a line error.
+    ASSERT_EQ(h.Frame().Children().size(), 1);
+    EXPECT_EQ(h.View()->GetText(), "AB");
 }
 
 } // namespace
