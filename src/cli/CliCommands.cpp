@@ -103,8 +103,11 @@ public:
 
     int Run() {
         std::string error;
-        if (!LoadCliSettings(m_options, m_context.defaultSettingsPath, m_settings, error))
+        std::vector<std::string> warnings;
+        if (!LoadCliSettings(m_options, m_context.defaultSettingsPath, m_settings, error, warnings))
             return UsageError(m_context, error, m_options.command);
+        for (const std::string& warning : warnings)
+            m_context.err.Write(warning + '\n');
 
         const DocKind kind = m_options.Kind();
         m_doc = CreateDocument(kind, m_editor, m_messages, m_settings);
@@ -406,7 +409,8 @@ std::string DefaultSettingsPath() {
 }
 
 bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
-                     AppSettings& settings, std::string& error) {
+                     AppSettings& settings, std::string& error,
+                     std::vector<std::string>& warnings) {
     std::string path = defaultPath;
     if (options.settings) {
         // A missing default file means the defaults; a file named on the
@@ -427,8 +431,11 @@ bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
     }
     if (!path.empty()) {
         const ProfileStore profile(path);
-        settings.LoadSettings(profile);
-        settings.LoadLineNumberSettings(profile);
+        std::vector<std::string> ignored;
+        settings.LoadSettings(profile, &ignored);
+        settings.LoadLineNumberSettings(profile, &ignored);
+        for (const std::string& what : ignored)
+            warnings.push_back(path + ": warning: " + what);
     }
 
     if (options.tab)

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessel {
 struct AppSettings;
@@ -79,8 +80,10 @@ int RunCommand(const CliOptions& options, CliContext& context);
 
 // The settings the command works with: the settings file (--settings, or
 // `defaultPath`, which may be missing), then the options on top. False with
-// `error` set when --settings names a file that cannot be read.
+// `error` set when --settings names a file that cannot be read. Each value
+// of the file that was out of its range, and so not used, gets one line in
+// `warnings` ("FILE: warning: ...").
 bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
-                     AppSettings& settings, std::string& error);
+                     AppSettings& settings, std::string& error, std::vector<std::string>& warnings);
 
 } // namespace tessel::cli

@@ -5,6 +5,7 @@
 #include "settings/ComSettings.h"
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace tessel::cli {
@@ -19,7 +20,9 @@ struct CommandInfo {
 // Each command's name and options, in the order of the tool's help.
 constexpr CommandInfo kCommands[] = {
     {Command::Number, "number", {.output = Output::Document, .numbering = true, .type = true}},
-    {Command::Unnumber, "unnumber", {.output = Output::Document, .numbering = true, .type = true}},
+    // A file without numbers comes back as it was, whatever numbers loading
+    // gave it: unnumber reads no numbering settings.
+    {Command::Unnumber, "unnumber", {.output = Output::Document, .type = true}},
     {Command::Sort, "sort", {.output = Output::Document, .numbering = true, .type = true}},
     {Command::Renumber,
      "renumber",
@@ -54,11 +57,12 @@ constexpr bool ChecksHoldForEveryCommand() {
 }
 static_assert(ChecksHoldForEveryCommand());
 
-// The commands that take the options `field` stands for: "send and receive".
-std::string Takers(bool CommandOptions::*field) {
+// The commands that take some options: "send and receive".
+template <typename Takes>
+std::string Takers(Takes takes) {
     std::vector<std::string_view> names;
     for (const CommandInfo& info : kCommands)
-        if (info.options.*field)
+        if (info.command != Command::Help && std::invoke(takes, info.options))
             names.push_back(info.name);
     std::string text;
     for (std::size_t i = 0; i < names.size(); ++i)
@@ -422,6 +426,15 @@ private:
         if (!takes.renumber && (o.newStart || o.oldStart || o.step))
             return Fail("--new, --old and --step belong to " + Takers(&CommandOptions::renumber) +
                         ", not " + command);
+        // The options that stand for settings, where they change nothing.
+        if (!takes.numbering && (o.numberStart || o.numberStep))
+            return Fail("--number-start and --number-step belong to " +
+                        Takers(&CommandOptions::numbering) + ", not " + command);
+        if (!takes.sends && o.tab)
+            return Fail("--tab belongs to " + Takers(&CommandOptions::sends) + ", not " + command);
+        const auto linesOnTheWire = [](const CommandOptions& t) { return t.sends || t.serial; };
+        if (!linesOnTheWire(takes) && (o.endOfLine || o.endOfFile))
+            return Fail("--eol and --eof belong to " + Takers(linesOnTheWire) + ", not " + command);
         if (takes.output == Output::Received)
             return CheckReceived(command, takes);
         if (!m_haveFile)

@@ -74,11 +74,8 @@ enum class Output {
 };
 
 // The options a command takes besides --settings and --help: its help lists
-// them, and the checks of the command line refuse the others. Only the
-// options that stand for settings of the text (--number-start,
-// --number-step, --tab, --eol, --eof) are refused by no command: every
-// command reads those settings, and its help lists them only where they
-// change what it does.
+// them, and the checks of the command line refuse the others (an option
+// that would change nothing is a usage error, not silently ignored).
 struct CommandOptions {
     Output output = Output::None;
     bool numbering = false; // --number-start, --number-step: numbers a file that has none

@@ -280,6 +280,17 @@ TEST_F(CliCommands, OptionsBeatTheSettingsFileWhichBeatsTheDefaults) {
     r = Run("a.txt", text, {"number", "FILE", "--settings", m_dir.file("typo.ini")});
     EXPECT_EQ(r.status, kExitUsage);
     EXPECT_NE(r.err.find("typo.ini': No such file or directory"), std::string::npos);
+
+    // A value out of its range counts as absent, and says so once.
+    const std::string bad = m_dir.file("bad.ini");
+    WriteBytes(bad, "[LineNumber]\r\nStartLine=0\r\nStep=99999\r\n[COMPORT]\r\nEndOfLine=7\r\n");
+    r = Run("a.txt", text, {"wire", "FILE", "--settings", bad});
+    EXPECT_EQ(r.status, kExitOk);
+    EXPECT_EQ(r.out, "10A B\r\n20C\r\n" + kEot);
+    EXPECT_EQ(r.err, bad + ": warning: [COMPORT] EndOfLine=7 is not 0 to 2; 2 is used\n" + bad +
+                         ": warning: [LineNumber] StartLine=0 is not 1 to 65279; 10 is used\n" +
+                         bad +
+                         ": warning: [LineNumber] Step=99999 is not 1 to 65278; 10 is used\n");
 }
 
 TEST_F(CliCommands, SerialOptionsBeatTheSettingsFile) {
@@ -292,7 +303,9 @@ TEST_F(CliCommands, SerialOptionsBeatTheSettingsFile) {
         std::string error;
         EXPECT_TRUE(ParseCommandLine(args, options, error)) << error;
         AppSettings settings;
-        EXPECT_TRUE(LoadCliSettings(options, {}, settings, error)) << error;
+        std::vector<std::string> warnings;
+        EXPECT_TRUE(LoadCliSettings(options, {}, settings, error, warnings)) << error;
+        EXPECT_TRUE(warnings.empty());
         return settings.m_comSettings;
     };
 

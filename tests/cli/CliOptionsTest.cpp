@@ -16,9 +16,9 @@ bool Parse(std::vector<std::string_view> args, CliOptions& options, std::string&
 TEST(CliOptions, GnuFormsInAnyOrder) {
     CliOptions o;
     std::string error;
-    ASSERT_TRUE(Parse({"renumber", "--old", "20", "prog", "-oOUT", "--new=5", "--step", "3",
-                       "--type", "C", "--eol=CRLF", "--eof", "8A", "--tab=8"},
-                      o, error))
+    ASSERT_TRUE(
+        Parse({"renumber", "--old", "20", "prog", "-oOUT", "--new=5", "--step", "3", "--type", "C"},
+              o, error))
         << error;
     EXPECT_EQ(o.command, Command::Renumber);
     EXPECT_EQ(o.file, "prog");
@@ -27,6 +27,7 @@ TEST(CliOptions, GnuFormsInAnyOrder) {
     EXPECT_EQ(o.newStart, 5u);
     EXPECT_EQ(o.step, 3u);
     EXPECT_EQ(o.Kind(), DocKind::C);
+    ASSERT_TRUE(Parse({"wire", "--eol=CRLF", "prog", "--eof", "8A", "--tab=8"}, o, error)) << error;
     EXPECT_EQ(o.endOfLine, 2u);
     EXPECT_EQ(o.endOfFile, 0x8Au);
     EXPECT_EQ(o.tab, 8u);
@@ -111,6 +112,15 @@ TEST(CliOptions, UsageErrors) {
         {{"sort", "a", "-i", "-o", "b"}, "cannot be used together"},
         {{"sort", "-", "-i"}, "standard input"},
         {{"sort", "a", "--step", "1"}, "belong to renumber"},
+        // Options that would change nothing are refused, not ignored.
+        {{"sort", "a", "--tab", "8"}, "--tab belongs to check, wire and send, not sort"},
+        {{"sort", "a", "--eol", "lf"}, "--eol and --eof belong to check, wire, send and receive"},
+        {{"renumber", "a", "--eof", "1"}, "not renumber"},
+        {{"unnumber", "a", "--number-start", "5"}, "not unnumber"},
+        {{"receive", "-o", "x", "--number-start", "5"},
+         "--number-start and --number-step belong to number, sort, renumber, check, wire and "
+         "send, not receive"},
+        {{"receive", "-o", "x", "--tab", "8"}, "not receive"},
         {{"renumber", "a", "--new", "65280"}, "'65280' for --new (1 to 65279)"},
         {{"renumber", "a", "--step", "65279"}, "for --step (1 to 65278)"},
         {{"number", "a", "--tab", "11"}, "for --tab (1 to 10)"},
