@@ -126,6 +126,10 @@ public:
         std::string result;
         switch (command) {
         case Command::Number:
+            // Numbers the device cannot take, or a file numbered only in
+            // part, are refused rather than written.
+            if (m_numbered && !m_numbered->CheckLineNumbers())
+                return DocumentError("has lines without a number the device takes");
             if (m_numbered)
                 m_numbered->SetLineNumOutput(true);
             result = m_doc->SerializeStore();

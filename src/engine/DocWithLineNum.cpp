@@ -209,6 +209,24 @@ bool CDocWithLineNum::SortLines() {
     return true;
 }
 
+bool CDocWithLineNum::CheckLineNumbers() {
+    const std::string text = GetEditText();
+    std::size_t line = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++line) {
+        const LineSpan span = NextLine(text, pos);
+        const DigitRun run = ParseDigitRun(std::string_view(text).substr(pos, span.length));
+        const StringId code = run.length == 0                             ? IDS_LINE_NO_NUMBER
+                              : run.value == 0 || run.value > kMaxLineNum ? IDS_LINE_OUT_OF_RANGE
+                                                                          : IDS_NONE;
+        if (code != IDS_NONE) {
+            ShowMessage(TextResult::At(code, line, pos));
+            return false;
+        }
+        pos += span.span;
+    }
+    return true;
+}
+
 // --- Renumbering ------------------------------------------------------------
 
 StringId CDocWithLineNum::AssignNewNumbers(LineTable& lines, unsigned newStart, unsigned oldStart,

@@ -58,6 +58,11 @@ public:
 
     // Puts the lines in number order. True when the editor text was replaced.
     bool SortLines();
+    // Whether every line of the editor text begins with a number the device
+    // takes (1 to 65279); false, after the message about the first line that
+    // does not (200 or 202), when one does not. Order and duplicates do not
+    // matter here.
+    bool CheckLineNumbers();
     void ApplyLineNumbers(std::string& text, Numbering numbering) const;
     static bool StartsWithLineNum(std::string_view text);
     static void InsertLineNum(std::string& line, std::uint64_t number);

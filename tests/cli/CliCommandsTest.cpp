@@ -142,6 +142,13 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
          1,
          IDS_LINE_DUPLICATE},
         {"a.dat", std::string(65536, 'x'), {"number", "FILE"}, 0, IDS_FILE_TOO_LARGE},
+        // number writes only numbers the device takes, on every line.
+        {"a.txt",
+         "A\nB\nC\n",
+         {"number", "FILE", "--number-start", "65270", "--number-step", "5"},
+         3,
+         IDS_LINE_OUT_OF_RANGE},
+        {"a.txt", "10 A\nB\n", {"number", "FILE"}, 2, IDS_LINE_NO_NUMBER},
         // The end-of-text code inside the text would stop the device there.
         {"a.bas",
          "10 PRINT \"A\x1a"
