@@ -120,6 +120,14 @@ public:
                 command);
         if (command == Command::Receive)
             return Receive();
+        // Replacing anything but a regular file would block on a FIFO or
+        // write the result where it is lost (a pipe, a terminal).
+        if (struct stat st{};
+            m_options.inPlace && sys::Stat(m_options.file.c_str(), st) == 0 && !S_ISREG(st.st_mode))
+            return UsageError(m_context,
+                              "--in-place needs a regular file; " + Quoted(m_options.file) +
+                                  " is not one (use -o)",
+                              command);
         if (!m_doc->OnOpenDocument(m_options.file == "-" ? "/dev/stdin" : m_options.file))
             return DocumentError("could not be read completely");
 
@@ -342,10 +350,10 @@ private:
     // How messages name the file: a receive names the file it writes.
     static std::string DisplayName(const CliOptions& options) {
         if (options.command != Command::Receive)
-            return options.file;
+            return ShownName(options.file);
         if (!options.output || *options.output == "-")
             return "standard output";
-        return *options.output;
+        return ShownName(*options.output);
     }
 
     int Write(const std::string& bytes) {

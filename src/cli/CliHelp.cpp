@@ -144,7 +144,8 @@ constexpr std::string_view kExitStatus =
 
 constexpr std::string_view kTransferExitStatus =
     "send and receive also exit with 1 when the port cannot be opened or the line\n"
-    "fails, and with 130 when Ctrl-C stopped the transfer.\n";
+    "fails, with 130 when Ctrl-C stopped the transfer, and with 143 when SIGTERM\n"
+    "did.\n";
 
 } // namespace
 

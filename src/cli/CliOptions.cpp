@@ -140,28 +140,65 @@ constexpr unsigned kMaxTab = 10;
 // The words of --flow, in the order of the settings' flow-control index.
 constexpr const char* kFlowNames[] = {"xon", "rts", "none"};
 
+// Control characters as C escapes, so that a message stays one line.
+void AppendEscaped(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            constexpr char kHex[] = "0123456789abcdef";
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+}
+
+} // namespace
+
 std::string Quoted(std::string_view text) {
     std::string out = "'";
-    out += text;
+    AppendEscaped(out, text);
     out += '\'';
     return out;
 }
 
+std::string ShownName(std::string_view path) {
+    const bool plain = std::ranges::none_of(path, [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+    return plain ? std::string(path) : Quoted(path);
+}
+
+namespace {
+
 // The option a long name (without "--") stands for: an exact match, else
-// the only option it is the beginning of.
-const OptionInfo* FindLongOption(std::string_view name, bool& ambiguous) {
-    ambiguous = false;
+// the only option it is the beginning of. When it begins several, none, and
+// `candidates` lists them ("--new, --number-start").
+const OptionInfo* FindLongOption(std::string_view name, std::string& candidates) {
+    candidates.clear();
     const OptionInfo* found = nullptr;
+    int count = 0;
     for (const OptionInfo& option : kOptions) {
         if (option.longName == name)
             return &option;
-        if (option.longName.starts_with(name)) {
-            if (found)
-                ambiguous = true;
+        if (!option.longName.empty() && option.longName.starts_with(name)) {
+            candidates.append(count++ == 0 ? "--" : ", --").append(option.longName);
             found = &option;
         }
     }
-    return ambiguous ? nullptr : found;
+    if (count > 1)
+        return nullptr;
+    candidates.clear();
+    return found;
 }
 
 const OptionInfo* FindShortOption(char letter) {
@@ -235,11 +272,13 @@ private:
     bool LongOption(std::string_view text, std::string_view next, bool hasNext, bool& usedNext) {
         const std::size_t equals = text.find('=');
         const std::string_view name = text.substr(0, equals);
-        bool ambiguous = false;
-        const OptionInfo* option = FindLongOption(name, ambiguous);
+        std::string candidates;
+        const OptionInfo* option = FindLongOption(name, candidates);
+        if (!option && !candidates.empty())
+            return Fail("ambiguous option " + Quoted(std::string("--").append(name)) +
+                        " could be " + candidates);
         if (!option)
-            return Fail((ambiguous ? "ambiguous option " : "unknown option ") +
-                        Quoted(std::string("--").append(name)));
+            return Fail("unknown option " + Quoted(std::string("--").append(name)));
         const std::string shown = std::string("--").append(option->longName);
         if (!option->takesValue) {
             if (equals != std::string_view::npos)

@@ -100,6 +100,13 @@ Command CommandFromName(std::string_view name);
 bool ParseCommandLine(std::span<const std::string_view> args, CliOptions& options,
                       std::string& error);
 
+// `text` in single quotes, its control characters written as C escapes
+// ("\n", "\x01"), so that a message naming it stays one line.
+std::string Quoted(std::string_view text);
+// A file name as messages show it: as it is, or Quoted() when it holds a
+// control character.
+std::string ShownName(std::string_view path);
+
 // An unsigned decimal number from `min` to `max`: digits only, no sign or
 // blank, leading zeros allowed.
 bool ParseNumber(std::string_view text, unsigned min, unsigned max, unsigned& value);

@@ -218,12 +218,27 @@ TEST_F(CliCommands, InPlaceReplacesTheFileKeepingItsPermissions) {
     EXPECT_EQ(RunArgs({"sort", m_file, "-o", m_dir.file("out.bas"), "--step", "0"}).status,
               kExitUsage);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 1);
+
+    // Only a regular file is replaced: a FIFO would block, a pipe or a
+    // terminal would swallow the result.
+    const std::string fifo = m_dir.file("fifo.bas");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/null")}) {
+        const Result r = RunArgs({"sort", "-i", path});
+        EXPECT_EQ(r.status, kExitUsage) << path;
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')),
+                  "tessel-cli: --in-place needs a regular file; '" + path +
+                      "' is not one (use -o)");
+    }
 }
 
 TEST_F(CliCommands, UnreadableAndUnwritableFiles) {
     Result r = RunArgs({"sort", m_dir.file("missing.bas")});
     EXPECT_EQ(r.status, kExitFailure);
     EXPECT_EQ(r.err, m_dir.file("missing.bas: No such file or directory\n"));
+    // A name with a line break stays on one line.
+    r = RunArgs({"sort", m_dir.file("two\nlines.bas")});
+    EXPECT_EQ(r.err, "'" + m_dir.file("two\\nlines.bas': No such file or directory\n"));
     r = RunArgs({"number", m_dir.path()});
     EXPECT_EQ(r.err, m_dir.path() + ": Is a directory\n");
 
