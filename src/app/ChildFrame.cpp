@@ -72,6 +72,12 @@ bool CChildFrame::DocCommands::OnCmdMsg(int id, CmdUI* ui) {
     }
 }
 
+QString NulCutText(unsigned id, const QString& path, const CKivaDoc::NulCut& cut) {
+    // Counted as people count: the first byte is byte 1, the NUL not shown.
+    return LoadQString(id).arg(QFileInfo(path).fileName(), QString::number(cut.offset + 1),
+                               QString::number(cut.after + 1));
+}
+
 bool CChildFrame::DoSave(bool saveAs) {
     QString path = QFile::decodeName(m_document->GetPathName().c_str());
     // A document without a file, or whose file is gone or read-only, is
@@ -87,6 +93,15 @@ bool CChildFrame::DoSave(bool saveAs) {
         path = name;
     }
     const std::string encoded = QFile::encodeName(path).toStdString();
+    // The file holds bytes after a NUL that the text never showed: replacing
+    // it loses them, so ask first.
+    if (const auto& cut = m_document->CutAtNul(); cut && encoded == m_document->GetPathName()) {
+        const auto answer = ShowMessageBox(
+            {this, LoadQString(AFX_IDS_APP_TITLE), NulCutText(IDS_NUL_CUT_SAVE, path, *cut),
+             QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
+        if (answer != QMessageBox::Yes)
+            return false;
+    }
     if (!m_document->OnSaveDocument(encoded))
         return false;
     m_document->SetPathName(encoded);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "doc/KivaDoc.h"
 #include "ui/CommandTarget.h"
 
 #include <QMdiSubWindow>
@@ -7,6 +8,10 @@
 #include <memory>
 
 namespace tessel {
+
+// Message `id` (IDS_NUL_CUT_OPENED or IDS_NUL_CUT_SAVE) about the file at
+// `path`, whose text ended at a NUL byte.
+QString NulCutText(unsigned id, const QString& path, const CKivaDoc::NulCut& cut);
 
 class CDocTemplate;
 class CKivaApp;

@@ -77,7 +77,13 @@ CChildFrame* CKivaDocManager::OpenDocumentFile(const QString& path) {
     }
     frame->GetDocument()->SetPathName(encoded);
     m_app.AddToRecentFileList(absolute);
-    return AddFrame(frame.release());
+    CChildFrame* added = AddFrame(frame.release());
+    // Said at once: what the window shows is not the whole file.
+    if (const auto& cut = added->GetDocument()->CutAtNul())
+        ShowMessageBox({m_app.MainFrame(), LoadQString(AFX_IDS_APP_TITLE),
+                        NulCutText(IDS_NUL_CUT_OPENED, absolute, *cut), QMessageBox::Warning,
+                        QMessageBox::Ok});
+    return added;
 }
 
 bool CKivaDocManager::DoPromptFileName(QString& fileName, unsigned titleId, bool open,

@@ -130,6 +130,12 @@ public:
                               command);
         if (!m_doc->OnOpenDocument(m_options.file == "-" ? "/dev/stdin" : m_options.file))
             return DocumentError("could not be read completely");
+        // The text would end at a NUL byte with more after it: whatever the
+        // command wrote or sent would be the file cut short.
+        if (const auto& cut = m_doc->CutAtNul())
+            return Fail(m_name + ": the text would end at the NUL byte at offset " +
+                        std::to_string(cut->offset) + ", cutting off the " +
+                        std::to_string(cut->after) + " bytes after it; remove the NUL byte first");
 
         std::string result;
         switch (command) {

@@ -23,6 +23,9 @@ bool CKivaDoc::OnOpenDocument(const std::string& path) {
         m_messages.ShowFileError(path, error.Reason());
         return false;
     }
+    m_cutAtNul.reset();
+    if (file.cutAtNul)
+        m_cutAtNul = NulCut{file.nulOffset, file.bytesAfterNul};
     // The document starts empty; an empty file stays that way.
     m_editor.ReplaceText({});
     const bool loaded = (file.length == 0 && file.bytes.empty()) || SerializeLoad(file);
@@ -38,6 +41,7 @@ bool CKivaDoc::OnSaveDocument(const std::string& path) {
     }
     SetModifiedFlag(false);
     m_editor.SetModified(false);
+    m_cutAtNul.reset();
     return true;
 }
 

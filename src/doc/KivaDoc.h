@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,7 +35,21 @@ public:
     // Opens a file into the document: the editor is emptied, a file of non-zero
     // length is loaded (SerializeLoad) and the document is left unmodified.
     // False when the document is not to be opened; any message has been shown.
+    // The text ends at the file's first NUL byte; when more than NUL bytes
+    // follow it, CutAtNul() says so (the caller tells the user).
     virtual bool OnOpenDocument(const std::string& path);
+
+    // Where the file last opened was cut: at a NUL byte that other bytes
+    // follow, which the text does not hold. Saving the text onto that file
+    // would lose them.
+    struct NulCut {
+        std::uint64_t offset = 0; // of the NUL byte
+        std::uint64_t after = 0;  // bytes after it
+    };
+    const std::optional<NulCut>& CutAtNul() const { return m_cutAtNul; }
+    // The bytes after the NUL are no longer at stake (the file was saved, or
+    // the user chose to replace it).
+    void ForgetCutAtNul() { m_cutAtNul.reset(); }
     // Stores the document (SerializeStore) and replaces the file with it in one
     // step. False, after showing the file error, when that failed.
     bool OnSaveDocument(const std::string& path);
@@ -100,6 +115,7 @@ protected:
 
 private:
     bool m_bModified = false;
+    std::optional<NulCut> m_cutAtNul;
     std::string m_strPathName;
     std::string m_strTitle;
 };

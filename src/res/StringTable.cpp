@@ -36,6 +36,10 @@ constexpr std::pair<unsigned, std::string_view> kStrings[] = {
     {IDS_END_CODE_INSIDE, "テキスト終了コードと同じ文字が含まれています。送信がそこで終わってしまう"
                           "ため、送信できません。"},
     {IDS_TRANSFER_FAILED, "通信中にエラーが発生しました。"},
+    {IDS_NUL_CUT_OPENED, "%1 の %2 バイト目に NUL バイトがあります。そこから後の %3 バイトは表示"
+                         "されていません。このファイルに上書き保存すると、それらは失われます。"},
+    {IDS_NUL_CUT_SAVE, "%1 には、表示されていない %3 バイト（%2 バイト目の NUL バイトから後）が"
+                       "あります。上書き保存すると失われます。上書きしますか?"},
     {IDS_CAPTION_RECEIVE, "受信"},
     {IDS_CAPTION_SEND, "送信"},
     {IDS_CAPTION_COM_SETTINGS, "COMポートの設定"},

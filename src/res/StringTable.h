@@ -35,6 +35,8 @@ enum StringId : unsigned {
     IDS_RENUM_OLD_MISSING = 213,
     IDS_END_CODE_INSIDE = 214,
     IDS_TRANSFER_FAILED = 215,
+    IDS_NUL_CUT_OPENED = 216, // %1 file, %2 byte (1-based) of the NUL, %3 bytes not shown
+    IDS_NUL_CUT_SAVE = 217,   // the same, asked before replacing that file
 
     IDS_CAPTION_RECEIVE = 250,
     IDS_CAPTION_SEND = 251,

@@ -2,6 +2,7 @@
 
 #include "sys/SysCalls.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits> // PATH_MAX
 #include <cstdio>
@@ -84,6 +85,7 @@ FileError ReadDocumentFile(const std::string& path, std::size_t limit, DocumentF
     file.length = static_cast<std::uint64_t>(st.st_size);
 
     std::uint64_t received = 0;
+    bool atNul = false; // reading the bytes after the first NUL
     char buffer[65536];
     for (;;) {
         const ssize_t n = sys::Read(fd.get(), buffer, sizeof buffer);
@@ -91,15 +93,34 @@ FileError ReadDocumentFile(const std::string& path, std::size_t limit, DocumentF
             return LastError();
         if (n == 0)
             break;
+        const auto count = static_cast<std::size_t>(n);
+        std::size_t from = 0;
+        if (!atNul) {
+            const char* nul = static_cast<const char*>(std::memchr(buffer, 0, count));
+            const std::size_t keep = nul ? static_cast<std::size_t>(nul - buffer) : count;
+            file.bytes.append(buffer, keep);
+            if (!nul && file.bytes.size() > limit)
+                return {};
+            if (nul) {
+                atNul = true;
+                file.nulOffset = received + keep;
+                from = keep + 1;
+            }
+        }
         received += static_cast<std::uint64_t>(n);
-        const char* nul =
-            static_cast<const char*>(std::memchr(buffer, 0, static_cast<std::size_t>(n)));
-        const std::size_t keep =
-            nul ? static_cast<std::size_t>(nul - buffer) : static_cast<std::size_t>(n);
-        file.bytes.append(buffer, keep);
-        if (nul || file.bytes.size() > limit)
+        if (atNul && !file.cutAtNul &&
+            std::any_of(buffer + from, buffer + count, [](char c) { return c != '\0'; }))
+            file.cutAtNul = true;
+        // A regular file says how much follows; anything else is read to its end.
+        if (file.cutAtNul && S_ISREG(st.st_mode) && file.length > file.nulOffset) {
+            file.bytesAfterNul = file.length - file.nulOffset - 1;
             return {};
+        }
     }
+    if (file.cutAtNul)
+        file.bytesAfterNul = received - file.nulOffset - 1;
+    else
+        file.nulOffset = 0; // padding only: nothing was cut
     // Only a file read to its end can turn out short; regular files report
     // their length, other files (pipes, devices) report 0.
     file.shortRead = S_ISREG(st.st_mode) && received < file.length;

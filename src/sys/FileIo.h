@@ -38,6 +38,12 @@ struct DocumentFile {
     std::string bytes;        // the file's bytes up to its first NUL byte
     std::uint64_t length = 0; // the file's length as the system reports it
     bool shortRead = false;   // fewer bytes arrived than the length promised
+    // When something other than NUL bytes follows the first NUL byte (so
+    // that stopping there cuts the text): the NUL's offset and how many bytes
+    // follow it. NUL bytes alone at the end (padding) cut nothing.
+    bool cutAtNul = false;
+    std::uint64_t nulOffset = 0;
+    std::uint64_t bytesAfterNul = 0;
 };
 
 // Reads a file for loading as a document. Reading stops at the first NUL byte

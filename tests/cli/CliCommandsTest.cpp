@@ -232,6 +232,60 @@ TEST_F(CliCommands, InPlaceReplacesTheFileKeepingItsPermissions) {
     }
 }
 
+// Reading stops at the first NUL byte; when more than NULs follow it, every
+// command refuses the file rather than write or send it cut short.
+TEST_F(CliCommands, ANulByteNeverCutsAFileSilently) {
+    using namespace std::string_literals;
+    const std::string out = m_dir.file("out.bas");
+    const struct {
+        std::string content;
+        std::vector<std::string> args;
+        int status;
+        std::string err;   // after "FILE: "
+        std::string after; // FILE's bytes afterwards
+    } cases[] = {
+        {"\0"
+         "10 A\r\n"s,
+         {"check", "FILE"},
+         kExitFailure,
+         "the text would end at the NUL byte at offset 0, cutting off the 6 bytes after it; "
+         "remove the NUL byte first\n",
+         "\0"
+         "10 A\r\n"s},
+        {"10 A\r\n20 B\0\r\n30 C\r\n"s,
+         {"sort", "-i", "FILE"},
+         kExitFailure,
+         "the text would end at the NUL byte at offset 10, cutting off the 8 bytes after it; "
+         "remove the NUL byte first\n",
+         "10 A\r\n20 B\0\r\n30 C\r\n"s},
+        {"10 A\r\n\0\0X"s,
+         {"wire", "FILE"},
+         kExitFailure,
+         "the text would end at the NUL byte at offset 6, cutting off the 2 bytes after it; "
+         "remove the NUL byte first\n",
+         "10 A\r\n\0\0X"s},
+        {"20 A\r\n\0\0\0B"s,
+         {"renumber", "FILE", "-o", out},
+         kExitFailure,
+         "the text would end at the NUL byte at offset 6, cutting off the 3 bytes after it; "
+         "remove the NUL byte first\n",
+         "20 A\r\n\0\0\0B"s},
+        // NUL bytes alone at the end are padding: dropped, as always.
+        {"20 B\r\n10 A\r\n\0\0\0"s, {"sort", "-i", "FILE"}, kExitOk, "", "10 A\r\n20 B\r\n"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(out);
+        const Result r = Run("p.bas", c.content, c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[0];
+        EXPECT_EQ(r.err, c.err.empty() ? "" : m_file + ": " + c.err) << c.args[0];
+        EXPECT_EQ(ReadBytes(m_file), c.after) << c.args[0];
+        if (c.status != kExitOk) {
+            EXPECT_EQ(r.out, "") << c.args[0];
+            EXPECT_FALSE(std::filesystem::exists(out)) << c.args[0];
+        }
+    }
+}
+
 TEST_F(CliCommands, UnreadableAndUnwritableFiles) {
     Result r = RunArgs({"sort", m_dir.file("missing.bas")});
     EXPECT_EQ(r.status, kExitFailure);

@@ -83,6 +83,17 @@ TEST_F(CliProcess, StandardOutputGetsTheBytesExactly) {
     EXPECT_EQ(r.out, data);
 }
 
+TEST_F(CliProcess, StandardInputCutAtANulIsRefusedToo) {
+    WriteBytes(m_dir.file("in"), std::string("10 A\r\n\0"
+                                             "20 B\r\n",
+                                             13));
+    const Result r = Run({"wire", "--type=basic", "-"}, {}, m_dir.file("in"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "-: the text would end at the NUL byte at offset 6, cutting off the 6 bytes "
+                     "after it; remove the NUL byte first\n");
+}
+
 TEST_F(CliProcess, AFailedWriteToStandardOutputIsAnError) {
     WriteBytes(m_dir.file("a.bas"), "10 A\n");
     const Result r = Run({"sort", m_dir.file("a.bas")}, "/dev/full");

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <thread>
 
 namespace tessel {
 namespace {
@@ -39,6 +40,41 @@ TEST(ReadDocumentFile, StopsAtNulAndPastTheLimit) {
     EXPECT_EQ(file.bytes, "ab");
     EXPECT_EQ(file.length, 5u);
     EXPECT_FALSE(file.shortRead);
+
+    EXPECT_TRUE(file.cutAtNul);
+    EXPECT_EQ(file.nulOffset, 2u);
+    EXPECT_EQ(file.bytesAfterNul, 2u);
+
+    // What follows the first NUL decides whether the text is cut: NULs alone
+    // are padding; anything else is counted, however far it is.
+    const struct {
+        std::string bytes;
+        bool cut;
+        std::uint64_t offset, after;
+    } nuls[] = {
+        {std::string("ab\0\0\0", 5), false, 0, 0},
+        {std::string("\0x", 2), true, 0, 1},
+        {std::string("ab\0", 3) + std::string(100000, '\0') + "z", true, 2, 100001},
+        {std::string("ab\0", 3) + std::string(100000, 'y'), true, 2, 100000},
+    };
+    for (const auto& c : nuls) {
+        test::WriteBytes(path, c.bytes);
+        ASSERT_FALSE(ReadDocumentFile(path, 100, file));
+        EXPECT_EQ(file.cutAtNul, c.cut) << c.bytes.size();
+        EXPECT_EQ(file.nulOffset, c.offset) << c.bytes.size();
+        EXPECT_EQ(file.bytesAfterNul, c.after) << c.bytes.size();
+        EXPECT_FALSE(file.shortRead);
+    }
+    // Through a pipe, which says nothing of its length, the same count.
+    const std::string fifo = dir.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::thread writer([&] { test::WriteBytes(fifo, std::string("10 A\0\0B\0", 8)); });
+    ASSERT_FALSE(ReadDocumentFile(fifo, 100, file));
+    writer.join();
+    EXPECT_EQ(file.bytes, "10 A");
+    EXPECT_TRUE(file.cutAtNul);
+    EXPECT_EQ(file.nulOffset, 4u);
+    EXPECT_EQ(file.bytesAfterNul, 3u);
 
     test::WriteBytes(path, std::string(300000, 'x'));
     ASSERT_FALSE(ReadDocumentFile(path, 1000, file));

@@ -194,6 +194,34 @@ TEST(View, EditsMarkTheDocumentButReplacingTheWholeTextDoesNot) {
     EXPECT_TRUE(document->IsModified());
 }
 
+TEST(View, AFileCutAtANulSaysSoAndAsksBeforeItIsReplaced) {
+    AppHarness h;
+    const std::string bytes("10 A\r\n20 B\0\r\n30 C\r\n", 19);
+    CChildFrame* frame = OpenFile(h, "p.bas", bytes);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(h.View()->GetText(), "10 A\r\n20 B");
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(
+        h.messages[0].text,
+        QStringLiteral("p.bas の 11 バイト目に NUL バイトがあります。そこから後の 9 バイトは"
+                       "表示されていません。このファイルに上書き保存すると、それらは失われます。"));
+    // Save asks; No and Cancel leave the file as it was.
+    const std::string path = h.dir.file("p.bas");
+    for (const auto answer : {QMessageBox::No, QMessageBox::Cancel}) {
+        h.answer = answer;
+        h.Execute(ID_FILE_SAVE);
+        EXPECT_EQ(test::ReadBytes(path), bytes);
+    }
+    EXPECT_EQ(h.messages.size(), 3u);
+    EXPECT_TRUE(h.messages[2].text.contains(QStringLiteral("上書きしますか?")));
+    // Yes replaces it; the next save asks nothing.
+    h.answer = QMessageBox::Yes;
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_EQ(test::ReadBytes(path), "10 A\r\n20 B");
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_EQ(h.messages.size(), 4u);
+}
+
 TEST(View, ClosingAModifiedDocumentAsksAndCancelKeepsIt) {
     AppHarness h;
     h.Execute(ID_NEW_BASIC);
