@@ -5,6 +5,7 @@
 #include "app/GuiMessageSink.h"
 #include "app/KivaApp.h"
 #include "app/ToolbarIcons.h"
+#include "doc/MemoryEditBuffer.h"
 #include "engine/DocFactory.h"
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
@@ -14,6 +15,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace tessel {
 namespace {
@@ -44,9 +46,17 @@ CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
     m_document = CreateDocument(docTemplate.Kind(), *m_view, *m_messages, app.Settings());
     m_view->SetDocument(m_document.get());
     m_view->OnInitialUpdate();
+    // Watchers miss some replacements: look again whenever the window comes
+    // to the front.
+    connect(this, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates before, Qt::WindowStates now) {
+                if (now.testFlag(Qt::WindowActive) && !before.testFlag(Qt::WindowActive))
+                    QTimer::singleShot(0, this, &CChildFrame::CheckFileOnDisk);
+            });
 }
 
 CChildFrame::~CChildFrame() {
+    m_app.DocManager().UnwatchFile(QFile::decodeName(m_document->GetPathName().c_str()));
     // The document refers to the view; let it go first.
     m_view->SetDocument(nullptr);
     m_document.reset();
@@ -93,6 +103,18 @@ bool CChildFrame::DoSave(bool saveAs) {
         path = name;
     }
     const std::string encoded = QFile::encodeName(path).toStdString();
+    // Another program changed the file since it was read or saved here:
+    // replacing it loses that change, so ask first.
+    const bool ownFile = encoded == m_document->GetPathName();
+    if (const FileStamp now = StampOf(encoded);
+        ownFile && now.exists && now != m_diskStamp && now != m_answeredStamp) {
+        const auto answer = ShowMessageBox(
+            {this, LoadQString(AFX_IDS_APP_TITLE),
+             LoadQString(IDS_FILE_CHANGED_SAVE).arg(QFileInfo(path).fileName()),
+             QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
+        if (answer != QMessageBox::Yes)
+            return false;
+    }
     // The file holds bytes after a NUL that the text never showed: replacing
     // it loses them, so ask first.
     if (const auto& cut = m_document->CutAtNul(); cut && encoded == m_document->GetPathName()) {
@@ -104,9 +126,72 @@ bool CChildFrame::DoSave(bool saveAs) {
     }
     if (!m_document->OnSaveDocument(encoded))
         return false;
+    if (!ownFile)
+        m_app.DocManager().UnwatchFile(QFile::decodeName(m_document->GetPathName().c_str()));
     m_document->SetPathName(encoded);
     m_app.AddToRecentFileList(path);
     UpdateTitle();
+    NoteFileOnDisk();
+    return true;
+}
+
+void CChildFrame::NoteFileOnDisk() {
+    const std::string& path = m_document->GetPathName();
+    if (path.empty())
+        return;
+    m_diskStamp = StampOf(path);
+    m_answeredStamp = {};
+    // A file replaced by renaming is a new file to the watcher.
+    m_app.DocManager().WatchFile(QFile::decodeName(path.c_str()));
+}
+
+void CChildFrame::CheckFileOnDisk() {
+    const std::string& path = m_document->GetPathName();
+    if (path.empty() || m_checkingDisk)
+        return;
+    const FileStamp now = StampOf(path);
+    if (now == m_diskStamp || now == m_answeredStamp)
+        return;
+    const QString name = QFileInfo(QFile::decodeName(path.c_str())).fileName();
+    m_checkingDisk = true;
+    if (!now.exists) {
+        ShowMessageBox({this, LoadQString(AFX_IDS_APP_TITLE), LoadQString(IDS_FILE_GONE).arg(name),
+                        QMessageBox::Information, QMessageBox::Ok});
+        m_answeredStamp = now;
+    } else {
+        m_app.DocManager().WatchFile(QFile::decodeName(path.c_str()));
+        const unsigned question =
+            m_document->IsModified() ? IDS_FILE_CHANGED_MODIFIED : IDS_FILE_CHANGED_RELOAD;
+        const auto answer =
+            ShowMessageBox({this, LoadQString(AFX_IDS_APP_TITLE), LoadQString(question).arg(name),
+                            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No});
+        if (answer != QMessageBox::Yes || !Reload())
+            m_answeredStamp = now;
+    }
+    m_checkingDisk = false;
+}
+
+bool CChildFrame::Reload() {
+    const std::string path = m_document->GetPathName();
+    // Read as opening reads, into a document of the same kind; then the whole
+    // text goes into the editor in one step.
+    MemoryEditBuffer scratch;
+    const std::unique_ptr<CKivaDoc> fresh =
+        CreateDocument(m_template.Kind(), scratch, *m_messages, m_app.Settings());
+    if (!fresh->OnOpenDocument(path))
+        return false;
+    if (!m_view->ReplaceText(scratch.GetText())) {
+        m_messages->ShowMessage(IDS_NO_MEMORY);
+        return false;
+    }
+    m_document->AdoptFileState(*fresh);
+    m_document->SetModifiedFlag(false);
+    m_view->SetModified(false);
+    NoteFileOnDisk();
+    if (const auto& cut = m_document->CutAtNul())
+        ShowMessageBox({this, LoadQString(AFX_IDS_APP_TITLE),
+                        NulCutText(IDS_NUL_CUT_OPENED, QFile::decodeName(path.c_str()), *cut),
+                        QMessageBox::Warning, QMessageBox::Ok});
     return true;
 }
 

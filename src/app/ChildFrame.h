@@ -47,6 +47,17 @@ public:
     // The document's title on the window (and through it on the main window).
     void UpdateTitle();
 
+    // Takes the file behind the document as it is now, as read or saved
+    // here: a change by another program is noticed against it.
+    void NoteFileOnDisk();
+    // Looks whether the file changed since: an unmodified document is
+    // offered a reload; a modified one is told, and the user chooses between
+    // keeping the text and reloading. A file gone is said once.
+    void CheckFileOnDisk();
+    // Reads the file again, as opening it does, in place of the text (one
+    // step of Undo). False when it could not be read (a message said why).
+    bool Reload();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -67,6 +78,9 @@ private:
     std::unique_ptr<CKivaDoc> m_document;
     DocCommands m_documentTarget{*this};
     bool m_bAskToSave = true;
+    FileStamp m_diskStamp;     // the file as last read or saved here
+    FileStamp m_answeredStamp; // a version the user chose to keep their text over
+    bool m_checkingDisk = false;
 };
 
 } // namespace tessel

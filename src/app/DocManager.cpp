@@ -15,10 +15,30 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QTimer>
 
 #include <memory>
 
 namespace tessel {
+
+CKivaDocManager::CKivaDocManager(CKivaApp& app) : m_app(app) {
+    QObject::connect(&m_watcher, &QFileSystemWatcher::fileChanged, [this](const QString& path) {
+        // A moment later: a program that writes a file in steps has then
+        // finished, and one check covers them all.
+        if (CChildFrame* frame = m_app.MainFrame() ? m_app.MainFrame()->FindChild(path) : nullptr)
+            QTimer::singleShot(200, frame, &CChildFrame::CheckFileOnDisk);
+    });
+}
+
+void CKivaDocManager::WatchFile(const QString& path) {
+    if (!path.isEmpty() && !m_watcher.files().contains(path))
+        m_watcher.addPath(path); // a file that is gone cannot be watched: fine
+}
+
+void CKivaDocManager::UnwatchFile(const QString& path) {
+    if (m_watcher.files().contains(path))
+        m_watcher.removePath(path);
+}
 
 void CKivaDocManager::OnFileNew() {
     const auto templates = m_app.Templates();
@@ -78,6 +98,7 @@ CChildFrame* CKivaDocManager::OpenDocumentFile(const QString& path) {
     frame->GetDocument()->SetPathName(encoded);
     m_app.AddToRecentFileList(absolute);
     CChildFrame* added = AddFrame(frame.release());
+    added->NoteFileOnDisk();
     // Said at once: what the window shows is not the whole file.
     if (const auto& cut = added->GetDocument()->CutAtNul())
         ShowMessageBox({m_app.MainFrame(), LoadQString(AFX_IDS_APP_TITLE),

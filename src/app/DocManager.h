@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +16,7 @@ class CKivaView;
 // Creates and opens documents, and asks for file names.
 class CKivaDocManager {
 public:
-    explicit CKivaDocManager(CKivaApp& app) : m_app(app) {}
+    explicit CKivaDocManager(CKivaApp& app);
 
     // "New": the type list, then a new untitled document of the chosen type.
     void OnFileNew();
@@ -53,12 +54,18 @@ public:
     using PromptHook = std::function<bool(FilePrompt& prompt)>;
     void SetPromptHook(PromptHook hook) { m_promptHook = std::move(hook); }
 
+    // The files behind open documents, watched for changes by other
+    // programs: the window of a file that changes checks it on disk.
+    void WatchFile(const QString& path);
+    void UnwatchFile(const QString& path);
+
 private:
     CChildFrame* AddFrame(CChildFrame* frame);
     bool RunFileDialog(FilePrompt& prompt);
 
     CKivaApp& m_app;
     PromptHook m_promptHook;
+    QFileSystemWatcher m_watcher;
 };
 
 } // namespace tessel

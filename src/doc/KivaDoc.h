@@ -50,6 +50,10 @@ public:
     // The bytes after the NUL are no longer at stake (the file was saved, or
     // the user chose to replace it).
     void ForgetCutAtNul() { m_cutAtNul.reset(); }
+    // Takes what loading a file told `loaded`, a document of the same kind
+    // that opened the same file (how it was cut, whether it had numbers, its
+    // line end), as when the file is read again into this document.
+    virtual void AdoptFileState(const CKivaDoc& loaded) { m_cutAtNul = loaded.m_cutAtNul; }
     // Stores the document (SerializeStore) and replaces the file with it in one
     // step. False, after showing the file error, when that failed.
     bool OnSaveDocument(const std::string& path);

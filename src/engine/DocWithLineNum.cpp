@@ -384,6 +384,15 @@ std::size_t CaretAfterReorder(std::string_view before, std::size_t offset, std::
 
 // --- Loading, storing, receiving, sending -------------------------------------
 
+void CDocWithLineNum::AdoptFileState(const CKivaDoc& loaded) {
+    CKivaDoc::AdoptFileState(loaded);
+    if (const auto* numbered = dynamic_cast<const CDocWithLineNum*>(&loaded)) {
+        m_bLineNumOutput = numbered->m_bLineNumOutput;
+        m_fileLineEnd = numbered->m_fileLineEnd;
+        m_bLineNumChanged = false;
+    }
+}
+
 bool CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
     if (file.shortRead)
         return false;

@@ -36,6 +36,7 @@ public:
     using CKivaDoc::CKivaDoc;
 
     bool SerializeLoad(const DocumentFile& file) override;
+    void AdoptFileState(const CKivaDoc& loaded) override;
     std::string SerializeStore() override;
     bool SetReceivedText(std::string text, ReceiveNumbering numbering) override;
     bool GetSendText(std::string& out, SendNumbers numbers) override;

@@ -40,6 +40,13 @@ constexpr std::pair<unsigned, std::string_view> kStrings[] = {
                          "されていません。このファイルに上書き保存すると、それらは失われます。"},
     {IDS_NUL_CUT_SAVE, "%1 には、表示されていない %3 バイト（%2 バイト目の NUL バイトから後）が"
                        "あります。上書き保存すると失われます。上書きしますか?"},
+    {IDS_FILE_CHANGED_RELOAD, "%1 は他のプログラムによって変更されました。読み込み直しますか?"},
+    {IDS_FILE_CHANGED_MODIFIED,
+     "%1 は他のプログラムによって変更されました。編集中の変更を破棄して読み込み直しますか?\n"
+     "「いいえ」を選ぶと、編集中のテキストをそのまま残します。"},
+    {IDS_FILE_CHANGED_SAVE,
+     "%1 は読み込んだ後に他のプログラムによって変更されています。上書きしますか?"},
+    {IDS_FILE_GONE, "%1 は削除されたか、移動されました。編集中のテキストはそのまま残ります。"},
     {IDS_CAPTION_RECEIVE, "受信"},
     {IDS_CAPTION_SEND, "送信"},
     {IDS_CAPTION_COM_SETTINGS, "COMポートの設定"},

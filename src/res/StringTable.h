@@ -37,6 +37,12 @@ enum StringId : unsigned {
     IDS_TRANSFER_FAILED = 215,
     IDS_NUL_CUT_OPENED = 216, // %1 file, %2 byte (1-based) of the NUL, %3 bytes not shown
     IDS_NUL_CUT_SAVE = 217,   // the same, asked before replacing that file
+    // A file changed by another program (%1 its name): reload an unmodified
+    // document, reload a modified one, replace it on save; or gone.
+    IDS_FILE_CHANGED_RELOAD = 218,
+    IDS_FILE_CHANGED_MODIFIED = 219,
+    IDS_FILE_CHANGED_SAVE = 220,
+    IDS_FILE_GONE = 221,
 
     IDS_CAPTION_RECEIVE = 250,
     IDS_CAPTION_SEND = 251,

@@ -143,6 +143,15 @@ FileError ReadWholeFile(const std::string& path, std::string& bytes) {
     }
 }
 
+FileStamp StampOf(const std::string& path) {
+    struct stat st {};
+    if (sys::Stat(path.c_str(), st) != 0)
+        return {};
+    return {true, static_cast<std::uint64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+            static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 namespace {
 
 // A new file beside `path` that no one else has opened, named ".tessel-"

@@ -65,4 +65,18 @@ struct DocumentFile {
 // the file it points to is replaced.
 [[nodiscard]] FileError ReplaceFile(const std::string& path, const std::string& bytes);
 
+// What tells one version of a file from another: whether it is there, its
+// size and modification time, and which file it is (a replacement by
+// renaming makes a new one, whatever its time).
+struct FileStamp {
+    bool exists = false;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// The stamp of the file at `path` now (through a symbolic link, of its target).
+FileStamp StampOf(const std::string& path);
+
 } // namespace tessel

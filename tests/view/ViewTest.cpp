@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <random>
 
 namespace tessel {
@@ -220,6 +222,60 @@ TEST(View, AFileCutAtANulSaysSoAndAsksBeforeItIsReplaced) {
     EXPECT_EQ(test::ReadBytes(path), "10 A\r\n20 B");
     h.Execute(ID_FILE_SAVE);
     EXPECT_EQ(h.messages.size(), 4u);
+}
+
+TEST(View, AFileChangedByAnotherProgramIsNoticed) {
+    AppHarness h;
+    CChildFrame* frame = OpenFile(h, "p.bas", "10 A\r\n");
+    ASSERT_NE(frame, nullptr);
+    CKivaView* view = h.View();
+    const std::string path = h.dir.file("p.bas");
+
+    // Unmodified: the watcher notices, Yes reloads, Undo brings the old text back.
+    h.answer = QMessageBox::Yes;
+    test::WriteBytes(path, "PRINT 1\nPRINT 2\n"); // as opening reads it: numbered, LF kept
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    EXPECT_EQ(h.messages[0].text, QStringLiteral("p.bas は他のプログラムによって変更されました。"
+                                                 "読み込み直しますか?"));
+    EXPECT_EQ(view->GetText(), "10PRINT 1\r\n20PRINT 2\r\n");
+    EXPECT_FALSE(frame->GetDocument()->IsModified());
+    view->undo();
+    EXPECT_EQ(view->GetText(), "10 A\r\n");
+    view->redo();
+
+    // Our own save is no change by another program.
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_EQ(test::ReadBytes(path), "PRINT 1\nPRINT 2\n");
+    QTest::qWait(400);
+    EXPECT_EQ(h.messages.size(), 1u);
+
+    // Modified: No keeps the text, and the same version is not asked about again.
+    view->insertPlainText(QStringLiteral("X"));
+    const std::string typed = view->GetText();
+    h.answer = QMessageBox::No;
+    test::WriteBytes(path, "10 OTHER\r\n");
+    frame->CheckFileOnDisk();
+    ASSERT_EQ(h.messages.size(), 2u);
+    EXPECT_TRUE(h.messages[1].text.contains(QStringLiteral("編集中の変更を破棄")));
+    EXPECT_EQ(view->GetText(), typed);
+    frame->CheckFileOnDisk();
+    EXPECT_EQ(h.messages.size(), 2u);
+
+    // Saving onto a file changed since it was read asks first; No leaves it.
+    test::WriteBytes(path, "10 THIRD\r\n");
+    h.answers = {QMessageBox::No};
+    EXPECT_FALSE(frame->DoSave(false));
+    EXPECT_EQ(test::ReadBytes(path), "10 THIRD\r\n");
+    EXPECT_TRUE(h.messages.back().text.contains(QStringLiteral("上書きしますか?")));
+    // A file that is gone is said once; the text stays.
+    std::filesystem::remove(path);
+    frame->CheckFileOnDisk();
+    frame->CheckFileOnDisk();
+    EXPECT_TRUE(h.messages.back().text.contains(QStringLiteral("削除されたか")));
+    EXPECT_EQ(std::count_if(h.messages.begin(), h.messages.end(),
+                            [](const auto& m) { return m.text.contains("削除されたか"); }),
+              1);
+    EXPECT_EQ(view->GetText(), typed);
 }
 
 TEST(View, ClosingAModifiedDocumentAsksAndCancelKeepsIt) {
