@@ -38,6 +38,8 @@ CKivaApp& App() {
     static QTemporaryDir dir;
     static CKivaApp app(dir.filePath(QStringLiteral("tessel.INI")).toStdString());
     static const bool started = [] {
+        // Copies of unsaved work stay in the measurement's own folder.
+        qputenv("XDG_STATE_HOME", dir.filePath(QStringLiteral("state")).toUtf8());
         app.SetSplashTime(0);
         return app.InitInstance({});
     }();

@@ -6,6 +6,7 @@
 #include "app/KivaApp.h"
 #include "app/ToolbarIcons.h"
 #include "doc/MemoryEditBuffer.h"
+#include "doc/Recovery.h"
 #include "engine/DocFactory.h"
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
@@ -19,6 +20,12 @@
 
 namespace tessel {
 namespace {
+
+// The longest a change waits for its copy while the user goes on typing.
+constexpr qint64 kRecoveryLongestWaitMs = 30000;
+
+// Names of the windows' copies, unique in a run.
+unsigned g_lastRecoveryId = 0;
 
 CKivaView* MakeView(CKivaApp& app, DocKind kind) {
     if (IsLineNumbered(kind))
@@ -39,13 +46,18 @@ QString ProposedName(const QString& title, const QString& extension) {
 
 CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
     : m_app(app), m_template(docTemplate), m_view(MakeView(app, docTemplate.Kind())),
-      m_messages(std::make_unique<GuiMessageSink>(this)) {
+      m_messages(std::make_unique<GuiMessageSink>(this)), m_recoveryId(++g_lastRecoveryId),
+      m_recoveryTimer(new QTimer(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(DocumentIcon(docTemplate.Kind()));
     setWidget(m_view);
     m_document = CreateDocument(docTemplate.Kind(), *m_view, *m_messages, app.Settings());
     m_view->SetDocument(m_document.get());
     m_view->OnInitialUpdate();
+    m_recoveryTimer->setSingleShot(true);
+    connect(m_recoveryTimer, &QTimer::timeout, this, &CChildFrame::WriteRecoveryCopy);
+    connect(m_view, &QPlainTextEdit::textChanged, this, &CChildFrame::ScheduleRecoveryCopy);
+    connect(m_view, &QPlainTextEdit::modificationChanged, this, &CChildFrame::ScheduleRecoveryCopy);
     // Watchers miss some replacements: look again whenever the window comes
     // to the front.
     connect(this, &QMdiSubWindow::windowStateChanged, this,
@@ -56,6 +68,9 @@ CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
 }
 
 CChildFrame::~CChildFrame() {
+    // Closed, saved or not: the copy is not wanted any more.
+    if (RecoveryStore* recovery = m_app.Recovery())
+        recovery->Remove(m_recoveryId);
     m_app.DocManager().UnwatchFile(QFile::decodeName(m_document->GetPathName().c_str()));
     // The document refers to the view; let it go first.
     m_view->SetDocument(nullptr);
@@ -126,6 +141,7 @@ bool CChildFrame::DoSave(bool saveAs) {
     }
     if (!m_document->OnSaveDocument(encoded))
         return false;
+    WriteRecoveryCopy(); // saved: the copy goes
     if (!ownFile)
         m_app.DocManager().UnwatchFile(QFile::decodeName(m_document->GetPathName().c_str()));
     m_document->SetPathName(encoded);
@@ -169,6 +185,35 @@ void CChildFrame::CheckFileOnDisk() {
             m_answeredStamp = now;
     }
     m_checkingDisk = false;
+}
+
+void CChildFrame::ScheduleRecoveryCopy() {
+    if (!m_recoveryPending.isValid())
+        m_recoveryPending.start();
+    if (m_recoveryPending.elapsed() >= kRecoveryLongestWaitMs)
+        WriteRecoveryCopy();
+    else
+        m_recoveryTimer->start(m_app.RecoveryDelay());
+}
+
+void CChildFrame::WriteRecoveryCopy() {
+    m_recoveryTimer->stop();
+    m_recoveryPending.invalidate();
+    RecoveryStore* recovery = m_app.Recovery();
+    if (!recovery)
+        return;
+    if (!m_document->IsModified() && !m_view->IsModified()) {
+        recovery->Remove(m_recoveryId);
+        return;
+    }
+    RecoveryCopy copy;
+    copy.kind = m_template.Kind();
+    copy.path = m_document->GetPathName();
+    copy.title = m_document->GetTitle();
+    copy.lineNumOutput = m_view->GetLineNumOutput();
+    copy.bytes = m_view->GetText();
+    if (const FileError error = recovery->Write(m_recoveryId, copy))
+        m_app.RecoveryWriteFailed(error.Reason());
 }
 
 bool CChildFrame::Reload() {

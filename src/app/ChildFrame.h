@@ -3,7 +3,10 @@
 #include "doc/KivaDoc.h"
 #include "ui/CommandTarget.h"
 
+#include <QElapsedTimer>
 #include <QMdiSubWindow>
+
+class QTimer;
 
 #include <memory>
 
@@ -58,6 +61,10 @@ public:
     // step of Undo). False when it could not be read (a message said why).
     bool Reload();
 
+    // Keeps a copy of the unsaved text for after a crash, or removes it when
+    // the document is unmodified. Also done a moment after the last change.
+    void WriteRecoveryCopy();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -78,6 +85,13 @@ private:
     std::unique_ptr<CKivaDoc> m_document;
     DocCommands m_documentTarget{*this};
     bool m_bAskToSave = true;
+    // The text changed: its copy is written a moment after the last change,
+    // and at most 30 s after the first one not yet copied.
+    void ScheduleRecoveryCopy();
+
+    const unsigned m_recoveryId; // the name of this window's copy
+    QTimer* m_recoveryTimer;
+    QElapsedTimer m_recoveryPending;
     FileStamp m_diskStamp;     // the file as last read or saved here
     FileStamp m_answeredStamp; // a version the user chose to keep their text over
     bool m_checkingDisk = false;

@@ -7,6 +7,7 @@
 #include "app/KivaApp.h"
 #include "app/MainFrame.h"
 #include "doc/KivaDoc.h"
+#include "doc/Recovery.h"
 #include "res/StringTable.h"
 #include "ui/MessageBox.h"
 #include "view/KivaView.h"
@@ -73,6 +74,25 @@ CChildFrame* CKivaDocManager::CreateNewDocument(CDocTemplate& docTemplate) {
     auto* frame = new CChildFrame(m_app, docTemplate);
     frame->GetDocument()->SetTitle(docTemplate.NextUntitledTitle().toStdString());
     return AddFrame(frame);
+}
+
+CChildFrame* CKivaDocManager::Restore(CDocTemplate& docTemplate, const RecoveryCopy& copy) {
+    auto frame = std::make_unique<CChildFrame>(m_app, docTemplate);
+    CKivaDoc* document = frame->GetDocument();
+    if (!document->SetEditText(copy.bytes))
+        return nullptr;
+    frame->GetActiveView()->SetLineNumOutput(copy.lineNumOutput);
+    if (copy.path.empty())
+        document->SetTitle(docTemplate.NextUntitledTitle().toStdString());
+    else
+        document->SetPathName(copy.path);
+    document->SetModifiedFlag(true);
+    CChildFrame* added = AddFrame(frame.release());
+    // Its file's present state is what a save would replace: no question
+    // about a change since it was read, since it never was read here.
+    added->NoteFileOnDisk();
+    added->WriteRecoveryCopy();
+    return added;
 }
 
 CChildFrame* CKivaDocManager::OpenDocumentFile(const QString& path) {

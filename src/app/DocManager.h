@@ -12,6 +12,7 @@ class CChildFrame;
 class CDocTemplate;
 class CKivaApp;
 class CKivaView;
+struct RecoveryCopy;
 
 // Creates and opens documents, and asks for file names.
 class CKivaDocManager {
@@ -24,6 +25,9 @@ public:
     void OnFileOpen();
     // A new untitled document of that type in a new window.
     CChildFrame* CreateNewDocument(CDocTemplate& docTemplate);
+    // A window with the work of a copy left behind: modified, under its file's
+    // name (untitled when it had none). Null when the editor could not hold it.
+    CChildFrame* Restore(CDocTemplate& docTemplate, const RecoveryCopy& copy);
     // Opens a file, or activates its window when it is open already. The
     // type is the first whose extension the file has (without case), else
     // BASIC. Null when the file could not be opened (a message has said why).

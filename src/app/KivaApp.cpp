@@ -8,14 +8,20 @@
 #include "app/GuiMessageSink.h"
 #include "app/MainFrame.h"
 #include "app/SplashDlg.h"
+#include "doc/Recovery.h"
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
+#include "settings/UserFolders.h"
 #include "ui/CommandIds.h"
+#include "ui/MessageBox.h"
 #include "view/FindReplaceDlg.h"
 #include "view/KivaView.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
+#include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 
@@ -98,6 +104,8 @@ void CKivaApp::CreateEditFont(const std::string& face, int points) {
 }
 
 bool CKivaApp::InitInstance(const QStringList& arguments) {
+    if (const std::string state = UserStateFolder(); !state.empty())
+        m_recovery = std::make_unique<RecoveryStore>(state + "/recovery");
     m_settings.LoadSettings(m_profile);
     m_recentFiles.clear();
     for (const std::string& path : m_settings.m_recentFiles)
@@ -152,8 +160,10 @@ bool CKivaApp::InitInstance(const QStringList& arguments) {
 }
 
 void CKivaApp::OnIdle() {
-    if (!m_splash)
+    if (!m_splash) {
+        OfferRecovery();
         return;
+    }
     const qint64 elapsed = QDateTime::currentMSecsSinceEpoch() - m_dwSplashStart;
     if (elapsed <= m_splashTime) {
         QTimer::singleShot(static_cast<int>(m_splashTime - elapsed) + 1, this, &CKivaApp::OnIdle);
@@ -161,6 +171,40 @@ void CKivaApp::OnIdle() {
     }
     m_splash.reset();
     m_mainFrame->repaint();
+    OfferRecovery();
+}
+
+void CKivaApp::OfferRecovery() {
+    if (!m_recovery)
+        return;
+    for (const RecoveryStore::LeftBehind& left : m_recovery->FindLeftBehind()) {
+        const RecoveryCopy& copy = left.copy;
+        const QString name = copy.path.empty()
+                                 ? QString::fromStdString(copy.title)
+                                 : QFileInfo(QFile::decodeName(copy.path.c_str())).fileName();
+        // Restoring is the default: what is discarded cannot come back.
+        const auto answer =
+            ShowMessageBox({m_mainFrame.get(), LoadQString(AFX_IDS_APP_TITLE),
+                            LoadQString(IDS_RECOVERY_OFFER).arg(name), QMessageBox::Question,
+                            QMessageBox::Yes | QMessageBox::No});
+        if (answer != QMessageBox::No) {
+            CDocTemplate* docTemplate = m_pTemplateBasic;
+            for (CDocTemplate* candidate : Templates())
+                if (candidate->Kind() == copy.kind)
+                    docTemplate = candidate;
+            if (!m_docManager->Restore(*docTemplate, copy))
+                continue; // kept for the next start: the editor could not hold it
+        }
+        RecoveryStore::Discard(left);
+    }
+}
+
+void CKivaApp::RecoveryWriteFailed(const std::string& reason) {
+    if (m_recoveryFailureSaid || !m_mainFrame)
+        return;
+    m_recoveryFailureSaid = true;
+    m_mainFrame->statusBar()->showMessage(
+        LoadQString(IDS_RECOVERY_WRITE_FAILED).arg(QString::fromLocal8Bit(reason.c_str())));
 }
 
 bool CKivaApp::SplashShown() const {
@@ -168,6 +212,9 @@ bool CKivaApp::SplashShown() const {
 }
 
 void CKivaApp::ExitInstance() {
+    // A clean end: no copy of this run's work is needed any more.
+    if (m_recovery)
+        m_recovery->RemoveAll();
     m_settings.m_recentFiles.clear();
     for (const QString& path : m_recentFiles)
         m_settings.m_recentFiles.push_back(path.toStdString());

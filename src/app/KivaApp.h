@@ -16,6 +16,7 @@
 namespace tessel {
 
 class CKivaDocManager;
+class RecoveryStore;
 class CMainFrame;
 class CSplashDlg;
 class CommandRouter;
@@ -84,8 +85,19 @@ public:
     bool SplashShown() const;
     void SetSplashTime(int milliseconds) { m_splashTime = milliseconds; }
 
+    // The copies of this run's unsaved work; null when the program has no
+    // folder for them. A window writes its copy this long after the last
+    // change (3000 ms; tests set less), and at most 30 s after the first.
+    RecoveryStore* Recovery() const { return m_recovery.get(); }
+    int RecoveryDelay() const { return m_recoveryDelay; }
+    void SetRecoveryDelay(int milliseconds) { m_recoveryDelay = milliseconds; }
+    // Says once in the status bar that a copy could not be written.
+    void RecoveryWriteFailed(const std::string& reason);
+
 private:
     void OnIdle();
+    // After the splash: offers the work a run that did not end cleanly left.
+    void OfferRecovery();
 
     AppSettings m_settings;
     ProfileStore m_profile;
@@ -98,6 +110,9 @@ private:
     int m_splashTime = 2000;
     QFont m_fontEdit;
     QStringList m_recentFiles;
+    std::unique_ptr<RecoveryStore> m_recovery;
+    int m_recoveryDelay = 3000;
+    bool m_recoveryFailureSaid = false;
 };
 
 } // namespace tessel

@@ -47,6 +47,10 @@ constexpr std::pair<unsigned, std::string_view> kStrings[] = {
     {IDS_FILE_CHANGED_SAVE,
      "%1 は読み込んだ後に他のプログラムによって変更されています。上書きしますか?"},
     {IDS_FILE_GONE, "%1 は削除されたか、移動されました。編集中のテキストはそのまま残ります。"},
+    {IDS_RECOVERY_OFFER,
+     "前回正しく終了しなかったときの、保存されていない %1 の内容が残っています。復元しますか?\n"
+     "「いいえ」を選ぶと破棄します。破棄した内容は元に戻せません。"},
+    {IDS_RECOVERY_WRITE_FAILED, "作業内容の控えを保存できません: %1"},
     {IDS_CAPTION_RECEIVE, "受信"},
     {IDS_CAPTION_SEND, "送信"},
     {IDS_CAPTION_COM_SETTINGS, "COMポートの設定"},

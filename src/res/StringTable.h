@@ -43,6 +43,10 @@ enum StringId : unsigned {
     IDS_FILE_CHANGED_MODIFIED = 219,
     IDS_FILE_CHANGED_SAVE = 220,
     IDS_FILE_GONE = 221,
+    // Work left by a run that did not end cleanly (%1 the document's name).
+    IDS_RECOVERY_OFFER = 222,
+    // A copy of unsaved work could not be written (%1 the reason).
+    IDS_RECOVERY_WRITE_FAILED = 223,
 
     IDS_CAPTION_RECEIVE = 250,
     IDS_CAPTION_SEND = 251,

@@ -31,11 +31,16 @@ namespace tessel::test {
 // with message boxes and file dialogs answered by the test.
 class AppHarness {
 public:
+    // `stateHome` stands for $XDG_STATE_HOME (a folder of the harness's own
+    // when empty).
     explicit AppHarness(const std::string& ini = {}, const QStringList& arguments = {},
-                        int splashTime = 0) {
+                        int splashTime = 0, const std::string& stateHome = {}) {
         iniPath = dir.file("tessel.INI");
         if (!ini.empty())
             WriteBytes(iniPath, ini);
+        // Copies of unsaved work go to a folder of the test's own.
+        qputenv("XDG_STATE_HOME",
+                QByteArray::fromStdString(stateHome.empty() ? dir.file("state") : stateHome));
         SetMessageBoxHook([this](const MessageBoxRequest& request) {
             messages.push_back(request);
             if (answers.empty())

@@ -1,3 +1,4 @@
+#include "doc/Recovery.h"
 #include "encoding/Cp932.h"
 #include "engine/DocWithLineNum.h"
 #include "res/StringTable.h"
@@ -276,6 +277,62 @@ TEST(View, AFileChangedByAnotherProgramIsNoticed) {
                             [](const auto& m) { return m.text.contains("削除されたか"); }),
               1);
     EXPECT_EQ(view->GetText(), typed);
+}
+
+TEST(View, UnsavedWorkIsCopiedAndGivenBackAfterACrash) {
+    // A run that died: its copy is there, its lock is gone.
+    test::TempDir state;
+    const std::string bytes("10 PRINT \"\x82\xa0\"\r\n20 A\r", 20);
+    {
+        RecoveryStore dead(state.path() + "/tessel/recovery");
+        RecoveryCopy copy;
+        copy.kind = DocKind::Casl;
+        copy.path = state.file("prog.cas");
+        copy.lineNumOutput = false;
+        copy.bytes = bytes;
+        ASSERT_FALSE(dead.Write(1, copy));
+        copy.path.clear();
+        copy.title = "TEXT：無題1";
+        copy.bytes = "discard me";
+        ASSERT_FALSE(dead.Write(2, copy));
+    }
+    // Restore the first (the default), discard the second.
+    AppHarness next({}, {}, 0, state.path());
+    next.answers = {QMessageBox::Yes, QMessageBox::No};
+    ASSERT_TRUE(QTest::qWaitFor([&] { return next.messages.size() == 2; }, 5000));
+    EXPECT_TRUE(next.messages[0].text.contains(QStringLiteral("prog.cas")));
+    ASSERT_EQ(next.Frame().Children().size(), 1);
+    CChildFrame* restored = next.Active();
+    EXPECT_EQ(restored->GetActiveView()->GetText(), bytes);
+    EXPECT_TRUE(restored->GetDocument()->IsModified());
+    EXPECT_EQ(restored->GetDocument()->GetPathName(), state.file("prog.cas"));
+    EXPECT_FALSE(restored->GetActiveView()->GetLineNumOutput());
+    EXPECT_FALSE(std::filesystem::exists(state.file("prog.cas"))); // never written by itself
+}
+
+TEST(View, ACopyIsWrittenWhenTypingStopsAndGoesAtSaveAndAtACleanExit) {
+    AppHarness h;
+    h.app->SetRecoveryDelay(20);
+    h.Execute(ID_NEW_BASIC);
+    const std::string folder = h.dir.file("state/tessel/recovery");
+    const auto copies = [&] {
+        int count = 0;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, ec))
+            count += entry.path().extension() == ".copy" ? 1 : 0;
+        return count;
+    };
+    h.View()->insertPlainText(QStringLiteral("10 A"));
+    EXPECT_EQ(copies(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return copies() == 1; }, 5000));
+    h.answer = QMessageBox::Yes;
+    h.nextFileName = QString::fromStdString(h.dir.file("a.bas"));
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_EQ(copies(), 0);
+    h.View()->insertPlainText(QStringLiteral("B"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return copies() == 1; }, 5000));
+    h.app->ExitInstance();
+    EXPECT_EQ(copies(), 0);
 }
 
 TEST(View, ClosingAModifiedDocumentAsksAndCancelKeepsIt) {
