@@ -15,7 +15,7 @@ namespace {
 class NullSink final : public IMessageSink {
 public:
     void ShowMessage(unsigned) override {}
-    void ShowFileError(const std::string&, const std::string&) override {}
+    void ShowFileError(FileAction, const std::string&, const std::string&) override {}
 };
 
 struct Fixture {

@@ -108,6 +108,11 @@ bool CChildFrame::DoSave(bool saveAs) {
     // A document without a file, or whose file is gone or read-only, is
     // saved under a name the user chooses.
     const QFileInfo info(path);
+    // A file that cannot be written goes under another name; say why first.
+    if (!saveAs && !path.isEmpty() && info.exists() && !info.isWritable())
+        ShowMessageBox({this, LoadQString(AFX_IDS_APP_TITLE),
+                        LoadQString(IDS_FILE_READ_ONLY).arg(info.fileName()),
+                        QMessageBox::Information, QMessageBox::Ok});
     if (saveAs || path.isEmpty() || !info.exists() || !info.isWritable()) {
         QString name = path.isEmpty() ? ProposedName(QString::fromStdString(m_document->GetTitle()),
                                                      m_template.Extension())

@@ -11,10 +11,14 @@ void GuiMessageSink::ShowMessage(unsigned id) {
     ShowAppMessage(m_owner, id);
 }
 
-void GuiMessageSink::ShowFileError(const std::string& path, const std::string& reason) {
+void GuiMessageSink::ShowFileError(FileAction action, const std::string& path,
+                                   const std::string& reason) {
     const QString name = QFile::decodeName(path.c_str());
+    const unsigned sentence =
+        action == FileAction::Open ? IDS_FILE_OPEN_FAILED : IDS_FILE_SAVE_FAILED;
     ShowMessageBox({m_owner, LoadQString(AFX_IDS_APP_TITLE),
-                    QStringLiteral("%1\n%2").arg(name, QString::fromLocal8Bit(reason.c_str())),
+                    LoadQString(sentence).arg(name) + QLatin1Char('\n') +
+                        QString::fromLocal8Bit(reason.c_str()),
                     QMessageBox::Warning, QMessageBox::Ok});
 }
 

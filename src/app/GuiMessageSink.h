@@ -13,7 +13,10 @@ public:
     explicit GuiMessageSink(QWidget* owner) : m_owner(owner) {}
 
     void ShowMessage(unsigned id) override;
-    void ShowFileError(const std::string& path, const std::string& reason) override;
+    // A sentence of the program's own saying what failed, the system's reason
+    // below it.
+    void ShowFileError(FileAction action, const std::string& path,
+                       const std::string& reason) override;
 
 private:
     QWidget* m_owner;

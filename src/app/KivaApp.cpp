@@ -224,7 +224,8 @@ void CKivaApp::ExitInstance() {
 
 void CKivaApp::StoreSettings(SettingGroup group) {
     if (!m_settings.Write(m_profile, group))
-        GuiMessageSink(m_mainFrame.get()).ShowFileError(m_profile.Path(), m_profile.LastError());
+        GuiMessageSink(m_mainFrame.get())
+            .ShowFileError(IMessageSink::FileAction::Save, m_profile.Path(), m_profile.LastError());
 }
 
 void CKivaApp::ScheduleCommandUpdate() {

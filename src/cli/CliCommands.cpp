@@ -49,7 +49,8 @@ public:
         }
         ShowMessage(id);
     }
-    void ShowFileError(const std::string& /*path*/, const std::string& reason) override {
+    void ShowFileError(FileAction /*action*/, const std::string& /*path*/,
+                       const std::string& reason) override {
         if (m_fileError.empty())
             m_fileError = reason.empty() ? "cannot be read" : reason;
     }

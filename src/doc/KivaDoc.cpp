@@ -20,7 +20,7 @@ void CKivaDoc::SetPathName(std::string path) {
 bool CKivaDoc::OnOpenDocument(const std::string& path) {
     DocumentFile file;
     if (const FileError error = ReadDocumentFile(path, kMaxTextSize, file)) {
-        m_messages.ShowFileError(path, error.Reason());
+        m_messages.ShowFileError(IMessageSink::FileAction::Open, path, error.Reason());
         return false;
     }
     m_cutAtNul.reset();
@@ -36,7 +36,7 @@ bool CKivaDoc::OnOpenDocument(const std::string& path) {
 
 bool CKivaDoc::OnSaveDocument(const std::string& path) {
     if (const FileError error = ReplaceFile(path, SerializeStore())) {
-        m_messages.ShowFileError(path, error.Reason());
+        m_messages.ShowFileError(IMessageSink::FileAction::Save, path, error.Reason());
         return false;
     }
     SetModifiedFlag(false);

@@ -21,8 +21,11 @@ public:
     virtual void ShowLineMessage(unsigned id, std::size_t /*line*/, std::size_t /*column*/) {
         ShowMessage(id);
     }
+    // What was being done to a file that failed.
+    enum class FileAction { Open, Save };
     // A file that could not be read or written, with the system's reason.
-    virtual void ShowFileError(const std::string& path, const std::string& reason) = 0;
+    virtual void ShowFileError(FileAction action, const std::string& path,
+                               const std::string& reason) = 0;
 };
 
 } // namespace tessel

@@ -51,6 +51,10 @@ constexpr std::pair<unsigned, std::string_view> kStrings[] = {
      "前回正しく終了しなかったときの、保存されていない %1 の内容が残っています。復元しますか?\n"
      "「いいえ」を選ぶと破棄します。破棄した内容は元に戻せません。"},
     {IDS_RECOVERY_WRITE_FAILED, "作業内容の控えを保存できません: %1"},
+    {IDS_FILE_OPEN_FAILED, "%1 を開けません。"},
+    {IDS_FILE_SAVE_FAILED, "%1 を保存できません。"},
+    {IDS_FILE_READ_ONLY,
+     "%1 は書き込みできないため上書きできません。名前を付けて保存してください。"},
     {IDS_CAPTION_RECEIVE, "受信"},
     {IDS_CAPTION_SEND, "送信"},
     {IDS_CAPTION_COM_SETTINGS, "COMポートの設定"},

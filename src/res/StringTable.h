@@ -47,6 +47,11 @@ enum StringId : unsigned {
     IDS_RECOVERY_OFFER = 222,
     // A copy of unsaved work could not be written (%1 the reason).
     IDS_RECOVERY_WRITE_FAILED = 223,
+    // A file that could not be opened or saved (%1 its path), the system's
+    // reason below; a read-only file saved under another name.
+    IDS_FILE_OPEN_FAILED = 224,
+    IDS_FILE_SAVE_FAILED = 225,
+    IDS_FILE_READ_ONLY = 226,
 
     IDS_CAPTION_RECEIVE = 250,
     IDS_CAPTION_SEND = 251,

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 namespace tessel {
@@ -174,7 +176,8 @@ TEST(MainFrame, ASettingThatCannotBeWrittenIsReported) {
     h.Execute(ID_TAB_STOP);
     EXPECT_EQ(h.app->Settings().m_nTabStop, 8u); // still used for this run
     ASSERT_EQ(h.messages.size(), 1u);
-    EXPECT_TRUE(h.messages[0].text.startsWith(QString::fromStdString(h.iniPath) + "\n"));
+    EXPECT_TRUE(h.messages[0].text.startsWith(QString::fromStdString(h.iniPath) +
+                                              QStringLiteral(" を保存できません。\n")));
     EXPECT_EQ(h.messages[0].icon, QMessageBox::Warning);
 }
 
@@ -269,6 +272,9 @@ TEST(MainFrame, RecentFilesAreStoredAtExit) {
     EXPECT_EQ(h.app->RecentFiles(), (QStringList{"/gone/one.bas", "/gone/two.bas"}));
     // A file that can't be opened leaves the list.
     EXPECT_EQ(h.app->DocManager().OpenDocumentFile(QStringLiteral("/gone/two.bas")), nullptr);
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].text, QStringLiteral("/gone/two.bas を開けません。\n") +
+                                      QString::fromLocal8Bit(std::strerror(ENOENT)));
     h.app->ExitInstance();
     const ProfileStore stored(h.iniPath);
     EXPECT_EQ(stored.GetProfileString("Recent File List", "File1", ""), "/gone/one.bas");

@@ -20,7 +20,8 @@ public:
         lines.push_back(line);
         columns.push_back(column);
     }
-    void ShowFileError(const std::string& path, const std::string& reason) override {
+    void ShowFileError(FileAction /*action*/, const std::string& path,
+                       const std::string& reason) override {
         fileErrors.push_back(path + ": " + reason);
     }
     std::vector<unsigned> ids;
