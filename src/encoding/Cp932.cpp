@@ -249,6 +249,18 @@ std::u16string PrepareInput(std::u16string_view text) {
     return out;
 }
 
+bool KeepsApart(std::u16string_view text) {
+    std::string bytes;
+    if (Encode(text, bytes))
+        return true;
+    // The widget's own line breaks read back as '\n'.
+    std::u16string shown(text);
+    for (char16_t& unit : shown)
+        if (unit == 0x2028 || unit == 0x2029)
+            unit = u'\n';
+    return Decode(bytes) == shown;
+}
+
 std::string DescribeRefusal(const Refusal& refusal) {
     const char32_t c = refusal.character;
     std::string message;

@@ -29,6 +29,15 @@
 // character itself. Each of them decodes to its own stand-in instead, which
 // the widget shows as an unknown character and StandsFor() names.
 //
+// An edit must keep every character as it shows. Two neighbours can read as
+// one character once they stand side by side: a placeholder for a lead
+// byte and a character whose first byte completes it (0x81 and "@" are an
+// ideographic space), or a lone CR and a lone LF (a line break). Decode()
+// never puts such neighbours side by side; an edit that would (deleting what
+// stood between them, or inserting such a character after the placeholder)
+// is refused: KeepsApart() says whether a piece of text still decodes to
+// itself.
+//
 // Widget positions count UTF-16 code units. Every unit of decoded text is one
 // or two bytes: a double-byte character and '\n' are two, so offsets convert
 // exactly in both directions (ByteOffset(), Position(), OffsetIndex).
@@ -87,6 +96,11 @@ std::u16string PrepareInput(std::u16string_view text);
 // A message for the user, in UTF-8, naming the refused character and its
 // code point, e.g. "「é」(U+00E9) は…".
 std::string DescribeRefusal(const Refusal& refusal);
+
+// Whether `text` (a piece of widget text, around an edit) comes back from its
+// bytes as it is: no two neighbours in it read as one character. True for
+// text that cannot be encoded at all (its refusal is reported elsewhere).
+bool KeepsApart(std::u16string_view text);
 
 // True for the marks the decoder shows in place of bytes (control pictures,
 // byte marks) and for the stand-ins of repeated codes.

@@ -55,6 +55,9 @@ constexpr std::pair<unsigned, std::string_view> kStrings[] = {
     {IDS_FILE_SAVE_FAILED, "%1 を保存できません。"},
     {IDS_FILE_READ_ONLY,
      "%1 は書き込みできないため上書きできません。名前を付けて保存してください。"},
+    {IDS_EDIT_JOINS_CHARACTERS,
+     "この編集をすると前後のバイトがつながって別の文字になってしまうため、"
+     "編集できません。"},
     {IDS_CAPTION_RECEIVE, "受信"},
     {IDS_CAPTION_SEND, "送信"},
     {IDS_CAPTION_COM_SETTINGS, "COMポートの設定"},

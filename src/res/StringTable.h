@@ -52,6 +52,8 @@ enum StringId : unsigned {
     IDS_FILE_OPEN_FAILED = 224,
     IDS_FILE_SAVE_FAILED = 225,
     IDS_FILE_READ_ONLY = 226,
+    // An edit that would make two neighbours read as one character.
+    IDS_EDIT_JOINS_CHARACTERS = 227,
 
     IDS_CAPTION_RECEIVE = 250,
     IDS_CAPTION_SEND = 251,

@@ -194,10 +194,12 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
             ui->enabled = textCursor().hasSelection();
         } else if (id == ID_EDIT_COPY) {
             copy();
-        } else if (id == ID_EDIT_CUT) {
-            cut();
-        } else {
-            textCursor().removeSelectedText();
+        } else if (KeepsCharactersApart(textCursor().selectionStart(), textCursor().selectionEnd(),
+                                        {})) {
+            if (id == ID_EDIT_CUT)
+                cut();
+            else
+                textCursor().removeSelectedText();
         }
         return true;
     case ID_EDIT_PASTE:
@@ -264,10 +266,56 @@ bool CKivaView::AcceptInput(const QString& text, std::size_t copies,
     return true;
 }
 
+bool CKivaView::KeepsCharactersApart(int from, int to, const QString& replacement) {
+    // The units on either side of the edit are all that can join with it.
+    QString piece;
+    const int end = document()->characterCount() - 1; // without the final break
+    for (int i = std::max(0, from - 2); i < from; ++i)
+        piece += document()->characterAt(i);
+    piece += replacement;
+    for (int i = to; i < std::min(end, to + 2); ++i)
+        piece += document()->characterAt(i);
+    if (cp932::KeepsApart(ToU16(piece)))
+        return true;
+    ShowMessageBox({this, LoadQString(AFX_IDS_APP_TITLE), LoadQString(IDS_EDIT_JOINS_CHARACTERS),
+                    QMessageBox::Warning, QMessageBox::Ok});
+    return false;
+}
+
+bool CKivaView::KeyKeepsCharactersApart(const QKeyEvent* event, const QString& text) {
+    QTextCursor cursor = textCursor();
+    if (!text.isEmpty())
+        return KeepsCharactersApart(cursor.selectionStart(), cursor.selectionEnd(),
+                                    FromU16(cp932::PrepareInput(ToU16(text))));
+    // What the deleting keys take: the selection, else the character or word
+    // before or after the caret.
+    QTextCursor::MoveOperation move = QTextCursor::NoMove;
+    if (event->matches(QKeySequence::Delete))
+        move = QTextCursor::NextCharacter;
+    else if (event->matches(QKeySequence::DeleteEndOfWord))
+        move = QTextCursor::NextWord;
+    else if (event->matches(QKeySequence::DeleteStartOfWord))
+        move = QTextCursor::PreviousWord;
+    else if (event->matches(QKeySequence::Cut))
+        move = QTextCursor::NoMove;
+    else if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier)
+        move = QTextCursor::PreviousCharacter;
+    else
+        return true;
+    if (!cursor.hasSelection() && move != QTextCursor::NoMove)
+        cursor.movePosition(move, QTextCursor::KeepAnchor);
+    if (!cursor.hasSelection())
+        return true;
+    return KeepsCharactersApart(cursor.selectionStart(), cursor.selectionEnd(), {});
+}
+
 bool CKivaView::InsertText(const QString& text) {
     if (!AcceptInput(text))
         return false;
     QTextCursor cursor = textCursor();
+    if (!KeepsCharactersApart(cursor.selectionStart(), cursor.selectionEnd(),
+                              FromU16(cp932::PrepareInput(ToU16(text)))))
+        return false;
     cursor.beginEditBlock();
     cursor.insertText(FromU16(cp932::PrepareInput(ToU16(text))));
     cursor.endEditBlock();
@@ -292,6 +340,10 @@ bool CKivaView::ReplaceEach(std::span<const std::size_t> starts, std::size_t len
     if (!AcceptInput(text, starts.size(), removedBytes))
         return false;
     const QString prepared = FromU16(cp932::PrepareInput(ToU16(text)));
+    for (const std::size_t start : starts)
+        if (!KeepsCharactersApart(static_cast<int>(start), static_cast<int>(start + length),
+                                  prepared))
+            return false;
     // From the last to the first, so that the positions still to come stay
     // where they were; the cursor kept at the end of the last replacement
     // moves with the text before it.
@@ -326,6 +378,8 @@ void CKivaView::keyPressEvent(QKeyEvent* event) {
         if (!AcceptInput(text))
             return;
     }
+    if (!KeyKeepsCharactersApart(event, inserts ? text : QString()))
+        return;
     QPlainTextEdit::keyPressEvent(event);
 }
 

@@ -99,6 +99,11 @@ private:
     bool AcceptInput(const QString& text, std::size_t copies,
                      const std::function<std::size_t()>& removedBytes);
     std::string EncodeLeniently() const;
+    // Whether putting `replacement` in place of the units from `from` to `to`
+    // keeps every character as it shows (else a message says why not).
+    bool KeepsCharactersApart(int from, int to, const QString& replacement);
+    // The same for what a key is about to delete or insert.
+    bool KeyKeepsCharactersApart(const QKeyEvent* event, const QString& text);
 
     IViewShell& m_shell;
     CKivaDoc* m_document = nullptr;

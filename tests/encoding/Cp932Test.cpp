@@ -220,5 +220,29 @@ TEST(Cp932Offsets, AgreeWithTheEncoderAndTheIndexOnRandomText) {
     }
 }
 
+TEST(Cp932KeepsApart, NeighboursThatWouldReadAsOneCharacter) {
+    struct Case {
+        std::string bytes; // decoded, then edited by taking out `cut` units at `at`
+        std::size_t at, cut;
+        bool keeps;
+    };
+    const Case cases[] = {
+        {"\x81 @", 1, 1, false},   // a lead byte and "@": an ideographic space
+        {"\x81 A", 1, 1, false},   // 0x81 0x41 is a code too
+        {"\x81 \x7f", 1, 1, true}, // 0x7f completes no character
+        {"A\rB\nC", 2, 1, false},  // a lone CR and a lone LF: a line break
+        {"A\nB\rC", 2, 1, true},   // LF then CR stay two
+        {"\x82\xa0 X", 1, 1, true},
+    };
+    for (const Case& c : cases) {
+        std::u16string text = Decode(c.bytes);
+        ASSERT_TRUE(KeepsApart(text)) << c.bytes;
+        text.erase(c.at, c.cut);
+        EXPECT_EQ(KeepsApart(text), c.keeps) << c.bytes;
+    }
+    // The editor's own paragraph breaks count as line breaks.
+    EXPECT_TRUE(KeepsApart(u"A\u2029B"));
+}
+
 } // namespace
 } // namespace tessel::cp932

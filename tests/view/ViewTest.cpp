@@ -335,6 +335,31 @@ TEST(View, ACopyIsWrittenWhenTypingStopsAndGoesAtSaveAndAtACleanExit) {
     EXPECT_EQ(copies(), 0);
 }
 
+TEST(View, AnEditThatWouldJoinABytePlaceholderWithItsNeighbourIsRefused) {
+    AppHarness h;
+    OpenFile(h, "d.dat", "\x81 @");
+    CKivaView* view = h.View();
+    h.Frame().show();
+    view->setFocus();
+    view->SetCaret(2); // after the blank
+    QTest::keyClick(view, Qt::Key_Backspace);
+    view->SetCaret(1); // before it
+    QTest::keyClick(view, Qt::Key_Delete);
+    // Cutting it is refused the same way.
+    QTextCursor blank = view->textCursor();
+    blank.setPosition(1);
+    blank.setPosition(2, QTextCursor::KeepAnchor);
+    view->setTextCursor(blank);
+    h.Execute(ID_EDIT_CUT);
+    EXPECT_EQ(view->GetText(), "\x81 @");
+    ASSERT_EQ(h.messages.size(), 3u);
+    EXPECT_EQ(h.messages[0].text, LoadQString(IDS_EDIT_JOINS_CHARACTERS));
+    // An edit that keeps them apart goes through.
+    view->SetCaret(2);
+    QTest::keyClicks(view, QStringLiteral("x"));
+    EXPECT_EQ(view->GetText(), "\x81 x@");
+}
+
 TEST(View, ClosingAModifiedDocumentAsksAndCancelKeepsIt) {
     AppHarness h;
     h.Execute(ID_NEW_BASIC);
