@@ -157,13 +157,22 @@ public:
                 return DocumentError("could not be sorted");
             result = Stored();
             break;
-        case Command::Renumber:
-            if (!m_numbered->Renumber(m_options.newStart.value_or(kRenumberDefault),
-                                      m_options.oldStart.value_or(kRenumberDefault),
-                                      m_options.step.value_or(kRenumberDefault)))
-                return DocumentError("could not be renumbered");
+        case Command::Renumber: {
+            // Without --old the whole program is renumbered, from its first line.
+            const std::optional<std::uint32_t> first = m_numbered->LowestLineNumber();
+            const unsigned old = m_options.oldStart.value_or(first.value_or(kRenumberDefault));
+            if (!m_numbered->Renumber(m_options.newStart.value_or(kRenumberDefault), old,
+                                      m_options.step.value_or(kRenumberDefault))) {
+                const int status = DocumentError("could not be renumbered");
+                if (m_messages.Id() == IDS_RENUM_OLD_MISSING && first)
+                    m_context.err.Write(m_name + ": --old " + std::to_string(old) +
+                                        " names no line; the program's first line is " +
+                                        std::to_string(*first) + "\n");
+                return status;
+            }
             result = Stored();
             break;
+        }
         case Command::Check:
             // An empty text has nothing to send, which is no fault of the text.
             if (m_editor.GetLength() == 0)

@@ -39,19 +39,20 @@ constexpr CommandHelpText kHelp[] = {
      "the lines would change their order, or when a reference names a missing line.\n"
      "\n"
      "      --new N           the first new number, 1 to 65279 (default 10)\n"
-     "      --old N           the line to start from, 1 to 65279 (default 10)\n"
+     "      --old N           the line to start from, 1 to 65279 (default: the\n"
+     "                        first line, so the whole program is renumbered)\n"
      "      --step N          the step, 1 to 65278 (default 10)\n"},
     {Command::Check, "check [OPTIONS] FILE", "run the checks of a send, without sending",
      "Runs the checks that sending FILE runs: every line at most 254 bytes after\n"
-     "tab expansion, then every line numbered 1 to 65279 and no number twice.\n"
+     "tab expansion, then every line numbered 1 to 65279 and no number twice, and\n"
+     "no end-of-text code inside the text, where the device would stop reading.\n"
      "Prints nothing and exits with 0 when FILE could be sent; an empty file is\n"
      "fine.\n"},
     {Command::Wire, "wire [OPTIONS] FILE", "write the bytes a send puts on the wire",
      "Writes the bytes that sending FILE puts on the wire: tabs expanded, the\n"
      "device's line ends and the end-of-text code. A line-numbered file is first\n"
-     "checked as check does, then sent in number order with its numbers. The\n"
-     "transfer stops after the first end-of-text code, so nothing after it is\n"
-     "written. An empty file has nothing to send (exit status 1).\n"},
+     "checked as check does, then sent in number order with its numbers. An empty\n"
+     "file has nothing to send (exit status 1).\n"},
     {Command::Send, "send [OPTIONS] FILE", "send FILE to the device over the serial port",
      "Sends FILE to the device over the serial port, as the desktop program does:\n"
      "a line-numbered file is first checked as check does, then goes in number\n"

@@ -209,6 +209,16 @@ bool CDocWithLineNum::SortLines() {
     return true;
 }
 
+std::optional<std::uint32_t> CDocWithLineNum::LowestLineNumber() {
+    const bool changed = m_bLineNumChanged; // looking changes nothing
+    LineTable lines;
+    const TextResult result = MakeLineTable(GetEditText(), lines);
+    m_bLineNumChanged = changed;
+    if (!result.Ok() || lines.empty())
+        return std::nullopt;
+    return lines[0].m_nLineNum;
+}
+
 bool CDocWithLineNum::CheckLineNumbers() {
     const std::string text = GetEditText();
     std::size_t line = 0;

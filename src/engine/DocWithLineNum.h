@@ -59,6 +59,9 @@ public:
 
     // Puts the lines in number order. True when the editor text was replaced.
     bool SortLines();
+    // The lowest line number of the editor text: where renumbering the whole
+    // program starts. None when the text has no valid line table.
+    std::optional<std::uint32_t> LowestLineNumber();
     // Whether every line of the editor text begins with a number the device
     // takes (1 to 65279); false, after the message about the first line that
     // does not (200 or 202), when one does not. Order and duplicates do not

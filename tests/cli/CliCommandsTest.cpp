@@ -188,7 +188,12 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
         if (c.column)
             where += ":" + std::to_string(c.column);
         EXPECT_EQ(r.status, kExitFailure);
-        EXPECT_EQ(r.err, m_file + where + ": " + std::string(LoadString(c.id)) + "\n");
+        // The message; after 213 a second line says what was asked for.
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1),
+                  m_file + where + ": " + std::string(LoadString(c.id)) + "\n");
+        if (c.id == IDS_RENUM_OLD_MISSING && !c.content.empty())
+            EXPECT_EQ(r.err.substr(r.err.find('\n') + 1),
+                      m_file + ": --old 25 names no line; the program's first line is 10\n");
         EXPECT_EQ(r.out, "");
     }
     for (const std::vector<std::string>& args :
@@ -198,6 +203,19 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
     }
     // A DATA file of exactly 65535 bytes is fine.
     EXPECT_EQ(Run("a.dat", std::string(65535, 'x'), {"number", "FILE"}).status, kExitOk);
+}
+
+// The guide's first examples, on programs as they are shared: no line 10,
+// LF line ends.
+TEST_F(CliCommands, RenumberWithoutOldRenumbersTheWholeProgram) {
+    Result r = Run("game.bas", "100 GOTO 130\n120 PRINT\n130 END\n",
+                   {"renumber", "--new", "100", "--step", "10", "-i", "FILE"});
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_EQ(ReadBytes(m_file), "100 GOTO 120\n110 PRINT\n120 END\n");
+    r = Run("game.bas", "5 GOSUB 7\n7 RETURN\n", {"renumber", "FILE"});
+    EXPECT_EQ(r.out, "10 GOSUB 20\n20 RETURN\n");
+    r = Run("notes.txt", "20 B\n10 A\n", {"sort", "FILE", "-o", m_dir.file("sorted.txt")});
+    EXPECT_EQ(ReadBytes(m_dir.file("sorted.txt")), "10 A\n20 B\n");
 }
 
 TEST_F(CliCommands, InPlaceReplacesTheFileKeepingItsPermissions) {
