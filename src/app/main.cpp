@@ -1,20 +1,77 @@
 // The desktop program.
+#include "app/ChildFrame.h"
+#include "app/DocManager.h"
+#include "app/InstanceLink.h"
 #include "app/KivaApp.h"
+#include "app/MainFrame.h"
+#include "app/StartCommandLine.h"
 #include "app/ToolbarIcons.h"
 #include "settings/ProfileStore.h"
 
 #include <QApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+void Print(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // The settings file is beside the executable, whatever the current folder.
+    const std::string settingsPath = tessel::ProfilePathFor(tessel::ExecutablePath());
+
+    // Help, version and mistakes need no window.
+    const tessel::StartCommandLine command = tessel::ParseStartCommandLine(arguments);
+    if (!command.usageError.isEmpty()) {
+        Print(stderr, QStringLiteral("tessel: %1\nUsage: tessel [--open FILE...]\nTry 'tessel "
+                                     "--help' for more information.\n")
+                          .arg(command.usageError));
+        return 2;
+    }
+    if (command.help) {
+        Print(stdout, tessel::StartHelpText(QString::fromStdString(settingsPath)));
+        return 0;
+    }
+    if (command.version) {
+        Print(stdout, tessel::StartVersionText());
+        return 0;
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TESSEL Software"));
     QApplication::setApplicationVersion(QStringLiteral(TESSEL_VERSION));
     QApplication::setWindowIcon(tessel::ApplicationIcon());
 
-    // The settings file is beside the executable, whatever the current folder.
-    tessel::CKivaApp app(tessel::ProfilePathFor(tessel::ExecutablePath()));
-    if (!app.InitInstance(QApplication::arguments().mid(1)))
+    QStringList files;
+    for (const QString& file : command.open)
+        files.append(QFileInfo(file).absoluteFilePath());
+    // While the program runs with these settings, it opens the files.
+    tessel::CInstanceLink link(QString::fromStdString(settingsPath));
+    if (!command.newInstance && link.HandOver(files))
+        return 0;
+
+    tessel::CKivaApp app(settingsPath);
+    if (!app.InitInstance(arguments))
         return 1;
+    const auto open = [&app](const QStringList& paths) {
+        for (const QString& path : paths)
+            app.DocManager().OpenDocumentFile(path);
+    };
+    link.Listen([&app, &open](const QStringList& paths) {
+        app.MainFrame()->raise();
+        app.MainFrame()->activateWindow();
+        open(paths);
+    });
+    open(files);
     const int status = QApplication::exec();
     app.ExitInstance();
     return status;

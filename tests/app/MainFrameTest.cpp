@@ -1,5 +1,7 @@
 #include "app/DocTemplate.h"
+#include "app/InstanceLink.h"
 #include "app/SplashDlg.h"
+#include "app/StartCommandLine.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
@@ -19,8 +21,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sys/wait.h>
+#include <tuple>
 
 namespace tessel {
 namespace {
@@ -369,6 +374,84 @@ TEST(MainFrame, EditorFontStandsInForFacesThisSystemLacks) {
     EXPECT_EQ(h.app->EditFont().pixelSize(), 16); // 12 points
     // "ＭＳ ゴシック" is not installed here: a Japanese font stands in.
     EXPECT_EQ(QFontInfo(h.app->EditFont()).family(), QStringLiteral("IPAGothic"));
+}
+
+TEST(StartCommandLine, OpenHelpVersionAndTheFrameworkSwitches) {
+    struct Case {
+        QStringList arguments;
+        QStringList open;
+        bool help, version, newInstance, error;
+    };
+    const Case cases[] = {
+        {{}, {}, false, false, false, false},
+        // A bare file name opens nothing; --open opens every file named.
+        {{"a.bas"}, {}, false, false, false, false},
+        {{"--open", "a.bas", "b c.txt"}, {"a.bas", "b c.txt"}, false, false, false, false},
+        {{"a.bas", "--open", "/Embedding", "b.bas"},
+         {"a.bas", "b.bas"},
+         false,
+         false,
+         false,
+         false},
+        {{"-Automation", "/embedding"}, {}, false, false, false, false},
+        {{"--help"}, {}, true, false, false, false},
+        {{"-v"}, {}, false, true, false, false},
+        {{"--new-instance", "--open", "x"}, {"x"}, false, false, true, false},
+        {{"--frob"}, {}, false, false, false, true},
+        {{"--open"}, {}, false, false, false, true},
+    };
+    for (const Case& c : cases) {
+        const StartCommandLine parsed = ParseStartCommandLine(c.arguments);
+        const QString what = c.arguments.join(u' ');
+        EXPECT_EQ(parsed.open, c.open) << what.toStdString();
+        EXPECT_EQ(parsed.help, c.help) << what.toStdString();
+        EXPECT_EQ(parsed.version, c.version) << what.toStdString();
+        EXPECT_EQ(parsed.newInstance, c.newInstance) << what.toStdString();
+        EXPECT_EQ(!parsed.usageError.isEmpty(), c.error) << what.toStdString();
+    }
+}
+
+TEST(StartCommandLine, ALaterStartHandsItsFilesToTheProgramThatRuns) {
+    test::TempDir dir;
+    const QString settings = QString::fromStdString(dir.file("tessel.INI"));
+    CInstanceLink running(settings);
+    // Nobody runs yet: nothing to hand over.
+    EXPECT_FALSE(CInstanceLink(settings).HandOver({QStringLiteral("/x.bas")}));
+    QList<QStringList> received;
+    ASSERT_TRUE(running.Listen([&](const QStringList& files) { received.append(files); }));
+    EXPECT_TRUE(
+        CInstanceLink(settings).HandOver({QStringLiteral("/a b.bas"), QStringLiteral("/c.txt")}));
+    EXPECT_TRUE(CInstanceLink(settings).HandOver({}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, 5000));
+    EXPECT_EQ(received[0], (QStringList{"/a b.bas", "/c.txt"}));
+    EXPECT_TRUE(received[1].isEmpty());
+    // Programs with other settings files are others.
+    EXPECT_FALSE(CInstanceLink(QString::fromStdString(dir.file("other.INI"))).HandOver({}));
+}
+
+TEST(StartCommandLine, HelpVersionAndMistakesNeedNoWindow) {
+    test::TempDir dir;
+    const auto run = [&](const std::string& arguments) {
+        const std::string out = dir.file("out"), err = dir.file("err");
+        // No display at all: a window would fail to open.
+        const int status =
+            std::system(("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb " +
+                         std::string(TESSEL_PATH) + " " + arguments + " >" + out + " 2>" + err)
+                            .c_str());
+        return std::tuple{WEXITSTATUS(status), test::ReadBytes(out), test::ReadBytes(err)};
+    };
+    auto [status, out, err] = run("--help");
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("--open FILE..."), std::string::npos);
+    EXPECT_NE(out.find("Settings: "), std::string::npos);
+    EXPECT_EQ(err, "");
+    std::tie(status, out, err) = run("--version");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out, "tessel " TESSEL_VERSION "\n");
+    std::tie(status, out, err) = run("--frob");
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("Usage: tessel"), std::string::npos);
 }
 
 } // namespace
