@@ -1,5 +1,6 @@
 #include "doc/TextOps.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tessel {
@@ -102,31 +103,41 @@ void FromDeviceLineEnds(std::string& text, int endOfLine) {
 
 std::optional<TextPlace> FindEndCodeInside(std::string_view text, std::uint8_t code,
                                            int endOfLine) {
-    const auto stops = [code](char c) {
-        const auto byte = static_cast<std::uint8_t>(c);
-        return byte == code || (code == ' ' && c == '\t');
-    };
     // Where the text's last line ends and only line ends follow.
     std::size_t end = text.size();
     while (end > 0 && (text[end - 1] == '\r' || text[end - 1] == '\n'))
         --end;
-    const bool inLineEnds =
-        (code == '\r' && endOfLine != kEolLf) || (code == '\n' && endOfLine != kEolCr);
-    std::size_t line = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++line) {
-        const LineSpan span = NextLine(text, pos);
-        for (std::size_t i = 0; i < span.length; ++i) {
-            const std::size_t at = pos + i;
-            if (stops(text[at]) && at + 1 != end)
-                return TextPlace{line, i, at};
-        }
-        // The line's end goes to the device as the code: it stops there,
-        // unless nothing but line ends come after it.
-        if (inLineEnds && span.span > span.length && pos + span.length < end)
-            return TextPlace{line, span.length, pos + span.length};
-        pos += span.span;
+    // The first byte inside a line that stops the device (a tab goes as
+    // blanks): a line end is never the code here, since lines hold none.
+    const auto firstStop = [&](std::size_t from) {
+        const std::size_t found = text.find(static_cast<char>(code), from);
+        return code == ' ' ? std::min(found, text.find('\t', from)) : found;
+    };
+    std::size_t at = std::string_view::npos;
+    if (code != '\r' && code != '\n') {
+        at = firstStop(0);
+        if (at + 1 == end) // where the code belongs: at the very end
+            at = firstStop(at + 1);
+        if (at >= end)
+            at = std::string_view::npos;
+    } else if (code == '\r' ? endOfLine != kEolLf : endOfLine != kEolCr) {
+        // The code is part of every line end: the first one that has text
+        // after it stops the device there.
+        const LineSpan first = NextLine(text, 0);
+        if (first.span > first.length && first.length < end)
+            at = first.length;
     }
-    return std::nullopt;
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    // The line and column of `at`.
+    std::size_t line = 0;
+    std::size_t start = 0;
+    for (LineSpan span = NextLine(text, 0); start + span.span <= at && span.span != 0;
+         span = NextLine(text, start)) {
+        start += span.span;
+        ++line;
+    }
+    return TextPlace{line, at - start, at};
 }
 
 void RemoveEndCode(std::string& text, std::uint8_t code) {

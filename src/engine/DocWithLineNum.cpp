@@ -210,13 +210,17 @@ bool CDocWithLineNum::SortLines() {
 }
 
 std::optional<std::uint32_t> CDocWithLineNum::LowestLineNumber() {
-    const bool changed = m_bLineNumChanged; // looking changes nothing
-    LineTable lines;
-    const TextResult result = MakeLineTable(GetEditText(), lines);
-    m_bLineNumChanged = changed;
-    if (!result.Ok() || lines.empty())
-        return std::nullopt;
-    return lines[0].m_nLineNum;
+    const std::string text = GetEditText();
+    std::optional<std::uint32_t> lowest;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const LineSpan span = NextLine(text, pos);
+        const DigitRun run = ParseDigitRun(std::string_view(text).substr(pos, span.length));
+        if (run.length == 0 || run.value == 0 || run.value > kMaxLineNum)
+            return std::nullopt; // no line table: renumbering will say why
+        lowest = std::min(lowest.value_or(run.value), run.value);
+        pos += span.span;
+    }
+    return lowest;
 }
 
 bool CDocWithLineNum::CheckLineNumbers() {

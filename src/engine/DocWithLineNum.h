@@ -60,7 +60,7 @@ public:
     // Puts the lines in number order. True when the editor text was replaced.
     bool SortLines();
     // The lowest line number of the editor text: where renumbering the whole
-    // program starts. None when the text has no valid line table.
+    // program starts. None when a line has no number the device takes.
     std::optional<std::uint32_t> LowestLineNumber();
     // Whether every line of the editor text begins with a number the device
     // takes (1 to 65279); false, after the message about the first line that
