@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <poll.h>      // pollfd, nfds_t
+#include <pthread.h>   // pthread_t
 #include <sys/stat.h>  // struct stat, mode_t
 #include <sys/types.h> // ssize_t
 #include <termios.h>
@@ -28,6 +29,11 @@ struct Calls {
     int (*tcflush)(int fd, int queue);
     int (*tcdrain)(int fd);
     int (*flock)(int fd, int operation);
+    // Makes the system call that `thread` is blocked in (or the next one it
+    // makes, if the signal comes first) fail with EINTR: SIGURG, whose
+    // handler does nothing and which restarts no call, installed on first
+    // use. 0, or an error number.
+    int (*interrupt)(pthread_t thread);
     // Files.
     int (*fstat)(int fd, struct stat* st);
     int (*stat)(const char* path, struct stat* st);
@@ -51,7 +57,8 @@ const Calls& RealCalls();
 const Calls* InstallCalls(const Calls* calls);
 
 // The calls through the table in use. Each returns what the system call
-// returns, with errno set on failure; EINTR never reaches the caller.
+// returns, with errno set on failure; EINTR never reaches the caller, but
+// for the two calls that say otherwise.
 int Open(const char* path, int flags, mode_t mode = 0);
 // Not retried: on Linux the descriptor is gone even when close() reports
 // EINTR, and a second close could hit a descriptor another thread just got.
@@ -66,8 +73,13 @@ int Ioctl(int fd, unsigned long request, void* argument = nullptr);
 int TcGetAttr(int fd, termios& tio);
 int TcSetAttr(int fd, int when, const termios& tio);
 int TcFlush(int fd, int queue);
+// Not retried either: a drain can wait for ever (flow control holding the
+// output), and Interrupt() is the one way to end it; the caller decides
+// whether to wait again.
 int TcDrain(int fd);
 int Flock(int fd, int operation);
+// 0, or -1 with errno set.
+int Interrupt(pthread_t thread);
 
 int Fstat(int fd, struct stat& st);
 int Stat(const char* path, struct stat& st);
