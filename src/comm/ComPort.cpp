@@ -195,6 +195,9 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     port.charDelayMs = std::min(settings.CharDelay, kMaxPacingDelay);
     port.lineDelayMs = std::min(settings.LineDelay, kMaxPacingDelay);
     port.lineEnd = settings.EndOfLine == 0 ? '\r' : '\n';
+    // Stopped before it began: the device is left as it is.
+    if (port.Cancelled())
+        return FailOpen(ECANCELED);
 
     m_fd = sys::Open(m_device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)

@@ -30,8 +30,9 @@ public:
     // Opens the device that the settings map the chosen port to (see
     // DevicePath), exclusively, applies the line configuration and raises
     // DTR and RTS. `cancel` (may be null) ends any later wait with failure
-    // and must outlive the open port. False with LastError() saying why and
-    // nothing left acquired.
+    // and must outlive the open port; once raised, Open fails with
+    // ECANCELED without touching the device. False with LastError() saying
+    // why and nothing left acquired.
     [[nodiscard]] bool Open(const ComSettings& settings, const CancelSignal* cancel);
     // Lowers DTR and RTS, puts the port's own configuration back and
     // releases what Open acquired. When everything written so far went out

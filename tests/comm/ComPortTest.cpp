@@ -188,6 +188,7 @@ struct FakeDriver {
     Clock::time_point last = Clock::now();
     int loweredWith = -1; // the queue when DTR went low
     int modemLines = 0;
+    int opens = 0;
     int openFds = 0;
     int interrupts = 0; // reads still to fail with EINTR
     bool failConfig = false;
@@ -222,6 +223,7 @@ bool BlockedUntilInterrupted() {
 sys::Calls FakeCalls() {
     sys::Calls calls = sys::RealCalls();
     calls.open = [](const char* path, int flags, mode_t mode) {
+        ++g_driver.opens;
         const int fd = sys::RealCalls().open(path, flags, mode);
         g_driver.openFds += fd >= 0 ? 1 : 0;
         return fd;
@@ -381,6 +383,14 @@ TEST_F(ComPortSeamTest, CancelEndsADrainAndACloseThatFlowControlHoldsForEver) {
         EXPECT_EQ(g_driver.openFds, 0);
         pty.Read(3, 20);
     }
+
+    // Stopped before it opened: the device is left alone.
+    CancelSignal cancel;
+    cancel.Raise();
+    g_driver = FakeDriver{};
+    EXPECT_FALSE(port.Open(pty.Settings(), &cancel));
+    EXPECT_EQ(port.LastError(), Reason(ECANCELED));
+    EXPECT_EQ(g_driver.opens, 0);
 }
 
 TEST_F(ComPortSeamTest, OutputKeepsPaceWithTheLineAndCloseWaitsForTheLastByte) {

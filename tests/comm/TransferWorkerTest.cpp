@@ -203,6 +203,20 @@ TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
         EXPECT_LT(send.CancelAndJoin(), 100ms);
         EXPECT_EQ(send.Get(), (Events{"1", "2", "cancelled 251 " + pty.path + cancelled}));
     }
+    {
+        // Cancelled before it started: the port is never opened (here an
+        // open would throw).
+        const sys::Calls calls = ThrowingCalls(true);
+        const test::ScopedCalls scoped(calls);
+        std::string buffer = "x\x1a";
+        Recorder recorder;
+        TransferWorker send(kSend, settings, buffer, recorder);
+        recorder.worker = &send;
+        send.Cancel();
+        ASSERT_TRUE(send.Start());
+        send.Join();
+        EXPECT_EQ(recorder.Get(), Events{"cancelled 251 " + pty.path + cancelled});
+    }
     auto start = Clock::now();
     { Transfer receive(kReceive, settings); } // destroyed in the middle: stops, and is waited for
     EXPECT_LT(Clock::now() - start, 100ms);
