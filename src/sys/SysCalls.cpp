@@ -53,6 +53,7 @@ const Calls kReal = {
     .readlink = [](const char* path, char* buffer,
                    std::size_t size) { return ::readlink(path, buffer, size); },
     .realpath = [](const char* path, char* resolved) { return ::realpath(path, resolved); },
+    .mkdir = [](const char* path, mode_t mode) { return ::mkdir(path, mode); },
     .fchmod = [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
     .fsync = [](int fd) { return ::fsync(fd); },
     .rename = [](const char* from, const char* to) { return ::rename(from, to); },
@@ -168,6 +169,10 @@ ssize_t ReadLink(const char* path, char* buffer, std::size_t size) {
 
 char* RealPath(const char* path, char* resolved) {
     return Retry([&] { return Table().realpath(path, resolved); });
+}
+
+int Mkdir(const char* path, mode_t mode) {
+    return Retry([&] { return Table().mkdir(path, mode); });
 }
 
 int Fchmod(int fd, mode_t mode) {

@@ -42,6 +42,7 @@ struct Calls {
     ssize_t (*readlink)(const char* path, char* buffer, std::size_t size);
     // `resolved` holds PATH_MAX bytes.
     char* (*realpath)(const char* path, char* resolved);
+    int (*mkdir)(const char* path, mode_t mode);
     int (*fchmod)(int fd, mode_t mode);
     int (*fsync)(int fd);
     int (*rename)(const char* from, const char* to);
@@ -88,6 +89,7 @@ int Access(const char* path, int mode);
 ssize_t ReadLink(const char* path, char* buffer, std::size_t size);
 // `resolved` holds PATH_MAX bytes; null on failure.
 char* RealPath(const char* path, char* resolved);
+int Mkdir(const char* path, mode_t mode);
 int Fchmod(int fd, mode_t mode);
 int Fsync(int fd);
 int Rename(const char* from, const char* to);
