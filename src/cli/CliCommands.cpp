@@ -244,6 +244,10 @@ private:
 
     int Send() {
         const InterruptGuard interrupts;
+        return AfterSignals(SendFile());
+    }
+
+    int SendFile() {
         // The whole buffer goes to the worker, which stops after the end
         // code itself: its progress counts depend on the buffer's length.
         std::string bytes;
@@ -254,6 +258,8 @@ private:
             RunTransfer(TransferWorker::Mode::Send, m_settings.m_comSettings, bytes, m_context.err);
         switch (outcome.end) {
         case TransferOutcome::End::Completed:
+            if (InterruptGuard::Caught() != 0)
+                Fail(m_name + ": send interrupted after the whole text had left");
             return kExitOk;
         case TransferOutcome::End::OpenFailed:
             return OpenFailed(outcome);
@@ -265,6 +271,14 @@ private:
         }
         return Fail(outcome.device + ": send broke off" + Because(outcome) +
                     "; the device may have received part of the text");
+    }
+
+    // A transfer stopped by Ctrl-C (or SIGTERM) exits as the signal would
+    // have ended it, whatever happened after: a script running the command
+    // stops too.
+    static int AfterSignals(int status) {
+        const int signal = InterruptGuard::Caught();
+        return signal != 0 ? kExitSignalBase + signal : status;
     }
 
     // Bytes that reach the device as something else than they are: with
@@ -287,6 +301,10 @@ private:
 
     int Receive() {
         const InterruptGuard interrupts;
+        return AfterSignals(ReceiveFile());
+    }
+
+    int ReceiveFile() {
         std::string received;
         const TransferOutcome outcome = RunTransfer(
             TransferWorker::Mode::Receive, m_settings.m_comSettings, received, m_context.err);
@@ -305,8 +323,12 @@ private:
                              : "after " + Bytes(received.size()) + "; what arrived is stored";
         switch (outcome.end) {
         case TransferOutcome::End::Completed:
-        case TransferOutcome::End::OpenFailed: // reported above
+            if (InterruptGuard::Caught() != 0)
+                Fail(m_name + ": receive interrupted after the whole text arrived (" +
+                     Bytes(received.size()) + "); it is stored");
             return kExitOk;
+        case TransferOutcome::End::OpenFailed: // reported above
+            return kExitFailure;
         case TransferOutcome::End::Interrupted:
             Fail(m_name + ": receive interrupted " + what);
             return kExitSignalBase + outcome.signal;

@@ -6,11 +6,14 @@
 #include "comm/SendEstimate.h"
 #include "res/StringTable.h"
 #include "support/PtyPair.h"
+#include "support/SysCallFaults.h"
 #include "support/TempDir.h"
 #include "sys/SysCalls.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <csignal>
 #include <stdexcept>
 #include <vector>
 
@@ -52,14 +55,17 @@ protected:
     // Runs tessel-cli with `args` and the port on the pty, standard error
     // passing for a terminal or not.
     std::string Run(std::vector<std::string> args, bool terminal, int expected = kExitOk) {
+        StringOutput err(terminal);
+        EXPECT_EQ(RunWith(std::move(args), err), expected) << err.Text();
+        return err.Text();
+    }
+    int RunWith(std::vector<std::string> args, IOutput& err) {
         // After the command, so that the test's own options come later and win.
         args.insert(args.begin() + 1, {"--port", m_pty.path, "--baud", "9600", "--flow", "none"});
         const std::vector<std::string_view> views(args.begin(), args.end());
         StringOutput out;
-        StringOutput err(terminal);
         CliContext context{out, err, m_dir.file("tessel.INI")};
-        EXPECT_EQ(RunCommandLine(views, context), expected) << err.Text();
-        return err.Text();
+        return RunCommandLine(views, context);
     }
 
     PtyPair m_pty;
@@ -129,6 +135,64 @@ TEST_F(CliTransferOnPty, AFailingWorkerIsReportedWithItsReason) {
     EXPECT_EQ(err, "\r通信の準備が出来ました\x1b[K\n" + m_pty.path +
                        ": receive broke off (driver fault) before any byte arrived; nothing "
                        "written\n");
+}
+
+// Standard error on a terminal, with Ctrl-C pressed as its first line shows.
+class CtrlCAtTheFirstLine final : public IOutput {
+public:
+    FileError Write(std::string_view bytes) override {
+        if (m_text.empty())
+            ::raise(SIGINT);
+        m_text += bytes;
+        return {};
+    }
+    bool IsTerminal() const override { return true; }
+    const std::string& Text() const { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+// Opens of the port counted, and Ctrl-C pressed as a file takes its place.
+std::string g_port;
+std::atomic<int> g_portOpens{0};
+
+sys::Calls WatchedCalls() {
+    sys::Calls calls = sys::RealCalls();
+    calls.open = [](const char* path, int flags, mode_t mode) {
+        g_portOpens += path == g_port ? 1 : 0;
+        return sys::RealCalls().open(path, flags, mode);
+    };
+    calls.rename = [](const char* from, const char* to) {
+        ::raise(SIGINT);
+        return sys::RealCalls().rename(from, to);
+    };
+    return calls;
+}
+
+TEST_F(CliTransferOnPty, CtrlCExitsWith130WhateverWasKept) {
+    g_port = m_pty.path;
+    g_portOpens = 0;
+    const sys::Calls calls = WatchedCalls();
+    const test::ScopedCalls scoped(calls);
+
+    // While the send gets ready: the port is not even opened.
+    const std::string file = m_dir.file("a.dat");
+    WriteBytes(file, "AB");
+    CtrlCAtTheFirstLine err;
+    EXPECT_EQ(RunWith({"send", file}, err), 130);
+    EXPECT_EQ(g_portOpens, 0);
+    EXPECT_EQ(err.Text(),
+              "\r通信の準備が出来ました\x1b[K\n" + file +
+                  ": send interrupted; the device may have received part of the text\n");
+
+    // While the receive writes its file: the file is whole, the status 130.
+    m_pty.Write("ab\x1a");
+    const std::string out = m_dir.file("in.dat");
+    EXPECT_EQ(Run({"receive", "--data", "-o", out}, false, 130),
+              out + ": receive interrupted after the whole text arrived (3 bytes); it is stored\n");
+    EXPECT_EQ(g_portOpens, 1);
+    EXPECT_EQ(ReadBytes(out), "ab");
 }
 
 } // namespace
