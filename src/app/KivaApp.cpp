@@ -11,7 +11,7 @@
 #include "doc/Recovery.h"
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
-#include "settings/UserFolders.h"
+#include "settings/StateFolder.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
 #include "view/FindReplaceDlg.h"
@@ -104,7 +104,7 @@ void CKivaApp::CreateEditFont(const std::string& face, int points) {
 }
 
 bool CKivaApp::InitInstance(const QStringList& arguments) {
-    if (const std::string state = UserStateFolder(); !state.empty())
+    if (const std::string state = StateFolder(); !state.empty())
         m_recovery = std::make_unique<RecoveryStore>(state + "/recovery");
     m_settings.LoadSettings(m_profile);
     m_recentFiles.clear();

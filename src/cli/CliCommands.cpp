@@ -11,10 +11,13 @@
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 #include "settings/ProfileStore.h"
+#include "settings/StateFolder.h"
 #include "sys/FileIo.h"
 #include "sys/SysCalls.h"
 
 #include <cerrno>
+#include <climits> // PATH_MAX
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -199,12 +202,14 @@ private:
     }
 
     // The document stopped: its file error or its message, else `fallback`.
-    int DocumentError(std::string_view fallback) {
+    int DocumentError(std::string_view fallback) { return Fail(DocumentMessage(fallback)); }
+
+    std::string DocumentMessage(std::string_view fallback) const {
         if (!m_messages.FileError().empty())
-            return Fail(m_name + ": " + m_messages.FileError());
+            return m_name + ": " + m_messages.FileError();
         const unsigned id = m_messages.Id();
         if (id == 0)
-            return Fail(m_name + ": " + std::string(fallback));
+            return m_name + ": " + std::string(fallback);
         std::string line = m_name;
         if (m_messages.Line() != kNoLine)
             line += ':' + std::to_string(m_messages.Line() + 1);
@@ -212,7 +217,7 @@ private:
             line += ':' + std::to_string(m_messages.Column() + 1);
         line += ": ";
         line += LoadString(id);
-        return Fail(line);
+        return line;
     }
 
     // The stored bytes, with the numbers as --numbers or --no-numbers says.
@@ -260,6 +265,10 @@ private:
 
     int Send() {
         const InterruptGuard interrupts;
+        return AfterSignals(SendFile());
+    }
+
+    int SendFile() {
         // The whole buffer goes to the worker, which stops after the end
         // code itself: its progress counts depend on the buffer's length.
         std::string bytes;
@@ -270,6 +279,8 @@ private:
             RunTransfer(TransferWorker::Mode::Send, m_settings.m_comSettings, bytes, m_context.err);
         switch (outcome.end) {
         case TransferOutcome::End::Completed:
+            if (InterruptGuard::Caught() != 0)
+                Fail(m_name + ": send interrupted after the whole text had left");
             return kExitOk;
         case TransferOutcome::End::OpenFailed:
             return OpenFailed(outcome);
@@ -281,6 +292,14 @@ private:
         }
         return Fail(outcome.device + ": send broke off" + Because(outcome) +
                     "; the device may have received part of the text");
+    }
+
+    // A transfer stopped by Ctrl-C (or SIGTERM) exits as the signal would
+    // have ended it, whatever happened after: a script running the command
+    // stops too.
+    static int AfterSignals(int status) {
+        const int signal = InterruptGuard::Caught();
+        return signal != 0 ? kExitSignalBase + signal : status;
     }
 
     // Bytes that reach the device as something else than they are: with
@@ -303,6 +322,15 @@ private:
 
     int Receive() {
         const InterruptGuard interrupts;
+        return AfterSignals(ReceiveFile());
+    }
+
+    int ReceiveFile() {
+        // A file that cannot be written is found out before the device sends
+        // a byte of it.
+        if (m_options.output && *m_options.output != "-")
+            if (const FileError error = CheckWritable(*m_options.output))
+                return Fail(m_name + ": " + error.Reason());
         std::string received;
         const TransferOutcome outcome = RunTransfer(
             TransferWorker::Mode::Receive, m_settings.m_comSettings, received, m_context.err);
@@ -310,19 +338,19 @@ private:
             return OpenFailed(outcome);
 
         // What arrived is stored however the transfer ended.
-        if (!received.empty()) {
-            if (!AcceptReceived(*m_doc, received))
-                return DocumentError("cannot hold the received text");
-            if (const int status = Write(StoredReceived(received)); status != kExitOk)
-                return status;
-        }
-        const std::string what =
-            received.empty() ? "before any byte arrived; nothing written"
-                             : "after " + Bytes(received.size()) + "; what arrived is stored";
+        const bool stored = !received.empty() && StoreReceived(received);
+        std::string what = received.empty() ? "before any byte arrived; nothing written"
+                                            : "after " + Bytes(received.size());
+        if (stored)
+            what += "; what arrived is stored";
         switch (outcome.end) {
         case TransferOutcome::End::Completed:
+            if (InterruptGuard::Caught() != 0)
+                Fail(m_name + ": receive interrupted after the whole text arrived (" +
+                     Bytes(received.size()) + ")" + (stored ? "; it is stored" : ""));
+            return stored ? kExitOk : kExitFailure;
         case TransferOutcome::End::OpenFailed: // reported above
-            return kExitOk;
+            return kExitFailure;
         case TransferOutcome::End::Interrupted:
             Fail(m_name + ": receive interrupted " + what);
             return kExitSignalBase + outcome.signal;
@@ -330,7 +358,51 @@ private:
             break;
         }
         return Fail(outcome.device + ": receive broke off" + Because(outcome) + " " + what +
-                    (received.empty() ? "" : " in " + m_name));
+                    (stored ? " in " + m_name : ""));
+    }
+
+    // Writes what a receive got where -o says. When the document cannot hold
+    // it or the output will not take it, the bytes go to the state folder
+    // instead, and a message says why and where. True when the output has
+    // them.
+    bool StoreReceived(const std::string& received) {
+        std::string problem;
+        std::string bytes;
+        if (!AcceptReceived(*m_doc, received)) {
+            problem = DocumentMessage("cannot hold the received text");
+            bytes = received; // as it came
+        } else {
+            bytes = StoredReceived(received);
+            const FileError error = WriteResult(bytes);
+            if (!error)
+                return true;
+            problem = m_name + ": " + error.Reason();
+        }
+        std::string kept;
+        if (const FileError error = KeepInStateFolder(bytes, kept))
+            Fail(problem + "; what arrived could not be kept either (" + error.Reason() + ")");
+        else
+            Fail(problem + "; what arrived is kept in " + ShownName(kept));
+        return false;
+    }
+
+    // Writes `bytes` to a new file in the state folder, named after the time
+    // ("received-20240501-093000.txt"); `path` gets its name.
+    FileError KeepInStateFolder(const std::string& bytes, std::string& path) const {
+        const std::string folder = StateFolder();
+        if (folder.empty())
+            return FileError::Because("no folder for it: neither XDG_STATE_HOME nor HOME is set");
+        if (const FileError error = MakeFolders(folder, 0700))
+            return FileError::Because(folder + ": " + error.Reason());
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        char stem[64] = "received";
+        if (::localtime_r(&now, &local) != nullptr)
+            std::strftime(stem, sizeof stem, "received-%Y%m%d-%H%M%S", &local);
+        if (const FileError error =
+                WriteNewFile(folder, stem, DocKindExtension(m_options.Kind()), bytes, path))
+            return FileError::Because(folder + ": " + error.Reason());
+        return {};
     }
 
     // The file a received document is saved as: a text that came with line
@@ -373,18 +445,61 @@ private:
     }
 
     int Write(const std::string& bytes) {
-        if (m_options.inPlace)
-            return WriteFile(m_options.file, bytes);
-        if (m_options.output && *m_options.output != "-")
-            return WriteFile(*m_options.output, bytes);
-        if (const FileError error = m_context.out.Write(bytes))
+        if (const FileError error = WriteResult(bytes)) {
+            if (m_options.inPlace)
+                return Fail(m_options.file + ": " + error.Reason());
+            if (m_options.output && *m_options.output != "-")
+                return Fail(*m_options.output + ": " + error.Reason());
             return Fail("standard output: " + error.Reason());
+        }
         return kExitOk;
     }
 
-    int WriteFile(const std::string& path, const std::string& bytes) {
-        const FileError error = WriteOrReplace(path, bytes);
-        return error ? Fail(path + ": " + error.Reason()) : kExitOk;
+    // The result goes to FILE itself (-i), to the -o file, or to standard
+    // output.
+    FileError WriteResult(const std::string& bytes) {
+        if (m_options.inPlace)
+            return WriteOrReplace(m_options.file, bytes);
+        if (m_options.output && *m_options.output != "-")
+            return WriteOrReplace(*m_options.output, bytes);
+        return m_context.out.Write(bytes);
+    }
+
+    // Whether WriteOrReplace could write `path`, as far as the file system
+    // tells without writing. A full disk shows only when the bytes go.
+    static FileError CheckWritable(const std::string& path) {
+        struct stat st {};
+        std::string folder;
+        if (sys::Stat(path.c_str(), st) == 0) {
+            if (S_ISDIR(st.st_mode))
+                return FileError::FromErrno(EISDIR);
+            if (sys::Access(path.c_str(), W_OK) != 0)
+                return FileError::FromErrno(errno);
+            if (!S_ISREG(st.st_mode))
+                return {}; // a device or a pipe, written to as it is
+            // Replaced through a temporary file beside it, or beside the file
+            // a link points to.
+            char resolved[PATH_MAX];
+            folder = FolderOf(sys::RealPath(path.c_str(), resolved) ? resolved : path);
+        } else if (errno == ENOENT) {
+            folder = FolderOf(path);
+        } else {
+            return FileError::FromErrno(errno);
+        }
+        if (sys::Stat(folder.c_str(), st) != 0)
+            return FileError::FromErrno(errno);
+        if (!S_ISDIR(st.st_mode))
+            return FileError::FromErrno(ENOTDIR);
+        if (sys::Access(folder.c_str(), W_OK | X_OK) != 0)
+            return FileError::FromErrno(errno);
+        return {};
+    }
+
+    static std::string FolderOf(const std::string& path) {
+        const std::size_t slash = path.rfind('/');
+        if (slash == std::string::npos)
+            return ".";
+        return slash == 0 ? "/" : path.substr(0, slash);
     }
 
     static FileError WriteOrReplace(const std::string& path, const std::string& bytes) {

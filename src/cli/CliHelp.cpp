@@ -73,6 +73,7 @@ constexpr CommandHelpText kHelp[] = {
      "came, with or without line numbers. '-o -' writes to standard output. While\n"
      "standard error is a terminal, one line shows the bytes received. Ctrl-C stops\n"
      "the receive and stores what arrived; when nothing did, nothing is written.\n"
+     "When FILE cannot be written, what arrived is kept in $XDG_STATE_HOME/tessel.\n"
      "With --flow xon the bytes 0x11 and 0x13 cannot arrive as data.\n"
      "\n"
      "  -o, --output FILE       the file to write ('-': standard output)\n"

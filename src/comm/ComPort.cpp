@@ -8,10 +8,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <exception>
 #include <fcntl.h>
+#include <linux/serial.h> // serial_struct, ASYNC_CLOSING_WAIT_NONE
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <system_error>
+#include <thread>
 
 namespace tessel {
 namespace {
@@ -32,12 +36,67 @@ constexpr int kStallRetryMs = 10;
 constexpr int kFlagCheckMs = 50;
 // The most bytes handed to one write().
 constexpr std::size_t kMaxChunk = 4096;
+// After a cancel, a blocked drain or close is interrupted this often until it
+// has ended: an interrupt that comes just before the call starts is lost.
+constexpr int kInterruptRepeatMs = 10;
 
 constexpr short kLineGone = POLLHUP | POLLERR | POLLNVAL;
 
 std::string Reason(int error) {
     return std::generic_category().message(error);
 }
+
+// Waits until `first` or `second` is raised or `timeoutMs` (-1: no limit)
+// has passed; false when the wait itself failed.
+bool WaitForEither(const CancelSignal& first, const CancelSignal& second, int timeoutMs) {
+    pollfd fds[2];
+    nfds_t count = 0;
+    for (const CancelSignal* signal : {&first, &second})
+        if (signal->Fd() >= 0)
+            fds[count++] = {signal->Fd(), POLLIN, 0};
+    if (count < 2 && (timeoutMs < 0 || timeoutMs > kFlagCheckMs))
+        timeoutMs = kFlagCheckMs;
+    return sys::Poll(fds, count, timeoutMs) >= 0;
+}
+
+// While it lives, a cancel interrupts the system call that the thread which
+// made it is blocked in: the drain that flow control holds for ever, the
+// close that waits for the output to leave the line. A thread of its own
+// waits for the cancel and then interrupts the other every few milliseconds
+// until the object goes. When the system makes no such thread, those calls
+// wait as they always did.
+class InterruptOnCancel {
+public:
+    explicit InterruptOnCancel(const CancelSignal* cancel) {
+        if (cancel == nullptr)
+            return;
+        try {
+            m_watcher = std::thread(Watch, std::cref(*cancel), ::pthread_self(), std::cref(m_done));
+        } catch (const std::exception&) {
+        }
+    }
+    ~InterruptOnCancel() {
+        if (!m_watcher.joinable())
+            return;
+        m_done.Raise();
+        m_watcher.join();
+    }
+    InterruptOnCancel(const InterruptOnCancel&) = delete;
+    InterruptOnCancel& operator=(const InterruptOnCancel&) = delete;
+
+private:
+    static void Watch(const CancelSignal& cancel, pthread_t thread, const CancelSignal& done) {
+        while (!cancel.IsRaised() && !done.IsRaised())
+            if (!WaitForEither(cancel, done, -1))
+                return;
+        while (!done.IsRaised())
+            if (sys::Interrupt(thread) != 0 || !WaitForEither(done, done, kInterruptRepeatMs))
+                return;
+    }
+
+    CancelSignal m_done; // the watched calls are over
+    std::thread m_watcher;
+};
 
 } // namespace
 
@@ -114,8 +173,12 @@ CComPort::~CComPort() {
     // Only Close waits for the output to leave the line. A port destroyed
     // while open was left behind by an error its owner did not expect: what
     // is still queued no longer goes to the device.
-    if (m_fd >= 0 && m_impl->wrote)
-        sys::TcFlush(m_fd, TCOFLUSH);
+    if (m_fd < 0 || !m_impl->wrote) {
+        Release();
+        return;
+    }
+    const InterruptOnCancel interrupt(m_impl->cancel);
+    Discard();
     Release();
 }
 
@@ -132,6 +195,9 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     port.charDelayMs = std::min(settings.CharDelay, kMaxPacingDelay);
     port.lineDelayMs = std::min(settings.LineDelay, kMaxPacingDelay);
     port.lineEnd = settings.EndOfLine == 0 ? '\r' : '\n';
+    // Stopped before it began: the device is left as it is.
+    if (port.Cancelled())
+        return FailOpen(ECANCELED);
 
     m_fd = sys::Open(m_device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_fd < 0)
@@ -182,17 +248,48 @@ bool CComPort::Close() {
     if (m_fd < 0)
         return true;
     const Impl& port = *m_impl;
-    bool delivered = !port.outputBroken;
-    if (port.wrote) {
-        // Closing or restoring the configuration while bytes still wait
-        // would cut off the end of the text.
-        if (delivered)
-            delivered = WaitQueue(0, 0) && (sys::TcDrain(m_fd) == 0 || Broken(Reason(errno)));
-        if (!delivered)
-            sys::TcFlush(m_fd, TCOFLUSH);
+    if (!port.wrote) {
+        Release();
+        return true;
     }
+    // From here on a cancel ends every wait: the one for the output queue
+    // watches the cancel signal, the drain and the close are interrupted.
+    const InterruptOnCancel interrupt(port.cancel);
+    // Closing or restoring the configuration while bytes still wait would
+    // cut off the end of the text.
+    const bool delivered = !port.outputBroken && WaitQueue(0, 0) && Drain();
+    if (!delivered)
+        Discard();
     Release();
     return delivered;
+}
+
+bool CComPort::Drain() {
+    const Impl& port = *m_impl;
+    // The queue is empty; the adapter may still hold bytes that flow
+    // control keeps from the line, for as long as it likes.
+    for (;;) {
+        if (port.Cancelled())
+            return Abandon();
+        if (sys::TcDrain(m_fd) == 0)
+            return true;
+        if (errno != EINTR)
+            return Broken(Reason(errno));
+    }
+}
+
+void CComPort::Discard() {
+    sys::TcFlush(m_fd, TCOFLUSH);
+    // The tty's own wait at close for the output to leave (30 s unless set
+    // otherwise) would hold a stopped send as long again: it is turned off
+    // where the driver lets us (most let only root). It is not put back, as
+    // putting it back would bring the wait back.
+    serial_struct serial{};
+    if (sys::Ioctl(m_fd, TIOCGSERIAL, &serial) != 0 ||
+        serial.closing_wait == ASYNC_CLOSING_WAIT_NONE)
+        return;
+    serial.closing_wait = ASYNC_CLOSING_WAIT_NONE;
+    sys::Ioctl(m_fd, TIOCSSERIAL, &serial);
 }
 
 void CComPort::Release() {

@@ -30,17 +30,22 @@ public:
     // Opens the device that the settings map the chosen port to (see
     // DevicePath), exclusively, applies the line configuration and raises
     // DTR and RTS. `cancel` (may be null) ends any later wait with failure
-    // and must outlive the open port. False with LastError() saying why and
-    // nothing left acquired.
+    // and must outlive the open port; once raised, Open fails with
+    // ECANCELED without touching the device. False with LastError() saying
+    // why and nothing left acquired.
     [[nodiscard]] bool Open(const ComSettings& settings, const CancelSignal* cancel);
     // Lowers DTR and RTS, puts the port's own configuration back and
     // releases what Open acquired. When everything written so far went out
-    // without a cancel or an error, it first waits (cancellably) until the
-    // last byte has left the line; otherwise it discards what is still
-    // queued. True when every byte written has left (or none was written),
-    // false when some were discarded (LastError() says why). Destroying an
-    // open port releases it the same way, but never waits: what is still
-    // queued is discarded.
+    // without a cancel or an error, it first waits until the last byte has
+    // left the line; otherwise it discards what is still queued, and the
+    // close does not wait for it. True when every byte written has left (or
+    // none was written), false when some were discarded (LastError() says
+    // why). Destroying an open port releases it the same way, but never
+    // waits: what is still queued is discarded.
+    //
+    // A cancel ends each of its waits at once, the drain and the close
+    // itself included: the system calls they block in are interrupted (see
+    // sys::Interrupt), so the calling thread must not block SIGURG.
     bool Close();
     // Writes `count` bytes from `data`, pausing after each byte and line end
     // as the settings' pacing asks. True when they have gone; false on a
@@ -62,6 +67,10 @@ private:
 
     bool FailOpen(int error);
     void Release();
+    // Waits until the adapter has sent the last byte; ends on a cancel.
+    bool Drain();
+    // Throws away what is still queued, and the close's wait for it.
+    void Discard();
     // Each returns true to go on, false when the operation ends in failure
     // (Broken and Abandon always end it).
     bool WriteSome(const char* data, std::size_t count, std::size_t& written);

@@ -71,6 +71,9 @@ void TransferWorker::Transfer(TransferEnd& end) {
     end.outcome = TransferEnd::Outcome::OpenFailed;
     CComPort port;
     if (!port.Open(m_settings, &m_cancel)) {
+        // Cancelled before the port opened: nothing was tried, nothing failed.
+        if (m_cancel.IsRaised())
+            end.outcome = TransferEnd::Outcome::Cancelled;
         end.reason = port.LastError();
         return;
     }

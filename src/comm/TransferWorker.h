@@ -18,7 +18,7 @@ struct TransferEnd {
         Completed,  // a send's last byte has left the line, or a receive got the end code
         OpenFailed, // the port could not be opened (it has been closed again): nothing moved
         LineFailed, // a read or write failed: a line error, or the other end went away
-        Cancelled,  // stopped by Cancel()
+        Cancelled,  // stopped by Cancel(); before the port opened, it was never opened
         Faulted,    // the worker itself failed part way (out of memory, say)
     };
     Outcome outcome = Outcome::Faulted;

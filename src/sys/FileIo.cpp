@@ -222,4 +222,48 @@ FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
     return {};
 }
 
+FileError MakeFolders(const std::string& path, unsigned mode) {
+    // Each folder from the top down; one that exists already (or that
+    // another program makes meanwhile) is fine as long as it is a folder.
+    for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string folder = path.substr(0, end);
+        if (!folder.empty() && folder.back() != '/' &&
+            sys::Mkdir(folder.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
+            return LastError();
+        if (end == std::string::npos)
+            break;
+    }
+    struct stat st {};
+    if (sys::Stat(path.c_str(), st) != 0)
+        return LastError();
+    return S_ISDIR(st.st_mode) ? FileError() : FileError::FromErrno(ENOTDIR);
+}
+
+FileError WriteNewFile(const std::string& folder, std::string_view stem, std::string_view extension,
+                       std::string_view bytes, std::string& path) {
+    int created = -1;
+    for (int number = 1; created < 0; ++number) {
+        path = folder + '/';
+        path += stem;
+        if (number > 1)
+            path += '-' + std::to_string(number);
+        path += extension;
+        created = sys::Open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (created < 0 && (errno != EEXIST || number == 1000))
+            return LastError();
+    }
+    Fd fd(created);
+    auto fail = [&](FileError error) {
+        sys::Unlink(path.c_str());
+        return error;
+    };
+    if (FileError error = WriteAll(fd.get(), bytes))
+        return fail(error);
+    if (sys::Fsync(fd.get()) != 0)
+        return fail(LastError());
+    if (sys::Close(fd.release()) != 0 && errno != EINTR)
+        return fail(LastError());
+    return {};
+}
+
 } // namespace tessel

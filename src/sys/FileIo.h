@@ -79,4 +79,16 @@ struct FileStamp {
 // The stamp of the file at `path` now (through a symbolic link, of its target).
 FileStamp StampOf(const std::string& path);
 
+// Makes the folder `path` and every missing folder above it, each with
+// `mode` (less the umask); folders that exist already are fine.
+[[nodiscard]] FileError MakeFolders(const std::string& path, unsigned mode);
+
+// Writes `bytes` to a new file in `folder` named `stem` and `extension`
+// (with its dot), or `stem`-2, -3, ... before the extension when that name
+// is taken: no file is ever replaced. `path` gets the file's path. After a
+// failure no file is left behind.
+[[nodiscard]] FileError WriteNewFile(const std::string& folder, std::string_view stem,
+                                     std::string_view extension, std::string_view bytes,
+                                     std::string& path);
+
 } // namespace tessel

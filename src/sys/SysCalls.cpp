@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -13,6 +14,22 @@
 
 namespace tessel::sys {
 namespace {
+
+// It is there only to make a blocked call return.
+void IgnoreInterrupt(int /*signal*/) {}
+
+int InterruptThread(pthread_t thread) {
+    // SIGURG is ignored unless handled, so one that comes from elsewhere
+    // before the handler is in place does no harm.
+    static const int installed = [] {
+        struct sigaction action {};
+        action.sa_handler = IgnoreInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = 0; // no SA_RESTART: the blocked call fails with EINTR
+        return ::sigaction(SIGURG, &action, nullptr) == 0 ? 0 : errno;
+    }();
+    return installed != 0 ? installed : ::pthread_kill(thread, SIGURG);
+}
 
 const Calls kReal = {
     .open = [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
@@ -28,6 +45,7 @@ const Calls kReal = {
     .tcflush = [](int fd, int queue) { return ::tcflush(fd, queue); },
     .tcdrain = [](int fd) { return ::tcdrain(fd); },
     .flock = [](int fd, int operation) { return ::flock(fd, operation); },
+    .interrupt = InterruptThread,
     .fstat = [](int fd, struct stat* st) { return ::fstat(fd, st); },
     .stat = [](const char* path, struct stat* st) { return ::stat(path, st); },
     .lstat = [](const char* path, struct stat* st) { return ::lstat(path, st); },
@@ -35,6 +53,7 @@ const Calls kReal = {
     .readlink = [](const char* path, char* buffer,
                    std::size_t size) { return ::readlink(path, buffer, size); },
     .realpath = [](const char* path, char* resolved) { return ::realpath(path, resolved); },
+    .mkdir = [](const char* path, mode_t mode) { return ::mkdir(path, mode); },
     .fchmod = [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
     .fsync = [](int fd) { return ::fsync(fd); },
     .rename = [](const char* from, const char* to) { return ::rename(from, to); },
@@ -113,11 +132,19 @@ int TcFlush(int fd, int queue) {
 }
 
 int TcDrain(int fd) {
-    return Retry([&] { return Table().tcdrain(fd); });
+    return Table().tcdrain(fd);
 }
 
 int Flock(int fd, int operation) {
     return Retry([&] { return Table().flock(fd, operation); });
+}
+
+int Interrupt(pthread_t thread) {
+    const int error = Table().interrupt(thread);
+    if (error == 0)
+        return 0;
+    errno = error;
+    return -1;
 }
 
 int Fstat(int fd, struct stat& st) {
@@ -142,6 +169,10 @@ ssize_t ReadLink(const char* path, char* buffer, std::size_t size) {
 
 char* RealPath(const char* path, char* resolved) {
     return Retry([&] { return Table().realpath(path, resolved); });
+}
+
+int Mkdir(const char* path, mode_t mode) {
+    return Retry([&] { return Table().mkdir(path, mode); });
 }
 
 int Fchmod(int fd, mode_t mode) {

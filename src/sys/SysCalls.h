@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <poll.h>      // pollfd, nfds_t
+#include <pthread.h>   // pthread_t
 #include <sys/stat.h>  // struct stat, mode_t
 #include <sys/types.h> // ssize_t
 #include <termios.h>
@@ -28,6 +29,11 @@ struct Calls {
     int (*tcflush)(int fd, int queue);
     int (*tcdrain)(int fd);
     int (*flock)(int fd, int operation);
+    // Makes the system call that `thread` is blocked in (or the next one it
+    // makes, if the signal comes first) fail with EINTR: SIGURG, whose
+    // handler does nothing and which restarts no call, installed on first
+    // use. 0, or an error number.
+    int (*interrupt)(pthread_t thread);
     // Files.
     int (*fstat)(int fd, struct stat* st);
     int (*stat)(const char* path, struct stat* st);
@@ -36,6 +42,7 @@ struct Calls {
     ssize_t (*readlink)(const char* path, char* buffer, std::size_t size);
     // `resolved` holds PATH_MAX bytes.
     char* (*realpath)(const char* path, char* resolved);
+    int (*mkdir)(const char* path, mode_t mode);
     int (*fchmod)(int fd, mode_t mode);
     int (*fsync)(int fd);
     int (*rename)(const char* from, const char* to);
@@ -51,7 +58,8 @@ const Calls& RealCalls();
 const Calls* InstallCalls(const Calls* calls);
 
 // The calls through the table in use. Each returns what the system call
-// returns, with errno set on failure; EINTR never reaches the caller.
+// returns, with errno set on failure; EINTR never reaches the caller, but
+// for the two calls that say otherwise.
 int Open(const char* path, int flags, mode_t mode = 0);
 // Not retried: on Linux the descriptor is gone even when close() reports
 // EINTR, and a second close could hit a descriptor another thread just got.
@@ -66,8 +74,13 @@ int Ioctl(int fd, unsigned long request, void* argument = nullptr);
 int TcGetAttr(int fd, termios& tio);
 int TcSetAttr(int fd, int when, const termios& tio);
 int TcFlush(int fd, int queue);
+// Not retried either: a drain can wait for ever (flow control holding the
+// output), and Interrupt() is the one way to end it; the caller decides
+// whether to wait again.
 int TcDrain(int fd);
 int Flock(int fd, int operation);
+// 0, or -1 with errno set.
+int Interrupt(pthread_t thread);
 
 int Fstat(int fd, struct stat& st);
 int Stat(const char* path, struct stat& st);
@@ -76,6 +89,7 @@ int Access(const char* path, int mode);
 ssize_t ReadLink(const char* path, char* buffer, std::size_t size);
 // `resolved` holds PATH_MAX bytes; null on failure.
 char* RealPath(const char* path, char* resolved);
+int Mkdir(const char* path, mode_t mode);
 int Fchmod(int fd, mode_t mode);
 int Fsync(int fd);
 int Rename(const char* from, const char* to);

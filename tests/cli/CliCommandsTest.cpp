@@ -322,6 +322,11 @@ TEST_F(CliCommands, UnreadableAndUnwritableFiles) {
     r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", "/dev/full"});
     EXPECT_EQ(r.err, "/dev/full: No space left on device\n");
     EXPECT_EQ(ReadBytes(m_file), "10 A\n");
+
+    // A receive finds out before it opens the port.
+    r = RunArgs({"receive", "-o", m_dir.file("no/such/dir.bas"), "--port", "/nonexistent"});
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_EQ(r.err, m_dir.file("no/such/dir.bas: No such file or directory\n"));
 }
 
 // Every file call of a run goes through the system-call table: interrupted

@@ -389,5 +389,32 @@ TEST_F(CliTransferProcess, TheOtherEndGoingAwayEndsTheTransferWithStatus1) {
     EXPECT_NE(cli->Err().find(modem.Port() + ": send broke off"), std::string::npos) << cli->Err();
 }
 
+TEST_F(CliTransferProcess, AnOutputThatCannotTakeTheTextCostsNoTransferAndLosesNothing) {
+    const std::string state = m_dir.file("state");
+    const test::ScopedEnv stateHome("XDG_STATE_HOME", state.c_str());
+    NullModem modem(m_dir);
+    ASSERT_TRUE(modem.ok());
+    modem.Write("10 A\r\n\x1a");
+
+    // Refused before the port opens: the text waits on the line.
+    const std::string missing = m_dir.file("nodir/x.bas");
+    auto cli = Start(modem, {"receive", "-o", missing});
+    EXPECT_EQ(cli->Wait(), 1);
+    EXPECT_EQ(cli->Err(), missing + ": No such file or directory\n");
+
+    // The write fails all the same: the text is kept, and the message says
+    // where.
+    cli = Start(modem, {"receive", "-o", "/dev/full"});
+    EXPECT_EQ(cli->Wait(), 1);
+    std::vector<std::string> kept;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(state + "/tessel", error))
+        kept.push_back(entry.path().string());
+    ASSERT_EQ(kept.size(), 1u) << cli->Err();
+    EXPECT_EQ(cli->Err(),
+              "/dev/full: No space left on device; what arrived is kept in " + kept[0] + "\n");
+    EXPECT_EQ(ReadBytes(kept[0]), "10 A\r\n");
+}
+
 } // namespace
 } // namespace tessel::cli

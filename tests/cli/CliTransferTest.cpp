@@ -6,12 +6,19 @@
 #include "comm/SendEstimate.h"
 #include "res/StringTable.h"
 #include "support/PtyPair.h"
+#include "support/SysCallFaults.h"
 #include "support/TempDir.h"
 #include "sys/SysCalls.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <poll.h>
+#include <set>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <vector>
 
 namespace tessel::cli {
@@ -19,6 +26,7 @@ namespace {
 
 using test::PtyPair;
 using test::ReadBytes;
+using test::ScopedEnv;
 using test::TempDir;
 using test::WriteBytes;
 
@@ -52,14 +60,26 @@ protected:
     // Runs tessel-cli with `args` and the port on the pty, standard error
     // passing for a terminal or not.
     std::string Run(std::vector<std::string> args, bool terminal, int expected = kExitOk) {
+        StringOutput err(terminal);
+        EXPECT_EQ(RunWith(std::move(args), err), expected) << err.Text();
+        return err.Text();
+    }
+    int RunWith(std::vector<std::string> args, IOutput& err) {
         // After the command, so that the test's own options come later and win.
         args.insert(args.begin() + 1, {"--port", m_pty.path, "--baud", "9600", "--flow", "none"});
         const std::vector<std::string_view> views(args.begin(), args.end());
         StringOutput out;
-        StringOutput err(terminal);
         CliContext context{out, err, m_dir.file("tessel.INI")};
-        EXPECT_EQ(RunCommandLine(views, context), expected) << err.Text();
-        return err.Text();
+        return RunCommandLine(views, context);
+    }
+    // Bytes the device sent that no one has read yet (once they have come
+    // through the terminal layer, which takes a moment).
+    int Unread() const {
+        pollfd ready{m_pty.slave, POLLIN, 0};
+        ::poll(&ready, 1, 1000);
+        int count = -1;
+        ::ioctl(m_pty.slave, FIONREAD, &count);
+        return count;
     }
 
     PtyPair m_pty;
@@ -129,6 +149,141 @@ TEST_F(CliTransferOnPty, AFailingWorkerIsReportedWithItsReason) {
     EXPECT_EQ(err, "\r通信の準備が出来ました\x1b[K\n" + m_pty.path +
                        ": receive broke off (driver fault) before any byte arrived; nothing "
                        "written\n");
+}
+
+// The files in `folder`, none when it does not exist.
+std::set<std::filesystem::path> Files(const std::string& folder) {
+    std::set<std::filesystem::path> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        files.insert(entry.path());
+    return files;
+}
+
+// Standard error on a terminal, with Ctrl-C pressed as its first line shows.
+class CtrlCAtTheFirstLine final : public IOutput {
+public:
+    FileError Write(std::string_view bytes) override {
+        if (m_text.empty())
+            ::raise(SIGINT);
+        m_text += bytes;
+        return {};
+    }
+    bool IsTerminal() const override { return true; }
+    const std::string& Text() const { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+// Opens of the port counted, and Ctrl-C pressed as a file takes its place.
+std::string g_port;
+std::atomic<int> g_portOpens{0};
+
+sys::Calls WatchedCalls() {
+    sys::Calls calls = sys::RealCalls();
+    calls.open = [](const char* path, int flags, mode_t mode) {
+        g_portOpens += path == g_port ? 1 : 0;
+        return sys::RealCalls().open(path, flags, mode);
+    };
+    calls.rename = [](const char* from, const char* to) {
+        ::raise(SIGINT);
+        return sys::RealCalls().rename(from, to);
+    };
+    return calls;
+}
+
+TEST_F(CliTransferOnPty, CtrlCExitsWith130WhateverWasKept) {
+    g_port = m_pty.path;
+    g_portOpens = 0;
+    const sys::Calls calls = WatchedCalls();
+    const test::ScopedCalls scoped(calls);
+
+    // While the send gets ready: the port is not even opened.
+    const std::string file = m_dir.file("a.dat");
+    WriteBytes(file, "AB");
+    CtrlCAtTheFirstLine err;
+    EXPECT_EQ(RunWith({"send", file}, err), 130);
+    EXPECT_EQ(g_portOpens, 0);
+    EXPECT_EQ(err.Text(),
+              "\r通信の準備が出来ました\x1b[K\n" + file +
+                  ": send interrupted; the device may have received part of the text\n");
+
+    // While the receive writes its file: the file is whole, the status 130.
+    m_pty.Write("ab\x1a");
+    const std::string out = m_dir.file("in.dat");
+    EXPECT_EQ(Run({"receive", "--data", "-o", out}, false, 130),
+              out + ": receive interrupted after the whole text arrived (3 bytes); it is stored\n");
+    EXPECT_EQ(g_portOpens, 1);
+    EXPECT_EQ(ReadBytes(out), "ab");
+}
+
+TEST_F(CliTransferOnPty, AnOutputItCannotWriteCostsNoTransferAndLosesNoBytes) {
+    const std::string state = m_dir.file("state");
+    const ScopedEnv stateHome("XDG_STATE_HOME", state.c_str());
+    const std::string file = m_dir.file("file");
+    WriteBytes(file, "");
+    m_pty.Write("10 A\r\n\x1a");
+
+    // Refused before the port opens: the device's bytes wait for the next try.
+    const struct {
+        std::string output;
+        std::string_view fault; // a call that fails with EACCES
+        std::string reason;
+    } refused[] = {
+        {m_dir.file("nodir/x.bas"), "", "No such file or directory"},
+        {file + "/x.bas", "", "Not a directory"},
+        {m_dir.path(), "", "Is a directory"},
+        {m_dir.file("x.bas"), "access", "Permission denied"}, // a folder the user may not write
+        {file, "access", "Permission denied"},
+    };
+    for (const auto& c : refused) {
+        const test::ScopedFileFaults faults({.call = c.fault, .error = EACCES});
+        EXPECT_EQ(Run({"receive", "-o", c.output}, false, kExitFailure),
+                  c.output + ": " + c.reason + "\n");
+        EXPECT_EQ(Unread(), 7) << c.output;
+    }
+
+    // Writing fails all the same: the bytes go to the state folder, which
+    // is made as needed, and the message names the file they went to.
+    const std::string home = m_dir.file("home");
+    const struct {
+        const char* stateHome; // null: unset
+        const char* home;
+        std::vector<std::string> options;
+        std::string folder;  // where they are kept
+        std::string failure; // else why they could not be
+    } cases[] = {
+        {state.c_str(), home.c_str(), {}, state + "/tessel", ""},
+        {state.c_str(), home.c_str(), {"--data"}, state + "/tessel", ""}, // beside the first
+        {nullptr, home.c_str(), {}, home + "/.local/state/tessel", ""},
+        {"relative/state", home.c_str(), {}, home + "/.local/state/tessel", ""},
+        {file.c_str(), home.c_str(), {}, "", file + "/tessel: Not a directory"},
+        {nullptr, nullptr, {}, "", "no folder for it: neither XDG_STATE_HOME nor HOME is set"},
+    };
+    for (const auto& c : cases) {
+        const ScopedEnv stateSetting("XDG_STATE_HOME", c.stateHome);
+        const ScopedEnv homeSetting("HOME", c.home);
+        if (&c != &cases[0]) // the first takes what waits from above
+            m_pty.Write("10 A\r\n\x1a");
+        std::vector<std::string> args = {"receive", "-o", "/dev/full"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const std::set<std::filesystem::path> before = Files(c.folder);
+        const std::string err = Run(args, false, kExitFailure);
+        std::vector<std::filesystem::path> kept;
+        for (const auto& path : Files(c.folder))
+            if (!before.contains(path))
+                kept.push_back(path);
+        const std::string problem = "/dev/full: No space left on device; what arrived ";
+        if (!c.failure.empty()) {
+            EXPECT_EQ(err, problem + "could not be kept either (" + c.failure + ")\n");
+            continue;
+        }
+        ASSERT_EQ(kept.size(), 1u) << c.folder;
+        EXPECT_EQ(err, problem + "is kept in " + kept[0].string() + "\n");
+        EXPECT_EQ(kept[0].extension(), c.options.empty() ? ".txt" : ".dat");
+        EXPECT_EQ(ReadBytes(kept[0]), "10 A\r\n");
+    }
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cmath>
 #include <ctime>
+#include <linux/serial.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <thread>
@@ -180,18 +181,28 @@ TEST(ComPortTest, PacingPausesAfterBytesAndLineEndsAndIsCancellable) {
 
 // A serial driver behind the port: a UART whose output queue (TIOCOUTQ)
 // empties at the line's pace, 960 bytes a second at 9600 bit/s, modem lines,
-// and faults on request. The bytes themselves go through the pty.
+// the wait at close for the output to leave, and faults on request. The
+// bytes themselves go through the pty.
 struct FakeDriver {
     double queued = 0;
     Clock::time_point last = Clock::now();
     int loweredWith = -1; // the queue when DTR went low
     int modemLines = 0;
+    int opens = 0;
     int openFds = 0;
     int interrupts = 0; // reads still to fail with EINTR
     bool failConfig = false;
     bool failWrites = false;
     bool failDrain = false;
     bool refuseLargeWrites = false; // while reporting room, as a pty may
+    // The adapter holds its last bytes, as flow control does with CTS low
+    // (the device off or not reading): the drain never ends, nor does the
+    // close's wait unless it has been turned off. Only a signal ends them.
+    bool ctsLow = false;
+    bool rootOnlySerial = false;       // TIOCSSERIAL refused, as for a user
+    unsigned short closingWait = 3000; // hundredths of a second, Linux's default
+    bool flushedSinceWrite = false;
+    bool flushedAtClose = false;
 
     int Queue() {
         const auto now = Clock::now();
@@ -202,16 +213,32 @@ struct FakeDriver {
     }
 } g_driver;
 
+// Blocks as a call that never ends, until a signal interrupts it: true then.
+// A test that waits longer than two seconds has failed anyway; the call ends
+// then, so that the test fails rather than hangs.
+bool BlockedUntilInterrupted() {
+    return sys::RealCalls().poll(nullptr, 0, 2000) < 0 && errno == EINTR;
+}
+
 sys::Calls FakeCalls() {
     sys::Calls calls = sys::RealCalls();
     calls.open = [](const char* path, int flags, mode_t mode) {
+        ++g_driver.opens;
         const int fd = sys::RealCalls().open(path, flags, mode);
         g_driver.openFds += fd >= 0 ? 1 : 0;
         return fd;
     };
     calls.close = [](int fd) {
         --g_driver.openFds;
-        return sys::RealCalls().close(fd);
+        g_driver.flushedAtClose = g_driver.flushedSinceWrite;
+        // The descriptor goes at once, the wait for the output comes after.
+        const int result = sys::RealCalls().close(fd);
+        if (g_driver.ctsLow && g_driver.closingWait != ASYNC_CLOSING_WAIT_NONE &&
+            BlockedUntilInterrupted()) {
+            errno = EINTR;
+            return -1;
+        }
+        return result;
     };
     calls.write = [](int fd, const void* buffer, std::size_t count) -> ssize_t {
         if (g_driver.failWrites || (g_driver.refuseLargeWrites && count > 1)) {
@@ -220,6 +247,7 @@ sys::Calls FakeCalls() {
         }
         const ssize_t n = sys::RealCalls().write(fd, buffer, count);
         g_driver.queued = g_driver.Queue() + static_cast<double>(std::max<ssize_t>(n, 0));
+        g_driver.flushedSinceWrite = false;
         return n;
     };
     calls.read = [](int fd, void* buffer, std::size_t count) -> ssize_t {
@@ -232,6 +260,19 @@ sys::Calls FakeCalls() {
         int* value = static_cast<int*>(argument);
         if (request == TIOCOUTQ) {
             *value = g_driver.Queue();
+            return 0;
+        }
+        if (request == TIOCGSERIAL || request == TIOCSSERIAL) {
+            auto* serial = static_cast<serial_struct*>(argument);
+            if (request == TIOCGSERIAL) {
+                *serial = serial_struct{};
+                serial->closing_wait = g_driver.closingWait;
+            } else if (g_driver.rootOnlySerial) {
+                errno = EPERM;
+                return -1;
+            } else {
+                g_driver.closingWait = serial->closing_wait;
+            }
             return 0;
         }
         if (request == TIOCMBIS) {
@@ -250,6 +291,12 @@ sys::Calls FakeCalls() {
         return -1;
     };
     calls.tcdrain = [](int fd) {
+        if (g_driver.ctsLow) {
+            if (!BlockedUntilInterrupted())
+                return 0;
+            errno = EINTR;
+            return -1;
+        }
         if (!g_driver.failDrain)
             return sys::RealCalls().tcdrain(fd);
         errno = EIO;
@@ -257,6 +304,7 @@ sys::Calls FakeCalls() {
     };
     calls.tcflush = [](int fd, int queue) {
         g_driver.queued = queue == TCIFLUSH ? g_driver.queued : 0;
+        g_driver.flushedSinceWrite = g_driver.flushedSinceWrite || queue != TCIFLUSH;
         return sys::RealCalls().tcflush(fd, queue);
     };
     return calls;
@@ -286,6 +334,8 @@ TEST_F(ComPortSeamTest, ModemLinesFaultsAndInterruptedCalls) {
     EXPECT_EQ(port.LastError(), Reason(EIO));
     EXPECT_FALSE(port.Close()); // what failed output left queued is discarded
     EXPECT_EQ(g_driver.loweredWith, 0);
+    EXPECT_TRUE(g_driver.flushedAtClose);
+    EXPECT_EQ(g_driver.closingWait, ASYNC_CLOSING_WAIT_NONE); // nor waited for at close
     EXPECT_EQ(g_driver.modemLines, 0);
     EXPECT_EQ(g_driver.openFds, 0);
 
@@ -314,6 +364,35 @@ TEST_F(ComPortSeamTest, DriverRefusingWhatItReportedRoomForGetsSmallerWrites) {
     EXPECT_EQ(pty.Read(2), "ab");
 }
 
+TEST_F(ComPortSeamTest, CancelEndsADrainAndACloseThatFlowControlHoldsForEver) {
+    // The queue is empty, but the adapter never gets its last bytes out.
+    g_driver.ctsLow = true;
+    for (const bool rootOnly : {false, true}) { // the closing wait can be turned off, or not
+        g_driver.rootOnlySerial = rootOnly;
+        g_driver.closingWait = 3000;
+        CancelSignal cancel;
+        ASSERT_TRUE(port.Open(pty.Settings(), &cancel));
+        ASSERT_TRUE(port.Write("abc", 3));
+        RaiseLater raise(cancel, 50ms);
+        EXPECT_FALSE(port.Close());
+        EXPECT_LT(raise.MsAfterRaise(), 100) << rootOnly;
+        EXPECT_EQ(port.LastError(), Reason(ECANCELED));
+        EXPECT_TRUE(g_driver.flushedAtClose);
+        EXPECT_EQ(g_driver.closingWait == ASYNC_CLOSING_WAIT_NONE, !rootOnly);
+        EXPECT_EQ(g_driver.modemLines, 0);
+        EXPECT_EQ(g_driver.openFds, 0);
+        pty.Read(3, 20);
+    }
+
+    // Stopped before it opened: the device is left alone.
+    CancelSignal cancel;
+    cancel.Raise();
+    g_driver = FakeDriver{};
+    EXPECT_FALSE(port.Open(pty.Settings(), &cancel));
+    EXPECT_EQ(port.LastError(), Reason(ECANCELED));
+    EXPECT_EQ(g_driver.opens, 0);
+}
+
 TEST_F(ComPortSeamTest, OutputKeepsPaceWithTheLineAndCloseWaitsForTheLastByte) {
     ASSERT_TRUE(port.Open(pty.Settings(), nullptr));
     int longest = 0;
@@ -328,6 +407,7 @@ TEST_F(ComPortSeamTest, OutputKeepsPaceWithTheLineAndCloseWaitsForTheLastByte) {
     EXPECT_TRUE(port.Close());
     EXPECT_GE(Clock::now() - start, 100ms); // what was still queued left first
     EXPECT_EQ(g_driver.loweredWith, 0);
+    EXPECT_EQ(g_driver.closingWait, 3000); // a send that went is closed as usual
 
     // A cancel during either wait discards the rest at once.
     for (const std::size_t size : {400, 200}) { // 200 bytes need no wait in Write

@@ -8,6 +8,7 @@
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
 #include "support/PtyPair.h"
+#include "support/SysCallFaults.h"
 #include "sys/SysCalls.h"
 
 #include <gtest/gtest.h>
@@ -142,16 +143,79 @@ TEST(TransferWorkerTest, EndCodeEndsASendAndAReceive) {
     EXPECT_EQ(::read(pty.slave, rest, sizeof rest), 4); // "next" stays unread
 }
 
+// System calls that throw, as a fault that no error code reports would:
+// the open, or a read or write once `g_faultAfter` bytes have gone through.
+std::atomic<long> g_faultAfter{0};
+
+sys::Calls ThrowingCalls(bool atOpen) {
+    sys::Calls calls = sys::RealCalls();
+    if (atOpen)
+        calls.open = [](const char*, int, mode_t) -> int { throw std::runtime_error("no driver"); };
+    calls.read = [](int fd, void* buffer, std::size_t count) -> ssize_t {
+        if (g_faultAfter <= 0)
+            throw std::runtime_error("driver fault");
+        const ssize_t n = sys::RealCalls().read(fd, buffer, std::min<std::size_t>(count, 1));
+        g_faultAfter -= std::max<ssize_t>(n, 0);
+        return n;
+    };
+    calls.write = [](int fd, const void* buffer, std::size_t count) -> ssize_t {
+        if (g_faultAfter <= 0)
+            throw std::bad_alloc();
+        const ssize_t n = sys::RealCalls().write(fd, buffer, std::min<std::size_t>(count, 1));
+        g_faultAfter -= std::max<ssize_t>(n, 0);
+        return n;
+    };
+    return calls;
+}
+
+// A drain that never ends, as on an adapter whose flow control holds the
+// last bytes (CTS low), until a signal interrupts it; two seconds at most,
+// so that a failing test ends.
+sys::Calls EndlessDrainCalls() {
+    sys::Calls calls = sys::RealCalls();
+    calls.tcdrain = [](int) {
+        if (sys::RealCalls().poll(nullptr, 0, 2000) == 0)
+            return 0;
+        errno = EINTR;
+        return -1;
+    };
+    return calls;
+}
+
 TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
     PtyPair pty;
     const ComSettings settings = pty.Settings();
+    const std::string cancelled = ": " + std::generic_category().message(ECANCELED);
     {
         Transfer receive(kReceive, settings); // nothing arrives
         std::this_thread::sleep_for(30ms);
         EXPECT_LT(receive.CancelAndJoin(), 100ms);
-        EXPECT_EQ(receive.Get(), Events{"cancelled 250 " + pty.path + ": " +
-                                        std::generic_category().message(ECANCELED)});
+        EXPECT_EQ(receive.Get(), Events{"cancelled 250 " + pty.path + cancelled});
         EXPECT_FALSE(receive.worker.Completed());
+    }
+    {
+        // Every byte is written; the last ones never leave the adapter.
+        const sys::Calls calls = EndlessDrainCalls();
+        const test::ScopedCalls scoped(calls);
+        Transfer send(kSend, settings, "ab\x1a");
+        EXPECT_EQ(pty.Read(3), "ab\x1a");
+        std::this_thread::sleep_for(30ms);
+        EXPECT_LT(send.CancelAndJoin(), 100ms);
+        EXPECT_EQ(send.Get(), (Events{"1", "2", "cancelled 251 " + pty.path + cancelled}));
+    }
+    {
+        // Cancelled before it started: the port is never opened (here an
+        // open would throw).
+        const sys::Calls calls = ThrowingCalls(true);
+        const test::ScopedCalls scoped(calls);
+        std::string buffer = "x\x1a";
+        Recorder recorder;
+        TransferWorker send(kSend, settings, buffer, recorder);
+        recorder.worker = &send;
+        send.Cancel();
+        ASSERT_TRUE(send.Start());
+        send.Join();
+        EXPECT_EQ(recorder.Get(), Events{"cancelled 251 " + pty.path + cancelled});
     }
     auto start = Clock::now();
     { Transfer receive(kReceive, settings); } // destroyed in the middle: stops, and is waited for
@@ -206,31 +270,6 @@ TEST(TransferWorkerTest, PortThatWontOpenIsReportedOnceWithTheCaption) {
     receive.worker.Join();
     EXPECT_EQ(receive.Get(), Events{"open failed 250 /dev/tessel-no-such-port: " +
                                     std::generic_category().message(ENOENT)});
-}
-
-// System calls that throw, as a fault that no error code reports would:
-// the open, or a read or write once `g_faultAfter` bytes have gone through.
-std::atomic<long> g_faultAfter{0};
-
-sys::Calls ThrowingCalls(bool atOpen) {
-    sys::Calls calls = sys::RealCalls();
-    if (atOpen)
-        calls.open = [](const char*, int, mode_t) -> int { throw std::runtime_error("no driver"); };
-    calls.read = [](int fd, void* buffer, std::size_t count) -> ssize_t {
-        if (g_faultAfter <= 0)
-            throw std::runtime_error("driver fault");
-        const ssize_t n = sys::RealCalls().read(fd, buffer, std::min<std::size_t>(count, 1));
-        g_faultAfter -= std::max<ssize_t>(n, 0);
-        return n;
-    };
-    calls.write = [](int fd, const void* buffer, std::size_t count) -> ssize_t {
-        if (g_faultAfter <= 0)
-            throw std::bad_alloc();
-        const ssize_t n = sys::RealCalls().write(fd, buffer, std::min<std::size_t>(count, 1));
-        g_faultAfter -= std::max<ssize_t>(n, 0);
-        return n;
-    };
-    return calls;
 }
 
 TEST(TransferWorkerTest, ASystemCallThatThrowsEndsTheTransferWithItsReason) {

@@ -1,11 +1,13 @@
 #pragma once
 
-// A folder of its own for one test, removed with everything in it.
+// A folder of its own for one test, removed with everything in it; an
+// environment variable set for one test.
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -33,6 +35,30 @@ public:
 
 private:
     std::string m_path;
+};
+
+// Sets the variable `name` to `value` (unsets it for null) while the object
+// lives, so that a test never sees or touches the user's own folders.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        Set(value);
+    }
+    ~ScopedEnv() { Set(m_old ? m_old->c_str() : nullptr); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    void Set(const char* value) const {
+        if (value)
+            ::setenv(m_name.c_str(), value, 1);
+        else
+            ::unsetenv(m_name.c_str());
+    }
+    std::string m_name;
+    std::optional<std::string> m_old;
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {

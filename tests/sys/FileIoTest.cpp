@@ -203,5 +203,30 @@ TEST(ReplaceFile, SavingThroughInterruptedShortAndFailingCalls) {
     }
 }
 
+TEST(WriteNewFile, NeverReplacesAFileAndMakesItsFolders) {
+    test::TempDir dir;
+    const std::string folder = dir.file("a/b");
+    ASSERT_FALSE(MakeFolders(folder, 0700));
+    ASSERT_FALSE(MakeFolders(folder + "/", 0700)); // there already
+    struct stat st {};
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    std::string first, second;
+    ASSERT_FALSE(WriteNewFile(folder, "kept", ".txt", "one", first));
+    ASSERT_FALSE(WriteNewFile(folder, "kept", ".txt", "two", second));
+    EXPECT_EQ(first, folder + "/kept.txt");
+    EXPECT_EQ(second, folder + "/kept-2.txt");
+    EXPECT_EQ(test::ReadBytes(first), "one");
+    EXPECT_EQ(test::ReadBytes(second), "two");
+
+    // A file where a folder should be; a write that fails leaves nothing.
+    EXPECT_EQ(MakeFolders(first + "/c", 0700).Reason(), std::strerror(ENOTDIR));
+    EXPECT_EQ(MakeFolders(first, 0700).Reason(), std::strerror(ENOTDIR));
+    const ScopedFileFaults full({.call = "write", .error = ENOSPC});
+    std::string third;
+    EXPECT_EQ(WriteNewFile(folder, "kept", ".txt", "three", third).Reason(), std::strerror(ENOSPC));
+    EXPECT_EQ(Entries(folder), 2);
+}
+
 } // namespace
 } // namespace tessel
