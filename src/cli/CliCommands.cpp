@@ -447,9 +447,9 @@ private:
     int Write(const std::string& bytes) {
         if (const FileError error = WriteResult(bytes)) {
             if (m_options.inPlace)
-                return Fail(m_options.file + ": " + error.Reason());
+                return Fail(ShownName(m_options.file) + ": " + error.Reason());
             if (m_options.output && *m_options.output != "-")
-                return Fail(*m_options.output + ": " + error.Reason());
+                return Fail(ShownName(*m_options.output) + ": " + error.Reason());
             return Fail("standard output: " + error.Reason());
         }
         return kExitOk;
@@ -568,7 +568,7 @@ bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
             sys::Close(fd);
         }
         if (unreadable) {
-            error = "cannot read settings file '" + path + "': " + unreadable.Reason();
+            error = "cannot read settings file " + Quoted(path) + ": " + unreadable.Reason();
             return false;
         }
     }
@@ -578,7 +578,7 @@ bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
         settings.LoadSettings(profile, &ignored);
         settings.LoadLineNumberSettings(profile, &ignored);
         for (const std::string& what : ignored)
-            warnings.push_back(path + ": warning: " + what);
+            warnings.push_back(ShownName(path) + ": warning: " + what);
     }
 
     if (options.tab)
