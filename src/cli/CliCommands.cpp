@@ -379,30 +379,12 @@ private:
             problem = m_name + ": " + error.Reason();
         }
         std::string kept;
-        if (const FileError error = KeepInStateFolder(bytes, kept))
+        if (const FileError error =
+                KeepReceivedInStateFolder(bytes, DocKindExtension(m_options.Kind()), kept))
             Fail(problem + "; what arrived could not be kept either (" + error.Reason() + ")");
         else
             Fail(problem + "; what arrived is kept in " + ShownName(kept));
         return false;
-    }
-
-    // Writes `bytes` to a new file in the state folder, named after the time
-    // ("received-20240501-093000.txt"); `path` gets its name.
-    FileError KeepInStateFolder(const std::string& bytes, std::string& path) const {
-        const std::string folder = StateFolder();
-        if (folder.empty())
-            return FileError::Because("no folder for it: neither XDG_STATE_HOME nor HOME is set");
-        if (const FileError error = MakeFolders(folder, 0700))
-            return FileError::Because(folder + ": " + error.Reason());
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        char stem[64] = "received";
-        if (::localtime_r(&now, &local) != nullptr)
-            std::strftime(stem, sizeof stem, "received-%Y%m%d-%H%M%S", &local);
-        if (const FileError error =
-                WriteNewFile(folder, stem, DocKindExtension(m_options.Kind()), bytes, path))
-            return FileError::Because(folder + ": " + error.Reason());
-        return {};
     }
 
     // The file a received document is saved as: a text that came with line

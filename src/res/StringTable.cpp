@@ -58,6 +58,8 @@ constexpr std::pair<unsigned, std::string_view> kStrings[] = {
     {IDS_EDIT_JOINS_CHARACTERS,
      "この編集をすると前後のバイトがつながって別の文字になってしまうため、"
      "編集できません。"},
+    {IDS_RECEIVED_KEPT, "受信したデータは、そのまま %1 に保存しました。"},
+    {IDS_RECEIVED_NOT_KEPT, "受信したデータを保存できませんでした: %1"},
     {IDS_CAPTION_RECEIVE, "受信"},
     {IDS_CAPTION_SEND, "送信"},
     {IDS_CAPTION_COM_SETTINGS, "COMポートの設定"},

@@ -54,6 +54,10 @@ enum StringId : unsigned {
     IDS_FILE_READ_ONLY = 226,
     // An edit that would make two neighbours read as one character.
     IDS_EDIT_JOINS_CHARACTERS = 227,
+    // A received text the editor could not hold, kept in a file (%1 its
+    // path), or not even that (%1 the reason).
+    IDS_RECEIVED_KEPT = 228,
+    IDS_RECEIVED_NOT_KEPT = 229,
 
     IDS_CAPTION_RECEIVE = 250,
     IDS_CAPTION_SEND = 251,

@@ -6,6 +6,7 @@
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
+#include "settings/StateFolder.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
 #include "view/FindReplaceDlg.h"
@@ -13,9 +14,11 @@
 #include "view/PrintCommands.h"
 #include "view/TransferDlg.h"
 #include "view/ViewShell.h"
+#include "view/ViewWithLineNum.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -166,7 +169,22 @@ bool CKivaView::DoReceive() {
     CTransferDlg::Run(TransferWorker::Mode::Receive, m_shell.Settings().m_comSettings,
                       m_strTransfer, m_shell.DialogParent());
     // A cancelled or broken-off receive keeps what came.
-    return m_document && AcceptReceived(*m_document, m_strTransfer);
+    if (!m_document || AcceptReceived(*m_document, m_strTransfer))
+        return m_document != nullptr;
+    // The editor could not hold it (its message has said so): the bytes
+    // that came are kept as they came, and the user is told where.
+    if (!m_strTransfer.empty()) {
+        std::string kept;
+        const bool data = !dynamic_cast<const CViewWithLineNum*>(this);
+        const FileError error =
+            KeepReceivedInStateFolder(m_strTransfer, data ? ".dat" : ".txt", kept);
+        ShowMessageBox({m_shell.DialogParent(), LoadQString(AFX_IDS_APP_TITLE),
+                        error ? LoadQString(IDS_RECEIVED_NOT_KEPT)
+                                    .arg(QString::fromLocal8Bit(error.Reason().c_str()))
+                              : LoadQString(IDS_RECEIVED_KEPT).arg(QFile::decodeName(kept.c_str())),
+                        error ? QMessageBox::Warning : QMessageBox::Information, QMessageBox::Ok});
+    }
+    return false;
 }
 
 bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
