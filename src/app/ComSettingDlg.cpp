@@ -17,17 +17,36 @@
 #include <QPushButton>
 #include <QValidator>
 
+#include <algorithm>
+
 namespace tessel {
 namespace {
 
-// The end-of-text box shows what is typed in upper case.
-class UpperCaseValidator final : public QValidator {
+// What enters the end-of-text box once it is open (typed, pasted, dropped)
+// turns upper case; the text it opens with shows as it is stored ("1a").
+class TypedUpperCase final : public QValidator {
 public:
-    using QValidator::QValidator;
+    explicit TypedUpperCase(QLineEdit* field) : QValidator(field), m_before(field->text()) {}
+
     State validate(QString& input, int& /*position*/) const override {
-        input = input.toUpper();
+        // What is new is what the input does not share with the text before
+        // at either end.
+        const qsizetype shared = std::min(input.size(), m_before.size());
+        qsizetype start = 0;
+        while (start < shared && input[start] == m_before[start])
+            ++start;
+        qsizetype end = 0;
+        while (end < shared - start &&
+               input[input.size() - 1 - end] == m_before[m_before.size() - 1 - end])
+            ++end;
+        for (qsizetype i = start; i < input.size() - end; ++i)
+            input[i] = input[i].toUpper();
+        m_before = input;
         return Acceptable;
     }
+
+private:
+    mutable QString m_before; // the text as it stood before this change
 };
 
 // The serial devices this machine has now, stable names first.
@@ -75,10 +94,10 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
     m_stopBit = MakeList("stopBit", kStopBitTexts, m_settings.StopBit);
     m_parity = MakeList("parity", kParityTexts, m_settings.Parity);
     m_endOfLine = MakeList("endOfLine", kEndOfLineTexts, m_settings.EndOfLine);
-    m_endCode = new QLineEdit(QString::fromStdString(m_settings.EndOfFileText).toUpper(), this);
+    m_endCode = new QLineEdit(QString::fromStdString(m_settings.EndOfFileText), this);
     m_endCode->setObjectName(QStringLiteral("endCode"));
     m_endCode->setMaxLength(2);
-    m_endCode->setValidator(new UpperCaseValidator(m_endCode));
+    m_endCode->setValidator(new TypedUpperCase(m_endCode));
     m_flowControl = MakeList("flowControl", kFlowControlTexts, m_settings.FlowControl);
     m_charDelay =
         MakeDigitsField(QString::number(m_settings.CharDelay), QStringLiteral("charDelay"), this);

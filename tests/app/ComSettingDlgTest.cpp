@@ -59,9 +59,14 @@ TEST(ComSettingDlg, ShowsTheListsInOrderWithTheStoredChoices) {
         EXPECT_EQ(combo->currentIndex(), list.selected) << list.name;
     }
 
-    // The end-of-text box: upper case, two characters at most.
+    // The end-of-text box shows the stored text as it is; what is typed
+    // turns upper case; two characters at most.
     auto* endCode = Find<QLineEdit>(&dialog, "endCode");
-    EXPECT_EQ(endCode->text(), QStringLiteral("1A"));
+    EXPECT_EQ(endCode->text(), QStringLiteral("1a"));
+    endCode->setCursorPosition(1);
+    QTest::keyClick(endCode, Qt::Key_Backspace);
+    QTest::keyClicks(endCode, QStringLiteral("f"));
+    EXPECT_EQ(endCode->text(), QStringLiteral("Fa"));
     endCode->clear();
     QTest::keyClicks(endCode, QStringLiteral("d7f"));
     EXPECT_EQ(endCode->text(), QStringLiteral("D7"));
@@ -136,6 +141,16 @@ TEST(ComSettingDlg, OkChecksTheEndCodeThenWritesEveryKeyAtOnce) {
               "[COMPORT]\r\nBaudRate=5\r\nCOMPort=1\r\nDataBit=1\r\nEndOfLine=2\r\n"
               "FlowControl=0\r\nParity=0\r\nStopBit=0\r\nEndOfFile=13\r\n"
               "CharDelay=250\r\nDevice2=/dev/ttyS3\r\n");
+
+    // The next start shows the code as the settings file gives it.
+    AppHarness next(test::ReadBytes(h.iniPath));
+    QString shown;
+    next.WhenDialogOpens([&](QDialog* dialog) {
+        shown = Find<QLineEdit>(dialog, "endCode")->text();
+        dialog->reject();
+    });
+    next.Execute(ID_COM_SETTINGS);
+    EXPECT_EQ(shown, QStringLiteral("d"));
 }
 
 TEST(ComSettingDlg, CancelChangesNothing) {
