@@ -100,9 +100,9 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
     m_endCode->setValidator(new TypedUpperCase(m_endCode));
     m_flowControl = MakeList("flowControl", kFlowControlTexts, m_settings.FlowControl);
     m_charDelay =
-        MakeDigitsField(QString::number(m_settings.CharDelay), QStringLiteral("charDelay"), this);
+        MakeTextField(QString::number(m_settings.CharDelay), QStringLiteral("charDelay"), this);
     m_lineDelay =
-        MakeDigitsField(QString::number(m_settings.LineDelay), QStringLiteral("lineDelay"), this);
+        MakeTextField(QString::number(m_settings.LineDelay), QStringLiteral("lineDelay"), this);
 
     auto* form = new QFormLayout(this);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);

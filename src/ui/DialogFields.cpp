@@ -61,6 +61,12 @@ QLineEdit* MakeDigitsField(const QString& text, const QString& name, QWidget* pa
     return field;
 }
 
+QLineEdit* MakeTextField(const QString& text, const QString& name, QWidget* parent) {
+    auto* field = new QLineEdit(text, parent);
+    field->setObjectName(name);
+    return field;
+}
+
 QDialogButtonBox* MakeOkCancel(QDialog* dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));

@@ -17,6 +17,9 @@ bool ReadUnsignedField(QLineEdit* field, unsigned min, unsigned max, unsigned& v
 
 // A field that takes digits only.
 QLineEdit* MakeDigitsField(const QString& text, const QString& name, QWidget* parent);
+// A field that takes any text: what it holds is checked on OK, with a word
+// for anything that is no number (a "-" too).
+QLineEdit* MakeTextField(const QString& text, const QString& name, QWidget* parent);
 // "OK" and "ｷｬﾝｾﾙ", wired to the dialog's accept and reject.
 QDialogButtonBox* MakeOkCancel(QDialog* dialog);
 

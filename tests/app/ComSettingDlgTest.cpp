@@ -112,14 +112,20 @@ TEST(ComSettingDlg, OkChecksTheEndCodeThenWritesEveryKeyAtOnce) {
         }
         endCode->clear();
         QTest::keyClicks(endCode, QStringLiteral("d"));
-        charDelay->setText(QStringLiteral("1001"));
-        dialog->accept();
+        // The pauses are checked as typed: a sign or a letter is no number.
+        for (const QString& typed :
+             {QStringLiteral("-5"), QStringLiteral("5ms"), QStringLiteral("1001")}) {
+            charDelay->clear();
+            QTest::keyClicks(charDelay, typed);
+            dialog->accept();
+            EXPECT_TRUE(dialog->isVisible()) << typed.toStdString();
+        }
         charDelay->setText(QStringLiteral("250"));
         dialog->accept();
     });
     h.Execute(ID_COM_SETTINGS);
 
-    ASSERT_EQ(h.messages.size(), 4u);
+    ASSERT_EQ(h.messages.size(), 6u);
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(h.messages[i].caption, caption);
         EXPECT_EQ(h.messages[i].icon, QMessageBox::Warning);
@@ -127,7 +133,9 @@ TEST(ComSettingDlg, OkChecksTheEndCodeThenWritesEveryKeyAtOnce) {
     EXPECT_EQ(h.messages[0].text, LoadQString(IDS_EOF_CODE_EMPTY));
     EXPECT_EQ(h.messages[1].text, LoadQString(IDS_EOF_CODE_INVALID));
     EXPECT_EQ(h.messages[2].text, LoadQString(IDS_EOF_CODE_INVALID));
-    EXPECT_EQ(h.messages[3].text, QStringLiteral("0 から 1000 までの整数を入力してください。"));
+    EXPECT_EQ(h.messages[3].text, QStringLiteral("正の整数を入力してください。"));
+    EXPECT_EQ(h.messages[4].text, QStringLiteral("正の整数を入力してください。"));
+    EXPECT_EQ(h.messages[5].text, QStringLiteral("0 から 1000 までの整数を入力してください。"));
 
     const ComSettings& settings = h.app->Settings().m_comSettings;
     EXPECT_EQ(settings.EndOfFile, 13u);
