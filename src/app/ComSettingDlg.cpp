@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QValidator>
 
 #include <algorithm>
@@ -49,6 +51,10 @@ private:
     mutable QString m_before; // the text as it stood before this change
 };
 
+// A device path of the length the stable names have, which the device field
+// shows whole.
+constexpr char kLongDevicePath[] = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0";
+
 // The serial devices this machine has now, stable names first.
 QStringList SerialDevices() {
     QStringList devices;
@@ -73,6 +79,18 @@ QLabel* LabelFor(const QString& text, QWidget* field) {
     return label;
 }
 
+// The width an editable list needs to show `text` whole.
+int FieldWidthFor(QComboBox* list, const QString& text) {
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    option.editable = true;
+    const QFontMetrics metrics = list->fontMetrics();
+    // The line edit inside keeps a margin on either side of its text.
+    const QSize contents(metrics.horizontalAdvance(text) + metrics.averageCharWidth(),
+                         metrics.height());
+    return list->style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, list).width();
+}
+
 } // namespace
 
 CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
@@ -87,6 +105,7 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
     m_device->setInsertPolicy(QComboBox::NoInsert);
     m_device->addItems(SerialDevices());
     m_device->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_device->setMinimumWidth(FieldWidthFor(m_device, QString::fromLatin1(kLongDevicePath)));
     m_deviceState = new QLabel(this);
     m_deviceState->setObjectName(QStringLiteral("deviceState"));
     m_baudRate = MakeList("baudRate", kBaudRateTexts, m_settings.BaudRate);
@@ -104,8 +123,19 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
     m_lineDelay =
         MakeTextField(QString::number(m_settings.LineDelay), QStringLiteral("lineDelay"), this);
 
+    // The lists and fields of one width; the device beside the port as wide
+    // as a long path.
+    const QList<QWidget*> fields = {m_baudRate,    m_dataBit, m_stopBit,   m_parity,   m_endOfLine,
+                                    m_flowControl, m_endCode, m_charDelay, m_lineDelay};
+    int fieldWidth = 0;
+    for (QWidget* field : fields)
+        fieldWidth = std::max(fieldWidth, field->sizeHint().width());
+    for (QWidget* field : fields)
+        field->setMinimumWidth(fieldWidth);
+
     auto* form = new QFormLayout(this);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(m_port);
     portRow->addWidget(m_device, 1);

@@ -93,6 +93,18 @@ TEST(ComSettingDlg, ShowsTheListsInOrderWithTheStoredChoices) {
     EXPECT_NE(Find<QLabel>(&dialog, "deviceState")->text(), QString()); // no such device here
     Find<QComboBox>(&dialog, "port")->setCurrentIndex(3);
     EXPECT_EQ(device->currentText(), QStringLiteral("/dev/ttyUSB3"));
+
+    // A stable device name is seen whole: the caret after its last
+    // character is still beyond its width, nothing scrolled out of sight.
+    const QString stable =
+        QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0");
+    dialog.show();
+    device->setEditText(stable);
+    device->lineEdit()->setCursorPosition(static_cast<int>(stable.size()));
+    device->lineEdit()->grab(); // the field scrolls as it is drawn
+    EXPECT_GT(device->lineEdit()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(),
+              device->lineEdit()->fontMetrics().horizontalAdvance(stable));
+    dialog.reject();
 }
 
 TEST(ComSettingDlg, OkChecksTheEndCodeThenWritesEveryKeyAtOnce) {
