@@ -11,6 +11,7 @@
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
+#include "ui/DialogFields.h"
 #include "view/FindReplaceDlg.h"
 #include "view/KivaView.h"
 
@@ -71,6 +72,8 @@ CKivaApp::CKivaApp(std::string profilePath)
       })),
       m_docManager(std::make_unique<CKivaDocManager>(*this)) {
     InitResources();
+    // Typing in a dialog that has just opened replaces its first field.
+    SelectFieldTextWhenDialogsOpen(this);
 }
 
 CKivaApp::~CKivaApp() {

@@ -3,11 +3,17 @@
 #include "res/StringTable.h"
 #include "ui/MessageBox.h"
 
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFocusEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+
+#include <algorithm>
 
 namespace tessel {
 namespace {
@@ -34,6 +40,52 @@ void Complain(QLineEdit* field, const QString& text) {
     field->setFocus();
     field->selectAll();
 }
+
+// Selects the text of the field a dialog gives the focus to as it opens:
+// the first focus a dialog gives after it is shown, unless a click gave it.
+class FieldSelector final : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::Show:
+            if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && !event->spontaneous())
+                m_opening.append(dialog);
+            break;
+        case QEvent::Hide:
+            if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && !event->spontaneous())
+                m_opening.removeAll(dialog);
+            break;
+        case QEvent::FocusIn:
+            if (auto* widget = qobject_cast<QWidget*>(watched))
+                OnFocusIn(widget, static_cast<QFocusEvent*>(event)->reason());
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void OnFocusIn(QWidget* widget, Qt::FocusReason reason) {
+        // The dialog itself may have the focus for a moment on its way to
+        // the first field.
+        auto* dialog = qobject_cast<QDialog*>(widget->window());
+        if (!dialog || dialog == widget || !m_opening.removeAll(dialog))
+            return;
+        m_opening.removeAll(nullptr);
+        if (reason == Qt::MouseFocusReason)
+            return;
+        QLineEdit* field = qobject_cast<QLineEdit*>(widget);
+        if (auto* list = qobject_cast<QComboBox*>(widget); list && list->isEditable())
+            field = list->lineEdit();
+        if (field && !field->isReadOnly())
+            field->selectAll();
+    }
+
+    QList<QPointer<QDialog>> m_opening; // shown, and not given the focus yet
+};
 
 } // namespace
 
@@ -74,6 +126,11 @@ QDialogButtonBox* MakeOkCancel(QDialog* dialog) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
+}
+
+void SelectFieldTextWhenDialogsOpen(QObject* owner) {
+    // The filter goes with its owner, and with it from the application.
+    QCoreApplication::instance()->installEventFilter(new FieldSelector(owner));
 }
 
 } // namespace tessel

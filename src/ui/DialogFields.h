@@ -3,6 +3,7 @@
 class QDialog;
 class QDialogButtonBox;
 class QLineEdit;
+class QObject;
 class QString;
 class QWidget;
 
@@ -22,5 +23,11 @@ QLineEdit* MakeDigitsField(const QString& text, const QString& name, QWidget* pa
 QLineEdit* MakeTextField(const QString& text, const QString& name, QWidget* parent);
 // "OK" and "ｷｬﾝｾﾙ", wired to the dialog's accept and reject.
 QDialogButtonBox* MakeOkCancel(QDialog* dialog);
+
+// From now on, for as long as `owner` lives, every dialog of the program
+// that opens with the focus in an edit field (or an editable list) opens
+// with the field's text selected, so that typing replaces it. A click into
+// the field, or the dialog coming back to the front, leaves the text as it is.
+void SelectFieldTextWhenDialogsOpen(QObject* owner);
 
 } // namespace tessel

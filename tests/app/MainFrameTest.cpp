@@ -184,9 +184,12 @@ TEST(MainFrame, TabStopDialogWritesTheSettingAndAppliesToEveryView) {
     h.Execute(ID_NEW_DATA);
     h.WhenDialogOpens([](QDialog* dialog) {
         auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("tabStop"));
-        field->setText(QStringLiteral("11"));
+        // The field opens with its text selected: what is typed replaces it.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        EXPECT_EQ(field->selectedText(), QStringLiteral("4"));
+        QTest::keyClicks(field, QStringLiteral("11"));
         dialog->accept(); // refused: out of range, the dialog stays open
-        field->setText(QStringLiteral("8"));
+        QTest::keyClicks(field, QStringLiteral("8"));
         dialog->accept();
     });
     h.Execute(ID_TAB_STOP);
