@@ -96,7 +96,6 @@ int FieldWidthFor(QComboBox* list, const QString& text) {
 CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
     : QDialog(parent), m_settings(settings) {
     setWindowTitle(LoadQString(IDS_CAPTION_COM_SETTINGS));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
 
     m_port = MakeList("port", kPortNames, m_settings.COMPort);
     m_device = new QComboBox(this);
@@ -178,6 +177,8 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
     });
     connect(m_device, &QComboBox::editTextChanged, this, &CComSettingDlg::OnDeviceEdited);
     m_port->setFocus();
+    // A caption and no system menu.
+    SetDialogFrame(this, false);
 }
 
 QComboBox* CComSettingDlg::MakeList(const char* name, std::span<const char* const> entries,

@@ -8,10 +8,13 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFocusEvent>
+#include <QFontMetrics>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -87,6 +90,26 @@ private:
     QList<QPointer<QDialog>> m_opening; // shown, and not given the focus yet
 };
 
+// Fixes a dialog's size as it is shown (before its window is on screen):
+// what the contents need, and room for the caption.
+class FrameSizer final : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (dialog && event->type() == QEvent::Show && !event->spontaneous()) {
+            if (QLayout* layout = dialog->layout())
+                layout->activate();
+            QSize size = dialog->sizeHint().expandedTo(dialog->minimumSizeHint());
+            size = size.expandedTo(dialog->minimumSize());
+            size.setWidth(std::max(size.width(), CaptionWidth(dialog, dialog->windowTitle())));
+            dialog->setFixedSize(size);
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 bool ReadUnsignedField(QLineEdit* field, unsigned min, unsigned max, unsigned& value) {
@@ -131,6 +154,24 @@ QDialogButtonBox* MakeOkCancel(QDialog* dialog) {
 void SelectFieldTextWhenDialogsOpen(QObject* owner) {
     // The filter goes with its owner, and with it from the application.
     QCoreApplication::instance()->installEventFilter(new FieldSelector(owner));
+}
+
+void SetDialogFrame(QDialog* dialog, bool closeBox) {
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (closeBox)
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    dialog->setWindowFlags(flags);
+    dialog->installEventFilter(new FrameSizer(dialog));
+}
+
+int CaptionWidth(const QWidget* window, const QString& caption) {
+    // Title bars draw their text bold, at most as large as the window's.
+    QFont font = window->font();
+    font.setBold(true);
+    const int text = QFontMetrics(font).horizontalAdvance(caption);
+    const int button = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    // The icon, three buttons, and the frame's margins.
+    return text + 5 * std::max(button, QFontMetrics(font).height());
 }
 
 } // namespace tessel

@@ -30,4 +30,14 @@ QDialogButtonBox* MakeOkCancel(QDialog* dialog);
 // the field, or the dialog coming back to the front, leaves the text as it is.
 void SelectFieldTextWhenDialogsOpen(QObject* owner);
 
+// The frame the program's own dialogs have: a caption wide enough to be
+// read whole, beside the frame's icon and buttons; no minimise or maximise
+// button; and a size fixed, when the dialog is shown, at what its contents
+// need. `closeBox`: the dialog has a system menu and its close box; without
+// them the caption stands alone (Esc still cancels).
+void SetDialogFrame(QDialog* dialog, bool closeBox);
+// The width a window needs to show `caption` whole in its title bar, with
+// the frame's icon and three buttons beside it.
+int CaptionWidth(const QWidget* window, const QString& caption);
+
 } // namespace tessel

@@ -1,8 +1,11 @@
+#include "app/ComSettingDlg.h"
 #include "app/DocTemplate.h"
 #include "app/SplashDlg.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
+#include "ui/DialogFields.h"
+#include "view/TransferDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +16,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 
@@ -82,6 +86,50 @@ TEST(MainFrame, MenusWithoutAndWithADocument) {
     h.Active()->close();
     QApplication::processEvents();
     EXPECT_EQ(MenuTitles(h.Frame()).size(), 5);
+}
+
+TEST(MainFrame, DialogsHaveAFixedFrameWithoutMinimiseOrMaximise) {
+    AppHarness h;
+    auto noMinimiseOrMaximise = [](Qt::WindowFlags flags) {
+        return (flags & Qt::CustomizeWindowHint) &&
+               !(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    };
+    // The port settings and the transfer: a caption, no system menu.
+    CComSettingDlg settings(h.app->Settings().m_comSettings, &h.Frame());
+    CTransferDlg transfer(&h.Frame());
+    for (QDialog* dialog : {static_cast<QDialog*>(&settings), static_cast<QDialog*>(&transfer)}) {
+        EXPECT_TRUE(noMinimiseOrMaximise(dialog->windowFlags()));
+        EXPECT_FALSE(dialog->windowFlags() & Qt::WindowSystemMenuHint);
+        dialog->show();
+        EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+        dialog->hide();
+    }
+
+    // The About box: its whole caption beside the frame's icon and buttons.
+    QString caption;
+    h.WhenDialogOpens([&](QDialog* about) {
+        caption = about->windowTitle();
+        EXPECT_TRUE(noMinimiseOrMaximise(about->windowFlags()));
+        QFont bold = about->font();
+        bold.setBold(true);
+        EXPECT_GT(CaptionWidth(about, caption), QFontMetrics(bold).horizontalAdvance(caption));
+        EXPECT_GE(about->width(), CaptionWidth(about, caption));
+        about->accept();
+    });
+    h.Execute(ID_APP_ABOUT);
+    EXPECT_EQ(caption, QStringLiteral("TESSEL Software のﾊﾞｰｼﾞｮﾝ情報"));
+
+    // A message box as it is really shown.
+    SetMessageBoxHook({});
+    Qt::WindowFlags boxFlags;
+    QTimer::singleShot(0, [&boxFlags] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        boxFlags = box->windowFlags();
+        box->button(QMessageBox::Ok)->click();
+    });
+    ShowAppMessage(&h.Frame(), IDS_PORT_OPEN_FAILED);
+    EXPECT_TRUE(noMinimiseOrMaximise(boxFlags));
 }
 
 TEST(MainFrame, ToolbarHasThirteenButtonsWithTheirTooltips) {
