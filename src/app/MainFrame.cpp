@@ -28,8 +28,11 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QToolBar>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -90,6 +93,16 @@ bool ParseWindowPlacement(const QString& text, WindowPlacement& placement) {
         QRect(QPoint(static_cast<int>(values[6]), static_cast<int>(values[7])),
               QPoint(static_cast<int>(values[8]) - 1, static_cast<int>(values[9]) - 1));
     return true;
+}
+
+QRect CascadeRect(QSize area, int step, int index) {
+    if (area.isEmpty() || step <= 0 || index < 0)
+        return {};
+    // Steps beyond the first place, as many as fit into a third of the area.
+    const int steps = std::min(area.width(), area.height()) / (3 * step);
+    const int offset = step * (index % (steps + 1));
+    return {QPoint(offset, offset),
+            QSize(area.width() - steps * step, area.height() - steps * step)};
 }
 
 CMainFrame::CMainFrame(CKivaApp& app) : m_app(app), m_mdiArea(new QMdiArea(this)) {
@@ -242,8 +255,10 @@ void CMainFrame::FillWindowList(QMenu* menu) {
         QAction* action =
             menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
         action->setProperty("windowList", true);
-        action->setCheckable(true);
-        action->setChecked(window == m_mdiArea->activeSubWindow());
+        // A check mark on the active window; the others have no box at all.
+        const bool active = window == m_mdiArea->currentSubWindow();
+        action->setCheckable(active);
+        action->setChecked(active);
         connect(action, &QAction::triggered, this,
                 [this, window] { m_mdiArea->setActiveSubWindow(window); });
     }
@@ -267,8 +282,28 @@ void CMainFrame::UpdateFrame() {
 
 void CMainFrame::AddChild(CChildFrame* frame) {
     m_mdiArea->addSubWindow(frame);
+    // Cascaded, one caption apart, at a size to work in.
+    QStyleOptionTitleBar caption;
+    caption.initFrom(frame);
+    const int step = frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, &caption, frame) +
+                     frame->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, frame);
+    const QRect place = CascadeRect(m_mdiArea->viewport()->size(), step, m_childrenOpened++);
+    if (!place.isEmpty())
+        frame->setGeometry(place);
     connect(frame, &QObject::destroyed, this, [this] { UpdateFrame(); });
     connect(frame, &QWidget::windowTitleChanged, this, [this] { UpdateFrame(); });
+}
+
+void CMainFrame::ActivateNextWindow() {
+    // Bottom to top: the active window is the topmost, the next the one
+    // just behind it.
+    const QList<QMdiSubWindow*> stack = m_mdiArea->subWindowList(QMdiArea::StackingOrder);
+    QMdiSubWindow* active = m_mdiArea->currentSubWindow();
+    const qsizetype at = stack.indexOf(active);
+    if (stack.size() < 2 || at < 0)
+        return;
+    m_mdiArea->setActiveSubWindow(stack[(at + stack.size() - 1) % stack.size()]);
+    active->lower();
 }
 
 CChildFrame* CMainFrame::ActiveChild() const {
@@ -387,6 +422,12 @@ bool CMainFrame::OnCmdMsg(int id, CmdUI* ui) {
         return true;
     case ID_WINDOW_ARRANGE:
         return true; // minimised windows arrange themselves
+    case ID_WINDOW_NEXT:
+        if (ui)
+            ui->enabled = !m_mdiArea->subWindowList().isEmpty();
+        else
+            ActivateNextWindow();
+        return true;
     default:
         return false;
     }

@@ -88,6 +88,70 @@ TEST(MainFrame, MenusWithoutAndWithADocument) {
     EXPECT_EQ(MenuTitles(h.Frame()).size(), 5);
 }
 
+TEST(MainFrame, DocumentWindowsCascadeTakeTurnsAndCloseFromTheKeyboard) {
+    // Cascaded one caption apart, of one size, the last one ending inside
+    // the area, then back at the top left.
+    const QSize area(850, 460);
+    for (int index : {0, 1, 5, 6, 7, 13})
+        EXPECT_EQ(CascadeRect(area, 25, index), QRect(25 * (index % 7), 25 * (index % 7), 700, 310))
+            << index;
+    EXPECT_EQ(CascadeRect(QSize(300, 900), 25, 4), QRect(100, 100, 200, 800));
+    EXPECT_EQ(CascadeRect(QSize(40, 40), 25, 3), QRect(0, 0, 40, 40));
+    EXPECT_TRUE(CascadeRect(QSize(), 25, 0).isNull());
+
+    AppHarness h;
+    h.Frame().resize(900, 700);
+    QApplication::processEvents(); // the splash goes
+    h.Frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&h.Frame()));
+    for (int i = 0; i < 3; ++i)
+        h.Execute(ID_NEW_BASIC);
+    const QList<CChildFrame*> windows = h.Frame().Children();
+    ASSERT_EQ(windows.size(), 3);
+    const QRect viewport(QPoint(), h.Frame().MdiArea()->viewport()->size());
+    const QRect first = windows[0]->geometry();
+    const QPoint step = windows[1]->geometry().topLeft() - first.topLeft();
+    EXPECT_GT(step.x(), 10);
+    EXPECT_EQ(step.y(), step.x());
+    for (CChildFrame* window : windows) {
+        EXPECT_EQ(window->size(), first.size());
+        EXPECT_TRUE(viewport.contains(window->geometry()));
+    }
+    EXPECT_GT(first.width(), viewport.width() / 2);
+    EXPECT_GT(first.height(), viewport.height() / 2);
+
+    // The window list: a check mark on the active window, no box on the others.
+    auto marks = [&h] {
+        QMenu* menu = h.Frame().findChild<QMenu*>(QStringLiteral("WindowMenu"));
+        emit menu->aboutToShow();
+        QString shown;
+        for (QAction* action : menu->actions())
+            if (action->property("windowList").toBool() && !action->isSeparator())
+                shown += !action->isCheckable() ? u'-' : action->isChecked() ? u'x' : u'o';
+        return shown;
+    };
+    EXPECT_EQ(marks(), QStringLiteral("--x"));
+
+    // Ctrl+F6: the window just behind comes forward, the active one goes
+    // behind all others, so each has its turn.
+    for (int expected : {1, 0, 2, 1}) {
+        QTest::keyClick(h.View(), Qt::Key_F6, Qt::ControlModifier);
+        EXPECT_EQ(h.Active(), windows[expected]);
+    }
+    EXPECT_EQ(marks(), QStringLiteral("-x-"));
+
+    // Ctrl+F4 closes the active window, asking about its changes first.
+    h.View()->insertPlainText(QStringLiteral("10 A"));
+    h.answer = QMessageBox::Cancel;
+    QTest::keyClick(h.View(), Qt::Key_F4, Qt::ControlModifier);
+    EXPECT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.Frame().Children().size(), 3);
+    h.answer = QMessageBox::No;
+    QTest::keyClick(h.View(), Qt::Key_F4, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(h.Frame().Children(), (QList<CChildFrame*>{windows[0], windows[2]}));
+}
+
 TEST(MainFrame, DialogsHaveAFixedFrameWithoutMinimiseOrMaximise) {
     AppHarness h;
     auto noMinimiseOrMaximise = [](Qt::WindowFlags flags) {
