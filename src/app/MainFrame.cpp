@@ -16,6 +16,7 @@
 #include "view/FindReplaceDlg.h"
 #include "view/KivaView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -30,6 +31,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -156,6 +158,7 @@ void CMainFrame::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
     m_idleLabel = new QLabel(LoadQString(AFX_IDS_IDLEMESSAGE), bar);
+    m_idleLabel->setObjectName(QStringLiteral("IdleMessage"));
     bar->addWidget(m_idleLabel, 1);
     for (unsigned id :
          {ID_INDICATOR_KANA, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL}) {
@@ -186,7 +189,19 @@ QMenu* CMainFrame::AddMenu(const QString& title, std::initializer_list<int> comm
         }
     }
     connect(menu, &QMenu::aboutToShow, &m_app.Router(), &CommandRouter::UpdateActions);
+    // While a menu is open the pane shows the prompt of the item under the
+    // mouse, and nothing for an item that has none.
+    connect(menu, &QMenu::aboutToShow, m_idleLabel, &QLabel::clear);
+    connect(menu, &QMenu::aboutToHide, this,
+            [this] { QTimer::singleShot(0, this, &CMainFrame::ShowIdleMessage); });
     return menu;
+}
+
+void CMainFrame::ShowIdleMessage() {
+    // Moving from one menu of the bar to the next closes one and opens the
+    // other: the pane stays empty.
+    if (!qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+        m_idleLabel->setText(LoadQString(AFX_IDS_IDLEMESSAGE));
 }
 
 void CMainFrame::BuildMenus(bool documentOpen) {

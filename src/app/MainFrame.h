@@ -105,6 +105,9 @@ private:
     void FillRecentFiles(QMenu* menu);
     void FillWindowList(QMenu* menu);
     void Receive(CDocTemplate* docTemplate);
+    // The message pane's idle text, once no menu is open any more (while one
+    // is, a command without a prompt leaves the pane empty).
+    void ShowIdleMessage();
 
     CKivaApp& m_app;
     QMdiArea* m_mdiArea;

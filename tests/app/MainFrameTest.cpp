@@ -11,12 +11,14 @@
 #include <QComboBox>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 
@@ -57,6 +59,21 @@ QStringList MenuItems(CMainFrame& frame, const QString& title) {
     return {};
 }
 
+QMenu* FindMenu(CMainFrame& frame, const QString& title) {
+    for (QAction* action : frame.menuBar()->actions())
+        if (action->text() == title)
+            return action->menu();
+    return nullptr;
+}
+
+// What the status bar's message pane shows: a prompt, or its idle text.
+QString MessagePane(CMainFrame& frame) {
+    const QString message = frame.statusBar()->currentMessage();
+    if (!message.isEmpty())
+        return message;
+    return frame.statusBar()->findChild<QLabel*>(QStringLiteral("IdleMessage"))->text();
+}
+
 TEST(MainFrame, MenusWithoutAndWithADocument) {
     AppHarness h;
     EXPECT_EQ(MenuTitles(h.Frame()),
@@ -83,6 +100,30 @@ TEST(MainFrame, MenusWithoutAndWithADocument) {
     EXPECT_EQ(MenuItems(h.Frame(), "表示(&V)"),
               (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "フォントの設定(&F)..."}));
 
+    // While a menu is open the pane shows the prompt of the highlighted
+    // item, and nothing for one without a prompt; "ﾚﾃﾞｨ" once it closes.
+    EXPECT_EQ(MessagePane(h.Frame()), QStringLiteral("ﾚﾃﾞｨ"));
+    h.View()->insertPlainText(QStringLiteral("10 A"));
+    QMenu* tools = FindMenu(h.Frame(), "ツール(&T)");
+    h.Frame().menuBar()->setActiveAction(tools->menuAction());
+    ASSERT_TRUE(tools->isVisible());
+    EXPECT_EQ(MessagePane(h.Frame()), QString());
+    const struct {
+        int id;
+        const char* pane;
+    } highlighted[] = {{ID_TAB_STOP, ""},
+                       {ID_RENUMBER, "行番号をつけ直す"},
+                       {ID_LINENUM_SETTINGS, ""},
+                       {ID_SORT_LINES, "行番号順に各行を並び替える"}};
+    for (const auto& item : highlighted) {
+        tools->setActiveAction(h.app->Router().Action(item.id));
+        EXPECT_EQ(MessagePane(h.Frame()), QString::fromUtf8(item.pane)) << item.id;
+    }
+    tools->hide();
+    QApplication::processEvents();
+    EXPECT_EQ(MessagePane(h.Frame()), QStringLiteral("ﾚﾃﾞｨ"));
+
+    h.answer = QMessageBox::No; // not saved
     h.Active()->close();
     QApplication::processEvents();
     EXPECT_EQ(MenuTitles(h.Frame()).size(), 5);
