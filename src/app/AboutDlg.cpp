@@ -1,5 +1,7 @@
 #include "app/AboutDlg.h"
 
+#include "ui/DialogFields.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -27,6 +29,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(buttons);
+    // Wide enough for the whole caption, and no minimise or maximise box.
+    SetDialogFrame(this, true);
 }
 
 } // namespace tessel

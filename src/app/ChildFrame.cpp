@@ -13,6 +13,7 @@
 #include "ui/MessageBox.h"
 #include "view/ViewWithLineNum.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -50,6 +51,13 @@ CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
       m_recoveryTimer(new QTimer(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(DocumentIcon(docTemplate.Kind()));
+    // Ctrl+F4 is a command of the program's (the key table): the toolkit's
+    // close item of the window menu gives the key up, or neither would have it.
+    for (QAction* action : actions()) {
+        QList<QKeySequence> keys = action->shortcuts();
+        if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_F4)) > 0)
+            action->setShortcuts(keys);
+    }
     setWidget(m_view);
     m_document = CreateDocument(docTemplate.Kind(), *m_view, *m_messages, app.Settings());
     m_view->SetDocument(m_document.get());
@@ -77,8 +85,13 @@ CChildFrame::~CChildFrame() {
     m_document.reset();
 }
 
-bool CChildFrame::OnCmdMsg(int /*id*/, CmdUI* /*ui*/) {
-    return false;
+bool CChildFrame::OnCmdMsg(int id, CmdUI* ui) {
+    if (id != ID_WINDOW_CLOSE)
+        return false;
+    // Ctrl+F4: as the close box, asking about changes first.
+    if (!ui)
+        close();
+    return true;
 }
 
 bool CChildFrame::DocCommands::OnCmdMsg(int id, CmdUI* ui) {

@@ -23,7 +23,8 @@ class CKivaView;
 class IMessageSink;
 
 // The window of one document: it owns the document and its one view, and
-// handles the document's own commands (save, save as, close).
+// handles the document's own commands (save, save as, close) and its own
+// (Ctrl+F4 closes it).
 class CChildFrame : public QMdiSubWindow, public ICommandTarget {
     Q_OBJECT
 

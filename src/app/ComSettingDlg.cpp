@@ -15,20 +15,45 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QValidator>
+
+#include <algorithm>
 
 namespace tessel {
 namespace {
 
-// The end-of-text box shows what is typed in upper case.
-class UpperCaseValidator final : public QValidator {
+// What enters the end-of-text box once it is open (typed, pasted, dropped)
+// turns upper case; the text it opens with shows as it is stored ("1a").
+class TypedUpperCase final : public QValidator {
 public:
-    using QValidator::QValidator;
+    explicit TypedUpperCase(QLineEdit* field) : QValidator(field), m_before(field->text()) {}
+
     State validate(QString& input, int& /*position*/) const override {
-        input = input.toUpper();
+        // What is new is what the input does not share with the text before
+        // at either end.
+        const qsizetype shared = std::min(input.size(), m_before.size());
+        qsizetype start = 0;
+        while (start < shared && input[start] == m_before[start])
+            ++start;
+        qsizetype end = 0;
+        while (end < shared - start &&
+               input[input.size() - 1 - end] == m_before[m_before.size() - 1 - end])
+            ++end;
+        for (qsizetype i = start; i < input.size() - end; ++i)
+            input[i] = input[i].toUpper();
+        m_before = input;
         return Acceptable;
     }
+
+private:
+    mutable QString m_before; // the text as it stood before this change
 };
+
+// A device path of the length the stable names have, which the device field
+// shows whole.
+constexpr char kLongDevicePath[] = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0";
 
 // The serial devices this machine has now, stable names first.
 QStringList SerialDevices() {
@@ -54,12 +79,23 @@ QLabel* LabelFor(const QString& text, QWidget* field) {
     return label;
 }
 
+// The width an editable list needs to show `text` whole.
+int FieldWidthFor(QComboBox* list, const QString& text) {
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    option.editable = true;
+    const QFontMetrics metrics = list->fontMetrics();
+    // The line edit inside keeps a margin on either side of its text.
+    const QSize contents(metrics.horizontalAdvance(text) + metrics.averageCharWidth(),
+                         metrics.height());
+    return list->style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, list).width();
+}
+
 } // namespace
 
 CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
     : QDialog(parent), m_settings(settings) {
     setWindowTitle(LoadQString(IDS_CAPTION_COM_SETTINGS));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
 
     m_port = MakeList("port", kPortNames, m_settings.COMPort);
     m_device = new QComboBox(this);
@@ -68,6 +104,7 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
     m_device->setInsertPolicy(QComboBox::NoInsert);
     m_device->addItems(SerialDevices());
     m_device->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_device->setMinimumWidth(FieldWidthFor(m_device, QString::fromLatin1(kLongDevicePath)));
     m_deviceState = new QLabel(this);
     m_deviceState->setObjectName(QStringLiteral("deviceState"));
     m_baudRate = MakeList("baudRate", kBaudRateTexts, m_settings.BaudRate);
@@ -75,18 +112,29 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
     m_stopBit = MakeList("stopBit", kStopBitTexts, m_settings.StopBit);
     m_parity = MakeList("parity", kParityTexts, m_settings.Parity);
     m_endOfLine = MakeList("endOfLine", kEndOfLineTexts, m_settings.EndOfLine);
-    m_endCode = new QLineEdit(QString::fromStdString(m_settings.EndOfFileText).toUpper(), this);
+    m_endCode = new QLineEdit(QString::fromStdString(m_settings.EndOfFileText), this);
     m_endCode->setObjectName(QStringLiteral("endCode"));
     m_endCode->setMaxLength(2);
-    m_endCode->setValidator(new UpperCaseValidator(m_endCode));
+    m_endCode->setValidator(new TypedUpperCase(m_endCode));
     m_flowControl = MakeList("flowControl", kFlowControlTexts, m_settings.FlowControl);
     m_charDelay =
-        MakeDigitsField(QString::number(m_settings.CharDelay), QStringLiteral("charDelay"), this);
+        MakeTextField(QString::number(m_settings.CharDelay), QStringLiteral("charDelay"), this);
     m_lineDelay =
-        MakeDigitsField(QString::number(m_settings.LineDelay), QStringLiteral("lineDelay"), this);
+        MakeTextField(QString::number(m_settings.LineDelay), QStringLiteral("lineDelay"), this);
+
+    // The lists and fields of one width; the device beside the port as wide
+    // as a long path.
+    const QList<QWidget*> fields = {m_baudRate,    m_dataBit, m_stopBit,   m_parity,   m_endOfLine,
+                                    m_flowControl, m_endCode, m_charDelay, m_lineDelay};
+    int fieldWidth = 0;
+    for (QWidget* field : fields)
+        fieldWidth = std::max(fieldWidth, field->sizeHint().width());
+    for (QWidget* field : fields)
+        field->setMinimumWidth(fieldWidth);
 
     auto* form = new QFormLayout(this);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(m_port);
     portRow->addWidget(m_device, 1);
@@ -129,6 +177,8 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
     });
     connect(m_device, &QComboBox::editTextChanged, this, &CComSettingDlg::OnDeviceEdited);
     m_port->setFocus();
+    // A caption and no system menu.
+    SetDialogFrame(this, false);
 }
 
 QComboBox* CComSettingDlg::MakeList(const char* name, std::span<const char* const> entries,

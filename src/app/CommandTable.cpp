@@ -59,6 +59,8 @@ constexpr CommandInfo kCommands[] = {
     {ID_PREV_PANE, "ID_PREV_PANE", "", "Shift+F6"},
     {ID_VIEW_TOOLBAR, "ID_VIEW_TOOLBAR", "ﾂｰﾙ ﾊﾞｰ(&T)", ""},
     {ID_VIEW_STATUS_BAR, "ID_VIEW_STATUS_BAR", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", ""},
+    {ID_WINDOW_NEXT, "ID_WINDOW_NEXT", "", "Ctrl+F6"},
+    {ID_WINDOW_CLOSE, "ID_WINDOW_CLOSE", "", "Ctrl+F4"},
 };
 
 static_assert(std::ranges::is_sorted(kCommands, {}, &CommandInfo::id));

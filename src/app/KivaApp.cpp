@@ -13,6 +13,7 @@
 #include "res/StringTable.h"
 #include "settings/StateFolder.h"
 #include "ui/CommandIds.h"
+#include "ui/DialogFields.h"
 #include "ui/MessageBox.h"
 #include "view/FindReplaceDlg.h"
 #include "view/KivaView.h"
@@ -77,6 +78,8 @@ CKivaApp::CKivaApp(std::string profilePath)
       })),
       m_docManager(std::make_unique<CKivaDocManager>(*this)) {
     InitResources();
+    // Typing in a dialog that has just opened replaces its first field.
+    SelectFieldTextWhenDialogsOpen(this);
 }
 
 CKivaApp::~CKivaApp() {

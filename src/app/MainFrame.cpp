@@ -16,6 +16,7 @@
 #include "view/FindReplaceDlg.h"
 #include "view/KivaView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -28,8 +29,12 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
+#include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -92,6 +97,16 @@ bool ParseWindowPlacement(const QString& text, WindowPlacement& placement) {
     return true;
 }
 
+QRect CascadeRect(QSize area, int step, int index) {
+    if (area.isEmpty() || step <= 0 || index < 0)
+        return {};
+    // Steps beyond the first place, as many as fit into a third of the area.
+    const int steps = std::min(area.width(), area.height()) / (3 * step);
+    const int offset = step * (index % (steps + 1));
+    return {QPoint(offset, offset),
+            QSize(area.width() - steps * step, area.height() - steps * step)};
+}
+
 CMainFrame::CMainFrame(CKivaApp& app) : m_app(app), m_mdiArea(new QMdiArea(this)) {
     setObjectName(QStringLiteral("MainFrame"));
     setCentralWidget(m_mdiArea);
@@ -143,6 +158,7 @@ void CMainFrame::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
     m_idleLabel = new QLabel(LoadQString(AFX_IDS_IDLEMESSAGE), bar);
+    m_idleLabel->setObjectName(QStringLiteral("IdleMessage"));
     bar->addWidget(m_idleLabel, 1);
     for (unsigned id :
          {ID_INDICATOR_KANA, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL}) {
@@ -173,7 +189,19 @@ QMenu* CMainFrame::AddMenu(const QString& title, std::initializer_list<int> comm
         }
     }
     connect(menu, &QMenu::aboutToShow, &m_app.Router(), &CommandRouter::UpdateActions);
+    // While a menu is open the pane shows the prompt of the item under the
+    // mouse, and nothing for an item that has none.
+    connect(menu, &QMenu::aboutToShow, m_idleLabel, &QLabel::clear);
+    connect(menu, &QMenu::aboutToHide, this,
+            [this] { QTimer::singleShot(0, this, &CMainFrame::ShowIdleMessage); });
     return menu;
+}
+
+void CMainFrame::ShowIdleMessage() {
+    // Moving from one menu of the bar to the next closes one and opens the
+    // other: the pane stays empty.
+    if (!qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+        m_idleLabel->setText(LoadQString(AFX_IDS_IDLEMESSAGE));
 }
 
 void CMainFrame::BuildMenus(bool documentOpen) {
@@ -242,8 +270,10 @@ void CMainFrame::FillWindowList(QMenu* menu) {
         QAction* action =
             menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
         action->setProperty("windowList", true);
-        action->setCheckable(true);
-        action->setChecked(window == m_mdiArea->activeSubWindow());
+        // A check mark on the active window; the others have no box at all.
+        const bool active = window == m_mdiArea->currentSubWindow();
+        action->setCheckable(active);
+        action->setChecked(active);
         connect(action, &QAction::triggered, this,
                 [this, window] { m_mdiArea->setActiveSubWindow(window); });
     }
@@ -267,8 +297,28 @@ void CMainFrame::UpdateFrame() {
 
 void CMainFrame::AddChild(CChildFrame* frame) {
     m_mdiArea->addSubWindow(frame);
+    // Cascaded, one caption apart, at a size to work in.
+    QStyleOptionTitleBar caption;
+    caption.initFrom(frame);
+    const int step = frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, &caption, frame) +
+                     frame->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, frame);
+    const QRect place = CascadeRect(m_mdiArea->viewport()->size(), step, m_childrenOpened++);
+    if (!place.isEmpty())
+        frame->setGeometry(place);
     connect(frame, &QObject::destroyed, this, [this] { UpdateFrame(); });
     connect(frame, &QWidget::windowTitleChanged, this, [this] { UpdateFrame(); });
+}
+
+void CMainFrame::ActivateNextWindow() {
+    // Bottom to top: the active window is the topmost, the next the one
+    // just behind it.
+    const QList<QMdiSubWindow*> stack = m_mdiArea->subWindowList(QMdiArea::StackingOrder);
+    QMdiSubWindow* active = m_mdiArea->currentSubWindow();
+    const qsizetype at = stack.indexOf(active);
+    if (stack.size() < 2 || at < 0)
+        return;
+    m_mdiArea->setActiveSubWindow(stack[(at + stack.size() - 1) % stack.size()]);
+    active->lower();
 }
 
 CChildFrame* CMainFrame::ActiveChild() const {
@@ -387,6 +437,12 @@ bool CMainFrame::OnCmdMsg(int id, CmdUI* ui) {
         return true;
     case ID_WINDOW_ARRANGE:
         return true; // minimised windows arrange themselves
+    case ID_WINDOW_NEXT:
+        if (ui)
+            ui->enabled = !m_mdiArea->subWindowList().isEmpty();
+        else
+            ActivateNextWindow();
+        return true;
     default:
         return false;
     }

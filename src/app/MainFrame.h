@@ -34,6 +34,14 @@ struct WindowPlacement {
 // Parses "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d"; false unless exactly ten numbers.
 bool ParseWindowPlacement(const QString& text, WindowPlacement& placement);
 
+// Where a new document window goes in a client area of `area`, `index`
+// windows having been opened before it: cascaded from the top left, each one
+// `step` (the height of a caption) further right and down, and back at the
+// top left after as many steps as fit into a third of the area; all of one
+// size, the area less the whole cascade, so that the last of them still ends
+// inside it. Empty for an empty area (the toolkit then places the window).
+QRect CascadeRect(QSize area, int step, int index);
+
 // The main window: the document windows, menus, toolbar and status bar, and
 // the settings commands that apply to every open view.
 class CMainFrame : public QMainWindow, public ICommandTarget {
@@ -82,6 +90,10 @@ public:
     // Rebuilds the menus for the current state and the title.
     void UpdateFrame();
 
+    // Ctrl+F6: the window just behind the active one comes forward, and the
+    // active one goes behind all others, so that the windows take turns.
+    void ActivateNextWindow();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -93,6 +105,9 @@ private:
     void FillRecentFiles(QMenu* menu);
     void FillWindowList(QMenu* menu);
     void Receive(CDocTemplate* docTemplate);
+    // The message pane's idle text, once no menu is open any more (while one
+    // is, a command without a prompt leaves the pane empty).
+    void ShowIdleMessage();
 
     CKivaApp& m_app;
     QMdiArea* m_mdiArea;
@@ -101,6 +116,7 @@ private:
     CFindReplaceDlg* m_findReplace = nullptr; // made on first use, owned as a child
     bool m_menusForDocument = false;
     bool m_menusBuilt = false;
+    int m_childrenOpened = 0; // document windows opened so far, for their placement
 };
 
 } // namespace tessel

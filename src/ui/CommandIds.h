@@ -59,6 +59,11 @@ enum CommandId : int {
     ID_PREV_PANE = 57681,
     ID_VIEW_TOOLBAR = 59392,
     ID_VIEW_STATUS_BAR = 59393,
+
+    // The document windows' own keys: the next window, and closing the
+    // active one (the numbers of the platform's window commands).
+    ID_WINDOW_NEXT = 61504,
+    ID_WINDOW_CLOSE = 61536,
 };
 
 } // namespace tessel

@@ -1,6 +1,7 @@
 #include "ui/MessageBox.h"
 
 #include "res/StringTable.h"
+#include "ui/DialogFields.h"
 
 namespace tessel {
 namespace {
@@ -21,6 +22,7 @@ QMessageBox::StandardButton ShowMessageBox(const MessageBoxRequest& request) {
     if (Hook())
         return Hook()(request);
     QMessageBox box(request.icon, request.caption, request.text, request.buttons, request.parent);
+    SetDialogFrame(&box, true);
     if (!request.detail.isEmpty())
         box.setInformativeText(request.detail);
     return static_cast<QMessageBox::StandardButton>(box.exec());

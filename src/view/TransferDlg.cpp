@@ -1,6 +1,7 @@
 #include "view/TransferDlg.h"
 
 #include "res/StringTable.h"
+#include "ui/DialogFields.h"
 #include "ui/MessageBox.h"
 
 #include <QEventLoop>
@@ -50,6 +51,8 @@ CTransferDlg::CTransferDlg(QWidget* parent)
     setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00000 ") +
                                                     LoadQString(IDS_TRANSFER_RECEIVED_COUNT)) *
                     2);
+    // A caption and no system menu.
+    SetDialogFrame(this, false);
 }
 
 CTransferDlg::~CTransferDlg() = default;

@@ -14,12 +14,13 @@ class QPushButton;
 
 namespace tessel {
 
-// The small modal dialog a transfer runs under, titled "送信" or "受信":
-// the byte count so far, the completion, and a "中断" button (the cancel
-// command, like Esc and the close box) that stops a transfer not yet
-// complete and reads "OK" once it is. Beyond the count, a send shows its
-// share done and the time left at the line speed; a receive, whose length
-// is not known, a busy bar.
+// The small modal dialog a transfer runs under, titled "送信" or "受信",
+// with a caption and no system menu: the byte count so far, the
+// completion, and a "中断" button (the cancel command, like Esc and a close
+// from the window manager) that stops a transfer not yet complete and reads
+// "OK" once it is. Beyond the count, a send shows its share done and the
+// time left at the line speed; a receive, whose length is not known, a busy
+// bar.
 //
 // It observes the worker: each report, made on the worker's thread, is
 // posted to this dialog as a queued call and shown on the GUI thread, in

@@ -59,9 +59,14 @@ TEST(ComSettingDlg, ShowsTheListsInOrderWithTheStoredChoices) {
         EXPECT_EQ(combo->currentIndex(), list.selected) << list.name;
     }
 
-    // The end-of-text box: upper case, two characters at most.
+    // The end-of-text box shows the stored text as it is; what is typed
+    // turns upper case; two characters at most.
     auto* endCode = Find<QLineEdit>(&dialog, "endCode");
-    EXPECT_EQ(endCode->text(), QStringLiteral("1A"));
+    EXPECT_EQ(endCode->text(), QStringLiteral("1a"));
+    endCode->setCursorPosition(1);
+    QTest::keyClick(endCode, Qt::Key_Backspace);
+    QTest::keyClicks(endCode, QStringLiteral("f"));
+    EXPECT_EQ(endCode->text(), QStringLiteral("Fa"));
     endCode->clear();
     QTest::keyClicks(endCode, QStringLiteral("d7f"));
     EXPECT_EQ(endCode->text(), QStringLiteral("D7"));
@@ -88,6 +93,18 @@ TEST(ComSettingDlg, ShowsTheListsInOrderWithTheStoredChoices) {
     EXPECT_NE(Find<QLabel>(&dialog, "deviceState")->text(), QString()); // no such device here
     Find<QComboBox>(&dialog, "port")->setCurrentIndex(3);
     EXPECT_EQ(device->currentText(), QStringLiteral("/dev/ttyUSB3"));
+
+    // A stable device name is seen whole: the caret after its last
+    // character is still beyond its width, nothing scrolled out of sight.
+    const QString stable =
+        QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0");
+    dialog.show();
+    device->setEditText(stable);
+    device->lineEdit()->setCursorPosition(static_cast<int>(stable.size()));
+    device->lineEdit()->grab(); // the field scrolls as it is drawn
+    EXPECT_GT(device->lineEdit()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(),
+              device->lineEdit()->fontMetrics().horizontalAdvance(stable));
+    dialog.reject();
 }
 
 TEST(ComSettingDlg, OkChecksTheEndCodeThenWritesEveryKeyAtOnce) {
@@ -107,14 +124,20 @@ TEST(ComSettingDlg, OkChecksTheEndCodeThenWritesEveryKeyAtOnce) {
         }
         endCode->clear();
         QTest::keyClicks(endCode, QStringLiteral("d"));
-        charDelay->setText(QStringLiteral("1001"));
-        dialog->accept();
+        // The pauses are checked as typed: a sign or a letter is no number.
+        for (const QString& typed :
+             {QStringLiteral("-5"), QStringLiteral("5ms"), QStringLiteral("1001")}) {
+            charDelay->clear();
+            QTest::keyClicks(charDelay, typed);
+            dialog->accept();
+            EXPECT_TRUE(dialog->isVisible()) << typed.toStdString();
+        }
         charDelay->setText(QStringLiteral("250"));
         dialog->accept();
     });
     h.Execute(ID_COM_SETTINGS);
 
-    ASSERT_EQ(h.messages.size(), 4u);
+    ASSERT_EQ(h.messages.size(), 6u);
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(h.messages[i].caption, caption);
         EXPECT_EQ(h.messages[i].icon, QMessageBox::Warning);
@@ -122,7 +145,9 @@ TEST(ComSettingDlg, OkChecksTheEndCodeThenWritesEveryKeyAtOnce) {
     EXPECT_EQ(h.messages[0].text, LoadQString(IDS_EOF_CODE_EMPTY));
     EXPECT_EQ(h.messages[1].text, LoadQString(IDS_EOF_CODE_INVALID));
     EXPECT_EQ(h.messages[2].text, LoadQString(IDS_EOF_CODE_INVALID));
-    EXPECT_EQ(h.messages[3].text, QStringLiteral("0 から 1000 までの整数を入力してください。"));
+    EXPECT_EQ(h.messages[3].text, QStringLiteral("正の整数を入力してください。"));
+    EXPECT_EQ(h.messages[4].text, QStringLiteral("正の整数を入力してください。"));
+    EXPECT_EQ(h.messages[5].text, QStringLiteral("0 から 1000 までの整数を入力してください。"));
 
     const ComSettings& settings = h.app->Settings().m_comSettings;
     EXPECT_EQ(settings.EndOfFile, 13u);
@@ -136,6 +161,16 @@ TEST(ComSettingDlg, OkChecksTheEndCodeThenWritesEveryKeyAtOnce) {
               "[COMPORT]\r\nBaudRate=5\r\nCOMPort=1\r\nDataBit=1\r\nEndOfLine=2\r\n"
               "FlowControl=0\r\nParity=0\r\nStopBit=0\r\nEndOfFile=13\r\n"
               "CharDelay=250\r\nDevice2=/dev/ttyS3\r\n");
+
+    // The next start shows the code as the settings file gives it.
+    AppHarness next(test::ReadBytes(h.iniPath));
+    QString shown;
+    next.WhenDialogOpens([&](QDialog* dialog) {
+        shown = Find<QLineEdit>(dialog, "endCode")->text();
+        dialog->reject();
+    });
+    next.Execute(ID_COM_SETTINGS);
+    EXPECT_EQ(shown, QStringLiteral("d"));
 }
 
 TEST(ComSettingDlg, CancelChangesNothing) {

@@ -1,3 +1,4 @@
+#include "app/ComSettingDlg.h"
 #include "app/DocTemplate.h"
 #include "app/InstanceLink.h"
 #include "app/SplashDlg.h"
@@ -5,16 +6,21 @@
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
+#include "ui/DialogFields.h"
+#include "view/TransferDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 
@@ -60,6 +66,21 @@ QStringList MenuItems(CMainFrame& frame, const QString& title) {
     return {};
 }
 
+QMenu* FindMenu(CMainFrame& frame, const QString& title) {
+    for (QAction* action : frame.menuBar()->actions())
+        if (action->text() == title)
+            return action->menu();
+    return nullptr;
+}
+
+// What the status bar's message pane shows: a prompt, or its idle text.
+QString MessagePane(CMainFrame& frame) {
+    const QString message = frame.statusBar()->currentMessage();
+    if (!message.isEmpty())
+        return message;
+    return frame.statusBar()->findChild<QLabel*>(QStringLiteral("IdleMessage"))->text();
+}
+
 TEST(MainFrame, MenusWithoutAndWithADocument) {
     AppHarness h;
     EXPECT_EQ(MenuTitles(h.Frame()),
@@ -86,9 +107,141 @@ TEST(MainFrame, MenusWithoutAndWithADocument) {
     EXPECT_EQ(MenuItems(h.Frame(), "表示(&V)"),
               (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "フォントの設定(&F)..."}));
 
+    // While a menu is open the pane shows the prompt of the highlighted
+    // item, and nothing for one without a prompt; "ﾚﾃﾞｨ" once it closes.
+    EXPECT_EQ(MessagePane(h.Frame()), QStringLiteral("ﾚﾃﾞｨ"));
+    h.View()->insertPlainText(QStringLiteral("10 A"));
+    QMenu* tools = FindMenu(h.Frame(), "ツール(&T)");
+    h.Frame().menuBar()->setActiveAction(tools->menuAction());
+    ASSERT_TRUE(tools->isVisible());
+    EXPECT_EQ(MessagePane(h.Frame()), QString());
+    const struct {
+        int id;
+        const char* pane;
+    } highlighted[] = {{ID_TAB_STOP, ""},
+                       {ID_RENUMBER, "行番号をつけ直す"},
+                       {ID_LINENUM_SETTINGS, ""},
+                       {ID_SORT_LINES, "行番号順に各行を並び替える"}};
+    for (const auto& item : highlighted) {
+        tools->setActiveAction(h.app->Router().Action(item.id));
+        EXPECT_EQ(MessagePane(h.Frame()), QString::fromUtf8(item.pane)) << item.id;
+    }
+    tools->hide();
+    QApplication::processEvents();
+    EXPECT_EQ(MessagePane(h.Frame()), QStringLiteral("ﾚﾃﾞｨ"));
+
+    h.answer = QMessageBox::No; // not saved
     h.Active()->close();
     QApplication::processEvents();
     EXPECT_EQ(MenuTitles(h.Frame()).size(), 5);
+}
+
+TEST(MainFrame, DocumentWindowsCascadeTakeTurnsAndCloseFromTheKeyboard) {
+    // Cascaded one caption apart, of one size, the last one ending inside
+    // the area, then back at the top left.
+    const QSize area(850, 460);
+    for (int index : {0, 1, 5, 6, 7, 13})
+        EXPECT_EQ(CascadeRect(area, 25, index), QRect(25 * (index % 7), 25 * (index % 7), 700, 310))
+            << index;
+    EXPECT_EQ(CascadeRect(QSize(300, 900), 25, 4), QRect(100, 100, 200, 800));
+    EXPECT_EQ(CascadeRect(QSize(40, 40), 25, 3), QRect(0, 0, 40, 40));
+    EXPECT_TRUE(CascadeRect(QSize(), 25, 0).isNull());
+
+    AppHarness h;
+    h.Frame().resize(900, 700);
+    QApplication::processEvents(); // the splash goes
+    h.Frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&h.Frame()));
+    for (int i = 0; i < 3; ++i)
+        h.Execute(ID_NEW_BASIC);
+    const QList<CChildFrame*> windows = h.Frame().Children();
+    ASSERT_EQ(windows.size(), 3);
+    const QRect viewport(QPoint(), h.Frame().MdiArea()->viewport()->size());
+    const QRect first = windows[0]->geometry();
+    const QPoint step = windows[1]->geometry().topLeft() - first.topLeft();
+    EXPECT_GT(step.x(), 10);
+    EXPECT_EQ(step.y(), step.x());
+    for (CChildFrame* window : windows) {
+        EXPECT_EQ(window->size(), first.size());
+        EXPECT_TRUE(viewport.contains(window->geometry()));
+    }
+    EXPECT_GT(first.width(), viewport.width() / 2);
+    EXPECT_GT(first.height(), viewport.height() / 2);
+
+    // The window list: a check mark on the active window, no box on the others.
+    auto marks = [&h] {
+        QMenu* menu = h.Frame().findChild<QMenu*>(QStringLiteral("WindowMenu"));
+        emit menu->aboutToShow();
+        QString shown;
+        for (QAction* action : menu->actions())
+            if (action->property("windowList").toBool() && !action->isSeparator())
+                shown += !action->isCheckable() ? u'-' : action->isChecked() ? u'x' : u'o';
+        return shown;
+    };
+    EXPECT_EQ(marks(), QStringLiteral("--x"));
+
+    // Ctrl+F6: the window just behind comes forward, the active one goes
+    // behind all others, so each has its turn.
+    for (int expected : {1, 0, 2, 1}) {
+        QTest::keyClick(h.View(), Qt::Key_F6, Qt::ControlModifier);
+        EXPECT_EQ(h.Active(), windows[expected]);
+    }
+    EXPECT_EQ(marks(), QStringLiteral("-x-"));
+
+    // Ctrl+F4 closes the active window, asking about its changes first.
+    h.View()->insertPlainText(QStringLiteral("10 A"));
+    h.answer = QMessageBox::Cancel;
+    QTest::keyClick(h.View(), Qt::Key_F4, Qt::ControlModifier);
+    EXPECT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.Frame().Children().size(), 3);
+    h.answer = QMessageBox::No;
+    QTest::keyClick(h.View(), Qt::Key_F4, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(h.Frame().Children(), (QList<CChildFrame*>{windows[0], windows[2]}));
+}
+
+TEST(MainFrame, DialogsHaveAFixedFrameWithoutMinimiseOrMaximise) {
+    AppHarness h;
+    auto noMinimiseOrMaximise = [](Qt::WindowFlags flags) {
+        return (flags & Qt::CustomizeWindowHint) &&
+               !(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    };
+    // The port settings and the transfer: a caption, no system menu.
+    CComSettingDlg settings(h.app->Settings().m_comSettings, &h.Frame());
+    CTransferDlg transfer(&h.Frame());
+    for (QDialog* dialog : {static_cast<QDialog*>(&settings), static_cast<QDialog*>(&transfer)}) {
+        EXPECT_TRUE(noMinimiseOrMaximise(dialog->windowFlags()));
+        EXPECT_FALSE(dialog->windowFlags() & Qt::WindowSystemMenuHint);
+        dialog->show();
+        EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+        dialog->hide();
+    }
+
+    // The About box: its whole caption beside the frame's icon and buttons.
+    QString caption;
+    h.WhenDialogOpens([&](QDialog* about) {
+        caption = about->windowTitle();
+        EXPECT_TRUE(noMinimiseOrMaximise(about->windowFlags()));
+        QFont bold = about->font();
+        bold.setBold(true);
+        EXPECT_GT(CaptionWidth(about, caption), QFontMetrics(bold).horizontalAdvance(caption));
+        EXPECT_GE(about->width(), CaptionWidth(about, caption));
+        about->accept();
+    });
+    h.Execute(ID_APP_ABOUT);
+    EXPECT_EQ(caption, QStringLiteral("TESSEL Software のﾊﾞｰｼﾞｮﾝ情報"));
+
+    // A message box as it is really shown.
+    SetMessageBoxHook({});
+    Qt::WindowFlags boxFlags;
+    QTimer::singleShot(0, [&boxFlags] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        boxFlags = box->windowFlags();
+        box->button(QMessageBox::Ok)->click();
+    });
+    ShowAppMessage(&h.Frame(), IDS_PORT_OPEN_FAILED);
+    EXPECT_TRUE(noMinimiseOrMaximise(boxFlags));
 }
 
 TEST(MainFrame, ToolbarHasThirteenButtonsWithTheirTooltips) {
@@ -192,9 +345,12 @@ TEST(MainFrame, TabStopDialogWritesTheSettingAndAppliesToEveryView) {
     h.Execute(ID_NEW_DATA);
     h.WhenDialogOpens([](QDialog* dialog) {
         auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("tabStop"));
-        field->setText(QStringLiteral("11"));
+        // The field opens with its text selected: what is typed replaces it.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        EXPECT_EQ(field->selectedText(), QStringLiteral("4"));
+        QTest::keyClicks(field, QStringLiteral("11"));
         dialog->accept(); // refused: out of range, the dialog stays open
-        field->setText(QStringLiteral("8"));
+        QTest::keyClicks(field, QStringLiteral("8"));
         dialog->accept();
     });
     h.Execute(ID_TAB_STOP);

@@ -106,6 +106,11 @@ TEST(View, RenumberDialogRefusesBadFieldsAndStaysOpen) {
     h.WhenDialogOpens([](QDialog* dialog) {
         auto* newStart = dialog->findChild<QLineEdit*>(QStringLiteral("newStart"));
         auto* step = dialog->findChild<QLineEdit*>(QStringLiteral("step"));
+        // The first field opens with its "10" selected: a 5 typed replaces it.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClicks(newStart, QStringLiteral("5"));
+        EXPECT_EQ(newStart->text(), QStringLiteral("5"));
+        EXPECT_EQ(step->selectedText(), QString()); // only the field with the focus
         newStart->setText(QStringLiteral("abc"));
         dialog->accept();
         newStart->setText(QStringLiteral("20"));
