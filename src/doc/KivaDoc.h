@@ -47,9 +47,6 @@ public:
         std::uint64_t after = 0;  // bytes after it
     };
     const std::optional<NulCut>& CutAtNul() const { return m_cutAtNul; }
-    // The bytes after the NUL are no longer at stake (the file was saved, or
-    // the user chose to replace it).
-    void ForgetCutAtNul() { m_cutAtNul.reset(); }
     // Takes what loading a file told `loaded`, a document of the same kind
     // that opened the same file (how it was cut, whether it had numbers, its
     // line end), as when the file is read again into this document.

@@ -177,13 +177,22 @@ int CreateTemporaryBeside(const std::string& path, std::string& temp) {
 } // namespace
 
 FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
-    // Through a symbolic link, replace the file it points to, not the link.
+    // Through a symbolic link, replace the file it points to, not the link;
+    // a link whose file does not exist yet gets it made.
     std::string path = givenPath;
     struct stat lst {};
-    if (sys::Lstat(givenPath.c_str(), lst) == 0 && S_ISLNK(lst.st_mode)) {
+    for (int hops = 0; hops < 40 && sys::Lstat(path.c_str(), lst) == 0 && S_ISLNK(lst.st_mode);
+         ++hops) {
         char resolved[PATH_MAX];
-        if (sys::RealPath(givenPath.c_str(), resolved) != nullptr)
+        if (sys::RealPath(path.c_str(), resolved) != nullptr) {
             path = resolved;
+            break;
+        }
+        const ssize_t n = sys::ReadLink(path.c_str(), resolved, sizeof resolved);
+        if (n <= 0 || static_cast<std::size_t>(n) >= sizeof resolved)
+            break;
+        const std::string target(resolved, static_cast<std::size_t>(n));
+        path = target.front() == '/' ? target : DirectoryOf(path) + "/" + target;
     }
     // Keep the permissions of the file being replaced; a new file gets the
     // usual ones (subject to the umask), as the temporary file is made.
@@ -205,6 +214,11 @@ FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
         sys::Unlink(temp.c_str());
         return FileError::FromErrno(err);
     };
+    // The owner and group of the file replaced, where the user may set them:
+    // another user's file in a shared folder stays theirs; failing that, its
+    // group at least.
+    if (existed && sys::Fchown(fd.get(), st.st_uid, st.st_gid) != 0)
+        (void)sys::Fchown(fd.get(), static_cast<uid_t>(-1), st.st_gid);
     if (existed && sys::Fchmod(fd.get(), mode) != 0)
         return fail(errno);
     if (FileError error = WriteAll(fd.get(), bytes)) {

@@ -55,6 +55,7 @@ const Calls kReal = {
     .realpath = [](const char* path, char* resolved) { return ::realpath(path, resolved); },
     .mkdir = [](const char* path, mode_t mode) { return ::mkdir(path, mode); },
     .fchmod = [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
+    .fchown = [](int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); },
     .fsync = [](int fd) { return ::fsync(fd); },
     .rename = [](const char* from, const char* to) { return ::rename(from, to); },
     .unlink = [](const char* path) { return ::unlink(path); },
@@ -177,6 +178,10 @@ int Mkdir(const char* path, mode_t mode) {
 
 int Fchmod(int fd, mode_t mode) {
     return Retry([&] { return Table().fchmod(fd, mode); });
+}
+
+int Fchown(int fd, uid_t owner, gid_t group) {
+    return Retry([&] { return Table().fchown(fd, owner, group); });
 }
 
 int Fsync(int fd) {

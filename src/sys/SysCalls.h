@@ -44,6 +44,7 @@ struct Calls {
     char* (*realpath)(const char* path, char* resolved);
     int (*mkdir)(const char* path, mode_t mode);
     int (*fchmod)(int fd, mode_t mode);
+    int (*fchown)(int fd, uid_t owner, gid_t group);
     int (*fsync)(int fd);
     int (*rename)(const char* from, const char* to);
     int (*unlink)(const char* path);
@@ -91,6 +92,7 @@ ssize_t ReadLink(const char* path, char* buffer, std::size_t size);
 char* RealPath(const char* path, char* resolved);
 int Mkdir(const char* path, mode_t mode);
 int Fchmod(int fd, mode_t mode);
+int Fchown(int fd, uid_t owner, gid_t group);
 int Fsync(int fd);
 int Rename(const char* from, const char* to);
 int Unlink(const char* path);

@@ -95,6 +95,9 @@ inline sys::Calls FaultyFileCalls() {
     calls.realpath = [](const char* path, char* resolved) {
         return FailsNow("realpath") ? nullptr : RealCalls().realpath(path, resolved);
     };
+    calls.fchown = [](int fd, uid_t owner, gid_t group) {
+        return FailsNow("fchown") ? -1 : RealCalls().fchown(fd, owner, group);
+    };
     calls.fchmod = [](int fd, mode_t mode) {
         return FailsNow("fchmod") ? -1 : RealCalls().fchmod(fd, mode);
     };

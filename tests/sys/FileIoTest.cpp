@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace tessel {
 namespace {
@@ -130,8 +131,28 @@ TEST(ReplaceFile, KeepsPermissionsAndFollowsLinks) {
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(test::ReadBytes(path), "via link");
 
+    // A link whose file does not exist yet: the file is made, the link kept
+    // (a relative target is read from the link's folder).
+    const std::string dangling = dir.file("dangling.bas");
+    std::filesystem::create_symlink("sub/../made.bas", dangling);
+    std::filesystem::create_directory(dir.file("sub"));
+    ASSERT_FALSE(ReplaceFile(dangling, "made"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    EXPECT_EQ(test::ReadBytes(dir.file("made.bas")), "made");
+    std::filesystem::remove(dir.file("sub"));
+
+    // Another user's file stays theirs where we may say so (as root here).
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(path.c_str(), 1234, 2345), 0);
+        ASSERT_FALSE(ReplaceFile(path, "theirs"));
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 1234u);
+        EXPECT_EQ(st.st_gid, 2345u);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+    }
+
     // Nothing is left behind in the folder.
-    EXPECT_EQ(Entries(dir.path()), 2);
+    EXPECT_EQ(Entries(dir.path()), 4);
 }
 
 TEST(ReplaceFile, FailuresLeaveTheOldFile) {
