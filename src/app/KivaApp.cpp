@@ -12,6 +12,7 @@
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
 #include "settings/StateFolder.h"
+#include "sys/FileIo.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogFields.h"
 #include "ui/MessageBox.h"
@@ -226,6 +227,10 @@ void CKivaApp::ExitInstance() {
 }
 
 void CKivaApp::StoreSettings(SettingGroup group) {
+    // The user's own settings file may be the first in its folder.
+    const QString folder = QFileInfo(QString::fromStdString(m_profile.Path())).absolutePath();
+    if (!QFileInfo::exists(folder))
+        (void)MakeFolders(folder.toStdString(), 0700); // a failure shows as the write's
     if (!m_settings.Write(m_profile, group))
         GuiMessageSink(m_mainFrame.get())
             .ShowFileError(IMessageSink::FileAction::Save, m_profile.Path(), m_profile.LastError());

@@ -26,8 +26,10 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    // The settings file is beside the executable, whatever the current folder.
-    const std::string settingsPath = tessel::ProfilePathFor(tessel::ExecutablePath());
+    // tessel.INI beside the executable when there is one (a portable copy),
+    // else the user's own; whatever the current folder.
+    const std::string settingsPath =
+        tessel::SettingsPathFor(tessel::ProfilePathFor(tessel::ExecutablePath()));
 
     // Help, version and mistakes need no window.
     const tessel::StartCommandLine command = tessel::ParseStartCommandLine(arguments);

@@ -530,7 +530,7 @@ std::string DefaultSettingsPath() {
     const std::size_t slash = executable.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : executable.substr(0, slash + 1);
-    return ProfilePathFor(folder + "tessel");
+    return SettingsPathFor(ProfilePathFor(folder + "tessel"));
 }
 
 bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
@@ -598,6 +598,12 @@ int RunCommandLine(std::span<const std::string_view> args, CliContext& context) 
         text = CommandHelp(options.command);
     else
         return RunCommand(options, context);
+    // The tool's help says which settings file it reads.
+    if (options.help && !options.version && options.command == Command::None)
+        text += "\nSettings file: " +
+                (context.defaultSettingsPath.empty() ? std::string("none")
+                                                     : ShownName(context.defaultSettingsPath)) +
+                "\n";
 
     if (const FileError failed = context.out.Write(text)) {
         context.err.Write("standard output: " + failed.Reason() + '\n');

@@ -137,7 +137,8 @@ constexpr std::string_view kTypeOption =
 
 constexpr std::string_view kCommonOptions =
     "      --settings FILE     read the settings from FILE instead of tessel.INI\n"
-    "                          beside this program\n"
+    "                          beside this program, or else\n"
+    "                          ~/.config/tessel/tessel.INI\n"
     "  -h, --help              show this help\n";
 
 constexpr std::string_view kExitStatus =

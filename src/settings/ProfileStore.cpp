@@ -5,6 +5,7 @@
 #include "sys/SysCalls.h"
 
 #include <climits>
+#include <cstdlib>
 #include <utility>
 
 namespace tessel {
@@ -334,6 +335,16 @@ bool ProfileStore::Commit(std::vector<Line> lines) {
     m_lines = std::move(lines);
     m_state = FileState::Loaded;
     return true;
+}
+
+std::string SettingsPathFor(const std::string& besidePath) {
+    if (besidePath.empty() || StampOf(besidePath).exists)
+        return besidePath;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
+        return std::string(config) + "/tessel/tessel.INI";
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return std::string(home) + "/.config/tessel/tessel.INI";
+    return besidePath;
 }
 
 std::string ProfilePathFor(const std::string& executablePath) {

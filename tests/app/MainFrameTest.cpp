@@ -339,6 +339,18 @@ TEST(MainFrame, ASettingThatCannotBeWrittenIsReported) {
     EXPECT_EQ(h.messages[0].icon, QMessageBox::Warning);
 }
 
+TEST(MainFrame, TheUsersOwnSettingsFolderIsMadeAtTheFirstWrite) {
+    AppHarness h;
+    const std::string path = h.dir.file("config/tessel/tessel.INI");
+    CKivaApp app(path);
+    app.SetSplashTime(0);
+    ASSERT_TRUE(app.InitInstance({}));
+    EXPECT_FALSE(std::filesystem::exists(h.dir.file("config"))); // reading makes nothing
+    app.StoreSettings(SettingGroup::TabStop);
+    EXPECT_EQ(ProfileStore(path).GetProfileInt("Edit", "TabStop", 0), 4u);
+    EXPECT_TRUE(h.messages.empty());
+}
+
 TEST(MainFrame, TabStopDialogWritesTheSettingAndAppliesToEveryView) {
     AppHarness h;
     h.Execute(ID_NEW_BASIC);

@@ -122,6 +122,27 @@ TEST_F(CliProcess, HelpVersionAndUsage) {
     EXPECT_NE(r.err.find("Usage: tessel-cli renumber"), std::string::npos);
 }
 
+TEST_F(CliProcess, WithoutTesselIniBesideItTheUsersOwnSettingsAreRead) {
+    const std::string program = m_dir.file("bin/tessel-cli");
+    std::filesystem::create_directories(m_dir.file("bin"));
+    std::filesystem::copy_file(TESSEL_CLI_PATH, program);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    const std::string configHome = m_dir.file("config");
+    const test::ScopedEnv config("XDG_CONFIG_HOME", configHome.c_str());
+    std::filesystem::create_directories(m_dir.file("config/tessel"));
+    WriteBytes(m_dir.file("config/tessel/tessel.INI"), "[LineNumber]\nStartLine=300\n");
+    WriteBytes(m_dir.file("a.txt"), "A\n");
+    Result r = Spawn(m_dir, program, {"number", m_dir.file("a.txt")});
+    EXPECT_EQ(r.out, "300A\n") << r.err;
+    r = Spawn(m_dir, program, {"--help"});
+    EXPECT_NE(r.out.find("Settings file: " + m_dir.file("config/tessel/tessel.INI") + "\n"),
+              std::string::npos);
+    // A portable copy beside the program wins.
+    WriteBytes(m_dir.file("bin/tessel.INI"), "[LineNumber]\nStartLine=40\n");
+    r = Spawn(m_dir, program, {"number", m_dir.file("a.txt")});
+    EXPECT_EQ(r.out, "40A\n");
+}
+
 TEST_F(CliProcess, ReadsTesselIniBesideTheExecutable) {
     const std::string program = m_dir.file("tessel-cli");
     std::filesystem::copy_file(TESSEL_CLI_PATH, program);
