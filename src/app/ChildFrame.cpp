@@ -8,6 +8,7 @@
 #include "doc/MemoryEditBuffer.h"
 #include "doc/Recovery.h"
 #include "engine/DocFactory.h"
+#include "engine/DocWithLineNum.h"
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
@@ -229,6 +230,8 @@ void CChildFrame::WriteRecoveryCopy() {
     copy.path = m_document->GetPathName();
     copy.title = m_document->GetTitle();
     copy.lineNumOutput = m_view->GetLineNumOutput();
+    if (const auto* numbered = dynamic_cast<const CDocWithLineNum*>(m_document.get()))
+        copy.fileLineEnd = numbered->FileLineEnd();
     copy.bytes = m_view->GetText();
     if (const FileError error = recovery->Write(m_recoveryId, copy))
         m_app.RecoveryWriteFailed(error.Reason());

@@ -8,6 +8,7 @@
 #include "app/MainFrame.h"
 #include "doc/KivaDoc.h"
 #include "doc/Recovery.h"
+#include "engine/DocWithLineNum.h"
 #include "res/StringTable.h"
 #include "ui/MessageBox.h"
 #include "view/KivaView.h"
@@ -82,6 +83,8 @@ CChildFrame* CKivaDocManager::Restore(CDocTemplate& docTemplate, const RecoveryC
     if (!document->SetEditText(copy.bytes))
         return nullptr;
     frame->GetActiveView()->SetLineNumOutput(copy.lineNumOutput);
+    if (auto* numbered = dynamic_cast<CDocWithLineNum*>(document))
+        numbered->SetFileLineEnd(static_cast<EndOfLineCode>(copy.fileLineEnd));
     if (copy.path.empty())
         document->SetTitle(docTemplate.NextUntitledTitle().toStdString());
     else

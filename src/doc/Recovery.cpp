@@ -71,6 +71,7 @@ std::string EncodeRecoveryCopy(const RecoveryCopy& copy) {
     std::string out(kMagic);
     out.append("kind ").append(std::to_string(static_cast<int>(copy.kind))).append("\n");
     out.append("numbers ").append(copy.lineNumOutput ? "1" : "0").append("\n");
+    out.append("ends ").append(std::to_string(copy.fileLineEnd)).append("\n");
     AppendField(out, "path", copy.path);
     AppendField(out, "title", copy.title);
     out.append("text ").append(std::to_string(copy.bytes.size())).append("\n");
@@ -86,13 +87,15 @@ std::optional<RecoveryCopy> DecodeRecoveryCopy(const std::string& stored) {
     RecoveryCopy copy;
     std::uint64_t kind = 0;
     std::uint64_t numbers = 0;
+    std::uint64_t ends = 0;
     if (!ReadNumber(in, pos, "kind", kind) || kind > static_cast<int>(DocKind::Data) ||
         !ReadNumber(in, pos, "numbers", numbers) || numbers > 1 ||
-        !ReadField(in, pos, "path", copy.path) || !ReadField(in, pos, "title", copy.title) ||
-        !ReadField(in, pos, "text", copy.bytes, true))
+        !ReadNumber(in, pos, "ends", ends) || ends > 2 || !ReadField(in, pos, "path", copy.path) ||
+        !ReadField(in, pos, "title", copy.title) || !ReadField(in, pos, "text", copy.bytes, true))
         return std::nullopt;
     copy.kind = static_cast<DocKind>(kind);
     copy.lineNumOutput = numbers == 1;
+    copy.fileLineEnd = static_cast<int>(ends);
     return copy;
 }
 

@@ -24,6 +24,7 @@ struct RecoveryCopy {
     std::string path;  // the file it came from or was saved to; empty when untitled
     std::string title; // the window's title
     bool lineNumOutput = true;
+    int fileLineEnd = 2; // the EndOfLineCode its file's lines end with (2: CR LF)
     std::string bytes;
 };
 

@@ -52,6 +52,9 @@ public:
     // and saved with its own line end again. kEolCrLf for every other file,
     // a new document and a received text.
     EndOfLineCode FileLineEnd() const { return m_fileLineEnd; }
+    // For a document whose text comes from elsewhere than its file (work
+    // given back after a crash).
+    void SetFileLineEnd(EndOfLineCode lineEnd) { m_fileLineEnd = lineEnd; }
 
     // Whether a sort or a renumbering has changed the numbers or the order
     // of the lines since the document was last stored.

@@ -14,6 +14,7 @@ TEST(RecoveryCopy, EveryByteAndFieldComesBack) {
     copy.path = "/home/u/odd\nname.cas";
     copy.title = "odd\nname.cas";
     copy.lineNumOutput = false;
+    copy.fileLineEnd = 1;
     copy.bytes = std::string("10 A\r\n\0\x82\xa0\x1a\nkind 9\n", 18);
     const std::string stored = EncodeRecoveryCopy(copy);
     const auto back = DecodeRecoveryCopy(stored);
@@ -22,6 +23,7 @@ TEST(RecoveryCopy, EveryByteAndFieldComesBack) {
     EXPECT_EQ(back->path, copy.path);
     EXPECT_EQ(back->title, copy.title);
     EXPECT_EQ(back->lineNumOutput, copy.lineNumOutput);
+    EXPECT_EQ(back->fileLineEnd, 1);
     EXPECT_EQ(back->bytes, copy.bytes);
     // Anything but a whole copy is no copy.
     for (std::size_t cut : {std::size_t{0}, std::size_t{10}, stored.size() - 1})

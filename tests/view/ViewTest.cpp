@@ -294,6 +294,7 @@ TEST(View, UnsavedWorkIsCopiedAndGivenBackAfterACrash) {
         copy.kind = DocKind::Casl;
         copy.path = state.file("prog.cas");
         copy.lineNumOutput = false;
+        copy.fileLineEnd = kEolLf; // saved with the file's own line end again
         copy.bytes = bytes;
         ASSERT_FALSE(dead.Write(1, copy));
         copy.path.clear();
@@ -313,6 +314,10 @@ TEST(View, UnsavedWorkIsCopiedAndGivenBackAfterACrash) {
     EXPECT_EQ(restored->GetDocument()->GetPathName(), state.file("prog.cas"));
     EXPECT_FALSE(restored->GetActiveView()->GetLineNumOutput());
     EXPECT_FALSE(std::filesystem::exists(state.file("prog.cas"))); // never written by itself
+    next.answer = QMessageBox::Yes;
+    next.nextFileName = QString::fromStdString(state.file("prog.cas")); // it is gone: Save As
+    next.Execute(ID_FILE_SAVE);
+    EXPECT_EQ(test::ReadBytes(state.file("prog.cas")), " PRINT \"\x82\xa0\"\n A\r");
 }
 
 TEST(View, ACopyIsWrittenWhenTypingStopsAndGoesAtSaveAndAtACleanExit) {
