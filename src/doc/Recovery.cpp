@@ -55,14 +55,16 @@ bool ReadField(std::string_view in, std::size_t& pos, std::string_view name, std
     return true;
 }
 
-// Whether the run that owns `folder` still runs: it holds the folder's lock.
-bool IsRunning(const fs::path& folder) {
+// Takes the lock of the run that owns `folder`: its descriptor, -1 when the
+// run has none (it died before it made one), or nullopt while the run goes on.
+std::optional<int> ClaimDeadRun(const fs::path& folder) {
     const int fd = sys::Open((folder / kLockName).c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
-        return false; // a run that died before it made its lock
-    const bool held = sys::Flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    sys::Close(fd); // lets go of the lock, if it was taken here
-    return held;
+        return -1;
+    if (sys::Flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return fd;
+    sys::Close(fd);
+    return std::nullopt;
 }
 
 } // namespace
@@ -104,6 +106,8 @@ RecoveryStore::RecoveryStore(std::string recoveryFolder) : m_folder(std::move(re
 RecoveryStore::~RecoveryStore() {
     if (m_lock >= 0)
         sys::Close(m_lock);
+    for (const int claimed : m_claimed)
+        sys::Close(claimed);
 }
 
 FileError RecoveryStore::Claim() {
@@ -161,12 +165,17 @@ void RecoveryStore::RemoveAll() {
     m_run.clear();
 }
 
-std::vector<RecoveryStore::LeftBehind> RecoveryStore::FindLeftBehind() const {
+std::vector<RecoveryStore::LeftBehind> RecoveryStore::FindLeftBehind() {
     std::vector<std::pair<fs::file_time_type, LeftBehind>> found;
     std::error_code ec;
     for (const fs::directory_entry& run : fs::directory_iterator(m_folder, ec)) {
-        if (!run.is_directory(ec) || run.path() == fs::path(m_run) || IsRunning(run.path()))
+        if (!run.is_directory(ec) || run.path() == fs::path(m_run))
             continue;
+        const std::optional<int> claimed = ClaimDeadRun(run.path());
+        if (!claimed)
+            continue; // its run goes on
+        if (*claimed >= 0)
+            m_claimed.push_back(*claimed);
         for (const fs::directory_entry& entry : fs::directory_iterator(run.path(), ec)) {
             if (entry.path().extension() != kCopyExtension)
                 continue;

@@ -56,7 +56,9 @@ public:
         RecoveryCopy copy;
     };
     // The copies of every other run that is not running now, oldest first.
-    std::vector<LeftBehind> FindLeftBehind() const;
+    // Their runs' locks are taken and kept by this store, so that a program
+    // started at the same moment does not offer them too.
+    std::vector<LeftBehind> FindLeftBehind();
     // Removes a copy found by FindLeftBehind (restored or discarded), and
     // its run's folder once that is empty.
     static void Discard(const LeftBehind& left);
@@ -64,9 +66,10 @@ public:
 private:
     FileError Claim();
 
-    std::string m_folder; // the recovery folder
-    std::string m_run;    // this run's folder, empty until claimed
-    int m_lock = -1;      // the lock on this run's folder
+    std::string m_folder;       // the recovery folder
+    std::string m_run;          // this run's folder, empty until claimed
+    int m_lock = -1;            // the lock on this run's folder
+    std::vector<int> m_claimed; // the locks of dead runs whose copies were found
 };
 
 } // namespace tessel

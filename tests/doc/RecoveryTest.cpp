@@ -64,6 +64,19 @@ TEST(RecoveryStore, CopiesOfARunThatDiedAreFoundAndOnlyThose) {
     EXPECT_TRUE(next.FindLeftBehind().empty());
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(left[0].file).parent_path()));
 
+    // Found copies are this store's: a program started at the same moment
+    // does not find them too.
+    copy.bytes = "30 STOP\r\n";
+    {
+        RecoveryStore another(folder);
+        ASSERT_FALSE(another.Write(3, copy));
+    }
+    const auto mine = next.FindLeftBehind();
+    ASSERT_EQ(mine.size(), 1u);
+    RecoveryStore sameMoment(folder);
+    EXPECT_TRUE(sameMoment.FindLeftBehind().empty());
+    RecoveryStore::Discard(mine[0]);
+
     // A clean end leaves nothing behind.
     running.RemoveAll();
     EXPECT_TRUE(next.FindLeftBehind().empty());
