@@ -138,17 +138,17 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(m_port);
     portRow->addWidget(m_device, 1);
-    form->addRow(LabelFor(QStringLiteral("ポートの設定(&C)"), m_port), portRow);
+    form->addRow(LabelFor(LoadQString(IDS_COM_PORT), m_port), portRow);
     form->addRow(QString(), m_deviceState);
-    form->addRow(QStringLiteral("通信速度(&B)"), m_baudRate);
-    form->addRow(QStringLiteral("ワード長(&D)"), m_dataBit);
-    form->addRow(QStringLiteral("ストップビット(&S)"), m_stopBit);
-    form->addRow(QStringLiteral("パリティ(&P)"), m_parity);
-    form->addRow(QStringLiteral("区切りコード(&L)"), m_endOfLine);
-    form->addRow(QStringLiteral("フロー制御(&F)"), m_flowControl);
-    form->addRow(QStringLiteral("テキスト終了コード(&E)"), m_endCode);
-    form->addRow(QStringLiteral("1文字ごとの待ち時間 ms(&W)"), m_charDelay);
-    form->addRow(QStringLiteral("1行ごとの待ち時間 ms(&N)"), m_lineDelay);
+    form->addRow(LoadQString(IDS_COM_BAUD_RATE), m_baudRate);
+    form->addRow(LoadQString(IDS_COM_DATA_BITS), m_dataBit);
+    form->addRow(LoadQString(IDS_COM_STOP_BITS), m_stopBit);
+    form->addRow(LoadQString(IDS_COM_PARITY), m_parity);
+    form->addRow(LoadQString(IDS_COM_LINE_END), m_endOfLine);
+    form->addRow(LoadQString(IDS_COM_FLOW), m_flowControl);
+    form->addRow(LoadQString(IDS_COM_END_CODE), m_endCode);
+    form->addRow(LoadQString(IDS_COM_CHAR_DELAY), m_charDelay);
+    form->addRow(LoadQString(IDS_COM_LINE_DELAY), m_lineDelay);
     QDialogButtonBox* buttons = MakeOkCancel(this);
     form->addRow(buttons);
 
@@ -198,8 +198,8 @@ void CComSettingDlg::ShowDevice() {
         const QSignalBlocker blocker(m_device);
         m_device->setEditText(path);
     }
-    m_deviceState->setText(
-        QFileInfo::exists(path) ? QString() : QStringLiteral("%1 は見つかりません").arg(path));
+    m_deviceState->setText(QFileInfo::exists(path) ? QString()
+                                                   : LoadQString(IDS_COM_DEVICE_MISSING).arg(path));
 }
 
 void CComSettingDlg::OnDeviceEdited(const QString& text) {
@@ -212,7 +212,7 @@ void CComSettingDlg::OnDeviceEdited(const QString& text) {
         device = QFile::encodeName(trimmed).toStdString();
     m_deviceState->setText(trimmed.isEmpty() || QFileInfo::exists(trimmed)
                                ? QString()
-                               : QStringLiteral("%1 は見つかりません").arg(trimmed));
+                               : LoadQString(IDS_COM_DEVICE_MISSING).arg(trimmed));
 }
 
 void CComSettingDlg::RefuseEndCode(unsigned messageId) {

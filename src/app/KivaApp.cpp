@@ -8,6 +8,7 @@
 #include "app/GuiMessageSink.h"
 #include "app/MainFrame.h"
 #include "app/SplashDlg.h"
+#include "app/Translations.h"
 #include "doc/Recovery.h"
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
@@ -108,6 +109,9 @@ void CKivaApp::CreateEditFont(const std::string& face, int points) {
 }
 
 bool CKivaApp::InitInstance(const QStringList& arguments) {
+    // Every text from here on is in the language chosen. Without Qt's
+    // catalogue the program still runs, with Qt's own texts in English.
+    ApplyLanguage(StartLanguage(m_profile));
     if (const std::string state = StateFolder(); !state.empty())
         m_recovery = std::make_unique<RecoveryStore>(state + "/recovery");
     m_settings.LoadSettings(m_profile);

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <memory>
 
 namespace tessel::cli {
@@ -583,10 +584,22 @@ int RunCommand(const CliOptions& options, CliContext& context) {
     return Runner(options, context).Run();
 }
 
+Language CliLanguage(const CliOptions& options, const std::string& defaultPath) {
+    if (options.language)
+        return *options.language;
+    const std::string path = options.settings ? *options.settings : defaultPath;
+    const std::string setting = path.empty() ? std::string() : LanguageSetting(ProfileStore(path));
+    return ChooseLanguage(setting,
+                          [](const char* name) -> const char* { return std::getenv(name); });
+}
+
 int RunCommandLine(std::span<const std::string_view> args, CliContext& context) {
     CliOptions options;
     std::string error;
-    if (!ParseCommandLine(args, options, error))
+    const bool parsed = ParseCommandLine(args, options, error);
+    // What the command line says so far, even when it is wrong.
+    SetLanguage(CliLanguage(options, context.defaultSettingsPath));
+    if (!parsed)
         return UsageError(context, error, options.command);
 
     std::string text;

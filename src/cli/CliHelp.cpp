@@ -139,6 +139,8 @@ constexpr std::string_view kCommonOptions =
     "      --settings FILE     read the settings from FILE instead of tessel.INI\n"
     "                          beside this program, or else\n"
     "                          ~/.config/tessel/tessel.INI\n"
+    "      --lang ja|en        the language of the messages (settings Misc/Language;\n"
+    "                          default: the locale's, Japanese for C and POSIX)\n"
     "  -h, --help              show this help\n";
 
 constexpr std::string_view kExitStatus =

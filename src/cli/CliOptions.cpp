@@ -82,6 +82,7 @@ enum class Opt {
     Eol,
     Eof,
     Settings,
+    Lang,
     New,
     Old,
     Step,
@@ -117,6 +118,7 @@ constexpr OptionInfo kOptions[] = {
     {"eol", 0, true, Opt::Eol},
     {"eof", 0, true, Opt::Eof},
     {"settings", 0, true, Opt::Settings},
+    {"lang", 0, true, Opt::Lang},
     {"new", 0, true, Opt::New},
     {"old", 0, true, Opt::Old},
     {"step", 0, true, Opt::Step},
@@ -406,6 +408,11 @@ private:
             if (value.empty())
                 return Fail("option " + Quoted(shown) + " needs a file name");
             m_options.settings = std::string(value);
+            return true;
+        case Opt::Lang:
+            m_options.language = ParseLanguage(value);
+            if (!m_options.language)
+                return Fail("invalid value " + Quoted(value) + " for " + shown + " (ja or en)");
             return true;
         case Opt::New:
             return Number(value, shown, 1, kMaxLineNum, m_options.newStart);

@@ -4,6 +4,7 @@
 // command and its file, "--" ending the options.
 
 #include "doc/DocKind.h"
+#include "res/Language.h"
 
 #include <cstdint>
 #include <optional>
@@ -32,6 +33,7 @@ struct CliOptions {
     std::optional<std::uint32_t> endOfLine; // an EndOfLineCode
     std::optional<std::uint32_t> endOfFile; // 0 to 255
     std::optional<std::string> settings;
+    std::optional<Language> language; // --lang: the messages' language for this run
     std::optional<unsigned> newStart; // renumber --new
     std::optional<unsigned> oldStart; // renumber --old
     std::optional<unsigned> step;     // renumber --step

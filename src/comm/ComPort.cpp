@@ -2,6 +2,7 @@
 
 #include "comm/CancelSignal.h"
 #include "comm/TermiosConfig.h"
+#include "res/StringTable.h"
 #include "settings/ComSettings.h"
 #include "sys/SysCalls.h"
 
@@ -43,7 +44,7 @@ constexpr int kInterruptRepeatMs = 10;
 constexpr short kLineGone = POLLHUP | POLLERR | POLLNVAL;
 
 std::string Reason(int error) {
-    return std::generic_category().message(error);
+    return SystemReason(error);
 }
 
 // Waits until `first` or `second` is raised or `timeoutMs` (-1: no limit)

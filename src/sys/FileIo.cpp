@@ -1,5 +1,6 @@
 #include "sys/FileIo.h"
 
+#include "res/StringTable.h"
 #include "sys/SysCalls.h"
 
 #include <algorithm>
@@ -48,7 +49,7 @@ std::string DirectoryOf(const std::string& path) {
 FileError FileError::FromErrno(int number) {
     FileError error;
     error.m_number = number;
-    error.m_reason = std::strerror(number);
+    error.m_reason = SystemReason(number);
     return error;
 }
 

@@ -307,26 +307,26 @@ TEST_F(CliCommands, ANulByteNeverCutsAFileSilently) {
 TEST_F(CliCommands, UnreadableAndUnwritableFiles) {
     Result r = RunArgs({"sort", m_dir.file("missing.bas")});
     EXPECT_EQ(r.status, kExitFailure);
-    EXPECT_EQ(r.err, m_dir.file("missing.bas: No such file or directory\n"));
+    EXPECT_EQ(r.err, m_dir.file("missing.bas: ") + SystemReason(ENOENT) + "\n");
     // A name with a line break stays on one line.
     r = RunArgs({"sort", m_dir.file("two\nlines.bas")});
-    EXPECT_EQ(r.err, "'" + m_dir.file("two\\nlines.bas': No such file or directory\n"));
+    EXPECT_EQ(r.err, "'" + m_dir.file("two\\nlines.bas': ") + SystemReason(ENOENT) + "\n");
     r = RunArgs({"number", m_dir.path()});
     EXPECT_EQ(r.err, m_dir.path() + ": Is a directory\n");
 
     r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", m_dir.file("no/such/dir.bas")});
     EXPECT_EQ(r.status, kExitFailure);
-    EXPECT_EQ(r.err, m_dir.file("no/such/dir.bas: No such file or directory\n"));
+    EXPECT_EQ(r.err, m_dir.file("no/such/dir.bas: ") + SystemReason(ENOENT) + "\n");
     r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", m_dir.path()});
     EXPECT_EQ(r.err, m_dir.path() + ": Is a directory\n");
     r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", "/dev/full"});
-    EXPECT_EQ(r.err, "/dev/full: No space left on device\n");
+    EXPECT_EQ(r.err, "/dev/full: " + SystemReason(ENOSPC) + "\n");
     EXPECT_EQ(ReadBytes(m_file), "10 A\n");
 
     // A receive finds out before it opens the port.
     r = RunArgs({"receive", "-o", m_dir.file("no/such/dir.bas"), "--port", "/nonexistent"});
     EXPECT_EQ(r.status, kExitFailure);
-    EXPECT_EQ(r.err, m_dir.file("no/such/dir.bas: No such file or directory\n"));
+    EXPECT_EQ(r.err, m_dir.file("no/such/dir.bas: ") + SystemReason(ENOENT) + "\n");
 }
 
 // Every file call of a run goes through the system-call table: interrupted
@@ -352,7 +352,7 @@ TEST_F(CliCommands, FileCallsGoThroughTheSystemCallTable) {
         const test::ScopedFileFaults faults({.call = call, .error = error});
         const Result r = Run("a.txt", "A\r\nB\r\n", args);
         EXPECT_EQ(r.status, kExitFailure) << call;
-        EXPECT_EQ(r.err, out + ": " + std::strerror(error) + "\n");
+        EXPECT_EQ(r.err, out + ": " + SystemReason(error) + "\n");
         EXPECT_EQ(ReadBytes(out), "old") << call;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 3) << call;
     }
@@ -378,7 +378,7 @@ TEST_F(CliCommands, OptionsBeatTheSettingsFileWhichBeatsTheDefaults) {
 
     r = Run("a.txt", text, {"number", "FILE", "--settings", m_dir.file("typo.ini")});
     EXPECT_EQ(r.status, kExitUsage);
-    EXPECT_NE(r.err.find("typo.ini': No such file or directory"), std::string::npos);
+    EXPECT_NE(r.err.find("typo.ini': " + SystemReason(ENOENT)), std::string::npos);
 
     // A value out of its range counts as absent, and says so once.
     const std::string bad = m_dir.file("bad.ini");

@@ -1,10 +1,12 @@
 // The tessel-cli executable itself: exit status, standard streams, the
 // settings file beside it.
 
+#include "res/StringTable.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -98,7 +100,7 @@ TEST_F(CliProcess, AFailedWriteToStandardOutputIsAnError) {
     WriteBytes(m_dir.file("a.bas"), "10 A\n");
     const Result r = Run({"sort", m_dir.file("a.bas")}, "/dev/full");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "standard output: No space left on device\n");
+    EXPECT_EQ(r.err, "standard output: " + SystemReason(ENOSPC) + "\n");
 }
 
 TEST_F(CliProcess, HelpVersionAndUsage) {
@@ -153,6 +155,45 @@ TEST_F(CliProcess, ReadsTesselIniBesideTheExecutable) {
     const Result r = Spawn(m_dir, program, {"number", m_dir.file("a.txt")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "500A\n501B\n");
+}
+
+// The messages' language: the locale, the settings file's "Misc"/"Language"
+// over it, --lang over both. Nothing else changes: not the exit status, not
+// the FILE:LINE: form.
+TEST_F(CliProcess, MessagesSpeakTheLanguageOfTheLocaleTheSettingsOrTheOption) {
+    WriteBytes(m_dir.file("r.bas"), "10 GOTO 100\r\n20 END\r\n");
+    WriteBytes(m_dir.file("en.ini"), "[Misc]\r\nLanguage=en\r\n");
+    const std::string file = m_dir.file("r.bas");
+    const std::string english =
+        file + ":1: The program refers to a line number that does not exist.\n";
+    const std::string japanese = file + ":1: プログラム中で参照している行番号が存在しません。\n";
+    const struct {
+        const char* lang;
+        std::vector<std::string> options;
+        const std::string& expected;
+    } cases[] = {
+        {"en_US.UTF-8", {}, english},
+        {"ja_JP.UTF-8", {}, japanese},
+        {"C", {}, japanese},
+        {"ja_JP.UTF-8", {"--settings", m_dir.file("en.ini")}, english},
+        {"en_US.UTF-8", {"--lang", "ja"}, japanese},
+        {"ja_JP.UTF-8", {"--settings", m_dir.file("en.ini"), "--lang=ja"}, japanese},
+    };
+    const std::string before = std::getenv("LANG") ? std::getenv("LANG") : "";
+    for (const auto& c : cases) {
+        ::setenv("LANG", c.lang, 1);
+        std::vector<std::string> args = {"renumber", file};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 1) << c.lang;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, c.expected) << c.lang;
+    }
+    ::setenv("LANG", "en_US.UTF-8", 1);
+    const Result wrong = Run({"renumber", "--lang", "fr", file});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_NE(wrong.err.find("invalid value 'fr' for --lang (ja or en)"), std::string::npos);
+    ::setenv("LANG", before.c_str(), 1);
 }
 
 } // namespace

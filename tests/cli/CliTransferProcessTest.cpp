@@ -2,10 +2,12 @@
 // two pseudo-terminals joined by socat: the tool opens one end, the test
 // plays the device on the other.
 
+#include "res/StringTable.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -359,7 +361,7 @@ TEST_F(CliTransferProcess, APortThatCannotBeOpenedIsNamedWithTheReason) {
         withPort.insert(withPort.end(), {"--port", port});
         CliChild cli(m_dir, withPort, false);
         EXPECT_EQ(cli.Wait(), 1);
-        EXPECT_EQ(cli.Err(), port + ": COMポートを開けません。 (No such file or directory)\n");
+        EXPECT_EQ(cli.Err(), port + ": COMポートを開けません。 (" + SystemReason(ENOENT) + ")\n");
     }
     EXPECT_FALSE(std::filesystem::exists(out));
 }
@@ -400,7 +402,7 @@ TEST_F(CliTransferProcess, AnOutputThatCannotTakeTheTextCostsNoTransferAndLosesN
     const std::string missing = m_dir.file("nodir/x.bas");
     auto cli = Start(modem, {"receive", "-o", missing});
     EXPECT_EQ(cli->Wait(), 1);
-    EXPECT_EQ(cli->Err(), missing + ": No such file or directory\n");
+    EXPECT_EQ(cli->Err(), missing + ": " + SystemReason(ENOENT) + "\n");
 
     // The write fails all the same: the text is kept, and the message says
     // where.
@@ -412,7 +414,7 @@ TEST_F(CliTransferProcess, AnOutputThatCannotTakeTheTextCostsNoTransferAndLosesN
         kept.push_back(entry.path().string());
     ASSERT_EQ(kept.size(), 1u) << cli->Err();
     EXPECT_EQ(cli->Err(),
-              "/dev/full: No space left on device; what arrived is kept in " + kept[0] + "\n");
+              "/dev/full: " + SystemReason(ENOSPC) + "; what arrived is kept in " + kept[0] + "\n");
     EXPECT_EQ(ReadBytes(kept[0]), "10 A\r\n");
 }
 

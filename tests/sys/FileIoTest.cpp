@@ -1,4 +1,5 @@
 #include "sys/FileIo.h"
+#include "res/StringTable.h"
 #include "support/SysCallFaults.h"
 #include "support/TempDir.h"
 
@@ -84,7 +85,7 @@ TEST(ReadDocumentFile, StopsAtNulAndPastTheLimit) {
     EXPECT_FALSE(file.shortRead);
 
     const FileError error = ReadDocumentFile(dir.path(), 1000, file);
-    EXPECT_EQ(error.Reason(), std::strerror(EISDIR));
+    EXPECT_EQ(error.Reason(), SystemReason(EISDIR));
     EXPECT_FALSE(error.IsNotFound());
     EXPECT_TRUE(ReadDocumentFile(dir.file("missing"), 1000, file).IsNotFound());
 }
@@ -109,9 +110,9 @@ TEST(ReadDocumentFile, InterruptedAndShortReadsGiveTheWholeFile) {
     }
     const ScopedFileFaults failing({.call = "read", .passes = 1, .error = EIO, .chunk = 1000});
     DocumentFile file;
-    EXPECT_EQ(ReadDocumentFile(path, 200000, file).Reason(), std::strerror(EIO));
+    EXPECT_EQ(ReadDocumentFile(path, 200000, file).Reason(), SystemReason(EIO));
     std::string whole;
-    EXPECT_EQ(ReadWholeFile(path, whole).Reason(), std::strerror(EIO));
+    EXPECT_EQ(ReadWholeFile(path, whole).Reason(), SystemReason(EIO));
 }
 
 TEST(ReplaceFile, KeepsPermissionsAndFollowsLinks) {
@@ -158,8 +159,8 @@ TEST(ReplaceFile, KeepsPermissionsAndFollowsLinks) {
 TEST(ReplaceFile, FailuresLeaveTheOldFile) {
     test::TempDir dir;
     const FileError error = ReplaceFile(dir.file("missing/x"), "data");
-    EXPECT_EQ(error.Reason(), std::strerror(ENOENT));
-    EXPECT_EQ(ReplaceFile(dir.path(), "data").Reason(), std::strerror(EISDIR));
+    EXPECT_EQ(error.Reason(), SystemReason(ENOENT));
+    EXPECT_EQ(ReplaceFile(dir.path(), "data").Reason(), SystemReason(EISDIR));
     EXPECT_EQ(ReplaceFile("/dev/null", "data").Reason(), "not a regular file");
 }
 
@@ -195,7 +196,7 @@ TEST(ReplaceFile, SavingThroughInterruptedShortAndFailingCalls) {
     for (const Case& c : cases) {
         const std::string what = std::string(c.faults.call) + " " +
                                  std::to_string(c.faults.interrupts) + " " +
-                                 std::strerror(c.faults.error);
+                                 SystemReason(c.faults.error);
         test::TempDir dir;
         const std::string path = dir.file("prog.bas");
         test::WriteBytes(path, before);
@@ -218,7 +219,7 @@ TEST(ReplaceFile, SavingThroughInterruptedShortAndFailingCalls) {
             ASSERT_EQ(::stat(path.c_str(), &st), 0);
             EXPECT_EQ(st.st_mode & 07777, 0640u) << what;
         } else {
-            EXPECT_EQ(error.Reason(), std::strerror(c.faults.error)) << what;
+            EXPECT_EQ(error.Reason(), SystemReason(c.faults.error)) << what;
             EXPECT_EQ(test::ReadBytes(path), before) << what;
         }
     }
@@ -241,11 +242,11 @@ TEST(WriteNewFile, NeverReplacesAFileAndMakesItsFolders) {
     EXPECT_EQ(test::ReadBytes(second), "two");
 
     // A file where a folder should be; a write that fails leaves nothing.
-    EXPECT_EQ(MakeFolders(first + "/c", 0700).Reason(), std::strerror(ENOTDIR));
-    EXPECT_EQ(MakeFolders(first, 0700).Reason(), std::strerror(ENOTDIR));
+    EXPECT_EQ(MakeFolders(first + "/c", 0700).Reason(), SystemReason(ENOTDIR));
+    EXPECT_EQ(MakeFolders(first, 0700).Reason(), SystemReason(ENOTDIR));
     const ScopedFileFaults full({.call = "write", .error = ENOSPC});
     std::string third;
-    EXPECT_EQ(WriteNewFile(folder, "kept", ".txt", "three", third).Reason(), std::strerror(ENOSPC));
+    EXPECT_EQ(WriteNewFile(folder, "kept", ".txt", "three", third).Reason(), SystemReason(ENOSPC));
     EXPECT_EQ(Entries(folder), 2);
 }
 
