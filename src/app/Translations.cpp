@@ -9,19 +9,37 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace tessel {
 namespace {
 
-// The catalogue of Qt's own texts (qtbase_<code>.qm) for a language Qt does
-// not speak by itself; none for English.
-const char* QtCatalogue(Language language) {
-    return language == Language::Japanese ? "qtbase_ja" : nullptr;
+// The catalogues of what Qt draws, for a language Qt does not speak by
+// itself: Qt's own, from where Qt keeps them, and the program's few
+// additions, built in.
+struct Catalogues {
+    const char* qt;      // Qt's own: qtbase_<code>.qm
+    const char* program; // the program's: tessel_<code>.qm
+};
+
+Catalogues CataloguesOf(Language language) {
+    if (language == Language::Japanese)
+        return {"qtbase_ja", "tessel_ja"};
+    return {nullptr, nullptr}; // English is Qt's own
 }
 
-std::unique_ptr<QTranslator>& Installed() {
-    static std::unique_ptr<QTranslator> translator;
-    return translator;
+std::vector<std::unique_ptr<QTranslator>>& Installed() {
+    static std::vector<std::unique_ptr<QTranslator>> translators;
+    return translators;
+}
+
+bool Install(const char* name, const QString& folder) {
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QString::fromLatin1(name), folder))
+        return false;
+    QCoreApplication::installTranslator(translator.get());
+    Installed().push_back(std::move(translator));
+    return true;
 }
 
 } // namespace
@@ -33,21 +51,16 @@ Language StartLanguage(const ProfileStore& profile) {
 
 bool ApplyLanguage(Language language) {
     SetLanguage(language);
-    std::unique_ptr<QTranslator>& installed = Installed();
-    if (installed) {
-        QCoreApplication::removeTranslator(installed.get());
-        installed.reset();
-    }
-    const char* catalogue = QtCatalogue(language);
-    if (!catalogue)
+    for (const std::unique_ptr<QTranslator>& translator : Installed())
+        QCoreApplication::removeTranslator(translator.get());
+    Installed().clear();
+    const Catalogues catalogues = CataloguesOf(language);
+    if (!catalogues.qt)
         return true;
-    auto translator = std::make_unique<QTranslator>();
-    if (!translator->load(QString::fromLatin1(catalogue),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        return false;
-    QCoreApplication::installTranslator(translator.get());
-    installed = std::move(translator);
-    return true;
+    const bool program = Install(catalogues.program, QStringLiteral(":/i18n"));
+    // Installed last, so it is asked first.
+    const bool qt = Install(catalogues.qt, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    return program && qt;
 }
 
 } // namespace tessel

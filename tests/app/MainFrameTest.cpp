@@ -17,10 +17,12 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -32,6 +34,8 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QTranslator>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -808,13 +812,69 @@ TEST(Language, EveryMenuHasItsLabelsAndDistinctMnemonicsInBothLanguages) {
             for (QAction* item : menu->actions()) {
                 const QString text = item->text();
                 const qsizetype amp = text.indexOf(u'&');
-                if (item->isSeparator() || amp < 0 || text.startsWith(u'&') && text[1].isDigit())
+                if (item->isSeparator() || amp < 0 || (text.startsWith(u'&') && text[1].isDigit()))
                     continue;
                 const QChar key = text[amp + 1].toLower();
                 EXPECT_FALSE(mnemonics.contains(key)) << text.toStdString();
                 mnemonics.insert(key);
             }
         }
+    }
+}
+
+// The program's own catalogue for what Qt draws holds only what Qt's own
+// catalogue lacks: no context of Qt's that Qt translates, no text Qt's
+// catalogue has, and each of its texts in use.
+TEST(Language, TheProgramsQtCatalogueOnlyFillsWhatQtsOwnLacks) {
+    QTranslator qt;
+    ASSERT_TRUE(
+        qt.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QTranslator program;
+    ASSERT_TRUE(program.load(QStringLiteral("tessel_ja"), QStringLiteral(":/i18n")));
+    const QStringList qtsOwn = {"QPlatformTheme", "QFileDialog", "QMessageBox", "QFontDialog",
+                                "QPrintDialog"};
+    int messages = 0;
+    for (const auto& file : std::filesystem::recursive_directory_iterator(TESSEL_SOURCE_DIR)) {
+        if (file.path().extension() != ".ts" ||
+            file.path().string().find("/build") != std::string::npos)
+            continue;
+        QFile ts(QString::fromStdString(file.path().string()));
+        ASSERT_TRUE(ts.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&ts);
+        QString context, source, comment;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == u"name")
+                context = xml.readElementText();
+            else if (xml.isStartElement() && xml.name() == u"source")
+                source = xml.readElementText();
+            else if (xml.isStartElement() && xml.name() == u"comment")
+                comment = xml.readElementText();
+            else if (xml.isEndElement() && xml.name() == u"message") {
+                ++messages;
+                const QByteArray c = context.toUtf8(), s = source.toUtf8(), d = comment.toUtf8();
+                EXPECT_FALSE(qtsOwn.contains(context)) << c.constData();
+                EXPECT_TRUE(qt.translate(c, s, d.isEmpty() ? nullptr : d.constData()).isEmpty())
+                    << c.constData() << " " << s.constData();
+                EXPECT_FALSE(
+                    program.translate(c, s, d.isEmpty() ? nullptr : d.constData()).isEmpty())
+                    << c.constData() << " " << s.constData();
+                comment.clear();
+            }
+        }
+        EXPECT_FALSE(xml.hasError()) << file.path();
+    }
+    EXPECT_GT(messages, 0);
+
+    // In use: the type column of the file dialogs.
+    test::TempDir dir;
+    const QFileInfo folder(QString::fromStdString(dir.path()));
+    for (const char* lang : {"C", "en_US.UTF-8"}) {
+        LanguageCase language(lang);
+        AppHarness h;
+        EXPECT_EQ(QFileIconProvider().type(folder), std::string_view(lang) == "C"
+                                                        ? QStringLiteral("フォルダ")
+                                                        : QStringLiteral("Folder"));
     }
 }
 } // namespace
