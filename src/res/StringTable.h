@@ -77,14 +77,14 @@ enum StringId : unsigned {
 
     // The system's own reason for the errors met most often, after a file
     // or the serial port could not be opened or written.
-    IDS_REASON_NOT_FOUND = 270, // ENOENT
-    IDS_REASON_NO_DEVICE = 271, // ENXIO, ENODEV
-    IDS_REASON_DENIED = 272,    // EACCES, EPERM
-    IDS_REASON_BUSY = 273,      // EBUSY
-    IDS_REASON_NO_SPACE = 274,  // ENOSPC
-    IDS_REASON_READ_ONLY = 275, // EROFS
+    IDS_REASON_NOT_FOUND = 280, // ENOENT
+    IDS_REASON_NO_DEVICE = 281, // ENXIO, ENODEV
+    IDS_REASON_DENIED = 282,    // EACCES, EPERM
+    IDS_REASON_BUSY = 283,      // EBUSY
+    IDS_REASON_NO_SPACE = 284,  // ENOSPC
+    IDS_REASON_READ_ONLY = 285, // EROFS
     // The time a send has left on tessel-cli's progress line (%1 "M:SS").
-    IDS_TRANSFER_TIME_LEFT = 276,
+    IDS_TRANSFER_TIME_LEFT = 286,
 
     // Menu titles.
     IDS_MENU_FILE = 300,
