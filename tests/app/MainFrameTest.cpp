@@ -754,7 +754,7 @@ TEST(Language, NoDialogCutsItsTextsInEitherLanguage) {
             EXPECT_EQ(CutTexts(window), QStringList()) << window->windowTitle().toStdString();
         };
         for (const int command : {ID_APP_ABOUT, ID_TAB_STOP, ID_LINENUM_SETTINGS, ID_RENUMBER,
-                                  ID_FILE_NEW, ID_PAGE_SETUP}) {
+                                  ID_FILE_NEW, ID_PAGE_SETUP, ID_FILE_PRINT_PREVIEW}) {
             h.WhenDialogOpens([&check](QDialog* dialog) {
                 check(dialog);
                 dialog->reject();
@@ -776,7 +776,7 @@ TEST(Language, NoDialogCutsItsTextsInEitherLanguage) {
             check(dialog);
             dialog->hide();
         }
-        EXPECT_EQ(checked, 11);
+        EXPECT_EQ(checked, 12);
     }
 }
 
