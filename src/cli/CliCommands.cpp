@@ -560,6 +560,10 @@ bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
         std::vector<std::string> ignored;
         settings.LoadSettings(profile, &ignored);
         settings.LoadLineNumberSettings(profile, &ignored);
+        if (const std::string language = LanguageSetting(profile);
+            !language.empty() && !ParseLanguage(language))
+            ignored.push_back("[Misc] Language=" + language +
+                              " is not ja or en; the locale's language is used");
         for (const std::string& what : ignored)
             warnings.push_back(ShownName(path) + ": warning: " + what);
     }

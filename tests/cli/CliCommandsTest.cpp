@@ -382,14 +382,17 @@ TEST_F(CliCommands, OptionsBeatTheSettingsFileWhichBeatsTheDefaults) {
 
     // A value out of its range counts as absent, and says so once.
     const std::string bad = m_dir.file("bad.ini");
-    WriteBytes(bad, "[LineNumber]\r\nStartLine=0\r\nStep=99999\r\n[COMPORT]\r\nEndOfLine=7\r\n");
+    WriteBytes(bad, "[LineNumber]\r\nStartLine=0\r\nStep=99999\r\n[COMPORT]\r\nEndOfLine=7\r\n"
+                    "[Misc]\r\nLanguage=fr\r\n");
     r = Run("a.txt", text, {"wire", "FILE", "--settings", bad});
     EXPECT_EQ(r.status, kExitOk);
     EXPECT_EQ(r.out, "10A B\r\n20C\r\n" + kEot);
-    EXPECT_EQ(r.err, bad + ": warning: [COMPORT] EndOfLine=7 is not 0 to 2; 2 is used\n" + bad +
-                         ": warning: [LineNumber] StartLine=0 is not 1 to 65279; 10 is used\n" +
-                         bad +
-                         ": warning: [LineNumber] Step=99999 is not 1 to 65278; 10 is used\n");
+    EXPECT_EQ(r.err,
+              bad + ": warning: [COMPORT] EndOfLine=7 is not 0 to 2; 2 is used\n" + bad +
+                  ": warning: [LineNumber] StartLine=0 is not 1 to 65279; 10 is used\n" + bad +
+                  ": warning: [LineNumber] Step=99999 is not 1 to 65278; 10 is used\n" + bad +
+                  ": warning: [Misc] Language=fr is not ja or en; the locale's language is "
+                  "used\n");
 }
 
 TEST_F(CliCommands, SerialOptionsBeatTheSettingsFile) {
