@@ -6,8 +6,10 @@
 #include "doc/MemoryEditBuffer.h"
 #include "doc/MessageSink.h"
 #include "doc/TextOps.h"
+#include "encoding/Cp932.h"
 #include "engine/DocFactory.h"
 #include "engine/DocWithLineNum.h"
+#include "engine/Tidy.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 #include "settings/ProfileStore.h"
@@ -30,6 +32,13 @@ namespace {
 
 // The renumber dialog's values, which it sets afresh each time it opens.
 constexpr unsigned kRenumberDefault = 10;
+
+// How much of a file is read at most. A text in UTF-8 takes up to three
+// bytes for each byte it has in code page 932 (a half-width katakana); a
+// file to tidy may lose any share of its bytes (blank lines). Beyond that a
+// file is refused as too large without reading it to its end.
+constexpr std::size_t kUtf8ReadLimit = 3 * kMaxTextSize;
+constexpr std::size_t kTidyReadLimit = std::size_t{1} << 20;
 
 std::string Hex(std::uint32_t value) {
     char digits[8];
@@ -117,8 +126,8 @@ public:
         m_doc = CreateDocument(kind, m_editor, m_messages, m_settings);
         m_numbered = dynamic_cast<CDocWithLineNum*>(m_doc.get());
         const Command command = m_options.command;
-        if (!m_numbered &&
-            (command == Command::Sort || command == Command::Renumber || command == Command::Check))
+        if (!m_numbered && (command == Command::Sort || command == Command::Renumber ||
+                            command == Command::Tidy || command == Command::Check))
             return UsageError(
                 m_context, std::string(CommandName(command)) + " works on line-numbered files only",
                 command);
@@ -132,14 +141,16 @@ public:
                               "--in-place needs a regular file; " + Quoted(m_options.file) +
                                   " is not one (use -o)",
                               command);
-        if (!m_doc->OnOpenDocument(m_options.file == "-" ? "/dev/stdin" : m_options.file))
-            return DocumentError("could not be read completely");
+        if (command == Command::Tidy)
+            return TidyFile();
+        if (!Open())
+            return kExitFailure;
         // The text would end at a NUL byte with more after it: whatever the
         // command wrote or sent would be the file cut short.
         if (const auto& cut = m_doc->CutAtNul())
-            return Fail(m_name + ": the text would end at the NUL byte at offset " +
-                        std::to_string(cut->offset) + ", cutting off the " +
-                        std::to_string(cut->after) + " bytes after it; remove the NUL byte first");
+            return CutAtNul(cut->offset, cut->after);
+        if (command == Command::Check || command == Command::Send)
+            WarnOfFileShape();
 
         std::string result;
         switch (command) {
@@ -192,10 +203,187 @@ public:
         default:
             return UsageError(m_context, "missing command", Command::None);
         }
+        // The bytes of a send stay the device's; a file goes back to its encoding.
+        if (command != Command::Wire && !ToFileEncoding(result, WrittenName()))
+            return kExitFailure;
         return Write(result);
     }
 
 private:
+    int CutAtNul(std::uint64_t offset, std::uint64_t after) {
+        return Fail(m_name + ": the text would end at the NUL byte at offset " +
+                    std::to_string(offset) + ", cutting off the " + std::to_string(after) +
+                    " bytes after it; remove the NUL byte first");
+    }
+
+    // Reads FILE, with at most `limit` bytes of it, converted from UTF-8
+    // with --encoding utf-8 unless `convert` says no. False after the message.
+    bool ReadFile(std::size_t limit, DocumentFile& file, bool convert = true) {
+        const std::string path = m_options.file == "-" ? "/dev/stdin" : m_options.file;
+        if (const FileError error = ReadDocumentFile(path, limit, file)) {
+            Fail(m_name + ": " + error.Reason());
+            return false;
+        }
+        // A file too large, or read short, is refused as it is.
+        if (!convert || m_options.encoding != TextEncoding::Utf8 || file.bytes.size() > limit ||
+            file.shortRead)
+            return true;
+        std::string converted;
+        if (const auto error = cp932::FromUtf8(file.bytes, converted)) {
+            Fail(ConversionMessage(m_name, file.bytes, *error));
+            return false;
+        }
+        file.bytes = std::move(converted);
+        return true;
+    }
+
+    // Loads FILE into the document. False after the message.
+    bool Open() {
+        DocumentFile file;
+        if (!ReadFile(m_options.encoding == TextEncoding::Utf8 ? kUtf8ReadLimit : kMaxTextSize,
+                      file))
+            return false;
+        if (!m_doc->OpenDocumentFile(file)) {
+            DocumentError("could not be read completely");
+            return false;
+        }
+        m_fileText = std::move(file.bytes);
+        return true;
+    }
+
+    // Why a conversion failed, naming the line of `text` and the character
+    // or byte at fault.
+    static std::string ConversionMessage(const std::string& name, std::string_view text,
+                                         const cp932::ConversionError& error) {
+        std::string line = name + ':' + std::to_string(LineAt(text, error.offset) + 1) + ": ";
+        switch (error.problem) {
+        case cp932::ConversionProblem::NotUtf8:
+            return line + "byte 0x" + Hex(error.byte) +
+                   " is not UTF-8; a file in code page 932 is read without --encoding utf-8";
+        case cp932::ConversionProblem::NotInCodePage:
+            line += cp932::NameCharacter(error.character) +
+                    " has no code in code page 932, the device's character set; change or "
+                    "remove it";
+            if (error.character == 0xA5)
+                line += " (code page 932 has no yen sign of its own: byte 0x5c is the backslash)";
+            return line;
+        case cp932::ConversionProblem::NoCharacter:
+            break;
+        }
+        return line + "byte 0x" + Hex(error.byte) +
+               " is no character of code page 932 and cannot be written as UTF-8; write the "
+               "file with --encoding cp932";
+    }
+
+    // Turns the bytes to write into the file's encoding. Empty, or why they
+    // cannot be (naming `name`, the file written), leaving them as they are.
+    std::string Encode(std::string& bytes, const std::string& name) const {
+        if (m_options.encoding != TextEncoding::Utf8)
+            return {};
+        std::string utf8;
+        if (const auto error = cp932::ToUtf8(bytes, utf8))
+            return ConversionMessage(name, bytes, *error);
+        bytes = std::move(utf8);
+        return {};
+    }
+
+    bool ToFileEncoding(std::string& bytes, const std::string& name) {
+        const std::string problem = Encode(bytes, name);
+        if (!problem.empty())
+            Fail(problem);
+        return problem.empty();
+    }
+
+    // The name messages give the file a command writes.
+    std::string WrittenName() const {
+        if (m_options.inPlace)
+            return ShownName(m_options.file);
+        if (m_options.output && *m_options.output != "-")
+            return ShownName(*m_options.output);
+        return "standard output";
+    }
+
+    // How tidy is typed to fix FILE: "'tessel-cli tidy --encoding utf-8 -i
+    // game.bas'".
+    std::string TidyCommand(std::string_view options) const {
+        std::string command = "'tessel-cli tidy";
+        if (!options.empty())
+            command.append(" ").append(options);
+        command += m_options.file == "-" ? " -'" : " -i " + ShownName(m_options.file) + "'";
+        return command;
+    }
+
+    // Warnings for a person about to send FILE: it looks like UTF-8, which
+    // the device would show as garbage, or it is taken as having no numbers
+    // (numbered anew, each line keeping its old number as text) although
+    // tidy would find numbers in it.
+    void WarnOfFileShape() {
+        if (m_options.encoding == TextEncoding::Cp932)
+            if (const auto offset = cp932::LooksLikeUtf8(m_fileText))
+                m_context.err.Write(
+                    m_name + ':' + std::to_string(LineAt(m_fileText, *offset) + 1) +
+                    ": warning: the file looks like UTF-8 (this line has characters beyond "
+                    "ASCII), but the device reads code page 932; convert it with " +
+                    TidyCommand("--encoding utf-8") + ", or read it with --encoding utf-8\n");
+        if (!m_numbered || m_numbered->GetLineNumOutput())
+            return;
+        std::string tidied;
+        const TidyResult tidy = Tidy(m_fileText, TextEncoding::Cp932, tidied);
+        if (!tidy.numbered)
+            return;
+        std::string why;
+        if (tidy.indentedNumbers != 0)
+            why = ':' + std::to_string(tidy.firstIndented + 1) +
+                  ": warning: " + std::to_string(tidy.indentedNumbers) +
+                  (tidy.indentedNumbers == 1 ? " line begins" : " lines begin") +
+                  " with blanks and a number (this is the first), so the file is taken as "
+                  "having no line numbers and gets new ones in front of them; remove the "
+                  "blanks with ";
+        else
+            why = ": warning: the file begins with a blank line, so it is taken as having no "
+                  "line numbers and its lines get new ones in front of theirs; remove the blank "
+                  "lines with ";
+        m_context.err.Write(m_name + why + TidyCommand({}) + "\n");
+    }
+
+    // tidy: FILE's bytes, tidied, and what changed on standard error.
+    int TidyFile() {
+        DocumentFile file;
+        if (!ReadFile(kTidyReadLimit, file, false))
+            return kExitFailure;
+        if (file.cutAtNul)
+            return CutAtNul(file.nulOffset, file.bytesAfterNul);
+        if (file.bytes.size() > kTidyReadLimit)
+            return Fail(m_name + ": too large to tidy (over 1 MiB)");
+        if (file.shortRead)
+            return Fail(m_name + ": could not be read completely");
+        std::string tidied;
+        const TidyResult result = Tidy(file.bytes, m_options.encoding, tidied);
+        if (result.conversion)
+            return Fail(ConversionMessage(m_name, file.bytes, *result.conversion));
+        if (result.lineWithoutNumber)
+            return Fail(m_name + ':' + std::to_string(result.line + 1) + ": " +
+                        std::string(LoadString(IDS_LINE_NO_NUMBER)));
+        if (const int status = Write(tidied); status != kExitOk)
+            return status;
+        const auto count = [](std::size_t n, std::string_view one, std::string_view many) {
+            return std::to_string(n) + ' ' + std::string(n == 1 ? one : many);
+        };
+        std::string report;
+        if (result.convertedLines != 0)
+            report += "converted " + count(result.convertedLines, "line", "lines") +
+                      " from UTF-8 to code page 932\n";
+        if (result.droppedByteOrderMark)
+            report += "removed the UTF-8 byte order mark\n";
+        if (result.blankLines != 0)
+            report += "removed " + count(result.blankLines, "blank line", "blank lines") + '\n';
+        if (result.indentedNumbers != 0)
+            report += "removed the blanks before " +
+                      count(result.indentedNumbers, "line number", "line numbers") + '\n';
+        m_context.err.Write(report);
+        return kExitOk;
+    }
+
     int Fail(const std::string& line) {
         m_context.err.Write(line + '\n');
         return kExitFailure;
@@ -373,10 +561,14 @@ private:
             bytes = received; // as it came
         } else {
             bytes = StoredReceived(received);
-            const FileError error = WriteResult(bytes);
-            if (!error)
-                return true;
-            problem = m_name + ": " + error.Reason();
+            // Kept as the device's bytes when they cannot be UTF-8.
+            problem = Encode(bytes, m_name);
+            if (problem.empty()) {
+                const FileError error = WriteResult(bytes);
+                if (!error)
+                    return true;
+                problem = m_name + ": " + error.Reason();
+            }
         }
         std::string kept;
         if (const FileError error =
@@ -511,6 +703,8 @@ private:
     CliMessages m_messages;
     std::unique_ptr<CKivaDoc> m_doc;
     CDocWithLineNum* m_numbered = nullptr;
+    // FILE's bytes as read (after converting them from UTF-8).
+    std::string m_fileText;
 };
 
 } // namespace

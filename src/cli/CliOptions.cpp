@@ -27,6 +27,8 @@ constexpr CommandInfo kCommands[] = {
     {Command::Renumber,
      "renumber",
      {.output = Output::Document, .numbering = true, .type = true, .renumber = true}},
+    // Writes FILE's own bytes, tidied: the numbers stay as they are.
+    {Command::Tidy, "tidy", {.output = Output::Text, .type = true}},
     {Command::Check,
      "check",
      {.output = Output::None, .numbering = true, .sends = true, .type = true}},
@@ -94,6 +96,7 @@ enum class Opt {
     CharDelay,
     LineDelay,
     Data,
+    Encoding,
     Help,
     Version,
 };
@@ -129,6 +132,7 @@ constexpr OptionInfo kOptions[] = {
     {"char-delay", 0, true, Opt::CharDelay},
     {"line-delay", 0, true, Opt::LineDelay},
     {"data", 0, false, Opt::Data},
+    {"encoding", 0, true, Opt::Encoding},
     {"help", 'h', false, Opt::Help},
     {"version", 0, false, Opt::Version},
 };
@@ -443,6 +447,16 @@ private:
         case Opt::Data:
             m_options.data = true;
             return true;
+        case Opt::Encoding:
+            // "utf8" too, as iconv and most tools take it.
+            if (EqualsNoCase(value, "cp932"))
+                m_options.encoding = TextEncoding::Cp932;
+            else if (EqualsNoCase(value, "utf-8") || EqualsNoCase(value, "utf8"))
+                m_options.encoding = TextEncoding::Utf8;
+            else
+                return Fail("invalid value " + Quoted(value) + " for " + shown +
+                            " (cp932 or utf-8)");
+            return true;
         case Opt::Help:
             m_options.help = true;
             return true;
@@ -491,6 +505,9 @@ private:
             return Fail(command + " writes no file; --output and --in-place do not apply");
         if (takes.output == Output::Bytes && o.inPlace)
             return Fail(command + " cannot replace FILE; use --output");
+        if (takes.output == Output::Text && o.numbers)
+            return Fail(command + " keeps the line numbers as they are; " +
+                        (*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
         if (takes.output != Output::Document && o.numbers)
             return Fail(command + " sends the lines with their numbers; " +
                         (*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
@@ -499,7 +516,7 @@ private:
         if (o.command == Command::Unnumber && o.numbers == true)
             return Fail("unnumber cannot be used with --numbers");
         const bool needsNumbers = o.command == Command::Sort || o.command == Command::Renumber ||
-                                  o.command == Command::Check;
+                                  o.command == Command::Tidy || o.command == Command::Check;
         if (needsNumbers && !IsLineNumbered(o.Kind()))
             return Fail(command + " works on line-numbered files, and " + Quoted(o.file) +
                         " is a DATA file");
