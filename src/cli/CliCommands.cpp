@@ -192,7 +192,7 @@ public:
             if (m_editor.GetLength() == 0)
                 return kExitOk;
             if (!m_doc->GetSendText(result, SendNumbers::With))
-                return DocumentError("cannot be sent");
+                return CannotBeSent();
             return kExitOk;
         case Command::Wire:
             if (!WireBytes(result))
@@ -301,6 +301,27 @@ private:
         if (m_options.output && *m_options.output != "-")
             return ShownName(*m_options.output);
         return "standard output";
+    }
+
+    // The checks of a send failed. When the line without a number is blank,
+    // or its number is indented, a second line says that tidy mends it.
+    int CannotBeSent() {
+        const int status = DocumentError("cannot be sent");
+        if (m_messages.Id() != IDS_LINE_NO_NUMBER || m_messages.Line() == kNoLine)
+            return status;
+        const std::string text = m_doc->GetEditText();
+        std::size_t pos = 0;
+        for (std::size_t line = 0; line < m_messages.Line() && pos < text.size(); ++line)
+            pos += NextLine(text, pos).span;
+        const std::string_view line(text.data() + pos, NextLine(text, pos).length);
+        const std::size_t indent = line.find_first_not_of(" \t");
+        if (indent == std::string_view::npos)
+            m_context.err.Write(m_name + ": blank lines can be removed with " + TidyCommand({}) +
+                                "\n");
+        else if (indent != 0 && IsDigit(line[indent]))
+            m_context.err.Write(m_name + ": the blanks before line numbers can be removed with " +
+                                TidyCommand({}) + "\n");
+        return status;
     }
 
     // How tidy is typed to fix FILE: "'tessel-cli tidy --encoding utf-8 -i
@@ -431,7 +452,7 @@ private:
             return false;
         }
         if (!PrepareSend(*m_doc, bytes)) {
-            DocumentError("cannot be sent");
+            CannotBeSent();
             return false;
         }
         return true;

@@ -41,6 +41,15 @@ TEST(CliOptions, GnuFormsInAnyOrder) {
     ASSERT_TRUE(Parse({"wire", "-"}, o, error));
     EXPECT_EQ(o.file, "-");
 
+    // Every command that reads or writes a file takes --encoding.
+    EXPECT_EQ(o.encoding, TextEncoding::Cp932);
+    ASSERT_TRUE(Parse({"receive", "-o", "x", "--encoding=UTF-8"}, o, error)) << error;
+    EXPECT_EQ(o.encoding, TextEncoding::Utf8);
+    ASSERT_TRUE(
+        Parse({"tidy", "-i", "a.bas", "--encoding", "utf8", "--encoding", "cp932"}, o, error))
+        << error;
+    EXPECT_EQ(o.encoding, TextEncoding::Cp932);
+
     ASSERT_TRUE(Parse({"help", "sort"}, o, error));
     EXPECT_EQ(o.helpTopic, Command::Sort);
     ASSERT_TRUE(Parse({"--version"}, o, error));
@@ -156,6 +165,11 @@ TEST(CliOptions, UsageErrors) {
         {{"receive", "-o", "b", "--type", "data"}, "--type does not apply"},
         {{"receive", "-o", "b", "--no-numbers"}, "--no-numbers does not apply"},
         {{"receive", "-o", "b", "--old", "1"}, "belong to renumber, not receive"},
+        {{"number", "a", "--encoding", "sjis"}, "'sjis' for --encoding (cp932 or utf-8)"},
+        {{"tidy", "a", "--no-numbers"}, "tidy keeps the line numbers as they are"},
+        {{"tidy", "a", "--number-start", "5"}, "not tidy"},
+        {{"tidy", "a", "--eol", "lf"}, "not tidy"},
+        {{"tidy", "x.dat"}, "'x.dat' is a DATA file"},
     };
     for (const auto& c : cases) {
         CliOptions o;
@@ -176,10 +190,11 @@ TEST(CliOptions, EachCommandsHelpListsTheOptionsItsCheckAccepts) {
         {"--port", {{"--port", "COM2"}, {"--baud", "300"}, {"--line-delay", "5"}}},
         {"--data ", {{"--data"}}},
         {"--type", {{"--type", "basic"}}},
+        {"--encoding", {{"--encoding", "utf-8"}}},
     };
     for (const Command command :
-         {Command::Number, Command::Unnumber, Command::Sort, Command::Renumber, Command::Check,
-          Command::Wire, Command::Send, Command::Receive}) {
+         {Command::Number, Command::Unnumber, Command::Sort, Command::Renumber, Command::Tidy,
+          Command::Check, Command::Wire, Command::Send, Command::Receive}) {
         const std::string help = CommandHelp(command);
         for (const auto& [listedAs, forms] : options) {
             bool accepted = false;

@@ -61,7 +61,9 @@ TEST(Tidy, RefusesALineThatWouldStillHaveNoNumber) {
     for (const auto& [input, line] : {std::pair<std::string, std::size_t>{"10 A\nB\n", 1},
                                       {"\n 10 A\n\n  PRINT\n", 3},
                                       {"10 A\r\n\x1a", 1},
-                                      {"10 A\r\n\x81\x40" "20 B\r\n", 1}}) {
+                                      {"10 A\r\n\x81\x40"
+                                       "20 B\r\n",
+                                       1}}) {
         const Tidied t = TidyOf(input);
         EXPECT_FALSE(t.result.Ok()) << input;
         EXPECT_TRUE(t.result.lineWithoutNumber);
@@ -71,8 +73,9 @@ TEST(Tidy, RefusesALineThatWouldStillHaveNoNumber) {
 }
 
 TEST(Tidy, ConvertsUtf8AndSaysWhereItCannot) {
-    Tidied t = TidyOf("\xEF\xBB\xBF" "10 PRINT \"\xE3\x81\x82\"\n\n20 REM \xEF\xBD\xB1\\\n30 END\n",
-                   TextEncoding::Utf8);
+    Tidied t = TidyOf("\xEF\xBB\xBF"
+                      "10 PRINT \"\xE3\x81\x82\"\n\n20 REM \xEF\xBD\xB1\\\n30 END\n",
+                      TextEncoding::Utf8);
     ASSERT_TRUE(t.result.Ok());
     EXPECT_EQ(t.text, "10 PRINT \"\x82\xa0\"\n20 REM \xb1\\\n30 END\n");
     EXPECT_EQ(t.result.convertedLines, 2u);
