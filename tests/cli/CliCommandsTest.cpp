@@ -401,28 +401,46 @@ std::string SharedProgram(unsigned seed) {
 
 // The guide's examples, in its order, on programs as they are shared.
 TEST_F(CliCommands, TheGuidesExamplesWorkOnProgramsAsShared) {
+    const auto utf8 = [](std::string text) {
+        for (std::size_t at; (at = text.find("\x82\xa0")) != std::string::npos;)
+            text.replace(at, 2, "あ");
+        return text;
+    };
     for (unsigned seed = 1; seed <= 20; ++seed) {
         const std::string program = SharedProgram(seed);
         Result r = Run("game.bas", program, {"tidy", "-i", "FILE"});
         ASSERT_EQ(r.status, kExitOk) << program << r.err;
+        const std::string tidied = ReadBytes(m_file);
+        // The same program kept in UTF-8 tidies to the same bytes.
+        const std::string kept = m_dir.file("game-utf8.bas");
+        WriteBytes(kept, utf8(program));
+        r = RunArgs({"tidy", "--encoding", "utf-8", kept, "-o", m_dir.file("from-utf8.bas")});
+        EXPECT_EQ(ReadBytes(m_dir.file("from-utf8.bas")), tidied) << r.err;
+
         r = RunArgs({"renumber", "--new", "100", "--step", "10", "-i", m_file});
         ASSERT_EQ(r.status, kExitOk) << program << r.err;
         const std::string renumbered = ReadBytes(m_file);
         EXPECT_EQ(renumbered.substr(0, 4), "100 ") << program;
-        EXPECT_EQ(renumbered.find("\r"), std::string::npos); // still LF
+        EXPECT_EQ(renumbered.find('\r'), std::string::npos); // still LF
+        r = RunArgs({"renumber", "--old", "500", "--new", "1000", m_file, "-o",
+                     m_dir.file("game-new.bas")});
+        EXPECT_EQ(r.status == kExitOk, renumbered.find("\n500 ") != std::string::npos)
+            << renumbered << r.err;
+        r = RunArgs({"sort", m_file, "--numbers", "-o", m_dir.file("sorted.bas")});
+        EXPECT_EQ(ReadBytes(m_dir.file("sorted.bas")), renumbered);
         r = RunArgs({"check", m_file});
         EXPECT_EQ(r.status, kExitOk) << renumbered << r.err;
         EXPECT_EQ(r.err, "");
-        r = RunArgs({"wire", m_file});
+        r = RunArgs({"wire", "--eol", "lf", "--tab", "8", m_file});
+        EXPECT_EQ(r.out, renumbered + "\x1a");
+
+        // Kept in UTF-8 and worked on as it is.
+        WriteBytes(kept, utf8(renumbered));
+        r = RunArgs({"renumber", "--encoding", "utf-8", "-i", kept});
+        EXPECT_EQ(ReadBytes(kept), utf8(RunArgs({"renumber", m_file}).out)) << r.err;
+        r = RunArgs({"check", "--encoding", "utf-8", kept});
         EXPECT_EQ(r.status, kExitOk);
-        EXPECT_EQ(r.out.back(), '\x1a');
-        r = RunArgs({"sort", m_file, "-o", m_dir.file("sorted.bas")});
-        EXPECT_EQ(ReadBytes(m_dir.file("sorted.bas")), renumbered);
-        r = RunArgs({"renumber", "--old", "500", "--new", "1000", m_file, "-o",
-                     m_dir.file("game-new.bas")});
-        EXPECT_EQ(r.status == kExitOk,
-                  renumbered.find("\n500 ") != std::string::npos || renumbered.starts_with("500 "))
-            << renumbered << r.err;
+        EXPECT_EQ(r.err, "");
     }
 }
 
