@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CliFileText.h"
 #include "cli/CliHelp.h"
 #include "cli/CliTransfer.h"
 #include "comm/TransferFlows.h"
@@ -251,30 +252,6 @@ private:
         return true;
     }
 
-    // Why a conversion failed, naming the line of `text` and the character
-    // or byte at fault.
-    static std::string ConversionMessage(const std::string& name, std::string_view text,
-                                         const cp932::ConversionError& error) {
-        std::string line = name + ':' + std::to_string(LineAt(text, error.offset) + 1) + ": ";
-        switch (error.problem) {
-        case cp932::ConversionProblem::NotUtf8:
-            return line + "byte 0x" + Hex(error.byte) +
-                   " is not UTF-8; a file in code page 932 is read without --encoding utf-8";
-        case cp932::ConversionProblem::NotInCodePage:
-            line += cp932::NameCharacter(error.character) +
-                    " has no code in code page 932, the device's character set; change or "
-                    "remove it";
-            if (error.character == 0xA5)
-                line += " (code page 932 has no yen sign of its own: byte 0x5c is the backslash)";
-            return line;
-        case cp932::ConversionProblem::NoCharacter:
-            break;
-        }
-        return line + "byte 0x" + Hex(error.byte) +
-               " is no character of code page 932 and cannot be written as UTF-8; write the "
-               "file with --encoding cp932";
-    }
-
     // Turns the bytes to write into the file's encoding. Empty, or why they
     // cannot be (naming `name`, the file written), leaving them as they are.
     std::string Encode(std::string& bytes, const std::string& name) const {
@@ -307,31 +284,9 @@ private:
     // or its number is indented, a second line says that tidy mends it.
     int CannotBeSent() {
         const int status = DocumentError("cannot be sent");
-        if (m_messages.Id() != IDS_LINE_NO_NUMBER || m_messages.Line() == kNoLine)
-            return status;
-        const std::string text = m_doc->GetEditText();
-        std::size_t pos = 0;
-        for (std::size_t line = 0; line < m_messages.Line() && pos < text.size(); ++line)
-            pos += NextLine(text, pos).span;
-        const std::string_view line(text.data() + pos, NextLine(text, pos).length);
-        const std::size_t indent = line.find_first_not_of(" \t");
-        if (indent == std::string_view::npos)
-            m_context.err.Write(m_name + ": blank lines can be removed with " + TidyCommand({}) +
-                                "\n");
-        else if (indent != 0 && IsDigit(line[indent]))
-            m_context.err.Write(m_name + ": the blanks before line numbers can be removed with " +
-                                TidyCommand({}) + "\n");
+        if (m_messages.Id() == IDS_LINE_NO_NUMBER && m_messages.Line() != kNoLine)
+            Say(NoNumberHint(m_name, m_doc->GetEditText(), m_messages.Line(), m_options.file));
         return status;
-    }
-
-    // How tidy is typed to fix FILE: "'tessel-cli tidy --encoding utf-8 -i
-    // game.bas'".
-    std::string TidyCommand(std::string_view options) const {
-        std::string command = "'tessel-cli tidy";
-        if (!options.empty())
-            command.append(" ").append(options);
-        command += m_options.file == "-" ? " -'" : " -i " + ShownName(m_options.file) + "'";
-        return command;
     }
 
     // Warnings for a person about to send FILE: it looks like UTF-8, which
@@ -340,31 +295,9 @@ private:
     // tidy would find numbers in it.
     void WarnOfFileShape() {
         if (m_options.encoding == TextEncoding::Cp932)
-            if (const auto offset = cp932::LooksLikeUtf8(m_fileText))
-                m_context.err.Write(
-                    m_name + ':' + std::to_string(LineAt(m_fileText, *offset) + 1) +
-                    ": warning: the file looks like UTF-8 (this line has characters beyond "
-                    "ASCII), but the device reads code page 932; convert it with " +
-                    TidyCommand("--encoding utf-8") + ", or read it with --encoding utf-8\n");
-        if (!m_numbered || m_numbered->GetLineNumOutput())
-            return;
-        std::string tidied;
-        const TidyResult tidy = Tidy(m_fileText, TextEncoding::Cp932, tidied);
-        if (!tidy.numbered)
-            return;
-        std::string why;
-        if (tidy.indentedNumbers != 0)
-            why = ':' + std::to_string(tidy.firstIndented + 1) +
-                  ": warning: " + std::to_string(tidy.indentedNumbers) +
-                  (tidy.indentedNumbers == 1 ? " line begins" : " lines begin") +
-                  " with blanks and a number (this is the first), so the file is taken as "
-                  "having no line numbers and gets new ones in front of them; remove the "
-                  "blanks with ";
-        else
-            why = ": warning: the file begins with a blank line, so it is taken as having no "
-                  "line numbers and its lines get new ones in front of theirs; remove the blank "
-                  "lines with ";
-        m_context.err.Write(m_name + why + TidyCommand({}) + "\n");
+            Say(Utf8Warning(m_name, m_fileText, m_options.file));
+        if (m_numbered && !m_numbered->GetLineNumOutput())
+            Say(IndentWarning(m_name, m_fileText, m_options.file));
     }
 
     // tidy: FILE's bytes, tidied, and what changed on standard error.
@@ -387,22 +320,15 @@ private:
                         std::string(LoadString(IDS_LINE_NO_NUMBER)));
         if (const int status = Write(tidied); status != kExitOk)
             return status;
-        const auto count = [](std::size_t n, std::string_view one, std::string_view many) {
-            return std::to_string(n) + ' ' + std::string(n == 1 ? one : many);
-        };
-        std::string report;
-        if (result.convertedLines != 0)
-            report += "converted " + count(result.convertedLines, "line", "lines") +
-                      " from UTF-8 to code page 932\n";
-        if (result.droppedByteOrderMark)
-            report += "removed the UTF-8 byte order mark\n";
-        if (result.blankLines != 0)
-            report += "removed " + count(result.blankLines, "blank line", "blank lines") + '\n';
-        if (result.indentedNumbers != 0)
-            report += "removed the blanks before " +
-                      count(result.indentedNumbers, "line number", "line numbers") + '\n';
-        m_context.err.Write(report);
+        Say(TidyReport(result));
         return kExitOk;
+    }
+
+    // Lines for standard error, if there are any: nothing is written for
+    // none, so that a terminal or a pipe sees no write at all.
+    void Say(const std::string& lines) {
+        if (!lines.empty())
+            m_context.err.Write(lines);
     }
 
     int Fail(const std::string& line) {
