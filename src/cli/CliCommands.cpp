@@ -321,6 +321,11 @@ private:
         if (const int status = Write(tidied); status != kExitOk)
             return status;
         Say(TidyReport(result));
+        // NUL bytes alone at the end are padding, which reading drops.
+        if (const std::uint64_t padding = file.length - file.bytes.size();
+            file.length > file.bytes.size())
+            Say("removed " + std::to_string(padding) + (padding == 1 ? " NUL byte" : " NUL bytes") +
+                " of padding at the end\n");
         return kExitOk;
     }
 

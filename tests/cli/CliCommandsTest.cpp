@@ -252,6 +252,10 @@ TEST_F(CliCommands, TidyWritesTheFileTheDeviceTakesAndSaysWhatItChanged) {
          "converted 2 lines from UTF-8 to code page 932\nremoved the UTF-8 byte order mark\n"
          "removed 1 blank line\n"},
         {"10 A\n", {"tidy", "--encoding", "utf-8", "FILE"}, "10 A\n", ""},
+        {std::string("10 A\n\0\0", 7),
+         {"tidy", "FILE"},
+         "10 A\n",
+         "removed 2 NUL bytes of padding at the end\n"},
     };
     for (const auto& c : cases) {
         const Result r = Run("a.bas", c.content, c.args);
