@@ -386,8 +386,8 @@ TEST_F(CliCommands, CheckAndSendWarnOfUtf8AndIndentedNumbers) {
 std::string SharedProgram(unsigned seed) {
     std::mt19937 rng(seed);
     std::string text = rng() % 2 ? "\n" : "";
-    const unsigned lines = 3 + rng() % 20;
-    const unsigned first = 100 + 10 * (rng() % 50);
+    const auto lines = static_cast<unsigned>(3 + rng() % 20);
+    const auto first = static_cast<unsigned>(100 + 10 * (rng() % 50));
     for (unsigned i = 0; i < lines; ++i) {
         const unsigned number = first + 10 * i;
         if (rng() % 4 == 0)

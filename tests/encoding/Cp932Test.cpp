@@ -411,8 +411,9 @@ TEST(Cp932Utf8, AnyTextTheCodePageHoldsComesBackFromItsBytes) {
         ASSERT_EQ(back, utf8);
         // The code page's bytes read as the editor reads them give the same
         // characters, line breaks aside.
-        if (text.find_first_of(u"\r\n") == std::u16string::npos)
+        if (text.find_first_of(u"\r\n") == std::u16string::npos) {
             ASSERT_EQ(Encode(Decode(bytes), back), std::nullopt);
+        }
     }
 }
 

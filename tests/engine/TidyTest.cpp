@@ -107,14 +107,14 @@ std::string SharedProgram(std::mt19937& rng) {
     const char* const end = kEnds[rng() % 3];
     std::string text;
     const int lines = static_cast<int>(rng() % 12);
-    std::uint32_t number = 1 + rng() % 50;
+    auto number = static_cast<std::uint32_t>(1 + rng() % 50);
     for (int i = 0; i < lines; ++i) {
         if (rng() % 3 == 0)
             text += std::string(kBlanks[rng() % 4]) + (rng() % 4 ? end : kEnds[rng() % 3]);
         text += kBlanks[rng() % 4];
         text += std::to_string(number) + kBodies[rng() % 5];
         text += i + 1 < lines || rng() % 2 ? end : "";
-        number += 1 + rng() % 100;
+        number += static_cast<std::uint32_t>(1 + rng() % 100);
     }
     if (rng() % 2)
         text += kBlanks[rng() % 4];
