@@ -438,6 +438,10 @@ TEST_F(CliCommands, TheGuidesExamplesWorkOnProgramsAsShared) {
         r = RunArgs({"wire", "--eol", "lf", "--tab", "8", m_file});
         EXPECT_EQ(r.out, renumbered + "\x1a");
 
+        WriteBytes(m_dir.file("main.c"), "int main()\n{\n\n}\n");
+        r = RunArgs({"number", m_dir.file("main.c")});
+        EXPECT_EQ(r.out, "10int main()\n20{\n30\n40}\n");
+
         // Kept in UTF-8 and worked on as it is.
         WriteBytes(kept, utf8(renumbered));
         r = RunArgs({"renumber", "--encoding", "utf-8", "-i", kept});
