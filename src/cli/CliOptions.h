@@ -4,6 +4,7 @@
 // command and its file, "--" ending the options.
 
 #include "doc/DocKind.h"
+#include "encoding/TextEncoding.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,7 +15,19 @@
 
 namespace tessel::cli {
 
-enum class Command { None, Number, Unnumber, Sort, Renumber, Check, Wire, Send, Receive, Help };
+enum class Command {
+    None,
+    Number,
+    Unnumber,
+    Sort,
+    Renumber,
+    Tidy,
+    Check,
+    Wire,
+    Send,
+    Receive,
+    Help,
+};
 
 // What the command line asked for. Options that were not given stay empty,
 // so the settings file can supply them.
@@ -48,6 +61,8 @@ struct CliOptions {
     std::optional<std::uint32_t> charDelay; // milliseconds
     std::optional<std::uint32_t> lineDelay; // milliseconds
     bool data = false;                      // receive --data: a DATA file
+    // --encoding: how FILE (and the file written) is encoded.
+    TextEncoding encoding = TextEncoding::Cp932;
     bool help = false;
     bool version = false;
 
@@ -71,6 +86,7 @@ enum class Output {
     None,     // nothing: none of them
     Bytes,    // bytes that are no document: -o
     Document, // the document: all of them
+    Text,     // FILE's own text, changed only where it must: -o and -i
     Received, // what arrived: -o, which it needs; it reads no FILE
 };
 
