@@ -257,7 +257,7 @@ constexpr StringEntry kStrings[] = {
     {57664, "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報",
      "Show program information, version and copyright\nAbout"},
     {57665, "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示\n終了",
-     "Quit the application; asks to save files\nExit"},
+     "Quit the program, asking to save changes\nExit"},
     {ID_INDICATOR_CAPS, "CAP", "CAP"},
     {ID_INDICATOR_NUM, "NUM", "NUM"},
     {ID_INDICATOR_SCRL, "SCRL", "SCRL"},
