@@ -49,7 +49,7 @@ Language StartLanguage(const ProfileStore& profile) {
                           [](const char* name) -> const char* { return std::getenv(name); });
 }
 
-bool ApplyLanguage(Language language) {
+bool ApplyLanguage(Language language, const QString& qtFolder) {
     SetLanguage(language);
     for (const std::unique_ptr<QTranslator>& translator : Installed())
         QCoreApplication::removeTranslator(translator.get());
@@ -59,8 +59,18 @@ bool ApplyLanguage(Language language) {
         return true;
     const bool program = Install(catalogues.program, QStringLiteral(":/i18n"));
     // Installed last, so it is asked first.
-    const bool qt = Install(catalogues.qt, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    const bool qt =
+        Install(catalogues.qt,
+                qtFolder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : qtFolder);
     return program && qt;
+}
+
+QString QtCataloguePath(Language language) {
+    const Catalogues catalogues = CataloguesOf(language);
+    if (!catalogues.qt)
+        return {};
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath) + u'/' +
+           QString::fromLatin1(catalogues.qt) + QStringLiteral(".qm");
 }
 
 } // namespace tessel

@@ -8,6 +8,8 @@
 
 #include "res/Language.h"
 
+#include <QString>
+
 namespace tessel {
 
 class ProfileStore;
@@ -17,9 +19,14 @@ class ProfileStore;
 Language StartLanguage(const ProfileStore& profile);
 
 // Makes `language` the language of every text from now on, with Qt's
-// catalogue for it (replacing one loaded before). Needs the application
-// object. False when Qt's catalogue could not be loaded: the program then
-// runs with its own texts in that language and Qt's in English.
-bool ApplyLanguage(Language language);
+// catalogue for it (replacing one loaded before), from `qtFolder` or else
+// where Qt keeps its catalogues. Needs the application object. False when
+// Qt's catalogue could not be loaded: the program then runs with its own
+// texts in that language and Qt's in English.
+bool ApplyLanguage(Language language, const QString& qtFolder = {});
+
+// Where Qt's catalogue for `language` is looked for, by file name; empty
+// for a language Qt speaks by itself.
+QString QtCataloguePath(Language language);
 
 } // namespace tessel

@@ -878,5 +878,20 @@ TEST(Language, TheProgramsQtCatalogueOnlyFillsWhatQtsOwnLacks) {
                                                         : QStringLiteral("Folder"));
     }
 }
+
+// Without Qt's catalogue the program's own texts still come in Japanese, and
+// what Qt draws stays in English.
+TEST(Language, WithoutQtsCatalogueTheProgramsTextsStayJapanese) {
+    AppHarness h;
+    EXPECT_FALSE(ApplyLanguage(Language::Japanese, QStringLiteral("/nonexistent")));
+    EXPECT_EQ(LoadQString(AFX_IDS_IDLEMESSAGE), QStringLiteral("ﾚﾃﾞｨ"));
+    QMessageBox box(QMessageBox::Question, {}, {}, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Yes"));
+    EXPECT_TRUE(ApplyLanguage(Language::Japanese));
+    QMessageBox translated(QMessageBox::Question, {}, {}, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(translated.button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+    EXPECT_TRUE(QtCataloguePath(Language::Japanese).endsWith(QStringLiteral("/qtbase_ja.qm")));
+    EXPECT_EQ(QtCataloguePath(Language::English), QString());
+}
 } // namespace
 } // namespace tessel
