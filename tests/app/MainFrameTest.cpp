@@ -471,6 +471,7 @@ TEST(StartUp, SplashGoesAtTheFirstIdleMomentAfterItsTime) {
     AppHarness h({}, {}, 60);
     auto* splash = h.Frame().findChild<CSplashDlg*>(QStringLiteral("Splash"));
     ASSERT_NE(splash, nullptr);
+    EXPECT_EQ(splash->accessibleName(), LoadQString(IDR_MAINFRAME));
     EXPECT_TRUE(h.app->SplashShown());
     EXPECT_EQ(splash->size(), QSize(490, 290));
     EXPECT_EQ(splash->ColorCount(), 256);
