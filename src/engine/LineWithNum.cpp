@@ -1,26 +1,8 @@
 #include "engine/LineWithNum.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace tessel {
-
-DigitRun ParseDigitRun(std::string_view text) {
-    std::uint64_t value = 0;
-    bool overflow = false;
-    std::size_t n = 0;
-    while (n < text.size() && IsDigit(text[n])) {
-        if (!overflow) {
-            value = value * 10 + static_cast<std::uint64_t>(text[n] - '0');
-            overflow = value > std::numeric_limits<std::uint32_t>::max();
-        }
-        ++n;
-    }
-    // Any value too long for 32 bits is out of range; the largest one says so.
-    return {overflow ? std::numeric_limits<std::uint32_t>::max()
-                     : static_cast<std::uint32_t>(value),
-            n};
-}
 
 StringId CLineWithNum::SetLine(std::string_view line) {
     m_strLine = line;
@@ -32,6 +14,16 @@ StringId CLineWithNum::SetLine(std::string_view line) {
     if (run.value == 0 || run.value > kMaxLineNum)
         return IDS_LINE_OUT_OF_RANGE;
     return IDS_NONE;
+}
+
+std::string_view LineTable::KeepText(std::string_view text, bool closeLastLine) {
+    m_text.reserve(text.size() + 2);
+    m_text.assign(text.begin(), text.end());
+    if (closeLastLine) {
+        m_text.push_back('\r');
+        m_text.push_back('\n');
+    }
+    return {m_text.data(), m_text.size()};
 }
 
 void LineTable::Reserve(std::size_t bytes, std::size_t lines) {
