@@ -158,34 +158,48 @@ std::size_t CountCr(std::string_view text) {
 }
 
 // Builds the table in one pass over a text whose lines all end in CR LF (the
-// usual editor text): the table keeps one copy of the whole text and each
-// record views its line there. False, with the table emptied, when a line
-// ends otherwise: the caller then builds it line by line.
-bool BuildCrLfTable(std::string_view text, LineTable& lines, TextResult& result, bool& ordered) {
+// usual editor text): the records view their lines in one copy of the whole
+// text that the table keeps or, with TextStorage::View, in `text` itself
+// (all but a last line without a line end, which the table keeps with CR
+// LF). False, with the table emptied, when a line ends otherwise: the
+// caller then builds it line by line.
+bool BuildCrLfTable(std::string_view text, LineTable& lines, TextStorage storage,
+                    TextResult& result, bool& ordered) {
     if (text.back() == '\r')
-        return false; // a lone CR ends the text
-    const std::string_view kept = lines.KeepText(text, text.back() != '\n');
+        return false;                                              // a lone CR ends the text
+    const std::size_t tail = text.size() - (text.rfind('\n') + 1); // npos + 1 is 0
+    std::string_view whole = text.substr(0, text.size() - tail);
+    if (storage == TextStorage::Copy)
+        whole = lines.KeepText(text, tail != 0);
     std::vector<CLineWithNum>& records = lines.Records();
     records.reserve(text.size() / 16 + 16);
-    const char* const begin = kept.data();
-    const char* const end = begin + kept.size();
+    const char* const begin = whole.data();
+    const char* const end = begin + whole.size();
     std::uint32_t previous = 0;
     std::uint32_t index = 0;
     // The lines end at LFs, each after a CR; at the end, no CR may be left
     // over (a lone CR inside a line ends a line too).
-    for (const char* p = begin; p != end; ++index) {
-        // Found: `kept` ends in LF.
-        const auto* const lf =
-            static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        if (lf == p || lf[-1] != '\r') {
-            lines.clear();
-            return false;
+    for (const char* p = begin;; ++index) {
+        DigitRun run;
+        std::string_view line;
+        if (p != end) {
+            // Found: `whole` ends in LF.
+            const auto* const lf =
+                static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            if (lf == p || lf[-1] != '\r') {
+                lines.clear();
+                return false;
+            }
+            line = std::string_view(p, static_cast<std::size_t>(lf + 1 - p));
+            run = ParseDigitRun(line);
+        } else if (tail != 0 && storage == TextStorage::View) {
+            run = ParseDigitRun(text.substr(text.size() - tail));
+        } else {
+            break;
         }
-        const std::string_view line(p, static_cast<std::size_t>(lf + 1 - p));
-        const DigitRun run = ParseDigitRun(line);
         if (const StringId code = LineNumberCode(run)) {
             const auto start = static_cast<std::size_t>(p - begin);
-            if (CountCr(kept.substr(0, start)) != index) {
+            if (CountCr(text.substr(0, start)) != index) {
                 lines.clear();
                 return false;
             }
@@ -196,10 +210,18 @@ bool BuildCrLfTable(std::string_view text, LineTable& lines, TextResult& result,
         }
         ordered = ordered && run.value > previous;
         previous = run.value;
+        if (p == end) {
+            // The last line, which has no line end: kept with CR LF.
+            lines.Reserve(tail + 2, 0);
+            lines.Append(text.substr(text.size() - tail), index);
+            ++index;
+            break;
+        }
         records.push_back({line, line.substr(run.length), run.value, 0, index});
-        p = lf + 1;
+        p += line.size();
     }
-    if (CountCr(kept) != index) {
+    // Every line has its CR but a last one without a line end.
+    if (CountCr(text) != index - (tail != 0 ? 1 : 0)) {
         lines.clear();
         return false;
     }
@@ -230,19 +252,25 @@ TextResult BuildAnyTable(std::string_view text, LineTable& lines, bool& ordered)
 } // namespace
 
 TextResult CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& lines) {
+    return MakeLineTable(text, lines, TextStorage::Copy);
+}
+
+TextResult CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& lines,
+                                          TextStorage storage) {
     bool ordered = true;
-    const TextResult result = BuildLineTable(text, lines, ordered);
+    const TextResult result = BuildLineTable(text, lines, storage, ordered);
     if (result.Ok() && !ordered)
         m_bLineNumChanged = true;
     return result;
 }
 
-TextResult CDocWithLineNum::BuildLineTable(std::string_view text, LineTable& lines, bool& ordered) {
+TextResult CDocWithLineNum::BuildLineTable(std::string_view text, LineTable& lines,
+                                           TextStorage storage, bool& ordered) {
     lines.clear();
     if (text.empty())
         return {};
     TextResult result;
-    if (!BuildCrLfTable(text, lines, result, ordered)) {
+    if (!BuildCrLfTable(text, lines, storage, result, ordered)) {
         ordered = true;
         result = BuildAnyTable(text, lines, ordered);
     }
@@ -260,14 +288,18 @@ TextResult CDocWithLineNum::BuildLineTable(std::string_view text, LineTable& lin
     return {};
 }
 
-TextResult CDocWithLineNum::TakeLineTable(std::string_view text, LineTable& lines) {
-    const std::unique_ptr<BuiltTable> built = std::move(m_lastTable);
-    if (!built || built->text != text)
-        return MakeLineTable(text, lines);
-    lines = std::move(built->lines);
+std::unique_ptr<CDocWithLineNum::BuiltTable> CDocWithLineNum::TakeLineTable() {
+    std::string text = GetEditText();
+    std::unique_ptr<BuiltTable> built = std::move(m_lastTable);
+    if (!built || built->text != text) {
+        built = std::make_unique<BuiltTable>();
+        built->text = std::move(text);
+        built->result =
+            BuildLineTable(built->text, built->lines, TextStorage::View, built->ordered);
+    }
     if (built->result.Ok() && !built->ordered)
         m_bLineNumChanged = true;
-    return built->result;
+    return built;
 }
 
 std::optional<std::uint32_t> CDocWithLineNum::SortLineTable(LineTable& lines) {
@@ -310,7 +342,7 @@ void CDocWithLineNum::ReportLineError(const TextResult& result) {
 bool CDocWithLineNum::SortLines() {
     const std::string old = GetEditText();
     LineTable lines;
-    if (const TextResult result = MakeLineTable(old, lines); !result.Ok()) {
+    if (const TextResult result = MakeLineTable(old, lines, TextStorage::View); !result.Ok()) {
         ReportLineError(result);
         return false;
     }
@@ -336,7 +368,7 @@ std::optional<std::uint32_t> CDocWithLineNum::LowestLineNumber() {
     m_lastTable.reset();
     auto built = std::make_unique<BuiltTable>();
     built->text = GetEditText();
-    built->result = BuildLineTable(built->text, built->lines, built->ordered);
+    built->result = BuildLineTable(built->text, built->lines, TextStorage::View, built->ordered);
     // No table without numbers: renumbering will say why. A duplicate
     // leaves every line in the table, in text order.
     const unsigned code = built->result.code;
@@ -402,9 +434,10 @@ TextResult CDocWithLineNum::WriteRenumbered(const LineTable& lines, char*& out) 
 bool CDocWithLineNum::RenumberLines(unsigned newStart, unsigned oldStart, unsigned step,
                                     References references) {
     const bool rewriteRefs = references == References::Rewrite;
-    const std::string old = GetEditText();
-    LineTable lines;
-    TextResult result = TakeLineTable(old, lines);
+    const std::unique_ptr<BuiltTable> built = TakeLineTable();
+    const std::string& old = built->text;
+    LineTable& lines = built->lines;
+    TextResult result = built->result;
     if (!result.Ok()) {
         ReportLineError(result);
         return false;
@@ -548,15 +581,19 @@ void CDocWithLineNum::AdoptFileState(const CKivaDoc& loaded) {
 bool CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
     if (file.shortRead)
         return false;
-    std::string text = file.bytes;
-    m_fileLineEnd = UniformLineEnd(text);
-    FromDeviceLineEnds(text, m_fileLineEnd);
+    m_fileLineEnd = UniformLineEnd(file.bytes);
     // Only the first byte decides whether the file holds numbers.
-    if (StartsWithLineNum(text)) {
-        SetLineNumOutput(true);
-    } else {
-        SetLineNumOutput(false);
-        ApplyLineNumbers(text, Numbering::Number);
+    const bool numbered = StartsWithLineNum(file.bytes);
+    SetLineNumOutput(numbered);
+    // A file with CR LF and numbers goes into the editor as it is.
+    std::string converted;
+    std::string_view text = file.bytes;
+    if (m_fileLineEnd != kEolCrLf || !numbered) {
+        converted = file.bytes;
+        FromDeviceLineEnds(converted, m_fileLineEnd);
+        if (!numbered)
+            ApplyLineNumbers(converted, Numbering::Number);
+        text = converted;
     }
     if (!CheckTextSize(text)) {
         ShowMessage(IDS_FILE_TOO_LARGE);
@@ -600,7 +637,7 @@ bool CDocWithLineNum::GetSendText(std::string& out, SendNumbers numbers) {
     // Preparing to send never marks the document changed.
     const bool changed = m_bLineNumChanged;
     LineTable lines;
-    const TextResult result = MakeLineTable(text, lines);
+    const TextResult result = MakeLineTable(text, lines, TextStorage::View);
     m_bLineNumChanged = changed;
     if (!result.Ok()) {
         // The caret stays where it is: the text sent is not the editor's.

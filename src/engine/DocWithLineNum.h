@@ -29,6 +29,10 @@ enum class Numbering {
 // Whether renumbering also rewrites the references to the lines (BASIC).
 enum class References { Keep, Rewrite };
 
+// Whether a line table keeps a copy of the text it is built from, or views
+// the text, which then outlives the table.
+enum class TextStorage { Copy, View };
+
 // Documents whose every line starts with a line number: C, assembler, CASL
 // and text (and, through CDocBasic, BASIC). Each command builds a line table
 // from the whole editor text, works on it and writes one new text back.
@@ -105,12 +109,11 @@ protected:
     bool RenumberLines(unsigned newStart, unsigned oldStart, unsigned step, References references);
     // Reports a failed table build: caret to the line, then the message.
     void ReportLineError(const TextResult& result);
+    TextResult MakeLineTable(std::string_view text, LineTable& lines, TextStorage storage);
     // MakeLineTable without noting lines out of order: `ordered` says
     // whether they were in order (before sorting).
-    static TextResult BuildLineTable(std::string_view text, LineTable& lines, bool& ordered);
-    // MakeLineTable, or the table LowestLineNumber kept when it was built
-    // from the same text.
-    TextResult TakeLineTable(std::string_view text, LineTable& lines);
+    static TextResult BuildLineTable(std::string_view text, LineTable& lines, TextStorage storage,
+                                     bool& ordered);
 
     // Writes the renumbered text from `out` on, advancing it: for every line
     // of the ordered table its new number, then its body. `out` has room for
@@ -123,13 +126,17 @@ protected:
     EndOfLineCode m_fileLineEnd = kEolCrLf;
 
 private:
-    // A line table with the text it was built from.
+    // A line table that views the text it was built from.
     struct BuiltTable {
         std::string text;
         LineTable lines;
-        TextResult result;
+        TextResult result; // of building it
         bool ordered = true;
     };
+    // The table of the editor text: the one LowestLineNumber kept when the
+    // text is still the same, else one built now. Notes lines out of order.
+    std::unique_ptr<BuiltTable> TakeLineTable();
+
     std::unique_ptr<BuiltTable> m_lastTable;
 };
 
