@@ -11,7 +11,7 @@ namespace tessel {
 namespace {
 
 // What the scan tells apart, byte by byte.
-enum ByteClass : std::uint8_t { kOtherByte, kLetter, kQuote, kApostrophe };
+enum ByteClass : std::uint8_t { kOtherByte, kLetter, kQuote, kApostrophe, kLineEnd };
 
 constexpr std::array<ByteClass, 256> kByteClasses = [] {
     std::array<ByteClass, 256> classes{};
@@ -21,6 +21,7 @@ constexpr std::array<ByteClass, 256> kByteClasses = [] {
     }
     classes['"'] = kQuote;
     classes['\''] = kApostrophe;
+    classes['\n'] = kLineEnd; // a body's last byte: it stops every scan
     return classes;
 }();
 
@@ -83,8 +84,8 @@ enum class Outcome { Rewritten, NoReference, MissingLine };
 // looked at again.
 class LineScanner {
 public:
-    // Writes the body from `out` on, which has room for five bytes for each
-    // byte of the body.
+    // Writes the body, which ends in CR LF, from `out` on, which has room for
+    // five bytes for each byte of the body.
     LineScanner(std::string_view body, const NewNumbers& numbers, char* out)
         : m_text(body), m_numbers(numbers), m_out(out) {}
 
@@ -97,8 +98,10 @@ public:
             // Within the word: a keyword may be followed by another one (TOTAL
             // is TO, then TAL). The lookup sees only the rest of the word.
             while (offset < m_word.size()) {
+                // No keyword is shorter than two letters.
                 std::uint8_t flag = 0;
-                const std::size_t n = LookupWord(m_word.substr(offset), flag);
+                const std::size_t n =
+                    m_word.size() - offset < 2 ? 0 : LookupWord(m_word.substr(offset), flag);
                 if (n == 0) {
                     m_pos += m_word.size() - offset;
                     break;
@@ -139,25 +142,25 @@ private:
     // dollar sign right after it. An apostrophe starts a comment, which ends
     // the scan; string literals are passed over.
     bool FindWord(std::size_t& start) {
+        // The body ends in LF, which stops every loop here before its end.
+        const char* const text = m_text.data();
         std::size_t i = start;
         while (i < m_text.size()) {
-            const ByteClass c = ClassOf(m_text[i]);
-            if (c == kOtherByte) {
+            ByteClass c = kOtherByte;
+            while ((c = ClassOf(text[i])) == kOtherByte)
                 ++i;
-                continue;
-            }
             if (c == kLetter) {
-                std::size_t end = i;
-                while (end < m_text.size() && IsAsciiLetter(m_text[end]))
+                std::size_t end = i + 1;
+                while (IsAsciiLetter(text[end]))
                     ++end;
-                if (end < m_text.size() && m_text[end] == '$')
+                if (text[end] == '$')
                     ++end;
                 m_word = m_text.substr(i, end - i);
                 start = i;
                 return true;
             }
-            if (c == kApostrophe)
-                return false;
+            if (c != kQuote)
+                return false; // a comment, or the end of the line
             // A string literal is passed over.
             const std::size_t close = m_text.find('"', i + 1);
             if (close == std::string_view::npos)

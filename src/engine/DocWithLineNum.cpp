@@ -1,5 +1,6 @@
 #include "engine/DocWithLineNum.h"
 
+#include "doc/EditText.h"
 #include "doc/TextOps.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
@@ -289,11 +290,10 @@ TextResult CDocWithLineNum::BuildLineTable(std::string_view text, LineTable& lin
 }
 
 std::unique_ptr<CDocWithLineNum::BuiltTable> CDocWithLineNum::TakeLineTable() {
-    std::string text = GetEditText();
     std::unique_ptr<BuiltTable> built = std::move(m_lastTable);
-    if (!built || built->text != text) {
+    if (!built || !Editor().HoldsText(built->text)) {
         built = std::make_unique<BuiltTable>();
-        built->text = std::move(text);
+        built->text = GetEditText();
         built->result =
             BuildLineTable(built->text, built->lines, TextStorage::View, built->ordered);
     }
