@@ -152,7 +152,7 @@ std::size_t LineStart(std::string_view text, std::size_t index) {
 }
 
 std::size_t CountCr(std::string_view text) {
-    unsigned n = 0;
+    unsigned n = 0; // 32 bits vectorise better; texts are far shorter than 4 GiB
     for (const char c : text)
         n += c == '\r' ? 1 : 0;
     return n;
@@ -166,9 +166,11 @@ std::size_t CountCr(std::string_view text) {
 // caller then builds it line by line.
 bool BuildCrLfTable(std::string_view text, LineTable& lines, TextStorage storage,
                     TextResult& result, bool& ordered) {
+    // A lone CR at the end is a line end of its own.
     if (text.back() == '\r')
-        return false;                                              // a lone CR ends the text
-    const std::size_t tail = text.size() - (text.rfind('\n') + 1); // npos + 1 is 0
+        return false;
+    // The last line when it has no line end (npos + 1 is 0).
+    const std::size_t tail = text.size() - (text.rfind('\n') + 1);
     std::string_view whole = text.substr(0, text.size() - tail);
     if (storage == TextStorage::Copy)
         whole = lines.KeepText(text, tail != 0);

@@ -1,6 +1,7 @@
 #include "engine/LineWithNum.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace tessel {
 
@@ -36,11 +37,17 @@ StringId LineTable::Append(std::string_view content, std::uint32_t textLine) {
     const std::size_t needed = start + content.size() + 2;
     if (needed > m_text.capacity()) {
         // More than was reserved: move the text to a bigger buffer and point
-        // the records there.
+        // the records there (not those that view another text).
         std::vector<char> bigger;
         bigger.reserve(std::max(needed, 2 * m_text.capacity()));
         bigger.assign(m_text.begin(), m_text.end());
+        const auto kept = [&](const char* p) {
+            return std::less_equal<>()(m_text.data(), p) &&
+                   std::less<>()(p, m_text.data() + m_text.size());
+        };
         for (CLineWithNum& record : m_records) {
+            if (!kept(record.m_strLine.data()))
+                continue;
             const auto offset = static_cast<std::size_t>(record.m_strLine.data() - m_text.data());
             const std::size_t digits = record.m_strLine.size() - record.m_strBody.size();
             record.m_strLine = std::string_view(bigger.data() + offset, record.m_strLine.size());

@@ -33,7 +33,8 @@ public:
 
 // The lines of one text, in ascending number order once built. The table owns
 // its records and the text they view (every line ending in CR LF), so the
-// whole table goes at once, on every path.
+// whole table goes at once, on every path; only a table built over a text
+// its builder keeps alive views that text instead of a copy.
 class LineTable {
 public:
     LineTable() = default;
