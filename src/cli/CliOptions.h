@@ -13,7 +13,19 @@
 
 namespace tessel::cli {
 
-enum class Command { None, Number, Unnumber, Sort, Renumber, Check, Wire, Send, Receive, Help };
+enum class Command {
+    None,
+    Number,
+    Unnumber,
+    Sort,
+    Renumber,
+    Check,
+    Wire,
+    Send,
+    Receive,
+    Ports,
+    Help,
+};
 
 // What the command line asked for. Options that were not given stay empty,
 // so the settings file can supply them.
@@ -47,6 +59,8 @@ struct CliOptions {
     std::optional<std::uint32_t> charDelay; // milliseconds
     std::optional<std::uint32_t> lineDelay; // milliseconds
     bool data = false;                      // receive --data: a DATA file
+    std::optional<unsigned> timeoutMs;      // receive --timeout, in milliseconds
+    bool json = false;                      // ports --json
     bool help = false;
     bool version = false;
 
@@ -84,6 +98,8 @@ struct CommandOptions {
     bool type = false;      // --type: reads FILE as a kind of document
     bool renumber = false;  // --new, --old, --step
     bool data = false;      // --data
+    bool timeout = false;   // --timeout
+    bool listing = false;   // lists the ports: --json; reads no FILE, writes no file
 };
 
 // The options of a command; none for Command::None.
@@ -112,5 +128,8 @@ std::string ShownName(std::string_view path);
 bool ParseNumber(std::string_view text, unsigned min, unsigned max, unsigned& value);
 // One or two hexadecimal digits, in either case.
 bool ParseHexByte(std::string_view text, std::uint32_t& value);
+// Seconds, whole or with up to three decimals ("10", "0.5"), above 0 and at
+// most `maxSeconds`, as milliseconds.
+bool ParseSeconds(std::string_view text, unsigned maxSeconds, unsigned& ms);
 
 } // namespace tessel::cli

@@ -156,6 +156,15 @@ TEST(CliOptions, UsageErrors) {
         {{"receive", "-o", "b", "--type", "data"}, "--type does not apply"},
         {{"receive", "-o", "b", "--no-numbers"}, "--no-numbers does not apply"},
         {{"receive", "-o", "b", "--old", "1"}, "belong to renumber, not receive"},
+        {{"receive", "-o", "b", "--timeout", "0"}, "'0' for --timeout (seconds above 0"},
+        {{"receive", "-o", "b", "--timeout", "1.2345"}, "for --timeout"},
+        {{"receive", "-o", "b", "--timeout", "86400.5"}, "for --timeout"},
+        {{"receive", "-o", "b", "--timeout", "."}, "for --timeout"},
+        {{"send", "a", "--timeout", "5"}, "--timeout belongs to receive, not send"},
+        {{"number", "a", "--json"}, "--json belongs to ports, not number"},
+        {{"ports", "a"}, "ports reads no FILE"},
+        {{"ports", "--baud", "1200"}, "option '--baud' does not apply to ports"},
+        {{"ports", "-o", "x"}, "option '-o' does not apply to ports"},
     };
     for (const auto& c : cases) {
         CliOptions o;
@@ -163,6 +172,22 @@ TEST(CliOptions, UsageErrors) {
         EXPECT_FALSE(Parse(c.args, o, error)) << c.message;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
     }
+}
+
+TEST(CliOptions, TimeoutInSecondsAndPortsTakeTheirOwnOptions) {
+    const std::pair<std::string_view, unsigned> timeouts[] = {
+        {"10", 10000}, {"0.5", 500}, {".25", 250}, {"1.005", 1005}, {"86400", 86400000}};
+    for (const auto& [text, ms] : timeouts) {
+        CliOptions o;
+        std::string error;
+        ASSERT_TRUE(Parse({"receive", "-o", "x", "--timeout", text}, o, error)) << error;
+        EXPECT_EQ(o.timeoutMs, ms) << text;
+    }
+    CliOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"ports", "--json", "--settings", "s.ini"}, o, error)) << error;
+    EXPECT_EQ(o.command, Command::Ports);
+    EXPECT_TRUE(o.json);
 }
 
 TEST(CliOptions, EachCommandsHelpListsTheOptionsItsCheckAccepts) {
@@ -176,6 +201,7 @@ TEST(CliOptions, EachCommandsHelpListsTheOptionsItsCheckAccepts) {
         {"--port", {{"--port", "COM2"}, {"--baud", "300"}, {"--line-delay", "5"}}},
         {"--data ", {{"--data"}}},
         {"--type", {{"--type", "basic"}}},
+        {"--timeout", {{"--timeout", "3"}}},
     };
     for (const Command command :
          {Command::Number, Command::Unnumber, Command::Sort, Command::Renumber, Command::Check,

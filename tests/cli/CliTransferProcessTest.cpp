@@ -359,7 +359,11 @@ TEST_F(CliTransferProcess, APortThatCannotBeOpenedIsNamedWithTheReason) {
         withPort.insert(withPort.end(), {"--port", port});
         CliChild cli(m_dir, withPort, false);
         EXPECT_EQ(cli.Wait(), 1);
-        EXPECT_EQ(cli.Err(), port + ": COMポートを開けません。 (No such file or directory)\n");
+        // What follows lists this machine's ports, or says there are none.
+        EXPECT_EQ(
+            cli.Err().rfind(port + ": COMポートを開けません。 (No such file or directory)\n  ", 0),
+            0u)
+            << cli.Err();
     }
     EXPECT_FALSE(std::filesystem::exists(out));
 }

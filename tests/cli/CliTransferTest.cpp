@@ -19,6 +19,7 @@
 #include <set>
 #include <stdexcept>
 #include <sys/ioctl.h>
+#include <thread>
 #include <vector>
 
 namespace tessel::cli {
@@ -70,6 +71,8 @@ protected:
         const std::vector<std::string_view> views(args.begin(), args.end());
         StringOutput out;
         CliContext context{out, err, m_dir.file("tessel.INI")};
+        // A machine without serial ports, whatever this one has.
+        context.roots.dev = context.roots.sys = context.roots.proc = m_dir.file("none");
         return RunCommandLine(views, context);
     }
     // Bytes the device sent that no one has read yet (once they have come
@@ -134,7 +137,73 @@ TEST_F(CliTransferOnPty, APortThatWontOpenLeavesNoProgressLine) {
     m_pty.path = m_dir.file("ttyNone");
     EXPECT_EQ(Run({"send", file}, true, kExitFailure),
               "\r通信の準備が出来ました\x1b[K\r\x1b[K" + m_pty.path +
-                  ": COMポートを開けません。 (No such file or directory)\n");
+                  ": COMポートを開けません。 (No such file or directory)\n"
+                  "  No serial port is present: check the cable and the adapter, and that its\n"
+                  "  driver is loaded (dmesg tells when the adapter is plugged in).\n");
+}
+
+TEST_F(CliTransferOnPty, ReceiveTimeoutEndsASilentLineAndKeepsWhatCame) {
+    using namespace std::chrono_literals;
+    const std::string out = m_dir.file("in.txt");
+    // Nothing comes: it ends on time and writes nothing.
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run({"receive", "-o", out, "--timeout", "0.3"}, false, kExitTimedOut),
+              out + ": receive gave up: no byte came for 0.3 s (--timeout) before any byte "
+                    "arrived; nothing written\n");
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 300ms);
+    EXPECT_LT(took, 1500ms);
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    // The device stops half way: what came is stored. The time counts from
+    // the last byte.
+    std::atomic<bool> done{false};
+    std::thread device([&] {
+        m_pty.Write("10 A\r\n");
+        std::this_thread::sleep_for(200ms);
+        m_pty.Write("20");
+        done = true;
+    });
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run({"receive", "-o", out, "--timeout", "0.3"}, false, kExitTimedOut),
+              out + ": receive gave up: no byte came for 0.3 s (--timeout) after 8 bytes; what "
+                    "arrived is stored\n");
+    took = std::chrono::steady_clock::now() - start;
+    device.join();
+    EXPECT_GE(took, 500ms);
+    EXPECT_EQ(ReadBytes(out), "10 A\r\n20");
+}
+
+TEST_F(CliTransferOnPty, ASendThatCannotGoOnSaysSoOnceAndAgainWhenItMoves) {
+    using namespace std::chrono_literals;
+    // The device stops the line with Xoff a moment after the send began,
+    // and lets it go on after the report.
+    std::string data;
+    for (int i = 0; data.size() < 1500; ++i)
+        data += "10 PRINT " + std::to_string(i) + "\r\n";
+    const std::string file = m_dir.file("a.dat");
+    WriteBytes(file, data);
+    StringOutput err(false);
+    int status = -1;
+    std::thread cli([&] {
+        status = RunWith({"send", file, "--flow", "xon", "--char-delay", "1"}, err);
+    });
+    std::this_thread::sleep_for(300ms);
+    m_pty.Write("\x13");
+    std::string received = m_pty.Read(data.size(), 500);
+    std::this_thread::sleep_for(kStallReportAfter + 500ms);
+    EXPECT_EQ(m_pty.Read(1, 0), ""); // held
+    m_pty.Write("\x11");
+    received += m_pty.Read(data.size() + 1 - received.size(), 10000);
+    cli.join();
+    EXPECT_EQ(status, kExitOk);
+    EXPECT_EQ(received, data + "\x1a");
+    const std::string device = m_pty.path + ": ";
+    EXPECT_EQ(err.Text(), device +
+                              "the line has stalled: no byte could go out for 2 s; the "
+                              "device is not reading, or flow control holds the line "
+                              "(check the cable and --flow); still trying, Ctrl-C stops\n" +
+                              device + "the line moves again\n");
 }
 
 TEST_F(CliTransferOnPty, AFailingWorkerIsReportedWithItsReason) {
