@@ -7,7 +7,6 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -17,6 +16,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QStyledItemDelegate>
 #include <QValidator>
 
 #include <algorithm>
@@ -55,18 +55,37 @@ private:
 // shows whole.
 constexpr char kLongDevicePath[] = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0";
 
-// The serial devices this machine has now, stable names first.
-QStringList SerialDevices() {
-    QStringList devices;
-    const QDir byId(QStringLiteral("/dev/serial/by-id"));
-    for (const QFileInfo& entry : byId.entryInfoList(QDir::System | QDir::Files, QDir::Name))
-        devices.append(entry.absoluteFilePath());
-    const QDir dev(QStringLiteral("/dev"));
-    for (const QString& name : dev.entryList({QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")},
-                                             QDir::System | QDir::Files, QDir::Name))
-        devices.append(dev.filePath(name));
-    return devices;
-}
+// The description of a port in the device list, beside its path.
+constexpr int kDescriptionRole = Qt::UserRole;
+
+// A device list that looks for the ports again each time it opens.
+class DeviceBox final : public QComboBox {
+public:
+    DeviceBox(QWidget* parent, std::function<void()> refresh)
+        : QComboBox(parent), m_refresh(std::move(refresh)) {}
+    void showPopup() override {
+        m_refresh();
+        QComboBox::showPopup();
+    }
+
+private:
+    std::function<void()> m_refresh;
+};
+
+// Shows each entry as its path and, after it, its description; the entry's
+// text (what choosing it puts in the box) stays the path.
+class DeviceDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (const QString description = index.data(kDescriptionRole).toString();
+            !description.isEmpty())
+            option->text += QStringLiteral("  (%1)").arg(description);
+    }
+};
 
 QString DeviceOf(const ComSettings& settings) {
     return QFile::decodeName(DevicePath(settings).c_str());
@@ -93,16 +112,17 @@ int FieldWidthFor(QComboBox* list, const QString& text) {
 
 } // namespace
 
-CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
-    : QDialog(parent), m_settings(settings) {
+CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent, SystemRoots roots)
+    : QDialog(parent), m_settings(settings), m_roots(std::move(roots)) {
     setWindowTitle(LoadQString(IDS_CAPTION_COM_SETTINGS));
 
     m_port = MakeList("port", kPortNames, m_settings.COMPort);
-    m_device = new QComboBox(this);
+    m_device = new DeviceBox(this, [this] { ListDevices(); });
     m_device->setObjectName(QStringLiteral("device"));
     m_device->setEditable(true);
     m_device->setInsertPolicy(QComboBox::NoInsert);
-    m_device->addItems(SerialDevices());
+    m_device->setItemDelegate(new DeviceDelegate(m_device));
+    ListDevices();
     m_device->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_device->setMinimumWidth(FieldWidthFor(m_device, QString::fromLatin1(kLongDevicePath)));
     m_deviceState = new QLabel(this);
@@ -190,6 +210,31 @@ QComboBox* CComSettingDlg::MakeList(const char* name, std::span<const char* cons
         list->addItem(QString::fromUtf8(entry));
     list->setCurrentIndex(selected < entries.size() ? static_cast<int>(selected) : 0);
     return list;
+}
+
+void CComSettingDlg::ListDevices() {
+    const QSignalBlocker blocker(m_device);
+    const QString shown = m_device->currentText();
+    m_device->clear();
+    for (const SerialPortInfo& port : DiscoverSerialPorts(nullptr, m_roots)) {
+        std::string description = port.Description();
+        if (description.empty())
+            description = port.driver;
+        const QString path = QFile::decodeName(port.path.c_str());
+        m_device->addItem(path);
+        m_device->setItemData(m_device->count() - 1, QString::fromStdString(description),
+                              kDescriptionRole);
+        if (port.path != port.device || !description.empty())
+            m_device->setItemData(
+                m_device->count() - 1,
+                QFile::decodeName(port.device.c_str()) +
+                    (description.empty()
+                         ? QString()
+                         : QStringLiteral(": ") + QString::fromStdString(description)),
+                Qt::ToolTipRole);
+    }
+    m_device->setCurrentIndex(-1);
+    m_device->setEditText(shown);
 }
 
 void CComSettingDlg::ShowDevice() {
