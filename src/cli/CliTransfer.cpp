@@ -224,12 +224,13 @@ std::string OpenProblemAdvice(const OpenProblem& problem) {
     case OpenProblem::Kind::Denied:
         if (problem.group.empty())
             return {};
-        text = "  The device belongs to group '" + problem.group + "' (" + problem.mode + ")";
+        text = "  The device belongs to group '" + problem.group + "' (" + problem.mode +
+               "), and " + problem.user;
         if (problem.inGroupAlready)
-            return text + ", and " + problem.user +
-                   " was added to it after this login\n  began: log out and in again.\n";
-        return text + ", and " + problem.user +
-               " is not in it. Add the user to the group,\n  then log out and in again:\n    " +
+            return text + " was added to it\n  after this login began: log out and in again.\n";
+        return text +
+               " is not in it.\n  Add the user to the group, then log out and in "
+               "again:\n    " +
                problem.GroupFix() + "\n";
     case OpenProblem::Kind::Busy:
         text = "  Another program holds the port";

@@ -3,6 +3,7 @@
 
 #include "cli/CliTransfer.h"
 #include "cli/CliCommands.h"
+#include "comm/PortDiscovery.h"
 #include "comm/SendEstimate.h"
 #include "res/StringTable.h"
 #include "support/PtyPair.h"
@@ -54,6 +55,44 @@ TEST(CliTransfer, TimeLeftCountsEveryBitOfTheFrameAndThePacing) {
     EXPECT_EQ(SendProgressText(100, 250, 61), "  100 バイト送信済み  40% 残り 1:01");
     EXPECT_EQ(SendProgressText(123456, 123457, 0), "123456 バイト送信済み  99% 残り 0:00");
     EXPECT_EQ(ReceiveProgressText(7), "    7 バイト受信済み");
+}
+
+TEST(CliTransfer, AnOpenFailureSaysWhatToDo) {
+    OpenProblem denied;
+    denied.kind = OpenProblem::Kind::Denied;
+    denied.group = "dialout";
+    denied.mode = "crw-rw----";
+    denied.user = "alice";
+    EXPECT_EQ(OpenProblemAdvice(denied),
+              "  The device belongs to group 'dialout' (crw-rw----), and alice is not in it.\n"
+              "  Add the user to the group, then log out and in again:\n"
+              "    sudo usermod -aG dialout alice\n");
+    denied.inGroupAlready = true;
+    EXPECT_EQ(OpenProblemAdvice(denied),
+              "  The device belongs to group 'dialout' (crw-rw----), and alice was added to it\n"
+              "  after this login began: log out and in again.\n");
+
+    OpenProblem busy;
+    busy.kind = OpenProblem::Kind::Busy;
+    EXPECT_EQ(OpenProblemAdvice(busy),
+              "  Another program holds the port; the system does not tell which.\n"
+              "  Often it is ModemManager probing a newly plugged adapter, or brltty\n"
+              "  taking a CH340/CH341 adapter (see docs/serial.md).\n");
+    busy.holders = {{812, "minicom"}};
+    busy.suspects = {{77, "ModemManager"}};
+    const std::string advice = OpenProblemAdvice(busy);
+    EXPECT_EQ(advice.substr(0, advice.find("  ModemManager")),
+              "  Another program holds the port:\n    812 minicom\n");
+    EXPECT_NE(advice.find("ENV{ID_MM_DEVICE_IGNORE}=\"1\""), std::string::npos);
+
+    OpenProblem missing;
+    missing.kind = OpenProblem::Kind::Missing;
+    missing.present.push_back({.path = "/dev/serial/by-id/usb-X", .product = "CP2102"});
+    missing.present.push_back({.path = "/dev/ttyS0"});
+    EXPECT_EQ(OpenProblemAdvice(missing),
+              "  The serial ports present ('tessel-cli ports' tells more):\n"
+              "    /dev/serial/by-id/usb-X  (CP2102)\n    /dev/ttyS0\n");
+    EXPECT_EQ(OpenProblemAdvice(OpenProblem{}), "");
 }
 
 class CliTransferOnPty : public ::testing::Test {
