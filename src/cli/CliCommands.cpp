@@ -425,7 +425,7 @@ private:
     }
 
     // One line a port: tab-separated PATH, DEVICE, COM, ACCESS, USB-ID,
-    // DRIVER, DESCRIPTION; each field but the last without blanks, "-"
+    // DRIVER, DESCRIPTION; each field but the last without blanks, and "-"
     // when empty. Or a JSON array of objects.
     int Ports() {
         const std::vector<SerialPortInfo> ports =
@@ -463,7 +463,8 @@ private:
             text += field(port.path) + '\t' + field(port.device) + '\t' +
                     field(ComNames(port, ",")) + '\t' + (port.openable ? "rw" : "no") + '\t' +
                     field(port.vendorId.empty() ? "" : port.vendorId + ":" + port.productId) +
-                    '\t' + field(port.driver) + '\t' + description + '\n';
+                    '\t' + field(port.driver) + '\t' + (description.empty() ? "-" : description) +
+                    '\n';
         }
         return text;
     }

@@ -91,7 +91,7 @@ constexpr CommandHelpText kHelp[] = {
      "socket the adapter is in), then the ttyUSB, ttyACM, rfcomm and ttyS devices\n"
      "no stable name stands for (ttyS only with a UART behind it). Seven fields,\n"
      "separated by a tab; all but the last are free of blanks, so cut -f and awk\n"
-     "split them, and an empty one reads '-':\n"
+     "split them; an empty one reads '-':\n"
      "\n"
      "  1 PATH         the name to open\n"
      "  2 DEVICE       the device it is (/dev/ttyUSB0)\n"
@@ -101,12 +101,7 @@ constexpr CommandHelpText kHelp[] = {
      "  6 DRIVER       the kernel driver (ftdi_sio, ch341, cp210x, cdc_acm)\n"
      "  7 DESCRIPTION  maker and product name, as the adapter gives them\n"
      "\n"
-     "With no port it writes nothing, says so on standard error and exits with 0.\n"
-     "\n"
-     "      --json              a JSON array of objects instead, with the keys path,\n"
-     "                          device, com (an array), openable (true or false),\n"
-     "                          vendor_id, product_id, manufacturer, product,\n"
-     "                          serial, driver and description (\"\" when unknown)\n"},
+     "With no port it writes nothing, says so on standard error and exits with 0.\n"},
 };
 
 const CommandHelpText* Find(Command command) {
@@ -163,6 +158,12 @@ constexpr std::string_view kTypeOption =
     "      --type KIND         handle FILE as basic, c, asm, casl, text or data\n"
     "                          (default: by its extension .bas .c .asm .cas .txt\n"
     "                          .dat, any other: basic)\n";
+
+constexpr std::string_view kJsonOption =
+    "      --json              a JSON array of objects instead, with the keys path,\n"
+    "                          device, com (an array), openable (true or false),\n"
+    "                          vendor_id, product_id, manufacturer, product,\n"
+    "                          serial, driver and description (\"\" when unknown)\n";
 
 constexpr std::string_view kCommonOptions =
     "      --settings FILE     read the settings from FILE instead of tessel.INI\n"
@@ -241,6 +242,8 @@ std::string CommandHelp(Command command) {
         text += kSerialOptions;
     if (takes.type)
         text += kTypeOption;
+    if (takes.listing)
+        text += kJsonOption;
     text += kCommonOptions;
     text += '\n';
     text += kExitStatus;

@@ -489,7 +489,7 @@ TEST_F(CliCommands, PortsListsOneLineAPortOrJsonAndSaysWhenThereIsNone) {
     EXPECT_EQ(listed.Text(), dev + "/serial/by-id/usb-Prolific_PL2303-if00-port0\t" + usb0 +
                                  "\tCOM2\trw\t067b:2303\t-\tProlific \"Tech\" USB-Serial "
                                  "Controller\n" +
-                                 dev + "/ttyACM0\t" + dev + "/ttyACM0\t-\trw\t-\t-\t\n");
+                                 dev + "/ttyACM0\t" + dev + "/ttyACM0\t-\trw\t-\t-\t-\n");
     EXPECT_EQ(quiet.Text(), "");
 
     StringOutput asJson;
