@@ -2,6 +2,7 @@
 
 #include "comm/ComPort.h"
 #include "res/StringTable.h"
+#include "sys/SysCalls.h"
 #include "ui/DialogFields.h"
 #include "ui/MessageBox.h"
 
@@ -20,6 +21,8 @@
 #include <QValidator>
 
 #include <algorithm>
+#include <cerrno>
+#include <unistd.h>
 
 namespace tessel {
 namespace {
@@ -87,6 +90,21 @@ protected:
     }
 };
 
+// What stands in the way of opening `path`, below the device: that it is
+// not there, or that this user may not open it and what to do about that.
+QString DeviceState(const QString& path) {
+    if (path.isEmpty())
+        return {};
+    if (!QFileInfo::exists(path))
+        return QStringLiteral("%1 は見つかりません").arg(path);
+    const QByteArray native = QFile::encodeName(path);
+    if (sys::Access(native.constData(), R_OK | W_OK) == 0 || errno != EACCES)
+        return {};
+    return QString::fromStdString(
+               ExplainOpenProblem(DiagnoseOpenFailure(EACCES, native.toStdString())))
+        .trimmed();
+}
+
 QString DeviceOf(const ComSettings& settings) {
     return QFile::decodeName(DevicePath(settings).c_str());
 }
@@ -127,6 +145,7 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent, Sys
     m_device->setMinimumWidth(FieldWidthFor(m_device, QString::fromLatin1(kLongDevicePath)));
     m_deviceState = new QLabel(this);
     m_deviceState->setObjectName(QStringLiteral("deviceState"));
+    m_deviceState->setTextInteractionFlags(Qt::TextSelectableByMouse); // the command to copy
     m_baudRate = MakeList("baudRate", kBaudRateTexts, m_settings.BaudRate);
     m_dataBit = MakeList("dataBit", kDataBitTexts, m_settings.DataBit);
     m_stopBit = MakeList("stopBit", kStopBitTexts, m_settings.StopBit);
@@ -243,8 +262,7 @@ void CComSettingDlg::ShowDevice() {
         const QSignalBlocker blocker(m_device);
         m_device->setEditText(path);
     }
-    m_deviceState->setText(
-        QFileInfo::exists(path) ? QString() : QStringLiteral("%1 は見つかりません").arg(path));
+    m_deviceState->setText(DeviceState(path));
 }
 
 void CComSettingDlg::OnDeviceEdited(const QString& text) {
@@ -255,9 +273,7 @@ void CComSettingDlg::OnDeviceEdited(const QString& text) {
     const QString trimmed = text.trimmed();
     if (!trimmed.isEmpty() && trimmed != DeviceOf(m_settings))
         device = QFile::encodeName(trimmed).toStdString();
-    m_deviceState->setText(trimmed.isEmpty() || QFileInfo::exists(trimmed)
-                               ? QString()
-                               : QStringLiteral("%1 は見つかりません").arg(trimmed));
+    m_deviceState->setText(DeviceState(trimmed));
 }
 
 void CComSettingDlg::RefuseEndCode(unsigned messageId) {

@@ -224,8 +224,11 @@ std::string OpenProblemAdvice(const OpenProblem& problem) {
     case OpenProblem::Kind::Denied:
         if (problem.group.empty())
             return {};
-        text = "  The device belongs to group '" + problem.group + "' (" + problem.mode +
-               "), and " + problem.user;
+        text = "  The device belongs to group '" + problem.group + "' (" + problem.mode + ")";
+        if (!problem.groupCanOpen)
+            return text + ", which may not open\n  it either: a udev rule can give it a group "
+                          "(GROUP=\"dialout\", MODE=\"0660\";\n  see docs/serial.md).\n";
+        text += ", and " + problem.user;
         if (problem.inGroupAlready)
             return text + " was added to it\n  after this login began: log out and in again.\n";
         return text +

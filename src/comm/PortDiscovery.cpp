@@ -50,6 +50,8 @@ std::string ExplainOpenProblem(const OpenProblem& problem) {
         if (problem.group.empty())
             return Line(IDS_PORT_DENIED_UNKNOWN, {problem.device});
         text = Line(IDS_PORT_DENIED, {problem.device, problem.group, problem.mode});
+        if (!problem.groupCanOpen)
+            return text + Line(IDS_PORT_DENIED_NO_GROUP, {problem.group});
         if (problem.inGroupAlready)
             return text + Line(IDS_PORT_DENIED_LOG_IN, {problem.user, problem.group});
         return text + Line(IDS_PORT_DENIED_FIX, {problem.group}) + problem.GroupFix() + "\n";

@@ -87,6 +87,9 @@ struct OpenProblem {
     std::string mode;
     std::string user;
     bool inGroupAlready = false;
+    // Whether joining `group` would help: false when the group may not
+    // read and write the device either, or is root's own.
+    bool groupCanOpen = true;
 
     // Busy: the programs that hold the device (from lock files and open
     // descriptors); and those running that are known to take adapters

@@ -312,6 +312,8 @@ OpenProblem DiagnoseOpenFailure(int error, const std::string& device, const ComS
         if (sys::Stat(device.c_str(), st) == 0) {
             problem.group = GroupName(st.st_gid);
             problem.mode = ModeText(st.st_mode);
+            problem.groupCanOpen =
+                st.st_gid != 0 && (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
             UserAndGroup(st.st_gid, problem);
         }
         break;

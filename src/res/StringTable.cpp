@@ -93,6 +93,9 @@ constexpr std::pair<unsigned, std::string_view> kStrings[] = {
     {IDS_TRANSFER_SEND_STALLED, "2秒以上、1バイトも送れていません。相手が受信できる状態か、"
                                 "ケーブルとフロー制御の設定を確認してください。"},
     {IDS_TRANSFER_RECEIVE_STALLED, "2秒以上、何も届いていません。相手からの続きを待っています。"},
+    {IDS_PORT_DENIED_NO_GROUP,
+     "%1 グループにも読み書きの権限がありません。udev の規則でグループと権限を与えてください"
+     "（GROUP=\"dialout\", MODE=\"0660\"）。"},
     // Command prompts and tooltips.
     {32791, "テキストデータを送信\n送信"},
     {32792, "テキストデータを受信\n受信"},

@@ -92,6 +92,8 @@ enum StringId : unsigned {
     // The line has not moved for a while, in a send and in a receive.
     IDS_TRANSFER_SEND_STALLED = 277,
     IDS_TRANSFER_RECEIVE_STALLED = 278,
+    // Denied, and joining the group would not help (%1 the group).
+    IDS_PORT_DENIED_NO_GROUP = 279,
 
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,

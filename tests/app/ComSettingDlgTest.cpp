@@ -3,6 +3,7 @@
 #include "comm/ComPort.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
+#include "support/SysCallFaults.h"
 #include "support/TempDir.h"
 #include "ui/CommandIds.h"
 
@@ -146,6 +147,27 @@ TEST(ComSettingDlg, TheDeviceListOffersThePortsThereAreEachTimeItOpens) {
                                             dev + "/ttyUSB1", dev + "/ttyACM0"}));
     EXPECT_EQ(device->currentText(), QStringLiteral("/dev/typed-by-hand"));
     device->hidePopup();
+
+    // A device this user may not open says why and what to do.
+    static std::string denied;
+    denied = roots.dev + "/ttyACM0";
+    sys::Calls calls = sys::RealCalls();
+    calls.access = [](const char* path, int mode) {
+        if (path == denied) {
+            errno = EACCES;
+            return -1;
+        }
+        return sys::RealCalls().access(path, mode);
+    };
+    {
+        const test::ScopedCalls scoped(calls);
+        device->setEditText(QString::fromStdString(denied));
+    }
+    EXPECT_TRUE(
+        Find<QLabel>(&dialog, "deviceState")
+            ->text()
+            .startsWith(QString::fromStdString(denied) + QStringLiteral(" を使う権限がありません")))
+        << Find<QLabel>(&dialog, "deviceState")->text().toStdString();
 
     // Choosing one puts its path in the box, and that is what is stored.
     device->setCurrentIndex(0);

@@ -71,6 +71,13 @@ TEST(CliTransfer, AnOpenFailureSaysWhatToDo) {
     EXPECT_EQ(OpenProblemAdvice(denied),
               "  The device belongs to group 'dialout' (crw-rw----), and alice was added to it\n"
               "  after this login began: log out and in again.\n");
+    denied.group = "root";
+    denied.mode = "crw-------";
+    denied.groupCanOpen = false; // joining would not help
+    EXPECT_EQ(OpenProblemAdvice(denied),
+              "  The device belongs to group 'root' (crw-------), which may not open\n"
+              "  it either: a udev rule can give it a group (GROUP=\"dialout\", MODE=\"0660\";\n"
+              "  see docs/serial.md).\n");
 
     OpenProblem busy;
     busy.kind = OpenProblem::Kind::Busy;
