@@ -9,6 +9,7 @@ packages=(
     poppler-utils
     socat
     clang-format
+    mandoc desktop-file-utils shared-mime-info bash-completion dpkg-dev
 )
 
 missing=()

@@ -696,6 +696,18 @@ int RunCommand(const CliOptions& options, CliContext& context) {
 }
 
 int RunCommandLine(std::span<const std::string_view> args, CliContext& context) {
+    // "__complete WORD...": what the shell's completion offers for the last
+    // WORD, one a line; ":files" and ":devices" ask for file names and serial
+    // devices besides. Not a command of the help: the completion scripts ask.
+    if (!args.empty() && args.front() == kCompleteCommand) {
+        const Completion completion = Complete(args.subspan(1));
+        std::string text;
+        for (const std::string& word : completion.words)
+            text += word + '\n';
+        text += completion.files ? ":files\n" : "";
+        text += completion.devices ? ":devices\n" : "";
+        return context.out.Write(text) ? kExitFailure : kExitOk;
+    }
     CliOptions options;
     std::string error;
     if (!ParseCommandLine(args, options, error))

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessel::cli {
 
@@ -101,6 +102,24 @@ struct CommandOptions {
     bool timeout = false;   // --timeout
     bool listing = false;   // lists the ports: --json; reads no FILE, writes no file
 };
+
+// What a word of the command line may become, for shell completion: these
+// words (the shell keeps those that begin with what was typed), and file
+// names or serial devices besides.
+struct Completion {
+    std::vector<std::string> words;
+    bool files = false;
+    bool devices = false;
+};
+
+// What the last of `args` (the words after the program name; the last is
+// the word being completed, maybe empty) may become: a command, an option
+// the command takes, a value of the option before it ("--type" offers the
+// kinds), or a file where the command reads one. "--opt=" offers the values
+// of --opt, without the "--opt=".
+Completion Complete(std::span<const std::string_view> args);
+// The hidden first word that asks tessel-cli for Complete() of the rest.
+inline constexpr std::string_view kCompleteCommand = "__complete";
 
 // The options of a command; none for Command::None.
 const CommandOptions& OptionsOf(Command command);
