@@ -27,6 +27,8 @@ constexpr CommandInfo kCommands[] = {
     {Command::Renumber,
      "renumber",
      {.output = Output::Document, .numbering = true, .type = true, .renumber = true}},
+    // Writes FILE's own bytes, tidied: the numbers stay as they are.
+    {Command::Tidy, "tidy", {.output = Output::Text, .type = true}},
     {Command::Check,
      "check",
      {.output = Output::None, .numbering = true, .sends = true, .type = true}},
@@ -97,6 +99,7 @@ enum class Opt {
     CharDelay,
     LineDelay,
     Data,
+    Encoding,
     Timeout,
     Json,
     Help,
@@ -116,11 +119,20 @@ template <bool CommandOptions::*Flag>
 bool By(Command command) {
     return OptionsOf(command).*Flag;
 }
+// Every command but those that read and write no file (ports).
+bool ByFileReaders(Command command) {
+    return !OptionsOf(command).listing;
+}
 bool ByWriters(Command command) {
     return OptionsOf(command).output != Output::None;
 }
 bool ByLinesOnTheWire(Command command) {
     return OptionsOf(command).sends || OptionsOf(command).serial;
+}
+// -i: the commands that write FILE again, as a document or tidied.
+bool ByReplacers(Command command) {
+    return OptionsOf(command).output == Output::Document ||
+           OptionsOf(command).output == Output::Text;
 }
 // --numbers and --no-numbers: the commands that write a document, except
 // the one that always writes numbers and the one that never does.
@@ -151,6 +163,8 @@ constexpr const char* kEolNames[] = {"cr", "lf", "crlf"};
 static_assert(kEolCr == 0 && kEolLf == 1 && kEolCrLf == 2);
 // The words of --flow, in the order of the settings' flow-control index.
 constexpr const char* kFlowNames[] = {"xon", "rts", "none"};
+// The words of --encoding ("utf8" is taken too, as most tools take it).
+constexpr const char* kEncodingNames[] = {"cp932", "utf-8"};
 
 struct OptionInfo {
     std::string_view longName;
@@ -163,7 +177,7 @@ struct OptionInfo {
 
 constexpr OptionInfo kOptions[] = {
     {"output", 'o', true, Opt::Output, ByWriters, Files},
-    {"in-place", 'i', false, Opt::InPlace, ByDocumentWriters<Command::None>},
+    {"in-place", 'i', false, Opt::InPlace, ByReplacers},
     {"type", 0, true, Opt::Type, By<&CommandOptions::type>, Kinds},
     {"numbers", 0, false, Opt::Numbers, ByDocumentWriters<Command::Unnumber>},
     {"no-numbers", 0, false, Opt::NoNumbers, ByDocumentWriters<Command::Number>},
@@ -185,6 +199,7 @@ constexpr OptionInfo kOptions[] = {
     {"char-delay", 0, true, Opt::CharDelay, By<&CommandOptions::serial>},
     {"line-delay", 0, true, Opt::LineDelay, By<&CommandOptions::serial>},
     {"data", 0, false, Opt::Data, By<&CommandOptions::data>},
+    {"encoding", 0, true, Opt::Encoding, ByFileReaders, Words<kEncodingNames>},
     {"timeout", 0, true, Opt::Timeout, By<&CommandOptions::timeout>},
     {"json", 0, false, Opt::Json, By<&CommandOptions::listing>},
     {"help", 'h', false, Opt::Help},
@@ -495,6 +510,16 @@ private:
         case Opt::Data:
             m_options.data = true;
             return true;
+        case Opt::Encoding:
+            // "utf8" too, as iconv and most tools take it.
+            if (EqualsNoCase(value, "cp932"))
+                m_options.encoding = TextEncoding::Cp932;
+            else if (EqualsNoCase(value, "utf-8") || EqualsNoCase(value, "utf8"))
+                m_options.encoding = TextEncoding::Utf8;
+            else
+                return Fail("invalid value " + Quoted(value) + " for " + shown +
+                            " (cp932 or utf-8)");
+            return true;
         case Opt::Timeout: {
             unsigned ms = 0;
             if (!ParseSeconds(value, kMaxTimeoutSeconds, ms))
@@ -568,6 +593,9 @@ private:
             return Fail(command + " writes no file; --output and --in-place do not apply");
         if (takes.output == Output::Bytes && o.inPlace)
             return Fail(command + " cannot replace FILE; use --output");
+        if (takes.output == Output::Text && o.numbers)
+            return Fail(command + " keeps the line numbers as they are; " +
+                        (*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
         if (takes.output != Output::Document && o.numbers)
             return Fail(command + " sends the lines with their numbers; " +
                         (*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
@@ -576,7 +604,7 @@ private:
         if (o.command == Command::Unnumber && o.numbers == true)
             return Fail("unnumber cannot be used with --numbers");
         const bool needsNumbers = o.command == Command::Sort || o.command == Command::Renumber ||
-                                  o.command == Command::Check;
+                                  o.command == Command::Tidy || o.command == Command::Check;
         if (needsNumbers && !IsLineNumbered(o.Kind()))
             return Fail(command + " works on line-numbered files, and " + Quoted(o.file) +
                         " is a DATA file");

@@ -4,6 +4,7 @@
 // command and its file, "--" ending the options.
 
 #include "doc/DocKind.h"
+#include "encoding/TextEncoding.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +21,7 @@ enum class Command {
     Unnumber,
     Sort,
     Renumber,
+    Tidy,
     Check,
     Wire,
     Send,
@@ -62,6 +64,8 @@ struct CliOptions {
     bool data = false;                      // receive --data: a DATA file
     std::optional<unsigned> timeoutMs;      // receive --timeout, in milliseconds
     bool json = false;                      // ports --json
+    // --encoding: how FILE (and the file written) is encoded.
+    TextEncoding encoding = TextEncoding::Cp932;
     bool help = false;
     bool version = false;
 
@@ -85,6 +89,7 @@ enum class Output {
     None,     // nothing: none of them
     Bytes,    // bytes that are no document: -o
     Document, // the document: all of them
+    Text,     // FILE's own text, changed only where it must: -o and -i
     Received, // what arrived: -o, which it needs; it reads no FILE
 };
 

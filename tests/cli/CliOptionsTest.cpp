@@ -16,8 +16,8 @@ bool Parse(std::vector<std::string_view> args, CliOptions& options, std::string&
 }
 
 constexpr Command kCommandsWithFile[] = {Command::Number,   Command::Unnumber, Command::Sort,
-                                         Command::Renumber, Command::Check,    Command::Wire,
-                                         Command::Send,     Command::Receive};
+                                         Command::Renumber, Command::Tidy,     Command::Check,
+                                         Command::Wire,     Command::Send,     Command::Receive};
 
 TEST(CliOptions, GnuFormsInAnyOrder) {
     CliOptions o;
@@ -46,6 +46,15 @@ TEST(CliOptions, GnuFormsInAnyOrder) {
     EXPECT_EQ(o.Kind(), DocKind::Data);
     ASSERT_TRUE(Parse({"wire", "-"}, o, error));
     EXPECT_EQ(o.file, "-");
+
+    // Every command that reads or writes a file takes --encoding.
+    EXPECT_EQ(o.encoding, TextEncoding::Cp932);
+    ASSERT_TRUE(Parse({"receive", "-o", "x", "--encoding=UTF-8"}, o, error)) << error;
+    EXPECT_EQ(o.encoding, TextEncoding::Utf8);
+    ASSERT_TRUE(
+        Parse({"tidy", "-i", "a.bas", "--encoding", "utf8", "--encoding", "cp932"}, o, error))
+        << error;
+    EXPECT_EQ(o.encoding, TextEncoding::Cp932);
 
     ASSERT_TRUE(Parse({"help", "sort"}, o, error));
     EXPECT_EQ(o.helpTopic, Command::Sort);
@@ -162,6 +171,11 @@ TEST(CliOptions, UsageErrors) {
         {{"receive", "-o", "b", "--type", "data"}, "--type does not apply"},
         {{"receive", "-o", "b", "--no-numbers"}, "--no-numbers does not apply"},
         {{"receive", "-o", "b", "--old", "1"}, "belong to renumber, not receive"},
+        {{"number", "a", "--encoding", "sjis"}, "'sjis' for --encoding (cp932 or utf-8)"},
+        {{"tidy", "a", "--no-numbers"}, "tidy keeps the line numbers as they are"},
+        {{"tidy", "a", "--number-start", "5"}, "not tidy"},
+        {{"tidy", "a", "--eol", "lf"}, "not tidy"},
+        {{"tidy", "x.dat"}, "'x.dat' is a DATA file"},
         {{"receive", "-o", "b", "--timeout", "0"}, "'0' for --timeout (seconds above 0"},
         {{"receive", "-o", "b", "--timeout", "1.2345"}, "for --timeout"},
         {{"receive", "-o", "b", "--timeout", "86400.5"}, "for --timeout"},
@@ -207,11 +221,12 @@ TEST(CliOptions, EachCommandsHelpListsTheOptionsItsCheckAccepts) {
         {"--port", {{"--port", "COM2"}, {"--baud", "300"}, {"--line-delay", "5"}}},
         {"--data ", {{"--data"}}},
         {"--type", {{"--type", "basic"}}},
+        {"--encoding", {{"--encoding", "utf-8"}}},
         {"--timeout", {{"--timeout", "3"}}},
     };
     for (const Command command :
-         {Command::Number, Command::Unnumber, Command::Sort, Command::Renumber, Command::Check,
-          Command::Wire, Command::Send, Command::Receive}) {
+         {Command::Number, Command::Unnumber, Command::Sort, Command::Renumber, Command::Tidy,
+          Command::Check, Command::Wire, Command::Send, Command::Receive}) {
         const std::string help = CommandHelp(command);
         for (const auto& [listedAs, forms] : options) {
             bool accepted = false;
@@ -271,12 +286,13 @@ TEST(CliOptions, CompletionOffersTheOptionsEachCommandAccepts) {
 TEST(CliOptions, CompletionReadsTheWordsBefore) {
     using Words = std::vector<std::string>;
     const auto complete = [](std::vector<std::string_view> args) { return Complete(args); };
-    EXPECT_EQ(complete({""}).words.size(), 10u); // the commands, help too
-    EXPECT_EQ(complete({"help", ""}).words.size(), 9u);
+    EXPECT_EQ(complete({""}).words.size(), 11u); // the commands, help too
+    EXPECT_EQ(complete({"help", ""}).words.size(), 10u);
     EXPECT_EQ(complete({"help", "sort", ""}).words, Words{});
     // A value: after the option, after "=", after a short option's letter.
     EXPECT_EQ(complete({"wire", "--eol", ""}).words, (Words{"cr", "lf", "crlf"}));
     EXPECT_EQ(complete({"send", "--flo=x"}).words, (Words{"xon", "rts", "none"}));
+    EXPECT_EQ(complete({"tidy", "--encoding", ""}).words, (Words{"cp932", "utf-8"}));
     EXPECT_EQ(complete({"send", "--parity", "odd", "--data-b", ""}).words, (Words{"7", "8"}));
     EXPECT_TRUE(complete({"sort", "-io", ""}).files);
     EXPECT_TRUE(complete({"send", "--port", "/dev/tty"}).devices);
