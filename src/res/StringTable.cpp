@@ -107,6 +107,53 @@ constexpr StringEntry kStrings[] = {
     {IDS_TRANSFER_RECEIVED_COUNT, "バイト受信済み", "bytes received"},
     {IDS_TRANSFER_SEND_DONE, "送信が完了しました", "Send complete"},
     {IDS_TRANSFER_RECEIVE_DONE, "受信が完了しました", "Receive complete"},
+    {IDS_PORT_DENIED, "%1 を使う権限がありません（グループ %2、%3）。",
+     "You have no permission to use %1 (group %2, %3)."},
+    {IDS_PORT_DENIED_FIX, "ユーザーを %1 グループに加えてから、ログインし直してください:",
+     "Add your user to the %1 group, then log in again:"},
+    {IDS_PORT_DENIED_LOG_IN,
+     "%1 は %2 グループに加えられていますが、その後ログインし直していません。"
+     "ログインし直すと使えます。",
+     "%1 has been added to the %2 group but has not logged in again since. Log in again to use "
+     "the port."},
+    {IDS_PORT_DENIED_UNKNOWN, "%1 を使う権限がありません。", "You have no permission to use %1."},
+    {IDS_PORT_BUSY,
+     "%1 は他のプログラムが使用中です。そのプログラムを終了してから、やり直してください。",
+     "%1 is in use by another program. Close that program and try again."},
+    {IDS_PORT_HOLDER, "使用中のプログラム: %1（プロセス ID %2）", "In use by: %1 (process ID %2)"},
+    {IDS_PORT_BUSY_MODEM_MANAGER,
+     "ModemManager が動いています。挿したばかりのアダプタを調べている間（1分ほど）は使えません。"
+     "udev の規則 ENV{ID_MM_DEVICE_IGNORE}=\"1\" でそのアダプタから離せます。",
+     "ModemManager is running. It holds a newly plugged-in adapter while it probes it (about a "
+     "minute). The udev rule ENV{ID_MM_DEVICE_IGNORE}=\"1\" keeps it away from the adapter."},
+    {IDS_PORT_BRLTTY,
+     "brltty が動いています。CH340/CH341 のアダプタを取ってしまうことがあります。"
+     "点字ディスプレイを使わないなら削除してください（sudo apt remove brltty）。",
+     "brltty is running. It can take over CH340/CH341 adapters. If you use no braille display, "
+     "remove it (sudo apt remove brltty)."},
+    {IDS_PORT_BUSY_UNKNOWN,
+     "どのプログラムかは分かりません。よくあるのは、挿したばかりのアダプタを調べる ModemManager "
+     "と、CH340/CH341 のアダプタを取る brltty です。",
+     "Which program is not known. The usual ones are ModemManager, which probes newly plugged-in "
+     "adapters, and brltty, which takes over CH340/CH341 adapters."},
+    {IDS_PORT_MISSING, "%1 はありません。", "%1 does not exist."},
+    {IDS_PORT_PRESENT, "この PC にあるシリアルポート:", "Serial ports on this computer:"},
+    {IDS_PORT_NONE_PRESENT,
+     "シリアルポートが1つも見つかりません。ケーブルとアダプタの接続、アダプタのドライバを確認して"
+     "ください。",
+     "No serial port found. Check the cable, the adapter's connection and its driver."},
+    {IDS_TRANSFER_SEND_STALLED,
+     "2秒以上、1バイトも送れていません。相手が受信できる状態か、"
+     "ケーブルとフロー制御の設定を確認してください。",
+     "Not a byte sent for over 2 seconds. Check that the device is ready to receive, and check "
+     "the cable and the flow control setting."},
+    {IDS_TRANSFER_RECEIVE_STALLED, "2秒以上、何も届いていません。相手からの続きを待っています。",
+     "Nothing received for over 2 seconds. Waiting for the device to go on."},
+    {IDS_PORT_DENIED_NO_GROUP,
+     "%1 グループにも読み書きの権限がありません。udev の規則でグループと権限を与えてください"
+     "（GROUP=\"dialout\", MODE=\"0660\"）。",
+     "The %1 group may not read and write it either. Give it a group and permissions with a udev "
+     "rule (GROUP=\"dialout\", MODE=\"0660\")."},
     {IDS_REASON_NOT_FOUND, "ファイルまたはフォルダーが見つかりません", "No such file or folder"},
     {IDS_REASON_NO_DEVICE, "デバイスが見つかりません", "No such device"},
     {IDS_REASON_DENIED, "アクセスが拒否されました", "Permission denied"},

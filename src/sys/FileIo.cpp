@@ -144,6 +144,29 @@ FileError ReadWholeFile(const std::string& path, std::string& bytes) {
     }
 }
 
+FileError ListFolder(const std::string& path, std::vector<std::string>& names) {
+    names.clear();
+    DIR* dir = sys::OpenDir(path.c_str());
+    if (dir == nullptr)
+        return LastError();
+    for (;;) {
+        errno = 0;
+        const dirent* entry = sys::ReadDir(dir);
+        if (entry == nullptr) {
+            const int error = errno;
+            sys::CloseDir(dir);
+            if (error != 0)
+                return FileError::FromErrno(error);
+            break;
+        }
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    std::ranges::sort(names);
+    return {};
+}
+
 FileStamp StampOf(const std::string& path) {
     struct stat st {};
     if (sys::Stat(path.c_str(), st) != 0)

@@ -59,6 +59,9 @@ const Calls kReal = {
     .fsync = [](int fd) { return ::fsync(fd); },
     .rename = [](const char* from, const char* to) { return ::rename(from, to); },
     .unlink = [](const char* path) { return ::unlink(path); },
+    .opendir = [](const char* path) { return ::opendir(path); },
+    .readdir = [](DIR* dir) { return ::readdir(dir); },
+    .closedir = [](DIR* dir) { return ::closedir(dir); },
 };
 
 std::atomic<const Calls*> g_calls{&kReal};
@@ -194,6 +197,18 @@ int Rename(const char* from, const char* to) {
 
 int Unlink(const char* path) {
     return Retry([&] { return Table().unlink(path); });
+}
+
+DIR* OpenDir(const char* path) {
+    return Retry([&] { return Table().opendir(path); });
+}
+
+dirent* ReadDir(DIR* dir) {
+    return Table().readdir(dir);
+}
+
+int CloseDir(DIR* dir) {
+    return Table().closedir(dir);
 }
 
 } // namespace tessel::sys

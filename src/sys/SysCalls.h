@@ -8,6 +8,7 @@
 // starts here.
 
 #include <cstddef>
+#include <dirent.h>    // DIR, dirent
 #include <poll.h>      // pollfd, nfds_t
 #include <pthread.h>   // pthread_t
 #include <sys/stat.h>  // struct stat, mode_t
@@ -48,6 +49,10 @@ struct Calls {
     int (*fsync)(int fd);
     int (*rename)(const char* from, const char* to);
     int (*unlink)(const char* path);
+    // Folders.
+    DIR* (*opendir)(const char* path);
+    dirent* (*readdir)(DIR* dir);
+    int (*closedir)(DIR* dir);
 };
 
 // The system's own calls.
@@ -96,5 +101,10 @@ int Fchown(int fd, uid_t owner, gid_t group);
 int Fsync(int fd);
 int Rename(const char* from, const char* to);
 int Unlink(const char* path);
+// Null on failure (errno set); ReadDir gives null at the end too, with errno
+// left as it was.
+DIR* OpenDir(const char* path);
+dirent* ReadDir(DIR* dir);
+int CloseDir(DIR* dir);
 
 } // namespace tessel::sys
