@@ -220,8 +220,13 @@ void CopyStat(const struct _stat64& from, struct stat* to) {
 }
 
 int StatPath(const char* path, struct stat* st) {
+    // The C runtime finds no "folder/" (POSIX does); a root keeps its slash.
+    std::wstring name = Widen(path);
+    while (name.size() > 1 && (name.back() == L'/' || name.back() == L'\\') &&
+           name[name.size() - 2] != L':')
+        name.pop_back();
     struct _stat64 wide {};
-    if (::_wstat64(Widen(path).c_str(), &wide) != 0)
+    if (::_wstat64(name.c_str(), &wide) != 0)
         return -1;
     CopyStat(wide, st);
     return 0;
