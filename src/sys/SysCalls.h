@@ -8,7 +8,8 @@
 //
 // The file calls are the same on every system: on Windows (SysCallsWin32.cpp)
 // they take UTF-8 paths, call the wide-character functions and report
-// failures as errno values. The terminal calls of the serial port are Linux
+// failures as errno values; "/dev/stdin" opens standard input there too.
+// The terminal calls of the serial port are Linux
 // only; the Win32 port (comm/ComPortWin32.cpp) has its own.
 
 #include <cstddef>

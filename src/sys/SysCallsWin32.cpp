@@ -117,7 +117,25 @@ HANDLE HandleOf(int fd) {
     return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
 }
 
+// "/dev/stdin" opens standard input, as on Linux: its own descriptor.
+int OpenStandardInput(int flags) {
+    HANDLE copy = nullptr;
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    if (input == nullptr || input == INVALID_HANDLE_VALUE ||
+        !::DuplicateHandle(::GetCurrentProcess(), input, ::GetCurrentProcess(), &copy, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS))
+        return FailWith(input == nullptr ? ERROR_INVALID_HANDLE : ::GetLastError());
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(copy), flags & O_APPEND);
+    if (fd < 0) {
+        ::CloseHandle(copy);
+        errno = EMFILE;
+    }
+    return fd;
+}
+
 int OpenFile(const char* path, int flags, mode_t /*mode*/) {
+    if (std::strcmp(path, "/dev/stdin") == 0)
+        return OpenStandardInput(flags);
     const std::wstring wide = Widen(path);
     const int accessMode = flags & (O_RDONLY | O_WRONLY | O_RDWR);
     const DWORD access = accessMode == O_WRONLY ? GENERIC_WRITE
