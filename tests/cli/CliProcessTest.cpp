@@ -1,11 +1,8 @@
 // The tessel-cli executable itself: exit status, standard streams, the
 // settings file beside it.
-//
-// The same cases run on the Windows build under Wine: TESSEL_CLI_PROGRAM
-// names the program to test (tessel-cli.exe) and TESSEL_CLI_RUNNER what
-// starts it (wine), as scripts/test-windows.sh sets them. The build's own
-// tessel-cli is then the one the other's bytes are compared with.
+// The same cases test the Windows build under Wine (support/CliProgram.h).
 
+#include "support/CliProgram.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -26,16 +23,6 @@ namespace {
 using tessel::test::ReadBytes;
 using tessel::test::WriteBytes;
 using test::TempDir;
-
-// The program under test, and what starts it (empty: it starts itself).
-std::string Program() {
-    const char* program = std::getenv("TESSEL_CLI_PROGRAM");
-    return program != nullptr && program[0] != '\0' ? program : TESSEL_CLI_PATH;
-}
-std::string Runner() {
-    const char* runner = std::getenv("TESSEL_CLI_RUNNER");
-    return runner != nullptr ? runner : "";
-}
 
 struct Result {
     int status = -1;
@@ -59,11 +46,7 @@ Result Spawn(const TempDir& dir, const std::string& program, std::vector<std::st
                                      0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
-    args.insert(args.begin(), program);
-    // The test's own build runs as it is; the program under test through its runner.
-    const std::string runner = program == TESSEL_CLI_PATH ? std::string() : Runner();
-    if (!runner.empty())
-        args.insert(args.begin(), runner);
+    args = test::CliCommandLine(program, std::move(args));
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
@@ -86,19 +69,18 @@ class CliProcess : public ::testing::Test {
 protected:
     Result Run(std::vector<std::string> args, std::string stdoutPath = {},
                const std::string& stdinPath = "/dev/null") {
-        return Spawn(m_dir, Program(), std::move(args), std::move(stdoutPath), stdinPath);
+        return Spawn(m_dir, test::CliProgram(), std::move(args), std::move(stdoutPath), stdinPath);
     }
     // A copy of the program under test in `folder` of the test's own, named
     // `name` and the program's extension.
     std::string CopyProgram(const std::string& folder, const std::string& name) {
-        const std::filesystem::path from = Program();
+        const std::filesystem::path from = test::CliProgram();
         std::filesystem::create_directories(m_dir.file(folder));
         const std::string program = m_dir.file(folder + "/" + name + from.extension().string());
         std::filesystem::copy_file(from, program);
         std::filesystem::permissions(program, std::filesystem::perms::owner_all);
         return program;
     }
-    static bool OnWindows() { return !Runner().empty(); }
     TempDir m_dir;
 };
 
@@ -155,7 +137,7 @@ TEST_F(CliProcess, HelpVersionAndUsage) {
 }
 
 TEST_F(CliProcess, WithoutTesselIniBesideItTheUsersOwnSettingsAreRead) {
-    if (OnWindows())
+    if (test::CliOnWindows())
         GTEST_SKIP() << "on Windows the settings are beside the program only";
     const std::string program = CopyProgram("bin", "tessel-cli");
     const std::string configHome = m_dir.file("config");
