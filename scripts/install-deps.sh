@@ -10,6 +10,7 @@ packages=(
     socat
     g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest unzip
     clang-format
+    mandoc desktop-file-utils shared-mime-info bash-completion dpkg-dev
 )
 
 missing=()

@@ -36,12 +36,11 @@ StartCommandLine ParseStartCommandLine(const QStringList& arguments) {
     result.help = parser.isSet(help);
     result.version = parser.isSet(version);
     result.newInstance = parser.isSet(newInstance);
-    // Without --open a file name on the command line opens nothing.
-    if (parser.isSet(open)) {
+    // Without --open a file name on the command line opens nothing. --open
+    // with no file starts the program as it is: the menu entry runs
+    // "tessel --open %F", which a start from the menu leaves without files.
+    if (parser.isSet(open))
         result.open = parser.positionalArguments();
-        if (result.open.isEmpty())
-            result.usageError = QStringLiteral("--open needs at least one FILE");
-    }
     return result;
 }
 

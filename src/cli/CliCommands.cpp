@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CliFileText.h"
 #include "cli/CliHelp.h"
 #include "cli/CliTransfer.h"
 #include "comm/TransferFlows.h"
@@ -9,6 +10,7 @@
 #include "encoding/Cp932.h"
 #include "engine/DocFactory.h"
 #include "engine/DocWithLineNum.h"
+#include "engine/Tidy.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 #include "settings/ProfileStore.h"
@@ -33,6 +35,13 @@ namespace {
 
 // The renumber dialog's values, which it sets afresh each time it opens.
 constexpr unsigned kRenumberDefault = 10;
+
+// How much of a file is read at most. A text in UTF-8 takes up to three
+// bytes for each byte it has in code page 932 (a half-width katakana); a
+// file to tidy may lose any share of its bytes (blank lines). Beyond that a
+// file is refused as too large without reading it to its end.
+constexpr std::size_t kUtf8ReadLimit = 3 * kMaxTextSize;
+constexpr std::size_t kTidyReadLimit = std::size_t{1} << 20;
 
 std::string Hex(std::uint32_t value) {
     char digits[8];
@@ -120,8 +129,8 @@ public:
         m_doc = CreateDocument(kind, m_editor, m_messages, m_settings);
         m_numbered = dynamic_cast<CDocWithLineNum*>(m_doc.get());
         const Command command = m_options.command;
-        if (!m_numbered &&
-            (command == Command::Sort || command == Command::Renumber || command == Command::Check))
+        if (!m_numbered && (command == Command::Sort || command == Command::Renumber ||
+                            command == Command::Tidy || command == Command::Check))
             return UsageError(
                 m_context, std::string(CommandName(command)) + " works on line-numbered files only",
                 command);
@@ -135,14 +144,16 @@ public:
                               "--in-place needs a regular file; " + Quoted(m_options.file) +
                                   " is not one (use -o)",
                               command);
-        if (!m_doc->OnOpenDocument(m_options.file == "-" ? "/dev/stdin" : m_options.file))
-            return DocumentError("could not be read completely");
+        if (command == Command::Tidy)
+            return TidyFile();
+        if (!Open())
+            return kExitFailure;
         // The text would end at a NUL byte with more after it: whatever the
         // command wrote or sent would be the file cut short.
         if (const auto& cut = m_doc->CutAtNul())
-            return Fail(m_name + ": the text would end at the NUL byte at offset " +
-                        std::to_string(cut->offset) + ", cutting off the " +
-                        std::to_string(cut->after) + " bytes after it; remove the NUL byte first");
+            return CutAtNul(cut->offset, cut->after);
+        if (command == Command::Check || command == Command::Send)
+            WarnOfFileShape();
 
         std::string result;
         switch (command) {
@@ -184,7 +195,7 @@ public:
             if (m_editor.GetLength() == 0)
                 return kExitOk;
             if (!m_doc->GetSendText(result, SendNumbers::With))
-                return DocumentError("cannot be sent");
+                return CannotBeSent();
             return kExitOk;
         case Command::Wire:
             if (!WireBytes(result))
@@ -195,10 +206,138 @@ public:
         default:
             return UsageError(m_context, "missing command", Command::None);
         }
+        // The bytes of a send stay the device's; a file goes back to its encoding.
+        if (command != Command::Wire && !ToFileEncoding(result, WrittenName()))
+            return kExitFailure;
         return Write(result);
     }
 
 private:
+    int CutAtNul(std::uint64_t offset, std::uint64_t after) {
+        return Fail(m_name + ": the text would end at the NUL byte at offset " +
+                    std::to_string(offset) + ", cutting off the " + std::to_string(after) +
+                    " bytes after it; remove the NUL byte first");
+    }
+
+    // Reads FILE, with at most `limit` bytes of it, converted from UTF-8
+    // with --encoding utf-8 unless `convert` says no. False after the message.
+    bool ReadFile(std::size_t limit, DocumentFile& file, bool convert = true) {
+        const std::string path = m_options.file == "-" ? "/dev/stdin" : m_options.file;
+        if (const FileError error = ReadDocumentFile(path, limit, file)) {
+            Fail(m_name + ": " + error.Reason());
+            return false;
+        }
+        // A file too large, or read short, is refused as it is.
+        if (!convert || m_options.encoding != TextEncoding::Utf8 || file.bytes.size() > limit ||
+            file.shortRead)
+            return true;
+        std::string converted;
+        if (const auto error = cp932::FromUtf8(file.bytes, converted)) {
+            Fail(ConversionMessage(m_name, file.bytes, *error));
+            return false;
+        }
+        file.bytes = std::move(converted);
+        return true;
+    }
+
+    // Loads FILE into the document. False after the message.
+    bool Open() {
+        DocumentFile file;
+        if (!ReadFile(m_options.encoding == TextEncoding::Utf8 ? kUtf8ReadLimit : kMaxTextSize,
+                      file))
+            return false;
+        if (!m_doc->OpenDocumentFile(file)) {
+            DocumentError("could not be read completely");
+            return false;
+        }
+        m_fileText = std::move(file.bytes);
+        return true;
+    }
+
+    // Turns the bytes to write into the file's encoding. Empty, or why they
+    // cannot be (naming `name`, the file written), leaving them as they are.
+    std::string Encode(std::string& bytes, const std::string& name) const {
+        if (m_options.encoding != TextEncoding::Utf8)
+            return {};
+        std::string utf8;
+        if (const auto error = cp932::ToUtf8(bytes, utf8))
+            return ConversionMessage(name, bytes, *error);
+        bytes = std::move(utf8);
+        return {};
+    }
+
+    bool ToFileEncoding(std::string& bytes, const std::string& name) {
+        const std::string problem = Encode(bytes, name);
+        if (!problem.empty())
+            Fail(problem);
+        return problem.empty();
+    }
+
+    // The name messages give the file a command writes.
+    std::string WrittenName() const {
+        if (m_options.inPlace)
+            return ShownName(m_options.file);
+        if (m_options.output && *m_options.output != "-")
+            return ShownName(*m_options.output);
+        return "standard output";
+    }
+
+    // The checks of a send failed. When the line without a number is blank,
+    // or its number is indented, a second line says that tidy mends it.
+    int CannotBeSent() {
+        const int status = DocumentError("cannot be sent");
+        if (m_messages.Id() == IDS_LINE_NO_NUMBER && m_messages.Line() != kNoLine)
+            Say(NoNumberHint(m_name, m_doc->GetEditText(), m_messages.Line(), m_options.file));
+        return status;
+    }
+
+    // Warnings for a person about to send FILE: it looks like UTF-8, which
+    // the device would show as garbage, or it is taken as having no numbers
+    // (numbered anew, each line keeping its old number as text) although
+    // tidy would find numbers in it.
+    void WarnOfFileShape() {
+        if (m_options.encoding == TextEncoding::Cp932)
+            Say(Utf8Warning(m_name, m_fileText, m_options.file));
+        if (m_numbered && !m_numbered->GetLineNumOutput())
+            Say(IndentWarning(m_name, m_fileText, m_options.file));
+    }
+
+    // tidy: FILE's bytes, tidied, and what changed on standard error.
+    int TidyFile() {
+        DocumentFile file;
+        if (!ReadFile(kTidyReadLimit, file, false))
+            return kExitFailure;
+        if (file.cutAtNul)
+            return CutAtNul(file.nulOffset, file.bytesAfterNul);
+        if (file.bytes.size() > kTidyReadLimit)
+            return Fail(m_name + ": too large to tidy (over 1 MiB)");
+        if (file.shortRead)
+            return Fail(m_name + ": could not be read completely");
+        std::string tidied;
+        const TidyResult result = Tidy(file.bytes, m_options.encoding, tidied);
+        if (result.conversion)
+            return Fail(ConversionMessage(m_name, file.bytes, *result.conversion));
+        if (result.lineWithoutNumber)
+            return Fail(m_name + ':' + std::to_string(result.line + 1) + ": " +
+                        std::string(LoadString(IDS_LINE_NO_NUMBER)));
+        if (const int status = Write(tidied); status != kExitOk)
+            return status;
+        Say(TidyReport(result));
+        // NUL bytes alone at the end are padding, which reading drops.
+        if (const std::uint64_t padding = file.length - file.bytes.size();
+            file.length > file.bytes.size())
+            Say("removed " + std::to_string(padding) + (padding == 1 ? " NUL byte" : " NUL bytes") +
+                " of padding at the end\n");
+        return kExitOk;
+    }
+
+    // Lines for standard error, if there are any: nothing is written for
+    // none, so that a terminal or a pipe sees no write at all.
+    void Say(const std::string& lines) {
+        if (!lines.empty())
+            m_context.err.Write(lines);
+    }
+
     int Fail(const std::string& line) {
         m_context.err.Write(line + '\n');
         return kExitFailure;
@@ -246,7 +385,7 @@ private:
             return false;
         }
         if (!PrepareSend(*m_doc, bytes)) {
-            DocumentError("cannot be sent");
+            CannotBeSent();
             return false;
         }
         return true;
@@ -376,10 +515,14 @@ private:
             bytes = received; // as it came
         } else {
             bytes = StoredReceived(received);
-            const FileError error = WriteResult(bytes);
-            if (!error)
-                return true;
-            problem = m_name + ": " + error.Reason();
+            // Kept as the device's bytes when they cannot be UTF-8.
+            problem = Encode(bytes, m_name);
+            if (problem.empty()) {
+                const FileError error = WriteResult(bytes);
+                if (!error)
+                    return true;
+                problem = m_name + ": " + error.Reason();
+            }
         }
         std::string kept;
         if (const FileError error =
@@ -514,6 +657,8 @@ private:
     CliMessages m_messages;
     std::unique_ptr<CKivaDoc> m_doc;
     CDocWithLineNum* m_numbered = nullptr;
+    // FILE's bytes as read (after converting them from UTF-8).
+    std::string m_fileText;
 };
 
 } // namespace
@@ -649,6 +794,18 @@ int RunCommand(const CliOptions& options, CliContext& context) {
 }
 
 int RunCommandLine(std::span<const std::string_view> args, CliContext& context) {
+    // "__complete WORD...": what the shell's completion offers for the last
+    // WORD, one a line; ":files" and ":devices" ask for file names and serial
+    // devices besides. Not a command of the help: the completion scripts ask.
+    if (!args.empty() && args.front() == kCompleteCommand) {
+        const Completion completion = Complete(args.subspan(1));
+        std::string text;
+        for (const std::string& word : completion.words)
+            text += word + '\n';
+        text += completion.files ? ":files\n" : "";
+        text += completion.devices ? ":devices\n" : "";
+        return context.out.Write(text) ? kExitFailure : kExitOk;
+    }
     CliOptions options;
     std::string error;
     if (!ParseCommandLine(args, options, error))

@@ -42,12 +42,24 @@ constexpr CommandHelpText kHelp[] = {
      "      --old N           the line to start from, 1 to 65279 (default: the\n"
      "                        first line, so the whole program is renumbered)\n"
      "      --step N          the step, 1 to 65278 (default 10)\n"},
+    {Command::Tidy, "tidy [OPTIONS] FILE", "make a program as shared into one the device takes",
+     "Makes a line-numbered program as people share it into one the device takes:\n"
+     "removes empty lines and lines of only blanks and tabs, removes the blanks and\n"
+     "tabs before a line's number, and with --encoding utf-8 converts the text to\n"
+     "code page 932 (the result is written in code page 932). No other byte of a\n"
+     "line changes, nor any line end. Standard error gets one line for each kind\n"
+     "of change (\"removed 14 blank lines\"), nothing when nothing changed. A file\n"
+     "whose first line, tidied, begins with no digit has no numbers: only its\n"
+     "encoding is converted. Refused, with nothing written, when a line would\n"
+     "still have no number or a character has no code in code page 932.\n"},
     {Command::Check, "check [OPTIONS] FILE", "run the checks of a send, without sending",
      "Runs the checks that sending FILE runs: every line at most 254 bytes after\n"
      "tab expansion, then every line numbered 1 to 65279 and no number twice, and\n"
      "no end-of-text code inside the text, where the device would stop reading.\n"
      "Prints nothing and exits with 0 when FILE could be sent; an empty file is\n"
-     "fine.\n"},
+     "fine. A warning (exit status unchanged) says when FILE looks like UTF-8, or\n"
+     "is taken as having no numbers although its lines begin with blanks and a\n"
+     "number, and how tidy fixes it.\n"},
     {Command::Wire, "wire [OPTIONS] FILE", "write the bytes a send puts on the wire",
      "Writes the bytes that sending FILE puts on the wire: tabs expanded, the\n"
      "device's line ends and the end-of-text code. A line-numbered file is first\n"
@@ -60,6 +72,7 @@ constexpr CommandHelpText kHelp[] = {
      "one end-of-text code ends the text (wire shows the bytes). While standard\n"
      "error is a terminal, one line shows the bytes sent, the share and the time\n"
      "left. Ctrl-C stops the send at once; the device may then hold part of it.\n"
+     "It warns as check does when FILE looks like UTF-8 or has indented numbers.\n"
      "\n"
      "With --flow xon the bytes 0x11 and 0x13 are flow-control codes: they cannot\n"
      "be sent as data (a warning says so). The device's serial port has no buffer;\n"
@@ -87,10 +100,12 @@ const CommandHelpText* Find(Command command) {
     return nullptr;
 }
 
-constexpr std::string_view kOutputOptions =
+constexpr std::string_view kWriteOptions =
     "  -o, --output FILE       write the result to FILE (default, and '-': standard\n"
     "                          output)\n"
-    "  -i, --in-place          replace FILE with the result\n"
+    "  -i, --in-place          replace FILE with the result\n";
+
+constexpr std::string_view kNumbersOptions =
     "      --numbers           write line numbers into the result\n"
     "      --no-numbers        leave line numbers out of the result\n";
 
@@ -135,6 +150,12 @@ constexpr std::string_view kTypeOption =
     "                          (default: by its extension .bas .c .asm .cas .txt\n"
     "                          .dat, any other: basic)\n";
 
+constexpr std::string_view kEncodingOption =
+    "      --encoding cp932|utf-8\n"
+    "                          how FILE is encoded (default cp932, the device's\n"
+    "                          own); utf-8 is converted to code page 932 when\n"
+    "                          read and back when written\n";
+
 constexpr std::string_view kCommonOptions =
     "      --settings FILE     read the settings from FILE instead of tessel.INI\n"
     "                          beside this program, or else\n"
@@ -172,12 +193,14 @@ std::string ToolHelp() {
         text += line + '\n';
     }
     text += "  help COMMAND show the help of a command\n\nOptions:\n";
-    text += kOutputOptions;
+    text += kWriteOptions;
+    text += kNumbersOptions;
     text += kNumberingOptions;
     text += kTabOption;
     text += kLineEndOptions;
     text += kSerialOptions;
     text += kTypeOption;
+    text += kEncodingOption;
     text += kCommonOptions;
     text += "      --version           show the version\n\n"
             "renumber also takes --new, --old and --step; see 'tessel-cli help renumber'.\n"
@@ -197,8 +220,10 @@ std::string CommandHelp(Command command) {
     text += '\n';
     text += help->details;
     text += "\nOptions:\n";
+    if (takes.output == Output::Document || takes.output == Output::Text)
+        text += kWriteOptions;
     if (takes.output == Output::Document)
-        text += kOutputOptions;
+        text += kNumbersOptions;
     else if (takes.output == Output::Bytes)
         text += kWireOutputOptions;
     if (takes.numbering)
@@ -211,6 +236,7 @@ std::string CommandHelp(Command command) {
         text += kSerialOptions;
     if (takes.type)
         text += kTypeOption;
+    text += kEncodingOption;
     text += kCommonOptions;
     text += '\n';
     text += kExitStatus;

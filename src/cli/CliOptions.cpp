@@ -27,6 +27,8 @@ constexpr CommandInfo kCommands[] = {
     {Command::Renumber,
      "renumber",
      {.output = Output::Document, .numbering = true, .type = true, .renumber = true}},
+    // Writes FILE's own bytes, tidied: the numbers stay as they are.
+    {Command::Tidy, "tidy", {.output = Output::Text, .type = true}},
     {Command::Check,
      "check",
      {.output = Output::None, .numbering = true, .sends = true, .type = true}},
@@ -94,51 +96,108 @@ enum class Opt {
     CharDelay,
     LineDelay,
     Data,
+    Encoding,
     Help,
     Version,
 };
+
+// Which commands take an option, and what its value may be, for the
+// completion of a command line (the checks of a parsed command line are
+// Parser::Check, and a test holds the two together).
+using TakenBy = bool (*)(Command command);
+using Values = void (*)(Completion& completion);
+
+constexpr bool ByEvery(Command) {
+    return true;
+}
+template <bool CommandOptions::*Flag>
+bool By(Command command) {
+    return OptionsOf(command).*Flag;
+}
+bool ByWriters(Command command) {
+    return OptionsOf(command).output != Output::None;
+}
+bool ByLinesOnTheWire(Command command) {
+    return OptionsOf(command).sends || OptionsOf(command).serial;
+}
+// -i: the commands that write FILE again, as a document or tidied.
+bool ByReplacers(Command command) {
+    return OptionsOf(command).output == Output::Document ||
+           OptionsOf(command).output == Output::Text;
+}
+// --numbers and --no-numbers: the commands that write a document, except
+// the one that always writes numbers and the one that never does.
+template <Command Refuses>
+bool ByDocumentWriters(Command command) {
+    return OptionsOf(command).output == Output::Document && command != Refuses;
+}
+
+void Files(Completion& completion) {
+    completion.files = true;
+}
+template <const auto& Names>
+void Words(Completion& completion) {
+    for (const char* name : Names)
+        completion.words.emplace_back(name);
+}
+void Kinds(Completion& completion) {
+    for (int kind = 0; kind <= static_cast<int>(DocKind::Data); ++kind)
+        completion.words.emplace_back(DocKindName(static_cast<DocKind>(kind)));
+}
+void Ports(Completion& completion) {
+    Words<kPortNames>(completion);
+    completion.devices = true;
+}
+
+// The words of --eol, in the order of the settings' line-end index.
+constexpr const char* kEolNames[] = {"cr", "lf", "crlf"};
+static_assert(kEolCr == 0 && kEolLf == 1 && kEolCrLf == 2);
+// The words of --flow, in the order of the settings' flow-control index.
+constexpr const char* kFlowNames[] = {"xon", "rts", "none"};
+// The words of --encoding ("utf8" is taken too, as most tools take it).
+constexpr const char* kEncodingNames[] = {"cp932", "utf-8"};
 
 struct OptionInfo {
     std::string_view longName;
     char shortName; // 0 for none
     bool takesValue;
     Opt id;
+    TakenBy takenBy = ByEvery;
+    Values values = nullptr; // nullptr: nothing to offer
 };
 
 constexpr OptionInfo kOptions[] = {
-    {"output", 'o', true, Opt::Output},
-    {"in-place", 'i', false, Opt::InPlace},
-    {"type", 0, true, Opt::Type},
-    {"numbers", 0, false, Opt::Numbers},
-    {"no-numbers", 0, false, Opt::NoNumbers},
-    {"number-start", 0, true, Opt::NumberStart},
-    {"number-step", 0, true, Opt::NumberStep},
-    {"tab", 0, true, Opt::Tab},
-    {"eol", 0, true, Opt::Eol},
-    {"eof", 0, true, Opt::Eof},
-    {"settings", 0, true, Opt::Settings},
-    {"new", 0, true, Opt::New},
-    {"old", 0, true, Opt::Old},
-    {"step", 0, true, Opt::Step},
-    {"port", 0, true, Opt::Port},
-    {"baud", 0, true, Opt::Baud},
-    {"data-bits", 0, true, Opt::DataBits},
-    {"stop-bits", 0, true, Opt::StopBits},
-    {"parity", 0, true, Opt::Parity},
-    {"flow", 0, true, Opt::Flow},
-    {"char-delay", 0, true, Opt::CharDelay},
-    {"line-delay", 0, true, Opt::LineDelay},
-    {"data", 0, false, Opt::Data},
+    {"output", 'o', true, Opt::Output, ByWriters, Files},
+    {"in-place", 'i', false, Opt::InPlace, ByReplacers},
+    {"type", 0, true, Opt::Type, By<&CommandOptions::type>, Kinds},
+    {"numbers", 0, false, Opt::Numbers, ByDocumentWriters<Command::Unnumber>},
+    {"no-numbers", 0, false, Opt::NoNumbers, ByDocumentWriters<Command::Number>},
+    {"number-start", 0, true, Opt::NumberStart, By<&CommandOptions::numbering>},
+    {"number-step", 0, true, Opt::NumberStep, By<&CommandOptions::numbering>},
+    {"tab", 0, true, Opt::Tab, By<&CommandOptions::sends>},
+    {"eol", 0, true, Opt::Eol, ByLinesOnTheWire, Words<kEolNames>},
+    {"eof", 0, true, Opt::Eof, ByLinesOnTheWire},
+    {"settings", 0, true, Opt::Settings, ByEvery, Files},
+    {"new", 0, true, Opt::New, By<&CommandOptions::renumber>},
+    {"old", 0, true, Opt::Old, By<&CommandOptions::renumber>},
+    {"step", 0, true, Opt::Step, By<&CommandOptions::renumber>},
+    {"port", 0, true, Opt::Port, By<&CommandOptions::serial>, Ports},
+    {"baud", 0, true, Opt::Baud, By<&CommandOptions::serial>, Words<kBaudRateTexts>},
+    {"data-bits", 0, true, Opt::DataBits, By<&CommandOptions::serial>, Words<kDataBitTexts>},
+    {"stop-bits", 0, true, Opt::StopBits, By<&CommandOptions::serial>, Words<kStopBitTexts>},
+    {"parity", 0, true, Opt::Parity, By<&CommandOptions::serial>, Words<kParityTexts>},
+    {"flow", 0, true, Opt::Flow, By<&CommandOptions::serial>, Words<kFlowNames>},
+    {"char-delay", 0, true, Opt::CharDelay, By<&CommandOptions::serial>},
+    {"line-delay", 0, true, Opt::LineDelay, By<&CommandOptions::serial>},
+    {"data", 0, false, Opt::Data, By<&CommandOptions::data>},
+    {"encoding", 0, true, Opt::Encoding, ByEvery, Words<kEncodingNames>},
     {"help", 'h', false, Opt::Help},
-    {"version", 0, false, Opt::Version},
+    {"version", 0, false, Opt::Version, [](Command command) { return command == Command::None; }},
 };
 
 // The same upper limits as the dialogs that set these values.
 constexpr unsigned kMaxStep = kMaxLineNum - 1;
 constexpr unsigned kMaxTab = 10;
-
-// The words of --flow, in the order of the settings' flow-control index.
-constexpr const char* kFlowNames[] = {"xon", "rts", "none"};
 
 // Control characters as C escapes, so that a message stays one line.
 void AppendEscaped(std::string& out, std::string_view text) {
@@ -384,16 +443,7 @@ private:
         case Opt::Tab:
             return Number(value, shown, 1, kMaxTab, m_options.tab);
         case Opt::Eol:
-            if (EqualsNoCase(value, "cr"))
-                m_options.endOfLine = kEolCr;
-            else if (EqualsNoCase(value, "lf"))
-                m_options.endOfLine = kEolLf;
-            else if (EqualsNoCase(value, "crlf"))
-                m_options.endOfLine = kEolCrLf;
-            else
-                return Fail("invalid value " + Quoted(value) + " for " + shown +
-                            " (cr, lf or crlf)");
-            return true;
+            return Choice(value, shown, kEolNames, m_options.endOfLine);
         case Opt::Eof: {
             std::uint32_t code = 0;
             if (!ParseHexByte(value, code))
@@ -443,6 +493,16 @@ private:
         case Opt::Data:
             m_options.data = true;
             return true;
+        case Opt::Encoding:
+            // "utf8" too, as iconv and most tools take it.
+            if (EqualsNoCase(value, "cp932"))
+                m_options.encoding = TextEncoding::Cp932;
+            else if (EqualsNoCase(value, "utf-8") || EqualsNoCase(value, "utf8"))
+                m_options.encoding = TextEncoding::Utf8;
+            else
+                return Fail("invalid value " + Quoted(value) + " for " + shown +
+                            " (cp932 or utf-8)");
+            return true;
         case Opt::Help:
             m_options.help = true;
             return true;
@@ -491,6 +551,9 @@ private:
             return Fail(command + " writes no file; --output and --in-place do not apply");
         if (takes.output == Output::Bytes && o.inPlace)
             return Fail(command + " cannot replace FILE; use --output");
+        if (takes.output == Output::Text && o.numbers)
+            return Fail(command + " keeps the line numbers as they are; " +
+                        (*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
         if (takes.output != Output::Document && o.numbers)
             return Fail(command + " sends the lines with their numbers; " +
                         (*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
@@ -499,7 +562,7 @@ private:
         if (o.command == Command::Unnumber && o.numbers == true)
             return Fail("unnumber cannot be used with --numbers");
         const bool needsNumbers = o.command == Command::Sort || o.command == Command::Renumber ||
-                                  o.command == Command::Check;
+                                  o.command == Command::Tidy || o.command == Command::Check;
         if (needsNumbers && !IsLineNumbered(o.Kind()))
             return Fail(command + " works on line-numbered files, and " + Quoted(o.file) +
                         " is a DATA file");
@@ -553,6 +616,86 @@ Command CommandFromName(std::string_view name) {
         if (info.name == name)
             return info.command;
     return Command::None;
+}
+
+Completion Complete(std::span<const std::string_view> args) {
+    Completion completion;
+    if (args.empty())
+        return completion;
+    const std::string_view word = args.back();
+    const std::span<const std::string_view> before = args.first(args.size() - 1);
+
+    // The words before, read as the parser reads them: the command, whether
+    // FILE (or the help's topic) is there, and the option whose value the
+    // word is.
+    Command command = Command::None;
+    bool haveOperand = false;
+    bool optionsEnded = false;
+    const OptionInfo* valueOf = nullptr;
+    std::string candidates;
+    for (const std::string_view arg : before) {
+        if (valueOf) {
+            valueOf = nullptr;
+        } else if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (command == Command::None)
+                command = CommandFromName(arg);
+            else
+                haveOperand = true;
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg[1] == '-') {
+            const std::string_view text = arg.substr(2);
+            const OptionInfo* option = FindLongOption(text.substr(0, text.find('=')), candidates);
+            if (option && option->takesValue && text.find('=') == std::string_view::npos)
+                valueOf = option;
+        } else {
+            // A cluster of short options; one that takes a value ends it, and
+            // takes the next word when it is the cluster's last letter.
+            for (std::size_t k = 1; k < arg.size(); ++k) {
+                const OptionInfo* option = FindShortOption(arg[k]);
+                if (option && option->takesValue) {
+                    if (k + 1 == arg.size())
+                        valueOf = option;
+                    break;
+                }
+            }
+        }
+    }
+
+    const auto offerValues = [&completion](const OptionInfo* option) {
+        if (option && option->values)
+            option->values(completion);
+    };
+    if (valueOf) {
+        offerValues(valueOf);
+        return completion;
+    }
+    const bool optionWord = !optionsEnded && word.starts_with('-');
+    if (optionWord && word.starts_with("--") && word.find('=') != std::string_view::npos) {
+        offerValues(FindLongOption(word.substr(2, word.find('=') - 2), candidates));
+        return completion;
+    }
+    const auto offerOptions = [&] {
+        for (const OptionInfo& option : kOptions)
+            if (option.takenBy(command))
+                completion.words.push_back(std::string("--").append(option.longName));
+    };
+    if (optionWord) {
+        offerOptions();
+    } else if (command == Command::None) {
+        for (const CommandInfo& info : kCommands)
+            completion.words.emplace_back(info.name);
+    } else if (command == Command::Help) {
+        if (!haveOperand)
+            for (const CommandInfo& info : kCommands)
+                if (info.command != Command::Help)
+                    completion.words.emplace_back(info.name);
+    } else if (!haveOperand && OptionsOf(command).output != Output::Received) {
+        completion.files = true;
+    } else if (word.empty()) {
+        offerOptions();
+    }
+    return completion;
 }
 
 bool ParseCommandLine(std::span<const std::string_view> args, CliOptions& options,

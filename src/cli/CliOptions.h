@@ -4,16 +4,30 @@
 // command and its file, "--" ending the options.
 
 #include "doc/DocKind.h"
+#include "encoding/TextEncoding.h"
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessel::cli {
 
-enum class Command { None, Number, Unnumber, Sort, Renumber, Check, Wire, Send, Receive, Help };
+enum class Command {
+    None,
+    Number,
+    Unnumber,
+    Sort,
+    Renumber,
+    Tidy,
+    Check,
+    Wire,
+    Send,
+    Receive,
+    Help,
+};
 
 // What the command line asked for. Options that were not given stay empty,
 // so the settings file can supply them.
@@ -47,6 +61,8 @@ struct CliOptions {
     std::optional<std::uint32_t> charDelay; // milliseconds
     std::optional<std::uint32_t> lineDelay; // milliseconds
     bool data = false;                      // receive --data: a DATA file
+    // --encoding: how FILE (and the file written) is encoded.
+    TextEncoding encoding = TextEncoding::Cp932;
     bool help = false;
     bool version = false;
 
@@ -70,6 +86,7 @@ enum class Output {
     None,     // nothing: none of them
     Bytes,    // bytes that are no document: -o
     Document, // the document: all of them
+    Text,     // FILE's own text, changed only where it must: -o and -i
     Received, // what arrived: -o, which it needs; it reads no FILE
 };
 
@@ -85,6 +102,24 @@ struct CommandOptions {
     bool renumber = false;  // --new, --old, --step
     bool data = false;      // --data
 };
+
+// What a word of the command line may become, for shell completion: these
+// words (the shell keeps those that begin with what was typed), and file
+// names or serial devices besides.
+struct Completion {
+    std::vector<std::string> words;
+    bool files = false;
+    bool devices = false;
+};
+
+// What the last of `args` (the words after the program name; the last is
+// the word being completed, maybe empty) may become: a command, an option
+// the command takes, a value of the option before it ("--type" offers the
+// kinds), or a file where the command reads one. "--opt=" offers the values
+// of --opt, without the "--opt=".
+Completion Complete(std::span<const std::string_view> args);
+// The hidden first word that asks tessel-cli for Complete() of the rest.
+inline constexpr std::string_view kCompleteCommand = "__complete";
 
 // The options of a command; none for Command::None.
 const CommandOptions& OptionsOf(Command command);

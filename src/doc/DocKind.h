@@ -12,6 +12,9 @@ std::string_view DocKindExtension(DocKind kind);
 // The kind whose extension a file name ends with, compared without case; a
 // file with any other extension opens as BASIC.
 DocKind DocKindFromPath(std::string_view path);
+// The kind's name as options give it ("basic", "c", "asm", "casl", "text",
+// "data").
+std::string_view DocKindName(DocKind kind);
 // The kind named `name` ("basic", "c", ...), without case; false when none is.
 bool DocKindFromName(std::string_view name, DocKind& kind);
 

@@ -23,6 +23,10 @@ bool CKivaDoc::OnOpenDocument(const std::string& path) {
         m_messages.ShowFileError(IMessageSink::FileAction::Open, path, error.Reason());
         return false;
     }
+    return OpenDocumentFile(file);
+}
+
+bool CKivaDoc::OpenDocumentFile(const DocumentFile& file) {
     m_cutAtNul.reset();
     if (file.cutAtNul)
         m_cutAtNul = NulCut{file.nulOffset, file.bytesAfterNul};

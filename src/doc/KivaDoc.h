@@ -38,6 +38,10 @@ public:
     // The text ends at the file's first NUL byte; when more than NUL bytes
     // follow it, CutAtNul() says so (the caller tells the user).
     virtual bool OnOpenDocument(const std::string& path);
+    // Opens bytes read from a file (ReadDocumentFile) as OnOpenDocument does
+    // with the file's: for a caller that converts them first, as the
+    // command-line tool does for a file kept in UTF-8.
+    bool OpenDocumentFile(const DocumentFile& file);
 
     // Where the file last opened was cut: at a NUL byte that other bytes
     // follow, which the text does not hold. Saving the text onto that file

@@ -22,6 +22,17 @@ LineSpan NextLine(std::string_view text, std::size_t start) {
     return {n, n + 1};
 }
 
+std::size_t LineAt(std::string_view text, std::size_t offset) {
+    std::size_t line = 0;
+    for (std::size_t pos = 0;;) {
+        const LineSpan span = NextLine(text, pos);
+        pos += span.span;
+        if (pos > offset || pos >= text.size())
+            return line;
+        ++line;
+    }
+}
+
 std::string_view ExtractLine(std::string_view text) {
     return text.substr(0, NextLine(text, 0).span);
 }

@@ -28,6 +28,10 @@ struct LineSpan {
 };
 LineSpan NextLine(std::string_view text, std::size_t start);
 
+// The line (0-based) that byte `offset` of `text` belongs to, a line end
+// to the line it ends; past the end, the last line.
+std::size_t LineAt(std::string_view text, std::size_t offset);
+
 // How the lines of a file end when they all end alike: kEolLf when every
 // line end is a lone LF, kEolCr when every one is a lone CR; kEolCrLf for CR
 // LF, for a mix, and for a text without line ends.

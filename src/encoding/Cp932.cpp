@@ -150,6 +150,50 @@ bool IsShowable(char32_t c) {
            c != kLineSeparator && c != kParagraphSeparator && c <= 0x10FFFF;
 }
 
+// The character that starts at `i` of `in` and its length in bytes; a
+// length of 0 when the bytes there are no UTF-8 character (a stray
+// continuation byte, a sequence cut short, an overlong form, a surrogate, a
+// value past U+10FFFF).
+struct Utf8Char {
+    char32_t value = 0;
+    std::size_t length = 0;
+};
+
+Utf8Char ReadUtf8(std::string_view in, std::size_t i) {
+    const auto b = static_cast<unsigned char>(in[i]);
+    if (b < 0x80)
+        return {b, 1};
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t least = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+        value = b & 0x1F;
+        least = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        value = b & 0x0F;
+        least = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        value = b & 0x07;
+        least = 0x10000;
+    } else {
+        return {};
+    }
+    if (in.size() - i < length)
+        return {};
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto c = static_cast<unsigned char>(in[i + k]);
+        if ((c & 0xC0) != 0x80)
+            return {};
+        value = value << 6 | (c & 0x3F);
+    }
+    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return {};
+    return {value, length};
+}
+
 } // namespace
 
 std::u16string Decode(std::string_view bytes) {
@@ -261,19 +305,23 @@ bool KeepsApart(std::u16string_view text) {
     return Decode(bytes) == shown;
 }
 
-std::string DescribeRefusal(const Refusal& refusal) {
-    const char32_t c = refusal.character;
-    std::string message;
+std::string NameCharacter(char32_t c) {
+    std::string name;
     if (IsShowable(c)) {
-        message += "「";
-        AppendUtf8(message, c);
-        message += "」";
+        name += "「";
+        AppendUtf8(name, c);
+        name += "」";
     } else if (c == 0) {
-        message += "NUL ";
+        name += "NUL ";
     }
     char code[16];
     std::snprintf(code, sizeof code, "(U+%04X)", static_cast<unsigned>(c));
-    message += code;
+    name += code;
+    return name;
+}
+
+std::string DescribeRefusal(const Refusal& refusal) {
+    std::string message = NameCharacter(refusal.character);
     if (refusal.reason == RefusalReason::NulByte)
         message += " は NUL バイトとして保存される文字です。ファイルを開くとそこで文章が"
                    "終わってしまうため、入力できません。";
@@ -357,6 +405,90 @@ std::size_t OffsetIndex::Position(std::size_t offset) const {
         if (bytes > offset)
             return i;
     }
+}
+
+std::optional<ConversionError> FromUtf8(std::string_view utf8, std::string& bytes,
+                                        bool* droppedMark) {
+    const Tables& t = GetTables();
+    bytes.clear();
+    std::string_view in = utf8;
+    const bool mark = in.starts_with("\xEF\xBB\xBF");
+    if (mark)
+        in.remove_prefix(3);
+    if (droppedMark)
+        *droppedMark = mark;
+    const std::size_t skipped = utf8.size() - in.size();
+    bytes.reserve(in.size());
+    for (std::size_t i = 0; i < in.size();) {
+        const Utf8Char c = ReadUtf8(in, i);
+        if (c.length == 0) {
+            bytes.clear();
+            return ConversionError{ConversionProblem::NotUtf8, skipped + i, 0,
+                                   static_cast<unsigned char>(in[i])};
+        }
+        if (c.value < 0x80) {
+            bytes += static_cast<char>(c.value);
+        } else {
+            // Only characters of the code page: not the editor's marks for
+            // bytes nor the stand-ins of second codes, which have codes in
+            // the table only so that the editor's text comes back.
+            const std::uint16_t code =
+                c.value < 0x10000 && !IsPlaceholder(static_cast<char16_t>(c.value))
+                    ? t.encode[c.value]
+                    : kNoCode;
+            if (code == kNoCode || code == kBreak) {
+                bytes.clear();
+                return ConversionError{ConversionProblem::NotInCodePage, skipped + i, c.value,
+                                       static_cast<unsigned char>(in[i])};
+            }
+            if (code >= 0x100)
+                bytes += static_cast<char>(code >> 8);
+            bytes += static_cast<char>(code & 0xFF);
+        }
+        i += c.length;
+    }
+    return std::nullopt;
+}
+
+std::optional<ConversionError> ToUtf8(std::string_view bytes, std::string& utf8) {
+    utf8.clear();
+    utf8.reserve(bytes.size() + bytes.size() / 2);
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char b = in[i];
+        if (b < 0x80) {
+            utf8 += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        char16_t c = kCp932Single[b];
+        std::size_t length = 1;
+        const int lead = LeadIndex(b);
+        if (lead >= 0 && i + 1 < bytes.size() && in[i + 1] >= 0x40 && in[i + 1] <= 0xFC) {
+            c = kCp932Double[lead][in[i + 1] - 0x40];
+            length = 2;
+        }
+        if (c == 0 || c == 0xFFFF) {
+            utf8.clear();
+            return ConversionError{ConversionProblem::NoCharacter, i, 0, b};
+        }
+        AppendUtf8(utf8, StandsFor(c));
+        i += length;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> LooksLikeUtf8(std::string_view bytes) {
+    std::optional<std::size_t> first;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const Utf8Char c = ReadUtf8(bytes, i);
+        if (c.length == 0)
+            return std::nullopt;
+        if (c.length > 1 && !first)
+            first = i;
+        i += c.length;
+    }
+    return first;
 }
 
 } // namespace tessel::cp932

@@ -97,6 +97,47 @@ std::u16string PrepareInput(std::u16string_view text);
 // code point, e.g. "「é」(U+00E9) は…".
 std::string DescribeRefusal(const Refusal& refusal);
 
+// A character for a message: 「é」(U+00E9), or only the code point for one
+// that cannot be shown (a control character, a lone surrogate).
+std::string NameCharacter(char32_t character);
+
+// --- Files kept in UTF-8 -------------------------------------------------
+//
+// A program may be kept on the PC as UTF-8 and still reach the device as code
+// page 932 bytes. Every byte below 0x80 is the same in both, so line ends,
+// tabs and control bytes pass unchanged and line counts agree. Every other
+// character takes the one code the editor gives it when it is typed (the same
+// table): half-width katakana are the single bytes 0xA1-0xDF, a backslash is
+// 0x5C and a tilde 0x7E; a yen sign (U+00A5) or overline has no code, nor
+// have the editor's own marks for bytes (control pictures, private-use byte
+// marks). Going back, a second code of a character (see above) becomes that
+// character, which comes back as its preferred code.
+
+enum class ConversionProblem {
+    NotUtf8,       // the bytes at `offset` are no UTF-8 character
+    NotInCodePage, // `character` has no code in code page 932
+    NoCharacter,   // the byte at `offset` starts no character of code page 932
+};
+
+struct ConversionError {
+    ConversionProblem problem = ConversionProblem::NotUtf8;
+    std::size_t offset = 0; // into the bytes converted
+    char32_t character = 0; // NotInCodePage
+    unsigned char byte = 0; // NotUtf8, NoCharacter: the first byte at fault
+};
+
+// UTF-8 to code page 932 bytes, into `bytes`. A byte-order mark at the very
+// start is dropped; `droppedMark` (when given) says whether there was one.
+// On an error `bytes` is left empty.
+std::optional<ConversionError> FromUtf8(std::string_view utf8, std::string& bytes,
+                                        bool* droppedMark = nullptr);
+// Code page 932 bytes to UTF-8, into `utf8`. On an error `utf8` is left empty.
+std::optional<ConversionError> ToUtf8(std::string_view bytes, std::string& utf8);
+// Whether `bytes` read as UTF-8 without a fault and hold at least one
+// character beyond ASCII: a file that is most likely UTF-8, not code page 932.
+// The offset of the first such character, or none.
+std::optional<std::size_t> LooksLikeUtf8(std::string_view bytes);
+
 // Whether `text` (a piece of widget text, around an edit) comes back from its
 // bytes as it is: no two neighbours in it read as one character. True for
 // text that cannot be encoded at all (its refusal is reported elsewhere).

@@ -566,7 +566,8 @@ TEST(StartCommandLine, OpenHelpVersionAndTheFrameworkSwitches) {
         {{"-v"}, {}, false, true, false, false},
         {{"--new-instance", "--open", "x"}, {"x"}, false, false, true, false},
         {{"--frob"}, {}, false, false, false, true},
-        {{"--open"}, {}, false, false, false, true},
+        // The menu entry's "--open %F" without a file starts the program.
+        {{"--open"}, {}, false, false, false, false},
     };
     for (const Case& c : cases) {
         const StartCommandLine parsed = ParseStartCommandLine(c.arguments);

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace tessel::cli {
@@ -100,6 +101,26 @@ TEST_F(CliCommands, WritesTheResultByteForByte) {
         // (the device reads up to the first end code; nothing is lost)
         {"a.bas", "10 A\x1a\r\n", {"wire", "FILE"}, "10 A" + kEot},
         {"a.bas", "", {"sort", "FILE"}, ""},
+        // UTF-8 is read as code page 932 and written back as UTF-8; the
+        // bytes of a send are the device's.
+        {"a.bas",
+         "20 B\n10 \"あｱ\\\"\n",
+         {"sort", "FILE", "--encoding", "utf-8"},
+         "10 \"あｱ\\\"\n20 B\n"},
+        {"a.txt", "漢\nｶﾅ\n", {"number", "FILE", "--encoding=UTF8"}, "10漢\n20ｶﾅ\n"},
+        {"a.bas",
+         "10 PRINT \"あ\"\n",
+         {"wire", "FILE", "--encoding", "utf-8"},
+         "10 PRINT \"\x82\xa0\"\r\n" + kEot},
+        {"a.bas",
+         "10 \x82\xa0\n",
+         {"wire", "FILE", "--encoding", "cp932"},
+         "10 \x82\xa0\r\n" + kEot},
+        {"a.bas",
+         "\xEF\xBB\xBF"
+         "10 \"あ\"\n",
+         {"check", "FILE", "--encoding", "utf-8"},
+         ""},
         {"a.bas", "10 A\r\n", {"check", "FILE"}, ""},
         {"a.bas", "", {"check", "FILE"}, ""},
     };
@@ -210,6 +231,232 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
     }
     // A DATA file of exactly 65535 bytes is fine.
     EXPECT_EQ(Run("a.dat", std::string(65535, 'x'), {"number", "FILE"}).status, kExitOk);
+}
+
+TEST_F(CliCommands, TidyWritesTheFileTheDeviceTakesAndSaysWhatItChanged) {
+    const struct {
+        std::string content;
+        std::vector<std::string> args;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {"\n  10 PRINT\n\n\t20 GOTO 10\n \n30 END",
+         {"tidy", "FILE"},
+         "10 PRINT\n20 GOTO 10\n30 END",
+         "removed 3 blank lines\nremoved the blanks before 2 line numbers\n"},
+        {"10 A\r\n\r\n", {"tidy", "FILE"}, "10 A\r\n", "removed 1 blank line\n"},
+        {" 10 A\r\n", {"tidy", "FILE"}, "10 A\r\n", "removed the blanks before 1 line number\n"},
+        // Nothing to change: nothing said.
+        {"10 A\r\n20 B", {"tidy", "FILE"}, "10 A\r\n20 B", ""},
+        {"", {"tidy", "FILE"}, "", ""},
+        // A file without numbers is left as it is.
+        {"PRINT\n\n", {"tidy", "--type", "c", "FILE"}, "PRINT\n\n", ""},
+        // From UTF-8 the result is the device's code page.
+        {"\xEF\xBB\xBF"
+         "10 PRINT \"あ\"\n\n20 REM ｱ\\~\n30 END\n",
+         {"tidy", "--encoding", "utf-8", "FILE"},
+         "10 PRINT \"\x82\xa0\"\n20 REM \xb1\\~\n30 END\n",
+         "converted 2 lines from UTF-8 to code page 932\nremoved the UTF-8 byte order mark\n"
+         "removed 1 blank line\n"},
+        {"10 A\n", {"tidy", "--encoding", "utf-8", "FILE"}, "10 A\n", ""},
+        {std::string("10 A\n\0\0", 7),
+         {"tidy", "FILE"},
+         "10 A\n",
+         "removed 2 NUL bytes of padding at the end\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run("a.bas", c.content, c.args);
+        EXPECT_EQ(r.status, kExitOk) << c.content << r.err;
+        EXPECT_EQ(r.out, c.out) << c.content;
+        EXPECT_EQ(r.err, c.err) << c.content;
+    }
+    // -i replaces FILE; -o writes elsewhere.
+    Result r = Run("a.bas", "10 A\n\n20 B\n", {"tidy", "-i", "FILE"});
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(ReadBytes(m_file), "10 A\n20 B\n");
+    r = Run("a.bas", " 10 A\n", {"tidy", "FILE", "-o", m_dir.file("out.bas")});
+    EXPECT_EQ(ReadBytes(m_dir.file("out.bas")), "10 A\n");
+    EXPECT_EQ(ReadBytes(m_file), " 10 A\n");
+    // The usual checks of the command line.
+    EXPECT_EQ(Run("a.bas", "10 A\n", {"tidy", "FILE", "--numbers"}).status, kExitUsage);
+    EXPECT_EQ(Run("a.dat", "10 A\n", {"tidy", "FILE"}).status, kExitUsage);
+    EXPECT_EQ(Run("a.bas", "10 A\n", {"tidy", "FILE", "--tab", "8"}).status, kExitUsage);
+}
+
+// What cannot be made right is refused: exit 1, FILE:LINE: and the reason,
+// nothing written, FILE as it was.
+TEST_F(CliCommands, ConversionsAndTidyRefuseWhatTheyCannotMend) {
+    const std::string out = m_dir.file("out.bas");
+    const struct {
+        std::string content;
+        std::vector<std::string> args;
+        std::string err; // after "FILE"
+    } cases[] = {
+        {"10 A\n\n  B\n",
+         {"tidy", "-i", "FILE"},
+         ":3: " + std::string(LoadString(IDS_LINE_NO_NUMBER))},
+        {"10 A\n\n20 \"😀\"\n",
+         {"tidy", "--encoding", "utf-8", "-i", "FILE"},
+         ":3: 「😀」(U+1F600) has no code in code page 932, the device's character set; change or "
+         "remove it"},
+        {"10 \"¥\"\n",
+         {"number", "--encoding", "utf-8", "FILE", "-o", out},
+         ":1: 「¥」(U+00A5) has no code in code page 932, the device's character set; change or "
+         "remove it (code page 932 has no yen sign of its own: byte 0x5c is the backslash)"},
+        {"10 A\n20 \x82\xa0\n",
+         {"renumber", "--encoding", "utf-8", "-i", "FILE"},
+         ":2: byte 0x82 is not UTF-8; a file in code page 932 is read without --encoding utf-8"},
+        {"10 A\n20 \x82\xa0\n",
+         {"check", "--encoding", "utf-8", "FILE"},
+         ":2: byte 0x82 is not UTF-8; a file in code page 932 is read without --encoding utf-8"},
+        // A NUL byte cuts the file, whatever the command.
+        {std::string("10 A\n\0B", 7),
+         {"tidy", "-i", "FILE"},
+         ": the text would end at the NUL byte at offset 5, cutting off the 1 bytes after it; "
+         "remove the NUL byte first"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(out);
+        const Result r = Run("a.bas", c.content, c.args);
+        EXPECT_EQ(r.status, kExitFailure) << c.content;
+        EXPECT_EQ(r.err, m_file + c.err + "\n");
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(ReadBytes(m_file), c.content);
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+}
+
+// Warnings go where a person reads (check, send) and say how tidy fixes the
+// file; commands whose output is for scripts stay silent.
+TEST_F(CliCommands, CheckAndSendWarnOfUtf8AndIndentedNumbers) {
+    const std::string utf8 = "10 A\n20 PRINT \"あ\"\n";
+    const std::string indented = "  10 A\n  20 B\n";
+    const std::string blankFirst = "\n10 A\n";
+    const std::string utf8Warning =
+        ":2: warning: the file looks like UTF-8 (this line has characters beyond ASCII), but the "
+        "device reads code page 932; convert it with 'tessel-cli tidy --encoding utf-8 -i FILE', "
+        "or "
+        "read it with --encoding utf-8\n";
+    const std::string indentWarning =
+        ":1: warning: 2 lines begin with blanks and a number (this is the first), so the file is "
+        "taken as having no line numbers and gets new ones in front of them; remove the blanks "
+        "with 'tessel-cli tidy -i FILE'\n";
+    const std::string blankWarning =
+        ": warning: the file begins with a blank line, so it is taken as having no line numbers "
+        "and its lines get new ones in front of theirs; remove the blank lines with 'tessel-cli "
+        "tidy -i FILE'\n";
+    const auto named = [&](std::string warning) {
+        const std::size_t at = warning.find("-i FILE");
+        warning.replace(at + 3, 4, m_file);
+        return m_file + warning;
+    };
+    for (const auto& [content, warning] :
+         {std::pair{utf8, utf8Warning}, {indented, indentWarning}, {blankFirst, blankWarning}}) {
+        Result r = Run("a.bas", content, {"check", "FILE"});
+        EXPECT_EQ(r.status, kExitOk);
+        EXPECT_EQ(r.err, named(warning));
+        // A send warns before it tries the port.
+        r = Run("a.bas", content, {"send", "FILE", "--port", "/nonexistent"});
+        EXPECT_EQ(r.status, kExitFailure);
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), named(warning));
+        for (const std::vector<std::string>& args : {std::vector<std::string>{"wire", "FILE"},
+                                                     {"number", "FILE"},
+                                                     {"unnumber", "FILE"},
+                                                     {"sort", "FILE"},
+                                                     {"renumber", "FILE"}}) {
+            r = Run("a.bas", content, args);
+            EXPECT_EQ(r.err.find("warning"), std::string::npos) << args[0] << ' ' << r.err;
+        }
+    }
+    // Read as UTF-8, or tidied, there is nothing to warn of.
+    EXPECT_EQ(Run("a.bas", utf8, {"check", "--encoding", "utf-8", "FILE"}).err, "");
+    // A blank line or an indented number in a program fails its check;
+    // a second line says that tidy mends it.
+    for (const auto& [content, hint] :
+         {std::pair<std::string, std::string>{"10 A\n  20 B\n", "the blanks before line numbers"},
+          {"10 A\n\n20 B\n", "blank lines"},
+          {"10 A\n \t\n20 B\n", "blank lines"}}) {
+        const Result r = Run("a.bas", content, {"check", "FILE"});
+        EXPECT_EQ(r.status, kExitFailure);
+        EXPECT_EQ(r.err, m_file + ":2: " + std::string(LoadString(IDS_LINE_NO_NUMBER)) + "\n" +
+                             m_file + ": " + hint + " can be removed with 'tessel-cli tidy -i " +
+                             m_file + "'\n");
+    }
+    EXPECT_EQ(Run("a.bas", "10 A\nB\n", {"check", "FILE"}).err,
+              m_file + ":2: " + std::string(LoadString(IDS_LINE_NO_NUMBER)) + "\n");
+    // A text with numbers nowhere is no program with indented numbers.
+    EXPECT_EQ(Run("a.txt", "Items\n  2 eggs\n", {"check", "FILE"}).err, "");
+}
+
+// Programs as they are shared: no line 10, blank lines, numbers indented,
+// LF line ends.
+std::string SharedProgram(unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string text = rng() % 2 ? "\n" : "";
+    const auto lines = static_cast<unsigned>(3 + rng() % 20);
+    const auto first = static_cast<unsigned>(100 + 10 * (rng() % 50));
+    for (unsigned i = 0; i < lines; ++i) {
+        const unsigned number = first + 10 * i;
+        if (rng() % 4 == 0)
+            text += rng() % 2 ? "\n" : "  \n";
+        text += rng() % 5 == 0 ? " " : "";
+        text += std::to_string(number);
+        if (i + 1 < lines && rng() % 2)
+            text += " GOTO " + std::to_string(first + 10 * (rng() % lines));
+        else
+            text += " PRINT \"\x82\xa0\"";
+        text += '\n';
+    }
+    return text;
+}
+
+// The guide's examples, in its order, on programs as they are shared.
+TEST_F(CliCommands, TheGuidesExamplesWorkOnProgramsAsShared) {
+    const auto utf8 = [](std::string text) {
+        for (std::size_t at; (at = text.find("\x82\xa0")) != std::string::npos;)
+            text.replace(at, 2, "あ");
+        return text;
+    };
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        const std::string program = SharedProgram(seed);
+        Result r = Run("game.bas", program, {"tidy", "-i", "FILE"});
+        ASSERT_EQ(r.status, kExitOk) << program << r.err;
+        const std::string tidied = ReadBytes(m_file);
+        // The same program kept in UTF-8 tidies to the same bytes.
+        const std::string kept = m_dir.file("game-utf8.bas");
+        WriteBytes(kept, utf8(program));
+        r = RunArgs({"tidy", "--encoding", "utf-8", kept, "-o", m_dir.file("from-utf8.bas")});
+        EXPECT_EQ(ReadBytes(m_dir.file("from-utf8.bas")), tidied) << r.err;
+
+        r = RunArgs({"renumber", "--new", "100", "--step", "10", "-i", m_file});
+        ASSERT_EQ(r.status, kExitOk) << program << r.err;
+        const std::string renumbered = ReadBytes(m_file);
+        EXPECT_EQ(renumbered.substr(0, 4), "100 ") << program;
+        EXPECT_EQ(renumbered.find('\r'), std::string::npos); // still LF
+        r = RunArgs({"renumber", "--old", "500", "--new", "1000", m_file, "-o",
+                     m_dir.file("game-new.bas")});
+        EXPECT_EQ(r.status == kExitOk, renumbered.find("\n500 ") != std::string::npos)
+            << renumbered << r.err;
+        r = RunArgs({"sort", m_file, "--numbers", "-o", m_dir.file("sorted.bas")});
+        EXPECT_EQ(ReadBytes(m_dir.file("sorted.bas")), renumbered);
+        r = RunArgs({"check", m_file});
+        EXPECT_EQ(r.status, kExitOk) << renumbered << r.err;
+        EXPECT_EQ(r.err, "");
+        r = RunArgs({"wire", "--eol", "lf", "--tab", "8", m_file});
+        EXPECT_EQ(r.out, renumbered + "\x1a");
+
+        WriteBytes(m_dir.file("main.c"), "int main()\n{\n\n}\n");
+        r = RunArgs({"number", m_dir.file("main.c")});
+        EXPECT_EQ(r.out, "10int main()\n20{\n30\n40}\n");
+
+        // Kept in UTF-8 and worked on as it is.
+        WriteBytes(kept, utf8(renumbered));
+        r = RunArgs({"renumber", "--encoding", "utf-8", "-i", kept});
+        EXPECT_EQ(ReadBytes(kept), utf8(RunArgs({"renumber", m_file}).out)) << r.err;
+        r = RunArgs({"check", "--encoding", "utf-8", kept});
+        EXPECT_EQ(r.status, kExitOk);
+        EXPECT_EQ(r.err, "");
+    }
 }
 
 // The guide's first examples, on programs as they are shared: no line 10,

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <vector>
 
 namespace tessel::cli {
@@ -12,6 +14,10 @@ namespace {
 bool Parse(std::vector<std::string_view> args, CliOptions& options, std::string& error) {
     return ParseCommandLine(args, options, error);
 }
+
+constexpr Command kCommandsWithFile[] = {Command::Number,   Command::Unnumber, Command::Sort,
+                                         Command::Renumber, Command::Tidy,     Command::Check,
+                                         Command::Wire,     Command::Send,     Command::Receive};
 
 TEST(CliOptions, GnuFormsInAnyOrder) {
     CliOptions o;
@@ -40,6 +46,15 @@ TEST(CliOptions, GnuFormsInAnyOrder) {
     EXPECT_EQ(o.Kind(), DocKind::Data);
     ASSERT_TRUE(Parse({"wire", "-"}, o, error));
     EXPECT_EQ(o.file, "-");
+
+    // Every command that reads or writes a file takes --encoding.
+    EXPECT_EQ(o.encoding, TextEncoding::Cp932);
+    ASSERT_TRUE(Parse({"receive", "-o", "x", "--encoding=UTF-8"}, o, error)) << error;
+    EXPECT_EQ(o.encoding, TextEncoding::Utf8);
+    ASSERT_TRUE(
+        Parse({"tidy", "-i", "a.bas", "--encoding", "utf8", "--encoding", "cp932"}, o, error))
+        << error;
+    EXPECT_EQ(o.encoding, TextEncoding::Cp932);
 
     ASSERT_TRUE(Parse({"help", "sort"}, o, error));
     EXPECT_EQ(o.helpTopic, Command::Sort);
@@ -156,6 +171,11 @@ TEST(CliOptions, UsageErrors) {
         {{"receive", "-o", "b", "--type", "data"}, "--type does not apply"},
         {{"receive", "-o", "b", "--no-numbers"}, "--no-numbers does not apply"},
         {{"receive", "-o", "b", "--old", "1"}, "belong to renumber, not receive"},
+        {{"number", "a", "--encoding", "sjis"}, "'sjis' for --encoding (cp932 or utf-8)"},
+        {{"tidy", "a", "--no-numbers"}, "tidy keeps the line numbers as they are"},
+        {{"tidy", "a", "--number-start", "5"}, "not tidy"},
+        {{"tidy", "a", "--eol", "lf"}, "not tidy"},
+        {{"tidy", "x.dat"}, "'x.dat' is a DATA file"},
     };
     for (const auto& c : cases) {
         CliOptions o;
@@ -176,10 +196,11 @@ TEST(CliOptions, EachCommandsHelpListsTheOptionsItsCheckAccepts) {
         {"--port", {{"--port", "COM2"}, {"--baud", "300"}, {"--line-delay", "5"}}},
         {"--data ", {{"--data"}}},
         {"--type", {{"--type", "basic"}}},
+        {"--encoding", {{"--encoding", "utf-8"}}},
     };
     for (const Command command :
-         {Command::Number, Command::Unnumber, Command::Sort, Command::Renumber, Command::Check,
-          Command::Wire, Command::Send, Command::Receive}) {
+         {Command::Number, Command::Unnumber, Command::Sort, Command::Renumber, Command::Tidy,
+          Command::Check, Command::Wire, Command::Send, Command::Receive}) {
         const std::string help = CommandHelp(command);
         for (const auto& [listedAs, forms] : options) {
             bool accepted = false;
@@ -198,6 +219,64 @@ TEST(CliOptions, EachCommandsHelpListsTheOptionsItsCheckAccepts) {
                 << CommandName(command) << " " << listedAs;
         }
     }
+}
+
+// The completion offers each command exactly the options its checks accept,
+// so the shell never suggests a usage error nor hides an option.
+TEST(CliOptions, CompletionOffersTheOptionsEachCommandAccepts) {
+    std::set<std::string> every;
+    for (const Command command : kCommandsWithFile) {
+        const Completion offered =
+            Complete(std::vector<std::string_view>{CommandName(command), "-"});
+        every.insert(offered.words.begin(), offered.words.end());
+    }
+    every.erase("--help"); // every command takes them, and they end the checks
+    every.erase("--version");
+    ASSERT_GT(every.size(), 20u);
+    for (const Command command : kCommandsWithFile) {
+        const Completion offered =
+            Complete(std::vector<std::string_view>{CommandName(command), "--"});
+        for (const std::string& option : every) {
+            const Completion values =
+                Complete(std::vector<std::string_view>{CommandName(command), option, ""});
+            const std::string sample = values.words.empty() ? "1" : values.words.front();
+            std::vector<std::string_view> args = {CommandName(command)};
+            if (command == Command::Receive && option != "--output")
+                args.insert(args.end(), {"-o", "x"});
+            else if (command != Command::Receive)
+                args.push_back("f.bas");
+            args.push_back(option);
+            CliOptions o;
+            std::string error;
+            bool accepted = Parse(args, o, error);
+            args.push_back(sample);
+            accepted = accepted || Parse(args, o, error);
+            EXPECT_EQ(accepted, std::ranges::count(offered.words, option) == 1)
+                << CommandName(command) << " " << option << ": " << error;
+        }
+    }
+}
+
+TEST(CliOptions, CompletionReadsTheWordsBefore) {
+    using Words = std::vector<std::string>;
+    const auto complete = [](std::vector<std::string_view> args) { return Complete(args); };
+    EXPECT_EQ(complete({""}).words.size(), 10u); // the commands, help too
+    EXPECT_EQ(complete({"help", ""}).words.size(), 9u);
+    EXPECT_EQ(complete({"help", "sort", ""}).words, Words{});
+    // A value: after the option, after "=", after a short option's letter.
+    EXPECT_EQ(complete({"wire", "--eol", ""}).words, (Words{"cr", "lf", "crlf"}));
+    EXPECT_EQ(complete({"send", "--flo=x"}).words, (Words{"xon", "rts", "none"}));
+    EXPECT_EQ(complete({"tidy", "--encoding", ""}).words, (Words{"cp932", "utf-8"}));
+    EXPECT_EQ(complete({"send", "--parity", "odd", "--data-b", ""}).words, (Words{"7", "8"}));
+    EXPECT_TRUE(complete({"sort", "-io", ""}).files);
+    EXPECT_TRUE(complete({"send", "--port", "/dev/tty"}).devices);
+    EXPECT_EQ(complete({"--tab", ""}).words, Words{}); // a number: nothing to offer
+    // FILE, then the options; after "--" a word with a dash is FILE.
+    EXPECT_TRUE(complete({"number", "--type", "c", ""}).files);
+    EXPECT_FALSE(complete({"number", "a.c", ""}).files);
+    EXPECT_FALSE(complete({"number", "a.c", ""}).words.empty());
+    EXPECT_TRUE(complete({"number", "--", "-"}).files);
+    EXPECT_FALSE(complete({"receive", ""}).files); // it reads no FILE
 }
 
 } // namespace

@@ -108,6 +108,15 @@ TEST_F(CliProcess, StandardInputCutAtANulIsRefusedToo) {
                      "after it; remove the NUL byte first\n");
 }
 
+// Standard input names itself in the warning's advice.
+TEST_F(CliProcess, WarningsForStandardInputNameTidyOnIt) {
+    WriteBytes(m_dir.file("in"), "  10 A\n  20 B\n");
+    const Result r = Run({"check", "--type=basic", "-"}, {}, m_dir.file("in"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("remove the blanks with 'tessel-cli tidy -'\n"), std::string::npos)
+        << r.err;
+}
+
 TEST_F(CliProcess, AFailedWriteToStandardOutputIsAnError) {
     WriteBytes(m_dir.file("a.bas"), "10 A\n");
     const Result r = Run({"sort", m_dir.file("a.bas")}, "/dev/full");

@@ -286,5 +286,35 @@ TEST_F(CliTransferOnPty, AnOutputItCannotWriteCostsNoTransferAndLosesNoBytes) {
     }
 }
 
+// With --encoding utf-8 a send puts the device's own bytes on the wire, and a
+// receive writes UTF-8; what cannot be UTF-8 is kept as it came.
+TEST_F(CliTransferOnPty, Utf8FilesTravelAsCodePage932) {
+    const std::string program = m_dir.file("a.bas");
+    WriteBytes(program, "10 PRINT \"\xE3\x81\x82\xEF\xBD\xB1\"\n");
+    EXPECT_EQ(Run({"send", program, "--encoding", "utf-8"}, false), "");
+    EXPECT_EQ(m_pty.Read(19), "10 PRINT \"\x82\xa0\xb1\"\r\n\x1a");
+
+    const std::string out = m_dir.file("in.bas");
+    m_pty.Write("10 \x82\xa0\r\n\x1a");
+    EXPECT_EQ(Run({"receive", "-o", out, "--encoding", "utf-8"}, false), "");
+    EXPECT_EQ(ReadBytes(out), "10 \xE3\x81\x82\r\n");
+
+    const std::string state = m_dir.file("state");
+    const ScopedEnv stateHome("XDG_STATE_HOME", state.c_str());
+    const std::string bad = m_dir.file("bad.bas");
+    m_pty.Write("10 A\r\n20 \x80\r\n\x1a");
+    const std::string err = Run({"receive", "-o", bad, "--encoding", "utf-8"}, false, kExitFailure);
+    const std::string problem = bad +
+                                ":2: byte 0x80 is no character of code page 932 and cannot "
+                                "be written as UTF-8; write the file with --encoding cp932; "
+                                "what arrived is kept in " +
+                                state + "/tessel/";
+    EXPECT_EQ(err.substr(0, problem.size()), problem);
+    EXPECT_FALSE(std::filesystem::exists(bad));
+    const std::size_t at = err.find(state);
+    const std::string kept = err.substr(at, err.size() - at - 1);
+    EXPECT_EQ(ReadBytes(kept), "10 A\r\n20 \x80\r\n");
+}
+
 } // namespace
 } // namespace tessel::cli

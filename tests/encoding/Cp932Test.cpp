@@ -244,5 +244,188 @@ TEST(Cp932KeepsApart, NeighboursThatWouldReadAsOneCharacter) {
     EXPECT_TRUE(KeepsApart(u"A\u2029B"));
 }
 
+// --- Files in UTF-8 ----------------------------------------------------------
+
+std::string Utf8(std::u16string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size())
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | c >> 6);
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | c >> 12);
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | c >> 18);
+            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+TEST(Cp932Utf8, CharactersTakeTheEditorsCodesAndAsciiBytesStayAsTheyAre) {
+    const struct {
+        std::u16string text;
+        std::string bytes;
+    } cases[] = {
+        {u"10 PRINT \"\\~\"\r\n", "10 PRINT \"\\~\"\r\n"},
+        {u"ｱｲﾞ｡", Bytes({0xB1, 0xB2, 0xDE, 0xA1})},
+        {u"あ\u3000漢\uff5e\uff3c", "\x82\xa0\x81\x40\x8a\xbf\x81\x60\x81\x5f"},
+        // A character with two codes takes the one Windows writes.
+        {u"ⅰ∵", "\xfa\x40\x81\xe6"},
+        // Line ends and control bytes of every kind pass as they are.
+        {u"a\rb\nc\r\n\x01\x1a\x7f\t", "a\rb\nc\r\n\x01\x1a\x7f\t"},
+        {u"\ue000", "\xf0\x40"}, // user-defined characters too
+    };
+    for (const auto& c : cases) {
+        std::string bytes = "old";
+        EXPECT_FALSE(FromUtf8(Utf8(c.text), bytes));
+        EXPECT_EQ(bytes, c.bytes);
+        std::string utf8;
+        EXPECT_FALSE(ToUtf8(c.bytes, utf8));
+        EXPECT_EQ(utf8, Utf8(c.text));
+    }
+    // A byte-order mark at the start is dropped; elsewhere it is a character
+    // the code page does not hold.
+    std::string bytes;
+    bool dropped = false;
+    EXPECT_FALSE(FromUtf8("\xEF\xBB\xBF"
+                          "10 A",
+                          bytes, &dropped));
+    EXPECT_EQ(bytes, "10 A");
+    EXPECT_TRUE(dropped);
+    EXPECT_FALSE(FromUtf8("10 A", bytes, &dropped));
+    EXPECT_FALSE(dropped);
+    const auto inside = FromUtf8("A\xEF\xBB\xBF", bytes);
+    ASSERT_TRUE(inside);
+    EXPECT_EQ(inside->character, 0xFEFFu);
+    // A second code comes back as its character, that is as the first code.
+    std::string utf8;
+    EXPECT_FALSE(ToUtf8("\xee\xef\x87\x9c", utf8));
+    EXPECT_EQ(utf8, Utf8(u"ⅰ∪"));
+}
+
+TEST(Cp932Utf8, RefusalsNameTheOffsetAndTheCharacterOrByte) {
+    const struct {
+        std::string utf8;
+        ConversionProblem problem;
+        std::size_t offset;
+        char32_t character;
+        int byte;
+    } cases[] = {
+        {"10 \xF0\x9F\x98\x80", ConversionProblem::NotInCodePage, 3, 0x1F600, 0xF0},
+        {"\xC2\xA5", ConversionProblem::NotInCodePage, 0, 0xA5, 0xC2}, // no yen sign
+        {"ab\xC3\xA9", ConversionProblem::NotInCodePage, 2, 0xE9, 0xC3},
+        {"\xE3\x80\x9C", ConversionProblem::NotInCodePage, 0, 0x301C, 0xE3},
+        // The editor's marks for bytes are characters of their own in a file.
+        {"\xE2\x90\x8A", ConversionProblem::NotInCodePage, 0, 0x240A, 0xE2},
+        {"\xEF\x9E\x80", ConversionProblem::NotInCodePage, 0, 0xF780, 0xEF},
+        {"\xEF\x80\x80", ConversionProblem::NotInCodePage, 0, 0xF000, 0xEF},
+        {"\xE2\x80\xA8", ConversionProblem::NotInCodePage, 0, 0x2028, 0xE2},
+        {"\xC2\x85", ConversionProblem::NotInCodePage, 0, 0x85, 0xC2},
+        // Not UTF-8: code page 932 itself, stray, cut short, overlong,
+        // surrogates, past U+10FFFF.
+        {"A\x82\xa0", ConversionProblem::NotUtf8, 1, 0, 0x82},
+        {"\x80", ConversionProblem::NotUtf8, 0, 0, 0x80},
+        {"xy\xE3\x81", ConversionProblem::NotUtf8, 2, 0, 0xE3},
+        {"\xC0\x80", ConversionProblem::NotUtf8, 0, 0, 0xC0},
+        {"\xE0\x80\xAF", ConversionProblem::NotUtf8, 0, 0, 0xE0},
+        {"\xED\xA0\x80", ConversionProblem::NotUtf8, 0, 0, 0xED},
+        {"\xF4\x90\x80\x80", ConversionProblem::NotUtf8, 0, 0, 0xF4},
+        {"\xEF\xBB\xBF\xFF", ConversionProblem::NotUtf8, 3, 0, 0xFF},
+    };
+    for (const auto& c : cases) {
+        std::string bytes = "old";
+        const auto error = FromUtf8(c.utf8, bytes);
+        ASSERT_TRUE(error) << c.utf8;
+        EXPECT_EQ(error->problem, c.problem) << c.utf8;
+        EXPECT_EQ(error->offset, c.offset) << c.utf8;
+        EXPECT_EQ(error->character, c.character) << c.utf8;
+        EXPECT_EQ(error->byte, c.byte) << c.utf8;
+        EXPECT_EQ(bytes, "");
+    }
+    // Bytes that are no character cannot be written as UTF-8.
+    for (const auto& [bytes, offset] : {std::pair<std::string, std::size_t>{"ab\x80", 2},
+                                        {"\xa0", 0},
+                                        {"x\xfd", 1},
+                                        {"\x82\xa0\x82", 2}, // a lead at the end
+                                        {"\x82\x31", 0},     // a lead before no trail
+                                        {"\x85\x40", 0}}) {  // an undefined pair
+        std::string utf8 = "old";
+        const auto error = ToUtf8(bytes, utf8);
+        ASSERT_TRUE(error) << bytes;
+        EXPECT_EQ(error->problem, ConversionProblem::NoCharacter);
+        EXPECT_EQ(error->offset, offset) << bytes;
+        EXPECT_EQ(error->byte, static_cast<unsigned char>(bytes[offset]));
+        EXPECT_EQ(utf8, "");
+    }
+    EXPECT_EQ(NameCharacter(0x1F600), "「😀」(U+1F600)");
+    EXPECT_EQ(NameCharacter(0x85), "(U+0085)");
+}
+
+// Every character the code page holds, as the text of a UTF-8 file.
+std::u16string CharactersOfTheCodePage() {
+    std::u16string characters;
+    for (int b = 0; b < 0x80; ++b)
+        characters += static_cast<char16_t>(b);
+    for (int b = 0xA1; b <= 0xDF; ++b)
+        characters += Decode(Bytes({b}));
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            const std::u16string shown = Decode(Bytes({lead, trail}));
+            if (shown.size() == 1 && !IsPlaceholder(shown[0]))
+                characters += shown;
+        }
+    }
+    return characters;
+}
+
+TEST(Cp932Utf8, AnyTextTheCodePageHoldsComesBackFromItsBytes) {
+    const std::u16string characters = CharactersOfTheCodePage();
+    ASSERT_EQ(characters.size(), 128u + 63u + 9604u - 398u);
+    // Each character alone...
+    for (const char16_t c : characters) {
+        std::string bytes, back;
+        ASSERT_FALSE(FromUtf8(Utf8({&c, 1}), bytes)) << int(c);
+        ASSERT_FALSE(ToUtf8(bytes, back)) << int(c);
+        ASSERT_EQ(back, Utf8({&c, 1})) << int(c);
+    }
+    // ... and in random texts, where neighbours could run together.
+    std::mt19937 rng(65001);
+    for (int round = 0; round < 3000; ++round) {
+        std::u16string text(rng() % 60, u'x');
+        for (char16_t& c : text)
+            c = rng() % 3 ? characters[rng() % characters.size()] : characters[rng() % 0x80];
+        const std::string utf8 = Utf8(text);
+        std::string bytes, back;
+        ASSERT_FALSE(FromUtf8(utf8, bytes));
+        ASSERT_FALSE(ToUtf8(bytes, back));
+        ASSERT_EQ(back, utf8);
+        // The code page's bytes read as the editor reads them give the same
+        // characters, line breaks aside.
+        if (text.find_first_of(u"\r\n") == std::u16string::npos) {
+            ASSERT_EQ(Encode(Decode(bytes), back), std::nullopt);
+        }
+    }
+}
+
+TEST(Cp932Utf8, LooksLikeUtf8OnlyWithCharactersBeyondAscii) {
+    EXPECT_EQ(LooksLikeUtf8("10 PRINT \"A\"\r\n"), std::nullopt);
+    EXPECT_EQ(LooksLikeUtf8(""), std::nullopt);
+    EXPECT_EQ(LooksLikeUtf8("10 A\n20 \xE3\x81\x82\n"), 8u);
+    // Code page 932 text is seldom valid UTF-8.
+    EXPECT_EQ(LooksLikeUtf8("10 \x82\xa0\n"), std::nullopt);
+    EXPECT_EQ(LooksLikeUtf8("10 \xb1\xb2\n"), std::nullopt);
+    EXPECT_EQ(LooksLikeUtf8("\xE3\x81\x82\x82\xa0"), std::nullopt);
+}
+
 } // namespace
 } // namespace tessel::cp932
