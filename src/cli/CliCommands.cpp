@@ -623,12 +623,7 @@ private:
         return {};
     }
 
-    static std::string FolderOf(const std::string& path) {
-        const std::size_t slash = path.rfind('/');
-        if (slash == std::string::npos)
-            return ".";
-        return slash == 0 ? "/" : path.substr(0, slash);
-    }
+    static std::string FolderOf(const std::string& path) { return sys::FolderOf(path); }
 
     static FileError WriteOrReplace(const std::string& path, const std::string& bytes) {
         struct stat st {};

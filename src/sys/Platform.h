@@ -20,6 +20,10 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // when the system does not say.
 std::string ExecutablePath();
 
+// The folder `path` names a file in: "." when it names none, the root with
+// its separator. On Windows '\\' separates folders too, and "C:" is a drive.
+std::string FolderOf(const std::string& path);
+
 // The folder where the programs keep what has no other place (received
 // texts, copies of unsaved work), without the final '/': on Linux
 // $XDG_STATE_HOME/tessel or ~/.local/state/tessel, on Windows

@@ -42,6 +42,13 @@ std::string ExecutablePath() {
 #endif
 }
 
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 std::string UserStateFolder() {
     if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/')
         return std::string(state) + "/tessel";

@@ -64,6 +64,17 @@ std::string ExecutablePath() {
     }
 }
 
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\:");
+    if (slash == std::string::npos)
+        return ".";
+    if (path[slash] == ':')
+        return path.substr(0, slash + 1) + "."; // "C:x": the current folder of drive C
+    // A root ("\\", "C:\\") keeps its separator.
+    const bool root = slash == 0 || (slash == 2 && path[1] == ':');
+    return path.substr(0, root ? slash + 1 : slash);
+}
+
 std::string UserStateFolder() {
     const wchar_t* local = ::_wgetenv(L"LOCALAPPDATA");
     if (local == nullptr || local[0] == L'\0')

@@ -1,6 +1,7 @@
 #include "sys/FileIo.h"
 #include "support/SysCallFaults.h"
 #include "support/TempDir.h"
+#include "sys/Platform.h"
 
 #include <gtest/gtest.h>
 
@@ -257,6 +258,20 @@ TEST(WriteNewFile, NeverReplacesAFileAndMakesItsFolders) {
     std::string third;
     EXPECT_EQ(WriteNewFile(folder, "kept", ".txt", "three", third).Reason(), std::strerror(ENOSPC));
     EXPECT_EQ(Entries(folder), 2);
+}
+
+TEST(FolderOf, TheFolderAFileIsIn) {
+    EXPECT_EQ(sys::FolderOf("a/b/c.bas"), "a/b");
+    EXPECT_EQ(sys::FolderOf("/c.bas"), "/");
+    EXPECT_EQ(sys::FolderOf("c.bas"), ".");
+#if defined(_WIN32)
+    EXPECT_EQ(sys::FolderOf("C:\\d\\e\\c.bas"), "C:\\d\\e");
+    EXPECT_EQ(sys::FolderOf("C:\\c.bas"), "C:\\");
+    EXPECT_EQ(sys::FolderOf("C:c.bas"), "C:.");
+    EXPECT_EQ(sys::FolderOf("\\\\server\\share\\c.bas"), "\\\\server\\share");
+#else
+    EXPECT_EQ(sys::FolderOf("a\\b.bas"), "."); // a name like any other
+#endif
 }
 
 } // namespace
