@@ -2,12 +2,12 @@
 
 #include "comm/ComPort.h"
 #include "res/StringTable.h"
+#include "sys/SysCalls.h"
 #include "ui/DialogFields.h"
 #include "ui/MessageBox.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -17,9 +17,12 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QStyledItemDelegate>
 #include <QValidator>
 
 #include <algorithm>
+#include <cerrno>
+#include <unistd.h>
 
 namespace tessel {
 namespace {
@@ -55,17 +58,51 @@ private:
 // shows whole.
 constexpr char kLongDevicePath[] = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0";
 
-// The serial devices this machine has now, stable names first.
-QStringList SerialDevices() {
-    QStringList devices;
-    const QDir byId(QStringLiteral("/dev/serial/by-id"));
-    for (const QFileInfo& entry : byId.entryInfoList(QDir::System | QDir::Files, QDir::Name))
-        devices.append(entry.absoluteFilePath());
-    const QDir dev(QStringLiteral("/dev"));
-    for (const QString& name : dev.entryList({QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")},
-                                             QDir::System | QDir::Files, QDir::Name))
-        devices.append(dev.filePath(name));
-    return devices;
+// The description of a port in the device list, beside its path.
+constexpr int kDescriptionRole = Qt::UserRole;
+
+// A device list that looks for the ports again each time it opens.
+class DeviceBox final : public QComboBox {
+public:
+    DeviceBox(QWidget* parent, std::function<void()> refresh)
+        : QComboBox(parent), m_refresh(std::move(refresh)) {}
+    void showPopup() override {
+        m_refresh();
+        QComboBox::showPopup();
+    }
+
+private:
+    std::function<void()> m_refresh;
+};
+
+// Shows each entry as its path and, after it, its description; the entry's
+// text (what choosing it puts in the box) stays the path.
+class DeviceDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (const QString description = index.data(kDescriptionRole).toString();
+            !description.isEmpty())
+            option->text += QStringLiteral("  (%1)").arg(description);
+    }
+};
+
+// What stands in the way of opening `path`, below the device: that it is
+// not there, or that this user may not open it and what to do about that.
+QString DeviceState(const QString& path) {
+    if (path.isEmpty())
+        return {};
+    if (!QFileInfo::exists(path))
+        return QStringLiteral("%1 は見つかりません").arg(path);
+    const QByteArray native = QFile::encodeName(path);
+    if (sys::Access(native.constData(), R_OK | W_OK) == 0 || errno != EACCES)
+        return {};
+    return QString::fromStdString(
+               ExplainOpenProblem(DiagnoseOpenFailure(EACCES, native.toStdString())))
+        .trimmed();
 }
 
 QString DeviceOf(const ComSettings& settings) {
@@ -93,20 +130,22 @@ int FieldWidthFor(QComboBox* list, const QString& text) {
 
 } // namespace
 
-CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent)
-    : QDialog(parent), m_settings(settings) {
+CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent, SystemRoots roots)
+    : QDialog(parent), m_settings(settings), m_roots(std::move(roots)) {
     setWindowTitle(LoadQString(IDS_CAPTION_COM_SETTINGS));
 
     m_port = MakeList("port", kPortNames, m_settings.COMPort);
-    m_device = new QComboBox(this);
+    m_device = new DeviceBox(this, [this] { ListDevices(); });
     m_device->setObjectName(QStringLiteral("device"));
     m_device->setEditable(true);
     m_device->setInsertPolicy(QComboBox::NoInsert);
-    m_device->addItems(SerialDevices());
+    m_device->setItemDelegate(new DeviceDelegate(m_device));
+    ListDevices();
     m_device->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_device->setMinimumWidth(FieldWidthFor(m_device, QString::fromLatin1(kLongDevicePath)));
     m_deviceState = new QLabel(this);
     m_deviceState->setObjectName(QStringLiteral("deviceState"));
+    m_deviceState->setTextInteractionFlags(Qt::TextSelectableByMouse); // the command to copy
     m_baudRate = MakeList("baudRate", kBaudRateTexts, m_settings.BaudRate);
     m_dataBit = MakeList("dataBit", kDataBitTexts, m_settings.DataBit);
     m_stopBit = MakeList("stopBit", kStopBitTexts, m_settings.StopBit);
@@ -192,14 +231,38 @@ QComboBox* CComSettingDlg::MakeList(const char* name, std::span<const char* cons
     return list;
 }
 
+void CComSettingDlg::ListDevices() {
+    const QSignalBlocker blocker(m_device);
+    const QString shown = m_device->currentText();
+    m_device->clear();
+    for (const SerialPortInfo& port : DiscoverSerialPorts(nullptr, m_roots)) {
+        std::string description = port.Description();
+        if (description.empty())
+            description = port.driver;
+        const QString path = QFile::decodeName(port.path.c_str());
+        m_device->addItem(path);
+        m_device->setItemData(m_device->count() - 1, QString::fromStdString(description),
+                              kDescriptionRole);
+        if (port.path != port.device || !description.empty())
+            m_device->setItemData(
+                m_device->count() - 1,
+                QFile::decodeName(port.device.c_str()) +
+                    (description.empty()
+                         ? QString()
+                         : QStringLiteral(": ") + QString::fromStdString(description)),
+                Qt::ToolTipRole);
+    }
+    m_device->setCurrentIndex(-1);
+    m_device->setEditText(shown);
+}
+
 void CComSettingDlg::ShowDevice() {
     const QString path = DeviceOf(m_settings);
     {
         const QSignalBlocker blocker(m_device);
         m_device->setEditText(path);
     }
-    m_deviceState->setText(
-        QFileInfo::exists(path) ? QString() : QStringLiteral("%1 は見つかりません").arg(path));
+    m_deviceState->setText(DeviceState(path));
 }
 
 void CComSettingDlg::OnDeviceEdited(const QString& text) {
@@ -210,9 +273,7 @@ void CComSettingDlg::OnDeviceEdited(const QString& text) {
     const QString trimmed = text.trimmed();
     if (!trimmed.isEmpty() && trimmed != DeviceOf(m_settings))
         device = QFile::encodeName(trimmed).toStdString();
-    m_deviceState->setText(trimmed.isEmpty() || QFileInfo::exists(trimmed)
-                               ? QString()
-                               : QStringLiteral("%1 は見つかりません").arg(trimmed));
+    m_deviceState->setText(DeviceState(trimmed));
 }
 
 void CComSettingDlg::RefuseEndCode(unsigned messageId) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comm/PortDiscovery.h"
 #include "settings/ComSettings.h"
 
 #include <QDialog>
@@ -16,12 +17,17 @@ namespace tessel {
 // the wire, the flow control and the end-of-text code; beside the port, the
 // device that port stands for on this machine; below, the pacing of a send.
 // It edits a copy of the settings and does no I/O of the settings: the
-// caller applies and stores what Settings() hands back after OK.
+// caller applies and stores what Settings() hands back after OK. The device
+// box offers the serial ports there are (looked for again each time its list
+// opens), stable names first, each with its product name; any path may be
+// typed instead.
 class CComSettingDlg : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CComSettingDlg(const ComSettings& settings, QWidget* parent = nullptr);
+    // `roots`: where the ports are looked for.
+    explicit CComSettingDlg(const ComSettings& settings, QWidget* parent = nullptr,
+                            SystemRoots roots = {});
 
     // The edited copy; the end-of-text code, its text ("0D" for one typed
     // digit) and the pacing are filled in by OK.
@@ -35,10 +41,14 @@ private:
     QComboBox* MakeList(const char* name, std::span<const char* const> entries,
                         std::uint32_t selected);
     void ShowDevice();
+    // Fills the device box's list with the ports there are now, keeping what
+    // the box shows.
+    void ListDevices();
     void OnDeviceEdited(const QString& text);
     void RefuseEndCode(unsigned messageId);
 
     ComSettings m_settings;
+    const SystemRoots m_roots;
     QComboBox* m_port;
     QComboBox* m_device;
     QLabel* m_deviceState;

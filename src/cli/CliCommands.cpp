@@ -3,6 +3,7 @@
 #include "cli/CliFileText.h"
 #include "cli/CliHelp.h"
 #include "cli/CliTransfer.h"
+#include "comm/ComPort.h"
 #include "comm/TransferFlows.h"
 #include "doc/MemoryEditBuffer.h"
 #include "doc/MessageSink.h"
@@ -21,6 +22,7 @@
 
 #include <cerrno>
 #include <climits> // PATH_MAX
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
@@ -136,6 +138,8 @@ public:
                 command);
         if (command == Command::Receive)
             return Receive();
+        if (command == Command::Ports)
+            return Ports();
         // Replacing anything but a regular file would block on a FIFO or
         // write the result where it is lost (a pipe, a terminal).
         if (struct stat st{};
@@ -429,6 +433,7 @@ private:
         case TransferOutcome::End::Interrupted:
             Fail(m_name + ": send interrupted; the device may have received part of the text");
             return kExitSignalBase + outcome.signal;
+        case TransferOutcome::End::TimedOut: // a send has no time-out
         case TransferOutcome::End::LineFailed:
             break;
         }
@@ -474,8 +479,9 @@ private:
             if (const FileError error = CheckWritable(*m_options.output))
                 return Fail(m_name + ": " + error.Reason());
         std::string received;
-        const TransferOutcome outcome = RunTransfer(
-            TransferWorker::Mode::Receive, m_settings.m_comSettings, received, m_context.err);
+        const TransferOutcome outcome =
+            RunTransfer(TransferWorker::Mode::Receive, m_settings.m_comSettings, received,
+                        m_context.err, std::chrono::milliseconds(m_options.timeoutMs.value_or(0)));
         if (outcome.end == TransferOutcome::End::OpenFailed)
             return OpenFailed(outcome);
 
@@ -496,6 +502,10 @@ private:
         case TransferOutcome::End::Interrupted:
             Fail(m_name + ": receive interrupted " + what);
             return kExitSignalBase + outcome.signal;
+        case TransferOutcome::End::TimedOut:
+            Fail(m_name + ": receive gave up: no byte came for " + Seconds(*m_options.timeoutMs) +
+                 " (--timeout) " + what);
+            return kExitTimedOut;
         case TransferOutcome::End::LineFailed:
             break;
         }
@@ -552,11 +562,113 @@ private:
         std::string line = outcome.device + ": " + std::string(LoadString(IDS_PORT_OPEN_FAILED));
         if (!outcome.reason.empty())
             line += " (" + outcome.reason + ")";
-        return Fail(line);
+        line += '\n';
+        if (outcome.openError != 0)
+            line += OpenProblemAdvice(DiagnoseOpenFailure(
+                outcome.openError, outcome.device, &m_settings.m_comSettings, m_context.roots));
+        m_context.err.Write(line);
+        return kExitFailure;
+    }
+
+    // One line a port: tab-separated PATH, DEVICE, COM, ACCESS, USB-ID,
+    // DRIVER, DESCRIPTION; each field but the last without blanks, and "-"
+    // when empty. Or a JSON array of objects.
+    int Ports() {
+        const std::vector<SerialPortInfo> ports =
+            DiscoverSerialPorts(&m_settings.m_comSettings, m_context.roots);
+        std::string text = m_options.json ? PortsJson(ports) : PortsTable(ports);
+        if (ports.empty())
+            m_context.err.Write("tessel-cli: no serial port found; plug in the adapter, and "
+                                "check its cable and driver (dmesg tells)\n");
+        if (const FileError failed = m_context.out.Write(text))
+            return Fail("standard output: " + failed.Reason());
+        return kExitOk;
+    }
+
+    static std::string ComNames(const SerialPortInfo& port, std::string_view separator) {
+        std::string names;
+        for (const unsigned i : port.comPorts)
+            names.append(names.empty() ? "" : separator).append(kPortNames[i]);
+        return names;
+    }
+
+    static std::string PortsTable(const std::vector<SerialPortInfo>& ports) {
+        // Blanks and control characters would split a field or a line.
+        auto field = [](std::string value) {
+            for (char& c : value)
+                if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F)
+                    c = '_';
+            return value.empty() ? std::string("-") : value;
+        };
+        std::string text;
+        for (const SerialPortInfo& port : ports) {
+            std::string description = port.Description();
+            for (char& c : description)
+                if (static_cast<unsigned char>(c) < ' ' || c == 0x7F)
+                    c = ' ';
+            text += field(port.path) + '\t' + field(port.device) + '\t' +
+                    field(ComNames(port, ",")) + '\t' + (port.openable ? "rw" : "no") + '\t' +
+                    field(port.vendorId.empty() ? "" : port.vendorId + ":" + port.productId) +
+                    '\t' + field(port.driver) + '\t' + (description.empty() ? "-" : description) +
+                    '\n';
+        }
+        return text;
+    }
+
+    static std::string Json(std::string_view value) {
+        std::string text = "\"";
+        for (const char c : value) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (c == '"' || c == '\\') {
+                text += '\\';
+                text += c;
+            } else if (byte < 0x20 || byte == 0x7F) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+                text += escaped;
+            } else {
+                text += c;
+            }
+        }
+        return text + '"';
+    }
+
+    static std::string PortsJson(const std::vector<SerialPortInfo>& ports) {
+        std::string text = "[";
+        for (std::size_t i = 0; i < ports.size(); ++i) {
+            const SerialPortInfo& port = ports[i];
+            std::string com;
+            for (const unsigned k : port.comPorts)
+                com.append(com.empty() ? "" : ", ").append(Json(kPortNames[k]));
+            text += i == 0 ? "\n" : ",\n";
+            text += "  {\"path\": " + Json(port.path) + ", \"device\": " + Json(port.device) +
+                    ", \"com\": [" + com +
+                    "], \"openable\": " + (port.openable ? "true" : "false") +
+                    ", \"vendor_id\": " + Json(port.vendorId) +
+                    ", \"product_id\": " + Json(port.productId) +
+                    ", \"manufacturer\": " + Json(port.manufacturer) +
+                    ", \"product\": " + Json(port.product) + ", \"serial\": " + Json(port.serial) +
+                    ", \"driver\": " + Json(port.driver) +
+                    ", \"description\": " + Json(port.Description()) + "}";
+        }
+        return text + (ports.empty() ? "]\n" : "\n]\n");
     }
 
     static std::string Because(const TransferOutcome& outcome) {
         return outcome.reason.empty() ? std::string() : " (" + outcome.reason + ")";
+    }
+
+    static std::string Seconds(unsigned ms) {
+        std::string text = std::to_string(ms / 1000);
+        if (ms % 1000 != 0) {
+            char fraction[8];
+            std::snprintf(fraction, sizeof fraction, ".%03u", ms % 1000);
+            std::string digits = fraction;
+            while (digits.back() == '0')
+                digits.pop_back();
+            text += digits;
+        }
+        return text + " s";
     }
 
     static std::string Bytes(std::size_t count) {

@@ -5,6 +5,7 @@
 // the tool in-process.
 
 #include "cli/CliOptions.h"
+#include "comm/PortDiscovery.h"
 #include "sys/FileIo.h"
 
 #include <span>
@@ -18,7 +19,8 @@ struct AppSettings;
 
 namespace tessel::cli {
 
-enum ExitStatus : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
+// receive --timeout gave up: 124, as timeout(1) exits.
+enum ExitStatus : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2, kExitTimedOut = 124 };
 // A transfer stopped by a signal exits with this plus the signal's number
 // (130 for Ctrl-C), as a shell reports a command the signal ended.
 inline constexpr int kExitSignalBase = 128;
@@ -73,6 +75,8 @@ struct CliContext {
     IOutput& err;
     // The settings file read without --settings.
     std::string defaultSettingsPath;
+    // Where ports and the explanations of a port that will not open look.
+    SystemRoots roots{};
 };
 
 // tessel.INI beside the running executable: the desktop program's file.

@@ -89,8 +89,32 @@ constexpr CommandHelpText kHelp[] = {
      "When FILE cannot be written, what arrived is kept in $XDG_STATE_HOME/tessel.\n"
      "With --flow xon the bytes 0x11 and 0x13 cannot arrive as data.\n"
      "\n"
+     "With --timeout, it gives up once no byte has come for that long, before the\n"
+     "first byte or between two, stores what arrived as Ctrl-C does and exits with\n"
+     "124. When the device stops for 2 s half way, a line says so, and another when\n"
+     "it goes on; a send says the same when no byte could go out for 2 s.\n"
+     "\n"
      "  -o, --output FILE       the file to write ('-': standard output)\n"
-     "      --data              receive a DATA file rather than a text\n"},
+     "      --data              receive a DATA file rather than a text\n"
+     "      --timeout SECONDS   give up after SECONDS without a byte (such as 10 or\n"
+     "                          0.5; default: wait until Ctrl-C)\n"},
+    {Command::Ports, "ports [--json] [--settings FILE]", "list the serial ports there are",
+     "Lists the serial ports of this machine, one a line: first the stable names\n"
+     "in /dev/serial/by-id (the name to give --port, as it stays the same whichever\n"
+     "socket the adapter is in), then the ttyUSB, ttyACM, rfcomm and ttyS devices\n"
+     "no stable name stands for (ttyS only with a UART behind it). Seven fields,\n"
+     "separated by a tab; all but the last are free of blanks, so cut -f and awk\n"
+     "split them; an empty one reads '-':\n"
+     "\n"
+     "  1 PATH         the name to open\n"
+     "  2 DEVICE       the device it is (/dev/ttyUSB0)\n"
+     "  3 COM          the ports of the settings that stand for it (COM1,COM3)\n"
+     "  4 ACCESS       rw when this user may open it, else no (see docs/serial.md)\n"
+     "  5 USB-ID       vendor:product of a USB adapter (0403:6001)\n"
+     "  6 DRIVER       the kernel driver (ftdi_sio, ch341, cp210x, cdc_acm)\n"
+     "  7 DESCRIPTION  maker and product name, as the adapter gives them\n"
+     "\n"
+     "With no port it writes nothing, says so on standard error and exits with 0.\n"},
 };
 
 const CommandHelpText* Find(Command command) {
@@ -156,6 +180,12 @@ constexpr std::string_view kEncodingOption =
     "                          own); utf-8 is converted to code page 932 when\n"
     "                          read and back when written\n";
 
+constexpr std::string_view kJsonOption =
+    "      --json              a JSON array of objects instead, with the keys path,\n"
+    "                          device, com (an array), openable (true or false),\n"
+    "                          vendor_id, product_id, manufacturer, product,\n"
+    "                          serial, driver and description (\"\" when unknown)\n";
+
 constexpr std::string_view kCommonOptions =
     "      --settings FILE     read the settings from FILE instead of tessel.INI\n"
     "                          beside this program, or else\n"
@@ -169,7 +199,7 @@ constexpr std::string_view kExitStatus =
 constexpr std::string_view kTransferExitStatus =
     "send and receive also exit with 1 when the port cannot be opened or the line\n"
     "fails, with 130 when Ctrl-C stopped the transfer, and with 143 when SIGTERM\n"
-    "did.\n";
+    "did; receive exits with 124 when it gave up waiting for a byte.\n";
 
 } // namespace
 
@@ -204,7 +234,8 @@ std::string ToolHelp() {
     text += kCommonOptions;
     text += "      --version           show the version\n\n"
             "renumber also takes --new, --old and --step; see 'tessel-cli help renumber'.\n"
-            "receive takes --data; see 'tessel-cli help receive'.\n"
+            "receive takes --data and --timeout; see 'tessel-cli help receive'.\n"
+            "ports takes --json; see 'tessel-cli help ports'.\n"
             "Options override the settings file, which overrides the defaults.\n\n";
     text += kExitStatus;
     text += kTransferExitStatus;
@@ -236,7 +267,10 @@ std::string CommandHelp(Command command) {
         text += kSerialOptions;
     if (takes.type)
         text += kTypeOption;
-    text += kEncodingOption;
+    if (!takes.listing)
+        text += kEncodingOption;
+    if (takes.listing)
+        text += kJsonOption;
     text += kCommonOptions;
     text += '\n';
     text += kExitStatus;

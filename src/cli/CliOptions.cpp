@@ -38,7 +38,10 @@ constexpr CommandInfo kCommands[] = {
     {Command::Send,
      "send",
      {.output = Output::None, .numbering = true, .sends = true, .serial = true, .type = true}},
-    {Command::Receive, "receive", {.output = Output::Received, .serial = true, .data = true}},
+    {Command::Receive,
+     "receive",
+     {.output = Output::Received, .serial = true, .data = true, .timeout = true}},
+    {Command::Ports, "ports", {.listing = true}},
     {Command::Help, "help", {}},
 };
 
@@ -48,7 +51,7 @@ constexpr CommandInfo kCommands[] = {
 constexpr bool ChecksHoldForEveryCommand() {
     for (const CommandInfo& info : kCommands) {
         const CommandOptions& options = info.options;
-        if (info.command == Command::Help) // takes no options at all
+        if (info.command == Command::Help || options.listing) // take no options of these
             continue;
         if ((options.output == Output::None || options.output == Output::Bytes) && !options.sends)
             return false;
@@ -97,6 +100,8 @@ enum class Opt {
     LineDelay,
     Data,
     Encoding,
+    Timeout,
+    Json,
     Help,
     Version,
 };
@@ -113,6 +118,10 @@ constexpr bool ByEvery(Command) {
 template <bool CommandOptions::*Flag>
 bool By(Command command) {
     return OptionsOf(command).*Flag;
+}
+// Every command but those that read and write no file (ports).
+bool ByFileReaders(Command command) {
+    return !OptionsOf(command).listing;
 }
 bool ByWriters(Command command) {
     return OptionsOf(command).output != Output::None;
@@ -190,7 +199,9 @@ constexpr OptionInfo kOptions[] = {
     {"char-delay", 0, true, Opt::CharDelay, By<&CommandOptions::serial>},
     {"line-delay", 0, true, Opt::LineDelay, By<&CommandOptions::serial>},
     {"data", 0, false, Opt::Data, By<&CommandOptions::data>},
-    {"encoding", 0, true, Opt::Encoding, ByEvery, Words<kEncodingNames>},
+    {"encoding", 0, true, Opt::Encoding, ByFileReaders, Words<kEncodingNames>},
+    {"timeout", 0, true, Opt::Timeout, By<&CommandOptions::timeout>},
+    {"json", 0, false, Opt::Json, By<&CommandOptions::listing>},
     {"help", 'h', false, Opt::Help},
     {"version", 0, false, Opt::Version, [](Command command) { return command == Command::None; }},
 };
@@ -198,6 +209,8 @@ constexpr OptionInfo kOptions[] = {
 // The same upper limits as the dialogs that set these values.
 constexpr unsigned kMaxStep = kMaxLineNum - 1;
 constexpr unsigned kMaxTab = 10;
+// The longest receive time-out: a day.
+constexpr unsigned kMaxTimeoutSeconds = 86400;
 
 // Control characters as C escapes, so that a message stays one line.
 void AppendEscaped(std::string& out, std::string_view text) {
@@ -413,6 +426,10 @@ private:
     bool Apply(const OptionInfo& option, std::string_view value, const std::string& shown) {
         if (option.id >= Opt::Port && option.id <= Opt::LineDelay && m_serialOption.empty())
             m_serialOption = shown;
+        // ports takes only --json, --settings and --help.
+        if (option.id != Opt::Json && option.id != Opt::Settings && option.id != Opt::Help &&
+            option.id != Opt::Version && m_fileOption.empty())
+            m_fileOption = shown;
         switch (option.id) {
         case Opt::Output:
             if (value.empty())
@@ -503,6 +520,18 @@ private:
                 return Fail("invalid value " + Quoted(value) + " for " + shown +
                             " (cp932 or utf-8)");
             return true;
+        case Opt::Timeout: {
+            unsigned ms = 0;
+            if (!ParseSeconds(value, kMaxTimeoutSeconds, ms))
+                return Fail("invalid value " + Quoted(value) + " for " + shown +
+                            " (seconds above 0, up to " + std::to_string(kMaxTimeoutSeconds) +
+                            ", such as 10 or 0.5)");
+            m_options.timeoutMs = ms;
+            return true;
+        }
+        case Opt::Json:
+            m_options.json = true;
+            return true;
         case Opt::Help:
             m_options.help = true;
             return true;
@@ -522,6 +551,19 @@ private:
             return Fail("missing command");
         const std::string command(CommandName(o.command));
         const CommandOptions& takes = OptionsOf(o.command);
+        if (takes.listing) {
+            if (m_haveFile)
+                return Fail(command + " reads no FILE");
+            if (!m_fileOption.empty())
+                return Fail("option " + Quoted(m_fileOption) + " does not apply to " + command);
+            return true;
+        }
+        if (o.json)
+            return Fail("--json belongs to " + Takers(&CommandOptions::listing) + ", not " +
+                        command);
+        if (!takes.timeout && o.timeoutMs)
+            return Fail("--timeout belongs to " + Takers(&CommandOptions::timeout) + ", not " +
+                        command);
         if (!takes.renumber && (o.newStart || o.oldStart || o.step))
             return Fail("--new, --old and --step belong to " + Takers(&CommandOptions::renumber) +
                         ", not " + command);
@@ -592,6 +634,7 @@ private:
     std::string& m_error;
     bool m_haveFile = false;
     std::string m_serialOption; // the first serial option given, as typed
+    std::string m_fileOption;   // the first option ports does not take, as typed
 };
 
 } // namespace
@@ -690,7 +733,8 @@ Completion Complete(std::span<const std::string_view> args) {
             for (const CommandInfo& info : kCommands)
                 if (info.command != Command::Help)
                     completion.words.emplace_back(info.name);
-    } else if (!haveOperand && OptionsOf(command).output != Output::Received) {
+    } else if (!haveOperand && OptionsOf(command).output != Output::Received &&
+               !OptionsOf(command).listing) {
         completion.files = true;
     } else if (word.empty()) {
         offerOptions();
@@ -739,6 +783,31 @@ bool ParseHexByte(std::string_view text, std::uint32_t& value) {
         code = code * 16 + digit;
     }
     value = code;
+    return true;
+}
+
+bool ParseSeconds(std::string_view text, unsigned maxSeconds, unsigned& ms) {
+    const std::size_t dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    const std::string_view fraction =
+        dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+    if ((whole.empty() && fraction.empty()) || fraction.size() > 3 ||
+        (dot != std::string_view::npos && fraction.empty()))
+        return false;
+    unsigned seconds = 0;
+    if (!whole.empty() && !ParseNumber(whole, 0, maxSeconds, seconds))
+        return false;
+    unsigned thousandths = 0;
+    if (!fraction.empty()) {
+        if (!ParseNumber(fraction, 0, 999, thousandths))
+            return false;
+        for (std::size_t i = fraction.size(); i < 3; ++i)
+            thousandths *= 10;
+    }
+    const std::uint64_t total = std::uint64_t{seconds} * 1000 + thousandths;
+    if (total == 0 || total > std::uint64_t{maxSeconds} * 1000)
+        return false;
+    ms = static_cast<unsigned>(total);
     return true;
 }
 

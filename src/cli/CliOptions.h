@@ -26,6 +26,7 @@ enum class Command {
     Wire,
     Send,
     Receive,
+    Ports,
     Help,
 };
 
@@ -61,6 +62,8 @@ struct CliOptions {
     std::optional<std::uint32_t> charDelay; // milliseconds
     std::optional<std::uint32_t> lineDelay; // milliseconds
     bool data = false;                      // receive --data: a DATA file
+    std::optional<unsigned> timeoutMs;      // receive --timeout, in milliseconds
+    bool json = false;                      // ports --json
     // --encoding: how FILE (and the file written) is encoded.
     TextEncoding encoding = TextEncoding::Cp932;
     bool help = false;
@@ -101,6 +104,8 @@ struct CommandOptions {
     bool type = false;      // --type: reads FILE as a kind of document
     bool renumber = false;  // --new, --old, --step
     bool data = false;      // --data
+    bool timeout = false;   // --timeout
+    bool listing = false;   // lists the ports: --json; reads no FILE, writes no file
 };
 
 // What a word of the command line may become, for shell completion: these
@@ -147,5 +152,8 @@ std::string ShownName(std::string_view path);
 bool ParseNumber(std::string_view text, unsigned min, unsigned max, unsigned& value);
 // One or two hexadecimal digits, in either case.
 bool ParseHexByte(std::string_view text, std::uint32_t& value);
+// Seconds, whole or with up to three decimals ("10", "0.5"), above 0 and at
+// most `maxSeconds`, as milliseconds.
+bool ParseSeconds(std::string_view text, unsigned maxSeconds, unsigned& ms);
 
 } // namespace tessel::cli

@@ -2,6 +2,7 @@
 
 #include "cli/CliCommands.h"
 #include "comm/ComPort.h"
+#include "comm/PortDiscovery.h"
 #include "comm/SendEstimate.h"
 #include "res/StringTable.h"
 #include "sys/Platform.h"
@@ -56,7 +57,7 @@ class ProgressLine final : public ITransferObserver {
 public:
     ProgressLine(TransferWorker::Mode mode, const ComSettings& settings, const std::string& buffer,
                  IOutput& err)
-        : m_mode(mode), m_err(err), m_shown(err.IsTerminal()) {
+        : m_mode(mode), m_device(DevicePath(settings)), m_err(err), m_shown(err.IsTerminal()) {
         if (mode == TransferWorker::Mode::Send && m_shown)
             m_estimate = SendEstimate(settings, buffer);
     }
@@ -72,6 +73,23 @@ public:
         Show(SendProgressText(count, m_estimate.Total(), (ms + 999) / 1000));
     }
     void OnEnded(const TransferEnd& end) override { m_end = end; }
+    void OnStall(bool stalled) override {
+        // On a line of its own; the count goes on below it.
+        if (m_open)
+            m_err.Write("\n");
+        m_open = false;
+        const auto seconds = std::to_string(kStallReportAfter.count());
+        if (!stalled)
+            m_err.Write(m_device + ": the line moves again\n");
+        else if (m_mode == TransferWorker::Mode::Send)
+            m_err.Write(m_device + ": the line has stalled: no byte could go out for " + seconds +
+                        " s; the device is not reading, or flow control holds the line (check "
+                        "the cable and --flow); still trying, Ctrl-C stops\n");
+        else
+            m_err.Write(m_device + ": nothing has come for " + seconds +
+                        " s; still waiting for the rest, Ctrl-C stops (--timeout gives up by "
+                        "itself)\n");
+    }
 
     void Show(const std::string& text) {
         if (!m_shown)
@@ -101,6 +119,7 @@ public:
 
 private:
     const TransferWorker::Mode m_mode;
+    const std::string m_device;
     IOutput& m_err;
     const bool m_shown;
     bool m_open = false; // the line shows something and has not been ended
@@ -125,13 +144,15 @@ int InterruptGuard::Caught() {
 }
 
 TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settings,
-                            std::string& buffer, IOutput& err) {
+                            std::string& buffer, IOutput& err,
+                            std::chrono::milliseconds receiveTimeout) {
     TransferOutcome outcome;
     outcome.device = DevicePath(settings);
     ProgressLine progress(mode, settings, buffer, err);
     progress.Show(std::string(LoadString(IDS_TRANSFER_READY)));
     {
         TransferWorker worker(mode, settings, buffer, progress);
+        worker.SetReceiveTimeout(receiveTimeout);
         const CancelOnSignal cancelOnSignal(worker);
         if (!StartWithSignalsBlocked(worker)) {
             outcome.reason = "the transfer could not be started";
@@ -140,12 +161,16 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
             const TransferEnd& end = progress.End();
             outcome.device = end.device;
             outcome.reason = end.reason;
+            outcome.openError = end.openError;
             switch (end.outcome) {
             case TransferEnd::Outcome::Completed:
                 outcome.end = TransferOutcome::End::Completed;
                 break;
             case TransferEnd::Outcome::OpenFailed:
                 outcome.end = TransferOutcome::End::OpenFailed;
+                break;
+            case TransferEnd::Outcome::TimedOut:
+                outcome.end = TransferOutcome::End::TimedOut;
                 break;
             case TransferEnd::Outcome::LineFailed:
             case TransferEnd::Outcome::Cancelled:
@@ -167,6 +192,67 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
                             ? std::string(CompletionText(mode))
                             : std::string());
     return outcome;
+}
+
+std::string OpenProblemAdvice(const OpenProblem& problem) {
+    const std::string modemManager =
+        "  ModemManager is running: it probes a newly plugged adapter for up to a minute. Wait,\n"
+        "  or have it leave the adapter alone with a udev rule (ENV{ID_MM_DEVICE_IGNORE}=\"1\").\n";
+    const std::string brltty =
+        "  brltty is running: on some distributions it takes CH340/CH341 adapters. Unless a\n"
+        "  braille display is in use, remove it: sudo apt remove brltty\n";
+    std::string text;
+    switch (problem.kind) {
+    case OpenProblem::Kind::Denied:
+        if (problem.group.empty())
+            return {};
+        text = "  The device belongs to group '" + problem.group + "' (" + problem.mode + ")";
+        if (!problem.groupCanOpen)
+            return text + ", which may not open\n  it either: a udev rule can give it a group "
+                          "(GROUP=\"dialout\", MODE=\"0660\";\n  see docs/serial.md).\n";
+        text += ", and " + problem.user;
+        if (problem.inGroupAlready)
+            return text + " was added to it\n  after this login began: log out and in again.\n";
+        return text +
+               " is not in it.\n  Add the user to the group, then log out and in "
+               "again:\n    " +
+               problem.GroupFix() + "\n";
+    case OpenProblem::Kind::Busy:
+        text = "  Another program holds the port";
+        if (problem.holders.empty()) {
+            text += "; the system does not tell which.\n";
+        } else {
+            text += ":\n";
+            for (const PortHolder& holder : problem.holders)
+                text += "    " + std::to_string(holder.pid) + " " +
+                        (holder.command.empty() ? "?" : holder.command) + "\n";
+        }
+        for (const PortHolder& suspect : problem.suspects)
+            text += suspect.command == "brltty" ? brltty : modemManager;
+        if (problem.holders.empty() && problem.suspects.empty())
+            text += "  Often it is ModemManager probing a newly plugged adapter, or brltty\n"
+                    "  taking a CH340/CH341 adapter (see docs/serial.md).\n";
+        return text;
+    case OpenProblem::Kind::Missing:
+        if (problem.present.empty()) {
+            text = "  No serial port is present: check the cable and the adapter, and that its\n"
+                   "  driver is loaded (dmesg tells when the adapter is plugged in).\n";
+        } else {
+            text = "  The serial ports present ('tessel-cli ports' tells more):\n";
+            for (const SerialPortInfo& port : problem.present) {
+                text += "    " + port.path;
+                if (const std::string what = port.Description(); !what.empty())
+                    text += "  (" + what + ")";
+                text += "\n";
+            }
+        }
+        if (problem.brlttyRuns)
+            text += brltty;
+        return text;
+    case OpenProblem::Kind::Other:
+        break;
+    }
+    return {};
 }
 
 std::string ReceiveProgressText(unsigned count) {

@@ -121,12 +121,54 @@ struct CComPort::Impl {
     bool outputBroken = false; // a write failed or was cancelled
     std::size_t chunk = kMaxChunk;
 
+    std::chrono::milliseconds readTimeout{0};
+
+    // The stall watch (see WatchStalls).
+    std::function<void(bool)> onStall;
+    std::chrono::milliseconds stallAfter{0};
+    bool watching = false;
+    bool stalled = false;
+    Clock::time_point movedAt{};
+
     bool Cancelled() const { return cancel != nullptr && cancel->IsRaised(); }
+
+    void StartWatch() {
+        if (watching || !onStall)
+            return;
+        watching = true;
+        movedAt = Clock::now();
+    }
+    void Moved() {
+        if (!watching)
+            return;
+        movedAt = std::max(movedAt, Clock::now());
+        if (stalled) {
+            stalled = false;
+            onStall(false);
+        }
+    }
+    // Reports the stall when its time has come; else the milliseconds until
+    // it comes, or -1 when none is to come.
+    int UntilStall() {
+        if (!watching || stalled)
+            return -1;
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(movedAt + stallAfter - Clock::now());
+        if (left.count() > 0)
+            return static_cast<int>(std::min<long long>(left.count(), INT32_MAX));
+        stalled = true;
+        onStall(true);
+        return -1;
+    }
 
     // Blocks until `fd` (when not -1) reports one of `events`, the cancel
     // signal is raised, or `timeoutMs` (-1: no limit) has passed. `revents`
-    // gets what the port reported; `error` the errno of a failed poll.
-    Wake Wait(int fd, short events, int timeoutMs, short& revents, int& error) const {
+    // gets what the port reported; `error` the errno of a failed poll. A
+    // stall report due meanwhile is made, and the wait then ends as if its
+    // time were up.
+    Wake Wait(int fd, short events, int timeoutMs, short& revents, int& error) {
+        if (const int untilStall = UntilStall(); untilStall >= 0)
+            timeoutMs = timeoutMs < 0 ? untilStall : std::min(timeoutMs, untilStall);
         pollfd fds[2];
         nfds_t count = 0;
         if (fd >= 0)
@@ -147,12 +189,15 @@ struct CComPort::Impl {
         if (Cancelled())
             return Wake::Cancelled;
         revents = fd >= 0 ? fds[0].revents : 0;
-        return revents != 0 ? Wake::Ready : Wake::TimedOut;
+        if (revents != 0)
+            return Wake::Ready;
+        UntilStall();
+        return Wake::TimedOut;
     }
 
     // Waits `ms` milliseconds unless cancelled first: TimedOut when the time
     // is over.
-    Wake Pause(long ms, int& error) const {
+    Wake Pause(long ms, int& error) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
         for (;;) {
             const auto left =
@@ -187,8 +232,15 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     m_device = DevicePath(settings);
     m_lastError.clear();
 
+    m_openError = 0;
+    m_timedOut = false;
     Impl& port = *m_impl;
-    port = Impl{};
+    // A fresh start but for what was set for every open.
+    Impl fresh;
+    fresh.readTimeout = port.readTimeout;
+    fresh.stallAfter = port.stallAfter;
+    fresh.onStall = std::move(port.onStall);
+    port = std::move(fresh);
     port.cancel = cancel;
     port.bytesPerSecond = std::max(1u, settings.LineConfig.BaudRate / 10);
     port.aheadLimit = static_cast<int>(std::max(1u, port.bytesPerSecond / kAheadDivisor));
@@ -243,6 +295,7 @@ bool CComPort::IsOpen() const {
 }
 
 bool CComPort::FailOpen(int error) {
+    m_openError = error;
     m_lastError = Reason(error);
     Release();
     return false;
@@ -251,7 +304,7 @@ bool CComPort::FailOpen(int error) {
 bool CComPort::Close() {
     if (m_fd < 0)
         return true;
-    const Impl& port = *m_impl;
+    Impl& port = *m_impl;
     if (!port.wrote) {
         Release();
         return true;
@@ -326,6 +379,7 @@ bool CComPort::Write(const char* data, std::size_t count) {
     if (count == 0)
         return true;
     port.wrote = true;
+    port.StartWatch();
 
     // With pacing, bytes go one at a time, each after the pause of the last.
     const bool paced = port.charDelayMs != 0 || port.lineDelayMs != 0;
@@ -349,6 +403,7 @@ bool CComPort::WriteSome(const char* data, std::size_t count, std::size_t& writt
     for (;;) {
         const ssize_t n = sys::Write(m_fd, data, std::min(count, port.chunk));
         if (n > 0) {
+            port.Moved();
             written = static_cast<std::size_t>(n);
             return true;
         }
@@ -376,13 +431,16 @@ bool CComPort::WriteSome(const char* data, std::size_t count, std::size_t& writt
 }
 
 bool CComPort::WaitQueue(int above, int target) {
-    const Impl& port = *m_impl;
-    for (;;) {
+    Impl& port = *m_impl;
+    for (int before = INT32_MAX;;) {
         // A driver that can't tell (or a pseudo-terminal, which always says
         // 0) has nothing queued as far as we can know.
         int queued = 0;
         if (sys::Ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= above)
             return true;
+        if (queued < before)
+            port.Moved();
+        before = queued;
         above = target;
         const long excess = queued - target;
         const long ms = std::clamp((excess * 1000 + port.bytesPerSecond - 1) / port.bytesPerSecond,
@@ -394,13 +452,15 @@ bool CComPort::WaitQueue(int above, int target) {
 }
 
 bool CComPort::PaceAfter(char byte) {
-    const Impl& port = *m_impl;
+    Impl& port = *m_impl;
     const unsigned ms = port.charDelayMs + (byte == port.lineEnd ? port.lineDelayMs : 0);
     if (ms == 0)
         return true;
-    // The pause is for the device: it starts once the byte has left.
+    // The pause is for the device: it starts once the byte has left, and a
+    // pause of our own is no stall.
     if (!WaitQueue(0, 0))
         return false;
+    port.movedAt = std::max(port.movedAt, Clock::now() + std::chrono::milliseconds(ms));
     int error = 0;
     if (const Wake wake = port.Pause(ms, error); !GoOn(wake, error))
         return false;
@@ -413,23 +473,48 @@ bool CComPort::ReadByte(char* byte) {
     Impl& port = *m_impl;
     if (port.Cancelled())
         return Abandon();
+    m_timedOut = false;
+    const auto deadline = Clock::now() + port.readTimeout;
     bool hungUp = false;
     for (;;) {
         const ssize_t n = sys::Read(m_fd, byte, 1);
-        if (n == 1)
+        if (n == 1) {
+            port.Moved();
+            port.StartWatch();
             return true;
+        }
         // read() gives 0 once the other end has hung up; bytes that arrived
         // before are read first.
         if (n == 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && hungUp))
             return Broken("the other end hung up");
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return Broken(Reason(errno));
+        int timeoutMs = -1;
+        if (port.readTimeout.count() > 0) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0) {
+                m_timedOut = true;
+                return Broken(Reason(ETIMEDOUT));
+            }
+            timeoutMs = static_cast<int>(std::min<long long>(left.count(), INT32_MAX));
+        }
         short revents = 0;
         int error = 0;
-        if (const Wake wake = port.Wait(m_fd, POLLIN, -1, revents, error); !GoOn(wake, error))
+        if (const Wake wake = port.Wait(m_fd, POLLIN, timeoutMs, revents, error);
+            !GoOn(wake, error))
             return false;
         hungUp = (revents & kLineGone) != 0;
     }
+}
+
+void CComPort::SetReadTimeout(std::chrono::milliseconds timeout) {
+    m_impl->readTimeout = std::max(timeout, std::chrono::milliseconds(0));
+}
+
+void CComPort::WatchStalls(std::chrono::milliseconds after,
+                           std::function<void(bool stalled)> report) {
+    m_impl->stallAfter = after;
+    m_impl->onStall = std::move(report);
 }
 
 bool CComPort::GoOn(Wake wake, int error) {

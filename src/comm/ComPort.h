@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -52,14 +54,32 @@ public:
     // line error or a cancel, with LastError() saying why.
     [[nodiscard]] bool Write(const char* data, std::size_t count);
     // Reads exactly one byte. True when it arrived; false on a line error, a
-    // hang-up of the other end, or a cancel, with LastError() saying why.
+    // hang-up of the other end, a cancel, or no byte within the read time-out,
+    // with LastError() saying why.
     [[nodiscard]] bool ReadByte(char* byte);
+
+    // How long ReadByte waits for its byte before it gives up (TimedOut()
+    // then says so); zero, the default, waits for ever. Any time.
+    void SetReadTimeout(std::chrono::milliseconds timeout);
+    // Calls `report(true)` once the line has not moved for `after`, and
+    // `report(false)` when it moves again, on the thread that writes or
+    // reads. Moving is a byte taken by the driver or leaving its output
+    // queue (from the first Write on), or a byte read (from the first one
+    // on); the pauses of pacing do not count. So it says when flow control
+    // or a device that stopped reading holds a send, without asking the
+    // modem lines (which a pseudo-terminal does not have), and when a
+    // device stops half way through what it sends. Before Open.
+    void WatchStalls(std::chrono::milliseconds after, std::function<void(bool stalled)> report);
 
     bool IsOpen() const;
     // The device path used by the last Open, and the system's reason for the
     // last failure (empty when none).
     const std::string& Device() const { return m_device; }
     const std::string& LastError() const { return m_lastError; }
+    // The system's error number of the last failed Open (0 when it opened).
+    int OpenError() const { return m_openError; }
+    // Whether the last ReadByte ended because its time was up.
+    bool TimedOut() const { return m_timedOut; }
 
 private:
     struct Impl;     // saved configuration, what Open acquired, pacing, cancel
@@ -87,6 +107,8 @@ private:
     int m_fd = -1; // Linux: the terminal (Windows keeps its handles in Impl)
     std::string m_device;
     std::string m_lastError;
+    int m_openError = 0;
+    bool m_timedOut = false;
 };
 
 // The device a port index stands for on this machine: "COMPORT"/"Device<n>"

@@ -14,6 +14,7 @@
 #include <cctype>
 #include <chrono>
 #include <exception>
+#include <functional>
 #include <thread>
 
 namespace tessel {
@@ -132,15 +133,55 @@ struct CComPort::Impl {
     bool outputBroken = false;
     std::string error; // the reason of the last failed operation
 
+    std::chrono::milliseconds readTimeout{0};
+
+    // The stall watch (see WatchStalls).
+    std::function<void(bool)> onStall;
+    std::chrono::milliseconds stallAfter{0};
+    bool watching = false;
+    bool stalled = false;
+    Clock::time_point movedAt{};
+
     bool Cancelled() const { return cancel != nullptr && cancel->IsRaised(); }
+
+    void StartWatch() {
+        if (watching || !onStall)
+            return;
+        watching = true;
+        movedAt = Clock::now();
+    }
+    void Moved() {
+        if (!watching)
+            return;
+        movedAt = std::max(movedAt, Clock::now());
+        if (stalled) {
+            stalled = false;
+            onStall(false);
+        }
+    }
+    // Reports the stall when its time has come; else the milliseconds until
+    // it comes, or INFINITE when none is to come.
+    DWORD UntilStall() {
+        if (!watching || stalled)
+            return INFINITE;
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(movedAt + stallAfter - Clock::now());
+        if (left.count() > 0)
+            return static_cast<DWORD>(std::min<long long>(left.count(), INFINITE - 1));
+        stalled = true;
+        onStall(true);
+        return INFINITE;
+    }
 
     HANDLE CancelEvent() const {
         return cancel != nullptr ? static_cast<HANDLE>(cancel->Event()) : nullptr;
     }
 
     // Waits until `event` (when not null) is set, the cancel signal is
-    // raised, or `timeoutMs` (INFINITE: no limit) has passed.
-    Wake Wait(HANDLE event, DWORD timeoutMs, DWORD& failure) const {
+    // raised, or `timeoutMs` (INFINITE: no limit) has passed. A stall report
+    // due meanwhile is made, and the wait then ends as if its time were up.
+    Wake Wait(HANDLE event, DWORD timeoutMs, DWORD& failure) {
+        timeoutMs = std::min(timeoutMs, UntilStall());
         HANDLE handles[2];
         DWORD count = 0;
         if (event != nullptr)
@@ -158,8 +199,10 @@ struct CComPort::Impl {
                                      : ::WaitForMultipleObjects(count, handles, FALSE, timeoutMs);
             if (Cancelled())
                 return Wake::Cancelled;
-            if (result == WAIT_TIMEOUT)
+            if (result == WAIT_TIMEOUT) {
+                UntilStall();
                 return Wake::TimedOut;
+            }
             if (result == WAIT_FAILED) {
                 failure = ::GetLastError();
                 return Wake::Failed;
@@ -169,7 +212,7 @@ struct CComPort::Impl {
         }
     }
 
-    Wake Pause(long ms, DWORD& failure) const {
+    Wake Pause(long ms, DWORD& failure) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
         for (;;) {
             const auto left =
@@ -182,12 +225,15 @@ struct CComPort::Impl {
         }
     }
 
-    // Runs one overlapped read or write to its end: true with `done` bytes,
-    // false on an error or a cancel (`error` says which). An operation that
-    // a cancel ends is taken back (CancelIoEx) before this returns, unless it
-    // completed first: then its bytes count.
-    bool Run(bool reading, void* data, DWORD count, DWORD& done, bool& cancelled) {
+    // Runs one overlapped read or write to its end, or until `deadline`
+    // (none when zero): true with `done` bytes, false on an error, a cancel
+    // or the deadline (`error` says which). An operation ended early is taken
+    // back (CancelIoEx) before this returns, unless it completed first: then
+    // its bytes count.
+    bool Run(bool reading, void* data, DWORD count, DWORD& done, bool& cancelled, bool& timedOut,
+             Clock::time_point deadline = {}) {
         cancelled = false;
+        timedOut = false;
         OVERLAPPED block{};
         block.hEvent = reading ? readEvent : writeEvent;
         ::ResetEvent(block.hEvent);
@@ -199,13 +245,30 @@ struct CComPort::Impl {
             return false;
         }
         DWORD failure = 0;
-        const Wake wake = started ? Wake::Ready : Wait(block.hEvent, INFINITE, failure);
+        Wake wake = started ? Wake::Ready : Wake::TimedOut;
+        while (wake == Wake::TimedOut) {
+            DWORD timeoutMs = INFINITE;
+            if (deadline != Clock::time_point{}) {
+                const auto left =
+                    std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+                if (left <= 0) {
+                    timedOut = true;
+                    break;
+                }
+                timeoutMs = static_cast<DWORD>(std::min<long long>(left, INFINITE - 1));
+            }
+            wake = Wait(block.hEvent, timeoutMs, failure);
+        }
         if (wake != Wake::Ready)
             ::CancelIoEx(port, &block);
-        if (::GetOverlappedResult(port, &block, &done, TRUE))
+        if (::GetOverlappedResult(port, &block, &done, TRUE)) {
+            timedOut = false;
             return true;
+        }
         const DWORD result = ::GetLastError();
-        if (wake == Wake::Cancelled || result == ERROR_OPERATION_ABORTED) {
+        if (timedOut) {
+            error = "Connection timed out";
+        } else if (wake == Wake::Cancelled || result == ERROR_OPERATION_ABORTED) {
             cancelled = true;
             error = kCancelled;
         } else {
@@ -239,8 +302,15 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     m_device = DevicePath(settings);
     m_lastError.clear();
 
+    m_openError = 0;
+    m_timedOut = false;
     Impl& port = *m_impl;
-    port = Impl{};
+    // A fresh start but for what was set for every open.
+    Impl fresh;
+    fresh.readTimeout = port.readTimeout;
+    fresh.stallAfter = port.stallAfter;
+    fresh.onStall = std::move(port.onStall);
+    port = std::move(fresh);
     port.cancel = cancel;
     port.bytesPerSecond = std::max(1u, settings.LineConfig.BaudRate / 10);
     port.aheadLimit = std::max(1u, port.bytesPerSecond / kAheadDivisor);
@@ -249,6 +319,7 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     port.lineEnd = settings.EndOfLine == 0 ? '\r' : '\n';
     // Stopped before it began: the device is left as it is.
     if (port.Cancelled()) {
+        m_openError = ECANCELED;
         m_lastError = kCancelled;
         return false;
     }
@@ -258,13 +329,14 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
                               nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (port.port == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        m_lastError = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION
-                          ? std::string(kInUse)
-                          : SystemMessage(error);
+        const bool inUse = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        m_openError = inUse ? EBUSY : sys::win32::ErrnoFrom(error);
+        m_lastError = inUse ? std::string(kInUse) : SystemMessage(error);
         Release();
         return false;
     }
     auto fail = [&](std::string reason) {
+        m_openError = EIO;
         m_lastError = std::move(reason);
         Release();
         return false;
@@ -302,7 +374,8 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     return true;
 }
 
-bool CComPort::FailOpen(int /*error*/) {
+bool CComPort::FailOpen(int error) {
+    m_openError = error;
     Release();
     return false;
 }
@@ -370,6 +443,7 @@ bool CComPort::Write(const char* data, std::size_t count) {
     if (count == 0)
         return true;
     port.wrote = true;
+    port.StartWatch();
 
     // With pacing, bytes go one at a time, each after the pause of the
     // last; without, a quarter second of line time at a time.
@@ -392,20 +466,26 @@ bool CComPort::WriteSome(const char* data, std::size_t count, std::size_t& writt
     Impl& port = *m_impl;
     DWORD done = 0;
     bool cancelled = false;
-    if (!port.Run(false, const_cast<char*>(data), static_cast<DWORD>(count), done, cancelled))
+    bool timedOut = false;
+    if (!port.Run(false, const_cast<char*>(data), static_cast<DWORD>(count), done, cancelled,
+                  timedOut))
         return cancelled ? Abandon() : Broken(port.error);
     if (done == 0)
         return Broken(SystemMessage(ERROR_WRITE_FAULT));
+    port.Moved();
     written = done;
     return true;
 }
 
 bool CComPort::WaitQueue(int above, int target) {
-    const Impl& port = *m_impl;
-    for (;;) {
+    Impl& port = *m_impl;
+    for (DWORD before = MAXDWORD;;) {
         const DWORD queued = port.Queued();
         if (static_cast<long>(queued) <= above)
             return true;
+        if (queued < before)
+            port.Moved();
+        before = queued;
         above = target;
         const long excess = static_cast<long>(queued) - target;
         const long ms = std::clamp((excess * 1000 + static_cast<long>(port.bytesPerSecond) - 1) /
@@ -419,12 +499,15 @@ bool CComPort::WaitQueue(int above, int target) {
 }
 
 bool CComPort::PaceAfter(char byte) {
-    const Impl& port = *m_impl;
+    Impl& port = *m_impl;
     const unsigned ms = port.charDelayMs + (byte == port.lineEnd ? port.lineDelayMs : 0);
     if (ms == 0)
         return true;
+    // The pause is for the device: it starts once the byte has left, and a
+    // pause of our own is no stall.
     if (!WaitQueue(0, 0))
         return false;
+    port.movedAt = std::max(port.movedAt, Clock::now() + std::chrono::milliseconds(ms));
     DWORD failure = 0;
     return GoOn(port.Pause(ms, failure), static_cast<int>(failure));
 }
@@ -435,13 +518,28 @@ bool CComPort::ReadByte(char* byte) {
         return Broken(kNotOpen);
     if (port.Cancelled())
         return Abandon();
+    m_timedOut = false;
+    const auto deadline =
+        port.readTimeout.count() > 0 ? Clock::now() + port.readTimeout : Clock::time_point{};
     DWORD done = 0;
     bool cancelled = false;
-    if (!port.Run(true, byte, 1, done, cancelled))
+    if (!port.Run(true, byte, 1, done, cancelled, m_timedOut, deadline))
         return cancelled ? Abandon() : Broken(port.error);
     if (done != 1)
         return Broken("the other end hung up");
+    port.Moved();
+    port.StartWatch();
     return true;
+}
+
+void CComPort::SetReadTimeout(std::chrono::milliseconds timeout) {
+    m_impl->readTimeout = std::max(timeout, std::chrono::milliseconds(0));
+}
+
+void CComPort::WatchStalls(std::chrono::milliseconds after,
+                           std::function<void(bool stalled)> report) {
+    m_impl->stallAfter = after;
+    m_impl->onStall = std::move(report);
 }
 
 bool CComPort::GoOn(Wake wake, int error) {

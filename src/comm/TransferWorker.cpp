@@ -70,11 +70,15 @@ void TransferWorker::Transfer(TransferEnd& end) {
     end.device = DevicePath(m_settings);
     end.outcome = TransferEnd::Outcome::OpenFailed;
     CComPort port;
+    if (m_mode == Mode::Receive)
+        port.SetReadTimeout(m_receiveTimeout);
+    port.WatchStalls(kStallReportAfter, [this](bool stalled) { m_observer.OnStall(stalled); });
     if (!port.Open(m_settings, &m_cancel)) {
         // Cancelled before the port opened: nothing was tried, nothing failed.
         if (m_cancel.IsRaised())
             end.outcome = TransferEnd::Outcome::Cancelled;
         end.reason = port.LastError();
+        end.openError = port.OpenError();
         return;
     }
     end.outcome = TransferEnd::Outcome::Faulted;
@@ -85,8 +89,9 @@ void TransferWorker::Transfer(TransferEnd& end) {
         end.outcome = TransferEnd::Outcome::Completed;
         return;
     }
-    end.outcome =
-        m_cancel.IsRaised() ? TransferEnd::Outcome::Cancelled : TransferEnd::Outcome::LineFailed;
+    end.outcome = m_cancel.IsRaised() ? TransferEnd::Outcome::Cancelled
+                  : port.TimedOut()   ? TransferEnd::Outcome::TimedOut
+                                      : TransferEnd::Outcome::LineFailed;
     end.reason = port.LastError();
 }
 

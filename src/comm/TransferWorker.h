@@ -4,6 +4,7 @@
 #include "settings/ComSettings.h"
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -20,12 +21,17 @@ struct TransferEnd {
         LineFailed, // a read or write failed: a line error, or the other end went away
         Cancelled,  // stopped by Cancel(); before the port opened, it was never opened
         Faulted,    // the worker itself failed part way (out of memory, say)
+        TimedOut,   // a receive's time-out passed without a byte
     };
     Outcome outcome = Outcome::Faulted;
     unsigned captionId = 0; // IDS_CAPTION_SEND ("送信") or IDS_CAPTION_RECEIVE ("受信")
     std::string device;     // the device the port stands for
     std::string reason;     // why it did not complete; empty when it did
+    int openError = 0;      // OpenFailed: the system's error number, when it gave one
 };
+
+// How long the line stands still before the observer hears of it.
+inline constexpr std::chrono::seconds kStallReportAfter{2};
 
 // What a transfer tells whoever watches it. Every call comes from the
 // worker's thread; a window toolkit forwards them to its own thread.
@@ -34,6 +40,10 @@ public:
     virtual ~ITransferObserver() = default;
     // Bytes sent before the current one (send), or received so far (receive).
     virtual void OnProgress(unsigned count) = 0;
+    // The line has not moved for kStallReportAfter (true): a send could
+    // write no byte, or a receive had bytes and then none; and it moves
+    // again (false). Once each way, however long it stands.
+    virtual void OnStall(bool /*stalled*/) {}
     // The last call of every transfer that started, however it ended:
     // Completed() already says whether it completed, and the worker touches
     // neither the buffer nor the observer after it. An exception thrown
@@ -60,6 +70,10 @@ public:
     // system would not make a thread (or it was started before): then no
     // observer call will come. Otherwise OnEnded will, whatever happens.
     bool Start();
+    // A receive gives up once no byte has come for `timeout` (zero, the
+    // default: it waits for ever), and ends as TimedOut keeping what came.
+    // Before Start.
+    void SetReceiveTimeout(std::chrono::milliseconds timeout) { m_receiveTimeout = timeout; }
     // Asks a running transfer to stop at once; does nothing once it has ended.
     // Async-signal-safe, so a Ctrl-C handler may call it.
     void Cancel() noexcept { m_cancel.Raise(); }
@@ -92,6 +106,7 @@ private:
     std::atomic<bool> m_completed{false};
     std::atomic<bool> m_running{false};
     bool m_started = false;
+    std::chrono::milliseconds m_receiveTimeout{0};
     std::thread m_thread;
 };
 

@@ -15,6 +15,11 @@ public:
 
     virtual std::string GetText() const = 0;
     virtual std::size_t GetLength() const = 0;
+    // Whether the text is exactly `text`; an editor that holds the bytes
+    // answers without a copy.
+    virtual bool HoldsText(std::string_view text) const {
+        return GetLength() == text.size() && GetText() == text;
+    }
     // Replaces the whole text. False when the editor refused it; an editor may
     // also take only part of it, which GetLength() then shows.
     virtual bool ReplaceText(std::string_view text) = 0;

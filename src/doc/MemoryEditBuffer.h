@@ -19,6 +19,7 @@ public:
 
     std::string GetText() const override { return m_text; }
     std::size_t GetLength() const override { return m_text.size(); }
+    bool HoldsText(std::string_view text) const override { return m_text == text; }
     bool ReplaceText(std::string_view text) override;
     void SetCaret(std::size_t offset) override;
     bool IsModified() const override { return m_modified; }

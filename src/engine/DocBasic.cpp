@@ -3,36 +3,91 @@
 #include "engine/Keywords.h"
 #include "res/StringTable.h"
 
-#include <algorithm>
-#include <charconv>
+#include <array>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 namespace tessel {
 namespace {
 
+// What the scan tells apart, byte by byte.
+enum ByteClass : std::uint8_t { kOtherByte, kLetter, kQuote, kApostrophe, kLineEnd };
+
+constexpr std::array<ByteClass, 256> kByteClasses = [] {
+    std::array<ByteClass, 256> classes{};
+    for (int c = 'A'; c <= 'Z'; ++c) {
+        classes[static_cast<std::size_t>(c)] = kLetter;
+        classes[static_cast<std::size_t>(c - 'A' + 'a')] = kLetter;
+    }
+    classes['"'] = kQuote;
+    classes['\''] = kApostrophe;
+    classes['\n'] = kLineEnd; // a body's last byte: it stops every scan
+    return classes;
+}();
+
+ByteClass ClassOf(char c) {
+    return kByteClasses[static_cast<unsigned char>(c)];
+}
 bool IsAsciiLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    return ClassOf(c) == kLetter;
 }
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// The new number of every line, looked up by its old number, written out
+// once for the line and every reference to it.
+class NewNumbers {
+public:
+    struct Digits {
+        char text[CDocWithLineNum::kMaxNumberDigits];
+        std::uint8_t length;
+        // Writes the number from `out` on, which has room for five bytes.
+        char* WriteTo(char* out) const {
+            std::memcpy(out, text, sizeof text);
+            return out + length;
+        }
+    };
+
+    explicit NewNumbers(const LineTable& lines)
+        : m_digits(std::make_unique_for_overwrite<Digits[]>(kMaxLineNum + 1)) {
+        for (const CLineWithNum& line : lines) {
+            m_present[line.m_nLineNum / 64] |= std::uint64_t{1} << (line.m_nLineNum % 64);
+            Digits& digits = m_digits[line.m_nLineNum];
+            digits.length = static_cast<std::uint8_t>(
+                WriteLineNumber(digits.text, line.m_nNewLineNum) - digits.text);
+        }
+    }
+    // Null when no line has that number.
+    const Digits* Find(std::uint32_t number) const {
+        if (number > kMaxLineNum || ((m_present[number / 64] >> (number % 64)) & 1) == 0)
+            return nullptr;
+        return &m_digits[number];
+    }
+
+private:
+    // Which numbers have a line: only their entries of m_digits are written.
+    std::array<std::uint64_t, kMaxLineNum / 64 + 1> m_present{};
+    std::unique_ptr<Digits[]> m_digits;
+};
+
 // What handling a reference did.
 enum class Outcome { Rewritten, NoReference, MissingLine };
 
-// Scans one line's body and rewrites the line numbers it refers to. Bytes are
-// examined one at a time: bytes from 0x80 up are never letters, quotes or
-// digits, so double-byte characters need no special care.
+// Scans one line's body and writes it out with the line numbers it refers
+// to rewritten. Bytes are examined one at a time: bytes from 0x80 up are
+// never letters, quotes or digits, so double-byte characters need no
+// special care.
 //
-// The scan only ever looks forward, so it reads the original body and builds
+// The scan only ever looks forward, so it reads the original body and writes
 // the rewritten one as it goes: what lies behind the scan position is never
 // looked at again.
 class LineScanner {
 public:
-    // Appends the rewritten body to `out` when some reference was handled.
-    LineScanner(std::string_view body, const LineTable& lines, std::string& out)
-        : m_text(body), m_lines(lines), m_out(out), m_outStart(out.size()) {}
+    // Writes the body, which ends in CR LF, from `out` on, which has room for
+    // five bytes for each byte of the body.
+    LineScanner(std::string_view body, const NewNumbers& numbers, char* out)
+        : m_text(body), m_numbers(numbers), m_out(out) {}
 
     // False when a reference names a line that does not exist.
     bool Scan() {
@@ -43,8 +98,10 @@ public:
             // Within the word: a keyword may be followed by another one (TOTAL
             // is TO, then TAL). The lookup sees only the rest of the word.
             while (offset < m_word.size()) {
+                // No keyword is shorter than two letters.
                 std::uint8_t flag = 0;
-                const std::size_t n = LookupRestOfWord(offset, flag);
+                const std::size_t n =
+                    m_word.size() - offset < 2 ? 0 : LookupWord(m_word.substr(offset), flag);
                 if (n == 0) {
                     m_pos += m_word.size() - offset;
                     break;
@@ -58,68 +115,57 @@ public:
                 const Outcome outcome = flag <= kKwRestore ? OneReference() : ReferenceList();
                 if (outcome == Outcome::MissingLine)
                     return false;
-                if (outcome == Outcome::Rewritten) {
-                    m_rewritten = true;
+                if (outcome == Outcome::Rewritten)
                     break;
-                }
             }
             start = m_pos;
         }
         return true;
     }
 
-    // Ends the scan: the rewritten body is complete in `out` if some
-    // reference was handled (and so the body may have changed), else `out`
-    // is as it was. Returns the body's length in `out`, or 0.
-    std::size_t Finish() {
-        if (!m_rewritten) {
-            m_out.resize(m_outStart);
-            return 0;
-        }
-        m_out.append(m_text.substr(m_copied));
-        return m_out.size() - m_outStart;
+    // Ends the scan: writes the rest of the body and returns the end of what
+    // was written.
+    char* Finish() {
+        Copy(m_text.size());
+        return m_out;
     }
 
 private:
-    // The keyword at `offset` in the current word. No keyword is longer than
-    // nine bytes, so a copy of the next fifteen, ended by NUL, decides it
-    // exactly as the whole rest of the word would.
-    std::size_t LookupRestOfWord(std::size_t offset, std::uint8_t& flag) const {
-        char rest[16];
-        static_assert(sizeof rest > kLongestKeyword + 1);
-        const std::size_t n = std::min(m_word.size() - offset, sizeof rest - 1);
-        std::memcpy(rest, m_word.data() + offset, n);
-        rest[n] = '\0';
-        return LookupKeyword(rest, flag);
+    // Writes the body up to `end`.
+    void Copy(std::size_t end) {
+        std::memcpy(m_out, m_text.data() + m_copied, end - m_copied);
+        m_out += end - m_copied;
+        m_copied = end;
     }
 
     // The next word at or after `start`: a run of ASCII letters plus one
     // dollar sign right after it. An apostrophe starts a comment, which ends
     // the scan; string literals are passed over.
     bool FindWord(std::size_t& start) {
+        // The body ends in LF, which stops every loop here before its end.
+        const char* const text = m_text.data();
         std::size_t i = start;
         while (i < m_text.size()) {
-            const char c = m_text[i];
-            if (IsAsciiLetter(c)) {
-                std::size_t end = i;
-                while (end < m_text.size() && IsAsciiLetter(m_text[end]))
+            ByteClass c = kOtherByte;
+            while ((c = ClassOf(text[i])) == kOtherByte)
+                ++i;
+            if (c == kLetter) {
+                std::size_t end = i + 1;
+                while (IsAsciiLetter(text[end]))
                     ++end;
-                if (end < m_text.size() && m_text[end] == '$')
+                if (text[end] == '$')
                     ++end;
                 m_word = m_text.substr(i, end - i);
                 start = i;
                 return true;
             }
-            if (c == '\'')
+            if (c != kQuote)
+                return false; // a comment, or the end of the line
+            // A string literal is passed over.
+            const std::size_t close = m_text.find('"', i + 1);
+            if (close == std::string_view::npos)
                 return false;
-            if (c == '"') {
-                const std::size_t close = m_text.find('"', i + 1);
-                if (close == std::string_view::npos)
-                    return false;
-                i = close + 1;
-                continue;
-            }
-            ++i;
+            i = close + 1;
         }
         return false;
     }
@@ -150,14 +196,11 @@ private:
     // Replaces the number at m_pos by the new number of the line it names.
     bool RewriteNumber() {
         const DigitRun run = ParseDigitRun(m_text.substr(m_pos));
-        const int index = CDocWithLineNum::FindLine(m_lines, run.value);
-        if (index < 0)
+        const NewNumbers::Digits* digits = m_numbers.Find(run.value);
+        if (digits == nullptr)
             return false;
-        char digits[16];
-        const auto result = std::to_chars(std::begin(digits), std::end(digits),
-                                          m_lines[static_cast<std::size_t>(index)].m_nNewLineNum);
-        m_out.append(m_text.substr(m_copied, m_pos - m_copied));
-        m_out.append(digits, result.ptr);
+        Copy(m_pos);
+        m_out = digits->WriteTo(m_out);
         m_pos += run.length;
         m_copied = m_pos;
         return true;
@@ -204,41 +247,27 @@ private:
     }
 
     std::string_view m_text;
-    const LineTable& m_lines;
+    const NewNumbers& m_numbers;
     std::size_t m_pos = 0;
     std::string_view m_word;
-    std::string& m_out;           // the rewritten body up to m_copied goes here
-    const std::size_t m_outStart; // where it starts in m_out
-    std::size_t m_copied = 0;     // how much of m_text m_out covers
-    bool m_rewritten = false;
+    char* m_out;              // the rewritten body up to m_copied ends here
+    std::size_t m_copied = 0; // how much of m_text is written
 };
 
 } // namespace
 
-TextResult CDocBasic::RewriteLineRefs(LineTable& lines) {
-    // Every rewritten body goes into one text the table keeps; each record
-    // then views its part of it.
-    std::string newText;
-    newText.reserve(lines.size() * 8);
-    struct Rewritten {
-        std::size_t record, offset, length;
-    };
-    std::vector<Rewritten> rewritten;
+TextResult CDocBasic::RewriteLineRefs(const LineTable& lines, char*& out) {
+    const NewNumbers numbers(lines);
     // The start of each line in the text the renumbering writes back.
     std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const CLineWithNum& line = lines[i];
-        const std::size_t offset = newText.size();
-        LineScanner scanner(line.m_strBody, lines, newText);
+    for (const CLineWithNum& line : lines) {
+        out = numbers.Find(line.m_nLineNum)->WriteTo(out);
+        LineScanner scanner(line.m_strBody, numbers, out);
         if (!scanner.Scan())
             return TextResult::At(IDS_LINE_REF_MISSING, line.m_nTextLine, lineStart);
-        if (const std::size_t length = scanner.Finish())
-            rewritten.push_back({i, offset, length});
+        out = scanner.Finish();
         lineStart += line.m_strLine.size();
     }
-    const std::string_view kept = lines.KeepNewText(std::move(newText));
-    for (const Rewritten& r : rewritten)
-        lines[r.record].m_strNewBody = kept.substr(r.offset, r.length);
     return {};
 }
 

@@ -11,14 +11,17 @@ public:
     using CDocWithLineNum::CDocWithLineNum;
 
     bool Renumber(unsigned newStart, unsigned oldStart, unsigned step) override;
-    // Rewrites the references of an ordered table whose new numbers are
-    // assigned. IDS_NONE, or IDS_LINE_REF_MISSING with the line naming a
-    // missing line (its offset counted in the text in number order, which
-    // is what the renumbering writes back).
-    TextResult RewriteLineRefs(LineTable& lines);
+    // Writes the renumbered text of an ordered table whose new numbers are
+    // assigned, as WriteRenumbered does, with the references rewritten.
+    // IDS_NONE, or IDS_LINE_REF_MISSING with the first line, in number order,
+    // that names a missing line (its offset counted in the text in number
+    // order, which is what the renumbering writes back).
+    TextResult RewriteLineRefs(const LineTable& lines, char*& out);
 
 protected:
-    TextResult RewriteRefs(LineTable& lines) override { return RewriteLineRefs(lines); }
+    TextResult WriteRenumbered(const LineTable& lines, char*& out) override {
+        return RewriteLineRefs(lines, out);
+    }
 };
 
 } // namespace tessel

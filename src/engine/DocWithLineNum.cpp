@@ -1,11 +1,14 @@
 #include "engine/DocWithLineNum.h"
 
+#include "doc/EditText.h"
 #include "doc/TextOps.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
+#include <memory>
 #include <utility>
 
 namespace tessel {
@@ -74,6 +77,24 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// Calls `visit(start, content)` for every line of `text`, in order, until it
+// returns false; returns what the last call returned (true for no line).
+template <class Visit>
+bool ForEachLine(std::string_view text, Visit visit) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    for (const char* p = begin; p != end;) {
+        const char* const e = FindLineEnd(p, end);
+        if (!visit(static_cast<std::size_t>(p - begin),
+                   std::string_view(p, static_cast<std::size_t>(e - p))))
+            return false;
+        if (e == end)
+            break;
+        p = e + (*e == '\r' && e + 1 != end && e[1] == '\n' ? 2 : 1);
+    }
+    return true;
+}
+
 // Whether the text begins with a digit, or with blanks and a digit: a number
 // put right before it would run into those digits.
 bool NeedsSeparator(std::string_view text) {
@@ -111,40 +132,176 @@ std::string CDocWithLineNum::ReadLine(std::string_view text, std::size_t start, 
     return std::string(line.span ? text.substr(start, line.length) : std::string_view());
 }
 
-TextResult CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& lines) {
-    lines.clear();
-    if (text.empty())
-        return {};
+namespace {
+
+// The code a line's number gives it in the table.
+StringId LineNumberCode(const DigitRun& run) {
+    if (run.length == 0)
+        return IDS_LINE_NO_NUMBER;
+    if (run.value == 0 || run.value > kMaxLineNum)
+        return IDS_LINE_OUT_OF_RANGE;
+    return IDS_NONE;
+}
+
+// The start of line `index` of `text` (0-based).
+std::size_t LineStart(std::string_view text, std::size_t index) {
+    std::size_t pos = 0;
+    for (; index > 0; --index)
+        pos += NextLine(text, pos).span;
+    return pos;
+}
+
+std::size_t CountCr(std::string_view text) {
+    unsigned n = 0; // 32 bits vectorise better; texts are far shorter than 4 GiB
+    for (const char c : text)
+        n += c == '\r' ? 1 : 0;
+    return n;
+}
+
+// Builds the table in one pass over a text whose lines all end in CR LF (the
+// usual editor text): the records view their lines in one copy of the whole
+// text that the table keeps or, with TextStorage::View, in `text` itself
+// (all but a last line without a line end, which the table keeps with CR
+// LF). False, with the table emptied, when a line ends otherwise: the
+// caller then builds it line by line.
+bool BuildCrLfTable(std::string_view text, LineTable& lines, TextStorage storage,
+                    TextResult& result, bool& ordered) {
+    // A lone CR at the end is a line end of its own.
+    if (text.back() == '\r')
+        return false;
+    // The last line when it has no line end (npos + 1 is 0).
+    const std::size_t tail = text.size() - (text.rfind('\n') + 1);
+    std::string_view whole = text.substr(0, text.size() - tail);
+    if (storage == TextStorage::Copy)
+        whole = lines.KeepText(text, tail != 0);
+    std::vector<CLineWithNum>& records = lines.Records();
+    records.reserve(text.size() / 16 + 16);
+    const char* const begin = whole.data();
+    const char* const end = begin + whole.size();
+    std::uint32_t previous = 0;
+    std::uint32_t index = 0;
+    // The lines end at LFs, each after a CR; at the end, no CR may be left
+    // over (a lone CR inside a line ends a line too).
+    for (const char* p = begin;; ++index) {
+        DigitRun run;
+        std::string_view line;
+        if (p != end) {
+            // Found: `whole` ends in LF.
+            const auto* const lf =
+                static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            if (lf == p || lf[-1] != '\r') {
+                lines.clear();
+                return false;
+            }
+            line = std::string_view(p, static_cast<std::size_t>(lf + 1 - p));
+            run = ParseDigitRun(line);
+        } else if (tail != 0 && storage == TextStorage::View) {
+            run = ParseDigitRun(text.substr(text.size() - tail));
+        } else {
+            break;
+        }
+        if (const StringId code = LineNumberCode(run)) {
+            const auto start = static_cast<std::size_t>(p - begin);
+            if (CountCr(text.substr(0, start)) != index) {
+                lines.clear();
+                return false;
+            }
+            // Every line before it ended in CR LF: it starts where it
+            // starts in `text`.
+            result = TextResult::At(code, index, start);
+            return true;
+        }
+        ordered = ordered && run.value > previous;
+        previous = run.value;
+        if (p == end) {
+            // The last line, which has no line end: kept with CR LF.
+            lines.Reserve(tail + 2, 0);
+            lines.Append(text.substr(text.size() - tail), index);
+            ++index;
+            break;
+        }
+        records.push_back({line, line.substr(run.length), run.value, 0, index});
+        p += line.size();
+    }
+    // Every line has its CR but a last one without a line end.
+    if (CountCr(text) != index - (tail != 0 ? 1 : 0)) {
+        lines.clear();
+        return false;
+    }
+    return true;
+}
+
+// Builds the table line by line, whatever the lines end with.
+TextResult BuildAnyTable(std::string_view text, LineTable& lines, bool& ordered) {
     // Every line end is at least one byte, and each line grows by at most 2.
     const auto maxLines =
         static_cast<std::size_t>(std::ranges::count(text, '\n') + std::ranges::count(text, '\r')) +
         1;
     lines.Reserve(text.size() + 2 * maxLines, maxLines);
-    // Where each line starts and its number, in text order.
-    std::vector<std::size_t> starts;
-    std::vector<std::uint32_t> numbers;
-    starts.reserve(maxLines);
-    numbers.reserve(maxLines);
+    std::uint32_t previous = 0;
     std::size_t pos = 0;
-    while (pos < text.size()) {
+    for (std::uint32_t index = 0; pos < text.size(); ++index) {
         const LineSpan span = NextLine(text, pos);
-        const auto index = static_cast<std::uint32_t>(numbers.size());
         if (const StringId code = lines.Append(text.substr(pos, span.length), index))
             return TextResult::At(code, index, pos);
-        starts.push_back(pos);
-        numbers.push_back(lines.Records().back().m_nLineNum);
+        const std::uint32_t number = lines.Records().back().m_nLineNum;
+        ordered = ordered && number > previous;
+        previous = number;
         pos += span.span;
     }
+    return {};
+}
+
+} // namespace
+
+TextResult CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& lines) {
+    return MakeLineTable(text, lines, TextStorage::Copy);
+}
+
+TextResult CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& lines,
+                                          TextStorage storage) {
+    bool ordered = true;
+    const TextResult result = BuildLineTable(text, lines, storage, ordered);
+    if (result.Ok() && !ordered)
+        m_bLineNumChanged = true;
+    return result;
+}
+
+TextResult CDocWithLineNum::BuildLineTable(std::string_view text, LineTable& lines,
+                                           TextStorage storage, bool& ordered) {
+    lines.clear();
+    if (text.empty())
+        return {};
+    TextResult result;
+    if (!BuildCrLfTable(text, lines, storage, result, ordered)) {
+        ordered = true;
+        result = BuildAnyTable(text, lines, ordered);
+    }
+    if (!result.Ok() || ordered)
+        return result;
 
     if (const auto duplicate = SortLineTable(lines)) {
-        // The caret goes to the first line, in text order, with that number.
-        const auto index =
-            static_cast<std::size_t>(std::ranges::find(numbers, *duplicate) - numbers.begin());
-        return TextResult::At(IDS_LINE_DUPLICATE, index, starts[index]);
+        // The table is still in text order: the caret goes to the first
+        // line with that number.
+        const auto& records = lines.Records();
+        const auto index = static_cast<std::size_t>(
+            std::ranges::find(records, *duplicate, &CLineWithNum::m_nLineNum) - records.begin());
+        return TextResult::At(IDS_LINE_DUPLICATE, index, LineStart(text, index));
     }
-    if (!std::ranges::is_sorted(numbers))
-        m_bLineNumChanged = true;
     return {};
+}
+
+std::unique_ptr<CDocWithLineNum::BuiltTable> CDocWithLineNum::TakeLineTable() {
+    std::unique_ptr<BuiltTable> built = std::move(m_lastTable);
+    if (!built || !Editor().HoldsText(built->text)) {
+        built = std::make_unique<BuiltTable>();
+        built->text = GetEditText();
+        built->result =
+            BuildLineTable(built->text, built->lines, TextStorage::View, built->ordered);
+    }
+    if (built->result.Ok() && !built->ordered)
+        m_bLineNumChanged = true;
+    return built;
 }
 
 std::optional<std::uint32_t> CDocWithLineNum::SortLineTable(LineTable& lines) {
@@ -187,7 +344,7 @@ void CDocWithLineNum::ReportLineError(const TextResult& result) {
 bool CDocWithLineNum::SortLines() {
     const std::string old = GetEditText();
     LineTable lines;
-    if (const TextResult result = MakeLineTable(old, lines); !result.Ok()) {
+    if (const TextResult result = MakeLineTable(old, lines, TextStorage::View); !result.Ok()) {
         ReportLineError(result);
         return false;
     }
@@ -210,35 +367,34 @@ bool CDocWithLineNum::SortLines() {
 }
 
 std::optional<std::uint32_t> CDocWithLineNum::LowestLineNumber() {
-    const std::string text = GetEditText();
-    std::optional<std::uint32_t> lowest;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const LineSpan span = NextLine(text, pos);
-        const DigitRun run = ParseDigitRun(std::string_view(text).substr(pos, span.length));
-        if (run.length == 0 || run.value == 0 || run.value > kMaxLineNum)
-            return std::nullopt; // no line table: renumbering will say why
-        lowest = std::min(lowest.value_or(run.value), run.value);
-        pos += span.span;
-    }
+    m_lastTable.reset();
+    auto built = std::make_unique<BuiltTable>();
+    built->text = GetEditText();
+    built->result = BuildLineTable(built->text, built->lines, TextStorage::View, built->ordered);
+    // No table without numbers: renumbering will say why. A duplicate
+    // leaves every line in the table, in text order.
+    const unsigned code = built->result.code;
+    if (code == IDS_LINE_NO_NUMBER || code == IDS_LINE_OUT_OF_RANGE || built->lines.empty())
+        return std::nullopt;
+    const auto& records = built->lines.Records();
+    const std::uint32_t lowest =
+        built->result.Ok() ? records.front().m_nLineNum
+                           : std::ranges::min(records, {}, &CLineWithNum::m_nLineNum).m_nLineNum;
+    m_lastTable = std::move(built);
     return lowest;
 }
 
 bool CDocWithLineNum::CheckLineNumbers() {
     const std::string text = GetEditText();
-    std::size_t line = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++line) {
-        const LineSpan span = NextLine(text, pos);
-        const DigitRun run = ParseDigitRun(std::string_view(text).substr(pos, span.length));
-        const StringId code = run.length == 0                             ? IDS_LINE_NO_NUMBER
-                              : run.value == 0 || run.value > kMaxLineNum ? IDS_LINE_OUT_OF_RANGE
-                                                                          : IDS_NONE;
-        if (code != IDS_NONE) {
-            ShowMessage(TextResult::At(code, line, pos));
+    std::size_t index = 0;
+    return ForEachLine(text, [&](std::size_t start, std::string_view line) {
+        if (const StringId code = LineNumberCode(ParseDigitRun(line))) {
+            ShowMessage(TextResult::At(code, index, start));
             return false;
         }
-        pos += span.span;
-    }
-    return true;
+        ++index;
+        return true;
+    });
 }
 
 // --- Renumbering ------------------------------------------------------------
@@ -268,12 +424,22 @@ bool CDocWithLineNum::Renumber(unsigned newStart, unsigned oldStart, unsigned st
     return RenumberLines(newStart, oldStart, step, References::Keep);
 }
 
+TextResult CDocWithLineNum::WriteRenumbered(const LineTable& lines, char*& out) {
+    for (const CLineWithNum& line : lines) {
+        out = WriteLineNumber(out, line.m_nNewLineNum);
+        std::memcpy(out, line.m_strBody.data(), line.m_strBody.size());
+        out += line.m_strBody.size();
+    }
+    return {};
+}
+
 bool CDocWithLineNum::RenumberLines(unsigned newStart, unsigned oldStart, unsigned step,
                                     References references) {
     const bool rewriteRefs = references == References::Rewrite;
-    const std::string old = GetEditText();
-    LineTable lines;
-    TextResult result = MakeLineTable(old, lines);
+    const std::unique_ptr<BuiltTable> built = TakeLineTable();
+    const std::string& old = built->text;
+    LineTable& lines = built->lines;
+    TextResult result = built->result;
     if (!result.Ok()) {
         ReportLineError(result);
         return false;
@@ -283,24 +449,31 @@ bool CDocWithLineNum::RenumberLines(unsigned newStart, unsigned oldStart, unsign
     // assigned change nothing.
     const bool changedSoFar = m_bLineNumChanged;
     result = TextResult{AssignNewNumbers(lines, newStart, oldStart, step)};
-    if (result.Ok() && rewriteRefs)
-        result = RewriteRefs(lines);
 
+    // The new text is written once, into room for the longest it can be: a
+    // number of at least one digit becomes at most five, and so does every
+    // reference, which is at least one byte of its line.
+    std::unique_ptr<char[]> room;
+    std::string_view renumbered;
+    if (result.Ok()) {
+        std::size_t bytes = 0;
+        for (const CLineWithNum& line : lines)
+            bytes += line.m_strLine.size();
+        room = std::make_unique_for_overwrite<char[]>(kMaxNumberDigits * bytes);
+        char* end = room.get();
+        result = WriteRenumbered(lines, end);
+        renumbered = std::string_view(room.get(), static_cast<std::size_t>(end - room.get()));
+    }
     // On an error no number changes, but the lines still come back in order.
-    std::string renumbered;
-    renumbered.reserve(old.size() + old.size() / 8 + 2 * lines.size());
-    for (const CLineWithNum& line : lines) {
-        if (!result.Ok()) {
-            renumbered += line.m_strLine;
-        } else {
-            AppendNumber(renumbered, line.m_nNewLineNum);
-            renumbered +=
-                (rewriteRefs && !line.m_strNewBody.empty()) ? line.m_strNewBody : line.m_strBody;
-        }
+    std::string inOrder;
+    if (!result.Ok()) {
+        inOrder.reserve(old.size() + 2 * lines.size());
+        for (const CLineWithNum& line : lines)
+            inOrder += line.m_strLine;
+        renumbered = inOrder;
+        m_bLineNumChanged = changedSoFar;
     }
     FreeLineTable(lines);
-    if (!result.Ok())
-        m_bLineNumChanged = changedSoFar;
 
     // The same text (an error, or numbers that were already so): nothing to
     // replace, and the editor's modified flag and undo stay as they were.
@@ -410,15 +583,19 @@ void CDocWithLineNum::AdoptFileState(const CKivaDoc& loaded) {
 bool CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
     if (file.shortRead)
         return false;
-    std::string text = file.bytes;
-    m_fileLineEnd = UniformLineEnd(text);
-    FromDeviceLineEnds(text, m_fileLineEnd);
+    m_fileLineEnd = UniformLineEnd(file.bytes);
     // Only the first byte decides whether the file holds numbers.
-    if (StartsWithLineNum(text)) {
-        SetLineNumOutput(true);
-    } else {
-        SetLineNumOutput(false);
-        ApplyLineNumbers(text, Numbering::Number);
+    const bool numbered = StartsWithLineNum(file.bytes);
+    SetLineNumOutput(numbered);
+    // A file with CR LF and numbers goes into the editor as it is.
+    std::string converted;
+    std::string_view text = file.bytes;
+    if (m_fileLineEnd != kEolCrLf || !numbered) {
+        converted = file.bytes;
+        FromDeviceLineEnds(converted, m_fileLineEnd);
+        if (!numbered)
+            ApplyLineNumbers(converted, Numbering::Number);
+        text = converted;
     }
     if (!CheckTextSize(text)) {
         ShowMessage(IDS_FILE_TOO_LARGE);
@@ -462,7 +639,7 @@ bool CDocWithLineNum::GetSendText(std::string& out, SendNumbers numbers) {
     // Preparing to send never marks the document changed.
     const bool changed = m_bLineNumChanged;
     LineTable lines;
-    const TextResult result = MakeLineTable(text, lines);
+    const TextResult result = MakeLineTable(text, lines, TextStorage::View);
     m_bLineNumChanged = changed;
     if (!result.Ok()) {
         // The caret stays where it is: the text sent is not the editor's.

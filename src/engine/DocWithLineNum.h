@@ -5,6 +5,7 @@
 #include "engine/LineWithNum.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,12 +29,19 @@ enum class Numbering {
 // Whether renumbering also rewrites the references to the lines (BASIC).
 enum class References { Keep, Rewrite };
 
+// Whether a line table keeps a copy of the text it is built from, or views
+// the text, which then outlives the table.
+enum class TextStorage { Copy, View };
+
 // Documents whose every line starts with a line number: C, assembler, CASL
 // and text (and, through CDocBasic, BASIC). Each command builds a line table
 // from the whole editor text, works on it and writes one new text back.
 class CDocWithLineNum : public CKivaDoc {
 public:
     using CKivaDoc::CKivaDoc;
+
+    // The most digits a line number the device takes has.
+    static constexpr std::size_t kMaxNumberDigits = 5;
 
     bool SerializeLoad(const DocumentFile& file) override;
     void AdoptFileState(const CKivaDoc& loaded) override;
@@ -63,7 +71,8 @@ public:
     // Puts the lines in number order. True when the editor text was replaced.
     bool SortLines();
     // The lowest line number of the editor text: where renumbering the whole
-    // program starts. None when a line has no number the device takes.
+    // program starts. None when a line has no number the device takes. The
+    // line table it builds is kept for a renumbering of the same text.
     std::optional<std::uint32_t> LowestLineNumber();
     // Whether every line of the editor text begins with a number the device
     // takes (1 to 65279); false, after the message about the first line that
@@ -100,12 +109,35 @@ protected:
     bool RenumberLines(unsigned newStart, unsigned oldStart, unsigned step, References references);
     // Reports a failed table build: caret to the line, then the message.
     void ReportLineError(const TextResult& result);
+    TextResult MakeLineTable(std::string_view text, LineTable& lines, TextStorage storage);
+    // MakeLineTable without noting lines out of order: `ordered` says
+    // whether they were in order (before sorting).
+    static TextResult BuildLineTable(std::string_view text, LineTable& lines, TextStorage storage,
+                                     bool& ordered);
 
-    virtual TextResult RewriteRefs(LineTable& /*lines*/) { return {}; }
+    // Writes the renumbered text from `out` on, advancing it: for every line
+    // of the ordered table its new number, then its body. `out` has room for
+    // kMaxNumberDigits bytes for every byte of the table's lines. IDS_NONE,
+    // or the error that stopped it, after which what was written is void.
+    virtual TextResult WriteRenumbered(const LineTable& lines, char*& out);
 
     bool m_bLineNumChanged = false;
     bool m_bLineNumOutput = true;
     EndOfLineCode m_fileLineEnd = kEolCrLf;
+
+private:
+    // A line table that views the text it was built from.
+    struct BuiltTable {
+        std::string text;
+        LineTable lines;
+        TextResult result; // of building it
+        bool ordered = true;
+    };
+    // The table of the editor text: the one LowestLineNumber kept when the
+    // text is still the same, else one built now. Notes lines out of order.
+    std::unique_ptr<BuiltTable> TakeLineTable();
+
+    std::unique_ptr<BuiltTable> m_lastTable;
 };
 
 // Where a caret at byte `offset` of `before` belongs in `after`, which holds

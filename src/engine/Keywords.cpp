@@ -1,5 +1,8 @@
 #include "engine/Keywords.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
 #include <iterator>
 
@@ -159,6 +162,110 @@ std::size_t LookupIn(const KeywordRecord* group, const char* text, std::uint8_t&
     }
 }
 
+// A keyword as LookupWord compares it: its first 16 bytes (zero after its
+// end) as two words, in the machine's byte order, and a mask of its bytes.
+struct PackedKeyword {
+    std::uint64_t bytes[2];
+    std::uint64_t mask[2];
+    std::uint8_t length;
+    std::uint8_t flag;
+};
+static_assert(kLongestKeyword <= 16);
+
+template <std::size_t N>
+constexpr std::array<PackedKeyword, N - 1> Pack(const KeywordRecord (&group)[N]) {
+    std::array<PackedKeyword, N - 1> packed{};
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        std::array<char, 16> name{};
+        std::array<unsigned char, 16> mask{};
+        std::size_t n = 0;
+        for (; group[i].name[n] != 0; ++n) {
+            name[n] = group[i].name[n];
+            mask[n] = 0xFF;
+        }
+        const auto words = std::bit_cast<std::array<std::uint64_t, 2>>(name);
+        const auto masks = std::bit_cast<std::array<std::uint64_t, 2>>(mask);
+        packed[i] = {{words[0], words[1]},
+                     {masks[0], masks[1]},
+                     static_cast<std::uint8_t>(n),
+                     group[i].flag};
+    }
+    return packed;
+}
+
+constexpr auto kPackedA = Pack(kKeywordsA);
+constexpr auto kPackedB = Pack(kKeywordsB);
+constexpr auto kPackedC = Pack(kKeywordsC);
+constexpr auto kPackedD = Pack(kKeywordsD);
+constexpr auto kPackedE = Pack(kKeywordsE);
+constexpr auto kPackedF = Pack(kKeywordsF);
+constexpr auto kPackedG = Pack(kKeywordsG);
+constexpr auto kPackedH = Pack(kKeywordsH);
+constexpr auto kPackedI = Pack(kKeywordsI);
+constexpr auto kPackedK = Pack(kKeywordsK);
+constexpr auto kPackedL = Pack(kKeywordsL);
+constexpr auto kPackedM = Pack(kKeywordsM);
+constexpr auto kPackedN = Pack(kKeywordsN);
+constexpr auto kPackedO = Pack(kKeywordsO);
+constexpr auto kPackedP = Pack(kKeywordsP);
+constexpr auto kPackedR = Pack(kKeywordsR);
+constexpr auto kPackedS = Pack(kKeywordsS);
+constexpr auto kPackedT = Pack(kKeywordsT);
+constexpr auto kPackedU = Pack(kKeywordsU);
+constexpr auto kPackedV = Pack(kKeywordsV);
+constexpr auto kPackedW = Pack(kKeywordsW);
+constexpr auto kPackedX = Pack(kKeywordsX);
+
+struct PackedGroup {
+    const PackedKeyword* keywords;
+    std::size_t count;
+    // For every letter c, the first keyword of the group whose second byte
+    // is c (every keyword has two letters at least), or `count`: no keyword
+    // before it can match a text whose second byte is c.
+    std::uint8_t firstWithSecond[26];
+};
+
+template <std::size_t N>
+constexpr PackedGroup GroupOf(const std::array<PackedKeyword, N>& keywords,
+                              const KeywordRecord (&records)[N + 1]) {
+    PackedGroup group{keywords.data(), N, {}};
+    for (std::uint8_t& first : group.firstWithSecond)
+        first = static_cast<std::uint8_t>(N);
+    for (std::size_t i = N; i > 0; --i)
+        group.firstWithSecond[records[i - 1].name[1] - 'A'] = static_cast<std::uint8_t>(i - 1);
+    return group;
+}
+
+// Indexed by letter A to Z, like kDispatch.
+constexpr PackedGroup kPackedGroups[26] = {
+    GroupOf(kPackedA, kKeywordsA),
+    GroupOf(kPackedB, kKeywordsB),
+    GroupOf(kPackedC, kKeywordsC),
+    GroupOf(kPackedD, kKeywordsD),
+    GroupOf(kPackedE, kKeywordsE),
+    GroupOf(kPackedF, kKeywordsF),
+    GroupOf(kPackedG, kKeywordsG),
+    GroupOf(kPackedH, kKeywordsH),
+    GroupOf(kPackedI, kKeywordsI),
+    {nullptr, 0, {}},
+    GroupOf(kPackedK, kKeywordsK),
+    GroupOf(kPackedL, kKeywordsL),
+    GroupOf(kPackedM, kKeywordsM),
+    GroupOf(kPackedN, kKeywordsN),
+    GroupOf(kPackedO, kKeywordsO),
+    GroupOf(kPackedP, kKeywordsP),
+    {nullptr, 0, {}},
+    GroupOf(kPackedR, kKeywordsR),
+    GroupOf(kPackedS, kKeywordsS),
+    GroupOf(kPackedT, kKeywordsT),
+    GroupOf(kPackedU, kKeywordsU),
+    GroupOf(kPackedV, kKeywordsV),
+    GroupOf(kPackedW, kKeywordsW),
+    GroupOf(kPackedX, kKeywordsX),
+    {nullptr, 0, {}},
+    {nullptr, 0, {}},
+};
+
 using Lookup = std::size_t (*)(const char*, std::uint8_t&);
 
 // Indexed by letter A to Z; no keyword starts with J, Q, Y or Z.
@@ -207,6 +314,41 @@ std::size_t LookupKeyword(const char* text, std::uint8_t& flag) {
         return 0;
     const Lookup lookup = kDispatch[c - 'A'];
     return lookup ? lookup(text, flag) : 0;
+}
+
+std::size_t LookupWord(std::string_view text, std::uint8_t& flag) {
+    flag = kKwPlain;
+    // Every keyword has two letters at least.
+    if (text.size() < 2)
+        return 0;
+    const char first = Upper(text[0]);
+    const char second = Upper(text[1]);
+    if (first < 'A' || first > 'Z' || second < 'A' || second > 'Z')
+        return 0;
+    const PackedGroup& group = kPackedGroups[first - 'A'];
+    std::size_t i = group.count == 0 ? 0 : group.firstWithSecond[second - 'A'];
+    if (i == group.count)
+        return 0; // most words are no keyword: their second byte tells
+    // The text's first bytes packed as the keywords are. Bytes past its end
+    // are zero, which no keyword byte is, so a keyword longer than the text
+    // never matches.
+    std::uint64_t bytes[2] = {0, 0};
+    std::memcpy(bytes, text.data(), std::min(text.size(), kLongestKeyword));
+    for (std::uint64_t& word : bytes) {
+        // 'a' to 'z' become capitals: bit 0x20 goes where bit 0x40 is set.
+        // Other bytes may change too, but never into a capital or a dollar
+        // sign, the only bytes keywords hold.
+        word &= ~((word & 0x4040404040404040u) >> 1);
+    }
+    for (; i < group.count; ++i) {
+        const PackedKeyword& keyword = group.keywords[i];
+        if ((bytes[0] & keyword.mask[0]) == keyword.bytes[0] &&
+            (bytes[1] & keyword.mask[1]) == keyword.bytes[1]) {
+            flag = keyword.flag;
+            return keyword.length;
+        }
+    }
+    return 0;
 }
 
 std::size_t LookupKeywordA(const char* text, std::uint8_t& flag) {

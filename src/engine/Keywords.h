@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace tessel {
 
@@ -35,6 +36,10 @@ bool MatchKeyword(const char* text, const char* keyword);
 // The length of the first keyword, in table order, that the NUL-terminated
 // `text` starts with, and its flag; 0 and flag 0 when there is none.
 std::size_t LookupKeyword(const char* text, std::uint8_t& flag);
+
+// The same as LookupKeyword for `text`, which holds no NUL, followed by a
+// NUL, without copying it: the scanner's lookup.
+std::size_t LookupWord(std::string_view text, std::uint8_t& flag);
 
 // The per-letter lookups (none for J, Q, Y and Z).
 std::size_t LookupKeywordA(const char* text, std::uint8_t& flag);

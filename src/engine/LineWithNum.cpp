@@ -1,26 +1,9 @@
 #include "engine/LineWithNum.h"
 
 #include <algorithm>
-#include <limits>
+#include <functional>
 
 namespace tessel {
-
-DigitRun ParseDigitRun(std::string_view text) {
-    std::uint64_t value = 0;
-    bool overflow = false;
-    std::size_t n = 0;
-    while (n < text.size() && IsDigit(text[n])) {
-        if (!overflow) {
-            value = value * 10 + static_cast<std::uint64_t>(text[n] - '0');
-            overflow = value > std::numeric_limits<std::uint32_t>::max();
-        }
-        ++n;
-    }
-    // Any value too long for 32 bits is out of range; the largest one says so.
-    return {overflow ? std::numeric_limits<std::uint32_t>::max()
-                     : static_cast<std::uint32_t>(value),
-            n};
-}
 
 StringId CLineWithNum::SetLine(std::string_view line) {
     m_strLine = line;
@@ -34,6 +17,16 @@ StringId CLineWithNum::SetLine(std::string_view line) {
     return IDS_NONE;
 }
 
+std::string_view LineTable::KeepText(std::string_view text, bool closeLastLine) {
+    m_text.reserve(text.size() + 2);
+    m_text.assign(text.begin(), text.end());
+    if (closeLastLine) {
+        m_text.push_back('\r');
+        m_text.push_back('\n');
+    }
+    return {m_text.data(), m_text.size()};
+}
+
 void LineTable::Reserve(std::size_t bytes, std::size_t lines) {
     m_text.reserve(m_text.size() + bytes);
     m_records.reserve(m_records.size() + lines);
@@ -44,11 +37,17 @@ StringId LineTable::Append(std::string_view content, std::uint32_t textLine) {
     const std::size_t needed = start + content.size() + 2;
     if (needed > m_text.capacity()) {
         // More than was reserved: move the text to a bigger buffer and point
-        // the records there.
+        // the records there (not those that view another text).
         std::vector<char> bigger;
         bigger.reserve(std::max(needed, 2 * m_text.capacity()));
         bigger.assign(m_text.begin(), m_text.end());
+        const auto kept = [&](const char* p) {
+            return std::less_equal<>()(m_text.data(), p) &&
+                   std::less<>()(p, m_text.data() + m_text.size());
+        };
         for (CLineWithNum& record : m_records) {
+            if (!kept(record.m_strLine.data()))
+                continue;
             const auto offset = static_cast<std::size_t>(record.m_strLine.data() - m_text.data());
             const std::size_t digits = record.m_strLine.size() - record.m_strBody.size();
             record.m_strLine = std::string_view(bigger.data() + offset, record.m_strLine.size());

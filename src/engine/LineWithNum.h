@@ -3,8 +3,11 @@
 #include "res/StringTable.h"
 #include "settings/LineNumberRange.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
-#include <memory>
+#include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,9 +23,8 @@ public:
     // IDS_LINE_OUT_OF_RANGE (number 0 or above 65279).
     StringId SetLine(std::string_view line);
 
-    std::string_view m_strLine;    // the line, number included, ending in CR LF
-    std::string_view m_strBody;    // the line without its leading digits
-    std::string_view m_strNewBody; // the body with rewritten references, if any
+    std::string_view m_strLine; // the line, number included, ending in CR LF
+    std::string_view m_strBody; // the line without its leading digits
     std::uint32_t m_nLineNum = 0;
     std::uint32_t m_nNewLineNum = 0;
     // Where the line stood in the text the table was built from (0-based).
@@ -31,7 +33,8 @@ public:
 
 // The lines of one text, in ascending number order once built. The table owns
 // its records and the text they view (every line ending in CR LF), so the
-// whole table goes at once, on every path.
+// whole table goes at once, on every path; only a table built over a text
+// its builder keeps alive views that text instead of a copy.
 class LineTable {
 public:
     LineTable() = default;
@@ -46,15 +49,13 @@ public:
     // Appends a record for a line given without its terminator; the table
     // keeps the line with CR LF appended. Returns SetLine's code.
     StringId Append(std::string_view content, std::uint32_t textLine);
-    // Keeps the text that rewritten bodies (m_strNewBody) view.
-    std::string_view KeepNewText(std::string text) {
-        m_newText = std::make_unique<const std::string>(std::move(text));
-        return *m_newText;
-    }
+    // Keeps a copy of a whole text whose lines all end in CR LF, with CR LF
+    // appended when `closeLastLine`, and returns it, for records of its lines
+    // added through Records(). Only on an empty table.
+    std::string_view KeepText(std::string_view text, bool closeLastLine);
     void clear() {
         m_records.clear();
         m_text.clear();
-        m_newText.reset();
     }
 
     std::vector<CLineWithNum>& Records() { return m_records; }
@@ -71,8 +72,11 @@ public:
 private:
     std::vector<char> m_text; // not a string: a short string's bytes would move with it
     std::vector<CLineWithNum> m_records;
-    std::unique_ptr<const std::string> m_newText; // held apart: a short string would move
 };
+
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The value of the digit run at the start of `text` and its length. A run too
 // long for 32 bits gives a value above kMaxLineNum.
@@ -80,10 +84,62 @@ struct DigitRun {
     std::uint32_t value = 0;
     std::size_t length = 0;
 };
-DigitRun ParseDigitRun(std::string_view text);
+inline DigitRun ParseDigitRun(std::string_view text) {
+    std::uint64_t value = 0;
+    std::size_t n = 0;
+    // Nine digits always fit in 32 bits.
+    for (const std::size_t fit = std::min<std::size_t>(text.size(), 9); n < fit; ++n) {
+        const auto digit = static_cast<unsigned>(static_cast<unsigned char>(text[n]) - '0');
+        if (digit > 9)
+            return {static_cast<std::uint32_t>(value), n};
+        value = value * 10 + digit;
+    }
+    // Past them the value is held at 2^32, so it can never wrap.
+    constexpr std::uint64_t kPast = std::uint64_t{1} << 32;
+    for (; n < text.size() && IsDigit(text[n]); ++n)
+        value = std::min(value * 10 + static_cast<std::uint64_t>(text[n] - '0'), kPast);
+    // Any value too long for 32 bits is out of range; the largest one says so.
+    return {value >= kPast ? std::numeric_limits<std::uint32_t>::max()
+                           : static_cast<std::uint32_t>(value),
+            n};
+}
 
-inline bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
+// Writes `number`, which has at most five digits, in decimal from `out` on
+// and returns the end of what it wrote.
+inline char* WriteLineNumber(char* out, std::uint32_t number) {
+    const std::size_t length = number < 10      ? 1
+                               : number < 100   ? 2
+                               : number < 1000  ? 3
+                               : number < 10000 ? 4
+                                                : 5;
+    for (std::size_t i = length; i > 0; --i, number /= 10)
+        out[i - 1] = static_cast<char>('0' + number % 10);
+    return out + length;
+}
+
+// Where the line content that starts at `p` ends: the first CR or LF at or
+// after `p`, or `end`. The same line ends as NextLine finds (doc/TextOps.h),
+// looked for eight bytes at a time.
+inline const char* FindLineEnd(const char* p, const char* end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101u;
+        constexpr std::uint64_t kHigh = 0x8080808080808080u;
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, sizeof word);
+            // A byte of `x` is zero where the word holds CR (or LF): the
+            // lowest flagged byte is exact, which is the one wanted.
+            const std::uint64_t cr = word ^ (kOnes * '\r');
+            const std::uint64_t lf = word ^ (kOnes * '\n');
+            const std::uint64_t hit = ((cr - kOnes) & ~cr & kHigh) | ((lf - kOnes) & ~lf & kHigh);
+            if (hit != 0)
+                return p + std::countr_zero(hit) / 8;
+            p += 8;
+        }
+    }
+    while (p != end && *p != '\r' && *p != '\n')
+        ++p;
+    return p;
 }
 
 } // namespace tessel

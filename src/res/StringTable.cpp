@@ -68,6 +68,34 @@ constexpr std::pair<unsigned, std::string_view> kStrings[] = {
     {IDS_TRANSFER_RECEIVED_COUNT, "バイト受信済み"},
     {IDS_TRANSFER_SEND_DONE, "送信が完了しました"},
     {IDS_TRANSFER_RECEIVE_DONE, "受信が完了しました"},
+    {IDS_PORT_DENIED, "%1 を使う権限がありません（グループ %2、%3）。"},
+    {IDS_PORT_DENIED_FIX, "ユーザーを %1 グループに加えてから、ログインし直してください:"},
+    {IDS_PORT_DENIED_LOG_IN,
+     "%1 は %2 グループに加えられていますが、その後ログインし直していません。"
+     "ログインし直すと使えます。"},
+    {IDS_PORT_DENIED_UNKNOWN, "%1 を使う権限がありません。"},
+    {IDS_PORT_BUSY,
+     "%1 は他のプログラムが使用中です。そのプログラムを終了してから、やり直してください。"},
+    {IDS_PORT_HOLDER, "使用中のプログラム: %1（プロセス ID %2）"},
+    {IDS_PORT_BUSY_MODEM_MANAGER,
+     "ModemManager が動いています。挿したばかりのアダプタを調べている間（1分ほど）は使えません。"
+     "udev の規則 ENV{ID_MM_DEVICE_IGNORE}=\"1\" でそのアダプタから離せます。"},
+    {IDS_PORT_BRLTTY, "brltty が動いています。CH340/CH341 のアダプタを取ってしまうことがあります。"
+                      "点字ディスプレイを使わないなら削除してください（sudo apt remove brltty）。"},
+    {IDS_PORT_BUSY_UNKNOWN,
+     "どのプログラムかは分かりません。よくあるのは、挿したばかりのアダプタを調べる ModemManager "
+     "と、CH340/CH341 のアダプタを取る brltty です。"},
+    {IDS_PORT_MISSING, "%1 はありません。"},
+    {IDS_PORT_PRESENT, "この PC にあるシリアルポート:"},
+    {IDS_PORT_NONE_PRESENT,
+     "シリアルポートが1つも見つかりません。ケーブルとアダプタの接続、アダプタのドライバを確認して"
+     "ください。"},
+    {IDS_TRANSFER_SEND_STALLED, "2秒以上、1バイトも送れていません。相手が受信できる状態か、"
+                                "ケーブルとフロー制御の設定を確認してください。"},
+    {IDS_TRANSFER_RECEIVE_STALLED, "2秒以上、何も届いていません。相手からの続きを待っています。"},
+    {IDS_PORT_DENIED_NO_GROUP,
+     "%1 グループにも読み書きの権限がありません。udev の規則でグループと権限を与えてください"
+     "（GROUP=\"dialout\", MODE=\"0660\"）。"},
     // Command prompts and tooltips.
     {32791, "テキストデータを送信\n送信"},
     {32792, "テキストデータを受信\n受信"},

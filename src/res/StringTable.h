@@ -71,6 +71,30 @@ enum StringId : unsigned {
     IDS_TRANSFER_SEND_DONE = 263,
     IDS_TRANSFER_RECEIVE_DONE = 264,
 
+    // Why a port would not open, under IDS_PORT_OPEN_FAILED. Denied: %1 the
+    // device, %2 its group, %3 its mode; the fix (%1 the group), then the
+    // command; or a new login (%1 the user, %2 the group).
+    IDS_PORT_DENIED = 265,
+    IDS_PORT_DENIED_FIX = 266,
+    IDS_PORT_DENIED_LOG_IN = 267,
+    IDS_PORT_DENIED_UNKNOWN = 268, // %1 the device
+    // Busy (%1 the device); a program that holds it (%1 its name, %2 its
+    // process id); the usual takers, when they run; none found.
+    IDS_PORT_BUSY = 269,
+    IDS_PORT_HOLDER = 270,
+    IDS_PORT_BUSY_MODEM_MANAGER = 271,
+    IDS_PORT_BRLTTY = 272,
+    IDS_PORT_BUSY_UNKNOWN = 273,
+    // Missing (%1 the device); the ports there are follow, or there are none.
+    IDS_PORT_MISSING = 274,
+    IDS_PORT_PRESENT = 275,
+    IDS_PORT_NONE_PRESENT = 276,
+    // The line has not moved for a while, in a send and in a receive.
+    IDS_TRANSFER_SEND_STALLED = 277,
+    IDS_TRANSFER_RECEIVE_STALLED = 278,
+    // Denied, and joining the group would not help (%1 the group).
+    IDS_PORT_DENIED_NO_GROUP = 279,
+
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,
     ID_INDICATOR_CAPS = 59137,

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessel {
 
@@ -55,6 +56,9 @@ struct DocumentFile {
 
 // Reads a whole file.
 [[nodiscard]] FileError ReadWholeFile(const std::string& path, std::string& bytes);
+
+// The names in a folder, sorted bytewise, without "." and "..".
+[[nodiscard]] FileError ListFolder(const std::string& path, std::vector<std::string>& names);
 
 // Writes all of `bytes` to a file descriptor, however many calls it takes.
 [[nodiscard]] FileError WriteAll(int fd, std::string_view bytes);

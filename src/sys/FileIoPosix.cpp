@@ -4,6 +4,7 @@
 
 #include "sys/SysCalls.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits> // PATH_MAX
 #include <cstdio>
@@ -45,6 +46,29 @@ FileError LastError() {
 }
 
 } // namespace
+
+FileError ListFolder(const std::string& path, std::vector<std::string>& names) {
+    names.clear();
+    DIR* dir = sys::OpenDir(path.c_str());
+    if (dir == nullptr)
+        return LastError();
+    for (;;) {
+        errno = 0;
+        const dirent* entry = sys::ReadDir(dir);
+        if (entry == nullptr) {
+            const int error = errno;
+            sys::CloseDir(dir);
+            if (error != 0)
+                return FileError::FromErrno(error);
+            break;
+        }
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    std::ranges::sort(names);
+    return {};
+}
 
 FileStamp StampOf(const std::string& path) {
     struct stat st {};

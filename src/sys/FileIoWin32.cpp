@@ -68,6 +68,25 @@ HANDLE CreateTemporaryBeside(const std::wstring& path, std::wstring& temp) {
 
 } // namespace
 
+FileError ListFolder(const std::string& path, std::vector<std::string>& names) {
+    names.clear();
+    WIN32_FIND_DATAW entry{};
+    const HANDLE find = ::FindFirstFileW(Widen(path + "/*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return FromWin32(::GetLastError());
+    do {
+        const std::string name = sys::win32::Narrow(entry.cFileName);
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (::FindNextFileW(find, &entry));
+    const DWORD error = ::GetLastError();
+    ::FindClose(find);
+    if (error != ERROR_NO_MORE_FILES)
+        return FromWin32(error);
+    std::ranges::sort(names);
+    return {};
+}
+
 FileStamp StampOf(const std::string& path) {
     const Handle file(::CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -18,6 +18,7 @@
 #if defined(_WIN32)
 #include "sys/PosixNames.h"
 #else
+#include <dirent.h>  // DIR, dirent
 #include <poll.h>    // pollfd, nfds_t
 #include <pthread.h> // pthread_t
 #include <termios.h>
@@ -46,6 +47,10 @@ struct Calls {
     int (*rename)(const char* from, const char* to);
     int (*unlink)(const char* path);
 #if !defined(_WIN32)
+    // Folders (Windows lists them in FileIoWin32.cpp).
+    DIR* (*opendir)(const char* path);
+    dirent* (*readdir)(DIR* dir);
+    int (*closedir)(DIR* dir);
     // The terminal.
     int (*poll)(pollfd* fds, nfds_t count, int timeoutMs);
     // ioctl with its one argument as a pointer (null when it takes none).
@@ -97,6 +102,12 @@ int Rename(const char* from, const char* to);
 int Unlink(const char* path);
 
 #if !defined(_WIN32)
+// Null on failure (errno set); ReadDir gives null at the end too, with errno
+// left as it was.
+DIR* OpenDir(const char* path);
+dirent* ReadDir(DIR* dir);
+int CloseDir(DIR* dir);
+
 // An interrupted poll starts again with the whole time-out; callers that
 // keep a deadline work out the remaining time themselves.
 int Poll(pollfd* fds, nfds_t count, int timeoutMs);

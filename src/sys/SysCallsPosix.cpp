@@ -51,6 +51,9 @@ const Calls kReal = {
     .fsync = [](int fd) { return ::fsync(fd); },
     .rename = [](const char* from, const char* to) { return ::rename(from, to); },
     .unlink = [](const char* path) { return ::unlink(path); },
+    .opendir = [](const char* path) { return ::opendir(path); },
+    .readdir = [](DIR* dir) { return ::readdir(dir); },
+    .closedir = [](DIR* dir) { return ::closedir(dir); },
     .poll = [](pollfd* fds, nfds_t count, int timeoutMs) { return ::poll(fds, count, timeoutMs); },
     .ioctl = [](int fd, unsigned long request,
                 void* argument) { return ::ioctl(fd, request, argument); },
@@ -69,6 +72,18 @@ const Calls& RealCalls() {
 
 using detail::Retry;
 using detail::Table;
+
+DIR* OpenDir(const char* path) {
+    return Retry([&] { return Table().opendir(path); });
+}
+
+dirent* ReadDir(DIR* dir) {
+    return Table().readdir(dir);
+}
+
+int CloseDir(DIR* dir) {
+    return Table().closedir(dir);
+}
 
 int Poll(pollfd* fds, nfds_t count, int timeoutMs) {
     return Retry([&] { return Table().poll(fds, count, timeoutMs); });

@@ -1,5 +1,6 @@
 #include "view/TransferDlg.h"
 
+#include "comm/PortDiscovery.h"
 #include "res/StringTable.h"
 #include "ui/DialogFields.h"
 #include "ui/MessageBox.h"
@@ -95,6 +96,9 @@ void CTransferDlg::SetSendEstimate(SendEstimate estimate) {
 }
 
 void CTransferDlg::ShowSendProgress(std::size_t sent) {
+    m_nLastCount = static_cast<unsigned>(sent);
+    if (m_bStalled)
+        return;
     const auto total = static_cast<int>(std::max<std::size_t>(m_estimate.Total(), 1));
     m_progress->setRange(0, total);
     m_progress->setValue(static_cast<int>(std::min<std::size_t>(sent, m_estimate.Total())));
@@ -144,6 +148,24 @@ void CTransferDlg::OnProgress(unsigned count) {
     Post({Report::Kind::Progress, count, {}});
 }
 
+void CTransferDlg::OnStall(bool stalled) {
+    Post({Report::Kind::Stall, stalled ? 1u : 0u, {}});
+}
+
+void CTransferDlg::ShowStall(bool stalled) {
+    m_bStalled = stalled;
+    if (stalled) {
+        m_timeLeft->setText(
+            LoadQString(IsSend() ? IDS_TRANSFER_SEND_STALLED : IDS_TRANSFER_RECEIVE_STALLED));
+        m_timeLeft->setWordWrap(true);
+        m_timeLeft->show();
+    } else if (IsSend()) {
+        ShowSendProgress(m_nLastCount);
+    } else {
+        m_timeLeft->hide();
+    }
+}
+
 void CTransferDlg::OnEnded(const TransferEnd& end) {
     Post({Report::Kind::Ended, 0, end});
 }
@@ -167,6 +189,9 @@ void CTransferDlg::Apply(const Report& report) {
         if (IsSend())
             ShowSendProgress(report.count);
         break;
+    case Report::Kind::Stall:
+        ShowStall(report.count != 0);
+        break;
     case Report::Kind::Ended:
         ShowEnd(report.end);
         break;
@@ -176,6 +201,7 @@ void CTransferDlg::Apply(const Report& report) {
 void CTransferDlg::ShowEnd(const TransferEnd& end) {
     switch (end.outcome) {
     case TransferEnd::Outcome::Completed:
+        m_bStalled = false;
         m_button->setText(QStringLiteral("OK"));
         SetMessage(QString::fromUtf8(CompletionText(m_nMode)));
         if (IsSend()) {
@@ -193,17 +219,24 @@ void CTransferDlg::ShowEnd(const TransferEnd& end) {
         break;
     case TransferEnd::Outcome::LineFailed:
     case TransferEnd::Outcome::Cancelled:
+    case TransferEnd::Outcome::TimedOut: // no time-out is set here
         // The counts stop where they are until the dialog is closed.
         break;
     }
 }
 
 void CTransferDlg::CloseWithMessage(unsigned textId, const TransferEnd& end) {
-    // The device and the reason say which adapter and why.
+    // The device and the reason say which adapter and why; for a port that
+    // would not open, what to do about it follows.
+    QString detail = QStringLiteral("%1: %2").arg(QFile::decodeName(end.device.c_str()),
+                                                  QString::fromLocal8Bit(end.reason));
+    if (textId == IDS_PORT_OPEN_FAILED && end.openError != 0)
+        if (const std::string more =
+                ExplainOpenProblem(DiagnoseOpenFailure(end.openError, end.device));
+            !more.empty())
+            detail += QStringLiteral("\n\n") + QString::fromStdString(more).trimmed();
     ShowMessageBox({this, LoadQString(end.captionId), LoadQString(textId), QMessageBox::NoIcon,
-                    QMessageBox::Ok,
-                    QStringLiteral("%1: %2").arg(QFile::decodeName(end.device.c_str()),
-                                                 QString::fromLocal8Bit(end.reason))});
+                    QMessageBox::Ok, detail});
     if (isVisible())
         reject();
     else

@@ -29,9 +29,10 @@ namespace tessel {
 // the worker's last, which Run waits for.
 //
 // A transfer that completes turns the button into "OK"; one whose port
-// would not open, or whose worker failed, shows why in a message box and
-// closes the dialog; after a line error the dialog stays as it was until
-// it is closed.
+// would not open, or whose worker failed, shows why in a message box (for a
+// port, what to do about it below) and closes the dialog; after a line error
+// the dialog stays as it was until it is closed. While the line stands
+// still, the line below the bar says so in place of the time left.
 class CTransferDlg : public QDialog, public ITransferObserver {
     Q_OBJECT
 
@@ -62,6 +63,7 @@ public:
 
     // ITransferObserver, on the worker's thread: each is posted.
     void OnProgress(unsigned count) override;
+    void OnStall(bool stalled) override;
     void OnEnded(const TransferEnd& end) override;
 
 signals:
@@ -74,9 +76,9 @@ protected:
 private:
     // One report of the worker, as it travels to the GUI thread.
     struct Report {
-        enum class Kind { Progress, Ended };
+        enum class Kind { Progress, Stall, Ended };
         Kind kind = Kind::Progress;
-        unsigned count = 0;
+        unsigned count = 0; // Progress: the count; Stall: 1 stalled, 0 moving again
         TransferEnd end;
     };
     void Post(Report report);
@@ -87,6 +89,7 @@ private:
     void CloseWithMessage(unsigned textId, const TransferEnd& end);
     void SetMessage(const QString& text);
     void ShowSendProgress(std::size_t sent);
+    void ShowStall(bool stalled);
     bool IsSend() const { return m_nMode == TransferWorker::Mode::Send; }
 
     TransferWorker* m_pThread = nullptr;
@@ -95,6 +98,8 @@ private:
     bool m_bEnded = false;             // the dialog has ended: later reports are dropped
     bool m_bClosePending = false;      // to close as soon as the window is up
     bool m_bWorkerEnded = false;       // the worker's last report has arrived
+    bool m_bStalled = false;           // the line stands still: the time left is not shown
+    unsigned m_nLastCount = 0;         // the last count shown
     QEventLoop* m_pWaitLoop = nullptr; // WaitForWorker's, while it waits
     QLabel* m_message;
     QProgressBar* m_progress;

@@ -3,6 +3,8 @@
 #include "comm/ComPort.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
+#include "support/SysCallFaults.h"
+#include "support/TempDir.h"
 #include "ui/CommandIds.h"
 
 #include <QComboBox>
@@ -11,6 +13,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace tessel {
 namespace {
@@ -105,6 +109,71 @@ TEST(ComSettingDlg, ShowsTheListsInOrderWithTheStoredChoices) {
     EXPECT_GT(device->lineEdit()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(),
               device->lineEdit()->fontMetrics().horizontalAdvance(stable));
     dialog.reject();
+}
+
+TEST(ComSettingDlg, TheDeviceListOffersThePortsThereAreEachTimeItOpens) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    SystemRoots roots;
+    roots.dev = dir.file("dev");
+    roots.sys = dir.file("sys");
+    roots.proc = dir.file("proc");
+    fs::create_directories(roots.dev + "/serial/by-id");
+    test::WriteBytes(roots.dev + "/ttyUSB0", "");
+    test::WriteBytes(roots.dev + "/ttyACM0", "");
+    fs::create_symlink("../../ttyUSB0", roots.dev + "/serial/by-id/usb-FTDI_FT232R-if00-port0");
+    const std::string usb = roots.sys + "/devices/usb1/1-1";
+    fs::create_directories(usb + "/1-1:1.0/ttyUSB0");
+    test::WriteBytes(usb + "/idVendor", "0403\n");
+    test::WriteBytes(usb + "/product", "FT232R USB UART\n");
+    fs::create_directories(roots.sys + "/class/tty/ttyUSB0");
+    fs::create_directory_symlink(usb + "/1-1:1.0/ttyUSB0", roots.sys + "/class/tty/ttyUSB0/device");
+
+    ComSettings settings;
+    settings.Device[0] = "/dev/typed-by-hand";
+    CComSettingDlg dialog(settings, nullptr, roots);
+    auto* device = Find<QComboBox>(&dialog, "device");
+    const QString dev = QString::fromStdString(roots.dev);
+    EXPECT_EQ(Entries(device),
+              QStringList({dev + "/serial/by-id/usb-FTDI_FT232R-if00-port0", dev + "/ttyACM0"}));
+    EXPECT_EQ(device->itemData(0, Qt::UserRole).toString(), QStringLiteral("FT232R USB UART"));
+    EXPECT_EQ(device->currentText(), QStringLiteral("/dev/typed-by-hand"));
+
+    // Plugged in while the dialog is open: there once the list opens, and
+    // what the box shows stays.
+    test::WriteBytes(roots.dev + "/ttyUSB1", "");
+    device->showPopup();
+    EXPECT_EQ(Entries(device), QStringList({dev + "/serial/by-id/usb-FTDI_FT232R-if00-port0",
+                                            dev + "/ttyUSB1", dev + "/ttyACM0"}));
+    EXPECT_EQ(device->currentText(), QStringLiteral("/dev/typed-by-hand"));
+    device->hidePopup();
+
+    // A device this user may not open says why and what to do.
+    static std::string denied;
+    denied = roots.dev + "/ttyACM0";
+    sys::Calls calls = sys::RealCalls();
+    calls.access = [](const char* path, int mode) {
+        if (path == denied) {
+            errno = EACCES;
+            return -1;
+        }
+        return sys::RealCalls().access(path, mode);
+    };
+    {
+        const test::ScopedCalls scoped(calls);
+        device->setEditText(QString::fromStdString(denied));
+    }
+    EXPECT_TRUE(
+        Find<QLabel>(&dialog, "deviceState")
+            ->text()
+            .startsWith(QString::fromStdString(denied) + QStringLiteral(" を使う権限がありません")))
+        << Find<QLabel>(&dialog, "deviceState")->text().toStdString();
+
+    // Choosing one puts its path in the box, and that is what is stored.
+    device->setCurrentIndex(0);
+    EXPECT_EQ(device->currentText(), dev + "/serial/by-id/usb-FTDI_FT232R-if00-port0");
+    dialog.accept();
+    EXPECT_EQ(dialog.Settings().Device[0], roots.dev + "/serial/by-id/usb-FTDI_FT232R-if00-port0");
 }
 
 TEST(ComSettingDlg, OkChecksTheEndCodeThenWritesEveryKeyAtOnce) {

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -712,6 +713,72 @@ TEST(ConsoleText, MessagesAsUtf8AndDocumentTextAsCodePage932) {
     EXPECT_EQ(ConsoleText("\xc0\xaf"), std::u16string(u"\uFF80\uFF6F")); // ﾀｯ
     EXPECT_EQ(ConsoleText("\xed\xa0\x80").size(), 2u); // a double-byte code, a byte
     EXPECT_EQ(ConsoleText(""), u"");
+}
+
+TEST_F(CliCommands, PortsListsOneLineAPortOrJsonAndSaysWhenThereIsNone) {
+    namespace fs = std::filesystem;
+    const std::vector<std::string_view> table = {"ports"};
+    const std::vector<std::string_view> json = {"ports", "--json"};
+    StringOutput out;
+    StringOutput err;
+    CliContext context{out, err, m_defaultSettings};
+    context.roots.dev = m_dir.file("dev");
+    context.roots.sys = m_dir.file("sys");
+    context.roots.proc = m_dir.file("proc");
+    fs::create_directories(context.roots.dev);
+
+    // None: nothing on standard output, a hint on standard error, status 0.
+    EXPECT_EQ(RunCommandLine(table, context), kExitOk);
+    EXPECT_EQ(out.Text(), "");
+    EXPECT_EQ(err.Text(), "tessel-cli: no serial port found; plug in the adapter, and check its "
+                          "cable and driver (dmesg tells)\n");
+    EXPECT_EQ(RunCommandLine(json, context), kExitOk);
+    EXPECT_EQ(out.Text(), "[]\n");
+
+    // A USB adapter with its stable name, which the settings make COM2, and
+    // an ACM device without one.
+    const std::string& dev = context.roots.dev;
+    WriteBytes(dev + "/ttyUSB0", "");
+    WriteBytes(dev + "/ttyACM0", "");
+    fs::create_directories(dev + "/serial/by-id");
+    fs::create_symlink("../../ttyUSB0", dev + "/serial/by-id/usb-Prolific_PL2303-if00-port0");
+    const std::string usb = context.roots.sys + "/devices/usb1/1-1";
+    fs::create_directories(usb + "/1-1:1.0/ttyUSB0");
+    WriteBytes(usb + "/idVendor", "067b\n");
+    WriteBytes(usb + "/idProduct", "2303\n");
+    WriteBytes(usb + "/manufacturer", "Prolific \"Tech\"\n");
+    WriteBytes(usb + "/product", "USB-Serial Controller\n");
+    fs::create_directories(context.roots.sys + "/class/tty/ttyUSB0");
+    fs::create_directory_symlink(usb + "/1-1:1.0/ttyUSB0",
+                                 context.roots.sys + "/class/tty/ttyUSB0/device");
+    WriteBytes(m_defaultSettings, "[COMPORT]\nDevice2=" + dev + "/ttyUSB0\n");
+
+    StringOutput listed;
+    StringOutput quiet;
+    CliContext again{listed, quiet, m_defaultSettings, context.roots};
+    EXPECT_EQ(RunCommandLine(table, again), kExitOk);
+    const std::string usb0 = fs::canonical(dev + "/ttyUSB0").string();
+    EXPECT_EQ(listed.Text(), dev + "/serial/by-id/usb-Prolific_PL2303-if00-port0\t" + usb0 +
+                                 "\tCOM2\trw\t067b:2303\t-\tProlific \"Tech\" USB-Serial "
+                                 "Controller\n" +
+                                 dev + "/ttyACM0\t" + dev + "/ttyACM0\t-\trw\t-\t-\t-\n");
+    EXPECT_EQ(quiet.Text(), "");
+
+    StringOutput asJson;
+    CliContext third{asJson, quiet, m_defaultSettings, context.roots};
+    EXPECT_EQ(RunCommandLine(json, third), kExitOk);
+    EXPECT_EQ(asJson.Text(),
+              "[\n  {\"path\": \"" + dev +
+                  "/serial/by-id/usb-Prolific_PL2303-if00-port0\", \"device\": \"" + usb0 +
+                  "\", \"com\": [\"COM2\"], \"openable\": true, \"vendor_id\": \"067b\", "
+                  "\"product_id\": \"2303\", \"manufacturer\": \"Prolific \\\"Tech\\\"\", "
+                  "\"product\": \"USB-Serial Controller\", \"serial\": \"\", \"driver\": \"\", "
+                  "\"description\": \"Prolific \\\"Tech\\\" USB-Serial Controller\"},\n  "
+                  "{\"path\": \"" +
+                  dev + "/ttyACM0\", \"device\": \"" + dev +
+                  "/ttyACM0\", \"com\": [], \"openable\": true, \"vendor_id\": \"\", "
+                  "\"product_id\": \"\", \"manufacturer\": \"\", \"product\": \"\", "
+                  "\"serial\": \"\", \"driver\": \"\", \"description\": \"\"}\n]\n");
 }
 
 } // namespace

@@ -176,6 +176,15 @@ TEST(CliOptions, UsageErrors) {
         {{"tidy", "a", "--number-start", "5"}, "not tidy"},
         {{"tidy", "a", "--eol", "lf"}, "not tidy"},
         {{"tidy", "x.dat"}, "'x.dat' is a DATA file"},
+        {{"receive", "-o", "b", "--timeout", "0"}, "'0' for --timeout (seconds above 0"},
+        {{"receive", "-o", "b", "--timeout", "1.2345"}, "for --timeout"},
+        {{"receive", "-o", "b", "--timeout", "86400.5"}, "for --timeout"},
+        {{"receive", "-o", "b", "--timeout", "."}, "for --timeout"},
+        {{"send", "a", "--timeout", "5"}, "--timeout belongs to receive, not send"},
+        {{"number", "a", "--json"}, "--json belongs to ports, not number"},
+        {{"ports", "a"}, "ports reads no FILE"},
+        {{"ports", "--baud", "1200"}, "option '--baud' does not apply to ports"},
+        {{"ports", "-o", "x"}, "option '-o' does not apply to ports"},
     };
     for (const auto& c : cases) {
         CliOptions o;
@@ -183,6 +192,22 @@ TEST(CliOptions, UsageErrors) {
         EXPECT_FALSE(Parse(c.args, o, error)) << c.message;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
     }
+}
+
+TEST(CliOptions, TimeoutInSecondsAndPortsTakeTheirOwnOptions) {
+    const std::pair<std::string_view, unsigned> timeouts[] = {
+        {"10", 10000}, {"0.5", 500}, {".25", 250}, {"1.005", 1005}, {"86400", 86400000}};
+    for (const auto& [text, ms] : timeouts) {
+        CliOptions o;
+        std::string error;
+        ASSERT_TRUE(Parse({"receive", "-o", "x", "--timeout", text}, o, error)) << error;
+        EXPECT_EQ(o.timeoutMs, ms) << text;
+    }
+    CliOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"ports", "--json", "--settings", "s.ini"}, o, error)) << error;
+    EXPECT_EQ(o.command, Command::Ports);
+    EXPECT_TRUE(o.json);
 }
 
 TEST(CliOptions, EachCommandsHelpListsTheOptionsItsCheckAccepts) {
@@ -197,6 +222,7 @@ TEST(CliOptions, EachCommandsHelpListsTheOptionsItsCheckAccepts) {
         {"--data ", {{"--data"}}},
         {"--type", {{"--type", "basic"}}},
         {"--encoding", {{"--encoding", "utf-8"}}},
+        {"--timeout", {{"--timeout", "3"}}},
     };
     for (const Command command :
          {Command::Number, Command::Unnumber, Command::Sort, Command::Renumber, Command::Tidy,
@@ -260,8 +286,8 @@ TEST(CliOptions, CompletionOffersTheOptionsEachCommandAccepts) {
 TEST(CliOptions, CompletionReadsTheWordsBefore) {
     using Words = std::vector<std::string>;
     const auto complete = [](std::vector<std::string_view> args) { return Complete(args); };
-    EXPECT_EQ(complete({""}).words.size(), 10u); // the commands, help too
-    EXPECT_EQ(complete({"help", ""}).words.size(), 9u);
+    EXPECT_EQ(complete({""}).words.size(), 11u); // the commands, help too
+    EXPECT_EQ(complete({"help", ""}).words.size(), 10u);
     EXPECT_EQ(complete({"help", "sort", ""}).words, Words{});
     // A value: after the option, after "=", after a short option's letter.
     EXPECT_EQ(complete({"wire", "--eol", ""}).words, (Words{"cr", "lf", "crlf"}));
@@ -277,6 +303,8 @@ TEST(CliOptions, CompletionReadsTheWordsBefore) {
     EXPECT_FALSE(complete({"number", "a.c", ""}).words.empty());
     EXPECT_TRUE(complete({"number", "--", "-"}).files);
     EXPECT_FALSE(complete({"receive", ""}).files); // it reads no FILE
+    EXPECT_FALSE(complete({"ports", ""}).files);   // nor does this
+    EXPECT_EQ(complete({"ports", "--"}).words, (Words{"--settings", "--json", "--help"}));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "cli/CliTransfer.h"
 #include "cli/CliCommands.h"
+#include "comm/PortDiscovery.h"
 #include "comm/SendEstimate.h"
 #include "res/StringTable.h"
 #include "support/PtyPair.h"
@@ -19,6 +20,7 @@
 #include <set>
 #include <stdexcept>
 #include <sys/ioctl.h>
+#include <thread>
 #include <vector>
 
 namespace tessel::cli {
@@ -55,6 +57,51 @@ TEST(CliTransfer, TimeLeftCountsEveryBitOfTheFrameAndThePacing) {
     EXPECT_EQ(ReceiveProgressText(7), "    7 バイト受信済み");
 }
 
+TEST(CliTransfer, AnOpenFailureSaysWhatToDo) {
+    OpenProblem denied;
+    denied.kind = OpenProblem::Kind::Denied;
+    denied.group = "dialout";
+    denied.mode = "crw-rw----";
+    denied.user = "alice";
+    EXPECT_EQ(OpenProblemAdvice(denied),
+              "  The device belongs to group 'dialout' (crw-rw----), and alice is not in it.\n"
+              "  Add the user to the group, then log out and in again:\n"
+              "    sudo usermod -aG dialout alice\n");
+    denied.inGroupAlready = true;
+    EXPECT_EQ(OpenProblemAdvice(denied),
+              "  The device belongs to group 'dialout' (crw-rw----), and alice was added to it\n"
+              "  after this login began: log out and in again.\n");
+    denied.group = "root";
+    denied.mode = "crw-------";
+    denied.groupCanOpen = false; // joining would not help
+    EXPECT_EQ(OpenProblemAdvice(denied),
+              "  The device belongs to group 'root' (crw-------), which may not open\n"
+              "  it either: a udev rule can give it a group (GROUP=\"dialout\", MODE=\"0660\";\n"
+              "  see docs/serial.md).\n");
+
+    OpenProblem busy;
+    busy.kind = OpenProblem::Kind::Busy;
+    EXPECT_EQ(OpenProblemAdvice(busy),
+              "  Another program holds the port; the system does not tell which.\n"
+              "  Often it is ModemManager probing a newly plugged adapter, or brltty\n"
+              "  taking a CH340/CH341 adapter (see docs/serial.md).\n");
+    busy.holders = {{812, "minicom"}};
+    busy.suspects = {{77, "ModemManager"}};
+    const std::string advice = OpenProblemAdvice(busy);
+    EXPECT_EQ(advice.substr(0, advice.find("  ModemManager")),
+              "  Another program holds the port:\n    812 minicom\n");
+    EXPECT_NE(advice.find("ENV{ID_MM_DEVICE_IGNORE}=\"1\""), std::string::npos);
+
+    OpenProblem missing;
+    missing.kind = OpenProblem::Kind::Missing;
+    missing.present.push_back({.path = "/dev/serial/by-id/usb-X", .product = "CP2102"});
+    missing.present.push_back({.path = "/dev/ttyS0"});
+    EXPECT_EQ(OpenProblemAdvice(missing),
+              "  The serial ports present ('tessel-cli ports' tells more):\n"
+              "    /dev/serial/by-id/usb-X  (CP2102)\n    /dev/ttyS0\n");
+    EXPECT_EQ(OpenProblemAdvice(OpenProblem{}), "");
+}
+
 class CliTransferOnPty : public ::testing::Test {
 protected:
     // Runs tessel-cli with `args` and the port on the pty, standard error
@@ -70,6 +117,8 @@ protected:
         const std::vector<std::string_view> views(args.begin(), args.end());
         StringOutput out;
         CliContext context{out, err, m_dir.file("tessel.INI")};
+        // A machine without serial ports, whatever this one has.
+        context.roots.dev = context.roots.sys = context.roots.proc = m_dir.file("none");
         return RunCommandLine(views, context);
     }
     // Bytes the device sent that no one has read yet (once they have come
@@ -134,7 +183,73 @@ TEST_F(CliTransferOnPty, APortThatWontOpenLeavesNoProgressLine) {
     m_pty.path = m_dir.file("ttyNone");
     EXPECT_EQ(Run({"send", file}, true, kExitFailure),
               "\r通信の準備が出来ました\x1b[K\r\x1b[K" + m_pty.path +
-                  ": COMポートを開けません。 (No such file or directory)\n");
+                  ": COMポートを開けません。 (No such file or directory)\n"
+                  "  No serial port is present: check the cable and the adapter, and that its\n"
+                  "  driver is loaded (dmesg tells when the adapter is plugged in).\n");
+}
+
+TEST_F(CliTransferOnPty, ReceiveTimeoutEndsASilentLineAndKeepsWhatCame) {
+    using namespace std::chrono_literals;
+    const std::string out = m_dir.file("in.txt");
+    // Nothing comes: it ends on time and writes nothing.
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run({"receive", "-o", out, "--timeout", "0.3"}, false, kExitTimedOut),
+              out + ": receive gave up: no byte came for 0.3 s (--timeout) before any byte "
+                    "arrived; nothing written\n");
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 300ms);
+    EXPECT_LT(took, 1500ms);
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    // The device stops half way: what came is stored. The time counts from
+    // the last byte.
+    std::atomic<bool> done{false};
+    std::thread device([&] {
+        m_pty.Write("10 A\r\n");
+        std::this_thread::sleep_for(200ms);
+        m_pty.Write("20");
+        done = true;
+    });
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run({"receive", "-o", out, "--timeout", "0.3"}, false, kExitTimedOut),
+              out + ": receive gave up: no byte came for 0.3 s (--timeout) after 8 bytes; what "
+                    "arrived is stored\n");
+    took = std::chrono::steady_clock::now() - start;
+    device.join();
+    EXPECT_GE(took, 500ms);
+    EXPECT_EQ(ReadBytes(out), "10 A\r\n20");
+}
+
+TEST_F(CliTransferOnPty, ASendThatCannotGoOnSaysSoOnceAndAgainWhenItMoves) {
+    using namespace std::chrono_literals;
+    // The device stops the line with Xoff a moment after the send began,
+    // and lets it go on after the report.
+    std::string data;
+    for (int i = 0; data.size() < 1500; ++i)
+        data += "10 PRINT " + std::to_string(i) + "\r\n";
+    const std::string file = m_dir.file("a.dat");
+    WriteBytes(file, data);
+    StringOutput err(false);
+    int status = -1;
+    std::thread cli([&] {
+        status = RunWith({"send", file, "--flow", "xon", "--char-delay", "1"}, err);
+    });
+    std::this_thread::sleep_for(300ms);
+    m_pty.Write("\x13");
+    std::string received = m_pty.Read(data.size(), 500);
+    std::this_thread::sleep_for(kStallReportAfter + 500ms);
+    EXPECT_EQ(m_pty.Read(1, 0), ""); // held
+    m_pty.Write("\x11");
+    received += m_pty.Read(data.size() + 1 - received.size(), 10000);
+    cli.join();
+    EXPECT_EQ(status, kExitOk);
+    EXPECT_EQ(received, data + "\x1a");
+    const std::string device = m_pty.path + ": ";
+    EXPECT_EQ(err.Text(), device +
+                              "the line has stalled: no byte could go out for 2 s; the "
+                              "device is not reading, or flow control holds the line "
+                              "(check the cable and --flow); still trying, Ctrl-C stops\n" +
+                              device + "the line moves again\n");
 }
 
 TEST_F(CliTransferOnPty, AFailingWorkerIsReportedWithItsReason) {

@@ -18,6 +18,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <thread>
+#include <vector>
 
 namespace tessel {
 namespace {
@@ -152,6 +153,51 @@ TEST(ComPortTest, XoffFromTheDeviceHoldsOutputUntilXon) {
     EXPECT_EQ(pty.Read(3), "abc");
     writer.join();
     EXPECT_LT(cpuMs, 20.0); // it slept through the stop
+}
+
+TEST(ComPortTest, AStandingLineIsReportedOnceAndAgainWhenItMoves) {
+    PtyPair pty;
+    std::vector<bool> reports;
+    const auto record = [&reports](bool stalled) { reports.push_back(stalled); };
+    {
+        // Output held by Xoff, for three times the report's delay: one report.
+        CComPort port;
+        port.WatchStalls(100ms, record);
+        ASSERT_TRUE(port.Open(pty.Settings(kFlowXonXoff), nullptr));
+        pty.Write("\x13");
+        std::this_thread::sleep_for(20ms);
+        std::thread writer([&] { EXPECT_TRUE(port.Write("abc", 3)); });
+        std::this_thread::sleep_for(300ms);
+        pty.Write("\x11");
+        EXPECT_EQ(pty.Read(3), "abc");
+        writer.join();
+        EXPECT_EQ(reports, (std::vector<bool>{true, false}));
+    }
+    // A receive: silence before the first byte is no stall; after it, it is,
+    // and the read time-out ends the wait, counted from the last byte.
+    reports.clear();
+    CComPort port;
+    port.WatchStalls(100ms, record);
+    port.SetReadTimeout(250ms);
+    ASSERT_TRUE(port.Open(pty.Settings(), nullptr));
+    char byte = 0;
+    auto start = Clock::now();
+    EXPECT_FALSE(port.ReadByte(&byte));
+    EXPECT_TRUE(port.TimedOut());
+    EXPECT_EQ(port.LastError(), Reason(ETIMEDOUT));
+    EXPECT_GE(Clock::now() - start, 250ms);
+    EXPECT_TRUE(reports.empty());
+    pty.Write("a");
+    ASSERT_TRUE(port.ReadByte(&byte));
+    EXPECT_FALSE(port.TimedOut());
+    start = Clock::now();
+    EXPECT_FALSE(port.ReadByte(&byte));
+    EXPECT_GE(Clock::now() - start, 250ms);
+    EXPECT_EQ(reports, std::vector<bool>{true});
+    pty.Write("b");
+    ASSERT_TRUE(port.ReadByte(&byte));
+    EXPECT_EQ(byte, 'b');
+    EXPECT_EQ(reports, (std::vector<bool>{true, false}));
 }
 
 TEST(ComPortTest, PacingPausesAfterBytesAndLineEndsAndIsCancellable) {

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace tessel {
 namespace {
@@ -114,6 +116,42 @@ TEST(LookupKeyword, PerLetterGroupsAgreeWithDispatch) {
     EXPECT_EQ(LookupKeywordA("BEEP", flag), 0u);
     EXPECT_EQ(flag, kKwPlain);
     EXPECT_EQ(LookupKeywordX("XOR", flag), 3u);
+}
+
+// The scanner's lookup packs the word's bytes instead of walking the
+// table record by record; it must find what LookupKeyword finds for every
+// keyword, its prefixes and longer words, in any case.
+TEST(LookupWord, AgreesWithLookupKeyword) {
+    std::vector<std::string> words = {"",       "A",     "$",          "GOTO$",      "TOTAL",
+                                      "REMAIN", "GOTOX", "ENDSWITCHX", "RANDOMIZED", "abcdefghijkl",
+                                      "G@",     "g`",    "\xc7O"};
+    for (std::size_t i = 0; i < KeywordTableSize(); ++i) {
+        const std::string name = KeywordAt(i).name;
+        for (std::size_t n = 1; n <= name.size(); ++n) {
+            std::string lower = name.substr(0, n);
+            for (char& c : lower)
+                c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            for (const std::string& suffix : {"", "X", "$", "1", "ZZZZZZZZ"}) {
+                words.push_back(name.substr(0, n) + suffix);
+                words.push_back(lower + suffix);
+            }
+        }
+    }
+    std::mt19937 rng(5);
+    const std::string letters = "AEGILNOPRSTUaegilnoprstu$`@[{";
+    for (int i = 0; i < 20000; ++i) {
+        std::string word(1 + rng() % 11, ' ');
+        for (char& c : word)
+            c = letters[rng() % letters.size()];
+        words.push_back(word);
+    }
+    for (const std::string& word : words) {
+        std::uint8_t flag = 99;
+        const std::size_t length = LookupWord(word, flag);
+        const Found found = Lookup(word.c_str());
+        EXPECT_EQ(length, found.length) << word;
+        EXPECT_EQ(flag, found.flag) << word;
+    }
 }
 
 } // namespace

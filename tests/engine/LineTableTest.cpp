@@ -1,4 +1,6 @@
+#include "doc/TextOps.h"
 #include "engine/DocWithLineNum.h"
+#include "res/StringTable.h"
 #include "support/DocHarness.h"
 
 #include <gtest/gtest.h>
@@ -284,6 +286,121 @@ TEST(SortLineTable, LongOrderedTableWithLateDuplicate) {
     numbers.back() = 3;
     LineTable lines = TableOf(numbers);
     EXPECT_EQ(CDocWithLineNum::SortLineTable(lines), 3u);
+}
+
+// What a table of `text` must be, worked out line by line from the line ends
+// and the record rules alone: the first bad line, else the first duplicate
+// the reference procedure meets, else the records in number order.
+struct Expected {
+    unsigned code = 0;
+    std::size_t line = kNoLine;
+    std::size_t offset = 0;
+    std::vector<std::string> lines; // m_strLine of the records, in number order
+};
+
+Expected Model(std::string_view text) {
+    Expected expected;
+    struct Line {
+        std::uint32_t number;
+        std::string text;
+        std::size_t start;
+    };
+    std::vector<Line> lines;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const LineSpan span = NextLine(text, pos);
+        Line line{0, std::string(text.substr(pos, span.length)) + "\r\n", pos};
+        CLineWithNum record;
+        if (const StringId code = record.SetLine(line.text)) {
+            expected.code = code;
+            expected.line = lines.size();
+            expected.offset = pos;
+            return expected;
+        }
+        line.number = record.m_nLineNum;
+        lines.push_back(line);
+        pos += span.span;
+    }
+    std::vector<std::uint32_t> numbers;
+    for (const Line& line : lines)
+        numbers.push_back(line.number);
+    if (const int dup =
+            ReferenceQuicksort(numbers, 0, static_cast<std::ptrdiff_t>(numbers.size()) - 1);
+        dup >= 0) {
+        const auto first = std::ranges::find(lines, static_cast<std::uint32_t>(dup), &Line::number);
+        expected.code = IDS_LINE_DUPLICATE;
+        expected.line = static_cast<std::size_t>(first - lines.begin());
+        expected.offset = first->start;
+        return expected;
+    }
+    std::ranges::sort(lines, {}, &Line::number);
+    for (const Line& line : lines)
+        expected.lines.push_back(line.text);
+    return expected;
+}
+
+// Tables are built in one pass when every line ends in CR LF and line by
+// line otherwise: either way, and whether the table copies the text or views
+// it (as sorting does), they come out as the rules say.
+TEST(MakeLineTable, AgreesWithALineByLineModel) {
+    std::mt19937 rng(77);
+    auto below = [&](std::size_t bound) { return static_cast<std::size_t>(rng() % bound); };
+    const char* numbers[] = {"10", "20", "0030", "65279", "65280", "0", "", " 5", "X", "7"};
+    const char* bodies[] = {" A", "", " \x82\xa0", " 1", "\tB", "9"};
+    const char* ends[] = {"\r\n", "\r\n", "\r\n", "\r\n", "\n", "\r"};
+    for (int round = 0; round < 4000; ++round) {
+        std::string text;
+        const std::size_t n = below(8);
+        const bool lone = below(3) == 0; // otherwise every line ends in CR LF
+        for (std::size_t i = 0; i < n; ++i) {
+            // Mostly good, distinct numbers: errors should not always come first.
+            text += below(4) != 0 ? std::to_string(1 + i * 10 + below(10))
+                                  : numbers[below(std::size(numbers))];
+            text += bodies[below(std::size(bodies))];
+            if (i + 1 < n || below(3) != 0)
+                text += lone ? ends[below(std::size(ends))] : "\r\n";
+        }
+        const Expected expected = Model(text);
+
+        DocHarness<CDocWithLineNum> h;
+        const Built built = Build(h.doc, text);
+        ASSERT_EQ(built.code, expected.code) << testing::PrintToString(text);
+        if (expected.code != 0) {
+            EXPECT_EQ(built.line, expected.line) << testing::PrintToString(text);
+            EXPECT_EQ(built.offset, expected.offset) << testing::PrintToString(text);
+        } else {
+            ASSERT_EQ(built.lines.size(), expected.lines.size());
+            for (std::size_t i = 0; i < expected.lines.size(); ++i) {
+                EXPECT_EQ(built.lines[i].m_strLine, expected.lines[i])
+                    << testing::PrintToString(text);
+                EXPECT_EQ(built.lines[i].m_strBody,
+                          built.lines[i].m_strLine.substr(ParseDigitRun(expected.lines[i]).length));
+            }
+        }
+
+        // Sorting builds its table over the editor text itself.
+        DocHarness<CDocWithLineNum> sorted;
+        sorted.SetText(text);
+        EXPECT_EQ(sorted.doc.SortLines(), expected.code == 0);
+        if (expected.code == 0) {
+            std::string joined;
+            for (const std::string& line : expected.lines)
+                joined += line;
+            EXPECT_EQ(sorted.Text(), joined) << testing::PrintToString(text);
+        } else {
+            EXPECT_EQ(sorted.Text(), text);
+            EXPECT_EQ(sorted.sink.lines, std::vector<std::size_t>{expected.line});
+            EXPECT_EQ(sorted.editor.Caret(), static_cast<long long>(expected.offset));
+        }
+
+        // Checking the numbers sees the same first bad line.
+        DocHarness<CDocWithLineNum> checked;
+        checked.SetText(text);
+        const bool badLine =
+            expected.code == IDS_LINE_NO_NUMBER || expected.code == IDS_LINE_OUT_OF_RANGE;
+        EXPECT_EQ(checked.doc.CheckLineNumbers(), !badLine);
+        if (badLine)
+            EXPECT_EQ(checked.sink.lines, std::vector<std::size_t>{expected.line});
+    }
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <functional>
 #include <stdexcept>
 
@@ -92,6 +93,40 @@ TEST(TransferDlg, OpenFailureReportedBeforeTheWindowIsUpStillClosesIt) {
     EXPECT_EQ(dialog.exec(), QDialog::Rejected); // closed as soon as it was up
     EXPECT_EQ(messages.size(), 1u);
     SetMessageBoxHook({});
+}
+
+TEST(TransferDlg, APortThatWillNotOpenSaysWhyUnderTheMessage) {
+    std::vector<MessageBoxRequest> messages;
+    SetMessageBoxHook([&](const MessageBoxRequest& request) {
+        messages.push_back(request);
+        return QMessageBox::Ok;
+    });
+    CTransferDlg dialog;
+    TransferEnd end{TransferEnd::Outcome::OpenFailed, IDS_CAPTION_SEND, "/dev/x",
+                    "Device or resource busy"};
+    end.openError = EBUSY;
+    dialog.OnEnded(end);
+    QApplication::processEvents();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QStringLiteral("COMポートを開けません。"));
+    EXPECT_TRUE(messages[0].detail.startsWith(
+        QStringLiteral("/dev/x: Device or resource busy\n\n/dev/x は他のプログラムが使用中です。")))
+        << messages[0].detail.toStdString();
+    SetMessageBoxHook({});
+}
+
+TEST(TransferDlg, AStalledLineIsSaidInPlaceOfTheTimeLeft) {
+    CTransferDlg dialog;
+    auto* timeLeft = dialog.findChild<QLabel*>(QStringLiteral("timeLeft"));
+    dialog.OnStall(true);
+    QApplication::processEvents();
+    EXPECT_EQ(timeLeft->text(), LoadQString(IDS_TRANSFER_SEND_STALLED));
+    dialog.OnProgress(5); // a count that came before the line moved changes nothing
+    QApplication::processEvents();
+    EXPECT_EQ(timeLeft->text(), LoadQString(IDS_TRANSFER_SEND_STALLED));
+    dialog.OnStall(false);
+    QApplication::processEvents();
+    EXPECT_NE(timeLeft->text(), LoadQString(IDS_TRANSFER_SEND_STALLED));
 }
 
 struct TransferTest : ::testing::Test {

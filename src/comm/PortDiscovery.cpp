@@ -1,0 +1,93 @@
+#include "comm/PortDiscovery.h"
+
+#include "res/StringTable.h"
+
+#include <initializer_list>
+
+namespace tessel {
+namespace {
+
+// `text` with %1, %2, ... replaced by `args` in turn.
+std::string Format(std::string_view text, std::initializer_list<std::string_view> args) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t n = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '1') : 0;
+        if (text[i] == '%' && i + 1 < text.size() && n < args.size()) {
+            out += args.begin()[n];
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string Line(unsigned id, std::initializer_list<std::string_view> args = {}) {
+    return Format(LoadString(id), args) + "\n";
+}
+
+std::string Holder(const PortHolder& holder) {
+    return Line(IDS_PORT_HOLDER,
+                {holder.command.empty() ? "?" : holder.command, std::to_string(holder.pid)});
+}
+
+} // namespace
+
+std::string SerialPortInfo::Description() const {
+    if (product.empty() || manufacturer.empty() || product.starts_with(manufacturer))
+        return !product.empty() ? product : manufacturer;
+    return manufacturer + " " + product;
+}
+
+std::string OpenProblem::GroupFix() const {
+    return "sudo usermod -aG " + group + " " + user;
+}
+
+std::string ExplainOpenProblem(const OpenProblem& problem) {
+    std::string text;
+    switch (problem.kind) {
+    case OpenProblem::Kind::Denied:
+        if (problem.group.empty())
+            return Line(IDS_PORT_DENIED_UNKNOWN, {problem.device});
+        text = Line(IDS_PORT_DENIED, {problem.device, problem.group, problem.mode});
+        if (!problem.groupCanOpen)
+            return text + Line(IDS_PORT_DENIED_NO_GROUP, {problem.group});
+        if (problem.inGroupAlready)
+            return text + Line(IDS_PORT_DENIED_LOG_IN, {problem.user, problem.group});
+        return text + Line(IDS_PORT_DENIED_FIX, {problem.group}) + problem.GroupFix() + "\n";
+    case OpenProblem::Kind::Busy:
+        text = Line(IDS_PORT_BUSY, {problem.device});
+        for (const PortHolder& holder : problem.holders)
+            text += Holder(holder);
+        for (const PortHolder& suspect : problem.suspects)
+            if (suspect.command == "ModemManager")
+                text += Line(IDS_PORT_BUSY_MODEM_MANAGER);
+        for (const PortHolder& suspect : problem.suspects)
+            if (suspect.command == "brltty")
+                text += Line(IDS_PORT_BRLTTY);
+        if (problem.holders.empty() && problem.suspects.empty())
+            text += Line(IDS_PORT_BUSY_UNKNOWN);
+        return text;
+    case OpenProblem::Kind::Missing:
+        text = Line(IDS_PORT_MISSING, {problem.device});
+        if (problem.present.empty()) {
+            text += Line(IDS_PORT_NONE_PRESENT);
+        } else {
+            text += Line(IDS_PORT_PRESENT);
+            for (const SerialPortInfo& port : problem.present) {
+                text += "  " + port.path;
+                if (const std::string what = port.Description(); !what.empty())
+                    text += "  (" + what + ")";
+                text += "\n";
+            }
+        }
+        if (problem.brlttyRuns)
+            text += Line(IDS_PORT_BRLTTY);
+        return text;
+    case OpenProblem::Kind::Other:
+        break;
+    }
+    return {};
+}
+
+} // namespace tessel
