@@ -56,7 +56,7 @@ unzip -q "$zip" -d "$unpacked"
 exe=$unpacked/$folder/tessel-cli.exe
 # It needs no DLL beside it: only the system's own.
 if x86_64-w64-mingw32-objdump -p "$exe" | grep "DLL Name" |
-    grep -viE 'KERNEL32|msvcrt|SHELL32|USER32|ADVAPI32' ; then
+    grep -viE 'KERNEL32|msvcrt|SHELL32|USER32|ADVAPI32|SETUPAPI' ; then
     echo "tessel-cli.exe needs the DLLs above" >&2
     exit 1
 fi

@@ -1,5 +1,7 @@
 // Finding the serial ports on Windows: the COM names the system knows
-// (QueryDosDeviceW), in number order, each with the device behind it.
+// (QueryDosDeviceW), in number order, each with the device behind it, and
+// for those the device manager knows (SetupAPI, class "Ports") its maker,
+// product name and USB ids.
 
 #include "comm/PortDiscovery.h"
 
@@ -8,6 +10,8 @@
 #include "sys/FileIo.h"
 #include "sys/Win32.h"
 
+#include <setupapi.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -15,6 +19,11 @@
 
 namespace tessel {
 namespace {
+
+// The device manager's class "Ports" (COM and LPT), as devguid.h names it
+// GUID_DEVCLASS_PORTS.
+const GUID kPortsClass = {
+    0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
 // The number of a name "COM<number>" (any case), 0 for any other name.
 unsigned ComNumber(std::string_view name) {
@@ -60,6 +69,66 @@ std::string Target(const std::wstring& name) {
     return sys::win32::Narrow(target);
 }
 
+// A text property of a device ("" when it has none).
+std::string Property(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
+    wchar_t text[512] = {};
+    DWORD type = 0;
+    if (!::SetupDiGetDeviceRegistryPropertyW(set, &device, property, &type,
+                                             reinterpret_cast<BYTE*>(text), sizeof text - 2,
+                                             nullptr) ||
+        (type != REG_SZ && type != REG_MULTI_SZ))
+        return {};
+    return sys::win32::Narrow(text); // the first string of a list
+}
+
+// The four hex digits after `key` ("VID_") in a hardware id; "" when absent.
+std::string IdAfter(const std::string& hardwareId, std::string_view key) {
+    const std::size_t at = hardwareId.find(key);
+    if (at == std::string::npos || hardwareId.size() < at + key.size() + 4)
+        return {};
+    std::string id = hardwareId.substr(at + key.size(), 4);
+    for (char& c : id)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return id;
+}
+
+// What the device manager says of each port it knows, by COM number.
+void AddHardware(std::vector<std::pair<unsigned, SerialPortInfo>>& found) {
+    const HDEVINFO set = ::SetupDiGetClassDevsW(&kPortsClass, nullptr, nullptr, DIGCF_PRESENT);
+    if (set == INVALID_HANDLE_VALUE)
+        return;
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    for (DWORD index = 0; ::SetupDiEnumDeviceInfo(set, index, &device); ++index) {
+        const HKEY key =
+            ::SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+        if (key == INVALID_HANDLE_VALUE)
+            continue;
+        wchar_t portName[64] = {};
+        DWORD size = sizeof portName - 2;
+        DWORD type = 0;
+        const bool named =
+            ::RegQueryValueExW(key, L"PortName", nullptr, &type, reinterpret_cast<BYTE*>(portName),
+                               &size) == ERROR_SUCCESS &&
+            type == REG_SZ;
+        ::RegCloseKey(key);
+        const unsigned number = named ? ComNumber(sys::win32::Narrow(portName)) : 0;
+        for (auto& [foundNumber, info] : found) {
+            if (number == 0 || foundNumber != number)
+                continue;
+            info.manufacturer = Property(set, device, SPDRP_MFG);
+            info.product = Property(set, device, SPDRP_DEVICEDESC);
+            info.driver = Property(set, device, SPDRP_SERVICE);
+            const std::string hardwareId = Property(set, device, SPDRP_HARDWAREID);
+            if (hardwareId.rfind("USB\\", 0) == 0 || hardwareId.rfind("FTDIBUS\\", 0) == 0) {
+                info.vendorId = IdAfter(hardwareId, "VID_");
+                info.productId = IdAfter(hardwareId, "PID_");
+            }
+        }
+    }
+    ::SetupDiDestroyDeviceInfoList(set);
+}
+
 } // namespace
 
 std::vector<SerialPortInfo> DiscoverSerialPorts(const ComSettings* settings,
@@ -79,6 +148,7 @@ std::vector<SerialPortInfo> DiscoverSerialPorts(const ComSettings* settings,
         found.emplace_back(number, std::move(info));
     }
     std::ranges::sort(found, {}, [](const auto& entry) { return entry.first; });
+    AddHardware(found);
     std::vector<SerialPortInfo> ports;
     for (auto& [number, info] : found)
         ports.push_back(std::move(info));
