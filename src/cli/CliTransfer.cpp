@@ -5,12 +5,11 @@
 #include "comm/PortDiscovery.h"
 #include "comm/SendEstimate.h"
 #include "res/StringTable.h"
+#include "sys/Platform.h"
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <cstdio>
-#include <pthread.h>
 
 namespace tessel::cli {
 namespace {
@@ -19,17 +18,13 @@ namespace {
 constexpr const char kLineStart[] = "\r";
 constexpr const char kEraseToEnd[] = "\x1b[K";
 
-constexpr int kSignals[] = {SIGINT, SIGTERM};
-
 // Shared with the signal handler, which may only touch lock-free atomics.
 std::atomic<TransferWorker*> g_worker{nullptr};
 std::atomic<int> g_caught{0};
 static_assert(std::atomic<TransferWorker*>::is_always_lock_free &&
               std::atomic<int>::is_always_lock_free);
 
-struct sigaction g_previous[std::size(kSignals)];
-
-extern "C" void OnInterrupt(int signal) {
+void OnInterrupt(int signal) {
     g_caught.store(signal);
     if (TransferWorker* worker = g_worker.load())
         worker->Cancel();
@@ -52,15 +47,8 @@ public:
 // The worker's thread takes none of the signals, so that they interrupt no
 // system call of the transfer; they all come to the waiting thread.
 bool StartWithSignalsBlocked(TransferWorker& worker) {
-    sigset_t blocked;
-    sigset_t previous;
-    sigemptyset(&blocked);
-    for (const int signal : kSignals)
-        sigaddset(&blocked, signal);
-    pthread_sigmask(SIG_BLOCK, &blocked, &previous);
-    const bool started = worker.Start();
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return started;
+    return sys::StartWithoutInterrupts(
+        [](void* context) { return static_cast<TransferWorker*>(context)->Start(); }, &worker);
 }
 
 // The progress line on standard error, written by the worker's thread while
@@ -144,17 +132,11 @@ private:
 
 InterruptGuard::InterruptGuard() {
     g_caught.store(0);
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (std::size_t i = 0; i < std::size(kSignals); ++i)
-        sigaction(kSignals[i], &action, &g_previous[i]);
+    sys::CatchInterrupts(OnInterrupt);
 }
 
 InterruptGuard::~InterruptGuard() {
-    for (std::size_t i = 0; i < std::size(kSignals); ++i)
-        sigaction(kSignals[i], &g_previous[i], nullptr);
+    sys::CatchInterrupts(nullptr);
 }
 
 int InterruptGuard::Caught() {

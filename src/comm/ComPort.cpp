@@ -290,6 +290,10 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     return true;
 }
 
+bool CComPort::IsOpen() const {
+    return m_fd >= 0;
+}
+
 bool CComPort::FailOpen(int error) {
     m_openError = error;
     m_lastError = Reason(error);

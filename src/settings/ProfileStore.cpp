@@ -2,6 +2,7 @@
 
 #include "encoding/Cp932.h"
 #include "sys/FileIo.h"
+#include "sys/Platform.h"
 #include "sys/SysCalls.h"
 
 #include <climits>
@@ -359,26 +360,8 @@ std::string ProfilePathFor(const std::string& executablePath) {
     return executablePath.substr(0, nameStart) + name + ".INI";
 }
 
-// The one platform-specific spot of the settings store. Windows would ask
-// GetModuleFileName for the module's path.
 std::string ExecutablePath() {
-#if defined(__linux__)
-    std::string path(256, '\0');
-    for (;;) {
-        const ssize_t n = sys::ReadLink("/proc/self/exe", path.data(), path.size());
-        if (n < 0)
-            return {};
-        if (static_cast<std::size_t>(n) < path.size()) {
-            path.resize(static_cast<std::size_t>(n));
-            return path;
-        }
-        if (path.size() >= 65536)
-            return {};
-        path.resize(path.size() * 2);
-    }
-#else
-    return {};
-#endif
+    return sys::ExecutablePath();
 }
 
 } // namespace tessel

@@ -1,6 +1,8 @@
 // The tessel-cli executable itself: exit status, standard streams, the
 // settings file beside it.
+// The same cases test the Windows build under Wine (support/CliProgram.h).
 
+#include "support/CliProgram.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 extern char** environ;
@@ -42,14 +46,14 @@ Result Spawn(const TempDir& dir, const std::string& program, std::vector<std::st
                                      0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
-    args.insert(args.begin(), program);
+    args = test::CliCommandLine(program, std::move(args));
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
     Result result;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
         int wstatus = 0;
         ::waitpid(pid, &wstatus, 0);
         result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
@@ -65,7 +69,17 @@ class CliProcess : public ::testing::Test {
 protected:
     Result Run(std::vector<std::string> args, std::string stdoutPath = {},
                const std::string& stdinPath = "/dev/null") {
-        return Spawn(m_dir, TESSEL_CLI_PATH, std::move(args), std::move(stdoutPath), stdinPath);
+        return Spawn(m_dir, test::CliProgram(), std::move(args), std::move(stdoutPath), stdinPath);
+    }
+    // A copy of the program under test in `folder` of the test's own, named
+    // `name` and the program's extension.
+    std::string CopyProgram(const std::string& folder, const std::string& name) {
+        const std::filesystem::path from = test::CliProgram();
+        std::filesystem::create_directories(m_dir.file(folder));
+        const std::string program = m_dir.file(folder + "/" + name + from.extension().string());
+        std::filesystem::copy_file(from, program);
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+        return program;
     }
     TempDir m_dir;
 };
@@ -132,10 +146,9 @@ TEST_F(CliProcess, HelpVersionAndUsage) {
 }
 
 TEST_F(CliProcess, WithoutTesselIniBesideItTheUsersOwnSettingsAreRead) {
-    const std::string program = m_dir.file("bin/tessel-cli");
-    std::filesystem::create_directories(m_dir.file("bin"));
-    std::filesystem::copy_file(TESSEL_CLI_PATH, program);
-    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    if (test::CliOnWindows())
+        GTEST_SKIP() << "on Windows the settings are beside the program only";
+    const std::string program = CopyProgram("bin", "tessel-cli");
     const std::string configHome = m_dir.file("config");
     const test::ScopedEnv config("XDG_CONFIG_HOME", configHome.c_str());
     std::filesystem::create_directories(m_dir.file("config/tessel"));
@@ -153,15 +166,69 @@ TEST_F(CliProcess, WithoutTesselIniBesideItTheUsersOwnSettingsAreRead) {
 }
 
 TEST_F(CliProcess, ReadsTesselIniBesideTheExecutable) {
-    const std::string program = m_dir.file("tessel-cli");
-    std::filesystem::copy_file(TESSEL_CLI_PATH, program);
-    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    const std::string program = CopyProgram(".", "tessel-cli");
     WriteBytes(m_dir.file("tessel.INI"), "[LineNumber]\nStartLine=500\nStep=1\n");
     WriteBytes(m_dir.file("tessel-cli.INI"), "[LineNumber]\nStartLine=7\n");
     WriteBytes(m_dir.file("a.txt"), "A\nB\n");
     const Result r = Spawn(m_dir, program, {"number", m_dir.file("a.txt")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "500A\n501B\n");
+}
+
+TEST_F(CliProcess, FileNamesWithAnyCharacter) {
+    const std::string name = m_dir.file("日本語 Ünï €.bas");
+    WriteBytes(name, "20 B\r\n10 A\r\n");
+    Result r = Run({"check", name});
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = Run({"sort", name, "-o", m_dir.file("出力.bas")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadBytes(m_dir.file("出力.bas")), "10 A\r\n20 B\r\n");
+    r = Run({"renumber", "--new", "100", "-i", name});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadBytes(name), "100 A\r\n110 B\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 4);
+    r = Run({"check", m_dir.file("無い.bas")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, m_dir.file("無い.bas: No such file or directory\n"));
+}
+
+// The program under test and this build's own give the same bytes and exit
+// statuses for the same files (on Linux both are the same program).
+TEST_F(CliProcess, BothBuildsGiveTheSameBytesAndStatuses) {
+    const struct {
+        std::string name;
+        std::string bytes;
+    } files[] = {
+        {"prog.bas", "30 END\r\n10 PRINT \"\x82\xa0\xb1\"\t:REM\r\n20 GOTO 10\r\n"},
+        {"lf.bas", "110 A=1\n100 GOSUB 110\n120 RETURN\n"},
+        {"bad.bas", "10 A\r\nB\r\n10 C\r\n"},
+        {"data.txt", "1,2\t3\r\n\x82\xa0\r\nlast"},
+    };
+    const std::vector<std::vector<std::string>> commands = {
+        {"number"},
+        {"unnumber"},
+        {"sort"},
+        {"renumber", "--new", "1000", "--step", "5"},
+        {"check"},
+        {"wire"},
+        {"wire", "--eol", "cr", "--eof", "04"},
+        {"wire", "--data"},
+        {"number", "--number-start", "7", "--type=data"},
+    };
+    for (const auto& file : files) {
+        const std::string path = m_dir.file(file.name);
+        WriteBytes(path, file.bytes);
+        for (std::vector<std::string> args : commands) {
+            args.insert(args.begin() + 1, path);
+            const Result theirs = Run(args);
+            const Result ours = Spawn(m_dir, TESSEL_CLI_PATH, args);
+            const std::string what = file.name + ": " + args[0] + " " + args.back();
+            EXPECT_EQ(theirs.status, ours.status) << what;
+            EXPECT_EQ(theirs.out, ours.out) << what;
+            EXPECT_EQ(theirs.err, ours.err) << what;
+        }
+        EXPECT_EQ(ReadBytes(path), file.bytes);
+    }
 }
 
 } // namespace
