@@ -28,7 +28,9 @@ export WINEPREFIX=$PWD/build/wine-prefix WINEDEBUG=-all LC_ALL=C.UTF-8
 rm -rf "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 wineserver -w
-wineserver -p
+# Its output is its own debugging (an object dump when a serial pseudo-terminal
+# it holds hangs up), not ours.
+wineserver -p >/dev/null 2>&1
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 
 echo "-- Cross build"
