@@ -327,6 +327,10 @@ private:
         if (const int status = Write(tidied); status != kExitOk)
             return status;
         Say(TidyReport(result));
+        // Read as code page 932, a program kept in UTF-8 stays garbage to
+        // the device: say so, as check does.
+        if (m_options.encoding == TextEncoding::Cp932)
+            Say(Utf8Warning(m_name, file.bytes, m_options.file));
         // NUL bytes alone at the end are padding, which reading drops.
         if (const std::uint64_t padding = file.length - file.bytes.size();
             file.length > file.bytes.size())

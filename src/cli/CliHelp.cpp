@@ -45,8 +45,9 @@ constexpr CommandHelpText kHelp[] = {
     {Command::Tidy, "tidy [OPTIONS] FILE", "make a program as shared into one the device takes",
      "Makes a line-numbered program as people share it into one the device takes:\n"
      "removes empty lines and lines of only blanks and tabs, removes the blanks and\n"
-     "tabs before a line's number, and with --encoding utf-8 converts the text to\n"
-     "code page 932 (the result is written in code page 932). No other byte of a\n"
+     "tabs before a line's number and the end-of-file mark ^Z after the last line,\n"
+     "and with --encoding utf-8 converts the text to code page 932 (the result is\n"
+     "written in code page 932; without it, UTF-8 is warned of). No other byte of a\n"
      "line changes, nor any line end. Standard error gets one line for each kind\n"
      "of change (\"removed 14 blank lines\"), nothing when nothing changed. A file\n"
      "whose first line, tidied, begins with no digit has no numbers: only its\n"

@@ -56,8 +56,9 @@ bool StartWithSignalsBlocked(TransferWorker& worker) {
 class ProgressLine final : public ITransferObserver {
 public:
     ProgressLine(TransferWorker::Mode mode, const ComSettings& settings, const std::string& buffer,
-                 IOutput& err)
-        : m_mode(mode), m_device(DevicePath(settings)), m_err(err), m_shown(err.IsTerminal()) {
+                 IOutput& err, std::chrono::milliseconds receiveTimeout)
+        : m_mode(mode), m_device(DevicePath(settings)), m_err(err), m_shown(err.IsTerminal()),
+          m_receiveTimeout(receiveTimeout) {
         if (mode == TransferWorker::Mode::Send && m_shown)
             m_estimate = SendEstimate(settings, buffer);
     }
@@ -74,6 +75,11 @@ public:
     }
     void OnEnded(const TransferEnd& end) override { m_end = end; }
     void OnStall(bool stalled) override {
+        // A receive that gives up by then says so itself: "still waiting"
+        // would be the opposite of what happens next.
+        if (m_mode == TransferWorker::Mode::Receive && m_receiveTimeout.count() > 0 &&
+            m_receiveTimeout <= kStallReportAfter)
+            return;
         // On a line of its own; the count goes on below it.
         if (m_open)
             m_err.Write("\n");
@@ -85,6 +91,9 @@ public:
             m_err.Write(m_device + ": the line has stalled: no byte could go out for " + seconds +
                         " s; the device is not reading, or flow control holds the line (check "
                         "the cable and --flow); still trying, Ctrl-C stops\n");
+        else if (m_receiveTimeout.count() > 0)
+            m_err.Write(m_device + ": nothing has come for " + seconds +
+                        " s; still waiting for the rest until --timeout gives up, Ctrl-C stops\n");
         else
             m_err.Write(m_device + ": nothing has come for " + seconds +
                         " s; still waiting for the rest, Ctrl-C stops (--timeout gives up by "
@@ -122,6 +131,7 @@ private:
     const std::string m_device;
     IOutput& m_err;
     const bool m_shown;
+    const std::chrono::milliseconds m_receiveTimeout; // zero: none
     bool m_open = false; // the line shows something and has not been ended
     SendEstimate m_estimate;
 
@@ -148,7 +158,7 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
                             std::chrono::milliseconds receiveTimeout) {
     TransferOutcome outcome;
     outcome.device = DevicePath(settings);
-    ProgressLine progress(mode, settings, buffer, err);
+    ProgressLine progress(mode, settings, buffer, err, receiveTimeout);
     progress.Show(std::string(LoadString(IDS_TRANSFER_READY)));
     {
         TransferWorker worker(mode, settings, buffer, progress);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits> // PATH_MAX
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <unistd.h>
@@ -158,8 +159,20 @@ FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
     // descriptor is gone all the same) costs nothing.
     if (sys::Close(fd.release()) != 0 && errno != EINTR)
         return fail(errno);
-    if (sys::Rename(temp.c_str(), path.c_str()) != 0)
-        return fail(errno);
+    if (sys::Rename(temp.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        // A folder with the sticky bit (as /tmp) lets only a file's owner
+        // replace it, even where everyone may write the file itself.
+        struct stat folder {};
+        if (error == EPERM && existed && sys::Stat(DirectoryOf(path).c_str(), folder) == 0 &&
+            (folder.st_mode & S_ISVTX) != 0) {
+            sys::Unlink(temp.c_str());
+            return FileError::Because(std::string(std::strerror(error)) +
+                                      " (in this folder only the file's owner may replace it; "
+                                      "write to another file)");
+        }
+        return fail(error);
+    }
     return {};
 }
 

@@ -260,6 +260,11 @@ TEST_F(CliCommands, TidyWritesTheFileTheDeviceTakesAndSaysWhatItChanged) {
          "converted 2 lines from UTF-8 to code page 932\nremoved the UTF-8 byte order mark\n"
          "removed 1 blank line\n"},
         {"10 A\n", {"tidy", "--encoding", "utf-8", "FILE"}, "10 A\n", ""},
+        // The end-of-file mark of DOS editors.
+        {"10 A\r\n\x1a",
+         {"tidy", "FILE"},
+         "10 A\r\n",
+         "removed the end-of-file mark ^Z (0x1A) after the last line\n"},
         {std::string("10 A\n\0\0", 7),
          {"tidy", "FILE"},
          "10 A\n",
@@ -371,12 +376,19 @@ TEST_F(CliCommands, CheckAndSendWarnOfUtf8AndIndentedNumbers) {
     }
     // Read as UTF-8, or tidied, there is nothing to warn of.
     EXPECT_EQ(Run("a.bas", utf8, {"check", "--encoding", "utf-8", "FILE"}).err, "");
+    // tidy without --encoding utf-8 leaves UTF-8 as it is, and says so.
+    Result tidied = Run("a.bas", utf8 + "\n", {"tidy", "FILE", "-o", m_dir.file("out.bas")});
+    EXPECT_EQ(tidied.status, kExitOk);
+    EXPECT_EQ(tidied.err, "removed 1 blank line\n" + named(utf8Warning));
+    EXPECT_EQ(Run("a.bas", utf8, {"tidy", "--encoding", "utf-8", "FILE"}).err,
+              "converted 1 line from UTF-8 to code page 932\n");
     // A blank line or an indented number in a program fails its check;
     // a second line says that tidy mends it.
     for (const auto& [content, hint] :
          {std::pair<std::string, std::string>{"10 A\n  20 B\n", "the blanks before line numbers"},
           {"10 A\n\n20 B\n", "blank lines"},
-          {"10 A\n \t\n20 B\n", "blank lines"}}) {
+          {"10 A\n \t\n20 B\n", "blank lines"},
+          {"10 A\r\n\x1a", "the end-of-file mark ^Z (0x1A) after the last line"}}) {
         const Result r = Run("a.bas", content, {"check", "FILE"});
         EXPECT_EQ(r.status, kExitFailure);
         EXPECT_EQ(r.err, m_file + ":2: " + std::string(LoadString(IDS_LINE_NO_NUMBER)) + "\n" +

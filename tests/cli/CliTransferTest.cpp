@@ -218,6 +218,13 @@ TEST_F(CliTransferOnPty, ReceiveTimeoutEndsASilentLineAndKeepsWhatCame) {
     device.join();
     EXPECT_GE(took, 500ms);
     EXPECT_EQ(ReadBytes(out), "10 A\r\n20");
+
+    // A timeout no longer than the stall report's wait: the give-up is the
+    // one report, never a "still waiting" beside it.
+    m_pty.Write("10 A\r\n");
+    EXPECT_EQ(Run({"receive", "-o", out, "--timeout", "2"}, false, kExitTimedOut),
+              out + ": receive gave up: no byte came for 2 s (--timeout) after 6 bytes; what "
+                    "arrived is stored\n");
 }
 
 TEST_F(CliTransferOnPty, ASendThatCannotGoOnSaysSoOnceAndAgainWhenItMoves) {

@@ -231,6 +231,22 @@ TEST(ReplaceFile, SavingThroughInterruptedShortAndFailingCalls) {
         }
     }
 }
+
+// In a folder with the sticky bit (as /tmp) only a file's owner may replace
+// it: the reason says so, and the file stays as it was.
+TEST(ReplaceFile, AStickyFolderSaysWhoMayReplaceTheFile) {
+    test::TempDir dir;
+    const std::string path = dir.file("prog.bas");
+    test::WriteBytes(path, "10 A\r\n");
+    const ScopedFileFaults refused({.call = "rename", .error = EPERM});
+    EXPECT_EQ(ReplaceFile(path, "new").Reason(), std::strerror(EPERM));
+    ASSERT_EQ(::chmod(dir.path().c_str(), 01777), 0);
+    EXPECT_EQ(ReplaceFile(path, "new").Reason(),
+              std::string(std::strerror(EPERM)) +
+                  " (in this folder only the file's owner may replace it; write to another file)");
+    EXPECT_EQ(test::ReadBytes(path), "10 A\r\n");
+    EXPECT_EQ(Entries(dir.path()), 1);
+}
 #endif
 
 TEST(WriteNewFile, NeverReplacesAFileAndMakesItsFolders) {
