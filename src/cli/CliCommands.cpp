@@ -543,7 +543,7 @@ private:
                 KeepReceivedInStateFolder(bytes, DocKindExtension(m_options.Kind()), kept))
             Fail(problem + "; what arrived could not be kept either (" + error.Reason() + ")");
         else
-            Fail(problem + "; what arrived is kept in " + ShownName(kept));
+            Fail(problem + "; what arrived is kept in " + ShownName(sys::NativeSeparators(kept)));
         return false;
     }
 
@@ -851,7 +851,8 @@ std::string DefaultSettingsPath() {
     const std::size_t slash = executable.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : executable.substr(0, slash + 1);
-    return SettingsPathFor(ProfilePathFor(folder + "tessel"));
+    // Shown to the user in the system's own way (help, warnings).
+    return sys::NativeSeparators(SettingsPathFor(ProfilePathFor(folder + "tessel")));
 }
 
 bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,

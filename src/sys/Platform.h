@@ -24,6 +24,16 @@ std::string ExecutablePath();
 // its separator. On Windows '\\' separates folders too, and "C:" is a drive.
 std::string FolderOf(const std::string& path);
 
+// The folder of the user's own settings, without the final '/':
+// $XDG_CONFIG_HOME when it is an absolute path, else ~/.config. Empty on
+// Windows, where the settings are beside the executable only, and when the
+// environment names no such folder.
+std::string UserConfigFolder();
+
+// `path` as the system writes paths for a person to read: on Windows '\\'
+// between folders ("C:\\Users\\me\\tessel.INI"); elsewhere as it is.
+std::string NativeSeparators(std::string path);
+
 // The folder where the programs keep what has no other place (received
 // texts, copies of unsaved work), without the final '/': on Linux
 // $XDG_STATE_HOME/tessel or ~/.local/state/tessel, on Windows
