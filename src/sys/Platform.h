@@ -11,6 +11,14 @@
 
 namespace tessel::sys {
 
+// Whether this is the Windows build, for the few texts that differ (its COM
+// ports, its folders, Ctrl-Break for SIGTERM).
+#if defined(_WIN32)
+inline constexpr bool kWindows = true;
+#else
+inline constexpr bool kWindows = false;
+#endif
+
 // The arguments after the program's name, in UTF-8. On Windows they come
 // from the wide command line, so any character survives whatever the code
 // page; elsewhere they are argv as it is.
