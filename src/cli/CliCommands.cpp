@@ -582,8 +582,10 @@ private:
             DiscoverSerialPorts(&m_settings.m_comSettings, m_context.roots);
         std::string text = m_options.json ? PortsJson(ports) : PortsTable(ports);
         if (ports.empty())
-            m_context.err.Write("tessel-cli: no serial port found; plug in the adapter, and "
-                                "check its cable and driver (dmesg tells)\n");
+            m_context.err.Write(
+                std::string("tessel-cli: no serial port found; plug in the "
+                            "adapter, and check its cable and driver ") +
+                (sys::kWindows ? "(the device manager tells)\n" : "(dmesg tells)\n"));
         if (const FileError failed = m_context.out.Write(text))
             return Fail("standard output: " + failed.Reason());
         return kExitOk;
