@@ -49,7 +49,7 @@ echo "-- The zip"
 zip=$(ls "$win"/tessel-cli-*-win64.zip)
 listing=$(unzip -Z1 "$zip")
 folder=$(basename "$zip" .zip)
-for f in tessel-cli.exe README.md LICENSE docs/cli.md; do
+for f in tessel-cli.exe README.md LICENSE docs/cli.md docs/serial.md; do
     grep -qx "$folder/$f" <<<"$listing" || { echo "$zip lacks $folder/$f" >&2; exit 1; }
 done
 unpacked=$(mktemp -d)

@@ -543,7 +543,7 @@ private:
                 KeepReceivedInStateFolder(bytes, DocKindExtension(m_options.Kind()), kept))
             Fail(problem + "; what arrived could not be kept either (" + error.Reason() + ")");
         else
-            Fail(problem + "; what arrived is kept in " + ShownName(kept));
+            Fail(problem + "; what arrived is kept in " + ShownName(sys::NativeSeparators(kept)));
         return false;
     }
 
@@ -582,8 +582,10 @@ private:
             DiscoverSerialPorts(&m_settings.m_comSettings, m_context.roots);
         std::string text = m_options.json ? PortsJson(ports) : PortsTable(ports);
         if (ports.empty())
-            m_context.err.Write("tessel-cli: no serial port found; plug in the adapter, and "
-                                "check its cable and driver (dmesg tells)\n");
+            m_context.err.Write(
+                std::string("tessel-cli: no serial port found; plug in the "
+                            "adapter, and check its cable and driver ") +
+                (sys::kWindows ? "(the device manager tells)\n" : "(dmesg tells)\n"));
         if (const FileError failed = m_context.out.Write(text))
             return Fail("standard output: " + failed.Reason());
         return kExitOk;
@@ -851,7 +853,8 @@ std::string DefaultSettingsPath() {
     const std::size_t slash = executable.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : executable.substr(0, slash + 1);
-    return SettingsPathFor(ProfilePathFor(folder + "tessel"));
+    // Shown to the user in the system's own way (help, warnings).
+    return sys::NativeSeparators(SettingsPathFor(ProfilePathFor(folder + "tessel")));
 }
 
 bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,

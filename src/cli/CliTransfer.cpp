@@ -239,14 +239,17 @@ std::string OpenProblemAdvice(const OpenProblem& problem) {
         }
         for (const PortHolder& suspect : problem.suspects)
             text += suspect.command == "brltty" ? brltty : modemManager;
-        if (problem.holders.empty() && problem.suspects.empty())
+        // Linux's usual suspects; on Windows it is whatever program the user started.
+        if (problem.holders.empty() && problem.suspects.empty() && !sys::kWindows)
             text += "  Often it is ModemManager probing a newly plugged adapter, or brltty\n"
                     "  taking a CH340/CH341 adapter (see docs/serial.md).\n";
         return text;
     case OpenProblem::Kind::Missing:
         if (problem.present.empty()) {
-            text = "  No serial port is present: check the cable and the adapter, and that its\n"
-                   "  driver is loaded (dmesg tells when the adapter is plugged in).\n";
+            text = "  No serial port is present: check the cable and the adapter, and that its\n";
+            text += sys::kWindows
+                        ? "  driver is loaded (the device manager shows it under Ports).\n"
+                        : "  driver is loaded (dmesg tells when the adapter is plugged in).\n";
         } else {
             text = "  The serial ports present ('tessel-cli ports' tells more):\n";
             for (const SerialPortInfo& port : problem.present) {

@@ -25,8 +25,11 @@ namespace {
 const GUID kPortsClass = {
     0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
-// The number of a name "COM<number>" (any case), 0 for any other name.
+// The number of a name "COM<number>" (any case, also as "\\.\COM<number>",
+// the name Win32 opens), 0 for any other name.
 unsigned ComNumber(std::string_view name) {
+    if (name.starts_with("\\\\.\\"))
+        name.remove_prefix(4);
     if (name.size() < 4 || std::toupper(static_cast<unsigned char>(name[0])) != 'C' ||
         std::toupper(static_cast<unsigned char>(name[1])) != 'O' ||
         std::toupper(static_cast<unsigned char>(name[2])) != 'M')

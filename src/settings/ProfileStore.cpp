@@ -341,11 +341,8 @@ bool ProfileStore::Commit(std::vector<Line> lines) {
 std::string SettingsPathFor(const std::string& besidePath) {
     if (besidePath.empty() || StampOf(besidePath).exists)
         return besidePath;
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
-        return std::string(config) + "/tessel/tessel.INI";
-    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
-        return std::string(home) + "/.config/tessel/tessel.INI";
-    return besidePath;
+    const std::string folder = sys::UserConfigFolder();
+    return folder.empty() ? besidePath : folder + "/tessel/tessel.INI";
 }
 
 std::string ProfilePathFor(const std::string& executablePath) {

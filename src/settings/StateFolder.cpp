@@ -17,14 +17,14 @@ FileError KeepReceivedInStateFolder(const std::string& bytes, std::string_view e
     if (folder.empty())
         return FileError::Because("no folder for it: neither XDG_STATE_HOME nor HOME is set");
     if (const FileError error = MakeFolders(folder, 0700))
-        return FileError::Because(folder + ": " + error.Reason());
+        return FileError::Because(sys::NativeSeparators(folder) + ": " + error.Reason());
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     char stem[64] = "received";
     if (sys::LocalTime(now, local))
         std::strftime(stem, sizeof stem, "received-%Y%m%d-%H%M%S", &local);
     if (const FileError error = WriteNewFile(folder, stem, extension, bytes, path))
-        return FileError::Because(folder + ": " + error.Reason());
+        return FileError::Because(sys::NativeSeparators(folder) + ": " + error.Reason());
     return {};
 }
 

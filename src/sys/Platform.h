@@ -11,6 +11,14 @@
 
 namespace tessel::sys {
 
+// Whether this is the Windows build, for the few texts that differ (its COM
+// ports, its folders, Ctrl-Break for SIGTERM).
+#if defined(_WIN32)
+inline constexpr bool kWindows = true;
+#else
+inline constexpr bool kWindows = false;
+#endif
+
 // The arguments after the program's name, in UTF-8. On Windows they come
 // from the wide command line, so any character survives whatever the code
 // page; elsewhere they are argv as it is.
@@ -23,6 +31,16 @@ std::string ExecutablePath();
 // The folder `path` names a file in: "." when it names none, the root with
 // its separator. On Windows '\\' separates folders too, and "C:" is a drive.
 std::string FolderOf(const std::string& path);
+
+// The folder of the user's own settings, without the final '/':
+// $XDG_CONFIG_HOME when it is an absolute path, else ~/.config. Empty on
+// Windows, where the settings are beside the executable only, and when the
+// environment names no such folder.
+std::string UserConfigFolder();
+
+// `path` as the system writes paths for a person to read: on Windows '\\'
+// between folders ("C:\\Users\\me\\tessel.INI"); elsewhere as it is.
+std::string NativeSeparators(std::string path);
 
 // The folder where the programs keep what has no other place (received
 // texts, copies of unsaved work), without the final '/': on Linux

@@ -49,6 +49,18 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string UserConfigFolder() {
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/')
+        return config;
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+        return std::string(home) + "/.config";
+    return {};
+}
+
+std::string NativeSeparators(std::string path) {
+    return path;
+}
+
 std::string UserStateFolder() {
     if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/')
         return std::string(state) + "/tessel";

@@ -75,6 +75,15 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, root ? slash + 1 : slash);
 }
 
+std::string UserConfigFolder() {
+    return {};
+}
+
+std::string NativeSeparators(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
 std::string UserStateFolder() {
     const wchar_t* local = ::_wgetenv(L"LOCALAPPDATA");
     if (local == nullptr || local[0] == L'\0')

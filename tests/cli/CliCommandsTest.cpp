@@ -793,6 +793,20 @@ TEST_F(CliCommands, PortsListsOneLineAPortOrJsonAndSaysWhenThereIsNone) {
                   "\"product_id\": \"\", \"manufacturer\": \"\", \"product\": \"\", "
                   "\"serial\": \"\", \"driver\": \"\", \"description\": \"\"}\n]\n");
 }
+#else
+// The settings may name a port as Win32 opens it (\\.\COM1); ports still
+// knows which it is.
+TEST_F(CliCommands, PortsTellsWhichComPortsTheSettingsMakeOfEachPort) {
+    WriteBytes(m_defaultSettings, "[COMPORT]\nDevice2=\\\\.\\COM1\nDevice3=COM1\n");
+    StringOutput out;
+    StringOutput err;
+    CliContext context{out, err, m_defaultSettings};
+    EXPECT_EQ(RunCommandLine(std::vector<std::string_view>{"ports"}, context), kExitOk);
+    if (out.Text().find("COM1\t") != 0)
+        GTEST_SKIP() << "this system has no COM1";
+    const std::string first = out.Text().substr(0, out.Text().find('\n'));
+    EXPECT_NE(first.find("\tCOM1,COM2,COM3\t"), std::string::npos) << first;
+}
 #endif
 
 } // namespace
