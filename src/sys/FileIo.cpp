@@ -1,4 +1,5 @@
 #include "sys/FileIo.h"
+#include "sys/Fd.h"
 
 #include "sys/SysCalls.h"
 
@@ -11,22 +12,6 @@
 
 namespace tessel {
 namespace {
-
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0)
-            sys::Close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
 
 FileError LastError() {
     return FileError::FromErrno(errno);

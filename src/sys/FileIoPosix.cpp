@@ -1,5 +1,6 @@
 // Replacing a file and telling its versions apart, on POSIX systems.
 
+#include "sys/Fd.h"
 #include "sys/FileIo.h"
 
 #include "sys/SysCalls.h"
@@ -25,22 +26,6 @@ std::string DirectoryOf(const std::string& path) {
         return "/";
     return path.substr(0, slash);
 }
-
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0)
-            sys::Close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
 
 FileError LastError() {
     return FileError::FromErrno(errno);
