@@ -3,6 +3,7 @@
 // that a cancel ends it at once (CancelIoEx).
 
 #include "comm/ComPort.h"
+#include "comm/StallWatch.h"
 
 #include "comm/CancelSignal.h"
 #include "comm/DcbConfig.h"
@@ -135,43 +136,9 @@ struct CComPort::Impl {
 
     std::chrono::milliseconds readTimeout{0};
 
-    // The stall watch (see WatchStalls).
-    std::function<void(bool)> onStall;
-    std::chrono::milliseconds stallAfter{0};
-    bool watching = false;
-    bool stalled = false;
-    Clock::time_point movedAt{};
+    StallWatch stall; // see WatchStalls
 
     bool Cancelled() const { return cancel != nullptr && cancel->IsRaised(); }
-
-    void StartWatch() {
-        if (watching || !onStall)
-            return;
-        watching = true;
-        movedAt = Clock::now();
-    }
-    void Moved() {
-        if (!watching)
-            return;
-        movedAt = std::max(movedAt, Clock::now());
-        if (stalled) {
-            stalled = false;
-            onStall(false);
-        }
-    }
-    // Reports the stall when its time has come; else the milliseconds until
-    // it comes, or INFINITE when none is to come.
-    DWORD UntilStall() {
-        if (!watching || stalled)
-            return INFINITE;
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(movedAt + stallAfter - Clock::now());
-        if (left.count() > 0)
-            return static_cast<DWORD>(std::min<long long>(left.count(), INFINITE - 1));
-        stalled = true;
-        onStall(true);
-        return INFINITE;
-    }
 
     HANDLE CancelEvent() const {
         return cancel != nullptr ? static_cast<HANDLE>(cancel->Event()) : nullptr;
@@ -181,7 +148,8 @@ struct CComPort::Impl {
     // raised, or `timeoutMs` (INFINITE: no limit) has passed. A stall report
     // due meanwhile is made, and the wait then ends as if its time were up.
     Wake Wait(HANDLE event, DWORD timeoutMs, DWORD& failure) {
-        timeoutMs = std::min(timeoutMs, UntilStall());
+        if (const int untilStall = stall.UntilStall(); untilStall >= 0)
+            timeoutMs = std::min(timeoutMs, static_cast<DWORD>(untilStall));
         HANDLE handles[2];
         DWORD count = 0;
         if (event != nullptr)
@@ -200,7 +168,7 @@ struct CComPort::Impl {
             if (Cancelled())
                 return Wake::Cancelled;
             if (result == WAIT_TIMEOUT) {
-                UntilStall();
+                stall.UntilStall();
                 return Wake::TimedOut;
             }
             if (result == WAIT_FAILED) {
@@ -308,8 +276,8 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     // A fresh start but for what was set for every open.
     Impl fresh;
     fresh.readTimeout = port.readTimeout;
-    fresh.stallAfter = port.stallAfter;
-    fresh.onStall = std::move(port.onStall);
+    fresh.stall = std::move(port.stall);
+    fresh.stall.Reset();
     port = std::move(fresh);
     port.cancel = cancel;
     port.bytesPerSecond = std::max(1u, settings.LineConfig.BaudRate / 10);
@@ -443,7 +411,7 @@ bool CComPort::Write(const char* data, std::size_t count) {
     if (count == 0)
         return true;
     port.wrote = true;
-    port.StartWatch();
+    port.stall.Start();
 
     // With pacing, bytes go one at a time, each after the pause of the
     // last; without, a quarter second of line time at a time.
@@ -472,7 +440,7 @@ bool CComPort::WriteSome(const char* data, std::size_t count, std::size_t& writt
         return cancelled ? Abandon() : Broken(port.error);
     if (done == 0)
         return Broken(SystemMessage(ERROR_WRITE_FAULT));
-    port.Moved();
+    port.stall.Moved();
     written = done;
     return true;
 }
@@ -484,7 +452,7 @@ bool CComPort::WaitQueue(int above, int target) {
         if (static_cast<long>(queued) <= above)
             return true;
         if (queued < before)
-            port.Moved();
+            port.stall.Moved();
         before = queued;
         above = target;
         const long excess = static_cast<long>(queued) - target;
@@ -507,7 +475,7 @@ bool CComPort::PaceAfter(char byte) {
     // pause of our own is no stall.
     if (!WaitQueue(0, 0))
         return false;
-    port.movedAt = std::max(port.movedAt, Clock::now() + std::chrono::milliseconds(ms));
+    port.stall.PauseFor(std::chrono::milliseconds(ms));
     DWORD failure = 0;
     return GoOn(port.Pause(ms, failure), static_cast<int>(failure));
 }
@@ -527,8 +495,8 @@ bool CComPort::ReadByte(char* byte) {
         return cancelled ? Abandon() : Broken(port.error);
     if (done != 1)
         return Broken("the other end hung up");
-    port.Moved();
-    port.StartWatch();
+    port.stall.Moved();
+    port.stall.Start();
     return true;
 }
 
@@ -538,8 +506,7 @@ void CComPort::SetReadTimeout(std::chrono::milliseconds timeout) {
 
 void CComPort::WatchStalls(std::chrono::milliseconds after,
                            std::function<void(bool stalled)> report) {
-    m_impl->stallAfter = after;
-    m_impl->onStall = std::move(report);
+    m_impl->stall.Set(after, std::move(report));
 }
 
 bool CComPort::GoOn(Wake wake, int error) {
