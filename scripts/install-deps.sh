@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     poppler-utils
     socat
+    g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest unzip
     clang-format
     mandoc desktop-file-utils shared-mime-info bash-completion dpkg-dev
 )

@@ -27,6 +27,9 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
     ctest --test-dir build/tsan --output-on-failure -j "$jobs" \
     -R '^(ComPortTest|ComPortSeamTest|TransferWorkerTest|TransferFlowsTest|CliTransfer[A-Za-z]*)\.'
 
+echo "== The Windows build under Wine"
+scripts/test-windows.sh build/ci
+
 echo "== Formatting"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 

@@ -17,6 +17,7 @@
 #include "settings/ProfileStore.h"
 #include "settings/StateFolder.h"
 #include "sys/FileIo.h"
+#include "sys/Platform.h"
 #include "sys/SysCalls.h"
 
 #include <cerrno>
@@ -30,6 +31,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 namespace tessel::cli {
 namespace {
@@ -326,6 +328,10 @@ private:
         if (const int status = Write(tidied); status != kExitOk)
             return status;
         Say(TidyReport(result));
+        // Read as code page 932, a program kept in UTF-8 stays garbage to
+        // the device: say so, as check does.
+        if (m_options.encoding == TextEncoding::Cp932)
+            Say(Utf8Warning(m_name, file.bytes, m_options.file));
         // NUL bytes alone at the end are padding, which reading drops.
         if (const std::uint64_t padding = file.length - file.bytes.size();
             file.length > file.bytes.size())
@@ -538,7 +544,7 @@ private:
                 KeepReceivedInStateFolder(bytes, DocKindExtension(m_options.Kind()), kept))
             Fail(problem + "; what arrived could not be kept either (" + error.Reason() + ")");
         else
-            Fail(problem + "; what arrived is kept in " + ShownName(kept));
+            Fail(problem + "; what arrived is kept in " + ShownName(sys::NativeSeparators(kept)));
         return false;
     }
 
@@ -577,8 +583,10 @@ private:
             DiscoverSerialPorts(&m_settings.m_comSettings, m_context.roots);
         std::string text = m_options.json ? PortsJson(ports) : PortsTable(ports);
         if (ports.empty())
-            m_context.err.Write("tessel-cli: no serial port found; plug in the adapter, and "
-                                "check its cable and driver (dmesg tells)\n");
+            m_context.err.Write(
+                std::string("tessel-cli: no serial port found; plug in the "
+                            "adapter, and check its cable and driver ") +
+                (sys::kWindows ? "(the device manager tells)\n" : "(dmesg tells)\n"));
         if (const FileError failed = m_context.out.Write(text))
             return Fail("standard output: " + failed.Reason());
         return kExitOk;
@@ -734,12 +742,7 @@ private:
         return {};
     }
 
-    static std::string FolderOf(const std::string& path) {
-        const std::size_t slash = path.rfind('/');
-        if (slash == std::string::npos)
-            return ".";
-        return slash == 0 ? "/" : path.substr(0, slash);
-    }
+    static std::string FolderOf(const std::string& path) { return sys::FolderOf(path); }
 
     static FileError WriteOrReplace(const std::string& path, const std::string& bytes) {
         struct stat st {};
@@ -775,11 +778,73 @@ private:
 } // namespace
 
 FileError FdOutput::Write(std::string_view bytes) {
-    return WriteAll(m_fd, bytes);
+    if (!sys::IsWideConsole(m_fd))
+        return WriteAll(m_fd, bytes);
+    if (!sys::WriteConsoleText(m_fd, ConsoleText(bytes)))
+        return FileError::FromErrno(errno);
+    return {};
 }
 
 bool FdOutput::IsTerminal() const {
-    return ::isatty(m_fd) == 1;
+    return sys::IsTerminal(m_fd);
+}
+
+namespace {
+
+// `bytes` as UTF-16 when they are valid UTF-8 (no overlong forms, no
+// surrogates, nothing past U+10FFFF).
+std::optional<std::u16string> FromUtf8(std::string_view bytes) {
+    std::u16string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80                   ? 1
+                                   : lead >= 0xC2 && lead < 0xE0 ? 2
+                                   : lead >= 0xE0 && lead < 0xF0 ? 3
+                                   : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                                 : 0;
+        if (length == 0 || bytes.size() - i < length)
+            return std::nullopt;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
+            c = (c << 6) | (next & 0x3F);
+        }
+        constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < kLeast[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return std::nullopt;
+        if (c >= 0x10000) {
+            text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            text += static_cast<char16_t>(c);
+        }
+        i += length;
+    }
+    return text;
+}
+
+} // namespace
+
+std::u16string ConsoleText(std::string_view bytes) {
+    if (std::optional<std::u16string> text = FromUtf8(bytes))
+        return std::move(*text);
+    // The editor's marks for control bytes and line ends go back to what
+    // they stand for; the console has its own ways of showing them.
+    std::u16string text;
+    for (const char16_t unit : cp932::Decode(bytes)) {
+        if (unit == u'\n')
+            text += u"\r\n";
+        else if (unit >= 0x2400 && unit < 0x2420)
+            text += static_cast<char16_t>(unit - 0x2400);
+        else if (unit == 0x2421)
+            text += u'\x7f';
+        else
+            text += cp932::StandsFor(unit);
+    }
+    return text;
 }
 
 std::string DefaultSettingsPath() {
@@ -789,7 +854,8 @@ std::string DefaultSettingsPath() {
     const std::size_t slash = executable.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : executable.substr(0, slash + 1);
-    return SettingsPathFor(ProfilePathFor(folder + "tessel"));
+    // Shown to the user in the system's own way (help, warnings).
+    return sys::NativeSeparators(SettingsPathFor(ProfilePathFor(folder + "tessel")));
 }
 
 bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,

@@ -36,7 +36,8 @@ public:
 };
 
 // A file descriptor, written with write(2) as it is (no buffering, no
-// conversion), retried on EINTR.
+// conversion), retried on EINTR. A Windows console is the exception: it gets
+// ConsoleText() of the bytes, so that it shows them whatever its code page.
 class FdOutput final : public IOutput {
 public:
     explicit FdOutput(int fd) : m_fd(fd) {}
@@ -46,6 +47,12 @@ public:
 private:
     int m_fd;
 };
+
+// Bytes written to standard output or standard error as a console shows
+// them: UTF-8 when they are valid UTF-8 (the tool's own messages), else code
+// page 932 (a document's text); line ends as they are, and a byte that
+// starts no character as the editor marks it.
+std::u16string ConsoleText(std::string_view bytes);
 
 // Collects everything written, for tests; it can pass for a terminal.
 class StringOutput final : public IOutput {

@@ -57,6 +57,8 @@ std::string TidyReport(const TidyResult& result) {
     if (result.indentedNumbers != 0)
         report += "removed the blanks before " +
                   count(result.indentedNumbers, "line number", "line numbers") + '\n';
+    if (result.droppedEndMark)
+        report += "removed the end-of-file mark ^Z (0x1A) after the last line\n";
     return report;
 }
 
@@ -110,6 +112,15 @@ std::string NoNumberHint(const std::string& name, std::string_view text, std::si
     if (indent != 0 && IsDigit(content[indent]))
         return name + ": the blanks before line numbers can be removed with " +
                TidyCommand({}, file) + "\n";
+    if (content.find_first_not_of('\x1a') == std::string_view::npos) {
+        std::string tidied;
+        if (const TidyResult tidy = Tidy(text, TextEncoding::Cp932, tidied);
+            tidy.Ok() && tidy.droppedEndMark)
+            return name +
+                   ": the end-of-file mark ^Z (0x1A) after the last line can be removed "
+                   "with " +
+                   TidyCommand({}, file) + "\n";
+    }
     return {};
 }
 

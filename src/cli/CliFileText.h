@@ -37,7 +37,8 @@ std::string Utf8Warning(const std::string& name, std::string_view text, std::str
 std::string IndentWarning(const std::string& name, std::string_view text, std::string_view file);
 
 // A second line after message 200 for line `line` (0-based) of `text`, when
-// that line is blank or its number indented: tidy mends it. Empty otherwise.
+// that line is blank, its number indented or it is the end-of-file mark ^Z
+// after the last line: tidy mends it. Empty otherwise.
 std::string NoNumberHint(const std::string& name, std::string_view text, std::size_t line,
                          std::string_view file);
 

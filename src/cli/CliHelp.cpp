@@ -1,5 +1,9 @@
 #include "cli/CliHelp.h"
 
+#include "sys/Platform.h"
+
+#include <utility>
+
 #ifndef TESSEL_VERSION
 #define TESSEL_VERSION "unknown"
 #endif
@@ -15,6 +19,21 @@ struct CommandHelpText {
     std::string_view summary;  // one line for the tool's help
     std::string_view details;  // the command's own help, before the options
 };
+
+constexpr std::string_view kPortsOnWindows =
+    "Lists the COM ports the system knows, one a line, in number order. Seven\n"
+    "fields, separated by a tab; all but the last are free of blanks; an empty one\n"
+    "reads '-':\n"
+    "\n"
+    "  1 PATH         the name to give --port (COM5)\n"
+    "  2 DEVICE       the device it is (\\Device\\Serial0)\n"
+    "  3 COM          the ports of the settings that stand for it (COM1,COM3)\n"
+    "  4 ACCESS       rw: Windows tells whether a port opens only by opening it\n"
+    "  5 USB-ID       vendor:product of a USB adapter (0403:6001)\n"
+    "  6 DRIVER       the driver service (Serial, usbser, FTDIBUS)\n"
+    "  7 DESCRIPTION  the product name the device manager gives\n"
+    "\n"
+    "With no port it writes nothing, says so on standard error and exits with 0.\n";
 
 constexpr CommandHelpText kHelp[] = {
     {Command::Number, "number [OPTIONS] FILE", "write FILE with line numbers",
@@ -45,8 +64,9 @@ constexpr CommandHelpText kHelp[] = {
     {Command::Tidy, "tidy [OPTIONS] FILE", "make a program as shared into one the device takes",
      "Makes a line-numbered program as people share it into one the device takes:\n"
      "removes empty lines and lines of only blanks and tabs, removes the blanks and\n"
-     "tabs before a line's number, and with --encoding utf-8 converts the text to\n"
-     "code page 932 (the result is written in code page 932). No other byte of a\n"
+     "tabs before a line's number and the end-of-file mark ^Z after the last line,\n"
+     "and with --encoding utf-8 converts the text to code page 932 (the result is\n"
+     "written in code page 932; without it, UTF-8 is warned of). No other byte of a\n"
      "line changes, nor any line end. Standard error gets one line for each kind\n"
      "of change (\"removed 14 blank lines\"), nothing when nothing changed. A file\n"
      "whose first line, tidied, begins with no digit has no numbers: only its\n"
@@ -152,10 +172,15 @@ constexpr std::string_view kLineEndOptions =
     "      --eof HEX           the end-of-text code, one or two hexadecimal digits\n"
     "                          (settings COMPORT/EndOfFile, 1a)\n";
 
+constexpr std::string_view kPortOption =
+    sys::kWindows ? "      --port COMn         the COM port, any number (COM1 to COM4 as the\n"
+                    "                          settings choose them: settings COMPORT/COMPort,\n"
+                    "                          COM1; COMn is COMPORT/Device<n>, else COMn itself)\n"
+                  : "      --port DEV          the serial device, or COM1 to COM4 as the settings\n"
+                    "                          choose them (settings COMPORT/COMPort, COM1; COMn\n"
+                    "                          is COMPORT/Device<n>, else /dev/ttyUSB<n-1>)\n";
+
 constexpr std::string_view kSerialOptions =
-    "      --port DEV          the serial device, or COM1 to COM4 as the settings\n"
-    "                          choose them (settings COMPORT/COMPort, COM1; COMn\n"
-    "                          is COMPORT/Device<n>, else /dev/ttyUSB<n-1>)\n"
     "      --baud N            300, 600, 1200, 2400, 4800 or 9600 bit/s\n"
     "                          (settings COMPORT/BaudRate, 1200)\n"
     "      --data-bits 7|8     (settings COMPORT/DataBit, 8)\n"
@@ -186,10 +211,15 @@ constexpr std::string_view kJsonOption =
     "                          vendor_id, product_id, manufacturer, product,\n"
     "                          serial, driver and description (\"\" when unknown)\n";
 
+// Windows has the settings beside the program only.
+constexpr std::string_view kSettingsOption =
+    sys::kWindows ? "      --settings FILE     read the settings from FILE instead of tessel.INI\n"
+                    "                          beside this program\n"
+                  : "      --settings FILE     read the settings from FILE instead of tessel.INI\n"
+                    "                          beside this program, or else\n"
+                    "                          ~/.config/tessel/tessel.INI\n";
+
 constexpr std::string_view kCommonOptions =
-    "      --settings FILE     read the settings from FILE instead of tessel.INI\n"
-    "                          beside this program, or else\n"
-    "                          ~/.config/tessel/tessel.INI\n"
     "      --lang ja|en        the language of the messages (settings Misc/Language;\n"
     "                          default: the locale's, Japanese for C and POSIX)\n"
     "  -h, --help              show this help\n";
@@ -199,9 +229,24 @@ constexpr std::string_view kExitStatus =
     "file and, where a line is at fault, the line), 2 a usage error.\n";
 
 constexpr std::string_view kTransferExitStatus =
-    "send and receive also exit with 1 when the port cannot be opened or the line\n"
-    "fails, with 130 when Ctrl-C stopped the transfer, and with 143 when SIGTERM\n"
-    "did; receive exits with 124 when it gave up waiting for a byte.\n";
+    sys::kWindows ? "send and receive also exit with 1 when the port cannot be opened or the line\n"
+                    "fails, and with 130 when Ctrl-C or Ctrl-Break stopped the transfer; receive\n"
+                    "exits with 124 when it gave up waiting for a byte.\n"
+                  : "send and receive also exit with 1 when the port cannot be opened or the line\n"
+                    "fails, with 130 when Ctrl-C stopped the transfer, and with 143 when SIGTERM\n"
+                    "did; receive exits with 124 when it gave up waiting for a byte.\n";
+
+// Where a receive keeps what it could not write, as the receive's help names it.
+constexpr std::string_view kStateFolder = "$XDG_STATE_HOME/tessel";
+constexpr std::string_view kStateFolderOnWindows = "%LOCALAPPDATA%\\tessel";
+
+// The help as this system has it: on Windows the state folder is its own.
+std::string ForThisSystem(std::string text) {
+    if (sys::kWindows)
+        if (const std::size_t at = text.find(kStateFolder); at != std::string::npos)
+            text.replace(at, kStateFolder.size(), kStateFolderOnWindows);
+    return text;
+}
 
 } // namespace
 
@@ -230,9 +275,11 @@ std::string ToolHelp() {
     text += kNumberingOptions;
     text += kTabOption;
     text += kLineEndOptions;
+    text += kPortOption;
     text += kSerialOptions;
     text += kTypeOption;
     text += kEncodingOption;
+    text += kSettingsOption;
     text += kCommonOptions;
     text += "      --version           show the version\n\n"
             "renumber also takes --new, --old and --step; see 'tessel-cli help renumber'.\n"
@@ -251,7 +298,8 @@ std::string CommandHelp(Command command) {
     const CommandOptions& takes = OptionsOf(command);
     std::string text = UsageLine(command);
     text += '\n';
-    text += help->details;
+    // Windows lists its COM ports its own way.
+    text += command == Command::Ports && sys::kWindows ? kPortsOnWindows : help->details;
     text += "\nOptions:\n";
     if (takes.output == Output::Document || takes.output == Output::Text)
         text += kWriteOptions;
@@ -265,20 +313,23 @@ std::string CommandHelp(Command command) {
         text += kTabOption;
     if (takes.sends || takes.serial)
         text += kLineEndOptions;
-    if (takes.serial)
+    if (takes.serial) {
+        text += kPortOption;
         text += kSerialOptions;
+    }
     if (takes.type)
         text += kTypeOption;
     if (!takes.listing)
         text += kEncodingOption;
     if (takes.listing)
         text += kJsonOption;
+    text += kSettingsOption;
     text += kCommonOptions;
     text += '\n';
     text += kExitStatus;
     if (takes.serial)
         text += kTransferExitStatus;
-    return text;
+    return ForThisSystem(std::move(text));
 }
 
 std::string VersionText() {

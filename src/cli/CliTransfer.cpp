@@ -5,12 +5,11 @@
 #include "comm/PortDiscovery.h"
 #include "comm/SendEstimate.h"
 #include "res/StringTable.h"
+#include "sys/Platform.h"
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <cstdio>
-#include <pthread.h>
 
 namespace tessel::cli {
 namespace {
@@ -19,17 +18,13 @@ namespace {
 constexpr const char kLineStart[] = "\r";
 constexpr const char kEraseToEnd[] = "\x1b[K";
 
-constexpr int kSignals[] = {SIGINT, SIGTERM};
-
 // Shared with the signal handler, which may only touch lock-free atomics.
 std::atomic<TransferWorker*> g_worker{nullptr};
 std::atomic<int> g_caught{0};
 static_assert(std::atomic<TransferWorker*>::is_always_lock_free &&
               std::atomic<int>::is_always_lock_free);
 
-struct sigaction g_previous[std::size(kSignals)];
-
-extern "C" void OnInterrupt(int signal) {
+void OnInterrupt(int signal) {
     g_caught.store(signal);
     if (TransferWorker* worker = g_worker.load())
         worker->Cancel();
@@ -52,15 +47,8 @@ public:
 // The worker's thread takes none of the signals, so that they interrupt no
 // system call of the transfer; they all come to the waiting thread.
 bool StartWithSignalsBlocked(TransferWorker& worker) {
-    sigset_t blocked;
-    sigset_t previous;
-    sigemptyset(&blocked);
-    for (const int signal : kSignals)
-        sigaddset(&blocked, signal);
-    pthread_sigmask(SIG_BLOCK, &blocked, &previous);
-    const bool started = worker.Start();
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return started;
+    return sys::StartWithoutInterrupts(
+        [](void* context) { return static_cast<TransferWorker*>(context)->Start(); }, &worker);
 }
 
 // The progress line on standard error, written by the worker's thread while
@@ -68,8 +56,9 @@ bool StartWithSignalsBlocked(TransferWorker& worker) {
 class ProgressLine final : public ITransferObserver {
 public:
     ProgressLine(TransferWorker::Mode mode, const ComSettings& settings, const std::string& buffer,
-                 IOutput& err)
-        : m_mode(mode), m_device(DevicePath(settings)), m_err(err), m_shown(err.IsTerminal()) {
+                 IOutput& err, std::chrono::milliseconds receiveTimeout)
+        : m_mode(mode), m_device(DevicePath(settings)), m_err(err), m_shown(err.IsTerminal()),
+          m_receiveTimeout(receiveTimeout) {
         if (mode == TransferWorker::Mode::Send && m_shown)
             m_estimate = SendEstimate(settings, buffer);
     }
@@ -86,6 +75,11 @@ public:
     }
     void OnEnded(const TransferEnd& end) override { m_end = end; }
     void OnStall(bool stalled) override {
+        // A receive that gives up by then says so itself: "still waiting"
+        // would be the opposite of what happens next.
+        if (m_mode == TransferWorker::Mode::Receive && m_receiveTimeout.count() > 0 &&
+            m_receiveTimeout <= kStallReportAfter)
+            return;
         // On a line of its own; the count goes on below it.
         if (m_open)
             m_err.Write("\n");
@@ -97,6 +91,9 @@ public:
             m_err.Write(m_device + ": the line has stalled: no byte could go out for " + seconds +
                         " s; the device is not reading, or flow control holds the line (check "
                         "the cable and --flow); still trying, Ctrl-C stops\n");
+        else if (m_receiveTimeout.count() > 0)
+            m_err.Write(m_device + ": nothing has come for " + seconds +
+                        " s; still waiting for the rest until --timeout gives up, Ctrl-C stops\n");
         else
             m_err.Write(m_device + ": nothing has come for " + seconds +
                         " s; still waiting for the rest, Ctrl-C stops (--timeout gives up by "
@@ -134,6 +131,7 @@ private:
     const std::string m_device;
     IOutput& m_err;
     const bool m_shown;
+    const std::chrono::milliseconds m_receiveTimeout; // zero: none
     bool m_open = false; // the line shows something and has not been ended
     SendEstimate m_estimate;
 
@@ -144,17 +142,11 @@ private:
 
 InterruptGuard::InterruptGuard() {
     g_caught.store(0);
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (std::size_t i = 0; i < std::size(kSignals); ++i)
-        sigaction(kSignals[i], &action, &g_previous[i]);
+    sys::CatchInterrupts(OnInterrupt);
 }
 
 InterruptGuard::~InterruptGuard() {
-    for (std::size_t i = 0; i < std::size(kSignals); ++i)
-        sigaction(kSignals[i], &g_previous[i], nullptr);
+    sys::CatchInterrupts(nullptr);
 }
 
 int InterruptGuard::Caught() {
@@ -166,7 +158,7 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
                             std::chrono::milliseconds receiveTimeout) {
     TransferOutcome outcome;
     outcome.device = DevicePath(settings);
-    ProgressLine progress(mode, settings, buffer, err);
+    ProgressLine progress(mode, settings, buffer, err, receiveTimeout);
     progress.Show(std::string(LoadString(IDS_TRANSFER_READY)));
     {
         TransferWorker worker(mode, settings, buffer, progress);
@@ -247,14 +239,17 @@ std::string OpenProblemAdvice(const OpenProblem& problem) {
         }
         for (const PortHolder& suspect : problem.suspects)
             text += suspect.command == "brltty" ? brltty : modemManager;
-        if (problem.holders.empty() && problem.suspects.empty())
+        // Linux's usual suspects; on Windows it is whatever program the user started.
+        if (problem.holders.empty() && problem.suspects.empty() && !sys::kWindows)
             text += "  Often it is ModemManager probing a newly plugged adapter, or brltty\n"
                     "  taking a CH340/CH341 adapter (see docs/serial.md).\n";
         return text;
     case OpenProblem::Kind::Missing:
         if (problem.present.empty()) {
-            text = "  No serial port is present: check the cable and the adapter, and that its\n"
-                   "  driver is loaded (dmesg tells when the adapter is plugged in).\n";
+            text = "  No serial port is present: check the cable and the adapter, and that its\n";
+            text += sys::kWindows
+                        ? "  driver is loaded (the device manager shows it under Ports).\n"
+                        : "  driver is loaded (dmesg tells when the adapter is plugged in).\n";
         } else {
             text = "  The serial ports present ('tessel-cli ports' tells more):\n";
             for (const SerialPortInfo& port : problem.present) {

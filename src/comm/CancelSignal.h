@@ -7,7 +7,7 @@ namespace tessel {
 // A one-way "stop now" signal between threads. Raising it is thread-safe,
 // async-signal-safe (a Ctrl-C handler may raise it) and idempotent; once
 // raised it stays raised, so a wait that starts later still sees it. Waits
-// on the serial port watch Fd() next to the port itself.
+// on the serial port watch Fd() (Windows: Event()) next to the port itself.
 class CancelSignal {
 public:
     CancelSignal();
@@ -17,14 +17,28 @@ public:
 
     void Raise() noexcept;
     bool IsRaised() const noexcept { return m_raised.load(std::memory_order_acquire); }
+#if defined(_WIN32)
+    // A manual-reset event, set once raised; null if the system refused to
+    // make one (then IsRaised() still works, but waits can't be woken).
+    void* Event() const noexcept {
+        return m_event;
+    }
+#else
     // Readable once raised; -1 if the system refused to make one (then
     // IsRaised() still works, but waits can't be woken).
-    int Fd() const noexcept { return m_fd; }
+    int Fd() const noexcept {
+        return m_fd;
+    }
+#endif
 
 private:
     static_assert(std::atomic<bool>::is_always_lock_free, "Raise() must be async-signal-safe");
 
+#if defined(_WIN32)
+    void* m_event = nullptr; // a HANDLE
+#else
     int m_fd = -1; // an eventfd, never read: it stays readable once written
+#endif
     std::atomic<bool> m_raised{false};
 };
 

@@ -1,4 +1,5 @@
 #include "comm/ComPort.h"
+#include "comm/StallWatch.h"
 
 #include "comm/CancelSignal.h"
 #include "comm/TermiosConfig.h"
@@ -124,43 +125,9 @@ struct CComPort::Impl {
 
     std::chrono::milliseconds readTimeout{0};
 
-    // The stall watch (see WatchStalls).
-    std::function<void(bool)> onStall;
-    std::chrono::milliseconds stallAfter{0};
-    bool watching = false;
-    bool stalled = false;
-    Clock::time_point movedAt{};
+    StallWatch stall; // see WatchStalls
 
     bool Cancelled() const { return cancel != nullptr && cancel->IsRaised(); }
-
-    void StartWatch() {
-        if (watching || !onStall)
-            return;
-        watching = true;
-        movedAt = Clock::now();
-    }
-    void Moved() {
-        if (!watching)
-            return;
-        movedAt = std::max(movedAt, Clock::now());
-        if (stalled) {
-            stalled = false;
-            onStall(false);
-        }
-    }
-    // Reports the stall when its time has come; else the milliseconds until
-    // it comes, or -1 when none is to come.
-    int UntilStall() {
-        if (!watching || stalled)
-            return -1;
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(movedAt + stallAfter - Clock::now());
-        if (left.count() > 0)
-            return static_cast<int>(std::min<long long>(left.count(), INT32_MAX));
-        stalled = true;
-        onStall(true);
-        return -1;
-    }
 
     // Blocks until `fd` (when not -1) reports one of `events`, the cancel
     // signal is raised, or `timeoutMs` (-1: no limit) has passed. `revents`
@@ -168,7 +135,7 @@ struct CComPort::Impl {
     // stall report due meanwhile is made, and the wait then ends as if its
     // time were up.
     Wake Wait(int fd, short events, int timeoutMs, short& revents, int& error) {
-        if (const int untilStall = UntilStall(); untilStall >= 0)
+        if (const int untilStall = stall.UntilStall(); untilStall >= 0)
             timeoutMs = timeoutMs < 0 ? untilStall : std::min(timeoutMs, untilStall);
         pollfd fds[2];
         nfds_t count = 0;
@@ -192,7 +159,7 @@ struct CComPort::Impl {
         revents = fd >= 0 ? fds[0].revents : 0;
         if (revents != 0)
             return Wake::Ready;
-        UntilStall();
+        stall.UntilStall();
         return Wake::TimedOut;
     }
 
@@ -239,8 +206,8 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     // A fresh start but for what was set for every open.
     Impl fresh;
     fresh.readTimeout = port.readTimeout;
-    fresh.stallAfter = port.stallAfter;
-    fresh.onStall = std::move(port.onStall);
+    fresh.stall = std::move(port.stall);
+    fresh.stall.Reset();
     port = std::move(fresh);
     port.cancel = cancel;
     port.bytesPerSecond = std::max(1u, settings.LineConfig.BaudRate / 10);
@@ -289,6 +256,10 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     // Output some earlier program left behind goes nowhere near the device.
     sys::TcFlush(m_fd, TCOFLUSH);
     return true;
+}
+
+bool CComPort::IsOpen() const {
+    return m_fd >= 0;
 }
 
 bool CComPort::FailOpen(int error) {
@@ -376,7 +347,7 @@ bool CComPort::Write(const char* data, std::size_t count) {
     if (count == 0)
         return true;
     port.wrote = true;
-    port.StartWatch();
+    port.stall.Start();
 
     // With pacing, bytes go one at a time, each after the pause of the last.
     const bool paced = port.charDelayMs != 0 || port.lineDelayMs != 0;
@@ -400,7 +371,7 @@ bool CComPort::WriteSome(const char* data, std::size_t count, std::size_t& writt
     for (;;) {
         const ssize_t n = sys::Write(m_fd, data, std::min(count, port.chunk));
         if (n > 0) {
-            port.Moved();
+            port.stall.Moved();
             written = static_cast<std::size_t>(n);
             return true;
         }
@@ -436,7 +407,7 @@ bool CComPort::WaitQueue(int above, int target) {
         if (sys::Ioctl(m_fd, TIOCOUTQ, &queued) != 0 || queued <= above)
             return true;
         if (queued < before)
-            port.Moved();
+            port.stall.Moved();
         before = queued;
         above = target;
         const long excess = queued - target;
@@ -457,7 +428,7 @@ bool CComPort::PaceAfter(char byte) {
     // pause of our own is no stall.
     if (!WaitQueue(0, 0))
         return false;
-    port.movedAt = std::max(port.movedAt, Clock::now() + std::chrono::milliseconds(ms));
+    port.stall.PauseFor(std::chrono::milliseconds(ms));
     int error = 0;
     if (const Wake wake = port.Pause(ms, error); !GoOn(wake, error))
         return false;
@@ -476,14 +447,14 @@ bool CComPort::ReadByte(char* byte) {
     for (;;) {
         const ssize_t n = sys::Read(m_fd, byte, 1);
         if (n == 1) {
-            port.Moved();
-            port.StartWatch();
+            port.stall.Moved();
+            port.stall.Start();
             return true;
         }
         // read() gives 0 once the other end has hung up; bytes that arrived
         // before are read first.
         if (n == 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && hungUp))
-            return Broken("the other end hung up");
+            return Broken(std::string(LoadString(IDS_REASON_HUNG_UP)));
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return Broken(Reason(errno));
         int timeoutMs = -1;
@@ -510,8 +481,7 @@ void CComPort::SetReadTimeout(std::chrono::milliseconds timeout) {
 
 void CComPort::WatchStalls(std::chrono::milliseconds after,
                            std::function<void(bool stalled)> report) {
-    m_impl->stallAfter = after;
-    m_impl->onStall = std::move(report);
+    m_impl->stall.Set(after, std::move(report));
 }
 
 bool CComPort::GoOn(Wake wake, int error) {

@@ -14,9 +14,9 @@ struct ComSettings;
 
 // The serial line to the device: one exclusive open per transfer, bytes
 // written and read one call at a time, every wait blocking (no polling loop)
-// until the line or the cancel signal has something. Linux (termios) for
-// now; a Win32 version can sit beside it behind the same class. All system
-// calls go through sys/SysCalls.h.
+// until the line or the cancel signal has something. Linux (termios,
+// ComPort.cpp, all system calls through sys/SysCalls.h) and Windows (a COM
+// device with overlapped I/O, ComPortWin32.cpp) behind the same class.
 //
 // A written byte counts as gone once it has left for the line, give or take
 // a quarter second of line time: Write keeps the driver's output queue no
@@ -71,7 +71,7 @@ public:
     // device stops half way through what it sends. Before Open.
     void WatchStalls(std::chrono::milliseconds after, std::function<void(bool stalled)> report);
 
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const;
     // The device path used by the last Open, and the system's reason for the
     // last failure (empty when none).
     const std::string& Device() const { return m_device; }
@@ -104,7 +104,7 @@ private:
     bool GoOn(Wake wake, int error);
 
     std::unique_ptr<Impl> m_impl;
-    int m_fd = -1;
+    int m_fd = -1; // Linux: the terminal (Windows keeps its handles in Impl)
     std::string m_device;
     std::string m_lastError;
     int m_openError = 0;
@@ -112,7 +112,9 @@ private:
 };
 
 // The device a port index stands for on this machine: "COMPORT"/"Device<n>"
-// when the settings have it, else /dev/ttyUSB<n-1>.
+// when the settings have it, else /dev/ttyUSB<n-1> on Linux and COM<n> on
+// Windows (where Open reaches any COM<number> as \\.\COM<number>, so that
+// COM10 and above work too).
 std::string DevicePath(const ComSettings& settings);
 
 } // namespace tessel

@@ -58,7 +58,7 @@ bool ReadField(std::string_view in, std::size_t& pos, std::string_view name, std
 // Takes the lock of the run that owns `folder`: its descriptor, -1 when the
 // run has none (it died before it made one), or nullopt while the run goes on.
 std::optional<int> ClaimDeadRun(const fs::path& folder) {
-    const int fd = sys::Open((folder / kLockName).c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = sys::Open((folder / kLockName).string().c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return -1;
     if (sys::Flock(fd, LOCK_EX | LOCK_NB) == 0)
@@ -126,8 +126,8 @@ FileError RecoveryStore::Claim() {
                 return FileError::FromErrno(ec.value());
             continue; // taken: another name
         }
-        const int fd =
-            sys::Open((run / kLockName).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const int fd = sys::Open((run / kLockName).string().c_str(),
+                                 O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 || sys::Flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int err = errno;
             if (fd >= 0)

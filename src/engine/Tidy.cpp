@@ -39,6 +39,13 @@ bool IsNumbered(std::string_view text) {
     return false;
 }
 
+// A line of the end-of-file mark ^Z alone, with nothing but blank lines
+// after it: what DOS editors end a file with.
+bool IsEndMark(std::string_view line, std::string_view rest) {
+    return !line.empty() && line.find_first_not_of('\x1a') == std::string_view::npos &&
+           rest.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
 std::size_t LinesBeyondAscii(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t pos = 0; pos < text.size();) {
@@ -86,6 +93,10 @@ TidyResult Tidy(std::string_view input, TextEncoding encoding, std::string& outp
             continue;
         }
         if (!HasNumberAfter(line, indent)) {
+            if (IsEndMark(line, text.substr(pos))) {
+                result.droppedEndMark = true;
+                continue;
+            }
             output.clear();
             result.lineWithoutNumber = true;
             result.line = lineIndex;

@@ -2,8 +2,10 @@
 
 // Makes a line-numbered program as people share it into one the device
 // takes: blank lines between its lines go, blanks before a line's number go,
-// and a program kept in UTF-8 becomes code page 932. Nothing else changes:
-// every other byte of every line, and every line end, stays as it was.
+// and a program kept in UTF-8 becomes code page 932. The end-of-file mark
+// ^Z (0x1A) that DOS editors put after the last line goes too. Nothing else
+// changes: every other byte of every line, and every line end, stays as it
+// was.
 //
 // Whether the text holds numbers is decided as loading decides it, by its
 // first line, but on that line tidied: a text whose first line that is not
@@ -30,6 +32,7 @@ struct TidyResult {
     std::size_t blankLines = 0;          // empty lines and lines of blanks and tabs, removed
     std::size_t indentedNumbers = 0;     // lines whose blanks and tabs before the number went
     std::size_t firstIndented = kNoLine; // the first of them (0-based line of the input)
+    bool droppedEndMark = false;         // a last line of ^Z (0x1A) alone, removed
     bool numbered = false;               // the text is taken as numbered
 
     // Why the text was refused, if it was: it is no UTF-8 or holds a
@@ -43,7 +46,7 @@ struct TidyResult {
     bool Ok() const { return !conversion && !lineWithoutNumber; }
     bool Changed() const {
         return convertedLines != 0 || droppedByteOrderMark || blankLines != 0 ||
-               indentedNumbers != 0;
+               indentedNumbers != 0 || droppedEndMark;
     }
 };
 

@@ -161,6 +161,13 @@ constexpr StringEntry kStrings[] = {
     {IDS_REASON_NO_SPACE, "ディスクの空き容量が足りません", "No space left on the device"},
     {IDS_REASON_READ_ONLY, "読み取り専用のファイルシステムです", "Read-only file system"},
     {IDS_TRANSFER_TIME_LEFT, "残り %1", "%1 left"},
+    {IDS_REASON_TIMED_OUT, "時間内に応答がありませんでした", "Timed out"},
+    {IDS_REASON_CANCELLED, "中止しました", "Canceled"},
+    {IDS_REASON_HUNG_UP, "相手側が回線を切りました", "The other end hung up"},
+    {IDS_REASON_OWNER_ONLY,
+     "（このフォルダーではファイルの所有者しか置き換えられません。別のファイルに書き込んでください"
+     "）",
+     "(in this folder only the file's owner may replace it; write to another file)"},
     {IDS_MENU_FILE, "ﾌｧｲﾙ(&F)", "&File"},
     {IDS_MENU_EDIT, "編集(&E)", "&Edit"},
     {IDS_MENU_TRANSFER, "通信(&C)", "&Transfer"},
@@ -329,9 +336,11 @@ static_assert(std::ranges::is_sorted(kStrings, {}, &StringEntry::id));
 
 // The common errors the table words itself.
 constexpr std::pair<int, unsigned> kReasons[] = {
-    {ENOENT, IDS_REASON_NOT_FOUND}, {ENXIO, IDS_REASON_NO_DEVICE}, {ENODEV, IDS_REASON_NO_DEVICE},
-    {EACCES, IDS_REASON_DENIED},    {EPERM, IDS_REASON_DENIED},    {EBUSY, IDS_REASON_BUSY},
-    {ENOSPC, IDS_REASON_NO_SPACE},  {EROFS, IDS_REASON_READ_ONLY},
+    {ENOENT, IDS_REASON_NOT_FOUND},    {ENXIO, IDS_REASON_NO_DEVICE},
+    {ENODEV, IDS_REASON_NO_DEVICE},    {EACCES, IDS_REASON_DENIED},
+    {EPERM, IDS_REASON_DENIED},        {EBUSY, IDS_REASON_BUSY},
+    {ENOSPC, IDS_REASON_NO_SPACE},     {EROFS, IDS_REASON_READ_ONLY},
+    {ETIMEDOUT, IDS_REASON_TIMED_OUT}, {ECANCELED, IDS_REASON_CANCELLED},
 };
 
 } // namespace
@@ -351,11 +360,15 @@ std::string_view LoadString(unsigned id) {
     return LoadString(id, CurrentLanguage());
 }
 
-std::string SystemReason(int number) {
+std::string SystemReason(int number, std::string_view systemText) {
     for (const auto& [error, id] : kReasons)
         if (error == number)
             return std::string(LoadString(id));
-    return std::generic_category().message(number);
+    return std::string(systemText);
+}
+
+std::string SystemReason(int number) {
+    return SystemReason(number, std::generic_category().message(number));
 }
 
 } // namespace tessel

@@ -109,6 +109,13 @@ enum StringId : unsigned {
     IDS_REASON_READ_ONLY = 285, // EROFS
     // The time a send has left on tessel-cli's progress line (%1 "M:SS").
     IDS_TRANSFER_TIME_LEFT = 286,
+    IDS_REASON_TIMED_OUT = 287, // ETIMEDOUT
+    IDS_REASON_CANCELLED = 288, // ECANCELED
+    // The line was dropped at the other end.
+    IDS_REASON_HUNG_UP = 289,
+    // After "Operation not permitted" when a file in a folder with the
+    // sticky bit (such as /tmp) belongs to someone else.
+    IDS_REASON_OWNER_ONLY = 290,
 
     // Menu titles.
     IDS_MENU_FILE = 300,
@@ -237,5 +244,8 @@ std::string_view LoadString(unsigned id, Language language);
 // The system's reason for an error number as the user is told it: the
 // table's words for the common errors, else the system's own.
 std::string SystemReason(int number);
+// The same with the system's own text given: the table's words when it has
+// them for `number`, else `systemText`.
+std::string SystemReason(int number, std::string_view systemText);
 
 } // namespace tessel

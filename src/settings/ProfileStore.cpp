@@ -2,6 +2,7 @@
 
 #include "encoding/Cp932.h"
 #include "sys/FileIo.h"
+#include "sys/Platform.h"
 #include "sys/SysCalls.h"
 
 #include <climits>
@@ -340,11 +341,8 @@ bool ProfileStore::Commit(std::vector<Line> lines) {
 std::string SettingsPathFor(const std::string& besidePath) {
     if (besidePath.empty() || StampOf(besidePath).exists)
         return besidePath;
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
-        return std::string(config) + "/tessel/tessel.INI";
-    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
-        return std::string(home) + "/.config/tessel/tessel.INI";
-    return besidePath;
+    const std::string folder = sys::UserConfigFolder();
+    return folder.empty() ? besidePath : folder + "/tessel/tessel.INI";
 }
 
 std::string ProfilePathFor(const std::string& executablePath) {
@@ -359,26 +357,8 @@ std::string ProfilePathFor(const std::string& executablePath) {
     return executablePath.substr(0, nameStart) + name + ".INI";
 }
 
-// The one platform-specific spot of the settings store. Windows would ask
-// GetModuleFileName for the module's path.
 std::string ExecutablePath() {
-#if defined(__linux__)
-    std::string path(256, '\0');
-    for (;;) {
-        const ssize_t n = sys::ReadLink("/proc/self/exe", path.data(), path.size());
-        if (n < 0)
-            return {};
-        if (static_cast<std::size_t>(n) < path.size()) {
-            path.resize(static_cast<std::size_t>(n));
-            return path;
-        }
-        if (path.size() >= 65536)
-            return {};
-        path.resize(path.size() * 2);
-    }
-#else
-    return {};
-#endif
+    return sys::ExecutablePath();
 }
 
 } // namespace tessel

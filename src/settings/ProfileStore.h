@@ -87,7 +87,8 @@ std::string ProfilePathFor(const std::string& executablePath);
 // The settings file both programs use: `besidePath` (tessel.INI beside the
 // executable) when that file exists, a portable copy; otherwise the user's
 // own, $XDG_CONFIG_HOME/tessel/tessel.INI (~/.config/tessel/tessel.INI when
-// that is unset or not an absolute path), which need not exist yet.
+// that is unset or not an absolute path), which need not exist yet. On
+// Windows always `besidePath`.
 std::string SettingsPathFor(const std::string& besidePath);
 
 // The full path of the running executable (empty if the system won't say).

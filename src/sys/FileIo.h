@@ -2,7 +2,8 @@
 
 // The file system as documents, settings and the command-line tool use it,
 // over the system calls of sys/SysCalls.h. What differs between platforms
-// (replacing a file in one step, keeping its permissions) stays in here.
+// (replacing a file in one step, keeping its permissions, telling versions
+// of a file apart) is in FileIoPosix.cpp and FileIoWin32.cpp.
 //
 // Every function reports a failure the same way: it returns a FileError,
 // which is false when nothing went wrong and otherwise says why, in the words

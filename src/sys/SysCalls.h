@@ -4,16 +4,25 @@
 // files (reading documents and settings, replacing a file safely, the
 // command-line tool's output). Every call goes through a table of function
 // pointers, so a test can replace any of them to make it fail, and through a
-// wrapper that retries it while it fails with EINTR. A port to another system
-// starts here.
+// wrapper that retries it while it fails with EINTR.
+//
+// The file calls are the same on every system: on Windows (SysCallsWin32.cpp)
+// they take UTF-8 paths, call the wide-character functions and report
+// failures as errno values; "/dev/stdin" opens standard input there too.
+// The terminal calls of the serial port are Linux
+// only; the Win32 port (comm/ComPortWin32.cpp) has its own.
 
 #include <cstddef>
-#include <dirent.h>    // DIR, dirent
-#include <poll.h>      // pollfd, nfds_t
-#include <pthread.h>   // pthread_t
 #include <sys/stat.h>  // struct stat, mode_t
 #include <sys/types.h> // ssize_t
+#if defined(_WIN32)
+#include "sys/PosixNames.h"
+#else
+#include <dirent.h>  // DIR, dirent
+#include <poll.h>    // pollfd, nfds_t
+#include <pthread.h> // pthread_t
 #include <termios.h>
+#endif
 
 namespace tessel::sys {
 
@@ -22,19 +31,7 @@ struct Calls {
     int (*close)(int fd);
     ssize_t (*read)(int fd, void* buffer, std::size_t count);
     ssize_t (*write)(int fd, const void* buffer, std::size_t count);
-    int (*poll)(pollfd* fds, nfds_t count, int timeoutMs);
-    // ioctl with its one argument as a pointer (null when it takes none).
-    int (*ioctl)(int fd, unsigned long request, void* argument);
-    int (*tcgetattr)(int fd, termios* tio);
-    int (*tcsetattr)(int fd, int when, const termios* tio);
-    int (*tcflush)(int fd, int queue);
-    int (*tcdrain)(int fd);
     int (*flock)(int fd, int operation);
-    // Makes the system call that `thread` is blocked in (or the next one it
-    // makes, if the signal comes first) fail with EINTR: SIGURG, whose
-    // handler does nothing and which restarts no call, installed on first
-    // use. 0, or an error number.
-    int (*interrupt)(pthread_t thread);
     // Files.
     int (*fstat)(int fd, struct stat* st);
     int (*stat)(const char* path, struct stat* st);
@@ -49,10 +46,25 @@ struct Calls {
     int (*fsync)(int fd);
     int (*rename)(const char* from, const char* to);
     int (*unlink)(const char* path);
-    // Folders.
+#if !defined(_WIN32)
+    // Folders (Windows lists them in FileIoWin32.cpp).
     DIR* (*opendir)(const char* path);
     dirent* (*readdir)(DIR* dir);
     int (*closedir)(DIR* dir);
+    // The terminal.
+    int (*poll)(pollfd* fds, nfds_t count, int timeoutMs);
+    // ioctl with its one argument as a pointer (null when it takes none).
+    int (*ioctl)(int fd, unsigned long request, void* argument);
+    int (*tcgetattr)(int fd, termios* tio);
+    int (*tcsetattr)(int fd, int when, const termios* tio);
+    int (*tcflush)(int fd, int queue);
+    int (*tcdrain)(int fd);
+    // Makes the system call that `thread` is blocked in (or the next one it
+    // makes, if the signal comes first) fail with EINTR: SIGURG, whose
+    // handler does nothing and which restarts no call, installed on first
+    // use. 0, or an error number.
+    int (*interrupt)(pthread_t thread);
+#endif
 };
 
 // The system's own calls.
@@ -73,20 +85,7 @@ int Close(int fd);
 ssize_t Read(int fd, void* buffer, std::size_t count);
 // May write fewer bytes than asked for; the caller writes the rest.
 ssize_t Write(int fd, const void* buffer, std::size_t count);
-// An interrupted poll starts again with the whole time-out; callers that
-// keep a deadline work out the remaining time themselves.
-int Poll(pollfd* fds, nfds_t count, int timeoutMs);
-int Ioctl(int fd, unsigned long request, void* argument = nullptr);
-int TcGetAttr(int fd, termios& tio);
-int TcSetAttr(int fd, int when, const termios& tio);
-int TcFlush(int fd, int queue);
-// Not retried either: a drain can wait for ever (flow control holding the
-// output), and Interrupt() is the one way to end it; the caller decides
-// whether to wait again.
-int TcDrain(int fd);
 int Flock(int fd, int operation);
-// 0, or -1 with errno set.
-int Interrupt(pthread_t thread);
 
 int Fstat(int fd, struct stat& st);
 int Stat(const char* path, struct stat& st);
@@ -101,10 +100,27 @@ int Fchown(int fd, uid_t owner, gid_t group);
 int Fsync(int fd);
 int Rename(const char* from, const char* to);
 int Unlink(const char* path);
+
+#if !defined(_WIN32)
 // Null on failure (errno set); ReadDir gives null at the end too, with errno
 // left as it was.
 DIR* OpenDir(const char* path);
 dirent* ReadDir(DIR* dir);
 int CloseDir(DIR* dir);
+
+// An interrupted poll starts again with the whole time-out; callers that
+// keep a deadline work out the remaining time themselves.
+int Poll(pollfd* fds, nfds_t count, int timeoutMs);
+int Ioctl(int fd, unsigned long request, void* argument = nullptr);
+int TcGetAttr(int fd, termios& tio);
+int TcSetAttr(int fd, int when, const termios& tio);
+int TcFlush(int fd, int queue);
+// Not retried either: a drain can wait for ever (flow control holding the
+// output), and Interrupt() is the one way to end it; the caller decides
+// whether to wait again.
+int TcDrain(int fd);
+// 0, or -1 with errno set.
+int Interrupt(pthread_t thread);
+#endif
 
 } // namespace tessel::sys

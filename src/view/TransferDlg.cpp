@@ -159,6 +159,15 @@ void CTransferDlg::ShowStall(bool stalled) {
             LoadQString(IsSend() ? IDS_TRANSFER_SEND_STALLED : IDS_TRANSFER_RECEIVE_STALLED));
         m_timeLeft->setWordWrap(true);
         m_timeLeft->show();
+        // The window's size was fixed when it opened, for one line of time
+        // left: make it tall enough for every line of this text.
+        if (QLayout* box = layout(); box && isVisible()) {
+            box->invalidate();
+            const int needed = box->hasHeightForWidth() ? box->totalHeightForWidth(width())
+                                                        : box->totalSizeHint().height();
+            if (needed > height())
+                setFixedHeight(needed);
+        }
     } else if (IsSend()) {
         ShowSendProgress(m_nLastCount);
     } else {

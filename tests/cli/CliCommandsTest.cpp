@@ -19,6 +19,13 @@
 namespace tessel::cli {
 namespace {
 
+// The device of the first port when the settings name none.
+#if defined(_WIN32)
+constexpr const char kFirstPortDevice[] = "COM1";
+#else
+constexpr const char kFirstPortDevice[] = "/dev/ttyUSB0";
+#endif
+
 using tessel::test::ReadBytes;
 using tessel::test::WriteBytes;
 using test::TempDir;
@@ -253,6 +260,11 @@ TEST_F(CliCommands, TidyWritesTheFileTheDeviceTakesAndSaysWhatItChanged) {
          "converted 2 lines from UTF-8 to code page 932\nremoved the UTF-8 byte order mark\n"
          "removed 1 blank line\n"},
         {"10 A\n", {"tidy", "--encoding", "utf-8", "FILE"}, "10 A\n", ""},
+        // The end-of-file mark of DOS editors.
+        {"10 A\r\n\x1a",
+         {"tidy", "FILE"},
+         "10 A\r\n",
+         "removed the end-of-file mark ^Z (0x1A) after the last line\n"},
         {std::string("10 A\n\0\0", 7),
          {"tidy", "FILE"},
          "10 A\n",
@@ -364,12 +376,19 @@ TEST_F(CliCommands, CheckAndSendWarnOfUtf8AndIndentedNumbers) {
     }
     // Read as UTF-8, or tidied, there is nothing to warn of.
     EXPECT_EQ(Run("a.bas", utf8, {"check", "--encoding", "utf-8", "FILE"}).err, "");
+    // tidy without --encoding utf-8 leaves UTF-8 as it is, and says so.
+    Result tidied = Run("a.bas", utf8 + "\n", {"tidy", "FILE", "-o", m_dir.file("out.bas")});
+    EXPECT_EQ(tidied.status, kExitOk);
+    EXPECT_EQ(tidied.err, "removed 1 blank line\n" + named(utf8Warning));
+    EXPECT_EQ(Run("a.bas", utf8, {"tidy", "--encoding", "utf-8", "FILE"}).err,
+              "converted 1 line from UTF-8 to code page 932\n");
     // A blank line or an indented number in a program fails its check;
     // a second line says that tidy mends it.
     for (const auto& [content, hint] :
          {std::pair<std::string, std::string>{"10 A\n  20 B\n", "the blanks before line numbers"},
           {"10 A\n\n20 B\n", "blank lines"},
-          {"10 A\n \t\n20 B\n", "blank lines"}}) {
+          {"10 A\n \t\n20 B\n", "blank lines"},
+          {"10 A\r\n\x1a", "the end-of-file mark ^Z (0x1A) after the last line"}}) {
         const Result r = Run("a.bas", content, {"check", "FILE"});
         EXPECT_EQ(r.status, kExitFailure);
         EXPECT_EQ(r.err, m_file + ":2: " + std::string(LoadString(IDS_LINE_NO_NUMBER)) + "\n" +
@@ -466,6 +485,7 @@ TEST_F(CliCommands, RenumberWithoutOldRenumbersTheWholeProgram) {
     EXPECT_EQ(ReadBytes(m_dir.file("sorted.txt")), "10 A\n20 B\n");
 }
 
+#if !defined(_WIN32) // POSIX permissions and FIFOs
 TEST_F(CliCommands, InPlaceReplacesTheFileKeepingItsPermissions) {
     const std::string program = "20 GOTO 10\r\n10 END\r\n";
     m_file = m_dir.file("p.bas");
@@ -497,6 +517,7 @@ TEST_F(CliCommands, InPlaceReplacesTheFileKeepingItsPermissions) {
                       "' is not one (use -o)");
     }
 }
+#endif
 
 // Reading stops at the first NUL byte; when more than NULs follow it, every
 // command refuses the file rather than write or send it cut short.
@@ -567,8 +588,10 @@ TEST_F(CliCommands, UnreadableAndUnwritableFiles) {
     EXPECT_EQ(r.err, m_dir.file("no/such/dir.bas: ") + SystemReason(ENOENT) + "\n");
     r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", m_dir.path()});
     EXPECT_EQ(r.err, m_dir.path() + ": Is a directory\n");
+#if !defined(_WIN32)
     r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", "/dev/full"});
     EXPECT_EQ(r.err, "/dev/full: " + SystemReason(ENOSPC) + "\n");
+#endif
     EXPECT_EQ(ReadBytes(m_file), "10 A\n");
 
     // A receive finds out before it opens the port.
@@ -577,6 +600,7 @@ TEST_F(CliCommands, UnreadableAndUnwritableFiles) {
     EXPECT_EQ(r.err, m_dir.file("no/such/dir.bas: ") + SystemReason(ENOENT) + "\n");
 }
 
+#if !defined(_WIN32) // Windows replaces with its own calls
 // Every file call of a run goes through the system-call table: interrupted
 // calls are made again, and one that fails is reported with the file's name
 // and leaves the output file as it was.
@@ -605,6 +629,7 @@ TEST_F(CliCommands, FileCallsGoThroughTheSystemCallTable) {
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 3) << call;
     }
 }
+#endif
 
 TEST_F(CliCommands, OptionsBeatTheSettingsFileWhichBeatsTheDefaults) {
     const std::string ini = m_dir.file("my.ini");
@@ -660,7 +685,7 @@ TEST_F(CliCommands, SerialOptionsBeatTheSettingsFile) {
     };
 
     ComSettings com = load({"receive", "-o", "x"});
-    EXPECT_EQ(DevicePath(com), "/dev/ttyUSB0");
+    EXPECT_EQ(DevicePath(com), kFirstPortDevice);
     EXPECT_EQ(com.LineConfig.BaudRate, 1200u);
     EXPECT_EQ(com.LineConfig.fOutxCtsFlow, 1);
 
@@ -690,9 +715,22 @@ TEST_F(CliCommands, SerialOptionsBeatTheSettingsFile) {
     EXPECT_EQ(com.LineDelay, 0u);
 
     EXPECT_EQ(DevicePath(load({"send", "a.bas", "--settings", ini, "--port", "COM1"})),
-              "/dev/ttyUSB0");
+              kFirstPortDevice);
 }
 
+// A Windows console shows the tool's messages (UTF-8) and a document's text
+// (code page 932) alike, with the line ends as they are.
+TEST(ConsoleText, MessagesAsUtf8AndDocumentTextAsCodePage932) {
+    EXPECT_EQ(ConsoleText("送信しました ok\n"), u"送信しました ok\n");
+    EXPECT_EQ(ConsoleText("\xf0\x9f\x98\x80"), u"\U0001F600");
+    EXPECT_EQ(ConsoleText("\x82\xa0\xb1\r\nA\tB\nC\r\x80"), u"\u3042\uFF71\r\nA\tB\nC\r\uF780");
+    // Overlong and surrogate forms are no UTF-8: the code page reads them.
+    EXPECT_EQ(ConsoleText("\xc0\xaf"), std::u16string(u"\uFF80\uFF6F")); // ﾀｯ
+    EXPECT_EQ(ConsoleText("\xed\xa0\x80").size(), 2u); // a double-byte code, a byte
+    EXPECT_EQ(ConsoleText(""), u"");
+}
+
+#if !defined(_WIN32) // a Linux device tree of its own
 TEST_F(CliCommands, PortsListsOneLineAPortOrJsonAndSaysWhenThereIsNone) {
     namespace fs = std::filesystem;
     const std::vector<std::string_view> table = {"ports"};
@@ -758,6 +796,21 @@ TEST_F(CliCommands, PortsListsOneLineAPortOrJsonAndSaysWhenThereIsNone) {
                   "\"product_id\": \"\", \"manufacturer\": \"\", \"product\": \"\", "
                   "\"serial\": \"\", \"driver\": \"\", \"description\": \"\"}\n]\n");
 }
+#else
+// The settings may name a port as Win32 opens it (\\.\COM1); ports still
+// knows which it is.
+TEST_F(CliCommands, PortsTellsWhichComPortsTheSettingsMakeOfEachPort) {
+    WriteBytes(m_defaultSettings, "[COMPORT]\nDevice2=\\\\.\\COM1\nDevice3=COM1\n");
+    StringOutput out;
+    StringOutput err;
+    CliContext context{out, err, m_defaultSettings};
+    EXPECT_EQ(RunCommandLine(std::vector<std::string_view>{"ports"}, context), kExitOk);
+    if (out.Text().find("COM1\t") != 0)
+        GTEST_SKIP() << "this system has no COM1";
+    const std::string first = out.Text().substr(0, out.Text().find('\n'));
+    EXPECT_NE(first.find("\tCOM1,COM2,COM3\t"), std::string::npos) << first;
+}
+#endif
 
 } // namespace
 } // namespace tessel::cli

@@ -247,6 +247,24 @@ TEST(CliOptions, EachCommandsHelpListsTheOptionsItsCheckAccepts) {
     }
 }
 
+// The help speaks of this system's ports, folders and signals only.
+TEST(CliOptions, HelpNamesThisSystemsPortsAndFolders) {
+#if defined(_WIN32)
+    const std::string_view others[] = {"/dev/", "~/.config", "XDG_", "SIGTERM", "ttyUSB"};
+    const std::string_view ours[] = {"COM", "%LOCALAPPDATA%\\tessel", "Ctrl-Break"};
+#else
+    const std::string_view others[] = {"%LOCALAPPDATA%", "Ctrl-Break", "\\Device"};
+    const std::string_view ours[] = {"/dev/ttyUSB", "$XDG_STATE_HOME/tessel", "SIGTERM"};
+#endif
+    std::string help = ToolHelp();
+    for (const Command command : {Command::Receive, Command::Ports, Command::Send})
+        help += CommandHelp(command);
+    for (const std::string_view text : others)
+        EXPECT_EQ(help.find(text), std::string::npos) << text;
+    for (const std::string_view text : ours)
+        EXPECT_NE(help.find(text), std::string::npos) << text;
+}
+
 // The completion offers each command exactly the options its checks accept,
 // so the shell never suggests a usage error nor hides an option.
 TEST(CliOptions, CompletionOffersTheOptionsEachCommandAccepts) {

@@ -1,7 +1,9 @@
 // The tessel-cli executable itself: exit status, standard streams, the
 // settings file beside it.
+// The same cases test the Windows build under Wine (support/CliProgram.h).
 
 #include "res/StringTable.h"
+#include "support/CliProgram.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,9 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 extern char** environ;
@@ -44,14 +49,14 @@ Result Spawn(const TempDir& dir, const std::string& program, std::vector<std::st
                                      0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
-    args.insert(args.begin(), program);
+    args = test::CliCommandLine(program, std::move(args));
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
     Result result;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
         int wstatus = 0;
         ::waitpid(pid, &wstatus, 0);
         result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
@@ -67,7 +72,17 @@ class CliProcess : public ::testing::Test {
 protected:
     Result Run(std::vector<std::string> args, std::string stdoutPath = {},
                const std::string& stdinPath = "/dev/null") {
-        return Spawn(m_dir, TESSEL_CLI_PATH, std::move(args), std::move(stdoutPath), stdinPath);
+        return Spawn(m_dir, test::CliProgram(), std::move(args), std::move(stdoutPath), stdinPath);
+    }
+    // A copy of the program under test in `folder` of the test's own, named
+    // `name` and the program's extension.
+    std::string CopyProgram(const std::string& folder, const std::string& name) {
+        const std::filesystem::path from = test::CliProgram();
+        std::filesystem::create_directories(m_dir.file(folder));
+        const std::string program = m_dir.file(folder + "/" + name + from.extension().string());
+        std::filesystem::copy_file(from, program);
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+        return program;
     }
     TempDir m_dir;
 };
@@ -133,21 +148,25 @@ TEST_F(CliProcess, HelpVersionAndUsage) {
     EXPECT_NE(r.err.find("Usage: tessel-cli renumber"), std::string::npos);
 }
 
+// On Windows the settings are beside the program only, and --help names
+// them as Windows writes paths.
 TEST_F(CliProcess, WithoutTesselIniBesideItTheUsersOwnSettingsAreRead) {
-    const std::string program = m_dir.file("bin/tessel-cli");
-    std::filesystem::create_directories(m_dir.file("bin"));
-    std::filesystem::copy_file(TESSEL_CLI_PATH, program);
-    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    const std::string program = CopyProgram("bin", "tessel-cli");
     const std::string configHome = m_dir.file("config");
     const test::ScopedEnv config("XDG_CONFIG_HOME", configHome.c_str());
     std::filesystem::create_directories(m_dir.file("config/tessel"));
     WriteBytes(m_dir.file("config/tessel/tessel.INI"), "[LineNumber]\nStartLine=300\n");
     WriteBytes(m_dir.file("a.txt"), "A\n");
     Result r = Spawn(m_dir, program, {"number", m_dir.file("a.txt")});
-    EXPECT_EQ(r.out, "300A\n") << r.err;
+    EXPECT_EQ(r.out, test::CliOnWindows() ? "10A\n" : "300A\n") << r.err;
     r = Spawn(m_dir, program, {"--help"});
-    EXPECT_NE(r.out.find("Settings file: " + m_dir.file("config/tessel/tessel.INI") + "\n"),
-              std::string::npos);
+    std::string shown =
+        m_dir.file(test::CliOnWindows() ? "bin/tessel.INI" : "config/tessel/tessel.INI");
+    if (test::CliOnWindows()) { // Wine's drive Z: is the root
+        std::replace(shown.begin(), shown.end(), '/', '\\');
+        shown.insert(0, "Z:");
+    }
+    EXPECT_NE(r.out.find("Settings file: " + shown + "\n"), std::string::npos) << r.out;
     // A portable copy beside the program wins.
     WriteBytes(m_dir.file("bin/tessel.INI"), "[LineNumber]\nStartLine=40\n");
     r = Spawn(m_dir, program, {"number", m_dir.file("a.txt")});
@@ -155,9 +174,7 @@ TEST_F(CliProcess, WithoutTesselIniBesideItTheUsersOwnSettingsAreRead) {
 }
 
 TEST_F(CliProcess, ReadsTesselIniBesideTheExecutable) {
-    const std::string program = m_dir.file("tessel-cli");
-    std::filesystem::copy_file(TESSEL_CLI_PATH, program);
-    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    const std::string program = CopyProgram(".", "tessel-cli");
     WriteBytes(m_dir.file("tessel.INI"), "[LineNumber]\nStartLine=500\nStep=1\n");
     WriteBytes(m_dir.file("tessel-cli.INI"), "[LineNumber]\nStartLine=7\n");
     WriteBytes(m_dir.file("a.txt"), "A\nB\n");
@@ -203,6 +220,62 @@ TEST_F(CliProcess, MessagesSpeakTheLanguageOfTheLocaleTheSettingsOrTheOption) {
     EXPECT_EQ(wrong.status, 2);
     EXPECT_NE(wrong.err.find("invalid value 'fr' for --lang (ja or en)"), std::string::npos);
     ::setenv("LANG", before.c_str(), 1);
+}
+
+TEST_F(CliProcess, FileNamesWithAnyCharacter) {
+    const std::string name = m_dir.file("日本語 Ünï €.bas");
+    WriteBytes(name, "20 B\r\n10 A\r\n");
+    Result r = Run({"check", name});
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = Run({"sort", name, "-o", m_dir.file("出力.bas")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadBytes(m_dir.file("出力.bas")), "10 A\r\n20 B\r\n");
+    r = Run({"renumber", "--new", "100", "-i", name});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadBytes(name), "100 A\r\n110 B\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 4);
+    r = Run({"check", m_dir.file("無い.bas")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, m_dir.file("無い.bas: ") + SystemReason(ENOENT) + "\n");
+}
+
+// The program under test and this build's own give the same bytes and exit
+// statuses for the same files (on Linux both are the same program).
+TEST_F(CliProcess, BothBuildsGiveTheSameBytesAndStatuses) {
+    const struct {
+        std::string name;
+        std::string bytes;
+    } files[] = {
+        {"prog.bas", "30 END\r\n10 PRINT \"\x82\xa0\xb1\"\t:REM\r\n20 GOTO 10\r\n"},
+        {"lf.bas", "110 A=1\n100 GOSUB 110\n120 RETURN\n"},
+        {"bad.bas", "10 A\r\nB\r\n10 C\r\n"},
+        {"data.txt", "1,2\t3\r\n\x82\xa0\r\nlast"},
+    };
+    const std::vector<std::vector<std::string>> commands = {
+        {"number"},
+        {"unnumber"},
+        {"sort"},
+        {"renumber", "--new", "1000", "--step", "5"},
+        {"check"},
+        {"wire"},
+        {"wire", "--eol", "cr", "--eof", "04"},
+        {"wire", "--data"},
+        {"number", "--number-start", "7", "--type=data"},
+    };
+    for (const auto& file : files) {
+        const std::string path = m_dir.file(file.name);
+        WriteBytes(path, file.bytes);
+        for (std::vector<std::string> args : commands) {
+            args.insert(args.begin() + 1, path);
+            const Result theirs = Run(args);
+            const Result ours = Spawn(m_dir, TESSEL_CLI_PATH, args);
+            const std::string what = file.name + ": " + args[0] + " " + args.back();
+            EXPECT_EQ(theirs.status, ours.status) << what;
+            EXPECT_EQ(theirs.out, ours.out) << what;
+            EXPECT_EQ(theirs.err, ours.err) << what;
+        }
+        EXPECT_EQ(ReadBytes(path), file.bytes);
+    }
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 // tessel-cli send and receive as processes, over a null-modem cable made of
 // two pseudo-terminals joined by socat: the tool opens one end, the test
-// plays the device on the other.
+// plays the device on the other. The Windows build under Wine
+// (support/CliProgram.h) opens COM5, which the test maps to the tool's end.
 
 #include "res/StringTable.h"
+#include "support/CliProgram.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +19,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -38,6 +42,7 @@ using test::WriteBytes;
 
 constexpr auto kTimeout = 5s; // only a failing test waits this long
 const std::string kReady = "通信の準備が出来ました";
+constexpr const char kWindowsPort[] = "COM5";
 
 bool OnPath(const std::string& name) {
     const char* path = std::getenv("PATH");
@@ -175,7 +180,8 @@ private:
 // pseudo-terminal the test reads) or a file.
 class CliChild {
 public:
-    CliChild(const TempDir& dir, std::vector<std::string> args, bool terminal)
+    CliChild(const TempDir& dir, std::vector<std::string> args, bool terminal,
+             const std::string& program = test::CliProgram())
         : m_errPath(dir.file("stderr")) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -191,8 +197,7 @@ public:
             posix_spawn_file_actions_addopen(&actions, 2, m_errPath.c_str(),
                                              O_WRONLY | O_CREAT | O_TRUNC, 0644);
         }
-        args.insert(args.begin(), TESSEL_CLI_PATH);
-        m_pid = Spawn(std::move(args), actions);
+        m_pid = Spawn(test::CliCommandLine(program, std::move(args)), actions);
         posix_spawn_file_actions_destroy(&actions);
         if (slave >= 0)
             ::close(slave);
@@ -236,6 +241,30 @@ private:
     std::string m_err;
 };
 
+// Whether the terminal showed `text`. A Windows console (Wine's, on the
+// test's pseudo-terminal) breaks long lines and moves its cursor with
+// sequences of its own: there the words count, not the line breaks.
+bool Showed(std::string shown, std::string text) {
+    if (test::CliOnWindows()) {
+        for (std::string* bytes : {&shown, &text}) {
+            std::string words;
+            for (std::size_t i = 0; i < bytes->size(); ++i) {
+                const char c = (*bytes)[i];
+                if (c == '\x1b') {
+                    while (i + 1 < bytes->size() &&
+                           !std::isalpha(static_cast<unsigned char>((*bytes)[i + 1])))
+                        ++i;
+                    ++i;
+                } else if (c != '\n' && c != '\r') {
+                    words += c;
+                }
+            }
+            *bytes = words;
+        }
+    }
+    return shown.find(text) != std::string::npos;
+}
+
 class CliTransferProcess : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -246,10 +275,26 @@ protected:
 
     // tessel-cli with `args` on the null modem's port.
     std::unique_ptr<CliChild> Start(const NullModem& modem, std::vector<std::string> args,
-                                    bool terminal = false) {
+                                    bool terminal = false,
+                                    const std::string& program = test::CliProgram()) {
         args.push_back("--port");
-        args.push_back(modem.Port());
-        return std::make_unique<CliChild>(m_dir, std::move(args), terminal);
+        args.push_back(program == TESSEL_CLI_PATH ? modem.Port() : PortName(modem));
+        return std::make_unique<CliChild>(m_dir, std::move(args), terminal, program);
+    }
+
+    // The name the program under test knows the modem's port by. Wine maps
+    // COM5 to the device its prefix's dosdevices/com5 links to.
+    static std::string PortName(const NullModem& modem) {
+        if (!test::CliOnWindows())
+            return modem.Port();
+        const char* prefix = std::getenv("WINEPREFIX");
+        const std::filesystem::path link =
+            std::filesystem::path(prefix != nullptr ? prefix : "") / "dosdevices" / "com5";
+        std::error_code error;
+        std::filesystem::remove(link, error);
+        std::filesystem::create_symlink(modem.Port(), link, error);
+        EXPECT_FALSE(error) << link << ": " << error.message();
+        return kWindowsPort;
     }
 
     TempDir m_dir;
@@ -320,22 +365,23 @@ TEST_F(CliTransferProcess, CtrlCStopsTheTransferAndExitsWith130) {
     cli->Signal(SIGINT);
     EXPECT_EQ(cli->Wait(), 130);
     EXPECT_EQ(ReadBytes(out), "10 A\r\n20");
-    EXPECT_NE(cli->Err().find("\x1b[K\n" + out +
-                              ": receive interrupted after 8 bytes; what arrived is stored\n"),
-              std::string::npos)
+    EXPECT_TRUE(Showed(cli->Err(), "\x1b[K\n" + out +
+                                       ": receive interrupted after 8 bytes; what arrived is "
+                                       "stored\n"))
         << cli->Err();
 
     // Nothing arrived: nothing is written. SIGTERM is taken the same way.
     std::filesystem::remove(out);
     for (const int signal : {SIGINT, SIGTERM}) {
+        if (signal == SIGTERM && test::CliOnWindows())
+            continue; // Windows has no such signal
         cli = Start(modem, {"receive", "-o", out}, true);
         ASSERT_TRUE(cli->Shows(kReady));
         cli->Signal(signal);
         EXPECT_EQ(cli->Wait(), 128 + signal);
         EXPECT_FALSE(std::filesystem::exists(out));
-        EXPECT_NE(cli->Err().find(out + ": receive interrupted before any byte arrived; nothing "
-                                        "written\n"),
-                  std::string::npos)
+        EXPECT_TRUE(Showed(cli->Err(), out + ": receive interrupted before any byte arrived; "
+                                             "nothing written\n"))
             << cli->Err();
     }
 
@@ -346,7 +392,7 @@ TEST_F(CliTransferProcess, CtrlCStopsTheTransferAndExitsWith130) {
     ASSERT_TRUE(cli->Shows("    5 バイト送信済み"));
     cli->Signal(SIGINT);
     EXPECT_EQ(cli->Wait(), 130);
-    EXPECT_NE(cli->Err().find(program + ": send interrupted"), std::string::npos) << cli->Err();
+    EXPECT_TRUE(Showed(cli->Err(), program + ": send interrupted")) << cli->Err();
     EXPECT_EQ(modem.ReadUntil('\x1a', 100ms).find('\x1a'), std::string::npos);
 }
 
@@ -367,7 +413,8 @@ TEST_F(CliTransferProcess, ReceiveTimeoutExitsWith124KeepingWhatCame) {
 }
 
 TEST_F(CliTransferProcess, APortThatCannotBeOpenedIsNamedWithTheReason) {
-    const std::string port = m_dir.file("ttyNone");
+    // No device: on Windows a COM port Wine maps to nothing.
+    const std::string port = test::CliOnWindows() ? "COM77" : m_dir.file("ttyNone");
     const std::string program = m_dir.file("prog.bas");
     WriteBytes(program, "10 END\n");
     const std::string out = m_dir.file("in.txt");
@@ -377,11 +424,15 @@ TEST_F(CliTransferProcess, APortThatCannotBeOpenedIsNamedWithTheReason) {
         withPort.insert(withPort.end(), {"--port", port});
         CliChild cli(m_dir, withPort, false);
         EXPECT_EQ(cli.Wait(), 1);
-        // What follows lists this machine's ports, or says there are none.
-        EXPECT_EQ(cli.Err().rfind(
-                      port + ": COMポートを開けません。 (" + SystemReason(ENOENT) + ")\n  ", 0),
-                  0u)
-            << cli.Err();
+        const std::string said = port + ": COMポートを開けません。 (";
+        if (test::CliOnWindows()) { // the system's reason, in the user's language
+            EXPECT_EQ(cli.Err().rfind(said, 0), 0u) << cli.Err();
+            EXPECT_GT(cli.Err().size(), said.size() + 3) << cli.Err();
+            EXPECT_EQ(cli.Err().back(), '\n');
+        } else {
+            // What follows lists this machine's ports, or says there are none.
+            EXPECT_EQ(cli.Err().rfind(said + SystemReason(ENOENT) + ")\n  ", 0), 0u) << cli.Err();
+        }
     }
     EXPECT_FALSE(std::filesystem::exists(out));
 }
@@ -397,8 +448,7 @@ TEST_F(CliTransferProcess, TheOtherEndGoingAwayEndsTheTransferWithStatus1) {
         modem.Cut();
         EXPECT_EQ(cli->Wait(), 1);
         EXPECT_EQ(ReadBytes(out), "abc");
-        EXPECT_NE(cli->Err().find(modem.Port() + ": receive broke off"), std::string::npos)
-            << cli->Err();
+        EXPECT_TRUE(Showed(cli->Err(), PortName(modem) + ": receive broke off")) << cli->Err();
     }
     NullModem modem(m_dir);
     ASSERT_TRUE(modem.ok());
@@ -408,10 +458,35 @@ TEST_F(CliTransferProcess, TheOtherEndGoingAwayEndsTheTransferWithStatus1) {
     ASSERT_TRUE(cli->Shows("    5 バイト送信済み"));
     modem.Cut();
     EXPECT_EQ(cli->Wait(), 1);
-    EXPECT_NE(cli->Err().find(modem.Port() + ": send broke off"), std::string::npos) << cli->Err();
+    EXPECT_TRUE(Showed(cli->Err(), PortName(modem) + ": send broke off")) << cli->Err();
 }
 
 TEST_F(CliTransferProcess, AnOutputThatCannotTakeTheTextCostsNoTransferAndLosesNothing) {
+    if (test::CliOnWindows()) {
+        // The text cannot be UTF-8: it is kept in %LOCALAPPDATA%\tessel, and
+        // the message names the file as Windows writes paths.
+        NullModem modem(m_dir);
+        ASSERT_TRUE(modem.ok());
+        modem.Write("10 \x80\r\n\x1a");
+        const std::string out = m_dir.file("u.bas");
+        auto cli = Start(modem, {"receive", "--encoding", "utf-8", "-o", out});
+        EXPECT_EQ(cli->Wait(), 1);
+        const std::string said = "what arrived is kept in ";
+        const std::size_t at = cli->Err().find(said);
+        ASSERT_NE(at, std::string::npos) << cli->Err();
+        std::string kept = cli->Err().substr(at + said.size());
+        EXPECT_EQ(kept.find('/'), std::string::npos) << kept;
+        EXPECT_NE(kept.find("\\tessel\\received-"), std::string::npos) << kept;
+        // C:\ is the prefix's drive_c.
+        ASSERT_EQ(kept.rfind("C:\\", 0), 0u) << kept;
+        kept.pop_back(); // the line's end
+        std::replace(kept.begin(), kept.end(), '\\', '/');
+        const char* prefix = std::getenv("WINEPREFIX");
+        EXPECT_EQ(
+            ReadBytes(std::string(prefix != nullptr ? prefix : "") + "/drive_c/" + kept.substr(3)),
+            "10 \x80\r\n");
+        return;
+    }
     const std::string state = m_dir.file("state");
     const test::ScopedEnv stateHome("XDG_STATE_HOME", state.c_str());
     NullModem modem(m_dir);
@@ -436,6 +511,50 @@ TEST_F(CliTransferProcess, AnOutputThatCannotTakeTheTextCostsNoTransferAndLosesN
     EXPECT_EQ(cli->Err(),
               "/dev/full: " + SystemReason(ENOSPC) + "; what arrived is kept in " + kept[0] + "\n");
     EXPECT_EQ(ReadBytes(kept[0]), "10 A\r\n");
+}
+
+// The program under test and this build's own put the same bytes on the wire
+// and store the same bytes from it, text and data, with and without flow
+// control (on Linux both are the same program).
+TEST_F(CliTransferProcess, BothBuildsPutTheSameBytesOnTheWireAndStoreTheSameBytes) {
+    const std::string program = m_dir.file("prog.bas");
+    WriteBytes(program, "20 GOTO 10\n10 PRINT\t\"\x82\xa0\xb1\"\n");
+    const std::string out = m_dir.file("in.txt");
+    NullModem modem(m_dir);
+    ASSERT_TRUE(modem.ok());
+    const std::vector<std::vector<std::string>> options = {
+        {"--flow", "none"},
+        {"--flow", "rts", "--eol", "cr"},
+        {"--flow", "xon", "--eol", "lf"},
+        {"--data", "--flow", "rts"},
+        {"--data", "--flow", "none", "--eof", "04"},
+    };
+    for (const std::vector<std::string>& option : options) {
+        const char end = option.back() == "04" ? '\x04' : '\x1a';
+        std::string sent[2];
+        std::string stored[2];
+        const std::string programs[2] = {TESSEL_CLI_PATH, test::CliProgram()};
+        for (int i = 0; i < 2; ++i) {
+            // A send knows a data file by its type.
+            std::vector<std::string> args = {"send", program};
+            for (const std::string& word : option)
+                args.push_back(word == "--data" ? "--type=data" : word);
+            auto cli = Start(modem, args, false, programs[i]);
+            sent[i] = modem.ReadUntil(end);
+            EXPECT_EQ(cli->Wait(), 0) << cli->Err();
+            sent[i] += modem.ReadSome(50ms);
+
+            modem.Write(std::string("10 A\r\n\x82\xa0\t\xff\r\n") + end);
+            args = {"receive", "-o", out};
+            args.insert(args.end(), option.begin(), option.end());
+            cli = Start(modem, args, false, programs[i]);
+            EXPECT_EQ(cli->Wait(), 0) << cli->Err();
+            stored[i] = ReadBytes(out);
+        }
+        EXPECT_EQ(sent[1], sent[0]) << option[1];
+        EXPECT_EQ(stored[1], stored[0]) << option[1];
+        EXPECT_NE(sent[0].find('\xb1'), std::string::npos) << option[1];
+    }
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "support/PtyPair.h"
 #include "support/SysCallFaults.h"
 #include "support/TempDir.h"
+#include "sys/Platform.h"
 #include "sys/SysCalls.h"
 
 #include <gtest/gtest.h>
@@ -81,10 +82,14 @@ TEST(CliTransfer, AnOpenFailureSaysWhatToDo) {
 
     OpenProblem busy;
     busy.kind = OpenProblem::Kind::Busy;
+    // Windows has no ModemManager or brltty to suspect.
     EXPECT_EQ(OpenProblemAdvice(busy),
-              "  Another program holds the port; the system does not tell which.\n"
-              "  Often it is ModemManager probing a newly plugged adapter, or brltty\n"
-              "  taking a CH340/CH341 adapter (see docs/serial.md).\n");
+              "  Another program holds the port; the system does not tell which.\n" +
+                  std::string(sys::kWindows
+                                  ? ""
+                                  : "  Often it is ModemManager probing a newly plugged adapter, "
+                                    "or brltty\n  taking a CH340/CH341 adapter (see "
+                                    "docs/serial.md).\n"));
     busy.holders = {{812, "minicom"}};
     busy.suspects = {{77, "ModemManager"}};
     const std::string advice = OpenProblemAdvice(busy);
@@ -94,6 +99,8 @@ TEST(CliTransfer, AnOpenFailureSaysWhatToDo) {
 
     OpenProblem missing;
     missing.kind = OpenProblem::Kind::Missing;
+    EXPECT_NE(OpenProblemAdvice(missing).find(sys::kWindows ? "device manager" : "dmesg"),
+              std::string::npos);
     missing.present.push_back({.path = "/dev/serial/by-id/usb-X", .product = "CP2102"});
     missing.present.push_back({.path = "/dev/ttyS0"});
     EXPECT_EQ(OpenProblemAdvice(missing),
@@ -219,6 +226,13 @@ TEST_F(CliTransferOnPty, ReceiveTimeoutEndsASilentLineAndKeepsWhatCame) {
     device.join();
     EXPECT_GE(took, 500ms);
     EXPECT_EQ(ReadBytes(out), "10 A\r\n20");
+
+    // A timeout no longer than the stall report's wait: the give-up is the
+    // one report, never a "still waiting" beside it.
+    m_pty.Write("10 A\r\n");
+    EXPECT_EQ(Run({"receive", "-o", out, "--timeout", "2"}, false, kExitTimedOut),
+              out + ": receive gave up: no byte came for 2 s (--timeout) after 6 bytes; what "
+                    "arrived is stored\n");
 }
 
 TEST_F(CliTransferOnPty, ASendThatCannotGoOnSaysSoOnceAndAgainWhenItMoves) {

@@ -230,7 +230,8 @@ TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
     receive.worker.Join();
     EXPECT_LT(Clock::now() - start, 100ms);
     EXPECT_EQ(receive.Get(),
-              (Events{"1", "2", "3", "line failed 250 " + pty.path + ": the other end hung up"}));
+              (Events{"1", "2", "3", "line failed 250 " + pty.path + ": " +
+                                          std::string(LoadString(IDS_REASON_HUNG_UP))}));
     EXPECT_EQ(receive.buffer, "abc");
     EXPECT_FALSE(receive.worker.Completed());
 }

@@ -49,6 +49,7 @@ TEST(Tidy, RemovesBlankLinesAndBlanksBeforeNumbersAndNothingElse) {
     for (const auto& c : cases) {
         const Tidied t = TidyOf(c.input);
         ASSERT_TRUE(t.result.Ok()) << c.input;
+        EXPECT_FALSE(t.result.droppedEndMark) << c.input;
         EXPECT_EQ(t.text, c.output) << c.input;
         EXPECT_EQ(t.result.blankLines, c.blankLines) << c.input;
         EXPECT_EQ(t.result.indentedNumbers, c.indented) << c.input;
@@ -57,10 +58,27 @@ TEST(Tidy, RemovesBlankLinesAndBlanksBeforeNumbersAndNothingElse) {
     EXPECT_EQ(TidyOf("10 A\n\n 20 B\n  30 C").result.firstIndented, 2u);
 }
 
+TEST(Tidy, RemovesTheEndOfFileMarkAfterTheLastLine) {
+    for (const auto& [input, output] :
+         {std::pair<std::string, std::string>{"10 A\r\n20 B\r\n\x1a", "10 A\r\n20 B\r\n"},
+          {"10 A\n\x1a\n\n", "10 A\n"},
+          {" 10 A\r\x1a\x1a", "10 A\r"}}) {
+        const Tidied t = TidyOf(input);
+        ASSERT_TRUE(t.result.Ok()) << input;
+        EXPECT_EQ(t.text, output);
+        EXPECT_TRUE(t.result.droppedEndMark);
+        EXPECT_TRUE(t.result.Changed());
+    }
+    // Anywhere else it is a line without a number, and inside a line a byte
+    // like any other.
+    EXPECT_EQ(TidyOf("10 A\n\x1a\n20 B\n").result.line, 1u);
+    EXPECT_FALSE(TidyOf("10 A\x1a\n").result.Changed());
+}
+
 TEST(Tidy, RefusesALineThatWouldStillHaveNoNumber) {
     for (const auto& [input, line] : {std::pair<std::string, std::size_t>{"10 A\nB\n", 1},
                                       {"\n 10 A\n\n  PRINT\n", 3},
-                                      {"10 A\r\n\x1a", 1},
+                                      {"10 A\r\n\x1a B", 1},
                                       {"10 A\r\n\x81\x40"
                                        "20 B\r\n",
                                        1}}) {

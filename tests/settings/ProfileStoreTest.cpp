@@ -211,6 +211,7 @@ TEST_F(ProfileStoreTest, RefusesNamesAndValuesThatWouldBreakTheFile) {
     EXPECT_EQ(store.GetProfileInt("S", "k", 0), 1u);
 }
 
+#if !defined(_WIN32) // Windows replaces with its own calls
 TEST_F(ProfileStoreTest, WriteFailureReturnsFalse) {
     ProfileStore noFolder(dir.file("missing/tessel.INI"));
     EXPECT_FALSE(noFolder.WriteProfileInt("Edit", "TabStop", 5));
@@ -227,7 +228,9 @@ TEST_F(ProfileStoreTest, WriteFailureReturnsFalse) {
     EXPECT_EQ(store.GetProfileInt("Edit", "TabStop", 4), 6u);
     EXPECT_EQ(ReadBytes(path), "[Edit]\r\nTabStop=6\r\n");
 }
+#endif
 
+#if !defined(_WIN32) // POSIX permissions
 TEST_F(ProfileStoreTest, ReadOnlyFolderMakesWritesFailAndKeepsTheOldValues) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root writes into read-only folders";
@@ -238,6 +241,7 @@ TEST_F(ProfileStoreTest, ReadOnlyFolderMakesWritesFailAndKeepsTheOldValues) {
     EXPECT_EQ(store.GetProfileInt("Edit", "TabStop", 4), 6u);
     EXPECT_EQ(ReadBytes(path), "[Edit]\r\nTabStop=6\r\n");
 }
+#endif
 
 TEST_F(ProfileStoreTest, AWriteThatCannotReadTheFileKeepsTheCopyRead) {
     ProfileStore store = StoreWith("[Edit]\r\nTabStop=6\r\n");
@@ -249,6 +253,7 @@ TEST_F(ProfileStoreTest, AWriteThatCannotReadTheFileKeepsTheCopyRead) {
     EXPECT_EQ(store.GetProfileInt("Edit", "TabStop", 4), 6u);
 }
 
+#if !defined(_WIN32) // POSIX permissions
 TEST_F(ProfileStoreTest, UnreadableFileIsNeverOverwritten) {
     const std::string before = "[Edit]\r\nTabStop=6\r\n";
     WriteBytes(path, before);
@@ -280,6 +285,7 @@ TEST_F(ProfileStoreTest, UnreadableFileIsNeverOverwritten) {
     ::chmod(path.c_str(), 0600);
     EXPECT_EQ(ReadBytes(path), "[Edit]\r\nTabStop=6\r\n");
 }
+#endif
 
 TEST(ProfilePathTest, SettingsFileSitsBesideTheExecutable) {
     EXPECT_EQ(ProfilePathFor("/opt/x/tessel"), "/opt/x/tessel.INI");
@@ -290,8 +296,9 @@ TEST(ProfilePathTest, SettingsFileSitsBesideTheExecutable) {
 
     const std::string exe = ExecutablePath();
     ASSERT_FALSE(exe.empty());
-    EXPECT_EQ(exe.front(), '/');
+    EXPECT_TRUE(std::filesystem::path(exe).is_absolute()) << exe;
     EXPECT_TRUE(std::filesystem::is_regular_file(exe));
+#if !defined(_WIN32) // Windows asks GetModuleFileNameW
 
     // A path longer than the first guess at its length arrives whole.
     static const std::string kLong = "/opt/" + std::string(600, 'd') + "/tessel";
@@ -303,6 +310,7 @@ TEST(ProfilePathTest, SettingsFileSitsBesideTheExecutable) {
     };
     const test::ScopedCalls scoped(calls);
     EXPECT_EQ(ExecutablePath(), kLong);
+#endif
 }
 
 } // namespace

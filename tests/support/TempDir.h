@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -18,8 +19,19 @@ public:
     TempDir() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tessel-test-XXXXXX").string();
+#if defined(_WIN32)
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+            std::string name = pattern;
+            name.replace(name.size() - 6, 6, std::to_string(random() % 1000000));
+            std::error_code ec;
+            if (std::filesystem::create_directory(name, ec))
+                m_path = name;
+        }
+#else
         if (::mkdtemp(pattern.data()) != nullptr)
             m_path = pattern;
+#endif
     }
     ~TempDir() {
         std::error_code ec;
@@ -29,9 +41,15 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    bool ok() const { return !m_path.empty(); }
-    const std::string& path() const { return m_path; }
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
+    bool ok() const {
+        return !m_path.empty();
+    }
+    const std::string& path() const {
+        return m_path;
+    }
+    std::string file(const std::string& name) const {
+        return m_path + "/" + name;
+    }
 
 private:
     std::string m_path;
@@ -52,10 +70,14 @@ public:
 
 private:
     void Set(const char* value) const {
+#if defined(_WIN32)
+        ::_putenv_s(m_name.c_str(), value ? value : ""); // "" removes it
+#else
         if (value)
             ::setenv(m_name.c_str(), value, 1);
         else
             ::unsetenv(m_name.c_str());
+#endif
     }
     std::string m_name;
     std::optional<std::string> m_old;

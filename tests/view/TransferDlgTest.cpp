@@ -127,6 +127,26 @@ TEST(TransferDlg, AStalledLineIsSaidInPlaceOfTheTimeLeft) {
     dialog.OnStall(false);
     QApplication::processEvents();
     EXPECT_NE(timeLeft->text(), LoadQString(IDS_TRANSFER_SEND_STALLED));
+
+    // In an open window, whose size is fixed, every line of it shows.
+    // (A receive shows the line only then.)
+    for (const auto mode : {TransferWorker::Mode::Send, TransferWorker::Mode::Receive}) {
+        const bool send = mode == TransferWorker::Mode::Send;
+        CTransferDlg shown;
+        std::string buffer(1000, 'A');
+        if (send)
+            shown.SetSendEstimate(SendEstimate(ComSettings(), buffer));
+        TransferWorker worker(mode, ComSettings(), buffer, shown); // never started
+        shown.SetThread(worker, mode);
+        shown.show();
+        QApplication::processEvents();
+        auto* label = shown.findChild<QLabel*>(QStringLiteral("timeLeft"));
+        shown.OnStall(true);
+        QApplication::processEvents();
+        ASSERT_TRUE(label->isVisible());
+        EXPECT_GE(label->height(), label->heightForWidth(label->width())) << send;
+        EXPECT_GE(label->height(), 2 * label->fontMetrics().height()) << send;
+    }
 }
 
 struct TransferTest : ::testing::Test {
