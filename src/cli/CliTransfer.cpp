@@ -280,10 +280,8 @@ std::string SendProgressText(unsigned count, std::size_t total, std::uint64_t se
     char time[32];
     std::snprintf(time, sizeof time, "%llu:%02u", static_cast<unsigned long long>(secondsLeft / 60),
                   static_cast<unsigned>(secondsLeft % 60));
-    std::string left(LoadString(IDS_TRANSFER_TIME_LEFT));
-    if (const std::size_t at = left.find("%1"); at != std::string::npos)
-        left.replace(at, 2, time);
-    return TransferCountText(TransferWorker::Mode::Send, count) + share + left;
+    return TransferCountText(TransferWorker::Mode::Send, count) + share +
+           LoadFormatted(IDS_TRANSFER_TIME_LEFT, {time});
 }
 
 } // namespace tessel::cli

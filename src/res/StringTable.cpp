@@ -165,9 +165,9 @@ constexpr StringEntry kStrings[] = {
     {IDS_REASON_CANCELLED, "中止しました", "Canceled"},
     {IDS_REASON_HUNG_UP, "相手側が回線を切りました", "The other end hung up"},
     {IDS_REASON_OWNER_ONLY,
-     "（このフォルダーではファイルの所有者しか置き換えられません。別のファイルに書き込んでください"
-     "）",
-     "(in this folder only the file's owner may replace it; write to another file)"},
+     "%1（このフォルダーではファイルの所有者しか置き換えられません。"
+     "別のファイルに書き込んでください）",
+     "%1 (in this folder only the file's owner may replace it; write to another file)"},
     {IDS_MENU_FILE, "ﾌｧｲﾙ(&F)", "&File"},
     {IDS_MENU_EDIT, "編集(&E)", "&Edit"},
     {IDS_MENU_TRANSFER, "通信(&C)", "&Transfer"},
@@ -358,6 +358,24 @@ std::string_view LoadString(unsigned id, Language language) {
 
 std::string_view LoadString(unsigned id) {
     return LoadString(id, CurrentLanguage());
+}
+
+std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t n = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '1') : 0;
+        if (text[i] == '%' && i + 1 < text.size() && n < args.size()) {
+            out += args.begin()[n];
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string LoadFormatted(unsigned id, std::initializer_list<std::string_view> args) {
+    return FormatText(LoadString(id), args);
 }
 
 std::string SystemReason(int number, std::string_view systemText) {

@@ -2,6 +2,8 @@
 
 #include "res/Language.h"
 
+#include <initializer_list>
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -113,8 +115,8 @@ enum StringId : unsigned {
     IDS_REASON_CANCELLED = 288, // ECANCELED
     // The line was dropped at the other end.
     IDS_REASON_HUNG_UP = 289,
-    // After "Operation not permitted" when a file in a folder with the
-    // sticky bit (such as /tmp) belongs to someone else.
+    // A file in a folder with the sticky bit (such as /tmp) that belongs to
+    // someone else could not be replaced (%1 the system's reason).
     IDS_REASON_OWNER_ONLY = 290,
 
     // Menu titles.
@@ -240,6 +242,12 @@ std::span<const StringEntry> AllStrings();
 // empty for an unknown id.
 std::string_view LoadString(unsigned id);
 std::string_view LoadString(unsigned id, Language language);
+
+// `text` with %1, %2, ... replaced by `args` in turn (a placeholder without
+// an argument stays as it is).
+std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args);
+// The text of `id` in the current language with its placeholders filled in.
+std::string LoadFormatted(unsigned id, std::initializer_list<std::string_view> args);
 
 // The system's reason for an error number as the user is told it: the
 // table's words for the common errors, else the system's own.

@@ -153,8 +153,7 @@ FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
         if (error == EPERM && existed && sys::Stat(DirectoryOf(path).c_str(), folder) == 0 &&
             (folder.st_mode & S_ISVTX) != 0) {
             sys::Unlink(temp.c_str());
-            return FileError::Because(SystemReason(error) + " " +
-                                      std::string(LoadString(IDS_REASON_OWNER_ONLY)));
+            return FileError::Because(LoadFormatted(IDS_REASON_OWNER_ONLY, {SystemReason(error)}));
         }
         return fail(error);
     }

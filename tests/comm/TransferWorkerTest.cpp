@@ -229,9 +229,9 @@ TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
     start = Clock::now();
     receive.worker.Join();
     EXPECT_LT(Clock::now() - start, 100ms);
-    EXPECT_EQ(receive.Get(),
-              (Events{"1", "2", "3", "line failed 250 " + pty.path + ": " +
-                                          std::string(LoadString(IDS_REASON_HUNG_UP))}));
+    EXPECT_EQ(receive.Get(), (Events{"1", "2", "3",
+                                     "line failed 250 " + pty.path + ": " +
+                                         std::string(LoadString(IDS_REASON_HUNG_UP))}));
     EXPECT_EQ(receive.buffer, "abc");
     EXPECT_FALSE(receive.worker.Completed());
 }

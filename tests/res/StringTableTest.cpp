@@ -114,6 +114,15 @@ TEST(StringTable, TheSystemsReasonInTheLanguageForTheCommonErrors) {
     EXPECT_EQ(LoadString(IDS_LINE_REF_MISSING), "プログラム中で参照している行番号が存在しません。");
 }
 
+TEST(StringTable, PlaceholdersAreFilledInTheTextsOrder) {
+    EXPECT_EQ(FormatText("%2 から %1", {"a", "b"}), "b から a");
+    EXPECT_EQ(FormatText("100% %1 %3", {"x"}), "100% x %3");
+    EXPECT_EQ(FormatText("%1%", {"%2"}), "%2%");
+    SetLanguage(Language::English);
+    EXPECT_EQ(LoadFormatted(IDS_TRANSFER_TIME_LEFT, {"1:05"}), "1:05 left");
+    SetLanguage(Language::Japanese);
+}
+
 std::map<std::string, std::string> g_environment;
 const char* FakeEnvironment(const char* name) {
     const auto it = g_environment.find(name);
