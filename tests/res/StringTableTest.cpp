@@ -104,7 +104,8 @@ TEST(StringTable, TheSystemsReasonInTheLanguageForTheCommonErrors) {
     // The rest as the system words it.
     EXPECT_EQ(SystemReason(EIO), std::strerror(EIO));
     // Windows gives its own text, used where the table has none.
-    EXPECT_EQ(SystemReason(EIO, "Der Vorgang ist fehlgeschlagen"), "Der Vorgang ist fehlgeschlagen");
+    EXPECT_EQ(SystemReason(EIO, "Der Vorgang ist fehlgeschlagen"),
+              "Der Vorgang ist fehlgeschlagen");
     EXPECT_EQ(SystemReason(ETIMEDOUT, "x"), "時間内に応答がありませんでした");
     SetLanguage(Language::English);
     EXPECT_EQ(SystemReason(ENOSPC), "No space left on the device");
