@@ -6,7 +6,7 @@
 set(core_folders sys res encoding settings doc engine print comm)
 set(gui_folders ui view app)
 
-set(layer_sys "")
+set(layer_sys res)
 set(layer_res "")
 set(layer_encoding "")
 set(layer_settings sys encoding)

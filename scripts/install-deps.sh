@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev fonts-ipafont-gothic
+    qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-ipafont-gothic
     libgtest-dev libbenchmark-dev
     poppler-utils
     socat

@@ -1,6 +1,8 @@
 #include "app/AboutDlg.h"
 
+#include "res/StringTable.h"
 #include "ui/DialogFields.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -12,15 +14,13 @@
 namespace tessel {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("TESSEL Software のﾊﾞｰｼﾞｮﾝ情報"));
+    setWindowTitle(LoadQString(IDS_ABOUT_CAPTION));
     auto* icon = new QLabel(this);
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
     auto* text =
-        new QLabel(QStringLiteral("TESSEL Software Version %1\n\nCopyright (C) TESSEL Software")
-                       .arg(QApplication::applicationVersion()),
-                   this);
+        new QLabel(LoadQString(IDS_ABOUT_TEXT).arg(QApplication::applicationVersion()), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Ok)->setText(LoadQString(IDS_BUTTON_OK));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* row = new QHBoxLayout;

@@ -96,7 +96,7 @@ QString DeviceState(const QString& path) {
     if (path.isEmpty())
         return {};
     if (!QFileInfo::exists(path))
-        return QStringLiteral("%1 は見つかりません").arg(path);
+        return LoadQString(IDS_COM_DEVICE_MISSING).arg(path);
     const QByteArray native = QFile::encodeName(path);
     if (sys::Access(native.constData(), R_OK | W_OK) == 0 || errno != EACCES)
         return {};
@@ -177,17 +177,17 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent, Sys
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(m_port);
     portRow->addWidget(m_device, 1);
-    form->addRow(LabelFor(QStringLiteral("ポートの設定(&C)"), m_port), portRow);
+    form->addRow(LabelFor(LoadQString(IDS_COM_PORT), m_port), portRow);
     form->addRow(QString(), m_deviceState);
-    form->addRow(QStringLiteral("通信速度(&B)"), m_baudRate);
-    form->addRow(QStringLiteral("ワード長(&D)"), m_dataBit);
-    form->addRow(QStringLiteral("ストップビット(&S)"), m_stopBit);
-    form->addRow(QStringLiteral("パリティ(&P)"), m_parity);
-    form->addRow(QStringLiteral("区切りコード(&L)"), m_endOfLine);
-    form->addRow(QStringLiteral("フロー制御(&F)"), m_flowControl);
-    form->addRow(QStringLiteral("テキスト終了コード(&E)"), m_endCode);
-    form->addRow(QStringLiteral("1文字ごとの待ち時間 ms(&W)"), m_charDelay);
-    form->addRow(QStringLiteral("1行ごとの待ち時間 ms(&N)"), m_lineDelay);
+    form->addRow(LoadQString(IDS_COM_BAUD_RATE), m_baudRate);
+    form->addRow(LoadQString(IDS_COM_DATA_BITS), m_dataBit);
+    form->addRow(LoadQString(IDS_COM_STOP_BITS), m_stopBit);
+    form->addRow(LoadQString(IDS_COM_PARITY), m_parity);
+    form->addRow(LoadQString(IDS_COM_LINE_END), m_endOfLine);
+    form->addRow(LoadQString(IDS_COM_FLOW), m_flowControl);
+    form->addRow(LoadQString(IDS_COM_END_CODE), m_endCode);
+    form->addRow(LoadQString(IDS_COM_CHAR_DELAY), m_charDelay);
+    form->addRow(LoadQString(IDS_COM_LINE_DELAY), m_lineDelay);
     QDialogButtonBox* buttons = MakeOkCancel(this);
     form->addRow(buttons);
 

@@ -22,7 +22,8 @@ QAction* CommandRouter::Action(int id) {
     auto* action = new QAction(this);
     if (const CommandInfo* info = FindCommand(id)) {
         action->setObjectName(QString::fromLatin1(info->name));
-        action->setText(QString::fromUtf8(info->label));
+        const std::string_view label = CommandLabel(*info);
+        action->setText(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
         QList<QKeySequence> keys;
         for (const QString& key :
              QString::fromLatin1(info->shortcuts).split(u';', Qt::SkipEmptyParts))

@@ -174,6 +174,9 @@ bool CKivaDocManager::RunFileDialog(FilePrompt& prompt) {
     CFileSaveDlg* save = nullptr;
     if (prompt.open) {
         dialog = std::make_unique<QFileDialog>(m_app.MainFrame(), title);
+        // Qt's own dialog, as for saving: it speaks the program's language,
+        // where a desktop's dialog would speak the desktop's.
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
         dialog->setAcceptMode(QFileDialog::AcceptOpen);
         dialog->setFileMode(QFileDialog::ExistingFile);
     } else {

@@ -1,6 +1,8 @@
 #include "app/DocTypeDlg.h"
 
 #include "app/DocTemplate.h"
+#include "res/StringTable.h"
+#include "ui/MessageBox.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,7 +14,7 @@ namespace tessel {
 
 CDocTypeDlg::CDocTypeDlg(std::span<CDocTemplate* const> templates, QWidget* parent)
     : QDialog(parent), m_list(new QListWidget(this)) {
-    setWindowTitle(QStringLiteral("新規作成"));
+    setWindowTitle(LoadQString(IDS_NEW_CAPTION));
     m_list->setObjectName(QStringLiteral("types"));
     // Types with a name for the "new" list, in registration order.
     for (CDocTemplate* docTemplate : templates) {
@@ -28,11 +30,11 @@ CDocTypeDlg::CDocTypeDlg(std::span<CDocTemplate* const> templates, QWidget* pare
         accept();
     });
 
-    auto* label = new QLabel(QStringLiteral("ﾌｧｲﾙの種類(&F)："), this);
+    auto* label = new QLabel(LoadQString(IDS_NEW_TYPE_LABEL), this);
     label->setBuddy(m_list);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(LoadQString(IDS_BUTTON_CANCEL), this);
     connect(ok, &QPushButton::clicked, this, &CDocTypeDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 

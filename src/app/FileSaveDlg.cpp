@@ -1,5 +1,8 @@
 #include "app/FileSaveDlg.h"
 
+#include "res/StringTable.h"
+#include "ui/MessageBox.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 
@@ -14,7 +17,7 @@ constexpr qsizetype kDataFilterIndex = 6;
 
 CFileSaveDlg::CFileSaveDlg(QWidget* parent, const QString& caption)
     : QFileDialog(parent, caption),
-      m_btnLineNum(new QCheckBox(QStringLiteral("行番号をﾌｧｲﾙへ出力(&L)"), this)) {
+      m_btnLineNum(new QCheckBox(LoadQString(IDS_SAVE_LINE_NUMBERS), this)) {
     setOption(QFileDialog::DontUseNativeDialog);
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);

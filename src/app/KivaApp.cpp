@@ -8,6 +8,7 @@
 #include "app/GuiMessageSink.h"
 #include "app/MainFrame.h"
 #include "app/SplashDlg.h"
+#include "app/Translations.h"
 #include "doc/Recovery.h"
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
@@ -26,6 +27,8 @@
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
+
+#include <cstdio>
 
 namespace tessel {
 namespace {
@@ -108,6 +111,13 @@ void CKivaApp::CreateEditFont(const std::string& face, int points) {
 }
 
 bool CKivaApp::InitInstance(const QStringList& arguments) {
+    // Every text from here on is in the language chosen. Without Qt's
+    // catalogue the program still runs, with Qt's own texts in English.
+    if (const Language language = StartLanguage(m_profile); !ApplyLanguage(language))
+        std::fprintf(stderr,
+                     "tessel: %s is missing, so the buttons and the file, font and print "
+                     "dialogs stay in English; install the package qt6-translations-l10n\n",
+                     QFile::encodeName(QtCataloguePath(language)).constData());
     if (const std::string state = StateFolder(); !state.empty())
         m_recovery = std::make_unique<RecoveryStore>(state + "/recovery");
     m_settings.LoadSettings(m_profile);

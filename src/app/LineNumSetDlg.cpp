@@ -1,7 +1,9 @@
 #include "app/LineNumSetDlg.h"
 
 #include "engine/LineWithNum.h"
+#include "res/StringTable.h"
 #include "ui/DialogFields.h"
+#include "ui/MessageBox.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -12,10 +14,10 @@ namespace tessel {
 CLineNumSetDlg::CLineNumSetDlg(QWidget* parent)
     : QDialog(parent), m_start(MakeDigitsField({}, QStringLiteral("startLine"), this)),
       m_step(MakeDigitsField({}, QStringLiteral("step"), this)) {
-    setWindowTitle(QStringLiteral("行番号の設定"));
+    setWindowTitle(LoadQString(IDS_LINENUM_CAPTION));
     auto* form = new QFormLayout(this);
-    form->addRow(QStringLiteral("開始行番号"), m_start);
-    form->addRow(QStringLiteral("増分"), m_step);
+    form->addRow(LoadQString(IDS_LINENUM_START), m_start);
+    form->addRow(LoadQString(IDS_LABEL_STEP), m_step);
     form->addRow(MakeOkCancel(this));
 }
 

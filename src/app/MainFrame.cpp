@@ -175,7 +175,7 @@ QMenu* CMainFrame::AddMenu(const QString& title, std::initializer_list<int> comm
         if (id == kSeparator) {
             menu->addSeparator();
         } else if (id == kNewSubmenu) {
-            QMenu* sub = menu->addMenu(QStringLiteral("新規作成(&N)"));
+            QMenu* sub = menu->addMenu(LoadQString(IDS_MENU_NEW));
             for (int newId :
                  {ID_NEW_BASIC, ID_NEW_C, ID_NEW_ASM, ID_NEW_CASL, ID_NEW_TEXT, ID_NEW_DATA})
                 sub->addAction(m_app.Router().Action(newId));
@@ -207,32 +207,33 @@ void CMainFrame::ShowIdleMessage() {
 void CMainFrame::BuildMenus(bool documentOpen) {
     menuBar()->clear();
     if (documentOpen) {
-        AddMenu(QStringLiteral("ﾌｧｲﾙ(&F)"),
+        AddMenu(LoadQString(IDS_MENU_FILE),
                 {kNewSubmenu, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS,
                  kSeparator, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_PAGE_SETUP, kSeparator,
                  kRecentFiles, kSeparator, ID_APP_EXIT});
-        AddMenu(QStringLiteral("編集(&E)"),
+        AddMenu(LoadQString(IDS_MENU_EDIT),
                 {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CLEAR,
                  kSeparator, ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_SELECT_ALL});
     } else {
-        AddMenu(QStringLiteral("ﾌｧｲﾙ(&F)"),
+        AddMenu(LoadQString(IDS_MENU_FILE),
                 {kNewSubmenu, ID_FILE_OPEN, kSeparator, kRecentFiles, kSeparator, ID_APP_EXIT});
     }
-    AddMenu(QStringLiteral("通信(&C)"), {ID_TEXT_SEND, ID_TEXT_RECEIVE, kSeparator, ID_DATA_SEND,
-                                         ID_DATA_RECEIVE, kSeparator, ID_COM_SETTINGS});
-    AddMenu(QStringLiteral("ツール(&T)"),
+    AddMenu(LoadQString(IDS_MENU_TRANSFER),
+            {ID_TEXT_SEND, ID_TEXT_RECEIVE, kSeparator, ID_DATA_SEND, ID_DATA_RECEIVE, kSeparator,
+             ID_COM_SETTINGS});
+    AddMenu(LoadQString(IDS_MENU_TOOLS),
             {ID_LINENUM_SETTINGS, ID_RENUMBER, ID_SORT_LINES, kSeparator, ID_TAB_STOP});
     if (documentOpen) {
-        AddMenu(QStringLiteral("表示(&V)"),
+        AddMenu(LoadQString(IDS_MENU_VIEW),
                 {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_FONT_SETTINGS});
-        QMenu* window = AddMenu(QStringLiteral("ｳｨﾝﾄﾞｳ(&W)"),
+        QMenu* window = AddMenu(LoadQString(IDS_MENU_WINDOW),
                                 {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE});
         window->setObjectName(QStringLiteral("WindowMenu"));
         connect(window, &QMenu::aboutToShow, this, [this, window] { FillWindowList(window); });
     } else {
-        AddMenu(QStringLiteral("表示(&V)"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
+        AddMenu(LoadQString(IDS_MENU_VIEW), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
     }
-    AddMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"), {ID_APP_ABOUT});
+    AddMenu(LoadQString(IDS_MENU_HELP), {ID_APP_ABOUT});
 }
 
 void CMainFrame::FillRecentFiles(QMenu* /*menu*/) {
@@ -244,7 +245,8 @@ void CMainFrame::FillRecentFiles(QMenu* /*menu*/) {
             action->setVisible(true);
         } else {
             // An empty list shows one disabled placeholder.
-            action->setText(QStringLiteral("最近使ったﾌｧｲﾙ"));
+            action->setText(
+                QString::fromUtf8(CommandLabel(*FindCommand(ID_FILE_MRU_FILE1)).data()));
             action->setVisible(i == 0);
         }
     }

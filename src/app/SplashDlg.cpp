@@ -1,5 +1,8 @@
 #include "app/SplashDlg.h"
 
+#include "res/StringTable.h"
+#include "ui/MessageBox.h"
+
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -9,6 +12,8 @@ namespace tessel {
 CSplashDlg::CSplashDlg(QWidget* owner)
     : QWidget(owner, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("Splash"));
+    // What the picture says, for a screen reader.
+    setAccessibleName(LoadQString(IDR_MAINFRAME));
 }
 
 bool CSplashDlg::Create() {

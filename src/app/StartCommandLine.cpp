@@ -58,7 +58,9 @@ QString StartHelpText(const QString& settingsPath) {
                "  -h, --help           show this help\n"
                "  -v, --version        show the version\n"
                "\n"
-               "Settings: %1\n")
+               "Settings: %1\n"
+               "Language: the locale's (Japanese for C and POSIX), or [Misc] Language=ja|en\n"
+               "in the settings\n")
         .arg(settingsPath);
 }
 

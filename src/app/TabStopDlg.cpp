@@ -1,6 +1,8 @@
 #include "app/TabStopDlg.h"
 
+#include "res/StringTable.h"
 #include "ui/DialogFields.h"
+#include "ui/MessageBox.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -11,9 +13,9 @@ namespace tessel {
 CTabStopDlg::CTabStopDlg(unsigned tabStop, QWidget* parent)
     : QDialog(parent), m_nTabStop(tabStop),
       m_field(MakeDigitsField(QString::number(tabStop), QStringLiteral("tabStop"), this)) {
-    setWindowTitle(QStringLiteral("タブストップの設定"));
+    setWindowTitle(LoadQString(IDS_TABSTOP_CAPTION));
     auto* form = new QFormLayout(this);
-    form->addRow(QStringLiteral("タブストップ"), m_field);
+    form->addRow(LoadQString(IDS_TABSTOP_LABEL), m_field);
     form->addRow(MakeOkCancel(this));
 }
 

@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -883,6 +884,10 @@ bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
         std::vector<std::string> ignored;
         settings.LoadSettings(profile, &ignored);
         settings.LoadLineNumberSettings(profile, &ignored);
+        if (const std::string language = LanguageSetting(profile);
+            !language.empty() && !ParseLanguage(language))
+            ignored.push_back("[Misc] Language=" + language +
+                              " is not ja or en; the locale's language is used");
         for (const std::string& what : ignored)
             warnings.push_back(ShownName(path) + ": warning: " + what);
     }
@@ -907,6 +912,15 @@ int RunCommand(const CliOptions& options, CliContext& context) {
     return Runner(options, context).Run();
 }
 
+Language CliLanguage(const CliOptions& options, const std::string& defaultPath) {
+    if (options.language)
+        return *options.language;
+    const std::string path = options.settings ? *options.settings : defaultPath;
+    const std::string setting = path.empty() ? std::string() : LanguageSetting(ProfileStore(path));
+    return ChooseLanguage(setting,
+                          [](const char* name) -> const char* { return std::getenv(name); });
+}
+
 int RunCommandLine(std::span<const std::string_view> args, CliContext& context) {
     // "__complete WORD...": what the shell's completion offers for the last
     // WORD, one a line; ":files" and ":devices" ask for file names and serial
@@ -922,7 +936,10 @@ int RunCommandLine(std::span<const std::string_view> args, CliContext& context) 
     }
     CliOptions options;
     std::string error;
-    if (!ParseCommandLine(args, options, error))
+    const bool parsed = ParseCommandLine(args, options, error);
+    // What the command line says so far, even when it is wrong.
+    SetLanguage(CliLanguage(options, context.defaultSettingsPath));
+    if (!parsed)
         return UsageError(context, error, options.command);
 
     std::string text;

@@ -84,6 +84,10 @@ std::string DefaultSettingsPath();
 
 // Parses the arguments (without the program name), runs the command and
 // returns the exit status.
+// The language of this run's messages: --lang, else the settings file's
+// "Misc"/"Language", else the locale's.
+Language CliLanguage(const CliOptions& options, const std::string& defaultPath);
+
 int RunCommandLine(std::span<const std::string_view> args, CliContext& context);
 
 // Runs a parsed command line that asks for a command on a file.

@@ -219,7 +219,10 @@ constexpr std::string_view kSettingsOption =
                     "                          beside this program, or else\n"
                     "                          ~/.config/tessel/tessel.INI\n";
 
-constexpr std::string_view kCommonOptions = "  -h, --help              show this help\n";
+constexpr std::string_view kCommonOptions =
+    "      --lang ja|en        the language of the messages (settings Misc/Language;\n"
+    "                          default: the locale's, Japanese for C and POSIX)\n"
+    "  -h, --help              show this help\n";
 
 constexpr std::string_view kExitStatus =
     "Exit status: 0 done, 1 the file could not be processed (a message names the\n"

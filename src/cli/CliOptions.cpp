@@ -87,6 +87,7 @@ enum class Opt {
     Eol,
     Eof,
     Settings,
+    Lang,
     New,
     Old,
     Step,
@@ -165,6 +166,8 @@ static_assert(kEolCr == 0 && kEolLf == 1 && kEolCrLf == 2);
 constexpr const char* kFlowNames[] = {"xon", "rts", "none"};
 // The words of --encoding ("utf8" is taken too, as most tools take it).
 constexpr const char* kEncodingNames[] = {"cp932", "utf-8"};
+// The words of --lang.
+constexpr const char* kLanguageNames[] = {"ja", "en"};
 
 struct OptionInfo {
     std::string_view longName;
@@ -187,6 +190,7 @@ constexpr OptionInfo kOptions[] = {
     {"eol", 0, true, Opt::Eol, ByLinesOnTheWire, Words<kEolNames>},
     {"eof", 0, true, Opt::Eof, ByLinesOnTheWire},
     {"settings", 0, true, Opt::Settings, ByEvery, Files},
+    {"lang", 0, true, Opt::Lang, ByEvery, Words<kLanguageNames>},
     {"new", 0, true, Opt::New, By<&CommandOptions::renumber>},
     {"old", 0, true, Opt::Old, By<&CommandOptions::renumber>},
     {"step", 0, true, Opt::Step, By<&CommandOptions::renumber>},
@@ -426,9 +430,9 @@ private:
     bool Apply(const OptionInfo& option, std::string_view value, const std::string& shown) {
         if (option.id >= Opt::Port && option.id <= Opt::LineDelay && m_serialOption.empty())
             m_serialOption = shown;
-        // ports takes only --json, --settings and --help.
-        if (option.id != Opt::Json && option.id != Opt::Settings && option.id != Opt::Help &&
-            option.id != Opt::Version && m_fileOption.empty())
+        // ports takes only --json, --settings, --lang and --help.
+        if (option.id != Opt::Json && option.id != Opt::Settings && option.id != Opt::Lang &&
+            option.id != Opt::Help && option.id != Opt::Version && m_fileOption.empty())
             m_fileOption = shown;
         switch (option.id) {
         case Opt::Output:
@@ -473,6 +477,11 @@ private:
             if (value.empty())
                 return Fail("option " + Quoted(shown) + " needs a file name");
             m_options.settings = std::string(value);
+            return true;
+        case Opt::Lang:
+            m_options.language = ParseLanguage(value);
+            if (!m_options.language)
+                return Fail("invalid value " + Quoted(value) + " for " + shown + " (ja or en)");
             return true;
         case Opt::New:
             return Number(value, shown, 1, kMaxLineNum, m_options.newStart);

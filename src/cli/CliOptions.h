@@ -5,6 +5,7 @@
 
 #include "doc/DocKind.h"
 #include "encoding/TextEncoding.h"
+#include "res/Language.h"
 
 #include <cstdint>
 #include <optional>
@@ -47,6 +48,7 @@ struct CliOptions {
     std::optional<std::uint32_t> endOfLine; // an EndOfLineCode
     std::optional<std::uint32_t> endOfFile; // 0 to 255
     std::optional<std::string> settings;
+    std::optional<Language> language; // --lang: the messages' language for this run
     std::optional<unsigned> newStart; // renumber --new
     std::optional<unsigned> oldStart; // renumber --old
     std::optional<unsigned> step;     // renumber --step

@@ -275,11 +275,13 @@ std::string ReceiveProgressText(unsigned count) {
 std::string SendProgressText(unsigned count, std::size_t total, std::uint64_t secondsLeft) {
     const auto percent = static_cast<unsigned>(
         total == 0 ? 0 : std::min<std::uint64_t>(100, std::uint64_t{count} * 100 / total));
-    char rest[64];
-    std::snprintf(rest, sizeof rest, " %3u%% 残り %llu:%02u", percent,
-                  static_cast<unsigned long long>(secondsLeft / 60),
+    char share[16];
+    std::snprintf(share, sizeof share, " %3u%% ", percent);
+    char time[32];
+    std::snprintf(time, sizeof time, "%llu:%02u", static_cast<unsigned long long>(secondsLeft / 60),
                   static_cast<unsigned>(secondsLeft % 60));
-    return TransferCountText(TransferWorker::Mode::Send, count) + rest;
+    return TransferCountText(TransferWorker::Mode::Send, count) + share +
+           LoadFormatted(IDS_TRANSFER_TIME_LEFT, {time});
 }
 
 } // namespace tessel::cli

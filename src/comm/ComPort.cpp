@@ -3,6 +3,7 @@
 
 #include "comm/CancelSignal.h"
 #include "comm/TermiosConfig.h"
+#include "res/StringTable.h"
 #include "settings/ComSettings.h"
 #include "sys/SysCalls.h"
 
@@ -44,7 +45,7 @@ constexpr int kInterruptRepeatMs = 10;
 constexpr short kLineGone = POLLHUP | POLLERR | POLLNVAL;
 
 std::string Reason(int error) {
-    return std::generic_category().message(error);
+    return SystemReason(error);
 }
 
 // Waits until `first` or `second` is raised or `timeoutMs` (-1: no limit)
@@ -453,7 +454,7 @@ bool CComPort::ReadByte(char* byte) {
         // read() gives 0 once the other end has hung up; bytes that arrived
         // before are read first.
         if (n == 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && hungUp))
-            return Broken("the other end hung up");
+            return Broken(std::string(LoadString(IDS_REASON_HUNG_UP)));
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             return Broken(Reason(errno));
         int timeoutMs = -1;

@@ -7,12 +7,14 @@
 
 #include "comm/CancelSignal.h"
 #include "comm/DcbConfig.h"
+#include "res/StringTable.h"
 #include "settings/ComSettings.h"
 #include "sys/Win32.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <exception>
 #include <functional>
@@ -22,7 +24,11 @@ namespace tessel {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using sys::win32::SystemMessage;
+
+// The table's words for the common errors, else the system's own.
+std::string SystemMessage(DWORD error) {
+    return SystemReason(sys::win32::ErrnoFrom(error), sys::win32::SystemMessage(error));
+}
 
 // Output may run this fraction of a second ahead of the line; once it is
 // further ahead, Write waits until the queue is down to half of that.
@@ -39,10 +45,6 @@ constexpr DWORD kQueueSize = 65535;
 constexpr DWORD kCancelRepeatMs = 10;
 
 // The texts the Linux port gives for the same ends.
-constexpr const char kCancelled[] = "Operation canceled";
-constexpr const char kNotOpen[] = "Bad file descriptor";
-constexpr const char kBadConfiguration[] = "Invalid argument";
-constexpr const char kInUse[] = "the port is in use by another program";
 
 // COM<number> as the device name Win32 opens for any number.
 std::wstring DeviceName(const std::string& device) {
@@ -235,10 +237,10 @@ struct CComPort::Impl {
         }
         const DWORD result = ::GetLastError();
         if (timedOut) {
-            error = "Connection timed out";
+            error = SystemReason(ETIMEDOUT);
         } else if (wake == Wake::Cancelled || result == ERROR_OPERATION_ABORTED) {
             cancelled = true;
-            error = kCancelled;
+            error = SystemReason(ECANCELED);
         } else {
             error = SystemMessage(wake == Wake::Failed ? failure : result);
         }
@@ -288,7 +290,7 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     // Stopped before it began: the device is left as it is.
     if (port.Cancelled()) {
         m_openError = ECANCELED;
-        m_lastError = kCancelled;
+        m_lastError = SystemReason(ECANCELED);
         return false;
     }
 
@@ -299,7 +301,7 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
         const DWORD error = ::GetLastError();
         const bool inUse = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
         m_openError = inUse ? EBUSY : sys::win32::ErrnoFrom(error);
-        m_lastError = inUse ? std::string(kInUse) : SystemMessage(error);
+        m_lastError = inUse ? SystemReason(EBUSY) : SystemMessage(error);
         Release();
         return false;
     }
@@ -315,7 +317,7 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
         return fail(SystemMessage(::GetLastError()));
     DCB dcb = port.saved;
     if (!ApplyLineConfig(settings.LineConfig, dcb))
-        return fail(kBadConfiguration);
+        return fail(SystemReason(EINVAL));
     if (!::SetCommState(port.port, &dcb))
         return fail(SystemMessage(::GetLastError()));
     port.configured = true;
@@ -405,7 +407,7 @@ void CComPort::Release() {
 bool CComPort::Write(const char* data, std::size_t count) {
     Impl& port = *m_impl;
     if (port.port == INVALID_HANDLE_VALUE)
-        return Broken(kNotOpen);
+        return Broken(SystemReason(EBADF));
     if (port.Cancelled())
         return Abandon();
     if (count == 0)
@@ -483,7 +485,7 @@ bool CComPort::PaceAfter(char byte) {
 bool CComPort::ReadByte(char* byte) {
     Impl& port = *m_impl;
     if (port.port == INVALID_HANDLE_VALUE)
-        return Broken(kNotOpen);
+        return Broken(SystemReason(EBADF));
     if (port.Cancelled())
         return Abandon();
     m_timedOut = false;
@@ -494,7 +496,7 @@ bool CComPort::ReadByte(char* byte) {
     if (!port.Run(true, byte, 1, done, cancelled, m_timedOut, deadline))
         return cancelled ? Abandon() : Broken(port.error);
     if (done != 1)
-        return Broken("the other end hung up");
+        return Broken(std::string(LoadString(IDS_REASON_HUNG_UP)));
     port.stall.Moved();
     port.stall.Start();
     return true;
@@ -533,7 +535,7 @@ bool CComPort::Abandon() {
     // the transfer.
     if (m_impl->wrote && m_impl->port != INVALID_HANDLE_VALUE)
         Discard();
-    return Broken(kCancelled);
+    return Broken(SystemReason(ECANCELED));
 }
 
 std::string DevicePath(const ComSettings& settings) {

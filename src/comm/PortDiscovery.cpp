@@ -7,23 +7,8 @@
 namespace tessel {
 namespace {
 
-// `text` with %1, %2, ... replaced by `args` in turn.
-std::string Format(std::string_view text, std::initializer_list<std::string_view> args) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::size_t n = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '1') : 0;
-        if (text[i] == '%' && i + 1 < text.size() && n < args.size()) {
-            out += args.begin()[n];
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 std::string Line(unsigned id, std::initializer_list<std::string_view> args = {}) {
-    return Format(LoadString(id), args) + "\n";
+    return LoadFormatted(id, args) + "\n";
 }
 
 std::string Holder(const PortHolder& holder) {

@@ -5,6 +5,7 @@
 
 #include "comm/ComPort.h"
 #include "comm/PortDiscovery.h"
+#include "res/StringTable.h"
 #include "settings/ComSettings.h"
 #include "sys/FileIo.h"
 #include "sys/SysCalls.h"
@@ -303,7 +304,7 @@ OpenProblem DiagnoseOpenFailure(int error, const std::string& device, const ComS
     OpenProblem problem;
     problem.error = error;
     problem.device = device;
-    problem.reason = std::generic_category().message(error);
+    problem.reason = SystemReason(error);
     switch (error) {
     case EACCES:
     case EPERM: {

@@ -1,163 +1,392 @@
 #include "res/StringTable.h"
 
 #include <algorithm>
-#include <array>
+#include <cerrno>
+#include <system_error>
 #include <utility>
 
 namespace tessel {
 namespace {
 
 // Sorted by id so a lookup is a binary search.
-constexpr std::pair<unsigned, std::string_view> kStrings[] = {
-    {IDR_MAINFRAME, "ポケットコンピュータ\u3000TESSEL Software"},
-    {IDR_BASICTYPE, "\nBASIC：無題\nBASIC\nBASIC(*.bas)\n.bas\nKiva.Document\nKiva Document"},
-    {IDR_CTYPE, "\nC言語：無題\nＣ言語\nＣ言語(*.c)\n.c\nKiva.Document\nKiva Document"},
-    {IDR_ASMTYPE, "\nｱｾﾝﾌﾞﾗ：無題\nｱｾﾝﾌﾞﾗ\nｱｾﾝﾌﾞﾗ(*.asm)\n.asm\nKiva.Document\nKiva Document"},
-    {IDR_CASLTYPE, "\nCASL：無題\nCASL\nCASL(*.cas)\n.cas\nKiva.Document\nKiva Document"},
+constexpr StringEntry kStrings[] = {
+    {IDR_MAINFRAME, "ポケットコンピュータ\u3000TESSEL Software", "Pocket Computer TESSEL Software"},
+    {IDR_BASICTYPE, "\nBASIC：無題\nBASIC\nBASIC(*.bas)\n.bas\nKiva.Document\nKiva Document",
+     "\nBASIC: Untitled\nBASIC\nBASIC files (*.bas)\n.bas\nKiva.Document\nKiva Document"},
+    {IDR_CTYPE, "\nC言語：無題\nＣ言語\nＣ言語(*.c)\n.c\nKiva.Document\nKiva Document",
+     "\nC: Untitled\nC\nC files (*.c)\n.c\nKiva.Document\nKiva Document"},
+    {IDR_ASMTYPE, "\nｱｾﾝﾌﾞﾗ：無題\nｱｾﾝﾌﾞﾗ\nｱｾﾝﾌﾞﾗ(*.asm)\n.asm\nKiva.Document\nKiva Document",
+     "\nAssembler: Untitled\nAssembler\nAssembler files (*.asm)\n.asm\nKiva.Document\nKiva "
+     "Document"},
+    {IDR_CASLTYPE, "\nCASL：無題\nCASL\nCASL(*.cas)\n.cas\nKiva.Document\nKiva Document",
+     "\nCASL: Untitled\nCASL\nCASL files (*.cas)\n.cas\nKiva.Document\nKiva Document"},
     {IDR_DATATYPE,
-     "\nDATAﾌｧｲﾙ：無題\nDATAﾌｧｲﾙ\nDATAﾌｧｲﾙ(*.dat)\n.dat\nKiva.Document\nKiva Document"},
+     "\nDATAﾌｧｲﾙ：無題\nDATAﾌｧｲﾙ\nDATAﾌｧｲﾙ(*.dat)\n.dat\nKiva.Document\nKiva Document",
+     "\nDATA: Untitled\nDATA file\nDATA files (*.dat)\n.dat\nKiva.Document\nKiva Document"},
     {IDR_TEXTTYPE,
-     "\nﾃｷｽﾄ文書：無題\nﾃｷｽﾄ文書\nﾃｷｽﾄ文書(*.txt)\n.txt\nKiva.Document\nKiva Document"},
-    {IDS_LINE_NO_NUMBER, "行番号がありません。"},
-    {IDS_LINE_REF_MISSING, "プログラム中で参照している行番号が存在しません。"},
-    {IDS_LINE_OUT_OF_RANGE, "行番号が範囲外です。1～65279になるようにして下さい。"},
-    {IDS_RENUM_ORDER, "プログラムの実行順が変更されるような値が指定されました。"},
-    {IDS_LINE_DUPLICATE, "行番号が重複しています。"},
-    {IDS_LINE_TOO_LONG, "１行の文字数が多すぎます。254文字以下にして下さい。"},
-    {IDS_FILE_TOO_LARGE, "ファイルのサイズが大きすぎます。"},
-    {IDS_RENUM_OVERFLOW, "行番号が65279を超えるような値が指定されました。"},
+     "\nﾃｷｽﾄ文書：無題\nﾃｷｽﾄ文書\nﾃｷｽﾄ文書(*.txt)\n.txt\nKiva.Document\nKiva Document",
+     "\nText: Untitled\nText\nText files (*.txt)\n.txt\nKiva.Document\nKiva Document"},
+    {IDS_LINE_NO_NUMBER, "行番号がありません。", "A line has no line number."},
+    {IDS_LINE_REF_MISSING, "プログラム中で参照している行番号が存在しません。",
+     "The program refers to a line number that does not exist."},
+    {IDS_LINE_OUT_OF_RANGE, "行番号が範囲外です。1～65279になるようにして下さい。",
+     "A line number is out of range. Use numbers from 1 to 65279."},
+    {IDS_RENUM_ORDER, "プログラムの実行順が変更されるような値が指定されました。",
+     "These values would change the order in which the program runs."},
+    {IDS_LINE_DUPLICATE, "行番号が重複しています。", "A line number is used twice."},
+    {IDS_LINE_TOO_LONG, "１行の文字数が多すぎます。254文字以下にして下さい。",
+     "A line is too long. Keep each line to 254 characters or fewer."},
+    {IDS_FILE_TOO_LARGE, "ファイルのサイズが大きすぎます。", "The file is too large."},
+    {IDS_RENUM_OVERFLOW, "行番号が65279を超えるような値が指定されました。",
+     "These values would take line numbers past 65279."},
     {IDS_NO_MEMORY,
-     "メモリーが不足しています。他のアプリケーションを終了してから実行してください。"},
-    {IDS_RECEIVE_TOO_LARGE, "受信データのサイズが大きすぎます。"},
-    {IDS_PORT_OPEN_FAILED, "COMポートを開けません。"},
-    {IDS_EOF_CODE_EMPTY, "テキスト終了コードが入力されていません。"},
-    {IDS_EOF_CODE_INVALID, "テキスト終了コードに使えない文字が使用されています。"},
-    {IDS_RENUM_OLD_MISSING, "旧行番号が存在しません。"},
-    {IDS_END_CODE_INSIDE, "テキスト終了コードと同じ文字が含まれています。送信がそこで終わってしまう"
-                          "ため、送信できません。"},
-    {IDS_TRANSFER_FAILED, "通信中にエラーが発生しました。"},
-    {IDS_NUL_CUT_OPENED, "%1 の %2 バイト目に NUL バイトがあります。そこから後の %3 バイトは表示"
-                         "されていません。このファイルに上書き保存すると、それらは失われます。"},
-    {IDS_NUL_CUT_SAVE, "%1 には、表示されていない %3 バイト（%2 バイト目の NUL バイトから後）が"
-                       "あります。上書き保存すると失われます。上書きしますか?"},
-    {IDS_FILE_CHANGED_RELOAD, "%1 は他のプログラムによって変更されました。読み込み直しますか?"},
+     "メモリーが不足しています。他のアプリケーションを終了してから実行してください。",
+     "Out of memory. Close other applications and try again."},
+    {IDS_RECEIVE_TOO_LARGE, "受信データのサイズが大きすぎます。",
+     "The received data is too large."},
+    {IDS_PORT_OPEN_FAILED, "COMポートを開けません。", "Cannot open the COM port."},
+    {IDS_EOF_CODE_EMPTY, "テキスト終了コードが入力されていません。", "Enter an end-of-text code."},
+    {IDS_EOF_CODE_INVALID, "テキスト終了コードに使えない文字が使用されています。",
+     "The end-of-text code contains characters that cannot be used."},
+    {IDS_RENUM_OLD_MISSING, "旧行番号が存在しません。", "The old line number does not exist."},
+    {IDS_END_CODE_INSIDE,
+     "テキスト終了コードと同じ文字が含まれています。送信がそこで終わってしまう"
+     "ため、送信できません。",
+     "The text contains the end-of-text code. The send would stop there, so the text "
+     "cannot be sent."},
+    {IDS_TRANSFER_FAILED, "通信中にエラーが発生しました。",
+     "An error occurred during the transfer."},
+    {IDS_NUL_CUT_OPENED,
+     "%1 の %2 バイト目に NUL バイトがあります。そこから後の %3 バイトは表示"
+     "されていません。このファイルに上書き保存すると、それらは失われます。",
+     "%1 has a NUL byte at byte %2. The %3 bytes after it are not shown, and saving "
+     "over this file loses them."},
+    {IDS_NUL_CUT_SAVE,
+     "%1 には、表示されていない %3 バイト（%2 バイト目の NUL バイトから後）が"
+     "あります。上書き保存すると失われます。上書きしますか?",
+     "%1 has %3 bytes that are not shown (from the NUL byte at byte %2 on). Saving "
+     "over the file loses them. Save anyway?"},
+    {IDS_FILE_CHANGED_RELOAD, "%1 は他のプログラムによって変更されました。読み込み直しますか?",
+     "%1 has been changed by another program. Reload it?"},
     {IDS_FILE_CHANGED_MODIFIED,
      "%1 は他のプログラムによって変更されました。編集中の変更を破棄して読み込み直しますか?\n"
-     "「いいえ」を選ぶと、編集中のテキストをそのまま残します。"},
+     "「いいえ」を選ぶと、編集中のテキストをそのまま残します。",
+     "%1 has been changed by another program. Discard your changes and reload it?\n"
+     "Choose No to keep the text you are editing."},
     {IDS_FILE_CHANGED_SAVE,
-     "%1 は読み込んだ後に他のプログラムによって変更されています。上書きしますか?"},
-    {IDS_FILE_GONE, "%1 は削除されたか、移動されました。編集中のテキストはそのまま残ります。"},
+     "%1 は読み込んだ後に他のプログラムによって変更されています。上書きしますか?",
+     "%1 has been changed by another program since it was opened. Replace it?"},
+    {IDS_FILE_GONE, "%1 は削除されたか、移動されました。編集中のテキストはそのまま残ります。",
+     "%1 has been deleted or moved. The text you are editing is kept."},
     {IDS_RECOVERY_OFFER,
      "前回正しく終了しなかったときの、保存されていない %1 の内容が残っています。復元しますか?\n"
-     "「いいえ」を選ぶと破棄します。破棄した内容は元に戻せません。"},
-    {IDS_RECOVERY_WRITE_FAILED, "作業内容の控えを保存できません: %1"},
-    {IDS_FILE_OPEN_FAILED, "%1 を開けません。"},
-    {IDS_FILE_SAVE_FAILED, "%1 を保存できません。"},
+     "「いいえ」を選ぶと破棄します。破棄した内容は元に戻せません。",
+     "Unsaved changes to %1 were left when the program last ended abnormally. "
+     "Restore them?\nChoose No to discard them. Discarded changes cannot be recovered."},
+    {IDS_RECOVERY_WRITE_FAILED, "作業内容の控えを保存できません: %1",
+     "Cannot save a copy of your work: %1"},
+    {IDS_FILE_OPEN_FAILED, "%1 を開けません。", "Cannot open %1."},
+    {IDS_FILE_SAVE_FAILED, "%1 を保存できません。", "Cannot save %1."},
     {IDS_FILE_READ_ONLY,
-     "%1 は書き込みできないため上書きできません。名前を付けて保存してください。"},
+     "%1 は書き込みできないため上書きできません。名前を付けて保存してください。",
+     "%1 is read-only and cannot be replaced. Save it under another name."},
     {IDS_EDIT_JOINS_CHARACTERS,
      "この編集をすると前後のバイトがつながって別の文字になってしまうため、"
-     "編集できません。"},
-    {IDS_RECEIVED_KEPT, "受信したデータは、そのまま %1 に保存しました。"},
-    {IDS_RECEIVED_NOT_KEPT, "受信したデータを保存できませんでした: %1"},
-    {IDS_CAPTION_RECEIVE, "受信"},
-    {IDS_CAPTION_SEND, "送信"},
-    {IDS_CAPTION_COM_SETTINGS, "COMポートの設定"},
-    {IDS_TRANSFER_READY, "通信の準備が出来ました"},
-    {IDS_TRANSFER_SENT_COUNT, "バイト送信済み"},
-    {IDS_TRANSFER_RECEIVED_COUNT, "バイト受信済み"},
-    {IDS_TRANSFER_SEND_DONE, "送信が完了しました"},
-    {IDS_TRANSFER_RECEIVE_DONE, "受信が完了しました"},
-    {IDS_PORT_DENIED, "%1 を使う権限がありません（グループ %2、%3）。"},
-    {IDS_PORT_DENIED_FIX, "ユーザーを %1 グループに加えてから、ログインし直してください:"},
+     "編集できません。",
+     "This edit would join the bytes on either side into a different character, "
+     "so it cannot be made."},
+    {IDS_RECEIVED_KEPT, "受信したデータは、そのまま %1 に保存しました。",
+     "The received data was saved as it arrived in %1."},
+    {IDS_RECEIVED_NOT_KEPT, "受信したデータを保存できませんでした: %1",
+     "Cannot save the received data: %1"},
+    {IDS_CAPTION_RECEIVE, "受信", "Receive"},
+    {IDS_CAPTION_SEND, "送信", "Send"},
+    {IDS_CAPTION_COM_SETTINGS, "COMポートの設定", "COM Port Settings"},
+    {IDS_TRANSFER_READY, "通信の準備が出来ました", "Ready to transfer"},
+    {IDS_TRANSFER_SENT_COUNT, "バイト送信済み", "bytes sent"},
+    {IDS_TRANSFER_RECEIVED_COUNT, "バイト受信済み", "bytes received"},
+    {IDS_TRANSFER_SEND_DONE, "送信が完了しました", "Send complete"},
+    {IDS_TRANSFER_RECEIVE_DONE, "受信が完了しました", "Receive complete"},
+    {IDS_PORT_DENIED, "%1 を使う権限がありません（グループ %2、%3）。",
+     "You have no permission to use %1 (group %2, %3)."},
+    {IDS_PORT_DENIED_FIX, "ユーザーを %1 グループに加えてから、ログインし直してください:",
+     "Add your user to the %1 group, then log in again:"},
     {IDS_PORT_DENIED_LOG_IN,
      "%1 は %2 グループに加えられていますが、その後ログインし直していません。"
-     "ログインし直すと使えます。"},
-    {IDS_PORT_DENIED_UNKNOWN, "%1 を使う権限がありません。"},
+     "ログインし直すと使えます。",
+     "%1 has been added to the %2 group but has not logged in again since. Log in again to use "
+     "the port."},
+    {IDS_PORT_DENIED_UNKNOWN, "%1 を使う権限がありません。", "You have no permission to use %1."},
     {IDS_PORT_BUSY,
-     "%1 は他のプログラムが使用中です。そのプログラムを終了してから、やり直してください。"},
-    {IDS_PORT_HOLDER, "使用中のプログラム: %1（プロセス ID %2）"},
+     "%1 は他のプログラムが使用中です。そのプログラムを終了してから、やり直してください。",
+     "%1 is in use by another program. Close that program and try again."},
+    {IDS_PORT_HOLDER, "使用中のプログラム: %1（プロセス ID %2）", "In use by: %1 (process ID %2)"},
     {IDS_PORT_BUSY_MODEM_MANAGER,
      "ModemManager が動いています。挿したばかりのアダプタを調べている間（1分ほど）は使えません。"
-     "udev の規則 ENV{ID_MM_DEVICE_IGNORE}=\"1\" でそのアダプタから離せます。"},
-    {IDS_PORT_BRLTTY, "brltty が動いています。CH340/CH341 のアダプタを取ってしまうことがあります。"
-                      "点字ディスプレイを使わないなら削除してください（sudo apt remove brltty）。"},
+     "udev の規則 ENV{ID_MM_DEVICE_IGNORE}=\"1\" でそのアダプタから離せます。",
+     "ModemManager is running. It holds a newly plugged-in adapter while it probes it (about a "
+     "minute). The udev rule ENV{ID_MM_DEVICE_IGNORE}=\"1\" keeps it away from the adapter."},
+    {IDS_PORT_BRLTTY,
+     "brltty が動いています。CH340/CH341 のアダプタを取ってしまうことがあります。"
+     "点字ディスプレイを使わないなら削除してください（sudo apt remove brltty）。",
+     "brltty is running. It can take over CH340/CH341 adapters. If you use no braille display, "
+     "remove it (sudo apt remove brltty)."},
     {IDS_PORT_BUSY_UNKNOWN,
      "どのプログラムかは分かりません。よくあるのは、挿したばかりのアダプタを調べる ModemManager "
-     "と、CH340/CH341 のアダプタを取る brltty です。"},
-    {IDS_PORT_MISSING, "%1 はありません。"},
-    {IDS_PORT_PRESENT, "この PC にあるシリアルポート:"},
+     "と、CH340/CH341 のアダプタを取る brltty です。",
+     "Which program is not known. The usual ones are ModemManager, which probes newly plugged-in "
+     "adapters, and brltty, which takes over CH340/CH341 adapters."},
+    {IDS_PORT_MISSING, "%1 はありません。", "%1 does not exist."},
+    {IDS_PORT_PRESENT, "この PC にあるシリアルポート:", "Serial ports on this computer:"},
     {IDS_PORT_NONE_PRESENT,
      "シリアルポートが1つも見つかりません。ケーブルとアダプタの接続、アダプタのドライバを確認して"
-     "ください。"},
-    {IDS_TRANSFER_SEND_STALLED, "2秒以上、1バイトも送れていません。相手が受信できる状態か、"
-                                "ケーブルとフロー制御の設定を確認してください。"},
-    {IDS_TRANSFER_RECEIVE_STALLED, "2秒以上、何も届いていません。相手からの続きを待っています。"},
+     "ください。",
+     "No serial port found. Check the cable, the adapter's connection and its driver."},
+    {IDS_TRANSFER_SEND_STALLED,
+     "2秒以上、1バイトも送れていません。相手が受信できる状態か、"
+     "ケーブルとフロー制御の設定を確認してください。",
+     "Not a byte sent for over 2 seconds. Check that the device is ready to receive, and check "
+     "the cable and the flow control setting."},
+    {IDS_TRANSFER_RECEIVE_STALLED, "2秒以上、何も届いていません。相手からの続きを待っています。",
+     "Nothing received for over 2 seconds. Waiting for the device to go on."},
     {IDS_PORT_DENIED_NO_GROUP,
      "%1 グループにも読み書きの権限がありません。udev の規則でグループと権限を与えてください"
-     "（GROUP=\"dialout\", MODE=\"0660\"）。"},
+     "（GROUP=\"dialout\", MODE=\"0660\"）。",
+     "The %1 group may not read and write it either. Give it a group and permissions with a udev "
+     "rule (GROUP=\"dialout\", MODE=\"0660\")."},
+    {IDS_REASON_NOT_FOUND, "ファイルまたはフォルダーが見つかりません", "No such file or folder"},
+    {IDS_REASON_NO_DEVICE, "デバイスが見つかりません", "No such device"},
+    {IDS_REASON_DENIED, "アクセスが拒否されました", "Permission denied"},
+    {IDS_REASON_BUSY, "ほかのプログラムが使用中です", "In use by another program"},
+    {IDS_REASON_NO_SPACE, "ディスクの空き容量が足りません", "No space left on the device"},
+    {IDS_REASON_READ_ONLY, "読み取り専用のファイルシステムです", "Read-only file system"},
+    {IDS_TRANSFER_TIME_LEFT, "残り %1", "%1 left"},
+    {IDS_REASON_TIMED_OUT, "時間内に応答がありませんでした", "Timed out"},
+    {IDS_REASON_CANCELLED, "中止しました", "Canceled"},
+    {IDS_REASON_HUNG_UP, "相手側が回線を切りました", "The other end hung up"},
+    {IDS_REASON_OWNER_ONLY,
+     "%1（このフォルダーではファイルの所有者しか置き換えられません。"
+     "別のファイルに書き込んでください）",
+     "%1 (in this folder only the file's owner may replace it; write to another file)"},
+    {IDS_MENU_FILE, "ﾌｧｲﾙ(&F)", "&File"},
+    {IDS_MENU_EDIT, "編集(&E)", "&Edit"},
+    {IDS_MENU_TRANSFER, "通信(&C)", "&Transfer"},
+    {IDS_MENU_TOOLS, "ツール(&T)", "T&ools"},
+    {IDS_MENU_VIEW, "表示(&V)", "&View"},
+    {IDS_MENU_WINDOW, "ｳｨﾝﾄﾞｳ(&W)", "&Window"},
+    {IDS_MENU_HELP, "ﾍﾙﾌﾟ(&H)", "&Help"},
+    {IDS_MENU_NEW, "新規作成(&N)", "&New"},
+    {IDS_BUTTON_OK, "OK", "OK"},
+    {IDS_BUTTON_CANCEL, "ｷｬﾝｾﾙ", "Cancel"},
+    {IDS_LABEL_STEP, "増分", "Step"},
+    {IDS_ABOUT_CAPTION, "TESSEL Software のﾊﾞｰｼﾞｮﾝ情報", "About TESSEL Software"},
+    {IDS_ABOUT_TEXT, "TESSEL Software Version %1\n\nCopyright (C) TESSEL Software",
+     "TESSEL Software version %1\n\nCopyright (C) TESSEL Software"},
+    {IDS_NEW_CAPTION, "新規作成", "New"},
+    {IDS_NEW_TYPE_LABEL, "ﾌｧｲﾙの種類(&F)：", "&File type:"},
+    {IDS_SAVE_LINE_NUMBERS, "行番号をﾌｧｲﾙへ出力(&L)", "Save &line numbers"},
+    {IDS_LINENUM_CAPTION, "行番号の設定", "Line Numbers"},
+    {IDS_LINENUM_START, "開始行番号", "First number"},
+    {IDS_TABSTOP_CAPTION, "タブストップの設定", "Tab Stops"},
+    {IDS_TABSTOP_LABEL, "タブストップ", "Tab width"},
+    {IDS_RENUM_CAPTION, "行番号の変更", "Renumber"},
+    {IDS_RENUM_NEW, "新行番号", "New number"},
+    {IDS_RENUM_OLD, "旧行番号", "Old number"},
+    {IDS_COM_PORT, "ポートの設定(&C)", "&Port"},
+    {IDS_COM_BAUD_RATE, "通信速度(&B)", "&Baud rate"},
+    {IDS_COM_DATA_BITS, "ワード長(&D)", "&Data bits"},
+    {IDS_COM_STOP_BITS, "ストップビット(&S)", "&Stop bits"},
+    {IDS_COM_PARITY, "パリティ(&P)", "P&arity"},
+    {IDS_COM_LINE_END, "区切りコード(&L)", "&Line end"},
+    {IDS_COM_FLOW, "フロー制御(&F)", "&Flow control"},
+    {IDS_COM_END_CODE, "テキスト終了コード(&E)", "&End-of-text code"},
+    {IDS_COM_CHAR_DELAY, "1文字ごとの待ち時間 ms(&W)", "&Wait after each character, ms"},
+    {IDS_COM_LINE_DELAY, "1行ごとの待ち時間 ms(&N)", "Wait after each li&ne, ms"},
+    {IDS_COM_DEVICE_MISSING, "%1 は見つかりません", "%1 not found"},
+    {IDS_FIND_CAPTION, "検索", "Find"},
+    {IDS_REPLACE_CAPTION, "置換", "Replace"},
+    {IDS_FIND_WHAT, "検索する文字列(&N):", "Fi&nd what:"},
+    {IDS_REPLACE_WITH, "置換後の文字列(&P):", "Re&place with:"},
+    {IDS_FIND_WHOLE_WORD, "単語単位で探す(&W)", "Match &whole word only"},
+    {IDS_FIND_MATCH_CASE, "大文字と小文字を区別する(&C)", "Match &case"},
+    {IDS_FIND_DIRECTION, "検索する方向", "Direction"},
+    {IDS_FIND_UP, "上へ(&U)", "&Up"},
+    {IDS_FIND_DOWN, "下へ(&D)", "&Down"},
+    {IDS_FIND_NEXT, "次を検索(&F)", "&Find Next"},
+    {IDS_REPLACE_NEXT, "置換して次に(&R)", "&Replace"},
+    {IDS_REPLACE_ALL, "すべて置換(&A)", "Replace &All"},
+    {IDS_FIND_CANCEL, "キャンセル", "Cancel"},
+    {IDS_FIND_NOT_FOUND, "「%1」が見つかりません。", "Cannot find \"%1\"."},
+    {IDS_TRANSFER_STOP, "中断", "Stop"},
+    {IDS_TIME_LEFT_SECONDS, "残り約%1秒", "About %1 s left"},
+    {IDS_TIME_LEFT_MINUTES, "残り約%1分%2秒", "About %1 min %2 s left"},
+    {IDS_TIME_LEFT_HOURS, "残り約%1時間%2分", "About %1 h %2 min left"},
+    {IDS_PAGE_CAPTION, "ページの設定", "Page Setup"},
+    {IDS_PAGE_ORIENTATION, "印刷の向き", "Orientation"},
+    {IDS_PAGE_PORTRAIT, "縦(&O)", "P&ortrait"},
+    {IDS_PAGE_LANDSCAPE, "横(&A)", "L&andscape"},
+    {IDS_PAGE_PAPER, "用紙", "Paper"},
+    {IDS_PAGE_SIZE, "ｻｲｽﾞ(&Z):", "Si&ze:"},
+    {IDS_PAGE_SOURCE, "給紙方法(&S)", "&Source:"},
+    {IDS_PAGE_MARGINS, "余白（ﾐﾘ）", "Margins (mm)"},
+    {IDS_PAGE_LEFT, "左(&L):", "&Left:"},
+    {IDS_PAGE_RIGHT, "右(&R):", "&Right:"},
+    {IDS_PAGE_TOP, "上(&T):", "&Top:"},
+    {IDS_PAGE_BOTTOM, "下(&B):", "&Bottom:"},
+    {IDS_PAGE_NUMBERS, "ﾍﾟｰｼﾞ番号を印刷する(&L)", "Print page &numbers"},
+    {IDS_PAGE_PRINTER, "ﾌﾟﾘﾝﾀ(&P)...", "&Printer..."},
+    {IDS_PAGE_BAD_MARGIN, "余白には 0 以上の数値をﾐﾘ単位で入力してください。",
+     "Enter each margin in millimetres, as a number of 0 or more."},
+    {IDS_PAGE_MARGIN_TOO_LARGE,
+     "余白が大きすぎます。印刷できる範囲が残るように小さくしてください。",
+     "The margins are too large. Make them smaller so that some of the page is left to print "
+     "on."},
+    {IDS_PRINTER_CAPTION, "ﾌﾟﾘﾝﾀ", "Printer"},
+    {IDS_PRINTER_NAME, "ﾌﾟﾘﾝﾀ名(&N):", "&Name:"},
+    {IDS_PAPER_SOURCE_FIRST + 0, "自動選択", "Automatic"},
+    {IDS_PAPER_SOURCE_FIRST + 1, "上段ﾄﾚｲ", "Upper tray"},
+    {IDS_PAPER_SOURCE_FIRST + 2, "中段ﾄﾚｲ", "Middle tray"},
+    {IDS_PAPER_SOURCE_FIRST + 3, "下段ﾄﾚｲ", "Lower tray"},
+    {IDS_PAPER_SOURCE_FIRST + 4, "手差し", "Manual feed"},
+    {IDS_PAPER_SOURCE_FIRST + 5, "封筒", "Envelope"},
+    {IDS_PAPER_SOURCE_FIRST + 6, "封筒手差し", "Envelope, manual feed"},
+    {IDS_PAPER_SOURCE_FIRST + 7, "ﾄﾗｸﾀ", "Tractor"},
+    {IDS_PAPER_SOURCE_FIRST + 8, "小型用紙", "Small format"},
+    {IDS_PAPER_SOURCE_FIRST + 9, "大型用紙", "Large format"},
+    {IDS_PAPER_SOURCE_FIRST + 10, "大容量ﾄﾚｲ", "Large-capacity tray"},
+    {IDS_PAPER_SOURCE_FIRST + 11, "ｶｾｯﾄ", "Cassette"},
+    {IDS_PAPER_SOURCE_FIRST + 12, "用紙ﾄﾚｲ", "Paper tray"},
+    {IDS_PAPER_SOURCE_FIRST + 13, "ﾕｰｻﾞｰ定義", "Custom"},
+    {IDS_PREVIEW_CAPTION, "印刷ﾌﾟﾚﾋﾞｭｰ", "Print Preview"},
+    {IDS_PREVIEW_PRINT, "印刷(&P)...", "&Print..."},
+    {IDS_PREVIEW_NEXT, "次ﾍﾟｰｼﾞ(&N)", "&Next Page"},
+    {IDS_PREVIEW_PREVIOUS, "前ﾍﾟｰｼﾞ(&V)", "Pre&vious Page"},
+    {IDS_PREVIEW_ZOOM_IN, "拡大(&I)", "Zoom &In"},
+    {IDS_PREVIEW_ZOOM_OUT, "縮小(&O)", "Zoom O&ut"},
+    {IDS_PREVIEW_CLOSE, "閉じる(&C)", "&Close"},
+    {IDS_PREVIEW_TWO_PAGES, "2 ﾍﾟｰｼﾞ(&T)", "&Two Pages"},
+    {IDS_PREVIEW_ONE_PAGE, "1 ﾍﾟｰｼﾞ(&O)", "&One Page"},
+    {IDS_PREVIEW_PAGE, "ﾍﾟｰｼﾞ %1", "Page %1"},
+    {IDS_PREVIEW_PAGES, "ﾍﾟｰｼﾞ %1-%2", "Pages %1-%2"},
     // Command prompts and tooltips.
-    {32791, "テキストデータを送信\n送信"},
-    {32792, "テキストデータを受信\n受信"},
-    {32793, "データを送信\n送信"},
-    {32794, "データを受信\n受信"},
-    {32795, "通信条件の設定\nCOMポートの設定"},
-    {32796, "行番号をつけ直す\n行番号変更"},
-    {32797, "行番号順に各行を並び替える\nソート"},
-    {32799, "フォントを設定"},
-    {32800, "ページレイアウトの設定を変更"},
-    {AFX_IDS_APP_TITLE, "TESSEL Software"},
-    {AFX_IDS_IDLEMESSAGE, "ﾚﾃﾞｨ"},
-    {57600, "新規にﾌｧｲﾙを作成\n新規ﾌｧｲﾙ"},
-    {57601, "既存のﾌｧｲﾙを開く\n開く"},
-    {57602, "作業中のﾌｧｲﾙを閉じる\n閉じる"},
-    {57603, "作業中のﾌｧｲﾙを上書きして保存\n保存"},
-    {57604, "作業中のﾌｧｲﾙを新しい名前で保存\n名前を付けて保存"},
-    {57607, "作業中のﾌｧｲﾙを印刷\n印刷"},
-    {57608, "現在の設定でﾌｧｲﾙを印刷\n直接印刷"},
-    {57609, "ﾌﾙ ﾍﾟｰｼﾞ表示\n印刷ﾌﾟﾚﾋﾞｭｰ"},
-    {57616, "指定のﾌｧｲﾙを開く"},
-    {57617, "指定のﾌｧｲﾙを開く"},
-    {57618, "指定のﾌｧｲﾙを開く"},
-    {57619, "指定のﾌｧｲﾙを開く"},
-    {57632, "選択範囲を削除\n削除"},
-    {57634, "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存\nｺﾋﾟｰ"},
-    {57635, "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに移動\n切り取り"},
-    {57636, "指定した文字列の検索\n検索"},
-    {57637, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け\n貼り付け"},
-    {57641, "指定した文字列を他の文字列で置換\n置換"},
-    {57642, "ﾌｧｲﾙ内のすべてを選択\nすべて選択"},
-    {57643, "直前に行った動作を元に戻す\n元に戻す"},
-    {57649, "ｱｲｺﾝをｳｨﾝﾄﾞｳの下に整列\nｱｲｺﾝの整列"},
-    {57650, "ｳｨﾝﾄﾞｳを重ねて表示\n重ねて表示"},
-    {57651, "ｳｨﾝﾄﾞｳを並べて表示\n並べて表示"},
-    {57664, "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報"},
-    {57665, "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示\n終了"},
-    {59137, "CAP"},
-    {59138, "NUM"},
-    {59139, "SCRL"},
-    {59142, "ｶﾅ"},
-    {59392, "ﾂｰﾙ ﾊﾞｰの表示/非表示\nﾂｰﾙ ﾊﾞｰの表示切り替え"},
-    {59393, "ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示\nｽﾃｰﾀｽ ﾊﾞｰの表示切り替え"},
-    {AFX_IDS_OPENFILE, "開く"},
-    {AFX_IDS_SAVEFILE, "名前を付けて保存"},
-    {AFX_IDP_ASK_TO_SAVE, "%1 への変更を保存しますか?"},
-    {AFX_IDP_FAILED_TO_CREATE_DOC, "空のﾄﾞｷｭﾒﾝﾄの作成に失敗しました。"},
-    {AFX_IDP_FAILED_TO_START_PRINT, "印刷ｼﾞｮﾌﾞを開始できませんでした。"},
-    {AFX_IDP_PARSE_INT_RANGE, "%1 から %2 までの整数を入力してください。"},
-    {AFX_IDP_PARSE_UINT, "正の整数を入力してください。"},
+    {32791, "テキストデータを送信\n送信", "Send a text to the device\nSend"},
+    {32792, "テキストデータを受信\n受信", "Receive a text from the device\nReceive"},
+    {32793, "データを送信\n送信", "Send data to the device\nSend Data"},
+    {32794, "データを受信\n受信", "Receive data from the device\nReceive Data"},
+    {32795, "通信条件の設定\nCOMポートの設定", "Set up the COM port\nCOM Port Settings"},
+    {32796, "行番号をつけ直す\n行番号変更", "Renumber the lines\nRenumber"},
+    {32797, "行番号順に各行を並び替える\nソート", "Sort the lines by line number\nSort"},
+    {32799, "フォントを設定", "Choose the editor font"},
+    {32800, "ページレイアウトの設定を変更", "Change the page layout"},
+    {AFX_IDS_APP_TITLE, "TESSEL Software", "TESSEL Software"},
+    {AFX_IDS_IDLEMESSAGE, "ﾚﾃﾞｨ", "Ready"},
+    {57600, "新規にﾌｧｲﾙを作成\n新規ﾌｧｲﾙ", "Create a new file\nNew"},
+    {57601, "既存のﾌｧｲﾙを開く\n開く", "Open an existing file\nOpen"},
+    {57602, "作業中のﾌｧｲﾙを閉じる\n閉じる", "Close the active file\nClose"},
+    {57603, "作業中のﾌｧｲﾙを上書きして保存\n保存", "Save the active file\nSave"},
+    {57604, "作業中のﾌｧｲﾙを新しい名前で保存\n名前を付けて保存",
+     "Save the active file under a new name\nSave As"},
+    {57607, "作業中のﾌｧｲﾙを印刷\n印刷", "Print the active file\nPrint"},
+    {57608, "現在の設定でﾌｧｲﾙを印刷\n直接印刷",
+     "Print the active file with the current settings\nPrint Direct"},
+    {57609, "ﾌﾙ ﾍﾟｰｼﾞ表示\n印刷ﾌﾟﾚﾋﾞｭｰ", "Show full pages\nPrint Preview"},
+    {57616, "指定のﾌｧｲﾙを開く", "Open this file"},
+    {57617, "指定のﾌｧｲﾙを開く", "Open this file"},
+    {57618, "指定のﾌｧｲﾙを開く", "Open this file"},
+    {57619, "指定のﾌｧｲﾙを開く", "Open this file"},
+    {57632, "選択範囲を削除\n削除", "Delete the selection\nDelete"},
+    {57634, "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存\nｺﾋﾟｰ",
+     "Copy the selection to the clipboard\nCopy"},
+    {57635, "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに移動\n切り取り",
+     "Cut the selection to the clipboard\nCut"},
+    {57636, "指定した文字列の検索\n検索", "Find text\nFind"},
+    {57637, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け\n貼り付け", "Paste from the clipboard\nPaste"},
+    {57641, "指定した文字列を他の文字列で置換\n置換", "Replace text with other text\nReplace"},
+    {57642, "ﾌｧｲﾙ内のすべてを選択\nすべて選択", "Select the whole file\nSelect All"},
+    {57643, "直前に行った動作を元に戻す\n元に戻す", "Undo the last action\nUndo"},
+    {57649, "ｱｲｺﾝをｳｨﾝﾄﾞｳの下に整列\nｱｲｺﾝの整列",
+     "Arrange icons at the bottom of the window\nArrange Icons"},
+    {57650, "ｳｨﾝﾄﾞｳを重ねて表示\n重ねて表示", "Arrange windows so they overlap\nCascade"},
+    {57651, "ｳｨﾝﾄﾞｳを並べて表示\n並べて表示", "Arrange windows side by side\nTile"},
+    {57664, "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報",
+     "Show program information, version and copyright\nAbout"},
+    {57665, "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示\n終了",
+     "Quit the program, asking to save changes\nExit"},
+    {ID_INDICATOR_CAPS, "CAP", "CAP"},
+    {ID_INDICATOR_NUM, "NUM", "NUM"},
+    {ID_INDICATOR_SCRL, "SCRL", "SCRL"},
+    {ID_INDICATOR_KANA, "ｶﾅ", "KANA"},
+    {59392, "ﾂｰﾙ ﾊﾞｰの表示/非表示\nﾂｰﾙ ﾊﾞｰの表示切り替え",
+     "Show or hide the toolbar\nToggle Toolbar"},
+    {59393, "ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示\nｽﾃｰﾀｽ ﾊﾞｰの表示切り替え",
+     "Show or hide the status bar\nToggle Status Bar"},
+    {AFX_IDS_OPENFILE, "開く", "Open"},
+    {AFX_IDS_SAVEFILE, "名前を付けて保存", "Save As"},
+    {AFX_IDP_ASK_TO_SAVE, "%1 への変更を保存しますか?", "Save changes to %1?"},
+    {AFX_IDP_FAILED_TO_CREATE_DOC, "空のﾄﾞｷｭﾒﾝﾄの作成に失敗しました。",
+     "Could not create an empty document."},
+    {AFX_IDP_FAILED_TO_START_PRINT, "印刷ｼﾞｮﾌﾞを開始できませんでした。",
+     "Could not start the print job."},
+    {AFX_IDP_PARSE_INT_RANGE, "%1 から %2 までの整数を入力してください。",
+     "Enter a whole number from %1 to %2."},
+    {AFX_IDP_PARSE_UINT, "正の整数を入力してください。", "Enter a positive whole number."},
 };
 
-static_assert(std::ranges::is_sorted(kStrings, {}, &std::pair<unsigned, std::string_view>::first));
+static_assert(std::ranges::is_sorted(kStrings, {}, &StringEntry::id));
+
+// The common errors the table words itself.
+constexpr std::pair<int, unsigned> kReasons[] = {
+    {ENOENT, IDS_REASON_NOT_FOUND},    {ENXIO, IDS_REASON_NO_DEVICE},
+    {ENODEV, IDS_REASON_NO_DEVICE},    {EACCES, IDS_REASON_DENIED},
+    {EPERM, IDS_REASON_DENIED},        {EBUSY, IDS_REASON_BUSY},
+    {ENOSPC, IDS_REASON_NO_SPACE},     {EROFS, IDS_REASON_READ_ONLY},
+    {ETIMEDOUT, IDS_REASON_TIMED_OUT}, {ECANCELED, IDS_REASON_CANCELLED},
+};
 
 } // namespace
 
-std::string_view LoadString(unsigned id) {
-    const auto* it =
-        std::ranges::lower_bound(kStrings, id, {}, &std::pair<unsigned, std::string_view>::first);
-    if (it == std::end(kStrings) || it->first != id)
+std::span<const StringEntry> AllStrings() {
+    return kStrings;
+}
+
+std::string_view LoadString(unsigned id, Language language) {
+    const auto* it = std::ranges::lower_bound(kStrings, id, {}, &StringEntry::id);
+    if (it == std::end(kStrings) || it->id != id)
         return {};
-    return it->second;
+    return language == Language::English ? it->english : it->japanese;
+}
+
+std::string_view LoadString(unsigned id) {
+    return LoadString(id, CurrentLanguage());
+}
+
+std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t n = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '1') : 0;
+        if (text[i] == '%' && i + 1 < text.size() && n < args.size()) {
+            out += args.begin()[n];
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string LoadFormatted(unsigned id, std::initializer_list<std::string_view> args) {
+    return FormatText(LoadString(id), args);
+}
+
+std::string SystemReason(int number, std::string_view systemText) {
+    for (const auto& [error, id] : kReasons)
+        if (error == number)
+            return std::string(LoadString(id));
+    return std::string(systemText);
+}
+
+std::string SystemReason(int number) {
+    return SystemReason(number, std::generic_category().message(number));
 }
 
 } // namespace tessel

@@ -1,5 +1,11 @@
 #pragma once
 
+#include "res/Language.h"
+
+#include <initializer_list>
+
+#include <span>
+#include <string>
 #include <string_view>
 
 namespace tessel {
@@ -95,6 +101,115 @@ enum StringId : unsigned {
     // Denied, and joining the group would not help (%1 the group).
     IDS_PORT_DENIED_NO_GROUP = 279,
 
+    // The system's own reason for the errors met most often, after a file
+    // or the serial port could not be opened or written.
+    IDS_REASON_NOT_FOUND = 280, // ENOENT
+    IDS_REASON_NO_DEVICE = 281, // ENXIO, ENODEV
+    IDS_REASON_DENIED = 282,    // EACCES, EPERM
+    IDS_REASON_BUSY = 283,      // EBUSY
+    IDS_REASON_NO_SPACE = 284,  // ENOSPC
+    IDS_REASON_READ_ONLY = 285, // EROFS
+    // The time a send has left on tessel-cli's progress line (%1 "M:SS").
+    IDS_TRANSFER_TIME_LEFT = 286,
+    IDS_REASON_TIMED_OUT = 287, // ETIMEDOUT
+    IDS_REASON_CANCELLED = 288, // ECANCELED
+    // The line was dropped at the other end.
+    IDS_REASON_HUNG_UP = 289,
+    // A file in a folder with the sticky bit (such as /tmp) that belongs to
+    // someone else could not be replaced (%1 the system's reason).
+    IDS_REASON_OWNER_ONLY = 290,
+
+    // Menu titles.
+    IDS_MENU_FILE = 300,
+    IDS_MENU_EDIT = 301,
+    IDS_MENU_TRANSFER = 302,
+    IDS_MENU_TOOLS = 303,
+    IDS_MENU_VIEW = 304,
+    IDS_MENU_WINDOW = 305,
+    IDS_MENU_HELP = 306,
+    IDS_MENU_NEW = 307,
+
+    // Words the dialogs share.
+    IDS_BUTTON_OK = 310,
+    IDS_BUTTON_CANCEL = 311,
+    IDS_LABEL_STEP = 312,
+
+    // The dialogs' captions and labels, dialog by dialog.
+    IDS_ABOUT_CAPTION = 320,
+    IDS_ABOUT_TEXT = 321, // %1 the version
+    IDS_NEW_CAPTION = 322,
+    IDS_NEW_TYPE_LABEL = 323,
+    IDS_SAVE_LINE_NUMBERS = 324,
+    IDS_LINENUM_CAPTION = 325,
+    IDS_LINENUM_START = 326,
+    IDS_TABSTOP_CAPTION = 327,
+    IDS_TABSTOP_LABEL = 328,
+    IDS_RENUM_CAPTION = 329,
+    IDS_RENUM_NEW = 330,
+    IDS_RENUM_OLD = 331,
+    IDS_COM_PORT = 332,
+    IDS_COM_BAUD_RATE = 333,
+    IDS_COM_DATA_BITS = 334,
+    IDS_COM_STOP_BITS = 335,
+    IDS_COM_PARITY = 336,
+    IDS_COM_LINE_END = 337,
+    IDS_COM_FLOW = 338,
+    IDS_COM_END_CODE = 339,
+    IDS_COM_CHAR_DELAY = 340,
+    IDS_COM_LINE_DELAY = 341,
+    IDS_COM_DEVICE_MISSING = 342, // %1 the device
+    IDS_FIND_CAPTION = 343,
+    IDS_REPLACE_CAPTION = 344,
+    IDS_FIND_WHAT = 345,
+    IDS_REPLACE_WITH = 346,
+    IDS_FIND_WHOLE_WORD = 347,
+    IDS_FIND_MATCH_CASE = 348,
+    IDS_FIND_DIRECTION = 349,
+    IDS_FIND_UP = 350,
+    IDS_FIND_DOWN = 351,
+    IDS_FIND_NEXT = 352,
+    IDS_REPLACE_NEXT = 353,
+    IDS_REPLACE_ALL = 354,
+    IDS_FIND_CANCEL = 355,
+    IDS_FIND_NOT_FOUND = 356, // %1 the text looked for
+    IDS_TRANSFER_STOP = 357,
+    IDS_TIME_LEFT_SECONDS = 358, // %1 seconds
+    IDS_TIME_LEFT_MINUTES = 359, // %1 minutes, %2 seconds
+    IDS_TIME_LEFT_HOURS = 360,   // %1 hours, %2 minutes
+
+    IDS_PAGE_CAPTION = 370,
+    IDS_PAGE_ORIENTATION = 371,
+    IDS_PAGE_PORTRAIT = 372,
+    IDS_PAGE_LANDSCAPE = 373,
+    IDS_PAGE_PAPER = 374,
+    IDS_PAGE_SIZE = 375,
+    IDS_PAGE_SOURCE = 376,
+    IDS_PAGE_MARGINS = 377,
+    IDS_PAGE_LEFT = 378,
+    IDS_PAGE_RIGHT = 379,
+    IDS_PAGE_TOP = 380,
+    IDS_PAGE_BOTTOM = 381,
+    IDS_PAGE_NUMBERS = 382,
+    IDS_PAGE_PRINTER = 383,
+    IDS_PAGE_BAD_MARGIN = 384,
+    IDS_PAGE_MARGIN_TOO_LARGE = 385,
+    IDS_PRINTER_CAPTION = 386,
+    IDS_PRINTER_NAME = 387,
+    // The paper sources, in the order of QPrinter::PaperSource.
+    IDS_PAPER_SOURCE_FIRST = 390, // 390 to 403
+
+    IDS_PREVIEW_CAPTION = 410,
+    IDS_PREVIEW_PRINT = 411,
+    IDS_PREVIEW_NEXT = 412,
+    IDS_PREVIEW_PREVIOUS = 413,
+    IDS_PREVIEW_ZOOM_IN = 414,
+    IDS_PREVIEW_ZOOM_OUT = 415,
+    IDS_PREVIEW_CLOSE = 416,
+    IDS_PREVIEW_TWO_PAGES = 417,
+    IDS_PREVIEW_ONE_PAGE = 418,
+    IDS_PREVIEW_PAGE = 419,  // %1 the page
+    IDS_PREVIEW_PAGES = 420, // %1 and %2 the pages shown
+
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,
     ID_INDICATOR_CAPS = 59137,
@@ -113,7 +228,32 @@ enum StringId : unsigned {
 // Commands have strings of their own, under the command's id: the status-bar
 // prompt, then after "\n" the tooltip (see app/CommandIds.h).
 
-// The text of a string id in UTF-8; empty for an unknown id.
+// One text in each language the program speaks.
+struct StringEntry {
+    unsigned id;
+    std::string_view japanese;
+    std::string_view english;
+};
+
+// The whole table, sorted by id (for checks over every text).
+std::span<const StringEntry> AllStrings();
+
+// The text of a string id in UTF-8, in the current language (res/Language.h);
+// empty for an unknown id.
 std::string_view LoadString(unsigned id);
+std::string_view LoadString(unsigned id, Language language);
+
+// `text` with %1, %2, ... replaced by `args` in turn (a placeholder without
+// an argument stays as it is).
+std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args);
+// The text of `id` in the current language with its placeholders filled in.
+std::string LoadFormatted(unsigned id, std::initializer_list<std::string_view> args);
+
+// The system's reason for an error number as the user is told it: the
+// table's words for the common errors, else the system's own.
+std::string SystemReason(int number);
+// The same with the system's own text given: the table's words when it has
+// them for `number`, else `systemText`.
+std::string SystemReason(int number, std::string_view systemText);
 
 } // namespace tessel

@@ -125,6 +125,10 @@ bool AppSettings::Write(ProfileStore& profile, SettingGroup group) const {
     return written;
 }
 
+std::string LanguageSetting(const ProfileStore& profile) {
+    return profile.GetProfileString("Misc", "Language", "");
+}
+
 int EditFontHeight(int points) {
     // Wide arithmetic: a size read from the file can be any 32-bit number.
     const long long height = static_cast<long long>(points) * 4 / 3;

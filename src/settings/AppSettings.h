@@ -55,6 +55,11 @@ struct AppSettings {
     bool Write(ProfileStore& profile, SettingGroup group) const;
 };
 
+// "Misc"/"Language": the language both programs speak ("ja", "en"), or
+// empty to follow the locale. Read before anything is shown, so apart from
+// the other settings; never written.
+std::string LanguageSetting(const ProfileStore& profile);
+
 // The editor font's cell height in pixels for a size in points.
 int EditFontHeight(int points);
 

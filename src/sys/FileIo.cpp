@@ -1,6 +1,7 @@
 #include "sys/FileIo.h"
 #include "sys/Fd.h"
 
+#include "res/StringTable.h"
 #include "sys/SysCalls.h"
 
 #include <algorithm>
@@ -22,7 +23,7 @@ FileError LastError() {
 FileError FileError::FromErrno(int number) {
     FileError error;
     error.m_number = number;
-    error.m_reason = std::strerror(number);
+    error.m_reason = SystemReason(number);
     return error;
 }
 

@@ -1,5 +1,6 @@
 // Replacing a file and telling its versions apart, on POSIX systems.
 
+#include "res/StringTable.h"
 #include "sys/Fd.h"
 #include "sys/FileIo.h"
 
@@ -152,9 +153,7 @@ FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
         if (error == EPERM && existed && sys::Stat(DirectoryOf(path).c_str(), folder) == 0 &&
             (folder.st_mode & S_ISVTX) != 0) {
             sys::Unlink(temp.c_str());
-            return FileError::Because(std::string(std::strerror(error)) +
-                                      " (in this folder only the file's owner may replace it; "
-                                      "write to another file)");
+            return FileError::Because(LoadFormatted(IDS_REASON_OWNER_ONLY, {SystemReason(error)}));
         }
         return fail(error);
     }

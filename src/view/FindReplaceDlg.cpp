@@ -43,18 +43,16 @@ void Select(CKivaView& view, std::size_t start, std::size_t length) {
 
 CFindReplaceDlg::CFindReplaceDlg(ViewSource currentView, QWidget* parent)
     : QDialog(parent), m_currentView(std::move(currentView)), m_findText(new QLineEdit(this)),
-      m_replaceLabel(new QLabel(QStringLiteral("置換後の文字列(&P):"), this)),
+      m_replaceLabel(new QLabel(LoadQString(IDS_REPLACE_WITH), this)),
       m_replaceText(new QLineEdit(this)),
-      m_wholeWord(new QCheckBox(QStringLiteral("単語単位で探す(&W)"), this)),
-      m_matchCase(new QCheckBox(QStringLiteral("大文字と小文字を区別する(&C)"), this)),
-      m_direction(new QGroupBox(QStringLiteral("検索する方向"), this)),
-      m_up(new QRadioButton(QStringLiteral("上へ(&U)"), m_direction)),
-      m_down(new QRadioButton(QStringLiteral("下へ(&D)"), m_direction)),
-      m_findNext(MakeButton(QStringLiteral("次を検索(&F)"), QStringLiteral("findNext"), this)),
-      m_replaceNext(
-          MakeButton(QStringLiteral("置換して次に(&R)"), QStringLiteral("replaceNext"), this)),
-      m_replaceAll(
-          MakeButton(QStringLiteral("すべて置換(&A)"), QStringLiteral("replaceAll"), this)) {
+      m_wholeWord(new QCheckBox(LoadQString(IDS_FIND_WHOLE_WORD), this)),
+      m_matchCase(new QCheckBox(LoadQString(IDS_FIND_MATCH_CASE), this)),
+      m_direction(new QGroupBox(LoadQString(IDS_FIND_DIRECTION), this)),
+      m_up(new QRadioButton(LoadQString(IDS_FIND_UP), m_direction)),
+      m_down(new QRadioButton(LoadQString(IDS_FIND_DOWN), m_direction)),
+      m_findNext(MakeButton(LoadQString(IDS_FIND_NEXT), QStringLiteral("findNext"), this)),
+      m_replaceNext(MakeButton(LoadQString(IDS_REPLACE_NEXT), QStringLiteral("replaceNext"), this)),
+      m_replaceAll(MakeButton(LoadQString(IDS_REPLACE_ALL), QStringLiteral("replaceAll"), this)) {
     setObjectName(QStringLiteral("FindReplaceDlg"));
     setModal(false);
     m_findText->setObjectName(QStringLiteral("findText"));
@@ -66,9 +64,9 @@ CFindReplaceDlg::CFindReplaceDlg(ViewSource currentView, QWidget* parent)
     m_down->setObjectName(QStringLiteral("down"));
     m_down->setChecked(true);
     m_findNext->setDefault(true);
-    QPushButton* cancel = MakeButton(QStringLiteral("キャンセル"), QStringLiteral("cancel"), this);
+    QPushButton* cancel = MakeButton(LoadQString(IDS_FIND_CANCEL), QStringLiteral("cancel"), this);
 
-    auto* findLabel = new QLabel(QStringLiteral("検索する文字列(&N):"), this);
+    auto* findLabel = new QLabel(LoadQString(IDS_FIND_WHAT), this);
     findLabel->setBuddy(m_findText);
     m_replaceLabel->setBuddy(m_replaceText);
     auto* fields = new QGridLayout;
@@ -115,7 +113,7 @@ CFindReplaceDlg::~CFindReplaceDlg() = default;
 void CFindReplaceDlg::SetMode(FindDialogMode mode) {
     m_mode = mode;
     const bool replace = mode == FindDialogMode::Replace;
-    setWindowTitle(replace ? QStringLiteral("置換") : QStringLiteral("検索"));
+    setWindowTitle(LoadQString(replace ? IDS_REPLACE_CAPTION : IDS_FIND_CAPTION));
     m_replaceLabel->setVisible(replace);
     m_replaceText->setVisible(replace);
     m_replaceNext->setVisible(replace);
@@ -234,7 +232,7 @@ std::size_t CFindReplaceDlg::ReplaceAll() {
 void CFindReplaceDlg::ReportNotFound(CKivaView& view) {
     QWidget* parent = isVisible() ? static_cast<QWidget*>(this) : &view;
     ShowMessageBox({parent, LoadQString(AFX_IDS_APP_TITLE),
-                    QStringLiteral("「%1」が見つかりません。").arg(m_findText->text()),
+                    LoadQString(IDS_FIND_NOT_FOUND).arg(m_findText->text()),
                     QMessageBox::Information, QMessageBox::Ok});
 }
 

@@ -1,5 +1,6 @@
 #include "view/MyPageSetupDlg.h"
 
+#include "res/StringTable.h"
 #include "ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -32,33 +33,20 @@ constexpr QPageSize::PageSizeId kStandardSizes[] = {
     QPageSize::JisB5, QPageSize::Letter, QPageSize::Legal, QPageSize::Executive,
 };
 
-constexpr std::pair<QPrinter::PaperSource, const char*> kSourceNames[] = {
-    {QPrinter::Auto, "自動選択"},
-    {QPrinter::Upper, "上段ﾄﾚｲ"},
-    {QPrinter::Middle, "中段ﾄﾚｲ"},
-    {QPrinter::Lower, "下段ﾄﾚｲ"},
-    {QPrinter::Manual, "手差し"},
-    {QPrinter::Envelope, "封筒"},
-    {QPrinter::EnvelopeManual, "封筒手差し"},
-    {QPrinter::Tractor, "ﾄﾗｸﾀ"},
-    {QPrinter::SmallFormat, "小型用紙"},
-    {QPrinter::LargeFormat, "大型用紙"},
-    {QPrinter::LargeCapacity, "大容量ﾄﾚｲ"},
-    {QPrinter::Cassette, "ｶｾｯﾄ"},
-    {QPrinter::FormSource, "用紙ﾄﾚｲ"},
-    {QPrinter::CustomSource, "ﾕｰｻﾞｰ定義"},
+// The sources in the order of their names in the string table.
+constexpr QPrinter::PaperSource kSources[] = {
+    QPrinter::Auto,        QPrinter::Upper,        QPrinter::Middle,         QPrinter::Lower,
+    QPrinter::Manual,      QPrinter::Envelope,     QPrinter::EnvelopeManual, QPrinter::Tractor,
+    QPrinter::SmallFormat, QPrinter::LargeFormat,  QPrinter::LargeCapacity,  QPrinter::Cassette,
+    QPrinter::FormSource,  QPrinter::CustomSource,
 };
 
 QString SourceName(QPrinter::PaperSource source) {
-    for (const auto& [id, name] : kSourceNames)
-        if (id == source)
-            return QString::fromUtf8(name);
+    for (unsigned i = 0; i < std::size(kSources); ++i)
+        if (kSources[i] == source)
+            return LoadQString(IDS_PAPER_SOURCE_FIRST + i);
     return QString::number(static_cast<int>(source));
 }
-
-const QString kBadMargin = QStringLiteral("余白には 0 以上の数値をﾐﾘ単位で入力してください。");
-const QString kMarginsTooLarge =
-    QStringLiteral("余白が大きすぎます。印刷できる範囲が残るように小さくしてください。");
 
 // The page in the orientation group: a white sheet with its shadow, in the
 // paper's proportions, upright or on its side.
@@ -134,14 +122,14 @@ CMyPageSetupDlg::CMyPageSetupDlg(const PageSetup& setup, const PageSetup::Printe
                                  bool printPage, QWidget* parent)
     : QDialog(parent), m_setup(setup), m_bPrintPage(printPage),
       m_printer(setup.printer.value_or(current)) {
-    setWindowTitle(QStringLiteral("ページの設定"));
+    setWindowTitle(LoadQString(IDS_PAGE_CAPTION));
 
     // Orientation, with the sample page.
-    auto* orientation = new QGroupBox(QStringLiteral("印刷の向き"), this);
+    auto* orientation = new QGroupBox(LoadQString(IDS_PAGE_ORIENTATION), this);
     m_sample = new PageSample(orientation);
-    m_portrait = new QRadioButton(QStringLiteral("縦(&O)"), orientation);
+    m_portrait = new QRadioButton(LoadQString(IDS_PAGE_PORTRAIT), orientation);
     m_portrait->setObjectName(QStringLiteral("portrait"));
-    m_landscape = new QRadioButton(QStringLiteral("横(&A)"), orientation);
+    m_landscape = new QRadioButton(LoadQString(IDS_PAGE_LANDSCAPE), orientation);
     m_landscape->setObjectName(QStringLiteral("landscape"));
     (m_printer.orientation == QPageLayout::Landscape ? m_landscape : m_portrait)->setChecked(true);
     auto* orientationLayout = new QVBoxLayout(orientation);
@@ -151,43 +139,43 @@ CMyPageSetupDlg::CMyPageSetupDlg(const PageSetup& setup, const PageSetup::Printe
     orientationLayout->addWidget(m_landscape);
 
     // Paper.
-    auto* paper = new QGroupBox(QStringLiteral("用紙"), this);
+    auto* paper = new QGroupBox(LoadQString(IDS_PAGE_PAPER), this);
     m_paperSize = new QComboBox(paper);
     m_paperSize->setObjectName(QStringLiteral("paperSize"));
     m_paperSource = new QComboBox(paper);
     m_paperSource->setObjectName(QStringLiteral("paperSource"));
     auto* paperLayout = new QGridLayout(paper);
-    paperLayout->addWidget(MakeLabel(QStringLiteral("ｻｲｽﾞ(&Z):"), m_paperSize, paper), 0, 0);
+    paperLayout->addWidget(MakeLabel(LoadQString(IDS_PAGE_SIZE), m_paperSize, paper), 0, 0);
     paperLayout->addWidget(m_paperSize, 0, 1);
-    paperLayout->addWidget(MakeLabel(QStringLiteral("給紙方法(&S)"), m_paperSource, paper), 1, 0);
+    paperLayout->addWidget(MakeLabel(LoadQString(IDS_PAGE_SOURCE), m_paperSource, paper), 1, 0);
     paperLayout->addWidget(m_paperSource, 1, 1);
     paperLayout->setColumnStretch(1, 1);
 
     // Margins, in millimetres.
-    auto* margins = new QGroupBox(QStringLiteral("余白（ﾐﾘ）"), this);
+    auto* margins = new QGroupBox(LoadQString(IDS_PAGE_MARGINS), this);
     m_left = MakeMarginField(setup.margins.left, QStringLiteral("marginLeft"), margins);
     m_right = MakeMarginField(setup.margins.right, QStringLiteral("marginRight"), margins);
     m_top = MakeMarginField(setup.margins.top, QStringLiteral("marginTop"), margins);
     m_bottom = MakeMarginField(setup.margins.bottom, QStringLiteral("marginBottom"), margins);
     auto* marginLayout = new QGridLayout(margins);
-    marginLayout->addWidget(MakeLabel(QStringLiteral("左(&L):"), m_left, margins), 0, 0);
+    marginLayout->addWidget(MakeLabel(LoadQString(IDS_PAGE_LEFT), m_left, margins), 0, 0);
     marginLayout->addWidget(m_left, 0, 1);
-    marginLayout->addWidget(MakeLabel(QStringLiteral("右(&R):"), m_right, margins), 0, 2);
+    marginLayout->addWidget(MakeLabel(LoadQString(IDS_PAGE_RIGHT), m_right, margins), 0, 2);
     marginLayout->addWidget(m_right, 0, 3);
-    marginLayout->addWidget(MakeLabel(QStringLiteral("上(&T):"), m_top, margins), 1, 0);
+    marginLayout->addWidget(MakeLabel(LoadQString(IDS_PAGE_TOP), m_top, margins), 1, 0);
     marginLayout->addWidget(m_top, 1, 1);
-    marginLayout->addWidget(MakeLabel(QStringLiteral("下(&B):"), m_bottom, margins), 1, 2);
+    marginLayout->addWidget(MakeLabel(LoadQString(IDS_PAGE_BOTTOM), m_bottom, margins), 1, 2);
     marginLayout->addWidget(m_bottom, 1, 3);
 
-    m_btnPrintPage = new QCheckBox(QStringLiteral("ﾍﾟｰｼﾞ番号を印刷する(&L)"), this);
+    m_btnPrintPage = new QCheckBox(LoadQString(IDS_PAGE_NUMBERS), this);
     m_btnPrintPage->setObjectName(QStringLiteral("printPage"));
     m_btnPrintPage->setChecked(printPage);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("ｷｬﾝｾﾙ"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(LoadQString(IDS_BUTTON_CANCEL));
     m_printerButton =
-        buttons->addButton(QStringLiteral("ﾌﾟﾘﾝﾀ(&P)..."), QDialogButtonBox::ActionRole);
+        buttons->addButton(LoadQString(IDS_PAGE_PRINTER), QDialogButtonBox::ActionRole);
     m_printerButton->setObjectName(QStringLiteral("printer"));
     m_printerButton->setEnabled(!QPrinterInfo::availablePrinterNames().isEmpty());
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -266,9 +254,9 @@ void CMyPageSetupDlg::OnPrinter() {
     const QString current =
         m_printer.name.isEmpty() ? QPrinterInfo::defaultPrinterName() : m_printer.name;
     bool ok = false;
-    const QString chosen =
-        QInputDialog::getItem(this, QStringLiteral("ﾌﾟﾘﾝﾀ"), QStringLiteral("ﾌﾟﾘﾝﾀ名(&N):"), names,
-                              std::max(0, static_cast<int>(names.indexOf(current))), false, &ok);
+    const QString chosen = QInputDialog::getItem(
+        this, LoadQString(IDS_PRINTER_CAPTION), LoadQString(IDS_PRINTER_NAME), names,
+        std::max(0, static_cast<int>(names.indexOf(current))), false, &ok);
     if (!ok || chosen == current)
         return;
     m_printer = ChosenPrinter();
@@ -298,7 +286,7 @@ void CMyPageSetupDlg::Refuse(QLineEdit* field, const QString& text) {
 bool CMyPageSetupDlg::ReadMargin(QLineEdit* field, int& hundredths) {
     if (ParseMillimetres(field->text(), hundredths))
         return true;
-    Refuse(field, kBadMargin);
+    Refuse(field, LoadQString(IDS_PAGE_BAD_MARGIN));
     return false;
 }
 
@@ -312,11 +300,11 @@ void CMyPageSetupDlg::accept() {
     const PageSetup::Printer printer = ChosenPrinter();
     const QSizeF area = PrintableAreaMm(printer);
     if (margins.left + margins.right >= static_cast<int>(std::floor(area.width() * 100))) {
-        Refuse(m_left, kMarginsTooLarge);
+        Refuse(m_left, LoadQString(IDS_PAGE_MARGIN_TOO_LARGE));
         return;
     }
     if (margins.top + margins.bottom >= static_cast<int>(std::floor(area.height() * 100))) {
-        Refuse(m_top, kMarginsTooLarge);
+        Refuse(m_top, LoadQString(IDS_PAGE_MARGIN_TOO_LARGE));
         return;
     }
     m_setup.margins = margins;

@@ -1,5 +1,7 @@
 #include "view/PrintPreviewDlg.h"
 
+#include "res/StringTable.h"
+#include "ui/MessageBox.h"
 #include "view/TextPrinter.h"
 
 #include <QAction>
@@ -86,24 +88,24 @@ private:
 CPrintPreviewDlg::CPrintPreviewDlg(const CTextPrinter& pages, const QPrinter& printer,
                                    int pagesShown, QWidget* parent)
     : QDialog(parent), m_printer(pages), m_pages(pagesShown >= 2 ? 2 : 1) {
-    setWindowTitle(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));
+    setWindowTitle(LoadQString(IDS_PREVIEW_CAPTION));
 
     auto* toolBar = new QToolBar(this);
     toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    auto add = [&](const char* text, const char* name) {
-        QAction* action = toolBar->addAction(QString::fromUtf8(text));
+    auto add = [&](unsigned text, const char* name) {
+        QAction* action = toolBar->addAction(text == 0 ? QString() : LoadQString(text));
         action->setObjectName(QString::fromUtf8(name));
         return action;
     };
-    QAction* print = add("印刷(&P)...", "previewPrint");
-    m_next = add("次ﾍﾟｰｼﾞ(&N)", "previewNext");
+    QAction* print = add(IDS_PREVIEW_PRINT, "previewPrint");
+    m_next = add(IDS_PREVIEW_NEXT, "previewNext");
     m_next->setShortcut(Qt::Key_PageDown);
-    m_previous = add("前ﾍﾟｰｼﾞ(&V)", "previewPrevious");
+    m_previous = add(IDS_PREVIEW_PREVIOUS, "previewPrevious");
     m_previous->setShortcut(Qt::Key_PageUp);
-    m_pagesAction = add("", "previewPages");
-    m_zoomIn = add("拡大(&I)", "previewZoomIn");
-    m_zoomOut = add("縮小(&O)", "previewZoomOut");
-    QAction* close = add("閉じる(&C)", "previewClose");
+    m_pagesAction = add(0, "previewPages");
+    m_zoomIn = add(IDS_PREVIEW_ZOOM_IN, "previewZoomIn");
+    m_zoomOut = add(IDS_PREVIEW_ZOOM_OUT, "previewZoomOut");
+    QAction* close = add(IDS_PREVIEW_CLOSE, "previewClose");
     toolBar->addSeparator();
     m_pageLabel = new QLabel(toolBar);
     m_pageLabel->setObjectName(QStringLiteral("previewPage"));
@@ -170,13 +172,13 @@ void CPrintPreviewDlg::Update() {
     const int last = std::min(PageCount(), m_page + Visible() - 1);
     m_next->setEnabled(last < PageCount());
     m_previous->setEnabled(m_page > 1);
-    m_pagesAction->setText(m_pages == 1 ? QStringLiteral("2 ﾍﾟｰｼﾞ(&T)")
-                                        : QStringLiteral("1 ﾍﾟｰｼﾞ(&O)"));
+    m_pagesAction->setText(
+        LoadQString(m_pages == 1 ? IDS_PREVIEW_TWO_PAGES : IDS_PREVIEW_ONE_PAGE));
     m_pagesAction->setEnabled(m_zoom == 0 && (PageCount() > 1 || m_pages == 2));
     m_zoomIn->setEnabled(m_zoom < 2);
     m_zoomOut->setEnabled(m_zoom > 0);
-    m_pageLabel->setText(last > m_page ? QStringLiteral("ﾍﾟｰｼﾞ %1-%2").arg(m_page).arg(last)
-                                       : QStringLiteral("ﾍﾟｰｼﾞ %1").arg(m_page));
+    m_pageLabel->setText(last > m_page ? LoadQString(IDS_PREVIEW_PAGES).arg(m_page).arg(last)
+                                       : LoadQString(IDS_PREVIEW_PAGE).arg(m_page));
     m_pane->update();
 }
 

@@ -1,7 +1,9 @@
 #include "view/RenumberDlg.h"
 
 #include "engine/LineWithNum.h"
+#include "res/StringTable.h"
 #include "ui/DialogFields.h"
+#include "ui/MessageBox.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -13,15 +15,15 @@ CRenumberDlg::CRenumberDlg(QWidget* parent)
     : QDialog(parent), m_newStart(new QLineEdit(QStringLiteral("10"), this)),
       m_oldStart(new QLineEdit(QStringLiteral("10"), this)),
       m_step(new QLineEdit(QStringLiteral("10"), this)) {
-    setWindowTitle(QStringLiteral("行番号の変更"));
+    setWindowTitle(LoadQString(IDS_RENUM_CAPTION));
     m_newStart->setObjectName(QStringLiteral("newStart"));
     m_oldStart->setObjectName(QStringLiteral("oldStart"));
     m_step->setObjectName(QStringLiteral("step"));
 
     auto* form = new QFormLayout(this);
-    form->addRow(QStringLiteral("新行番号"), m_newStart);
-    form->addRow(QStringLiteral("旧行番号"), m_oldStart);
-    form->addRow(QStringLiteral("増分"), m_step);
+    form->addRow(LoadQString(IDS_RENUM_NEW), m_newStart);
+    form->addRow(LoadQString(IDS_RENUM_OLD), m_oldStart);
+    form->addRow(LoadQString(IDS_LABEL_STEP), m_step);
     form->addRow(MakeOkCancel(this));
 }
 

@@ -18,16 +18,16 @@ namespace tessel {
 QString FormatTimeLeft(std::chrono::milliseconds left) {
     const long long seconds = (left.count() + 999) / 1000;
     if (seconds < 60)
-        return QStringLiteral("残り約%1秒").arg(seconds);
+        return LoadQString(IDS_TIME_LEFT_SECONDS).arg(seconds);
     if (seconds < 3600)
-        return QStringLiteral("残り約%1分%2秒").arg(seconds / 60).arg(seconds % 60);
-    return QStringLiteral("残り約%1時間%2分").arg(seconds / 3600).arg(seconds % 3600 / 60);
+        return LoadQString(IDS_TIME_LEFT_MINUTES).arg(seconds / 60).arg(seconds % 60);
+    return LoadQString(IDS_TIME_LEFT_HOURS).arg(seconds / 3600).arg(seconds % 3600 / 60);
 }
 
 CTransferDlg::CTransferDlg(QWidget* parent)
     : QDialog(parent), m_message(new QLabel(LoadQString(IDS_TRANSFER_READY), this)),
       m_progress(new QProgressBar(this)), m_timeLeft(new QLabel(this)),
-      m_button(new QPushButton(QStringLiteral("中断"), this)) {
+      m_button(new QPushButton(LoadQString(IDS_TRANSFER_STOP), this)) {
     setObjectName(QStringLiteral("TransferDlg"));
     m_message->setObjectName(QStringLiteral("message"));
     m_message->setAlignment(Qt::AlignCenter);

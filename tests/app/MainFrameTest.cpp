@@ -1,28 +1,41 @@
 #include "app/ComSettingDlg.h"
+#include "app/CommandTable.h"
 #include "app/DocTemplate.h"
+#include "app/FileSaveDlg.h"
 #include "app/InstanceLink.h"
 #include "app/SplashDlg.h"
 #include "app/StartCommandLine.h"
+#include "app/Translations.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogFields.h"
+#include "view/FindReplaceDlg.h"
 #include "view/TransferDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSet>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QTranslator>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -447,7 +460,7 @@ TEST(MainFrame, RecentFilesAreStoredAtExit) {
     EXPECT_EQ(h.app->DocManager().OpenDocumentFile(QStringLiteral("/gone/two.bas")), nullptr);
     ASSERT_EQ(h.messages.size(), 1u);
     EXPECT_EQ(h.messages[0].text, QStringLiteral("/gone/two.bas を開けません。\n") +
-                                      QString::fromLocal8Bit(std::strerror(ENOENT)));
+                                      QString::fromStdString(SystemReason(ENOENT)));
     h.app->ExitInstance();
     const ProfileStore stored(h.iniPath);
     EXPECT_EQ(stored.GetProfileString("Recent File List", "File1", ""), "/gone/one.bas");
@@ -458,6 +471,7 @@ TEST(StartUp, SplashGoesAtTheFirstIdleMomentAfterItsTime) {
     AppHarness h({}, {}, 60);
     auto* splash = h.Frame().findChild<CSplashDlg*>(QStringLiteral("Splash"));
     ASSERT_NE(splash, nullptr);
+    EXPECT_EQ(splash->accessibleName(), LoadQString(IDR_MAINFRAME));
     EXPECT_TRUE(h.app->SplashShown());
     EXPECT_EQ(splash->size(), QSize(490, 290));
     EXPECT_EQ(splash->ColorCount(), 256);
@@ -623,5 +637,262 @@ TEST(StartCommandLine, HelpVersionAndMistakesNeedNoWindow) {
     EXPECT_NE(err.find("Usage: tessel"), std::string::npos);
 }
 
+// One language at a time: the locale, or the settings file over it, decides
+// the program's own texts and Qt's. Each case starts a program of its own.
+class LanguageCase {
+public:
+    explicit LanguageCase(const char* lang) { qputenv("LANG", lang); }
+    ~LanguageCase() {
+        qputenv("LANG", "C.UTF-8");
+        ApplyLanguage(Language::Japanese);
+    }
+};
+
+// The texts of a real message box, and the buttons of a real open dialog.
+struct QtTexts {
+    QString text;
+    QStringList buttons;
+    QStringList openDialog;
+};
+
+QtTexts ShowQtDialogs(AppHarness& h) {
+    QtTexts texts;
+    SetMessageBoxHook({});
+    QTimer::singleShot(0, [&texts] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        texts.text = box->text();
+        for (QMessageBox::StandardButton button :
+             {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+            texts.buttons.append(box->button(button)->text());
+        box->button(QMessageBox::Cancel)->click();
+    });
+    ShowMessageBox({&h.Frame(), LoadQString(AFX_IDS_APP_TITLE),
+                    LoadQString(AFX_IDP_ASK_TO_SAVE).arg(QStringLiteral("a.bas")),
+                    QMessageBox::Question,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
+    QFileDialog open(&h.Frame());
+    open.setOption(QFileDialog::DontUseNativeDialog);
+    open.setAcceptMode(QFileDialog::AcceptOpen);
+    for (QPushButton* button : open.findChild<QDialogButtonBox*>()->findChildren<QPushButton*>())
+        texts.openDialog.append(button->text());
+    texts.openDialog.sort();
+    return texts;
+}
+
+TEST(Language, MenusMessagesAndQtsOwnDialogsSpeakTheLocalesLanguage) {
+    const QStringList japaneseMenus{"ﾌｧｲﾙ(&F)", "通信(&C)", "ツール(&T)", "表示(&V)", "ﾍﾙﾌﾟ(&H)"};
+    const QStringList englishMenus{"&File", "&Transfer", "T&ools", "&View", "&Help"};
+    const QtTexts japanese{"a.bas への変更を保存しますか?",
+                           {"はい(&Y)", "いいえ(&N)", "キャンセル"},
+                           {"キャンセル", "開く(&O)"}};
+    const QtTexts english{"Save changes to a.bas?", {"&Yes", "&No", "Cancel"}, {"&Open", "Cancel"}};
+    const struct {
+        const char* lang;
+        std::string ini;
+        bool english;
+    } cases[] = {
+        {"en_US.UTF-8", "", true},
+        {"ja_JP.UTF-8", "", false},
+        {"C", "", false},
+        // The setting beats the locale.
+        {"ja_JP.UTF-8", "[Misc]\r\nLanguage=en\r\n", true},
+        {"en_US.UTF-8", "[Misc]\r\nLanguage=ja\r\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.lang) + " " + c.ini);
+        LanguageCase language(c.lang);
+        AppHarness h(c.ini);
+        EXPECT_EQ(MenuTitles(h.Frame()), c.english ? englishMenus : japaneseMenus);
+        const QtTexts shown = ShowQtDialogs(h);
+        const QtTexts& expected = c.english ? english : japanese;
+        EXPECT_EQ(shown.text, expected.text);
+        EXPECT_EQ(shown.buttons, expected.buttons);
+        EXPECT_EQ(shown.openDialog, expected.openDialog);
+    }
+}
+
+// The texts of `window` that do not fit the room they were given.
+QStringList CutTexts(QWidget* window) {
+    QStringList cut;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(window) || widget->window() != window)
+            continue;
+        QString text;
+        int needed = 0;
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            if (label->wordWrap() || label->text().isEmpty())
+                continue;
+            text = label->text();
+            needed = label->minimumSizeHint().width();
+        } else if (auto* push = qobject_cast<QPushButton*>(widget)) {
+            text = push->text();
+            needed = push->fontMetrics().horizontalAdvance(QString(text).remove(u'&')) + 6;
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget);
+                   button &&
+                   (qobject_cast<QCheckBox*>(widget) || qobject_cast<QRadioButton*>(widget))) {
+            text = button->text();
+            needed = button->sizeHint().width();
+        } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+            text = group->title();
+            needed = group->minimumSizeHint().width();
+        }
+        if (!text.isEmpty() && widget->width() < needed)
+            cut.append(QStringLiteral("%1 (%2 < %3)").arg(text).arg(widget->width()).arg(needed));
+    }
+    return cut;
+}
+
+TEST(Language, NoDialogCutsItsTextsInEitherLanguage) {
+    for (const char* lang : {"C", "en_US.UTF-8"}) {
+        SCOPED_TRACE(lang);
+        LanguageCase language(lang);
+        AppHarness h;
+        ASSERT_TRUE(h.Execute(ID_NEW_BASIC));
+        h.View()->insertPlainText(QStringLiteral("10 A"));
+        int checked = 0;
+        auto check = [&checked](QWidget* window) {
+            ++checked;
+            EXPECT_EQ(CutTexts(window), QStringList()) << window->windowTitle().toStdString();
+        };
+        for (const int command : {ID_APP_ABOUT, ID_TAB_STOP, ID_LINENUM_SETTINGS, ID_RENUMBER,
+                                  ID_FILE_NEW, ID_PAGE_SETUP, ID_FILE_PRINT_PREVIEW}) {
+            h.WhenDialogOpens([&check](QDialog* dialog) {
+                check(dialog);
+                dialog->reject();
+            });
+            h.Execute(command);
+        }
+        for (const int command : {ID_EDIT_FIND, ID_EDIT_REPLACE}) {
+            h.Execute(command);
+            QApplication::processEvents();
+            check(h.Frame().FindReplaceDialog());
+            h.Frame().FindReplaceDialog()->hide();
+        }
+        CComSettingDlg settings(h.app->Settings().m_comSettings, &h.Frame());
+        CTransferDlg transfer(&h.Frame());
+        CFileSaveDlg save(&h.Frame());
+        for (QDialog* dialog : std::initializer_list<QDialog*>{&settings, &transfer, &save}) {
+            dialog->show();
+            QApplication::processEvents();
+            check(dialog);
+            dialog->hide();
+        }
+        EXPECT_EQ(checked, 12);
+    }
+}
+
+// Every command in the menus has a label in both languages, each with one
+// mnemonic, and no two items of a menu share one.
+TEST(Language, EveryMenuHasItsLabelsAndDistinctMnemonicsInBothLanguages) {
+    for (const CommandInfo& command : Commands()) {
+        EXPECT_EQ(std::string_view(command.label).empty(),
+                  std::string_view(command.labelEnglish).empty())
+            << command.name;
+        EXPECT_EQ(std::ranges::count(std::string_view(command.label), '&'),
+                  std::ranges::count(std::string_view(command.labelEnglish), '&'))
+            << command.name;
+        // The prompt and tooltip have the same parts in both languages.
+        const std::string_view ja =
+            LoadString(static_cast<unsigned>(command.id), Language::Japanese);
+        const std::string_view en =
+            LoadString(static_cast<unsigned>(command.id), Language::English);
+        EXPECT_EQ(ja.empty(), en.empty()) << command.name;
+        EXPECT_EQ(std::ranges::count(ja, '\n'), std::ranges::count(en, '\n')) << command.name;
+    }
+    for (const char* lang : {"C", "en_US.UTF-8"}) {
+        SCOPED_TRACE(lang);
+        LanguageCase language(lang);
+        AppHarness h;
+        ASSERT_TRUE(h.Execute(ID_NEW_BASIC));
+        QList<QMenu*> menus;
+        for (QAction* title : h.Frame().menuBar()->actions())
+            menus.append(title->menu());
+        menus.append(menus.front()->actions().front()->menu()); // "New"
+        for (QMenu* menu : menus) {
+            QSet<QChar> mnemonics;
+            for (QAction* item : menu->actions()) {
+                const QString text = item->text();
+                const qsizetype amp = text.indexOf(u'&');
+                if (item->isSeparator() || amp < 0 || (text.startsWith(u'&') && text[1].isDigit()))
+                    continue;
+                const QChar key = text[amp + 1].toLower();
+                EXPECT_FALSE(mnemonics.contains(key)) << text.toStdString();
+                mnemonics.insert(key);
+            }
+        }
+    }
+}
+
+// The program's own catalogue for what Qt draws holds only what Qt's own
+// catalogue lacks: no context of Qt's that Qt translates, no text Qt's
+// catalogue has, and each of its texts in use.
+TEST(Language, TheProgramsQtCatalogueOnlyFillsWhatQtsOwnLacks) {
+    QTranslator qt;
+    ASSERT_TRUE(
+        qt.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QTranslator program;
+    ASSERT_TRUE(program.load(QStringLiteral("tessel_ja"), QStringLiteral(":/i18n")));
+    const QStringList qtsOwn = {"QPlatformTheme", "QFileDialog", "QMessageBox", "QFontDialog",
+                                "QPrintDialog"};
+    int messages = 0;
+    for (const auto& file : std::filesystem::recursive_directory_iterator(TESSEL_SOURCE_DIR)) {
+        if (file.path().extension() != ".ts" ||
+            file.path().string().find("/build") != std::string::npos)
+            continue;
+        QFile ts(QString::fromStdString(file.path().string()));
+        ASSERT_TRUE(ts.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&ts);
+        QString context, source, comment;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == u"name")
+                context = xml.readElementText();
+            else if (xml.isStartElement() && xml.name() == u"source")
+                source = xml.readElementText();
+            else if (xml.isStartElement() && xml.name() == u"comment")
+                comment = xml.readElementText();
+            else if (xml.isEndElement() && xml.name() == u"message") {
+                ++messages;
+                const QByteArray c = context.toUtf8(), s = source.toUtf8(), d = comment.toUtf8();
+                EXPECT_FALSE(qtsOwn.contains(context)) << c.constData();
+                EXPECT_TRUE(qt.translate(c, s, d.isEmpty() ? nullptr : d.constData()).isEmpty())
+                    << c.constData() << " " << s.constData();
+                EXPECT_FALSE(
+                    program.translate(c, s, d.isEmpty() ? nullptr : d.constData()).isEmpty())
+                    << c.constData() << " " << s.constData();
+                comment.clear();
+            }
+        }
+        EXPECT_FALSE(xml.hasError()) << file.path();
+    }
+    EXPECT_GT(messages, 0);
+
+    // In use: the type column of the file dialogs.
+    test::TempDir dir;
+    const QFileInfo folder(QString::fromStdString(dir.path()));
+    for (const char* lang : {"C", "en_US.UTF-8"}) {
+        LanguageCase language(lang);
+        AppHarness h;
+        EXPECT_EQ(QFileIconProvider().type(folder), std::string_view(lang) == "C"
+                                                        ? QStringLiteral("フォルダ")
+                                                        : QStringLiteral("Folder"));
+    }
+}
+
+// Without Qt's catalogue the program's own texts still come in Japanese, and
+// what Qt draws stays in English.
+TEST(Language, WithoutQtsCatalogueTheProgramsTextsStayJapanese) {
+    AppHarness h;
+    EXPECT_FALSE(ApplyLanguage(Language::Japanese, QStringLiteral("/nonexistent")));
+    EXPECT_EQ(LoadQString(AFX_IDS_IDLEMESSAGE), QStringLiteral("ﾚﾃﾞｨ"));
+    QMessageBox box(QMessageBox::Question, {}, {}, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Yes"));
+    EXPECT_TRUE(ApplyLanguage(Language::Japanese));
+    QMessageBox translated(QMessageBox::Question, {}, {}, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(translated.button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+    EXPECT_TRUE(QtCataloguePath(Language::Japanese).endsWith(QStringLiteral("/qtbase_ja.qm")));
+    EXPECT_EQ(QtCataloguePath(Language::English), QString());
+}
 } // namespace
 } // namespace tessel

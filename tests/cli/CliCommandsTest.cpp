@@ -576,28 +576,28 @@ TEST_F(CliCommands, ANulByteNeverCutsAFileSilently) {
 TEST_F(CliCommands, UnreadableAndUnwritableFiles) {
     Result r = RunArgs({"sort", m_dir.file("missing.bas")});
     EXPECT_EQ(r.status, kExitFailure);
-    EXPECT_EQ(r.err, m_dir.file("missing.bas: No such file or directory\n"));
+    EXPECT_EQ(r.err, m_dir.file("missing.bas: ") + SystemReason(ENOENT) + "\n");
     // A name with a line break stays on one line.
     r = RunArgs({"sort", m_dir.file("two\nlines.bas")});
-    EXPECT_EQ(r.err, "'" + m_dir.file("two\\nlines.bas': No such file or directory\n"));
+    EXPECT_EQ(r.err, "'" + m_dir.file("two\\nlines.bas': ") + SystemReason(ENOENT) + "\n");
     r = RunArgs({"number", m_dir.path()});
     EXPECT_EQ(r.err, m_dir.path() + ": Is a directory\n");
 
     r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", m_dir.file("no/such/dir.bas")});
     EXPECT_EQ(r.status, kExitFailure);
-    EXPECT_EQ(r.err, m_dir.file("no/such/dir.bas: No such file or directory\n"));
+    EXPECT_EQ(r.err, m_dir.file("no/such/dir.bas: ") + SystemReason(ENOENT) + "\n");
     r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", m_dir.path()});
     EXPECT_EQ(r.err, m_dir.path() + ": Is a directory\n");
 #if !defined(_WIN32)
     r = Run("a.bas", "10 A\n", {"number", "FILE", "-o", "/dev/full"});
-    EXPECT_EQ(r.err, "/dev/full: No space left on device\n");
+    EXPECT_EQ(r.err, "/dev/full: " + SystemReason(ENOSPC) + "\n");
 #endif
     EXPECT_EQ(ReadBytes(m_file), "10 A\n");
 
     // A receive finds out before it opens the port.
     r = RunArgs({"receive", "-o", m_dir.file("no/such/dir.bas"), "--port", "/nonexistent"});
     EXPECT_EQ(r.status, kExitFailure);
-    EXPECT_EQ(r.err, m_dir.file("no/such/dir.bas: No such file or directory\n"));
+    EXPECT_EQ(r.err, m_dir.file("no/such/dir.bas: ") + SystemReason(ENOENT) + "\n");
 }
 
 #if !defined(_WIN32) // Windows replaces with its own calls
@@ -624,7 +624,7 @@ TEST_F(CliCommands, FileCallsGoThroughTheSystemCallTable) {
         const test::ScopedFileFaults faults({.call = call, .error = error});
         const Result r = Run("a.txt", "A\r\nB\r\n", args);
         EXPECT_EQ(r.status, kExitFailure) << call;
-        EXPECT_EQ(r.err, out + ": " + std::strerror(error) + "\n");
+        EXPECT_EQ(r.err, out + ": " + SystemReason(error) + "\n");
         EXPECT_EQ(ReadBytes(out), "old") << call;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 3) << call;
     }
@@ -651,18 +651,21 @@ TEST_F(CliCommands, OptionsBeatTheSettingsFileWhichBeatsTheDefaults) {
 
     r = Run("a.txt", text, {"number", "FILE", "--settings", m_dir.file("typo.ini")});
     EXPECT_EQ(r.status, kExitUsage);
-    EXPECT_NE(r.err.find("typo.ini': No such file or directory"), std::string::npos);
+    EXPECT_NE(r.err.find("typo.ini': " + SystemReason(ENOENT)), std::string::npos);
 
     // A value out of its range counts as absent, and says so once.
     const std::string bad = m_dir.file("bad.ini");
-    WriteBytes(bad, "[LineNumber]\r\nStartLine=0\r\nStep=99999\r\n[COMPORT]\r\nEndOfLine=7\r\n");
+    WriteBytes(bad, "[LineNumber]\r\nStartLine=0\r\nStep=99999\r\n[COMPORT]\r\nEndOfLine=7\r\n"
+                    "[Misc]\r\nLanguage=fr\r\n");
     r = Run("a.txt", text, {"wire", "FILE", "--settings", bad});
     EXPECT_EQ(r.status, kExitOk);
     EXPECT_EQ(r.out, "10A B\r\n20C\r\n" + kEot);
-    EXPECT_EQ(r.err, bad + ": warning: [COMPORT] EndOfLine=7 is not 0 to 2; 2 is used\n" + bad +
-                         ": warning: [LineNumber] StartLine=0 is not 1 to 65279; 10 is used\n" +
-                         bad +
-                         ": warning: [LineNumber] Step=99999 is not 1 to 65278; 10 is used\n");
+    EXPECT_EQ(r.err,
+              bad + ": warning: [COMPORT] EndOfLine=7 is not 0 to 2; 2 is used\n" + bad +
+                  ": warning: [LineNumber] StartLine=0 is not 1 to 65279; 10 is used\n" + bad +
+                  ": warning: [LineNumber] Step=99999 is not 1 to 65278; 10 is used\n" + bad +
+                  ": warning: [Misc] Language=fr is not ja or en; the locale's language is "
+                  "used\n");
 }
 
 TEST_F(CliCommands, SerialOptionsBeatTheSettingsFile) {

@@ -322,7 +322,7 @@ TEST(CliOptions, CompletionReadsTheWordsBefore) {
     EXPECT_TRUE(complete({"number", "--", "-"}).files);
     EXPECT_FALSE(complete({"receive", ""}).files); // it reads no FILE
     EXPECT_FALSE(complete({"ports", ""}).files);   // nor does this
-    EXPECT_EQ(complete({"ports", "--"}).words, (Words{"--settings", "--json", "--help"}));
+    EXPECT_EQ(complete({"ports", "--"}).words, (Words{"--settings", "--lang", "--json", "--help"}));
 }
 
 } // namespace

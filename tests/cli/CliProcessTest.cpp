@@ -2,11 +2,13 @@
 // settings file beside it.
 // The same cases test the Windows build under Wine (support/CliProgram.h).
 
+#include "res/StringTable.h"
 #include "support/CliProgram.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -122,7 +124,7 @@ TEST_F(CliProcess, AFailedWriteToStandardOutputIsAnError) {
     WriteBytes(m_dir.file("a.bas"), "10 A\n");
     const Result r = Run({"sort", m_dir.file("a.bas")}, "/dev/full");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "standard output: No space left on device\n");
+    EXPECT_EQ(r.err, "standard output: " + SystemReason(ENOSPC) + "\n");
 }
 
 TEST_F(CliProcess, HelpVersionAndUsage) {
@@ -181,6 +183,45 @@ TEST_F(CliProcess, ReadsTesselIniBesideTheExecutable) {
     EXPECT_EQ(r.out, "500A\n501B\n");
 }
 
+// The messages' language: the locale, the settings file's "Misc"/"Language"
+// over it, --lang over both. Nothing else changes: not the exit status, not
+// the FILE:LINE: form.
+TEST_F(CliProcess, MessagesSpeakTheLanguageOfTheLocaleTheSettingsOrTheOption) {
+    WriteBytes(m_dir.file("r.bas"), "10 GOTO 100\r\n20 END\r\n");
+    WriteBytes(m_dir.file("en.ini"), "[Misc]\r\nLanguage=en\r\n");
+    const std::string file = m_dir.file("r.bas");
+    const std::string english =
+        file + ":1: The program refers to a line number that does not exist.\n";
+    const std::string japanese = file + ":1: プログラム中で参照している行番号が存在しません。\n";
+    const struct {
+        const char* lang;
+        std::vector<std::string> options;
+        const std::string& expected;
+    } cases[] = {
+        {"en_US.UTF-8", {}, english},
+        {"ja_JP.UTF-8", {}, japanese},
+        {"C", {}, japanese},
+        {"ja_JP.UTF-8", {"--settings", m_dir.file("en.ini")}, english},
+        {"en_US.UTF-8", {"--lang", "ja"}, japanese},
+        {"ja_JP.UTF-8", {"--settings", m_dir.file("en.ini"), "--lang=ja"}, japanese},
+    };
+    const std::string before = std::getenv("LANG") ? std::getenv("LANG") : "";
+    for (const auto& c : cases) {
+        ::setenv("LANG", c.lang, 1);
+        std::vector<std::string> args = {"renumber", file};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 1) << c.lang;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, c.expected) << c.lang;
+    }
+    ::setenv("LANG", "en_US.UTF-8", 1);
+    const Result wrong = Run({"renumber", "--lang", "fr", file});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_NE(wrong.err.find("invalid value 'fr' for --lang (ja or en)"), std::string::npos);
+    ::setenv("LANG", before.c_str(), 1);
+}
+
 TEST_F(CliProcess, FileNamesWithAnyCharacter) {
     const std::string name = m_dir.file("日本語 Ünï €.bas");
     WriteBytes(name, "20 B\r\n10 A\r\n");
@@ -195,7 +236,7 @@ TEST_F(CliProcess, FileNamesWithAnyCharacter) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.path()), {}), 4);
     r = Run({"check", m_dir.file("無い.bas")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, m_dir.file("無い.bas: No such file or directory\n"));
+    EXPECT_EQ(r.err, m_dir.file("無い.bas: ") + SystemReason(ENOENT) + "\n");
 }
 
 // The program under test and this build's own give the same bytes and exit

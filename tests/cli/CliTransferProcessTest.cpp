@@ -3,11 +3,13 @@
 // plays the device on the other. The Windows build under Wine
 // (support/CliProgram.h) opens COM5, which the test maps to the tool's end.
 
+#include "res/StringTable.h"
 #include "support/CliProgram.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -429,7 +431,7 @@ TEST_F(CliTransferProcess, APortThatCannotBeOpenedIsNamedWithTheReason) {
             EXPECT_EQ(cli.Err().back(), '\n');
         } else {
             // What follows lists this machine's ports, or says there are none.
-            EXPECT_EQ(cli.Err().rfind(said + "No such file or directory)\n  ", 0), 0u) << cli.Err();
+            EXPECT_EQ(cli.Err().rfind(said + SystemReason(ENOENT) + ")\n  ", 0), 0u) << cli.Err();
         }
     }
     EXPECT_FALSE(std::filesystem::exists(out));
@@ -495,7 +497,7 @@ TEST_F(CliTransferProcess, AnOutputThatCannotTakeTheTextCostsNoTransferAndLosesN
     const std::string missing = m_dir.file("nodir/x.bas");
     auto cli = Start(modem, {"receive", "-o", missing});
     EXPECT_EQ(cli->Wait(), 1);
-    EXPECT_EQ(cli->Err(), missing + ": No such file or directory\n");
+    EXPECT_EQ(cli->Err(), missing + ": " + SystemReason(ENOENT) + "\n");
 
     // The write fails all the same: the text is kept, and the message says
     // where.
@@ -507,7 +509,7 @@ TEST_F(CliTransferProcess, AnOutputThatCannotTakeTheTextCostsNoTransferAndLosesN
         kept.push_back(entry.path().string());
     ASSERT_EQ(kept.size(), 1u) << cli->Err();
     EXPECT_EQ(cli->Err(),
-              "/dev/full: No space left on device; what arrived is kept in " + kept[0] + "\n");
+              "/dev/full: " + SystemReason(ENOSPC) + "; what arrived is kept in " + kept[0] + "\n");
     EXPECT_EQ(ReadBytes(kept[0]), "10 A\r\n");
 }
 

@@ -190,7 +190,8 @@ TEST_F(CliTransferOnPty, APortThatWontOpenLeavesNoProgressLine) {
     m_pty.path = m_dir.file("ttyNone");
     EXPECT_EQ(Run({"send", file}, true, kExitFailure),
               "\r通信の準備が出来ました\x1b[K\r\x1b[K" + m_pty.path +
-                  ": COMポートを開けません。 (No such file or directory)\n"
+                  ": COMポートを開けません。 (" + SystemReason(ENOENT) +
+                  ")\n"
                   "  No serial port is present: check the cable and the adapter, and that its\n"
                   "  driver is loaded (dmesg tells when the adapter is plugged in).\n");
 }
@@ -360,11 +361,11 @@ TEST_F(CliTransferOnPty, AnOutputItCannotWriteCostsNoTransferAndLosesNoBytes) {
         std::string_view fault; // a call that fails with EACCES
         std::string reason;
     } refused[] = {
-        {m_dir.file("nodir/x.bas"), "", "No such file or directory"},
+        {m_dir.file("nodir/x.bas"), "", SystemReason(ENOENT)},
         {file + "/x.bas", "", "Not a directory"},
         {m_dir.path(), "", "Is a directory"},
-        {m_dir.file("x.bas"), "access", "Permission denied"}, // a folder the user may not write
-        {file, "access", "Permission denied"},
+        {m_dir.file("x.bas"), "access", SystemReason(EACCES)}, // a folder the user may not write
+        {file, "access", SystemReason(EACCES)},
     };
     for (const auto& c : refused) {
         const test::ScopedFileFaults faults({.call = c.fault, .error = EACCES});
@@ -403,7 +404,7 @@ TEST_F(CliTransferOnPty, AnOutputItCannotWriteCostsNoTransferAndLosesNoBytes) {
         for (const auto& path : Files(c.folder))
             if (!before.contains(path))
                 kept.push_back(path);
-        const std::string problem = "/dev/full: No space left on device; what arrived ";
+        const std::string problem = "/dev/full: " + SystemReason(ENOSPC) + "; what arrived ";
         if (!c.failure.empty()) {
             EXPECT_EQ(err, problem + "could not be kept either (" + c.failure + ")\n");
             continue;

@@ -2,6 +2,7 @@
 // output queue come in through the system-call table.
 
 #include "comm/ComPort.h"
+#include "res/StringTable.h"
 
 #include "comm/CancelSignal.h"
 #include "settings/ComSettings.h"
@@ -34,7 +35,7 @@ double ThreadCpuMs() {
 }
 
 std::string Reason(int error) {
-    return std::generic_category().message(error);
+    return SystemReason(error);
 }
 
 // Raises `cancel` after `delay`; MsAfterRaise() waits for that and says how

@@ -185,7 +185,7 @@ sys::Calls EndlessDrainCalls() {
 TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
     PtyPair pty;
     const ComSettings settings = pty.Settings();
-    const std::string cancelled = ": " + std::generic_category().message(ECANCELED);
+    const std::string cancelled = ": " + SystemReason(ECANCELED);
     {
         Transfer receive(kReceive, settings); // nothing arrives
         std::this_thread::sleep_for(30ms);
@@ -229,8 +229,9 @@ TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
     start = Clock::now();
     receive.worker.Join();
     EXPECT_LT(Clock::now() - start, 100ms);
-    EXPECT_EQ(receive.Get(),
-              (Events{"1", "2", "3", "line failed 250 " + pty.path + ": the other end hung up"}));
+    EXPECT_EQ(receive.Get(), (Events{"1", "2", "3",
+                                     "line failed 250 " + pty.path + ": " +
+                                         std::string(LoadString(IDS_REASON_HUNG_UP))}));
     EXPECT_EQ(receive.buffer, "abc");
     EXPECT_FALSE(receive.worker.Completed());
 }
@@ -260,16 +261,15 @@ TEST(TransferWorkerTest, PortThatWontOpenIsReportedOnceWithTheCaption) {
     {
         Transfer send(kSend, settings, "x\x1a");
         send.worker.Join();
-        EXPECT_EQ(send.Get(), Events{"open failed 251 " + pty.path + ": " +
-                                     std::generic_category().message(EBUSY)});
+        EXPECT_EQ(send.Get(), Events{"open failed 251 " + pty.path + ": " + SystemReason(EBUSY)});
         EXPECT_FALSE(send.worker.Completed());
     }
     ::close(holder);
     settings.Device[0] = "/dev/tessel-no-such-port";
     Transfer receive(kReceive, settings);
     receive.worker.Join();
-    EXPECT_EQ(receive.Get(), Events{"open failed 250 /dev/tessel-no-such-port: " +
-                                    std::generic_category().message(ENOENT)});
+    EXPECT_EQ(receive.Get(),
+              Events{"open failed 250 /dev/tessel-no-such-port: " + SystemReason(ENOENT)});
 }
 
 TEST(TransferWorkerTest, ASystemCallThatThrowsEndsTheTransferWithItsReason) {

@@ -1,4 +1,5 @@
 #include "sys/FileIo.h"
+#include "res/StringTable.h"
 #include "support/SysCallFaults.h"
 #include "support/TempDir.h"
 #include "sys/Platform.h"
@@ -87,7 +88,7 @@ TEST(ReadDocumentFile, StopsAtNulAndPastTheLimit) {
     EXPECT_FALSE(file.shortRead);
 
     const FileError error = ReadDocumentFile(dir.path(), 1000, file);
-    EXPECT_EQ(error.Reason(), std::strerror(EISDIR));
+    EXPECT_EQ(error.Reason(), SystemReason(EISDIR));
     EXPECT_FALSE(error.IsNotFound());
     EXPECT_TRUE(ReadDocumentFile(dir.file("missing"), 1000, file).IsNotFound());
 }
@@ -112,9 +113,9 @@ TEST(ReadDocumentFile, InterruptedAndShortReadsGiveTheWholeFile) {
     }
     const ScopedFileFaults failing({.call = "read", .passes = 1, .error = EIO, .chunk = 1000});
     DocumentFile file;
-    EXPECT_EQ(ReadDocumentFile(path, 200000, file).Reason(), std::strerror(EIO));
+    EXPECT_EQ(ReadDocumentFile(path, 200000, file).Reason(), SystemReason(EIO));
     std::string whole;
-    EXPECT_EQ(ReadWholeFile(path, whole).Reason(), std::strerror(EIO));
+    EXPECT_EQ(ReadWholeFile(path, whole).Reason(), SystemReason(EIO));
 }
 
 #if !defined(_WIN32) // POSIX permissions, owners and links
@@ -163,8 +164,8 @@ TEST(ReplaceFile, KeepsPermissionsAndFollowsLinks) {
 TEST(ReplaceFile, FailuresLeaveTheOldFile) {
     test::TempDir dir;
     const FileError error = ReplaceFile(dir.file("missing/x"), "data");
-    EXPECT_EQ(error.Reason(), std::strerror(ENOENT));
-    EXPECT_EQ(ReplaceFile(dir.path(), "data").Reason(), std::strerror(EISDIR));
+    EXPECT_EQ(error.Reason(), SystemReason(ENOENT));
+    EXPECT_EQ(ReplaceFile(dir.path(), "data").Reason(), SystemReason(EISDIR));
 #if !defined(_WIN32)
     EXPECT_EQ(ReplaceFile("/dev/null", "data").Reason(), "not a regular file");
 #endif
@@ -203,7 +204,7 @@ TEST(ReplaceFile, SavingThroughInterruptedShortAndFailingCalls) {
     for (const Case& c : cases) {
         const std::string what = std::string(c.faults.call) + " " +
                                  std::to_string(c.faults.interrupts) + " " +
-                                 std::strerror(c.faults.error);
+                                 SystemReason(c.faults.error);
         test::TempDir dir;
         const std::string path = dir.file("prog.bas");
         test::WriteBytes(path, before);
@@ -226,7 +227,7 @@ TEST(ReplaceFile, SavingThroughInterruptedShortAndFailingCalls) {
             ASSERT_EQ(::stat(path.c_str(), &st), 0);
             EXPECT_EQ(st.st_mode & 07777, 0640u) << what;
         } else {
-            EXPECT_EQ(error.Reason(), std::strerror(c.faults.error)) << what;
+            EXPECT_EQ(error.Reason(), SystemReason(c.faults.error)) << what;
             EXPECT_EQ(test::ReadBytes(path), before) << what;
         }
     }
@@ -239,11 +240,13 @@ TEST(ReplaceFile, AStickyFolderSaysWhoMayReplaceTheFile) {
     const std::string path = dir.file("prog.bas");
     test::WriteBytes(path, "10 A\r\n");
     const ScopedFileFaults refused({.call = "rename", .error = EPERM});
-    EXPECT_EQ(ReplaceFile(path, "new").Reason(), std::strerror(EPERM));
+    EXPECT_EQ(ReplaceFile(path, "new").Reason(), SystemReason(EPERM));
     ASSERT_EQ(::chmod(dir.path().c_str(), 01777), 0);
+    SetLanguage(Language::English);
     EXPECT_EQ(ReplaceFile(path, "new").Reason(),
-              std::string(std::strerror(EPERM)) +
-                  " (in this folder only the file's owner may replace it; write to another file)");
+              "Permission denied (in this folder only the file's owner may replace it; write to "
+              "another file)");
+    SetLanguage(Language::Japanese);
     EXPECT_EQ(test::ReadBytes(path), "10 A\r\n");
     EXPECT_EQ(Entries(dir.path()), 1);
 }
@@ -268,11 +271,11 @@ TEST(WriteNewFile, NeverReplacesAFileAndMakesItsFolders) {
     EXPECT_EQ(test::ReadBytes(second), "two");
 
     // A file where a folder should be; a write that fails leaves nothing.
-    EXPECT_EQ(MakeFolders(first + "/c", 0700).Reason(), std::strerror(ENOTDIR));
-    EXPECT_EQ(MakeFolders(first, 0700).Reason(), std::strerror(ENOTDIR));
+    EXPECT_EQ(MakeFolders(first + "/c", 0700).Reason(), SystemReason(ENOTDIR));
+    EXPECT_EQ(MakeFolders(first, 0700).Reason(), SystemReason(ENOTDIR));
     const ScopedFileFaults full({.call = "write", .error = ENOSPC});
     std::string third;
-    EXPECT_EQ(WriteNewFile(folder, "kept", ".txt", "three", third).Reason(), std::strerror(ENOSPC));
+    EXPECT_EQ(WriteNewFile(folder, "kept", ".txt", "three", third).Reason(), SystemReason(ENOSPC));
     EXPECT_EQ(Entries(folder), 2);
 }
 
