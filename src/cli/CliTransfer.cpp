@@ -85,19 +85,11 @@ public:
             m_err.Write("\n");
         m_open = false;
         const auto seconds = std::to_string(kStallReportAfter.count());
-        if (!stalled)
-            m_err.Write(m_device + ": the line moves again\n");
-        else if (m_mode == TransferWorker::Mode::Send)
-            m_err.Write(m_device + ": the line has stalled: no byte could go out for " + seconds +
-                        " s; the device is not reading, or flow control holds the line (check "
-                        "the cable and --flow); still trying, Ctrl-C stops\n");
-        else if (m_receiveTimeout.count() > 0)
-            m_err.Write(m_device + ": nothing has come for " + seconds +
-                        " s; still waiting for the rest until --timeout gives up, Ctrl-C stops\n");
-        else
-            m_err.Write(m_device + ": nothing has come for " + seconds +
-                        " s; still waiting for the rest, Ctrl-C stops (--timeout gives up by "
-                        "itself)\n");
+        const unsigned id = !stalled                               ? IDS_CLI_LINE_MOVES
+                            : m_mode == TransferWorker::Mode::Send ? IDS_CLI_SEND_STALLED
+                            : m_receiveTimeout.count() > 0         ? IDS_CLI_RECEIVE_WAITING_TIMEOUT
+                                                                   : IDS_CLI_RECEIVE_WAITING;
+        m_err.Write(m_device + ": " + LoadFormatted(id, {seconds}) + "\n");
     }
 
     void Show(const std::string& text) {
