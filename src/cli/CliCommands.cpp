@@ -390,7 +390,7 @@ private:
     // False when there are none (the message has been written).
     bool SendText(std::string& bytes) {
         if (m_editor.GetLength() == 0) {
-            Fail(m_name + ": nothing to send: the text is empty");
+            Fail(m_name + ": " + std::string(LoadString(IDS_CLI_NOTHING_TO_SEND)));
             return false;
         }
         if (!PrepareSend(*m_doc, bytes)) {
@@ -462,14 +462,13 @@ private:
         const ComSettings& com = m_settings.m_comSettings;
         if (com.FlowControl == kFlowXonXoff &&
             bytes.find_first_of("\x11\x13") != std::string_view::npos)
-            m_context.err.Write(m_name + ": warning: the text holds the byte 0x11 or 0x13, which "
-                                         "the device takes as Xon/Xoff flow control, not as "
-                                         "data; send with --flow rts or none to keep it\n");
+            m_context.err.Write(m_name + ": " + std::string(LoadString(IDS_WARN_FLOW_CODES)) +
+                                "\n");
         if (com.DataBit == 0 && std::ranges::any_of(bytes, [](char c) {
                 return static_cast<unsigned char>(c) >= 0x80;
             }))
-            m_context.err.Write(m_name + ": warning: the text holds bytes above 0x7f, which "
-                                         "lose their top bit with 7 data bits\n");
+            m_context.err.Write(m_name + ": " + std::string(LoadString(IDS_WARN_SEVEN_BITS)) +
+                                "\n");
     }
 
     int Receive() {
@@ -542,9 +541,10 @@ private:
         std::string kept;
         if (const FileError error =
                 KeepReceivedInStateFolder(bytes, DocKindExtension(m_options.Kind()), kept))
-            Fail(problem + "; what arrived could not be kept either (" + error.Reason() + ")");
+            Fail(problem + LoadFormatted(IDS_CLI_RECEIVED_NOT_KEPT, {error.Reason()}));
         else
-            Fail(problem + "; what arrived is kept in " + ShownName(sys::NativeSeparators(kept)));
+            Fail(problem +
+                 LoadFormatted(IDS_CLI_RECEIVED_KEPT, {ShownName(sys::NativeSeparators(kept))}));
         return false;
     }
 

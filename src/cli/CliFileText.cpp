@@ -3,6 +3,7 @@
 #include "cli/CliOptions.h"
 #include "doc/TextOps.h"
 #include "engine/LineWithNum.h"
+#include "res/StringTable.h"
 
 #include <charconv>
 
@@ -23,42 +24,31 @@ std::string LineOf(std::string_view text, std::size_t offset) {
 
 std::string ConversionMessage(const std::string& name, std::string_view text,
                               const cp932::ConversionError& error) {
-    std::string line = name + ':' + LineOf(text, error.offset) + ": ";
+    const std::string line = name + ':' + LineOf(text, error.offset) + ": ";
     switch (error.problem) {
     case cp932::ConversionProblem::NotUtf8:
-        return line + "byte 0x" + Hex(error.byte) +
-               " is not UTF-8; a file in code page 932 is read without --encoding utf-8";
+        return line + LoadFormatted(IDS_CLI_NOT_UTF8, {Hex(error.byte)});
     case cp932::ConversionProblem::NotInCodePage:
-        line += cp932::NameCharacter(error.character) +
-                " has no code in code page 932, the device's character set; change or remove it";
-        if (error.character == 0xA5)
-            line += " (code page 932 has no yen sign of its own: byte 0x5c is the backslash)";
-        return line;
+        return line + LoadFormatted(error.character == 0xA5 ? IDS_CLI_YEN_NOT_IN_CP932
+                                                            : IDS_CLI_NOT_IN_CP932,
+                                    {cp932::NameCharacter(error.character)});
     case cp932::ConversionProblem::NoCharacter:
         break;
     }
-    return line + "byte 0x" + Hex(error.byte) +
-           " is no character of code page 932 and cannot be written as UTF-8; write the file "
-           "with --encoding cp932";
+    return line + LoadFormatted(IDS_CLI_NOT_CP932, {Hex(error.byte)});
 }
 
 std::string TidyReport(const TidyResult& result) {
-    const auto count = [](std::size_t n, std::string_view one, std::string_view many) {
-        return std::to_string(n) + ' ' + std::string(n == 1 ? one : many);
-    };
     std::string report;
-    if (result.convertedLines != 0)
-        report += "converted " + count(result.convertedLines, "line", "lines") +
-                  " from UTF-8 to code page 932\n";
-    if (result.droppedByteOrderMark)
-        report += "removed the UTF-8 byte order mark\n";
-    if (result.blankLines != 0)
-        report += "removed " + count(result.blankLines, "blank line", "blank lines") + '\n';
-    if (result.indentedNumbers != 0)
-        report += "removed the blanks before " +
-                  count(result.indentedNumbers, "line number", "line numbers") + '\n';
-    if (result.droppedEndMark)
-        report += "removed the end-of-file mark ^Z (0x1A) after the last line\n";
+    const auto add = [&report](std::size_t n, unsigned one, unsigned many) {
+        if (n != 0)
+            report += LoadFormatted(n == 1 ? one : many, {std::to_string(n)}) + '\n';
+    };
+    add(result.convertedLines, IDS_TIDY_CONVERTED_ONE, IDS_TIDY_CONVERTED);
+    add(result.droppedByteOrderMark, IDS_TIDY_BYTE_ORDER_MARK, IDS_TIDY_BYTE_ORDER_MARK);
+    add(result.blankLines, IDS_TIDY_BLANK_LINE, IDS_TIDY_BLANK_LINES);
+    add(result.indentedNumbers, IDS_TIDY_INDENT_ONE, IDS_TIDY_INDENTS);
+    add(result.droppedEndMark, IDS_TIDY_END_MARK, IDS_TIDY_END_MARK);
     return report;
 }
 
@@ -74,10 +64,8 @@ std::string Utf8Warning(const std::string& name, std::string_view text, std::str
     const auto offset = cp932::LooksLikeUtf8(text);
     if (!offset)
         return {};
-    return name + ':' + LineOf(text, *offset) +
-           ": warning: the file looks like UTF-8 (this line has characters beyond ASCII), but "
-           "the device reads code page 932; convert it with " +
-           TidyCommand("--encoding utf-8", file) + ", or read it with --encoding utf-8\n";
+    return name + ':' + LineOf(text, *offset) + ": " +
+           LoadFormatted(IDS_WARN_LOOKS_UTF8, {TidyCommand("--encoding utf-8", file)}) + "\n";
 }
 
 std::string IndentWarning(const std::string& name, std::string_view text, std::string_view file) {
@@ -86,17 +74,12 @@ std::string IndentWarning(const std::string& name, std::string_view text, std::s
     if (!tidy.numbered)
         return {};
     if (tidy.indentedNumbers == 0)
-        return name +
-               ": warning: the file begins with a blank line, so it is taken as having no line "
-               "numbers and its lines get new ones in front of theirs; remove the blank lines "
-               "with " +
-               TidyCommand({}, file) + "\n";
-    return name + ':' + std::to_string(tidy.firstIndented + 1) +
-           ": warning: " + std::to_string(tidy.indentedNumbers) +
-           (tidy.indentedNumbers == 1 ? " line begins" : " lines begin") +
-           " with blanks and a number (this is the first), so the file is taken as having no "
-           "line numbers and gets new ones in front of them; remove the blanks with " +
-           TidyCommand({}, file) + "\n";
+        return name + ": " + LoadFormatted(IDS_WARN_BLANK_FIRST_LINE, {TidyCommand({}, file)}) +
+               "\n";
+    return name + ':' + std::to_string(tidy.firstIndented + 1) + ": " +
+           LoadFormatted(tidy.indentedNumbers == 1 ? IDS_WARN_INDENTED_ONE : IDS_WARN_INDENTED,
+                         {std::to_string(tidy.indentedNumbers), TidyCommand({}, file)}) +
+           "\n";
 }
 
 std::string NoNumberHint(const std::string& name, std::string_view text, std::size_t line,
@@ -106,20 +89,19 @@ std::string NoNumberHint(const std::string& name, std::string_view text, std::si
         pos += NextLine(text, pos).span;
     const std::string_view content =
         text.substr(std::min(pos, text.size()), NextLine(text, pos).length);
+    const auto hint = [&](unsigned id) {
+        return name + ": " + LoadFormatted(id, {TidyCommand({}, file)}) + "\n";
+    };
     const std::size_t indent = content.find_first_not_of(" \t");
     if (indent == std::string_view::npos)
-        return name + ": blank lines can be removed with " + TidyCommand({}, file) + "\n";
+        return hint(IDS_HINT_BLANK_LINES);
     if (indent != 0 && IsDigit(content[indent]))
-        return name + ": the blanks before line numbers can be removed with " +
-               TidyCommand({}, file) + "\n";
+        return hint(IDS_HINT_INDENTED);
     if (content.find_first_not_of('\x1a') == std::string_view::npos) {
         std::string tidied;
         if (const TidyResult tidy = Tidy(text, TextEncoding::Cp932, tidied);
             tidy.Ok() && tidy.droppedEndMark)
-            return name +
-                   ": the end-of-file mark ^Z (0x1A) after the last line can be removed "
-                   "with " +
-                   TidyCommand({}, file) + "\n";
+            return hint(IDS_HINT_END_MARK);
     }
     return {};
 }

@@ -85,19 +85,11 @@ public:
             m_err.Write("\n");
         m_open = false;
         const auto seconds = std::to_string(kStallReportAfter.count());
-        if (!stalled)
-            m_err.Write(m_device + ": the line moves again\n");
-        else if (m_mode == TransferWorker::Mode::Send)
-            m_err.Write(m_device + ": the line has stalled: no byte could go out for " + seconds +
-                        " s; the device is not reading, or flow control holds the line (check "
-                        "the cable and --flow); still trying, Ctrl-C stops\n");
-        else if (m_receiveTimeout.count() > 0)
-            m_err.Write(m_device + ": nothing has come for " + seconds +
-                        " s; still waiting for the rest until --timeout gives up, Ctrl-C stops\n");
-        else
-            m_err.Write(m_device + ": nothing has come for " + seconds +
-                        " s; still waiting for the rest, Ctrl-C stops (--timeout gives up by "
-                        "itself)\n");
+        const unsigned id = !stalled                               ? IDS_CLI_LINE_MOVES
+                            : m_mode == TransferWorker::Mode::Send ? IDS_CLI_SEND_STALLED
+                            : m_receiveTimeout.count() > 0         ? IDS_CLI_RECEIVE_WAITING_TIMEOUT
+                                                                   : IDS_CLI_RECEIVE_WAITING;
+        m_err.Write(m_device + ": " + LoadFormatted(id, {seconds}) + "\n");
     }
 
     void Show(const std::string& text) {
@@ -205,67 +197,14 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
 }
 
 std::string OpenProblemAdvice(const OpenProblem& problem) {
-    const std::string modemManager =
-        "  ModemManager is running: it probes a newly plugged adapter for up to a minute. Wait,\n"
-        "  or have it leave the adapter alone with a udev rule (ENV{ID_MM_DEVICE_IGNORE}=\"1\").\n";
-    const std::string brltty =
-        "  brltty is running: on some distributions it takes CH340/CH341 adapters. Unless a\n"
-        "  braille display is in use, remove it: sudo apt remove brltty\n";
+    const std::string explained = ExplainOpenProblem(problem);
     std::string text;
-    switch (problem.kind) {
-    case OpenProblem::Kind::Denied:
-        if (problem.group.empty())
-            return {};
-        text = "  The device belongs to group '" + problem.group + "' (" + problem.mode + ")";
-        if (!problem.groupCanOpen)
-            return text + ", which may not open\n  it either: a udev rule can give it a group "
-                          "(GROUP=\"dialout\", MODE=\"0660\";\n  see docs/serial.md).\n";
-        text += ", and " + problem.user;
-        if (problem.inGroupAlready)
-            return text + " was added to it\n  after this login began: log out and in again.\n";
-        return text +
-               " is not in it.\n  Add the user to the group, then log out and in "
-               "again:\n    " +
-               problem.GroupFix() + "\n";
-    case OpenProblem::Kind::Busy:
-        text = "  Another program holds the port";
-        if (problem.holders.empty()) {
-            text += "; the system does not tell which.\n";
-        } else {
-            text += ":\n";
-            for (const PortHolder& holder : problem.holders)
-                text += "    " + std::to_string(holder.pid) + " " +
-                        (holder.command.empty() ? "?" : holder.command) + "\n";
-        }
-        for (const PortHolder& suspect : problem.suspects)
-            text += suspect.command == "brltty" ? brltty : modemManager;
-        // Linux's usual suspects; on Windows it is whatever program the user started.
-        if (problem.holders.empty() && problem.suspects.empty() && !sys::kWindows)
-            text += "  Often it is ModemManager probing a newly plugged adapter, or brltty\n"
-                    "  taking a CH340/CH341 adapter (see docs/serial.md).\n";
-        return text;
-    case OpenProblem::Kind::Missing:
-        if (problem.present.empty()) {
-            text = "  No serial port is present: check the cable and the adapter, and that its\n";
-            text += sys::kWindows
-                        ? "  driver is loaded (the device manager shows it under Ports).\n"
-                        : "  driver is loaded (dmesg tells when the adapter is plugged in).\n";
-        } else {
-            text = "  The serial ports present ('tessel-cli ports' tells more):\n";
-            for (const SerialPortInfo& port : problem.present) {
-                text += "    " + port.path;
-                if (const std::string what = port.Description(); !what.empty())
-                    text += "  (" + what + ")";
-                text += "\n";
-            }
-        }
-        if (problem.brlttyRuns)
-            text += brltty;
-        return text;
-    case OpenProblem::Kind::Other:
-        break;
+    for (std::size_t begin = 0; begin < explained.size();) {
+        const std::size_t end = std::min(explained.find('\n', begin), explained.size());
+        text += "  " + explained.substr(begin, end - begin) + "\n";
+        begin = end + 1;
     }
-    return {};
+    return text;
 }
 
 std::string ReceiveProgressText(unsigned count) {

@@ -60,8 +60,9 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
                             std::string& buffer, IOutput& err,
                             std::chrono::milliseconds receiveTimeout = {});
 
-// The lines that say why a port would not open and what to do, each
-// indented and ending in "\n"; "" when the system's reason says it all.
+// The lines that say why a port would not open and what to do, in the
+// desktop program's words (ExplainOpenProblem), each indented and ending in
+// "\n"; "" when the system's reason says it all.
 std::string OpenProblemAdvice(const OpenProblem& problem);
 
 // The lines of the progress display between the ready text and the

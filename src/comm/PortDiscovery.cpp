@@ -1,6 +1,7 @@
 #include "comm/PortDiscovery.h"
 
 #include "res/StringTable.h"
+#include "sys/Platform.h"
 
 #include <initializer_list>
 
@@ -50,7 +51,8 @@ std::string ExplainOpenProblem(const OpenProblem& problem) {
         for (const PortHolder& suspect : problem.suspects)
             if (suspect.command == "brltty")
                 text += Line(IDS_PORT_BRLTTY);
-        if (problem.holders.empty() && problem.suspects.empty())
+        // Linux's usual takers; on Windows it is a program the user started.
+        if (problem.holders.empty() && problem.suspects.empty() && !sys::kWindows)
             text += Line(IDS_PORT_BUSY_UNKNOWN);
         return text;
     case OpenProblem::Kind::Missing:

@@ -268,7 +268,93 @@ constexpr StringEntry kStrings[] = {
     {IDS_PREVIEW_ONE_PAGE, "1 ﾍﾟｰｼﾞ(&O)", "&One Page"},
     {IDS_PREVIEW_PAGE, "ﾍﾟｰｼﾞ %1", "Page %1"},
     {IDS_PREVIEW_PAGES, "ﾍﾟｰｼﾞ %1-%2", "Pages %1-%2"},
+    {IDS_CLI_NOT_UTF8,
+     "バイト 0x%1 は UTF-8 ではありません。コードページ 932 のファイルは --encoding utf-8 "
+     "を付けずに読んでください",
+     "byte 0x%1 is not UTF-8; a file in code page 932 is read without --encoding utf-8"},
+    {IDS_CLI_NOT_IN_CP932,
+     "%1 は本体の文字セットであるコードページ 932 にない文字です。変更するか削除してください",
+     "%1 has no code in code page 932, the device's character set; change or remove it"},
+    {IDS_CLI_YEN_NOT_IN_CP932,
+     "%1 は本体の文字セットであるコードページ 932 にない文字です。変更するか削除してください"
+     "（コードページ 932 には円記号そのものはありません。バイト 0x5c はバックスラッシュです）",
+     "%1 has no code in code page 932, the device's character set; change or remove it (code "
+     "page 932 has no yen sign of its own: byte 0x5c is the backslash)"},
+    {IDS_CLI_NOT_CP932,
+     "バイト 0x%1 はコードページ 932 の文字ではないため、UTF-8 で書き出せません。--encoding "
+     "cp932 で書き出してください",
+     "byte 0x%1 is no character of code page 932 and cannot be written as UTF-8; write the "
+     "file with --encoding cp932"},
+    {IDS_TIDY_CONVERTED_ONE, "%1 行を UTF-8 からコードページ 932 に変換しました",
+     "converted %1 line from UTF-8 to code page 932"},
+    {IDS_TIDY_CONVERTED, "%1 行を UTF-8 からコードページ 932 に変換しました",
+     "converted %1 lines from UTF-8 to code page 932"},
+    {IDS_TIDY_BYTE_ORDER_MARK, "UTF-8 のバイト順マークを削除しました",
+     "removed the UTF-8 byte order mark"},
+    {IDS_TIDY_BLANK_LINE, "空行を %1 行削除しました", "removed %1 blank line"},
+    {IDS_TIDY_BLANK_LINES, "空行を %1 行削除しました", "removed %1 blank lines"},
+    {IDS_TIDY_INDENT_ONE, "%1 行の行番号の前の空白を削除しました",
+     "removed the blanks before %1 line number"},
+    {IDS_TIDY_INDENTS, "%1 行の行番号の前の空白を削除しました",
+     "removed the blanks before %1 line numbers"},
+    {IDS_TIDY_END_MARK, "最後の行の後のファイル終端記号 ^Z (0x1A) を削除しました",
+     "removed the end-of-file mark ^Z (0x1A) after the last line"},
+    {IDS_WARN_LOOKS_UTF8,
+     "警告: このファイルは UTF-8 のようです（この行に ASCII 以外の文字があります）が、"
+     "本体はコードページ 932 で読みます。%1 で変換するか、--encoding utf-8 を付けて読んでください",
+     "warning: the file looks like UTF-8 (this line has characters beyond ASCII), but the device "
+     "reads code page 932; convert it with %1, or read it with --encoding utf-8"},
+    {IDS_WARN_BLANK_FIRST_LINE,
+     "警告: ファイルが空行で始まるため、行番号のないファイルとして読まれ、各行の前に新しい"
+     "行番号が付きます。%1 で空行を削除してください",
+     "warning: the file begins with a blank line, so it is taken as having no line numbers and "
+     "its lines get new ones in front of theirs; remove the blank lines with %1"},
+    {IDS_WARN_INDENTED_ONE,
+     "警告: %1 行が空白と数字で始まっています（この行が最初です）。そのため行番号のないファイル"
+     "として読まれ、その前に新しい行番号が付きます。%2 で空白を削除してください",
+     "warning: %1 line begins with blanks and a number (this is the first), so the file is taken "
+     "as having no line numbers and gets new ones in front of them; remove the blanks with %2"},
+    {IDS_WARN_INDENTED,
+     "警告: %1 行が空白と数字で始まっています（この行が最初です）。そのため行番号のないファイル"
+     "として読まれ、その前に新しい行番号が付きます。%2 で空白を削除してください",
+     "warning: %1 lines begin with blanks and a number (this is the first), so the file is taken "
+     "as having no line numbers and gets new ones in front of them; remove the blanks with %2"},
+    {IDS_HINT_BLANK_LINES, "空行は %1 で削除できます", "blank lines can be removed with %1"},
+    {IDS_HINT_INDENTED, "行番号の前の空白は %1 で削除できます",
+     "the blanks before line numbers can be removed with %1"},
+    {IDS_HINT_END_MARK, "最後の行の後のファイル終端記号 ^Z (0x1A) は %1 で削除できます",
+     "the end-of-file mark ^Z (0x1A) after the last line can be removed with %1"},
+    {IDS_WARN_FLOW_CODES,
+     "警告: テキストにバイト 0x11 か 0x13 があります。本体はこれをデータではなく Xon/Xoff "
+     "のフロー制御として受け取ります。残すには --flow rts か none で送信してください",
+     "warning: the text holds the byte 0x11 or 0x13, which the device takes as Xon/Xoff flow "
+     "control, not as data; send with --flow rts or none to keep it"},
+    {IDS_WARN_SEVEN_BITS,
+     "警告: テキストに 0x7f より大きいバイトがあります。データビット 7 では最上位ビットが"
+     "失われます",
+     "warning: the text holds bytes above 0x7f, which lose their top bit with 7 data bits"},
+    {IDS_CLI_NOTHING_TO_SEND, "テキストが空なので、送信するものがありません",
+     "nothing to send: the text is empty"},
+    {IDS_CLI_LINE_MOVES, "回線が再び動き始めました", "the line moves again"},
+    {IDS_CLI_SEND_STALLED,
+     "回線が止まっています。%1 秒間、1バイトも送れていません。本体が受信していないか、フロー"
+     "制御が回線を止めています（ケーブルと --flow を確認してください）。送信を続けます。"
+     "Ctrl-C で中止します",
+     "the line has stalled: no byte could go out for %1 s; the device is not reading, or flow "
+     "control holds the line (check the cable and --flow); still trying, Ctrl-C stops"},
+    {IDS_CLI_RECEIVE_WAITING_TIMEOUT,
+     "%1 秒間、何も届いていません。--timeout であきらめるまで続きを待ちます。Ctrl-C で中止します",
+     "nothing has come for %1 s; still waiting for the rest until --timeout gives up, Ctrl-C "
+     "stops"},
+    {IDS_CLI_RECEIVE_WAITING,
+     "%1 秒間、何も届いていません。続きを待ちます。Ctrl-C で中止します（--timeout "
+     "を付けると自動であきらめます）",
+     "nothing has come for %1 s; still waiting for the rest, Ctrl-C stops (--timeout gives up "
+     "by itself)"},
     // Command prompts and tooltips.
+    {IDS_CLI_RECEIVED_KEPT, "。受信したデータは %1 に保存しました", "; what arrived is kept in %1"},
+    {IDS_CLI_RECEIVED_NOT_KEPT, "。受信したデータは別のファイルにも保存できませんでした（%1）",
+     "; what arrived could not be kept either (%1)"},
     {32791, "テキストデータを送信\n送信", "Send a text to the device\nSend"},
     {32792, "テキストデータを受信\n受信", "Receive a text from the device\nReceive"},
     {32793, "データを送信\n送信", "Send data to the device\nSend Data"},

@@ -210,6 +210,45 @@ enum StringId : unsigned {
     IDS_PREVIEW_PAGE = 419,  // %1 the page
     IDS_PREVIEW_PAGES = 420, // %1 and %2 the pages shown
 
+    // tessel-cli's own: a character or byte that cannot be converted (%1 the
+    // byte in hexadecimal, or the character as NameCharacter shows it).
+    IDS_CLI_NOT_UTF8 = 500,
+    IDS_CLI_NOT_IN_CP932 = 501,
+    IDS_CLI_YEN_NOT_IN_CP932 = 502,
+    IDS_CLI_NOT_CP932 = 503,
+    // What tidy changed, one line each (%1 a count; ONE for a count of 1).
+    IDS_TIDY_CONVERTED_ONE = 504,
+    IDS_TIDY_CONVERTED = 505,
+    IDS_TIDY_BYTE_ORDER_MARK = 506,
+    IDS_TIDY_BLANK_LINE = 507,
+    IDS_TIDY_BLANK_LINES = 508,
+    IDS_TIDY_INDENT_ONE = 509,
+    IDS_TIDY_INDENTS = 510,
+    IDS_TIDY_END_MARK = 511,
+    // Warnings of a file that will not be read as its author meant, and
+    // hints after an error (%1 the tidy command that mends it; for the
+    // indented numbers %1 the count, %2 the command).
+    IDS_WARN_LOOKS_UTF8 = 512,
+    IDS_WARN_BLANK_FIRST_LINE = 513,
+    IDS_WARN_INDENTED_ONE = 514,
+    IDS_WARN_INDENTED = 515,
+    IDS_HINT_BLANK_LINES = 516,
+    IDS_HINT_INDENTED = 517,
+    IDS_HINT_END_MARK = 518,
+    // Bytes the line will change on their way (send).
+    IDS_WARN_FLOW_CODES = 519,
+    IDS_WARN_SEVEN_BITS = 520,
+    IDS_CLI_NOTHING_TO_SEND = 521,
+    // The line has not moved for a while (%1 seconds).
+    IDS_CLI_LINE_MOVES = 522,
+    IDS_CLI_SEND_STALLED = 523,
+    IDS_CLI_RECEIVE_WAITING_TIMEOUT = 524,
+    IDS_CLI_RECEIVE_WAITING = 525,
+    // After why a received text could not be stored where asked: where it
+    // is kept instead (%1 the path), or why not even that (%1 the reason).
+    IDS_CLI_RECEIVED_KEPT = 526,
+    IDS_CLI_RECEIVED_NOT_KEPT = 527,
+
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,
     ID_INDICATOR_CAPS = 59137,

@@ -8,8 +8,10 @@
 #include <string_view>
 #include <windows.h>
 
-// The core's own ReplaceFile (sys/FileIo.h), not the macro for ReplaceFileW.
+// The core's own ReplaceFile (sys/FileIo.h) and LoadString (res/StringTable.h),
+// not the macros for ReplaceFileW and LoadStringW.
 #undef ReplaceFile
+#undef LoadString
 
 namespace tessel::sys::win32 {
 

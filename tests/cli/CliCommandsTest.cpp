@@ -32,8 +32,14 @@ using test::TempDir;
 
 const std::string kEot = "\x1a";
 
+// The tool's own wording is checked in English here (the locale decides, and
+// LANGUAGE comes first); the string table's texts in whichever language runs.
 class CliCommands : public ::testing::Test {
 protected:
+    CliCommands() { SetLanguage(Language::English); }
+    ~CliCommands() override { SetLanguage(Language::Japanese); }
+    test::ScopedEnv m_english{"LANGUAGE", "en"};
+
     struct Result {
         int status;
         std::string out;

@@ -471,15 +471,17 @@ TEST_F(CliTransferProcess, AnOutputThatCannotTakeTheTextCostsNoTransferAndLosesN
         const std::string out = m_dir.file("u.bas");
         auto cli = Start(modem, {"receive", "--encoding", "utf-8", "-o", out});
         EXPECT_EQ(cli->Wait(), 1);
-        const std::string said = "what arrived is kept in ";
+        const std::string said = "受信したデータは ";
         const std::size_t at = cli->Err().find(said);
         ASSERT_NE(at, std::string::npos) << cli->Err();
         std::string kept = cli->Err().substr(at + said.size());
+        const std::size_t end = kept.find(" に保存しました\n");
+        ASSERT_NE(end, std::string::npos) << cli->Err();
+        kept.resize(end);
         EXPECT_EQ(kept.find('/'), std::string::npos) << kept;
         EXPECT_NE(kept.find("\\tessel\\received-"), std::string::npos) << kept;
         // C:\ is the prefix's drive_c.
         ASSERT_EQ(kept.rfind("C:\\", 0), 0u) << kept;
-        kept.pop_back(); // the line's end
         std::replace(kept.begin(), kept.end(), '\\', '/');
         const char* prefix = std::getenv("WINEPREFIX");
         EXPECT_EQ(
@@ -508,8 +510,8 @@ TEST_F(CliTransferProcess, AnOutputThatCannotTakeTheTextCostsNoTransferAndLosesN
     for (const auto& entry : std::filesystem::directory_iterator(state + "/tessel", error))
         kept.push_back(entry.path().string());
     ASSERT_EQ(kept.size(), 1u) << cli->Err();
-    EXPECT_EQ(cli->Err(),
-              "/dev/full: " + SystemReason(ENOSPC) + "; what arrived is kept in " + kept[0] + "\n");
+    EXPECT_EQ(cli->Err(), "/dev/full: " + SystemReason(ENOSPC) + "。受信したデータは " + kept[0] +
+                              " に保存しました\n");
     EXPECT_EQ(ReadBytes(kept[0]), "10 A\r\n");
 }
 
