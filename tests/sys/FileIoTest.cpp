@@ -293,5 +293,24 @@ TEST(FolderOf, TheFolderAFileIsIn) {
 #endif
 }
 
+// The language choice reads the locale variables; Windows, which sets none,
+// answers for LANG with the language of the user's interface.
+TEST(Platform, LocaleVariablesFromTheEnvironmentOrTheWindowsInterface) {
+    const test::ScopedEnv all("LC_ALL", "de_DE.UTF-8");
+    const test::ScopedEnv lang("LANG", nullptr);
+    EXPECT_STREQ(sys::LocaleVariable("LC_ALL"), "de_DE.UTF-8");
+    const char* interface = sys::LocaleVariable("LANG");
+    if (sys::kWindows) {
+        ASSERT_NE(interface, nullptr);
+        const std::string name = interface;
+        EXPECT_EQ(name.find('-'), std::string::npos) << name;
+        EXPECT_GE(name.size(), 2u) << name;
+    } else {
+        EXPECT_EQ(interface, nullptr);
+    }
+    const test::ScopedEnv set("LANG", "ja_JP.UTF-8");
+    EXPECT_STREQ(sys::LocaleVariable("LANG"), "ja_JP.UTF-8");
+}
+
 } // namespace
 } // namespace tessel
