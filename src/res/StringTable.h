@@ -8,7 +8,6 @@
 #undef LoadString
 
 #include <initializer_list>
-
 #include <span>
 #include <string>
 #include <string_view>

@@ -271,7 +271,12 @@ TEST(WriteNewFile, NeverReplacesAFileAndMakesItsFolders) {
     EXPECT_EQ(test::ReadBytes(second), "two");
 
     // A file where a folder should be; a write that fails leaves nothing.
-    EXPECT_EQ(MakeFolders(first + "/c", 0700).Reason(), SystemReason(ENOTDIR));
+    const std::string below = MakeFolders(first + "/c", 0700).Reason();
+    if (sys::kWindows) { // Windows may say that the path is not found
+        EXPECT_TRUE(below == SystemReason(ENOTDIR) || below == SystemReason(ENOENT)) << below;
+    } else {
+        EXPECT_EQ(below, SystemReason(ENOTDIR));
+    }
     EXPECT_EQ(MakeFolders(first, 0700).Reason(), SystemReason(ENOTDIR));
     const ScopedFileFaults full({.call = "write", .error = ENOSPC});
     std::string third;
