@@ -2,6 +2,7 @@
 
 #include "settings/AppSettings.h"
 #include "settings/ProfileStore.h"
+#include "sys/Platform.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -45,8 +46,7 @@ bool Install(const char* name, const QString& folder) {
 } // namespace
 
 Language StartLanguage(const ProfileStore& profile) {
-    return ChooseLanguage(LanguageSetting(profile),
-                          [](const char* name) -> const char* { return std::getenv(name); });
+    return ChooseLanguage(LanguageSetting(profile), sys::LocaleVariable);
 }
 
 bool ApplyLanguage(Language language, const QString& qtFolder) {

@@ -917,8 +917,7 @@ Language CliLanguage(const CliOptions& options, const std::string& defaultPath) 
         return *options.language;
     const std::string path = options.settings ? *options.settings : defaultPath;
     const std::string setting = path.empty() ? std::string() : LanguageSetting(ProfileStore(path));
-    return ChooseLanguage(setting,
-                          [](const char* name) -> const char* { return std::getenv(name); });
+    return ChooseLanguage(setting, sys::LocaleVariable);
 }
 
 int RunCommandLine(std::span<const std::string_view> args, CliContext& context) {

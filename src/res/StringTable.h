@@ -2,8 +2,12 @@
 
 #include "res/Language.h"
 
-#include <initializer_list>
+// windows.h, when included first, makes LoadString a macro for LoadStringW:
+// here it is the table's own (sys/Win32.h undoes it for files that include
+// windows.h later).
+#undef LoadString
 
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>

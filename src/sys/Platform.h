@@ -48,6 +48,13 @@ std::string NativeSeparators(std::string path);
 // %LOCALAPPDATA%/tessel. Empty when the environment names no such folder.
 std::string UserStateFolder();
 
+// The locale variable `name` (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) as the
+// language choice reads it: the environment's value, or null when it is not
+// set. Windows sets none of them: there an unset LANG stands for the
+// language of the user's Windows interface, as a locale name ("ja_JP",
+// "en_US"), so that the programs speak it as other Windows programs do.
+const char* LocaleVariable(const char* name);
+
 // The local time of `time`, safe from any thread; false when the system
 // cannot say.
 bool LocalTime(std::time_t time, std::tm& local);

@@ -69,6 +69,10 @@ std::string UserStateFolder() {
     return {};
 }
 
+const char* LocaleVariable(const char* name) {
+    return std::getenv(name);
+}
+
 bool LocalTime(std::time_t time, std::tm& local) {
     return ::localtime_r(&time, &local) != nullptr;
 }

@@ -91,6 +91,23 @@ std::string UserStateFolder() {
     return WithSlashes(Narrow(local)) + "/tessel";
 }
 
+const char* LocaleVariable(const char* name) {
+    if (const char* value = std::getenv(name); value != nullptr && *value != '\0')
+        return value;
+    if (std::string_view(name) != "LANG")
+        return nullptr;
+    static const std::string interfaceLocale = [] {
+        wchar_t locale[LOCALE_NAME_MAX_LENGTH] = {};
+        const LCID id = MAKELCID(::GetUserDefaultUILanguage(), SORT_DEFAULT);
+        if (::LCIDToLocaleName(id, locale, LOCALE_NAME_MAX_LENGTH, 0) == 0)
+            return std::string();
+        std::string text = win32::Narrow(locale); // "ja-JP"
+        std::replace(text.begin(), text.end(), '-', '_');
+        return text;
+    }();
+    return interfaceLocale.empty() ? nullptr : interfaceLocale.c_str();
+}
+
 bool LocalTime(std::time_t time, std::tm& local) {
     return ::localtime_s(&local, &time) == 0;
 }

@@ -204,9 +204,11 @@ TEST_F(CliProcess, MessagesSpeakTheLanguageOfTheLocaleTheSettingsOrTheOption) {
         {"en_US.UTF-8", {"--lang", "ja"}, japanese},
         {"ja_JP.UTF-8", {"--settings", m_dir.file("en.ini"), "--lang=ja"}, japanese},
     };
-    const std::string before = std::getenv("LANG") ? std::getenv("LANG") : "";
+    // LANG alone speaks for the locale here (the Windows suite runs with LC_ALL).
+    const test::ScopedEnv language("LANGUAGE", nullptr), all("LC_ALL", nullptr),
+        messages("LC_MESSAGES", nullptr);
     for (const auto& c : cases) {
-        ::setenv("LANG", c.lang, 1);
+        const test::ScopedEnv lang("LANG", c.lang);
         std::vector<std::string> args = {"renumber", file};
         args.insert(args.end(), c.options.begin(), c.options.end());
         const Result r = Run(args);
@@ -214,11 +216,10 @@ TEST_F(CliProcess, MessagesSpeakTheLanguageOfTheLocaleTheSettingsOrTheOption) {
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err, c.expected) << c.lang;
     }
-    ::setenv("LANG", "en_US.UTF-8", 1);
+    const test::ScopedEnv lang("LANG", "en_US.UTF-8");
     const Result wrong = Run({"renumber", "--lang", "fr", file});
     EXPECT_EQ(wrong.status, 2);
     EXPECT_NE(wrong.err.find("invalid value 'fr' for --lang (ja or en)"), std::string::npos);
-    ::setenv("LANG", before.c_str(), 1);
 }
 
 TEST_F(CliProcess, FileNamesWithAnyCharacter) {
