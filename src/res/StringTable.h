@@ -252,6 +252,56 @@ enum StringId : unsigned {
     // is kept instead (%1 the path), or why not even that (%1 the reason).
     IDS_CLI_RECEIVED_KEPT = 526,
     IDS_CLI_RECEIVED_NOT_KEPT = 527,
+    // What became of FILE when the command could not go on (after "FILE: ").
+    IDS_CLI_CANNOT_BE_READ = 530,
+    IDS_CLI_READ_INCOMPLETE = 531,
+    IDS_CLI_NUMBERS_DEVICE_TAKES = 532,
+    IDS_CLI_NOT_SORTED = 533,
+    IDS_CLI_NOT_RENUMBERED = 534,
+    IDS_CLI_CANNOT_BE_SENT = 535,
+    IDS_CLI_TOO_LARGE_TO_TIDY = 536,
+    IDS_CLI_CANNOT_HOLD_RECEIVED = 537,
+    // %1 the NUL's offset, %2 the bytes after it.
+    IDS_CLI_CUT_AT_NUL = 538,
+    // %1 the --old asked for, %2 the program's first line.
+    IDS_CLI_OLD_NAMES_NO_LINE = 539,
+    // tidy dropped NUL bytes at the end (%1 how many).
+    IDS_CLI_NUL_PADDING_ONE = 540,
+    IDS_CLI_NUL_PADDING = 541,
+    // How messages name standard output.
+    IDS_CLI_STANDARD_OUTPUT = 542,
+    // A count of bytes (%1).
+    IDS_CLI_BYTE = 543,
+    IDS_CLI_BYTES = 544,
+    // How a send ended (%1 the reason in parentheses, or nothing).
+    IDS_CLI_SEND_INTERRUPTED_AFTER = 545,
+    IDS_CLI_SEND_INTERRUPTED = 546,
+    IDS_CLI_SEND_BROKE_OFF = 547,
+    // How much of a receive had come when it ended (%1 a count of bytes), and
+    // whether it was stored (%1 where).
+    IDS_CLI_NOTHING_ARRIVED = 548,
+    IDS_CLI_AFTER_BYTES = 549,
+    IDS_CLI_ARRIVED_STORED = 550,
+    IDS_CLI_ARRIVED_STORED_IN = 551,
+    // How a receive ended: %1 the count, or how much had come (above); for
+    // the time-out %1 the seconds, %2 how much had come; for a broken line %1
+    // the reason in parentheses, %2 how much had come.
+    IDS_CLI_RECEIVE_INTERRUPTED_AFTER = 552,
+    IDS_CLI_RECEIVE_INTERRUPTED_STORED = 553,
+    IDS_CLI_RECEIVE_INTERRUPTED = 554,
+    IDS_CLI_RECEIVE_GAVE_UP = 555,
+    IDS_CLI_RECEIVE_BROKE_OFF = 556,
+    // ports found none.
+    IDS_CLI_NO_PORT_FOUND = 557,
+    IDS_CLI_NO_PORT_FOUND_WINDOWS = 558,
+    // The settings file (%1) named by --settings cannot be read (%2 why).
+    IDS_CLI_SETTINGS_UNREADABLE = 559,
+    // A setting the file holds but the programs cannot use (%1 what).
+    IDS_CLI_WARNING = 560,
+    // %1 section, %2 key, %3 the value, %4 and %5 the range, %6 the value used.
+    IDS_SETTING_OUT_OF_RANGE = 561,
+    // %1 the value of [Misc] Language.
+    IDS_SETTING_LANGUAGE_UNKNOWN = 562,
 
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,

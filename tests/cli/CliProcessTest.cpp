@@ -107,8 +107,8 @@ TEST_F(CliProcess, StandardInputCutAtANulIsRefusedToo) {
     const Result r = Run({"wire", "--type=basic", "-"}, {}, m_dir.file("in"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "-: the text would end at the NUL byte at offset 6, cutting off the 6 bytes "
-                     "after it; remove the NUL byte first\n");
+    EXPECT_EQ(r.err, "-: テキストがオフセット 6 の NUL バイトで終わり、その後の 6 バイトが失われ"
+                     "ます。先に NUL バイトを削除してください\n");
 }
 
 // Standard input names itself in the warning's advice.
@@ -123,7 +123,7 @@ TEST_F(CliProcess, AFailedWriteToStandardOutputIsAnError) {
     WriteBytes(m_dir.file("a.bas"), "10 A\n");
     const Result r = Run({"sort", m_dir.file("a.bas")}, "/dev/full");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "standard output: " + SystemReason(ENOSPC) + "\n");
+    EXPECT_EQ(r.err, "標準出力: " + SystemReason(ENOSPC) + "\n");
 }
 
 TEST_F(CliProcess, HelpVersionAndUsage) {
