@@ -268,6 +268,7 @@ constexpr StringEntry kStrings[] = {
     {IDS_PREVIEW_ONE_PAGE, "1 ﾍﾟｰｼﾞ(&O)", "&One Page"},
     {IDS_PREVIEW_PAGE, "ﾍﾟｰｼﾞ %1", "Page %1"},
     {IDS_PREVIEW_PAGES, "ﾍﾟｰｼﾞ %1-%2", "Pages %1-%2"},
+    {IDS_TOOLBAR_STANDARD, "標準", "Standard"},
     {IDS_CLI_NOT_UTF8,
      "バイト 0x%1 は UTF-8 ではありません。コードページ 932 のファイルは --encoding utf-8 "
      "を付けずに読んでください",

@@ -213,6 +213,9 @@ enum StringId : unsigned {
     IDS_PREVIEW_ONE_PAGE = 418,
     IDS_PREVIEW_PAGE = 419,  // %1 the page
     IDS_PREVIEW_PAGES = 420, // %1 and %2 the pages shown
+    // The main window's toolbar, as the window system and assistive tools
+    // name it.
+    IDS_TOOLBAR_STANDARD = 421,
 
     // tessel-cli's own: a character or byte that cannot be converted (%1 the
     // byte in hexadecimal, or the character as NameCharacter shows it).
