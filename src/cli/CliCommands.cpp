@@ -109,7 +109,7 @@ void ApplySerialOptions(const CliOptions& options, ComSettings& com) {
 int UsageError(CliContext& context, const std::string& problem, Command command) {
     std::string text = "tessel-cli: " + problem + '\n';
     text += UsageLine(command);
-    text += "Try 'tessel-cli --help' for more information.\n";
+    text += std::string(LoadString(IDS_CLI_TRY_HELP)) + '\n';
     context.err.Write(text);
     return kExitUsage;
 }
@@ -134,9 +134,9 @@ public:
         const Command command = m_options.command;
         if (!m_numbered && (command == Command::Sort || command == Command::Renumber ||
                             command == Command::Tidy || command == Command::Check))
-            return UsageError(
-                m_context, std::string(CommandName(command)) + " works on line-numbered files only",
-                command);
+            return UsageError(m_context,
+                              LoadFormatted(IDS_CLI_LINE_NUMBERED_ONLY, {CommandName(command)}),
+                              command);
         if (command == Command::Receive)
             return Receive();
         if (command == Command::Ports)
@@ -146,8 +146,7 @@ public:
         if (struct stat st{};
             m_options.inPlace && sys::Stat(m_options.file.c_str(), st) == 0 && !S_ISREG(st.st_mode))
             return UsageError(m_context,
-                              "--in-place needs a regular file; " + Quoted(m_options.file) +
-                                  " is not one (use -o)",
+                              LoadFormatted(IDS_CLI_IN_PLACE_NOT_REGULAR, {Quoted(m_options.file)}),
                               command);
         if (command == Command::Tidy)
             return TidyFile();
@@ -211,7 +210,8 @@ public:
         case Command::Send:
             return Send();
         default:
-            return UsageError(m_context, "missing command", Command::None);
+            return UsageError(m_context, std::string(LoadString(IDS_CLI_MISSING_COMMAND)),
+                              Command::None);
         }
         // The bytes of a send stay the device's; a file goes back to its encoding.
         if (command != Command::Wire && !ToFileEncoding(result, WrittenName()))
@@ -944,10 +944,13 @@ int RunCommandLine(std::span<const std::string_view> args, CliContext& context) 
     CliOptions options;
     std::string error;
     const bool parsed = ParseCommandLine(args, options, error);
-    // What the command line says so far, even when it is wrong.
+    // What the command line says so far, even when it is wrong; its error
+    // is worded again in that language.
     SetLanguage(CliLanguage(options, context.defaultSettingsPath));
-    if (!parsed)
+    if (!parsed) {
+        ParseCommandLine(args, options, error);
         return UsageError(context, error, options.command);
+    }
 
     std::string text;
     if (options.version)

@@ -306,6 +306,63 @@ enum StringId : unsigned {
     // %1 the value of [Misc] Language.
     IDS_SETTING_LANGUAGE_UNKNOWN = 562,
 
+    // tessel-cli's usage errors. A list of commands, options or values is
+    // joined with the separator and, before its last item, with AND or OR
+    // (%1 the items before, %2 the last).
+    IDS_CLI_LIST_SEPARATOR = 600,
+    IDS_CLI_LIST_AND = 601,
+    IDS_CLI_LIST_OR = 602,
+    // %1 the command line's word, quoted.
+    IDS_CLI_UNKNOWN_COMMAND = 603,
+    IDS_CLI_UNEXPECTED_ARGUMENT = 604,
+    // %1 the option as typed, quoted; %2 the options it could be.
+    IDS_CLI_UNKNOWN_OPTION = 605,
+    IDS_CLI_AMBIGUOUS_OPTION = 606,
+    IDS_CLI_OPTION_TAKES_NO_VALUE = 607,
+    IDS_CLI_OPTION_NEEDS_VALUE = 608,
+    IDS_CLI_OPTION_NEEDS_FILE_NAME = 609,
+    IDS_CLI_OPTION_NEEDS_DEVICE = 610,
+    // %1 the value, quoted, %2 the option; for a number %3 and %4 the range,
+    // for a choice %3 the values (an OR list), for --timeout %3 the longest.
+    IDS_CLI_INVALID_NUMBER = 611,
+    IDS_CLI_INVALID_CHOICE = 612,
+    IDS_CLI_INVALID_HEX_BYTE = 613,
+    IDS_CLI_INVALID_SECONDS = 614,
+    IDS_CLI_MISSING_COMMAND = 615,
+    IDS_CLI_MISSING_FILE = 616,
+    // %1 the command.
+    IDS_CLI_READS_NO_FILE = 617,
+    // %1 the option, quoted, %2 the command.
+    IDS_CLI_OPTION_DOES_NOT_APPLY = 618,
+    // %1 the option, or the options (an AND list), %2 the commands that take
+    // them (an AND list), %3 the command given; OPTION_ has %1 quoted.
+    IDS_CLI_BELONGS_TO = 619,
+    IDS_CLI_BELONG_TO = 620,
+    IDS_CLI_OPTION_BELONGS_TO = 621,
+    IDS_CLI_IN_PLACE_WITH_OUTPUT = 622,
+    IDS_CLI_IN_PLACE_STANDARD_INPUT = 623,
+    // %1 the command; %2 the option that does not apply.
+    IDS_CLI_WRITES_NO_FILE = 624,
+    IDS_CLI_CANNOT_REPLACE_FILE = 625,
+    IDS_CLI_KEEPS_NUMBERS = 626,
+    IDS_CLI_SENDS_NUMBERS = 627,
+    // %1 the command, %2 the option.
+    IDS_CLI_CANNOT_BE_USED_WITH = 628,
+    // %1 the command, %2 FILE, quoted.
+    IDS_CLI_IS_A_DATA_FILE = 629,
+    // receive (%1): FILE, -i and -o, --type and --numbers (%2 the option).
+    IDS_CLI_RECEIVE_READS_NO_FILE = 630,
+    IDS_CLI_CANNOT_REPLACE_IN_PLACE = 631,
+    IDS_CLI_NEEDS_OUTPUT = 632,
+    IDS_CLI_TYPE_DOES_NOT_APPLY = 633,
+    IDS_CLI_STORES_AS_IT_CAME = 634,
+    // %1 the command.
+    IDS_CLI_LINE_NUMBERED_ONLY = 635,
+    // %1 FILE, quoted.
+    IDS_CLI_IN_PLACE_NOT_REGULAR = 636,
+    // The line below a usage error's usage line.
+    IDS_CLI_TRY_HELP = 637,
+
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,
     ID_INDICATOR_CAPS = 59137,

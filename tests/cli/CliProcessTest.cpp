@@ -216,6 +216,23 @@ TEST_F(CliProcess, MessagesSpeakTheLanguageOfTheLocaleTheSettingsOrTheOption) {
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err, c.expected) << c.lang;
     }
+    // A usage error too, in the language the command line chose before its
+    // fault (none here: Japanese); the usage line stays English.
+    {
+        const test::ScopedEnv lang("LANG", nullptr);
+        const Result ja = Run({"renumber", file, "--new", "1x"});
+        EXPECT_EQ(ja.status, 2);
+        EXPECT_EQ(ja.err.rfind("tessel-cli: --new の値 '1x' は使えません（1 から 65279 まで）\n"
+                               "Usage: tessel-cli renumber ",
+                               0),
+                  0u)
+            << ja.err;
+        EXPECT_TRUE(ja.err.ends_with("\n詳しくは 'tessel-cli --help' を見てください。\n"));
+        const Result en = Run({"renumber", "--lang=en", file, "--new", "1x"});
+        EXPECT_NE(en.err.find("tessel-cli: invalid value '1x' for --new (1 to 65279)\n"),
+                  std::string::npos)
+            << en.err;
+    }
     const test::ScopedEnv lang("LANG", "en_US.UTF-8");
     const Result wrong = Run({"renumber", "--lang", "fr", file});
     EXPECT_EQ(wrong.status, 2);
