@@ -36,8 +36,12 @@ CKivaView* MakeView(CKivaApp& app, DocKind kind) {
 }
 
 // The name proposed for an untitled document: its title up to the first
-// character a file name should not hold, then the type's extension.
-QString ProposedName(const QString& title, const QString& extension) {
+// character a file name should not hold, then the type's extension
+// ("BASIC：無題1.bas"). An English title names the type before ": "
+// ("BASIC: Untitled1"): the name is what follows it ("Untitled1.bas").
+QString ProposedName(QString title, const QString& extension) {
+    if (const qsizetype colon = title.indexOf(QStringLiteral(": ")); colon >= 0)
+        title.remove(0, colon + 2);
     qsizetype end = 0;
     while (end < title.size() && !QStringLiteral(" #%;/\\").contains(title.at(end)))
         ++end;

@@ -133,7 +133,7 @@ bool CMainFrame::OnCreate() {
 }
 
 void CMainFrame::BuildToolBar() {
-    m_toolBar = addToolBar(QStringLiteral("Standard"));
+    m_toolBar = addToolBar(LoadQString(IDS_TOOLBAR_STANDARD));
     m_toolBar->setObjectName(QStringLiteral("ToolBar"));
     m_toolBar->setIconSize(QSize(16, 15));
     const int buttons[] = {ID_FILE_NEW,     ID_FILE_OPEN,   ID_FILE_SAVE,
@@ -150,6 +150,10 @@ void CMainFrame::BuildToolBar() {
         QAction* action = m_app.Router().Action(id);
         if (action->icon().isNull())
             action->setIcon(ToolbarIcon(id));
+        // A command of the toolbar alone (New) has no menu label: its tip
+        // names the button for assistive tools.
+        if (action->text().isEmpty())
+            action->setText(action->toolTip());
         m_toolBar->addAction(action);
     }
 }

@@ -70,7 +70,7 @@ public:
     void ShowFileError(FileAction /*action*/, const std::string& /*path*/,
                        const std::string& reason) override {
         if (m_fileError.empty())
-            m_fileError = reason.empty() ? "cannot be read" : reason;
+            m_fileError = reason.empty() ? std::string(LoadString(IDS_CLI_CANNOT_BE_READ)) : reason;
     }
 
     unsigned Id() const { return m_id; }
@@ -109,7 +109,7 @@ void ApplySerialOptions(const CliOptions& options, ComSettings& com) {
 int UsageError(CliContext& context, const std::string& problem, Command command) {
     std::string text = "tessel-cli: " + problem + '\n';
     text += UsageLine(command);
-    text += "Try 'tessel-cli --help' for more information.\n";
+    text += std::string(LoadString(IDS_CLI_TRY_HELP)) + '\n';
     context.err.Write(text);
     return kExitUsage;
 }
@@ -134,9 +134,9 @@ public:
         const Command command = m_options.command;
         if (!m_numbered && (command == Command::Sort || command == Command::Renumber ||
                             command == Command::Tidy || command == Command::Check))
-            return UsageError(
-                m_context, std::string(CommandName(command)) + " works on line-numbered files only",
-                command);
+            return UsageError(m_context,
+                              LoadFormatted(IDS_CLI_LINE_NUMBERED_ONLY, {CommandName(command)}),
+                              command);
         if (command == Command::Receive)
             return Receive();
         if (command == Command::Ports)
@@ -146,8 +146,7 @@ public:
         if (struct stat st{};
             m_options.inPlace && sys::Stat(m_options.file.c_str(), st) == 0 && !S_ISREG(st.st_mode))
             return UsageError(m_context,
-                              "--in-place needs a regular file; " + Quoted(m_options.file) +
-                                  " is not one (use -o)",
+                              LoadFormatted(IDS_CLI_IN_PLACE_NOT_REGULAR, {Quoted(m_options.file)}),
                               command);
         if (command == Command::Tidy)
             return TidyFile();
@@ -166,7 +165,7 @@ public:
             // Numbers the device cannot take, or a file numbered only in
             // part, are refused rather than written.
             if (m_numbered && !m_numbered->CheckLineNumbers())
-                return DocumentError("has lines without a number the device takes");
+                return DocumentError(IDS_CLI_NUMBERS_DEVICE_TAKES);
             if (m_numbered)
                 m_numbered->SetLineNumOutput(true);
             result = m_doc->SerializeStore();
@@ -176,7 +175,7 @@ public:
             break;
         case Command::Sort:
             if (!m_numbered->SortLines())
-                return DocumentError("could not be sorted");
+                return DocumentError(IDS_CLI_NOT_SORTED);
             result = Stored();
             break;
         case Command::Renumber: {
@@ -185,11 +184,13 @@ public:
             const unsigned old = m_options.oldStart.value_or(first.value_or(kRenumberDefault));
             if (!m_numbered->Renumber(m_options.newStart.value_or(kRenumberDefault), old,
                                       m_options.step.value_or(kRenumberDefault))) {
-                const int status = DocumentError("could not be renumbered");
+                const int status = DocumentError(IDS_CLI_NOT_RENUMBERED);
                 if (m_messages.Id() == IDS_RENUM_OLD_MISSING && first)
-                    m_context.err.Write(m_name + ": --old " + std::to_string(old) +
-                                        " names no line; the program's first line is " +
-                                        std::to_string(*first) + "\n");
+                    m_context.err.Write(
+                        m_name + ": " +
+                        LoadFormatted(IDS_CLI_OLD_NAMES_NO_LINE,
+                                      {std::to_string(old), std::to_string(*first)}) +
+                        "\n");
                 return status;
             }
             result = Stored();
@@ -209,7 +210,8 @@ public:
         case Command::Send:
             return Send();
         default:
-            return UsageError(m_context, "missing command", Command::None);
+            return UsageError(m_context, std::string(LoadString(IDS_CLI_MISSING_COMMAND)),
+                              Command::None);
         }
         // The bytes of a send stay the device's; a file goes back to its encoding.
         if (command != Command::Wire && !ToFileEncoding(result, WrittenName()))
@@ -219,9 +221,9 @@ public:
 
 private:
     int CutAtNul(std::uint64_t offset, std::uint64_t after) {
-        return Fail(m_name + ": the text would end at the NUL byte at offset " +
-                    std::to_string(offset) + ", cutting off the " + std::to_string(after) +
-                    " bytes after it; remove the NUL byte first");
+        return Fail(
+            m_name + ": " +
+            LoadFormatted(IDS_CLI_CUT_AT_NUL, {std::to_string(offset), std::to_string(after)}));
     }
 
     // Reads FILE, with at most `limit` bytes of it, converted from UTF-8
@@ -252,7 +254,7 @@ private:
                       file))
             return false;
         if (!m_doc->OpenDocumentFile(file)) {
-            DocumentError("could not be read completely");
+            DocumentError(IDS_CLI_READ_INCOMPLETE);
             return false;
         }
         m_fileText = std::move(file.bytes);
@@ -284,13 +286,13 @@ private:
             return ShownName(m_options.file);
         if (m_options.output && *m_options.output != "-")
             return ShownName(*m_options.output);
-        return "standard output";
+        return std::string(LoadString(IDS_CLI_STANDARD_OUTPUT));
     }
 
     // The checks of a send failed. When the line without a number is blank,
     // or its number is indented, a second line says that tidy mends it.
     int CannotBeSent() {
-        const int status = DocumentError("cannot be sent");
+        const int status = DocumentError(IDS_CLI_CANNOT_BE_SENT);
         if (m_messages.Id() == IDS_LINE_NO_NUMBER && m_messages.Line() != kNoLine)
             Say(NoNumberHint(m_name, m_doc->GetEditText(), m_messages.Line(), m_options.file));
         return status;
@@ -315,9 +317,9 @@ private:
         if (file.cutAtNul)
             return CutAtNul(file.nulOffset, file.bytesAfterNul);
         if (file.bytes.size() > kTidyReadLimit)
-            return Fail(m_name + ": too large to tidy (over 1 MiB)");
+            return Fail(m_name + ": " + std::string(LoadString(IDS_CLI_TOO_LARGE_TO_TIDY)));
         if (file.shortRead)
-            return Fail(m_name + ": could not be read completely");
+            return Fail(m_name + ": " + std::string(LoadString(IDS_CLI_READ_INCOMPLETE)));
         std::string tidied;
         const TidyResult result = Tidy(file.bytes, m_options.encoding, tidied);
         if (result.conversion)
@@ -335,8 +337,9 @@ private:
         // NUL bytes alone at the end are padding, which reading drops.
         if (const std::uint64_t padding = file.length - file.bytes.size();
             file.length > file.bytes.size())
-            Say("removed " + std::to_string(padding) + (padding == 1 ? " NUL byte" : " NUL bytes") +
-                " of padding at the end\n");
+            Say(LoadFormatted(padding == 1 ? IDS_CLI_NUL_PADDING_ONE : IDS_CLI_NUL_PADDING,
+                              {std::to_string(padding)}) +
+                "\n");
         return kExitOk;
     }
 
@@ -353,14 +356,14 @@ private:
     }
 
     // The document stopped: its file error or its message, else `fallback`.
-    int DocumentError(std::string_view fallback) { return Fail(DocumentMessage(fallback)); }
+    int DocumentError(unsigned fallback) { return Fail(DocumentMessage(fallback)); }
 
-    std::string DocumentMessage(std::string_view fallback) const {
+    std::string DocumentMessage(unsigned fallback) const {
         if (!m_messages.FileError().empty())
             return m_name + ": " + m_messages.FileError();
         const unsigned id = m_messages.Id();
         if (id == 0)
-            return m_name + ": " + std::string(fallback);
+            return m_name + ": " + std::string(LoadString(fallback));
         std::string line = m_name;
         if (m_messages.Line() != kNoLine)
             line += ':' + std::to_string(m_messages.Line() + 1);
@@ -431,19 +434,19 @@ private:
         switch (outcome.end) {
         case TransferOutcome::End::Completed:
             if (InterruptGuard::Caught() != 0)
-                Fail(m_name + ": send interrupted after the whole text had left");
+                Fail(m_name + ": " + std::string(LoadString(IDS_CLI_SEND_INTERRUPTED_AFTER)));
             return kExitOk;
         case TransferOutcome::End::OpenFailed:
             return OpenFailed(outcome);
         case TransferOutcome::End::Interrupted:
-            Fail(m_name + ": send interrupted; the device may have received part of the text");
+            Fail(m_name + ": " + std::string(LoadString(IDS_CLI_SEND_INTERRUPTED)));
             return kExitSignalBase + outcome.signal;
         case TransferOutcome::End::TimedOut: // a send has no time-out
         case TransferOutcome::End::LineFailed:
             break;
         }
-        return Fail(outcome.device + ": send broke off" + Because(outcome) +
-                    "; the device may have received part of the text");
+        return Fail(outcome.device + ": " +
+                    LoadFormatted(IDS_CLI_SEND_BROKE_OFF, {Because(outcome)}));
     }
 
     // A transfer stopped by Ctrl-C (or SIGTERM) exits as the signal would
@@ -491,30 +494,36 @@ private:
 
         // What arrived is stored however the transfer ended.
         const bool stored = !received.empty() && StoreReceived(received);
-        std::string what = received.empty() ? "before any byte arrived; nothing written"
-                                            : "after " + Bytes(received.size());
+        const std::string count = Bytes(received.size());
+        std::string what = received.empty() ? std::string(LoadString(IDS_CLI_NOTHING_ARRIVED))
+                                            : LoadFormatted(IDS_CLI_AFTER_BYTES, {count});
+        // A broken line names the device first, so the file is named after.
+        const std::string whatAndWhere =
+            what + (stored ? LoadFormatted(IDS_CLI_ARRIVED_STORED_IN, {m_name}) : std::string());
         if (stored)
-            what += "; what arrived is stored";
+            what += LoadString(IDS_CLI_ARRIVED_STORED);
         switch (outcome.end) {
         case TransferOutcome::End::Completed:
             if (InterruptGuard::Caught() != 0)
-                Fail(m_name + ": receive interrupted after the whole text arrived (" +
-                     Bytes(received.size()) + ")" + (stored ? "; it is stored" : ""));
+                Fail(m_name + ": " +
+                     LoadFormatted(stored ? IDS_CLI_RECEIVE_INTERRUPTED_STORED
+                                          : IDS_CLI_RECEIVE_INTERRUPTED_AFTER,
+                                   {count}));
             return stored ? kExitOk : kExitFailure;
         case TransferOutcome::End::OpenFailed: // reported above
             return kExitFailure;
         case TransferOutcome::End::Interrupted:
-            Fail(m_name + ": receive interrupted " + what);
+            Fail(m_name + ": " + LoadFormatted(IDS_CLI_RECEIVE_INTERRUPTED, {what}));
             return kExitSignalBase + outcome.signal;
         case TransferOutcome::End::TimedOut:
-            Fail(m_name + ": receive gave up: no byte came for " + Seconds(*m_options.timeoutMs) +
-                 " (--timeout) " + what);
+            Fail(m_name + ": " +
+                 LoadFormatted(IDS_CLI_RECEIVE_GAVE_UP, {Seconds(*m_options.timeoutMs), what}));
             return kExitTimedOut;
         case TransferOutcome::End::LineFailed:
             break;
         }
-        return Fail(outcome.device + ": receive broke off" + Because(outcome) + " " + what +
-                    (stored ? " in " + m_name : ""));
+        return Fail(outcome.device + ": " +
+                    LoadFormatted(IDS_CLI_RECEIVE_BROKE_OFF, {Because(outcome), whatAndWhere}));
     }
 
     // Writes what a receive got where -o says. When the document cannot hold
@@ -525,7 +534,7 @@ private:
         std::string problem;
         std::string bytes;
         if (!AcceptReceived(*m_doc, received)) {
-            problem = DocumentMessage("cannot hold the received text");
+            problem = DocumentMessage(IDS_CLI_CANNOT_HOLD_RECEIVED);
             bytes = received; // as it came
         } else {
             bytes = StoredReceived(received);
@@ -583,12 +592,12 @@ private:
             DiscoverSerialPorts(&m_settings.m_comSettings, m_context.roots);
         std::string text = m_options.json ? PortsJson(ports) : PortsTable(ports);
         if (ports.empty())
-            m_context.err.Write(
-                std::string("tessel-cli: no serial port found; plug in the "
-                            "adapter, and check its cable and driver ") +
-                (sys::kWindows ? "(the device manager tells)\n" : "(dmesg tells)\n"));
+            m_context.err.Write("tessel-cli: " +
+                                std::string(LoadString(sys::kWindows ? IDS_CLI_NO_PORT_FOUND_WINDOWS
+                                                                     : IDS_CLI_NO_PORT_FOUND)) +
+                                "\n");
         if (const FileError failed = m_context.out.Write(text))
-            return Fail("standard output: " + failed.Reason());
+            return Fail(std::string(LoadString(IDS_CLI_STANDARD_OUTPUT)) + ": " + failed.Reason());
         return kExitOk;
     }
 
@@ -679,7 +688,7 @@ private:
     }
 
     static std::string Bytes(std::size_t count) {
-        return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+        return LoadFormatted(count == 1 ? IDS_CLI_BYTE : IDS_CLI_BYTES, {std::to_string(count)});
     }
 
     // How messages name the file: a receive names the file it writes.
@@ -687,7 +696,7 @@ private:
         if (options.command != Command::Receive)
             return ShownName(options.file);
         if (!options.output || *options.output == "-")
-            return "standard output";
+            return std::string(LoadString(IDS_CLI_STANDARD_OUTPUT));
         return ShownName(*options.output);
     }
 
@@ -697,7 +706,7 @@ private:
                 return Fail(ShownName(m_options.file) + ": " + error.Reason());
             if (m_options.output && *m_options.output != "-")
                 return Fail(ShownName(*m_options.output) + ": " + error.Reason());
-            return Fail("standard output: " + error.Reason());
+            return Fail(std::string(LoadString(IDS_CLI_STANDARD_OUTPUT)) + ": " + error.Reason());
         }
         return kExitOk;
     }
@@ -875,7 +884,7 @@ bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
             sys::Close(fd);
         }
         if (unreadable) {
-            error = "cannot read settings file " + Quoted(path) + ": " + unreadable.Reason();
+            error = LoadFormatted(IDS_CLI_SETTINGS_UNREADABLE, {Quoted(path), unreadable.Reason()});
             return false;
         }
     }
@@ -886,10 +895,9 @@ bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
         settings.LoadLineNumberSettings(profile, &ignored);
         if (const std::string language = LanguageSetting(profile);
             !language.empty() && !ParseLanguage(language))
-            ignored.push_back("[Misc] Language=" + language +
-                              " is not ja or en; the locale's language is used");
+            ignored.push_back(LoadFormatted(IDS_SETTING_LANGUAGE_UNKNOWN, {language}));
         for (const std::string& what : ignored)
-            warnings.push_back(ShownName(path) + ": warning: " + what);
+            warnings.push_back(ShownName(path) + ": " + LoadFormatted(IDS_CLI_WARNING, {what}));
     }
 
     if (options.tab)
@@ -936,10 +944,13 @@ int RunCommandLine(std::span<const std::string_view> args, CliContext& context) 
     CliOptions options;
     std::string error;
     const bool parsed = ParseCommandLine(args, options, error);
-    // What the command line says so far, even when it is wrong.
+    // What the command line says so far, even when it is wrong; its error
+    // is worded again in that language.
     SetLanguage(CliLanguage(options, context.defaultSettingsPath));
-    if (!parsed)
+    if (!parsed) {
+        ParseCommandLine(args, options, error);
         return UsageError(context, error, options.command);
+    }
 
     std::string text;
     if (options.version)
@@ -958,7 +969,8 @@ int RunCommandLine(std::span<const std::string_view> args, CliContext& context) 
                 "\n";
 
     if (const FileError failed = context.out.Write(text)) {
-        context.err.Write("standard output: " + failed.Reason() + '\n');
+        context.err.Write(std::string(LoadString(IDS_CLI_STANDARD_OUTPUT)) + ": " +
+                          failed.Reason() + '\n');
         return kExitFailure;
     }
     return kExitOk;

@@ -2,6 +2,7 @@
 
 #include "doc/TextOps.h"
 #include "engine/LineWithNum.h"
+#include "res/StringTable.h"
 #include "settings/ComSettings.h"
 
 #include <algorithm>
@@ -62,6 +63,24 @@ constexpr bool ChecksHoldForEveryCommand() {
 }
 static_assert(ChecksHoldForEveryCommand());
 
+// `items` as a list in the current language: "a, b and c" with `last`
+// IDS_CLI_LIST_AND, "a, b or c" with IDS_CLI_LIST_OR, "a, b, c" with none.
+std::string Listed(std::span<const std::string_view> items, unsigned last = IDS_NONE) {
+    std::string text;
+    const std::size_t joined = last == IDS_NONE || items.empty() ? items.size() : items.size() - 1;
+    for (std::size_t i = 0; i < joined; ++i)
+        text.append(i == 0 ? "" : LoadString(IDS_CLI_LIST_SEPARATOR)).append(items[i]);
+    if (joined < items.size())
+        text = joined == 0 ? std::string(items.back()) : LoadFormatted(last, {text, items.back()});
+    return text;
+}
+
+template <std::size_t N>
+std::string Listed(const char* const (&items)[N], unsigned last) {
+    const std::vector<std::string_view> views(std::begin(items), std::end(items));
+    return Listed(views, last);
+}
+
 // The commands that take some options: "send and receive".
 template <typename Takes>
 std::string Takers(Takes takes) {
@@ -69,10 +88,7 @@ std::string Takers(Takes takes) {
     for (const CommandInfo& info : kCommands)
         if (info.command != Command::Help && std::invoke(takes, info.options))
             names.push_back(info.name);
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i)
-        text.append(i == 0 ? "" : i + 1 == names.size() ? " and " : ", ").append(names[i]);
-    return text;
+    return Listed(names, IDS_CLI_LIST_AND);
 }
 
 enum class Opt {
@@ -168,6 +184,10 @@ constexpr const char* kFlowNames[] = {"xon", "rts", "none"};
 constexpr const char* kEncodingNames[] = {"cp932", "utf-8"};
 // The words of --lang.
 constexpr const char* kLanguageNames[] = {"ja", "en"};
+// The options that only some commands take, as their messages name them.
+constexpr const char* kRenumberOptions[] = {"--new", "--old", "--step"};
+constexpr const char* kNumberingOptions[] = {"--number-start", "--number-step"};
+constexpr const char* kLineEndOptions[] = {"--eol", "--eof"};
 
 struct OptionInfo {
     std::string_view longName;
@@ -258,20 +278,19 @@ namespace {
 
 // The option a long name (without "--") stands for: an exact match, else
 // the only option it is the beginning of. When it begins several, none, and
-// `candidates` lists them ("--new, --number-start").
-const OptionInfo* FindLongOption(std::string_view name, std::string& candidates) {
+// `candidates` lists them ("--new", "--number-start").
+const OptionInfo* FindLongOption(std::string_view name, std::vector<std::string>& candidates) {
     candidates.clear();
     const OptionInfo* found = nullptr;
-    int count = 0;
     for (const OptionInfo& option : kOptions) {
         if (option.longName == name)
             return &option;
         if (!option.longName.empty() && option.longName.starts_with(name)) {
-            candidates.append(count++ == 0 ? "--" : ", --").append(option.longName);
+            candidates.push_back(std::string("--").append(option.longName));
             found = &option;
         }
     }
-    if (count > 1)
+    if (candidates.size() > 1)
         return nullptr;
     candidates.clear();
     return found;
@@ -319,8 +338,9 @@ public:
     }
 
 private:
-    bool Fail(std::string message) {
-        m_error = std::move(message);
+    // The message of `id` in the current language, its placeholders filled.
+    bool Fail(unsigned id, std::initializer_list<std::string_view> args) {
+        m_error = LoadFormatted(id, args);
         return false;
     }
 
@@ -328,13 +348,13 @@ private:
         if (m_options.command == Command::None) {
             m_options.command = CommandFromName(arg);
             if (m_options.command == Command::None)
-                return Fail("unknown command " + Quoted(arg));
+                return Fail(IDS_CLI_UNKNOWN_COMMAND, {Quoted(arg)});
             return true;
         }
         if (m_options.command == Command::Help && m_options.helpTopic == Command::None) {
             m_options.helpTopic = CommandFromName(arg);
             if (m_options.helpTopic == Command::None)
-                return Fail("unknown command " + Quoted(arg));
+                return Fail(IDS_CLI_UNKNOWN_COMMAND, {Quoted(arg)});
             return true;
         }
         if (!m_haveFile && m_options.command != Command::Help) {
@@ -342,29 +362,31 @@ private:
             m_haveFile = true;
             return true;
         }
-        return Fail("unexpected argument " + Quoted(arg));
+        return Fail(IDS_CLI_UNEXPECTED_ARGUMENT, {Quoted(arg)});
     }
 
     bool LongOption(std::string_view text, std::string_view next, bool hasNext, bool& usedNext) {
         const std::size_t equals = text.find('=');
         const std::string_view name = text.substr(0, equals);
-        std::string candidates;
+        std::vector<std::string> candidates;
         const OptionInfo* option = FindLongOption(name, candidates);
-        if (!option && !candidates.empty())
-            return Fail("ambiguous option " + Quoted(std::string("--").append(name)) +
-                        " could be " + candidates);
+        if (!option && !candidates.empty()) {
+            const std::vector<std::string_view> views(candidates.begin(), candidates.end());
+            return Fail(IDS_CLI_AMBIGUOUS_OPTION,
+                        {Quoted(std::string("--").append(name)), Listed(views)});
+        }
         if (!option)
-            return Fail("unknown option " + Quoted(std::string("--").append(name)));
+            return Fail(IDS_CLI_UNKNOWN_OPTION, {Quoted(std::string("--").append(name))});
         const std::string shown = std::string("--").append(option->longName);
         if (!option->takesValue) {
             if (equals != std::string_view::npos)
-                return Fail("option " + Quoted(shown) + " takes no value");
+                return Fail(IDS_CLI_OPTION_TAKES_NO_VALUE, {Quoted(shown)});
             return Apply(*option, {}, shown);
         }
         if (equals != std::string_view::npos)
             return Apply(*option, text.substr(equals + 1), shown);
         if (!hasNext)
-            return Fail("option " + Quoted(shown) + " needs a value");
+            return Fail(IDS_CLI_OPTION_NEEDS_VALUE, {Quoted(shown)});
         usedNext = true;
         return Apply(*option, next, shown);
     }
@@ -376,7 +398,7 @@ private:
             const OptionInfo* option = FindShortOption(text[k]);
             const std::string shown = std::string("-") + text[k];
             if (!option)
-                return Fail("unknown option " + Quoted(shown));
+                return Fail(IDS_CLI_UNKNOWN_OPTION, {Quoted(shown)});
             if (!option->takesValue) {
                 if (!Apply(*option, {}, shown))
                     return false;
@@ -385,7 +407,7 @@ private:
             if (k + 1 < text.size())
                 return Apply(*option, text.substr(k + 1), shown);
             if (!hasNext)
-                return Fail("option " + Quoted(shown) + " needs a value");
+                return Fail(IDS_CLI_OPTION_NEEDS_VALUE, {Quoted(shown)});
             usedNext = true;
             return Apply(*option, next, shown);
         }
@@ -396,8 +418,8 @@ private:
                 std::optional<unsigned>& target) {
         unsigned number = 0;
         if (!ParseNumber(value, min, max, number))
-            return Fail("invalid value " + Quoted(value) + " for " + shown + " (" +
-                        std::to_string(min) + " to " + std::to_string(max) + ")");
+            return Fail(IDS_CLI_INVALID_NUMBER,
+                        {Quoted(value), shown, std::to_string(min), std::to_string(max)});
         target = number;
         return true;
     }
@@ -412,10 +434,7 @@ private:
                 return true;
             }
         }
-        std::string expected;
-        for (std::size_t i = 0; i < N; ++i)
-            expected += std::string(i == 0 ? "" : i + 1 == N ? " or " : ", ") + names[i];
-        return Fail("invalid value " + Quoted(value) + " for " + shown + " (" + expected + ")");
+        return Fail(IDS_CLI_INVALID_CHOICE, {Quoted(value), shown, Listed(names, IDS_CLI_LIST_OR)});
     }
 
     bool Delay(std::string_view value, const std::string& shown,
@@ -437,7 +456,7 @@ private:
         switch (option.id) {
         case Opt::Output:
             if (value.empty())
-                return Fail("option " + Quoted(shown) + " needs a file name");
+                return Fail(IDS_CLI_OPTION_NEEDS_FILE_NAME, {Quoted(shown)});
             m_options.output = std::string(value);
             return true;
         case Opt::InPlace:
@@ -445,9 +464,13 @@ private:
             return true;
         case Opt::Type: {
             DocKind kind{};
-            if (!DocKindFromName(value, kind))
-                return Fail("invalid value " + Quoted(value) + " for " + shown +
-                            " (basic, c, asm, casl, text or data)");
+            if (!DocKindFromName(value, kind)) {
+                std::vector<std::string_view> kinds;
+                for (int k = 0; k <= static_cast<int>(DocKind::Data); ++k)
+                    kinds.push_back(DocKindName(static_cast<DocKind>(k)));
+                return Fail(IDS_CLI_INVALID_CHOICE,
+                            {Quoted(value), shown, Listed(kinds, IDS_CLI_LIST_OR)});
+            }
             m_options.type = kind;
             return true;
         }
@@ -468,20 +491,20 @@ private:
         case Opt::Eof: {
             std::uint32_t code = 0;
             if (!ParseHexByte(value, code))
-                return Fail("invalid value " + Quoted(value) + " for " + shown +
-                            " (one or two hexadecimal digits)");
+                return Fail(IDS_CLI_INVALID_HEX_BYTE, {Quoted(value), shown});
             m_options.endOfFile = code;
             return true;
         }
         case Opt::Settings:
             if (value.empty())
-                return Fail("option " + Quoted(shown) + " needs a file name");
+                return Fail(IDS_CLI_OPTION_NEEDS_FILE_NAME, {Quoted(shown)});
             m_options.settings = std::string(value);
             return true;
         case Opt::Lang:
             m_options.language = ParseLanguage(value);
             if (!m_options.language)
-                return Fail("invalid value " + Quoted(value) + " for " + shown + " (ja or en)");
+                return Fail(IDS_CLI_INVALID_CHOICE,
+                            {Quoted(value), shown, Listed(kLanguageNames, IDS_CLI_LIST_OR)});
             return true;
         case Opt::New:
             return Number(value, shown, 1, kMaxLineNum, m_options.newStart);
@@ -493,7 +516,7 @@ private:
             // COM1 to COM4 choose a port as the settings do; anything else
             // names the device.
             if (value.empty())
-                return Fail("option " + Quoted(shown) + " needs a device");
+                return Fail(IDS_CLI_OPTION_NEEDS_DEVICE, {Quoted(shown)});
             m_options.comPort.reset();
             m_options.device.reset();
             for (std::uint32_t i = 0; i < std::size(kPortNames); ++i)
@@ -526,15 +549,14 @@ private:
             else if (EqualsNoCase(value, "utf-8") || EqualsNoCase(value, "utf8"))
                 m_options.encoding = TextEncoding::Utf8;
             else
-                return Fail("invalid value " + Quoted(value) + " for " + shown +
-                            " (cp932 or utf-8)");
+                return Fail(IDS_CLI_INVALID_CHOICE,
+                            {Quoted(value), shown, Listed(kEncodingNames, IDS_CLI_LIST_OR)});
             return true;
         case Opt::Timeout: {
             unsigned ms = 0;
             if (!ParseSeconds(value, kMaxTimeoutSeconds, ms))
-                return Fail("invalid value " + Quoted(value) + " for " + shown +
-                            " (seconds above 0, up to " + std::to_string(kMaxTimeoutSeconds) +
-                            ", such as 10 or 0.5)");
+                return Fail(IDS_CLI_INVALID_SECONDS,
+                            {Quoted(value), shown, std::to_string(kMaxTimeoutSeconds)});
             m_options.timeoutMs = ms;
             return true;
         }
@@ -557,66 +579,64 @@ private:
         if (o.help || o.version || o.command == Command::Help)
             return true;
         if (o.command == Command::None)
-            return Fail("missing command");
+            return Fail(IDS_CLI_MISSING_COMMAND, {});
         const std::string command(CommandName(o.command));
         const CommandOptions& takes = OptionsOf(o.command);
         if (takes.listing) {
             if (m_haveFile)
-                return Fail(command + " reads no FILE");
+                return Fail(IDS_CLI_READS_NO_FILE, {command});
             if (!m_fileOption.empty())
-                return Fail("option " + Quoted(m_fileOption) + " does not apply to " + command);
+                return Fail(IDS_CLI_OPTION_DOES_NOT_APPLY, {Quoted(m_fileOption), command});
             return true;
         }
         if (o.json)
-            return Fail("--json belongs to " + Takers(&CommandOptions::listing) + ", not " +
-                        command);
+            return Fail(IDS_CLI_BELONGS_TO, {"--json", Takers(&CommandOptions::listing), command});
         if (!takes.timeout && o.timeoutMs)
-            return Fail("--timeout belongs to " + Takers(&CommandOptions::timeout) + ", not " +
-                        command);
+            return Fail(IDS_CLI_BELONGS_TO,
+                        {"--timeout", Takers(&CommandOptions::timeout), command});
         if (!takes.renumber && (o.newStart || o.oldStart || o.step))
-            return Fail("--new, --old and --step belong to " + Takers(&CommandOptions::renumber) +
-                        ", not " + command);
+            return Fail(IDS_CLI_BELONG_TO, {Listed(kRenumberOptions, IDS_CLI_LIST_AND),
+                                            Takers(&CommandOptions::renumber), command});
         // The options that stand for settings, where they change nothing.
         if (!takes.numbering && (o.numberStart || o.numberStep))
-            return Fail("--number-start and --number-step belong to " +
-                        Takers(&CommandOptions::numbering) + ", not " + command);
+            return Fail(IDS_CLI_BELONG_TO, {Listed(kNumberingOptions, IDS_CLI_LIST_AND),
+                                            Takers(&CommandOptions::numbering), command});
         if (!takes.sends && o.tab)
-            return Fail("--tab belongs to " + Takers(&CommandOptions::sends) + ", not " + command);
+            return Fail(IDS_CLI_BELONGS_TO, {"--tab", Takers(&CommandOptions::sends), command});
         const auto linesOnTheWire = [](const CommandOptions& t) { return t.sends || t.serial; };
         if (!linesOnTheWire(takes) && (o.endOfLine || o.endOfFile))
-            return Fail("--eol and --eof belong to " + Takers(linesOnTheWire) + ", not " + command);
+            return Fail(IDS_CLI_BELONG_TO, {Listed(kLineEndOptions, IDS_CLI_LIST_AND),
+                                            Takers(linesOnTheWire), command});
         if (takes.output == Output::Received)
             return CheckReceived(command, takes);
         if (!m_haveFile)
-            return Fail("missing FILE");
+            return Fail(IDS_CLI_MISSING_FILE, {});
         if (!takes.serial && !m_serialOption.empty())
-            return Fail("option " + Quoted(m_serialOption) + " belongs to " +
-                        Takers(&CommandOptions::serial) + ", not " + command);
+            return Fail(IDS_CLI_OPTION_BELONGS_TO,
+                        {Quoted(m_serialOption), Takers(&CommandOptions::serial), command});
         if (!takes.data && o.data)
-            return Fail("--data belongs to " + Takers(&CommandOptions::data) + ", not " + command);
+            return Fail(IDS_CLI_BELONGS_TO, {"--data", Takers(&CommandOptions::data), command});
         if (o.inPlace && o.output)
-            return Fail("--in-place and --output cannot be used together");
+            return Fail(IDS_CLI_IN_PLACE_WITH_OUTPUT, {});
         if (o.inPlace && o.file == "-")
-            return Fail("--in-place needs a file, not standard input");
+            return Fail(IDS_CLI_IN_PLACE_STANDARD_INPUT, {});
         if (takes.output == Output::None && (o.output || o.inPlace))
-            return Fail(command + " writes no file; --output and --in-place do not apply");
+            return Fail(IDS_CLI_WRITES_NO_FILE, {command});
         if (takes.output == Output::Bytes && o.inPlace)
-            return Fail(command + " cannot replace FILE; use --output");
+            return Fail(IDS_CLI_CANNOT_REPLACE_FILE, {command});
+        const char* numbers = o.numbers == true ? "--numbers" : "--no-numbers";
         if (takes.output == Output::Text && o.numbers)
-            return Fail(command + " keeps the line numbers as they are; " +
-                        (*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
+            return Fail(IDS_CLI_KEEPS_NUMBERS, {command, numbers});
         if (takes.output != Output::Document && o.numbers)
-            return Fail(command + " sends the lines with their numbers; " +
-                        (*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
+            return Fail(IDS_CLI_SENDS_NUMBERS, {command, numbers});
         if (o.command == Command::Number && o.numbers == false)
-            return Fail("number cannot be used with --no-numbers");
+            return Fail(IDS_CLI_CANNOT_BE_USED_WITH, {command, "--no-numbers"});
         if (o.command == Command::Unnumber && o.numbers == true)
-            return Fail("unnumber cannot be used with --numbers");
+            return Fail(IDS_CLI_CANNOT_BE_USED_WITH, {command, "--numbers"});
         const bool needsNumbers = o.command == Command::Sort || o.command == Command::Renumber ||
                                   o.command == Command::Tidy || o.command == Command::Check;
         if (needsNumbers && !IsLineNumbered(o.Kind()))
-            return Fail(command + " works on line-numbered files, and " + Quoted(o.file) +
-                        " is a DATA file");
+            return Fail(IDS_CLI_IS_A_DATA_FILE, {command, Quoted(o.file)});
         return true;
     }
 
@@ -625,17 +645,16 @@ private:
     bool CheckReceived(const std::string& command, const CommandOptions& takes) {
         const CliOptions& o = m_options;
         if (m_haveFile)
-            return Fail(command + " reads no FILE; name the file to write with -o FILE");
+            return Fail(IDS_CLI_RECEIVE_READS_NO_FILE, {command});
         if (o.inPlace)
-            return Fail(command + " cannot replace a file in place; use -o FILE");
+            return Fail(IDS_CLI_CANNOT_REPLACE_IN_PLACE, {command});
         if (!o.output)
-            return Fail(command + " needs -o FILE ('-o -' for standard output)");
+            return Fail(IDS_CLI_NEEDS_OUTPUT, {command});
         if (!takes.type && o.type)
-            return Fail(command + " makes a text file, or a DATA file with --data; --type does "
-                                  "not apply");
+            return Fail(IDS_CLI_TYPE_DOES_NOT_APPLY, {command});
         if (o.numbers)
-            return Fail(command + " stores the text as it came; " +
-                        std::string(*o.numbers ? "--numbers" : "--no-numbers") + " does not apply");
+            return Fail(IDS_CLI_STORES_AS_IT_CAME,
+                        {command, *o.numbers ? "--numbers" : "--no-numbers"});
         return true;
     }
 
@@ -684,7 +703,7 @@ Completion Complete(std::span<const std::string_view> args) {
     bool haveOperand = false;
     bool optionsEnded = false;
     const OptionInfo* valueOf = nullptr;
-    std::string candidates;
+    std::vector<std::string> candidates;
     for (const std::string_view arg : before) {
         if (valueOf) {
             valueOf = nullptr;

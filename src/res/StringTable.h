@@ -213,6 +213,9 @@ enum StringId : unsigned {
     IDS_PREVIEW_ONE_PAGE = 418,
     IDS_PREVIEW_PAGE = 419,  // %1 the page
     IDS_PREVIEW_PAGES = 420, // %1 and %2 the pages shown
+    // The main window's toolbar, as the window system and assistive tools
+    // name it.
+    IDS_TOOLBAR_STANDARD = 421,
 
     // tessel-cli's own: a character or byte that cannot be converted (%1 the
     // byte in hexadecimal, or the character as NameCharacter shows it).
@@ -252,6 +255,113 @@ enum StringId : unsigned {
     // is kept instead (%1 the path), or why not even that (%1 the reason).
     IDS_CLI_RECEIVED_KEPT = 526,
     IDS_CLI_RECEIVED_NOT_KEPT = 527,
+    // What became of FILE when the command could not go on (after "FILE: ").
+    IDS_CLI_CANNOT_BE_READ = 530,
+    IDS_CLI_READ_INCOMPLETE = 531,
+    IDS_CLI_NUMBERS_DEVICE_TAKES = 532,
+    IDS_CLI_NOT_SORTED = 533,
+    IDS_CLI_NOT_RENUMBERED = 534,
+    IDS_CLI_CANNOT_BE_SENT = 535,
+    IDS_CLI_TOO_LARGE_TO_TIDY = 536,
+    IDS_CLI_CANNOT_HOLD_RECEIVED = 537,
+    // %1 the NUL's offset, %2 the bytes after it.
+    IDS_CLI_CUT_AT_NUL = 538,
+    // %1 the --old asked for, %2 the program's first line.
+    IDS_CLI_OLD_NAMES_NO_LINE = 539,
+    // tidy dropped NUL bytes at the end (%1 how many).
+    IDS_CLI_NUL_PADDING_ONE = 540,
+    IDS_CLI_NUL_PADDING = 541,
+    // How messages name standard output.
+    IDS_CLI_STANDARD_OUTPUT = 542,
+    // A count of bytes (%1).
+    IDS_CLI_BYTE = 543,
+    IDS_CLI_BYTES = 544,
+    // How a send ended (%1 the reason in parentheses, or nothing).
+    IDS_CLI_SEND_INTERRUPTED_AFTER = 545,
+    IDS_CLI_SEND_INTERRUPTED = 546,
+    IDS_CLI_SEND_BROKE_OFF = 547,
+    // How much of a receive had come when it ended (%1 a count of bytes), and
+    // whether it was stored (%1 where).
+    IDS_CLI_NOTHING_ARRIVED = 548,
+    IDS_CLI_AFTER_BYTES = 549,
+    IDS_CLI_ARRIVED_STORED = 550,
+    IDS_CLI_ARRIVED_STORED_IN = 551,
+    // How a receive ended: %1 the count, or how much had come (above); for
+    // the time-out %1 the seconds, %2 how much had come; for a broken line %1
+    // the reason in parentheses, %2 how much had come.
+    IDS_CLI_RECEIVE_INTERRUPTED_AFTER = 552,
+    IDS_CLI_RECEIVE_INTERRUPTED_STORED = 553,
+    IDS_CLI_RECEIVE_INTERRUPTED = 554,
+    IDS_CLI_RECEIVE_GAVE_UP = 555,
+    IDS_CLI_RECEIVE_BROKE_OFF = 556,
+    // ports found none.
+    IDS_CLI_NO_PORT_FOUND = 557,
+    IDS_CLI_NO_PORT_FOUND_WINDOWS = 558,
+    // The settings file (%1) named by --settings cannot be read (%2 why).
+    IDS_CLI_SETTINGS_UNREADABLE = 559,
+    // A setting the file holds but the programs cannot use (%1 what).
+    IDS_CLI_WARNING = 560,
+    // %1 section, %2 key, %3 the value, %4 and %5 the range, %6 the value used.
+    IDS_SETTING_OUT_OF_RANGE = 561,
+    // %1 the value of [Misc] Language.
+    IDS_SETTING_LANGUAGE_UNKNOWN = 562,
+
+    // tessel-cli's usage errors. A list of commands, options or values is
+    // joined with the separator and, before its last item, with AND or OR
+    // (%1 the items before, %2 the last).
+    IDS_CLI_LIST_SEPARATOR = 600,
+    IDS_CLI_LIST_AND = 601,
+    IDS_CLI_LIST_OR = 602,
+    // %1 the command line's word, quoted.
+    IDS_CLI_UNKNOWN_COMMAND = 603,
+    IDS_CLI_UNEXPECTED_ARGUMENT = 604,
+    // %1 the option as typed, quoted; %2 the options it could be.
+    IDS_CLI_UNKNOWN_OPTION = 605,
+    IDS_CLI_AMBIGUOUS_OPTION = 606,
+    IDS_CLI_OPTION_TAKES_NO_VALUE = 607,
+    IDS_CLI_OPTION_NEEDS_VALUE = 608,
+    IDS_CLI_OPTION_NEEDS_FILE_NAME = 609,
+    IDS_CLI_OPTION_NEEDS_DEVICE = 610,
+    // %1 the value, quoted, %2 the option; for a number %3 and %4 the range,
+    // for a choice %3 the values (an OR list), for --timeout %3 the longest.
+    IDS_CLI_INVALID_NUMBER = 611,
+    IDS_CLI_INVALID_CHOICE = 612,
+    IDS_CLI_INVALID_HEX_BYTE = 613,
+    IDS_CLI_INVALID_SECONDS = 614,
+    IDS_CLI_MISSING_COMMAND = 615,
+    IDS_CLI_MISSING_FILE = 616,
+    // %1 the command.
+    IDS_CLI_READS_NO_FILE = 617,
+    // %1 the option, quoted, %2 the command.
+    IDS_CLI_OPTION_DOES_NOT_APPLY = 618,
+    // %1 the option, or the options (an AND list), %2 the commands that take
+    // them (an AND list), %3 the command given; OPTION_ has %1 quoted.
+    IDS_CLI_BELONGS_TO = 619,
+    IDS_CLI_BELONG_TO = 620,
+    IDS_CLI_OPTION_BELONGS_TO = 621,
+    IDS_CLI_IN_PLACE_WITH_OUTPUT = 622,
+    IDS_CLI_IN_PLACE_STANDARD_INPUT = 623,
+    // %1 the command; %2 the option that does not apply.
+    IDS_CLI_WRITES_NO_FILE = 624,
+    IDS_CLI_CANNOT_REPLACE_FILE = 625,
+    IDS_CLI_KEEPS_NUMBERS = 626,
+    IDS_CLI_SENDS_NUMBERS = 627,
+    // %1 the command, %2 the option.
+    IDS_CLI_CANNOT_BE_USED_WITH = 628,
+    // %1 the command, %2 FILE, quoted.
+    IDS_CLI_IS_A_DATA_FILE = 629,
+    // receive (%1): FILE, -i and -o, --type and --numbers (%2 the option).
+    IDS_CLI_RECEIVE_READS_NO_FILE = 630,
+    IDS_CLI_CANNOT_REPLACE_IN_PLACE = 631,
+    IDS_CLI_NEEDS_OUTPUT = 632,
+    IDS_CLI_TYPE_DOES_NOT_APPLY = 633,
+    IDS_CLI_STORES_AS_IT_CAME = 634,
+    // %1 the command.
+    IDS_CLI_LINE_NUMBERED_ONLY = 635,
+    // %1 FILE, quoted.
+    IDS_CLI_IN_PLACE_NOT_REGULAR = 636,
+    // The line below a usage error's usage line.
+    IDS_CLI_TRY_HELP = 637,
 
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,

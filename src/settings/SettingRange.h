@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/StringTable.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,12 +14,9 @@ namespace tessel {
 inline std::string DescribeIgnored(std::string_view section, std::string_view key,
                                    std::uint32_t value, std::uint32_t min, std::uint32_t max,
                                    std::uint32_t fallback) {
-    std::string text = "[";
-    text.append(section).append("] ").append(key).append("=");
-    text += std::to_string(static_cast<std::int32_t>(value));
-    text += " is not " + std::to_string(min) + " to " + std::to_string(max) + "; ";
-    text += std::to_string(fallback) + " is used";
-    return text;
+    return LoadFormatted(IDS_SETTING_OUT_OF_RANGE,
+                         {section, key, std::to_string(static_cast<std::int32_t>(value)),
+                          std::to_string(min), std::to_string(max), std::to_string(fallback)});
 }
 
 } // namespace tessel

@@ -1,6 +1,7 @@
 // The open and save dialogs, and the save dialog's line-number check box.
 
 #include "app/FileSaveDlg.h"
+#include "app/Translations.h"
 
 #include "engine/DocWithLineNum.h"
 #include "res/StringTable.h"
@@ -11,6 +12,8 @@
 #include <QComboBox>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace tessel {
 namespace {
@@ -167,6 +170,26 @@ TEST(SavePrompt, EachUntitledDocumentSavedAtExitShowsAndSetsItsOwnFlag) {
     EXPECT_EQ(shown, (QList<bool>{true, false}));
     EXPECT_EQ(test::ReadBytes(h.dir.file("BASIC：無題1.bas")), "10 A");
     EXPECT_EQ(test::ReadBytes(h.dir.file("BASIC：無題2.bas")), " B");
+}
+
+// In English the title names the type first ("BASIC: Untitled1"); the name
+// proposed is the document's own, without the colon.
+TEST(SavePrompt, AnEnglishUntitledDocumentProposesItsOwnName) {
+    std::optional<AppHarness> h;
+    {
+        const test::ScopedEnv english("LANGUAGE", "en");
+        h.emplace();
+    }
+    h->Execute(ID_NEW_TEXT);
+    QStringList proposed;
+    h->app->DocManager().SetPromptHook([&](CKivaDocManager::FilePrompt& prompt) {
+        proposed.append(prompt.fileName);
+        return false;
+    });
+    h->Execute(ID_FILE_SAVE_AS);
+    EXPECT_EQ(proposed, QStringList{QStringLiteral("Untitled1.txt")});
+    h.reset();
+    ApplyLanguage(Language::Japanese);
 }
 
 } // namespace

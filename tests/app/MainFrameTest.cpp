@@ -267,6 +267,11 @@ TEST(MainFrame, ToolbarHasThirteenButtonsWithTheirTooltips) {
     EXPECT_EQ(tips, (QStringList{"新規ﾌｧｲﾙ", "開く", "保存", "-", "印刷", "印刷ﾌﾟﾚﾋﾞｭｰ", "-",
                                  "切り取り", "ｺﾋﾟｰ", "貼り付け", "-", "ソート", "行番号変更", "-",
                                  "送信", "受信", "COMポートの設定"}));
+    // Assistive tools name the toolbar and each button.
+    EXPECT_EQ(toolbar->windowTitle(), "標準");
+    for (QAction* action : toolbar->actions())
+        EXPECT_TRUE(action->isSeparator() || !action->text().isEmpty())
+            << action->toolTip().toStdString();
 }
 
 TEST(MainFrame, CommandsAreDisabledWhereNobodyHandlesThem) {

@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "cli/CliHelp.h"
+#include "res/Language.h"
 
 #include <gtest/gtest.h>
 
@@ -111,7 +112,9 @@ TEST(CliOptions, NumbersAreDigitsOnlyWithinRange) {
     EXPECT_EQ(code, 0u);
 }
 
+// In English here; CliProcess checks one in Japanese.
 TEST(CliOptions, UsageErrors) {
+    SetLanguage(Language::English);
     const struct {
         std::vector<std::string_view> args;
         const char* message;
@@ -124,8 +127,9 @@ TEST(CliOptions, UsageErrors) {
         {{"sort", "a", "--num=1"},
          "ambiguous option '--num' could be --numbers, --number-start, --number-step"},
         {{"sort", "a", "--\x1b[2J"}, "unknown option '--\\x1b[2J'"},
-        {{"sort", "a", "--numbers=1"}, "takes no value"},
-        {{"sort", "a", "-o"}, "needs a value"},
+        {{"sort", "a", "--numbers=1"}, "option '--numbers' takes no value"},
+        {{"sort", "a", "-o"}, "option '-o' needs a value"},
+        {{"sort", "a", "--output="}, "option '--output' needs a file name"},
         {{"sort", "a", "-i", "-o", "b"}, "cannot be used together"},
         {{"sort", "-", "-i"}, "standard input"},
         {{"sort", "a", "--step", "1"}, "belong to renumber"},
@@ -141,14 +145,15 @@ TEST(CliOptions, UsageErrors) {
         {{"renumber", "a", "--new", "65280"}, "'65280' for --new (1 to 65279)"},
         {{"renumber", "a", "--step", "65279"}, "for --step (1 to 65278)"},
         {{"number", "a", "--tab", "11"}, "for --tab (1 to 10)"},
-        {{"number", "a", "--eol", "cr lf"}, "for --eol"},
-        {{"number", "a", "--eof", "1a2"}, "for --eof"},
-        {{"number", "a", "--type", "pascal"}, "for --type"},
+        {{"number", "a", "--eol", "cr lf"}, "for --eol (cr, lf or crlf)"},
+        {{"number", "a", "--eof", "1a2"}, "'1a2' for --eof (one or two hexadecimal digits)"},
+        {{"number", "a", "--type", "pascal"},
+         "invalid value 'pascal' for --type (basic, c, asm, casl, text or data)"},
         {{"number", "a", "--no-numbers"}, "number cannot be used with --no-numbers"},
         {{"unnumber", "a", "--numbers"}, "unnumber cannot be used with --numbers"},
         {{"check", "a", "-o", "x"}, "check writes no file"},
         {{"wire", "a", "--no-numbers"}, "does not apply"},
-        {{"wire", "a", "-i"}, "wire cannot replace FILE"},
+        {{"wire", "a", "-i"}, "wire cannot replace FILE; use --output"},
         {{"sort", "x.Dat"}, "'x.Dat' is a DATA file"},
         {{"renumber", "x.bas", "--type", "data"}, "DATA file"},
         // The serial line.
@@ -176,7 +181,8 @@ TEST(CliOptions, UsageErrors) {
         {{"tidy", "a", "--number-start", "5"}, "not tidy"},
         {{"tidy", "a", "--eol", "lf"}, "not tidy"},
         {{"tidy", "x.dat"}, "'x.dat' is a DATA file"},
-        {{"receive", "-o", "b", "--timeout", "0"}, "'0' for --timeout (seconds above 0"},
+        {{"receive", "-o", "b", "--timeout", "0"},
+         "'0' for --timeout (seconds above 0, up to 86400, such as 10 or 0.5)"},
         {{"receive", "-o", "b", "--timeout", "1.2345"}, "for --timeout"},
         {{"receive", "-o", "b", "--timeout", "86400.5"}, "for --timeout"},
         {{"receive", "-o", "b", "--timeout", "."}, "for --timeout"},
@@ -192,6 +198,7 @@ TEST(CliOptions, UsageErrors) {
         EXPECT_FALSE(Parse(c.args, o, error)) << c.message;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
     }
+    SetLanguage(Language::Japanese);
 }
 
 TEST(CliOptions, TimeoutInSecondsAndPortsTakeTheirOwnOptions) {

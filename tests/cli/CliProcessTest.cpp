@@ -107,8 +107,8 @@ TEST_F(CliProcess, StandardInputCutAtANulIsRefusedToo) {
     const Result r = Run({"wire", "--type=basic", "-"}, {}, m_dir.file("in"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "-: the text would end at the NUL byte at offset 6, cutting off the 6 bytes "
-                     "after it; remove the NUL byte first\n");
+    EXPECT_EQ(r.err, "-: テキストがオフセット 6 の NUL バイトで終わり、その後の 6 バイトが失われ"
+                     "ます。先に NUL バイトを削除してください\n");
 }
 
 // Standard input names itself in the warning's advice.
@@ -123,7 +123,7 @@ TEST_F(CliProcess, AFailedWriteToStandardOutputIsAnError) {
     WriteBytes(m_dir.file("a.bas"), "10 A\n");
     const Result r = Run({"sort", m_dir.file("a.bas")}, "/dev/full");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "standard output: " + SystemReason(ENOSPC) + "\n");
+    EXPECT_EQ(r.err, "標準出力: " + SystemReason(ENOSPC) + "\n");
 }
 
 TEST_F(CliProcess, HelpVersionAndUsage) {
@@ -215,6 +215,23 @@ TEST_F(CliProcess, MessagesSpeakTheLanguageOfTheLocaleTheSettingsOrTheOption) {
         EXPECT_EQ(r.status, 1) << c.lang;
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err, c.expected) << c.lang;
+    }
+    // A usage error too, in the language the command line chose before its
+    // fault (none here: Japanese); the usage line stays English.
+    {
+        const test::ScopedEnv lang("LANG", nullptr);
+        const Result ja = Run({"renumber", file, "--new", "1x"});
+        EXPECT_EQ(ja.status, 2);
+        EXPECT_EQ(ja.err.rfind("tessel-cli: --new の値 '1x' は使えません（1 から 65279 まで）\n"
+                               "Usage: tessel-cli renumber ",
+                               0),
+                  0u)
+            << ja.err;
+        EXPECT_TRUE(ja.err.ends_with("\n詳しくは 'tessel-cli --help' を見てください。\n"));
+        const Result en = Run({"renumber", "--lang=en", file, "--new", "1x"});
+        EXPECT_NE(en.err.find("tessel-cli: invalid value '1x' for --new (1 to 65279)\n"),
+                  std::string::npos)
+            << en.err;
     }
     const test::ScopedEnv lang("LANG", "en_US.UTF-8");
     const Result wrong = Run({"renumber", "--lang", "fr", file});

@@ -366,8 +366,8 @@ TEST_F(CliTransferProcess, CtrlCStopsTheTransferAndExitsWith130) {
     EXPECT_EQ(cli->Wait(), 130);
     EXPECT_EQ(ReadBytes(out), "10 A\r\n20");
     EXPECT_TRUE(Showed(cli->Err(), "\x1b[K\n" + out +
-                                       ": receive interrupted after 8 bytes; what arrived is "
-                                       "stored\n"))
+                                       ": 受信を中断しました。8 バイト届いた後でした。"
+                                       "受信したデータは保存しました\n"))
         << cli->Err();
 
     // Nothing arrived: nothing is written. SIGTERM is taken the same way.
@@ -380,8 +380,8 @@ TEST_F(CliTransferProcess, CtrlCStopsTheTransferAndExitsWith130) {
         cli->Signal(signal);
         EXPECT_EQ(cli->Wait(), 128 + signal);
         EXPECT_FALSE(std::filesystem::exists(out));
-        EXPECT_TRUE(Showed(cli->Err(), out + ": receive interrupted before any byte arrived; "
-                                             "nothing written\n"))
+        EXPECT_TRUE(Showed(cli->Err(), out + ": 受信を中断しました。1 バイトも届く前でした。"
+                                             "何も書き込んでいません\n"))
             << cli->Err();
     }
 
@@ -392,7 +392,7 @@ TEST_F(CliTransferProcess, CtrlCStopsTheTransferAndExitsWith130) {
     ASSERT_TRUE(cli->Shows("    5 バイト送信済み"));
     cli->Signal(SIGINT);
     EXPECT_EQ(cli->Wait(), 130);
-    EXPECT_TRUE(Showed(cli->Err(), program + ": send interrupted")) << cli->Err();
+    EXPECT_TRUE(Showed(cli->Err(), program + ": 送信を中断しました。")) << cli->Err();
     EXPECT_EQ(modem.ReadUntil('\x1a', 100ms).find('\x1a'), std::string::npos);
 }
 
@@ -403,8 +403,8 @@ TEST_F(CliTransferProcess, ReceiveTimeoutExitsWith124KeepingWhatCame) {
     auto cli = Start(modem, {"receive", "-o", out, "--timeout", "0.5"});
     EXPECT_EQ(cli->Wait(), 124);
     EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_EQ(cli->Err(), out + ": receive gave up: no byte came for 0.5 s (--timeout) before "
-                                "any byte arrived; nothing written\n");
+    EXPECT_EQ(cli->Err(), out + ": 0.5 s の間 1 バイトも届かなかったので、受信をあきらめました"
+                                "（--timeout）。1 バイトも届く前でした。何も書き込んでいません\n");
 
     modem.Write("10 A\r\n");
     cli = Start(modem, {"receive", "-o", out, "--timeout", "0.5"});
@@ -448,7 +448,8 @@ TEST_F(CliTransferProcess, TheOtherEndGoingAwayEndsTheTransferWithStatus1) {
         modem.Cut();
         EXPECT_EQ(cli->Wait(), 1);
         EXPECT_EQ(ReadBytes(out), "abc");
-        EXPECT_TRUE(Showed(cli->Err(), PortName(modem) + ": receive broke off")) << cli->Err();
+        EXPECT_TRUE(Showed(cli->Err(), PortName(modem) + ": 受信が途中で止まりました"))
+            << cli->Err();
     }
     NullModem modem(m_dir);
     ASSERT_TRUE(modem.ok());
@@ -458,7 +459,7 @@ TEST_F(CliTransferProcess, TheOtherEndGoingAwayEndsTheTransferWithStatus1) {
     ASSERT_TRUE(cli->Shows("    5 バイト送信済み"));
     modem.Cut();
     EXPECT_EQ(cli->Wait(), 1);
-    EXPECT_TRUE(Showed(cli->Err(), PortName(modem) + ": send broke off")) << cli->Err();
+    EXPECT_TRUE(Showed(cli->Err(), PortName(modem) + ": 送信が途中で止まりました")) << cli->Err();
 }
 
 TEST_F(CliTransferProcess, AnOutputThatCannotTakeTheTextCostsNoTransferAndLosesNothing) {

@@ -193,7 +193,7 @@ TEST_F(CliTransferOnPty, ReceiveTimeoutEndsASilentLineAndKeepsWhatCame) {
     const std::string out = m_dir.file("in.txt");
     // Nothing comes: it ends on time and writes nothing.
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(Run({"receive", "-o", out, "--timeout", "0.3"}, false, kExitTimedOut),
+    EXPECT_EQ(Run({"receive", "-o", out, "--timeout", "0.3", "--lang", "en"}, false, kExitTimedOut),
               out + ": receive gave up: no byte came for 0.3 s (--timeout) before any byte "
                     "arrived; nothing written\n");
     auto took = std::chrono::steady_clock::now() - start;
@@ -212,8 +212,8 @@ TEST_F(CliTransferOnPty, ReceiveTimeoutEndsASilentLineAndKeepsWhatCame) {
     });
     start = std::chrono::steady_clock::now();
     EXPECT_EQ(Run({"receive", "-o", out, "--timeout", "0.3"}, false, kExitTimedOut),
-              out + ": receive gave up: no byte came for 0.3 s (--timeout) after 8 bytes; what "
-                    "arrived is stored\n");
+              out + ": 0.3 s の間 1 バイトも届かなかったので、受信をあきらめました（--timeout）。"
+                    "8 バイト届いた後でした。受信したデータは保存しました\n");
     took = std::chrono::steady_clock::now() - start;
     device.join();
     EXPECT_GE(took, 500ms);
@@ -223,8 +223,8 @@ TEST_F(CliTransferOnPty, ReceiveTimeoutEndsASilentLineAndKeepsWhatCame) {
     // one report, never a "still waiting" beside it.
     m_pty.Write("10 A\r\n");
     EXPECT_EQ(Run({"receive", "-o", out, "--timeout", "2"}, false, kExitTimedOut),
-              out + ": receive gave up: no byte came for 2 s (--timeout) after 6 bytes; what "
-                    "arrived is stored\n");
+              out + ": 2 s の間 1 バイトも届かなかったので、受信をあきらめました（--timeout）。"
+                    "6 バイト届いた後でした。受信したデータは保存しました\n");
 }
 
 TEST_F(CliTransferOnPty, ASendThatCannotGoOnSaysSoOnceAndAgainWhenItMoves) {
@@ -268,9 +268,10 @@ TEST_F(CliTransferOnPty, AFailingWorkerIsReportedWithItsReason) {
     const sys::Calls* previous = sys::InstallCalls(&calls);
     const std::string err = Run({"receive", "-o", m_dir.file("in.txt")}, true, kExitFailure);
     sys::InstallCalls(previous);
-    EXPECT_EQ(err, "\r通信の準備が出来ました\x1b[K\n" + m_pty.path +
-                       ": receive broke off (driver fault) before any byte arrived; nothing "
-                       "written\n");
+    EXPECT_EQ(err,
+              "\r通信の準備が出来ました\x1b[K\n" + m_pty.path +
+                  ": 受信が途中で止まりました (driver fault)。1 バイトも届く前でした。何も書き込"
+                  "んでいません\n");
 }
 
 // The files in `folder`, none when it does not exist.
@@ -329,13 +330,15 @@ TEST_F(CliTransferOnPty, CtrlCExitsWith130WhateverWasKept) {
     EXPECT_EQ(g_portOpens, 0);
     EXPECT_EQ(err.Text(),
               "\r通信の準備が出来ました\x1b[K\n" + file +
-                  ": send interrupted; the device may have received part of the text\n");
+                  ": 送信を中断しました。本体はテキストの一部を受信しているかもしれません\n");
 
     // While the receive writes its file: the file is whole, the status 130.
     m_pty.Write("ab\x1a");
     const std::string out = m_dir.file("in.dat");
-    EXPECT_EQ(Run({"receive", "--data", "-o", out}, false, 130),
-              out + ": receive interrupted after the whole text arrived (3 bytes); it is stored\n");
+    EXPECT_EQ(
+        Run({"receive", "--data", "-o", out}, false, 130),
+        out +
+            ": 受信は中断されましたが、テキストはすべて届いていました（3 バイト）。保存しました\n");
     EXPECT_EQ(g_portOpens, 1);
     EXPECT_EQ(ReadBytes(out), "ab");
 }

@@ -1,5 +1,6 @@
 #include "settings/AppSettings.h"
 
+#include "res/Language.h"
 #include "settings/ProfileStore.h"
 #include "support/TempDir.h"
 
@@ -97,6 +98,7 @@ TEST_F(AppSettingsTest, TabStopOutsideOneToTenBecomesFour) {
 
 // A number outside its range counts as absent, and each one is named.
 TEST_F(AppSettingsTest, ValuesOutOfRangeAreIgnoredAndNamed) {
+    SetLanguage(Language::English);
     struct Case {
         const char* file;
         std::string ignored;
@@ -133,6 +135,7 @@ TEST_F(AppSettingsTest, ValuesOutOfRangeAreIgnoredAndNamed) {
     const AppSettings edge = LoadFrom("[LineNumber]\nStartLine=65279\nStep=1\n");
     EXPECT_EQ(edge.m_nStartLine, 65279u);
     EXPECT_EQ(edge.m_nLineStep, 1u);
+    SetLanguage(Language::Japanese);
 }
 
 TEST_F(AppSettingsTest, EveryGroupWrittenReadsBackThroughAFreshStore) {
