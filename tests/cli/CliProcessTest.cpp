@@ -217,9 +217,9 @@ TEST_F(CliProcess, MessagesSpeakTheLanguageOfTheLocaleTheSettingsOrTheOption) {
         EXPECT_EQ(r.err, c.expected) << c.lang;
     }
     // A usage error too, in the language the command line chose before its
-    // fault (none here: Japanese); the usage line stays English.
+    // fault (none here: the C locale's Japanese); the usage line stays English.
     {
-        const test::ScopedEnv lang("LANG", nullptr);
+        const test::ScopedEnv lang("LANG", "C");
         const Result ja = Run({"renumber", file, "--new", "1x"});
         EXPECT_EQ(ja.status, 2);
         EXPECT_EQ(ja.err.rfind("tessel-cli: --new の値 '1x' は使えません（1 から 65279 まで）\n"
