@@ -188,13 +188,33 @@ void CKivaApp::OnIdle() {
     OfferRecovery();
 }
 
+namespace {
+
+// An untitled copy as this run names such a document: its type's untitled
+// title in the current language, with the number the copy's title ends in
+// ("BASIC：無題2" saved by a Japanese run reads "BASIC: Untitled2" in English).
+QString UntitledName(const CDocTemplate& docTemplate, const QString& savedTitle) {
+    qsizetype digits = savedTitle.size();
+    while (digits > 0 && savedTitle.at(digits - 1).isDigit())
+        --digits;
+    if (digits == savedTitle.size())
+        return savedTitle;
+    return docTemplate.DefaultName() + savedTitle.mid(digits);
+}
+
+} // namespace
+
 void CKivaApp::OfferRecovery() {
     if (!m_recovery)
         return;
     for (const RecoveryStore::LeftBehind& left : m_recovery->FindLeftBehind()) {
         const RecoveryCopy& copy = left.copy;
+        CDocTemplate* docTemplate = m_pTemplateBasic;
+        for (CDocTemplate* candidate : Templates())
+            if (candidate->Kind() == copy.kind)
+                docTemplate = candidate;
         const QString name = copy.path.empty()
-                                 ? QString::fromStdString(copy.title)
+                                 ? UntitledName(*docTemplate, QString::fromStdString(copy.title))
                                  : QFileInfo(QFile::decodeName(copy.path.c_str())).fileName();
         // Restoring is the default: what is discarded cannot come back.
         const auto answer =
@@ -202,10 +222,6 @@ void CKivaApp::OfferRecovery() {
                             LoadQString(IDS_RECOVERY_OFFER).arg(name), QMessageBox::Question,
                             QMessageBox::Yes | QMessageBox::No});
         if (answer != QMessageBox::No) {
-            CDocTemplate* docTemplate = m_pTemplateBasic;
-            for (CDocTemplate* candidate : Templates())
-                if (candidate->Kind() == copy.kind)
-                    docTemplate = candidate;
             if (!m_docManager->Restore(*docTemplate, copy))
                 continue; // kept for the next start: the editor could not hold it
         }

@@ -298,7 +298,7 @@ TEST(View, UnsavedWorkIsCopiedAndGivenBackAfterACrash) {
         copy.bytes = bytes;
         ASSERT_FALSE(dead.Write(1, copy));
         copy.path.clear();
-        copy.title = "TEXT：無題1";
+        copy.title = "CASL: Untitled3"; // as an English run saved it
         copy.bytes = "discard me";
         ASSERT_FALSE(dead.Write(2, copy));
     }
@@ -307,6 +307,8 @@ TEST(View, UnsavedWorkIsCopiedAndGivenBackAfterACrash) {
     next.answers = {QMessageBox::Yes, QMessageBox::No};
     ASSERT_TRUE(QTest::qWaitFor([&] { return next.messages.size() == 2; }, 5000));
     EXPECT_TRUE(next.messages[0].text.contains(QStringLiteral("prog.cas")));
+    // An untitled copy is named in this run's language.
+    EXPECT_TRUE(next.messages[1].text.contains(QStringLiteral("CASL：無題3")));
     ASSERT_EQ(next.Frame().Children().size(), 1);
     CChildFrame* restored = next.Active();
     EXPECT_EQ(restored->GetActiveView()->GetText(), bytes);
