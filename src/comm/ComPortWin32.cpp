@@ -7,6 +7,7 @@
 
 #include "comm/CancelSignal.h"
 #include "comm/DcbConfig.h"
+#include "comm/PortDiscovery.h"
 #include "res/StringTable.h"
 #include "settings/ComSettings.h"
 #include "sys/Win32.h"
@@ -44,16 +45,11 @@ constexpr DWORD kQueueSize = 65535;
 // After a cancel, a blocked drain is cancelled this often until it has ended.
 constexpr DWORD kCancelRepeatMs = 10;
 
-// The texts the Linux port gives for the same ends.
-
-// COM<number> as the device name Win32 opens for any number.
+// COM<number> (or "COM<number>:") as the device name Win32 opens for any
+// number; any other name as it is.
 std::wstring DeviceName(const std::string& device) {
-    const bool comName =
-        device.size() > 3 && (device[0] == 'C' || device[0] == 'c') &&
-        (device[1] == 'O' || device[1] == 'o') && (device[2] == 'M' || device[2] == 'm') &&
-        std::all_of(device.begin() + 3, device.end(),
-                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
-    return sys::win32::Widen(comName ? "\\\\.\\" + device : device);
+    const unsigned number = ComNumber(device);
+    return sys::win32::Widen(number != 0 ? "\\\\.\\COM" + std::to_string(number) : device);
 }
 
 class Event {

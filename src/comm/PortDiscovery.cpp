@@ -3,6 +3,7 @@
 #include "res/StringTable.h"
 #include "sys/Platform.h"
 
+#include <cctype>
 #include <initializer_list>
 
 namespace tessel {
@@ -27,6 +28,24 @@ std::string SerialPortInfo::Description() const {
 
 std::string OpenProblem::GroupFix() const {
     return "sudo usermod -aG " + group + " " + user;
+}
+
+unsigned ComNumber(std::string_view name) {
+    if (name.starts_with("\\\\.\\"))
+        name.remove_prefix(4);
+    if (name.ends_with(':'))
+        name.remove_suffix(1);
+    if (name.size() < 4 || std::toupper(static_cast<unsigned char>(name[0])) != 'C' ||
+        std::toupper(static_cast<unsigned char>(name[1])) != 'O' ||
+        std::toupper(static_cast<unsigned char>(name[2])) != 'M')
+        return 0;
+    unsigned number = 0;
+    for (const char c : name.substr(3)) {
+        if (!std::isdigit(static_cast<unsigned char>(c)) || number > 100000)
+            return 0;
+        number = number * 10 + static_cast<unsigned>(c - '0');
+    }
+    return number;
 }
 
 std::string ExplainOpenProblem(const OpenProblem& problem) {

@@ -6,6 +6,7 @@
 // file (PortDiscoveryLinux.cpp reads /dev and /sys, no udev daemon needed).
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessel {
@@ -111,6 +112,11 @@ struct OpenProblem {
 OpenProblem DiagnoseOpenFailure(int error, const std::string& device,
                                 const ComSettings* settings = nullptr,
                                 const SystemRoots& roots = {});
+
+// The number of a Windows port name "COM<number>" (any case; also as
+// "\\.\COM<number>", the name Win32 opens, and with DOS's trailing colon,
+// "COM12:"); 0 for any other name.
+unsigned ComNumber(std::string_view name);
 
 // The explanation the programs show under "COMポートを開けません。": a few
 // lines, each ending in "\n"; "" for a problem it has nothing to add to.

@@ -25,24 +25,6 @@ namespace {
 const GUID kPortsClass = {
     0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
 
-// The number of a name "COM<number>" (any case, also as "\\.\COM<number>",
-// the name Win32 opens), 0 for any other name.
-unsigned ComNumber(std::string_view name) {
-    if (name.starts_with("\\\\.\\"))
-        name.remove_prefix(4);
-    if (name.size() < 4 || std::toupper(static_cast<unsigned char>(name[0])) != 'C' ||
-        std::toupper(static_cast<unsigned char>(name[1])) != 'O' ||
-        std::toupper(static_cast<unsigned char>(name[2])) != 'M')
-        return 0;
-    unsigned number = 0;
-    for (const char c : name.substr(3)) {
-        if (!std::isdigit(static_cast<unsigned char>(c)) || number > 100000)
-            return 0;
-        number = number * 10 + static_cast<unsigned>(c - '0');
-    }
-    return number;
-}
-
 // Every DOS device name, as QueryDosDeviceW lists them.
 std::vector<std::wstring> DosDevices() {
     std::wstring buffer(16384, L'\0');

@@ -102,6 +102,18 @@ protected:
     SystemRoots m_roots;
 };
 
+// Windows names its ports COM<number>, in any case, with Win32's prefix or
+// DOS's colon; the number is what the programs open and compare.
+TEST(ComNumber, OfWindowsPortNamesOnly) {
+    const std::pair<std::string_view, unsigned> cases[] = {
+        {"COM3", 3}, {"com12", 12}, {"COM12:", 12},     {"\\\\.\\COM7", 7},
+        {"COM", 0},  {"COMX", 0},   {"COM1:2", 0},      {"/dev/ttyS0", 0},
+        {"COM0", 0}, {"LPT1", 0},   {"COM99999999", 0}, {"", 0},
+    };
+    for (const auto& [name, number] : cases)
+        EXPECT_EQ(ComNumber(name), number) << name;
+}
+
 TEST_F(FakeSystem, ListsStableNamesFirstThenTheDevicesWithHardwareBehindThem) {
     Plug();
     ComSettings settings;
