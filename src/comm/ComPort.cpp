@@ -2,6 +2,7 @@
 #include "comm/StallWatch.h"
 
 #include "comm/CancelSignal.h"
+#include "comm/LinePacing.h"
 #include "comm/TermiosConfig.h"
 #include "res/StringTable.h"
 #include "settings/ComSettings.h"
@@ -24,13 +25,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Output may run this fraction of a second ahead of the line; once it is
-// further ahead, Write waits until the queue is down to half of that.
-constexpr unsigned kAheadDivisor = 4;
-// Bounds of one wait for the output queue: short enough to follow the line,
-// long enough not to spin while flow control holds the output.
-constexpr long kMinQueueWaitMs = 5;
-constexpr long kMaxQueueWaitMs = 250;
 // When the driver reports room but refuses even one byte, try again after this.
 constexpr int kStallRetryMs = 10;
 // With a cancel signal that has no descriptor, waits wake this often to look
@@ -113,11 +107,7 @@ struct CComPort::Impl {
     bool configured = false;
     bool linesRaised = false;
 
-    unsigned bytesPerSecond = 120;
-    int aheadLimit = 30; // bytes
-    unsigned charDelayMs = 0;
-    unsigned lineDelayMs = 0;
-    char lineEnd = '\n'; // the last byte of the device's line end
+    LinePacing pacing;
 
     bool wrote = false;        // bytes were handed to the driver
     bool outputBroken = false; // a write failed or was cancelled
@@ -210,11 +200,7 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     fresh.stall.Reset();
     port = std::move(fresh);
     port.cancel = cancel;
-    port.bytesPerSecond = std::max(1u, settings.LineConfig.BaudRate / 10);
-    port.aheadLimit = static_cast<int>(std::max(1u, port.bytesPerSecond / kAheadDivisor));
-    port.charDelayMs = std::min(settings.CharDelay, kMaxPacingDelay);
-    port.lineDelayMs = std::min(settings.LineDelay, kMaxPacingDelay);
-    port.lineEnd = settings.EndOfLine == 0 ? '\r' : '\n';
+    port.pacing = LinePacing::For(settings);
     // Stopped before it began: the device is left as it is.
     if (port.Cancelled())
         return FailOpen(ECANCELED);
@@ -349,8 +335,7 @@ bool CComPort::Write(const char* data, std::size_t count) {
     port.wrote = true;
     port.stall.Start();
 
-    // With pacing, bytes go one at a time, each after the pause of the last.
-    const bool paced = port.charDelayMs != 0 || port.lineDelayMs != 0;
+    const bool paced = port.pacing.Paced();
     for (std::size_t done = 0; done < count;) {
         std::size_t written = 0;
         if (!WriteSome(data + done, paced ? 1 : count - done, written))
@@ -358,7 +343,8 @@ bool CComPort::Write(const char* data, std::size_t count) {
         if (paced && !PaceAfter(data[done]))
             return false;
         done += written;
-        if (!WaitQueue(port.aheadLimit, port.aheadLimit / 2))
+        const auto ahead = static_cast<int>(port.pacing.aheadLimit);
+        if (!WaitQueue(ahead, ahead / 2))
             return false;
     }
     return true;
@@ -410,9 +396,7 @@ bool CComPort::WaitQueue(int above, int target) {
             port.stall.Moved();
         before = queued;
         above = target;
-        const long excess = queued - target;
-        const long ms = std::clamp((excess * 1000 + port.bytesPerSecond - 1) / port.bytesPerSecond,
-                                   kMinQueueWaitMs, kMaxQueueWaitMs);
+        const long ms = port.pacing.QueueWaitMs(queued - target);
         int error = 0;
         if (const Wake wake = port.Pause(ms, error); !GoOn(wake, error))
             return false;
@@ -421,7 +405,7 @@ bool CComPort::WaitQueue(int above, int target) {
 
 bool CComPort::PaceAfter(char byte) {
     Impl& port = *m_impl;
-    const unsigned ms = port.charDelayMs + (byte == port.lineEnd ? port.lineDelayMs : 0);
+    const unsigned ms = port.pacing.PauseAfter(byte);
     if (ms == 0)
         return true;
     // The pause is for the device: it starts once the byte has left, and a

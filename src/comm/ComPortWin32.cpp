@@ -7,6 +7,7 @@
 
 #include "comm/CancelSignal.h"
 #include "comm/DcbConfig.h"
+#include "comm/LinePacing.h"
 #include "comm/PortDiscovery.h"
 #include "res/StringTable.h"
 #include "settings/ComSettings.h"
@@ -31,12 +32,6 @@ std::string SystemMessage(DWORD error) {
     return SystemReason(sys::win32::ErrnoFrom(error), sys::win32::SystemMessage(error));
 }
 
-// Output may run this fraction of a second ahead of the line; once it is
-// further ahead, Write waits until the queue is down to half of that.
-constexpr unsigned kAheadDivisor = 4;
-// Bounds of one wait for the output queue.
-constexpr long kMinQueueWaitMs = 5;
-constexpr long kMaxQueueWaitMs = 250;
 // With a cancel signal that has no event, waits wake this often to look at
 // its flag.
 constexpr DWORD kFlagCheckMs = 50;
@@ -122,11 +117,7 @@ struct CComPort::Impl {
     bool configured = false;
     bool linesRaised = false;
 
-    unsigned bytesPerSecond = 120;
-    unsigned aheadLimit = 30; // bytes
-    unsigned charDelayMs = 0;
-    unsigned lineDelayMs = 0;
-    char lineEnd = '\n';
+    LinePacing pacing;
 
     bool wrote = false;
     bool outputBroken = false;
@@ -278,11 +269,7 @@ bool CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     fresh.stall.Reset();
     port = std::move(fresh);
     port.cancel = cancel;
-    port.bytesPerSecond = std::max(1u, settings.LineConfig.BaudRate / 10);
-    port.aheadLimit = std::max(1u, port.bytesPerSecond / kAheadDivisor);
-    port.charDelayMs = std::min(settings.CharDelay, kMaxPacingDelay);
-    port.lineDelayMs = std::min(settings.LineDelay, kMaxPacingDelay);
-    port.lineEnd = settings.EndOfLine == 0 ? '\r' : '\n';
+    port.pacing = LinePacing::For(settings);
     // Stopped before it began: the device is left as it is.
     if (port.Cancelled()) {
         m_openError = ECANCELED;
@@ -413,16 +400,18 @@ bool CComPort::Write(const char* data, std::size_t count) {
 
     // With pacing, bytes go one at a time, each after the pause of the
     // last; without, a quarter second of line time at a time.
-    const bool paced = port.charDelayMs != 0 || port.lineDelayMs != 0;
+    const bool paced = port.pacing.Paced();
     for (std::size_t done = 0; done < count;) {
         std::size_t written = 0;
-        const std::size_t chunk = paced ? 1 : std::min<std::size_t>(count - done, port.aheadLimit);
+        const std::size_t chunk =
+            paced ? 1 : std::min<std::size_t>(count - done, port.pacing.aheadLimit);
         if (!WriteSome(data + done, chunk, written))
             return false;
         if (paced && !PaceAfter(data[done]))
             return false;
         done += written;
-        if (!WaitQueue(static_cast<int>(port.aheadLimit), static_cast<int>(port.aheadLimit / 2)))
+        const auto ahead = static_cast<int>(port.pacing.aheadLimit);
+        if (!WaitQueue(ahead, ahead / 2))
             return false;
     }
     return true;
@@ -453,10 +442,7 @@ bool CComPort::WaitQueue(int above, int target) {
             port.stall.Moved();
         before = queued;
         above = target;
-        const long excess = static_cast<long>(queued) - target;
-        const long ms = std::clamp((excess * 1000 + static_cast<long>(port.bytesPerSecond) - 1) /
-                                       static_cast<long>(port.bytesPerSecond),
-                                   kMinQueueWaitMs, kMaxQueueWaitMs);
+        const long ms = port.pacing.QueueWaitMs(static_cast<long>(queued) - target);
         DWORD failure = 0;
         const Wake wake = port.Pause(ms, failure);
         if (!GoOn(wake, static_cast<int>(failure)))
@@ -466,7 +452,7 @@ bool CComPort::WaitQueue(int above, int target) {
 
 bool CComPort::PaceAfter(char byte) {
     Impl& port = *m_impl;
-    const unsigned ms = port.charDelayMs + (byte == port.lineEnd ? port.lineDelayMs : 0);
+    const unsigned ms = port.pacing.PauseAfter(byte);
     if (ms == 0)
         return true;
     // The pause is for the device: it starts once the byte has left, and a
