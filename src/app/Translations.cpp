@@ -8,7 +8,6 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include <cstdlib>
 #include <memory>
 #include <vector>
 

@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <climits> // PATH_MAX
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <unistd.h>
