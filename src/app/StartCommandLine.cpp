@@ -53,7 +53,7 @@ QString StartHelpText(const QString& settingsPath) {
                "  FILE...              open each FILE in a window of its own, as File > Open\n"
                "                       does; while the program runs, the running one opens\n"
                "                       them and this start ends\n"
-               "      --open           the same (files follow it or not)\n"
+               "      --open           changes nothing: the files after it open as without it\n"
                "      --new-instance   start on its own even while the program runs\n"
                "  -h, --help           show this help\n"
                "  -v, --version        show the version\n"
