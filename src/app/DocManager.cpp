@@ -59,8 +59,11 @@ void CKivaDocManager::OnFileNew() {
 
 void CKivaDocManager::OnFileOpen() {
     QString path;
-    if (DoPromptFileName(path, AFX_IDS_OPENFILE, true, nullptr))
-        OpenDocumentFile(path);
+    QStringList paths;
+    if (!DoPromptFileName(path, AFX_IDS_OPENFILE, true, nullptr, nullptr, &paths))
+        return;
+    for (const QString& chosen : paths)
+        OpenDocumentFile(chosen);
 }
 
 CChildFrame* CKivaDocManager::AddFrame(CChildFrame* frame) {
@@ -131,7 +134,8 @@ CChildFrame* CKivaDocManager::OpenDocumentFile(const QString& path) {
 }
 
 bool CKivaDocManager::DoPromptFileName(QString& fileName, unsigned titleId, bool open,
-                                       CDocTemplate* docTemplate, CKivaView* saving) {
+                                       CDocTemplate* docTemplate, CKivaView* saving,
+                                       QStringList* chosen) {
     FilePrompt prompt;
     prompt.fileName = fileName;
     prompt.titleId = titleId;
@@ -158,7 +162,11 @@ bool CKivaDocManager::DoPromptFileName(QString& fileName, unsigned titleId, bool
 
     if (!(m_promptHook ? m_promptHook(prompt) : RunFileDialog(prompt)))
         return false; // Cancel leaves the flag as it was
-    fileName = prompt.fileName;
+    if (prompt.fileNames.isEmpty())
+        prompt.fileNames.append(prompt.fileName);
+    fileName = prompt.fileNames.constFirst();
+    if (chosen)
+        *chosen = prompt.fileNames;
     if (!open) {
         if (saving)
             saving->SetLineNumOutput(prompt.lineNum);
@@ -178,7 +186,7 @@ bool CKivaDocManager::RunFileDialog(FilePrompt& prompt) {
         // where a desktop's dialog would speak the desktop's.
         dialog->setOption(QFileDialog::DontUseNativeDialog);
         dialog->setAcceptMode(QFileDialog::AcceptOpen);
-        dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setFileMode(QFileDialog::ExistingFiles); // several at once, as anywhere
     } else {
         auto saveDialog = std::make_unique<CFileSaveDlg>(m_app.MainFrame(), title);
         save = saveDialog.get();
@@ -195,7 +203,8 @@ bool CKivaDocManager::RunFileDialog(FilePrompt& prompt) {
         dialog->selectFile(prompt.fileName);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return false;
-    prompt.fileName = dialog->selectedFiles().constFirst();
+    prompt.fileNames = dialog->selectedFiles();
+    prompt.fileName = prompt.fileNames.constFirst();
     if (save)
         prompt.lineNum = save->m_bLineNum;
     return true;

@@ -73,6 +73,13 @@ public:
     void AddToRecentFileList(const QString& path);
     void RemoveFromRecentFileList(const QString& path);
 
+    // F1: the user's guide in the program that opens such files, looked for
+    // in `places` (UserGuidePlaces() unless set); a message when it is not
+    // there, or nothing opens it.
+    void OnHelp();
+    void SetUserGuidePlaces(QStringList places) { m_guidePlaces = std::move(places); }
+    const QStringList& UserGuidePlacesLooked() const { return m_guidePlaces; }
+
     // What the views ask of the main window.
     void ScheduleCommandUpdate() override;
     void OpenFindReplace(FindDialogMode mode) override;
@@ -110,6 +117,7 @@ private:
     int m_splashTime = 2000;
     QFont m_fontEdit;
     QStringList m_recentFiles;
+    QStringList m_guidePlaces;
     std::unique_ptr<RecoveryStore> m_recovery;
     int m_recoveryDelay = 3000;
     bool m_recoveryFailureSaid = false;

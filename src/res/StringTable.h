@@ -217,6 +217,13 @@ enum StringId : unsigned {
     // name it.
     IDS_TOOLBAR_STANDARD = 421,
 
+    // The About box's line naming the settings file (%1).
+    IDS_ABOUT_SETTINGS = 450,
+    // The user's guide is not where it is installed (%1 the places looked
+    // in, one a line), or no program opens it (%1 its path).
+    IDS_GUIDE_MISSING = 451,
+    IDS_GUIDE_NOT_OPENED = 452,
+
     // tessel-cli's own: a character or byte that cannot be converted (%1 the
     // byte in hexadecimal, or the character as NameCharacter shows it).
     IDS_CLI_NOT_UTF8 = 500,

@@ -41,8 +41,12 @@ QString FromU16(const std::u16string& text) {
 }
 
 // Ctrl+Home and Ctrl+End are the program's commands, not the widget's keys;
-// with Shift they stay the widget's (extend the selection).
-bool IsCaretCommandKey(const QKeyEvent* event) {
+// with Shift they stay the widget's (extend the selection). So are the keys
+// of Undo and Redo (Ctrl+Y and Ctrl+Shift+Z both redo, whatever the desktop's
+// own habit); one the program gives no command still reaches the widget.
+bool IsProgramCommandKey(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo))
+        return true;
     return event->modifiers() == Qt::ControlModifier &&
            (event->key() == Qt::Key_Home || event->key() == Qt::Key_End);
 }
@@ -65,6 +69,7 @@ CKivaView::CKivaView(IViewShell& shell, QWidget* parent)
     connect(this, &QPlainTextEdit::textChanged, this, update);
     connect(this, &QPlainTextEdit::selectionChanged, this, update);
     connect(this, &QPlainTextEdit::undoAvailable, this, update);
+    connect(this, &QPlainTextEdit::redoAvailable, this, update);
     connect(this, &QPlainTextEdit::modificationChanged, this, update);
 }
 
@@ -205,6 +210,12 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
         else
             undo();
         return true;
+    case ID_EDIT_REDO:
+        if (ui)
+            ui->enabled = document()->isRedoAvailable();
+        else
+            redo();
+        return true;
     case ID_EDIT_CUT:
     case ID_EDIT_COPY:
     case ID_EDIT_CLEAR:
@@ -247,7 +258,7 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
 
 bool CKivaView::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride &&
-        IsCaretCommandKey(static_cast<QKeyEvent*>(event))) {
+        IsProgramCommandKey(static_cast<QKeyEvent*>(event))) {
         event->ignore(); // let the command's shortcut have it
         return true;
     }

@@ -6,6 +6,7 @@
 #include "app/SplashDlg.h"
 #include "app/StartCommandLine.h"
 #include "app/Translations.h"
+#include "app/UserGuide.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
@@ -15,26 +16,33 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSet>
 #include <QStatusBar>
+#include <QStringListModel>
 #include <QTest>
 #include <QToolBar>
 #include <QTranslator>
+#include <QUrl>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
@@ -45,6 +53,17 @@
 #include <filesystem>
 #include <sys/wait.h>
 #include <tuple>
+
+// Stands for the program that opens a file URL.
+class UrlOpener : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
 
 namespace tessel {
 namespace {
@@ -113,10 +132,12 @@ TEST(MainFrame, MenusWithoutAndWithADocument) {
         (QStringList{">新規作成(&N)", "開く(&O)...", "閉じる(&C)", "上書き保存(&S)",
                      "名前を付けて保存(&A)...", "-", "印刷(&P)...", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)...",
                      "ページ設定(&U)...", "-", "最近使ったﾌｧｲﾙ", "-", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
-    EXPECT_EQ(
-        MenuItems(h.Frame(), "編集(&E)"),
-        (QStringList{"元に戻す(&U)", "-", "切り取り(&T)", "ｺﾋﾟｰ(&C)", "貼り付け(&P)", "削除(&D)",
-                     "-", "文字列の検索(&F)", "文字列の置換(&E)", "すべての範囲を選択(&A)"}));
+    EXPECT_EQ(MenuItems(h.Frame(), "編集(&E)"),
+              (QStringList{"元に戻す(&U)", "やり直し(&R)", "-", "切り取り(&T)", "ｺﾋﾟｰ(&C)",
+                           "貼り付け(&P)", "削除(&D)", "-", "文字列の検索(&F)", "文字列の置換(&E)",
+                           "すべての範囲を選択(&A)"}));
+    EXPECT_EQ(MenuItems(h.Frame(), "ﾍﾙﾌﾟ(&H)"),
+              (QStringList{"ユーザーズ ガイド(&G)", "-", "ﾊﾞｰｼﾞｮﾝ情報(&A)..."}));
     EXPECT_EQ(MenuItems(h.Frame(), "表示(&V)"),
               (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "フォントの設定(&F)..."}));
 
@@ -292,6 +313,92 @@ TEST(MainFrame, CommandsAreDisabledWhereNobodyHandlesThem) {
     h.View()->insertPlainText(QStringLiteral("10 PRINT"));
     EXPECT_TRUE(h.State(ID_RENUMBER).enabled);
     EXPECT_TRUE(h.State(ID_SORT_LINES).enabled);
+}
+
+TEST(MainFrame, RedoFromTheMenuAndFromBothOfItsKeys) {
+    AppHarness h;
+    QApplication::processEvents(); // the splash goes
+    h.Frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&h.Frame()));
+    h.Execute(ID_NEW_BASIC);
+    EXPECT_FALSE(h.State(ID_EDIT_REDO).enabled);
+    h.View()->insertPlainText(QStringLiteral("10 A"));
+    const std::function<void()> redos[] = {
+        [&h] { h.Execute(ID_EDIT_REDO); },
+        [&h] { QTest::keyClick(h.View(), Qt::Key_Y, Qt::ControlModifier); },
+        [&h] { QTest::keyClick(h.View(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); },
+    };
+    for (std::size_t i = 0; i < std::size(redos); ++i) {
+        ASSERT_TRUE(h.Execute(ID_EDIT_UNDO)) << i;
+        EXPECT_EQ(h.View()->GetText(), "") << i;
+        EXPECT_TRUE(h.State(ID_EDIT_REDO).enabled) << i;
+        redos[i]();
+        EXPECT_EQ(h.View()->GetText(), "10 A") << i;
+        EXPECT_FALSE(h.State(ID_EDIT_REDO).enabled) << i;
+    }
+}
+
+TEST(MainFrame, OpenTakesSeveralFilesAtOnce) {
+    AppHarness h;
+    test::WriteBytes(h.dir.file("a.bas"), "10 A\r\n");
+    test::WriteBytes(h.dir.file("b.txt"), "10 B\r\n");
+    // The real dialog: both files chosen in its name field.
+    h.app->DocManager().SetPromptHook({});
+    bool several = false;
+    h.WhenDialogOpens([&](QDialog* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        ASSERT_NE(files, nullptr);
+        several = files->fileMode() == QFileDialog::ExistingFiles;
+        files->setDirectory(QString::fromStdString(h.dir.path()));
+        files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("\"a.bas\" \"b.txt\""));
+        static_cast<QDialog*>(files)->accept();
+    });
+    h.Execute(ID_FILE_OPEN);
+    EXPECT_TRUE(several);
+    QStringList titles;
+    for (CChildFrame* child : h.Frame().Children())
+        titles.append(child->windowTitle());
+    EXPECT_EQ(titles, (QStringList{"a.bas", "b.txt"}));
+    EXPECT_EQ(h.View()->GetText(), "10 B\r\n");
+}
+
+// The recent-file entries of the File menu, hidden ones too.
+QStringList RecentEntries(AppHarness& h) {
+    QMenu* file = h.Frame().menuBar()->actions().front()->menu();
+    emit file->aboutToShow();
+    QStringList entries;
+    for (QAction* action : file->actions())
+        if (action->objectName().startsWith(QStringLiteral("ID_FILE_MRU_FILE")))
+            entries.append((action->isEnabled() ? QString() : QStringLiteral("(off) ")) +
+                           action->text());
+    return entries;
+}
+
+TEST(MainFrame, RecentFilesShowOneEntryEachOrOnePlaceholder) {
+    AppHarness h;
+    EXPECT_EQ(RecentEntries(h), QStringList{"(off) 最近使ったﾌｧｲﾙ"});
+    const QString a = QString::fromStdString(h.dir.file("a.bas"));
+    const QString b = QString::fromStdString(h.dir.file("b.bas"));
+    test::WriteBytes(a.toStdString(), "10 A\r\n");
+    test::WriteBytes(b.toStdString(), "10 B\r\n");
+    h.app->DocManager().OpenDocumentFile(a);
+    h.app->DocManager().OpenDocumentFile(b);
+    QApplication::processEvents();
+    const QStringList entries = RecentEntries(h);
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_TRUE(entries[0].startsWith(QStringLiteral("&1 ")) &&
+                entries[0].endsWith(QStringLiteral("b.bas")))
+        << entries[0].toStdString();
+    EXPECT_TRUE(entries[1].startsWith(QStringLiteral("&2 ")) &&
+                entries[1].endsWith(QStringLiteral("a.bas")))
+        << entries[1].toStdString();
+    // With the windows gone the menus are made again, the list as it was.
+    h.answer = QMessageBox::No;
+    for (CChildFrame* child : h.Frame().Children())
+        child->close();
+    QApplication::processEvents();
+    EXPECT_EQ(RecentEntries(h), entries);
 }
 
 TEST(MainFrame, TitlesCountUntitledDocumentsPerType) {
@@ -472,6 +579,45 @@ TEST(MainFrame, RecentFilesAreStoredAtExit) {
     EXPECT_EQ(stored.GetProfileString("Recent File List", "File2", "none"), "none");
 }
 
+TEST(MainFrame, HelpOpensTheUserGuideOrSaysWhereItLooked) {
+    // Installed, the guide is in the documentation folder beside the
+    // programs' folder, whatever the prefix.
+    EXPECT_EQ(UserGuidePlaces(QStringLiteral("/opt/tessel/bin/tessel")).front(),
+              QStringLiteral("/opt/tessel/share/doc/tessel/README.md"));
+
+    AppHarness h;
+    const QString missing = QString::fromStdString(h.dir.file("share/doc/tessel/README.md"));
+    const QString guide = QString::fromStdString(h.dir.file("README.md"));
+    h.app->SetUserGuidePlaces({missing});
+    EXPECT_TRUE(h.State(ID_HELP).enabled);
+    EXPECT_EQ(h.app->Router().Action(ID_HELP)->shortcut(), QKeySequence(Qt::Key_F1));
+    h.Execute(ID_HELP);
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(
+        h.messages[0].text,
+        QStringLiteral("ユーザーズ ガイドがインストールされていません。次の場所を探しました:\n") +
+            missing);
+
+    UrlOpener opener;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "open");
+    test::WriteBytes(guide.toStdString(), "# TESSEL Software\n");
+    h.app->SetUserGuidePlaces({missing, guide});
+    h.Execute(ID_HELP);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_EQ(opener.opened, QList<QUrl>{QUrl::fromLocalFile(guide)});
+    EXPECT_EQ(h.messages.size(), 1u);
+
+    // About names the settings file in use.
+    QString settingsLine;
+    h.WhenDialogOpens([&](QDialog* dialog) {
+        if (auto* label = dialog->findChild<QLabel*>(QStringLiteral("settingsFile")))
+            settingsLine = label->text();
+        dialog->accept();
+    });
+    h.Execute(ID_APP_ABOUT);
+    EXPECT_EQ(settingsLine, QStringLiteral("設定ファイル: ") + QString::fromStdString(h.iniPath));
+}
+
 TEST(StartUp, SplashGoesAtTheFirstIdleMomentAfterItsTime) {
     AppHarness h({}, {}, 60);
     auto* splash = h.Frame().findChild<CSplashDlg*>(QStringLiteral("Splash"));
@@ -485,23 +631,96 @@ TEST(StartUp, SplashGoesAtTheFirstIdleMomentAfterItsTime) {
     EXPECT_FALSE(h.app->SplashShown());
 }
 
-TEST(StartUp, SwitchesOnTheCommandLine) {
+TEST(StartUp, SwitchesAndFilesOnTheCommandLine) {
+    test::TempDir dir;
+    const std::string prog = dir.file("prog.bas"), notes = dir.file("notes.txt");
+    test::WriteBytes(prog, "10 A\r\n");
+    test::WriteBytes(notes, "10 B\r\n");
     {
         AppHarness h({}, {QStringLiteral("/Embedding")});
         EXPECT_FALSE(h.app->SplashShown());
         EXPECT_FALSE(h.Frame().isVisible());
+        // Never shown: no placement to keep.
+        h.app->ExitInstance();
+        EXPECT_EQ(WindowPosSetting(ProfileStore(h.iniPath)), "");
     }
     {
-        AppHarness h({}, {QStringLiteral("-automation"), QStringLiteral("prog.bas")});
+        // Each file named opens, as File > Open opens it.
+        AppHarness h({}, {QStringLiteral("-automation"), QString::fromStdString(prog),
+                          QString::fromStdString(notes)});
         EXPECT_FALSE(h.app->SplashShown());
         EXPECT_TRUE(h.Frame().isVisible());
-        EXPECT_TRUE(h.Frame().Children().isEmpty()); // files named are not opened
+        QStringList titles;
+        for (CChildFrame* child : h.Frame().Children())
+            titles.append(child->windowTitle());
+        EXPECT_EQ(titles, (QStringList{"prog.bas", "notes.txt"}));
+        EXPECT_EQ(h.Active()->Template().Kind(), DocKind::Text);
     }
 }
 
-TEST(StartUp, StoredWindowPlacementIsApplied) {
-    AppHarness h("[Settings]\r\nWindowPos=0,1,-1,-1,-1,-1,30,40,630,520\r\n");
-    EXPECT_EQ(h.Frame().geometry(), QRect(30, 40, 600, 480));
+TEST(StartUp, StoredWindowPlacementIsAppliedOnAScreen) {
+    {
+        AppHarness h("[Settings]\r\nWindowPos=0,1,-1,-1,-1,-1,30,40,630,520\r\n");
+        EXPECT_EQ(h.Frame().geometry(), QRect(30, 40, 600, 480));
+        EXPECT_FALSE(h.Frame().isMaximized());
+    }
+    {
+        // Kept where no screen is any more (a second monitor gone): it comes
+        // onto the screen there is, its size kept.
+        AppHarness h("[Settings]\r\nWindowPos=0,1,-1,-1,-1,-1,5000,-3000,5600,-2520\r\n");
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(h.Frame().geometry())) << h.Frame().geometry().x();
+        EXPECT_EQ(h.Frame().size(), QSize(600, 480));
+    }
+}
+
+TEST(MainFrame, PlacementOffEveryScreenComesOntoTheFirst) {
+    const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    const struct {
+        QRect kept;
+        QRect placed;
+    } cases[] = {
+        // On the second screen, or mostly off but a hand's breadth of its
+        // top on one: as it was.
+        {QRect(1700, 100, 600, 480), QRect(1700, 100, 600, 480)},
+        {QRect(3136, 10, 600, 480), QRect(3136, 10, 600, 480)},
+        // Off every screen, or its top above them: onto the first.
+        {QRect(5000, 5000, 600, 480), QRect(1320, 600, 600, 480)},
+        {QRect(100, -200, 600, 480), QRect(100, 0, 600, 480)},
+        // Larger than the screen: as large as it.
+        {QRect(-4000, 0, 4000, 3000), QRect(0, 0, 1920, 1080)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlaceOnScreens(c.kept, screens), c.placed) << c.kept.x() << "," << c.kept.y();
+    EXPECT_EQ(PlaceOnScreens(QRect(5000, 5000, 10, 10), {}), QRect(5000, 5000, 10, 10));
+}
+
+TEST(MainFrame, WindowPlacementIsKeptAtExitAndReadAgain) {
+    // The form the file has always had reads back as it was written.
+    WindowPlacement placement;
+    const QString old = QStringLiteral("2,3,-32000,-32000,-1,-1,-8,12,1032,780");
+    ASSERT_TRUE(ParseWindowPlacement(old, placement));
+    EXPECT_EQ(FormatWindowPlacement(placement), old);
+
+    std::string ini;
+    {
+        AppHarness h("[Settings]\r\nWindowPos=0,1,-1,-1,-1,-1,30,40,630,520\r\n");
+        h.Frame().setGeometry(50, 60, 500, 400);
+        h.app->ExitInstance();
+        EXPECT_EQ(WindowPosSetting(ProfileStore(h.iniPath)), "0,1,-1,-1,-1,-1,50,60,550,460");
+        // Maximised: so it is kept, with the rectangle it comes back to.
+        h.Frame().showMaximized();
+        h.Frame().close();
+        h.app->ExitInstance();
+        ini = test::ReadBytes(h.iniPath);
+        EXPECT_EQ(WindowPosSetting(ProfileStore(h.iniPath)), "0,3,-1,-1,-1,-1,50,60,550,460");
+    }
+    // Maximised it stays, after the start's second showing too.
+    AppHarness h(ini);
+    EXPECT_TRUE(h.Frame().isMaximized());
+    EXPECT_EQ(h.Frame().normalGeometry(), QRect(50, 60, 500, 400));
+    h.Frame().showNormal();
+    EXPECT_EQ(h.Frame().geometry(), QRect(50, 60, 500, 400));
 }
 
 TEST(MainFrame, NewShowsTheTypeListAndADoubleClickCreates) {
@@ -556,6 +775,48 @@ TEST(MainFrame, FontDialogStoresFaceAndWholePointsAndAppliesToEveryView) {
     EXPECT_EQ(h.app->Settings().m_nFontSize, 10);
 }
 
+TEST(MainFrame, AFamilyTypedInTheFontDialogComesInItsRegularStyle) {
+    // A family with more styles than a regular one, whose regular style is
+    // not the first its database lists.
+    QString family;
+    for (const char* candidate :
+         {"DejaVu Sans Mono", "DejaVu Sans", "C059", "Nimbus Mono PS", "Liberation Mono"}) {
+        const QStringList styles = QFontDatabase::styles(QString::fromLatin1(candidate));
+        if (styles.size() > 1 && styles.front() != QFontInfo(QFont(candidate)).styleName()) {
+            family = QString::fromLatin1(candidate);
+            break;
+        }
+    }
+    if (family.isEmpty())
+        GTEST_SKIP() << "no font family here has styles besides its regular one first";
+    const QString regular = QFontInfo(QFont(family)).styleName();
+    AppHarness h;
+    h.Execute(ID_NEW_BASIC);
+    QString typed, style;
+    h.WhenDialogOpens([&](QDialog* dialog) {
+        auto* fonts = static_cast<QFontDialog*>(dialog);
+        // The family list takes the typing (its line shows what it finds).
+        for (QListView* list : dialog->findChildren<QListView*>()) {
+            auto* model = qobject_cast<QStringListModel*>(list->model());
+            if (!model || !model->stringList().contains(QStringLiteral("IPAGothic")))
+                continue;
+            const int interval = QApplication::keyboardInputInterval();
+            QApplication::setKeyboardInputInterval(60000); // however slow the machine
+            QTest::keyClicks(list, family);
+            QApplication::setKeyboardInputInterval(interval);
+        }
+        typed = fonts->currentFont().family();
+        style = fonts->currentFont().styleName();
+        dialog->accept();
+    });
+    h.Execute(ID_FONT_SETTINGS);
+    EXPECT_TRUE(typed.startsWith(family)) << typed.toStdString();
+    EXPECT_EQ(style, regular);
+    // What the editor shows now is what it shows after the next start.
+    EXPECT_EQ(QFontInfo(h.View()->font()).styleName(), regular);
+    EXPECT_EQ(h.View()->font().style(), QFont::StyleNormal);
+}
+
 TEST(MainFrame, EditorFontStandsInForFacesThisSystemLacks) {
     AppHarness h;
     EXPECT_EQ(h.app->EditFont().pixelSize(), 16); // 12 points
@@ -571,8 +832,15 @@ TEST(StartCommandLine, OpenHelpVersionAndTheFrameworkSwitches) {
     };
     const Case cases[] = {
         {{}, {}, false, false, false, false},
-        // A bare file name opens nothing; --open opens every file named.
-        {{"a.bas"}, {}, false, false, false, false},
+        // Every file named opens, with --open or without.
+        {{"a.bas"}, {"a.bas"}, false, false, false, false},
+        {{"/home/u/a.bas", "b c.txt", "/Embedding"},
+         {"/home/u/a.bas", "b c.txt"},
+         false,
+         false,
+         false,
+         false},
+        {{"--", "-a.bas"}, {"-a.bas"}, false, false, false, false},
         {{"--open", "a.bas", "b c.txt"}, {"a.bas", "b c.txt"}, false, false, false, false},
         {{"a.bas", "--open", "/Embedding", "b.bas"},
          {"a.bas", "b.bas"},
@@ -617,6 +885,31 @@ TEST(StartCommandLine, ALaterStartHandsItsFilesToTheProgramThatRuns) {
     EXPECT_FALSE(CInstanceLink(QString::fromStdString(dir.file("other.INI"))).HandOver({}));
 }
 
+TEST(StartCommandLine, FilesNamedGoToTheProgramThatRuns) {
+    // The program itself, started where another runs with its settings: it
+    // hands over the files, as full paths, and ends without a window.
+    test::TempDir dir;
+    const QString settings = QString::fromStdString(dir.file("config/tessel/tessel.INI"));
+    CInstanceLink running(settings);
+    QList<QStringList> received;
+    ASSERT_TRUE(running.Listen([&](const QStringList& files) { received.append(files); }));
+    std::filesystem::create_directory(dir.file("sub"));
+    QProcess program;
+    program.setWorkingDirectory(QString::fromStdString(dir.path()));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(dir.file("config")));
+    env.remove(QStringLiteral("DISPLAY"));
+    program.setProcessEnvironment(env);
+    program.start(
+        QStringLiteral(TESSEL_PATH),
+        {QStringLiteral("a.bas"), QStringLiteral("sub/b c.txt"), QStringLiteral("/Embedding")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(program.exitCode(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000));
+    EXPECT_EQ(received.front(), (QStringList{QString::fromStdString(dir.file("a.bas")),
+                                             QString::fromStdString(dir.file("sub/b c.txt"))}));
+}
+
 TEST(StartCommandLine, HelpVersionAndMistakesNeedNoWindow) {
     test::TempDir dir;
     const auto run = [&](const std::string& arguments) {
@@ -630,7 +923,7 @@ TEST(StartCommandLine, HelpVersionAndMistakesNeedNoWindow) {
     };
     auto [status, out, err] = run("--help");
     EXPECT_EQ(status, 0);
-    EXPECT_NE(out.find("--open FILE..."), std::string::npos);
+    EXPECT_NE(out.find("Usage: tessel [--open] [FILE...]"), std::string::npos);
     EXPECT_NE(out.find("Settings: "), std::string::npos);
     EXPECT_EQ(err, "");
     std::tie(status, out, err) = run("--version");
@@ -901,3 +1194,5 @@ TEST(Language, WithoutQtsCatalogueTheProgramsTextsStayJapanese) {
 }
 } // namespace
 } // namespace tessel
+
+#include "MainFrameTest.moc"
