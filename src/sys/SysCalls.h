@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <sys/stat.h>  // struct stat, mode_t
 #include <sys/types.h> // ssize_t
+#include <thread>
 #if defined(_WIN32)
 #include "sys/PosixNames.h"
 #else
@@ -46,6 +47,10 @@ struct Calls {
     int (*fsync)(int fd);
     int (*rename)(const char* from, const char* to);
     int (*unlink)(const char* path);
+    // Runs `body(context)` on a new thread, which `thread` (not joinable
+    // before) then holds: 0, or the error number of the reason the system
+    // made none (EAGAIN, ENOMEM).
+    int (*startThread)(std::thread& thread, void (*body)(void* context), void* context);
 #if !defined(_WIN32)
     // Folders (Windows lists them in FileIoWin32.cpp).
     DIR* (*opendir)(const char* path);
@@ -100,6 +105,8 @@ int Fchown(int fd, uid_t owner, gid_t group);
 int Fsync(int fd);
 int Rename(const char* from, const char* to);
 int Unlink(const char* path);
+// 0, or -1 with errno set.
+int StartThread(std::thread& thread, void (*body)(void* context), void* context);
 
 #if !defined(_WIN32)
 // Null on failure (errno set); ReadDir gives null at the end too, with errno

@@ -51,6 +51,7 @@ const Calls kReal = {
     .fsync = [](int fd) { return ::fsync(fd); },
     .rename = [](const char* from, const char* to) { return ::rename(from, to); },
     .unlink = [](const char* path) { return ::unlink(path); },
+    .startThread = detail::StartStdThread,
     .opendir = [](const char* path) { return ::opendir(path); },
     .readdir = [](DIR* dir) { return ::readdir(dir); },
     .closedir = [](DIR* dir) { return ::closedir(dir); },
