@@ -19,9 +19,10 @@
 #if defined(_WIN32)
 #include "sys/PosixNames.h"
 #else
-#include <dirent.h>  // DIR, dirent
-#include <poll.h>    // pollfd, nfds_t
-#include <pthread.h> // pthread_t
+#include <dirent.h>     // DIR, dirent
+#include <poll.h>       // pollfd, nfds_t
+#include <pthread.h>    // pthread_t
+#include <sys/socket.h> // socklen_t
 #include <termios.h>
 #endif
 
@@ -69,6 +70,8 @@ struct Calls {
     // handler does nothing and which restarts no call, installed on first
     // use. 0, or an error number.
     int (*interrupt)(pthread_t thread);
+    // Local sockets: the credentials of the other end (SO_PEERCRED).
+    int (*getsockopt)(int fd, int level, int name, void* value, socklen_t* size);
 #endif
 };
 
@@ -128,6 +131,7 @@ int TcFlush(int fd, int queue);
 int TcDrain(int fd);
 // 0, or -1 with errno set.
 int Interrupt(pthread_t thread);
+int GetSockOpt(int fd, int level, int name, void* value, socklen_t& size);
 #endif
 
 } // namespace tessel::sys

@@ -63,6 +63,8 @@ const Calls kReal = {
     .tcflush = [](int fd, int queue) { return ::tcflush(fd, queue); },
     .tcdrain = [](int fd) { return ::tcdrain(fd); },
     .interrupt = InterruptThread,
+    .getsockopt = [](int fd, int level, int name, void* value,
+                     socklen_t* size) { return ::getsockopt(fd, level, name, value, size); },
 };
 
 } // namespace
@@ -116,6 +118,10 @@ int Interrupt(pthread_t thread) {
         return 0;
     errno = error;
     return -1;
+}
+
+int GetSockOpt(int fd, int level, int name, void* value, socklen_t& size) {
+    return Retry([&] { return Table().getsockopt(fd, level, name, value, &size); });
 }
 
 } // namespace tessel::sys
