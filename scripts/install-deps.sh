@@ -2,8 +2,8 @@
 # Installs the Debian packages that the build, the scripts and the tests
 # need, if any is missing, and then checks that they brought what is called
 # from them: every command on PATH, every file in its place. So a package
-# missing from this list shows at once, in one line that names it, rather
-# than as a failing step minutes later.
+# missing from this list, or removed since, shows at once, in one line that
+# names it, rather than as a failing step minutes later.
 #
 #   scripts/install-deps.sh          install what is missing, then check
 #   scripts/install-deps.sh --check  check only (files are looked for below
@@ -105,15 +105,19 @@ qt_tool() {
 status=0
 for line in "${requirements[@]}"; do
     read -r package uses <<<"$line"
+    lacking=()
     for use in $uses; do
         case $use in
         qt:*) qt_tool "${use#qt:}" && continue ;;
         /*) [ -e "$root$use" ] && continue ;;
         *) command -v "$use" >/dev/null && continue ;;
         esac
-        echo "install-deps: ${use#qt:} is missing: it comes with the package $package" \
+        lacking+=("${use#qt:}")
+    done
+    if [ ${#lacking[@]} -gt 0 ]; then
+        echo "install-deps: missing ${lacking[*]}: install the package $package" \
             "(apt-get install --no-install-recommends $package)" >&2
         status=1
-    done
+    fi
 done
 exit $status

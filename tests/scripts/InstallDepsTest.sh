@@ -62,23 +62,41 @@ if ! out=$(check) || [ -n "$out" ]; then
     fail "with nothing missing: $out"
 fi
 
-for use in "${uses[@]}"; do
-    read -r package item <<<"$use"
-    case $item in
-    qt:*) path=$qt_bins/${item#qt:} ;;
-    /*) path=$root$item ;;
-    *) path=$bin/$item ;;
-    esac
-    mv "$path" "$path.away"
-    status=0
+# Takes away what the package $1 brings (the items $2..., or all of them), and
+# expects one line that names what is missing and the package.
+without() {
+    local package=$1 item path status=0 out
+    shift
+    local items=("$@")
+    [ ${#items[@]} -gt 0 ] || read -ra items <<<"$(for use in "${uses[@]}"; do
+        [ "${use%% *}" = "$package" ] && echo -n "${use#* } "
+    done)"
+    local paths=()
+    for item in "${items[@]}"; do
+        case $item in
+        qt:*) path=$qt_bins/${item#qt:} ;;
+        /*) path=$root$item ;;
+        *) path=$bin/$item ;;
+        esac
+        mv "$path" "$path.away"
+        paths+=("$path")
+    done
     out=$(check) || status=$?
-    mv "$path.away" "$path"
-    name=${item#qt:}
+    for path in "${paths[@]}"; do
+        mv "$path.away" "$path"
+    done
+    local names=${items[*]}
     if [ $status -ne 1 ] || [ "$(wc -l <<<"$out")" -ne 1 ] ||
-        [[ $out != *"$name is missing"*"package $package "* ]]; then
-        fail "without $name (status $status): $out"
+        [[ $out != *"missing ${names//qt:/}: "*"package $package "* ]]; then
+        fail "without ${items[*]} (status $status): $out"
     fi
+}
+
+for use in "${uses[@]}"; do
+    without $use
 done
+# A package removed: its commands in one line.
+without wine
 
 echo "${#uses[@]} commands and files checked, README's ${#requirements[@]} packages compared"
 [ $failures -eq 0 ]
