@@ -60,9 +60,14 @@ void TransferWorker::Run() {
         end.reason = "unexpected error";
     }
     m_completed.store(end.outcome == TransferEnd::Outcome::Completed, std::memory_order_release);
+    m_end = std::move(end);
     try {
-        m_observer.OnEnded(end);
+        m_observer.OnEnded(m_end);
     } catch (...) {
+        // The observer could not take the report (no memory to pass it on,
+        // say), and nothing may escape the thread. The end is not lost with
+        // it: Ended() says so once this returns, and EndReport() keeps the
+        // report for whoever waits (the transfer dialog watches for that).
     }
 }
 

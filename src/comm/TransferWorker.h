@@ -47,7 +47,8 @@ public:
     // The last call of every transfer that started, however it ended:
     // Completed() already says whether it completed, and the worker touches
     // neither the buffer nor the observer after it. An exception thrown
-    // from here is lost with the report.
+    // from here goes no further; the report is then still to be had from
+    // the worker's EndReport().
     virtual void OnEnded(const TransferEnd& end) = 0;
 };
 
@@ -87,6 +88,10 @@ public:
     // touches neither the buffer nor the observer any more (also before
     // Start, and when Start failed). Join() then returns at once.
     bool Ended() const { return !m_running.load(std::memory_order_acquire); }
+    // The report OnEnded was given; read it once Ended() says so (before,
+    // and when Start failed, an empty report). For whoever may have missed
+    // it: an observer that threw, a waiter that watches Ended().
+    const TransferEnd& EndReport() const { return m_end; }
 
 private:
     void Run();
@@ -107,6 +112,7 @@ private:
     std::atomic<bool> m_running{false};
     bool m_started = false;
     std::chrono::milliseconds m_receiveTimeout{0};
+    TransferEnd m_end; // written by the worker's thread before it ends
     std::thread m_thread;
 };
 

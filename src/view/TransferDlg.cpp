@@ -11,9 +11,17 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tessel {
+namespace {
+
+// How often the dialog looks whether its worker has ended, in case the
+// worker's last report never comes.
+constexpr int kEndWatchMs = 100;
+
+} // namespace
 
 QString FormatTimeLeft(std::chrono::milliseconds left) {
     const long long seconds = (left.count() + 999) / 1000;
@@ -27,7 +35,8 @@ QString FormatTimeLeft(std::chrono::milliseconds left) {
 CTransferDlg::CTransferDlg(QWidget* parent)
     : QDialog(parent), m_message(new QLabel(LoadQString(IDS_TRANSFER_READY), this)),
       m_progress(new QProgressBar(this)), m_timeLeft(new QLabel(this)),
-      m_button(new QPushButton(LoadQString(IDS_TRANSFER_STOP), this)) {
+      m_button(new QPushButton(LoadQString(IDS_TRANSFER_STOP), this)),
+      m_pEndWatch(new QTimer(this)) {
     setObjectName(QStringLiteral("TransferDlg"));
     m_message->setObjectName(QStringLiteral("message"));
     m_message->setAlignment(Qt::AlignCenter);
@@ -37,6 +46,15 @@ CTransferDlg::CTransferDlg(QWidget* parent)
     m_button->setObjectName(QStringLiteral("cancel"));
     m_button->setDefault(true);
     connect(m_button, &QPushButton::clicked, this, &CTransferDlg::reject);
+    m_pEndWatch->setInterval(kEndWatchMs);
+    connect(m_pEndWatch, &QTimer::timeout, this, [this] {
+        if (!m_pThread || !m_pThread->Ended())
+            return;
+        m_pEndWatch->stop();
+        // The worker's last report, if it made one, was posted before it
+        // ended: it arrives before this.
+        QMetaObject::invokeMethod(this, &CTransferDlg::TakeMissedEnd, Qt::QueuedConnection);
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_message);
@@ -67,7 +85,7 @@ void CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings, s
     // to outlives it.
     TransferWorker worker(mode, settings, buffer, dialog);
     dialog.SetThread(worker, mode);
-    if (!worker.Start()) {
+    if (!dialog.StartWorker()) {
         // No thread for the transfer: as good as a port that won't open.
         ShowMessageBox({owner, dialog.windowTitle(), LoadQString(IDS_PORT_OPEN_FAILED),
                         QMessageBox::NoIcon, QMessageBox::Ok});
@@ -87,6 +105,18 @@ void CTransferDlg::SetThread(TransferWorker& worker, TransferWorker::Mode mode) 
         m_progress->setRange(0, 0); // busy: the length is not known
         m_timeLeft->hide();
     }
+}
+
+bool CTransferDlg::StartWorker() {
+    if (!m_pThread || !m_pThread->Start())
+        return false;
+    m_pEndWatch->start();
+    return true;
+}
+
+void CTransferDlg::TakeMissedEnd() {
+    if (!m_bWorkerEnded && m_pThread)
+        Apply({Report::Kind::Ended, 0, m_pThread->EndReport()});
 }
 
 void CTransferDlg::SetSendEstimate(SendEstimate estimate) {
@@ -187,6 +217,7 @@ void CTransferDlg::Post(Report report) {
 void CTransferDlg::Apply(const Report& report) {
     if (report.kind == Report::Kind::Ended) {
         m_bWorkerEnded = true;
+        m_pEndWatch->stop();
         if (m_pWaitLoop)
             m_pWaitLoop->quit();
     }

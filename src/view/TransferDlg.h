@@ -11,6 +11,7 @@ class QEventLoop;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace tessel {
 
@@ -26,7 +27,8 @@ namespace tessel {
 // posted to this dialog as a queued call and shown on the GUI thread, in
 // the order made. Reports that come before the window is up wait in the
 // queue; those that come after the dialog has ended are dropped, all but
-// the worker's last, which Run waits for.
+// the worker's last, which Run waits for. Should that one be lost on its
+// way, the dialog takes it from the worker once the worker has ended.
 //
 // A transfer that completes turns the button into "OK"; one whose port
 // would not open, or whose worker failed, shows why in a message box (for a
@@ -48,6 +50,9 @@ public:
 
     // The worker whom the cancel goes to, and the direction; before exec().
     void SetThread(TransferWorker& worker, TransferWorker::Mode mode);
+    // Starts that worker, and watches for its end. False when it would not
+    // start: then no report will come.
+    bool StartWorker();
     // What a send's share done and time left are measured by.
     void SetSendEstimate(SendEstimate estimate);
     // After the modal run: cancels a transfer that is not complete, then
@@ -90,6 +95,9 @@ private:
     void SetMessage(const QString& text);
     void ShowSendProgress(std::size_t sent);
     void ShowStall(bool stalled);
+    // The worker has ended: its last report, unless that was applied
+    // already, is taken from the worker.
+    void TakeMissedEnd();
     bool IsSend() const { return m_nMode == TransferWorker::Mode::Send; }
 
     TransferWorker* m_pThread = nullptr;
@@ -105,6 +113,7 @@ private:
     QProgressBar* m_progress;
     QLabel* m_timeLeft;
     QPushButton* m_button;
+    QTimer* m_pEndWatch; // while the worker runs: has it ended?
 };
 
 // "残り約N秒", "残り約M分N秒" or "残り約H時間M分", whole seconds rounded up.

@@ -9,6 +9,10 @@
 #include "app/UserGuide.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
+#include "support/SysCallFaults.h"
+#include "support/TempDir.h"
+#include "sys/Platform.h"
+#include "sys/SysCalls.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogFields.h"
 #include "view/FindReplaceDlg.h"
@@ -18,6 +22,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFontDatabase>
@@ -29,6 +34,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -51,6 +58,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <future>
+#include <optional>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <tuple>
 
@@ -867,17 +878,54 @@ TEST(StartCommandLine, OpenHelpVersionAndTheFrameworkSwitches) {
     }
 }
 
+// A later start's hand-over, made on a thread of its own while this one
+// serves the link; true when the files were taken.
+bool HandOverFromALaterStart(const QString& settings, const QStringList& files) {
+    std::future<bool> taken = std::async(std::launch::async, [&settings, &files] {
+        return CInstanceLink(settings).HandOver(files);
+    });
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return taken.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        10000));
+    return taken.get();
+}
+
+// A listener in the link's place that speaks as the program does, greeting
+// and saying it took the files, and keeps whatever it hears.
+class LinkImpostor {
+public:
+    explicit LinkImpostor(const QString& name) {
+        EXPECT_TRUE(m_server.listen(name)) << name.toStdString();
+        QObject::connect(&m_server, &QLocalServer::newConnection, [this] {
+            while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+                socket->write("tessel-link 1\n");
+                QObject::connect(socket, &QLocalSocket::readyRead, [this, socket] {
+                    heard += socket->readAll();
+                    socket->write("took\n");
+                });
+            }
+        });
+    }
+    QByteArray heard;
+
+private:
+    QLocalServer m_server;
+};
+
 TEST(StartCommandLine, ALaterStartHandsItsFilesToTheProgramThatRuns) {
     test::TempDir dir;
+    test::TempDir runtime; // private, as the system makes it
+    const test::ScopedEnv runtimeDir("XDG_RUNTIME_DIR", runtime.path().c_str());
     const QString settings = QString::fromStdString(dir.file("tessel.INI"));
     CInstanceLink running(settings);
+    EXPECT_TRUE(running.Name().startsWith(QString::fromStdString(runtime.path() + "/tessel-")))
+        << running.Name().toStdString();
     // Nobody runs yet: nothing to hand over.
     EXPECT_FALSE(CInstanceLink(settings).HandOver({QStringLiteral("/x.bas")}));
     QList<QStringList> received;
     ASSERT_TRUE(running.Listen([&](const QStringList& files) { received.append(files); }));
-    EXPECT_TRUE(
-        CInstanceLink(settings).HandOver({QStringLiteral("/a b.bas"), QStringLiteral("/c.txt")}));
-    EXPECT_TRUE(CInstanceLink(settings).HandOver({}));
+    EXPECT_TRUE(HandOverFromALaterStart(settings, {"/a b.bas", "/c.txt"}));
+    EXPECT_TRUE(HandOverFromALaterStart(settings, {}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, 5000));
     EXPECT_EQ(received[0], (QStringList{"/a b.bas", "/c.txt"}));
     EXPECT_TRUE(received[1].isEmpty());
@@ -908,6 +956,67 @@ TEST(StartCommandLine, FilesNamedGoToTheProgramThatRuns) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000));
     EXPECT_EQ(received.front(), (QStringList{QString::fromStdString(dir.file("a.bas")),
                                              QString::fromStdString(dir.file("sub/b c.txt"))}));
+}
+
+// What another user could try: listen where the program's link is, first.
+TEST(StartCommandLine, NoFileGoesToAListenerThatIsNotThisUsersProgram) {
+    test::TempDir dir;
+    test::TempDir runtime;
+    const QString settings = QString::fromStdString(dir.file("tessel.INI"));
+    const QStringList files{QStringLiteral("/home/me/plans.bas")};
+    std::optional<test::ScopedEnv> runtimeDir;
+    runtimeDir.emplace("XDG_RUNTIME_DIR", runtime.path().c_str());
+    const QString name = CInstanceLink(settings).Name();
+
+    // One that never answers (or a program from before the answer): it
+    // hears nothing, and the start goes on on its own after a moment.
+    {
+        QLocalServer silent;
+        ASSERT_TRUE(silent.listen(name));
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_FALSE(CInstanceLink(settings).HandOver(files));
+        EXPECT_LT(timer.elapsed(), 3000);
+        ASSERT_TRUE(silent.waitForNewConnection(1000));
+        QLocalSocket* socket = silent.nextPendingConnection();
+        socket->waitForReadyRead(100);
+        EXPECT_EQ(socket->readAll(), QByteArray());
+    }
+
+    // One that answers as the program does, but runs as another user.
+    {
+        LinkImpostor impostor(name);
+        sys::Calls calls = sys::RealCalls();
+        calls.getsockopt = [](int fd, int level, int option, void* value, socklen_t* size) {
+            const int result = sys::RealCalls().getsockopt(fd, level, option, value, size);
+            if (result == 0 && option == SO_PEERCRED)
+                static_cast<ucred*>(value)->uid += 1;
+            return result;
+        };
+        {
+            const test::ScopedCalls otherUser(calls);
+            EXPECT_FALSE(HandOverFromALaterStart(settings, files));
+            QTest::qWait(50);
+            EXPECT_EQ(impostor.heard, QByteArray());
+        }
+        // (As this user, it would have been believed.)
+        EXPECT_TRUE(HandOverFromALaterStart(settings, files));
+    }
+
+    // A runtime folder that others may enter is not used: the link is in a
+    // private folder of the user's own, and one there hears nothing.
+    ASSERT_EQ(::chmod(runtime.path().c_str(), 0755), 0);
+    const CInstanceLink link(settings);
+    const QString folder = QFileInfo(link.Name()).path();
+    EXPECT_TRUE(sys::IsPrivateFolder(folder.toStdString())) << folder.toStdString();
+    EXPECT_NE(folder.toStdString(), runtime.path());
+    LinkImpostor impostor(QString::fromStdString(runtime.path()) + u'/' +
+                          QFileInfo(name).fileName());
+    EXPECT_FALSE(HandOverFromALaterStart(settings, files));
+    EXPECT_EQ(impostor.heard, QByteArray());
+    // Unset, it is the same.
+    runtimeDir.emplace("XDG_RUNTIME_DIR", nullptr);
+    EXPECT_EQ(CInstanceLink(settings).Name(), link.Name());
 }
 
 TEST(StartCommandLine, HelpVersionAndMistakesNeedNoWindow) {

@@ -204,6 +204,19 @@ TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
         EXPECT_EQ(send.Get(), (Events{"1", "2", "cancelled 251 " + pty.path + cancelled}));
     }
     {
+        // No thread could end that drain on a cancel: it is not begun, and
+        // the send fails at once with the system's reason.
+        sys::Calls calls = EndlessDrainCalls();
+        calls.startThread = [](std::thread&, void (*)(void*), void*) { return EAGAIN; };
+        const test::ScopedCalls scoped(calls);
+        const auto start = Clock::now();
+        Transfer send(kSend, settings, "ab\x1a");
+        send.worker.Join();
+        EXPECT_LT(Clock::now() - start, 1s);
+        EXPECT_EQ(send.Get(),
+                  (Events{"1", "2", "line failed 251 " + pty.path + ": " + SystemReason(EAGAIN)}));
+    }
+    {
         // Cancelled before it started: the port is never opened (here an
         // open would throw).
         const sys::Calls calls = ThrowingCalls(true);
@@ -236,6 +249,13 @@ TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
     EXPECT_FALSE(receive.worker.Completed());
 }
 
+// An observer that cannot take the last report.
+class ThrowingObserver final : public ITransferObserver {
+public:
+    void OnProgress(unsigned) override {}
+    void OnEnded(const TransferEnd&) override { throw std::bad_alloc(); }
+};
+
 TEST(TransferWorkerTest, EndedTellsWithoutJoiningWhenTheThreadIsDone) {
     PtyPair pty;
     std::string buffer;
@@ -251,6 +271,20 @@ TEST(TransferWorkerTest, EndedTellsWithoutJoiningWhenTheThreadIsDone) {
     while (!receive.worker.Ended() && Clock::now() < deadline)
         std::this_thread::sleep_for(1ms);
     EXPECT_TRUE(receive.worker.Ended());
+
+    // An observer that throws loses nothing: the report is the worker's to
+    // give once it has ended.
+    ComSettings settings = pty.Settings();
+    settings.Device[0] = "/dev/tessel-no-such-port";
+    ThrowingObserver throwing;
+    TransferWorker lost(kReceive, settings, buffer, throwing);
+    ASSERT_TRUE(lost.Start());
+    lost.Join();
+    EXPECT_TRUE(lost.Ended());
+    EXPECT_EQ(lost.EndReport().outcome, TransferEnd::Outcome::OpenFailed);
+    EXPECT_EQ(lost.EndReport().captionId, IDS_CAPTION_RECEIVE);
+    EXPECT_EQ(lost.EndReport().device, "/dev/tessel-no-such-port");
+    EXPECT_EQ(lost.EndReport().reason, SystemReason(ENOENT));
 }
 
 TEST(TransferWorkerTest, PortThatWontOpenIsReportedOnceWithTheCaption) {

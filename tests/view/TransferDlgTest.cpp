@@ -20,7 +20,9 @@
 #include <atomic>
 #include <cerrno>
 #include <functional>
+#include <new>
 #include <stdexcept>
+#include <thread>
 
 namespace tessel {
 namespace {
@@ -297,6 +299,56 @@ TEST_F(TransferTest, PortThatWontOpenIsReportedOnceAndTheDialogCloses) {
     // The receive's new document went again.
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(h.Frame().Children().size(), 1);
+}
+
+// A dialog that never gets the worker's last report: passing it on fails,
+// as it would with no memory left to post it.
+// It fails a moment after the end, so that whoever waits is waiting by then.
+class ReportLosingDlg final : public CTransferDlg {
+public:
+    void OnEnded(const TransferEnd&) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        throw std::bad_alloc();
+    }
+};
+
+TEST_F(TransferTest, AnEndWhoseReportIsLostStillEndsTheDialogAndTheWaitAfterIt) {
+    // The port won't open: the dialog learns it from the worker all the
+    // same, says so and closes.
+    ComSettings settings = pty.Settings();
+    settings.Device[0] = "/dev/tessel-no-such-port";
+    std::string buffer = "x\x1a";
+    QElapsedTimer timer;
+    {
+        ReportLosingDlg dialog;
+        TransferWorker worker(TransferWorker::Mode::Send, settings, buffer, dialog);
+        dialog.SetThread(worker, TransferWorker::Mode::Send);
+        QTimer::singleShot(5000, &dialog, [&dialog] { dialog.done(QDialog::Accepted); });
+        timer.start();
+        ASSERT_TRUE(dialog.StartWorker());
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+        dialog.WaitForWorker();
+        EXPECT_LT(timer.elapsed(), 2000);
+    }
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].text, LoadQString(IDS_PORT_OPEN_FAILED));
+    EXPECT_TRUE(h.messages[0].detail.startsWith(QStringLiteral("/dev/tessel-no-such-port: ")));
+
+    // Closed while a receive waits: the wait for the cancelled worker ends
+    // (a report that does come, five seconds on, would end it too late).
+    buffer.clear();
+    ReportLosingDlg dialog;
+    TransferWorker worker(TransferWorker::Mode::Receive, pty.Settings(), buffer, dialog);
+    dialog.SetThread(worker, TransferWorker::Mode::Receive);
+    ASSERT_TRUE(dialog.StartWorker());
+    QTimer::singleShot(50, &dialog, &CTransferDlg::reject);
+    QTimer::singleShot(5000, &dialog, [&dialog] { dialog.CTransferDlg::OnEnded({}); });
+    dialog.exec();
+    timer.start();
+    dialog.WaitForWorker();
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_TRUE(worker.Ended());
+    EXPECT_EQ(worker.EndReport().outcome, TransferEnd::Outcome::Cancelled);
 }
 
 // A read that throws after two bytes: a fault of the worker that no error
