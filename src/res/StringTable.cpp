@@ -593,18 +593,31 @@ std::string_view LoadString(unsigned id) {
     return LoadString(id, CurrentLanguage());
 }
 
-std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args) {
+namespace {
+
+template <typename Args>
+std::string Fill(std::string_view text, const Args& args) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const std::size_t n = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '1') : 0;
-        if (text[i] == '%' && i + 1 < text.size() && n < args.size()) {
-            out += args.begin()[n];
+        if (text[i] == '%' && i + 1 < text.size() && n < std::size(args)) {
+            out += std::data(args)[n];
             ++i;
         } else {
             out += text[i];
         }
     }
     return out;
+}
+
+} // namespace
+
+std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args) {
+    return Fill(text, args);
+}
+
+std::string FormatText(std::string_view text, std::span<const std::string> args) {
+    return Fill(text, args);
 }
 
 std::string LoadFormatted(unsigned id, std::initializer_list<std::string_view> args) {

@@ -406,6 +406,7 @@ std::string_view LoadString(unsigned id, Language language);
 // `text` with %1, %2, ... replaced by `args` in turn (a placeholder without
 // an argument stays as it is).
 std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args);
+std::string FormatText(std::string_view text, std::span<const std::string> args);
 // The text of `id` in the current language with its placeholders filled in.
 std::string LoadFormatted(unsigned id, std::initializer_list<std::string_view> args);
 
