@@ -115,10 +115,11 @@ bool DispatchMessage(Json message, MessageHandler& handler, Transport& transport
             return invalid(nullptr, true, "a message with neither a method nor an id");
         if (const auto error = message.find("error"); error != message.end()) {
             Error e{ErrorCode::UnknownErrorCode, "the client gave no message"};
-            if (error->is_object()) {
-                e.code = static_cast<ErrorCode>(error->value("code", -32001));
-                e.message = error->value("message", e.message);
-            }
+            if (const auto code = error->find("code");
+                code != error->end() && code->is_number_integer())
+                e.code = static_cast<ErrorCode>(code->get<int>());
+            if (const auto text = error->find("message"); text != error->end() && text->is_string())
+                e.message = text->get<std::string>();
             return handler.OnResponse(std::move(id), e);
         }
         const auto result = message.find("result");
@@ -337,8 +338,14 @@ Transport::End StreamTransport::Loop(MessageHandler& handler) {
             Reply(nullptr, Error{ErrorCode::ParseError, "the message is not JSON"});
             continue;
         }
-        if (!DispatchMessage(std::move(message), handler, *this, m_log))
-            return End::Exit;
+        try {
+            if (!DispatchMessage(std::move(message), handler, *this, m_log))
+                return End::Exit;
+        } catch (const std::exception& e) {
+            // A fault of the server's, not the client's: logged, and the
+            // loop goes on with the next message.
+            Log(std::string("a message could not be handled: ") + e.what());
+        }
     }
 }
 

@@ -215,7 +215,7 @@ TEST(StreamTransport, WhatIsNoJsonRpcMessageIsAnsweredOrLogged) {
         {Framed(R"({"jsonrpc":"2.0"})")},
         {Framed(R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,"message":"?"}})")},
         {Framed(R"({"jsonrpc":"2.0","id":9,"result":{"x":1}})")},
-        {Framed(R"({"jsonrpc":"2.0","id":10,"error":{"code":-32601,"message":"no"}})")},
+        {Framed(R"({"jsonrpc":"2.0","id":10,"error":{"code":"x","message":["no"]}})")},
         {Framed(kPing)},
     });
     std::vector<std::pair<Json, int>> answers;
