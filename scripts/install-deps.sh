@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-ipafont-gothic
-    libgtest-dev libbenchmark-dev nlohmann-json3-dev
+    libgtest-dev libbenchmark-dev
     poppler-utils
     socat
     g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest unzip
