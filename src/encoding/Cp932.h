@@ -43,6 +43,7 @@
 // exactly in both directions (ByteOffset(), Position(), OffsetIndex).
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -131,6 +132,10 @@ struct ConversionError {
 // On an error `bytes` is left empty.
 std::optional<ConversionError> FromUtf8(std::string_view utf8, std::string& bytes,
                                         bool* droppedMark = nullptr);
+// The code FromUtf8() gives `character`: one byte (a value below 0x100) or a
+// lead byte and a trail byte (lead << 8 | trail); none for a character it
+// refuses (no code, or one of the editor's marks and stand-ins).
+std::optional<std::uint16_t> CodeOf(char32_t character);
 // Code page 932 bytes to UTF-8, into `utf8`. On an error `utf8` is left empty.
 std::optional<ConversionError> ToUtf8(std::string_view bytes, std::string& utf8);
 // Whether `bytes` read as UTF-8 without a fault and hold at least one

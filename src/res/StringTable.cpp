@@ -500,6 +500,8 @@ constexpr StringEntry kStrings[] = {
      "--in-place needs a regular file; %1 is not one (use -o)"},
     {IDS_CLI_TRY_HELP, "詳しくは 'tessel-cli --help' を見てください。",
      "Try 'tessel-cli --help' for more information."},
+    {IDS_LSP_MORE_NOT_IN_CP932, "ほかに %1 文字、コードページ 932 にない文字があります",
+     "%1 more characters have no code in code page 932"},
     {32791, "テキストデータを送信\n送信", "Send a text to the device\nSend"},
     {32792, "テキストデータを受信\n受信", "Receive a text from the device\nReceive"},
     {32793, "データを送信\n送信", "Send data to the device\nSend Data"},

@@ -370,6 +370,10 @@ enum StringId : unsigned {
     // The line below a usage error's usage line.
     IDS_CLI_TRY_HELP = 637,
 
+    // The language server (tessel-cli lsp). %1 a count of characters beyond
+    // those named one by one.
+    IDS_LSP_MORE_NOT_IN_CP932 = 650,
+
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,
     ID_INDICATOR_CAPS = 59137,

@@ -102,4 +102,9 @@ void CatchInterrupts(InterruptHandler handler);
 // would otherwise interrupt the new thread's system calls).
 bool StartWithoutInterrupts(bool (*start)(void* context), void* context);
 
+// Makes the C runtime pass the bytes of `fd` (0, 1 or 2) as they are: on
+// Windows a standard stream starts in text mode, which would change line
+// ends and stop reading at a ^Z. Nothing to do elsewhere.
+void SetBinaryMode(int fd);
+
 } // namespace tessel::sys

@@ -152,4 +152,6 @@ bool StartWithoutInterrupts(bool (*start)(void* context), void* context) {
     return started;
 }
 
+void SetBinaryMode(int /*fd*/) {}
+
 } // namespace tessel::sys
