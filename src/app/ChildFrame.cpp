@@ -142,24 +142,18 @@ bool CChildFrame::DoSave(bool saveAs) {
     }
     const std::string encoded = QFile::encodeName(path).toStdString();
     // Another program changed the file since it was read or saved here:
-    // replacing it loses that change, so ask first.
+    // replacing it loses that change, so ask first, at every save until the
+    // file is replaced or read again (keeping the text when asked to reload
+    // is no leave to overwrite).
     const bool ownFile = encoded == m_document->GetPathName();
-    if (const FileStamp now = StampOf(encoded);
-        ownFile && now.exists && now != m_diskStamp && now != m_answeredStamp) {
-        const auto answer = ShowMessageBox(
-            {this, LoadQString(AFX_IDS_APP_TITLE),
-             LoadQString(IDS_FILE_CHANGED_SAVE).arg(QFileInfo(path).fileName()),
-             QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
-        if (answer != QMessageBox::Yes)
+    if (const FileStamp now = StampOf(encoded); ownFile && now.exists && now != m_diskStamp) {
+        if (!AskToReplace(LoadQString(IDS_FILE_CHANGED_SAVE).arg(QFileInfo(path).fileName())))
             return false;
     }
     // The file holds bytes after a NUL that the text never showed: replacing
     // it loses them, so ask first.
     if (const auto& cut = m_document->CutAtNul(); cut && encoded == m_document->GetPathName()) {
-        const auto answer = ShowMessageBox(
-            {this, LoadQString(AFX_IDS_APP_TITLE), NulCutText(IDS_NUL_CUT_SAVE, path, *cut),
-             QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
-        if (answer != QMessageBox::Yes)
+        if (!AskToReplace(NulCutText(IDS_NUL_CUT_SAVE, path, *cut)))
             return false;
     }
     if (!m_document->OnSaveDocument(encoded))
@@ -172,6 +166,15 @@ bool CChildFrame::DoSave(bool saveAs) {
     UpdateTitle();
     NoteFileOnDisk();
     return true;
+}
+
+bool CChildFrame::AskToReplace(const QString& question) {
+    // Replace or not, nothing between; Return and Escape keep the file.
+    MessageBoxRequest request{this, LoadQString(AFX_IDS_APP_TITLE), question, QMessageBox::Warning,
+                              QMessageBox::Yes | QMessageBox::Cancel};
+    request.defaultButton = QMessageBox::Cancel;
+    request.escapeButton = QMessageBox::Cancel;
+    return ShowMessageBox(request) == QMessageBox::Yes;
 }
 
 void CChildFrame::NoteFileOnDisk() {
@@ -199,12 +202,16 @@ void CChildFrame::CheckFileOnDisk() {
         m_answeredStamp = now;
     } else {
         m_app.DocManager().WatchFile(QFile::decodeName(path.c_str()));
-        const unsigned question =
-            m_document->IsModified() ? IDS_FILE_CHANGED_MODIFIED : IDS_FILE_CHANGED_RELOAD;
-        const auto answer =
-            ShowMessageBox({this, LoadQString(AFX_IDS_APP_TITLE), LoadQString(question).arg(name),
-                            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No});
-        if (answer != QMessageBox::Yes || !Reload())
+        const bool modified = m_document->IsModified();
+        MessageBoxRequest request{
+            this, LoadQString(AFX_IDS_APP_TITLE),
+            LoadQString(modified ? IDS_FILE_CHANGED_MODIFIED : IDS_FILE_CHANGED_RELOAD).arg(name),
+            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No};
+        // Return and Escape keep the user's work; an unmodified text has none
+        // to lose, and Return reloads it.
+        request.defaultButton = modified ? QMessageBox::No : QMessageBox::Yes;
+        request.escapeButton = QMessageBox::No;
+        if (ShowMessageBox(request) != QMessageBox::Yes || !Reload())
             m_answeredStamp = now;
     }
     m_checkingDisk = false;

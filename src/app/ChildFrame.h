@@ -89,6 +89,9 @@ private:
     // The text changed: its copy is written a moment after the last change,
     // and at most 30 s after the first one not yet copied.
     void ScheduleRecoveryCopy();
+    // Asks whether to replace the file on disk; true for Yes. Return and
+    // Escape answer Cancel.
+    bool AskToReplace(const QString& question);
 
     const unsigned m_recoveryId; // the name of this window's copy
     QTimer* m_recoveryTimer;

@@ -629,6 +629,78 @@ TEST(MainFrame, HelpOpensTheUserGuideOrSaysWhereItLooked) {
     EXPECT_EQ(settingsLine, QStringLiteral("設定ファイル: ") + QString::fromStdString(h.iniPath));
 }
 
+CChildFrame* OpenFile(AppHarness& h, const std::string& path, const std::string& bytes) {
+    test::WriteBytes(path, bytes);
+    return h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
+}
+
+TEST(MainFrame, ASaveOntoAFileAnotherProgramChangedAsksEveryTime) {
+    AppHarness h;
+    const std::string path = h.dir.file("p.bas");
+    CChildFrame* frame = OpenFile(h, path, "10 A\r\n");
+    ASSERT_NE(frame, nullptr);
+    CKivaView* view = h.View();
+    view->SetCaret(4);
+    view->insertPlainText(QStringLiteral("X"));
+    const std::string typed = view->GetText();
+    ASSERT_TRUE(h.BringToFront());
+
+    // The watcher sees the change at once; Return and Escape keep the text.
+    for (const auto& [key, other] :
+         {std::pair{Qt::Key_Return, "10 OTHER\r\n"}, std::pair{Qt::Key_Escape, "10 THIRD\r\n"}}) {
+        h.messages.clear();
+        h.keys = {key};
+        test::WriteBytes(path, other);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000)) << other;
+        EXPECT_EQ(h.messages[0].text,
+                  QStringLiteral("p.bas は他のプログラムによって変更されました。編集中の変更を"
+                                 "破棄して読み込み直しますか?\n「いいえ」を選ぶと、編集中の"
+                                 "テキストをそのまま残します。"));
+        EXPECT_EQ(h.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(view->GetText(), typed);
+        EXPECT_TRUE(frame->GetDocument()->IsModified());
+    }
+
+    // Keeping the text is no leave to overwrite the file: every save asks
+    // (replace or cancel), and Return and Escape leave the file alone.
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        h.messages.clear();
+        h.keys = {key};
+        h.Execute(ID_FILE_SAVE);
+        ASSERT_EQ(h.messages.size(), 1u);
+        EXPECT_EQ(h.messages[0].text,
+                  QStringLiteral("p.bas は読み込んだ後に他のプログラムによって変更されています。"
+                                 "上書きしますか?"));
+        EXPECT_EQ(h.messages[0].buttons, QMessageBox::Yes | QMessageBox::Cancel);
+        EXPECT_EQ(test::ReadBytes(path), "10 THIRD\r\n");
+        EXPECT_TRUE(frame->GetDocument()->IsModified());
+    }
+    // Closing offers to save, which asks again.
+    h.answers = {QMessageBox::Yes, QMessageBox::Cancel};
+    EXPECT_FALSE(frame->SaveModified());
+    EXPECT_EQ(test::ReadBytes(path), "10 THIRD\r\n");
+
+    // Replaced: the next save has nothing to ask.
+    h.answers = {QMessageBox::Yes};
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_EQ(test::ReadBytes(path), typed);
+    h.messages.clear();
+    view->insertPlainText(QStringLiteral("Y"));
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_TRUE(h.messages.empty());
+
+    // Saving under another name replaces nothing of the changed file's.
+    h.answer = QMessageBox::No;
+    test::WriteBytes(path, "10 FOURTH\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    h.nextFileName = QString::fromStdString(h.dir.file("q.bas"));
+    h.messages.clear();
+    h.Execute(ID_FILE_SAVE_AS);
+    EXPECT_TRUE(h.messages.empty());
+    EXPECT_EQ(test::ReadBytes(h.dir.file("q.bas")), view->GetText());
+    EXPECT_EQ(test::ReadBytes(path), "10 FOURTH\r\n");
+}
+
 TEST(StartUp, SplashGoesAtTheFirstIdleMomentAfterItsTime) {
     AppHarness h({}, {}, 60);
     auto* splash = h.Frame().findChild<CSplashDlg*>(QStringLiteral("Splash"));
