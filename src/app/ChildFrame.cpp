@@ -4,6 +4,7 @@
 #include "app/DocTemplate.h"
 #include "app/GuiMessageSink.h"
 #include "app/KivaApp.h"
+#include "app/MainFrame.h"
 #include "app/ToolbarIcons.h"
 #include "doc/MemoryEditBuffer.h"
 #include "doc/Recovery.h"
@@ -71,8 +72,8 @@ CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
     connect(m_recoveryTimer, &QTimer::timeout, this, &CChildFrame::WriteRecoveryCopy);
     connect(m_view, &QPlainTextEdit::textChanged, this, &CChildFrame::ScheduleRecoveryCopy);
     connect(m_view, &QPlainTextEdit::modificationChanged, this, &CChildFrame::ScheduleRecoveryCopy);
-    // Watchers miss some replacements: look again whenever the window comes
-    // to the front.
+    // A change seen while another window was in front, or one the watcher
+    // missed, is looked at whenever this window comes to the front.
     connect(this, &QMdiSubWindow::windowStateChanged, this,
             [this](Qt::WindowStates before, Qt::WindowStates now) {
                 if (now.testFlag(Qt::WindowActive) && !before.testFlag(Qt::WindowActive))
@@ -183,8 +184,9 @@ void CChildFrame::NoteFileOnDisk() {
         return;
     m_diskStamp = StampOf(path);
     m_answeredStamp = {};
-    // A file replaced by renaming is a new file to the watcher.
-    m_app.DocManager().WatchFile(QFile::decodeName(path.c_str()));
+    // A file replaced by renaming (a save here is one) is a new file to the
+    // watcher.
+    m_app.DocManager().RewatchFile(QFile::decodeName(path.c_str()));
 }
 
 void CChildFrame::CheckFileOnDisk() {
@@ -215,6 +217,14 @@ void CChildFrame::CheckFileOnDisk() {
             m_answeredStamp = now;
     }
     m_checkingDisk = false;
+}
+
+void CChildFrame::FileChangedOnDisk() {
+    // A question about a window the user is not looking at would be about
+    // the wrong file: it waits until the window comes to the front.
+    const CMainFrame* main = m_app.MainFrame();
+    if (main && main->isActiveWindow() && main->ActiveChild() == this)
+        CheckFileOnDisk();
 }
 
 void CChildFrame::ScheduleRecoveryCopy() {

@@ -58,6 +58,9 @@ public:
     // offered a reload; a modified one is told, and the user chooses between
     // keeping the text and reloading. A file gone is said once.
     void CheckFileOnDisk();
+    // The watcher saw the file change: it is looked at now when this is the
+    // active window of the active main window, else when it becomes so.
+    void FileChangedOnDisk();
     // Reads the file again, as opening it does, in place of the text (one
     // step of Undo). False when it could not be read (a message said why).
     bool Reload();

@@ -641,6 +641,15 @@ void CMainFrame::ApplyEditFont(const QFont& font) {
     ApplyToEveryView([&font](CKivaView& view) { view.ApplyFont(font); });
 }
 
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Back in front (from another program, or from a dialog): a file changed
+    // meanwhile behind the active document is asked about now.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        if (CChildFrame* child = ActiveChild())
+            QTimer::singleShot(0, child, &CChildFrame::CheckFileOnDisk);
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // Every window asks about its unsaved changes before any closes: one
     // "Cancel" leaves them all open.

@@ -701,6 +701,57 @@ TEST(MainFrame, ASaveOntoAFileAnotherProgramChangedAsksEveryTime) {
     EXPECT_EQ(test::ReadBytes(path), "10 FOURTH\r\n");
 }
 
+TEST(MainFrame, AChangedFileIsAskedAboutWhenItsWindowIsInFront) {
+    AppHarness h;
+    const std::string aPath = h.dir.file("a.bas");
+    const std::string bPath = h.dir.file("b.bas");
+    CChildFrame* a = OpenFile(h, aPath, "10 A\r\n");
+    CChildFrame* b = OpenFile(h, bPath, "10 B\r\n");
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(h.Active(), b);
+    ASSERT_TRUE(h.BringToFront());
+    h.answer = QMessageBox::Yes; // reload
+
+    // A save here replaces the file by renaming, as other editors do: the
+    // file is still watched after either.
+    b->GetActiveView()->insertPlainText(QStringLiteral("1"));
+    h.Execute(ID_FILE_SAVE);
+    QTest::qWait(400);
+    EXPECT_TRUE(h.messages.empty());
+    for (const std::string text : {"10 B2\r\n", "10 B3\r\n"}) {
+        const std::size_t before = h.messages.size();
+        test::WriteBytes(bPath + ".new", text);
+        std::filesystem::rename(bPath + ".new", bPath);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return h.messages.size() > before; }, 5000)) << text;
+        EXPECT_EQ(b->GetActiveView()->GetText(), text);
+    }
+
+    // A file behind another window is asked about when that window comes
+    // forward, not over the window the user is working in.
+    h.messages.clear();
+    test::WriteBytes(aPath, "10 A2\r\n");
+    QTest::qWait(600);
+    EXPECT_TRUE(h.messages.empty());
+    h.Frame().MdiArea()->setActiveSubWindow(a);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    EXPECT_TRUE(h.messages[0].text.startsWith(QStringLiteral("a.bas ")));
+    EXPECT_EQ(a->GetActiveView()->GetText(), "10 A2\r\n");
+
+    // The same while another program is in front: asked when the main
+    // window is active again.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    h.messages.clear();
+    test::WriteBytes(aPath, "10 A3\r\n");
+    QTest::qWait(600);
+    EXPECT_TRUE(h.messages.empty());
+    ASSERT_TRUE(h.BringToFront());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    EXPECT_EQ(a->GetActiveView()->GetText(), "10 A3\r\n");
+}
+
 TEST(StartUp, SplashGoesAtTheFirstIdleMomentAfterItsTime) {
     AppHarness h({}, {}, 60);
     auto* splash = h.Frame().findChild<CSplashDlg*>(QStringLiteral("Splash"));
