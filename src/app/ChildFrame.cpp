@@ -68,10 +68,12 @@ CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
     m_document = CreateDocument(docTemplate.Kind(), *m_view, *m_messages, app.Settings());
     m_view->SetDocument(m_document.get());
     m_view->OnInitialUpdate();
+    UpdateTitle(); // the mark's place, before anything marks it
     m_recoveryTimer->setSingleShot(true);
     connect(m_recoveryTimer, &QTimer::timeout, this, &CChildFrame::WriteRecoveryCopy);
     connect(m_view, &QPlainTextEdit::textChanged, this, &CChildFrame::ScheduleRecoveryCopy);
     connect(m_view, &QPlainTextEdit::modificationChanged, this, &CChildFrame::ScheduleRecoveryCopy);
+    connect(m_view, &QPlainTextEdit::modificationChanged, this, &QWidget::setWindowModified);
     // A change seen while another window was in front, or one the watcher
     // missed, is looked at whenever this window comes to the front.
     connect(this, &QMdiSubWindow::windowStateChanged, this,
@@ -297,7 +299,17 @@ bool CChildFrame::SaveModified() {
 }
 
 void CChildFrame::UpdateTitle() {
-    setWindowTitle(QString::fromStdString(m_document->GetTitle()));
+    // "[*]" is where the toolkit puts the mark of a modified document; one
+    // in the name itself is written twice, and shows as it is.
+    QString title = QString::fromStdString(m_document->GetTitle());
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowModified(m_document->IsModified());
+}
+
+QString CChildFrame::ShownTitle() const {
+    return QString::fromStdString(m_document->GetTitle()) +
+           (isWindowModified() ? QStringLiteral("*") : QString());
 }
 
 void CChildFrame::CloseDocument() {

@@ -48,8 +48,12 @@ public:
     bool SaveModified();
     // Closes the window and its document without asking about changes.
     void CloseDocument();
-    // The document's title on the window (and through it on the main window).
+    // The document's title on the window (and through it on the main window),
+    // marked while the document is modified.
     void UpdateTitle();
+    // The title as the window shows it: the document's, with "*" after it
+    // while it is modified.
+    QString ShownTitle() const;
 
     // Takes the file behind the document as it is now, as read or saved
     // here: a change by another program is noticed against it.

@@ -50,6 +50,7 @@
 #include <QToolBar>
 #include <QTranslator>
 #include <QUrl>
+#include <QWindow>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
@@ -369,7 +370,7 @@ TEST(MainFrame, OpenTakesSeveralFilesAtOnce) {
     EXPECT_TRUE(several);
     QStringList titles;
     for (CChildFrame* child : h.Frame().Children())
-        titles.append(child->windowTitle());
+        titles.append(child->ShownTitle());
     EXPECT_EQ(titles, (QStringList{"a.bas", "b.txt"}));
     EXPECT_EQ(h.View()->GetText(), "10 B\r\n");
 }
@@ -421,10 +422,10 @@ TEST(MainFrame, TitlesCountUntitledDocumentsPerType) {
     h.Execute(ID_NEW_C);
     QStringList titles;
     for (CChildFrame* child : h.Frame().Children())
-        titles.append(child->windowTitle());
+        titles.append(child->ShownTitle());
     EXPECT_EQ(titles, (QStringList{"BASIC：無題1", "BASIC：無題2", "C言語：無題1"}));
     QApplication::processEvents();
-    EXPECT_EQ(h.Frame().windowTitle(), app + " - C言語：無題1");
+    EXPECT_EQ(h.Frame().windowHandle()->title(), app + " - C言語：無題1");
 }
 
 TEST(MainFrame, FilesOpenByExtension) {
@@ -440,7 +441,7 @@ TEST(MainFrame, FilesOpenByExtension) {
         CChildFrame* frame = h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
         ASSERT_NE(frame, nullptr) << c.name;
         EXPECT_EQ(frame->Template().Kind(), c.kind) << c.name;
-        EXPECT_EQ(frame->windowTitle(), QString::fromLatin1(c.name));
+        EXPECT_EQ(frame->ShownTitle(), QString::fromLatin1(c.name));
         EXPECT_EQ(frame->GetActiveView()->GetText(), "10 A\r\n");
     }
     // Opening an open file brings its window forward instead, however the
@@ -634,6 +635,80 @@ CChildFrame* OpenFile(AppHarness& h, const std::string& path, const std::string&
     return h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
 }
 
+TEST(MainFrame, AModifiedDocumentIsMarkedUntilItsTextIsBackAsSaved) {
+    AppHarness h;
+    const QString app = LoadQString(IDR_MAINFRAME);
+    // Numbered as it opens, which is no change of the user's; a "[*]" in
+    // the name is part of the name.
+    const std::string path = h.dir.file("p[*].bas");
+    CChildFrame* frame = OpenFile(h, path, "PRINT 1\nPRINT 2\n");
+    ASSERT_NE(frame, nullptr);
+    CKivaView* view = h.View();
+    CKivaDoc* document = frame->GetDocument();
+    ASSERT_EQ(view->GetText(), "10PRINT 1\r\n20PRINT 2\r\n");
+    const auto titles = [&] {
+        QApplication::processEvents();
+        return QStringList{frame->ShownTitle(), h.Frame().windowHandle()->title()};
+    };
+    const QStringList clean{"p[*].bas", app + " - p[*].bas"};
+    const QStringList marked{"p[*].bas*", app + " - p[*].bas*"};
+    EXPECT_EQ(titles(), clean);
+    EXPECT_FALSE(document->IsModified());
+
+    // Typing marks it; undoing back to the text as read takes the mark away,
+    // and closing has nothing to ask.
+    view->SetCaret(9);
+    view->insertPlainText(QStringLiteral("X"));
+    EXPECT_EQ(titles(), marked);
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(titles(), clean);
+    EXPECT_FALSE(document->IsModified());
+    h.messages.clear();
+    EXPECT_TRUE(frame->SaveModified());
+    EXPECT_TRUE(h.messages.empty());
+
+    // Saved: Undo makes the text differ from the file, Redo brings it back.
+    view->insertPlainText(QStringLiteral("X"));
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_EQ(test::ReadBytes(path), "PRINT 1X\nPRINT 2\n");
+    EXPECT_EQ(titles(), clean);
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(titles(), marked);
+    EXPECT_TRUE(document->IsModified());
+    h.Execute(ID_EDIT_REDO);
+    EXPECT_EQ(titles(), clean);
+    EXPECT_FALSE(document->IsModified());
+
+    // Renumbering is one step, and undone leaves nothing to save, whatever
+    // runs after it that changes nothing.
+    h.WhenDialogOpens([](QDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("newStart"))->setText("100");
+        dialog->findChild<QLineEdit*>(QStringLiteral("oldStart"))->setText("10");
+        dialog->findChild<QLineEdit*>(QStringLiteral("step"))->setText("10");
+        dialog->accept();
+    });
+    h.Execute(ID_RENUMBER);
+    EXPECT_EQ(view->GetText(), "100PRINT 1X\r\n110PRINT 2\r\n");
+    EXPECT_EQ(titles(), marked);
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(titles(), clean);
+    h.Execute(ID_SORT_LINES);
+    EXPECT_EQ(titles(), clean);
+    EXPECT_FALSE(document->IsModified());
+
+    // Read again: unmodified; Undo brings back a text that is not the file's.
+    ASSERT_TRUE(h.BringToFront()); // from the dialog
+    h.answer = QMessageBox::Yes;
+    h.messages.clear();
+    test::WriteBytes(path, "10 OTHER\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    EXPECT_EQ(view->GetText(), "10 OTHER\r\n");
+    EXPECT_EQ(titles(), clean);
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(titles(), marked);
+    EXPECT_TRUE(document->IsModified());
+}
+
 TEST(MainFrame, ASaveOntoAFileAnotherProgramChangedAsksEveryTime) {
     AppHarness h;
     const std::string path = h.dir.file("p.bas");
@@ -786,7 +861,7 @@ TEST(StartUp, SwitchesAndFilesOnTheCommandLine) {
         EXPECT_TRUE(h.Frame().isVisible());
         QStringList titles;
         for (CChildFrame* child : h.Frame().Children())
-            titles.append(child->windowTitle());
+            titles.append(child->ShownTitle());
         EXPECT_EQ(titles, (QStringList{"prog.bas", "notes.txt"}));
         EXPECT_EQ(h.Active()->Template().Kind(), DocKind::Text);
     }
@@ -871,7 +946,7 @@ TEST(MainFrame, NewShowsTheTypeListAndADoubleClickCreates) {
     });
     h.Execute(ID_FILE_NEW);
     ASSERT_NE(h.Active(), nullptr);
-    EXPECT_EQ(h.Active()->windowTitle(), QStringLiteral("CASL：無題1"));
+    EXPECT_EQ(h.Active()->ShownTitle(), QStringLiteral("CASL：無題1"));
 }
 
 TEST(MainFrame, FontDialogStoresFaceAndWholePointsAndAppliesToEveryView) {
