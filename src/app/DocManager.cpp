@@ -27,14 +27,27 @@ CKivaDocManager::CKivaDocManager(CKivaApp& app) : m_app(app) {
     QObject::connect(&m_watcher, &QFileSystemWatcher::fileChanged, [this](const QString& path) {
         // A moment later: a program that writes a file in steps has then
         // finished, and one check covers them all.
-        if (CChildFrame* frame = m_app.MainFrame() ? m_app.MainFrame()->FindChild(path) : nullptr)
-            QTimer::singleShot(200, frame, &CChildFrame::CheckFileOnDisk);
+        CChildFrame* frame = m_app.MainFrame() ? m_app.MainFrame()->FindChild(path) : nullptr;
+        if (!frame)
+            return;
+        QTimer::singleShot(200, frame, [this, frame, path] {
+            // A file replaced by renaming (as editors save, and as this
+            // program does) is a new file: the watch on the old one is gone
+            // or watches a file nobody sees any more.
+            RewatchFile(path);
+            frame->FileChangedOnDisk();
+        });
     });
 }
 
 void CKivaDocManager::WatchFile(const QString& path) {
     if (!path.isEmpty() && !m_watcher.files().contains(path))
         m_watcher.addPath(path); // a file that is gone cannot be watched: fine
+}
+
+void CKivaDocManager::RewatchFile(const QString& path) {
+    UnwatchFile(path);
+    WatchFile(path);
 }
 
 void CKivaDocManager::UnwatchFile(const QString& path) {

@@ -64,6 +64,8 @@ public:
     // programs: the window of a file that changes checks it on disk.
     void WatchFile(const QString& path);
     void UnwatchFile(const QString& path);
+    // Watches whatever file is at `path` now, in place of the one watched.
+    void RewatchFile(const QString& path);
 
 private:
     CChildFrame* AddFrame(CChildFrame* frame);

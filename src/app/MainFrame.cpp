@@ -359,8 +359,9 @@ void CMainFrame::FillWindowList(QMenu* menu) {
     separator->setProperty("windowList", true);
     int number = 1;
     for (QMdiSubWindow* window : windows) {
-        QAction* action =
-            menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
+        auto* child = qobject_cast<CChildFrame*>(window);
+        const QString title = child ? child->ShownTitle() : window->windowTitle();
+        QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(title));
         action->setProperty("windowList", true);
         // A check mark on the active window; the others have no box at all.
         const bool active = window == m_mdiArea->currentSubWindow();
@@ -379,9 +380,11 @@ void CMainFrame::UpdateFrame() {
         m_menusBuilt = true;
     }
     QString title = LoadQString(IDR_MAINFRAME);
-    if (CChildFrame* child = ActiveChild())
-        title += QStringLiteral(" - ") + child->windowTitle();
+    CChildFrame* child = ActiveChild();
+    if (child)
+        title += QStringLiteral(" - ") + child->windowTitle(); // with its mark's place
     setWindowTitle(title);
+    setWindowModified(child && child->isWindowModified());
     if (m_findReplace)
         m_findReplace->UpdateControls();
     m_app.Router().ScheduleUpdate();
@@ -399,6 +402,8 @@ void CMainFrame::AddChild(CChildFrame* frame) {
         frame->setGeometry(place);
     connect(frame, &QObject::destroyed, this, [this] { UpdateFrame(); });
     connect(frame, &QWidget::windowTitleChanged, this, [this] { UpdateFrame(); });
+    connect(frame->GetActiveView(), &QPlainTextEdit::modificationChanged, this,
+            [this] { UpdateFrame(); });
 }
 
 void CMainFrame::ActivateNextWindow() {
@@ -639,6 +644,15 @@ void CMainFrame::ApplyEditFont(const QFont& font) {
     m_app.Settings().m_nFontSize = points;
     m_app.StoreSettings(SettingGroup::Font);
     ApplyToEveryView([&font](CKivaView& view) { view.ApplyFont(font); });
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Back in front (from another program, or from a dialog): a file changed
+    // meanwhile behind the active document is asked about now.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        if (CChildFrame* child = ActiveChild())
+            QTimer::singleShot(0, child, &CChildFrame::CheckFileOnDisk);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -109,6 +109,7 @@ public:
     void ActivateNextWindow();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -59,11 +59,12 @@ CKivaView::CKivaView(IViewShell& shell, QWidget* parent)
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setWordWrapMode(QTextOption::NoWrap);
     new PlaceholderHighlighter(document());
-    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
-        if (m_replacing || (removed == 0 && added == 0))
-            return;
+    // The document is modified while its text differs from the one last
+    // read or saved, as the undo history sees it: undoing back to that text
+    // leaves it unmodified again.
+    connect(document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
         if (m_document)
-            m_document->SetModifiedFlag(true);
+            m_document->SetModifiedFlag(modified);
     });
     auto update = [this] { m_shell.ScheduleCommandUpdate(); };
     connect(this, &QPlainTextEdit::textChanged, this, update);
@@ -117,7 +118,6 @@ bool CKivaView::ReplaceText(std::string_view text) {
     if (text.size() > kEditLimit)
         return false;
     const QString decoded = FromU16(cp932::Decode(text));
-    m_replacing = true;
     if (document()->isEmpty()) {
         setPlainText(decoded);
     } else {
@@ -128,7 +128,6 @@ bool CKivaView::ReplaceText(std::string_view text) {
         cursor.insertText(decoded);
         cursor.endEditBlock();
     }
-    m_replacing = false;
     return true;
 }
 

@@ -108,7 +108,6 @@ private:
     IViewShell& m_shell;
     CKivaDoc* m_document = nullptr;
     unsigned m_tabWidth = 4;
-    bool m_replacing = false; // a whole-text replacement is under way
     std::unique_ptr<CPrintCommands> m_printing;
 };
 

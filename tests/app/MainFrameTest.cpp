@@ -50,6 +50,7 @@
 #include <QToolBar>
 #include <QTranslator>
 #include <QUrl>
+#include <QWindow>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
@@ -369,7 +370,7 @@ TEST(MainFrame, OpenTakesSeveralFilesAtOnce) {
     EXPECT_TRUE(several);
     QStringList titles;
     for (CChildFrame* child : h.Frame().Children())
-        titles.append(child->windowTitle());
+        titles.append(child->ShownTitle());
     EXPECT_EQ(titles, (QStringList{"a.bas", "b.txt"}));
     EXPECT_EQ(h.View()->GetText(), "10 B\r\n");
 }
@@ -421,10 +422,10 @@ TEST(MainFrame, TitlesCountUntitledDocumentsPerType) {
     h.Execute(ID_NEW_C);
     QStringList titles;
     for (CChildFrame* child : h.Frame().Children())
-        titles.append(child->windowTitle());
+        titles.append(child->ShownTitle());
     EXPECT_EQ(titles, (QStringList{"BASIC：無題1", "BASIC：無題2", "C言語：無題1"}));
     QApplication::processEvents();
-    EXPECT_EQ(h.Frame().windowTitle(), app + " - C言語：無題1");
+    EXPECT_EQ(h.Frame().windowHandle()->title(), app + " - C言語：無題1");
 }
 
 TEST(MainFrame, FilesOpenByExtension) {
@@ -440,7 +441,7 @@ TEST(MainFrame, FilesOpenByExtension) {
         CChildFrame* frame = h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
         ASSERT_NE(frame, nullptr) << c.name;
         EXPECT_EQ(frame->Template().Kind(), c.kind) << c.name;
-        EXPECT_EQ(frame->windowTitle(), QString::fromLatin1(c.name));
+        EXPECT_EQ(frame->ShownTitle(), QString::fromLatin1(c.name));
         EXPECT_EQ(frame->GetActiveView()->GetText(), "10 A\r\n");
     }
     // Opening an open file brings its window forward instead, however the
@@ -629,6 +630,203 @@ TEST(MainFrame, HelpOpensTheUserGuideOrSaysWhereItLooked) {
     EXPECT_EQ(settingsLine, QStringLiteral("設定ファイル: ") + QString::fromStdString(h.iniPath));
 }
 
+CChildFrame* OpenFile(AppHarness& h, const std::string& path, const std::string& bytes) {
+    test::WriteBytes(path, bytes);
+    return h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
+}
+
+TEST(MainFrame, AModifiedDocumentIsMarkedUntilItsTextIsBackAsSaved) {
+    AppHarness h;
+    const QString app = LoadQString(IDR_MAINFRAME);
+    // Numbered as it opens, which is no change of the user's; a "[*]" in
+    // the name is part of the name.
+    const std::string path = h.dir.file("p[*].bas");
+    CChildFrame* frame = OpenFile(h, path, "PRINT 1\nPRINT 2\n");
+    ASSERT_NE(frame, nullptr);
+    CKivaView* view = h.View();
+    CKivaDoc* document = frame->GetDocument();
+    ASSERT_EQ(view->GetText(), "10PRINT 1\r\n20PRINT 2\r\n");
+    const auto titles = [&] {
+        QApplication::processEvents();
+        return QStringList{frame->ShownTitle(), h.Frame().windowHandle()->title()};
+    };
+    const QStringList clean{"p[*].bas", app + " - p[*].bas"};
+    const QStringList marked{"p[*].bas*", app + " - p[*].bas*"};
+    EXPECT_EQ(titles(), clean);
+    EXPECT_FALSE(document->IsModified());
+
+    // Typing marks it; undoing back to the text as read takes the mark away,
+    // and closing has nothing to ask.
+    view->SetCaret(9);
+    view->insertPlainText(QStringLiteral("X"));
+    EXPECT_EQ(titles(), marked);
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(titles(), clean);
+    EXPECT_FALSE(document->IsModified());
+    h.messages.clear();
+    EXPECT_TRUE(frame->SaveModified());
+    EXPECT_TRUE(h.messages.empty());
+
+    // Saved: Undo makes the text differ from the file, Redo brings it back.
+    view->insertPlainText(QStringLiteral("X"));
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_EQ(test::ReadBytes(path), "PRINT 1X\nPRINT 2\n");
+    EXPECT_EQ(titles(), clean);
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(titles(), marked);
+    EXPECT_TRUE(document->IsModified());
+    h.Execute(ID_EDIT_REDO);
+    EXPECT_EQ(titles(), clean);
+    EXPECT_FALSE(document->IsModified());
+
+    // Renumbering is one step, and undone leaves nothing to save, whatever
+    // runs after it that changes nothing.
+    h.WhenDialogOpens([](QDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("newStart"))->setText("100");
+        dialog->findChild<QLineEdit*>(QStringLiteral("oldStart"))->setText("10");
+        dialog->findChild<QLineEdit*>(QStringLiteral("step"))->setText("10");
+        dialog->accept();
+    });
+    h.Execute(ID_RENUMBER);
+    EXPECT_EQ(view->GetText(), "100PRINT 1X\r\n110PRINT 2\r\n");
+    EXPECT_EQ(titles(), marked);
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(titles(), clean);
+    h.Execute(ID_SORT_LINES);
+    EXPECT_EQ(titles(), clean);
+    EXPECT_FALSE(document->IsModified());
+
+    // Read again: unmodified; Undo brings back a text that is not the file's.
+    ASSERT_TRUE(h.BringToFront()); // from the dialog
+    h.answer = QMessageBox::Yes;
+    h.messages.clear();
+    test::WriteBytes(path, "10 OTHER\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    EXPECT_EQ(view->GetText(), "10 OTHER\r\n");
+    EXPECT_EQ(titles(), clean);
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(titles(), marked);
+    EXPECT_TRUE(document->IsModified());
+}
+
+TEST(MainFrame, ASaveOntoAFileAnotherProgramChangedAsksEveryTime) {
+    AppHarness h;
+    const std::string path = h.dir.file("p.bas");
+    CChildFrame* frame = OpenFile(h, path, "10 A\r\n");
+    ASSERT_NE(frame, nullptr);
+    CKivaView* view = h.View();
+    view->SetCaret(4);
+    view->insertPlainText(QStringLiteral("X"));
+    const std::string typed = view->GetText();
+    ASSERT_TRUE(h.BringToFront());
+
+    // The watcher sees the change at once; Return and Escape keep the text.
+    for (const auto& [key, other] :
+         {std::pair{Qt::Key_Return, "10 OTHER\r\n"}, std::pair{Qt::Key_Escape, "10 THIRD\r\n"}}) {
+        h.messages.clear();
+        h.keys = {key};
+        test::WriteBytes(path, other);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000)) << other;
+        EXPECT_EQ(h.messages[0].text,
+                  QStringLiteral("p.bas は他のプログラムによって変更されました。編集中の変更を"
+                                 "破棄して読み込み直しますか?\n「いいえ」を選ぶと、編集中の"
+                                 "テキストをそのまま残します。"));
+        EXPECT_EQ(h.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(view->GetText(), typed);
+        EXPECT_TRUE(frame->GetDocument()->IsModified());
+    }
+
+    // Keeping the text is no leave to overwrite the file: every save asks
+    // (replace or cancel), and Return and Escape leave the file alone.
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        h.messages.clear();
+        h.keys = {key};
+        h.Execute(ID_FILE_SAVE);
+        ASSERT_EQ(h.messages.size(), 1u);
+        EXPECT_EQ(h.messages[0].text,
+                  QStringLiteral("p.bas は読み込んだ後に他のプログラムによって変更されています。"
+                                 "上書きしますか?"));
+        EXPECT_EQ(h.messages[0].buttons, QMessageBox::Yes | QMessageBox::Cancel);
+        EXPECT_EQ(test::ReadBytes(path), "10 THIRD\r\n");
+        EXPECT_TRUE(frame->GetDocument()->IsModified());
+    }
+    // Closing offers to save, which asks again.
+    h.answers = {QMessageBox::Yes, QMessageBox::Cancel};
+    EXPECT_FALSE(frame->SaveModified());
+    EXPECT_EQ(test::ReadBytes(path), "10 THIRD\r\n");
+
+    // Replaced: the next save has nothing to ask.
+    h.answers = {QMessageBox::Yes};
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_EQ(test::ReadBytes(path), typed);
+    h.messages.clear();
+    view->insertPlainText(QStringLiteral("Y"));
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_TRUE(h.messages.empty());
+
+    // Saving under another name replaces nothing of the changed file's.
+    h.answer = QMessageBox::No;
+    test::WriteBytes(path, "10 FOURTH\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    h.nextFileName = QString::fromStdString(h.dir.file("q.bas"));
+    h.messages.clear();
+    h.Execute(ID_FILE_SAVE_AS);
+    EXPECT_TRUE(h.messages.empty());
+    EXPECT_EQ(test::ReadBytes(h.dir.file("q.bas")), view->GetText());
+    EXPECT_EQ(test::ReadBytes(path), "10 FOURTH\r\n");
+}
+
+TEST(MainFrame, AChangedFileIsAskedAboutWhenItsWindowIsInFront) {
+    AppHarness h;
+    const std::string aPath = h.dir.file("a.bas");
+    const std::string bPath = h.dir.file("b.bas");
+    CChildFrame* a = OpenFile(h, aPath, "10 A\r\n");
+    CChildFrame* b = OpenFile(h, bPath, "10 B\r\n");
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(h.Active(), b);
+    ASSERT_TRUE(h.BringToFront());
+    h.answer = QMessageBox::Yes; // reload
+
+    // A save here replaces the file by renaming, as other editors do: the
+    // file is still watched after either.
+    b->GetActiveView()->insertPlainText(QStringLiteral("1"));
+    h.Execute(ID_FILE_SAVE);
+    QTest::qWait(400);
+    EXPECT_TRUE(h.messages.empty());
+    for (const std::string text : {"10 B2\r\n", "10 B3\r\n"}) {
+        const std::size_t before = h.messages.size();
+        test::WriteBytes(bPath + ".new", text);
+        std::filesystem::rename(bPath + ".new", bPath);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return h.messages.size() > before; }, 5000)) << text;
+        EXPECT_EQ(b->GetActiveView()->GetText(), text);
+    }
+
+    // A file behind another window is asked about when that window comes
+    // forward, not over the window the user is working in.
+    h.messages.clear();
+    test::WriteBytes(aPath, "10 A2\r\n");
+    QTest::qWait(600);
+    EXPECT_TRUE(h.messages.empty());
+    h.Frame().MdiArea()->setActiveSubWindow(a);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    EXPECT_TRUE(h.messages[0].text.startsWith(QStringLiteral("a.bas ")));
+    EXPECT_EQ(a->GetActiveView()->GetText(), "10 A2\r\n");
+
+    // The same while another program is in front: asked when the main
+    // window is active again.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    h.messages.clear();
+    test::WriteBytes(aPath, "10 A3\r\n");
+    QTest::qWait(600);
+    EXPECT_TRUE(h.messages.empty());
+    ASSERT_TRUE(h.BringToFront());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    EXPECT_EQ(a->GetActiveView()->GetText(), "10 A3\r\n");
+}
+
 TEST(StartUp, SplashGoesAtTheFirstIdleMomentAfterItsTime) {
     AppHarness h({}, {}, 60);
     auto* splash = h.Frame().findChild<CSplashDlg*>(QStringLiteral("Splash"));
@@ -663,7 +861,7 @@ TEST(StartUp, SwitchesAndFilesOnTheCommandLine) {
         EXPECT_TRUE(h.Frame().isVisible());
         QStringList titles;
         for (CChildFrame* child : h.Frame().Children())
-            titles.append(child->windowTitle());
+            titles.append(child->ShownTitle());
         EXPECT_EQ(titles, (QStringList{"prog.bas", "notes.txt"}));
         EXPECT_EQ(h.Active()->Template().Kind(), DocKind::Text);
     }
@@ -748,7 +946,7 @@ TEST(MainFrame, NewShowsTheTypeListAndADoubleClickCreates) {
     });
     h.Execute(ID_FILE_NEW);
     ASSERT_NE(h.Active(), nullptr);
-    EXPECT_EQ(h.Active()->windowTitle(), QStringLiteral("CASL：無題1"));
+    EXPECT_EQ(h.Active()->ShownTitle(), QStringLiteral("CASL：無題1"));
 }
 
 TEST(MainFrame, FontDialogStoresFaceAndWholePointsAndAppliesToEveryView) {

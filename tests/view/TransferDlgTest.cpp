@@ -236,7 +236,7 @@ TEST_F(TransferTest, ReceiveOpensANewDocumentOfItsKindHoldingTheText) {
     h.Execute(ID_DATA_RECEIVE);
     ASSERT_NE(h.Active(), nullptr);
     EXPECT_EQ(h.Active()->Template().Kind(), DocKind::Data);
-    EXPECT_EQ(h.Active()->windowTitle(), QStringLiteral("DATAﾌｧｲﾙ：無題1"));
+    EXPECT_EQ(h.Active()->ShownTitle(), QStringLiteral("DATAﾌｧｲﾙ：無題1*"));
     EXPECT_EQ(h.View()->GetText(), "A,1\r\nB,2\r\n");
     EXPECT_TRUE(h.Active()->GetDocument()->IsModified());
     EXPECT_EQ(watched.title, QStringLiteral("受信"));

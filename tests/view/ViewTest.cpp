@@ -191,13 +191,16 @@ TEST(View, TextThatCodePage932CannotHoldIsRefused) {
     EXPECT_EQ(view->GetText(), "abe\x91\x53\x8a\x70\r\n\xb6\xc5");
 }
 
-TEST(View, EditsMarkTheDocumentButReplacingTheWholeTextDoesNot) {
+TEST(View, TheDocumentIsModifiedAsTheEditorIs) {
     AppHarness h;
     h.Execute(ID_NEW_BASIC);
     CKivaDoc* document = h.Active()->GetDocument();
-    EXPECT_TRUE(document->SetEditText("10 A\r\n"));
     EXPECT_FALSE(document->IsModified());
+    EXPECT_TRUE(document->SetEditText("10 A\r\n"));
     EXPECT_TRUE(h.View()->IsModified());
+    EXPECT_TRUE(document->IsModified());
+    h.View()->SetModified(false);
+    EXPECT_FALSE(document->IsModified());
     h.View()->insertPlainText(QStringLiteral("X"));
     EXPECT_TRUE(document->IsModified());
 }
