@@ -269,6 +269,14 @@ constexpr StringEntry kStrings[] = {
     {IDS_PREVIEW_PAGE, "ﾍﾟｰｼﾞ %1", "Page %1"},
     {IDS_PREVIEW_PAGES, "ﾍﾟｰｼﾞ %1-%2", "Pages %1-%2"},
     {IDS_TOOLBAR_STANDARD, "標準", "Standard"},
+    {IDS_INPUT_NOT_IN_CP932,
+     "%1 はコード ページ 932 (シフト JIS) にない文字のため、この文書には入れられません。",
+     "%1 has no code in code page 932 (Shift JIS), so it cannot go into this document."},
+    {IDS_INPUT_NUL_BYTE,
+     "%1 は NUL バイトとして保存される文字です。ファイルを開くとそこで文章が終わってしまうため、"
+     "入力できません。",
+     "%1 would be saved as a NUL byte, where the text would end when the file is opened again, "
+     "so it cannot go into this document."},
     {IDS_ABOUT_SETTINGS, "設定ファイル: %1", "Settings file: %1"},
     {IDS_GUIDE_MISSING, "ユーザーズ ガイドがインストールされていません。次の場所を探しました:\n%1",
      "The user's guide is not installed. It was looked for here:\n%1"},

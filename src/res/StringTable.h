@@ -217,6 +217,11 @@ enum StringId : unsigned {
     // name it.
     IDS_TOOLBAR_STANDARD = 421,
 
+    // Text refused as it is typed or pasted (%1 the character, as
+    // NameCharacter shows it): no code in code page 932, or saved as NUL.
+    IDS_INPUT_NOT_IN_CP932 = 430,
+    IDS_INPUT_NUL_BYTE = 431,
+
     // The About box's line naming the settings file (%1).
     IDS_ABOUT_SETTINGS = 450,
     // The user's guide is not where it is installed (%1 the places looked
