@@ -5,10 +5,12 @@
 #include "ui/DialogFields.h"
 #include "ui/MessageBox.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -78,6 +80,7 @@ CTransferDlg::~CTransferDlg() = default;
 
 void CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings, std::string& buffer,
                        QWidget* owner) {
+    const QPointer<QWidget> focus = QApplication::focusWidget();
     CTransferDlg dialog(owner);
     if (mode == TransferWorker::Mode::Send)
         dialog.SetSendEstimate(SendEstimate(settings, buffer));
@@ -93,6 +96,14 @@ void CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings, s
     }
     dialog.exec();
     dialog.WaitForWorker();
+    // A window manager may leave the keys with no window when the dialog
+    // goes right after a message over it: the window the dialog was opened
+    // over takes them back, for the widget that had them.
+    if (owner) {
+        owner->window()->activateWindow();
+        if (focus && focus->window() == owner->window())
+            focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
 }
 
 void CTransferDlg::SetThread(TransferWorker& worker, TransferWorker::Mode mode) {

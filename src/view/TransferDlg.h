@@ -34,7 +34,8 @@ namespace tessel {
 // would not open, or whose worker failed, shows why in a message box (for a
 // port, what to do about it below) and closes the dialog; after a line error
 // the dialog stays as it was until it is closed. While the line stands
-// still, the line below the bar says so in place of the time left.
+// still, the line below the bar says so in place of the time left. When the
+// dialog has closed, the window it was opened over has the keys again.
 class CTransferDlg : public QDialog, public ITransferObserver {
     Q_OBJECT
 

@@ -285,9 +285,19 @@ TEST_F(TransferTest, PortThatWontOpenIsReportedOnceAndTheDialogCloses) {
     h.app->Settings().m_comSettings.Device[0] = "/dev/tessel-no-such-port";
     h.Execute(ID_NEW_BASIC);
     h.View()->ReplaceText("10 A\r\n");
+    h.Frame().show();
+    h.View()->setFocus();
+    // The keys go back to the document after each.
+    const auto hasKeys = [this] {
+        return QApplication::activeWindow() == &h.Frame() &&
+               QApplication::focusWidget() == h.View();
+    };
+    ASSERT_TRUE(QTest::qWaitFor(hasKeys, 1000));
     h.Execute(ID_TEXT_SEND);
+    EXPECT_TRUE(QTest::qWaitFor(hasKeys, 1000));
     h.Execute(ID_TEXT_RECEIVE);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor(hasKeys, 1000));
     ASSERT_EQ(h.messages.size(), 2u);
     const QString captions[] = {QStringLiteral("送信"), QStringLiteral("受信")};
     for (std::size_t i = 0; i < 2; ++i) {
