@@ -277,6 +277,10 @@ constexpr StringEntry kStrings[] = {
      "入力できません。",
      "%1 would be saved as a NUL byte, where the text would end when the file is opened again, "
      "so it cannot go into this document."},
+    {IDS_TRANSFER_SENT_TOTAL, "%1を送信しました", "%1 sent"},
+    {IDS_TRANSFER_RECEIVED_TOTAL, "%1を受信しました", "%1 received"},
+    {IDS_TRANSFER_SEND_STOPPED, "送信を %1で中断しました", "Send stopped after %1"},
+    {IDS_TRANSFER_RECEIVE_STOPPED, "受信を %1で中断しました", "Receive stopped after %1"},
     {IDS_ABOUT_SETTINGS, "設定ファイル: %1", "Settings file: %1"},
     {IDS_GUIDE_MISSING, "ユーザーズ ガイドがインストールされていません。次の場所を探しました:\n%1",
      "The user's guide is not installed. It was looked for here:\n%1"},

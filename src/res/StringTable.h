@@ -221,6 +221,12 @@ enum StringId : unsigned {
     // NameCharacter shows it): no code in code page 932, or saved as NUL.
     IDS_INPUT_NOT_IN_CP932 = 430,
     IDS_INPUT_NUL_BYTE = 431,
+    // How a transfer ended (%1 a count of bytes, IDS_CLI_BYTE or _BYTES):
+    // below the completion, and after the user stopped it.
+    IDS_TRANSFER_SENT_TOTAL = 432,
+    IDS_TRANSFER_RECEIVED_TOTAL = 433,
+    IDS_TRANSFER_SEND_STOPPED = 434,
+    IDS_TRANSFER_RECEIVE_STOPPED = 435,
 
     // The About box's line naming the settings file (%1).
     IDS_ABOUT_SETTINGS = 450,

@@ -51,6 +51,15 @@ bool IsProgramCommandKey(QKeyEvent* event) {
            (event->key() == Qt::Key_Home || event->key() == Qt::Key_End);
 }
 
+// One transfer of `buffer` under the transfer dialog. A transfer the user
+// stopped has no dialog left to say so: the status bar says how far it got.
+void RunTransfer(IViewShell& shell, TransferWorker::Mode mode, std::string& buffer) {
+    const TransferEnd end =
+        CTransferDlg::Run(mode, shell.Settings().m_comSettings, buffer, shell.DialogParent());
+    if (end.outcome == TransferEnd::Outcome::Cancelled)
+        shell.ShowStatusMessage(StoppedText(mode, end.bytes));
+}
+
 } // namespace
 
 CKivaView::CKivaView(IViewShell& shell, QWidget* parent)
@@ -165,14 +174,12 @@ void CKivaView::OnDataSend() {
 void CKivaView::DoSend() {
     if (!m_document || !PrepareSend(*m_document, m_strTransfer))
         return;
-    CTransferDlg::Run(TransferWorker::Mode::Send, m_shell.Settings().m_comSettings, m_strTransfer,
-                      m_shell.DialogParent());
+    RunTransfer(m_shell, TransferWorker::Mode::Send, m_strTransfer);
 }
 
 bool CKivaView::DoReceive() {
     m_strTransfer.clear();
-    CTransferDlg::Run(TransferWorker::Mode::Receive, m_shell.Settings().m_comSettings,
-                      m_strTransfer, m_shell.DialogParent());
+    RunTransfer(m_shell, TransferWorker::Mode::Receive, m_strTransfer);
     // A cancelled or broken-off receive keeps what came.
     if (!m_document || AcceptReceived(*m_document, m_strTransfer))
         return m_document != nullptr;

@@ -34,6 +34,20 @@ QString FormatTimeLeft(std::chrono::milliseconds left) {
     return LoadQString(IDS_TIME_LEFT_HOURS).arg(seconds / 3600).arg(seconds % 3600 / 60);
 }
 
+namespace {
+
+QString ByteCount(std::size_t bytes) {
+    return LoadQString(bytes == 1 ? IDS_CLI_BYTE : IDS_CLI_BYTES).arg(bytes);
+}
+
+} // namespace
+
+QString StoppedText(TransferWorker::Mode mode, std::size_t bytes) {
+    return LoadQString(mode == TransferWorker::Mode::Send ? IDS_TRANSFER_SEND_STOPPED
+                                                          : IDS_TRANSFER_RECEIVE_STOPPED)
+        .arg(ByteCount(bytes));
+}
+
 CTransferDlg::CTransferDlg(QWidget* parent)
     : QDialog(parent), m_message(new QLabel(LoadQString(IDS_TRANSFER_READY), this)),
       m_progress(new QProgressBar(this)), m_timeLeft(new QLabel(this)),
@@ -78,8 +92,8 @@ CTransferDlg::CTransferDlg(QWidget* parent)
 
 CTransferDlg::~CTransferDlg() = default;
 
-void CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings, std::string& buffer,
-                       QWidget* owner) {
+TransferEnd CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings,
+                              std::string& buffer, QWidget* owner) {
     const QPointer<QWidget> focus = QApplication::focusWidget();
     CTransferDlg dialog(owner);
     if (mode == TransferWorker::Mode::Send)
@@ -92,7 +106,10 @@ void CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings, s
         // No thread for the transfer: as good as a port that won't open.
         ShowMessageBox({owner, dialog.windowTitle(), LoadQString(IDS_PORT_OPEN_FAILED),
                         QMessageBox::NoIcon, QMessageBox::Ok});
-        return;
+        TransferEnd end;
+        end.outcome = TransferEnd::Outcome::OpenFailed;
+        end.captionId = mode == TransferWorker::Mode::Send ? IDS_CAPTION_SEND : IDS_CAPTION_RECEIVE;
+        return end;
     }
     dialog.exec();
     dialog.WaitForWorker();
@@ -104,6 +121,10 @@ void CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings, s
         if (focus && focus->window() == owner->window())
             focus->setFocus(Qt::ActiveWindowFocusReason);
     }
+    // Its last report, whether or not the dialog took it: the thread is at
+    // its end.
+    worker.Join();
+    return worker.EndReport();
 }
 
 void CTransferDlg::SetThread(TransferWorker& worker, TransferWorker::Mode mode) {
@@ -261,6 +282,11 @@ void CTransferDlg::ShowEnd(const TransferEnd& end) {
             m_progress->setRange(0, 1);
             m_progress->setValue(1);
         }
+        // How much went, below the bar.
+        m_timeLeft->setText(
+            LoadQString(IsSend() ? IDS_TRANSFER_SENT_TOTAL : IDS_TRANSFER_RECEIVED_TOTAL)
+                .arg(ByteCount(end.bytes)));
+        m_timeLeft->show();
         break;
     case TransferEnd::Outcome::OpenFailed:
         CloseWithMessage(IDS_PORT_OPEN_FAILED, end);
