@@ -227,6 +227,12 @@ enum StringId : unsigned {
     IDS_TRANSFER_RECEIVED_TOTAL = 433,
     IDS_TRANSFER_SEND_STOPPED = 434,
     IDS_TRANSFER_RECEIVE_STOPPED = 435,
+    // The flow control list's "RS/CS"; beside the end-of-text code, the
+    // base it is written in.
+    IDS_COM_FLOW_RTS_CTS = 436,
+    IDS_COM_END_CODE_BASE = 437,
+    // What the line-number settings are for, above them.
+    IDS_LINENUM_NOTE = 438,
 
     // The About box's line naming the settings file (%1).
     IDS_ABOUT_SETTINGS = 450,

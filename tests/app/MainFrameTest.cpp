@@ -516,6 +516,10 @@ TEST(MainFrame, TabStopDialogWritesTheSettingAndAppliesToEveryView) {
 TEST(MainFrame, LineNumberSettingsAreCheckedInOrder) {
     AppHarness h;
     h.WhenDialogOpens([](QDialog* dialog) {
+        // Above the fields, what they are for.
+        auto* note = dialog->findChild<QLabel*>(QStringLiteral("note"));
+        ASSERT_NE(note, nullptr);
+        EXPECT_TRUE(note->isVisible());
         auto* start = dialog->findChild<QLineEdit*>(QStringLiteral("startLine"));
         auto* step = dialog->findChild<QLineEdit*>(QStringLiteral("step"));
         start->setText(QStringLiteral("65280"));
@@ -1129,8 +1133,17 @@ QStringList CutTexts(QWidget* window) {
         QString text;
         int needed = 0;
         if (auto* label = qobject_cast<QLabel*>(widget)) {
-            if (label->wordWrap() || label->text().isEmpty())
+            if (label->text().isEmpty())
                 continue;
+            // A text that wraps needs the height of all its lines.
+            if (label->wordWrap()) {
+                if (label->height() < label->heightForWidth(label->width()))
+                    cut.append(QStringLiteral("%1 (height %2 < %3)")
+                                   .arg(label->text())
+                                   .arg(label->height())
+                                   .arg(label->heightForWidth(label->width())));
+                continue;
+            }
             text = label->text();
             needed = label->minimumSizeHint().width();
         } else if (auto* push = qobject_cast<QPushButton*>(widget)) {
