@@ -293,6 +293,13 @@ QWidget* CKivaApp::DialogParent() const {
     return m_mainFrame.get();
 }
 
+void CKivaApp::ShowStatusMessage(const QString& text) {
+    // Long enough to be read after a glance up from the keys.
+    constexpr int kShownFor = 10000; // ms
+    if (m_mainFrame)
+        m_mainFrame->statusBar()->showMessage(text, kShownFor);
+}
+
 bool CKivaApp::OnCmdMsg(int id, CmdUI* ui) {
     switch (id) {
     case ID_FILE_NEW:

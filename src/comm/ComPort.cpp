@@ -335,7 +335,9 @@ void CComPort::Release() {
     port.locked = port.exclusive = port.configured = port.linesRaised = false;
 }
 
-bool CComPort::Write(const char* data, std::size_t count) {
+bool CComPort::Write(const char* data, std::size_t count, std::size_t* taken) {
+    if (taken)
+        *taken = 0;
     if (m_fd < 0)
         return Broken(Reason(EBADF));
     Impl& port = *m_impl;
@@ -351,6 +353,8 @@ bool CComPort::Write(const char* data, std::size_t count) {
         std::size_t written = 0;
         if (!WriteSome(data + done, paced ? 1 : count - done, written))
             return false;
+        if (taken)
+            *taken = done + written;
         if (paced && !PaceAfter(data[done]))
             return false;
         done += written;

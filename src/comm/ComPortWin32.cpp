@@ -411,7 +411,9 @@ void CComPort::Release() {
     port.configured = port.linesRaised = false;
 }
 
-bool CComPort::Write(const char* data, std::size_t count) {
+bool CComPort::Write(const char* data, std::size_t count, std::size_t* taken) {
+    if (taken)
+        *taken = 0;
     Impl& port = *m_impl;
     if (port.port == INVALID_HANDLE_VALUE)
         return Broken(SystemReason(EBADF));
@@ -431,6 +433,8 @@ bool CComPort::Write(const char* data, std::size_t count) {
             paced ? 1 : std::min<std::size_t>(count - done, port.pacing.aheadLimit);
         if (!WriteSome(data + done, chunk, written))
             return false;
+        if (taken)
+            *taken = done + written;
         if (paced && !PaceAfter(data[done]))
             return false;
         done += written;

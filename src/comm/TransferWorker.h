@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -28,6 +29,7 @@ struct TransferEnd {
     std::string device;     // the device the port stands for
     std::string reason;     // why it did not complete; empty when it did
     int openError = 0;      // OpenFailed: the system's error number, when it gave one
+    std::size_t bytes = 0;  // bytes written to the line (send) or received, however it ended
 };
 
 // How long the line stands still before the observer hears of it.
@@ -99,9 +101,10 @@ private:
     // ended in `end`, whose outcome is at each moment the one an exception
     // from there would mean (OpenFailed, then Faulted).
     void Transfer(TransferEnd& end);
-    // The transfer on an open port; true when it ended normally.
-    bool RunSend(CComPort& port);
-    bool RunReceive(CComPort& port);
+    // The transfer on an open port; true when it ended normally. `moved`
+    // counts the bytes as they go.
+    bool RunSend(CComPort& port, std::size_t& moved);
+    bool RunReceive(CComPort& port, std::size_t& moved);
 
     const Mode m_mode;
     const ComSettings m_settings; // a copy: a transfer never sees later changes

@@ -148,7 +148,7 @@ constexpr StringEntry kStrings[] = {
      "Not a byte sent for over 2 seconds. Check that the device is ready to receive, and check "
      "the cable and the flow control setting."},
     {IDS_TRANSFER_RECEIVE_STALLED, "2秒以上、何も届いていません。相手からの続きを待っています。",
-     "Nothing received for over 2 seconds. Waiting for the device to go on."},
+     "Nothing received for over 2 seconds. Waiting for the device to continue."},
     {IDS_PORT_DENIED_NO_GROUP,
      "%1 グループにも読み書きの権限がありません。udev の規則でグループと権限を与えてください"
      "（GROUP=\"dialout\", MODE=\"0660\"）。",
@@ -269,6 +269,25 @@ constexpr StringEntry kStrings[] = {
     {IDS_PREVIEW_PAGE, "ﾍﾟｰｼﾞ %1", "Page %1"},
     {IDS_PREVIEW_PAGES, "ﾍﾟｰｼﾞ %1-%2", "Pages %1-%2"},
     {IDS_TOOLBAR_STANDARD, "標準", "Standard"},
+    {IDS_INPUT_NOT_IN_CP932,
+     "%1 はコード ページ 932 (シフト JIS) にない文字のため、この文書には入れられません。",
+     "%1 has no code in code page 932 (Shift JIS), so it cannot go into this document."},
+    {IDS_INPUT_NUL_BYTE,
+     "%1 は NUL バイトとして保存される文字です。ファイルを開くとそこで文章が終わってしまうため、"
+     "入力できません。",
+     "%1 would be saved as a NUL byte, where the text would end when the file is opened again, "
+     "so it cannot go into this document."},
+    {IDS_TRANSFER_SENT_TOTAL, "%1を送信しました", "%1 sent"},
+    {IDS_TRANSFER_RECEIVED_TOTAL, "%1を受信しました", "%1 received"},
+    {IDS_TRANSFER_SEND_STOPPED, "送信を %1で中断しました", "Send stopped after %1"},
+    {IDS_TRANSFER_RECEIVE_STOPPED, "受信を %1で中断しました", "Receive stopped after %1"},
+    {IDS_COM_FLOW_RTS_CTS, "RS/CS", "RTS/CTS"},
+    {IDS_COM_END_CODE_BASE, "16 進数", "hexadecimal"},
+    {IDS_LINENUM_NOTE,
+     "行番号のないファイルを開いたときやテキストを受信したときは、開始行番号から増分ずつ"
+     "増やした番号を各行に付けます。開いている文書の番号は変わりません。",
+     "When a file is opened or a text received without line numbers, its lines are numbered "
+     "from First number on, Step apart. Open documents keep their numbers."},
     {IDS_ABOUT_SETTINGS, "設定ファイル: %1", "Settings file: %1"},
     {IDS_GUIDE_MISSING, "ユーザーズ ガイドがインストールされていません。次の場所を探しました:\n%1",
      "The user's guide is not installed. It was looked for here:\n%1"},

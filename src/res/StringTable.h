@@ -217,6 +217,23 @@ enum StringId : unsigned {
     // name it.
     IDS_TOOLBAR_STANDARD = 421,
 
+    // Text refused as it is typed or pasted (%1 the character, as
+    // NameCharacter shows it): no code in code page 932, or saved as NUL.
+    IDS_INPUT_NOT_IN_CP932 = 430,
+    IDS_INPUT_NUL_BYTE = 431,
+    // How a transfer ended (%1 a count of bytes, IDS_CLI_BYTE or _BYTES):
+    // below the completion, and after the user stopped it.
+    IDS_TRANSFER_SENT_TOTAL = 432,
+    IDS_TRANSFER_RECEIVED_TOTAL = 433,
+    IDS_TRANSFER_SEND_STOPPED = 434,
+    IDS_TRANSFER_RECEIVE_STOPPED = 435,
+    // The flow control list's "RS/CS"; beside the end-of-text code, the
+    // base it is written in.
+    IDS_COM_FLOW_RTS_CTS = 436,
+    IDS_COM_END_CODE_BASE = 437,
+    // What the line-number settings are for, above them.
+    IDS_LINENUM_NOTE = 438,
+
     // The About box's line naming the settings file (%1).
     IDS_ABOUT_SETTINGS = 450,
     // The user's guide is not where it is installed (%1 the places looked

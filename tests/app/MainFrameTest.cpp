@@ -19,6 +19,7 @@
 #include "view/TransferDlg.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -516,6 +517,10 @@ TEST(MainFrame, TabStopDialogWritesTheSettingAndAppliesToEveryView) {
 TEST(MainFrame, LineNumberSettingsAreCheckedInOrder) {
     AppHarness h;
     h.WhenDialogOpens([](QDialog* dialog) {
+        // Above the fields, what they are for.
+        auto* note = dialog->findChild<QLabel*>(QStringLiteral("note"));
+        ASSERT_NE(note, nullptr);
+        EXPECT_TRUE(note->isVisible());
         auto* start = dialog->findChild<QLineEdit*>(QStringLiteral("startLine"));
         auto* step = dialog->findChild<QLineEdit*>(QStringLiteral("step"));
         start->setText(QStringLiteral("65280"));
@@ -1326,8 +1331,17 @@ QStringList CutTexts(QWidget* window) {
         QString text;
         int needed = 0;
         if (auto* label = qobject_cast<QLabel*>(widget)) {
-            if (label->wordWrap() || label->text().isEmpty())
+            if (label->text().isEmpty())
                 continue;
+            // A text that wraps needs the height of all its lines.
+            if (label->wordWrap()) {
+                if (label->height() < label->heightForWidth(label->width()))
+                    cut.append(QStringLiteral("%1 (height %2 < %3)")
+                                   .arg(label->text())
+                                   .arg(label->height())
+                                   .arg(label->heightForWidth(label->width())));
+                continue;
+            }
             text = label->text();
             needed = label->minimumSizeHint().width();
         } else if (auto* push = qobject_cast<QPushButton*>(widget)) {
@@ -1482,6 +1496,77 @@ TEST(Language, TheProgramsQtCatalogueOnlyFillsWhatQtsOwnLacks) {
         EXPECT_EQ(QFileIconProvider().type(folder), std::string_view(lang) == "C"
                                                         ? QStringLiteral("フォルダ")
                                                         : QStringLiteral("Folder"));
+    }
+}
+
+// Keys as the window system delivers them: to the window's focus widget,
+// and to nobody while a modal window blocks it.
+void TypeInto(QWindow* window, const QString& text) {
+    for (const char32_t c : text.toUcs4()) {
+        const QString one = QString::fromUcs4(&c, 1);
+        const int key = c < 0x80 ? one.toUpper().at(0).unicode() : 0;
+        qt_handleKeyEvent(window, QEvent::KeyPress, key, Qt::NoModifier, one);
+        qt_handleKeyEvent(window, QEvent::KeyRelease, key, Qt::NoModifier, one);
+    }
+}
+
+// A typed character that code page 932 has not is refused in the status bar,
+// in the program's language, with no box to take the key typed right after.
+// A paste is refused in a box.
+TEST(Language, ARefusedKeyIsSaidInTheStatusBarAndTheKeyAfterItTypes) {
+    const struct {
+        const char* lang;
+        const char* refusal;
+    } cases[] = {
+        {"C", "「é」(U+00E9) はコード ページ 932 (シフト JIS) にない文字のため、この文書には入れ"
+              "られません。"},
+        {"en_US.UTF-8",
+         "「é」(U+00E9) has no code in code page 932 (Shift JIS), so it cannot go into this "
+         "document."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lang);
+        LanguageCase language(c.lang);
+        AppHarness h;
+        ASSERT_TRUE(h.Execute(ID_NEW_BASIC));
+        h.Frame().show();
+        h.View()->setFocus();
+        // A box that opened would be answered, and said, after a while.
+        SetMessageBoxHook({});
+        QStringList boxes;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes.append(box->text());
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        closer.start(200);
+        QWindow* window = h.Frame().windowHandle();
+        TypeInto(window, QStringLiteral("10 PRINT \"caf"));
+        // The closing quote comes while the refused key is being handled.
+        QTimer::singleShot(0, [window] { TypeInto(window, QStringLiteral("\"")); });
+        TypeInto(window, QStringLiteral("é"));
+        QTest::qWait(400);
+        EXPECT_EQ(h.View()->GetText(), "10 PRINT \"caf\"");
+        EXPECT_EQ(boxes, QStringList());
+        EXPECT_EQ(h.Frame().statusBar()->currentMessage(), QString::fromUtf8(c.refusal));
+        // The NUL's own mark, which would save as a NUL byte.
+        TypeInto(window, QStringLiteral("\u2400"));
+        EXPECT_TRUE(h.Frame().statusBar()->currentMessage().contains(QStringLiteral("NUL")));
+        EXPECT_EQ(h.View()->GetText(), "10 PRINT \"caf\"");
+
+        // A paste says it in a box.
+        h.messages.clear();
+        SetMessageBoxHook([&h](const MessageBoxRequest& request) {
+            h.messages.push_back(request);
+            return QMessageBox::Ok;
+        });
+        QApplication::clipboard()->setText(QStringLiteral("café"));
+        h.Execute(ID_EDIT_PASTE);
+        ASSERT_EQ(h.messages.size(), 1u);
+        EXPECT_EQ(h.messages[0].text, QString::fromUtf8(c.refusal));
+        EXPECT_EQ(h.View()->GetText(), "10 PRINT \"caf\"");
     }
 }
 
