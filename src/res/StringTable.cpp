@@ -428,6 +428,13 @@ constexpr StringEntry kStrings[] = {
     {IDS_SETTING_LANGUAGE_UNKNOWN,
      "[Misc] Language=%1 は ja でも en でもありません。ロケールの言語を使います",
      "[Misc] Language=%1 is not ja or en; the locale's language is used"},
+    {IDS_WARN_NO_NUMBER,
+     "警告: この行には行番号がありませんが、ほとんどの行にはあります。そのため行番号のない"
+     "ファイルとして読まれ、各行の前に新しい行番号が付きます。この行に行番号を付けるか、"
+     "削除してください",
+     "warning: this line has no line number, though most lines have one, so the file is taken as "
+     "having no line numbers and its lines get new ones in front of theirs; give it a number or "
+     "remove it"},
     {IDS_CLI_LIST_SEPARATOR, "、", ", "},
     {IDS_CLI_LIST_AND, "%1、%2", "%1 and %2"},
     {IDS_CLI_LIST_OR, "%1、%2", "%1 or %2"},

@@ -312,6 +312,9 @@ enum StringId : unsigned {
     IDS_SETTING_OUT_OF_RANGE = 561,
     // %1 the value of [Misc] Language.
     IDS_SETTING_LANGUAGE_UNKNOWN = 562,
+    // A file taken as having no numbers though most lines have one: this
+    // line has none.
+    IDS_WARN_NO_NUMBER = 563,
 
     // tessel-cli's usage errors. A list of commands, options or values is
     // joined with the separator and, before its last item, with AND or OR
