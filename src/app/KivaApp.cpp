@@ -293,6 +293,11 @@ QWidget* CKivaApp::DialogParent() const {
     return m_mainFrame.get();
 }
 
+void CKivaApp::ShowStatusMessage(const QString& text) {
+    if (m_mainFrame)
+        m_mainFrame->statusBar()->showMessage(text);
+}
+
 bool CKivaApp::OnCmdMsg(int id, CmdUI* ui) {
     switch (id) {
     case ID_FILE_NEW:

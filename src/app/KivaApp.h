@@ -85,6 +85,7 @@ public:
     void OpenFindReplace(FindDialogMode mode) override;
     void FindAgain() override;
     QWidget* DialogParent() const override;
+    void ShowStatusMessage(const QString& text) override;
 
     // Whether the splash is still up, and how long it stays up: alone while
     // start-up waits, then until the first idle moment after that time
