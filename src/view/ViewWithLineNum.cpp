@@ -124,7 +124,8 @@ void CViewWithLineNum::OnTidy() {
     const int horizontal = horizontalScrollBar()->value();
     const int vertical = verticalScrollBar()->value();
     TidyResult result;
-    // The new text and the flag, one step of Undo.
+    // The new text and the flag, one step of Undo; a changed text marks the
+    // document through the editor.
     QTextCursor step(document());
     step.beginEditBlock();
     const bool tidy = doc->TidyLines(result);
@@ -139,7 +140,7 @@ void CViewWithLineNum::OnTidy() {
         changes.append(QString::fromStdString(change));
     if (numbersAfter != numbersBefore)
         changes.append(LoadQString(IDS_TIDY_OWN_NUMBERS));
-    if (GetText() != before || numbersAfter != numbersBefore) {
+    if (GetText() != before) {
         // The caret to the start of the line it was on (or of the last), the
         // view where it was.
         const QTextBlock block =
@@ -147,7 +148,6 @@ void CViewWithLineNum::OnTidy() {
         setTextCursor(QTextCursor(block));
         horizontalScrollBar()->setValue(horizontal);
         verticalScrollBar()->setValue(vertical);
-        doc->SetModifiedFlag(true);
         Shell().ShowStatusMessage(
             LoadQString(IDS_TIDY_DONE).arg(changes.join(LoadQString(IDS_CLI_LIST_SEPARATOR))));
     } else {
