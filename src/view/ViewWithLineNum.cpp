@@ -124,15 +124,16 @@ void CViewWithLineNum::OnTidy() {
     const int horizontal = horizontalScrollBar()->value();
     const int vertical = verticalScrollBar()->value();
     TidyResult result;
-    // The new text and the flag, one step of Undo; a changed text marks the
-    // document through the editor.
-    QTextCursor step(document());
-    step.beginEditBlock();
+    // The new text is one step of Undo, which marks the document through
+    // the editor; a change of the flag joins that step.
     const bool tidy = doc->TidyLines(result);
     const bool numbersAfter = doc->GetLineNumOutput();
-    if (numbersAfter != numbersBefore)
+    if (numbersAfter != numbersBefore) {
+        QTextCursor step(document());
+        step.joinPreviousEditBlock();
         document()->appendUndoItem(new LineNumOutputStep(*this, numbersBefore, numbersAfter));
-    step.endEditBlock();
+        step.endEditBlock();
+    }
     if (!tidy)
         return;
     QStringList changes;

@@ -512,7 +512,9 @@ TEST(FieldFiles, AnIndentedProgramIsNotedAndTidiedInOneStepOfUndo) {
     EXPECT_EQ(h.View()->GetText(), opened);
     EXPECT_FALSE(Numbered(frame)->GetLineNumOutput());
     EXPECT_FALSE(h.View()->document()->isUndoAvailable());
-    h.View()->redo();
+    EXPECT_FALSE(frame->GetDocument()->IsModified());
+    h.Execute(ID_EDIT_REDO);
+    EXPECT_EQ(h.View()->GetText(), "100 GOTO 200\r\n200 GOTO 100\r\n");
     EXPECT_TRUE(Numbered(frame)->GetLineNumOutput());
     h.Execute(ID_EDIT_UNDO);
     ASSERT_TRUE(frame->DoSave(false));
