@@ -8,8 +8,10 @@
 #include "app/ToolbarIcons.h"
 #include "doc/MemoryEditBuffer.h"
 #include "doc/Recovery.h"
+#include "encoding/Cp932.h"
 #include "engine/DocFactory.h"
 #include "engine/DocWithLineNum.h"
+#include "engine/FileShape.h"
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
@@ -19,7 +21,12 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace tessel {
 namespace {
@@ -64,7 +71,47 @@ CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
         if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_F4)) > 0)
             action->setShortcuts(keys);
     }
-    setWidget(m_view);
+    // The note about the file, hidden until there is one, above the text.
+    m_note = new QFrame;
+    m_note->setObjectName(QStringLiteral("FileNote"));
+    m_note->setFrameShape(QFrame::StyledPanel);
+    m_note->setBackgroundRole(QPalette::ToolTipBase);
+    m_note->setAutoFillBackground(true);
+    m_noteText = new QLabel(m_note);
+    m_noteText->setObjectName(QStringLiteral("FileNoteText"));
+    m_noteText->setWordWrap(true);
+    m_noteText->setForegroundRole(QPalette::ToolTipText);
+    m_noteText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_noteTidy = new QPushButton(LoadQString(IDS_NOTE_TIDY), m_note);
+    m_noteTidy->setObjectName(QStringLiteral("FileNoteTidy"));
+    auto* close = new QPushButton(LoadQString(IDS_NOTE_CLOSE), m_note);
+    close->setObjectName(QStringLiteral("FileNoteClose"));
+    auto* noteLayout = new QHBoxLayout(m_note);
+    noteLayout->addWidget(m_noteText, 1);
+    noteLayout->addWidget(m_noteTidy, 0, Qt::AlignTop);
+    noteLayout->addWidget(close, 0, Qt::AlignTop);
+    m_note->hide();
+    connect(close, &QPushButton::clicked, this, [this] {
+        m_note->hide();
+        m_view->setFocus();
+    });
+    connect(m_noteTidy, &QPushButton::clicked, this, [this] {
+        m_view->setFocus();
+        m_view->OnCmdMsg(ID_TIDY, nullptr);
+    });
+    auto* body = new QWidget;
+    auto* bodyLayout = new QVBoxLayout(body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->setSpacing(0);
+    bodyLayout->addWidget(m_note);
+    bodyLayout->addWidget(m_view, 1);
+    body->setFocusProxy(m_view);
+    setWidget(body);
+    if (auto* numbered = qobject_cast<CViewWithLineNum*>(m_view))
+        connect(numbered, &CViewWithLineNum::Tidied, this, [this] {
+            if (!m_note->isHidden())
+                ShowFileNote();
+        });
     m_document = CreateDocument(docTemplate.Kind(), *m_view, *m_messages, app.Settings());
     m_view->SetDocument(m_document.get());
     m_view->OnInitialUpdate();
@@ -255,6 +302,8 @@ void CChildFrame::WriteRecoveryCopy() {
     copy.lineNumOutput = m_view->GetLineNumOutput();
     if (const auto* numbered = dynamic_cast<const CDocWithLineNum*>(m_document.get()))
         copy.fileLineEnd = numbered->FileLineEnd();
+    copy.utf8 = m_document->FileEncoding() == TextEncoding::Utf8;
+    copy.byteOrderMark = m_document->FileByteOrderMark();
     copy.bytes = m_view->GetText();
     if (const FileError error = recovery->Write(m_recoveryId, copy))
         m_app.RecoveryWriteFailed(error.Reason());
@@ -282,6 +331,57 @@ bool CChildFrame::Reload() {
                         NulCutText(IDS_NUL_CUT_OPENED, QFile::decodeName(path.c_str()), *cut),
                         QMessageBox::Warning, QMessageBox::Ok});
     return true;
+}
+
+QStringList CChildFrame::FileNoteSentences(bool& offerTidy) const {
+    QStringList sentences;
+    offerTidy = false;
+    if (m_document->FileEncoding() == TextEncoding::Utf8) {
+        sentences.append(LoadQString(IDS_NOTE_READ_UTF8));
+    } else if (const auto& refused = m_document->Utf8Refused()) {
+        sentences.append(
+            LoadQString(IDS_NOTE_UTF8_NOT_READ)
+                .arg(refused->line + 1)
+                .arg(QString::fromStdString(cp932::NameCharacter(refused->character))));
+    }
+    const auto* numbered = dynamic_cast<const CDocWithLineNum*>(m_document.get());
+    if (!numbered)
+        return sentences;
+    const FileShape shape = FindFileShape(numbered->TextWithoutAddedNumbers());
+    if (!shape.numbersMissed && !shape.TidyMends())
+        return sentences;
+    const TidyResult& tidy = shape.tidy;
+    const auto counted = [&sentences](unsigned id, std::size_t count, std::size_t first) {
+        if (count != 0)
+            sentences.append(LoadQString(id).arg(count).arg(first + 1));
+    };
+    counted(IDS_NOTE_BLANK_LINES, tidy.blankLines, tidy.firstBlank);
+    counted(IDS_NOTE_INDENTED, tidy.indentedNumbers, tidy.firstIndented);
+    if (tidy.droppedEndMark)
+        sentences.append(LoadQString(IDS_NOTE_END_MARK));
+    counted(IDS_NOTE_NO_NUMBER, tidy.linesWithoutNumber.size(), tidy.line);
+    sentences.append(
+        LoadQString(shape.numbersMissed ? IDS_NOTE_TAKEN_UNNUMBERED : IDS_NOTE_REFUSED_LINES));
+    offerTidy = true;
+    return sentences;
+}
+
+void CChildFrame::ShowFileNote() {
+    bool offerTidy = false;
+    const QStringList sentences = FileNoteSentences(offerTidy);
+    if (sentences.isEmpty()) {
+        m_note->hide();
+        return;
+    }
+    // Sentences run on in Japanese, with a blank between them in English.
+    m_noteText->setText(
+        sentences.join(CurrentLanguage() == Language::English ? QStringLiteral(" ") : QString()));
+    m_noteTidy->setVisible(offerTidy);
+    m_note->show();
+}
+
+QString CChildFrame::FileNote() const {
+    return m_note->isHidden() ? QString() : m_noteText->text();
 }
 
 bool CChildFrame::SaveModified() {

@@ -6,6 +6,9 @@
 #include <QElapsedTimer>
 #include <QMdiSubWindow>
 
+class QFrame;
+class QLabel;
+class QPushButton;
 class QTimer;
 
 #include <memory>
@@ -73,6 +76,16 @@ public:
     // the document is unmodified. Also done a moment after the last change.
     void WriteRecoveryCopy();
 
+    // Says in a bar above the text what the file just opened holds that
+    // would not reach the device as meant: that it was read from UTF-8 (or
+    // looks like UTF-8 but could not be), and what tessel-cli's check warns
+    // of (FileShape), with a button for Tidy where Tidy mends it. The user
+    // may close the bar or ignore it; a Tidy updates it. No bar when there
+    // is nothing to say.
+    void ShowFileNote();
+    // The bar's text; empty while there is no bar.
+    QString FileNote() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -89,10 +102,17 @@ private:
     CKivaApp& m_app;
     CDocTemplate& m_template;
     CKivaView* m_view; // owned as the window's widget
+    QFrame* m_note;    // the bar about the file, above the view
+    QLabel* m_noteText;
+    QPushButton* m_noteTidy;
     std::unique_ptr<IMessageSink> m_messages;
     std::unique_ptr<CKivaDoc> m_document;
     DocCommands m_documentTarget{*this};
     bool m_bAskToSave = true;
+    // The note's sentences for the document as it is now; `offerTidy` says
+    // whether Tidy mends what they say.
+    QStringList FileNoteSentences(bool& offerTidy) const;
+
     // The text changed: its copy is written a moment after the last change,
     // and at most 30 s after the first one not yet copied.
     void ScheduleRecoveryCopy();

@@ -3,10 +3,28 @@
 #include "doc/EditText.h"
 #include "doc/MessageSink.h"
 #include "doc/TextOps.h"
+#include "encoding/Cp932.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 
+#include <charconv>
+
 namespace tessel {
+namespace {
+
+// The most bytes a file kept in UTF-8 takes for a text the editor holds:
+// three for each byte of code page 932 (a half-width katakana).
+constexpr std::size_t kMaxUtf8FileSize = 3 * kMaxTextSize;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string Hex(unsigned char byte) {
+    char digits[2];
+    const auto result = std::to_chars(std::begin(digits), std::end(digits), byte, 16);
+    return std::string(digits, result.ptr);
+}
+
+} // namespace
 
 CKivaDoc::CKivaDoc(IEditText& editor, IMessageSink& messages, const AppSettings& settings)
     : m_editor(editor), m_messages(messages), m_settings(settings) {}
@@ -19,11 +37,39 @@ void CKivaDoc::SetPathName(std::string path) {
 
 bool CKivaDoc::OnOpenDocument(const std::string& path) {
     DocumentFile file;
-    if (const FileError error = ReadDocumentFile(path, kMaxTextSize, file)) {
+    if (const FileError error = ReadDocumentFile(path, kMaxUtf8FileSize, file)) {
         m_messages.ShowFileError(IMessageSink::FileAction::Open, path, error.Reason());
         return false;
     }
+    m_fileEncoding = TextEncoding::Cp932;
+    m_byteOrderMark = false;
+    m_utf8Refused.reset();
+    // A file too large, or read short, is refused as it is.
+    if (!file.shortRead && file.bytes.size() <= kMaxUtf8FileSize &&
+        cp932::LooksLikeUtf8(file.bytes)) {
+        std::string converted;
+        bool mark = false;
+        if (const auto error = cp932::FromUtf8(file.bytes, converted, &mark)) {
+            m_utf8Refused = Utf8Refusal{error->character, LineAt(file.bytes, error->offset)};
+        } else {
+            file.bytes = std::move(converted);
+            m_fileEncoding = TextEncoding::Utf8;
+            m_byteOrderMark = mark;
+        }
+    }
     return OpenDocumentFile(file);
+}
+
+void CKivaDoc::AdoptFileState(const CKivaDoc& loaded) {
+    m_cutAtNul = loaded.m_cutAtNul;
+    m_fileEncoding = loaded.m_fileEncoding;
+    m_byteOrderMark = loaded.m_byteOrderMark;
+    m_utf8Refused = loaded.m_utf8Refused;
+}
+
+void CKivaDoc::SetFileEncoding(TextEncoding encoding, bool byteOrderMark) {
+    m_fileEncoding = encoding;
+    m_byteOrderMark = encoding == TextEncoding::Utf8 && byteOrderMark;
 }
 
 bool CKivaDoc::OpenDocumentFile(const DocumentFile& file) {
@@ -39,7 +85,19 @@ bool CKivaDoc::OpenDocumentFile(const DocumentFile& file) {
 }
 
 bool CKivaDoc::OnSaveDocument(const std::string& path) {
-    if (const FileError error = ReplaceFile(path, SerializeStore())) {
+    std::string bytes = SerializeStore();
+    if (m_fileEncoding == TextEncoding::Utf8) {
+        std::string utf8;
+        if (const auto error = cp932::ToUtf8(bytes, utf8)) {
+            m_messages.ShowFileError(
+                IMessageSink::FileAction::Save, path,
+                LoadFormatted(IDS_SAVE_NOT_UTF8, {std::to_string(LineAt(bytes, error->offset) + 1),
+                                                  Hex(error->byte)}));
+            return false;
+        }
+        bytes = m_byteOrderMark ? std::string(kByteOrderMark) + utf8 : std::move(utf8);
+    }
+    if (const FileError error = ReplaceFile(path, bytes)) {
         m_messages.ShowFileError(IMessageSink::FileAction::Save, path, error.Reason());
         return false;
     }

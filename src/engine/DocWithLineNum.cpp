@@ -608,13 +608,41 @@ bool CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
     return true;
 }
 
-std::string CDocWithLineNum::SerializeStore() {
+std::string CDocWithLineNum::TextWithoutAddedNumbers() const {
     std::string text = GetEditText();
-    m_bLineNumChanged = false;
     if (!GetLineNumOutput())
         ApplyLineNumbers(text, Numbering::Remove);
+    return text;
+}
+
+std::string CDocWithLineNum::SerializeStore() {
+    std::string text = TextWithoutAddedNumbers();
+    m_bLineNumChanged = false;
     tessel::ToDeviceLineEnds(text, m_fileLineEnd);
     return text;
+}
+
+bool CDocWithLineNum::TidyLines(TidyResult& result) {
+    const std::string text = GetEditText();
+    std::string tidied;
+    result = Tidy(TextWithoutAddedNumbers(), TextEncoding::Cp932, tidied);
+    if (!result.Ok()) {
+        // Removing the added numbers keeps the lines: the line is the
+        // editor's line too.
+        const std::size_t offset = LineStart(text, result.line);
+        MoveCaret(offset);
+        ShowMessage(TextResult::At(IDS_LINE_NO_NUMBER, result.line, offset));
+        return false;
+    }
+    if (!result.numbered)
+        return true;
+    if (tidied != text && !SetEditText(tidied)) {
+        SetEditText(text);
+        ShowMessage(IDS_NO_MEMORY);
+        return false;
+    }
+    SetLineNumOutput(true);
+    return true;
 }
 
 bool CDocWithLineNum::SetReceivedText(std::string text, ReceiveNumbering numbering) {

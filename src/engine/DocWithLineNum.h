@@ -3,6 +3,7 @@
 #include "doc/KivaDoc.h"
 #include "doc/TextOps.h"
 #include "engine/LineWithNum.h"
+#include "engine/Tidy.h"
 
 #include <cstdint>
 #include <memory>
@@ -70,6 +71,18 @@ public:
 
     // Puts the lines in number order. True when the editor text was replaced.
     bool SortLines();
+    // The editor text without the numbers that loading or receiving put in
+    // front of the lines of a text that had none: the text as the file holds
+    // it, with CR LF line ends.
+    std::string TextWithoutAddedNumbers() const;
+    // Tidies that text (Tidy.h) in place of the editor text. When tidy finds
+    // it numbered while loading took it as having no numbers, the numbers
+    // loading added go, the text's own stay, and from then on the file holds
+    // numbers (GetLineNumOutput). True, with what changed in `result` (a text
+    // without numbers is left as it is), when the text is tidy now; false
+    // after the message: 200 on the first line that would still have no
+    // number (the caret on it), or 208, the text as it was.
+    bool TidyLines(TidyResult& result);
     // The lowest line number of the editor text: where renumbering the whole
     // program starts. None when a line has no number the device takes. The
     // line table it builds is kept for a renumbering of the same text.

@@ -68,6 +68,24 @@ enum StringId : unsigned {
     // path), or not even that (%1 the reason).
     IDS_RECEIVED_KEPT = 228,
     IDS_RECEIVED_NOT_KEPT = 229,
+    // What a file holds that would not reach the device as meant, said in
+    // its window when it opens: read from UTF-8, or looks like it (%1 the
+    // line, %2 the character code page 932 cannot hold); blank lines,
+    // blanks before numbers, lines without a number (%1 how many, %2 the
+    // first line), the end-of-file mark; then why that matters.
+    IDS_NOTE_READ_UTF8 = 240,
+    IDS_NOTE_UTF8_NOT_READ = 241,
+    IDS_NOTE_BLANK_LINES = 242,
+    IDS_NOTE_INDENTED = 243,
+    IDS_NOTE_END_MARK = 244,
+    IDS_NOTE_NO_NUMBER = 245,
+    IDS_NOTE_TAKEN_UNNUMBERED = 246,
+    IDS_NOTE_REFUSED_LINES = 247,
+    // Tidy changed nothing (status bar).
+    IDS_TIDY_NOTHING = 248,
+    // Why a document cannot be saved as UTF-8 (%1 the line, %2 the byte in
+    // hexadecimal).
+    IDS_SAVE_NOT_UTF8 = 249,
 
     IDS_CAPTION_RECEIVE = 250,
     IDS_CAPTION_SEND = 251,
@@ -216,6 +234,16 @@ enum StringId : unsigned {
     // The main window's toolbar, as the window system and assistive tools
     // name it.
     IDS_TOOLBAR_STANDARD = 421,
+    // The buttons of a window's note about its file (without mnemonics:
+    // the menu bar's letters work in every window).
+    IDS_NOTE_TIDY = 422,
+    IDS_NOTE_CLOSE = 423,
+    // The save dialog's check box for a file kept in UTF-8.
+    IDS_SAVE_UTF8 = 424,
+    // What Tidy changed (status bar; %1 the changes, a list), among them
+    // the numbers loading added, gone when the file's own were found.
+    IDS_TIDY_DONE = 425,
+    IDS_TIDY_OWN_NUMBERS = 426,
 
     // Text refused as it is typed or pasted (%1 the character, as
     // NameCharacter shows it): no code in code page 932, or saved as NUL.
@@ -329,6 +357,9 @@ enum StringId : unsigned {
     IDS_SETTING_OUT_OF_RANGE = 561,
     // %1 the value of [Misc] Language.
     IDS_SETTING_LANGUAGE_UNKNOWN = 562,
+    // A file taken as having no numbers though most lines have one: this
+    // line has none.
+    IDS_WARN_NO_NUMBER = 563,
 
     // tessel-cli's usage errors. A list of commands, options or values is
     // joined with the separator and, before its last item, with AND or OR

@@ -1,12 +1,39 @@
 #include "view/ViewWithLineNum.h"
 
 #include "engine/DocWithLineNum.h"
+#include "res/StringTable.h"
 #include "ui/CommandIds.h"
+#include "ui/MessageBox.h"
 #include "view/RenumberDlg.h"
+#include "view/ViewShell.h"
 
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
 
 namespace tessel {
+namespace {
+
+// A change of the line-number output flag as a step of the editor's Undo,
+// so that undoing a tidy that found the file's own numbers also saves the
+// file without numbers again.
+class LineNumOutputStep final : public QAbstractUndoItem {
+public:
+    LineNumOutputStep(CViewWithLineNum& view, bool before, bool after)
+        : m_view(view), m_before(before), m_after(after) {}
+    void undo() override { m_view.SetLineNumOutput(m_before); }
+    void redo() override { m_view.SetLineNumOutput(m_after); }
+
+private:
+    CViewWithLineNum& m_view;
+    bool m_before;
+    bool m_after;
+};
+
+} // namespace
 
 CDocWithLineNum* CViewWithLineNum::Document() const {
     return static_cast<CDocWithLineNum*>(GetDocument());
@@ -32,6 +59,11 @@ bool CViewWithLineNum::OnCmdMsg(int id, CmdUI* ui) {
         if (ui)
             return OnUpdateSend(ui);
         OnSortLines();
+        return true;
+    case ID_TIDY:
+        if (ui)
+            return OnUpdateSend(ui);
+        OnTidy();
         return true;
     case ID_TEXT_SEND:
         if (ui)
@@ -82,6 +114,47 @@ void CViewWithLineNum::OnTextSend() {
 void CViewWithLineNum::OnSortLines() {
     CDocWithLineNum* document = Document();
     KeepingThePlace([document] { return document->SortLines(); });
+}
+
+void CViewWithLineNum::OnTidy() {
+    CDocWithLineNum* doc = Document();
+    const std::string before = GetText();
+    const bool numbersBefore = doc->GetLineNumOutput();
+    const int line = textCursor().blockNumber();
+    const int horizontal = horizontalScrollBar()->value();
+    const int vertical = verticalScrollBar()->value();
+    TidyResult result;
+    // The new text is one step of Undo, which marks the document through
+    // the editor; a change of the flag joins that step.
+    const bool tidy = doc->TidyLines(result);
+    const bool numbersAfter = doc->GetLineNumOutput();
+    if (numbersAfter != numbersBefore) {
+        QTextCursor step(document());
+        step.joinPreviousEditBlock();
+        document()->appendUndoItem(new LineNumOutputStep(*this, numbersBefore, numbersAfter));
+        step.endEditBlock();
+    }
+    if (!tidy)
+        return;
+    QStringList changes;
+    for (const std::string& change : TidyChanges(result))
+        changes.append(QString::fromStdString(change));
+    if (numbersAfter != numbersBefore)
+        changes.append(LoadQString(IDS_TIDY_OWN_NUMBERS));
+    if (GetText() != before) {
+        // The caret to the start of the line it was on (or of the last), the
+        // view where it was.
+        const QTextBlock block =
+            document()->findBlockByNumber(std::min(line, document()->blockCount() - 1));
+        setTextCursor(QTextCursor(block));
+        horizontalScrollBar()->setValue(horizontal);
+        verticalScrollBar()->setValue(vertical);
+        Shell().ShowStatusMessage(
+            LoadQString(IDS_TIDY_DONE).arg(changes.join(LoadQString(IDS_CLI_LIST_SEPARATOR))));
+    } else {
+        Shell().ShowStatusMessage(LoadQString(IDS_TIDY_NOTHING));
+    }
+    emit Tidied();
 }
 
 } // namespace tessel

@@ -21,8 +21,15 @@ public:
 
     void OnRenumber();
     void OnSortLines();
+    // Tidies the lines as tessel-cli's tidy does, as one step of Undo (the
+    // line-number output flag too), and says in the status bar what changed.
+    void OnTidy();
     // Sends the document as text, with its line numbers in number order.
     void OnTextSend();
+
+signals:
+    // The text is tidy now (tidied, or tidy already).
+    void Tidied();
 
 private:
     CDocWithLineNum* Document() const;
