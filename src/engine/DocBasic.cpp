@@ -1,5 +1,6 @@
 #include "engine/DocBasic.h"
 
+#include "doc/LinePlace.h"
 #include "engine/Keywords.h"
 #include "res/StringTable.h"
 
@@ -89,7 +90,8 @@ public:
     LineScanner(std::string_view body, const NewNumbers& numbers, char* out)
         : m_text(body), m_numbers(numbers), m_out(out) {}
 
-    // False when a reference names a line that does not exist.
+    // False when a reference names a line that does not exist; Reference()
+    // gives its digits.
     bool Scan() {
         std::size_t start = 0;
         while (FindWord(start)) {
@@ -129,6 +131,9 @@ public:
         Copy(m_text.size());
         return m_out;
     }
+
+    // The digits of the reference that stopped the scan.
+    std::string_view Reference() const { return m_reference; }
 
 private:
     // Writes the body up to `end`.
@@ -197,8 +202,10 @@ private:
     bool RewriteNumber() {
         const DigitRun run = ParseDigitRun(m_text.substr(m_pos));
         const NewNumbers::Digits* digits = m_numbers.Find(run.value);
-        if (digits == nullptr)
+        if (digits == nullptr) {
+            m_reference = m_text.substr(m_pos, run.length);
             return false;
+        }
         Copy(m_pos);
         m_out = digits->WriteTo(m_out);
         m_pos += run.length;
@@ -248,6 +255,7 @@ private:
 
     std::string_view m_text;
     const NewNumbers& m_numbers;
+    std::string_view m_reference;
     std::size_t m_pos = 0;
     std::string_view m_word;
     char* m_out;              // the rewritten body up to m_copied ends here
@@ -263,8 +271,11 @@ TextResult CDocBasic::RewriteLineRefs(const LineTable& lines, char*& out) {
     for (const CLineWithNum& line : lines) {
         out = numbers.Find(line.m_nLineNum)->WriteTo(out);
         LineScanner scanner(line.m_strBody, numbers, out);
-        if (!scanner.Scan())
-            return TextResult::At(IDS_LINE_REF_MISSING, line.m_nTextLine, lineStart);
+        if (!scanner.Scan()) {
+            TextResult result = TextResult::At(IDS_LINE_REF_MISSING, line.m_nTextLine, lineStart);
+            result.place = ReferencePlace(line.m_nLineNum, scanner.Reference());
+            return result;
+        }
         out = scanner.Finish();
         lineStart += line.m_strLine.size();
     }
