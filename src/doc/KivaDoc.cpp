@@ -85,6 +85,13 @@ bool CKivaDoc::OpenDocumentFile(const DocumentFile& file) {
     return loaded;
 }
 
+void CKivaDoc::TakeStateOf(const CKivaDoc& other) {
+    CKivaDoc::AdoptFileState(other);
+    m_bModified = other.m_bModified;
+    m_strPathName = other.m_strPathName;
+    m_strTitle = other.m_strTitle;
+}
+
 bool CKivaDoc::OnSaveDocument(const std::string& path) {
     std::string bytes = SerializeStore();
     if (m_fileEncoding == TextEncoding::Utf8) {

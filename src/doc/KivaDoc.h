@@ -64,6 +64,10 @@ public:
     // numbers, its line end), as when the file is read again into this
     // document.
     virtual void AdoptFileState(const CKivaDoc& loaded);
+    // Takes the place of `other`, a document over the same editor text of
+    // another kind: its file, title and modified flag and all it knows of
+    // its file and its lines, as far as this kind has them.
+    virtual void TakeStateOf(const CKivaDoc& other);
     // Stores the document (SerializeStore) and replaces the file with it in one
     // step, converted to UTF-8 when FileEncoding() says so. False, after
     // showing the file error, when that failed (a byte that is no character

@@ -83,15 +83,21 @@ enum class Outcome { Rewritten, NoReference, MissingLine };
 // The scan only ever looks forward, so it reads the original body and writes
 // the rewritten one as it goes: what lies behind the scan position is never
 // looked at again.
+//
+// Without numbers to rewrite to, it only looks for the first reference: a
+// scan that writes nothing.
 class LineScanner {
 public:
     // Writes the body, which ends in CR LF, from `out` on, which has room for
     // five bytes for each byte of the body.
     LineScanner(std::string_view body, const NewNumbers& numbers, char* out)
-        : m_text(body), m_numbers(numbers), m_out(out) {}
+        : m_text(body), m_numbers(&numbers), m_out(out) {}
+    // Looks for the first reference in the body, which ends in CR LF.
+    explicit LineScanner(std::string_view body)
+        : m_text(body), m_numbers(nullptr), m_out(nullptr) {}
 
-    // False when a reference names a line that does not exist; Reference()
-    // gives its digits.
+    // False when a reference names a line that does not exist, or, without
+    // numbers, at the first reference; Reference() gives its digits.
     bool Scan() {
         std::size_t start = 0;
         while (FindWord(start)) {
@@ -201,7 +207,7 @@ private:
     // Replaces the number at m_pos by the new number of the line it names.
     bool RewriteNumber() {
         const DigitRun run = ParseDigitRun(m_text.substr(m_pos));
-        const NewNumbers::Digits* digits = m_numbers.Find(run.value);
+        const NewNumbers::Digits* digits = m_numbers ? m_numbers->Find(run.value) : nullptr;
         if (digits == nullptr) {
             m_reference = m_text.substr(m_pos, run.length);
             return false;
@@ -254,7 +260,7 @@ private:
     }
 
     std::string_view m_text;
-    const NewNumbers& m_numbers;
+    const NewNumbers* m_numbers;
     std::string_view m_reference;
     std::size_t m_pos = 0;
     std::string_view m_word;
@@ -280,6 +286,15 @@ TextResult CDocBasic::RewriteLineRefs(const LineTable& lines, char*& out) {
         lineStart += line.m_strLine.size();
     }
     return {};
+}
+
+std::optional<LineReference> CDocBasic::FindLineReference(const LineTable& lines) {
+    for (const CLineWithNum& line : lines) {
+        LineScanner scanner(line.m_strBody);
+        if (!scanner.Scan())
+            return LineReference{line.m_nLineNum, std::string(scanner.Reference())};
+    }
+    return std::nullopt;
 }
 
 bool CDocBasic::Renumber(unsigned newStart, unsigned oldStart, unsigned step) {

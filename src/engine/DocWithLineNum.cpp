@@ -3,6 +3,7 @@
 #include "doc/EditText.h"
 #include "doc/LinePlace.h"
 #include "doc/TextOps.h"
+#include "engine/DocBasic.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 
@@ -311,14 +312,17 @@ TextResult CDocWithLineNum::BuildLineTable(std::string_view text, LineTable& lin
     return {};
 }
 
+std::unique_ptr<CDocWithLineNum::BuiltTable> CDocWithLineNum::BuildEditorTable() const {
+    auto built = std::make_unique<BuiltTable>();
+    built->text = GetEditText();
+    built->result = BuildLineTable(built->text, built->lines, TextStorage::View, built->ordered);
+    return built;
+}
+
 std::unique_ptr<CDocWithLineNum::BuiltTable> CDocWithLineNum::TakeLineTable() {
     std::unique_ptr<BuiltTable> built = std::move(m_lastTable);
-    if (!built || !Editor().HoldsText(built->text)) {
-        built = std::make_unique<BuiltTable>();
-        built->text = GetEditText();
-        built->result =
-            BuildLineTable(built->text, built->lines, TextStorage::View, built->ordered);
-    }
+    if (!built || !Editor().HoldsText(built->text))
+        built = BuildEditorTable();
     if (built->result.Ok() && !built->ordered)
         m_bLineNumChanged = true;
     return built;
@@ -388,9 +392,7 @@ bool CDocWithLineNum::SortLines() {
 
 std::optional<std::uint32_t> CDocWithLineNum::LowestLineNumber() {
     m_lastTable.reset();
-    auto built = std::make_unique<BuiltTable>();
-    built->text = GetEditText();
-    built->result = BuildLineTable(built->text, built->lines, TextStorage::View, built->ordered);
+    std::unique_ptr<BuiltTable> built = BuildEditorTable();
     // No table without numbers: renumbering will say why. A duplicate
     // leaves every line in the table, in text order.
     const unsigned code = built->result.code;
@@ -402,6 +404,16 @@ std::optional<std::uint32_t> CDocWithLineNum::LowestLineNumber() {
                            : std::ranges::min(records, {}, &CLineWithNum::m_nLineNum).m_nLineNum;
     m_lastTable = std::move(built);
     return lowest;
+}
+
+std::optional<LineReference> CDocWithLineNum::FirstLineReference() {
+    m_lastTable.reset();
+    std::unique_ptr<BuiltTable> built = BuildEditorTable();
+    if (!built->result.Ok())
+        return std::nullopt;
+    std::optional<LineReference> reference = CDocBasic::FindLineReference(built->lines);
+    m_lastTable = std::move(built);
+    return reference;
 }
 
 bool CDocWithLineNum::CheckLineNumbers() {
@@ -603,6 +615,15 @@ void CDocWithLineNum::AdoptFileState(const CKivaDoc& loaded) {
         m_bLineNumOutput = numbered->m_bLineNumOutput;
         m_fileLineEnd = numbered->m_fileLineEnd;
         m_bLineNumChanged = false;
+    }
+}
+
+void CDocWithLineNum::TakeStateOf(const CKivaDoc& other) {
+    CKivaDoc::TakeStateOf(other);
+    if (const auto* numbered = dynamic_cast<const CDocWithLineNum*>(&other)) {
+        m_bLineNumOutput = numbered->m_bLineNumOutput;
+        m_fileLineEnd = numbered->m_fileLineEnd;
+        m_bLineNumChanged = numbered->m_bLineNumChanged;
     }
 }
 

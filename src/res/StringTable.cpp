@@ -117,6 +117,15 @@ constexpr StringEntry kStrings[] = {
     {IDS_PLACE_NO_LINE, "行番号 %1 の行はありません。", "There is no line %1."},
     {IDS_PLACE_END_CODE, "テキストの %1 行目の %2 桁目にあります。",
      "It is on line %1 of the text, at column %2."},
+    {IDS_RENUM_AS_BASIC,
+     "BASIC 以外の文書なので、行番号を変更しても GOTO、GOSUB、THEN、ELSE、RESTORE "
+     "が参照している行番号は書き換えられません。%1\n"
+     "BASIC のプログラムとして行番号を変更しますか? 文書は BASIC の文書になります。"
+     "「いいえ」を選ぶと、各行の先頭の行番号だけを変更します。",
+     "This is not a BASIC document, so renumbering it does not rewrite the line numbers "
+     "that GOTO, GOSUB, THEN, ELSE and RESTORE refer to. %1\n"
+     "Renumber it as a BASIC program? The document then becomes a BASIC document. Choose "
+     "No to change only the numbers at the starts of the lines."},
     {IDS_NOTE_READ_UTF8,
      "UTF-8 のファイルとして読み込み、コードページ 932 に変換しました。保存すると UTF-8 で"
      "書き込みます。",

@@ -79,6 +79,9 @@ enum StringId : unsigned {
     IDS_PLACE_TOO_LONG = 236,     // %1 the line of the text, %2 its length
     IDS_PLACE_NO_LINE = 237,      // %1 the old line number asked for
     IDS_PLACE_END_CODE = 238,     // %1 the line of the text, %2 the column
+    // Renumbering a document that is not BASIC, whose lines refer to others
+    // (%1 one of them, as IDS_PLACE_REFERS says it).
+    IDS_RENUM_AS_BASIC = 239,
     // What a file holds that would not reach the device as meant, said in
     // its window when it opens: read from UTF-8, or looks like it (%1 the
     // line, %2 the character code page 932 cannot hold); blank lines,

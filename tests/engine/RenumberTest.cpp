@@ -380,6 +380,35 @@ TEST(Renumber, RefusalsNameTheLines) {
     SetLanguage(Language::Japanese);
 }
 
+// Whether a text that is not BASIC has lines that renumbering as BASIC
+// would change: the scanner's own rule, numbers only.
+TEST(ReferenceScanner, FindsTheFirstReferenceInNumberOrder) {
+    const struct {
+        std::string text;
+        std::optional<std::uint32_t> line;
+        std::string target;
+    } cases[] = {
+        {CrLf({"30 GOSUB 10", "20 IF A THEN 0010", "10 END"}), 20, "0010"},
+        {CrLf({"10 PRINT \"GOTO 20\"", "20 REM GOTO 10", "30 GOSUB *SUB:GOTO \"X\""}), std::nullopt,
+         ""},
+        // A missing line is a reference too: renumbering as BASIC says so.
+        {CrLf({"10 GOTO 99"}), 10, "99"},
+        {CrLf({"10 A", "10 GOTO 10"}), std::nullopt, ""}, // no line table
+        {"", std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        DocHarness<CDocWithLineNum> h;
+        h.SetText(c.text);
+        const std::optional<LineReference> reference = h.doc.FirstLineReference();
+        EXPECT_EQ(reference.has_value(), c.line.has_value()) << c.text;
+        if (reference && c.line) {
+            EXPECT_EQ(reference->line, *c.line) << c.text;
+            EXPECT_EQ(reference->target, c.target) << c.text;
+        }
+        EXPECT_TRUE(h.sink.ids.empty());
+    }
+}
+
 // Any successful renumbering keeps every line's body apart from the numbers
 // it refers to, returns the lines in number order, and spaces the new
 // numbers by the step from the old start line on.

@@ -149,6 +149,63 @@ TEST(View, RefusalsPutTheCaretOnTheLineAndNameIt) {
     EXPECT_EQ(CaretByte(h.View()), 6u);
 }
 
+// Renumbering a document that is not BASIC would leave its GOTOs pointing
+// at the old numbers: it asks first, and Return renumbers it as BASIC.
+TEST(View, RenumberingReferencesOutsideBasicAsksWhetherToRenumberAsBasic) {
+    const std::string program = "10 PRINT\r\n20 GOTO 10\r\n";
+    const struct {
+        QMessageBox::StandardButton answer;
+        std::string text;
+        DocKind kind;
+    } cases[] = {
+        {QMessageBox::Yes, "100 PRINT\r\n110 GOTO 100\r\n", DocKind::Basic},
+        {QMessageBox::No, "100 PRINT\r\n110 GOTO 10\r\n", DocKind::Text},
+        {QMessageBox::Cancel, program, DocKind::Text},
+    };
+    for (const auto& c : cases) {
+        AppHarness h;
+        CChildFrame* frame = OpenFile(h, "recv.txt", program);
+        h.answer = c.answer;
+        AnswerRenumber(h, "100", "10", "10");
+        h.Execute(ID_RENUMBER);
+        ASSERT_EQ(h.messages.size(), 1u);
+        const MessageBoxRequest& question = h.messages[0];
+        EXPECT_TRUE(question.text.contains(
+            QStringLiteral("行番号 20 の行が、行番号 10 を参照しています。")));
+        EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
+        EXPECT_EQ(h.View()->GetText(), c.text) << c.answer;
+        EXPECT_EQ(frame->Template().Kind(), c.kind) << c.answer;
+        EXPECT_EQ(dynamic_cast<CDocBasic*>(frame->GetDocument()) != nullptr,
+                  c.kind == DocKind::Basic);
+        EXPECT_EQ(frame->GetDocument()->GetTitle(), "recv.txt");
+        EXPECT_EQ(frame->GetDocument()->IsModified(), c.answer != QMessageBox::Cancel);
+    }
+    // Without references nothing is asked.
+    AppHarness h;
+    OpenFile(h, "plain.txt", "10 A\r\n20 THEN\r\n");
+    AnswerRenumber(h, "100", "10", "10");
+    h.Execute(ID_RENUMBER);
+    EXPECT_TRUE(h.messages.empty());
+    EXPECT_EQ(h.View()->GetText(), "100 A\r\n110 THEN\r\n");
+
+    // An untitled document takes a BASIC title, and a save proposes BASIC.
+    h.Execute(ID_NEW_TEXT);
+    h.View()->ReplaceText(program);
+    h.answer = QMessageBox::Yes;
+    AnswerRenumber(h, "100", "10", "10");
+    h.Execute(ID_RENUMBER);
+    EXPECT_EQ(h.Active()->GetDocument()->GetTitle(), "BASIC：無題1");
+    CKivaDocManager::FilePrompt asked;
+    h.app->DocManager().SetPromptHook([&](CKivaDocManager::FilePrompt& prompt) {
+        asked = prompt;
+        return false;
+    });
+    h.Execute(ID_FILE_SAVE_AS);
+    EXPECT_EQ(asked.fileName, QStringLiteral("BASIC：無題1.bas"));
+    EXPECT_EQ(asked.defaultExtension, QStringLiteral("bas"));
+}
+
 TEST(View, RenumberDialogRefusesBadFieldsAndStaysOpen) {
     AppHarness h;
     OpenFile(h, "p.bas", "10 A\r\n");
