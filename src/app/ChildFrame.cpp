@@ -110,11 +110,6 @@ CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
     bodyLayout->addWidget(m_view, 1);
     body->setFocusProxy(m_view);
     setWidget(body);
-    if (auto* numbered = qobject_cast<CViewWithLineNum*>(m_view))
-        connect(numbered, &CViewWithLineNum::Tidied, this, [this] {
-            if (!m_note->isHidden())
-                ShowFileNote();
-        });
     m_document = CreateDocument(docTemplate.Kind(), *m_view, *m_messages, app.Settings());
     m_view->SetDocument(m_document.get());
     m_view->OnInitialUpdate();
@@ -406,6 +401,11 @@ void CChildFrame::WatchView() {
     connect(m_view, &QPlainTextEdit::textChanged, this, &CChildFrame::ScheduleRecoveryCopy);
     connect(m_view, &QPlainTextEdit::modificationChanged, this, &CChildFrame::ScheduleRecoveryCopy);
     connect(m_view, &QPlainTextEdit::modificationChanged, this, &QWidget::setWindowModified);
+    if (auto* numbered = qobject_cast<CViewWithLineNum*>(m_view))
+        connect(numbered, &CViewWithLineNum::Tidied, this, [this] {
+            if (!m_note->isHidden())
+                ShowFileNote();
+        });
 }
 
 bool CChildFrame::ChangeKind(CDocTemplate& docTemplate) {
@@ -437,8 +437,11 @@ bool CChildFrame::ChangeKind(CDocTemplate& docTemplate) {
     if (view) {
         CKivaView* oldView = std::exchange(m_view, view.release());
         const bool focused = oldView->hasFocus();
-        setWidget(m_view);
+        widget()->layout()->replaceWidget(oldView, m_view);
+        widget()->setFocusProxy(m_view);
+        m_view->show(); // the layout would show it only from the event loop
         WatchView();
+        oldView->hide();
         oldView->deleteLater();
         if (focused)
             m_view->setFocus();
@@ -450,6 +453,8 @@ bool CChildFrame::ChangeKind(CDocTemplate& docTemplate) {
     if (m_document->GetPathName().empty())
         m_document->SetTitle(docTemplate.NextUntitledTitle().toStdString());
     UpdateTitle();
+    if (!m_note->isHidden())
+        ShowFileNote();
     // The copy of unsaved work names the new kind.
     WriteRecoveryCopy();
     m_app.ScheduleCommandUpdate();

@@ -9,8 +9,8 @@
 #include "app/UserGuide.h"
 #include "doc/Recovery.h"
 #include "encoding/Cp932.h"
-#include "engine/DocWithLineNum.h"
 #include "engine/DocBasic.h"
+#include "engine/DocWithLineNum.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 #include "support/SysCallFaults.h"
@@ -670,6 +670,7 @@ TEST(MainFrame, SavingUnderANameOfAnotherKindMakesTheDocumentThatKind) {
     ASSERT_EQ(h.Active(), frame);
     EXPECT_EQ(frame->Template().Kind(), DocKind::Data);
     EXPECT_EQ(dynamic_cast<CViewWithLineNum*>(frame->GetActiveView()), nullptr);
+    EXPECT_TRUE(h.View()->isVisibleTo(frame));
     EXPECT_EQ(h.View()->GetText(), " PRINT\r\n GOTO 100\r\n");
     EXPECT_EQ(test::ReadBytes(h.dir.file("recv.dat")), " PRINT\r\n GOTO 100\r\n");
     EXPECT_FALSE(h.State(ID_RENUMBER).enabled);
