@@ -15,6 +15,7 @@
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
+#include "view/PrintCommands.h"
 #include "view/ViewWithLineNum.h"
 
 #include <QAction>
@@ -27,6 +28,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace tessel {
 namespace {
@@ -59,7 +62,7 @@ QString ProposedName(QString title, const QString& extension) {
 } // namespace
 
 CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
-    : m_app(app), m_template(docTemplate), m_view(MakeView(app, docTemplate.Kind())),
+    : m_app(app), m_template(&docTemplate), m_view(MakeView(app, docTemplate.Kind())),
       m_messages(std::make_unique<GuiMessageSink>(this)), m_recoveryId(++g_lastRecoveryId),
       m_recoveryTimer(new QTimer(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -107,20 +110,13 @@ CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
     bodyLayout->addWidget(m_view, 1);
     body->setFocusProxy(m_view);
     setWidget(body);
-    if (auto* numbered = qobject_cast<CViewWithLineNum*>(m_view))
-        connect(numbered, &CViewWithLineNum::Tidied, this, [this] {
-            if (!m_note->isHidden())
-                ShowFileNote();
-        });
     m_document = CreateDocument(docTemplate.Kind(), *m_view, *m_messages, app.Settings());
     m_view->SetDocument(m_document.get());
     m_view->OnInitialUpdate();
     UpdateTitle(); // the mark's place, before anything marks it
     m_recoveryTimer->setSingleShot(true);
     connect(m_recoveryTimer, &QTimer::timeout, this, &CChildFrame::WriteRecoveryCopy);
-    connect(m_view, &QPlainTextEdit::textChanged, this, &CChildFrame::ScheduleRecoveryCopy);
-    connect(m_view, &QPlainTextEdit::modificationChanged, this, &CChildFrame::ScheduleRecoveryCopy);
-    connect(m_view, &QPlainTextEdit::modificationChanged, this, &QWidget::setWindowModified);
+    WatchView();
     // A change seen while another window was in front, or one the watcher
     // missed, is looked at whenever this window comes to the front.
     connect(this, &QMdiSubWindow::windowStateChanged, this,
@@ -183,10 +179,9 @@ bool CChildFrame::DoSave(bool saveAs) {
                         QMessageBox::Information, QMessageBox::Ok});
     if (saveAs || path.isEmpty() || !info.exists() || !info.isWritable()) {
         QString name = path.isEmpty() ? ProposedName(QString::fromStdString(m_document->GetTitle()),
-                                                     m_template.Extension())
+                                                     m_template->Extension())
                                       : path;
-        if (!m_app.DocManager().DoPromptFileName(name, AFX_IDS_SAVEFILE, false, &m_template,
-                                                 m_view))
+        if (!m_app.DocManager().DoPromptFileName(name, AFX_IDS_SAVEFILE, false, m_template, m_view))
             return false;
         path = name;
     }
@@ -212,6 +207,10 @@ bool CChildFrame::DoSave(bool saveAs) {
     if (!ownFile)
         m_app.DocManager().UnwatchFile(QFile::decodeName(m_document->GetPathName().c_str()));
     m_document->SetPathName(encoded);
+    // Under a name of another kind the document becomes that kind, as it
+    // would be when the file is opened again.
+    if (!ownFile)
+        ChangeKind(m_app.TemplateFor(DocKindFromPath(encoded)));
     m_app.AddToRecentFileList(path);
     UpdateTitle();
     NoteFileOnDisk();
@@ -296,7 +295,7 @@ void CChildFrame::WriteRecoveryCopy() {
         return;
     }
     RecoveryCopy copy;
-    copy.kind = m_template.Kind();
+    copy.kind = m_template->Kind();
     copy.path = m_document->GetPathName();
     copy.title = m_document->GetTitle();
     copy.lineNumOutput = m_view->GetLineNumOutput();
@@ -315,7 +314,7 @@ bool CChildFrame::Reload() {
     // text goes into the editor in one step.
     MemoryEditBuffer scratch;
     const std::unique_ptr<CKivaDoc> fresh =
-        CreateDocument(m_template.Kind(), scratch, *m_messages, m_app.Settings());
+        CreateDocument(m_template->Kind(), scratch, *m_messages, m_app.Settings());
     if (!fresh->OnOpenDocument(path))
         return false;
     if (!m_view->ReplaceText(scratch.GetText())) {
@@ -396,6 +395,70 @@ bool CChildFrame::SaveModified() {
     if (answer == QMessageBox::No)
         return true;
     return DoSave(false);
+}
+
+void CChildFrame::WatchView() {
+    connect(m_view, &QPlainTextEdit::textChanged, this, &CChildFrame::ScheduleRecoveryCopy);
+    connect(m_view, &QPlainTextEdit::modificationChanged, this, &CChildFrame::ScheduleRecoveryCopy);
+    connect(m_view, &QPlainTextEdit::modificationChanged, this, &QWidget::setWindowModified);
+    if (auto* numbered = qobject_cast<CViewWithLineNum*>(m_view))
+        connect(numbered, &CViewWithLineNum::Tidied, this, [this] {
+            if (!m_note->isHidden())
+                ShowFileNote();
+        });
+}
+
+bool CChildFrame::ChangeKind(CDocTemplate& docTemplate) {
+    const DocKind kind = docTemplate.Kind();
+    if (kind == m_template->Kind())
+        return true;
+    std::unique_ptr<CKivaDoc> document;
+    std::unique_ptr<CKivaView> view;
+    if (IsLineNumbered(kind) == IsLineNumbered(m_template->Kind())) {
+        document = CreateDocument(kind, *m_view, *m_messages, m_app.Settings());
+        document->TakeStateOf(*m_document);
+    } else {
+        // DATA has no line numbers: the file is read as opening reads it,
+        // into a view of the new kind.
+        const std::string path = m_document->GetPathName();
+        if (path.empty())
+            return false;
+        view.reset(MakeView(m_app, kind));
+        document = CreateDocument(kind, *view, *m_messages, m_app.Settings());
+        view->SetDocument(document.get());
+        view->OnInitialUpdate();
+        if (!document->OnOpenDocument(path))
+            return false;
+        document->SetPathName(path);
+        view->Printing().SetPageSetup(m_view->Printing().GetPageSetup());
+    }
+    m_view->SetDocument(nullptr);
+    std::unique_ptr<CKivaDoc> old = std::exchange(m_document, std::move(document));
+    if (view) {
+        CKivaView* oldView = std::exchange(m_view, view.release());
+        const bool focused = oldView->hasFocus();
+        widget()->layout()->replaceWidget(oldView, m_view);
+        widget()->setFocusProxy(m_view);
+        m_view->show(); // the layout would show it only from the event loop
+        WatchView();
+        oldView->hide();
+        oldView->deleteLater();
+        if (focused)
+            m_view->setFocus();
+    }
+    m_view->SetDocument(m_document.get());
+    old.reset();
+    m_template = &docTemplate;
+    setWindowIcon(DocumentIcon(kind));
+    if (m_document->GetPathName().empty())
+        m_document->SetTitle(docTemplate.NextUntitledTitle().toStdString());
+    UpdateTitle();
+    if (!m_note->isHidden())
+        ShowFileNote();
+    // The copy of unsaved work names the new kind.
+    WriteRecoveryCopy();
+    m_app.ScheduleCommandUpdate();
+    return true;
 }
 
 void CChildFrame::UpdateTitle() {

@@ -38,7 +38,7 @@ public:
 
     CKivaDoc* GetDocument() const { return m_document.get(); }
     CKivaView* GetActiveView() const { return m_view; }
-    CDocTemplate& Template() const { return m_template; }
+    CDocTemplate& Template() const { return *m_template; }
     // The document's commands, asked between the view and this frame.
     ICommandTarget* DocumentTarget() { return &m_documentTarget; }
 
@@ -57,6 +57,13 @@ public:
     // The title as the window shows it: the document's, with "*" after it
     // while it is modified.
     QString ShownTitle() const;
+    // Makes the window one of `docTemplate`'s kind: its document of that
+    // kind, its icon, an untitled document's title, the type a save
+    // proposes. Between kinds with line numbers the text stays as it is
+    // (with its Undo); to or from DATA the window shows its file as opening
+    // it under the new kind would. False when that could not be read (a
+    // message has said why), or an untitled document would need it.
+    bool ChangeKind(CDocTemplate& docTemplate);
 
     // Takes the file behind the document as it is now, as read or saved
     // here: a change by another program is noticed against it.
@@ -100,7 +107,7 @@ private:
     };
 
     CKivaApp& m_app;
-    CDocTemplate& m_template;
+    CDocTemplate* m_template;
     CKivaView* m_view; // owned as the window's widget
     QFrame* m_note;    // the bar about the file, above the view
     QLabel* m_noteText;
@@ -119,6 +126,8 @@ private:
     // Asks whether to replace the file on disk; true for Yes. Return and
     // Escape answer Cancel.
     bool AskToReplace(const QString& question);
+    // Watches the view's text for changes, for its copy.
+    void WatchView();
 
     const unsigned m_recoveryId; // the name of this window's copy
     QTimer* m_recoveryTimer;

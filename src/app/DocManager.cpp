@@ -122,16 +122,8 @@ CChildFrame* CKivaDocManager::OpenDocumentFile(const QString& path) {
         m_app.MainFrame()->MdiArea()->setActiveSubWindow(open);
         return open;
     }
-    CDocTemplate* docTemplate = m_app.m_pTemplateBasic;
     const std::string encoded = QFile::encodeName(absolute).toStdString();
-    const DocKind kind = DocKindFromPath(encoded);
-    for (CDocTemplate* candidate : m_app.Templates()) {
-        if (candidate->Kind() == kind) {
-            docTemplate = candidate;
-            break;
-        }
-    }
-    auto frame = std::make_unique<CChildFrame>(m_app, *docTemplate);
+    auto frame = std::make_unique<CChildFrame>(m_app, m_app.TemplateFor(DocKindFromPath(encoded)));
     if (!frame->GetDocument()->OnOpenDocument(encoded)) {
         m_app.RemoveFromRecentFileList(absolute);
         return nullptr;

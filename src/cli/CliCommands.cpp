@@ -62,7 +62,9 @@ public:
         if (m_id == 0)
             m_id = id;
     }
-    void ShowLineMessage(unsigned id, std::size_t line, std::size_t column) override {
+    // The place is named as FILE:LINE:COLUMN; the words are the desktop's.
+    void ShowLineMessage(unsigned id, std::size_t line, std::size_t column,
+                         const Problem& /*place*/) override {
         if (m_id == 0) {
             m_line = line;
             m_column = column;

@@ -1,6 +1,7 @@
 #include "doc/KivaDoc.h"
 
 #include "doc/EditText.h"
+#include "doc/LinePlace.h"
 #include "doc/MessageSink.h"
 #include "doc/TextOps.h"
 #include "encoding/Cp932.h"
@@ -84,6 +85,13 @@ bool CKivaDoc::OpenDocumentFile(const DocumentFile& file) {
     return loaded;
 }
 
+void CKivaDoc::TakeStateOf(const CKivaDoc& other) {
+    CKivaDoc::AdoptFileState(other);
+    m_bModified = other.m_bModified;
+    m_strPathName = other.m_strPathName;
+    m_strTitle = other.m_strTitle;
+}
+
 bool CKivaDoc::OnSaveDocument(const std::string& path) {
     std::string bytes = SerializeStore();
     if (m_fileEncoding == TextEncoding::Utf8) {
@@ -136,27 +144,58 @@ bool CKivaDoc::SetReceivedText(std::string text, ReceiveNumbering /*numbering*/)
     return false;
 }
 
-bool CKivaDoc::RefuseEndCodeInside(std::string_view text) {
-    const ComSettings& com = m_settings.m_comSettings;
-    const auto place = FindEndCodeInside(text, com.EndCode(), static_cast<int>(com.EndOfLine));
-    if (!place)
-        return false;
-    MoveCaret(place->offset);
-    TextResult result = TextResult::At(IDS_END_CODE_INSIDE, place->line, place->offset);
-    result.column = place->column;
+namespace {
+
+// Where byte `sent` of the bytes a DATA text sends comes from in `text`: its
+// lines in order, tabs expanded to `tabWidth`, CR LF as `deviceLineEnd`,
+// lone CRs and LFs as they are. A byte of a line end: where that starts.
+std::size_t DataSendOrigin(std::string_view text, std::size_t sent, unsigned tabWidth,
+                           std::size_t deviceLineEnd) {
+    std::size_t at = 0; // where the current line starts in the bytes sent
+    for (std::size_t pos = 0; pos < text.size();) {
+        const LineSpan span = NextLine(text, pos);
+        const std::string_view content = text.substr(pos, span.length);
+        const std::size_t length = ExpandedLength(content, tabWidth);
+        if (sent < at + length)
+            return pos + UnexpandedColumn(content, sent - at, tabWidth);
+        const std::size_t ending = span.span - span.length;
+        at += length + (ending == 2 ? deviceLineEnd : ending);
+        if (sent < at)
+            return pos + span.length;
+        pos += span.span;
+    }
+    return text.size();
+}
+
+} // namespace
+
+void CKivaDoc::RefuseEndCode(std::string_view text, std::size_t offset) {
+    const TextPlace place = PlaceAt(text, offset);
+    const std::string_view line = text.substr(place.offset - place.column);
+    MoveCaret(place.offset);
+    TextResult result = TextResult::At(IDS_END_CODE_INSIDE, place.line, place.offset);
+    result.column = place.column;
+    result.place = EndCodePlace(place.line, LineNumberOf(line.substr(0, NextLine(line, 0).length)),
+                                place.column);
     ShowMessage(result);
-    return true;
 }
 
 bool CKivaDoc::GetSendText(std::string& out, SendNumbers /*numbers*/) {
-    std::string text = GetEditText();
-    if (RefuseEndCodeInside(text))
+    const std::string text = GetEditText();
+    std::string sent = text;
+    ToDeviceLineEnds(sent);
+    if (!PrepareLines(sent, LineLengthCheck::Skip))
         return false;
-    ToDeviceLineEnds(text);
-    if (!PrepareLines(text, LineLengthCheck::Skip))
+    AppendEndCode(sent);
+    // The device stops at the first end code it reads: one inside the
+    // bytes would cut the send short while it looked complete.
+    const ComSettings& com = m_settings.m_comSettings;
+    if (const auto stop = FindEndCodeStop(sent, com.EndCode())) {
+        const std::size_t lineEnd = com.EndOfLine == kEolCrLf ? 2 : 1;
+        RefuseEndCode(text, DataSendOrigin(text, *stop, m_settings.m_nTabStop, lineEnd));
         return false;
-    AppendEndCode(text);
-    out = std::move(text);
+    }
+    out = std::move(sent);
     return true;
 }
 
@@ -184,8 +223,8 @@ void CKivaDoc::ShowMessage(unsigned id) {
 }
 
 void CKivaDoc::ShowMessage(const TextResult& result) {
-    if (result.HasLine())
-        m_messages.ShowLineMessage(result.code, result.line, result.column);
+    if (result.HasLine() || !result.place.Ok())
+        m_messages.ShowLineMessage(result.code, result.line, result.column, result.place);
     else
         m_messages.ShowMessage(result.code);
 }
@@ -225,7 +264,10 @@ bool CKivaDoc::PrepareLines(std::string& text, LineLengthCheck check) {
         }
         if (check == LineLengthCheck::Refuse && !IsLineWithin(line, kMaxLineLength)) {
             MoveCaret(pos);
-            ShowMessage(TextResult::At(IDS_LINE_TOO_LONG, index, pos));
+            const std::size_t length = NextLine(line, 0).length;
+            TextResult refusal = TextResult::At(IDS_LINE_TOO_LONG, index, pos);
+            refusal.place = LongLinePlace(index, LineNumberOf(line.substr(0, length)), length);
+            ShowMessage(refusal);
             return false;
         }
         result += line;

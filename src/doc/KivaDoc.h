@@ -64,6 +64,10 @@ public:
     // numbers, its line end), as when the file is read again into this
     // document.
     virtual void AdoptFileState(const CKivaDoc& loaded);
+    // Takes the place of `other`, a document over the same editor text of
+    // another kind: its file, title and modified flag and all it knows of
+    // its file and its lines, as far as this kind has them.
+    virtual void TakeStateOf(const CKivaDoc& other);
     // Stores the document (SerializeStore) and replaces the file with it in one
     // step, converted to UTF-8 when FileEncoding() says so. False, after
     // showing the file error, when that failed (a byte that is no character
@@ -129,10 +133,11 @@ public:
     // text, and on refusal, leaving `text` unchanged.
     bool PrepareLines(std::string& text, LineLengthCheck check);
     bool ToDeviceLineEnds(std::string& text) const;
-    // True, after putting the caret on it and showing message 214, when the
-    // end-of-text code stands inside the text, where the device would stop
-    // reading before the end.
-    bool RefuseEndCodeInside(std::string_view text);
+    // Refuses a send that the end-of-text code would cut short: puts the
+    // caret on byte `offset` of `text`, the editor text, where the code that
+    // would stop the device stands (a line end that carries it: where the
+    // line end starts), and shows message 214 naming that place.
+    void RefuseEndCode(std::string_view text, std::size_t offset);
     void RemoveEndCode(std::string& text) const;
     void AppendEndCode(std::string& text) const;
 
@@ -140,6 +145,11 @@ public:
     IEditText& Editor() const { return m_editor; }
 
 protected:
+    // The number `line` begins with, where the document's lines have
+    // numbers and it is one the device takes; 0 otherwise. Messages name a
+    // line by it.
+    virtual std::uint32_t LineNumberOf(std::string_view /*line*/) const { return 0; }
+
     IEditText& m_editor;
     IMessageSink& m_messages;
     const AppSettings& m_settings;

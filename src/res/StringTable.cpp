@@ -99,6 +99,33 @@ constexpr StringEntry kStrings[] = {
      "The received data was saved as it arrived in %1."},
     {IDS_RECEIVED_NOT_KEPT, "受信したデータを保存できませんでした: %1",
      "Cannot save the received data: %1"},
+    {IDS_PLACE_NO_NUMBER, "テキストの %1 行目（「%2」で始まる行）です。",
+     "It is line %1 of the text, which begins \"%2\"."},
+    {IDS_PLACE_BLANK_LINE, "テキストの %1 行目（空白行）です。",
+     "It is line %1 of the text, which is blank."},
+    {IDS_PLACE_REFERS, "行番号 %1 の行が、行番号 %2 を参照しています。",
+     "Line %1 refers to line %2."},
+    {IDS_PLACE_OUT_OF_RANGE, "行番号 %1 の行は、テキストの %2 行目です。",
+     "The line numbered %1 is line %2 of the text."},
+    {IDS_PLACE_ORDER,
+     "行番号 %2 の前に行番号 %1 の行があるため、新行番号は %1 より大きくしてください。",
+     "Line %1 comes before line %2, so the new line number must be above %1."},
+    {IDS_PLACE_DUPLICATE, "行番号 %1 は、テキストの %2 行目と %3 行目にあります。",
+     "Line number %1 is on lines %2 and %3 of the text."},
+    {IDS_PLACE_TOO_LONG, "テキストの %1 行目は %2 文字です。",
+     "Line %1 of the text is %2 characters long."},
+    {IDS_PLACE_NO_LINE, "行番号 %1 の行はありません。", "There is no line %1."},
+    {IDS_PLACE_END_CODE, "テキストの %1 行目の %2 桁目にあります。",
+     "It is on line %1 of the text, at column %2."},
+    {IDS_RENUM_AS_BASIC,
+     "BASIC 以外の文書なので、行番号を変更しても GOTO、GOSUB、THEN、ELSE、RESTORE "
+     "が参照している行番号は書き換えられません。%1\n"
+     "BASIC のプログラムとして行番号を変更しますか? 文書は BASIC の文書になります。"
+     "「いいえ」を選ぶと、各行の先頭の行番号だけを変更します。",
+     "This is not a BASIC document, so renumbering it does not rewrite the line numbers "
+     "that GOTO, GOSUB, THEN, ELSE and RESTORE refer to. %1\n"
+     "Renumber it as a BASIC program? The document then becomes a BASIC document. Choose "
+     "No to change only the numbers at the starts of the lines."},
     {IDS_NOTE_READ_UTF8,
      "UTF-8 のファイルとして読み込み、コードページ 932 に変換しました。保存すると UTF-8 で"
      "書き込みます。",
@@ -494,6 +521,10 @@ constexpr StringEntry kStrings[] = {
      "warning: this line has no line number, though most lines have one, so the file is taken as "
      "having no line numbers and its lines get new ones in front of theirs; give it a number or "
      "remove it"},
+    {IDS_PLACE_TOO_LONG_NUMBERED, "行番号 %1 の行は %2 文字です。",
+     "Line %1 is %2 characters long."},
+    {IDS_PLACE_END_CODE_NUMBERED, "行番号 %1 の行の %2 桁目にあります。",
+     "It is in line %1, at column %2."},
     {IDS_CLI_LIST_SEPARATOR, "、", ", "},
     {IDS_CLI_LIST_AND, "%1、%2", "%1 and %2"},
     {IDS_CLI_LIST_OR, "%1、%2", "%1 or %2"},

@@ -68,6 +68,20 @@ enum StringId : unsigned {
     // path), or not even that (%1 the reason).
     IDS_RECEIVED_KEPT = 228,
     IDS_RECEIVED_NOT_KEPT = 229,
+    // Where a refusal about a line points, below its own sentence. Lines of
+    // the text are counted from 1; a line's number is its line number.
+    IDS_PLACE_NO_NUMBER = 230,    // %1 the line of the text, %2 how it begins
+    IDS_PLACE_BLANK_LINE = 231,   // %1 the line of the text
+    IDS_PLACE_REFERS = 232,       // %1 the line's number, %2 the number it names
+    IDS_PLACE_OUT_OF_RANGE = 233, // %1 the number, %2 the line of the text
+    IDS_PLACE_ORDER = 234,        // %1 the line before, %2 the old line number
+    IDS_PLACE_DUPLICATE = 235,    // %1 the number, %2 and %3 the lines of the text
+    IDS_PLACE_TOO_LONG = 236,     // %1 the line of the text, %2 its length
+    IDS_PLACE_NO_LINE = 237,      // %1 the old line number asked for
+    IDS_PLACE_END_CODE = 238,     // %1 the line of the text, %2 the column
+    // Renumbering a document that is not BASIC, whose lines refer to others
+    // (%1 one of them, as IDS_PLACE_REFERS says it).
+    IDS_RENUM_AS_BASIC = 239,
     // What a file holds that would not reach the device as meant, said in
     // its window when it opens: read from UTF-8, or looks like it (%1 the
     // line, %2 the character code page 932 cannot hold); blank lines,
@@ -360,6 +374,10 @@ enum StringId : unsigned {
     // A file taken as having no numbers though most lines have one: this
     // line has none.
     IDS_WARN_NO_NUMBER = 563,
+    // IDS_PLACE_TOO_LONG and IDS_PLACE_END_CODE for a line with a number
+    // (%1 the number).
+    IDS_PLACE_TOO_LONG_NUMBERED = 570,
+    IDS_PLACE_END_CODE_NUMBERED = 571,
 
     // tessel-cli's usage errors. A list of commands, options or values is
     // joined with the separator and, before its last item, with AND or OR

@@ -1,6 +1,7 @@
 #include "view/ViewWithLineNum.h"
 
-#include "engine/DocWithLineNum.h"
+#include "doc/LinePlace.h"
+#include "engine/DocBasic.h"
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
@@ -100,11 +101,38 @@ void CViewWithLineNum::OnRenumber() {
     CRenumberDlg dialog(window());
     if (dialog.exec() != QDialog::Accepted)
         return;
+    if (!ChooseHowToRenumber())
+        return;
     // A changed text marks the document through the editor, as one step of
     // Undo; numbers that were already so change nothing.
     CDocWithLineNum* document = Document();
     KeepingThePlace(
         [&] { return document->Renumber(dialog.m_nNewStart, dialog.m_nOldStart, dialog.m_nStep); });
+}
+
+bool CViewWithLineNum::ChooseHowToRenumber() {
+    if (dynamic_cast<CDocBasic*>(Document()))
+        return true;
+    // Lines that refer to others by number would point elsewhere afterwards.
+    const std::optional<LineReference> reference = Document()->FirstLineReference();
+    if (!reference)
+        return true;
+    const std::string place = DescribeProblem(ReferencePlace(reference->line, reference->target));
+    MessageBoxRequest question(window(), LoadQString(AFX_IDS_APP_TITLE),
+                               QString::fromStdString(LoadFormatted(IDS_RENUM_AS_BASIC, {place})),
+                               QMessageBox::Question,
+                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    // Return keeps the references pointing at their lines; Escape does nothing.
+    question.defaultButton = QMessageBox::Yes;
+    question.escapeButton = QMessageBox::Cancel;
+    switch (ShowMessageBox(question)) {
+    case QMessageBox::Yes:
+        return Shell().ChangeKind(*this, DocKind::Basic);
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CViewWithLineNum::OnTextSend() {

@@ -33,6 +33,10 @@ signals:
 
 private:
     CDocWithLineNum* Document() const;
+    // Before renumbering a document that is not BASIC whose lines refer to
+    // others by number: asks whether to renumber it as BASIC, which makes
+    // it a BASIC document. False when it is not to be renumbered (Cancel).
+    bool ChooseHowToRenumber();
     // Runs a command that puts the lines in number order; when it succeeds,
     // the caret stays on its line (now in its new place or under its new
     // number) and the view stays where it was.

@@ -9,6 +9,7 @@
 #include "app/UserGuide.h"
 #include "doc/Recovery.h"
 #include "encoding/Cp932.h"
+#include "engine/DocBasic.h"
 #include "engine/DocWithLineNum.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
@@ -20,6 +21,7 @@
 #include "ui/DialogFields.h"
 #include "view/FindReplaceDlg.h"
 #include "view/TransferDlg.h"
+#include "view/ViewWithLineNum.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -634,6 +636,52 @@ TEST(FieldFiles, AUtf8FileIsReadAsUtf8AndSavedAsUtf8) {
                                .arg(2)
                                .arg(QString::fromStdString(cp932::NameCharacter(0x1F600))));
     EXPECT_TRUE(h.messages.empty());
+}
+
+// A document saved under a name of another kind becomes that kind, as
+// opening the file would make it: a received program saved as .bas is BASIC.
+TEST(MainFrame, SavingUnderANameOfAnotherKindMakesTheDocumentThatKind) {
+    AppHarness h;
+    h.Execute(ID_NEW_TEXT); // what a receive opens
+    h.View()->ReplaceText("10 PRINT\r\n20 GOTO 10\r\n");
+    const QString bas = QString::fromStdString(h.dir.file("recv.bas"));
+    h.nextFileName = bas;
+    h.Execute(ID_FILE_SAVE_AS);
+    CChildFrame* frame = h.Active();
+    EXPECT_EQ(frame->Template().Kind(), DocKind::Basic);
+    EXPECT_NE(dynamic_cast<CDocBasic*>(frame->GetDocument()), nullptr);
+    EXPECT_EQ(frame->ShownTitle(), QStringLiteral("recv.bas"));
+    EXPECT_FALSE(frame->GetDocument()->IsModified());
+    EXPECT_EQ(h.app->RecentFiles(), QStringList{bas});
+    // Renumbered as BASIC, without a question.
+    h.WhenDialogOpens([](QDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("newStart"))->setText(QStringLiteral("100"));
+        dialog->accept();
+    });
+    h.Execute(ID_RENUMBER);
+    EXPECT_TRUE(h.messages.empty());
+    EXPECT_EQ(h.View()->GetText(), "100 PRINT\r\n110 GOTO 100\r\n");
+
+    // To DATA: the window shows the file as it is, in a DATA view.
+    static_cast<CDocWithLineNum*>(frame->GetDocument())->SetLineNumOutput(false);
+    const QString dat = QString::fromStdString(h.dir.file("recv.dat"));
+    h.nextFileName = dat;
+    h.Execute(ID_FILE_SAVE_AS);
+    ASSERT_EQ(h.Active(), frame);
+    EXPECT_EQ(frame->Template().Kind(), DocKind::Data);
+    EXPECT_EQ(dynamic_cast<CViewWithLineNum*>(frame->GetActiveView()), nullptr);
+    EXPECT_TRUE(h.View()->isVisibleTo(frame));
+    EXPECT_EQ(h.View()->GetText(), " PRINT\r\n GOTO 100\r\n");
+    EXPECT_EQ(test::ReadBytes(h.dir.file("recv.dat")), " PRINT\r\n GOTO 100\r\n");
+    EXPECT_FALSE(h.State(ID_RENUMBER).enabled);
+    EXPECT_TRUE(h.State(ID_DATA_SEND).enabled);
+    // And back, numbered as the file opens.
+    h.nextFileName = QString::fromStdString(h.dir.file("again.txt"));
+    h.Execute(ID_FILE_SAVE_AS);
+    EXPECT_EQ(frame->Template().Kind(), DocKind::Text);
+    EXPECT_EQ(h.View()->GetText(), "10 PRINT\r\n20 GOTO 100\r\n");
+    EXPECT_TRUE(h.State(ID_RENUMBER).enabled);
+    EXPECT_EQ(h.app->RecentFiles().size(), 3);
 }
 
 TEST(MainFrame, ASettingThatCannotBeWrittenIsReported) {

@@ -107,6 +107,9 @@ TEST_F(CliCommands, WritesTheResultByteForByte) {
         {"a.dat", "AB\x1a", {"wire", "FILE"}, "AB" + kEot},
         // (the device reads up to the first end code; nothing is lost)
         {"a.bas", "10 A\x1a\r\n", {"wire", "FILE"}, "10 A" + kEot},
+        // Tabs go out as blanks: a tab is no end code.
+        {"a.bas", "10 A\tB\r\n", {"wire", "FILE", "--eof", "09"}, "10 A    B\r\n\t"},
+        {"a.dat", "A\r\nB", {"wire", "FILE", "--eof", "0a", "--eol", "cr"}, "A\rB\n"},
         {"a.bas", "", {"sort", "FILE"}, ""},
         // UTF-8 is read as code page 932 and written back as UTF-8; the
         // bytes of a send are the device's.
@@ -214,6 +217,22 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
          1,
          IDS_END_CODE_INSIDE,
          5},
+        // A DATA file's own lone CRs and LFs go as they are.
+        {"a.dat",
+         "A\rB",
+         {"wire", "FILE", "--eof", "0d", "--eol", "lf"},
+         1,
+         IDS_END_CODE_INSIDE,
+         2},
+        {"a.dat",
+         "A\nB",
+         {"send", "FILE", "--eof", "0a", "--eol", "cr", "--port", "/nonexistent"},
+         1,
+         IDS_END_CODE_INSIDE,
+         2},
+        {"a.dat", "A\rC\r\nD", {"wire", "FILE", "--eof", "0a"}, 2, IDS_END_CODE_INSIDE, 2},
+        // Sent in number order, the last line of the file goes first.
+        {"a.bas", "20 B\r\n10 A\x1a", {"wire", "FILE"}, 2, IDS_END_CODE_INSIDE, 5},
         // 60000 bytes that grow past the limit when numbered.
         {"a.bas", std::string(60000, '\n'), {"unnumber", "FILE"}, 0, IDS_FILE_TOO_LARGE},
     };

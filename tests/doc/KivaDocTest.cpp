@@ -1,4 +1,5 @@
 #include "doc/KivaDoc.h"
+#include "doc/LinePlace.h"
 #include "doc/TextOps.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
@@ -201,6 +202,52 @@ TEST(DataDocument, SendExpandsTabsAndEndsWithOneEndCode) {
     EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
     EXPECT_EQ(out, "kept");
     EXPECT_TRUE(h.sink.ids.empty());
+}
+
+// A DATA file goes with its own lone CRs and LFs: the end code is looked for
+// in the bytes as they go out, and named where it stands in the text.
+TEST(DataDocument, SendRefusesAnEndCodeThatWouldStopTheDeviceBeforeTheEnd) {
+    const struct {
+        std::string text;
+        std::uint32_t code;
+        int endOfLine;
+        std::size_t caret; // where the code stands; npos: sent
+        std::size_t line = 0;
+        std::size_t column = 0;
+    } cases[] = {
+        {"A\rB", '\r', kEolLf, 1, 0, 1},
+        {"A\nB", '\n', kEolCr, 1, 0, 1},
+        // The CR LF goes as CR LF; the lone CR is no LF.
+        {"A\rC\r\nD", '\n', kEolCrLf, 3, 1, 1},
+        {"AB\x1a\r\n", 0x1a, kEolCrLf, std::string::npos},
+        // Tabs go out as blanks.
+        {"A\tB", '\t', kEolCrLf, std::string::npos},
+        {"A\r\n\tB", ' ', kEolCrLf, 3, 1, 0},
+        {"\tA\x1a"
+         "B",
+         0x1a, kEolCrLf, 2, 0, 2},
+    };
+    for (const auto& c : cases) {
+        DocHarness<CKivaDoc> h;
+        h.settings.m_comSettings.EndOfFile = c.code;
+        h.settings.m_comSettings.EndOfLine = static_cast<std::uint32_t>(c.endOfLine);
+        h.SetText(c.text);
+        std::string out;
+        if (c.caret == std::string::npos) {
+            EXPECT_TRUE(h.doc.GetSendText(out, SendNumbers::With)) << c.text;
+            EXPECT_TRUE(h.sink.ids.empty()) << c.text;
+            continue;
+        }
+        out = "kept";
+        EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With)) << c.text;
+        EXPECT_EQ(out, "kept");
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_END_CODE_INSIDE}) << c.text;
+        EXPECT_EQ(h.editor.Caret(), static_cast<long long>(c.caret)) << c.text;
+        EXPECT_EQ(h.sink.lines, std::vector<std::size_t>{c.line}) << c.text;
+        EXPECT_EQ(h.sink.columns, std::vector<std::size_t>{c.column}) << c.text;
+        EXPECT_EQ(h.sink.places,
+                  std::vector<std::string>{DescribeProblem(EndCodePlace(c.line, 0, c.column))});
+    }
 }
 
 TEST(PrepareLines, CheckedLimitIs254BytesAfterExpansion) {
