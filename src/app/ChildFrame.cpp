@@ -437,7 +437,8 @@ bool CChildFrame::ChangeKind(CDocTemplate& docTemplate) {
     if (view) {
         CKivaView* oldView = std::exchange(m_view, view.release());
         const bool focused = oldView->hasFocus();
-        widget()->layout()->replaceWidget(oldView, m_view);
+        // The layout's item for the old view is ours to delete.
+        delete widget()->layout()->replaceWidget(oldView, m_view);
         widget()->setFocusProxy(m_view);
         m_view->show(); // the layout would show it only from the event loop
         WatchView();

@@ -265,8 +265,9 @@ StreamTransport::Frame StreamTransport::ReadFrame(std::string& body) {
         }
         sawHeader = true;
         const std::size_t colon = line.find(':');
-        const std::string_view name =
-            colon == std::string::npos ? std::string_view() : Trim(line.substr(0, colon));
+        const std::string_view name = colon == std::string::npos
+                                          ? std::string_view()
+                                          : Trim(std::string_view(line).substr(0, colon));
         if (!IsHeaderName(name)) {
             // Maybe a body without headers with the next header glued on:
             // look for it from just after where this line starts.
