@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/CancelSignal.h"
+#include "res/Problem.h"
 #include "settings/ComSettings.h"
 
 #include <atomic>
@@ -26,8 +27,16 @@ struct TransferEnd {
     Outcome outcome = Outcome::Faulted;
     unsigned captionId = 0; // IDS_CAPTION_SEND ("送信") or IDS_CAPTION_RECEIVE ("受信")
     std::string device;     // the device the port stands for
-    std::string reason;     // why it did not complete; empty when it did
-    int openError = 0;      // OpenFailed: the system's error number, when it gave one
+    // Why it did not complete (none when it did): the port's problem (see
+    // ComPort.h), whose system error number tells what to do about a port
+    // that would not open; or, when the worker itself failed, what it knows
+    // of that.
+    Problem problem;
+
+    // Why it did not complete, in the words the programs show after the
+    // device: the system's reason, else the port's own (the other end hung
+    // up); empty when it completed.
+    std::string Reason() const;
 };
 
 // How long the line stands still before the observer hears of it.
@@ -99,9 +108,9 @@ private:
     // ended in `end`, whose outcome is at each moment the one an exception
     // from there would mean (OpenFailed, then Faulted).
     void Transfer(TransferEnd& end);
-    // The transfer on an open port; true when it ended normally.
-    bool RunSend(CComPort& port);
-    bool RunReceive(CComPort& port);
+    // The transfer on an open port; no problem when it ended normally.
+    Problem RunSend(CComPort& port);
+    Problem RunReceive(CComPort& port);
 
     const Mode m_mode;
     const ComSettings m_settings; // a copy: a transfer never sees later changes

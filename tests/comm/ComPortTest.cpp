@@ -34,8 +34,17 @@ double ThreadCpuMs() {
     return static_cast<double>(cpu.tv_sec) * 1e3 + static_cast<double>(cpu.tv_nsec) / 1e6;
 }
 
-std::string Reason(int error) {
-    return SystemReason(error);
+// What a port's problem says: its message and the system's error number.
+using Said = std::pair<unsigned, int>;
+Said Of(const Problem& problem) {
+    return {problem.message, problem.systemError};
+}
+constexpr Said kFine{IDS_NONE, 0};
+constexpr Said OpenFailed(int error) {
+    return {IDS_PORT_OPEN_FAILED, error};
+}
+constexpr Said LineFailed(int error) {
+    return {IDS_TRANSFER_FAILED, error};
 }
 
 // Raises `cancel` after `delay`; MsAfterRaise() waits for that and says how
@@ -78,13 +87,13 @@ TEST(ComPortTest, OpenConfiguresKeepsEarlyInputAndCloseRestores) {
     pty.Write("early");
 
     CComPort port;
-    ASSERT_TRUE(port.Open(pty.Settings(kFlowXonXoff), nullptr)) << port.LastError();
+    ASSERT_EQ(Of(port.Open(pty.Settings(kFlowXonXoff), nullptr)), kFine);
     EXPECT_EQ(current()[4], static_cast<tcflag_t>(B9600));
     std::string early(5, '\0');
     for (char& byte : early)
-        ASSERT_TRUE(port.ReadByte(&byte));
+        ASSERT_EQ(Of(port.ReadByte(&byte)), kFine);
     EXPECT_EQ(early, "early");
-    EXPECT_TRUE(port.Close());
+    EXPECT_EQ(Of(port.Close()), kFine);
     EXPECT_EQ(current(), original);
 }
 
@@ -92,61 +101,57 @@ TEST(ComPortTest, OnlyOneHolderAtATime) {
     PtyPair pty;
     ComSettings settings = pty.Settings();
     CComPort first, second;
-    ASSERT_TRUE(first.Open(settings, nullptr)) << first.LastError();
-    EXPECT_FALSE(second.Open(settings, nullptr));
-    EXPECT_EQ(second.LastError(), Reason(EBUSY));
+    ASSERT_EQ(Of(first.Open(settings, nullptr)), kFine);
+    EXPECT_EQ(Of(second.Open(settings, nullptr)), OpenFailed(EBUSY));
     first.Close();
-    EXPECT_TRUE(second.Open(settings, nullptr)) << second.LastError();
+    EXPECT_EQ(Of(second.Open(settings, nullptr)), kFine);
     second.Close();
 
     // Another program's lock keeps the port from us, root or not.
     const int other = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-    EXPECT_FALSE(second.Open(settings, nullptr));
-    EXPECT_EQ(second.LastError(), Reason(EBUSY));
+    EXPECT_EQ(Of(second.Open(settings, nullptr)), OpenFailed(EBUSY));
     ::close(other);
 
     settings.Device[0].clear();
     settings.COMPort = 3;
     EXPECT_EQ(DevicePath(settings), "/dev/ttyUSB3");
     settings.Device[3] = "/dev/tessel-no-such-port";
-    EXPECT_FALSE(second.Open(settings, nullptr));
+    EXPECT_EQ(Of(second.Open(settings, nullptr)), OpenFailed(ENOENT));
     EXPECT_EQ(second.Device(), "/dev/tessel-no-such-port");
-    EXPECT_EQ(second.LastError(), Reason(ENOENT));
 }
 
 TEST(ComPortTest, CancelEndsABlockedWriteWithoutSpinningAndStaysSeen) {
     PtyPair pty;
     CancelSignal cancel;
     CComPort port;
-    ASSERT_TRUE(port.Open(pty.Settings(), &cancel));
+    ASSERT_EQ(Of(port.Open(pty.Settings(), &cancel)), kFine);
     const std::string flood(1 << 20, 'f'); // far more than the other end holds unread
     RaiseLater raise(cancel, 100ms);
     const double cpuBefore = ThreadCpuMs();
-    EXPECT_FALSE(port.Write(flood.data(), flood.size()));
+    EXPECT_EQ(Of(port.Write(flood.data(), flood.size())), LineFailed(ECANCELED));
     EXPECT_LT(raise.MsAfterRaise(), 100);
     EXPECT_LT(ThreadCpuMs() - cpuBefore, 40.0);
 
     pty.Read(flood.size(), 0);
     pty.Write("z");
     char byte = 0;
-    EXPECT_FALSE(port.ReadByte(&byte)); // although a byte is there
-    EXPECT_FALSE(port.Write("y", 1));
-    EXPECT_EQ(port.LastError(), Reason(ECANCELED));
-    EXPECT_FALSE(port.Close()); // cancelled output was not delivered
+    EXPECT_EQ(Of(port.ReadByte(&byte)), LineFailed(ECANCELED)); // although a byte is there
+    EXPECT_EQ(Of(port.Write("y", 1)), LineFailed(ECANCELED));
+    EXPECT_EQ(Of(port.Close()), LineFailed(ECANCELED)); // cancelled output was not delivered
     EXPECT_EQ(pty.Read(1, 20), "");
 }
 
 TEST(ComPortTest, XoffFromTheDeviceHoldsOutputUntilXon) {
     PtyPair pty;
     CComPort port;
-    ASSERT_TRUE(port.Open(pty.Settings(kFlowXonXoff), nullptr));
+    ASSERT_EQ(Of(port.Open(pty.Settings(kFlowXonXoff), nullptr)), kFine);
     pty.Write("\x13");
     std::this_thread::sleep_for(20ms); // the terminal layer takes it in
     double cpuMs = 0;
     std::thread writer([&] {
         const double cpuBefore = ThreadCpuMs();
-        EXPECT_TRUE(port.Write("abc", 3));
+        EXPECT_EQ(Of(port.Write("abc", 3)), kFine);
         cpuMs = ThreadCpuMs() - cpuBefore;
     });
     EXPECT_EQ(pty.Read(3, 100), "");
@@ -164,10 +169,10 @@ TEST(ComPortTest, AStandingLineIsReportedOnceAndAgainWhenItMoves) {
         // Output held by Xoff, for three times the report's delay: one report.
         CComPort port;
         port.WatchStalls(100ms, record);
-        ASSERT_TRUE(port.Open(pty.Settings(kFlowXonXoff), nullptr));
+        ASSERT_EQ(Of(port.Open(pty.Settings(kFlowXonXoff), nullptr)), kFine);
         pty.Write("\x13");
         std::this_thread::sleep_for(20ms);
-        std::thread writer([&] { EXPECT_TRUE(port.Write("abc", 3)); });
+        std::thread writer([&] { EXPECT_EQ(Of(port.Write("abc", 3)), kFine); });
         std::this_thread::sleep_for(300ms);
         pty.Write("\x11");
         EXPECT_EQ(pty.Read(3), "abc");
@@ -180,23 +185,20 @@ TEST(ComPortTest, AStandingLineIsReportedOnceAndAgainWhenItMoves) {
     CComPort port;
     port.WatchStalls(100ms, record);
     port.SetReadTimeout(250ms);
-    ASSERT_TRUE(port.Open(pty.Settings(), nullptr));
+    ASSERT_EQ(Of(port.Open(pty.Settings(), nullptr)), kFine);
     char byte = 0;
     auto start = Clock::now();
-    EXPECT_FALSE(port.ReadByte(&byte));
-    EXPECT_TRUE(port.TimedOut());
-    EXPECT_EQ(port.LastError(), Reason(ETIMEDOUT));
+    EXPECT_EQ(Of(port.ReadByte(&byte)), LineFailed(ETIMEDOUT));
     EXPECT_GE(Clock::now() - start, 250ms);
     EXPECT_TRUE(reports.empty());
     pty.Write("a");
-    ASSERT_TRUE(port.ReadByte(&byte));
-    EXPECT_FALSE(port.TimedOut());
+    ASSERT_EQ(Of(port.ReadByte(&byte)), kFine);
     start = Clock::now();
-    EXPECT_FALSE(port.ReadByte(&byte));
+    EXPECT_EQ(Of(port.ReadByte(&byte)), LineFailed(ETIMEDOUT));
     EXPECT_GE(Clock::now() - start, 250ms);
     EXPECT_EQ(reports, std::vector<bool>{true});
     pty.Write("b");
-    ASSERT_TRUE(port.ReadByte(&byte));
+    ASSERT_EQ(Of(port.ReadByte(&byte)), kFine);
     EXPECT_EQ(byte, 'b');
     EXPECT_EQ(reports, (std::vector<bool>{true, false}));
 }
@@ -208,21 +210,21 @@ TEST(ComPortTest, PacingPausesAfterBytesAndLineEndsAndIsCancellable) {
     settings.LineDelay = 300;
     settings.EndOfLine = 0; // CR: a LF is an ordinary byte
     CComPort port;
-    ASSERT_TRUE(port.Open(settings, nullptr));
+    ASSERT_EQ(Of(port.Open(settings, nullptr)), kFine);
     auto start = Clock::now();
-    ASSERT_TRUE(port.Write("a\n", 2));
+    ASSERT_EQ(Of(port.Write("a\n", 2)), kFine);
     EXPECT_GE(Clock::now() - start, 20ms);
     EXPECT_LT(Clock::now() - start, 250ms); // no line pause after the LF
     start = Clock::now();
-    ASSERT_TRUE(port.Write("\r", 1));
+    ASSERT_EQ(Of(port.Write("\r", 1)), kFine);
     EXPECT_GE(Clock::now() - start, 310ms);
     EXPECT_EQ(pty.Read(3), "a\n\r");
 
     CancelSignal cancel;
     settings.CharDelay = kMaxPacingDelay;
-    ASSERT_TRUE(port.Open(settings, &cancel));
+    ASSERT_EQ(Of(port.Open(settings, &cancel)), kFine);
     RaiseLater raise(cancel, 30ms);
-    EXPECT_FALSE(port.Write("x", 1));
+    EXPECT_EQ(Of(port.Write("x", 1)), LineFailed(ECANCELED));
     EXPECT_LT(raise.MsAfterRaise(), 100);
 }
 
@@ -372,18 +374,18 @@ protected:
 };
 
 TEST_F(ComPortSeamTest, ModemLinesFaultsAndInterruptedCalls) {
-    ASSERT_TRUE(port.Open(pty.Settings(), nullptr));
+    ASSERT_EQ(Of(port.Open(pty.Settings(), nullptr)), kFine);
     EXPECT_EQ(g_driver.modemLines, TIOCM_DTR | TIOCM_RTS);
     g_driver.interrupts = 2;
     pty.Write("r");
     char byte = 0;
-    EXPECT_TRUE(port.ReadByte(&byte));
+    EXPECT_EQ(Of(port.ReadByte(&byte)), kFine);
     EXPECT_EQ(byte, 'r');
-    ASSERT_TRUE(port.Write(std::string(100, 'w').data(), 100));
+    ASSERT_EQ(Of(port.Write(std::string(100, 'w').data(), 100)), kFine);
     g_driver.failWrites = true;
-    EXPECT_FALSE(port.Write("w", 1));
-    EXPECT_EQ(port.LastError(), Reason(EIO));
-    EXPECT_FALSE(port.Close()); // what failed output left queued is discarded
+    EXPECT_EQ(Of(port.Write("w", 1)), LineFailed(EIO));
+    // What failed output left queued is discarded: the write's problem stands.
+    EXPECT_EQ(Of(port.Close()), LineFailed(EIO));
     EXPECT_EQ(g_driver.loweredWith, 0);
     EXPECT_TRUE(g_driver.flushedAtClose);
     EXPECT_EQ(g_driver.closingWait, ASYNC_CLOSING_WAIT_NONE); // nor waited for at close
@@ -392,26 +394,24 @@ TEST_F(ComPortSeamTest, ModemLinesFaultsAndInterruptedCalls) {
 
     // Configuring fails: Open gives back the lock and exclusivity itself.
     g_driver.failConfig = true;
-    EXPECT_FALSE(port.Open(pty.Settings(), nullptr));
-    EXPECT_EQ(port.LastError(), Reason(EIO));
+    EXPECT_EQ(Of(port.Open(pty.Settings(), nullptr)), OpenFailed(EIO));
     EXPECT_EQ(g_driver.openFds, 0);
     g_driver.failConfig = false;
-    EXPECT_TRUE(port.Open(pty.Settings(), nullptr));
+    EXPECT_EQ(Of(port.Open(pty.Settings(), nullptr)), kFine);
 
     // The last byte's leaving the line could not be waited for.
     g_driver.failWrites = false;
     g_driver.failDrain = true;
-    ASSERT_TRUE(port.Write("d", 1));
-    EXPECT_FALSE(port.Close());
-    EXPECT_EQ(port.LastError(), Reason(EIO));
+    ASSERT_EQ(Of(port.Write("d", 1)), kFine);
+    EXPECT_EQ(Of(port.Close()), LineFailed(EIO));
 }
 
 TEST_F(ComPortSeamTest, DriverRefusingWhatItReportedRoomForGetsSmallerWrites) {
     g_driver.refuseLargeWrites = true;
     CancelSignal cancel;
-    ASSERT_TRUE(port.Open(pty.Settings(), &cancel));
+    ASSERT_EQ(Of(port.Open(pty.Settings(), &cancel)), kFine);
     RaiseLater raise(cancel, 50ms); // ends a spin, if there is one
-    EXPECT_TRUE(port.Write("ab", 2));
+    EXPECT_EQ(Of(port.Write("ab", 2)), kFine);
     EXPECT_EQ(pty.Read(2), "ab");
 }
 
@@ -422,12 +422,11 @@ TEST_F(ComPortSeamTest, CancelEndsADrainAndACloseThatFlowControlHoldsForEver) {
         g_driver.rootOnlySerial = rootOnly;
         g_driver.closingWait = 3000;
         CancelSignal cancel;
-        ASSERT_TRUE(port.Open(pty.Settings(), &cancel));
-        ASSERT_TRUE(port.Write("abc", 3));
+        ASSERT_EQ(Of(port.Open(pty.Settings(), &cancel)), kFine);
+        ASSERT_EQ(Of(port.Write("abc", 3)), kFine);
         RaiseLater raise(cancel, 50ms);
-        EXPECT_FALSE(port.Close());
+        EXPECT_EQ(Of(port.Close()), LineFailed(ECANCELED));
         EXPECT_LT(raise.MsAfterRaise(), 100) << rootOnly;
-        EXPECT_EQ(port.LastError(), Reason(ECANCELED));
         EXPECT_TRUE(g_driver.flushedAtClose);
         EXPECT_EQ(g_driver.closingWait == ASYNC_CLOSING_WAIT_NONE, !rootOnly);
         EXPECT_EQ(g_driver.modemLines, 0);
@@ -444,12 +443,11 @@ TEST_F(ComPortSeamTest, CancelEndsADrainAndACloseThatFlowControlHoldsForEver) {
         g_driver.noThreads = true;
         g_driver.ctsLow = cancellable;
         CancelSignal cancel;
-        ASSERT_TRUE(port.Open(pty.Settings(), cancellable ? &cancel : nullptr));
-        ASSERT_TRUE(port.Write("abc", 3));
+        ASSERT_EQ(Of(port.Open(pty.Settings(), cancellable ? &cancel : nullptr)), kFine);
+        ASSERT_EQ(Of(port.Write("abc", 3)), kFine);
         const auto start = Clock::now();
-        EXPECT_EQ(port.Close(), !cancellable);
+        EXPECT_EQ(Of(port.Close()), cancellable ? LineFailed(EAGAIN) : kFine);
         EXPECT_LT(Clock::now() - start, 100ms);
-        EXPECT_EQ(port.LastError(), cancellable ? Reason(EAGAIN) : "");
         EXPECT_EQ(g_driver.flushedAtClose, cancellable);
         EXPECT_EQ(g_driver.openFds, 0);
         pty.Read(3, 20);
@@ -459,23 +457,22 @@ TEST_F(ComPortSeamTest, CancelEndsADrainAndACloseThatFlowControlHoldsForEver) {
     CancelSignal cancel;
     cancel.Raise();
     g_driver = FakeDriver{};
-    EXPECT_FALSE(port.Open(pty.Settings(), &cancel));
-    EXPECT_EQ(port.LastError(), Reason(ECANCELED));
+    EXPECT_EQ(Of(port.Open(pty.Settings(), &cancel)), OpenFailed(ECANCELED));
     EXPECT_EQ(g_driver.opens, 0);
 }
 
 TEST_F(ComPortSeamTest, OutputKeepsPaceWithTheLineAndCloseWaitsForTheLastByte) {
-    ASSERT_TRUE(port.Open(pty.Settings(), nullptr));
+    ASSERT_EQ(Of(port.Open(pty.Settings(), nullptr)), kFine);
     int longest = 0;
     auto start = Clock::now();
     for (int i = 0; i < 250; ++i) {
-        ASSERT_TRUE(port.Write("u", 1));
+        ASSERT_EQ(Of(port.Write("u", 1)), kFine);
         longest = std::max(longest, g_driver.Queue());
     }
     EXPECT_LE(longest, 240); // a quarter second of the line
     EXPECT_GE(Clock::now() - start, 100ms);
     start = Clock::now();
-    EXPECT_TRUE(port.Close());
+    EXPECT_EQ(Of(port.Close()), kFine);
     EXPECT_GE(Clock::now() - start, 100ms); // what was still queued left first
     EXPECT_EQ(g_driver.loweredWith, 0);
     EXPECT_EQ(g_driver.closingWait, 3000); // a send that went is closed as usual
@@ -484,12 +481,12 @@ TEST_F(ComPortSeamTest, OutputKeepsPaceWithTheLineAndCloseWaitsForTheLastByte) {
     for (const std::size_t size : {400, 200}) { // 200 bytes need no wait in Write
         CancelSignal cancel;
         g_driver = FakeDriver{};
-        ASSERT_TRUE(port.Open(pty.Settings(), &cancel));
+        ASSERT_EQ(Of(port.Open(pty.Settings(), &cancel)), kFine);
         const std::string text(size, 'v');
         RaiseLater raise(cancel, 30ms);
-        EXPECT_EQ(port.Write(text.data(), size), size != 400);
+        EXPECT_EQ(Of(port.Write(text.data(), size)), size == 400 ? LineFailed(ECANCELED) : kFine);
         EXPECT_EQ(g_driver.Queue() == 0, size == 400);
-        EXPECT_FALSE(port.Close());
+        EXPECT_EQ(Of(port.Close()), LineFailed(ECANCELED));
         EXPECT_LT(raise.MsAfterRaise(), 100);
         EXPECT_EQ(g_driver.loweredWith, 0);
     }
@@ -499,8 +496,8 @@ TEST_F(ComPortSeamTest, OutputKeepsPaceWithTheLineAndCloseWaitsForTheLastByte) {
     g_driver = FakeDriver{};
     {
         CComPort dropped;
-        ASSERT_TRUE(dropped.Open(pty.Settings(), nullptr));
-        ASSERT_TRUE(dropped.Write(std::string(200, 'd').data(), 200)); // 0.2 s of the line
+        ASSERT_EQ(Of(dropped.Open(pty.Settings(), nullptr)), kFine);
+        ASSERT_EQ(Of(dropped.Write(std::string(200, 'd').data(), 200)), kFine); // 0.2 s of the line
         start = Clock::now();
     }
     EXPECT_LT(Clock::now() - start, 100ms);
