@@ -3,7 +3,6 @@
 #include "comm/LinePacing.h"
 #include "comm/LineWait.h"
 #include "comm/PortDevice.h"
-#include "res/StringTable.h"
 #include "settings/ComSettings.h"
 #include "sys/Platform.h"
 
@@ -12,18 +11,6 @@
 #include <climits>
 
 namespace tessel {
-
-Problem OpenFailure(int error, std::string systemText) {
-    return Problem::FromSystem(IDS_PORT_OPEN_FAILED, error, std::move(systemText));
-}
-
-Problem LineFailure(int error, std::string systemText) {
-    return Problem::FromSystem(IDS_TRANSFER_FAILED, error, std::move(systemText));
-}
-
-Problem HungUp() {
-    return Problem::Of(IDS_REASON_HUNG_UP);
-}
 
 struct CComPort::Impl {
     LineWait wait; // the cancel signal and the stall watch (see WatchStalls)

@@ -32,6 +32,10 @@ struct LineConfiguration;
 Problem OpenFailure(int error, std::string systemText = {});
 Problem LineFailure(int error, std::string systemText = {});
 Problem HungUp();
+// What a wait that moved nothing leaves: the problem of a cancel, or the
+// wait's own `failure` when it failed; none when the line is ready or the
+// time is up.
+Problem WaitProblem(Wake wake, Problem failure);
 
 class PortDevice {
 public:

@@ -91,21 +91,6 @@ private:
     std::thread m_watcher;
 };
 
-// Nothing moved when the wait says so: the problem of a cancel or a failed
-// wait, else none.
-Problem Ended(Wake wake, int error) {
-    switch (wake) {
-    case Wake::Cancelled:
-        return LineFailure(ECANCELED);
-    case Wake::Failed:
-        return LineFailure(error);
-    case Wake::TimedOut:
-    case Wake::Ready:
-        break;
-    }
-    return {};
-}
-
 } // namespace
 
 struct PortDevice::System {
@@ -124,8 +109,8 @@ struct PortDevice::System {
     // Blocks until the terminal (when `events` is not 0) reports one of
     // `events`, the cancel signal is raised, or `timeoutMs` (-1: no limit)
     // has passed, as `wait` rules. `revents` gets what the terminal
-    // reported; `error` the errno of a failed poll.
-    Wake Wait(LineWait& wait, short events, int timeoutMs, short& revents, int& error) const {
+    // reported; `failure` the problem of a failed poll.
+    Wake Wait(LineWait& wait, short events, int timeoutMs, short& revents, Problem& failure) const {
         revents = 0;
         return wait.Run(timeoutMs, [&](int ms) {
             pollfd fds[2];
@@ -135,7 +120,7 @@ struct PortDevice::System {
             if (wait.cancel != nullptr && wait.cancel->CanWake())
                 fds[count++] = {wait.cancel->Fd(), POLLIN, 0};
             if (sys::Poll(fds, count, ms) < 0) {
-                error = errno;
+                failure = LineFailure(errno);
                 return Wake::Failed;
             }
             revents = events != 0 ? fds[0].revents : 0;
@@ -250,8 +235,9 @@ Problem PortDevice::Write(const char* data, std::size_t count, std::size_t& writ
             }
         }
         short revents = 0;
-        int error = 0;
-        if (Problem problem = Ended(port.Wait(m_wait, POLLOUT, -1, revents, error), error))
+        Problem failure;
+        if (Problem problem =
+                WaitProblem(port.Wait(m_wait, POLLOUT, -1, revents, failure), std::move(failure)))
             return problem;
         hungUp = (revents & kLineGone) != 0;
         roomReported = (revents & POLLOUT) != 0;
@@ -280,8 +266,9 @@ Problem PortDevice::Read(char& byte, LineWait::Clock::time_point deadline) {
             timeoutMs = static_cast<int>(std::min<long long>(left.count(), INT_MAX));
         }
         short revents = 0;
-        int error = 0;
-        if (Problem problem = Ended(port.Wait(m_wait, POLLIN, timeoutMs, revents, error), error))
+        Problem failure;
+        if (Problem problem = WaitProblem(port.Wait(m_wait, POLLIN, timeoutMs, revents, failure),
+                                          std::move(failure)))
             return problem;
         hungUp = (revents & kLineGone) != 0;
     }
@@ -295,12 +282,12 @@ long PortDevice::Queued() const {
 }
 
 Problem PortDevice::Pause(long ms) {
-    int error = 0;
+    Problem failure;
     const Wake wake = m_wait.Pause(ms, [&](int timeoutMs) {
         short revents = 0;
-        return m_system->Wait(m_wait, 0, timeoutMs, revents, error);
+        return m_system->Wait(m_wait, 0, timeoutMs, revents, failure);
     });
-    return Ended(wake, error);
+    return WaitProblem(wake, std::move(failure));
 }
 
 Problem PortDevice::Drain() {

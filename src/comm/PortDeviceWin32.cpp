@@ -130,21 +130,6 @@ private:
     std::thread m_watcher;
 };
 
-// Nothing moved when the wait says so: the problem of a cancel or a failed
-// wait, else none.
-Problem Ended(Wake wake, DWORD failure) {
-    switch (wake) {
-    case Wake::Cancelled:
-        return LineFailure(ECANCELED);
-    case Wake::Failed:
-        return Win32Failure(failure);
-    case Wake::TimedOut:
-    case Wake::Ready:
-        break;
-    }
-    return {};
-}
-
 } // namespace
 
 struct PortDevice::System {
@@ -157,8 +142,8 @@ struct PortDevice::System {
 
     // Waits until `event` (when not null) is set, the cancel signal is
     // raised, or `timeoutMs` (-1: no limit) has passed, as `wait` rules.
-    // `failure` gets the error of a failed wait.
-    static Wake Wait(LineWait& wait, HANDLE event, int timeoutMs, DWORD& failure) {
+    // `failure` gets the problem of a failed wait.
+    static Wake Wait(LineWait& wait, HANDLE event, int timeoutMs, Problem& failure) {
         return wait.Run(timeoutMs, [&](int ms) {
             HANDLE handles[2];
             DWORD count = 0;
@@ -171,7 +156,7 @@ struct PortDevice::System {
                                      ? (::Sleep(timeout), WAIT_TIMEOUT)
                                      : ::WaitForMultipleObjects(count, handles, FALSE, timeout);
             if (result == WAIT_FAILED) {
-                failure = ::GetLastError();
+                failure = Win32Failure(::GetLastError());
                 return Wake::Failed;
             }
             // The cancel signal's event is seen by Run.
@@ -194,7 +179,7 @@ struct PortDevice::System {
                                      : ::WriteFile(port, data, count, nullptr, &block);
         if (!started && ::GetLastError() != ERROR_IO_PENDING)
             return Win32Failure(::GetLastError());
-        DWORD failure = 0;
+        Problem failure;
         bool timedOut = false;
         Wake wake = started ? Wake::Ready : Wake::TimedOut;
         while (wake == Wake::TimedOut) {
@@ -219,7 +204,9 @@ struct PortDevice::System {
             return LineFailure(ETIMEDOUT);
         if (wake == Wake::Cancelled || result == ERROR_OPERATION_ABORTED)
             return LineFailure(ECANCELED);
-        return Win32Failure(wake == Wake::Failed ? failure : result);
+        if (wake == Wake::Failed)
+            return failure;
+        return Win32Failure(result);
     }
 };
 
@@ -328,10 +315,10 @@ long PortDevice::Queued() const {
 }
 
 Problem PortDevice::Pause(long ms) {
-    DWORD failure = 0;
+    Problem failure;
     const Wake wake = m_wait.Pause(
         ms, [&](int timeoutMs) { return System::Wait(m_wait, nullptr, timeoutMs, failure); });
-    return Ended(wake, failure);
+    return WaitProblem(wake, std::move(failure));
 }
 
 Problem PortDevice::Drain() {
