@@ -101,6 +101,20 @@ std::array<CDocTemplate*, 6> CKivaApp::Templates() {
             m_pTemplateCasl,  m_pTemplateText, m_pTemplateData};
 }
 
+CDocTemplate& CKivaApp::TemplateFor(DocKind kind) {
+    for (CDocTemplate* docTemplate : Templates())
+        if (docTemplate->Kind() == kind)
+            return *docTemplate;
+    return *m_pTemplateBasic; // every kind has its type
+}
+
+bool CKivaApp::ChangeKind(CKivaView& view, DocKind kind) {
+    for (CChildFrame* child : m_mainFrame->Children())
+        if (child->GetActiveView() == &view)
+            return child->ChangeKind(TemplateFor(kind));
+    return false;
+}
+
 void CKivaApp::CreateEditFont(const std::string& face, int points) {
     const std::u16string decoded = cp932::Decode(face);
     QFont font;
@@ -291,6 +305,13 @@ void CKivaApp::FindAgain() {
 
 QWidget* CKivaApp::DialogParent() const {
     return m_mainFrame.get();
+}
+
+void CKivaApp::ShowStatusMessage(const QString& text) {
+    // Long enough to be read after a glance up from the keys.
+    constexpr int kShownFor = 10000; // ms
+    if (m_mainFrame)
+        m_mainFrame->statusBar()->showMessage(text, kShownFor);
 }
 
 bool CKivaApp::OnCmdMsg(int id, CmdUI* ui) {

@@ -89,7 +89,9 @@ Problem CComPort::Close() {
     return problem;
 }
 
-Problem CComPort::Write(const char* data, std::size_t count) {
+Problem CComPort::Write(const char* data, std::size_t count, std::size_t* taken) {
+    if (taken)
+        *taken = 0;
     Impl& port = *m_impl;
     if (!port.device.IsOpen())
         return Fail(LineFailure(EBADF));
@@ -111,6 +113,8 @@ Problem CComPort::Write(const char* data, std::size_t count) {
         std::size_t written = 0;
         if (Problem problem = port.device.Write(data + done, chunk, written))
             return Fail(std::move(problem));
+        if (taken)
+            *taken = done + written;
         port.wait.stall.Moved();
         if (paced)
             if (Problem problem = PaceAfter(data[done]))

@@ -87,7 +87,8 @@ void TransferWorker::Transfer(TransferEnd& end) {
         return;
     }
     end.outcome = TransferEnd::Outcome::Faulted;
-    Problem problem = m_mode == Mode::Send ? RunSend(port) : RunReceive(port);
+    Problem problem =
+        m_mode == Mode::Send ? RunSend(port, end.bytes) : RunReceive(port, end.bytes);
     // A send is complete only once its last byte has left the line.
     Problem closed = port.Close();
     if (problem.Ok())
@@ -102,14 +103,17 @@ void TransferWorker::Transfer(TransferEnd& end) {
     end.problem = std::move(problem);
 }
 
-Problem TransferWorker::RunSend(CComPort& port) {
+Problem TransferWorker::RunSend(CComPort& port, std::size_t& moved) {
     const std::size_t n = m_buffer.size();
     for (std::size_t i = 0; i < n; ++i) {
         // The count of bytes sent before this one: every hundred for a long
         // text, every byte for a short one.
         if (i > 0 && (n < 100 || i % 100 == 0))
             m_observer.OnProgress(static_cast<unsigned>(i));
-        if (Problem problem = port.Write(&m_buffer[i], 1))
+        std::size_t taken = 0;
+        Problem problem = port.Write(&m_buffer[i], 1, &taken);
+        moved = i + taken;
+        if (problem)
             return problem;
         if (static_cast<unsigned char>(m_buffer[i]) == m_settings.EndOfFile)
             break;
@@ -117,7 +121,7 @@ Problem TransferWorker::RunSend(CComPort& port) {
     return {};
 }
 
-Problem TransferWorker::RunReceive(CComPort& port) {
+Problem TransferWorker::RunReceive(CComPort& port, std::size_t& moved) {
     unsigned count = 0;
     for (;;) {
         char byte = 0;
@@ -125,6 +129,7 @@ Problem TransferWorker::RunReceive(CComPort& port) {
             return problem;
         m_buffer.push_back(byte);
         ++count;
+        ++moved;
         if (count < 100 || count % 100 == 0)
             m_observer.OnProgress(count);
         if (static_cast<unsigned char>(byte) == m_settings.EndOfFile)

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -37,6 +38,7 @@ struct TransferEnd {
     // device: the system's reason, else the port's own (the other end hung
     // up); empty when it completed.
     std::string Reason() const;
+    std::size_t bytes = 0; // bytes written to the line (send) or received, however it ended
 };
 
 // How long the line stands still before the observer hears of it.
@@ -109,8 +111,9 @@ private:
     // from there would mean (OpenFailed, then Faulted).
     void Transfer(TransferEnd& end);
     // The transfer on an open port; no problem when it ended normally.
-    Problem RunSend(CComPort& port);
-    Problem RunReceive(CComPort& port);
+    // `moved` counts the bytes as they go.
+    Problem RunSend(CComPort& port, std::size_t& moved);
+    Problem RunReceive(CComPort& port, std::size_t& moved);
 
     const Mode m_mode;
     const ComSettings m_settings; // a copy: a transfer never sees later changes

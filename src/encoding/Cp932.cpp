@@ -320,17 +320,6 @@ std::string NameCharacter(char32_t c) {
     return name;
 }
 
-std::string DescribeRefusal(const Refusal& refusal) {
-    std::string message = NameCharacter(refusal.character);
-    if (refusal.reason == RefusalReason::NulByte)
-        message += " は NUL バイトとして保存される文字です。ファイルを開くとそこで文章が"
-                   "終わってしまうため、入力できません。";
-    else
-        message += " はコード ページ 932 (シフト JIS) にない文字のため、この文書には入れられ"
-                   "ません。";
-    return message;
-}
-
 bool IsPlaceholder(char16_t unit) {
     if (GetTables().encode[unit] == kNoCode)
         return false;

@@ -94,12 +94,9 @@ std::optional<Refusal> CheckInput(std::u16string_view text);
 // the text pasted.
 std::u16string PrepareInput(std::u16string_view text);
 
-// A message for the user, in UTF-8, naming the refused character and its
-// code point, e.g. "「é」(U+00E9) は…".
-std::string DescribeRefusal(const Refusal& refusal);
-
-// A character for a message: 「é」(U+00E9), or only the code point for one
-// that cannot be shown (a control character, a lone surrogate).
+// A character for a message, in UTF-8: 「é」(U+00E9), or only the code point
+// for one that cannot be shown (a control character, a lone surrogate), with
+// "NUL" before it for U+0000. The words around it are the caller's.
 std::string NameCharacter(char32_t character);
 
 // --- Files kept in UTF-8 -------------------------------------------------

@@ -5,10 +5,12 @@
 #include "ui/DialogFields.h"
 #include "ui/MessageBox.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -30,6 +32,20 @@ QString FormatTimeLeft(std::chrono::milliseconds left) {
     if (seconds < 3600)
         return LoadQString(IDS_TIME_LEFT_MINUTES).arg(seconds / 60).arg(seconds % 60);
     return LoadQString(IDS_TIME_LEFT_HOURS).arg(seconds / 3600).arg(seconds % 3600 / 60);
+}
+
+namespace {
+
+QString ByteCount(std::size_t bytes) {
+    return LoadQString(bytes == 1 ? IDS_CLI_BYTE : IDS_CLI_BYTES).arg(bytes);
+}
+
+} // namespace
+
+QString StoppedText(TransferWorker::Mode mode, std::size_t bytes) {
+    return LoadQString(mode == TransferWorker::Mode::Send ? IDS_TRANSFER_SEND_STOPPED
+                                                          : IDS_TRANSFER_RECEIVE_STOPPED)
+        .arg(ByteCount(bytes));
 }
 
 CTransferDlg::CTransferDlg(QWidget* parent)
@@ -76,8 +92,9 @@ CTransferDlg::CTransferDlg(QWidget* parent)
 
 CTransferDlg::~CTransferDlg() = default;
 
-void CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings, std::string& buffer,
-                       QWidget* owner) {
+TransferEnd CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings,
+                              std::string& buffer, QWidget* owner) {
+    const QPointer<QWidget> focus = QApplication::focusWidget();
     CTransferDlg dialog(owner);
     if (mode == TransferWorker::Mode::Send)
         dialog.SetSendEstimate(SendEstimate(settings, buffer));
@@ -89,10 +106,25 @@ void CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings, s
         // No thread for the transfer: as good as a port that won't open.
         ShowMessageBox({owner, dialog.windowTitle(), LoadQString(IDS_PORT_OPEN_FAILED),
                         QMessageBox::NoIcon, QMessageBox::Ok});
-        return;
+        TransferEnd end;
+        end.outcome = TransferEnd::Outcome::OpenFailed;
+        end.captionId = mode == TransferWorker::Mode::Send ? IDS_CAPTION_SEND : IDS_CAPTION_RECEIVE;
+        return end;
     }
     dialog.exec();
     dialog.WaitForWorker();
+    // A window manager may leave the keys with no window when the dialog
+    // goes right after a message over it: the window the dialog was opened
+    // over takes them back, for the widget that had them.
+    if (owner) {
+        owner->window()->activateWindow();
+        if (focus && focus->window() == owner->window())
+            focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    // Its last report, whether or not the dialog took it: the thread is at
+    // its end.
+    worker.Join();
+    return worker.EndReport();
 }
 
 void CTransferDlg::SetThread(TransferWorker& worker, TransferWorker::Mode mode) {
@@ -250,6 +282,11 @@ void CTransferDlg::ShowEnd(const TransferEnd& end) {
             m_progress->setRange(0, 1);
             m_progress->setValue(1);
         }
+        // How much went, below the bar.
+        m_timeLeft->setText(
+            LoadQString(IsSend() ? IDS_TRANSFER_SENT_TOTAL : IDS_TRANSFER_RECEIVED_TOTAL)
+                .arg(ByteCount(end.bytes)));
+        m_timeLeft->show();
         break;
     case TransferEnd::Outcome::OpenFailed:
         CloseWithMessage(IDS_PORT_OPEN_FAILED, end);

@@ -30,11 +30,13 @@ namespace tessel {
 // the worker's last, which Run waits for. Should that one be lost on its
 // way, the dialog takes it from the worker once the worker has ended.
 //
-// A transfer that completes turns the button into "OK"; one whose port
-// would not open, or whose worker failed, shows why in a message box (for a
-// port, what to do about it below) and closes the dialog; after a line error
-// the dialog stays as it was until it is closed. While the line stands
-// still, the line below the bar says so in place of the time left.
+// A transfer that completes turns the button into "OK", with the bytes sent
+// or received below the bar; one whose port would not open, or whose worker
+// failed, shows why in a message box (for a port, what to do about it below)
+// and closes the dialog; after a line error the dialog stays as it was until
+// it is closed. While the line stands still, the line below the bar says so
+// in place of the time left. When the dialog has closed, the window it was
+// opened over has the keys again.
 class CTransferDlg : public QDialog, public ITransferObserver {
     Q_OBJECT
 
@@ -43,10 +45,10 @@ public:
     ~CTransferDlg() override;
 
     // One transfer under the dialog, modal over `owner`: a send of `buffer`,
-    // or a receive appending to it. Returns once the dialog has closed and
-    // the worker has ended, so the buffer is the caller's again.
-    static void Run(TransferWorker::Mode mode, const ComSettings& settings, std::string& buffer,
-                    QWidget* owner);
+    // or a receive appending to it. Returns how it ended once the dialog has
+    // closed and the worker has ended, so the buffer is the caller's again.
+    static TransferEnd Run(TransferWorker::Mode mode, const ComSettings& settings,
+                           std::string& buffer, QWidget* owner);
 
     // The worker whom the cancel goes to, and the direction; before exec().
     void SetThread(TransferWorker& worker, TransferWorker::Mode mode);
@@ -118,5 +120,8 @@ private:
 
 // "残り約N秒", "残り約M分N秒" or "残り約H時間M分", whole seconds rounded up.
 QString FormatTimeLeft(std::chrono::milliseconds left);
+
+// How a transfer the user stopped ended: "送信を 120 バイトで中断しました".
+QString StoppedText(TransferWorker::Mode mode, std::size_t bytes);
 
 } // namespace tessel

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "doc/DocKind.h"
+
 class QFont;
+class QString;
 class QWidget;
 
 namespace tessel {
 
+class CKivaView;
 struct AppSettings;
 enum class FindDialogMode;
 enum class SettingGroup;
@@ -29,6 +33,13 @@ public:
     virtual void FindAgain() = 0;
     // The window that owns the dialogs a view opens.
     virtual QWidget* DialogParent() const = 0;
+    // Says `text` in the status bar for a while, where it stops nobody's
+    // typing.
+    virtual void ShowStatusMessage(const QString& text) = 0;
+    // Makes the document of `view` a document of `kind` (one with line
+    // numbers when its own has them), keeping its text, its file and its
+    // window. False when it could not be.
+    virtual bool ChangeKind(CKivaView& view, DocKind kind) = 0;
 
 protected:
     IViewShell() = default;
