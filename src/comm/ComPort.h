@@ -65,8 +65,7 @@ public:
     // `taken` (when given) says how many of them the driver took, failed or
     // not: a cancel in the pause after a byte, or in the wait for the queue,
     // comes after the byte has been taken.
-    [[nodiscard]] Problem Write(const char* data, std::size_t count,
-                                std::size_t* taken = nullptr);
+    [[nodiscard]] Problem Write(const char* data, std::size_t count, std::size_t* taken = nullptr);
     // Reads exactly one byte; fails on a line error, a hang-up of the other
     // end, a cancel, or no byte within the read time-out.
     [[nodiscard]] Problem ReadByte(char* byte);

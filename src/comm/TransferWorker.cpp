@@ -87,8 +87,7 @@ void TransferWorker::Transfer(TransferEnd& end) {
         return;
     }
     end.outcome = TransferEnd::Outcome::Faulted;
-    Problem problem =
-        m_mode == Mode::Send ? RunSend(port, end.bytes) : RunReceive(port, end.bytes);
+    Problem problem = m_mode == Mode::Send ? RunSend(port, end.bytes) : RunReceive(port, end.bytes);
     // A send is complete only once its last byte has left the line.
     Problem closed = port.Close();
     if (problem.Ok())
