@@ -162,14 +162,14 @@ TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settin
             worker.Join();
             const TransferEnd& end = progress.End();
             outcome.device = end.device;
-            outcome.reason = end.reason;
-            outcome.openError = end.openError;
+            outcome.reason = end.Reason();
             switch (end.outcome) {
             case TransferEnd::Outcome::Completed:
                 outcome.end = TransferOutcome::End::Completed;
                 break;
             case TransferEnd::Outcome::OpenFailed:
                 outcome.end = TransferOutcome::End::OpenFailed;
+                outcome.openError = end.problem.systemError;
                 break;
             case TransferEnd::Outcome::TimedOut:
                 outcome.end = TransferOutcome::End::TimedOut;

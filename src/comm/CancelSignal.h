@@ -7,7 +7,8 @@ namespace tessel {
 // A one-way "stop now" signal between threads. Raising it is thread-safe,
 // async-signal-safe (a Ctrl-C handler may raise it) and idempotent; once
 // raised it stays raised, so a wait that starts later still sees it. Waits
-// on the serial port watch Fd() (Windows: Event()) next to the port itself.
+// on the serial port watch Fd() (Windows: Event()) next to the port itself;
+// CanWake() says whether there is one.
 class CancelSignal {
 public:
     CancelSignal();
@@ -23,11 +24,17 @@ public:
     void* Event() const noexcept {
         return m_event;
     }
+    bool CanWake() const noexcept {
+        return m_event != nullptr;
+    }
 #else
     // Readable once raised; -1 if the system refused to make one (then
     // IsRaised() still works, but waits can't be woken).
     int Fd() const noexcept {
         return m_fd;
+    }
+    bool CanWake() const noexcept {
+        return m_fd >= 0;
     }
 #endif
 

@@ -1,21 +1,12 @@
 #include "comm/DcbConfig.h"
 
+#include "comm/LineConfig.h"
 #include "settings/ComSettings.h"
-
-#include <algorithm>
-#include <iterator>
 
 namespace tessel {
 
 bool ApplyLineConfig(const LineConfiguration& config, DCB& dcb) {
-    if (std::find(std::begin(kBaudRates), std::end(kBaudRates), config.BaudRate) ==
-        std::end(kBaudRates))
-        return false;
-    if (config.ByteSize != 7 && config.ByteSize != 8)
-        return false;
-    if (config.StopBits != kOneStopBit && config.StopBits != kTwoStopBits)
-        return false;
-    if (config.Parity != kNoParity && config.Parity != kOddParity && config.Parity != kEvenParity)
+    if (!LineConfigSupported(config))
         return false;
 
     DCB result = dcb;

@@ -13,9 +13,9 @@ struct LineConfiguration;
 // after a parity error (fErrorChar), no read or write stopped after a line
 // error (fAbortOnError).
 //
-// False, with `dcb` untouched, for what the Linux port refuses too: a speed
-// other than 300 to 9600 bit/s, a word length other than 7 or 8, one and a
-// half stop bits, mark or space parity.
+// False, with `dcb` untouched, for what the port refuses on every system
+// (LineConfigSupported): a speed other than 300 to 9600 bit/s, a word length
+// other than 7 or 8, one and a half stop bits, mark or space parity.
 bool ApplyLineConfig(const LineConfiguration& config, DCB& dcb);
 
 } // namespace tessel

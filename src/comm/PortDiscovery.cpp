@@ -1,6 +1,8 @@
 #include "comm/PortDiscovery.h"
 
+#include "comm/ComPort.h"
 #include "res/StringTable.h"
+#include "settings/ComSettings.h"
 #include "sys/Platform.h"
 
 #include <cctype>
@@ -28,6 +30,21 @@ std::string SerialPortInfo::Description() const {
 
 std::string OpenProblem::GroupFix() const {
     return "sudo usermod -aG " + group + " " + user;
+}
+
+void AssignComPorts(std::vector<SerialPortInfo>& ports, const ComSettings* settings,
+                    std::string (*pathKey)(const std::string& path),
+                    std::string (*portKey)(const SerialPortInfo& port)) {
+    if (settings == nullptr)
+        return;
+    ComSettings port = *settings;
+    for (unsigned i = 0; i < std::size(port.Device); ++i) {
+        port.COMPort = i;
+        const std::string key = pathKey(DevicePath(port));
+        for (SerialPortInfo& info : ports)
+            if (!key.empty() && portKey(info) == key)
+                info.comPorts.push_back(i);
+    }
 }
 
 unsigned ComNumber(std::string_view name) {

@@ -61,6 +61,15 @@ struct SerialPortInfo {
 std::vector<SerialPortInfo> DiscoverSerialPorts(const ComSettings* settings,
                                                 const SystemRoots& roots = {});
 
+// For each system's DiscoverSerialPorts: gives each of `ports` the indices
+// of `settings` (none when null) that stand for it, in order. A port and a
+// device path of the settings are the same port when the port's key (by
+// `portKey`) is the path's (by `pathKey`), which is empty for none: the
+// device a path leads to on Linux, the COM number on Windows.
+void AssignComPorts(std::vector<SerialPortInfo>& ports, const ComSettings* settings,
+                    std::string (*pathKey)(const std::string& path),
+                    std::string (*portKey)(const SerialPortInfo& port));
+
 // A program that holds a port open.
 struct PortHolder {
     int pid = 0;

@@ -3,10 +3,8 @@
 // programs holding one in lock files and /proc. Only files are read, so no
 // udev daemon (nor libudev) is needed, and a test can build the whole tree.
 
-#include "comm/ComPort.h"
 #include "comm/PortDiscovery.h"
 #include "res/StringTable.h"
-#include "settings/ComSettings.h"
 #include "sys/FileIo.h"
 #include "sys/SysCalls.h"
 
@@ -286,16 +284,8 @@ std::vector<SerialPortInfo> DiscoverSerialPorts(const ComSettings* settings,
             add(path, resolved);
     }
 
-    if (settings != nullptr) {
-        ComSettings port = *settings;
-        for (unsigned i = 0; i < std::size(port.Device); ++i) {
-            port.COMPort = i;
-            const std::string resolved = Resolved(DevicePath(port));
-            for (SerialPortInfo& info : ports)
-                if (!resolved.empty() && info.device == resolved)
-                    info.comPorts.push_back(i);
-        }
-    }
+    AssignComPorts(ports, settings, Resolved,
+                   [](const SerialPortInfo& port) { return port.device; });
     return ports;
 }
 

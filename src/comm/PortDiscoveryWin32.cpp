@@ -5,8 +5,6 @@
 
 #include "comm/PortDiscovery.h"
 
-#include "comm/ComPort.h"
-#include "settings/ComSettings.h"
 #include "sys/FileIo.h"
 #include "sys/Win32.h"
 
@@ -77,6 +75,13 @@ std::string IdAfter(const std::string& hardwareId, std::string_view key) {
     return id;
 }
 
+// A COM name as its number alone ("12" for "com12:"); empty for any other
+// name.
+std::string ComKey(const std::string& name) {
+    const unsigned number = ComNumber(name);
+    return number != 0 ? std::to_string(number) : std::string();
+}
+
 // What the device manager says of each port it knows, by COM number.
 void AddHardware(std::vector<std::pair<unsigned, SerialPortInfo>>& found) {
     const HDEVINFO set = ::SetupDiGetClassDevsW(&kPortsClass, nullptr, nullptr, DIGCF_PRESENT);
@@ -138,16 +143,8 @@ std::vector<SerialPortInfo> DiscoverSerialPorts(const ComSettings* settings,
     for (auto& [number, info] : found)
         ports.push_back(std::move(info));
 
-    if (settings != nullptr) {
-        ComSettings port = *settings;
-        for (unsigned i = 0; i < std::size(port.Device); ++i) {
-            port.COMPort = i;
-            const unsigned number = ComNumber(DevicePath(port));
-            for (SerialPortInfo& info : ports)
-                if (number != 0 && ComNumber(info.path) == number)
-                    info.comPorts.push_back(i);
-        }
-    }
+    AssignComPorts(ports, settings, ComKey,
+                   [](const SerialPortInfo& port) { return ComKey(port.path); });
     return ports;
 }
 

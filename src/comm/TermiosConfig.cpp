@@ -1,5 +1,6 @@
 #include "comm/TermiosConfig.h"
 
+#include "comm/LineConfig.h"
 #include "settings/ComSettings.h"
 
 namespace tessel {
@@ -34,13 +35,7 @@ bool SpeedFor(std::uint32_t baudRate, speed_t& speed) {
 
 bool ApplyLineConfig(const LineConfiguration& config, termios& tio) {
     speed_t speed{};
-    if (!SpeedFor(config.BaudRate, speed))
-        return false;
-    if (config.ByteSize != 7 && config.ByteSize != 8)
-        return false;
-    if (config.StopBits != kOneStopBit && config.StopBits != kTwoStopBits)
-        return false;
-    if (config.Parity != kNoParity && config.Parity != kOddParity && config.Parity != kEvenParity)
+    if (!LineConfigSupported(config) || !SpeedFor(config.BaudRate, speed))
         return false;
 
     termios result = tio;

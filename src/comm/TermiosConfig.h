@@ -24,8 +24,9 @@ struct LineConfiguration;
 //
 // DTR and RTS themselves are raised by the port layer after configuring.
 // False, with `tio` untouched, when the configuration asks for something a
-// terminal cannot do here (a speed not in the list, a word length other than
-// 7 or 8, one and a half stop bits, mark or space parity).
+// terminal cannot do here (LineConfigSupported: a speed not in the list, a
+// word length other than 7 or 8, one and a half stop bits, mark or space
+// parity).
 bool ApplyLineConfig(const LineConfiguration& config, termios& tio);
 
 } // namespace tessel

@@ -3,6 +3,7 @@
 #include "comm/ComPort.h"
 #include "res/StringTable.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 
@@ -55,9 +56,9 @@ void TransferWorker::Run() {
     try {
         Transfer(end);
     } catch (const std::exception& error) {
-        end.reason = error.what();
+        end.problem = Problem::FromSystem(IDS_TRANSFER_FAILED, 0, error.what());
     } catch (...) {
-        end.reason = "unexpected error";
+        end.problem = Problem::FromSystem(IDS_TRANSFER_FAILED, 0, "unexpected error");
     }
     m_completed.store(end.outcome == TransferEnd::Outcome::Completed, std::memory_order_release);
     m_end = std::move(end);
@@ -78,30 +79,30 @@ void TransferWorker::Transfer(TransferEnd& end) {
     if (m_mode == Mode::Receive)
         port.SetReadTimeout(m_receiveTimeout);
     port.WatchStalls(kStallReportAfter, [this](bool stalled) { m_observer.OnStall(stalled); });
-    if (!port.Open(m_settings, &m_cancel)) {
+    if (Problem problem = port.Open(m_settings, &m_cancel)) {
         // Cancelled before the port opened: nothing was tried, nothing failed.
         if (m_cancel.IsRaised())
             end.outcome = TransferEnd::Outcome::Cancelled;
-        end.reason = port.LastError();
-        end.openError = port.OpenError();
+        end.problem = std::move(problem);
         return;
     }
     end.outcome = TransferEnd::Outcome::Faulted;
-    const bool ended =
-        m_mode == Mode::Send ? RunSend(port, end.bytes) : RunReceive(port, end.bytes);
+    Problem problem = m_mode == Mode::Send ? RunSend(port, end.bytes) : RunReceive(port, end.bytes);
     // A send is complete only once its last byte has left the line.
-    const bool delivered = port.Close();
-    if (ended && delivered) {
+    Problem closed = port.Close();
+    if (problem.Ok())
+        problem = std::move(closed);
+    if (problem.Ok()) {
         end.outcome = TransferEnd::Outcome::Completed;
         return;
     }
-    end.outcome = m_cancel.IsRaised() ? TransferEnd::Outcome::Cancelled
-                  : port.TimedOut()   ? TransferEnd::Outcome::TimedOut
-                                      : TransferEnd::Outcome::LineFailed;
-    end.reason = port.LastError();
+    end.outcome = m_cancel.IsRaised()                ? TransferEnd::Outcome::Cancelled
+                  : problem.systemError == ETIMEDOUT ? TransferEnd::Outcome::TimedOut
+                                                     : TransferEnd::Outcome::LineFailed;
+    end.problem = std::move(problem);
 }
 
-bool TransferWorker::RunSend(CComPort& port, std::size_t& moved) {
+Problem TransferWorker::RunSend(CComPort& port, std::size_t& moved) {
     const std::size_t n = m_buffer.size();
     for (std::size_t i = 0; i < n; ++i) {
         // The count of bytes sent before this one: every hundred for a long
@@ -109,30 +110,38 @@ bool TransferWorker::RunSend(CComPort& port, std::size_t& moved) {
         if (i > 0 && (n < 100 || i % 100 == 0))
             m_observer.OnProgress(static_cast<unsigned>(i));
         std::size_t taken = 0;
-        const bool written = port.Write(&m_buffer[i], 1, &taken);
+        Problem problem = port.Write(&m_buffer[i], 1, &taken);
         moved = i + taken;
-        if (!written)
-            return false;
+        if (problem)
+            return problem;
         if (static_cast<unsigned char>(m_buffer[i]) == m_settings.EndOfFile)
             break;
     }
-    return true;
+    return {};
 }
 
-bool TransferWorker::RunReceive(CComPort& port, std::size_t& moved) {
+Problem TransferWorker::RunReceive(CComPort& port, std::size_t& moved) {
     unsigned count = 0;
     for (;;) {
         char byte = 0;
-        if (!port.ReadByte(&byte))
-            return false;
+        if (Problem problem = port.ReadByte(&byte))
+            return problem;
         m_buffer.push_back(byte);
         ++count;
         ++moved;
         if (count < 100 || count % 100 == 0)
             m_observer.OnProgress(count);
         if (static_cast<unsigned char>(byte) == m_settings.EndOfFile)
-            return true;
+            return {};
     }
+}
+
+std::string TransferEnd::Reason() const {
+    if (problem.Ok())
+        return {};
+    if (problem.systemError == 0 && problem.systemText.empty())
+        return std::string(LoadString(problem.message));
+    return DescribeSystemReason(problem);
 }
 
 std::string TransferCountText(TransferWorker::Mode mode, unsigned count) {

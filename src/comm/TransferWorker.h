@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/CancelSignal.h"
+#include "res/Problem.h"
 #include "settings/ComSettings.h"
 
 #include <atomic>
@@ -27,9 +28,17 @@ struct TransferEnd {
     Outcome outcome = Outcome::Faulted;
     unsigned captionId = 0; // IDS_CAPTION_SEND ("送信") or IDS_CAPTION_RECEIVE ("受信")
     std::string device;     // the device the port stands for
-    std::string reason;     // why it did not complete; empty when it did
-    int openError = 0;      // OpenFailed: the system's error number, when it gave one
-    std::size_t bytes = 0;  // bytes written to the line (send) or received, however it ended
+    // Why it did not complete (none when it did): the port's problem (see
+    // ComPort.h), whose system error number tells what to do about a port
+    // that would not open; or, when the worker itself failed, what it knows
+    // of that.
+    Problem problem;
+
+    // Why it did not complete, in the words the programs show after the
+    // device: the system's reason, else the port's own (the other end hung
+    // up); empty when it completed.
+    std::string Reason() const;
+    std::size_t bytes = 0; // bytes written to the line (send) or received, however it ended
 };
 
 // How long the line stands still before the observer hears of it.
@@ -101,10 +110,10 @@ private:
     // ended in `end`, whose outcome is at each moment the one an exception
     // from there would mean (OpenFailed, then Faulted).
     void Transfer(TransferEnd& end);
-    // The transfer on an open port; true when it ended normally. `moved`
-    // counts the bytes as they go.
-    bool RunSend(CComPort& port, std::size_t& moved);
-    bool RunReceive(CComPort& port, std::size_t& moved);
+    // The transfer on an open port; no problem when it ended normally.
+    // `moved` counts the bytes as they go.
+    Problem RunSend(CComPort& port, std::size_t& moved);
+    Problem RunReceive(CComPort& port, std::size_t& moved);
 
     const Mode m_mode;
     const ComSettings m_settings; // a copy: a transfer never sees later changes

@@ -10,7 +10,7 @@
 // they take UTF-8 paths, call the wide-character functions and report
 // failures as errno values; "/dev/stdin" opens standard input there too.
 // The terminal calls of the serial port are Linux
-// only; the Win32 port (comm/ComPortWin32.cpp) has its own.
+// only; the Win32 port (comm/PortDeviceWin32.cpp) has its own.
 
 #include <cstddef>
 #include <sys/stat.h>  // struct stat, mode_t

@@ -306,10 +306,10 @@ void CTransferDlg::CloseWithMessage(unsigned textId, const TransferEnd& end) {
     // The device and the reason say which adapter and why; for a port that
     // would not open, what to do about it follows.
     QString detail = QStringLiteral("%1: %2").arg(QFile::decodeName(end.device.c_str()),
-                                                  QString::fromLocal8Bit(end.reason));
-    if (textId == IDS_PORT_OPEN_FAILED && end.openError != 0)
+                                                  QString::fromLocal8Bit(end.Reason()));
+    if (textId == IDS_PORT_OPEN_FAILED && end.problem.systemError != 0)
         if (const std::string more =
-                ExplainOpenProblem(DiagnoseOpenFailure(end.openError, end.device));
+                ExplainOpenProblem(DiagnoseOpenFailure(end.problem.systemError, end.device));
             !more.empty())
             detail += QStringLiteral("\n\n") + QString::fromStdString(more).trimmed();
     ShowMessageBox({this, LoadQString(end.captionId), LoadQString(textId), QMessageBox::NoIcon,

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <ctime>
 #include <linux/serial.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <thread>
@@ -34,8 +35,17 @@ double ThreadCpuMs() {
     return static_cast<double>(cpu.tv_sec) * 1e3 + static_cast<double>(cpu.tv_nsec) / 1e6;
 }
 
-std::string Reason(int error) {
-    return SystemReason(error);
+// What a port's problem says: its message and the system's error number.
+using Said = std::pair<unsigned, int>;
+Said Of(const Problem& problem) {
+    return {problem.message, problem.systemError};
+}
+constexpr Said kFine{IDS_NONE, 0};
+constexpr Said OpenFailed(int error) {
+    return {IDS_PORT_OPEN_FAILED, error};
+}
+constexpr Said LineFailed(int error) {
+    return {IDS_TRANSFER_FAILED, error};
 }
 
 // Raises `cancel` after `delay`; MsAfterRaise() waits for that and says how
@@ -78,13 +88,13 @@ TEST(ComPortTest, OpenConfiguresKeepsEarlyInputAndCloseRestores) {
     pty.Write("early");
 
     CComPort port;
-    ASSERT_TRUE(port.Open(pty.Settings(kFlowXonXoff), nullptr)) << port.LastError();
+    ASSERT_EQ(Of(port.Open(pty.Settings(kFlowXonXoff), nullptr)), kFine);
     EXPECT_EQ(current()[4], static_cast<tcflag_t>(B9600));
     std::string early(5, '\0');
     for (char& byte : early)
-        ASSERT_TRUE(port.ReadByte(&byte));
+        ASSERT_EQ(Of(port.ReadByte(&byte)), kFine);
     EXPECT_EQ(early, "early");
-    EXPECT_TRUE(port.Close());
+    EXPECT_EQ(Of(port.Close()), kFine);
     EXPECT_EQ(current(), original);
 }
 
@@ -92,39 +102,36 @@ TEST(ComPortTest, OnlyOneHolderAtATime) {
     PtyPair pty;
     ComSettings settings = pty.Settings();
     CComPort first, second;
-    ASSERT_TRUE(first.Open(settings, nullptr)) << first.LastError();
-    EXPECT_FALSE(second.Open(settings, nullptr));
-    EXPECT_EQ(second.LastError(), Reason(EBUSY));
+    ASSERT_EQ(Of(first.Open(settings, nullptr)), kFine);
+    EXPECT_EQ(Of(second.Open(settings, nullptr)), OpenFailed(EBUSY));
     first.Close();
-    EXPECT_TRUE(second.Open(settings, nullptr)) << second.LastError();
+    EXPECT_EQ(Of(second.Open(settings, nullptr)), kFine);
     second.Close();
 
     // Another program's lock keeps the port from us, root or not.
     const int other = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-    EXPECT_FALSE(second.Open(settings, nullptr));
-    EXPECT_EQ(second.LastError(), Reason(EBUSY));
+    EXPECT_EQ(Of(second.Open(settings, nullptr)), OpenFailed(EBUSY));
     ::close(other);
 
     settings.Device[0].clear();
     settings.COMPort = 3;
     EXPECT_EQ(DevicePath(settings), "/dev/ttyUSB3");
     settings.Device[3] = "/dev/tessel-no-such-port";
-    EXPECT_FALSE(second.Open(settings, nullptr));
+    EXPECT_EQ(Of(second.Open(settings, nullptr)), OpenFailed(ENOENT));
     EXPECT_EQ(second.Device(), "/dev/tessel-no-such-port");
-    EXPECT_EQ(second.LastError(), Reason(ENOENT));
 }
 
 TEST(ComPortTest, CancelEndsABlockedWriteWithoutSpinningAndStaysSeen) {
     PtyPair pty;
     CancelSignal cancel;
     CComPort port;
-    ASSERT_TRUE(port.Open(pty.Settings(), &cancel));
+    ASSERT_EQ(Of(port.Open(pty.Settings(), &cancel)), kFine);
     const std::string flood(1 << 20, 'f'); // far more than the other end holds unread
     RaiseLater raise(cancel, 100ms);
     const double cpuBefore = ThreadCpuMs();
     std::size_t taken = 0;
-    EXPECT_FALSE(port.Write(flood.data(), flood.size(), &taken));
+    EXPECT_EQ(Of(port.Write(flood.data(), flood.size(), &taken)), LineFailed(ECANCELED));
     EXPECT_LT(raise.MsAfterRaise(), 100);
     EXPECT_LT(ThreadCpuMs() - cpuBefore, 40.0);
 
@@ -134,24 +141,23 @@ TEST(ComPortTest, CancelEndsABlockedWriteWithoutSpinningAndStaysSeen) {
     EXPECT_LE(pty.Read(flood.size(), 0).size(), taken);
     pty.Write("z");
     char byte = 0;
-    EXPECT_FALSE(port.ReadByte(&byte)); // although a byte is there
-    EXPECT_FALSE(port.Write("y", 1, &taken));
+    EXPECT_EQ(Of(port.ReadByte(&byte)), LineFailed(ECANCELED)); // although a byte is there
+    EXPECT_EQ(Of(port.Write("y", 1, &taken)), LineFailed(ECANCELED));
     EXPECT_EQ(taken, 0u);
-    EXPECT_EQ(port.LastError(), Reason(ECANCELED));
-    EXPECT_FALSE(port.Close()); // cancelled output was not delivered
+    EXPECT_EQ(Of(port.Close()), LineFailed(ECANCELED)); // cancelled output was not delivered
     EXPECT_EQ(pty.Read(1, 20), "");
 }
 
 TEST(ComPortTest, XoffFromTheDeviceHoldsOutputUntilXon) {
     PtyPair pty;
     CComPort port;
-    ASSERT_TRUE(port.Open(pty.Settings(kFlowXonXoff), nullptr));
+    ASSERT_EQ(Of(port.Open(pty.Settings(kFlowXonXoff), nullptr)), kFine);
     pty.Write("\x13");
     std::this_thread::sleep_for(20ms); // the terminal layer takes it in
     double cpuMs = 0;
     std::thread writer([&] {
         const double cpuBefore = ThreadCpuMs();
-        EXPECT_TRUE(port.Write("abc", 3));
+        EXPECT_EQ(Of(port.Write("abc", 3)), kFine);
         cpuMs = ThreadCpuMs() - cpuBefore;
     });
     EXPECT_EQ(pty.Read(3, 100), "");
@@ -169,10 +175,10 @@ TEST(ComPortTest, AStandingLineIsReportedOnceAndAgainWhenItMoves) {
         // Output held by Xoff, for three times the report's delay: one report.
         CComPort port;
         port.WatchStalls(100ms, record);
-        ASSERT_TRUE(port.Open(pty.Settings(kFlowXonXoff), nullptr));
+        ASSERT_EQ(Of(port.Open(pty.Settings(kFlowXonXoff), nullptr)), kFine);
         pty.Write("\x13");
         std::this_thread::sleep_for(20ms);
-        std::thread writer([&] { EXPECT_TRUE(port.Write("abc", 3)); });
+        std::thread writer([&] { EXPECT_EQ(Of(port.Write("abc", 3)), kFine); });
         std::this_thread::sleep_for(300ms);
         pty.Write("\x11");
         EXPECT_EQ(pty.Read(3), "abc");
@@ -185,23 +191,20 @@ TEST(ComPortTest, AStandingLineIsReportedOnceAndAgainWhenItMoves) {
     CComPort port;
     port.WatchStalls(100ms, record);
     port.SetReadTimeout(250ms);
-    ASSERT_TRUE(port.Open(pty.Settings(), nullptr));
+    ASSERT_EQ(Of(port.Open(pty.Settings(), nullptr)), kFine);
     char byte = 0;
     auto start = Clock::now();
-    EXPECT_FALSE(port.ReadByte(&byte));
-    EXPECT_TRUE(port.TimedOut());
-    EXPECT_EQ(port.LastError(), Reason(ETIMEDOUT));
+    EXPECT_EQ(Of(port.ReadByte(&byte)), LineFailed(ETIMEDOUT));
     EXPECT_GE(Clock::now() - start, 250ms);
     EXPECT_TRUE(reports.empty());
     pty.Write("a");
-    ASSERT_TRUE(port.ReadByte(&byte));
-    EXPECT_FALSE(port.TimedOut());
+    ASSERT_EQ(Of(port.ReadByte(&byte)), kFine);
     start = Clock::now();
-    EXPECT_FALSE(port.ReadByte(&byte));
+    EXPECT_EQ(Of(port.ReadByte(&byte)), LineFailed(ETIMEDOUT));
     EXPECT_GE(Clock::now() - start, 250ms);
     EXPECT_EQ(reports, std::vector<bool>{true});
     pty.Write("b");
-    ASSERT_TRUE(port.ReadByte(&byte));
+    ASSERT_EQ(Of(port.ReadByte(&byte)), kFine);
     EXPECT_EQ(byte, 'b');
     EXPECT_EQ(reports, (std::vector<bool>{true, false}));
 }
@@ -213,22 +216,22 @@ TEST(ComPortTest, PacingPausesAfterBytesAndLineEndsAndIsCancellable) {
     settings.LineDelay = 300;
     settings.EndOfLine = 0; // CR: a LF is an ordinary byte
     CComPort port;
-    ASSERT_TRUE(port.Open(settings, nullptr));
+    ASSERT_EQ(Of(port.Open(settings, nullptr)), kFine);
     auto start = Clock::now();
-    ASSERT_TRUE(port.Write("a\n", 2));
+    ASSERT_EQ(Of(port.Write("a\n", 2)), kFine);
     EXPECT_GE(Clock::now() - start, 20ms);
     EXPECT_LT(Clock::now() - start, 250ms); // no line pause after the LF
     start = Clock::now();
-    ASSERT_TRUE(port.Write("\r", 1));
+    ASSERT_EQ(Of(port.Write("\r", 1)), kFine);
     EXPECT_GE(Clock::now() - start, 310ms);
     EXPECT_EQ(pty.Read(3), "a\n\r");
 
     CancelSignal cancel;
     settings.CharDelay = kMaxPacingDelay;
-    ASSERT_TRUE(port.Open(settings, &cancel));
+    ASSERT_EQ(Of(port.Open(settings, &cancel)), kFine);
     RaiseLater raise(cancel, 30ms);
     std::size_t taken = 0;
-    EXPECT_FALSE(port.Write("x", 1, &taken));
+    EXPECT_EQ(Of(port.Write("x", 1, &taken)), LineFailed(ECANCELED));
     EXPECT_LT(raise.MsAfterRaise(), 100);
     EXPECT_EQ(taken, 1u); // cancelled in the pause after the byte
     EXPECT_EQ(pty.Read(1), "x");
@@ -259,6 +262,8 @@ struct FakeDriver {
     unsigned short closingWait = 3000; // hundredths of a second, Linux's default
     bool flushedSinceWrite = false;
     bool flushedAtClose = false;
+    std::size_t largestWrite = 0; // the most bytes handed to one write()
+    int discarded = 0;            // queued bytes thrown away by output flushes
 
     int Queue() {
         const auto now = Clock::now();
@@ -302,6 +307,7 @@ sys::Calls FakeCalls() {
             return -1;
         }
         const ssize_t n = sys::RealCalls().write(fd, buffer, count);
+        g_driver.largestWrite = std::max(g_driver.largestWrite, count);
         g_driver.queued = g_driver.Queue() + static_cast<double>(std::max<ssize_t>(n, 0));
         g_driver.flushedSinceWrite = false;
         return n;
@@ -362,6 +368,8 @@ sys::Calls FakeCalls() {
         return g_driver.noThreads ? EAGAIN : sys::RealCalls().startThread(thread, body, context);
     };
     calls.tcflush = [](int fd, int queue) {
+        if (queue != TCIFLUSH)
+            g_driver.discarded += g_driver.Queue();
         g_driver.queued = queue == TCIFLUSH ? g_driver.queued : 0;
         g_driver.flushedSinceWrite = g_driver.flushedSinceWrite || queue != TCIFLUSH;
         return sys::RealCalls().tcflush(fd, queue);
@@ -380,18 +388,18 @@ protected:
 };
 
 TEST_F(ComPortSeamTest, ModemLinesFaultsAndInterruptedCalls) {
-    ASSERT_TRUE(port.Open(pty.Settings(), nullptr));
+    ASSERT_EQ(Of(port.Open(pty.Settings(), nullptr)), kFine);
     EXPECT_EQ(g_driver.modemLines, TIOCM_DTR | TIOCM_RTS);
     g_driver.interrupts = 2;
     pty.Write("r");
     char byte = 0;
-    EXPECT_TRUE(port.ReadByte(&byte));
+    EXPECT_EQ(Of(port.ReadByte(&byte)), kFine);
     EXPECT_EQ(byte, 'r');
-    ASSERT_TRUE(port.Write(std::string(100, 'w').data(), 100));
+    ASSERT_EQ(Of(port.Write(std::string(100, 'w').data(), 100)), kFine);
     g_driver.failWrites = true;
-    EXPECT_FALSE(port.Write("w", 1));
-    EXPECT_EQ(port.LastError(), Reason(EIO));
-    EXPECT_FALSE(port.Close()); // what failed output left queued is discarded
+    EXPECT_EQ(Of(port.Write("w", 1)), LineFailed(EIO));
+    // What failed output left queued is discarded: the write's problem stands.
+    EXPECT_EQ(Of(port.Close()), LineFailed(EIO));
     EXPECT_EQ(g_driver.loweredWith, 0);
     EXPECT_TRUE(g_driver.flushedAtClose);
     EXPECT_EQ(g_driver.closingWait, ASYNC_CLOSING_WAIT_NONE); // nor waited for at close
@@ -400,26 +408,24 @@ TEST_F(ComPortSeamTest, ModemLinesFaultsAndInterruptedCalls) {
 
     // Configuring fails: Open gives back the lock and exclusivity itself.
     g_driver.failConfig = true;
-    EXPECT_FALSE(port.Open(pty.Settings(), nullptr));
-    EXPECT_EQ(port.LastError(), Reason(EIO));
+    EXPECT_EQ(Of(port.Open(pty.Settings(), nullptr)), OpenFailed(EIO));
     EXPECT_EQ(g_driver.openFds, 0);
     g_driver.failConfig = false;
-    EXPECT_TRUE(port.Open(pty.Settings(), nullptr));
+    EXPECT_EQ(Of(port.Open(pty.Settings(), nullptr)), kFine);
 
     // The last byte's leaving the line could not be waited for.
     g_driver.failWrites = false;
     g_driver.failDrain = true;
-    ASSERT_TRUE(port.Write("d", 1));
-    EXPECT_FALSE(port.Close());
-    EXPECT_EQ(port.LastError(), Reason(EIO));
+    ASSERT_EQ(Of(port.Write("d", 1)), kFine);
+    EXPECT_EQ(Of(port.Close()), LineFailed(EIO));
 }
 
 TEST_F(ComPortSeamTest, DriverRefusingWhatItReportedRoomForGetsSmallerWrites) {
     g_driver.refuseLargeWrites = true;
     CancelSignal cancel;
-    ASSERT_TRUE(port.Open(pty.Settings(), &cancel));
+    ASSERT_EQ(Of(port.Open(pty.Settings(), &cancel)), kFine);
     RaiseLater raise(cancel, 50ms); // ends a spin, if there is one
-    EXPECT_TRUE(port.Write("ab", 2));
+    EXPECT_EQ(Of(port.Write("ab", 2)), kFine);
     EXPECT_EQ(pty.Read(2), "ab");
 }
 
@@ -430,12 +436,11 @@ TEST_F(ComPortSeamTest, CancelEndsADrainAndACloseThatFlowControlHoldsForEver) {
         g_driver.rootOnlySerial = rootOnly;
         g_driver.closingWait = 3000;
         CancelSignal cancel;
-        ASSERT_TRUE(port.Open(pty.Settings(), &cancel));
-        ASSERT_TRUE(port.Write("abc", 3));
+        ASSERT_EQ(Of(port.Open(pty.Settings(), &cancel)), kFine);
+        ASSERT_EQ(Of(port.Write("abc", 3)), kFine);
         RaiseLater raise(cancel, 50ms);
-        EXPECT_FALSE(port.Close());
+        EXPECT_EQ(Of(port.Close()), LineFailed(ECANCELED));
         EXPECT_LT(raise.MsAfterRaise(), 100) << rootOnly;
-        EXPECT_EQ(port.LastError(), Reason(ECANCELED));
         EXPECT_TRUE(g_driver.flushedAtClose);
         EXPECT_EQ(g_driver.closingWait == ASYNC_CLOSING_WAIT_NONE, !rootOnly);
         EXPECT_EQ(g_driver.modemLines, 0);
@@ -452,12 +457,11 @@ TEST_F(ComPortSeamTest, CancelEndsADrainAndACloseThatFlowControlHoldsForEver) {
         g_driver.noThreads = true;
         g_driver.ctsLow = cancellable;
         CancelSignal cancel;
-        ASSERT_TRUE(port.Open(pty.Settings(), cancellable ? &cancel : nullptr));
-        ASSERT_TRUE(port.Write("abc", 3));
+        ASSERT_EQ(Of(port.Open(pty.Settings(), cancellable ? &cancel : nullptr)), kFine);
+        ASSERT_EQ(Of(port.Write("abc", 3)), kFine);
         const auto start = Clock::now();
-        EXPECT_EQ(port.Close(), !cancellable);
+        EXPECT_EQ(Of(port.Close()), cancellable ? LineFailed(EAGAIN) : kFine);
         EXPECT_LT(Clock::now() - start, 100ms);
-        EXPECT_EQ(port.LastError(), cancellable ? Reason(EAGAIN) : "");
         EXPECT_EQ(g_driver.flushedAtClose, cancellable);
         EXPECT_EQ(g_driver.openFds, 0);
         pty.Read(3, 20);
@@ -467,51 +471,66 @@ TEST_F(ComPortSeamTest, CancelEndsADrainAndACloseThatFlowControlHoldsForEver) {
     CancelSignal cancel;
     cancel.Raise();
     g_driver = FakeDriver{};
-    EXPECT_FALSE(port.Open(pty.Settings(), &cancel));
-    EXPECT_EQ(port.LastError(), Reason(ECANCELED));
+    EXPECT_EQ(Of(port.Open(pty.Settings(), &cancel)), OpenFailed(ECANCELED));
     EXPECT_EQ(g_driver.opens, 0);
 }
 
 TEST_F(ComPortSeamTest, OutputKeepsPaceWithTheLineAndCloseWaitsForTheLastByte) {
-    ASSERT_TRUE(port.Open(pty.Settings(), nullptr));
+    // Byte by byte, as a send goes: each write returns once the queue is no
+    // longer than a quarter second of the line (240 bytes), so 300 bytes take
+    // at least the line's time for 60, and the close waits for all 300, however
+    // fast or slow the writes themselves are (0.96 bytes a millisecond).
+    ASSERT_EQ(Of(port.Open(pty.Settings(), nullptr)), kFine);
     int longest = 0;
-    auto start = Clock::now();
-    for (int i = 0; i < 250; ++i) {
-        ASSERT_TRUE(port.Write("u", 1));
+    const auto start = Clock::now();
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_EQ(Of(port.Write("u", 1)), kFine);
         longest = std::max(longest, g_driver.Queue());
     }
-    EXPECT_LE(longest, 240); // a quarter second of the line
-    EXPECT_GE(Clock::now() - start, 100ms);
-    start = Clock::now();
-    EXPECT_TRUE(port.Close());
-    EXPECT_GE(Clock::now() - start, 100ms); // what was still queued left first
+    EXPECT_LE(longest, 240);
+    EXPECT_GE(Clock::now() - start, 60ms);
+    EXPECT_EQ(Of(port.Close()), kFine);
+    EXPECT_GE(Clock::now() - start, 300ms); // what was still queued left first
     EXPECT_EQ(g_driver.loweredWith, 0);
+    EXPECT_EQ(g_driver.discarded, 0);
     EXPECT_EQ(g_driver.closingWait, 3000); // a send that went is closed as usual
 
-    // A cancel during either wait discards the rest at once.
-    for (const std::size_t size : {400, 200}) { // 200 bytes need no wait in Write
+    // A cancel during either wait discards the rest at once: the write's,
+    // which 400 bytes at once need (the driver is handed no more than the
+    // queue may hold), or the close's, after 200 bytes that need none.
+    for (const std::size_t size : {400, 200}) {
         CancelSignal cancel;
         g_driver = FakeDriver{};
-        ASSERT_TRUE(port.Open(pty.Settings(), &cancel));
+        ASSERT_EQ(Of(port.Open(pty.Settings(), &cancel)), kFine);
         const std::string text(size, 'v');
-        RaiseLater raise(cancel, 30ms);
-        EXPECT_EQ(port.Write(text.data(), size), size != 400);
-        EXPECT_EQ(g_driver.Queue() == 0, size == 400);
-        EXPECT_FALSE(port.Close());
-        EXPECT_LT(raise.MsAfterRaise(), 100);
+        std::optional<RaiseLater> raise;
+        if (size == 400)
+            raise.emplace(cancel, 30ms);
+        EXPECT_EQ(Of(port.Write(text.data(), size)), size == 400 ? LineFailed(ECANCELED) : kFine);
+        EXPECT_LE(g_driver.largestWrite, 240u);
+        if (size == 400) {
+            EXPECT_EQ(g_driver.Queue(), 0);
+        } else {
+            raise.emplace(cancel, 30ms);
+        }
+        EXPECT_EQ(Of(port.Close()), LineFailed(ECANCELED));
+        EXPECT_LT(raise->MsAfterRaise(), 100);
+        if (size == 200) {
+            EXPECT_GT(g_driver.discarded, 0); // not waited for
+        }
         EXPECT_EQ(g_driver.loweredWith, 0);
     }
 
     // Destroyed while open (its owner unwound by an error), the port neither
-    // waits for the line nor leaves the rest queued for the device.
+    // waits for the line nor leaves the rest queued for the device: it throws
+    // away what is still queued (0.2 s of the line).
     g_driver = FakeDriver{};
     {
         CComPort dropped;
-        ASSERT_TRUE(dropped.Open(pty.Settings(), nullptr));
-        ASSERT_TRUE(dropped.Write(std::string(200, 'd').data(), 200)); // 0.2 s of the line
-        start = Clock::now();
+        ASSERT_EQ(Of(dropped.Open(pty.Settings(), nullptr)), kFine);
+        ASSERT_EQ(Of(dropped.Write(std::string(200, 'd').data(), 200)), kFine);
     }
-    EXPECT_LT(Clock::now() - start, 100ms);
+    EXPECT_GT(g_driver.discarded, 0);
     EXPECT_EQ(g_driver.loweredWith, 0);
     EXPECT_EQ(g_driver.openFds, 0);
 }

@@ -37,8 +37,8 @@ public:
                                         "faulted"};
         const bool completed = end.outcome == TransferEnd::Outcome::Completed;
         std::string event = outcomes[static_cast<std::size_t>(end.outcome)];
-        if (!completed || !end.reason.empty())
-            event += " " + std::to_string(end.captionId) + " " + end.device + ": " + end.reason;
+        if (!completed || !end.Reason().empty())
+            event += " " + std::to_string(end.captionId) + " " + end.device + ": " + end.Reason();
         if (worker->Completed() != completed)
             event += " (Completed() disagrees)";
         {
@@ -297,7 +297,8 @@ TEST(TransferWorkerTest, EndedTellsWithoutJoiningWhenTheThreadIsDone) {
     EXPECT_EQ(lost.EndReport().outcome, TransferEnd::Outcome::OpenFailed);
     EXPECT_EQ(lost.EndReport().captionId, IDS_CAPTION_RECEIVE);
     EXPECT_EQ(lost.EndReport().device, "/dev/tessel-no-such-port");
-    EXPECT_EQ(lost.EndReport().reason, SystemReason(ENOENT));
+    EXPECT_EQ(lost.EndReport().Reason(), SystemReason(ENOENT));
+    EXPECT_EQ(lost.EndReport().problem.systemError, ENOENT);
 }
 
 TEST(TransferWorkerTest, PortThatWontOpenIsReportedOnceWithTheCaption) {

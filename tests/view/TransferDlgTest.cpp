@@ -101,7 +101,8 @@ TEST(TransferDlg, OpenFailureReportedBeforeTheWindowIsUpStillClosesIt) {
         return QMessageBox::Ok;
     });
     CTransferDlg dialog;
-    dialog.OnEnded({TransferEnd::Outcome::OpenFailed, IDS_CAPTION_RECEIVE, "/dev/x", "gone"});
+    dialog.OnEnded({TransferEnd::Outcome::OpenFailed, IDS_CAPTION_RECEIVE, "/dev/x",
+                    Problem::FromSystem(IDS_PORT_OPEN_FAILED, 0, "gone")});
     QApplication::processEvents(); // shown while the dialog is not
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].caption, QStringLiteral("受信"));
@@ -119,15 +120,13 @@ TEST(TransferDlg, APortThatWillNotOpenSaysWhyUnderTheMessage) {
         return QMessageBox::Ok;
     });
     CTransferDlg dialog;
-    TransferEnd end{TransferEnd::Outcome::OpenFailed, IDS_CAPTION_SEND, "/dev/x",
-                    "Device or resource busy"};
-    end.openError = EBUSY;
-    dialog.OnEnded(end);
+    dialog.OnEnded({TransferEnd::Outcome::OpenFailed, IDS_CAPTION_SEND, "/dev/x",
+                    Problem::FromSystem(IDS_PORT_OPEN_FAILED, EBUSY)});
     QApplication::processEvents();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, QStringLiteral("COMポートを開けません。"));
-    EXPECT_TRUE(messages[0].detail.startsWith(
-        QStringLiteral("/dev/x: Device or resource busy\n\n/dev/x は他のプログラムが使用中です。")))
+    EXPECT_TRUE(messages[0].detail.startsWith(QStringLiteral(
+        "/dev/x: ほかのプログラムが使用中です\n\n/dev/x は他のプログラムが使用中です。")))
         << messages[0].detail.toStdString();
     SetMessageBoxHook({});
 }
