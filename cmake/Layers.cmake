@@ -3,7 +3,7 @@
 # Run as a script (cmake -DSOURCE_DIR=src -P cmake/Layers.cmake) it checks
 # every #include of src/ against this table and fails on the first breach.
 
-set(core_folders sys res encoding settings doc engine print comm)
+set(core_folders sys res encoding settings doc engine model print comm)
 set(gui_folders ui view app)
 
 set(layer_sys res)
@@ -12,6 +12,7 @@ set(layer_encoding "")
 set(layer_settings sys res encoding)
 set(layer_doc sys res encoding settings)
 set(layer_engine sys res encoding settings doc)
+set(layer_model sys res encoding settings doc engine)
 set(layer_print "")
 set(layer_comm sys res encoding settings doc)
 set(layer_cli ${core_folders})
