@@ -4,6 +4,8 @@
 #include "engine/LineWithNum.h"
 
 #include <array>
+#include <bit>
+#include <cstring>
 
 namespace tessel {
 namespace {
@@ -26,6 +28,59 @@ constexpr std::array<ByteClass, 256> kByteClasses = [] {
     return classes;
 }();
 
+// For the capital of each letter, the letter after it where a keyword that
+// leads to REM or references starts (THEN, ELSE, REM, RESTORE, GOTO, GOSUB);
+// 0 for the other letters.
+constexpr std::array<unsigned char, 256> kSecondLetter = [] {
+    std::array<unsigned char, 256> second{};
+    second['T'] = 'H';
+    second['E'] = 'L';
+    second['R'] = 'E';
+    second['G'] = 'O';
+    return second;
+}();
+
+// A word packed as eight bytes, upper case, zeros after its end.
+constexpr std::uint64_t Packed(std::string_view word) {
+    std::uint64_t packed = 0;
+    for (std::size_t i = word.size(); i > 0; --i)
+        packed = packed << 8 | static_cast<unsigned char>(word[i - 1]);
+    return packed;
+}
+
+// The flag of the word from `pos` to `end` when it is, whole and in any
+// case, one of the keywords that lead to REM or to references: the lookup
+// would find that keyword and nothing after it (each is the first of its
+// group that it begins with). kKwPlain for any other word, and where fewer
+// than eight bytes are left to read.
+KeywordFlag WholeFlaggedWord(const char* text, std::uint32_t pos, std::uint32_t end,
+                             std::uint32_t size) {
+    const std::uint32_t length = end - pos;
+    if (std::endian::native != std::endian::little || length < 3 || length > 7 || size - pos < 8)
+        return kKwPlain;
+    std::uint64_t word;
+    std::memcpy(&word, text + pos, sizeof word);
+    // Upper case: the word holds letters only here (a dollar sign would
+    // become a 0x04, which no keyword holds).
+    word = (word & ((std::uint64_t{1} << (8 * length)) - 1)) & ~0x2020202020202020u;
+    switch (word) {
+    case Packed("THEN"):
+        return kKwThen;
+    case Packed("ELSE"):
+        return kKwElse;
+    case Packed("RESTORE"):
+        return kKwRestore;
+    case Packed("GOTO"):
+        return kKwGoto;
+    case Packed("GOSUB"):
+        return kKwGosub;
+    case Packed("REM"):
+        return kKwRem;
+    default:
+        return kKwPlain;
+    }
+}
+
 ByteClass ClassOf(char c) {
     return kByteClasses[static_cast<unsigned char>(c)];
 }
@@ -42,28 +97,14 @@ bool IsHigh(char c) {
     return static_cast<unsigned char>(c) >= 0x80;
 }
 
-// The text without the one line end it may close with.
-std::string_view WithoutLineEnd(std::string_view text) {
-    if (text.ends_with("\r\n"))
-        text.remove_suffix(2);
-    else if (text.ends_with('\r') || text.ends_with('\n'))
-        text.remove_suffix(1);
-    return text;
+// The end of the string whose opening quote is at `pos`: past its closing
+// quote, or the end of the text.
+std::uint32_t QuoteEnd(const char* text, std::uint32_t pos, std::uint32_t size) {
+    const void* close = std::memchr(text + pos + 1, '"', size - pos - 1);
+    return close ? static_cast<std::uint32_t>(static_cast<const char*>(close) - text) + 1 : size;
 }
 
 } // namespace
-
-BasicLexer::BasicLexer(std::string_view text, Start start)
-    : m_text(WithoutLineEnd(text)), m_size(static_cast<std::uint32_t>(m_text.size())),
-      m_mode(start == Start::Line ? Mode::LineNumber : Mode::Code) {}
-
-bool BasicLexer::Next(BasicToken& token) {
-    return Advance<true>(token);
-}
-
-bool BasicLexer::NextReference(BasicToken& token) {
-    return Advance<false>(token);
-}
 
 void BasicLexer::Make(BasicToken& token, BasicTokenKind kind, std::uint32_t end) {
     token.kind = kind;
@@ -88,8 +129,7 @@ std::uint32_t BasicLexer::WordEnd(std::uint32_t pos) const {
 }
 
 std::uint32_t BasicLexer::StringEnd(std::uint32_t pos) const {
-    const std::size_t close = m_text.find('"', pos + 1);
-    return close == std::string_view::npos ? m_size : static_cast<std::uint32_t>(close + 1);
+    return QuoteEnd(m_text.data(), pos, m_size);
 }
 
 std::uint32_t BasicLexer::LabelEnd(std::uint32_t pos) const {
@@ -245,9 +285,7 @@ void BasicLexer::Between(BasicToken& token) {
          m_pos + 1);
 }
 
-template <bool kAll>
-bool BasicLexer::Advance(BasicToken& token) {
-    const char* const text = m_text.data();
+bool BasicLexer::Next(BasicToken& token) {
     for (;;) {
         switch (m_mode) {
         case Mode::LineNumber: {
@@ -255,63 +293,35 @@ bool BasicLexer::Advance(BasicToken& token) {
             const DigitRun run = ParseDigitRun(m_text);
             if (run.length == 0)
                 continue;
-            if constexpr (kAll) {
-                Make(token, BasicTokenKind::LineNumber, static_cast<std::uint32_t>(run.length));
-                token.value = run.value;
-                m_bodyStart = true;
-                return true;
-            }
-            m_pos = static_cast<std::uint32_t>(run.length);
-            continue;
+            Make(token, BasicTokenKind::LineNumber, static_cast<std::uint32_t>(run.length));
+            token.value = run.value;
+            m_bodyStart = true;
+            return true;
         }
-        case Mode::Code: {
-            ByteClass c = kOtherByte;
-            if constexpr (kAll) {
-                SkipBlanks();
-                if (m_pos < m_size)
-                    c = ClassOf(text[m_pos]);
-            } else {
-                while (m_pos < m_size && (c = ClassOf(text[m_pos])) == kOtherByte)
-                    ++m_pos;
-            }
+        case Mode::Code:
+            SkipBlanks();
             if (m_pos >= m_size) {
                 m_mode = Mode::Done;
                 return false;
             }
-            switch (c) {
+            switch (ClassOf(m_text[m_pos])) {
             case kLetter:
                 m_wordEnd = WordEnd(m_pos);
                 m_mode = Mode::Word;
                 continue;
             case kQuote:
-                if constexpr (kAll) {
-                    Make(token, BasicTokenKind::String, StringEnd(m_pos));
-                    return true;
-                }
-                m_pos = StringEnd(m_pos);
-                continue;
+                Make(token, BasicTokenKind::String, StringEnd(m_pos));
+                return true;
             case kApostrophe:
                 m_mode = Mode::Done;
-                if constexpr (kAll) {
-                    Make(token, BasicTokenKind::Remark, m_size);
-                    return true;
-                }
-                return false;
+                Make(token, BasicTokenKind::Remark, m_size);
+                return true;
             case kLead:
-                if constexpr (!kAll) {
-                    m_pos += cp932::CharacterBytes(m_text, m_pos) == 2 ? 2 : 1;
-                    continue;
-                }
-                [[fallthrough]];
             case kOtherByte:
-                if constexpr (kAll) {
-                    Between(token);
-                    return true;
-                }
-                continue; // not reached: other bytes were passed over
+                Between(token);
+                return true;
             }
             continue;
-        }
         case Mode::Word: {
             if (m_pos >= m_wordEnd) {
                 m_mode = Mode::Code;
@@ -321,19 +331,15 @@ bool BasicLexer::Advance(BasicToken& token) {
             if (match.length == 0) {
                 // The rest of the word is no keyword: a name.
                 m_mode = Mode::Code;
-                if constexpr (kAll) {
-                    if (text[m_pos] == '$') {
-                        Make(token, BasicTokenKind::Punctuation, m_pos + 1);
-                        return true;
-                    }
+                if (m_text[m_pos] == '$')
+                    Make(token, BasicTokenKind::Punctuation, m_pos + 1);
+                else
                     Make(token, BasicTokenKind::Variable, NameEnd(m_wordEnd));
-                    return true;
-                }
-                m_pos = m_wordEnd;
-                continue;
+                return true;
             }
-            const std::uint32_t begin = m_pos;
-            m_pos += match.length;
+            Make(token, BasicTokenKind::Keyword, m_pos + match.length);
+            token.flag = match.flag;
+            token.category = match.category;
             if (match.flag == kKwRem) {
                 m_mode = Mode::Remark;
             } else if (match.flag != kKwPlain && m_pos == m_wordEnd) {
@@ -342,26 +348,14 @@ bool BasicLexer::Advance(BasicToken& token) {
                 m_refFlag = match.flag;
                 m_mode = match.flag >= kKwGoto ? Mode::List : Mode::One;
             }
-            if constexpr (kAll) {
-                const std::uint32_t end = m_pos;
-                m_pos = begin;
-                Make(token, BasicTokenKind::Keyword, end);
-                token.flag = match.flag;
-                token.category = match.category;
-                return true;
-            }
-            continue;
+            return true;
         }
         case Mode::One:
             SkipBlanks();
             m_mode = Mode::Code;
             if (At(m_pos) == '"') {
-                if constexpr (kAll) {
-                    Make(token, BasicTokenKind::String, StringEnd(m_pos));
-                    return true;
-                }
-                m_pos = StringEnd(m_pos);
-                continue;
+                Make(token, BasicTokenKind::String, StringEnd(m_pos));
+                return true;
             }
             if (ReferenceItem(token))
                 return true;
@@ -370,40 +364,29 @@ bool BasicLexer::Advance(BasicToken& token) {
             SkipBlanks();
             m_mode = Mode::Item;
             continue;
-        case Mode::Item: {
+        case Mode::Item:
             m_mode = Mode::AfterItem;
             if (At(m_pos) == '"') {
-                if constexpr (kAll) {
-                    Make(token, BasicTokenKind::String, StringEnd(m_pos));
-                    return true;
-                }
-                m_pos = StringEnd(m_pos);
-                continue;
+                Make(token, BasicTokenKind::String, StringEnd(m_pos));
+                return true;
             }
             if (ReferenceItem(token))
                 return true;
             m_mode = Mode::Code; // anything else ends the list
             continue;
-        }
         case Mode::AfterItem:
             m_mode = Mode::Item;
             if (At(m_pos) == ',') {
-                if constexpr (kAll) {
-                    Make(token, BasicTokenKind::Punctuation, m_pos + 1);
-                    SkipBlanks();
-                    return true;
-                }
-                ++m_pos;
+                Make(token, BasicTokenKind::Punctuation, m_pos + 1);
                 SkipBlanks();
+                return true;
             }
             continue;
         case Mode::Remark:
             m_mode = Mode::Done;
-            if constexpr (kAll) {
-                if (m_pos < m_size) {
-                    Make(token, BasicTokenKind::Remark, m_size);
-                    return true;
-                }
+            if (m_pos < m_size) {
+                Make(token, BasicTokenKind::Remark, m_size);
+                return true;
             }
             return false;
         case Mode::Done:
@@ -412,7 +395,150 @@ bool BasicLexer::Advance(BasicToken& token) {
     }
 }
 
-template bool BasicLexer::Advance<true>(BasicToken&);
-template bool BasicLexer::Advance<false>(BasicToken&);
+// The same reading as Next(), passing over all but the references: what
+// renumbering and the model's index go through for every line, so it keeps
+// its state in locals while it runs and resumes where the last reference
+// left it. A word only matters here when one of the keywords that lead to
+// REM or a reference can start somewhere in it: each starts with a pair of
+// letters (TH, EL, RE, GO) that the word must hold, which most words do
+// not, and then the word is split into keywords as Next() splits it.
+std::size_t BasicLexer::NextReferences(BasicToken* out, std::size_t room) {
+    std::size_t count = 0;
+    const char* const text = m_text.data();
+    const std::uint32_t size = m_size;
+    std::uint32_t pos = m_pos;
+    // Whether the last reference was found in a list that may go on.
+    bool inReferences = false;
+    switch (m_mode) {
+    case Mode::LineNumber:
+        while (pos < size && IsDigit(text[pos]))
+            ++pos;
+        break;
+    case Mode::One:
+    case Mode::List:
+    case Mode::Item:
+    case Mode::AfterItem:
+        inReferences = true;
+        break;
+    case Mode::Code:
+    case Mode::Word: // NextReference() never stops in a word
+        break;
+    case Mode::Remark:
+    case Mode::Done:
+        return 0;
+    }
+    for (;; inReferences = false) {
+        if (!inReferences) {
+            // Between words: letters, strings, an apostrophe and
+            // double-byte characters are all that matter.
+            ByteClass c = kOtherByte;
+            while (pos < size && (c = ClassOf(text[pos])) == kOtherByte)
+                ++pos;
+            if (pos >= size || c == kApostrophe)
+                break;
+            if (c == kQuote) {
+                pos = QuoteEnd(text, pos, size);
+                continue;
+            }
+            if (c == kLead) {
+                pos += cp932::CharacterBytes(m_text, pos) == 2 ? 2 : 1;
+                continue;
+            }
+            // A word, and whether a keyword that matters can start in it.
+            std::uint32_t wordEnd = pos + 1;
+            auto previous = static_cast<unsigned char>(text[pos] & ~0x20);
+            bool matters = false;
+            for (; wordEnd < size && IsLetter(text[wordEnd]); ++wordEnd) {
+                const auto letter = static_cast<unsigned char>(text[wordEnd] & ~0x20);
+                matters |= kSecondLetter[previous] == letter;
+                previous = letter;
+            }
+            if (wordEnd < size && text[wordEnd] == '$')
+                ++wordEnd;
+            Mode mode = Mode::Code;
+            // The word may be one of those keywords, whole: no lookup.
+            if (const KeywordFlag flag =
+                    matters ? WholeFlaggedWord(text, pos, wordEnd, size) : kKwPlain;
+                flag != kKwPlain) {
+                matters = false;
+                pos = wordEnd;
+                if (flag == kKwRem) {
+                    m_pos = pos;
+                    m_mode = Mode::Done;
+                    return count;
+                }
+                m_refFlag = flag;
+                mode = flag >= kKwGoto ? Mode::List : Mode::One;
+            }
+            while (matters && pos < wordEnd) {
+                const KeywordMatch match = FindKeyword(std::string_view(text + pos, wordEnd - pos));
+                if (match.length == 0)
+                    break;
+                pos += match.length;
+                if (match.flag == kKwRem) {
+                    m_pos = pos;
+                    m_mode = Mode::Done;
+                    return count;
+                }
+                if (match.flag != kKwPlain && pos == wordEnd) {
+                    m_refFlag = match.flag;
+                    mode = match.flag >= kKwGoto ? Mode::List : Mode::One;
+                }
+            }
+            pos = wordEnd;
+            if (mode == Mode::Code)
+                continue;
+            m_mode = mode;
+        }
+        // After a keyword that references follow: one, or a list of items
+        // joined by commas (blanks after a comma, not before it).
+        for (;;) {
+            if (m_mode == Mode::AfterItem) {
+                if (pos < size && text[pos] == ',')
+                    for (++pos; pos < size && IsBlank(text[pos]);)
+                        ++pos;
+                m_mode = Mode::Item;
+            } else if (m_mode != Mode::Item) {
+                while (pos < size && IsBlank(text[pos]))
+                    ++pos;
+            }
+            const Mode after = m_mode == Mode::One ? Mode::Code : Mode::AfterItem;
+            const char first = pos < size ? text[pos] : '\0';
+            if (first == '"') {
+                pos = QuoteEnd(text, pos, size);
+                m_mode = after;
+                if (after == Mode::Code)
+                    break;
+                continue;
+            }
+            std::uint32_t end = pos + 1;
+            if (IsDigit(first)) {
+                const DigitRun run = ReadDigitRun(m_text.substr(pos));
+                end = pos + static_cast<std::uint32_t>(run.length);
+                out[count++] = {
+                    BasicTokenKind::LineReference, m_refFlag, kKcStatement, pos, end, run.value};
+            } else if (first == '*' && end < size && IsLetter(text[end])) {
+                end = LabelEnd(pos);
+                out[count++] = {
+                    BasicTokenKind::LabelReference, m_refFlag, kKcStatement, pos, end, 0};
+            } else {
+                break; // no reference, or the end of the list
+            }
+            pos = end;
+            m_mode = after;
+            if (count == room) {
+                m_pos = pos;
+                m_bodyStart = false;
+                return count;
+            }
+            if (after == Mode::Code)
+                break;
+        }
+        m_mode = Mode::Code;
+    }
+    m_pos = pos;
+    m_mode = Mode::Done;
+    return count;
+}
 
 } // namespace tessel

@@ -23,8 +23,11 @@
 // for a caller that wants only those (renumbering, the program's index).
 
 #include "engine/Keywords.h"
+#include "engine/LineWithNum.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace tessel {
@@ -66,13 +69,18 @@ public:
     // the end of the text.
     enum class Start : std::uint8_t { Line, Body };
 
-    explicit BasicLexer(std::string_view text, Start start = Start::Line);
+    explicit BasicLexer(std::string_view text, Start start = Start::Line)
+        : m_text(WithoutLineEnd(text)), m_size(static_cast<std::uint32_t>(m_text.size())),
+          m_mode(start == Start::Line ? Mode::LineNumber : Mode::Code) {}
 
     // The next token, false at the end. Blanks and tabs are no tokens.
     bool Next(BasicToken& token);
     // The next LineReference or LabelReference token, the others passed
     // over; the same references, in the same order, as Next() gives.
-    bool NextReference(BasicToken& token);
+    bool NextReference(BasicToken& token) { return NextReferences(&token, 1) == 1; }
+    // The next references, as many as there are up to `room`, into `out`:
+    // how many. Fewer than `room` only at the end of the text.
+    std::size_t NextReferences(BasicToken* out, std::size_t room);
 
 private:
     enum class Mode : std::uint8_t {
@@ -87,8 +95,6 @@ private:
         Done,
     };
 
-    template <bool kAll>
-    bool Advance(BasicToken& token);
     // A line number or a label at m_pos where a reference may stand: the
     // token it makes, or false when neither starts there.
     bool ReferenceItem(BasicToken& token);
@@ -106,6 +112,17 @@ private:
     std::uint32_t LabelEnd(std::uint32_t pos) const;
     void SkipBlanks();
     char At(std::uint32_t pos) const { return pos < m_size ? m_text[pos] : '\0'; }
+    // The text without the one line end it may close with.
+    static std::string_view WithoutLineEnd(std::string_view text) {
+        if (text.empty() || static_cast<unsigned char>(text.back()) > '\r' ||
+            (text.back() != '\n' && text.back() != '\r'))
+            return text;
+        const bool lf = text.back() == '\n';
+        text.remove_suffix(1);
+        if (lf && !text.empty() && text.back() == '\r')
+            text.remove_suffix(1);
+        return text;
+    }
     void Make(BasicToken& token, BasicTokenKind kind, std::uint32_t end);
 
     std::string_view m_text;
@@ -116,5 +133,53 @@ private:
     KeywordFlag m_refFlag = kKwPlain; // of the keyword references follow
     bool m_bodyStart = true;          // no token of the line's text yet
 };
+
+// The digit run at the start of `text` as ParseDigitRun() reads it, eight
+// bytes at a time where eight are there to read: line numbers are short,
+// and there is one or more on every line.
+inline DigitRun ReadDigitRun(std::string_view text) {
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::size_t n = text.size();
+        if (n != 0) {
+            // Eight bytes, or those there are and no digits after them.
+            std::uint64_t word = ~std::uint64_t{0};
+            if (n >= 8) {
+                std::memcpy(&word, text.data(), sizeof word);
+            } else {
+                const char* const p = text.data();
+                const auto load = [](const char* from, auto bytes) {
+                    std::memcpy(&bytes, from, sizeof bytes);
+                    return static_cast<std::uint64_t>(bytes);
+                };
+                const std::uint64_t bytes =
+                    n >= 4 ? load(p, std::uint32_t{}) | load(p + n - 4, std::uint32_t{})
+                                                            << (8 * (n - 4))
+                    : n >= 2 ? load(p, std::uint16_t{}) | load(p + n - 2, std::uint16_t{})
+                                                              << (8 * (n - 2))
+                             : static_cast<unsigned char>(p[0]);
+                word = bytes | (~std::uint64_t{0} << (8 * n));
+            }
+            // Each byte minus '0': a digit is 0 to 9. A byte that is none
+            // gets its high bit, the first of them exactly (a borrow or a
+            // carry only reaches the bytes after it).
+            const std::uint64_t digits = word - 0x3030303030303030u;
+            const std::uint64_t others =
+                ((digits + 0x7676767676767676u) | digits) & 0x8080808080808080u;
+            const int count = std::countr_zero(others) / 8; // 8 when all are digits
+            if (count == 0)
+                return {};
+            if (count < 8) {
+                // The digits moved to the top, zeros (leading zeros) below
+                // them, then pairs, fours and eights of digits combined.
+                std::uint64_t v = digits << (8 * (8 - count));
+                v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
+                v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
+                v = (v * 10000 + (v >> 32)) & 0xFFFFFFFFu;
+                return {static_cast<std::uint32_t>(v), static_cast<std::size_t>(count)};
+            }
+        }
+    }
+    return ParseDigitRun(text);
+}
 
 } // namespace tessel

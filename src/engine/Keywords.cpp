@@ -354,19 +354,40 @@ KeywordMatch FindKeyword(std::string_view text) {
     // Every keyword has two letters at least.
     if (text.size() < 2)
         return {};
-    const char first = Upper(text[0]);
-    const char second = Upper(text[1]);
-    if (first < 'A' || first > 'Z' || second < 'A' || second > 'Z')
+    // A letter in either case, as 0 to 25 (anything else is above).
+    const unsigned first = (static_cast<unsigned char>(text[0]) & 0xDFu) - 'A';
+    const unsigned second = (static_cast<unsigned char>(text[1]) & 0xDFu) - 'A';
+    if (first > 25 || second > 25)
         return {};
-    const PackedGroup& group = kPackedGroups[first - 'A'];
-    std::size_t i = group.count == 0 ? 0 : group.firstWithSecond[second - 'A'];
-    if (i == group.count)
+    const PackedGroup& group = kPackedGroups[first];
+    std::size_t i = group.firstWithSecond[second];
+    if (i >= group.count)
         return {}; // most words are no keyword: their second byte tells
     // The text's first bytes packed as the keywords are. Bytes past its end
     // are zero, which no keyword byte is, so a keyword longer than the text
     // never matches.
     std::uint64_t bytes[2] = {0, 0};
-    std::memcpy(bytes, text.data(), std::min(text.size(), kLongestKeyword));
+    const std::size_t n = std::min(text.size(), kLongestKeyword);
+    if constexpr (std::endian::native == std::endian::little) {
+        // Two loads that overlap in the middle instead of a copy of a
+        // length only known here (2 to 9 bytes).
+        const char* const p = text.data();
+        const auto load = [](const char* from, auto word) {
+            std::memcpy(&word, from, sizeof word);
+            return static_cast<std::uint64_t>(word);
+        };
+        if (n >= 8) {
+            bytes[0] = load(p, std::uint64_t{});
+            if (n > 8)
+                bytes[1] = static_cast<unsigned char>(p[8]);
+        } else if (n >= 4) {
+            bytes[0] = load(p, std::uint32_t{}) | load(p + n - 4, std::uint32_t{}) << (8 * (n - 4));
+        } else {
+            bytes[0] = load(p, std::uint16_t{}) | load(p + n - 2, std::uint16_t{}) << (8 * (n - 2));
+        }
+    } else {
+        std::memcpy(bytes, text.data(), n);
+    }
     for (std::uint64_t& word : bytes) {
         // 'a' to 'z' become capitals: bit 0x20 goes where bit 0x40 is set.
         // Other bytes may change too, but never into a capital or a dollar

@@ -29,37 +29,40 @@ constexpr std::array<std::uint8_t, 256> kByteKinds = [] {
 }();
 
 // The end of the line content from `p`: the first CR or LF, or `end`.
-// `seen` gets the kinds of the bytes before it: tabs, control bytes, bytes
-// from 0x80 up. Eight bytes at a time while none of them is below 0x20 or
-// from 0x80 up, which is most of a program.
-const char* ContentEnd(const char* p, const char* end, std::uint8_t& seen) {
+// `special` says whether a byte before it is a tab, another control byte or
+// a byte from 0x80 up, which the line's scan then looks at one by one. Eight
+// bytes at a time: most words hold no byte below 0x20 and none from 0x80
+// up; the one with the line end is looked at closer.
+const char* ContentEnd(const char* p, const char* end, bool& special) {
     constexpr std::uint64_t kOnes = 0x0101010101010101u;
     constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-    std::uint8_t kinds = 0;
-    while (end - p >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, sizeof word);
-        // A byte below 0x20, or one from 0x80 up, in the word.
-        if ((((word - kOnes * 0x20) & ~word) | word) & kHighBits) {
-            for (const char* const stop = p + 8; p != stop; ++p) {
-                const std::uint8_t kind = kByteKinds[static_cast<unsigned char>(*p)];
-                if (kind == kLineEnd) {
-                    seen = kinds;
-                    return p;
+    bool odd = false;
+    if constexpr (std::endian::native == std::endian::little) {
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, sizeof word);
+            // A byte below 0x20 or from 0x80 up; exact for the first one,
+            // maybe falsely above it (a borrow).
+            const std::uint64_t flagged = (((word - kOnes * 0x20) & ~word) | word) & kHighBits;
+            if (flagged != 0) {
+                const std::uint64_t cr = word ^ (kOnes * '\r');
+                const std::uint64_t lf = word ^ (kOnes * '\n');
+                const std::uint64_t ends =
+                    ((cr - kOnes) & ~cr & kHighBits) | ((lf - kOnes) & ~lf & kHighBits);
+                if (ends != 0) {
+                    const int bit = std::countr_zero(ends); // 8 n + 7 for byte n
+                    special = odd || (flagged & ((std::uint64_t{1} << (bit - 7)) - 1)) != 0;
+                    return p + bit / 8;
                 }
-                kinds |= kind;
+                odd = true;
             }
-        } else {
             p += 8;
         }
     }
-    for (; p != end; ++p) {
-        const std::uint8_t kind = kByteKinds[static_cast<unsigned char>(*p)];
-        if (kind == kLineEnd)
-            break;
-        kinds |= kind;
-    }
-    seen = kinds;
+    std::uint8_t kinds = 0;
+    for (; p != end && *p != '\r' && *p != '\n'; ++p)
+        kinds |= kByteKinds[static_cast<unsigned char>(*p)];
+    special = odd || kinds != 0;
     return p;
 }
 
@@ -116,10 +119,6 @@ ModelOptions ModelOptions::For(DocKind kind, const AppSettings& settings) {
             static_cast<int>(settings.m_comSettings.EndOfLine)};
 }
 
-bool ProgramLine::HasNumber() const {
-    return digits != 0 && number != 0 && number <= kMaxLineNum;
-}
-
 ProgramModel::ProgramModel(ModelOptions options) : m_options(options) {}
 
 void ProgramModel::Clear() {
@@ -148,44 +147,61 @@ void ProgramModel::Build(std::string_view text) {
 void ProgramModel::ScanLines(std::uint32_t from, std::uint32_t to, std::uint32_t index,
                              std::vector<ProgramLine>& lines,
                              std::vector<LineReference>& refs) const {
+    const char* const text = m_text.data();
     const bool basic = m_options.kind == DocKind::Basic;
+    const bool numbered = IsLineNumbered(m_options.kind);
+    const std::uint8_t code = m_options.endCode;
+    // Every line needs a closer look where the end code is a printable byte.
+    const bool closer = code == ' ' || (code > 0x20 && code < 0x80);
+    std::array<BasicToken, 8> found;
     for (std::uint32_t pos = from; pos < to; ++index) {
-        const ProgramLine line = ScanLine(pos, to);
+        ProgramLine line;
+        line.start = pos;
+        bool special = false;
+        const char* const end = ContentEnd(text + pos, text + to, special);
+        line.length = static_cast<std::uint32_t>(end - (text + pos));
+        if (end != text + to)
+            line.endLength = end[0] == '\r' && end + 1 != text + to && end[1] == '\n' ? 2 : 1;
+        line.sentLength = line.length;
+        if (numbered) {
+            // The line end after the digits stops them: they may be read
+            // eight bytes at a time from the text after the line too.
+            const DigitRun run = ReadDigitRun(std::string_view(text + pos, to - pos));
+            line.digits = static_cast<std::uint32_t>(run.length);
+            line.number = run.value;
+        }
+        if (special || closer || (numbered && line.digits == 0) || line.length > kMaxLineLength)
+            LookCloser(line, special);
         lines.push_back(line);
         pos += line.Span();
         if (!basic)
             continue;
         // The references of the line's text after its number.
-        const std::string_view body(m_text.data() + line.start + line.digits,
-                                    line.length - line.digits);
-        BasicLexer lexer(body, BasicLexer::Start::Body);
-        BasicToken token;
-        while (lexer.NextReference(token))
-            if (token.kind == BasicTokenKind::LineReference)
-                refs.push_back(
-                    {index, line.digits + token.begin, token.Length(), token.value, token.flag});
+        BasicLexer lexer(
+            std::string_view(text + line.start + line.digits, line.length - line.digits),
+            BasicLexer::Start::Body);
+        for (std::size_t n = found.size(); n == found.size();) {
+            n = lexer.NextReferences(found.data(), found.size());
+            for (std::size_t k = 0; k < n; ++k)
+                if (found[k].kind == BasicTokenKind::LineReference)
+                    refs.push_back({index, line.digits + found[k].begin, found[k].Length(),
+                                    found[k].value, found[k].flag});
+        }
     }
 }
 
-ProgramLine ProgramModel::ScanLine(std::uint32_t start, std::uint32_t to) const {
-    const char* const text = m_text.data();
+void ProgramModel::LookCloser(ProgramLine& line, bool special) const {
+    const std::string_view content(m_text.data() + line.start, line.length);
     std::uint8_t seen = 0;
-    const char* const end = ContentEnd(text + start, text + to, seen);
-    ProgramLine line;
-    line.start = start;
-    line.length = static_cast<std::uint32_t>(end - (text + start));
-    if (end != text + to)
-        line.endLength = end[0] == '\r' && end + 1 != text + to && end[1] == '\n' ? 2 : 1;
-    const std::string_view content(text + start, line.length);
-    line.sentLength = (seen & kTab) ? SentLength(content, m_options.tabWidth) : line.length;
-
-    const std::uint8_t code = m_options.endCode;
-    const bool numbered = IsLineNumbered(m_options.kind);
-    if (numbered) {
-        const DigitRun run = ParseDigitRun(content);
-        line.digits = static_cast<std::uint32_t>(run.length);
-        line.number = run.value;
-        if (run.length == 0) {
+    if (special)
+        for (const char c : content)
+            seen |= kByteKinds[static_cast<unsigned char>(c)];
+    if (seen & kTab)
+        line.sentLength = SentLength(content, m_options.tabWidth);
+    if (seen & kHigh)
+        line.flags |= kLineBeyondAscii;
+    if (IsLineNumbered(m_options.kind)) {
+        if (line.digits == 0) {
             const auto indent = static_cast<std::size_t>(
                 std::ranges::find_if_not(content, IsBlank) - content.begin());
             if (indent == content.size())
@@ -200,26 +216,26 @@ ProgramLine ProgramModel::ScanLine(std::uint32_t start, std::uint32_t to) const 
     }
     // The bytes that need a closer look: NUL, the end code, bytes that
     // start no character of the code page.
+    const std::uint8_t code = m_options.endCode;
     const bool codeInLines = code != '\r' && code != '\n';
-    const bool printableCode = codeInLines && (code == ' ' || (code > 0x20 && code < 0x80));
-    if ((seen & (kControl | kHigh)) != 0 || printableCode) {
-        for (std::size_t i = 0; i < content.size();) {
-            const auto b = static_cast<unsigned char>(content[i]);
-            if (b == 0)
-                line.flags |= kLineNul;
-            if (codeInLines && (b == code || (code == ' ' && b == '\t')))
-                line.flags |= kLineEndCode;
-            if (b < 0x80) {
-                ++i;
-                continue;
-            }
-            const std::size_t bytes = cp932::CharacterBytes(content, i);
-            if (bytes == 0)
-                line.flags |= kLineNotCp932;
-            i += bytes == 2 ? 2 : 1;
+    const bool printableCode = code == ' ' || (code > 0x20 && code < 0x80);
+    if ((seen & (kControl | kHigh)) == 0 && !printableCode)
+        return;
+    for (std::size_t i = 0; i < content.size();) {
+        const auto b = static_cast<unsigned char>(content[i]);
+        if (b == 0)
+            line.flags |= kLineNul;
+        if (codeInLines && (b == code || (code == ' ' && b == '\t')))
+            line.flags |= kLineEndCode;
+        if (b < 0x80) {
+            ++i;
+            continue;
         }
+        const std::size_t bytes = cp932::CharacterBytes(content, i);
+        if (bytes == 0)
+            line.flags |= kLineNotCp932;
+        i += bytes == 2 ? 2 : 1;
     }
-    return line;
 }
 
 void ProgramModel::AddNumber(const ProgramLine& line) {
@@ -227,16 +243,20 @@ void ProgramModel::AddNumber(const ProgramLine& line) {
         return;
     std::uint64_t& word = m_present[line.number / 64];
     const std::uint64_t bit = std::uint64_t{1} << (line.number % 64);
-    if ((word & bit) == 0) {
+    if ((word & bit) == 0) [[likely]] {
         word |= bit;
         return;
     }
-    const auto it = std::ranges::lower_bound(m_shared, line.number, {},
+    AddSharedNumber(line.number);
+}
+
+void ProgramModel::AddSharedNumber(std::uint32_t number) {
+    const auto it = std::ranges::lower_bound(m_shared, number, {},
                                              &std::pair<std::uint32_t, std::uint32_t>::first);
-    if (it != m_shared.end() && it->first == line.number)
+    if (it != m_shared.end() && it->first == number)
         ++it->second;
     else
-        m_shared.insert(it, {line.number, 2});
+        m_shared.insert(it, {number, 2});
 }
 
 void ProgramModel::RemoveNumber(const ProgramLine& line) {
@@ -563,6 +583,11 @@ std::optional<std::size_t> ProgramModel::LabelLine(std::string_view name) const 
     return std::nullopt;
 }
 
+bool ProgramModel::BeyondAscii() const {
+    return std::ranges::any_of(
+        m_lines, [](const ProgramLine& line) { return line.flags & kLineBeyondAscii; });
+}
+
 // --- Problems ---------------------------------------------------------------
 
 Problem ProgramModel::At(StringId message, Severity severity, std::size_t line, std::size_t begin,
@@ -627,13 +652,14 @@ std::optional<std::size_t> ProgramModel::EndCodeInLineEnds() const {
 }
 
 void ProgramModel::LineProblems(std::size_t index, std::uint32_t& previous,
+                                std::span<const LineReference> refs,
                                 std::vector<Problem>& out) const {
     const ProgramLine& line = m_lines[index];
     if (IsLineNumbered(m_options.kind)) {
         if (!line.HasNumber()) {
             out.push_back(NumberProblem(index));
         } else {
-            if (LinesWithNumber(line.number) > 1)
+            if (!m_shared.empty() && LinesWithNumber(line.number) > 1)
                 out.push_back(At(IDS_LINE_DUPLICATE, Severity::Error, index, line.start,
                                  line.start + line.digits));
             if (line.number < previous)
@@ -672,7 +698,7 @@ void ProgramModel::LineProblems(std::size_t index, std::uint32_t& previous,
             i += bytes;
         }
     }
-    for (const LineReference& ref : ReferencesFrom(index)) {
+    for (const LineReference& ref : refs) {
         if (Present(ref.target))
             continue;
         const std::size_t at = line.start + ref.column;
@@ -684,9 +710,41 @@ void ProgramModel::LineProblems(std::size_t index, std::uint32_t& previous,
 
 std::vector<Problem> ProgramModel::Problems() const {
     std::vector<Problem> problems;
+    const bool numbered = IsLineNumbered(m_options.kind);
+    const bool shared = !m_shared.empty();
+    // The next reference to a line that does not exist.
+    const std::size_t refCount = m_refs.size();
+    const auto nextMissing = [&](std::size_t from) {
+        while (from < refCount && Present(m_refs[from].target))
+            ++from;
+        return from;
+    };
+    std::size_t missing = nextMissing(0);
+    // The line of the next reference to no line (past the last line: none).
+    std::size_t missingLine = missing < refCount ? m_refs[missing].line : m_lines.size();
     std::uint32_t previous = 0;
-    for (std::size_t i = 0; i < m_lines.size(); ++i)
-        LineProblems(i, previous, problems);
+    const std::size_t lineCount = m_lines.size();
+    for (std::size_t i = 0; i < lineCount; ++i) {
+        const ProgramLine& line = m_lines[i];
+        // Most lines have nothing to say: in a numbered text, a number
+        // above the one before and no flag; in a DATA file, no flag.
+        if (i != missingLine && line.flags == 0) {
+            if (!numbered)
+                continue;
+            if (line.HasNumber() && line.number >= previous &&
+                (!shared || LinesWithNumber(line.number) == 1)) {
+                previous = line.number;
+                continue;
+            }
+        }
+        const std::span<const LineReference> refs = ReferencesFrom(i);
+        LineProblems(i, previous, refs, problems);
+        if (i == missingLine) {
+            missing =
+                nextMissing(static_cast<std::size_t>(refs.data() + refs.size() - m_refs.data()));
+            missingLine = missing < refCount ? m_refs[missing].line : m_lines.size();
+        }
+    }
     if (const auto at = EndCodeInLineEnds())
         problems.push_back(EndCodeProblem(*at));
     std::ranges::stable_sort(problems, {}, &Problem::begin);

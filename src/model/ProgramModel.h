@@ -26,6 +26,7 @@
 #include "model/Problem.h"
 #include "model/SourceLexer.h"
 #include "model/Token.h"
+#include "settings/LineNumberRange.h"
 
 #include <array>
 #include <cstddef>
@@ -64,7 +65,7 @@ struct ProgramLine {
     std::uint8_t flags = 0;       // ProgramModel's kLine... bits
 
     // A number the device takes (1 to 65279).
-    bool HasNumber() const;
+    bool HasNumber() const { return digits != 0 && number - 1 < kMaxLineNum; }
     std::uint32_t End() const { return start + length; }
     std::uint32_t Span() const { return length + endLength; }
 
@@ -111,13 +112,14 @@ struct Symbol {
 class ProgramModel {
 public:
     // Flags of a line.
-    static constexpr std::uint8_t kLineBlank = 1;     // empty, or blanks and tabs only
-    static constexpr std::uint8_t kLineIndented = 2;  // blanks and tabs, then its digits
-    static constexpr std::uint8_t kLineEndMark = 4;   // nothing but ^Z (0x1A)
-    static constexpr std::uint8_t kLineNul = 8;       // holds a NUL byte
-    static constexpr std::uint8_t kLineEndCode = 16;  // holds the end-of-text code
-    static constexpr std::uint8_t kLineNotCp932 = 32; // holds a byte that starts no character
-    static constexpr std::uint8_t kLineTooLong = 64;  // longer than the device takes
+    static constexpr std::uint8_t kLineBlank = 1;         // empty, or blanks and tabs only
+    static constexpr std::uint8_t kLineIndented = 2;      // blanks and tabs, then its digits
+    static constexpr std::uint8_t kLineEndMark = 4;       // nothing but ^Z (0x1A)
+    static constexpr std::uint8_t kLineNul = 8;           // holds a NUL byte
+    static constexpr std::uint8_t kLineEndCode = 16;      // holds the end-of-text code
+    static constexpr std::uint8_t kLineNotCp932 = 32;     // holds a byte that starts no character
+    static constexpr std::uint8_t kLineTooLong = 64;      // longer than the device takes
+    static constexpr std::uint8_t kLineBeyondAscii = 128; // holds a byte from 0x80 up
 
     explicit ProgramModel(ModelOptions options = {});
 
@@ -167,6 +169,10 @@ public:
     // The line where the label `name` (without its asterisk) is defined.
     std::optional<std::size_t> LabelLine(std::string_view name) const;
 
+    // Whether a line holds a byte from 0x80 up: whether the text can be
+    // anything but ASCII (a file kept in UTF-8, say).
+    bool BeyondAscii() const;
+
     // --- Problems ---
     // Every problem of the text, in text order.
     std::vector<Problem> Problems() const;
@@ -182,14 +188,19 @@ private:
     // them line `index`, into `lines` and their references into `refs`.
     void ScanLines(std::uint32_t from, std::uint32_t to, std::uint32_t index,
                    std::vector<ProgramLine>& lines, std::vector<LineReference>& refs) const;
-    ProgramLine ScanLine(std::uint32_t start, std::uint32_t to) const;
+    // The rest of what a line's record says, for a line that is not plain
+    // (`special`: it has a tab, a control byte or a byte from 0x80 up).
+    void LookCloser(ProgramLine& line, bool special) const;
     void AddNumber(const ProgramLine& line);
+    void AddSharedNumber(std::uint32_t number); // a second line or more with it
     void RemoveNumber(const ProgramLine& line);
     bool Present(std::uint32_t number) const;
     std::size_t ReferencesBefore(std::uint32_t line) const;
 
-    // Problems of one line, appended to `out`.
-    void LineProblems(std::size_t index, std::uint32_t& previous, std::vector<Problem>& out) const;
+    // Problems of one line, whose references are `refs`, appended to `out`;
+    // `previous` is the number of the last line before it that has one.
+    void LineProblems(std::size_t index, std::uint32_t& previous,
+                      std::span<const LineReference> refs, std::vector<Problem>& out) const;
     Problem At(StringId message, Severity severity, std::size_t line, std::size_t begin,
                std::size_t end) const;
     Problem NumberProblem(std::size_t index) const; // 200 or 202

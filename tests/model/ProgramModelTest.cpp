@@ -65,6 +65,9 @@ TEST(ProgramModel, LinesAndTheirNumbersAsTheLineTableReadsThem) {
     EXPECT_EQ(model.OffsetOf(1, 99), 11u); // no further than the line's end
     EXPECT_EQ(Built("10 A\r\n").LineCount(), 1u);
     EXPECT_EQ(Built("").LineCount(), 0u);
+    // Whether the text is ASCII, for a caller that looks for UTF-8 only then.
+    EXPECT_FALSE(model.BeyondAscii());
+    EXPECT_TRUE(Built("10 A\r\n20 PRINT \"\x82\xa0\"\r\n").BeyondAscii());
 }
 
 TEST(ProgramModel, EveryProblemAtOnceWithItsPlaceAndMend) {
