@@ -34,7 +34,7 @@ endforeach()
 
 set(root "${WORK_DIR}/root/usr")
 set(expected share/man/man1/tessel-cli.1 share/bash-completion/completions/tessel-cli
-             share/doc/tessel/serial.md
+             share/doc/tessel/serial.md share/doc/tessel/README.md
              share/zsh/vendor-completions/_tessel-cli)
 if(GUI)
     list(APPEND expected share/man/man1/tessel.1 share/applications/tessel.desktop

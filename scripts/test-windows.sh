@@ -7,8 +7,9 @@
 #
 #   scripts/test-windows.sh [HOST_BUILD]
 #
-# Without the cross compiler or Wine (scripts/install-deps.sh installs both)
-# it says so and does nothing.
+# Without the cross compiler or Wine (scripts/install-deps.sh installs both;
+# wineboot and wineserver come with the package wine) it says so and does
+# nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,8 +19,9 @@ jobs=$(nproc)
 
 wine=$(command -v wine64 || true)
 [ -n "$wine" ] || [ ! -x /usr/lib/wine/wine64 ] || wine=/usr/lib/wine/wine64
-if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || [ -z "$wine" ]; then
-    echo "test-windows: skipped (needs g++-mingw-w64-x86-64-posix and wine64)"
+if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || [ -z "$wine" ] ||
+    ! command -v wineboot >/dev/null || ! command -v wineserver >/dev/null; then
+    echo "test-windows: skipped (needs g++-mingw-w64-x86-64-posix, wine64 and wine)"
     exit 0
 fi
 

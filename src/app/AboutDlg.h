@@ -4,12 +4,13 @@
 
 namespace tessel {
 
-// "バージョン情報": the program's name, version and copyright.
+// "バージョン情報": the program's name, version and copyright, and the
+// settings file it uses (`settingsPath`).
 class CAboutDlg : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CAboutDlg(QWidget* parent = nullptr);
+    explicit CAboutDlg(const QString& settingsPath, QWidget* parent = nullptr);
 };
 
 } // namespace tessel

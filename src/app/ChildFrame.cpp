@@ -4,6 +4,7 @@
 #include "app/DocTemplate.h"
 #include "app/GuiMessageSink.h"
 #include "app/KivaApp.h"
+#include "app/MainFrame.h"
 #include "app/ToolbarIcons.h"
 #include "doc/MemoryEditBuffer.h"
 #include "doc/Recovery.h"
@@ -67,12 +68,14 @@ CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
     m_document = CreateDocument(docTemplate.Kind(), *m_view, *m_messages, app.Settings());
     m_view->SetDocument(m_document.get());
     m_view->OnInitialUpdate();
+    UpdateTitle(); // the mark's place, before anything marks it
     m_recoveryTimer->setSingleShot(true);
     connect(m_recoveryTimer, &QTimer::timeout, this, &CChildFrame::WriteRecoveryCopy);
     connect(m_view, &QPlainTextEdit::textChanged, this, &CChildFrame::ScheduleRecoveryCopy);
     connect(m_view, &QPlainTextEdit::modificationChanged, this, &CChildFrame::ScheduleRecoveryCopy);
-    // Watchers miss some replacements: look again whenever the window comes
-    // to the front.
+    connect(m_view, &QPlainTextEdit::modificationChanged, this, &QWidget::setWindowModified);
+    // A change seen while another window was in front, or one the watcher
+    // missed, is looked at whenever this window comes to the front.
     connect(this, &QMdiSubWindow::windowStateChanged, this,
             [this](Qt::WindowStates before, Qt::WindowStates now) {
                 if (now.testFlag(Qt::WindowActive) && !before.testFlag(Qt::WindowActive))
@@ -142,24 +145,18 @@ bool CChildFrame::DoSave(bool saveAs) {
     }
     const std::string encoded = QFile::encodeName(path).toStdString();
     // Another program changed the file since it was read or saved here:
-    // replacing it loses that change, so ask first.
+    // replacing it loses that change, so ask first, at every save until the
+    // file is replaced or read again (keeping the text when asked to reload
+    // is no leave to overwrite).
     const bool ownFile = encoded == m_document->GetPathName();
-    if (const FileStamp now = StampOf(encoded);
-        ownFile && now.exists && now != m_diskStamp && now != m_answeredStamp) {
-        const auto answer = ShowMessageBox(
-            {this, LoadQString(AFX_IDS_APP_TITLE),
-             LoadQString(IDS_FILE_CHANGED_SAVE).arg(QFileInfo(path).fileName()),
-             QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
-        if (answer != QMessageBox::Yes)
+    if (const FileStamp now = StampOf(encoded); ownFile && now.exists && now != m_diskStamp) {
+        if (!AskToReplace(LoadQString(IDS_FILE_CHANGED_SAVE).arg(QFileInfo(path).fileName())))
             return false;
     }
     // The file holds bytes after a NUL that the text never showed: replacing
     // it loses them, so ask first.
     if (const auto& cut = m_document->CutAtNul(); cut && encoded == m_document->GetPathName()) {
-        const auto answer = ShowMessageBox(
-            {this, LoadQString(AFX_IDS_APP_TITLE), NulCutText(IDS_NUL_CUT_SAVE, path, *cut),
-             QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel});
-        if (answer != QMessageBox::Yes)
+        if (!AskToReplace(NulCutText(IDS_NUL_CUT_SAVE, path, *cut)))
             return false;
     }
     if (!m_document->OnSaveDocument(encoded))
@@ -174,14 +171,24 @@ bool CChildFrame::DoSave(bool saveAs) {
     return true;
 }
 
+bool CChildFrame::AskToReplace(const QString& question) {
+    // Replace or not, nothing between; Return and Escape keep the file.
+    MessageBoxRequest request{this, LoadQString(AFX_IDS_APP_TITLE), question, QMessageBox::Warning,
+                              QMessageBox::Yes | QMessageBox::Cancel};
+    request.defaultButton = QMessageBox::Cancel;
+    request.escapeButton = QMessageBox::Cancel;
+    return ShowMessageBox(request) == QMessageBox::Yes;
+}
+
 void CChildFrame::NoteFileOnDisk() {
     const std::string& path = m_document->GetPathName();
     if (path.empty())
         return;
     m_diskStamp = StampOf(path);
     m_answeredStamp = {};
-    // A file replaced by renaming is a new file to the watcher.
-    m_app.DocManager().WatchFile(QFile::decodeName(path.c_str()));
+    // A file replaced by renaming (a save here is one) is a new file to the
+    // watcher.
+    m_app.DocManager().RewatchFile(QFile::decodeName(path.c_str()));
 }
 
 void CChildFrame::CheckFileOnDisk() {
@@ -199,15 +206,27 @@ void CChildFrame::CheckFileOnDisk() {
         m_answeredStamp = now;
     } else {
         m_app.DocManager().WatchFile(QFile::decodeName(path.c_str()));
-        const unsigned question =
-            m_document->IsModified() ? IDS_FILE_CHANGED_MODIFIED : IDS_FILE_CHANGED_RELOAD;
-        const auto answer =
-            ShowMessageBox({this, LoadQString(AFX_IDS_APP_TITLE), LoadQString(question).arg(name),
-                            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No});
-        if (answer != QMessageBox::Yes || !Reload())
+        const bool modified = m_document->IsModified();
+        MessageBoxRequest request{
+            this, LoadQString(AFX_IDS_APP_TITLE),
+            LoadQString(modified ? IDS_FILE_CHANGED_MODIFIED : IDS_FILE_CHANGED_RELOAD).arg(name),
+            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No};
+        // Return and Escape keep the user's work; an unmodified text has none
+        // to lose, and Return reloads it.
+        request.defaultButton = modified ? QMessageBox::No : QMessageBox::Yes;
+        request.escapeButton = QMessageBox::No;
+        if (ShowMessageBox(request) != QMessageBox::Yes || !Reload())
             m_answeredStamp = now;
     }
     m_checkingDisk = false;
+}
+
+void CChildFrame::FileChangedOnDisk() {
+    // A question about a window the user is not looking at would be about
+    // the wrong file: it waits until the window comes to the front.
+    const CMainFrame* main = m_app.MainFrame();
+    if (main && main->isActiveWindow() && main->ActiveChild() == this)
+        CheckFileOnDisk();
 }
 
 void CChildFrame::ScheduleRecoveryCopy() {
@@ -280,7 +299,17 @@ bool CChildFrame::SaveModified() {
 }
 
 void CChildFrame::UpdateTitle() {
-    setWindowTitle(QString::fromStdString(m_document->GetTitle()));
+    // "[*]" is where the toolkit puts the mark of a modified document; one
+    // in the name itself is written twice, and shows as it is.
+    QString title = QString::fromStdString(m_document->GetTitle());
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowModified(m_document->IsModified());
+}
+
+QString CChildFrame::ShownTitle() const {
+    return QString::fromStdString(m_document->GetTitle()) +
+           (isWindowModified() ? QStringLiteral("*") : QString());
 }
 
 void CChildFrame::CloseDocument() {

@@ -48,8 +48,12 @@ public:
     bool SaveModified();
     // Closes the window and its document without asking about changes.
     void CloseDocument();
-    // The document's title on the window (and through it on the main window).
+    // The document's title on the window (and through it on the main window),
+    // marked while the document is modified.
     void UpdateTitle();
+    // The title as the window shows it: the document's, with "*" after it
+    // while it is modified.
+    QString ShownTitle() const;
 
     // Takes the file behind the document as it is now, as read or saved
     // here: a change by another program is noticed against it.
@@ -58,6 +62,9 @@ public:
     // offered a reload; a modified one is told, and the user chooses between
     // keeping the text and reloading. A file gone is said once.
     void CheckFileOnDisk();
+    // The watcher saw the file change: it is looked at now when this is the
+    // active window of the active main window, else when it becomes so.
+    void FileChangedOnDisk();
     // Reads the file again, as opening it does, in place of the text (one
     // step of Undo). False when it could not be read (a message said why).
     bool Reload();
@@ -89,6 +96,9 @@ private:
     // The text changed: its copy is written a moment after the last change,
     // and at most 30 s after the first one not yet copied.
     void ScheduleRecoveryCopy();
+    // Asks whether to replace the file on disk; true for Yes. Return and
+    // Escape answer Cancel.
+    bool AskToReplace(const QString& question);
 
     const unsigned m_recoveryId; // the name of this window's copy
     QTimer* m_recoveryTimer;

@@ -156,6 +156,7 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent, Sys
     m_endCode->setMaxLength(2);
     m_endCode->setValidator(new TypedUpperCase(m_endCode));
     m_flowControl = MakeList("flowControl", kFlowControlTexts, m_settings.FlowControl);
+    m_flowControl->setItemText(kFlowRtsCts, LoadQString(IDS_COM_FLOW_RTS_CTS));
     m_charDelay =
         MakeTextField(QString::number(m_settings.CharDelay), QStringLiteral("charDelay"), this);
     m_lineDelay =
@@ -185,7 +186,12 @@ CComSettingDlg::CComSettingDlg(const ComSettings& settings, QWidget* parent, Sys
     form->addRow(LoadQString(IDS_COM_PARITY), m_parity);
     form->addRow(LoadQString(IDS_COM_LINE_END), m_endOfLine);
     form->addRow(LoadQString(IDS_COM_FLOW), m_flowControl);
-    form->addRow(LoadQString(IDS_COM_END_CODE), m_endCode);
+    auto* endCodeRow = new QHBoxLayout;
+    endCodeRow->addWidget(m_endCode);
+    auto* endCodeBase = new QLabel(LoadQString(IDS_COM_END_CODE_BASE), this);
+    endCodeBase->setObjectName(QStringLiteral("endCodeBase"));
+    endCodeRow->addWidget(endCodeBase);
+    form->addRow(LabelFor(LoadQString(IDS_COM_END_CODE), m_endCode), endCodeRow);
     form->addRow(LoadQString(IDS_COM_CHAR_DELAY), m_charDelay);
     form->addRow(LoadQString(IDS_COM_LINE_DELAY), m_lineDelay);
     QDialogButtonBox* buttons = MakeOkCancel(this);

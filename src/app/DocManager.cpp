@@ -27,14 +27,27 @@ CKivaDocManager::CKivaDocManager(CKivaApp& app) : m_app(app) {
     QObject::connect(&m_watcher, &QFileSystemWatcher::fileChanged, [this](const QString& path) {
         // A moment later: a program that writes a file in steps has then
         // finished, and one check covers them all.
-        if (CChildFrame* frame = m_app.MainFrame() ? m_app.MainFrame()->FindChild(path) : nullptr)
-            QTimer::singleShot(200, frame, &CChildFrame::CheckFileOnDisk);
+        CChildFrame* frame = m_app.MainFrame() ? m_app.MainFrame()->FindChild(path) : nullptr;
+        if (!frame)
+            return;
+        QTimer::singleShot(200, frame, [this, frame, path] {
+            // A file replaced by renaming (as editors save, and as this
+            // program does) is a new file: the watch on the old one is gone
+            // or watches a file nobody sees any more.
+            RewatchFile(path);
+            frame->FileChangedOnDisk();
+        });
     });
 }
 
 void CKivaDocManager::WatchFile(const QString& path) {
     if (!path.isEmpty() && !m_watcher.files().contains(path))
         m_watcher.addPath(path); // a file that is gone cannot be watched: fine
+}
+
+void CKivaDocManager::RewatchFile(const QString& path) {
+    UnwatchFile(path);
+    WatchFile(path);
 }
 
 void CKivaDocManager::UnwatchFile(const QString& path) {
@@ -59,8 +72,11 @@ void CKivaDocManager::OnFileNew() {
 
 void CKivaDocManager::OnFileOpen() {
     QString path;
-    if (DoPromptFileName(path, AFX_IDS_OPENFILE, true, nullptr))
-        OpenDocumentFile(path);
+    QStringList paths;
+    if (!DoPromptFileName(path, AFX_IDS_OPENFILE, true, nullptr, nullptr, &paths))
+        return;
+    for (const QString& chosen : paths)
+        OpenDocumentFile(chosen);
 }
 
 CChildFrame* CKivaDocManager::AddFrame(CChildFrame* frame) {
@@ -131,7 +147,8 @@ CChildFrame* CKivaDocManager::OpenDocumentFile(const QString& path) {
 }
 
 bool CKivaDocManager::DoPromptFileName(QString& fileName, unsigned titleId, bool open,
-                                       CDocTemplate* docTemplate, CKivaView* saving) {
+                                       CDocTemplate* docTemplate, CKivaView* saving,
+                                       QStringList* chosen) {
     FilePrompt prompt;
     prompt.fileName = fileName;
     prompt.titleId = titleId;
@@ -158,7 +175,11 @@ bool CKivaDocManager::DoPromptFileName(QString& fileName, unsigned titleId, bool
 
     if (!(m_promptHook ? m_promptHook(prompt) : RunFileDialog(prompt)))
         return false; // Cancel leaves the flag as it was
-    fileName = prompt.fileName;
+    if (prompt.fileNames.isEmpty())
+        prompt.fileNames.append(prompt.fileName);
+    fileName = prompt.fileNames.constFirst();
+    if (chosen)
+        *chosen = prompt.fileNames;
     if (!open) {
         if (saving)
             saving->SetLineNumOutput(prompt.lineNum);
@@ -178,7 +199,7 @@ bool CKivaDocManager::RunFileDialog(FilePrompt& prompt) {
         // where a desktop's dialog would speak the desktop's.
         dialog->setOption(QFileDialog::DontUseNativeDialog);
         dialog->setAcceptMode(QFileDialog::AcceptOpen);
-        dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setFileMode(QFileDialog::ExistingFiles); // several at once, as anywhere
     } else {
         auto saveDialog = std::make_unique<CFileSaveDlg>(m_app.MainFrame(), title);
         save = saveDialog.get();
@@ -195,7 +216,8 @@ bool CKivaDocManager::RunFileDialog(FilePrompt& prompt) {
         dialog->selectFile(prompt.fileName);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return false;
-    prompt.fileName = dialog->selectedFiles().constFirst();
+    prompt.fileNames = dialog->selectedFiles();
+    prompt.fileName = prompt.fileNames.constFirst();
     if (save)
         prompt.lineNum = save->m_bLineNum;
     return true;

@@ -21,7 +21,7 @@ public:
 
     // "New": the type list, then a new untitled document of the chosen type.
     void OnFileNew();
-    // "Open": the file dialog, then the file.
+    // "Open": the file dialog, then the files chosen, each in its window.
     void OnFileOpen();
     // A new untitled document of that type in a new window.
     CChildFrame* CreateNewDocument(CDocTemplate& docTemplate);
@@ -38,13 +38,15 @@ public:
     // in as the proposal and goes out as the choice; false on Cancel. A save
     // shows the line-number output flag of `saving`, the view of the
     // document being saved (null: the active window's), and sets it when a
-    // name is chosen.
+    // name is chosen. An open may choose several files: `chosen`, if given,
+    // gets them all (`fileName` the first).
     bool DoPromptFileName(QString& fileName, unsigned titleId, bool open, CDocTemplate* docTemplate,
-                          CKivaView* saving = nullptr);
+                          CKivaView* saving = nullptr, QStringList* chosen = nullptr);
 
     // Everything a file dialog is asked, and what it answers.
     struct FilePrompt {
-        QString fileName; // the proposal; the choice on OK
+        QString fileName;      // the proposal; the choice on OK
+        QStringList fileNames; // an open's choices, in order (none: just fileName)
         unsigned titleId = 0;
         bool open = true;
         CDocTemplate* docTemplate = nullptr; // the saved document's type
@@ -62,6 +64,8 @@ public:
     // programs: the window of a file that changes checks it on disk.
     void WatchFile(const QString& path);
     void UnwatchFile(const QString& path);
+    // Watches whatever file is at `path` now, in place of the one watched.
+    void RewatchFile(const QString& path);
 
 private:
     CChildFrame* AddFrame(CChildFrame* frame);

@@ -8,7 +8,9 @@
 #include "app/GuiMessageSink.h"
 #include "app/MainFrame.h"
 #include "app/SplashDlg.h"
+#include "app/StartCommandLine.h"
 #include "app/Translations.h"
+#include "app/UserGuide.h"
 #include "doc/Recovery.h"
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
@@ -21,12 +23,14 @@
 #include "view/KivaView.h"
 
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -80,7 +84,8 @@ CKivaApp::CKivaApp(std::string profilePath)
           chain.push_back(this);
           return chain;
       })),
-      m_docManager(std::make_unique<CKivaDocManager>(*this)) {
+      m_docManager(std::make_unique<CKivaDocManager>(*this)),
+      m_guidePlaces(UserGuidePlaces(QString::fromStdString(ExecutablePath()))) {
     InitResources();
     // Typing in a dialog that has just opened replaces its first field.
     SelectFieldTextWhenDialogsOpen(this);
@@ -164,11 +169,16 @@ bool CKivaApp::InitInstance(const QStringList& arguments) {
         QThread::msleep(static_cast<unsigned long>(m_splashTime));
 
     m_mainFrame->InitialShowWindow(show);
-    // No document at start-up: a file named on the command line is not opened.
+    // Shown once more as the start asked: a window kept minimised comes
+    // back, a maximised one stays so.
     if (show == kShowNormal) {
-        m_mainFrame->showNormal();
+        if (!m_mainFrame->isMaximized())
+            m_mainFrame->showNormal();
         m_mainFrame->repaint();
     }
+    // The files the command line names, as File > Open opens them.
+    for (const QString& path : ParseStartCommandLine(arguments).open)
+        m_docManager->OpenDocumentFile(path);
     QTimer::singleShot(0, this, &CKivaApp::OnIdle);
     return true;
 }
@@ -250,6 +260,11 @@ void CKivaApp::ExitInstance() {
         m_settings.m_recentFiles.push_back(path.toStdString());
     StoreSettings(SettingGroup::RecentFiles);
     StoreSettings(SettingGroup::PreviewPages);
+    // Where the main window was, to open there next time.
+    if (const auto placement = m_mainFrame ? m_mainFrame->PlacementToStore() : std::nullopt) {
+        m_settings.m_strWindowPos = FormatWindowPlacement(*placement).toStdString();
+        StoreSettings(SettingGroup::WindowPos);
+    }
 }
 
 void CKivaApp::StoreSettings(SettingGroup group) {
@@ -278,6 +293,13 @@ QWidget* CKivaApp::DialogParent() const {
     return m_mainFrame.get();
 }
 
+void CKivaApp::ShowStatusMessage(const QString& text) {
+    // Long enough to be read after a glance up from the keys.
+    constexpr int kShownFor = 10000; // ms
+    if (m_mainFrame)
+        m_mainFrame->statusBar()->showMessage(text, kShownFor);
+}
+
 bool CKivaApp::OnCmdMsg(int id, CmdUI* ui) {
     switch (id) {
     case ID_FILE_NEW:
@@ -294,9 +316,13 @@ bool CKivaApp::OnCmdMsg(int id, CmdUI* ui) {
         return true;
     case ID_APP_ABOUT:
         if (!ui) {
-            CAboutDlg dialog(m_mainFrame.get());
+            CAboutDlg dialog(QFile::decodeName(m_profile.Path().c_str()), m_mainFrame.get());
             dialog.exec();
         }
+        return true;
+    case ID_HELP:
+        if (!ui)
+            OnHelp();
         return true;
     case ID_APP_EXIT:
         if (!ui)
@@ -328,6 +354,18 @@ bool CKivaApp::OnCmdMsg(int id, CmdUI* ui) {
     default:
         return false;
     }
+}
+
+void CKivaApp::OnHelp() {
+    const QString guide = FindUserGuide(m_guidePlaces);
+    QString problem;
+    if (guide.isEmpty())
+        problem = LoadQString(IDS_GUIDE_MISSING).arg(m_guidePlaces.join(u'\n'));
+    else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(guide)))
+        problem = LoadQString(IDS_GUIDE_NOT_OPENED).arg(guide);
+    if (!problem.isEmpty())
+        ShowMessageBox({m_mainFrame.get(), LoadQString(AFX_IDS_APP_TITLE), problem,
+                        QMessageBox::Warning, QMessageBox::Ok});
 }
 
 void CKivaApp::OnComSettings() {

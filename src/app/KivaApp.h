@@ -73,11 +73,19 @@ public:
     void AddToRecentFileList(const QString& path);
     void RemoveFromRecentFileList(const QString& path);
 
+    // F1: the user's guide in the program that opens such files, looked for
+    // in `places` (UserGuidePlaces() unless set); a message when it is not
+    // there, or nothing opens it.
+    void OnHelp();
+    void SetUserGuidePlaces(QStringList places) { m_guidePlaces = std::move(places); }
+    const QStringList& UserGuidePlacesLooked() const { return m_guidePlaces; }
+
     // What the views ask of the main window.
     void ScheduleCommandUpdate() override;
     void OpenFindReplace(FindDialogMode mode) override;
     void FindAgain() override;
     QWidget* DialogParent() const override;
+    void ShowStatusMessage(const QString& text) override;
 
     // Whether the splash is still up, and how long it stays up: alone while
     // start-up waits, then until the first idle moment after that time
@@ -110,6 +118,7 @@ private:
     int m_splashTime = 2000;
     QFont m_fontEdit;
     QStringList m_recentFiles;
+    QStringList m_guidePlaces;
     std::unique_ptr<RecoveryStore> m_recovery;
     int m_recoveryDelay = 3000;
     bool m_recoveryFailureSaid = false;

@@ -7,6 +7,7 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace tessel {
@@ -16,6 +17,12 @@ CLineNumSetDlg::CLineNumSetDlg(QWidget* parent)
       m_step(MakeDigitsField({}, QStringLiteral("step"), this)) {
     setWindowTitle(LoadQString(IDS_LINENUM_CAPTION));
     auto* form = new QFormLayout(this);
+    // What the two numbers are for, in a few lines above them.
+    auto* note = new QLabel(LoadQString(IDS_LINENUM_NOTE), this);
+    note->setObjectName(QStringLiteral("note"));
+    note->setWordWrap(true);
+    note->setMinimumWidth(note->fontMetrics().averageCharWidth() * 40);
+    form->addRow(note);
     form->addRow(LoadQString(IDS_LINENUM_START), m_start);
     form->addRow(LoadQString(IDS_LABEL_STEP), m_step);
     form->addRow(MakeOkCancel(this));

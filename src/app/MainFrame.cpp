@@ -11,6 +11,7 @@
 #include "doc/KivaDoc.h"
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
+#include "settings/AppSettings.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
 #include "view/FindReplaceDlg.h"
@@ -22,13 +23,17 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListView>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStringListModel>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QTimer>
@@ -37,6 +42,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <memory>
 
 namespace tessel {
 namespace {
@@ -70,6 +76,37 @@ QString SameFileKey(const QString& path) {
     return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
 
+// Selects the regular style of `family` in the font dialog's list of its
+// styles: the one the editor font has when made from the face alone.
+void SelectRegularStyle(QFontDialog& dialog, const QString& family) {
+    const QStringList styles = QFontDatabase::styles(family);
+    const qsizetype row = styles.indexOf(QFontInfo(QFont(family)).styleName());
+    if (row < 0)
+        return;
+    for (QListView* list : dialog.findChildren<QListView*>()) {
+        auto* model = qobject_cast<QStringListModel*>(list->model());
+        if (model && model->stringList() == styles && list->currentIndex().row() != row)
+            list->setCurrentIndex(model->index(static_cast<int>(row)));
+    }
+}
+
+// In `dialog`, a family chosen (typed, or clicked) comes in its regular
+// style, as the editor font comes at the next start. Left to itself the
+// dialog keeps the style of the family before where it can, else takes its
+// list's first: typing "DejaVu Sans Mono" passes through other families on
+// the way and ends on an oblique style.
+void TakeRegularStyleOfEachFamily(QFontDialog& dialog) {
+    auto family = std::make_shared<QString>(dialog.currentFont().family());
+    QObject::connect(&dialog, &QFontDialog::currentFontChanged, &dialog,
+                     [&dialog, family](const QFont& font) {
+                         // A style or size of the same family stays as chosen.
+                         if (font.family() == *family)
+                             return;
+                         *family = font.family();
+                         SelectRegularStyle(dialog, *family);
+                     });
+}
+
 } // namespace
 
 bool ParseWindowPlacement(const QString& text, WindowPlacement& placement) {
@@ -95,6 +132,41 @@ bool ParseWindowPlacement(const QString& text, WindowPlacement& placement) {
         QRect(QPoint(static_cast<int>(values[6]), static_cast<int>(values[7])),
               QPoint(static_cast<int>(values[8]) - 1, static_cast<int>(values[9]) - 1));
     return true;
+}
+
+QString FormatWindowPlacement(const WindowPlacement& placement) {
+    const QRect& normal = placement.normalPosition;
+    return QStringLiteral("%1,%2,%3,%4,%5,%6,%7,%8,%9,%10")
+        .arg(placement.flags)
+        .arg(placement.showCmd)
+        .arg(placement.minPosition.x())
+        .arg(placement.minPosition.y())
+        .arg(placement.maxPosition.x())
+        .arg(placement.maxPosition.y())
+        .arg(normal.left())
+        .arg(normal.top())
+        .arg(static_cast<long long>(normal.right()) + 1)
+        .arg(static_cast<long long>(normal.bottom()) + 1);
+}
+
+QRect PlaceOnScreens(const QRect& rect, const QList<QRect>& screens) {
+    if (screens.isEmpty() || rect.isEmpty())
+        return rect;
+    // Enough to take hold of: a piece of its top strip this wide.
+    constexpr int kHoldWidth = 64;
+    constexpr int kStripHeight = 32;
+    const QRect strip(rect.topLeft(), QSize(rect.width(), std::min(rect.height(), kStripHeight)));
+    for (const QRect& screen : screens) {
+        const QRect shown = screen.intersected(strip);
+        if (!shown.isEmpty() && shown.width() >= std::min(rect.width(), kHoldWidth) &&
+            shown.top() == strip.top())
+            return rect;
+    }
+    const QRect& screen = screens.front();
+    const QSize size = rect.size().boundedTo(screen.size());
+    const int left = std::clamp(rect.left(), screen.left(), screen.right() + 1 - size.width());
+    const int top = std::clamp(rect.top(), screen.top(), screen.bottom() + 1 - size.height());
+    return {QPoint(left, top), size};
 }
 
 QRect CascadeRect(QSize area, int step, int index) {
@@ -184,8 +256,7 @@ QMenu* CMainFrame::AddMenu(const QString& title, std::initializer_list<int> comm
                  {ID_NEW_BASIC, ID_NEW_C, ID_NEW_ASM, ID_NEW_CASL, ID_NEW_TEXT, ID_NEW_DATA})
                 sub->addAction(m_app.Router().Action(newId));
         } else if (id == kRecentFiles) {
-            for (int i = 0; i < kRecentFileCount; ++i)
-                menu->addAction(m_app.Router().Action(ID_FILE_MRU_FILE1 + i));
+            menu->addAction(m_app.Router().Action(ID_FILE_MRU_FILE1));
             FillRecentFiles(menu);
             connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillRecentFiles(menu); });
         } else {
@@ -216,8 +287,8 @@ void CMainFrame::BuildMenus(bool documentOpen) {
                  kSeparator, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_PAGE_SETUP, kSeparator,
                  kRecentFiles, kSeparator, ID_APP_EXIT});
         AddMenu(LoadQString(IDS_MENU_EDIT),
-                {ID_EDIT_UNDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_CLEAR,
-                 kSeparator, ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_SELECT_ALL});
+                {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
+                 ID_EDIT_CLEAR, kSeparator, ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_SELECT_ALL});
     } else {
         AddMenu(LoadQString(IDS_MENU_FILE),
                 {kNewSubmenu, ID_FILE_OPEN, kSeparator, kRecentFiles, kSeparator, ID_APP_EXIT});
@@ -237,22 +308,37 @@ void CMainFrame::BuildMenus(bool documentOpen) {
     } else {
         AddMenu(LoadQString(IDS_MENU_VIEW), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
     }
-    AddMenu(LoadQString(IDS_MENU_HELP), {ID_APP_ABOUT});
+    AddMenu(LoadQString(IDS_MENU_HELP), {ID_HELP, kSeparator, ID_APP_ABOUT});
 }
 
-void CMainFrame::FillRecentFiles(QMenu* /*menu*/) {
+void CMainFrame::FillRecentFiles(QMenu* menu) {
+    // The list stands where its first entry stands, one entry a file, or one
+    // disabled placeholder while it is empty: the menu holds no hidden
+    // entries (assistive tools and some menu bars would show them).
+    const auto isRecentFile = [this](const QAction* action) {
+        for (int i = 0; i < kRecentFileCount; ++i)
+            if (action == m_app.Router().Action(ID_FILE_MRU_FILE1 + i))
+                return true;
+        return false;
+    };
+    const QList<QAction*> items = menu->actions();
+    QAction* after = nullptr; // the item after the list
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (!isRecentFile(items[i]))
+            continue;
+        after = i + 1 < items.size() ? items[i + 1] : nullptr;
+        menu->removeAction(items[i]);
+    }
     const QStringList& files = m_app.RecentFiles();
-    for (int i = 0; i < kRecentFileCount; ++i) {
+    const qsizetype count = std::clamp<qsizetype>(files.size(), 1, kRecentFileCount);
+    for (int i = 0; i < count; ++i) {
         QAction* action = m_app.Router().Action(ID_FILE_MRU_FILE1 + i);
-        if (i < files.size()) {
-            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(AbbreviatePath(files[i])));
-            action->setVisible(true);
-        } else {
-            // An empty list shows one disabled placeholder.
-            action->setText(
-                QString::fromUtf8(CommandLabel(*FindCommand(ID_FILE_MRU_FILE1)).data()));
-            action->setVisible(i == 0);
-        }
+        action->setText(
+            i < files.size()
+                ? QStringLiteral("&%1 %2").arg(i + 1).arg(AbbreviatePath(files[i]))
+                : QString::fromUtf8(CommandLabel(*FindCommand(ID_FILE_MRU_FILE1)).data()));
+        action->setVisible(true);
+        menu->insertAction(after, action);
     }
     m_app.Router().UpdateActions();
 }
@@ -273,8 +359,9 @@ void CMainFrame::FillWindowList(QMenu* menu) {
     separator->setProperty("windowList", true);
     int number = 1;
     for (QMdiSubWindow* window : windows) {
-        QAction* action =
-            menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(window->windowTitle()));
+        auto* child = qobject_cast<CChildFrame*>(window);
+        const QString title = child ? child->ShownTitle() : window->windowTitle();
+        QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(title));
         action->setProperty("windowList", true);
         // A check mark on the active window; the others have no box at all.
         const bool active = window == m_mdiArea->currentSubWindow();
@@ -293,9 +380,11 @@ void CMainFrame::UpdateFrame() {
         m_menusBuilt = true;
     }
     QString title = LoadQString(IDR_MAINFRAME);
-    if (CChildFrame* child = ActiveChild())
-        title += QStringLiteral(" - ") + child->windowTitle();
+    CChildFrame* child = ActiveChild();
+    if (child)
+        title += QStringLiteral(" - ") + child->windowTitle(); // with its mark's place
     setWindowTitle(title);
+    setWindowModified(child && child->isWindowModified());
     if (m_findReplace)
         m_findReplace->UpdateControls();
     m_app.Router().ScheduleUpdate();
@@ -313,6 +402,8 @@ void CMainFrame::AddChild(CChildFrame* frame) {
         frame->setGeometry(place);
     connect(frame, &QObject::destroyed, this, [this] { UpdateFrame(); });
     connect(frame, &QWidget::windowTitleChanged, this, [this] { UpdateFrame(); });
+    connect(frame->GetActiveView(), &QPlainTextEdit::modificationChanged, this,
+            [this] { UpdateFrame(); });
 }
 
 void CMainFrame::ActivateNextWindow() {
@@ -370,8 +461,23 @@ CChildFrame* CMainFrame::FindChild(const QString& path) const {
 }
 
 bool CMainFrame::ReadWindowPlacement(WindowPlacement& placement) const {
-    const std::string text = m_app.Profile().GetProfileString("Settings", "WindowPos", "");
+    const std::string text = WindowPosSetting(m_app.Profile());
     return ParseWindowPlacement(QString::fromStdString(text), placement);
+}
+
+WindowPlacement CMainFrame::CurrentPlacement() const {
+    WindowPlacement placement;
+    // Minimised, it comes back as it was before: maximised or not.
+    placement.showCmd = isMaximized() ? kShowMaximized : kShowNormal;
+    placement.minPosition = placement.maxPosition = QPoint(-1, -1);
+    placement.normalPosition = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    return placement;
+}
+
+std::optional<WindowPlacement> CMainFrame::PlacementToStore() const {
+    if (isVisible())
+        return CurrentPlacement();
+    return m_closedPlacement;
 }
 
 void CMainFrame::InitialShowWindow(int showCommand) {
@@ -384,7 +490,13 @@ void CMainFrame::InitialShowWindow(int showCommand) {
     unsigned show = placement.showCmd;
     if (showCommand != static_cast<int>(kShowNormal))
         show = static_cast<unsigned>(showCommand);
-    setGeometry(placement.normalPosition);
+    QList<QRect> screens;
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        screens.append(primary->availableGeometry());
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen())
+            screens.append(screen->availableGeometry());
+    setGeometry(PlaceOnScreens(placement.normalPosition, screens));
     if (show == 0)
         return;
     if (show == kShowMinimized || show == 6 || show == 7)
@@ -419,8 +531,6 @@ bool CMainFrame::OnCmdMsg(int id, CmdUI* ui) {
         if (!ui)
             OnFontSettings();
         return true;
-    case ID_HELP:
-        return true; // F1 does nothing
     case ID_VIEW_TOOLBAR:
         if (ui)
             ui->SetCheck(m_toolBar->isVisible());
@@ -514,6 +624,7 @@ void CMainFrame::OnFontSettings() {
             if (label->buddy() == writingSystem)
                 label->hide();
     }
+    TakeRegularStyleOfEachFamily(dialog);
     if (dialog.exec() == QDialog::Accepted)
         ApplyEditFont(dialog.selectedFont());
 }
@@ -535,6 +646,15 @@ void CMainFrame::ApplyEditFont(const QFont& font) {
     ApplyToEveryView([&font](CKivaView& view) { view.ApplyFont(font); });
 }
 
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Back in front (from another program, or from a dialog): a file changed
+    // meanwhile behind the active document is asked about now.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        if (CChildFrame* child = ActiveChild())
+            QTimer::singleShot(0, child, &CChildFrame::CheckFileOnDisk);
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     // Every window asks about its unsaved changes before any closes: one
     // "Cancel" leaves them all open.
@@ -547,6 +667,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     for (CChildFrame* child : children)
         child->CloseDocument();
+    if (isVisible())
+        m_closedPlacement = CurrentPlacement();
     QMainWindow::closeEvent(event);
 }
 

@@ -6,6 +6,7 @@
 #include <QRect>
 
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QMdiArea;
@@ -33,6 +34,14 @@ struct WindowPlacement {
 
 // Parses "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d"; false unless exactly ten numbers.
 bool ParseWindowPlacement(const QString& text, WindowPlacement& placement);
+// The text that ParseWindowPlacement reads back as `placement`.
+QString FormatWindowPlacement(const WindowPlacement& placement);
+
+// Where a window kept at `rect` goes on screens whose free areas are
+// `screens`: at `rect` while the strip along its top (its menu bar, just
+// below the caption) shows far enough on one of them to take hold of; else
+// moved onto the first of them, and made smaller where larger than it.
+QRect PlaceOnScreens(const QRect& rect, const QList<QRect>& screens);
 
 // Where a new document window goes in a client area of `area`, `index`
 // windows having been opened before it: cascaded from the top left, each one
@@ -53,9 +62,14 @@ public:
 
     // Builds the bars and menus; false when they could not be made.
     bool OnCreate();
-    // Shows the window with the placement stored in the settings, if any.
+    // Shows the window with the placement stored in the settings, if any;
+    // one off every screen comes back onto the first.
     void InitialShowWindow(int showCommand);
     bool ReadWindowPlacement(WindowPlacement& placement) const;
+    // The placement to keep at exit: the window's now (its normal rectangle,
+    // maximised or not), or as it was when it closed; none while it has never
+    // been shown (started with /Embedding).
+    std::optional<WindowPlacement> PlacementToStore() const;
 
     QMdiArea* MdiArea() const { return m_mdiArea; }
     void AddChild(CChildFrame* frame);
@@ -95,6 +109,7 @@ public:
     void ActivateNextWindow();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -109,6 +124,8 @@ private:
     // is, a command without a prompt leaves the pane empty).
     void ShowIdleMessage();
 
+    WindowPlacement CurrentPlacement() const;
+
     CKivaApp& m_app;
     QMdiArea* m_mdiArea;
     QToolBar* m_toolBar = nullptr;
@@ -117,6 +134,7 @@ private:
     bool m_menusForDocument = false;
     bool m_menusBuilt = false;
     int m_childrenOpened = 0; // document windows opened so far, for their placement
+    std::optional<WindowPlacement> m_closedPlacement;
 };
 
 } // namespace tessel

@@ -36,24 +36,24 @@ StartCommandLine ParseStartCommandLine(const QStringList& arguments) {
     result.help = parser.isSet(help);
     result.version = parser.isSet(version);
     result.newInstance = parser.isSet(newInstance);
-    // Without --open a file name on the command line opens nothing. --open
-    // with no file starts the program as it is: the menu entry runs
-    // "tessel --open %F", which a start from the menu leaves without files.
-    if (parser.isSet(open))
-        result.open = parser.positionalArguments();
+    // Files open as a file manager's "open with" asks, with or without
+    // --open (which scripts and the menu entry, "tessel --open %F", use);
+    // none starts the program as it is.
+    result.open = parser.positionalArguments();
     return result;
 }
 
 QString StartHelpText(const QString& settingsPath) {
     return QStringLiteral(
-               "Usage: tessel [--open FILE...]\n"
+               "Usage: tessel [--open] [FILE...]\n"
                "The desktop program of TESSEL Software: edit BASIC, C, assembler, CASL, text\n"
                "and DATA files for the pocket computer, keep their line numbers in order,\n"
                "and move them to and from the device over a serial port.\n"
                "\n"
-               "      --open FILE...   open each FILE in a window of its own, as File > Open\n"
+               "  FILE...              open each FILE in a window of its own, as File > Open\n"
                "                       does; while the program runs, the running one opens\n"
                "                       them and this start ends\n"
+               "      --open           changes nothing: the files after it open as without it\n"
                "      --new-instance   start on its own even while the program runs\n"
                "  -h, --help           show this help\n"
                "  -v, --version        show the version\n"

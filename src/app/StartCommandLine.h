@@ -5,14 +5,14 @@
 
 namespace tessel {
 
-// What the desktop program's command line asks for. A bare file name opens
-// nothing, and the switches "Embedding" and "Automation" (after "/" or "-")
-// keep their effects; --open opens the files named.
+// What the desktop program's command line asks for. Every file named opens
+// (with or without --open before it), and the switches "Embedding" and
+// "Automation" (after "/" or "-") keep their effects.
 struct StartCommandLine {
     bool help = false;
     bool version = false;
     bool newInstance = false; // start on its own, even while another runs
-    QStringList open;         // the files --open names, as given
+    QStringList open;         // the files named, as given
     QString usageError;       // set when the command line is not one the program takes
 };
 

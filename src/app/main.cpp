@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     // Help, version and mistakes need no window.
     const tessel::StartCommandLine command = tessel::ParseStartCommandLine(arguments);
     if (!command.usageError.isEmpty()) {
-        Print(stderr, QStringLiteral("tessel: %1\nUsage: tessel [--open FILE...]\nTry 'tessel "
+        Print(stderr, QStringLiteral("tessel: %1\nUsage: tessel [--open] [FILE...]\nTry 'tessel "
                                      "--help' for more information.\n")
                           .arg(command.usageError));
         return 2;
@@ -61,19 +61,16 @@ int main(int argc, char** argv) {
     if (!command.newInstance && link.HandOver(files))
         return 0;
 
+    // It opens the files itself.
     tessel::CKivaApp app(settingsPath);
     if (!app.InitInstance(arguments))
         return 1;
-    const auto open = [&app](const QStringList& paths) {
-        for (const QString& path : paths)
-            app.DocManager().OpenDocumentFile(path);
-    };
-    link.Listen([&app, &open](const QStringList& paths) {
+    link.Listen([&app](const QStringList& paths) {
         app.MainFrame()->raise();
         app.MainFrame()->activateWindow();
-        open(paths);
+        for (const QString& path : paths)
+            app.DocManager().OpenDocumentFile(path);
     });
-    open(files);
     const int status = QApplication::exec();
     app.ExitInstance();
     return status;

@@ -12,6 +12,7 @@
 #include "engine/DocFactory.h"
 #include "engine/DocWithLineNum.h"
 #include "engine/Tidy.h"
+#include "lsp/LanguageServer.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 #include "settings/ProfileStore.h"
@@ -141,6 +142,8 @@ public:
             return Receive();
         if (command == Command::Ports)
             return Ports();
+        if (command == Command::Lsp)
+            return lsp::ServeStandardStreams(TESSEL_VERSION);
         // Replacing anything but a regular file would block on a FIFO or
         // write the result where it is lost (a pipe, a terminal).
         if (struct stat st{};

@@ -135,6 +135,16 @@ constexpr CommandHelpText kHelp[] = {
      "  7 DESCRIPTION  maker and product name, as the adapter gives them\n"
      "\n"
      "With no port it writes nothing, says so on standard error and exits with 0.\n"},
+    {Command::Lsp, "lsp [--settings FILE]",
+     "serve an editor as a language server on standard input and output",
+     "Runs a language server for BASIC programs (the Language Server Protocol,\n"
+     "3.17) for an editor, which starts it and talks to it through its standard\n"
+     "input and output: JSON-RPC messages, each after a Content-Length header.\n"
+     "Standard output carries nothing but those messages; the server's log goes to\n"
+     "standard error. The editor sends its documents in UTF-8; the server holds\n"
+     "them as code page 932, the device's character set, and reports each\n"
+     "character that has no code there as an error. Positions count UTF-16 code\n"
+     "units, or UTF-8 bytes when the editor offers them.\n"},
 };
 
 const CommandHelpText* Find(Command command) {
@@ -228,6 +238,10 @@ constexpr std::string_view kExitStatus =
     "Exit status: 0 done, 1 the file could not be processed (a message names the\n"
     "file and, where a line is at fault, the line), 2 a usage error.\n";
 
+constexpr std::string_view kServerExitStatus =
+    "Exit status: 0 when the editor asked for shutdown and then exit, 1 when it\n"
+    "asked for exit without shutdown or its input ended first, 2 a usage error.\n";
+
 constexpr std::string_view kTransferExitStatus =
     sys::kWindows ? "send and receive also exit with 1 when the port cannot be opened or the line\n"
                     "fails, and with 130 when Ctrl-C or Ctrl-Break stopped the transfer; receive\n"
@@ -319,14 +333,14 @@ std::string CommandHelp(Command command) {
     }
     if (takes.type)
         text += kTypeOption;
-    if (!takes.listing)
+    if (!takes.listing && !takes.serves)
         text += kEncodingOption;
     if (takes.listing)
         text += kJsonOption;
     text += kSettingsOption;
     text += kCommonOptions;
     text += '\n';
-    text += kExitStatus;
+    text += takes.serves ? kServerExitStatus : kExitStatus;
     if (takes.serial)
         text += kTransferExitStatus;
     return ForThisSystem(std::move(text));

@@ -43,6 +43,7 @@ constexpr CommandInfo kCommands[] = {
      "receive",
      {.output = Output::Received, .serial = true, .data = true, .timeout = true}},
     {Command::Ports, "ports", {.listing = true}},
+    {Command::Lsp, "lsp", {.serves = true}},
     {Command::Help, "help", {}},
 };
 
@@ -52,7 +53,8 @@ constexpr CommandInfo kCommands[] = {
 constexpr bool ChecksHoldForEveryCommand() {
     for (const CommandInfo& info : kCommands) {
         const CommandOptions& options = info.options;
-        if (info.command == Command::Help || options.listing) // take no options of these
+        if (info.command == Command::Help || options.listing ||
+            options.serves) // take no options of these
             continue;
         if ((options.output == Output::None || options.output == Output::Bytes) && !options.sends)
             return false;
@@ -138,7 +140,7 @@ bool By(Command command) {
 }
 // Every command but those that read and write no file (ports).
 bool ByFileReaders(Command command) {
-    return !OptionsOf(command).listing;
+    return !OptionsOf(command).listing && !OptionsOf(command).serves;
 }
 bool ByWriters(Command command) {
     return OptionsOf(command).output != Output::None;
@@ -582,15 +584,15 @@ private:
             return Fail(IDS_CLI_MISSING_COMMAND, {});
         const std::string command(CommandName(o.command));
         const CommandOptions& takes = OptionsOf(o.command);
-        if (takes.listing) {
+        if (o.json && !takes.listing)
+            return Fail(IDS_CLI_BELONGS_TO, {"--json", Takers(&CommandOptions::listing), command});
+        if (takes.listing || takes.serves) {
             if (m_haveFile)
                 return Fail(IDS_CLI_READS_NO_FILE, {command});
             if (!m_fileOption.empty())
                 return Fail(IDS_CLI_OPTION_DOES_NOT_APPLY, {Quoted(m_fileOption), command});
             return true;
         }
-        if (o.json)
-            return Fail(IDS_CLI_BELONGS_TO, {"--json", Takers(&CommandOptions::listing), command});
         if (!takes.timeout && o.timeoutMs)
             return Fail(IDS_CLI_BELONGS_TO,
                         {"--timeout", Takers(&CommandOptions::timeout), command});
@@ -762,7 +764,7 @@ Completion Complete(std::span<const std::string_view> args) {
                 if (info.command != Command::Help)
                     completion.words.emplace_back(info.name);
     } else if (!haveOperand && OptionsOf(command).output != Output::Received &&
-               !OptionsOf(command).listing) {
+               !OptionsOf(command).listing && !OptionsOf(command).serves) {
         completion.files = true;
     } else if (word.empty()) {
         offerOptions();

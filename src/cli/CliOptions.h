@@ -28,6 +28,7 @@ enum class Command {
     Send,
     Receive,
     Ports,
+    Lsp,
     Help,
 };
 
@@ -108,6 +109,7 @@ struct CommandOptions {
     bool data = false;      // --data
     bool timeout = false;   // --timeout
     bool listing = false;   // lists the ports: --json; reads no FILE, writes no file
+    bool serves = false;    // a server on standard input and output: reads no FILE
 };
 
 // What a word of the command line may become, for shell completion: these

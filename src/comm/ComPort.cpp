@@ -11,13 +11,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <exception>
 #include <fcntl.h>
 #include <linux/serial.h> // serial_struct, ASYNC_CLOSING_WAIT_NONE
 #include <pthread.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <system_error>
 #include <thread>
 
 namespace tessel {
@@ -59,17 +57,14 @@ bool WaitForEither(const CancelSignal& first, const CancelSignal& second, int ti
 // made it is blocked in: the drain that flow control holds for ever, the
 // close that waits for the output to leave the line. A thread of its own
 // waits for the cancel and then interrupts the other every few milliseconds
-// until the object goes. When the system makes no such thread, those calls
-// wait as they always did.
+// until the object goes. When the system makes no such thread, StartError()
+// says why: nothing would then end those calls on a cancel.
 class InterruptOnCancel {
 public:
-    explicit InterruptOnCancel(const CancelSignal* cancel) {
-        if (cancel == nullptr)
-            return;
-        try {
-            m_watcher = std::thread(Watch, std::cref(*cancel), ::pthread_self(), std::cref(m_done));
-        } catch (const std::exception&) {
-        }
+    explicit InterruptOnCancel(const CancelSignal* cancel)
+        : m_cancel(cancel), m_thread(::pthread_self()) {
+        if (cancel != nullptr && sys::StartThread(m_watcher, Watch, this) != 0)
+            m_startError = errno;
     }
     ~InterruptOnCancel() {
         if (!m_watcher.joinable())
@@ -80,17 +75,26 @@ public:
     InterruptOnCancel(const InterruptOnCancel&) = delete;
     InterruptOnCancel& operator=(const InterruptOnCancel&) = delete;
 
+    // 0 when a cancel ends the calls (or there is no cancel to wait for),
+    // else the system's error number for the thread it would not make.
+    int StartError() const { return m_startError; }
+
 private:
-    static void Watch(const CancelSignal& cancel, pthread_t thread, const CancelSignal& done) {
-        while (!cancel.IsRaised() && !done.IsRaised())
-            if (!WaitForEither(cancel, done, -1))
+    static void Watch(void* context) {
+        const auto& self = *static_cast<const InterruptOnCancel*>(context);
+        while (!self.m_cancel->IsRaised() && !self.m_done.IsRaised())
+            if (!WaitForEither(*self.m_cancel, self.m_done, -1))
                 return;
-        while (!done.IsRaised())
-            if (sys::Interrupt(thread) != 0 || !WaitForEither(done, done, kInterruptRepeatMs))
+        while (!self.m_done.IsRaised())
+            if (sys::Interrupt(self.m_thread) != 0 ||
+                !WaitForEither(self.m_done, self.m_done, kInterruptRepeatMs))
                 return;
     }
 
-    CancelSignal m_done; // the watched calls are over
+    const CancelSignal* const m_cancel;
+    const pthread_t m_thread; // the one whose calls are interrupted
+    CancelSignal m_done;      // the watched calls are over
+    int m_startError = 0;
     std::thread m_watcher;
 };
 
@@ -180,6 +184,8 @@ CComPort::~CComPort() {
         Release();
         return;
     }
+    // Without its thread the close waits as long as the driver's own wait
+    // at close allows, unless Discard could turn that off.
     const InterruptOnCancel interrupt(m_impl->cancel);
     Discard();
     Release();
@@ -266,9 +272,14 @@ bool CComPort::Close() {
     // From here on a cancel ends every wait: the one for the output queue
     // watches the cancel signal, the drain and the close are interrupted.
     const InterruptOnCancel interrupt(port.cancel);
+    // A drain that nothing could end on a cancel is not begun: the send
+    // fails as on a line error, with the system's reason, and what is
+    // still queued is discarded.
+    const int unwatched = interrupt.StartError();
     // Closing or restoring the configuration while bytes still wait would
     // cut off the end of the text.
-    const bool delivered = !port.outputBroken && WaitQueue(0, 0) && Drain();
+    const bool delivered = !port.outputBroken && (unwatched == 0 || Broken(Reason(unwatched))) &&
+                           WaitQueue(0, 0) && Drain();
     if (!delivered)
         Discard();
     Release();
@@ -324,7 +335,9 @@ void CComPort::Release() {
     port.locked = port.exclusive = port.configured = port.linesRaised = false;
 }
 
-bool CComPort::Write(const char* data, std::size_t count) {
+bool CComPort::Write(const char* data, std::size_t count, std::size_t* taken) {
+    if (taken)
+        *taken = 0;
     if (m_fd < 0)
         return Broken(Reason(EBADF));
     Impl& port = *m_impl;
@@ -340,6 +353,8 @@ bool CComPort::Write(const char* data, std::size_t count) {
         std::size_t written = 0;
         if (!WriteSome(data + done, paced ? 1 : count - done, written))
             return false;
+        if (taken)
+            *taken = done + written;
         if (paced && !PaceAfter(data[done]))
             return false;
         done += written;

@@ -51,8 +51,11 @@ public:
     bool Close();
     // Writes `count` bytes from `data`, pausing after each byte and line end
     // as the settings' pacing asks. True when they have gone; false on a
-    // line error or a cancel, with LastError() saying why.
-    [[nodiscard]] bool Write(const char* data, std::size_t count);
+    // line error or a cancel, with LastError() saying why. `taken` (when
+    // given) says how many of them the driver took, false or not: a cancel
+    // in the pause after a byte, or in the wait for the queue, comes after
+    // the byte has been taken.
+    [[nodiscard]] bool Write(const char* data, std::size_t count, std::size_t* taken = nullptr);
     // Reads exactly one byte. True when it arrived; false on a line error, a
     // hang-up of the other end, a cancel, or no byte within the read time-out,
     // with LastError() saying why.

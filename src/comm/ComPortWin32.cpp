@@ -11,6 +11,7 @@
 #include "comm/PortDiscovery.h"
 #include "res/StringTable.h"
 #include "settings/ComSettings.h"
+#include "sys/SysCalls.h"
 #include "sys/Win32.h"
 
 #include <algorithm>
@@ -18,7 +19,6 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <exception>
 #include <functional>
 #include <thread>
 
@@ -65,27 +65,23 @@ private:
 // While it lives, a cancel ends the synchronous call the creating thread is
 // blocked in (the drain that flow control holds): a thread of its own waits
 // for the cancel and then cancels the other's I/O every few milliseconds
-// until the object goes.
+// until the object goes. When the system makes no such thread, StartError()
+// says why: nothing would then end that call on a cancel.
 class CancelSyncOnCancel {
 public:
-    explicit CancelSyncOnCancel(const CancelSignal* cancel) {
-        HANDLE self = nullptr;
-        if (cancel == nullptr || cancel->Event() == nullptr || m_done.get() == nullptr ||
-            !::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(),
-                               &self, THREAD_TERMINATE, FALSE, 0))
+    explicit CancelSyncOnCancel(const CancelSignal* cancel) : m_cancel(cancel) {
+        if (cancel == nullptr)
             return;
-        m_thread = self;
-        try {
-            m_watcher = std::thread([this, cancel] {
-                const HANDLE both[] = {static_cast<HANDLE>(cancel->Event()), m_done.get()};
-                if (::WaitForMultipleObjects(2, both, FALSE, INFINITE) != WAIT_OBJECT_0)
-                    return;
-                do
-                    ::CancelSynchronousIo(m_thread);
-                while (::WaitForSingleObject(m_done.get(), kCancelRepeatMs) == WAIT_TIMEOUT);
-            });
-        } catch (const std::exception&) {
+        HANDLE self = nullptr;
+        if (m_done.get() == nullptr ||
+            !::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(),
+                               &self, THREAD_TERMINATE, FALSE, 0)) {
+            m_startError = sys::win32::ErrnoFrom(::GetLastError());
+            return;
         }
+        m_thread = self;
+        if (sys::StartThread(m_watcher, Watch, this) != 0)
+            m_startError = errno;
     }
     ~CancelSyncOnCancel() {
         if (m_watcher.joinable()) {
@@ -98,9 +94,33 @@ public:
     CancelSyncOnCancel(const CancelSyncOnCancel&) = delete;
     CancelSyncOnCancel& operator=(const CancelSyncOnCancel&) = delete;
 
+    // 0 when a cancel ends the call (or there is no cancel to wait for),
+    // else the error number of what the system would not make.
+    int StartError() const { return m_startError; }
+
 private:
+    static void Watch(void* context) {
+        auto& self = *static_cast<CancelSyncOnCancel*>(context);
+        // A cancel signal without an event is looked at every few
+        // milliseconds instead.
+        const HANDLE cancelEvent = static_cast<HANDLE>(self.m_cancel->Event());
+        const HANDLE both[] = {self.m_done.get(), cancelEvent};
+        while (!self.m_cancel->IsRaised()) {
+            const DWORD wake = cancelEvent != nullptr
+                                   ? ::WaitForMultipleObjects(2, both, FALSE, INFINITE)
+                                   : ::WaitForSingleObject(self.m_done.get(), kFlagCheckMs);
+            if (wake != WAIT_OBJECT_0 + 1 && wake != WAIT_TIMEOUT)
+                return; // the call is over (or the wait failed)
+        }
+        do
+            ::CancelSynchronousIo(self.m_thread);
+        while (::WaitForSingleObject(self.m_done.get(), kCancelRepeatMs) == WAIT_TIMEOUT);
+    }
+
+    const CancelSignal* const m_cancel;
     Event m_done;
     HANDLE m_thread = nullptr;
+    int m_startError = 0;
     std::thread m_watcher;
 };
 
@@ -355,6 +375,10 @@ bool CComPort::Drain() {
     // The queue is empty; the adapter may still hold bytes that flow control
     // keeps from the line. FlushFileBuffers waits for them; a cancel ends it.
     const CancelSyncOnCancel cancelOnCancel(port.cancel);
+    // A wait that nothing could end on a cancel is not begun: the send
+    // fails as on a line error, with the system's reason.
+    if (const int unwatched = cancelOnCancel.StartError(); unwatched != 0)
+        return Broken(SystemReason(unwatched));
     if (::FlushFileBuffers(port.port))
         return true;
     const DWORD error = ::GetLastError();
@@ -387,7 +411,9 @@ void CComPort::Release() {
     port.configured = port.linesRaised = false;
 }
 
-bool CComPort::Write(const char* data, std::size_t count) {
+bool CComPort::Write(const char* data, std::size_t count, std::size_t* taken) {
+    if (taken)
+        *taken = 0;
     Impl& port = *m_impl;
     if (port.port == INVALID_HANDLE_VALUE)
         return Broken(SystemReason(EBADF));
@@ -407,6 +433,8 @@ bool CComPort::Write(const char* data, std::size_t count) {
             paced ? 1 : std::min<std::size_t>(count - done, port.pacing.aheadLimit);
         if (!WriteSome(data + done, chunk, written))
             return false;
+        if (taken)
+            *taken = done + written;
         if (paced && !PaceAfter(data[done]))
             return false;
         done += written;

@@ -60,9 +60,14 @@ void TransferWorker::Run() {
         end.reason = "unexpected error";
     }
     m_completed.store(end.outcome == TransferEnd::Outcome::Completed, std::memory_order_release);
+    m_end = std::move(end);
     try {
-        m_observer.OnEnded(end);
+        m_observer.OnEnded(m_end);
     } catch (...) {
+        // The observer could not take the report (no memory to pass it on,
+        // say), and nothing may escape the thread. The end is not lost with
+        // it: Ended() says so once this returns, and EndReport() keeps the
+        // report for whoever waits (the transfer dialog watches for that).
     }
 }
 
@@ -82,7 +87,8 @@ void TransferWorker::Transfer(TransferEnd& end) {
         return;
     }
     end.outcome = TransferEnd::Outcome::Faulted;
-    const bool ended = m_mode == Mode::Send ? RunSend(port) : RunReceive(port);
+    const bool ended =
+        m_mode == Mode::Send ? RunSend(port, end.bytes) : RunReceive(port, end.bytes);
     // A send is complete only once its last byte has left the line.
     const bool delivered = port.Close();
     if (ended && delivered) {
@@ -95,14 +101,17 @@ void TransferWorker::Transfer(TransferEnd& end) {
     end.reason = port.LastError();
 }
 
-bool TransferWorker::RunSend(CComPort& port) {
+bool TransferWorker::RunSend(CComPort& port, std::size_t& moved) {
     const std::size_t n = m_buffer.size();
     for (std::size_t i = 0; i < n; ++i) {
         // The count of bytes sent before this one: every hundred for a long
         // text, every byte for a short one.
         if (i > 0 && (n < 100 || i % 100 == 0))
             m_observer.OnProgress(static_cast<unsigned>(i));
-        if (!port.Write(&m_buffer[i], 1))
+        std::size_t taken = 0;
+        const bool written = port.Write(&m_buffer[i], 1, &taken);
+        moved = i + taken;
+        if (!written)
             return false;
         if (static_cast<unsigned char>(m_buffer[i]) == m_settings.EndOfFile)
             break;
@@ -110,7 +119,7 @@ bool TransferWorker::RunSend(CComPort& port) {
     return true;
 }
 
-bool TransferWorker::RunReceive(CComPort& port) {
+bool TransferWorker::RunReceive(CComPort& port, std::size_t& moved) {
     unsigned count = 0;
     for (;;) {
         char byte = 0;
@@ -118,6 +127,7 @@ bool TransferWorker::RunReceive(CComPort& port) {
             return false;
         m_buffer.push_back(byte);
         ++count;
+        ++moved;
         if (count < 100 || count % 100 == 0)
             m_observer.OnProgress(count);
         if (static_cast<unsigned char>(byte) == m_settings.EndOfFile)

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -28,6 +29,7 @@ struct TransferEnd {
     std::string device;     // the device the port stands for
     std::string reason;     // why it did not complete; empty when it did
     int openError = 0;      // OpenFailed: the system's error number, when it gave one
+    std::size_t bytes = 0;  // bytes written to the line (send) or received, however it ended
 };
 
 // How long the line stands still before the observer hears of it.
@@ -47,7 +49,8 @@ public:
     // The last call of every transfer that started, however it ended:
     // Completed() already says whether it completed, and the worker touches
     // neither the buffer nor the observer after it. An exception thrown
-    // from here is lost with the report.
+    // from here goes no further; the report is then still to be had from
+    // the worker's EndReport().
     virtual void OnEnded(const TransferEnd& end) = 0;
 };
 
@@ -87,6 +90,10 @@ public:
     // touches neither the buffer nor the observer any more (also before
     // Start, and when Start failed). Join() then returns at once.
     bool Ended() const { return !m_running.load(std::memory_order_acquire); }
+    // The report OnEnded was given; read it once Ended() says so (before,
+    // and when Start failed, an empty report). For whoever may have missed
+    // it: an observer that threw, a waiter that watches Ended().
+    const TransferEnd& EndReport() const { return m_end; }
 
 private:
     void Run();
@@ -94,9 +101,10 @@ private:
     // ended in `end`, whose outcome is at each moment the one an exception
     // from there would mean (OpenFailed, then Faulted).
     void Transfer(TransferEnd& end);
-    // The transfer on an open port; true when it ended normally.
-    bool RunSend(CComPort& port);
-    bool RunReceive(CComPort& port);
+    // The transfer on an open port; true when it ended normally. `moved`
+    // counts the bytes as they go.
+    bool RunSend(CComPort& port, std::size_t& moved);
+    bool RunReceive(CComPort& port, std::size_t& moved);
 
     const Mode m_mode;
     const ComSettings m_settings; // a copy: a transfer never sees later changes
@@ -107,6 +115,7 @@ private:
     std::atomic<bool> m_running{false};
     bool m_started = false;
     std::chrono::milliseconds m_receiveTimeout{0};
+    TransferEnd m_end; // written by the worker's thread before it ends
     std::thread m_thread;
 };
 

@@ -1,15 +1,11 @@
 #pragma once
 
+#include "res/Problem.h"
 #include "res/StringTable.h"
 
 #include <cstddef>
 
 namespace tessel {
-
-// No line: the result is about the text as a whole; no column: about the
-// whole line.
-inline constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
-inline constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
 
 // The outcome of an operation on a document's text: IDS_NONE, or the
 // message that says what is wrong and, where it is about one line, that line

@@ -335,17 +335,6 @@ std::string NameCharacter(char32_t c) {
     return name;
 }
 
-std::string DescribeRefusal(const Refusal& refusal) {
-    std::string message = NameCharacter(refusal.character);
-    if (refusal.reason == RefusalReason::NulByte)
-        message += " は NUL バイトとして保存される文字です。ファイルを開くとそこで文章が"
-                   "終わってしまうため、入力できません。";
-    else
-        message += " はコード ページ 932 (シフト JIS) にない文字のため、この文書には入れられ"
-                   "ません。";
-    return message;
-}
-
 bool IsPlaceholder(char16_t unit) {
     if (GetTables().encode[unit] == kNoCode)
         return false;
@@ -422,9 +411,22 @@ std::size_t OffsetIndex::Position(std::size_t offset) const {
     }
 }
 
+std::optional<std::uint16_t> CodeOf(char32_t character) {
+    if (character < 0x80)
+        return static_cast<std::uint16_t>(character);
+    // Only characters of the code page: not the editor's marks for bytes nor
+    // the stand-ins of second codes, which have codes in the table only so
+    // that the editor's text comes back.
+    if (character >= 0x10000 || IsPlaceholder(static_cast<char16_t>(character)))
+        return std::nullopt;
+    const std::uint16_t code = GetTables().encode[character];
+    if (code == kNoCode || code == kBreak)
+        return std::nullopt;
+    return code;
+}
+
 std::optional<ConversionError> FromUtf8(std::string_view utf8, std::string& bytes,
                                         bool* droppedMark) {
-    const Tables& t = GetTables();
     bytes.clear();
     std::string_view in = utf8;
     const bool mark = in.starts_with("\xEF\xBB\xBF");
@@ -441,25 +443,15 @@ std::optional<ConversionError> FromUtf8(std::string_view utf8, std::string& byte
             return ConversionError{ConversionProblem::NotUtf8, skipped + i, 0,
                                    static_cast<unsigned char>(in[i])};
         }
-        if (c.value < 0x80) {
-            bytes += static_cast<char>(c.value);
-        } else {
-            // Only characters of the code page: not the editor's marks for
-            // bytes nor the stand-ins of second codes, which have codes in
-            // the table only so that the editor's text comes back.
-            const std::uint16_t code =
-                c.value < 0x10000 && !IsPlaceholder(static_cast<char16_t>(c.value))
-                    ? t.encode[c.value]
-                    : kNoCode;
-            if (code == kNoCode || code == kBreak) {
-                bytes.clear();
-                return ConversionError{ConversionProblem::NotInCodePage, skipped + i, c.value,
-                                       static_cast<unsigned char>(in[i])};
-            }
-            if (code >= 0x100)
-                bytes += static_cast<char>(code >> 8);
-            bytes += static_cast<char>(code & 0xFF);
+        const std::optional<std::uint16_t> code = CodeOf(c.value);
+        if (!code) {
+            bytes.clear();
+            return ConversionError{ConversionProblem::NotInCodePage, skipped + i, c.value,
+                                   static_cast<unsigned char>(in[i])};
         }
+        if (*code >= 0x100)
+            bytes += static_cast<char>(*code >> 8);
+        bytes += static_cast<char>(*code & 0xFF);
         i += c.length;
     }
     return std::nullopt;

@@ -43,6 +43,7 @@
 // exactly in both directions (ByteOffset(), Position(), OffsetIndex).
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -100,12 +101,9 @@ std::optional<Refusal> CheckInput(std::u16string_view text);
 // the text pasted.
 std::u16string PrepareInput(std::u16string_view text);
 
-// A message for the user, in UTF-8, naming the refused character and its
-// code point, e.g. "「é」(U+00E9) は…".
-std::string DescribeRefusal(const Refusal& refusal);
-
-// A character for a message: 「é」(U+00E9), or only the code point for one
-// that cannot be shown (a control character, a lone surrogate).
+// A character for a message, in UTF-8: 「é」(U+00E9), or only the code point
+// for one that cannot be shown (a control character, a lone surrogate), with
+// "NUL" before it for U+0000. The words around it are the caller's.
 std::string NameCharacter(char32_t character);
 
 // --- Files kept in UTF-8 -------------------------------------------------
@@ -138,6 +136,10 @@ struct ConversionError {
 // On an error `bytes` is left empty.
 std::optional<ConversionError> FromUtf8(std::string_view utf8, std::string& bytes,
                                         bool* droppedMark = nullptr);
+// The code FromUtf8() gives `character`: one byte (a value below 0x100) or a
+// lead byte and a trail byte (lead << 8 | trail); none for a character it
+// refuses (no code, or one of the editor's marks and stand-ins).
+std::optional<std::uint16_t> CodeOf(char32_t character);
 // Code page 932 bytes to UTF-8, into `utf8`. On an error `utf8` is left empty.
 std::optional<ConversionError> ToUtf8(std::string_view bytes, std::string& utf8);
 // Whether `bytes` read as UTF-8 without a fault and hold at least one

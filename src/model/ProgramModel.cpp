@@ -484,11 +484,10 @@ void ProgramModel::CollectSymbols(std::uint32_t index, std::vector<SymbolUse>& o
         const std::string_view word = text.substr(token.begin, token.Length());
         switch (token.kind) {
         case BasicTokenKind::Label:
-            out.push_back(
-                {SymbolKind::LabelDefinition, index, token.begin + 1, token.Length() - 1});
+            out.push_back({UseKind::LabelDefinition, index, token.begin + 1, token.Length() - 1});
             break;
         case BasicTokenKind::LabelReference:
-            out.push_back({SymbolKind::LabelUse, index, token.begin + 1, token.Length() - 1});
+            out.push_back({UseKind::LabelUse, index, token.begin + 1, token.Length() - 1});
             break;
         case BasicTokenKind::Variable: {
             bool set = setsList || setsNext;
@@ -505,8 +504,8 @@ void ProgramModel::CollectSymbols(std::uint32_t index, std::vector<SymbolUse>& o
                 }
                 set = next < tokens.size() && isPunctuation(tokens[next], '=');
             }
-            out.push_back({set ? SymbolKind::VariableSet : SymbolKind::VariableRead, index,
-                           token.begin, token.Length()});
+            out.push_back({set ? UseKind::VariableSet : UseKind::VariableRead, index, token.begin,
+                           token.Length()});
             break;
         }
         default:
@@ -578,7 +577,7 @@ std::vector<SymbolUse> ProgramModel::Uses(std::string_view name, bool label) con
 
 std::optional<std::size_t> ProgramModel::LabelLine(std::string_view name) const {
     for (const SymbolUse& use : Uses(name, true))
-        if (use.kind == SymbolKind::LabelDefinition)
+        if (use.kind == UseKind::LabelDefinition)
             return use.line;
     return std::nullopt;
 }
@@ -590,24 +589,25 @@ bool ProgramModel::BeyondAscii() const {
 
 // --- Problems ---------------------------------------------------------------
 
-Problem ProgramModel::At(StringId message, Severity severity, std::size_t line, std::size_t begin,
-                         std::size_t end) const {
-    Problem problem;
+ProgramProblem ProgramModel::At(StringId message, Severity severity, std::size_t line,
+                                std::size_t begin, std::size_t end) const {
+    ProgramProblem problem;
     problem.message = message;
     problem.severity = severity;
     problem.line = line;
+    problem.offset = m_lines[line].start;
     problem.column = begin - m_lines[line].start;
     problem.begin = begin;
     problem.end = end;
     return problem;
 }
 
-Problem ProgramModel::NumberProblem(std::size_t index) const {
+ProgramProblem ProgramModel::NumberProblem(std::size_t index) const {
     const ProgramLine& line = m_lines[index];
     if (line.digits != 0)
         return At(IDS_LINE_OUT_OF_RANGE, Severity::Error, index, line.start,
                   line.start + line.digits);
-    Problem problem = At(IDS_LINE_NO_NUMBER, Severity::Error, index, line.start, line.End());
+    ProgramProblem problem = At(IDS_LINE_NO_NUMBER, Severity::Error, index, line.start, line.End());
     if (line.flags & kLineBlank) {
         problem.fix = ProblemFix{IDS_FIX_REMOVE_BLANK_LINE, {line.start, line.Span(), {}}};
     } else if (line.flags & kLineEndMark) {
@@ -622,15 +622,15 @@ Problem ProgramModel::NumberProblem(std::size_t index) const {
     return problem;
 }
 
-Problem ProgramModel::TooLongProblem(std::size_t index) const {
+ProgramProblem ProgramModel::TooLongProblem(std::size_t index) const {
     const ProgramLine& line = m_lines[index];
     const std::size_t past = PastLimit(LineText(index), m_options.tabWidth, kMaxLineLength);
     return At(IDS_LINE_TOO_LONG, Severity::Error, index, line.start + past, line.End());
 }
 
-Problem ProgramModel::EndCodeProblem(std::size_t offset) const {
+ProgramProblem ProgramModel::EndCodeProblem(std::size_t offset) const {
     const std::size_t index = LineAt(offset);
-    Problem problem = At(IDS_END_CODE_INSIDE, Severity::Error, index, offset, offset + 1);
+    ProgramProblem problem = At(IDS_END_CODE_INSIDE, Severity::Error, index, offset, offset + 1);
     if (offset < m_lines[index].End()) // a byte of the line, not its line end
         problem.fix = ProblemFix{IDS_FIX_REMOVE_END_CODE, {offset, 1, {}}};
     return problem;
@@ -653,7 +653,7 @@ std::optional<std::size_t> ProgramModel::EndCodeInLineEnds() const {
 
 void ProgramModel::LineProblems(std::size_t index, std::uint32_t& previous,
                                 std::span<const LineReference> refs,
-                                std::vector<Problem>& out) const {
+                                std::vector<ProgramProblem>& out) const {
     const ProgramLine& line = m_lines[index];
     if (IsLineNumbered(m_options.kind)) {
         if (!line.HasNumber()) {
@@ -678,7 +678,7 @@ void ProgramModel::LineProblems(std::size_t index, std::uint32_t& previous,
             const auto b = static_cast<unsigned char>(text[i]);
             const std::size_t at = line.start + i;
             if (b == 0) {
-                Problem problem = At(IDS_NUL_INSIDE, Severity::Error, index, at, at + 1);
+                ProgramProblem problem = At(IDS_NUL_INSIDE, Severity::Error, index, at, at + 1);
                 problem.fix = ProblemFix{IDS_FIX_REMOVE_NUL, {at, 1, {}}};
                 out.push_back(std::move(problem));
             }
@@ -689,7 +689,8 @@ void ProgramModel::LineProblems(std::size_t index, std::uint32_t& previous,
             if (b >= 0x80) {
                 bytes = cp932::CharacterBytes(text, i);
                 if (bytes == 0) {
-                    Problem problem = At(IDS_NOT_CP932, Severity::Warning, index, at, at + 1);
+                    ProgramProblem problem =
+                        At(IDS_NOT_CP932, Severity::Warning, index, at, at + 1);
                     problem.arguments.push_back(Hex(b));
                     out.push_back(std::move(problem));
                     bytes = 1;
@@ -702,14 +703,15 @@ void ProgramModel::LineProblems(std::size_t index, std::uint32_t& previous,
         if (Present(ref.target))
             continue;
         const std::size_t at = line.start + ref.column;
-        Problem problem = At(IDS_LINE_REF_NO_LINE, Severity::Warning, index, at, at + ref.length);
+        ProgramProblem problem =
+            At(IDS_LINE_REF_NO_LINE, Severity::Warning, index, at, at + ref.length);
         problem.arguments.emplace_back(m_text.substr(at, ref.length));
         out.push_back(std::move(problem));
     }
 }
 
-std::vector<Problem> ProgramModel::Problems() const {
-    std::vector<Problem> problems;
+std::vector<ProgramProblem> ProgramModel::Problems() const {
+    std::vector<ProgramProblem> problems;
     const bool numbered = IsLineNumbered(m_options.kind);
     const bool shared = !m_shared.empty();
     // The next reference to a line that does not exist.
@@ -747,11 +749,11 @@ std::vector<Problem> ProgramModel::Problems() const {
     }
     if (const auto at = EndCodeInLineEnds())
         problems.push_back(EndCodeProblem(*at));
-    std::ranges::stable_sort(problems, {}, &Problem::begin);
+    std::ranges::stable_sort(problems, {}, &ProgramProblem::begin);
     return problems;
 }
 
-std::optional<Problem> ProgramModel::LineTableRefusal() const {
+std::optional<ProgramProblem> ProgramModel::LineTableRefusal() const {
     for (std::size_t i = 0; i < m_lines.size(); ++i)
         if (!m_lines[i].HasNumber())
             return NumberProblem(i);
@@ -768,7 +770,7 @@ std::optional<Problem> ProgramModel::LineTableRefusal() const {
     return At(IDS_LINE_DUPLICATE, Severity::Error, index, line.start, line.start + line.digits);
 }
 
-std::optional<Problem> ProgramModel::Refusal(Operation operation) const {
+std::optional<ProgramProblem> ProgramModel::Refusal(Operation operation) const {
     if (m_text.empty())
         return std::nullopt;
     if (!IsLineNumbered(m_options.kind)) {

@@ -23,7 +23,7 @@
 #include "doc/DocKind.h"
 #include "doc/TextOps.h"
 #include "engine/Keywords.h"
-#include "model/Problem.h"
+#include "model/ProgramProblem.h"
 #include "model/SourceLexer.h"
 #include "model/Token.h"
 #include "settings/LineNumberRange.h"
@@ -83,19 +83,17 @@ struct LineReference {
     bool operator==(const LineReference&) const = default;
 };
 
-enum class SymbolKind : std::uint8_t { LabelDefinition, LabelUse, VariableRead, VariableSet };
+enum class UseKind : std::uint8_t { LabelDefinition, LabelUse, VariableRead, VariableSet };
 
 // Where a label or a variable stands: its name's bytes (a label's without
 // the asterisk).
 struct SymbolUse {
-    SymbolKind kind = SymbolKind::VariableRead;
+    UseKind kind = UseKind::VariableRead;
     std::uint32_t line = 0;
     std::uint32_t column = 0;
     std::uint32_t length = 0;
 
-    bool IsLabel() const {
-        return kind == SymbolKind::LabelDefinition || kind == SymbolKind::LabelUse;
-    }
+    bool IsLabel() const { return kind == UseKind::LabelDefinition || kind == UseKind::LabelUse; }
     bool operator==(const SymbolUse&) const = default;
 };
 
@@ -175,12 +173,12 @@ public:
 
     // --- Problems ---
     // Every problem of the text, in text order.
-    std::vector<Problem> Problems() const;
+    std::vector<ProgramProblem> Problems() const;
     // What `operation` on this text would refuse it for, as it says it:
     // none when it would go through (for a renumbering: with start and step
     // that fit). It is one of Problems(), but for a renumbering's missing
     // line (201), which Problems() gives per reference as a warning.
-    std::optional<Problem> Refusal(Operation operation) const;
+    std::optional<ProgramProblem> Refusal(Operation operation) const;
 
 private:
     void Clear();
@@ -200,19 +198,19 @@ private:
     // Problems of one line, whose references are `refs`, appended to `out`;
     // `previous` is the number of the last line before it that has one.
     void LineProblems(std::size_t index, std::uint32_t& previous,
-                      std::span<const LineReference> refs, std::vector<Problem>& out) const;
-    Problem At(StringId message, Severity severity, std::size_t line, std::size_t begin,
-               std::size_t end) const;
-    Problem NumberProblem(std::size_t index) const; // 200 or 202
-    Problem TooLongProblem(std::size_t index) const;
-    Problem EndCodeProblem(std::size_t offset) const;
+                      std::span<const LineReference> refs, std::vector<ProgramProblem>& out) const;
+    ProgramProblem At(StringId message, Severity severity, std::size_t line, std::size_t begin,
+                      std::size_t end) const;
+    ProgramProblem NumberProblem(std::size_t index) const; // 200 or 202
+    ProgramProblem TooLongProblem(std::size_t index) const;
+    ProgramProblem EndCodeProblem(std::size_t offset) const;
     // The end code inside the text where the device would stop, if the
     // code is part of every line end (CR or LF).
     std::optional<std::size_t> EndCodeInLineEnds() const;
     // The offset past which an end code belongs: the text's last byte
     // that is no line end.
     std::size_t EndCodePlace() const;
-    std::optional<Problem> LineTableRefusal() const;
+    std::optional<ProgramProblem> LineTableRefusal() const;
 
     // The labels and variables of one line, appended to `out`.
     void CollectSymbols(std::uint32_t index, std::vector<SymbolUse>& out) const;

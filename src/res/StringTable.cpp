@@ -148,7 +148,7 @@ constexpr StringEntry kStrings[] = {
      "Not a byte sent for over 2 seconds. Check that the device is ready to receive, and check "
      "the cable and the flow control setting."},
     {IDS_TRANSFER_RECEIVE_STALLED, "2秒以上、何も届いていません。相手からの続きを待っています。",
-     "Nothing received for over 2 seconds. Waiting for the device to go on."},
+     "Nothing received for over 2 seconds. Waiting for the device to continue."},
     {IDS_PORT_DENIED_NO_GROUP,
      "%1 グループにも読み書きの権限がありません。udev の規則でグループと権限を与えてください"
      "（GROUP=\"dialout\", MODE=\"0660\"）。",
@@ -269,6 +269,30 @@ constexpr StringEntry kStrings[] = {
     {IDS_PREVIEW_PAGE, "ﾍﾟｰｼﾞ %1", "Page %1"},
     {IDS_PREVIEW_PAGES, "ﾍﾟｰｼﾞ %1-%2", "Pages %1-%2"},
     {IDS_TOOLBAR_STANDARD, "標準", "Standard"},
+    {IDS_INPUT_NOT_IN_CP932,
+     "%1 はコード ページ 932 (シフト JIS) にない文字のため、この文書には入れられません。",
+     "%1 has no code in code page 932 (Shift JIS), so it cannot go into this document."},
+    {IDS_INPUT_NUL_BYTE,
+     "%1 は NUL バイトとして保存される文字です。ファイルを開くとそこで文章が終わってしまうため、"
+     "入力できません。",
+     "%1 would be saved as a NUL byte, where the text would end when the file is opened again, "
+     "so it cannot go into this document."},
+    {IDS_TRANSFER_SENT_TOTAL, "%1を送信しました", "%1 sent"},
+    {IDS_TRANSFER_RECEIVED_TOTAL, "%1を受信しました", "%1 received"},
+    {IDS_TRANSFER_SEND_STOPPED, "送信を %1で中断しました", "Send stopped after %1"},
+    {IDS_TRANSFER_RECEIVE_STOPPED, "受信を %1で中断しました", "Receive stopped after %1"},
+    {IDS_COM_FLOW_RTS_CTS, "RS/CS", "RTS/CTS"},
+    {IDS_COM_END_CODE_BASE, "16 進数", "hexadecimal"},
+    {IDS_LINENUM_NOTE,
+     "行番号のないファイルを開いたときやテキストを受信したときは、開始行番号から増分ずつ"
+     "増やした番号を各行に付けます。開いている文書の番号は変わりません。",
+     "When a file is opened or a text received without line numbers, its lines are numbered "
+     "from First number on, Step apart. Open documents keep their numbers."},
+    {IDS_ABOUT_SETTINGS, "設定ファイル: %1", "Settings file: %1"},
+    {IDS_GUIDE_MISSING, "ユーザーズ ガイドがインストールされていません。次の場所を探しました:\n%1",
+     "The user's guide is not installed. It was looked for here:\n%1"},
+    {IDS_GUIDE_NOT_OPENED, "ユーザーズ ガイド %1 を開けるプログラムがありません。",
+     "No program could open the user's guide, %1."},
     {IDS_LINE_REF_NO_LINE,
      "行番号 %1 の行がありません。プログラムは実行できても、行番号の変更はできません。",
      "There is no line %1. The program may still run, but it cannot be renumbered."},
@@ -513,6 +537,8 @@ constexpr StringEntry kStrings[] = {
      "--in-place needs a regular file; %1 is not one (use -o)"},
     {IDS_CLI_TRY_HELP, "詳しくは 'tessel-cli --help' を見てください。",
      "Try 'tessel-cli --help' for more information."},
+    {IDS_LSP_MORE_NOT_IN_CP932, "ほかに %1 文字、コードページ 932 にない文字があります",
+     "%1 more characters have no code in code page 932"},
     {32791, "テキストデータを送信\n送信", "Send a text to the device\nSend"},
     {32792, "テキストデータを受信\n受信", "Receive a text from the device\nReceive"},
     {32793, "データを送信\n送信", "Send data to the device\nSend Data"},
@@ -548,6 +574,7 @@ constexpr StringEntry kStrings[] = {
     {57641, "指定した文字列を他の文字列で置換\n置換", "Replace text with other text\nReplace"},
     {57642, "ﾌｧｲﾙ内のすべてを選択\nすべて選択", "Select the whole file\nSelect All"},
     {57643, "直前に行った動作を元に戻す\n元に戻す", "Undo the last action\nUndo"},
+    {57644, "元に戻した動作をやり直す\nやり直し", "Redo the action last undone\nRedo"},
     {57649, "ｱｲｺﾝをｳｨﾝﾄﾞｳの下に整列\nｱｲｺﾝの整列",
      "Arrange icons at the bottom of the window\nArrange Icons"},
     {57650, "ｳｨﾝﾄﾞｳを重ねて表示\n重ねて表示", "Arrange windows so they overlap\nCascade"},
@@ -556,6 +583,7 @@ constexpr StringEntry kStrings[] = {
      "Show program information, version and copyright\nAbout"},
     {57665, "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示\n終了",
      "Quit the program, asking to save changes\nExit"},
+    {57670, "ユーザーズ ガイドを開く\nユーザーズ ガイド", "Open the user's guide\nUser's Guide"},
     {ID_INDICATOR_CAPS, "CAP", "CAP"},
     {ID_INDICATOR_NUM, "NUM", "NUM"},
     {ID_INDICATOR_SCRL, "SCRL", "SCRL"},
@@ -604,18 +632,31 @@ std::string_view LoadString(unsigned id) {
     return LoadString(id, CurrentLanguage());
 }
 
-std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args) {
+namespace {
+
+template <typename Args>
+std::string Fill(std::string_view text, const Args& args) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const std::size_t n = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '1') : 0;
-        if (text[i] == '%' && i + 1 < text.size() && n < args.size()) {
-            out += args.begin()[n];
+        if (text[i] == '%' && i + 1 < text.size() && n < std::size(args)) {
+            out += std::data(args)[n];
             ++i;
         } else {
             out += text[i];
         }
     }
     return out;
+}
+
+} // namespace
+
+std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args) {
+    return Fill(text, args);
+}
+
+std::string FormatText(std::string_view text, std::span<const std::string> args) {
+    return Fill(text, args);
 }
 
 std::string LoadFormatted(unsigned id, std::initializer_list<std::string_view> args) {

@@ -217,6 +217,30 @@ enum StringId : unsigned {
     // name it.
     IDS_TOOLBAR_STANDARD = 421,
 
+    // Text refused as it is typed or pasted (%1 the character, as
+    // NameCharacter shows it): no code in code page 932, or saved as NUL.
+    IDS_INPUT_NOT_IN_CP932 = 430,
+    IDS_INPUT_NUL_BYTE = 431,
+    // How a transfer ended (%1 a count of bytes, IDS_CLI_BYTE or _BYTES):
+    // below the completion, and after the user stopped it.
+    IDS_TRANSFER_SENT_TOTAL = 432,
+    IDS_TRANSFER_RECEIVED_TOTAL = 433,
+    IDS_TRANSFER_SEND_STOPPED = 434,
+    IDS_TRANSFER_RECEIVE_STOPPED = 435,
+    // The flow control list's "RS/CS"; beside the end-of-text code, the
+    // base it is written in.
+    IDS_COM_FLOW_RTS_CTS = 436,
+    IDS_COM_END_CODE_BASE = 437,
+    // What the line-number settings are for, above them.
+    IDS_LINENUM_NOTE = 438,
+
+    // The About box's line naming the settings file (%1).
+    IDS_ABOUT_SETTINGS = 450,
+    // The user's guide is not where it is installed (%1 the places looked
+    // in, one a line), or no program opens it (%1 its path).
+    IDS_GUIDE_MISSING = 451,
+    IDS_GUIDE_NOT_OPENED = 452,
+
     // Problems of a program's text that no command reports by itself: a
     // reference to a line that does not exist (%1 its digits), a line whose
     // number is lower than the one before it, a NUL byte, a byte that starts
@@ -378,6 +402,10 @@ enum StringId : unsigned {
     // The line below a usage error's usage line.
     IDS_CLI_TRY_HELP = 637,
 
+    // The language server (tessel-cli lsp). %1 a count of characters beyond
+    // those named one by one.
+    IDS_LSP_MORE_NOT_IN_CP932 = 650,
+
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,
     ID_INDICATOR_CAPS = 59137,
@@ -414,6 +442,7 @@ std::string_view LoadString(unsigned id, Language language);
 // `text` with %1, %2, ... replaced by `args` in turn (a placeholder without
 // an argument stays as it is).
 std::string FormatText(std::string_view text, std::initializer_list<std::string_view> args);
+std::string FormatText(std::string_view text, std::span<const std::string> args);
 // The text of `id` in the current language with its placeholders filled in.
 std::string LoadFormatted(unsigned id, std::initializer_list<std::string_view> args);
 

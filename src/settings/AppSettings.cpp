@@ -49,6 +49,8 @@ constexpr NumberKey kNumberKeys[] = {
 };
 
 constexpr const char kRecentSection[] = "Recent File List";
+constexpr const char kSettingsSection[] = "Settings";
+constexpr const char kWindowPosKey[] = "WindowPos";
 constexpr const char kFontSection[] = "Font";
 constexpr const char kFaceNameKey[] = "FaceName";
 
@@ -111,6 +113,9 @@ bool AppSettings::Write(ProfileStore& profile, SettingGroup group) const {
             written = written && ok;
         }
         return written;
+    case SettingGroup::WindowPos:
+        return m_strWindowPos.empty() ||
+               profile.WriteProfileString(kSettingsSection, kWindowPosKey, m_strWindowPos);
     case SettingGroup::PreviewPages:
         if (m_nPreviewPages == 0)
             return true;
@@ -123,6 +128,10 @@ bool AppSettings::Write(ProfileStore& profile, SettingGroup group) const {
             !profile.WriteProfileInt(number.section, number.key, number.give(*this)))
             written = false;
     return written;
+}
+
+std::string WindowPosSetting(const ProfileStore& profile) {
+    return profile.GetProfileString(kSettingsSection, kWindowPosKey, "");
 }
 
 std::string LanguageSetting(const ProfileStore& profile) {

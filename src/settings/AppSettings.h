@@ -25,6 +25,7 @@ enum class SettingGroup {
     PrintPage,    // "Misc"/"PrintPage"
     PreviewPages, // "Settings"/"PreviewPages", written only when not 0
     RecentFiles,  // "Recent File List"/"File1" to "File4"; keys past the list removed
+    WindowPos,    // "Settings"/"WindowPos", written only when there is one
 };
 
 // The program's settings in memory: loaded once at start-up, updated by each
@@ -41,6 +42,9 @@ struct AppSettings {
     int m_nFontSize = 12;                         // points
     int m_nPreviewPages = 0;
     std::vector<std::string> m_recentFiles; // most recent first, at most kRecentFileCount
+    // The main window's placement as the file keeps it (ten numbers, see
+    // WindowPosSetting); empty for none. Set at exit, read by the window.
+    std::string m_strWindowPos;
 
     // Everything but "WindowPos" and the line-number keys. A stored number
     // outside its range counts as absent (the default); each one is
@@ -54,6 +58,12 @@ struct AppSettings {
     // could not be written (ProfileStore::LastError() says why).
     bool Write(ProfileStore& profile, SettingGroup group) const;
 };
+
+// "Settings"/"WindowPos": the main window's placement, ten numbers
+// "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d" (flags, show command, the minimised and
+// maximised positions, the normal rectangle's left, top, right and bottom),
+// read as the window is first shown; empty when there is none.
+std::string WindowPosSetting(const ProfileStore& profile);
 
 // "Misc"/"Language": the language both programs speak ("ja", "en"), or
 // empty to follow the locale. Read before anything is shown, so apart from

@@ -12,6 +12,9 @@ namespace tessel::sys::detail {
 
 const Calls& Table();
 
+// The real startThread of every system: a std::thread.
+int StartStdThread(std::thread& thread, void (*body)(void* context), void* context);
+
 template <typename Result>
 bool Failed(Result result) {
     if constexpr (std::is_pointer_v<Result>)

@@ -48,6 +48,27 @@ std::string NativeSeparators(std::string path);
 // %LOCALAPPDATA%/tessel. Empty when the environment names no such folder.
 std::string UserStateFolder();
 
+#if !defined(_WIN32)
+// What the desktop program, which is Linux only, asks of the system to hand
+// a later start's files to the one that runs, and to no one else.
+
+// The user the program runs as.
+unsigned UserId();
+// Whether `path` is a folder that only this user can reach: a folder, not a
+// link to one, owned by the user and closed to everyone else (no access for
+// group or others).
+bool IsPrivateFolder(const std::string& path);
+// A private folder for what no other user may reach, without the final
+// '/': $XDG_RUNTIME_DIR when it is an absolute path to such a folder, else
+// the folder "run" of UserStateFolder(), made when missing. Empty when
+// neither is private (a run folder that someone opened up is not used).
+std::string PrivateRuntimeFolder();
+// Whether the program at the other end of the connected local socket `fd`
+// runs as this user (its credentials, as the system took them when it
+// connected or began listening).
+bool PeerIsThisUser(int fd);
+#endif
+
 // The locale variable `name` (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) as the
 // language choice reads it: the environment's value, or null when it is not
 // set. Windows sets none of them: there an unset LANG stands for the
@@ -80,5 +101,10 @@ void CatchInterrupts(InterruptHandler handler);
 // those signals and they all come to the calling thread (on Linux a signal
 // would otherwise interrupt the new thread's system calls).
 bool StartWithoutInterrupts(bool (*start)(void* context), void* context);
+
+// Makes the C runtime pass the bytes of `fd` (0, 1 or 2) as they are: on
+// Windows a standard stream starts in text mode, which would change line
+// ends and stop reading at a ^Z. Nothing to do elsewhere.
+void SetBinaryMode(int fd);
 
 } // namespace tessel::sys

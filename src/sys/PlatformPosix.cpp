@@ -1,5 +1,6 @@
 #include "sys/Platform.h"
 
+#include "sys/FileIo.h"
 #include "sys/SysCalls.h"
 
 #include <cerrno>
@@ -7,6 +8,8 @@
 #include <cstdlib>
 #include <iterator>
 #include <pthread.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tessel::sys {
@@ -69,6 +72,36 @@ std::string UserStateFolder() {
     return {};
 }
 
+unsigned UserId() {
+    return ::getuid();
+}
+
+bool IsPrivateFolder(const std::string& path) {
+    struct stat st {};
+    return Lstat(path.c_str(), st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+std::string PrivateRuntimeFolder() {
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime))
+        return runtime;
+    const std::string state = UserStateFolder();
+    if (state.empty())
+        return {};
+    const std::string run = state + "/run";
+    if (MakeFolders(run, 0700) || !IsPrivateFolder(run))
+        return {};
+    return run;
+}
+
+bool PeerIsThisUser(int fd) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return GetSockOpt(fd, SOL_SOCKET, SO_PEERCRED, &peer, size) == 0 && size == sizeof peer &&
+           peer.uid == ::getuid();
+}
+
 const char* LocaleVariable(const char* name) {
     return std::getenv(name);
 }
@@ -118,5 +151,7 @@ bool StartWithoutInterrupts(bool (*start)(void* context), void* context) {
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return started;
 }
+
+void SetBinaryMode(int /*fd*/) {}
 
 } // namespace tessel::sys

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h> // _O_BINARY
 #include <io.h>
 #include <shellapi.h> // CommandLineToArgvW
 
@@ -153,6 +154,10 @@ void CatchInterrupts(InterruptHandler handler) {
 bool StartWithoutInterrupts(bool (*start)(void* context), void* context) {
     // Console events come on a thread of their own and interrupt nothing.
     return start(context);
+}
+
+void SetBinaryMode(int fd) {
+    ::_setmode(fd, _O_BINARY);
 }
 
 } // namespace tessel::sys

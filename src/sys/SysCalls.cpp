@@ -3,6 +3,9 @@
 #include "sys/CallTable.h"
 
 #include <atomic>
+#include <cerrno>
+#include <new>
+#include <system_error>
 
 namespace tessel::sys {
 namespace {
@@ -16,6 +19,18 @@ namespace detail {
 const Calls& Table() {
     const Calls* calls = g_calls.load(std::memory_order_acquire);
     return calls != nullptr ? *calls : RealCalls();
+}
+
+int StartStdThread(std::thread& thread, void (*body)(void* context), void* context) {
+    try {
+        thread = std::thread(body, context);
+        return 0;
+    } catch (const std::system_error& error) {
+        // The system's own number (EAGAIN: no thread to be had).
+        return error.code().value() != 0 ? error.code().value() : EAGAIN;
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;
+    }
 }
 
 } // namespace detail
@@ -95,6 +110,14 @@ int Rename(const char* from, const char* to) {
 
 int Unlink(const char* path) {
     return Retry([&] { return Table().unlink(path); });
+}
+
+int StartThread(std::thread& thread, void (*body)(void* context), void* context) {
+    const int error = Table().startThread(thread, body, context);
+    if (error == 0)
+        return 0;
+    errno = error;
+    return -1;
 }
 
 } // namespace tessel::sys

@@ -15,12 +15,14 @@
 #include <cstddef>
 #include <sys/stat.h>  // struct stat, mode_t
 #include <sys/types.h> // ssize_t
+#include <thread>
 #if defined(_WIN32)
 #include "sys/PosixNames.h"
 #else
-#include <dirent.h>  // DIR, dirent
-#include <poll.h>    // pollfd, nfds_t
-#include <pthread.h> // pthread_t
+#include <dirent.h>     // DIR, dirent
+#include <poll.h>       // pollfd, nfds_t
+#include <pthread.h>    // pthread_t
+#include <sys/socket.h> // socklen_t
 #include <termios.h>
 #endif
 
@@ -46,6 +48,10 @@ struct Calls {
     int (*fsync)(int fd);
     int (*rename)(const char* from, const char* to);
     int (*unlink)(const char* path);
+    // Runs `body(context)` on a new thread, which `thread` (not joinable
+    // before) then holds: 0, or the error number of the reason the system
+    // made none (EAGAIN, ENOMEM).
+    int (*startThread)(std::thread& thread, void (*body)(void* context), void* context);
 #if !defined(_WIN32)
     // Folders (Windows lists them in FileIoWin32.cpp).
     DIR* (*opendir)(const char* path);
@@ -64,6 +70,8 @@ struct Calls {
     // handler does nothing and which restarts no call, installed on first
     // use. 0, or an error number.
     int (*interrupt)(pthread_t thread);
+    // Local sockets: the credentials of the other end (SO_PEERCRED).
+    int (*getsockopt)(int fd, int level, int name, void* value, socklen_t* size);
 #endif
 };
 
@@ -100,6 +108,8 @@ int Fchown(int fd, uid_t owner, gid_t group);
 int Fsync(int fd);
 int Rename(const char* from, const char* to);
 int Unlink(const char* path);
+// 0, or -1 with errno set.
+int StartThread(std::thread& thread, void (*body)(void* context), void* context);
 
 #if !defined(_WIN32)
 // Null on failure (errno set); ReadDir gives null at the end too, with errno
@@ -121,6 +131,7 @@ int TcFlush(int fd, int queue);
 int TcDrain(int fd);
 // 0, or -1 with errno set.
 int Interrupt(pthread_t thread);
+int GetSockOpt(int fd, int level, int name, void* value, socklen_t& size);
 #endif
 
 } // namespace tessel::sys

@@ -51,6 +51,7 @@ const Calls kReal = {
     .fsync = [](int fd) { return ::fsync(fd); },
     .rename = [](const char* from, const char* to) { return ::rename(from, to); },
     .unlink = [](const char* path) { return ::unlink(path); },
+    .startThread = detail::StartStdThread,
     .opendir = [](const char* path) { return ::opendir(path); },
     .readdir = [](DIR* dir) { return ::readdir(dir); },
     .closedir = [](DIR* dir) { return ::closedir(dir); },
@@ -62,6 +63,8 @@ const Calls kReal = {
     .tcflush = [](int fd, int queue) { return ::tcflush(fd, queue); },
     .tcdrain = [](int fd) { return ::tcdrain(fd); },
     .interrupt = InterruptThread,
+    .getsockopt = [](int fd, int level, int name, void* value,
+                     socklen_t* size) { return ::getsockopt(fd, level, name, value, size); },
 };
 
 } // namespace
@@ -115,6 +118,10 @@ int Interrupt(pthread_t thread) {
         return 0;
     errno = error;
     return -1;
+}
+
+int GetSockOpt(int fd, int level, int name, void* value, socklen_t& size) {
+    return Retry([&] { return Table().getsockopt(fd, level, name, value, &size); });
 }
 
 } // namespace tessel::sys

@@ -3,6 +3,7 @@
 
 #include "sys/SysCalls.h"
 
+#include "sys/CallTable.h"
 #include "sys/Win32.h"
 
 #include <algorithm>
@@ -316,6 +317,7 @@ const Calls kReal = {
                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
         },
     .unlink = [](const char* path) { return Win32Result(::DeleteFileW(Widen(path).c_str())); },
+    .startThread = detail::StartStdThread,
 };
 
 } // namespace

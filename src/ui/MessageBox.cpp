@@ -21,10 +21,18 @@ QString LoadQString(unsigned stringId) {
 QMessageBox::StandardButton ShowMessageBox(const MessageBoxRequest& request) {
     if (Hook())
         return Hook()(request);
+    return ExecMessageBox(request);
+}
+
+QMessageBox::StandardButton ExecMessageBox(const MessageBoxRequest& request) {
     QMessageBox box(request.icon, request.caption, request.text, request.buttons, request.parent);
     SetDialogFrame(&box, true);
     if (!request.detail.isEmpty())
         box.setInformativeText(request.detail);
+    if (request.defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(request.defaultButton);
+    if (request.escapeButton != QMessageBox::NoButton)
+        box.setEscapeButton(request.escapeButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -27,10 +27,17 @@ struct MessageBoxRequest {
     QMessageBox::StandardButtons buttons;
     // More about the message, in smaller print below it (may be empty).
     QString detail;
+    // The button that Return presses, and the one that Escape (or closing the
+    // box) answers with; NoButton leaves the choice to the toolkit.
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    QMessageBox::StandardButton escapeButton = QMessageBox::NoButton;
 };
 
 // Shows the box modally and returns the button pressed.
 QMessageBox::StandardButton ShowMessageBox(const MessageBoxRequest& request);
+// The same on the screen, whatever hook is set: for a hook that wants the
+// real box (a test that presses its keys).
+QMessageBox::StandardButton ExecMessageBox(const MessageBoxRequest& request);
 
 // The application's standard box: caption "TESSEL Software", warning icon, OK.
 void ShowAppMessage(QWidget* parent, unsigned stringId);

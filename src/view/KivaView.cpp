@@ -41,10 +41,23 @@ QString FromU16(const std::u16string& text) {
 }
 
 // Ctrl+Home and Ctrl+End are the program's commands, not the widget's keys;
-// with Shift they stay the widget's (extend the selection).
-bool IsCaretCommandKey(const QKeyEvent* event) {
+// with Shift they stay the widget's (extend the selection). So are the keys
+// of Undo and Redo (Ctrl+Y and Ctrl+Shift+Z both redo, whatever the desktop's
+// own habit); one the program gives no command still reaches the widget.
+bool IsProgramCommandKey(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo))
+        return true;
     return event->modifiers() == Qt::ControlModifier &&
            (event->key() == Qt::Key_Home || event->key() == Qt::Key_End);
+}
+
+// One transfer of `buffer` under the transfer dialog. A transfer the user
+// stopped has no dialog left to say so: the status bar says how far it got.
+void RunTransfer(IViewShell& shell, TransferWorker::Mode mode, std::string& buffer) {
+    const TransferEnd end =
+        CTransferDlg::Run(mode, shell.Settings().m_comSettings, buffer, shell.DialogParent());
+    if (end.outcome == TransferEnd::Outcome::Cancelled)
+        shell.ShowStatusMessage(StoppedText(mode, end.bytes));
 }
 
 } // namespace
@@ -55,16 +68,18 @@ CKivaView::CKivaView(IViewShell& shell, QWidget* parent)
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setWordWrapMode(QTextOption::NoWrap);
     new PlaceholderHighlighter(document());
-    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
-        if (m_replacing || (removed == 0 && added == 0))
-            return;
+    // The document is modified while its text differs from the one last
+    // read or saved, as the undo history sees it: undoing back to that text
+    // leaves it unmodified again.
+    connect(document(), &QTextDocument::modificationChanged, this, [this](bool modified) {
         if (m_document)
-            m_document->SetModifiedFlag(true);
+            m_document->SetModifiedFlag(modified);
     });
     auto update = [this] { m_shell.ScheduleCommandUpdate(); };
     connect(this, &QPlainTextEdit::textChanged, this, update);
     connect(this, &QPlainTextEdit::selectionChanged, this, update);
     connect(this, &QPlainTextEdit::undoAvailable, this, update);
+    connect(this, &QPlainTextEdit::redoAvailable, this, update);
     connect(this, &QPlainTextEdit::modificationChanged, this, update);
 }
 
@@ -112,7 +127,6 @@ bool CKivaView::ReplaceText(std::string_view text) {
     if (text.size() > kEditLimit)
         return false;
     const QString decoded = FromU16(cp932::Decode(text));
-    m_replacing = true;
     if (document()->isEmpty()) {
         setPlainText(decoded);
     } else {
@@ -123,7 +137,6 @@ bool CKivaView::ReplaceText(std::string_view text) {
         cursor.insertText(decoded);
         cursor.endEditBlock();
     }
-    m_replacing = false;
     return true;
 }
 
@@ -160,14 +173,12 @@ void CKivaView::OnDataSend() {
 void CKivaView::DoSend() {
     if (!m_document || !PrepareSend(*m_document, m_strTransfer))
         return;
-    CTransferDlg::Run(TransferWorker::Mode::Send, m_shell.Settings().m_comSettings, m_strTransfer,
-                      m_shell.DialogParent());
+    RunTransfer(m_shell, TransferWorker::Mode::Send, m_strTransfer);
 }
 
 bool CKivaView::DoReceive() {
     m_strTransfer.clear();
-    CTransferDlg::Run(TransferWorker::Mode::Receive, m_shell.Settings().m_comSettings,
-                      m_strTransfer, m_shell.DialogParent());
+    RunTransfer(m_shell, TransferWorker::Mode::Receive, m_strTransfer);
     // A cancelled or broken-off receive keeps what came.
     if (!m_document || AcceptReceived(*m_document, m_strTransfer))
         return m_document != nullptr;
@@ -205,6 +216,12 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
         else
             undo();
         return true;
+    case ID_EDIT_REDO:
+        if (ui)
+            ui->enabled = document()->isRedoAvailable();
+        else
+            redo();
+        return true;
     case ID_EDIT_CUT:
     case ID_EDIT_COPY:
     case ID_EDIT_CLEAR:
@@ -213,7 +230,7 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
         } else if (id == ID_EDIT_COPY) {
             copy();
         } else if (KeepsCharactersApart(textCursor().selectionStart(), textCursor().selectionEnd(),
-                                        {})) {
+                                        {}, EditSource::Inserted)) {
             if (id == ID_EDIT_CUT)
                 cut();
             else
@@ -247,26 +264,31 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
 
 bool CKivaView::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride &&
-        IsCaretCommandKey(static_cast<QKeyEvent*>(event))) {
+        IsProgramCommandKey(static_cast<QKeyEvent*>(event))) {
         event->ignore(); // let the command's shortcut have it
         return true;
     }
     return QPlainTextEdit::event(event);
 }
 
-bool CKivaView::AcceptInput(const QString& text) {
-    return AcceptInput(text, 1, [this] {
-        return cp932::ByteOffset(ToU16(textCursor().selectedText()), std::u16string::npos);
-    });
+bool CKivaView::AcceptInput(const QString& text, EditSource source) {
+    return AcceptInput(
+        text, 1,
+        [this] {
+            return cp932::ByteOffset(ToU16(textCursor().selectedText()), std::u16string::npos);
+        },
+        source);
 }
 
 bool CKivaView::AcceptInput(const QString& text, std::size_t copies,
-                            const std::function<std::size_t()>& removedBytes) {
+                            const std::function<std::size_t()>& removedBytes, EditSource source) {
     const std::u16string units = ToU16(text);
     if (const auto refusal = cp932::CheckInput(units)) {
-        const std::string message = cp932::DescribeRefusal(*refusal);
-        ShowMessageBox({this, LoadQString(AFX_IDS_APP_TITLE), QString::fromStdString(message),
-                        QMessageBox::Warning, QMessageBox::Ok});
+        Refuse(LoadQString(refusal->reason == cp932::RefusalReason::NulByte
+                               ? IDS_INPUT_NUL_BYTE
+                               : IDS_INPUT_NOT_IN_CP932)
+                   .arg(QString::fromStdString(cp932::NameCharacter(refusal->character))),
+               source);
         return false;
     }
     // The editor holds at most kEditLimit bytes. Every unit is one or two
@@ -284,7 +306,18 @@ bool CKivaView::AcceptInput(const QString& text, std::size_t copies,
     return true;
 }
 
-bool CKivaView::KeepsCharactersApart(int from, int to, const QString& replacement) {
+void CKivaView::Refuse(const QString& message, EditSource source) {
+    if (source == EditSource::Typed) {
+        QApplication::beep();
+        m_shell.ShowStatusMessage(message);
+    } else {
+        ShowMessageBox(
+            {this, LoadQString(AFX_IDS_APP_TITLE), message, QMessageBox::Warning, QMessageBox::Ok});
+    }
+}
+
+bool CKivaView::KeepsCharactersApart(int from, int to, const QString& replacement,
+                                     EditSource source) {
     // The units on either side of the edit are all that can join with it.
     QString piece;
     const int end = document()->characterCount() - 1; // without the final break
@@ -295,8 +328,7 @@ bool CKivaView::KeepsCharactersApart(int from, int to, const QString& replacemen
         piece += document()->characterAt(i);
     if (cp932::KeepsApart(ToU16(piece)))
         return true;
-    ShowMessageBox({this, LoadQString(AFX_IDS_APP_TITLE), LoadQString(IDS_EDIT_JOINS_CHARACTERS),
-                    QMessageBox::Warning, QMessageBox::Ok});
+    Refuse(LoadQString(IDS_EDIT_JOINS_CHARACTERS), source);
     return false;
 }
 
@@ -304,7 +336,7 @@ bool CKivaView::KeyKeepsCharactersApart(const QKeyEvent* event, const QString& t
     QTextCursor cursor = textCursor();
     if (!text.isEmpty())
         return KeepsCharactersApart(cursor.selectionStart(), cursor.selectionEnd(),
-                                    FromU16(cp932::PrepareInput(ToU16(text))));
+                                    FromU16(cp932::PrepareInput(ToU16(text))), EditSource::Typed);
     // What the deleting keys take: the selection, else the character or word
     // before or after the caret.
     QTextCursor::MoveOperation move = QTextCursor::NoMove;
@@ -324,15 +356,16 @@ bool CKivaView::KeyKeepsCharactersApart(const QKeyEvent* event, const QString& t
         cursor.movePosition(move, QTextCursor::KeepAnchor);
     if (!cursor.hasSelection())
         return true;
-    return KeepsCharactersApart(cursor.selectionStart(), cursor.selectionEnd(), {});
+    return KeepsCharactersApart(cursor.selectionStart(), cursor.selectionEnd(), {},
+                                EditSource::Typed);
 }
 
 bool CKivaView::InsertText(const QString& text) {
-    if (!AcceptInput(text))
+    if (!AcceptInput(text, EditSource::Inserted))
         return false;
     QTextCursor cursor = textCursor();
     if (!KeepsCharactersApart(cursor.selectionStart(), cursor.selectionEnd(),
-                              FromU16(cp932::PrepareInput(ToU16(text)))))
+                              FromU16(cp932::PrepareInput(ToU16(text))), EditSource::Inserted))
         return false;
     cursor.beginEditBlock();
     cursor.insertText(FromU16(cp932::PrepareInput(ToU16(text))));
@@ -355,12 +388,12 @@ bool CKivaView::ReplaceEach(std::span<const std::size_t> starts, std::size_t len
             bytes += index.ByteOffset(start + length) - index.ByteOffset(start);
         return bytes;
     };
-    if (!AcceptInput(text, starts.size(), removedBytes))
+    if (!AcceptInput(text, starts.size(), removedBytes, EditSource::Inserted))
         return false;
     const QString prepared = FromU16(cp932::PrepareInput(ToU16(text)));
     for (const std::size_t start : starts)
         if (!KeepsCharactersApart(static_cast<int>(start), static_cast<int>(start + length),
-                                  prepared))
+                                  prepared, EditSource::Inserted))
             return false;
     // From the last to the first, so that the positions still to come stay
     // where they were; the cursor kept at the end of the last replacement
@@ -393,7 +426,7 @@ void CKivaView::keyPressEvent(QKeyEvent* event) {
             event->ignore();
             return;
         }
-        if (!AcceptInput(text))
+        if (!AcceptInput(text, EditSource::Typed))
             return;
     }
     if (!KeyKeepsCharactersApart(event, inserts ? text : QString()))
@@ -402,7 +435,8 @@ void CKivaView::keyPressEvent(QKeyEvent* event) {
 }
 
 void CKivaView::inputMethodEvent(QInputMethodEvent* event) {
-    if (!event->commitString().isEmpty() && !AcceptInput(event->commitString())) {
+    if (!event->commitString().isEmpty() &&
+        !AcceptInput(event->commitString(), EditSource::Typed)) {
         QInputMethodEvent cancelled;
         QPlainTextEdit::inputMethodEvent(&cancelled);
         return;

@@ -89,26 +89,32 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // Where an edit comes from, which decides how a refusal is said: a key
+    // (or the input method) in the status bar with a beep, so that the keys
+    // typed after it still go into the text rather than into a box the user
+    // has not seen yet; a paste or a command in a box.
+    enum class EditSource { Typed, Inserted };
+
     // Whether typed or pasted text may go in: every character must have a
     // code (else a message says which one has not) and the text must fit
     // (else a beep).
-    bool AcceptInput(const QString& text);
+    bool AcceptInput(const QString& text, EditSource source);
     // The same for `copies` copies of `text` that take the place of pieces
     // of the text encoding to `removedBytes()` bytes in all (asked only when
     // the result may not fit).
     bool AcceptInput(const QString& text, std::size_t copies,
-                     const std::function<std::size_t()>& removedBytes);
+                     const std::function<std::size_t()>& removedBytes, EditSource source);
     std::string EncodeLeniently() const;
     // Whether putting `replacement` in place of the units from `from` to `to`
     // keeps every character as it shows (else a message says why not).
-    bool KeepsCharactersApart(int from, int to, const QString& replacement);
+    bool KeepsCharactersApart(int from, int to, const QString& replacement, EditSource source);
+    void Refuse(const QString& message, EditSource source);
     // The same for what a key is about to delete or insert.
     bool KeyKeepsCharactersApart(const QKeyEvent* event, const QString& text);
 
     IViewShell& m_shell;
     CKivaDoc* m_document = nullptr;
     unsigned m_tabWidth = 4;
-    bool m_replacing = false; // a whole-text replacement is under way
     std::unique_ptr<CPrintCommands> m_printing;
 };
 

@@ -1,5 +1,6 @@
 #include "view/PrintCommands.h"
 
+#include "doc/KivaDoc.h"
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
@@ -12,6 +13,10 @@
 #include "view/TextPrinter.h"
 #include "view/ViewShell.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -28,13 +33,29 @@ PrinterHook& NewPrinterHook() {
     return hook;
 }
 
-bool ExecPrintDialog(QPrinter& printer, QWidget* parent) {
+// A PDF of the document at `path` (its file, empty for an untitled one, then
+// named after its `title`) is proposed beside it, with its name: game.bas
+// prints to game.pdf. An untitled one goes to the folder the dialog chose.
+QString ProposedPdf(const QString& path, const QString& title, const QString& dialogChoice) {
+    if (!path.isEmpty()) {
+        const QFileInfo file(path);
+        return QDir(file.absolutePath()).filePath(file.completeBaseName() + QStringLiteral(".pdf"));
+    }
+    QString name = title;
+    name.replace(u'/', u'_');
+    return QDir(QFileInfo(dialogChoice).absolutePath()).filePath(name + QStringLiteral(".pdf"));
+}
+
+bool ExecPrintDialog(QPrinter& printer, const QString& documentPath, QWidget* parent) {
     if (DialogHook())
         return DialogHook()(printer);
     QPrintDialog dialog(&printer, parent);
     // The pages are known only once laid out for the printer chosen here.
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange |
                       QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintToFile);
+    // The dialog's own proposal for printing to a file names no document.
+    if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename")))
+        file->setText(ProposedPdf(documentPath, printer.docName(), file->text()));
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -72,6 +93,9 @@ bool CPrintCommands::OnCmdMsg(int id, CmdUI* ui) {
 
 std::unique_ptr<QPrinter> CPrintCommands::MakePrinter() const {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    // The job, and a PDF's title, carry the document's name.
+    if (const CKivaDoc* document = m_view.GetDocument())
+        printer->setDocName(QString::fromStdString(document->GetTitle()));
     if (NewPrinterHook())
         NewPrinterHook()(*printer);
     m_pageSetup.ApplyTo(*printer);
@@ -92,7 +116,9 @@ PrintJob CPrintCommands::MakeJob() const {
 
 void CPrintCommands::OnFilePrint(bool showDialog) {
     const std::unique_ptr<QPrinter> printer = MakePrinter();
-    if (showDialog && !ExecPrintDialog(*printer, m_view.window()))
+    const CKivaDoc* document = m_view.GetDocument();
+    const QString path = document ? QFile::decodeName(document->GetPathName().c_str()) : QString();
+    if (showDialog && !ExecPrintDialog(*printer, path, m_view.window()))
         return;
     if (!CTextPrinter::Print(MakeJob(), *printer))
         ShowAppMessage(m_view.window(), AFX_IDP_FAILED_TO_START_PRINT);

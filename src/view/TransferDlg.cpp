@@ -5,15 +5,25 @@
 #include "ui/DialogFields.h"
 #include "ui/MessageBox.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tessel {
+namespace {
+
+// How often the dialog looks whether its worker has ended, in case the
+// worker's last report never comes.
+constexpr int kEndWatchMs = 100;
+
+} // namespace
 
 QString FormatTimeLeft(std::chrono::milliseconds left) {
     const long long seconds = (left.count() + 999) / 1000;
@@ -24,10 +34,25 @@ QString FormatTimeLeft(std::chrono::milliseconds left) {
     return LoadQString(IDS_TIME_LEFT_HOURS).arg(seconds / 3600).arg(seconds % 3600 / 60);
 }
 
+namespace {
+
+QString ByteCount(std::size_t bytes) {
+    return LoadQString(bytes == 1 ? IDS_CLI_BYTE : IDS_CLI_BYTES).arg(bytes);
+}
+
+} // namespace
+
+QString StoppedText(TransferWorker::Mode mode, std::size_t bytes) {
+    return LoadQString(mode == TransferWorker::Mode::Send ? IDS_TRANSFER_SEND_STOPPED
+                                                          : IDS_TRANSFER_RECEIVE_STOPPED)
+        .arg(ByteCount(bytes));
+}
+
 CTransferDlg::CTransferDlg(QWidget* parent)
     : QDialog(parent), m_message(new QLabel(LoadQString(IDS_TRANSFER_READY), this)),
       m_progress(new QProgressBar(this)), m_timeLeft(new QLabel(this)),
-      m_button(new QPushButton(LoadQString(IDS_TRANSFER_STOP), this)) {
+      m_button(new QPushButton(LoadQString(IDS_TRANSFER_STOP), this)),
+      m_pEndWatch(new QTimer(this)) {
     setObjectName(QStringLiteral("TransferDlg"));
     m_message->setObjectName(QStringLiteral("message"));
     m_message->setAlignment(Qt::AlignCenter);
@@ -37,6 +62,15 @@ CTransferDlg::CTransferDlg(QWidget* parent)
     m_button->setObjectName(QStringLiteral("cancel"));
     m_button->setDefault(true);
     connect(m_button, &QPushButton::clicked, this, &CTransferDlg::reject);
+    m_pEndWatch->setInterval(kEndWatchMs);
+    connect(m_pEndWatch, &QTimer::timeout, this, [this] {
+        if (!m_pThread || !m_pThread->Ended())
+            return;
+        m_pEndWatch->stop();
+        // The worker's last report, if it made one, was posted before it
+        // ended: it arrives before this.
+        QMetaObject::invokeMethod(this, &CTransferDlg::TakeMissedEnd, Qt::QueuedConnection);
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_message);
@@ -58,8 +92,9 @@ CTransferDlg::CTransferDlg(QWidget* parent)
 
 CTransferDlg::~CTransferDlg() = default;
 
-void CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings, std::string& buffer,
-                       QWidget* owner) {
+TransferEnd CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings,
+                              std::string& buffer, QWidget* owner) {
+    const QPointer<QWidget> focus = QApplication::focusWidget();
     CTransferDlg dialog(owner);
     if (mode == TransferWorker::Mode::Send)
         dialog.SetSendEstimate(SendEstimate(settings, buffer));
@@ -67,14 +102,29 @@ void CTransferDlg::Run(TransferWorker::Mode mode, const ComSettings& settings, s
     // to outlives it.
     TransferWorker worker(mode, settings, buffer, dialog);
     dialog.SetThread(worker, mode);
-    if (!worker.Start()) {
+    if (!dialog.StartWorker()) {
         // No thread for the transfer: as good as a port that won't open.
         ShowMessageBox({owner, dialog.windowTitle(), LoadQString(IDS_PORT_OPEN_FAILED),
                         QMessageBox::NoIcon, QMessageBox::Ok});
-        return;
+        TransferEnd end;
+        end.outcome = TransferEnd::Outcome::OpenFailed;
+        end.captionId = mode == TransferWorker::Mode::Send ? IDS_CAPTION_SEND : IDS_CAPTION_RECEIVE;
+        return end;
     }
     dialog.exec();
     dialog.WaitForWorker();
+    // A window manager may leave the keys with no window when the dialog
+    // goes right after a message over it: the window the dialog was opened
+    // over takes them back, for the widget that had them.
+    if (owner) {
+        owner->window()->activateWindow();
+        if (focus && focus->window() == owner->window())
+            focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    // Its last report, whether or not the dialog took it: the thread is at
+    // its end.
+    worker.Join();
+    return worker.EndReport();
 }
 
 void CTransferDlg::SetThread(TransferWorker& worker, TransferWorker::Mode mode) {
@@ -87,6 +137,18 @@ void CTransferDlg::SetThread(TransferWorker& worker, TransferWorker::Mode mode) 
         m_progress->setRange(0, 0); // busy: the length is not known
         m_timeLeft->hide();
     }
+}
+
+bool CTransferDlg::StartWorker() {
+    if (!m_pThread || !m_pThread->Start())
+        return false;
+    m_pEndWatch->start();
+    return true;
+}
+
+void CTransferDlg::TakeMissedEnd() {
+    if (!m_bWorkerEnded && m_pThread)
+        Apply({Report::Kind::Ended, 0, m_pThread->EndReport()});
 }
 
 void CTransferDlg::SetSendEstimate(SendEstimate estimate) {
@@ -187,6 +249,7 @@ void CTransferDlg::Post(Report report) {
 void CTransferDlg::Apply(const Report& report) {
     if (report.kind == Report::Kind::Ended) {
         m_bWorkerEnded = true;
+        m_pEndWatch->stop();
         if (m_pWaitLoop)
             m_pWaitLoop->quit();
     }
@@ -219,6 +282,11 @@ void CTransferDlg::ShowEnd(const TransferEnd& end) {
             m_progress->setRange(0, 1);
             m_progress->setValue(1);
         }
+        // How much went, below the bar.
+        m_timeLeft->setText(
+            LoadQString(IsSend() ? IDS_TRANSFER_SENT_TOTAL : IDS_TRANSFER_RECEIVED_TOTAL)
+                .arg(ByteCount(end.bytes)));
+        m_timeLeft->show();
         break;
     case TransferEnd::Outcome::OpenFailed:
         CloseWithMessage(IDS_PORT_OPEN_FAILED, end);

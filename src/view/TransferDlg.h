@@ -11,6 +11,7 @@ class QEventLoop;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace tessel {
 
@@ -26,13 +27,16 @@ namespace tessel {
 // posted to this dialog as a queued call and shown on the GUI thread, in
 // the order made. Reports that come before the window is up wait in the
 // queue; those that come after the dialog has ended are dropped, all but
-// the worker's last, which Run waits for.
+// the worker's last, which Run waits for. Should that one be lost on its
+// way, the dialog takes it from the worker once the worker has ended.
 //
-// A transfer that completes turns the button into "OK"; one whose port
-// would not open, or whose worker failed, shows why in a message box (for a
-// port, what to do about it below) and closes the dialog; after a line error
-// the dialog stays as it was until it is closed. While the line stands
-// still, the line below the bar says so in place of the time left.
+// A transfer that completes turns the button into "OK", with the bytes sent
+// or received below the bar; one whose port would not open, or whose worker
+// failed, shows why in a message box (for a port, what to do about it below)
+// and closes the dialog; after a line error the dialog stays as it was until
+// it is closed. While the line stands still, the line below the bar says so
+// in place of the time left. When the dialog has closed, the window it was
+// opened over has the keys again.
 class CTransferDlg : public QDialog, public ITransferObserver {
     Q_OBJECT
 
@@ -41,13 +45,16 @@ public:
     ~CTransferDlg() override;
 
     // One transfer under the dialog, modal over `owner`: a send of `buffer`,
-    // or a receive appending to it. Returns once the dialog has closed and
-    // the worker has ended, so the buffer is the caller's again.
-    static void Run(TransferWorker::Mode mode, const ComSettings& settings, std::string& buffer,
-                    QWidget* owner);
+    // or a receive appending to it. Returns how it ended once the dialog has
+    // closed and the worker has ended, so the buffer is the caller's again.
+    static TransferEnd Run(TransferWorker::Mode mode, const ComSettings& settings,
+                           std::string& buffer, QWidget* owner);
 
     // The worker whom the cancel goes to, and the direction; before exec().
     void SetThread(TransferWorker& worker, TransferWorker::Mode mode);
+    // Starts that worker, and watches for its end. False when it would not
+    // start: then no report will come.
+    bool StartWorker();
     // What a send's share done and time left are measured by.
     void SetSendEstimate(SendEstimate estimate);
     // After the modal run: cancels a transfer that is not complete, then
@@ -90,6 +97,9 @@ private:
     void SetMessage(const QString& text);
     void ShowSendProgress(std::size_t sent);
     void ShowStall(bool stalled);
+    // The worker has ended: its last report, unless that was applied
+    // already, is taken from the worker.
+    void TakeMissedEnd();
     bool IsSend() const { return m_nMode == TransferWorker::Mode::Send; }
 
     TransferWorker* m_pThread = nullptr;
@@ -105,9 +115,13 @@ private:
     QProgressBar* m_progress;
     QLabel* m_timeLeft;
     QPushButton* m_button;
+    QTimer* m_pEndWatch; // while the worker runs: has it ended?
 };
 
 // "残り約N秒", "残り約M分N秒" or "残り約H時間M分", whole seconds rounded up.
 QString FormatTimeLeft(std::chrono::milliseconds left);
+
+// How a transfer the user stopped ended: "送信を 120 バイトで中断しました".
+QString StoppedText(TransferWorker::Mode mode, std::size_t bytes);
 
 } // namespace tessel

@@ -1,6 +1,7 @@
 #pragma once
 
 class QFont;
+class QString;
 class QWidget;
 
 namespace tessel {
@@ -29,6 +30,9 @@ public:
     virtual void FindAgain() = 0;
     // The window that owns the dialogs a view opens.
     virtual QWidget* DialogParent() const = 0;
+    // Says `text` in the status bar for a while, where it stops nobody's
+    // typing.
+    virtual void ShowStatusMessage(const QString& text) = 0;
 
 protected:
     IViewShell() = default;

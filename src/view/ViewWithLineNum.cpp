@@ -68,11 +68,11 @@ void CViewWithLineNum::OnRenumber() {
     CRenumberDlg dialog(window());
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // A changed text marks the document through the editor, as one step of
+    // Undo; numbers that were already so change nothing.
     CDocWithLineNum* document = Document();
     KeepingThePlace(
         [&] { return document->Renumber(dialog.m_nNewStart, dialog.m_nOldStart, dialog.m_nStep); });
-    if (document->LineNumChanged())
-        document->SetModifiedFlag(true);
 }
 
 void CViewWithLineNum::OnTextSend() {
@@ -81,8 +81,7 @@ void CViewWithLineNum::OnTextSend() {
 
 void CViewWithLineNum::OnSortLines() {
     CDocWithLineNum* document = Document();
-    if (KeepingThePlace([document] { return document->SortLines(); }) && document->LineNumChanged())
-        document->SetModifiedFlag(true);
+    KeepingThePlace([document] { return document->SortLines(); });
 }
 
 } // namespace tessel

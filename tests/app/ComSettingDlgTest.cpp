@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 namespace tessel {
 namespace {
@@ -109,6 +110,26 @@ TEST(ComSettingDlg, ShowsTheListsInOrderWithTheStoredChoices) {
     EXPECT_GT(device->lineEdit()->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(),
               device->lineEdit()->fontMetrics().horizontalAdvance(stable));
     dialog.reject();
+}
+
+// In English the flow control reads RTS/CTS; the stored index is the same.
+// In both languages the end-of-text code says it is hexadecimal.
+TEST(ComSettingDlg, EnglishNamesTheHandshakeAndBothSayTheCodeIsHexadecimal) {
+    ComSettings settings;
+    for (const auto& [language, flow, base] :
+         {std::tuple{Language::Japanese, "RS/CS", "16 進数"},
+          std::tuple{Language::English, "RTS/CTS", "hexadecimal"}}) {
+        SetLanguage(language);
+        CComSettingDlg dialog(settings);
+        auto* list = Find<QComboBox>(&dialog, "flowControl");
+        EXPECT_EQ(Entries(list), (QStringList{"Xon/Xoff", flow, "none"}));
+        EXPECT_EQ(list->currentIndex(), static_cast<int>(kFlowRtsCts));
+        EXPECT_EQ(Find<QLabel>(&dialog, "endCodeBase")->text(), QString::fromUtf8(base));
+        dialog.show();
+        EXPECT_TRUE(Find<QLabel>(&dialog, "endCodeBase")->isVisible());
+        dialog.reject();
+    }
+    SetLanguage(Language::Japanese);
 }
 
 TEST(ComSettingDlg, TheDeviceListOffersThePortsThereAreEachTimeItOpens) {

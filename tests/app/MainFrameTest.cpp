@@ -6,35 +6,52 @@
 #include "app/SplashDlg.h"
 #include "app/StartCommandLine.h"
 #include "app/Translations.h"
+#include "app/UserGuide.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
+#include "support/SysCallFaults.h"
+#include "support/TempDir.h"
+#include "sys/Platform.h"
+#include "sys/SysCalls.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogFields.h"
 #include "view/FindReplaceDlg.h"
 #include "view/TransferDlg.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSet>
 #include <QStatusBar>
+#include <QStringListModel>
 #include <QTest>
 #include <QToolBar>
 #include <QTranslator>
+#include <QUrl>
+#include <QWindow>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
@@ -43,8 +60,23 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <future>
+#include <optional>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <tuple>
+
+// Stands for the program that opens a file URL.
+class UrlOpener : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
 
 namespace tessel {
 namespace {
@@ -113,10 +145,12 @@ TEST(MainFrame, MenusWithoutAndWithADocument) {
         (QStringList{">新規作成(&N)", "開く(&O)...", "閉じる(&C)", "上書き保存(&S)",
                      "名前を付けて保存(&A)...", "-", "印刷(&P)...", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)...",
                      "ページ設定(&U)...", "-", "最近使ったﾌｧｲﾙ", "-", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
-    EXPECT_EQ(
-        MenuItems(h.Frame(), "編集(&E)"),
-        (QStringList{"元に戻す(&U)", "-", "切り取り(&T)", "ｺﾋﾟｰ(&C)", "貼り付け(&P)", "削除(&D)",
-                     "-", "文字列の検索(&F)", "文字列の置換(&E)", "すべての範囲を選択(&A)"}));
+    EXPECT_EQ(MenuItems(h.Frame(), "編集(&E)"),
+              (QStringList{"元に戻す(&U)", "やり直し(&R)", "-", "切り取り(&T)", "ｺﾋﾟｰ(&C)",
+                           "貼り付け(&P)", "削除(&D)", "-", "文字列の検索(&F)", "文字列の置換(&E)",
+                           "すべての範囲を選択(&A)"}));
+    EXPECT_EQ(MenuItems(h.Frame(), "ﾍﾙﾌﾟ(&H)"),
+              (QStringList{"ユーザーズ ガイド(&G)", "-", "ﾊﾞｰｼﾞｮﾝ情報(&A)..."}));
     EXPECT_EQ(MenuItems(h.Frame(), "表示(&V)"),
               (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "フォントの設定(&F)..."}));
 
@@ -294,6 +328,92 @@ TEST(MainFrame, CommandsAreDisabledWhereNobodyHandlesThem) {
     EXPECT_TRUE(h.State(ID_SORT_LINES).enabled);
 }
 
+TEST(MainFrame, RedoFromTheMenuAndFromBothOfItsKeys) {
+    AppHarness h;
+    QApplication::processEvents(); // the splash goes
+    h.Frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&h.Frame()));
+    h.Execute(ID_NEW_BASIC);
+    EXPECT_FALSE(h.State(ID_EDIT_REDO).enabled);
+    h.View()->insertPlainText(QStringLiteral("10 A"));
+    const std::function<void()> redos[] = {
+        [&h] { h.Execute(ID_EDIT_REDO); },
+        [&h] { QTest::keyClick(h.View(), Qt::Key_Y, Qt::ControlModifier); },
+        [&h] { QTest::keyClick(h.View(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); },
+    };
+    for (std::size_t i = 0; i < std::size(redos); ++i) {
+        ASSERT_TRUE(h.Execute(ID_EDIT_UNDO)) << i;
+        EXPECT_EQ(h.View()->GetText(), "") << i;
+        EXPECT_TRUE(h.State(ID_EDIT_REDO).enabled) << i;
+        redos[i]();
+        EXPECT_EQ(h.View()->GetText(), "10 A") << i;
+        EXPECT_FALSE(h.State(ID_EDIT_REDO).enabled) << i;
+    }
+}
+
+TEST(MainFrame, OpenTakesSeveralFilesAtOnce) {
+    AppHarness h;
+    test::WriteBytes(h.dir.file("a.bas"), "10 A\r\n");
+    test::WriteBytes(h.dir.file("b.txt"), "10 B\r\n");
+    // The real dialog: both files chosen in its name field.
+    h.app->DocManager().SetPromptHook({});
+    bool several = false;
+    h.WhenDialogOpens([&](QDialog* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        ASSERT_NE(files, nullptr);
+        several = files->fileMode() == QFileDialog::ExistingFiles;
+        files->setDirectory(QString::fromStdString(h.dir.path()));
+        files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(QStringLiteral("\"a.bas\" \"b.txt\""));
+        static_cast<QDialog*>(files)->accept();
+    });
+    h.Execute(ID_FILE_OPEN);
+    EXPECT_TRUE(several);
+    QStringList titles;
+    for (CChildFrame* child : h.Frame().Children())
+        titles.append(child->ShownTitle());
+    EXPECT_EQ(titles, (QStringList{"a.bas", "b.txt"}));
+    EXPECT_EQ(h.View()->GetText(), "10 B\r\n");
+}
+
+// The recent-file entries of the File menu, hidden ones too.
+QStringList RecentEntries(AppHarness& h) {
+    QMenu* file = h.Frame().menuBar()->actions().front()->menu();
+    emit file->aboutToShow();
+    QStringList entries;
+    for (QAction* action : file->actions())
+        if (action->objectName().startsWith(QStringLiteral("ID_FILE_MRU_FILE")))
+            entries.append((action->isEnabled() ? QString() : QStringLiteral("(off) ")) +
+                           action->text());
+    return entries;
+}
+
+TEST(MainFrame, RecentFilesShowOneEntryEachOrOnePlaceholder) {
+    AppHarness h;
+    EXPECT_EQ(RecentEntries(h), QStringList{"(off) 最近使ったﾌｧｲﾙ"});
+    const QString a = QString::fromStdString(h.dir.file("a.bas"));
+    const QString b = QString::fromStdString(h.dir.file("b.bas"));
+    test::WriteBytes(a.toStdString(), "10 A\r\n");
+    test::WriteBytes(b.toStdString(), "10 B\r\n");
+    h.app->DocManager().OpenDocumentFile(a);
+    h.app->DocManager().OpenDocumentFile(b);
+    QApplication::processEvents();
+    const QStringList entries = RecentEntries(h);
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_TRUE(entries[0].startsWith(QStringLiteral("&1 ")) &&
+                entries[0].endsWith(QStringLiteral("b.bas")))
+        << entries[0].toStdString();
+    EXPECT_TRUE(entries[1].startsWith(QStringLiteral("&2 ")) &&
+                entries[1].endsWith(QStringLiteral("a.bas")))
+        << entries[1].toStdString();
+    // With the windows gone the menus are made again, the list as it was.
+    h.answer = QMessageBox::No;
+    for (CChildFrame* child : h.Frame().Children())
+        child->close();
+    QApplication::processEvents();
+    EXPECT_EQ(RecentEntries(h), entries);
+}
+
 TEST(MainFrame, TitlesCountUntitledDocumentsPerType) {
     AppHarness h;
     const QString app = LoadQString(IDR_MAINFRAME);
@@ -303,10 +423,10 @@ TEST(MainFrame, TitlesCountUntitledDocumentsPerType) {
     h.Execute(ID_NEW_C);
     QStringList titles;
     for (CChildFrame* child : h.Frame().Children())
-        titles.append(child->windowTitle());
+        titles.append(child->ShownTitle());
     EXPECT_EQ(titles, (QStringList{"BASIC：無題1", "BASIC：無題2", "C言語：無題1"}));
     QApplication::processEvents();
-    EXPECT_EQ(h.Frame().windowTitle(), app + " - C言語：無題1");
+    EXPECT_EQ(h.Frame().windowHandle()->title(), app + " - C言語：無題1");
 }
 
 TEST(MainFrame, FilesOpenByExtension) {
@@ -322,7 +442,7 @@ TEST(MainFrame, FilesOpenByExtension) {
         CChildFrame* frame = h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
         ASSERT_NE(frame, nullptr) << c.name;
         EXPECT_EQ(frame->Template().Kind(), c.kind) << c.name;
-        EXPECT_EQ(frame->windowTitle(), QString::fromLatin1(c.name));
+        EXPECT_EQ(frame->ShownTitle(), QString::fromLatin1(c.name));
         EXPECT_EQ(frame->GetActiveView()->GetText(), "10 A\r\n");
     }
     // Opening an open file brings its window forward instead, however the
@@ -397,6 +517,10 @@ TEST(MainFrame, TabStopDialogWritesTheSettingAndAppliesToEveryView) {
 TEST(MainFrame, LineNumberSettingsAreCheckedInOrder) {
     AppHarness h;
     h.WhenDialogOpens([](QDialog* dialog) {
+        // Above the fields, what they are for.
+        auto* note = dialog->findChild<QLabel*>(QStringLiteral("note"));
+        ASSERT_NE(note, nullptr);
+        EXPECT_TRUE(note->isVisible());
         auto* start = dialog->findChild<QLineEdit*>(QStringLiteral("startLine"));
         auto* step = dialog->findChild<QLineEdit*>(QStringLiteral("step"));
         start->setText(QStringLiteral("65280"));
@@ -472,6 +596,242 @@ TEST(MainFrame, RecentFilesAreStoredAtExit) {
     EXPECT_EQ(stored.GetProfileString("Recent File List", "File2", "none"), "none");
 }
 
+TEST(MainFrame, HelpOpensTheUserGuideOrSaysWhereItLooked) {
+    // Installed, the guide is in the documentation folder beside the
+    // programs' folder, whatever the prefix.
+    EXPECT_EQ(UserGuidePlaces(QStringLiteral("/opt/tessel/bin/tessel")).front(),
+              QStringLiteral("/opt/tessel/share/doc/tessel/README.md"));
+
+    AppHarness h;
+    const QString missing = QString::fromStdString(h.dir.file("share/doc/tessel/README.md"));
+    const QString guide = QString::fromStdString(h.dir.file("README.md"));
+    h.app->SetUserGuidePlaces({missing});
+    EXPECT_TRUE(h.State(ID_HELP).enabled);
+    EXPECT_EQ(h.app->Router().Action(ID_HELP)->shortcut(), QKeySequence(Qt::Key_F1));
+    h.Execute(ID_HELP);
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(
+        h.messages[0].text,
+        QStringLiteral("ユーザーズ ガイドがインストールされていません。次の場所を探しました:\n") +
+            missing);
+
+    UrlOpener opener;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "open");
+    test::WriteBytes(guide.toStdString(), "# TESSEL Software\n");
+    h.app->SetUserGuidePlaces({missing, guide});
+    h.Execute(ID_HELP);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_EQ(opener.opened, QList<QUrl>{QUrl::fromLocalFile(guide)});
+    EXPECT_EQ(h.messages.size(), 1u);
+
+    // About names the settings file in use.
+    QString settingsLine;
+    h.WhenDialogOpens([&](QDialog* dialog) {
+        if (auto* label = dialog->findChild<QLabel*>(QStringLiteral("settingsFile")))
+            settingsLine = label->text();
+        dialog->accept();
+    });
+    h.Execute(ID_APP_ABOUT);
+    EXPECT_EQ(settingsLine, QStringLiteral("設定ファイル: ") + QString::fromStdString(h.iniPath));
+}
+
+CChildFrame* OpenFile(AppHarness& h, const std::string& path, const std::string& bytes) {
+    test::WriteBytes(path, bytes);
+    return h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
+}
+
+TEST(MainFrame, AModifiedDocumentIsMarkedUntilItsTextIsBackAsSaved) {
+    AppHarness h;
+    const QString app = LoadQString(IDR_MAINFRAME);
+    // Numbered as it opens, which is no change of the user's; a "[*]" in
+    // the name is part of the name.
+    const std::string path = h.dir.file("p[*].bas");
+    CChildFrame* frame = OpenFile(h, path, "PRINT 1\nPRINT 2\n");
+    ASSERT_NE(frame, nullptr);
+    CKivaView* view = h.View();
+    CKivaDoc* document = frame->GetDocument();
+    ASSERT_EQ(view->GetText(), "10PRINT 1\r\n20PRINT 2\r\n");
+    const auto titles = [&] {
+        QApplication::processEvents();
+        return QStringList{frame->ShownTitle(), h.Frame().windowHandle()->title()};
+    };
+    const QStringList clean{"p[*].bas", app + " - p[*].bas"};
+    const QStringList marked{"p[*].bas*", app + " - p[*].bas*"};
+    EXPECT_EQ(titles(), clean);
+    EXPECT_FALSE(document->IsModified());
+
+    // Typing marks it; undoing back to the text as read takes the mark away,
+    // and closing has nothing to ask.
+    view->SetCaret(9);
+    view->insertPlainText(QStringLiteral("X"));
+    EXPECT_EQ(titles(), marked);
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(titles(), clean);
+    EXPECT_FALSE(document->IsModified());
+    h.messages.clear();
+    EXPECT_TRUE(frame->SaveModified());
+    EXPECT_TRUE(h.messages.empty());
+
+    // Saved: Undo makes the text differ from the file, Redo brings it back.
+    view->insertPlainText(QStringLiteral("X"));
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_EQ(test::ReadBytes(path), "PRINT 1X\nPRINT 2\n");
+    EXPECT_EQ(titles(), clean);
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(titles(), marked);
+    EXPECT_TRUE(document->IsModified());
+    h.Execute(ID_EDIT_REDO);
+    EXPECT_EQ(titles(), clean);
+    EXPECT_FALSE(document->IsModified());
+
+    // Renumbering is one step, and undone leaves nothing to save, whatever
+    // runs after it that changes nothing.
+    h.WhenDialogOpens([](QDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("newStart"))->setText("100");
+        dialog->findChild<QLineEdit*>(QStringLiteral("oldStart"))->setText("10");
+        dialog->findChild<QLineEdit*>(QStringLiteral("step"))->setText("10");
+        dialog->accept();
+    });
+    h.Execute(ID_RENUMBER);
+    EXPECT_EQ(view->GetText(), "100PRINT 1X\r\n110PRINT 2\r\n");
+    EXPECT_EQ(titles(), marked);
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(titles(), clean);
+    h.Execute(ID_SORT_LINES);
+    EXPECT_EQ(titles(), clean);
+    EXPECT_FALSE(document->IsModified());
+
+    // Read again: unmodified; Undo brings back a text that is not the file's.
+    ASSERT_TRUE(h.BringToFront()); // from the dialog
+    h.answer = QMessageBox::Yes;
+    h.messages.clear();
+    test::WriteBytes(path, "10 OTHER\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    EXPECT_EQ(view->GetText(), "10 OTHER\r\n");
+    EXPECT_EQ(titles(), clean);
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(titles(), marked);
+    EXPECT_TRUE(document->IsModified());
+}
+
+TEST(MainFrame, ASaveOntoAFileAnotherProgramChangedAsksEveryTime) {
+    AppHarness h;
+    const std::string path = h.dir.file("p.bas");
+    CChildFrame* frame = OpenFile(h, path, "10 A\r\n");
+    ASSERT_NE(frame, nullptr);
+    CKivaView* view = h.View();
+    view->SetCaret(4);
+    view->insertPlainText(QStringLiteral("X"));
+    const std::string typed = view->GetText();
+    ASSERT_TRUE(h.BringToFront());
+
+    // The watcher sees the change at once; Return and Escape keep the text.
+    for (const auto& [key, other] :
+         {std::pair{Qt::Key_Return, "10 OTHER\r\n"}, std::pair{Qt::Key_Escape, "10 THIRD\r\n"}}) {
+        h.messages.clear();
+        h.keys = {key};
+        test::WriteBytes(path, other);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000)) << other;
+        EXPECT_EQ(h.messages[0].text,
+                  QStringLiteral("p.bas は他のプログラムによって変更されました。編集中の変更を"
+                                 "破棄して読み込み直しますか?\n「いいえ」を選ぶと、編集中の"
+                                 "テキストをそのまま残します。"));
+        EXPECT_EQ(h.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(view->GetText(), typed);
+        EXPECT_TRUE(frame->GetDocument()->IsModified());
+    }
+
+    // Keeping the text is no leave to overwrite the file: every save asks
+    // (replace or cancel), and Return and Escape leave the file alone.
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        h.messages.clear();
+        h.keys = {key};
+        h.Execute(ID_FILE_SAVE);
+        ASSERT_EQ(h.messages.size(), 1u);
+        EXPECT_EQ(h.messages[0].text,
+                  QStringLiteral("p.bas は読み込んだ後に他のプログラムによって変更されています。"
+                                 "上書きしますか?"));
+        EXPECT_EQ(h.messages[0].buttons, QMessageBox::Yes | QMessageBox::Cancel);
+        EXPECT_EQ(test::ReadBytes(path), "10 THIRD\r\n");
+        EXPECT_TRUE(frame->GetDocument()->IsModified());
+    }
+    // Closing offers to save, which asks again.
+    h.answers = {QMessageBox::Yes, QMessageBox::Cancel};
+    EXPECT_FALSE(frame->SaveModified());
+    EXPECT_EQ(test::ReadBytes(path), "10 THIRD\r\n");
+
+    // Replaced: the next save has nothing to ask.
+    h.answers = {QMessageBox::Yes};
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_EQ(test::ReadBytes(path), typed);
+    h.messages.clear();
+    view->insertPlainText(QStringLiteral("Y"));
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_TRUE(h.messages.empty());
+
+    // Saving under another name replaces nothing of the changed file's.
+    h.answer = QMessageBox::No;
+    test::WriteBytes(path, "10 FOURTH\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    h.nextFileName = QString::fromStdString(h.dir.file("q.bas"));
+    h.messages.clear();
+    h.Execute(ID_FILE_SAVE_AS);
+    EXPECT_TRUE(h.messages.empty());
+    EXPECT_EQ(test::ReadBytes(h.dir.file("q.bas")), view->GetText());
+    EXPECT_EQ(test::ReadBytes(path), "10 FOURTH\r\n");
+}
+
+TEST(MainFrame, AChangedFileIsAskedAboutWhenItsWindowIsInFront) {
+    AppHarness h;
+    const std::string aPath = h.dir.file("a.bas");
+    const std::string bPath = h.dir.file("b.bas");
+    CChildFrame* a = OpenFile(h, aPath, "10 A\r\n");
+    CChildFrame* b = OpenFile(h, bPath, "10 B\r\n");
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(h.Active(), b);
+    ASSERT_TRUE(h.BringToFront());
+    h.answer = QMessageBox::Yes; // reload
+
+    // A save here replaces the file by renaming, as other editors do: the
+    // file is still watched after either.
+    b->GetActiveView()->insertPlainText(QStringLiteral("1"));
+    h.Execute(ID_FILE_SAVE);
+    QTest::qWait(400);
+    EXPECT_TRUE(h.messages.empty());
+    for (const std::string text : {"10 B2\r\n", "10 B3\r\n"}) {
+        const std::size_t before = h.messages.size();
+        test::WriteBytes(bPath + ".new", text);
+        std::filesystem::rename(bPath + ".new", bPath);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return h.messages.size() > before; }, 5000)) << text;
+        EXPECT_EQ(b->GetActiveView()->GetText(), text);
+    }
+
+    // A file behind another window is asked about when that window comes
+    // forward, not over the window the user is working in.
+    h.messages.clear();
+    test::WriteBytes(aPath, "10 A2\r\n");
+    QTest::qWait(600);
+    EXPECT_TRUE(h.messages.empty());
+    h.Frame().MdiArea()->setActiveSubWindow(a);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    EXPECT_TRUE(h.messages[0].text.startsWith(QStringLiteral("a.bas ")));
+    EXPECT_EQ(a->GetActiveView()->GetText(), "10 A2\r\n");
+
+    // The same while another program is in front: asked when the main
+    // window is active again.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    h.messages.clear();
+    test::WriteBytes(aPath, "10 A3\r\n");
+    QTest::qWait(600);
+    EXPECT_TRUE(h.messages.empty());
+    ASSERT_TRUE(h.BringToFront());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !h.messages.empty(); }, 5000));
+    EXPECT_EQ(a->GetActiveView()->GetText(), "10 A3\r\n");
+}
+
 TEST(StartUp, SplashGoesAtTheFirstIdleMomentAfterItsTime) {
     AppHarness h({}, {}, 60);
     auto* splash = h.Frame().findChild<CSplashDlg*>(QStringLiteral("Splash"));
@@ -485,23 +845,96 @@ TEST(StartUp, SplashGoesAtTheFirstIdleMomentAfterItsTime) {
     EXPECT_FALSE(h.app->SplashShown());
 }
 
-TEST(StartUp, SwitchesOnTheCommandLine) {
+TEST(StartUp, SwitchesAndFilesOnTheCommandLine) {
+    test::TempDir dir;
+    const std::string prog = dir.file("prog.bas"), notes = dir.file("notes.txt");
+    test::WriteBytes(prog, "10 A\r\n");
+    test::WriteBytes(notes, "10 B\r\n");
     {
         AppHarness h({}, {QStringLiteral("/Embedding")});
         EXPECT_FALSE(h.app->SplashShown());
         EXPECT_FALSE(h.Frame().isVisible());
+        // Never shown: no placement to keep.
+        h.app->ExitInstance();
+        EXPECT_EQ(WindowPosSetting(ProfileStore(h.iniPath)), "");
     }
     {
-        AppHarness h({}, {QStringLiteral("-automation"), QStringLiteral("prog.bas")});
+        // Each file named opens, as File > Open opens it.
+        AppHarness h({}, {QStringLiteral("-automation"), QString::fromStdString(prog),
+                          QString::fromStdString(notes)});
         EXPECT_FALSE(h.app->SplashShown());
         EXPECT_TRUE(h.Frame().isVisible());
-        EXPECT_TRUE(h.Frame().Children().isEmpty()); // files named are not opened
+        QStringList titles;
+        for (CChildFrame* child : h.Frame().Children())
+            titles.append(child->ShownTitle());
+        EXPECT_EQ(titles, (QStringList{"prog.bas", "notes.txt"}));
+        EXPECT_EQ(h.Active()->Template().Kind(), DocKind::Text);
     }
 }
 
-TEST(StartUp, StoredWindowPlacementIsApplied) {
-    AppHarness h("[Settings]\r\nWindowPos=0,1,-1,-1,-1,-1,30,40,630,520\r\n");
-    EXPECT_EQ(h.Frame().geometry(), QRect(30, 40, 600, 480));
+TEST(StartUp, StoredWindowPlacementIsAppliedOnAScreen) {
+    {
+        AppHarness h("[Settings]\r\nWindowPos=0,1,-1,-1,-1,-1,30,40,630,520\r\n");
+        EXPECT_EQ(h.Frame().geometry(), QRect(30, 40, 600, 480));
+        EXPECT_FALSE(h.Frame().isMaximized());
+    }
+    {
+        // Kept where no screen is any more (a second monitor gone): it comes
+        // onto the screen there is, its size kept.
+        AppHarness h("[Settings]\r\nWindowPos=0,1,-1,-1,-1,-1,5000,-3000,5600,-2520\r\n");
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(h.Frame().geometry())) << h.Frame().geometry().x();
+        EXPECT_EQ(h.Frame().size(), QSize(600, 480));
+    }
+}
+
+TEST(MainFrame, PlacementOffEveryScreenComesOntoTheFirst) {
+    const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    const struct {
+        QRect kept;
+        QRect placed;
+    } cases[] = {
+        // On the second screen, or mostly off but a hand's breadth of its
+        // top on one: as it was.
+        {QRect(1700, 100, 600, 480), QRect(1700, 100, 600, 480)},
+        {QRect(3136, 10, 600, 480), QRect(3136, 10, 600, 480)},
+        // Off every screen, or its top above them: onto the first.
+        {QRect(5000, 5000, 600, 480), QRect(1320, 600, 600, 480)},
+        {QRect(100, -200, 600, 480), QRect(100, 0, 600, 480)},
+        // Larger than the screen: as large as it.
+        {QRect(-4000, 0, 4000, 3000), QRect(0, 0, 1920, 1080)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlaceOnScreens(c.kept, screens), c.placed) << c.kept.x() << "," << c.kept.y();
+    EXPECT_EQ(PlaceOnScreens(QRect(5000, 5000, 10, 10), {}), QRect(5000, 5000, 10, 10));
+}
+
+TEST(MainFrame, WindowPlacementIsKeptAtExitAndReadAgain) {
+    // The form the file has always had reads back as it was written.
+    WindowPlacement placement;
+    const QString old = QStringLiteral("2,3,-32000,-32000,-1,-1,-8,12,1032,780");
+    ASSERT_TRUE(ParseWindowPlacement(old, placement));
+    EXPECT_EQ(FormatWindowPlacement(placement), old);
+
+    std::string ini;
+    {
+        AppHarness h("[Settings]\r\nWindowPos=0,1,-1,-1,-1,-1,30,40,630,520\r\n");
+        h.Frame().setGeometry(50, 60, 500, 400);
+        h.app->ExitInstance();
+        EXPECT_EQ(WindowPosSetting(ProfileStore(h.iniPath)), "0,1,-1,-1,-1,-1,50,60,550,460");
+        // Maximised: so it is kept, with the rectangle it comes back to.
+        h.Frame().showMaximized();
+        h.Frame().close();
+        h.app->ExitInstance();
+        ini = test::ReadBytes(h.iniPath);
+        EXPECT_EQ(WindowPosSetting(ProfileStore(h.iniPath)), "0,3,-1,-1,-1,-1,50,60,550,460");
+    }
+    // Maximised it stays, after the start's second showing too.
+    AppHarness h(ini);
+    EXPECT_TRUE(h.Frame().isMaximized());
+    EXPECT_EQ(h.Frame().normalGeometry(), QRect(50, 60, 500, 400));
+    h.Frame().showNormal();
+    EXPECT_EQ(h.Frame().geometry(), QRect(50, 60, 500, 400));
 }
 
 TEST(MainFrame, NewShowsTheTypeListAndADoubleClickCreates) {
@@ -518,7 +951,7 @@ TEST(MainFrame, NewShowsTheTypeListAndADoubleClickCreates) {
     });
     h.Execute(ID_FILE_NEW);
     ASSERT_NE(h.Active(), nullptr);
-    EXPECT_EQ(h.Active()->windowTitle(), QStringLiteral("CASL：無題1"));
+    EXPECT_EQ(h.Active()->ShownTitle(), QStringLiteral("CASL：無題1"));
 }
 
 TEST(MainFrame, FontDialogStoresFaceAndWholePointsAndAppliesToEveryView) {
@@ -556,6 +989,48 @@ TEST(MainFrame, FontDialogStoresFaceAndWholePointsAndAppliesToEveryView) {
     EXPECT_EQ(h.app->Settings().m_nFontSize, 10);
 }
 
+TEST(MainFrame, AFamilyTypedInTheFontDialogComesInItsRegularStyle) {
+    // A family with more styles than a regular one, whose regular style is
+    // not the first its database lists.
+    QString family;
+    for (const char* candidate :
+         {"DejaVu Sans Mono", "DejaVu Sans", "C059", "Nimbus Mono PS", "Liberation Mono"}) {
+        const QStringList styles = QFontDatabase::styles(QString::fromLatin1(candidate));
+        if (styles.size() > 1 && styles.front() != QFontInfo(QFont(candidate)).styleName()) {
+            family = QString::fromLatin1(candidate);
+            break;
+        }
+    }
+    if (family.isEmpty())
+        GTEST_SKIP() << "no font family here has styles besides its regular one first";
+    const QString regular = QFontInfo(QFont(family)).styleName();
+    AppHarness h;
+    h.Execute(ID_NEW_BASIC);
+    QString typed, style;
+    h.WhenDialogOpens([&](QDialog* dialog) {
+        auto* fonts = static_cast<QFontDialog*>(dialog);
+        // The family list takes the typing (its line shows what it finds).
+        for (QListView* list : dialog->findChildren<QListView*>()) {
+            auto* model = qobject_cast<QStringListModel*>(list->model());
+            if (!model || !model->stringList().contains(QStringLiteral("IPAGothic")))
+                continue;
+            const int interval = QApplication::keyboardInputInterval();
+            QApplication::setKeyboardInputInterval(60000); // however slow the machine
+            QTest::keyClicks(list, family);
+            QApplication::setKeyboardInputInterval(interval);
+        }
+        typed = fonts->currentFont().family();
+        style = fonts->currentFont().styleName();
+        dialog->accept();
+    });
+    h.Execute(ID_FONT_SETTINGS);
+    EXPECT_TRUE(typed.startsWith(family)) << typed.toStdString();
+    EXPECT_EQ(style, regular);
+    // What the editor shows now is what it shows after the next start.
+    EXPECT_EQ(QFontInfo(h.View()->font()).styleName(), regular);
+    EXPECT_EQ(h.View()->font().style(), QFont::StyleNormal);
+}
+
 TEST(MainFrame, EditorFontStandsInForFacesThisSystemLacks) {
     AppHarness h;
     EXPECT_EQ(h.app->EditFont().pixelSize(), 16); // 12 points
@@ -571,8 +1046,15 @@ TEST(StartCommandLine, OpenHelpVersionAndTheFrameworkSwitches) {
     };
     const Case cases[] = {
         {{}, {}, false, false, false, false},
-        // A bare file name opens nothing; --open opens every file named.
-        {{"a.bas"}, {}, false, false, false, false},
+        // Every file named opens, with --open or without.
+        {{"a.bas"}, {"a.bas"}, false, false, false, false},
+        {{"/home/u/a.bas", "b c.txt", "/Embedding"},
+         {"/home/u/a.bas", "b c.txt"},
+         false,
+         false,
+         false,
+         false},
+        {{"--", "-a.bas"}, {"-a.bas"}, false, false, false, false},
         {{"--open", "a.bas", "b c.txt"}, {"a.bas", "b c.txt"}, false, false, false, false},
         {{"a.bas", "--open", "/Embedding", "b.bas"},
          {"a.bas", "b.bas"},
@@ -599,22 +1081,145 @@ TEST(StartCommandLine, OpenHelpVersionAndTheFrameworkSwitches) {
     }
 }
 
+// A later start's hand-over, made on a thread of its own while this one
+// serves the link; true when the files were taken.
+bool HandOverFromALaterStart(const QString& settings, const QStringList& files) {
+    std::future<bool> taken = std::async(std::launch::async, [&settings, &files] {
+        return CInstanceLink(settings).HandOver(files);
+    });
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return taken.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        10000));
+    return taken.get();
+}
+
+// A listener in the link's place that speaks as the program does, greeting
+// and saying it took the files, and keeps whatever it hears.
+class LinkImpostor {
+public:
+    explicit LinkImpostor(const QString& name) {
+        EXPECT_TRUE(m_server.listen(name)) << name.toStdString();
+        QObject::connect(&m_server, &QLocalServer::newConnection, [this] {
+            while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+                socket->write("tessel-link 1\n");
+                QObject::connect(socket, &QLocalSocket::readyRead, [this, socket] {
+                    heard += socket->readAll();
+                    socket->write("took\n");
+                });
+            }
+        });
+    }
+    QByteArray heard;
+
+private:
+    QLocalServer m_server;
+};
+
 TEST(StartCommandLine, ALaterStartHandsItsFilesToTheProgramThatRuns) {
     test::TempDir dir;
+    test::TempDir runtime; // private, as the system makes it
+    const test::ScopedEnv runtimeDir("XDG_RUNTIME_DIR", runtime.path().c_str());
     const QString settings = QString::fromStdString(dir.file("tessel.INI"));
     CInstanceLink running(settings);
+    EXPECT_TRUE(running.Name().startsWith(QString::fromStdString(runtime.path() + "/tessel-")))
+        << running.Name().toStdString();
     // Nobody runs yet: nothing to hand over.
     EXPECT_FALSE(CInstanceLink(settings).HandOver({QStringLiteral("/x.bas")}));
     QList<QStringList> received;
     ASSERT_TRUE(running.Listen([&](const QStringList& files) { received.append(files); }));
-    EXPECT_TRUE(
-        CInstanceLink(settings).HandOver({QStringLiteral("/a b.bas"), QStringLiteral("/c.txt")}));
-    EXPECT_TRUE(CInstanceLink(settings).HandOver({}));
+    EXPECT_TRUE(HandOverFromALaterStart(settings, {"/a b.bas", "/c.txt"}));
+    EXPECT_TRUE(HandOverFromALaterStart(settings, {}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, 5000));
     EXPECT_EQ(received[0], (QStringList{"/a b.bas", "/c.txt"}));
     EXPECT_TRUE(received[1].isEmpty());
     // Programs with other settings files are others.
     EXPECT_FALSE(CInstanceLink(QString::fromStdString(dir.file("other.INI"))).HandOver({}));
+}
+
+TEST(StartCommandLine, FilesNamedGoToTheProgramThatRuns) {
+    // The program itself, started where another runs with its settings: it
+    // hands over the files, as full paths, and ends without a window.
+    test::TempDir dir;
+    const QString settings = QString::fromStdString(dir.file("config/tessel/tessel.INI"));
+    CInstanceLink running(settings);
+    QList<QStringList> received;
+    ASSERT_TRUE(running.Listen([&](const QStringList& files) { received.append(files); }));
+    std::filesystem::create_directory(dir.file("sub"));
+    QProcess program;
+    program.setWorkingDirectory(QString::fromStdString(dir.path()));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(dir.file("config")));
+    env.remove(QStringLiteral("DISPLAY"));
+    program.setProcessEnvironment(env);
+    program.start(
+        QStringLiteral(TESSEL_PATH),
+        {QStringLiteral("a.bas"), QStringLiteral("sub/b c.txt"), QStringLiteral("/Embedding")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(program.exitCode(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 5000));
+    EXPECT_EQ(received.front(), (QStringList{QString::fromStdString(dir.file("a.bas")),
+                                             QString::fromStdString(dir.file("sub/b c.txt"))}));
+}
+
+// What another user could try: listen where the program's link is, first.
+TEST(StartCommandLine, NoFileGoesToAListenerThatIsNotThisUsersProgram) {
+    test::TempDir dir;
+    test::TempDir runtime;
+    const QString settings = QString::fromStdString(dir.file("tessel.INI"));
+    const QStringList files{QStringLiteral("/home/me/plans.bas")};
+    std::optional<test::ScopedEnv> runtimeDir;
+    runtimeDir.emplace("XDG_RUNTIME_DIR", runtime.path().c_str());
+    const QString name = CInstanceLink(settings).Name();
+
+    // One that never answers (or a program from before the answer): it
+    // hears nothing, and the start goes on on its own after a moment.
+    {
+        QLocalServer silent;
+        ASSERT_TRUE(silent.listen(name));
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_FALSE(CInstanceLink(settings).HandOver(files));
+        EXPECT_LT(timer.elapsed(), 3000);
+        ASSERT_TRUE(silent.waitForNewConnection(1000));
+        QLocalSocket* socket = silent.nextPendingConnection();
+        socket->waitForReadyRead(100);
+        EXPECT_EQ(socket->readAll(), QByteArray());
+    }
+
+    // One that answers as the program does, but runs as another user.
+    {
+        LinkImpostor impostor(name);
+        sys::Calls calls = sys::RealCalls();
+        calls.getsockopt = [](int fd, int level, int option, void* value, socklen_t* size) {
+            const int result = sys::RealCalls().getsockopt(fd, level, option, value, size);
+            if (result == 0 && option == SO_PEERCRED)
+                static_cast<ucred*>(value)->uid += 1;
+            return result;
+        };
+        {
+            const test::ScopedCalls otherUser(calls);
+            EXPECT_FALSE(HandOverFromALaterStart(settings, files));
+            QTest::qWait(50);
+            EXPECT_EQ(impostor.heard, QByteArray());
+        }
+        // (As this user, it would have been believed.)
+        EXPECT_TRUE(HandOverFromALaterStart(settings, files));
+    }
+
+    // A runtime folder that others may enter is not used: the link is in a
+    // private folder of the user's own, and one there hears nothing.
+    ASSERT_EQ(::chmod(runtime.path().c_str(), 0755), 0);
+    const CInstanceLink link(settings);
+    const QString folder = QFileInfo(link.Name()).path();
+    EXPECT_TRUE(sys::IsPrivateFolder(folder.toStdString())) << folder.toStdString();
+    EXPECT_NE(folder.toStdString(), runtime.path());
+    LinkImpostor impostor(QString::fromStdString(runtime.path()) + u'/' +
+                          QFileInfo(name).fileName());
+    EXPECT_FALSE(HandOverFromALaterStart(settings, files));
+    EXPECT_EQ(impostor.heard, QByteArray());
+    // Unset, it is the same.
+    runtimeDir.emplace("XDG_RUNTIME_DIR", nullptr);
+    EXPECT_EQ(CInstanceLink(settings).Name(), link.Name());
 }
 
 TEST(StartCommandLine, HelpVersionAndMistakesNeedNoWindow) {
@@ -630,7 +1235,7 @@ TEST(StartCommandLine, HelpVersionAndMistakesNeedNoWindow) {
     };
     auto [status, out, err] = run("--help");
     EXPECT_EQ(status, 0);
-    EXPECT_NE(out.find("--open FILE..."), std::string::npos);
+    EXPECT_NE(out.find("Usage: tessel [--open] [FILE...]"), std::string::npos);
     EXPECT_NE(out.find("Settings: "), std::string::npos);
     EXPECT_EQ(err, "");
     std::tie(status, out, err) = run("--version");
@@ -726,8 +1331,17 @@ QStringList CutTexts(QWidget* window) {
         QString text;
         int needed = 0;
         if (auto* label = qobject_cast<QLabel*>(widget)) {
-            if (label->wordWrap() || label->text().isEmpty())
+            if (label->text().isEmpty())
                 continue;
+            // A text that wraps needs the height of all its lines.
+            if (label->wordWrap()) {
+                if (label->height() < label->heightForWidth(label->width()))
+                    cut.append(QStringLiteral("%1 (height %2 < %3)")
+                                   .arg(label->text())
+                                   .arg(label->height())
+                                   .arg(label->heightForWidth(label->width())));
+                continue;
+            }
             text = label->text();
             needed = label->minimumSizeHint().width();
         } else if (auto* push = qobject_cast<QPushButton*>(widget)) {
@@ -885,6 +1499,77 @@ TEST(Language, TheProgramsQtCatalogueOnlyFillsWhatQtsOwnLacks) {
     }
 }
 
+// Keys as the window system delivers them: to the window's focus widget,
+// and to nobody while a modal window blocks it.
+void TypeInto(QWindow* window, const QString& text) {
+    for (const char32_t c : text.toUcs4()) {
+        const QString one = QString::fromUcs4(&c, 1);
+        const int key = c < 0x80 ? one.toUpper().at(0).unicode() : 0;
+        qt_handleKeyEvent(window, QEvent::KeyPress, key, Qt::NoModifier, one);
+        qt_handleKeyEvent(window, QEvent::KeyRelease, key, Qt::NoModifier, one);
+    }
+}
+
+// A typed character that code page 932 has not is refused in the status bar,
+// in the program's language, with no box to take the key typed right after.
+// A paste is refused in a box.
+TEST(Language, ARefusedKeyIsSaidInTheStatusBarAndTheKeyAfterItTypes) {
+    const struct {
+        const char* lang;
+        const char* refusal;
+    } cases[] = {
+        {"C", "「é」(U+00E9) はコード ページ 932 (シフト JIS) にない文字のため、この文書には入れ"
+              "られません。"},
+        {"en_US.UTF-8",
+         "「é」(U+00E9) has no code in code page 932 (Shift JIS), so it cannot go into this "
+         "document."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lang);
+        LanguageCase language(c.lang);
+        AppHarness h;
+        ASSERT_TRUE(h.Execute(ID_NEW_BASIC));
+        h.Frame().show();
+        h.View()->setFocus();
+        // A box that opened would be answered, and said, after a while.
+        SetMessageBoxHook({});
+        QStringList boxes;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes.append(box->text());
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        closer.start(200);
+        QWindow* window = h.Frame().windowHandle();
+        TypeInto(window, QStringLiteral("10 PRINT \"caf"));
+        // The closing quote comes while the refused key is being handled.
+        QTimer::singleShot(0, [window] { TypeInto(window, QStringLiteral("\"")); });
+        TypeInto(window, QStringLiteral("é"));
+        QTest::qWait(400);
+        EXPECT_EQ(h.View()->GetText(), "10 PRINT \"caf\"");
+        EXPECT_EQ(boxes, QStringList());
+        EXPECT_EQ(h.Frame().statusBar()->currentMessage(), QString::fromUtf8(c.refusal));
+        // The NUL's own mark, which would save as a NUL byte.
+        TypeInto(window, QStringLiteral("\u2400"));
+        EXPECT_TRUE(h.Frame().statusBar()->currentMessage().contains(QStringLiteral("NUL")));
+        EXPECT_EQ(h.View()->GetText(), "10 PRINT \"caf\"");
+
+        // A paste says it in a box.
+        h.messages.clear();
+        SetMessageBoxHook([&h](const MessageBoxRequest& request) {
+            h.messages.push_back(request);
+            return QMessageBox::Ok;
+        });
+        QApplication::clipboard()->setText(QStringLiteral("café"));
+        h.Execute(ID_EDIT_PASTE);
+        ASSERT_EQ(h.messages.size(), 1u);
+        EXPECT_EQ(h.messages[0].text, QString::fromUtf8(c.refusal));
+        EXPECT_EQ(h.View()->GetText(), "10 PRINT \"caf\"");
+    }
+}
+
 // Without Qt's catalogue the program's own texts still come in Japanese, and
 // what Qt draws stays in English.
 TEST(Language, WithoutQtsCatalogueTheProgramsTextsStayJapanese) {
@@ -901,3 +1586,5 @@ TEST(Language, WithoutQtsCatalogueTheProgramsTextsStayJapanese) {
 }
 } // namespace
 } // namespace tessel
+
+#include "MainFrameTest.moc"

@@ -191,6 +191,11 @@ TEST(CliOptions, UsageErrors) {
         {{"ports", "a"}, "ports reads no FILE"},
         {{"ports", "--baud", "1200"}, "option '--baud' does not apply to ports"},
         {{"ports", "-o", "x"}, "option '-o' does not apply to ports"},
+        // The language server reads no FILE and converts none.
+        {{"lsp", "a.bas"}, "lsp reads no FILE"},
+        {{"lsp", "--encoding", "utf-8"}, "option '--encoding' does not apply to lsp"},
+        {{"lsp", "--json"}, "--json belongs to ports, not lsp"},
+        {{"lsp", "-o", "x"}, "option '-o' does not apply to lsp"},
     };
     for (const auto& c : cases) {
         CliOptions o;
@@ -215,6 +220,8 @@ TEST(CliOptions, TimeoutInSecondsAndPortsTakeTheirOwnOptions) {
     ASSERT_TRUE(Parse({"ports", "--json", "--settings", "s.ini"}, o, error)) << error;
     EXPECT_EQ(o.command, Command::Ports);
     EXPECT_TRUE(o.json);
+    ASSERT_TRUE(Parse({"lsp", "--settings", "s.ini", "--lang", "en"}, o, error)) << error;
+    EXPECT_EQ(o.command, Command::Lsp);
 }
 
 TEST(CliOptions, EachCommandsHelpListsTheOptionsItsCheckAccepts) {
@@ -311,8 +318,8 @@ TEST(CliOptions, CompletionOffersTheOptionsEachCommandAccepts) {
 TEST(CliOptions, CompletionReadsTheWordsBefore) {
     using Words = std::vector<std::string>;
     const auto complete = [](std::vector<std::string_view> args) { return Complete(args); };
-    EXPECT_EQ(complete({""}).words.size(), 11u); // the commands, help too
-    EXPECT_EQ(complete({"help", ""}).words.size(), 10u);
+    EXPECT_EQ(complete({""}).words.size(), 12u); // the commands, help too
+    EXPECT_EQ(complete({"help", ""}).words.size(), 11u);
     EXPECT_EQ(complete({"help", "sort", ""}).words, Words{});
     // A value: after the option, after "=", after a short option's letter.
     EXPECT_EQ(complete({"wire", "--eol", ""}).words, (Words{"cr", "lf", "crlf"}));
@@ -330,6 +337,8 @@ TEST(CliOptions, CompletionReadsTheWordsBefore) {
     EXPECT_FALSE(complete({"receive", ""}).files); // it reads no FILE
     EXPECT_FALSE(complete({"ports", ""}).files);   // nor does this
     EXPECT_EQ(complete({"ports", "--"}).words, (Words{"--settings", "--lang", "--json", "--help"}));
+    EXPECT_FALSE(complete({"lsp", ""}).files);
+    EXPECT_EQ(complete({"lsp", "--"}).words, (Words{"--settings", "--lang", "--help"}));
 }
 
 } // namespace

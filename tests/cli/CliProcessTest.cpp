@@ -7,13 +7,17 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -293,6 +297,159 @@ TEST_F(CliProcess, BothBuildsGiveTheSameBytesAndStatuses) {
         }
         EXPECT_EQ(ReadBytes(path), file.bytes);
     }
+}
+
+// The language server as an editor runs it: messages framed on standard
+// input and output, the log on standard error, the exit status saying
+// whether shutdown came first.
+using Json = nlohmann::json;
+
+std::string Framed(const std::string& body) {
+    return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// The messages of `output`, which must be frames and nothing else.
+std::vector<Json> Frames(std::string output) {
+    std::vector<Json> messages;
+    while (!output.empty()) {
+        const std::size_t end = output.find("\r\n\r\n");
+        if (end == std::string::npos || output.rfind("Content-Length: ", 0) != 0) {
+            ADD_FAILURE() << "not a frame: " << output.substr(0, 80);
+            break;
+        }
+        const std::size_t length = std::stoul(output.substr(16, end - 16));
+        messages.push_back(Json::parse(output.substr(end + 4, length)));
+        output.erase(0, end + 4 + length);
+    }
+    return messages;
+}
+
+const std::string kInitialize =
+    R"({"jsonrpc":"2.0","id":1,"method":"initialize","params":{"processId":null,)"
+    R"("capabilities":{"general":{"positionEncodings":["utf-8","utf-16"]}}}})";
+const std::string kShutdown = R"({"jsonrpc":"2.0","id":2,"method":"shutdown"})";
+const std::string kExit = R"({"jsonrpc":"2.0","method":"exit"})";
+
+TEST_F(CliProcess, LanguageServerEndsWithTheStatusOfItsLifecycle) {
+    // Line ends inside a body are the client's: passed as they are, also
+    // where the C runtime would make them text.
+    const std::string open = "{\"jsonrpc\":\"2.0\",\r\n\"method\":\"textDocument/didOpen\","
+                             "\"params\":{\"textDocument\":{\"uri\":\"file:///a.bas\","
+                             "\"languageId\":\"basic\",\"version\":1,\"text\":\"10 END\\r\\n\"}}}";
+    const struct {
+        std::vector<std::string> bodies;
+        int status;
+        std::size_t answers;
+    } sessions[] = {
+        {{kInitialize, open, kShutdown, kExit}, 0, 2},
+        {{kInitialize, kExit}, 1, 1},                       // exit without shutdown
+        {{kInitialize, open}, 1, 1},                        // the input ends without shutdown
+        {{kInitialize, kShutdown}, 0, 2},                   // shutdown, then the input ends
+        {{"{", "[]", kInitialize, kShutdown, kExit}, 0, 4}, // not JSON, not a message
+        {{}, 1, 0},
+    };
+    for (const auto& session : sessions) {
+        std::string input;
+        for (const std::string& body : session.bodies)
+            input += Framed(body);
+        input += "Content-Length: 5\r\n\r\n[]"; // cut short: never read after exit
+        WriteBytes(m_dir.file("in"), input);
+        const Result r = Run({"lsp"}, {}, m_dir.file("in"));
+        EXPECT_EQ(r.status, session.status) << input;
+        const std::vector<Json> answers = Frames(r.out);
+        ASSERT_EQ(answers.size(), session.answers) << r.out;
+        if (session.answers >= 2) {
+            const Json& init = answers[answers.size() - 2];
+            EXPECT_EQ(init["result"]["capabilities"]["positionEncoding"], "utf-8");
+            EXPECT_EQ(answers.back(), Json({{"jsonrpc", "2.0"}, {"id", 2}, {"result", nullptr}}));
+        }
+    }
+    const Result usage = Run({"lsp", "a.bas"});
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_EQ(usage.out, "");
+}
+
+// A session over pipes, each answer awaited before the next message: the
+// problems of a document come from the server's worker after a pause,
+// through the same standard output as the answers.
+TEST_F(CliProcess, LanguageServerPublishesProblemsWhileItAnswers) {
+    int toServer[2];
+    int fromServer[2];
+    ASSERT_EQ(::pipe(toServer), 0);
+    ASSERT_EQ(::pipe(fromServer), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, toServer[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, fromServer[1], 1);
+    const std::string errPath = m_dir.file("stderr");
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    for (const int fd : {toServer[0], toServer[1], fromServer[0], fromServer[1]})
+        posix_spawn_file_actions_addclose(&actions, fd);
+    std::vector<std::string> args = test::CliCommandLine(test::CliProgram(), {"lsp"});
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(toServer[0]);
+    ::close(fromServer[1]);
+
+    std::string received;
+    const auto send = [&](const std::string& body) {
+        const std::string frame = Framed(body);
+        ASSERT_EQ(::write(toServer[1], frame.data(), frame.size()),
+                  static_cast<ssize_t>(frame.size()));
+    };
+    // The next message, waiting up to 20 s (Wine starts slowly).
+    const auto next = [&]() -> Json {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        for (;;) {
+            const std::size_t end = received.find("\r\n\r\n");
+            if (end != std::string::npos) {
+                const std::size_t length = std::stoul(received.substr(16, end - 16));
+                if (received.size() >= end + 4 + length) {
+                    Json message = Json::parse(received.substr(end + 4, length));
+                    received.erase(0, end + 4 + length);
+                    return message;
+                }
+            }
+            pollfd p{fromServer[0], POLLIN, 0};
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            char buffer[4096];
+            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0)
+                return nullptr;
+            const ssize_t n = ::read(fromServer[0], buffer, sizeof buffer);
+            if (n <= 0)
+                return nullptr;
+            received.append(buffer, static_cast<std::size_t>(n));
+        }
+    };
+
+    send(kInitialize);
+    EXPECT_EQ(next()["id"], 1);
+    send(R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":)"
+         R"({"uri":"file:///a.bas","languageId":"basic","version":1,)"
+         R"("text":"10 PRINT \"😀\"\r\n20 END\r\n"}}})");
+    const Json published = next();
+    EXPECT_EQ(published["method"], "textDocument/publishDiagnostics");
+    const Json& problems = published["params"]["diagnostics"];
+    ASSERT_EQ(problems.size(), 1u) << published.dump();
+    // After the emoji: ten bytes of ASCII and four of the emoji in UTF-8.
+    EXPECT_EQ(problems[0]["range"]["end"], Json({{"line", 0}, {"character", 14}}));
+    send(kShutdown);
+    EXPECT_EQ(next()["id"], 2);
+    send(kExit);
+    ::close(toServer[1]);
+    int wstatus = 0;
+    ::waitpid(pid, &wstatus, 0);
+    ::close(fromServer[0]);
+    EXPECT_TRUE(WIFEXITED(wstatus));
+    EXPECT_EQ(WEXITSTATUS(wstatus), 0);
+    EXPECT_EQ(received, "");
 }
 
 } // namespace

@@ -51,6 +51,7 @@ run_cases() {
     touch game.bas game.txt
     expect "ren" "renumber "
     expect "s" "send sort "
+    expect "l" "lsp "
     expect "help un" "unnumber "
     expect "renumber --s" "--settings --step "
     expect "sort --no-n" "--no-numbers "

@@ -123,15 +123,20 @@ TEST(ComPortTest, CancelEndsABlockedWriteWithoutSpinningAndStaysSeen) {
     const std::string flood(1 << 20, 'f'); // far more than the other end holds unread
     RaiseLater raise(cancel, 100ms);
     const double cpuBefore = ThreadCpuMs();
-    EXPECT_FALSE(port.Write(flood.data(), flood.size()));
+    std::size_t taken = 0;
+    EXPECT_FALSE(port.Write(flood.data(), flood.size(), &taken));
     EXPECT_LT(raise.MsAfterRaise(), 100);
     EXPECT_LT(ThreadCpuMs() - cpuBefore, 40.0);
 
-    pty.Read(flood.size(), 0);
+    // The driver took some before the cancel, which threw away what it
+    // still held.
+    EXPECT_GT(taken, 0u);
+    EXPECT_LE(pty.Read(flood.size(), 0).size(), taken);
     pty.Write("z");
     char byte = 0;
     EXPECT_FALSE(port.ReadByte(&byte)); // although a byte is there
-    EXPECT_FALSE(port.Write("y", 1));
+    EXPECT_FALSE(port.Write("y", 1, &taken));
+    EXPECT_EQ(taken, 0u);
     EXPECT_EQ(port.LastError(), Reason(ECANCELED));
     EXPECT_FALSE(port.Close()); // cancelled output was not delivered
     EXPECT_EQ(pty.Read(1, 20), "");
@@ -222,8 +227,11 @@ TEST(ComPortTest, PacingPausesAfterBytesAndLineEndsAndIsCancellable) {
     settings.CharDelay = kMaxPacingDelay;
     ASSERT_TRUE(port.Open(settings, &cancel));
     RaiseLater raise(cancel, 30ms);
-    EXPECT_FALSE(port.Write("x", 1));
+    std::size_t taken = 0;
+    EXPECT_FALSE(port.Write("x", 1, &taken));
     EXPECT_LT(raise.MsAfterRaise(), 100);
+    EXPECT_EQ(taken, 1u); // cancelled in the pause after the byte
+    EXPECT_EQ(pty.Read(1), "x");
 }
 
 // A serial driver behind the port: a UART whose output queue (TIOCOUTQ)
@@ -247,6 +255,7 @@ struct FakeDriver {
     // close's wait unless it has been turned off. Only a signal ends them.
     bool ctsLow = false;
     bool rootOnlySerial = false;       // TIOCSSERIAL refused, as for a user
+    bool noThreads = false;            // the system makes no thread
     unsigned short closingWait = 3000; // hundredths of a second, Linux's default
     bool flushedSinceWrite = false;
     bool flushedAtClose = false;
@@ -349,6 +358,9 @@ sys::Calls FakeCalls() {
         errno = EIO;
         return -1;
     };
+    calls.startThread = [](std::thread& thread, void (*body)(void*), void* context) {
+        return g_driver.noThreads ? EAGAIN : sys::RealCalls().startThread(thread, body, context);
+    };
     calls.tcflush = [](int fd, int queue) {
         g_driver.queued = queue == TCIFLUSH ? g_driver.queued : 0;
         g_driver.flushedSinceWrite = g_driver.flushedSinceWrite || queue != TCIFLUSH;
@@ -427,6 +439,26 @@ TEST_F(ComPortSeamTest, CancelEndsADrainAndACloseThatFlowControlHoldsForEver) {
         EXPECT_TRUE(g_driver.flushedAtClose);
         EXPECT_EQ(g_driver.closingWait == ASYNC_CLOSING_WAIT_NONE, !rootOnly);
         EXPECT_EQ(g_driver.modemLines, 0);
+        EXPECT_EQ(g_driver.openFds, 0);
+        pty.Read(3, 20);
+    }
+
+    // With no thread to interrupt it, nothing would end the drain on a
+    // cancel: it is not begun, and the close fails at once with the
+    // system's reason, leaving nothing queued. Without a cancel signal
+    // there is nothing to watch for, and the drain is made as always.
+    for (const bool cancellable : {true, false}) {
+        g_driver = FakeDriver{};
+        g_driver.noThreads = true;
+        g_driver.ctsLow = cancellable;
+        CancelSignal cancel;
+        ASSERT_TRUE(port.Open(pty.Settings(), cancellable ? &cancel : nullptr));
+        ASSERT_TRUE(port.Write("abc", 3));
+        const auto start = Clock::now();
+        EXPECT_EQ(port.Close(), !cancellable);
+        EXPECT_LT(Clock::now() - start, 100ms);
+        EXPECT_EQ(port.LastError(), cancellable ? Reason(EAGAIN) : "");
+        EXPECT_EQ(g_driver.flushedAtClose, cancellable);
         EXPECT_EQ(g_driver.openFds, 0);
         pty.Read(3, 20);
     }

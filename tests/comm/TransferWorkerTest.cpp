@@ -41,11 +41,20 @@ public:
             event += " " + std::to_string(end.captionId) + " " + end.device + ": " + end.reason;
         if (worker->Completed() != completed)
             event += " (Completed() disagrees)";
+        {
+            std::lock_guard lock(m_mutex);
+            m_bytes = end.bytes;
+        }
         Add(event);
     }
     Events Get() {
         std::lock_guard lock(m_mutex);
         return m_events;
+    }
+    // The bytes the last report said went through.
+    std::size_t Bytes() {
+        std::lock_guard lock(m_mutex);
+        return m_bytes;
     }
     const TransferWorker* worker = nullptr;
 
@@ -56,6 +65,7 @@ private:
     }
     std::mutex m_mutex;
     Events m_events;
+    std::size_t m_bytes = 0;
 };
 
 // A transfer, started at once; the worker goes first when it ends.
@@ -128,6 +138,7 @@ TEST(TransferWorkerTest, EndCodeEndsASendAndAReceive) {
                       "cd\x1a");
         send.worker.Join();
         EXPECT_EQ(send.Get(), Counts(1, 2));
+        EXPECT_EQ(send.recorder.Bytes(), 3u);
         EXPECT_EQ(pty.Read(6, 50), "ab\x82");
     }
     settings.EndOfFile = 0x1a;
@@ -138,6 +149,7 @@ TEST(TransferWorkerTest, EndCodeEndsASendAndAReceive) {
     Events expected = Counts(1, 99);
     expected.insert(expected.end() - 1, "100");
     EXPECT_EQ(receive.Get(), expected);
+    EXPECT_EQ(receive.recorder.Bytes(), 150u);
     EXPECT_EQ(receive.buffer, text);
     char rest[8] = {};
     EXPECT_EQ(::read(pty.slave, rest, sizeof rest), 4); // "next" stays unread
@@ -202,6 +214,20 @@ TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
         std::this_thread::sleep_for(30ms);
         EXPECT_LT(send.CancelAndJoin(), 100ms);
         EXPECT_EQ(send.Get(), (Events{"1", "2", "cancelled 251 " + pty.path + cancelled}));
+        EXPECT_EQ(send.recorder.Bytes(), 3u); // all written, though not delivered
+    }
+    {
+        // No thread could end that drain on a cancel: it is not begun, and
+        // the send fails at once with the system's reason.
+        sys::Calls calls = EndlessDrainCalls();
+        calls.startThread = [](std::thread&, void (*)(void*), void*) { return EAGAIN; };
+        const test::ScopedCalls scoped(calls);
+        const auto start = Clock::now();
+        Transfer send(kSend, settings, "ab\x1a");
+        send.worker.Join();
+        EXPECT_LT(Clock::now() - start, 1s);
+        EXPECT_EQ(send.Get(),
+                  (Events{"1", "2", "line failed 251 " + pty.path + ": " + SystemReason(EAGAIN)}));
     }
     {
         // Cancelled before it started: the port is never opened (here an
@@ -236,6 +262,13 @@ TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
     EXPECT_FALSE(receive.worker.Completed());
 }
 
+// An observer that cannot take the last report.
+class ThrowingObserver final : public ITransferObserver {
+public:
+    void OnProgress(unsigned) override {}
+    void OnEnded(const TransferEnd&) override { throw std::bad_alloc(); }
+};
+
 TEST(TransferWorkerTest, EndedTellsWithoutJoiningWhenTheThreadIsDone) {
     PtyPair pty;
     std::string buffer;
@@ -251,6 +284,20 @@ TEST(TransferWorkerTest, EndedTellsWithoutJoiningWhenTheThreadIsDone) {
     while (!receive.worker.Ended() && Clock::now() < deadline)
         std::this_thread::sleep_for(1ms);
     EXPECT_TRUE(receive.worker.Ended());
+
+    // An observer that throws loses nothing: the report is the worker's to
+    // give once it has ended.
+    ComSettings settings = pty.Settings();
+    settings.Device[0] = "/dev/tessel-no-such-port";
+    ThrowingObserver throwing;
+    TransferWorker lost(kReceive, settings, buffer, throwing);
+    ASSERT_TRUE(lost.Start());
+    lost.Join();
+    EXPECT_TRUE(lost.Ended());
+    EXPECT_EQ(lost.EndReport().outcome, TransferEnd::Outcome::OpenFailed);
+    EXPECT_EQ(lost.EndReport().captionId, IDS_CAPTION_RECEIVE);
+    EXPECT_EQ(lost.EndReport().device, "/dev/tessel-no-such-port");
+    EXPECT_EQ(lost.EndReport().reason, SystemReason(ENOENT));
 }
 
 TEST(TransferWorkerTest, PortThatWontOpenIsReportedOnceWithTheCaption) {
@@ -296,6 +343,7 @@ TEST(TransferWorkerTest, ASystemCallThatThrowsEndsTheTransferWithItsReason) {
             Transfer transfer(c.mode, pty.Settings(), c.mode == kSend ? Text(250, 0, 1) : "");
             transfer.worker.Join();
             EXPECT_EQ(transfer.Get(), c.expected);
+            EXPECT_EQ(transfer.recorder.Bytes(), static_cast<std::size_t>(c.faultAfter));
             EXPECT_FALSE(transfer.worker.Completed());
             if (c.mode == kReceive) {
                 EXPECT_EQ(transfer.buffer, "ab"); // what came before the fault stays

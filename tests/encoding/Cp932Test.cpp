@@ -162,10 +162,10 @@ TEST(Cp932Encode, RefusesWhatTheCodePageCannotHoldAndSaysWhere) {
         ASSERT_TRUE(typed);
         EXPECT_EQ(typed->position, c.position);
     }
-    EXPECT_EQ(DescribeRefusal({RefusalReason::NotInCodePage, 2, 1, U'é'}).substr(0, 16),
-              "「é」(U+00E9)");
-    EXPECT_EQ(DescribeRefusal({RefusalReason::NotInCodePage, 0, 2, U'😀'}).find("(U+1F600)"), 10u);
-    EXPECT_EQ(DescribeRefusal({RefusalReason::NotInCodePage, 0, 1, 0xD83D}).find("(U+D83D)"), 0u);
+    // What the message names: the character, else its code point alone.
+    EXPECT_EQ(NameCharacter(U'é'), "「é」(U+00E9)");
+    EXPECT_EQ(NameCharacter(0xD83D), "(U+D83D)");
+    EXPECT_EQ(NameCharacter(0), "NUL (U+0000)");
 }
 
 TEST(Cp932Input, NulIsRefusedAndControlsAreShownAsMarks) {
@@ -173,6 +173,7 @@ TEST(Cp932Input, NulIsRefusedAndControlsAreShownAsMarks) {
         const std::u16string text = std::u16string(u"ab") + nul;
         EXPECT_EQ(CheckInput(text)->reason, RefusalReason::NulByte);
         EXPECT_EQ(CheckInput(text)->position, 2u);
+        EXPECT_EQ(CheckInput(text)->character, nul); // for the message to name
     }
     // Marks and stand-ins come back from the clipboard when text is copied
     // within the editor.

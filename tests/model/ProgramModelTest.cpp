@@ -20,7 +20,7 @@ using test::DocHarness;
 
 // A problem as "line:column id severity", with " fix(offset,length)" for a
 // mend that removes bytes and the byte range when it is not the whole line.
-std::string Show(const Problem& p) {
+std::string Show(const ProgramProblem& p) {
     std::string out = std::to_string(p.line + 1) + ':' + std::to_string(p.column + 1) + ' ' +
                       std::to_string(p.message) + ' ' + "EWH"[static_cast<int>(p.severity)];
     out += " [" + std::to_string(p.begin) + ',' + std::to_string(p.end) + ')';
@@ -34,7 +34,7 @@ std::string Show(const Problem& p) {
 
 std::vector<std::string> ShowAll(const ProgramModel& model) {
     std::vector<std::string> shown;
-    for (const Problem& p : model.Problems())
+    for (const ProgramProblem& p : model.Problems())
         shown.push_back(Show(p));
     return shown;
 }
@@ -122,7 +122,7 @@ TEST(ProgramModel, KindsCheckWhatTheyHave) {
 }
 
 TEST(ProgramModel, MessagesInBothLanguages) {
-    const std::vector<Problem> problems = Built(CrLf({"10 GOTO 30", "\x80"})).Problems();
+    const std::vector<ProgramProblem> problems = Built(CrLf({"10 GOTO 30", "\x80"})).Problems();
     ASSERT_EQ(problems.size(), 3u);
     EXPECT_EQ(problems[0].Text(Language::English),
               "There is no line 30. The program may still run, but it cannot be renumbered.");

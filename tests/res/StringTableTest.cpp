@@ -1,5 +1,6 @@
 #include "res/StringTable.h"
 #include "res/Language.h"
+#include "res/Problem.h"
 
 #include <gtest/gtest.h>
 
@@ -166,6 +167,34 @@ TEST(Language, TheLocaleDecidesInThePrecedenceOfGettext) {
     g_environment = {{"LANG", "en_US.UTF-8"}};
     EXPECT_EQ(ChooseLanguage("ja", FakeEnvironment), Language::Japanese);
     EXPECT_EQ(ChooseLanguage("", FakeEnvironment), Language::English);
+}
+
+TEST(Problem, IsPutIntoWordsOnlyWhereItIsRead) {
+    const Language before = CurrentLanguage();
+    // No problem says nothing.
+    EXPECT_TRUE(Problem{}.Ok());
+    EXPECT_EQ(DescribeProblem(Problem{}), "");
+    // The message's placeholders are filled in the language of the moment.
+    const Problem cut = Problem::Of(IDS_NUL_CUT_OPENED, {"a.bas", "7", "3"});
+    EXPECT_TRUE(cut);
+    SetLanguage(Language::English);
+    const std::string english = DescribeProblem(cut);
+    SetLanguage(Language::Japanese);
+    const std::string japanese = DescribeProblem(cut);
+    EXPECT_NE(english, japanese);
+    for (const std::string& text : {english, japanese}) {
+        EXPECT_NE(text.find("a.bas"), std::string::npos) << text;
+        EXPECT_EQ(text.find('%'), std::string::npos) << text;
+    }
+    // The system's reason goes on a line of its own: the table's words for a
+    // number it knows, else the system's own.
+    const Problem missing = Problem::FromSystem(IDS_PORT_OPEN_FAILED, ENOENT);
+    EXPECT_EQ(DescribeProblem(missing), std::string(LoadString(IDS_PORT_OPEN_FAILED)) + "\n" +
+                                            std::string(LoadString(IDS_REASON_NOT_FOUND)));
+    const Problem odd = Problem::FromSystem(IDS_PORT_OPEN_FAILED, 12345, "Odd failure");
+    EXPECT_EQ(DescribeSystemReason(odd), "Odd failure");
+    EXPECT_EQ(Problem::AtLine(IDS_LINE_NO_NUMBER, 4, 40).line, 4u);
+    SetLanguage(before);
 }
 
 } // namespace

@@ -153,13 +153,19 @@ TEST_F(AppSettingsTest, EveryGroupWrittenReadsBackThroughAFreshStore) {
     written.m_nFontSize = 9;
     written.m_nPreviewPages = 2;
     written.m_recentFiles = {"/home/u/b.bas", "/home/u/a.bas"};
+    written.m_strWindowPos = "0,3,-1,-1,-1,-1,30,40,630,520";
     {
         ProfileStore store(path);
-        for (SettingGroup group : {SettingGroup::ComPort, SettingGroup::Font, SettingGroup::TabStop,
-                                   SettingGroup::LineNumbers, SettingGroup::PrintPage,
-                                   SettingGroup::PreviewPages, SettingGroup::RecentFiles})
+        for (SettingGroup group :
+             {SettingGroup::ComPort, SettingGroup::Font, SettingGroup::TabStop,
+              SettingGroup::LineNumbers, SettingGroup::PrintPage, SettingGroup::PreviewPages,
+              SettingGroup::RecentFiles, SettingGroup::WindowPos})
             EXPECT_TRUE(written.Write(store, group)) << static_cast<int>(group);
     }
+    // Where the window reads it, in the section and form files have always
+    // had it.
+    EXPECT_NE(test::ReadBytes(path).find("[Settings]"), std::string::npos);
+    EXPECT_EQ(WindowPosSetting(ProfileStore(path)), written.m_strWindowPos);
     const AppSettings read = LoadFrom(test::ReadBytes(path));
     EXPECT_EQ(read.m_comSettings.LineConfig, written.m_comSettings.LineConfig);
     EXPECT_EQ(read.m_comSettings.EndOfFile, 0x0au);
@@ -174,16 +180,19 @@ TEST_F(AppSettingsTest, EveryGroupWrittenReadsBackThroughAFreshStore) {
     EXPECT_EQ(read.m_nPreviewPages, 2);
     EXPECT_EQ(read.m_recentFiles, written.m_recentFiles);
 
-    // A shorter list removes the keys past its end; a preview setting of 0
-    // leaves the stored one alone.
+    // A shorter list removes the keys past its end; a preview setting of 0,
+    // and no placement, leave the stored ones alone.
     written.m_recentFiles.pop_back();
     written.m_nPreviewPages = 0;
+    written.m_strWindowPos.clear();
     ProfileStore store(path);
     EXPECT_TRUE(written.Write(store, SettingGroup::RecentFiles));
     EXPECT_TRUE(written.Write(store, SettingGroup::PreviewPages));
+    EXPECT_TRUE(written.Write(store, SettingGroup::WindowPos));
     const AppSettings again = LoadFrom(test::ReadBytes(path));
     EXPECT_EQ(again.m_recentFiles, written.m_recentFiles);
     EXPECT_EQ(again.m_nPreviewPages, 2);
+    EXPECT_EQ(WindowPosSetting(ProfileStore(path)), "0,3,-1,-1,-1,-1,30,40,630,520");
 }
 
 TEST_F(AppSettingsTest, AFailedWriteSaysWhy) {

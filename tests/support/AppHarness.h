@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPointer>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -43,6 +45,11 @@ public:
                 QByteArray::fromStdString(stateHome.empty() ? dir.file("state") : stateHome));
         SetMessageBoxHook([this](const MessageBoxRequest& request) {
             messages.push_back(request);
+            if (!keys.empty()) {
+                const Qt::Key key = keys.front();
+                keys.erase(keys.begin());
+                return PressOnRealBox(request, key);
+            }
             if (answers.empty())
                 return answer;
             const QMessageBox::StandardButton next = answers.front();
@@ -76,6 +83,34 @@ public:
     }
     bool Execute(int id) { return app->Router().Execute(id); }
 
+    // Shows the box as it really is and presses `key` on it. A box the key
+    // does not close is closed with no button.
+    static QMessageBox::StandardButton PressOnRealBox(const MessageBoxRequest& request,
+                                                      Qt::Key key) {
+        QTimer::singleShot(0, [key] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            QPointer<QMessageBox> open(box);
+            QTest::keyClick(box, key);
+            if (open && open->isVisible())
+                open->done(QMessageBox::NoButton);
+        });
+        const QMessageBox::StandardButton pressed = ExecMessageBox(request);
+        // The desktop gives the window behind a closed box its activation
+        // back; the offscreen platform leaves no window active.
+        if (request.parent)
+            request.parent->window()->activateWindow();
+        return pressed;
+    }
+
+    // Makes the main window the active window, as the desktop does when a
+    // dialog over it closes; false if it did not become so.
+    bool BringToFront() {
+        Frame().activateWindow();
+        return QTest::qWaitForWindowActive(&Frame());
+    }
+
     // Runs `answer` on the next modal dialog as soon as it is up.
     void WhenDialogOpens(std::function<void(QDialog*)> respond) {
         QTimer::singleShot(0, [respond = std::move(respond)] {
@@ -92,6 +127,9 @@ public:
     QMessageBox::StandardButton answer = QMessageBox::Ok;
     // Answers to the next message boxes, in turn, before `answer`.
     std::vector<QMessageBox::StandardButton> answers;
+    // Keys pressed on the next message boxes, shown for real, in turn,
+    // before `answers`.
+    std::vector<Qt::Key> keys;
     QString nextFileName;
 };
 

@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -375,6 +377,52 @@ TEST_F(PrintTest, PrintCommandsInEveryEditorWindow) {
     ASSERT_EQ(h.messages.size(), 1u);
     EXPECT_EQ(h.messages[0].text, QStringLiteral("印刷ｼﾞｮﾌﾞを開始できませんでした。"));
     EXPECT_EQ(h.messages[0].caption, LoadQString(AFX_IDS_APP_TITLE));
+}
+
+// What pdfinfo says a PDF's title is.
+QString PdfTitle(const std::string& pdf) {
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("(?m)^Title:\\s+(.*)$")).match(PdfInfo(pdf));
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+TEST_F(PrintTest, APdfIsNamedAfterItsDocumentAndCarriesItsTitle) {
+    AppHarness h;
+    const std::string prog = h.dir.file("prog.bas");
+    test::WriteBytes(prog, "10 PRINT\r\n");
+    ASSERT_NE(h.app->DocManager().OpenDocumentFile(QString::fromStdString(prog)), nullptr);
+
+    // The real print dialog: printing to a file proposes prog.pdf beside
+    // prog.bas, and takes it.
+    SetPrintDialogHook({});
+    SetPrinterHook({});
+    QString proposed;
+    h.WhenDialogOpens([&proposed](QDialog* dialog) {
+        proposed = dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->text();
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        printers->setCurrentIndex(printers->count() - 1); // "Print to File (PDF)"
+        dialog->accept();
+    });
+    h.Execute(ID_FILE_PRINT);
+    const std::string pdf = h.dir.file("prog.pdf");
+    EXPECT_EQ(proposed, QString::fromStdString(pdf));
+    EXPECT_EQ(PdfLines(pdf, 1), QStringList{"10 PRINT"});
+    EXPECT_EQ(PdfTitle(pdf), QStringLiteral("prog.bas"));
+
+    // An untitled document: its title names the file, in the folder the
+    // dialog would have taken.
+    h.Execute(ID_NEW_BASIC);
+    h.WhenDialogOpens([&proposed](QDialog* dialog) {
+        proposed = dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->text();
+        dialog->reject();
+    });
+    h.Execute(ID_FILE_PRINT);
+    EXPECT_EQ(QFileInfo(proposed).fileName(), QStringLiteral("BASIC：無題1.pdf"));
+    EXPECT_TRUE(QFileInfo(proposed).isAbsolute());
+
+    // Printed without the dialog, the title is there too.
+    SetPrinterHook([this](QPrinter& printer) { ConfigurePdf(printer, output); });
+    EXPECT_EQ(PdfTitle(PrintActive(h)), QStringLiteral("BASIC：無題1"));
 }
 
 TEST_F(PrintTest, PageSetupCancelChangesNothingAndOkStoresAtOnce) {

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -20,7 +21,9 @@
 #include <atomic>
 #include <cerrno>
 #include <functional>
+#include <new>
 #include <stdexcept>
+#include <thread>
 
 namespace tessel {
 namespace {
@@ -33,6 +36,7 @@ struct Watched {
     QString title;
     QStringList texts;
     QString button; // when it was pressed
+    QString below;  // the line below the bar then, when it showed
 };
 
 QLabel* Message(QDialog* dialog) {
@@ -53,6 +57,8 @@ void Watch(AppHarness& h, Watched& watched, std::function<bool(QDialog*)> ready)
                          [&watched](const QString& text) { watched.texts.append(text); });
         EXPECT_TRUE(QTest::qWaitFor([&] { return ready(dialog); }, 5000));
         watched.button = Button(dialog)->text();
+        auto* below = dialog->findChild<QLabel*>(QStringLiteral("timeLeft"));
+        watched.below = below->isVisible() ? below->text() : QString();
         Button(dialog)->click();
     });
 }
@@ -75,6 +81,17 @@ TEST(TransferDlg, TimeLeftInWholeSecondsRoundedUp) {
     EXPECT_EQ(FormatTimeLeft(milliseconds(59001)), QStringLiteral("残り約1分0秒"));
     EXPECT_EQ(FormatTimeLeft(milliseconds(3599000)), QStringLiteral("残り約59分59秒"));
     EXPECT_EQ(FormatTimeLeft(milliseconds(3600000 + 61000)), QStringLiteral("残り約1時間1分"));
+}
+
+TEST(TransferDlg, HowATransferEndedIsSaidInEitherLanguage) {
+    EXPECT_EQ(StoppedText(TransferWorker::Mode::Receive, 1),
+              QStringLiteral("受信を 1 バイトで中断しました"));
+    SetLanguage(Language::English);
+    EXPECT_EQ(StoppedText(TransferWorker::Mode::Send, 1),
+              QStringLiteral("Send stopped after 1 byte"));
+    EXPECT_EQ(StoppedText(TransferWorker::Mode::Receive, 120),
+              QStringLiteral("Receive stopped after 120 bytes"));
+    SetLanguage(Language::Japanese);
 }
 
 TEST(TransferDlg, OpenFailureReportedBeforeTheWindowIsUpStillClosesIt) {
@@ -189,6 +206,7 @@ TEST_F(TransferTest, SendGoesOutByteForByteWithEachCountShown) {
     expected.append(QStringLiteral("送信が完了しました"));
     EXPECT_EQ(watched.texts, expected);
     EXPECT_EQ(watched.button, QStringLiteral("OK"));
+    EXPECT_EQ(watched.below, QStringLiteral("13 バイトを送信しました"));
     EXPECT_EQ(h.View()->GetText(), "20 B\r\n10 A\r\n"); // a send changes nothing
 
     // A DATA window sends its text as data: tabs expanded, no numbers.
@@ -221,7 +239,11 @@ TEST_F(TransferTest, SendShowsItsShareDoneAndTheTimeLeftAndStopsWhenCancelled) {
     EXPECT_LT(timer.elapsed(), 3000); // not the 3.7 s of the whole text
     EXPECT_EQ(maximum, 90);
     EXPECT_EQ(timesLeft, (QStringList{"残り約4秒", "残り約2秒"}));
-    EXPECT_LT(pty.Read(100, 300).size(), 80u);
+    const std::size_t sent = pty.Read(100, 300).size();
+    EXPECT_LT(sent, 80u);
+    // The dialog has gone: the status bar says how far it got.
+    EXPECT_EQ(h.Frame().statusBar()->currentMessage(),
+              QStringLiteral("送信を %1 バイトで中断しました").arg(sent));
 }
 
 TEST_F(TransferTest, ReceiveOpensANewDocumentOfItsKindHoldingTheText) {
@@ -234,7 +256,7 @@ TEST_F(TransferTest, ReceiveOpensANewDocumentOfItsKindHoldingTheText) {
     h.Execute(ID_DATA_RECEIVE);
     ASSERT_NE(h.Active(), nullptr);
     EXPECT_EQ(h.Active()->Template().Kind(), DocKind::Data);
-    EXPECT_EQ(h.Active()->windowTitle(), QStringLiteral("DATAﾌｧｲﾙ：無題1"));
+    EXPECT_EQ(h.Active()->ShownTitle(), QStringLiteral("DATAﾌｧｲﾙ：無題1*"));
     EXPECT_EQ(h.View()->GetText(), "A,1\r\nB,2\r\n");
     EXPECT_TRUE(h.Active()->GetDocument()->IsModified());
     EXPECT_EQ(watched.title, QStringLiteral("受信"));
@@ -242,6 +264,7 @@ TEST_F(TransferTest, ReceiveOpensANewDocumentOfItsKindHoldingTheText) {
     expected.prepend(QStringLiteral("通信の準備が出来ました"));
     expected.append(QStringLiteral("受信が完了しました"));
     EXPECT_EQ(watched.texts, expected);
+    EXPECT_EQ(watched.below, QStringLiteral("11 バイトを受信しました"));
 
     // A text document: CR lines, numbered since they came without numbers.
     h.app->Settings().m_comSettings.EndOfLine = 0;
@@ -266,6 +289,8 @@ TEST_F(TransferTest, CancelledReceiveKeepsWhatCameAndLeavesNoDocumentWhenNothing
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(h.Frame().Children().isEmpty());
     EXPECT_TRUE(h.messages.empty());
+    EXPECT_EQ(h.Frame().statusBar()->currentMessage(),
+              QStringLiteral("受信を 0 バイトで中断しました"));
 
     // Esc is the same as the button; what came before it stays.
     pty.Write("AB");
@@ -277,15 +302,27 @@ TEST_F(TransferTest, CancelledReceiveKeepsWhatCameAndLeavesNoDocumentWhenNothing
     ASSERT_EQ(h.Frame().Children().size(), 1);
     EXPECT_EQ(h.View()->GetText(), "AB");
     EXPECT_TRUE(h.Active()->GetDocument()->IsModified());
+    EXPECT_EQ(h.Frame().statusBar()->currentMessage(),
+              QStringLiteral("受信を 2 バイトで中断しました"));
 }
 
 TEST_F(TransferTest, PortThatWontOpenIsReportedOnceAndTheDialogCloses) {
     h.app->Settings().m_comSettings.Device[0] = "/dev/tessel-no-such-port";
     h.Execute(ID_NEW_BASIC);
     h.View()->ReplaceText("10 A\r\n");
+    h.Frame().show();
+    h.View()->setFocus();
+    // The keys go back to the document after each.
+    const auto hasKeys = [this] {
+        return QApplication::activeWindow() == &h.Frame() &&
+               QApplication::focusWidget() == h.View();
+    };
+    ASSERT_TRUE(QTest::qWaitFor(hasKeys, 1000));
     h.Execute(ID_TEXT_SEND);
+    EXPECT_TRUE(QTest::qWaitFor(hasKeys, 1000));
     h.Execute(ID_TEXT_RECEIVE);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor(hasKeys, 1000));
     ASSERT_EQ(h.messages.size(), 2u);
     const QString captions[] = {QStringLiteral("送信"), QStringLiteral("受信")};
     for (std::size_t i = 0; i < 2; ++i) {
@@ -297,6 +334,56 @@ TEST_F(TransferTest, PortThatWontOpenIsReportedOnceAndTheDialogCloses) {
     // The receive's new document went again.
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(h.Frame().Children().size(), 1);
+}
+
+// A dialog that never gets the worker's last report: passing it on fails,
+// as it would with no memory left to post it.
+// It fails a moment after the end, so that whoever waits is waiting by then.
+class ReportLosingDlg final : public CTransferDlg {
+public:
+    void OnEnded(const TransferEnd&) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        throw std::bad_alloc();
+    }
+};
+
+TEST_F(TransferTest, AnEndWhoseReportIsLostStillEndsTheDialogAndTheWaitAfterIt) {
+    // The port won't open: the dialog learns it from the worker all the
+    // same, says so and closes.
+    ComSettings settings = pty.Settings();
+    settings.Device[0] = "/dev/tessel-no-such-port";
+    std::string buffer = "x\x1a";
+    QElapsedTimer timer;
+    {
+        ReportLosingDlg dialog;
+        TransferWorker worker(TransferWorker::Mode::Send, settings, buffer, dialog);
+        dialog.SetThread(worker, TransferWorker::Mode::Send);
+        QTimer::singleShot(5000, &dialog, [&dialog] { dialog.done(QDialog::Accepted); });
+        timer.start();
+        ASSERT_TRUE(dialog.StartWorker());
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+        dialog.WaitForWorker();
+        EXPECT_LT(timer.elapsed(), 2000);
+    }
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_EQ(h.messages[0].text, LoadQString(IDS_PORT_OPEN_FAILED));
+    EXPECT_TRUE(h.messages[0].detail.startsWith(QStringLiteral("/dev/tessel-no-such-port: ")));
+
+    // Closed while a receive waits: the wait for the cancelled worker ends
+    // (a report that does come, five seconds on, would end it too late).
+    buffer.clear();
+    ReportLosingDlg dialog;
+    TransferWorker worker(TransferWorker::Mode::Receive, pty.Settings(), buffer, dialog);
+    dialog.SetThread(worker, TransferWorker::Mode::Receive);
+    ASSERT_TRUE(dialog.StartWorker());
+    QTimer::singleShot(50, &dialog, &CTransferDlg::reject);
+    QTimer::singleShot(5000, &dialog, [&dialog] { dialog.CTransferDlg::OnEnded({}); });
+    dialog.exec();
+    timer.start();
+    dialog.WaitForWorker();
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_TRUE(worker.Ended());
+    EXPECT_EQ(worker.EndReport().outcome, TransferEnd::Outcome::Cancelled);
 }
 
 // A read that throws after two bytes: a fault of the worker that no error

@@ -6,7 +6,9 @@
 #include "ui/CommandIds.h"
 
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -165,17 +167,23 @@ TEST(View, TextThatCodePage932CannotHoldIsRefused) {
     CKivaView* view = h.View();
     view->setFocus();
     QTest::keyClicks(view, QStringLiteral("abe"));
+    // A key is refused in the status bar.
     QKeyEvent accented(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("é"));
     QApplication::sendEvent(view, &accented);
     EXPECT_EQ(view->GetText(), "abe");
-    ASSERT_EQ(h.messages.size(), 1u);
-    EXPECT_TRUE(h.messages[0].text.contains(QStringLiteral("U+00E9")));
+    EXPECT_TRUE(h.Frame().statusBar()->currentMessage().contains(QStringLiteral("U+00E9")));
     // A character beyond U+FFFF typed (its text starts with a surrogate).
     QKeyEvent emoji(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("😀"));
     QApplication::sendEvent(view, &emoji);
     EXPECT_EQ(view->GetText(), "abe");
-    ASSERT_EQ(h.messages.size(), 2u);
-    EXPECT_TRUE(h.messages[1].text.contains(QStringLiteral("U+1F600")));
+    EXPECT_TRUE(h.Frame().statusBar()->currentMessage().contains(QStringLiteral("U+1F600")));
+    // So is a character the input method commits.
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("ü"));
+    QApplication::sendEvent(view, &composed);
+    EXPECT_EQ(view->GetText(), "abe");
+    EXPECT_TRUE(h.Frame().statusBar()->currentMessage().contains(QStringLiteral("U+00FC")));
+    EXPECT_TRUE(h.messages.empty());
     // Letters with Alt, Ctrl or Meta that no command takes never type.
     QTest::keyClick(view, Qt::Key_N, Qt::AltModifier);
     QTest::keyClick(view, Qt::Key_Z, Qt::AltModifier | Qt::ShiftModifier);
@@ -183,21 +191,27 @@ TEST(View, TextThatCodePage932CannotHoldIsRefused) {
     QApplication::sendEvent(view, &metaQ);
     EXPECT_EQ(view->GetText(), "abe");
 
+    // A paste in a box.
     QApplication::clipboard()->setText(QStringLiteral("全角\r\n😀"));
     h.Execute(ID_EDIT_PASTE);
     EXPECT_EQ(view->GetText(), "abe");
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_TRUE(h.messages[0].text.contains(QStringLiteral("U+1F600")));
     QApplication::clipboard()->setText(QStringLiteral("全角\r\nｶﾅ"));
     h.Execute(ID_EDIT_PASTE);
     EXPECT_EQ(view->GetText(), "abe\x91\x53\x8a\x70\r\n\xb6\xc5");
 }
 
-TEST(View, EditsMarkTheDocumentButReplacingTheWholeTextDoesNot) {
+TEST(View, TheDocumentIsModifiedAsTheEditorIs) {
     AppHarness h;
     h.Execute(ID_NEW_BASIC);
     CKivaDoc* document = h.Active()->GetDocument();
-    EXPECT_TRUE(document->SetEditText("10 A\r\n"));
     EXPECT_FALSE(document->IsModified());
+    EXPECT_TRUE(document->SetEditText("10 A\r\n"));
     EXPECT_TRUE(h.View()->IsModified());
+    EXPECT_TRUE(document->IsModified());
+    h.View()->SetModified(false);
+    EXPECT_FALSE(document->IsModified());
     h.View()->insertPlainText(QStringLiteral("X"));
     EXPECT_TRUE(document->IsModified());
 }
@@ -364,7 +378,9 @@ TEST(View, AnEditThatWouldJoinABytePlaceholderWithItsNeighbourIsRefused) {
     view->setTextCursor(blank);
     h.Execute(ID_EDIT_CUT);
     EXPECT_EQ(view->GetText(), "\x81 @");
-    ASSERT_EQ(h.messages.size(), 3u);
+    // The keys said so in the status bar, the command in a box.
+    EXPECT_EQ(h.Frame().statusBar()->currentMessage(), LoadQString(IDS_EDIT_JOINS_CHARACTERS));
+    ASSERT_EQ(h.messages.size(), 1u);
     EXPECT_EQ(h.messages[0].text, LoadQString(IDS_EDIT_JOINS_CHARACTERS));
     // An edit that keeps them apart goes through.
     view->SetCaret(2);

@@ -1,18 +1,19 @@
 #pragma once
 
-// One problem of a program's text, as an editor, the command-line check and
-// a language server show it: what (a string-table message with its
-// arguments), how bad, where (line and column, and the bytes it is about),
-// and, where the text can be mended mechanically, the edit that mends it.
+// One problem of a program's text as the model finds it, for an editor, the
+// command-line check and a language server: the core's problem (a message
+// with its arguments, its line and column; res/Problem.h), how bad it is, the
+// bytes it is about, and, where the text can be mended mechanically, the edit
+// that mends it.
 
 #include "res/Language.h"
+#include "res/Problem.h"
 #include "res/StringTable.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace tessel {
 
@@ -39,21 +40,15 @@ struct ProblemFix {
     bool operator==(const ProblemFix&) const = default;
 };
 
-struct Problem {
-    StringId message = IDS_NONE;
-    std::vector<std::string> arguments; // for %1 and %2 of the message
+struct ProgramProblem : Problem {
     Severity severity = Severity::Error;
-    std::size_t line = 0;   // 0-based
-    std::size_t column = 0; // 0-based, in bytes from the line's start
-    std::size_t begin = 0;  // the bytes it is about, from the start of the text
+    std::size_t begin = 0; // the bytes it is about, from the start of the text
     std::size_t end = 0;
     std::optional<ProblemFix> fix;
 
-    // The message with its arguments, in the current language or in `language`.
-    std::string Text() const;
+    // The message with its arguments in `language` (DescribeProblem() gives
+    // it in the current one).
     std::string Text(Language language) const;
-
-    bool operator==(const Problem&) const = default;
 };
 
 } // namespace tessel

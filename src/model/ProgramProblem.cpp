@@ -1,12 +1,8 @@
-#include "model/Problem.h"
+#include "model/ProgramProblem.h"
 
 namespace tessel {
 
-std::string Problem::Text() const {
-    return Text(CurrentLanguage());
-}
-
-std::string Problem::Text(Language language) const {
+std::string ProgramProblem::Text(Language language) const {
     const std::string_view text = LoadString(message, language);
     switch (arguments.size()) {
     case 0:

@@ -1,0 +1,73 @@
+// The language server's work on each keystroke: the text of a change into the
+// document (code page 932 held, lines indexed again) and positions for what is
+// found in it, on the largest program the device holds, in UTF-8 as editors
+// keep it, with Japanese strings and comments.
+
+#include "BasicProgram.h"
+#include "lsp/DocumentStore.h"
+#include "lsp/SourceCode.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+namespace tessel {
+namespace {
+
+// The 65,535-byte program with every fifth line ending in a Japanese comment,
+// as the editor sends it.
+const std::string& ProgramUtf8() {
+    static const std::string text = [] {
+        const std::string ascii = bench::MakeBasicProgram();
+        std::string utf8;
+        std::size_t line = 0;
+        for (std::size_t at = 0; at < ascii.size();) {
+            const std::size_t end = ascii.find("\r\n", at);
+            const std::size_t stop = end == std::string::npos ? ascii.size() : end;
+            utf8.append(ascii, at, stop - at);
+            if (++line % 5 == 0)
+                utf8 += ":' 計算をするｶﾅ";
+            if (end == std::string::npos)
+                break;
+            utf8 += "\r\n";
+            at = end + 2;
+        }
+        return utf8;
+    }();
+    return text;
+}
+
+void BM_LspOpenDocument(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lsp::SourceText(ProgramUtf8()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * ProgramUtf8().size()));
+}
+BENCHMARK(BM_LspOpenDocument)->Unit(benchmark::kMicrosecond);
+
+// One character typed in the middle: a new snapshot of the document.
+void BM_LspTypeOneCharacter(benchmark::State& state) {
+    lsp::DocumentStore store;
+    store.Open({"file:///bench.bas", "basic", 1, ProgramUtf8()});
+    const std::vector<lsp::TextDocumentContentChangeEvent> change = {
+        {lsp::Range{{1500, 3}, {1500, 3}}, "漢"}};
+    std::int32_t version = 1;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            store.Change({"file:///bench.bas", ++version}, change, lsp::PositionEncoding::Utf16));
+}
+BENCHMARK(BM_LspTypeOneCharacter)->Unit(benchmark::kMicrosecond);
+
+// A position for the end of every line, as problems or tokens of the whole
+// program need them (one line in five not ASCII).
+void BM_LspPositionOfEveryLineEnd(benchmark::State& state) {
+    const lsp::SourceText text(ProgramUtf8());
+    for (auto _ : state)
+        for (std::size_t line = 0; line < text.LineCount(); ++line)
+            benchmark::DoNotOptimize(
+                text.PositionOf(text.LineEnd(line), lsp::PositionEncoding::Utf16));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * text.LineCount()));
+}
+BENCHMARK(BM_LspPositionOfEveryLineEnd)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace tessel

@@ -1,0 +1,461 @@
+// The server driven in-process as editors drive it: the lifecycle, the
+// documents, the problems published after a pause, handlers bound by
+// features, cancellation and work off the main loop.
+
+#include "lsp/Server.h"
+#include "lsp/LanguageServer.h"
+#include "support/LspClient.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace tessel::lsp {
+namespace {
+
+using namespace std::chrono_literals;
+using test::LspClient;
+
+// What Neovim 0.11 sends first (its capabilities cut to those the server
+// reads and a few around them, in its own shape).
+const char* const kNeovimInitialize = R"({
+  "jsonrpc": "2.0", "id": 1, "method": "initialize",
+  "params": {
+    "capabilities": {
+      "general": {"positionEncodings": ["utf-8", "utf-16", "utf-32"]},
+      "textDocument": {
+        "codeAction": {"codeActionLiteralSupport": {"codeActionKind": {"valueSet":
+          ["", "quickfix", "refactor", "refactor.extract", "refactor.inline",
+           "refactor.rewrite", "source", "source.organizeImports"]}},
+          "dataSupport": true, "dynamicRegistration": true, "isPreferredSupport": true,
+          "resolveSupport": {"properties": ["edit", "command"]}},
+        "completion": {"completionItem": {"commitCharactersSupport": false,
+          "deprecatedSupport": true, "documentationFormat": ["markdown", "plaintext"],
+          "preselectSupport": false, "snippetSupport": false},
+          "completionItemKind": {"valueSet": [1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,
+                                              19,20,21,22,23,24,25]},
+          "contextSupport": true, "dynamicRegistration": false},
+        "documentSymbol": {"dynamicRegistration": false,
+          "hierarchicalDocumentSymbolSupport": true},
+        "hover": {"contentFormat": ["markdown", "plaintext"], "dynamicRegistration": true},
+        "publishDiagnostics": {"dataSupport": true, "relatedInformation": true,
+          "tagSupport": {"valueSet": [1, 2]}},
+        "rename": {"dynamicRegistration": true, "prepareSupport": true},
+        "semanticTokens": {"augmentsSyntaxTokens": true, "dynamicRegistration": false,
+          "formats": ["relative"], "multilineTokenSupport": false,
+          "overlappingTokenSupport": true, "requests": {"full": {"delta": true},
+          "range": false}, "serverCancelSupport": false,
+          "tokenModifiers": ["declaration", "definition", "readonly", "static",
+            "deprecated", "abstract", "async", "modification", "documentation",
+            "defaultLibrary"],
+          "tokenTypes": ["namespace", "type", "class", "enum", "interface", "struct",
+            "typeParameter", "parameter", "variable", "property", "enumMember", "event",
+            "function", "method", "macro", "keyword", "modifier", "comment", "string",
+            "number", "regexp", "operator", "decorator"]},
+        "synchronization": {"didSave": true, "dynamicRegistration": false,
+          "willSave": true, "willSaveWaitUntil": true}
+      },
+      "window": {"showDocument": {"support": true}, "showMessage":
+        {"messageActionItem": {"additionalPropertiesSupport": true}},
+        "workDoneProgress": true},
+      "workspace": {"applyEdit": true, "configuration": true,
+        "workspaceEdit": {"resourceOperations": ["rename", "create", "delete"]},
+        "workspaceFolders": true}
+    },
+    "clientInfo": {"name": "Neovim", "version": "0.11.2+ga73904168a"},
+    "processId": 3192,
+    "rootPath": "/home/user/basic",
+    "rootUri": "file:///home/user/basic",
+    "trace": "off",
+    "workDoneToken": "1",
+    "workspaceFolders": [{"name": "/home/user/basic", "uri": "file:///home/user/basic"}]
+  }
+})";
+
+// What Visual Studio Code's language client sends first (cut the same way).
+const char* const kVsCodeInitialize = R"({
+  "jsonrpc": "2.0", "id": 0, "method": "initialize",
+  "params": {
+    "processId": 41234,
+    "clientInfo": {"name": "Visual Studio Code", "version": "1.95.3"},
+    "locale": "ja",
+    "rootPath": null,
+    "rootUri": null,
+    "capabilities": {
+      "workspace": {"applyEdit": true, "workspaceEdit": {"documentChanges": true,
+        "resourceOperations": ["create", "rename", "delete"], "failureHandling":
+        "textOnlyTransactional", "normalizesLineEndings": true,
+        "changeAnnotationSupport": {"groupsOnLabel": true}},
+        "configuration": true, "workspaceFolders": true,
+        "semanticTokens": {"refreshSupport": true}},
+      "textDocument": {
+        "publishDiagnostics": {"relatedInformation": true, "versionSupport": false,
+          "tagSupport": {"valueSet": [1, 2]}, "codeDescriptionSupport": true,
+          "dataSupport": true},
+        "synchronization": {"dynamicRegistration": true, "willSave": true,
+          "willSaveWaitUntil": true, "didSave": true},
+        "completion": {"dynamicRegistration": true, "contextSupport": true,
+          "completionItem": {"snippetSupport": true, "commitCharactersSupport": true,
+            "documentationFormat": ["markdown", "plaintext"], "deprecatedSupport": true,
+            "preselectSupport": true, "insertReplaceSupport": true,
+            "labelDetailsSupport": true}, "insertTextMode": 2},
+        "hover": {"dynamicRegistration": true, "contentFormat": ["markdown", "plaintext"]},
+        "documentSymbol": {"dynamicRegistration": true,
+          "hierarchicalDocumentSymbolSupport": true, "labelSupport": true},
+        "codeAction": {"dynamicRegistration": true, "isPreferredSupport": true,
+          "disabledSupport": true, "dataSupport": true, "resolveSupport":
+          {"properties": ["edit"]}, "codeActionLiteralSupport": {"codeActionKind":
+          {"valueSet": ["", "quickfix", "refactor", "refactor.extract", "refactor.inline",
+          "refactor.rewrite", "source", "source.organizeImports"]}},
+          "honorsChangeAnnotations": true}
+      },
+      "window": {"showMessage": {"messageActionItem": {"additionalPropertiesSupport": true}},
+        "showDocument": {"support": true}, "workDoneProgress": true},
+      "general": {"staleRequestSupport": {"cancel": true, "retryOnContentModified":
+        ["textDocument/semanticTokens/full", "textDocument/semanticTokens/range",
+         "textDocument/semanticTokens/full/delta"]},
+        "regularExpressions": {"engine": "ECMAScript", "version": "ES2020"},
+        "markdown": {"parser": "marked", "version": "1.1.0"},
+        "positionEncodings": ["utf-16"]},
+      "notebookDocument": {"synchronization": {"dynamicRegistration": true,
+        "executionSummarySupport": true}}
+    },
+    "trace": "off",
+    "workspaceFolders": null
+  }
+})";
+
+struct Harness {
+    explicit Harness(std::chrono::milliseconds delay = 20ms) {
+        ServerOptions options;
+        options.version = "9.9";
+        options.diagnosticsDelay = delay;
+        options.log = client.LogSink();
+        server = std::make_unique<Server>(client, options);
+    }
+    ~Harness() {
+        if (client.Running())
+            client.Finish();
+    }
+    void Start() { client.Start(*server); }
+    LspClient client;
+    std::unique_ptr<Server> server;
+};
+
+int Code(const Json& answer) {
+    return answer.contains("error") ? answer["error"]["code"].get<int>() : 0;
+}
+
+bool Logged(LspClient& client, const std::string& part) {
+    for (const std::string& line : client.LogLines())
+        if (line.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+TEST(Server, LifecycleAsTheProtocolHasIt) {
+    Harness h;
+    h.Start();
+    LspClient& c = h.client;
+    // Before initialize: requests refused, notifications dropped.
+    EXPECT_EQ(Code(c.Request("textDocument/hover", Json::object())), -32002);
+    c.Open("file:///early.bas", "10 END");
+    const Json init = c.Request("initialize", Json::object());
+    EXPECT_EQ(init["result"]["serverInfo"], Json({{"name", "tessel-cli"}, {"version", "9.9"}}));
+    EXPECT_EQ(init["result"]["capabilities"]["positionEncoding"], "utf-16");
+    EXPECT_EQ(init["result"]["capabilities"]["textDocumentSync"],
+              Json({{"openClose", true}, {"change", 2}}));
+    EXPECT_EQ(h.server->Documents().Get("file:///early.bas"), nullptr);
+    EXPECT_EQ(Code(c.Request("initialize", Json::object())), -32600);
+    // Unknown methods: a request is told, a notification only logged ("$/"
+    // ones not even that).
+    EXPECT_EQ(Code(c.Request("textDocument/unknown", Json::object())), -32601);
+    EXPECT_EQ(Code(c.Request("$/unknown")), -32601);
+    c.Tell("workspace/didChangeConfiguration", {{"settings", Json::object()}});
+    c.Tell("$/setTrace", {{"value", "verbose"}});
+    EXPECT_EQ(c.Request("shutdown")["result"], nullptr);
+    EXPECT_EQ(Code(c.Request("shutdown")), -32600);
+    c.Tell("exit");
+    EXPECT_EQ(c.WaitForExit(), 0);
+    EXPECT_EQ(c.Finish(), 0);
+    EXPECT_TRUE(Logged(c, "workspace/didChangeConfiguration"));
+    EXPECT_FALSE(Logged(c, "setTrace"));
+}
+
+TEST(Server, ExitStatusSaysWhetherShutdownCameFirst) {
+    {
+        Harness h; // exit without shutdown
+        h.Start();
+        h.client.Initialize();
+        h.client.Tell("exit");
+        EXPECT_EQ(h.client.WaitForExit(), 1);
+    }
+    {
+        Harness h; // the input ends without shutdown, even before initialize
+        h.Start();
+        EXPECT_EQ(h.client.Finish(), 1);
+    }
+    {
+        Harness h; // shutdown, then the input ends
+        h.Start();
+        h.client.Initialize();
+        h.client.Request("shutdown");
+        EXPECT_EQ(h.client.Finish(), 0);
+    }
+    {
+        Harness h; // exit before initialize
+        h.Start();
+        h.client.Tell("exit");
+        EXPECT_EQ(h.client.WaitForExit(), 1);
+    }
+}
+
+TEST(Server, RealClientsNegotiateThePositionEncoding) {
+    const struct {
+        const char* initialize;
+        const char* encoding;
+        Json id;
+    } clients[] = {{kNeovimInitialize, "utf-8", 1}, {kVsCodeInitialize, "utf-16", 0}};
+    for (const auto& client : clients) {
+        Harness h;
+        h.Start();
+        h.client.SendRaw(Json::parse(client.initialize));
+        const Json answer = h.client.Await(client.id);
+        EXPECT_EQ(answer["result"]["capabilities"]["positionEncoding"], client.encoding);
+        EXPECT_EQ(h.server->Encoding() == PositionEncoding::Utf8,
+                  std::string(client.encoding) == "utf-8");
+        EXPECT_TRUE(h.server->Client().workDoneProgress);
+        EXPECT_TRUE(h.server->Client().hierarchicalDocumentSymbols);
+        EXPECT_TRUE(h.server->Client().codeActionLiterals);
+    }
+}
+
+TEST(Server, DocumentsFollowOpenChangeAndClose) {
+    Harness h;
+    h.Start();
+    LspClient& c = h.client;
+    c.SendRaw(Json::parse(kNeovimInitialize));
+    c.Await(1);
+    const std::string uri = "file:///home/user/basic/game.bas";
+    c.Open(uri, "10 PRINT \"ｱ\"\n20 END\n", 3);
+    // Neovim counts UTF-8 bytes: after "ｱ" is column 13.
+    c.Tell("textDocument/didChange",
+           {{"textDocument", {{"uri", uri}, {"version", 4}}},
+            {"contentChanges", Json::array({{{"range",
+                                              {{"start", {{"line", 0}, {"character", 13}}},
+                                               {"end", {{"line", 0}, {"character", 13}}}}},
+                                             {"text", "ｲ"}},
+                                            {{"range",
+                                              {{"start", {{"line", 1}, {"character", 3}}},
+                                               {"end", {{"line", 1}, {"character", 6}}}}},
+                                             {"rangeLength", 3},
+                                             {"text", "STOP"}}})}});
+    c.Tell("textDocument/didChange", {{"textDocument", {{"uri", "file:///other"}, {"version", 1}}},
+                                      {"contentChanges", Json::array()}});
+    EXPECT_EQ(c.Request("shutdown")["result"], nullptr); // after the changes, in order
+    const DocumentSnapshot document = h.server->Documents().Get(uri);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->version, 4);
+    EXPECT_EQ(document->text.Bytes(), "10 PRINT \"\xB1\xB2\"\n20 STOP\n");
+    EXPECT_TRUE(Logged(c, "not open: file:///other"));
+}
+
+TEST(Server, ProblemsArePublishedOnceTheTextRests) {
+    Harness h(150ms);
+    AddFeatures(*h.server);
+    h.Start();
+    LspClient& c = h.client;
+    c.Initialize();
+    const std::string uri = "file:///a.bas";
+    c.Open(uri, "10 A=\"é\"\r\n");
+    // Quick changes within the pause: one publication, for the last version.
+    for (int version = 2; version <= 4; ++version)
+        c.Tell("textDocument/didChange",
+               {{"textDocument", {{"uri", uri}, {"version", version}}},
+                {"contentChanges", Json::array({{{"text", "10 A=\"é\"\r\n20 B=\"ü\"\r\n"}}})}});
+    const std::vector<Json> published = c.AwaitNotifications("textDocument/publishDiagnostics");
+    ASSERT_EQ(published.size(), 1u);
+    EXPECT_EQ(published[0]["version"], 4);
+    ASSERT_EQ(published[0]["diagnostics"].size(), 2u);
+    EXPECT_EQ(published[0]["diagnostics"][1]["range"]["start"],
+              Json({{"line", 1}, {"character", 6}}));
+    EXPECT_EQ(published[0]["diagnostics"][1]["severity"], 1);
+
+    // Mended: none. Closed: none either, at once.
+    c.Tell("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", 5}}},
+                                      {"contentChanges", Json::array({{{"text", "10 END\r\n"}}})}});
+    const std::vector<Json> mended = c.AwaitNotifications("textDocument/publishDiagnostics");
+    ASSERT_EQ(mended.size(), 1u);
+    EXPECT_EQ(mended[0]["diagnostics"], Json::array());
+    c.Tell("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", 6}}},
+                                      {"contentChanges", Json::array({{{"text", "é"}}})}});
+    c.Tell("textDocument/didClose", {{"textDocument", {{"uri", uri}}}});
+    const std::vector<Json> closed = c.AwaitNotifications("textDocument/publishDiagnostics");
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(closed[0], Json({{"uri", uri}, {"diagnostics", Json::array()}}));
+    std::this_thread::sleep_for(300ms); // the change before the close publishes nothing
+    EXPECT_TRUE(c.TakeNotifications("textDocument/publishDiagnostics").empty());
+}
+
+TEST(Server, BoundHandlersAreTypedAndTheirFaultsAnswered) {
+    Harness h;
+    Binder& bind = h.server->Bind();
+    bind.Request<TextDocumentPositionParams, Json>(
+        "textDocument/hover", [](const TextDocumentPositionParams& p, Reply<Json> reply) {
+            reply(Json{{"line", p.position.line}});
+        });
+    bind.Request<NoParams, Json>(
+        "test/throws", [](const NoParams&, Reply<Json>) { throw std::runtime_error("broken"); });
+    bind.Request<NoParams, Json>("test/drops", [](const NoParams&, Reply<Json>) {});
+    bind.Request<NoParams, Json>("textDocument/semanticTokens/full",
+                                 [](const NoParams&, Reply<Json> reply) { reply(nullptr); });
+    h.Start();
+    LspClient& c = h.client;
+    const Json capabilities = c.Initialize()["result"]["capabilities"];
+    EXPECT_EQ(capabilities["hoverProvider"], true);
+    EXPECT_FALSE(capabilities.contains("semanticTokensProvider")); // no legend, not announced
+    EXPECT_FALSE(capabilities.contains("definitionProvider"));
+
+    const Json position = {{"textDocument", {{"uri", "file:///a"}}},
+                           {"position", {{"line", 7}, {"character", 0}}}};
+    EXPECT_EQ(c.Request("textDocument/hover", position)["result"]["line"], 7);
+    for (const Json& bad :
+         {Json::object(),
+          Json{{"textDocument", {{"uri", "file:///a"}}},
+               {"position", {{"line", -1}, {"character", 0}}}},
+          Json{{"textDocument", {{"uri", "file:///a"}}},
+               {"position", {{"line", 1.5}, {"character", 0}}}},
+          Json{{"textDocument", {{"uri", 3}}}, {"position", {{"line", 1}, {"character", 0}}}}})
+        EXPECT_EQ(Code(c.Request("textDocument/hover", bad)), -32602) << bad.dump();
+    EXPECT_EQ(Code(c.Request("test/throws")), -32603);
+    EXPECT_EQ(Code(c.Request("test/drops")), -32603);
+    EXPECT_EQ(c.Request("textDocument/hover", position)["result"]["line"], 7); // still there
+}
+
+TEST(Server, CapabilitiesCarryTheOptionsFeaturesGive) {
+    Harness h;
+    h.server->Bind().Request<NoParams, Json>("textDocument/semanticTokens/full",
+                                             [](const NoParams&, Reply<Json> r) { r(nullptr); });
+    h.server->Bind().Request<NoParams, Json>("textDocument/completion",
+                                             [](const NoParams&, Reply<Json> r) { r(nullptr); });
+    const Json legend = {{"legend", SemanticTokensLegend{{"keyword", "number"}, {}}},
+                         {"full", true}};
+    h.server->SetCapability("semanticTokensProvider", legend);
+    h.Start();
+    const Json capabilities = h.client.Initialize({"utf-16", "utf-8"})["result"]["capabilities"];
+    EXPECT_EQ(capabilities["semanticTokensProvider"], legend);
+    EXPECT_EQ(capabilities["completionProvider"], Json::object());
+    EXPECT_EQ(capabilities["positionEncoding"], "utf-8");
+}
+
+// A long task on the long queue: the main loop answers meanwhile, the
+// quick queue is not held up, and a cancel reaches the task.
+TEST(Server, LongWorkRunsOffTheMainLoopAndCanBeCancelled) {
+    Harness h;
+    Server& server = *h.server;
+    std::atomic<bool> started{false};
+    server.Bind().Request<NoParams, Json>("test/send", [&](const NoParams&, Reply<Json> reply) {
+        server.Long().Post([&started, reply](std::stop_token stop) {
+            started = true;
+            const auto deadline = std::chrono::steady_clock::now() + 10s;
+            while (!reply.Cancelled() && !stop.stop_requested() &&
+                   std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(1ms);
+            reply(Json("finished"));
+        });
+    });
+    server.Bind().Request<NoParams, Json>("test/quick", [&](const NoParams&, Reply<Json> reply) {
+        server.Quick().Post([reply](std::stop_token) { reply(Json("quick")); });
+    });
+    h.Start();
+    LspClient& c = h.client;
+    c.Initialize();
+    const int send = c.Send("test/send");
+    while (!started)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(c.Request("test/quick")["result"], "quick");
+    EXPECT_EQ(Code(c.Request("initialize", Json::object())), -32600);
+    c.Tell("$/cancelRequest", {{"id", send}});
+    const Json cancelled = c.Await(send);
+    EXPECT_EQ(Code(cancelled), -32800);
+    // A cancel for what is done or never was changes nothing.
+    c.Tell("$/cancelRequest", {{"id", send}});
+    c.Tell("$/cancelRequest", {{"id", "nothing"}});
+    EXPECT_EQ(c.Request("test/quick")["result"], "quick");
+}
+
+TEST(Server, ShutdownCancelsWorkUnderWay) {
+    Harness h;
+    Server& server = *h.server;
+    server.Bind().Request<NoParams, Json>("test/send", [&](const NoParams&, Reply<Json> reply) {
+        server.Long().Post([reply](std::stop_token stop) {
+            while (!stop.stop_requested() && !reply.Cancelled())
+                std::this_thread::sleep_for(1ms);
+            reply(Json("finished"));
+        });
+    });
+    h.Start();
+    LspClient& c = h.client;
+    c.Initialize();
+    const int send = c.Send("test/send");
+    EXPECT_EQ(c.Request("shutdown")["result"], nullptr);
+    EXPECT_EQ(Code(c.Await(send)), -32800);
+    EXPECT_EQ(c.Finish(), 0);
+}
+
+TEST(Server, AnswersToTheServersOwnRequestsReachTheirCaller) {
+    Harness h;
+    h.Start();
+    LspClient& c = h.client;
+    c.Initialize();
+    std::atomic<int> answered{0};
+    Json got;
+    h.server->Call("window/workDoneProgress/create", WorkDoneProgressCreateParams{"send-1"},
+                   [&](Expected<Json> result) {
+                       got = result.Ok() ? result.Value() : Json("error");
+                       ++answered;
+                   });
+    const std::vector<Json> calls = c.Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0]["params"], Json({{"token", "send-1"}}));
+    c.SendRaw({{"jsonrpc", "2.0"}, {"id", calls[0]["id"]}, {"result", nullptr}});
+    c.SendRaw({{"jsonrpc", "2.0"}, {"id", 999}, {"result", nullptr}}); // to nothing: logged
+    c.Request("shutdown");
+    EXPECT_EQ(answered, 1);
+    EXPECT_EQ(got, nullptr);
+    EXPECT_TRUE(Logged(c, "999"));
+}
+
+TEST(WorkQueue, DebouncedTasksWaitAndTheLastOneWins) {
+    WorkQueue queue;
+    std::atomic<int> ran{0};
+    std::atomic<int> last{0};
+    for (int k = 1; k <= 5; ++k)
+        queue.Debounce("a", 50ms, [&, k](std::stop_token) {
+            ++ran;
+            last = k;
+        });
+    queue.Debounce("b", 10ms, [&](std::stop_token) { ++ran; });
+    queue.Debounce("c", 10ms, [&](std::stop_token) { ran += 100; });
+    queue.Cancel("c");
+    EXPECT_TRUE(queue.WaitIdle(1s, 5s));
+    EXPECT_EQ(ran, 2);
+    EXPECT_EQ(last, 5);
+    // A task under way is asked to stop when the queue stops.
+    std::atomic<bool> running{false};
+    queue.Post([&](std::stop_token stop) {
+        running = true;
+        while (!stop.stop_requested())
+            std::this_thread::sleep_for(1ms);
+    });
+    while (!running)
+        std::this_thread::sleep_for(1ms);
+    queue.Post([&](std::stop_token) { ran += 100; });
+    queue.Stop();
+    EXPECT_EQ(ran, 2);
+}
+
+} // namespace
+} // namespace tessel::lsp
