@@ -1,6 +1,7 @@
 #include "model/ProgramModel.h"
 
 #include "engine/DocBasic.h"
+#include "settings/AppSettings.h"
 #include "support/DocHarness.h"
 
 #include "BasicProgram.h"
@@ -119,6 +120,13 @@ TEST(ProgramModel, KindsCheckWhatTheyHave) {
               std::vector<std::string>{"1:5 214 E [4,5) fix477(4,1)"});
     EXPECT_EQ(ShowAll(Built(CrLf({"10 A", "20 B"}), {DocKind::Basic, 4, '\r', kEolCr})),
               std::vector<std::string>{"1:5 214 E [4,5)"});
+    // The tab width of the settings decides how long a line goes out.
+    AppSettings settings;
+    settings.m_nTabStop = 8;
+    const std::string tabbed = CrLf({"40\t" + std::string(249, 'C')});
+    EXPECT_TRUE(ShowAll(Built(tabbed, ModelOptions::For(DocKind::Basic, AppSettings{}))).empty());
+    EXPECT_EQ(ShowAll(Built(tabbed, ModelOptions::For(DocKind::Basic, settings))),
+              std::vector<std::string>{"1:250 205 E [249,252)"});
 }
 
 TEST(ProgramModel, MessagesInBothLanguages) {
@@ -180,7 +188,7 @@ Said EngineSays(const std::string& text, Operation operation, DocKind kind) {
 }
 
 Said ModelSays(const std::string& text, Operation operation, DocKind kind) {
-    const auto refusal = Built(text, {kind}).Refusal(operation);
+    const auto refusal = Built(text, ModelOptions::For(kind, AppSettings{})).Refusal(operation);
     if (!refusal)
         return {};
     return {refusal->message, refusal->line,
