@@ -8,18 +8,28 @@
 #include "app/ToolbarIcons.h"
 #include "doc/MemoryEditBuffer.h"
 #include "doc/Recovery.h"
+#include "encoding/Cp932.h"
 #include "engine/DocFactory.h"
 #include "engine/DocWithLineNum.h"
+#include "engine/FileShape.h"
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
+#include "view/PrintCommands.h"
 #include "view/ViewWithLineNum.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
+
+#include <utility>
 
 namespace tessel {
 namespace {
@@ -52,7 +62,7 @@ QString ProposedName(QString title, const QString& extension) {
 } // namespace
 
 CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
-    : m_app(app), m_template(docTemplate), m_view(MakeView(app, docTemplate.Kind())),
+    : m_app(app), m_template(&docTemplate), m_view(MakeView(app, docTemplate.Kind())),
       m_messages(std::make_unique<GuiMessageSink>(this)), m_recoveryId(++g_lastRecoveryId),
       m_recoveryTimer(new QTimer(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -64,16 +74,49 @@ CChildFrame::CChildFrame(CKivaApp& app, CDocTemplate& docTemplate)
         if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_F4)) > 0)
             action->setShortcuts(keys);
     }
-    setWidget(m_view);
+    // The note about the file, hidden until there is one, above the text.
+    m_note = new QFrame;
+    m_note->setObjectName(QStringLiteral("FileNote"));
+    m_note->setFrameShape(QFrame::StyledPanel);
+    m_note->setBackgroundRole(QPalette::ToolTipBase);
+    m_note->setAutoFillBackground(true);
+    m_noteText = new QLabel(m_note);
+    m_noteText->setObjectName(QStringLiteral("FileNoteText"));
+    m_noteText->setWordWrap(true);
+    m_noteText->setForegroundRole(QPalette::ToolTipText);
+    m_noteText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_noteTidy = new QPushButton(LoadQString(IDS_NOTE_TIDY), m_note);
+    m_noteTidy->setObjectName(QStringLiteral("FileNoteTidy"));
+    auto* close = new QPushButton(LoadQString(IDS_NOTE_CLOSE), m_note);
+    close->setObjectName(QStringLiteral("FileNoteClose"));
+    auto* noteLayout = new QHBoxLayout(m_note);
+    noteLayout->addWidget(m_noteText, 1);
+    noteLayout->addWidget(m_noteTidy, 0, Qt::AlignTop);
+    noteLayout->addWidget(close, 0, Qt::AlignTop);
+    m_note->hide();
+    connect(close, &QPushButton::clicked, this, [this] {
+        m_note->hide();
+        m_view->setFocus();
+    });
+    connect(m_noteTidy, &QPushButton::clicked, this, [this] {
+        m_view->setFocus();
+        m_view->OnCmdMsg(ID_TIDY, nullptr);
+    });
+    auto* body = new QWidget;
+    auto* bodyLayout = new QVBoxLayout(body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->setSpacing(0);
+    bodyLayout->addWidget(m_note);
+    bodyLayout->addWidget(m_view, 1);
+    body->setFocusProxy(m_view);
+    setWidget(body);
     m_document = CreateDocument(docTemplate.Kind(), *m_view, *m_messages, app.Settings());
     m_view->SetDocument(m_document.get());
     m_view->OnInitialUpdate();
     UpdateTitle(); // the mark's place, before anything marks it
     m_recoveryTimer->setSingleShot(true);
     connect(m_recoveryTimer, &QTimer::timeout, this, &CChildFrame::WriteRecoveryCopy);
-    connect(m_view, &QPlainTextEdit::textChanged, this, &CChildFrame::ScheduleRecoveryCopy);
-    connect(m_view, &QPlainTextEdit::modificationChanged, this, &CChildFrame::ScheduleRecoveryCopy);
-    connect(m_view, &QPlainTextEdit::modificationChanged, this, &QWidget::setWindowModified);
+    WatchView();
     // A change seen while another window was in front, or one the watcher
     // missed, is looked at whenever this window comes to the front.
     connect(this, &QMdiSubWindow::windowStateChanged, this,
@@ -136,10 +179,9 @@ bool CChildFrame::DoSave(bool saveAs) {
                         QMessageBox::Information, QMessageBox::Ok});
     if (saveAs || path.isEmpty() || !info.exists() || !info.isWritable()) {
         QString name = path.isEmpty() ? ProposedName(QString::fromStdString(m_document->GetTitle()),
-                                                     m_template.Extension())
+                                                     m_template->Extension())
                                       : path;
-        if (!m_app.DocManager().DoPromptFileName(name, AFX_IDS_SAVEFILE, false, &m_template,
-                                                 m_view))
+        if (!m_app.DocManager().DoPromptFileName(name, AFX_IDS_SAVEFILE, false, m_template, m_view))
             return false;
         path = name;
     }
@@ -165,6 +207,10 @@ bool CChildFrame::DoSave(bool saveAs) {
     if (!ownFile)
         m_app.DocManager().UnwatchFile(QFile::decodeName(m_document->GetPathName().c_str()));
     m_document->SetPathName(encoded);
+    // Under a name of another kind the document becomes that kind, as it
+    // would be when the file is opened again.
+    if (!ownFile)
+        ChangeKind(m_app.TemplateFor(DocKindFromPath(encoded)));
     m_app.AddToRecentFileList(path);
     UpdateTitle();
     NoteFileOnDisk();
@@ -249,12 +295,14 @@ void CChildFrame::WriteRecoveryCopy() {
         return;
     }
     RecoveryCopy copy;
-    copy.kind = m_template.Kind();
+    copy.kind = m_template->Kind();
     copy.path = m_document->GetPathName();
     copy.title = m_document->GetTitle();
     copy.lineNumOutput = m_view->GetLineNumOutput();
     if (const auto* numbered = dynamic_cast<const CDocWithLineNum*>(m_document.get()))
         copy.fileLineEnd = numbered->FileLineEnd();
+    copy.utf8 = m_document->FileEncoding() == TextEncoding::Utf8;
+    copy.byteOrderMark = m_document->FileByteOrderMark();
     copy.bytes = m_view->GetText();
     if (const FileError error = recovery->Write(m_recoveryId, copy))
         m_app.RecoveryWriteFailed(error.Reason());
@@ -266,7 +314,7 @@ bool CChildFrame::Reload() {
     // text goes into the editor in one step.
     MemoryEditBuffer scratch;
     const std::unique_ptr<CKivaDoc> fresh =
-        CreateDocument(m_template.Kind(), scratch, *m_messages, m_app.Settings());
+        CreateDocument(m_template->Kind(), scratch, *m_messages, m_app.Settings());
     if (!fresh->OnOpenDocument(path))
         return false;
     if (!m_view->ReplaceText(scratch.GetText())) {
@@ -284,6 +332,57 @@ bool CChildFrame::Reload() {
     return true;
 }
 
+QStringList CChildFrame::FileNoteSentences(bool& offerTidy) const {
+    QStringList sentences;
+    offerTidy = false;
+    if (m_document->FileEncoding() == TextEncoding::Utf8) {
+        sentences.append(LoadQString(IDS_NOTE_READ_UTF8));
+    } else if (const auto& refused = m_document->Utf8Refused()) {
+        sentences.append(
+            LoadQString(IDS_NOTE_UTF8_NOT_READ)
+                .arg(refused->line + 1)
+                .arg(QString::fromStdString(cp932::NameCharacter(refused->character))));
+    }
+    const auto* numbered = dynamic_cast<const CDocWithLineNum*>(m_document.get());
+    if (!numbered)
+        return sentences;
+    const FileShape shape = FindFileShape(numbered->TextWithoutAddedNumbers());
+    if (!shape.numbersMissed && !shape.TidyMends())
+        return sentences;
+    const TidyResult& tidy = shape.tidy;
+    const auto counted = [&sentences](unsigned id, std::size_t count, std::size_t first) {
+        if (count != 0)
+            sentences.append(LoadQString(id).arg(count).arg(first + 1));
+    };
+    counted(IDS_NOTE_BLANK_LINES, tidy.blankLines, tidy.firstBlank);
+    counted(IDS_NOTE_INDENTED, tidy.indentedNumbers, tidy.firstIndented);
+    if (tidy.droppedEndMark)
+        sentences.append(LoadQString(IDS_NOTE_END_MARK));
+    counted(IDS_NOTE_NO_NUMBER, tidy.linesWithoutNumber.size(), tidy.line);
+    sentences.append(
+        LoadQString(shape.numbersMissed ? IDS_NOTE_TAKEN_UNNUMBERED : IDS_NOTE_REFUSED_LINES));
+    offerTidy = true;
+    return sentences;
+}
+
+void CChildFrame::ShowFileNote() {
+    bool offerTidy = false;
+    const QStringList sentences = FileNoteSentences(offerTidy);
+    if (sentences.isEmpty()) {
+        m_note->hide();
+        return;
+    }
+    // Sentences run on in Japanese, with a blank between them in English.
+    m_noteText->setText(
+        sentences.join(CurrentLanguage() == Language::English ? QStringLiteral(" ") : QString()));
+    m_noteTidy->setVisible(offerTidy);
+    m_note->show();
+}
+
+QString CChildFrame::FileNote() const {
+    return m_note->isHidden() ? QString() : m_noteText->text();
+}
+
 bool CChildFrame::SaveModified() {
     if (!m_document->IsModified())
         return true;
@@ -296,6 +395,70 @@ bool CChildFrame::SaveModified() {
     if (answer == QMessageBox::No)
         return true;
     return DoSave(false);
+}
+
+void CChildFrame::WatchView() {
+    connect(m_view, &QPlainTextEdit::textChanged, this, &CChildFrame::ScheduleRecoveryCopy);
+    connect(m_view, &QPlainTextEdit::modificationChanged, this, &CChildFrame::ScheduleRecoveryCopy);
+    connect(m_view, &QPlainTextEdit::modificationChanged, this, &QWidget::setWindowModified);
+    if (auto* numbered = qobject_cast<CViewWithLineNum*>(m_view))
+        connect(numbered, &CViewWithLineNum::Tidied, this, [this] {
+            if (!m_note->isHidden())
+                ShowFileNote();
+        });
+}
+
+bool CChildFrame::ChangeKind(CDocTemplate& docTemplate) {
+    const DocKind kind = docTemplate.Kind();
+    if (kind == m_template->Kind())
+        return true;
+    std::unique_ptr<CKivaDoc> document;
+    std::unique_ptr<CKivaView> view;
+    if (IsLineNumbered(kind) == IsLineNumbered(m_template->Kind())) {
+        document = CreateDocument(kind, *m_view, *m_messages, m_app.Settings());
+        document->TakeStateOf(*m_document);
+    } else {
+        // DATA has no line numbers: the file is read as opening reads it,
+        // into a view of the new kind.
+        const std::string path = m_document->GetPathName();
+        if (path.empty())
+            return false;
+        view.reset(MakeView(m_app, kind));
+        document = CreateDocument(kind, *view, *m_messages, m_app.Settings());
+        view->SetDocument(document.get());
+        view->OnInitialUpdate();
+        if (!document->OnOpenDocument(path))
+            return false;
+        document->SetPathName(path);
+        view->Printing().SetPageSetup(m_view->Printing().GetPageSetup());
+    }
+    m_view->SetDocument(nullptr);
+    std::unique_ptr<CKivaDoc> old = std::exchange(m_document, std::move(document));
+    if (view) {
+        CKivaView* oldView = std::exchange(m_view, view.release());
+        const bool focused = oldView->hasFocus();
+        widget()->layout()->replaceWidget(oldView, m_view);
+        widget()->setFocusProxy(m_view);
+        m_view->show(); // the layout would show it only from the event loop
+        WatchView();
+        oldView->hide();
+        oldView->deleteLater();
+        if (focused)
+            m_view->setFocus();
+    }
+    m_view->SetDocument(m_document.get());
+    old.reset();
+    m_template = &docTemplate;
+    setWindowIcon(DocumentIcon(kind));
+    if (m_document->GetPathName().empty())
+        m_document->SetTitle(docTemplate.NextUntitledTitle().toStdString());
+    UpdateTitle();
+    if (!m_note->isHidden())
+        ShowFileNote();
+    // The copy of unsaved work names the new kind.
+    WriteRecoveryCopy();
+    m_app.ScheduleCommandUpdate();
+    return true;
 }
 
 void CChildFrame::UpdateTitle() {

@@ -6,6 +6,9 @@
 #include <QElapsedTimer>
 #include <QMdiSubWindow>
 
+class QFrame;
+class QLabel;
+class QPushButton;
 class QTimer;
 
 #include <memory>
@@ -35,7 +38,7 @@ public:
 
     CKivaDoc* GetDocument() const { return m_document.get(); }
     CKivaView* GetActiveView() const { return m_view; }
-    CDocTemplate& Template() const { return m_template; }
+    CDocTemplate& Template() const { return *m_template; }
     // The document's commands, asked between the view and this frame.
     ICommandTarget* DocumentTarget() { return &m_documentTarget; }
 
@@ -54,6 +57,13 @@ public:
     // The title as the window shows it: the document's, with "*" after it
     // while it is modified.
     QString ShownTitle() const;
+    // Makes the window one of `docTemplate`'s kind: its document of that
+    // kind, its icon, an untitled document's title, the type a save
+    // proposes. Between kinds with line numbers the text stays as it is
+    // (with its Undo); to or from DATA the window shows its file as opening
+    // it under the new kind would. False when that could not be read (a
+    // message has said why), or an untitled document would need it.
+    bool ChangeKind(CDocTemplate& docTemplate);
 
     // Takes the file behind the document as it is now, as read or saved
     // here: a change by another program is noticed against it.
@@ -73,6 +83,16 @@ public:
     // the document is unmodified. Also done a moment after the last change.
     void WriteRecoveryCopy();
 
+    // Says in a bar above the text what the file just opened holds that
+    // would not reach the device as meant: that it was read from UTF-8 (or
+    // looks like UTF-8 but could not be), and what tessel-cli's check warns
+    // of (FileShape), with a button for Tidy where Tidy mends it. The user
+    // may close the bar or ignore it; a Tidy updates it. No bar when there
+    // is nothing to say.
+    void ShowFileNote();
+    // The bar's text; empty while there is no bar.
+    QString FileNote() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -87,18 +107,27 @@ private:
     };
 
     CKivaApp& m_app;
-    CDocTemplate& m_template;
+    CDocTemplate* m_template;
     CKivaView* m_view; // owned as the window's widget
+    QFrame* m_note;    // the bar about the file, above the view
+    QLabel* m_noteText;
+    QPushButton* m_noteTidy;
     std::unique_ptr<IMessageSink> m_messages;
     std::unique_ptr<CKivaDoc> m_document;
     DocCommands m_documentTarget{*this};
     bool m_bAskToSave = true;
+    // The note's sentences for the document as it is now; `offerTidy` says
+    // whether Tidy mends what they say.
+    QStringList FileNoteSentences(bool& offerTidy) const;
+
     // The text changed: its copy is written a moment after the last change,
     // and at most 30 s after the first one not yet copied.
     void ScheduleRecoveryCopy();
     // Asks whether to replace the file on disk; true for Yes. Return and
     // Escape answer Cancel.
     bool AskToReplace(const QString& question);
+    // Watches the view's text for changes, for its copy.
+    void WatchView();
 
     const unsigned m_recoveryId; // the name of this window's copy
     QTimer* m_recoveryTimer;

@@ -99,6 +99,8 @@ CChildFrame* CKivaDocManager::Restore(CDocTemplate& docTemplate, const RecoveryC
     if (!document->SetEditText(copy.bytes))
         return nullptr;
     frame->GetActiveView()->SetLineNumOutput(copy.lineNumOutput);
+    document->SetFileEncoding(copy.utf8 ? TextEncoding::Utf8 : TextEncoding::Cp932,
+                              copy.byteOrderMark);
     if (auto* numbered = dynamic_cast<CDocWithLineNum*>(document))
         numbered->SetFileLineEnd(static_cast<EndOfLineCode>(copy.fileLineEnd));
     if (copy.path.empty())
@@ -120,16 +122,8 @@ CChildFrame* CKivaDocManager::OpenDocumentFile(const QString& path) {
         m_app.MainFrame()->MdiArea()->setActiveSubWindow(open);
         return open;
     }
-    CDocTemplate* docTemplate = m_app.m_pTemplateBasic;
     const std::string encoded = QFile::encodeName(absolute).toStdString();
-    const DocKind kind = DocKindFromPath(encoded);
-    for (CDocTemplate* candidate : m_app.Templates()) {
-        if (candidate->Kind() == kind) {
-            docTemplate = candidate;
-            break;
-        }
-    }
-    auto frame = std::make_unique<CChildFrame>(m_app, *docTemplate);
+    auto frame = std::make_unique<CChildFrame>(m_app, m_app.TemplateFor(DocKindFromPath(encoded)));
     if (!frame->GetDocument()->OnOpenDocument(encoded)) {
         m_app.RemoveFromRecentFileList(absolute);
         return nullptr;
@@ -138,6 +132,7 @@ CChildFrame* CKivaDocManager::OpenDocumentFile(const QString& path) {
     m_app.AddToRecentFileList(absolute);
     CChildFrame* added = AddFrame(frame.release());
     added->NoteFileOnDisk();
+    added->ShowFileNote();
     // Said at once: what the window shows is not the whole file.
     if (const auto& cut = added->GetDocument()->CutAtNul())
         ShowMessageBox({m_app.MainFrame(), LoadQString(AFX_IDS_APP_TITLE),
@@ -166,11 +161,14 @@ bool CKivaDocManager::DoPromptFileName(QString& fileName, unsigned titleId, bool
             prompt.defaultExtension = extension.mid(1);
         }
     }
+    // The document being saved, which at exit need not be the active window's.
+    CKivaDoc* document = nullptr;
     if (!open) {
-        // The flag of the document being saved, which at exit need not be
-        // the active window's.
         prompt.lineNum = saving ? saving->GetLineNumOutput() : m_app.GetLineNumOutput();
         prompt.lineNumEnabled = extension != QStringLiteral(".dat");
+        CChildFrame* active = m_app.MainFrame() ? m_app.MainFrame()->ActiveChild() : nullptr;
+        document = saving ? saving->GetDocument() : active ? active->GetDocument() : nullptr;
+        prompt.utf8 = document && document->FileEncoding() == TextEncoding::Utf8;
     }
 
     if (!(m_promptHook ? m_promptHook(prompt) : RunFileDialog(prompt)))
@@ -185,6 +183,8 @@ bool CKivaDocManager::DoPromptFileName(QString& fileName, unsigned titleId, bool
             saving->SetLineNumOutput(prompt.lineNum);
         else
             m_app.SetLineNumOutput(prompt.lineNum);
+        if (document && prompt.utf8 != (document->FileEncoding() == TextEncoding::Utf8))
+            document->SetFileEncoding(prompt.utf8 ? TextEncoding::Utf8 : TextEncoding::Cp932);
     }
     return true;
 }
@@ -205,6 +205,7 @@ bool CKivaDocManager::RunFileDialog(FilePrompt& prompt) {
         save = saveDialog.get();
         save->m_bLineNum = prompt.lineNum;
         save->m_bEnableLineNum = prompt.lineNumEnabled;
+        save->m_bUtf8 = prompt.utf8;
         dialog = std::move(saveDialog);
     }
     dialog->setNameFilters(prompt.filters);
@@ -218,8 +219,10 @@ bool CKivaDocManager::RunFileDialog(FilePrompt& prompt) {
         return false;
     prompt.fileNames = dialog->selectedFiles();
     prompt.fileName = prompt.fileNames.constFirst();
-    if (save)
+    if (save) {
         prompt.lineNum = save->m_bLineNum;
+        prompt.utf8 = save->m_bUtf8;
+    }
     return true;
 }
 

@@ -36,10 +36,10 @@ public:
     // Asks for a file name: to open (`open`) or to save a document of
     // `docTemplate`, with `titleId` as the dialog's title. `fileName` comes
     // in as the proposal and goes out as the choice; false on Cancel. A save
-    // shows the line-number output flag of `saving`, the view of the
-    // document being saved (null: the active window's), and sets it when a
-    // name is chosen. An open may choose several files: `chosen`, if given,
-    // gets them all (`fileName` the first).
+    // shows the line-number output flag and the file encoding of `saving`,
+    // the view of the document being saved (null: the active window's), and
+    // sets them when a name is chosen. An open may choose several files:
+    // `chosen`, if given, gets them all (`fileName` the first).
     bool DoPromptFileName(QString& fileName, unsigned titleId, bool open, CDocTemplate* docTemplate,
                           CKivaView* saving = nullptr, QStringList* chosen = nullptr);
 
@@ -55,6 +55,7 @@ public:
         QString defaultExtension;            // without its dot; empty for none
         bool lineNum = false;                // the save's check box, in and out
         bool lineNumEnabled = true;          // whether the check box starts enabled
+        bool utf8 = false;                   // the file is kept in UTF-8, in and out
     };
     // Replaces the file dialogs (for tests); empty: real dialogs again.
     using PromptHook = std::function<bool(FilePrompt& prompt)>;

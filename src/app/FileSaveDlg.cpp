@@ -17,14 +17,18 @@ constexpr qsizetype kDataFilterIndex = 6;
 
 CFileSaveDlg::CFileSaveDlg(QWidget* parent, const QString& caption)
     : QFileDialog(parent, caption),
-      m_btnLineNum(new QCheckBox(LoadQString(IDS_SAVE_LINE_NUMBERS), this)) {
+      m_btnLineNum(new QCheckBox(LoadQString(IDS_SAVE_LINE_NUMBERS), this)),
+      m_btnUtf8(new QCheckBox(LoadQString(IDS_SAVE_UTF8), this)) {
     setOption(QFileDialog::DontUseNativeDialog);
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
     m_btnLineNum->setObjectName(QStringLiteral("lineNumOutput"));
+    m_btnUtf8->setObjectName(QStringLiteral("utf8Output"));
     // Below the dialog's own controls, across their width.
-    if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+    if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
         grid->addWidget(m_btnLineNum, grid->rowCount(), 0, 1, grid->columnCount());
+        grid->addWidget(m_btnUtf8, grid->rowCount(), 0, 1, grid->columnCount());
+    }
     connect(this, &QFileDialog::filterSelected, this,
             [this](const QString& filter) { OnTypeChange(nameFilters().indexOf(filter) + 1); });
 }
@@ -34,6 +38,7 @@ void CFileSaveDlg::showEvent(QShowEvent* event) {
         m_bInitialised = true;
         m_btnLineNum->setChecked(m_bLineNum);
         m_btnLineNum->setEnabled(m_bEnableLineNum);
+        m_btnUtf8->setChecked(m_bUtf8);
     }
     QFileDialog::showEvent(event);
 }
@@ -46,8 +51,10 @@ void CFileSaveDlg::OnTypeChange(qsizetype index) {
 }
 
 void CFileSaveDlg::done(int result) {
-    if (result == QDialog::Accepted)
+    if (result == QDialog::Accepted) {
         m_bLineNum = m_btnLineNum->isChecked();
+        m_bUtf8 = m_btnUtf8->isChecked();
+    }
     QFileDialog::done(result);
 }
 

@@ -6,10 +6,11 @@ class QCheckBox;
 
 namespace tessel {
 
-// The save dialog: the file dialog with one check box below it,
+// The save dialog: the file dialog with two check boxes below it,
 // "行番号をﾌｧｲﾙへ出力(&L)", which says whether a line-numbered document is
-// stored with its line numbers. It is Qt's own file dialog, since the
-// system's cannot carry a widget of ours.
+// stored with its line numbers, and "UTF-8 で保存(&U)", whether the file is
+// kept in UTF-8 rather than in the device's code page 932. It is Qt's own
+// file dialog, since the system's cannot carry a widget of ours.
 class CFileSaveDlg : public QFileDialog {
     Q_OBJECT
 
@@ -21,12 +22,15 @@ public:
     bool m_bLineNum = true;
     // When false the check box starts disabled.
     bool m_bEnableLineNum = true;
+    // The UTF-8 check box's state, in and out as m_bLineNum.
+    bool m_bUtf8 = false;
 
-    // A name accepted: the check box's state goes to m_bLineNum.
+    // A name accepted: the check boxes' states go to m_bLineNum and m_bUtf8.
     void done(int result) override;
 
 protected:
-    // Puts m_bLineNum into the check box and disables it unless allowed.
+    // Puts m_bLineNum and m_bUtf8 into the check boxes and disables the
+    // first unless allowed.
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -35,6 +39,7 @@ private:
     void OnTypeChange(qsizetype index);
 
     QCheckBox* m_btnLineNum;
+    QCheckBox* m_btnUtf8;
     bool m_bInitialised = false;
 };
 

@@ -11,6 +11,15 @@ void GuiMessageSink::ShowMessage(unsigned id) {
     ShowAppMessage(m_owner, id);
 }
 
+void GuiMessageSink::ShowLineMessage(unsigned id, std::size_t /*line*/, std::size_t /*column*/,
+                                     const Problem& place) {
+    QString text = LoadQString(id);
+    if (!place.Ok())
+        text += QLatin1Char('\n') + QString::fromStdString(DescribeProblem(place));
+    ShowMessageBox(
+        {m_owner, LoadQString(AFX_IDS_APP_TITLE), text, QMessageBox::Warning, QMessageBox::Ok});
+}
+
 void GuiMessageSink::ShowFileError(FileAction action, const std::string& path,
                                    const std::string& reason) {
     const QString name = QFile::decodeName(path.c_str());

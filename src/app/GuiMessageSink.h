@@ -13,6 +13,10 @@ public:
     explicit GuiMessageSink(QWidget* owner) : m_owner(owner) {}
 
     void ShowMessage(unsigned id) override;
+    // The message, then on a line of its own what names the place (the
+    // caret is on it already).
+    void ShowLineMessage(unsigned id, std::size_t line, std::size_t column,
+                         const Problem& place) override;
     // A sentence of the program's own saying what failed, the system's reason
     // below it.
     void ShowFileError(FileAction action, const std::string& path,

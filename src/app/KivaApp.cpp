@@ -101,6 +101,20 @@ std::array<CDocTemplate*, 6> CKivaApp::Templates() {
             m_pTemplateCasl,  m_pTemplateText, m_pTemplateData};
 }
 
+CDocTemplate& CKivaApp::TemplateFor(DocKind kind) {
+    for (CDocTemplate* docTemplate : Templates())
+        if (docTemplate->Kind() == kind)
+            return *docTemplate;
+    return *m_pTemplateBasic; // every kind has its type
+}
+
+bool CKivaApp::ChangeKind(CKivaView& view, DocKind kind) {
+    for (CChildFrame* child : m_mainFrame->Children())
+        if (child->GetActiveView() == &view)
+            return child->ChangeKind(TemplateFor(kind));
+    return false;
+}
+
 void CKivaApp::CreateEditFont(const std::string& face, int points) {
     const std::u16string decoded = cp932::Decode(face);
     QFont font;

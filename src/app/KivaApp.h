@@ -52,6 +52,8 @@ public:
     CommandRouter& Router() { return *m_router; }
     // The six document types in registration order.
     std::array<CDocTemplate*, 6> Templates();
+    // The type of documents of `kind`.
+    CDocTemplate& TemplateFor(DocKind kind);
     CDocTemplate* m_pTemplateBasic = nullptr;
     CDocTemplate* m_pTemplateC = nullptr;
     CDocTemplate* m_pTemplateAsm = nullptr;
@@ -86,6 +88,7 @@ public:
     void FindAgain() override;
     QWidget* DialogParent() const override;
     void ShowStatusMessage(const QString& text) override;
+    bool ChangeKind(CKivaView& view, DocKind kind) override;
 
     // Whether the splash is still up, and how long it stays up: alone while
     // start-up waits, then until the first idle moment after that time

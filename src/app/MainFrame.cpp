@@ -297,7 +297,7 @@ void CMainFrame::BuildMenus(bool documentOpen) {
             {ID_TEXT_SEND, ID_TEXT_RECEIVE, kSeparator, ID_DATA_SEND, ID_DATA_RECEIVE, kSeparator,
              ID_COM_SETTINGS});
     AddMenu(LoadQString(IDS_MENU_TOOLS),
-            {ID_LINENUM_SETTINGS, ID_RENUMBER, ID_SORT_LINES, kSeparator, ID_TAB_STOP});
+            {ID_LINENUM_SETTINGS, ID_RENUMBER, ID_SORT_LINES, ID_TIDY, kSeparator, ID_TAB_STOP});
     if (documentOpen) {
         AddMenu(LoadQString(IDS_MENU_VIEW),
                 {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_FONT_SETTINGS});

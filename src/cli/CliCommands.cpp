@@ -11,6 +11,7 @@
 #include "encoding/Cp932.h"
 #include "engine/DocFactory.h"
 #include "engine/DocWithLineNum.h"
+#include "engine/FileShape.h"
 #include "engine/Tidy.h"
 #include "lsp/LanguageServer.h"
 #include "res/StringTable.h"
@@ -61,7 +62,9 @@ public:
         if (m_id == 0)
             m_id = id;
     }
-    void ShowLineMessage(unsigned id, std::size_t line, std::size_t column) override {
+    // The place is named as FILE:LINE:COLUMN; the words are the desktop's.
+    void ShowLineMessage(unsigned id, std::size_t line, std::size_t column,
+                         const Problem& /*place*/) override {
         if (m_id == 0) {
             m_line = line;
             m_column = column;
@@ -306,10 +309,11 @@ private:
     // (numbered anew, each line keeping its old number as text) although
     // tidy would find numbers in it.
     void WarnOfFileShape() {
+        const FileShape shape = FindFileShape(m_fileText, ShapeScope::Misread);
         if (m_options.encoding == TextEncoding::Cp932)
-            Say(Utf8Warning(m_name, m_fileText, m_options.file));
+            Say(Utf8Warning(m_name, shape, m_options.file));
         if (m_numbered && !m_numbered->GetLineNumOutput())
-            Say(IndentWarning(m_name, m_fileText, m_options.file));
+            Say(NumbersWarning(m_name, shape, m_options.file));
     }
 
     // tidy: FILE's bytes, tidied, and what changed on standard error.
@@ -327,16 +331,20 @@ private:
         const TidyResult result = Tidy(file.bytes, m_options.encoding, tidied);
         if (result.conversion)
             return Fail(ConversionMessage(m_name, file.bytes, *result.conversion));
-        if (result.lineWithoutNumber)
-            return Fail(m_name + ':' + std::to_string(result.line + 1) + ": " +
-                        std::string(LoadString(IDS_LINE_NO_NUMBER)));
+        if (result.lineWithoutNumber) {
+            for (const std::size_t line : result.linesWithoutNumber)
+                Fail(m_name + ':' + std::to_string(line + 1) + ": " +
+                     std::string(LoadString(IDS_LINE_NO_NUMBER)));
+            return kExitFailure;
+        }
         if (const int status = Write(tidied); status != kExitOk)
             return status;
         Say(TidyReport(result));
         // Read as code page 932, a program kept in UTF-8 stays garbage to
         // the device: say so, as check does.
         if (m_options.encoding == TextEncoding::Cp932)
-            Say(Utf8Warning(m_name, file.bytes, m_options.file));
+            Say(Utf8Warning(m_name, FindFileShape(file.bytes, ShapeScope::Misread),
+                            m_options.file));
         // NUL bytes alone at the end are padding, which reading drops.
         if (const std::uint64_t padding = file.length - file.bytes.size();
             file.length > file.bytes.size())

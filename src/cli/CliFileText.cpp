@@ -40,15 +40,8 @@ std::string ConversionMessage(const std::string& name, std::string_view text,
 
 std::string TidyReport(const TidyResult& result) {
     std::string report;
-    const auto add = [&report](std::size_t n, unsigned one, unsigned many) {
-        if (n != 0)
-            report += LoadFormatted(n == 1 ? one : many, {std::to_string(n)}) + '\n';
-    };
-    add(result.convertedLines, IDS_TIDY_CONVERTED_ONE, IDS_TIDY_CONVERTED);
-    add(result.droppedByteOrderMark, IDS_TIDY_BYTE_ORDER_MARK, IDS_TIDY_BYTE_ORDER_MARK);
-    add(result.blankLines, IDS_TIDY_BLANK_LINE, IDS_TIDY_BLANK_LINES);
-    add(result.indentedNumbers, IDS_TIDY_INDENT_ONE, IDS_TIDY_INDENTS);
-    add(result.droppedEndMark, IDS_TIDY_END_MARK, IDS_TIDY_END_MARK);
+    for (const std::string& change : TidyChanges(result))
+        report += change + '\n';
     return report;
 }
 
@@ -60,26 +53,31 @@ std::string TidyCommand(std::string_view options, std::string_view file) {
     return command;
 }
 
-std::string Utf8Warning(const std::string& name, std::string_view text, std::string_view file) {
-    const auto offset = cp932::LooksLikeUtf8(text);
-    if (!offset)
+std::string Utf8Warning(const std::string& name, const FileShape& shape, std::string_view file) {
+    if (!shape.utf8Line)
         return {};
-    return name + ':' + LineOf(text, *offset) + ": " +
+    return name + ':' + std::to_string(*shape.utf8Line + 1) + ": " +
            LoadFormatted(IDS_WARN_LOOKS_UTF8, {TidyCommand("--encoding utf-8", file)}) + "\n";
 }
 
-std::string IndentWarning(const std::string& name, std::string_view text, std::string_view file) {
-    std::string tidied;
-    const TidyResult tidy = Tidy(text, TextEncoding::Cp932, tidied);
-    if (!tidy.numbered)
+std::string NumbersWarning(const std::string& name, const FileShape& shape, std::string_view file) {
+    if (!shape.numbersMissed)
         return {};
-    if (tidy.indentedNumbers == 0)
-        return name + ": " + LoadFormatted(IDS_WARN_BLANK_FIRST_LINE, {TidyCommand({}, file)}) +
-               "\n";
-    return name + ':' + std::to_string(tidy.firstIndented + 1) + ": " +
-           LoadFormatted(tidy.indentedNumbers == 1 ? IDS_WARN_INDENTED_ONE : IDS_WARN_INDENTED,
-                         {std::to_string(tidy.indentedNumbers), TidyCommand({}, file)}) +
-           "\n";
+    const TidyResult& tidy = shape.tidy;
+    std::string warnings;
+    if (tidy.indentedNumbers != 0)
+        warnings =
+            name + ':' + std::to_string(tidy.firstIndented + 1) + ": " +
+            LoadFormatted(tidy.indentedNumbers == 1 ? IDS_WARN_INDENTED_ONE : IDS_WARN_INDENTED,
+                          {std::to_string(tidy.indentedNumbers), TidyCommand({}, file)}) +
+            "\n";
+    else if (tidy.firstBlank == 0)
+        warnings =
+            name + ": " + LoadFormatted(IDS_WARN_BLANK_FIRST_LINE, {TidyCommand({}, file)}) + "\n";
+    for (const std::size_t line : tidy.linesWithoutNumber)
+        warnings += name + ':' + std::to_string(line + 1) + ": " +
+                    std::string(LoadString(IDS_WARN_NO_NUMBER)) + "\n";
+    return warnings;
 }
 
 std::string NoNumberHint(const std::string& name, std::string_view text, std::size_t line,

@@ -6,6 +6,7 @@
 // at fault, the line from 1.
 
 #include "encoding/Cp932.h"
+#include "engine/FileShape.h"
 #include "engine/Tidy.h"
 
 #include <string>
@@ -27,14 +28,16 @@ std::string TidyReport(const TidyResult& result);
 // game.bas'" (`options` may be empty; standard input is "-").
 std::string TidyCommand(std::string_view options, std::string_view file);
 
-// "FILE:LINE: warning: ..." when `text`, read as code page 932, looks like
+// "FILE:LINE: warning: ..." when the file, read as code page 932, looks like
 // UTF-8; empty otherwise.
-std::string Utf8Warning(const std::string& name, std::string_view text, std::string_view file);
+std::string Utf8Warning(const std::string& name, const FileShape& shape, std::string_view file);
 
-// "FILE:LINE: warning: ..." when `text`, which loading took as having no line
-// numbers, holds numbers that tidy would find (indented, or after a blank
-// first line); empty otherwise.
-std::string IndentWarning(const std::string& name, std::string_view text, std::string_view file);
+// "FILE:LINE: warning: ..." when the file, which loading takes as having no
+// line numbers, is a numbered program all the same (its numbers indented,
+// after a blank first line, or below a first line without one): one for
+// that, and one for each line that would still have no number. Empty
+// otherwise.
+std::string NumbersWarning(const std::string& name, const FileShape& shape, std::string_view file);
 
 // A second line after message 200 for line `line` (0-based) of `text`, when
 // that line is blank, its number indented or it is the end-of-file mark ^Z

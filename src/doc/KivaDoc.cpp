@@ -1,12 +1,31 @@
 #include "doc/KivaDoc.h"
 
 #include "doc/EditText.h"
+#include "doc/LinePlace.h"
 #include "doc/MessageSink.h"
 #include "doc/TextOps.h"
+#include "encoding/Cp932.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 
+#include <charconv>
+
 namespace tessel {
+namespace {
+
+// The most bytes a file kept in UTF-8 takes for a text the editor holds:
+// three for each byte of code page 932 (a half-width katakana).
+constexpr std::size_t kMaxUtf8FileSize = 3 * kMaxTextSize;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string Hex(unsigned char byte) {
+    char digits[2];
+    const auto result = std::to_chars(std::begin(digits), std::end(digits), byte, 16);
+    return std::string(digits, result.ptr);
+}
+
+} // namespace
 
 CKivaDoc::CKivaDoc(IEditText& editor, IMessageSink& messages, const AppSettings& settings)
     : m_editor(editor), m_messages(messages), m_settings(settings) {}
@@ -19,11 +38,39 @@ void CKivaDoc::SetPathName(std::string path) {
 
 bool CKivaDoc::OnOpenDocument(const std::string& path) {
     DocumentFile file;
-    if (const FileError error = ReadDocumentFile(path, kMaxTextSize, file)) {
+    if (const FileError error = ReadDocumentFile(path, kMaxUtf8FileSize, file)) {
         m_messages.ShowFileError(IMessageSink::FileAction::Open, path, error.Reason());
         return false;
     }
+    m_fileEncoding = TextEncoding::Cp932;
+    m_byteOrderMark = false;
+    m_utf8Refused.reset();
+    // A file too large, or read short, is refused as it is.
+    if (!file.shortRead && file.bytes.size() <= kMaxUtf8FileSize &&
+        cp932::LooksLikeUtf8(file.bytes)) {
+        std::string converted;
+        bool mark = false;
+        if (const auto error = cp932::FromUtf8(file.bytes, converted, &mark)) {
+            m_utf8Refused = Utf8Refusal{error->character, LineAt(file.bytes, error->offset)};
+        } else {
+            file.bytes = std::move(converted);
+            m_fileEncoding = TextEncoding::Utf8;
+            m_byteOrderMark = mark;
+        }
+    }
     return OpenDocumentFile(file);
+}
+
+void CKivaDoc::AdoptFileState(const CKivaDoc& loaded) {
+    m_cutAtNul = loaded.m_cutAtNul;
+    m_fileEncoding = loaded.m_fileEncoding;
+    m_byteOrderMark = loaded.m_byteOrderMark;
+    m_utf8Refused = loaded.m_utf8Refused;
+}
+
+void CKivaDoc::SetFileEncoding(TextEncoding encoding, bool byteOrderMark) {
+    m_fileEncoding = encoding;
+    m_byteOrderMark = encoding == TextEncoding::Utf8 && byteOrderMark;
 }
 
 bool CKivaDoc::OpenDocumentFile(const DocumentFile& file) {
@@ -38,8 +85,27 @@ bool CKivaDoc::OpenDocumentFile(const DocumentFile& file) {
     return loaded;
 }
 
+void CKivaDoc::TakeStateOf(const CKivaDoc& other) {
+    CKivaDoc::AdoptFileState(other);
+    m_bModified = other.m_bModified;
+    m_strPathName = other.m_strPathName;
+    m_strTitle = other.m_strTitle;
+}
+
 bool CKivaDoc::OnSaveDocument(const std::string& path) {
-    if (const FileError error = ReplaceFile(path, SerializeStore())) {
+    std::string bytes = SerializeStore();
+    if (m_fileEncoding == TextEncoding::Utf8) {
+        std::string utf8;
+        if (const auto error = cp932::ToUtf8(bytes, utf8)) {
+            m_messages.ShowFileError(
+                IMessageSink::FileAction::Save, path,
+                LoadFormatted(IDS_SAVE_NOT_UTF8, {std::to_string(LineAt(bytes, error->offset) + 1),
+                                                  Hex(error->byte)}));
+            return false;
+        }
+        bytes = m_byteOrderMark ? std::string(kByteOrderMark) + utf8 : std::move(utf8);
+    }
+    if (const FileError error = ReplaceFile(path, bytes)) {
         m_messages.ShowFileError(IMessageSink::FileAction::Save, path, error.Reason());
         return false;
     }
@@ -78,27 +144,58 @@ bool CKivaDoc::SetReceivedText(std::string text, ReceiveNumbering /*numbering*/)
     return false;
 }
 
-bool CKivaDoc::RefuseEndCodeInside(std::string_view text) {
-    const ComSettings& com = m_settings.m_comSettings;
-    const auto place = FindEndCodeInside(text, com.EndCode(), static_cast<int>(com.EndOfLine));
-    if (!place)
-        return false;
-    MoveCaret(place->offset);
-    TextResult result = TextResult::At(IDS_END_CODE_INSIDE, place->line, place->offset);
-    result.column = place->column;
+namespace {
+
+// Where byte `sent` of the bytes a DATA text sends comes from in `text`: its
+// lines in order, tabs expanded to `tabWidth`, CR LF as `deviceLineEnd`,
+// lone CRs and LFs as they are. A byte of a line end: where that starts.
+std::size_t DataSendOrigin(std::string_view text, std::size_t sent, unsigned tabWidth,
+                           std::size_t deviceLineEnd) {
+    std::size_t at = 0; // where the current line starts in the bytes sent
+    for (std::size_t pos = 0; pos < text.size();) {
+        const LineSpan span = NextLine(text, pos);
+        const std::string_view content = text.substr(pos, span.length);
+        const std::size_t length = ExpandedLength(content, tabWidth);
+        if (sent < at + length)
+            return pos + UnexpandedColumn(content, sent - at, tabWidth);
+        const std::size_t ending = span.span - span.length;
+        at += length + (ending == 2 ? deviceLineEnd : ending);
+        if (sent < at)
+            return pos + span.length;
+        pos += span.span;
+    }
+    return text.size();
+}
+
+} // namespace
+
+void CKivaDoc::RefuseEndCode(std::string_view text, std::size_t offset) {
+    const TextPlace place = PlaceAt(text, offset);
+    const std::string_view line = text.substr(place.offset - place.column);
+    MoveCaret(place.offset);
+    TextResult result = TextResult::At(IDS_END_CODE_INSIDE, place.line, place.offset);
+    result.column = place.column;
+    result.place = EndCodePlace(place.line, LineNumberOf(line.substr(0, NextLine(line, 0).length)),
+                                place.column);
     ShowMessage(result);
-    return true;
 }
 
 bool CKivaDoc::GetSendText(std::string& out, SendNumbers /*numbers*/) {
-    std::string text = GetEditText();
-    if (RefuseEndCodeInside(text))
+    const std::string text = GetEditText();
+    std::string sent = text;
+    ToDeviceLineEnds(sent);
+    if (!PrepareLines(sent, LineLengthCheck::Skip))
         return false;
-    ToDeviceLineEnds(text);
-    if (!PrepareLines(text, LineLengthCheck::Skip))
+    AppendEndCode(sent);
+    // The device stops at the first end code it reads: one inside the
+    // bytes would cut the send short while it looked complete.
+    const ComSettings& com = m_settings.m_comSettings;
+    if (const auto stop = FindEndCodeStop(sent, com.EndCode())) {
+        const std::size_t lineEnd = com.EndOfLine == kEolCrLf ? 2 : 1;
+        RefuseEndCode(text, DataSendOrigin(text, *stop, m_settings.m_nTabStop, lineEnd));
         return false;
-    AppendEndCode(text);
-    out = std::move(text);
+    }
+    out = std::move(sent);
     return true;
 }
 
@@ -126,8 +223,8 @@ void CKivaDoc::ShowMessage(unsigned id) {
 }
 
 void CKivaDoc::ShowMessage(const TextResult& result) {
-    if (result.HasLine())
-        m_messages.ShowLineMessage(result.code, result.line, result.column);
+    if (result.HasLine() || !result.place.Ok())
+        m_messages.ShowLineMessage(result.code, result.line, result.column, result.place);
     else
         m_messages.ShowMessage(result.code);
 }
@@ -167,7 +264,10 @@ bool CKivaDoc::PrepareLines(std::string& text, LineLengthCheck check) {
         }
         if (check == LineLengthCheck::Refuse && !IsLineWithin(line, kMaxLineLength)) {
             MoveCaret(pos);
-            ShowMessage(TextResult::At(IDS_LINE_TOO_LONG, index, pos));
+            const std::size_t length = NextLine(line, 0).length;
+            TextResult refusal = TextResult::At(IDS_LINE_TOO_LONG, index, pos);
+            refusal.place = LongLinePlace(index, LineNumberOf(line.substr(0, length)), length);
+            ShowMessage(refusal);
             return false;
         }
         result += line;

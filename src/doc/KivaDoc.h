@@ -1,6 +1,7 @@
 #pragma once
 
 #include "doc/TextResult.h"
+#include "encoding/TextEncoding.h"
 #include "sys/FileIo.h"
 
 #include <cstddef>
@@ -37,6 +38,13 @@ public:
     // False when the document is not to be opened; any message has been shown.
     // The text ends at the file's first NUL byte; when more than NUL bytes
     // follow it, CutAtNul() says so (the caller tells the user).
+    //
+    // A file that looks like UTF-8 (cp932::LooksLikeUtf8, as tessel-cli's
+    // check decides) is read as UTF-8: converted to code page 932, a byte
+    // order mark dropped, and FileEncoding() says so, so that saving writes
+    // UTF-8 again, byte for byte what was read when nothing was changed. One
+    // that holds a character code page 932 cannot hold is read as code page
+    // 932, as any other file, and Utf8Refused() names the character.
     virtual bool OnOpenDocument(const std::string& path);
     // Opens bytes read from a file (ReadDocumentFile) as OnOpenDocument does
     // with the file's: for a caller that converts them first, as the
@@ -52,12 +60,34 @@ public:
     };
     const std::optional<NulCut>& CutAtNul() const { return m_cutAtNul; }
     // Takes what loading a file told `loaded`, a document of the same kind
-    // that opened the same file (how it was cut, whether it had numbers, its
-    // line end), as when the file is read again into this document.
-    virtual void AdoptFileState(const CKivaDoc& loaded) { m_cutAtNul = loaded.m_cutAtNul; }
+    // that opened the same file (how it was cut, its encoding, whether it had
+    // numbers, its line end), as when the file is read again into this
+    // document.
+    virtual void AdoptFileState(const CKivaDoc& loaded);
+    // Takes the place of `other`, a document over the same editor text of
+    // another kind: its file, title and modified flag and all it knows of
+    // its file and its lines, as far as this kind has them.
+    virtual void TakeStateOf(const CKivaDoc& other);
     // Stores the document (SerializeStore) and replaces the file with it in one
-    // step. False, after showing the file error, when that failed.
+    // step, converted to UTF-8 when FileEncoding() says so. False, after
+    // showing the file error, when that failed (a byte that is no character
+    // cannot be written as UTF-8).
     bool OnSaveDocument(const std::string& path);
+
+    // How the document's file is kept: code page 932, or UTF-8 (with or
+    // without a byte order mark before the text).
+    TextEncoding FileEncoding() const { return m_fileEncoding; }
+    bool FileByteOrderMark() const { return m_byteOrderMark; }
+    // The encoding for the next save, with a byte order mark or without
+    // (UTF-8 only).
+    void SetFileEncoding(TextEncoding encoding, bool byteOrderMark = false);
+    // A file that looked like UTF-8 but was read as code page 932: the
+    // character that code page 932 cannot hold, and its line (0-based).
+    struct Utf8Refusal {
+        char32_t character = 0;
+        std::size_t line = 0;
+    };
+    const std::optional<Utf8Refusal>& Utf8Refused() const { return m_utf8Refused; }
 
     // Loading a non-empty file. False when the document is not to be opened
     // (any message has been shown).
@@ -103,10 +133,11 @@ public:
     // text, and on refusal, leaving `text` unchanged.
     bool PrepareLines(std::string& text, LineLengthCheck check);
     bool ToDeviceLineEnds(std::string& text) const;
-    // True, after putting the caret on it and showing message 214, when the
-    // end-of-text code stands inside the text, where the device would stop
-    // reading before the end.
-    bool RefuseEndCodeInside(std::string_view text);
+    // Refuses a send that the end-of-text code would cut short: puts the
+    // caret on byte `offset` of `text`, the editor text, where the code that
+    // would stop the device stands (a line end that carries it: where the
+    // line end starts), and shows message 214 naming that place.
+    void RefuseEndCode(std::string_view text, std::size_t offset);
     void RemoveEndCode(std::string& text) const;
     void AppendEndCode(std::string& text) const;
 
@@ -114,6 +145,11 @@ public:
     IEditText& Editor() const { return m_editor; }
 
 protected:
+    // The number `line` begins with, where the document's lines have
+    // numbers and it is one the device takes; 0 otherwise. Messages name a
+    // line by it.
+    virtual std::uint32_t LineNumberOf(std::string_view /*line*/) const { return 0; }
+
     IEditText& m_editor;
     IMessageSink& m_messages;
     const AppSettings& m_settings;
@@ -121,6 +157,9 @@ protected:
 private:
     bool m_bModified = false;
     std::optional<NulCut> m_cutAtNul;
+    TextEncoding m_fileEncoding = TextEncoding::Cp932;
+    bool m_byteOrderMark = false;
+    std::optional<Utf8Refusal> m_utf8Refused;
     std::string m_strPathName;
     std::string m_strTitle;
 };

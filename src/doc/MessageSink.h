@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/Problem.h"
+
 #include <cstddef>
 #include <string>
 
@@ -14,11 +16,13 @@ public:
     // A string-table message (see res/StringTable.h).
     virtual void ShowMessage(unsigned id) = 0;
     // A message about one line (0-based) of the text the operation ran on,
-    // and a byte column of it (0-based) or kNoColumn (doc/TextResult.h). The
-    // desktop program has already put the caret there where it should go, so
-    // by default it is shown as any other; the command-line tool names the
-    // place.
-    virtual void ShowLineMessage(unsigned id, std::size_t /*line*/, std::size_t /*column*/) {
+    // or kNoLine, and a byte column of it (0-based) or kNoColumn, with what
+    // names that place for a person (doc/LinePlace.h; none when there is
+    // none). The desktop program has already put the caret there where it
+    // should go and says the place below the message; the command-line tool
+    // names the line and column itself.
+    virtual void ShowLineMessage(unsigned id, std::size_t /*line*/, std::size_t /*column*/,
+                                 const Problem& /*place*/) {
         ShowMessage(id);
     }
     // What was being done to a file that failed.

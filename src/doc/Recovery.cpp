@@ -74,6 +74,10 @@ std::string EncodeRecoveryCopy(const RecoveryCopy& copy) {
     out.append("kind ").append(std::to_string(static_cast<int>(copy.kind))).append("\n");
     out.append("numbers ").append(copy.lineNumOutput ? "1" : "0").append("\n");
     out.append("ends ").append(std::to_string(copy.fileLineEnd)).append("\n");
+    // Only for a file kept in UTF-8 (1, or 2 with a byte order mark): every
+    // other copy stays as programs before this field read it.
+    if (copy.utf8)
+        out.append("utf8 ").append(copy.byteOrderMark ? "2" : "1").append("\n");
     AppendField(out, "path", copy.path);
     AppendField(out, "title", copy.title);
     out.append("text ").append(std::to_string(copy.bytes.size())).append("\n");
@@ -92,9 +96,16 @@ std::optional<RecoveryCopy> DecodeRecoveryCopy(const std::string& stored) {
     std::uint64_t ends = 0;
     if (!ReadNumber(in, pos, "kind", kind) || kind > static_cast<int>(DocKind::Data) ||
         !ReadNumber(in, pos, "numbers", numbers) || numbers > 1 ||
-        !ReadNumber(in, pos, "ends", ends) || ends > 2 || !ReadField(in, pos, "path", copy.path) ||
-        !ReadField(in, pos, "title", copy.title) || !ReadField(in, pos, "text", copy.bytes, true))
+        !ReadNumber(in, pos, "ends", ends) || ends > 2)
         return std::nullopt;
+    std::uint64_t utf8 = 0;
+    if (in.substr(pos).starts_with("utf8 ") && (!ReadNumber(in, pos, "utf8", utf8) || utf8 > 2))
+        return std::nullopt;
+    if (!ReadField(in, pos, "path", copy.path) || !ReadField(in, pos, "title", copy.title) ||
+        !ReadField(in, pos, "text", copy.bytes, true))
+        return std::nullopt;
+    copy.utf8 = utf8 != 0;
+    copy.byteOrderMark = utf8 == 2;
     copy.kind = static_cast<DocKind>(kind);
     copy.lineNumOutput = numbers == 1;
     copy.fileLineEnd = static_cast<int>(ends);

@@ -25,6 +25,10 @@ struct RecoveryCopy {
     std::string title; // the window's title
     bool lineNumOutput = true;
     int fileLineEnd = 2; // the EndOfLineCode its file's lines end with (2: CR LF)
+    // Its file is kept in UTF-8 (the bytes are code page 932 all the same),
+    // with a byte order mark or without.
+    bool utf8 = false;
+    bool byteOrderMark = false;
     std::string bytes;
 };
 

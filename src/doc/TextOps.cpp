@@ -58,6 +58,25 @@ void ExpandTabs(std::string& text, unsigned width) {
     text = std::move(out);
 }
 
+std::size_t ExpandedLength(std::string_view line, unsigned width) {
+    width = std::max(width, 1u);
+    std::size_t column = 0;
+    for (const char c : line)
+        column += c == '\t' ? width - column % width : 1;
+    return column;
+}
+
+std::size_t UnexpandedColumn(std::string_view line, std::size_t column, unsigned width) {
+    width = std::max(width, 1u);
+    std::size_t expanded = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        expanded += line[i] == '\t' ? width - expanded % width : 1;
+        if (column < expanded)
+            return i;
+    }
+    return line.size();
+}
+
 bool IsLineWithin(std::string_view line, std::size_t limit) {
     std::size_t length = line.size();
     if (line.find("\r\n") != std::string_view::npos)
@@ -112,43 +131,31 @@ void FromDeviceLineEnds(std::string& text, int endOfLine) {
         ReplaceAll(text, "\n", "\r\n");
 }
 
-std::optional<TextPlace> FindEndCodeInside(std::string_view text, std::uint8_t code,
-                                           int endOfLine) {
-    // Where the text's last line ends and only line ends follow.
-    std::size_t end = text.size();
-    while (end > 0 && (text[end - 1] == '\r' || text[end - 1] == '\n'))
-        --end;
-    // The first byte inside a line that stops the device (a tab goes as
-    // blanks): a line end is never the code here, since lines hold none.
-    const auto firstStop = [&](std::size_t from) {
-        const std::size_t found = text.find(static_cast<char>(code), from);
-        return code == ' ' ? std::min(found, text.find('\t', from)) : found;
-    };
-    std::size_t at = std::string_view::npos;
-    if (code != '\r' && code != '\n') {
-        at = firstStop(0);
-        if (at + 1 == end) // where the code belongs: at the very end
-            at = firstStop(at + 1);
-        if (at >= end)
-            at = std::string_view::npos;
-    } else if (code == '\r' ? endOfLine != kEolLf : endOfLine != kEolCr) {
-        // The code is part of every line end: the first one that has text
-        // after it stops the device there.
-        const LineSpan first = NextLine(text, 0);
-        if (first.span > first.length && first.length < end)
-            at = first.length;
-    }
-    if (at == std::string_view::npos)
-        return std::nullopt;
-    // The line and column of `at`.
+TextPlace PlaceAt(std::string_view text, std::size_t offset) {
+    offset = std::min(offset, text.size());
     std::size_t line = 0;
     std::size_t start = 0;
-    for (LineSpan span = NextLine(text, 0); start + span.span <= at && span.span != 0;
+    for (LineSpan span = NextLine(text, 0);
+         span.span != 0 && start + span.span <= offset && start + span.span < text.size();
          span = NextLine(text, start)) {
         start += span.span;
         ++line;
     }
-    return TextPlace{line, at - start, at};
+    return {line, std::min(offset - start, NextLine(text, start).length), offset};
+}
+
+std::optional<std::size_t> FindEndCodeStop(std::string_view sent, std::uint8_t code) {
+    // The code that ends the bytes is where the device is meant to stop.
+    std::size_t end = sent.size();
+    if (end > 0 && static_cast<std::uint8_t>(sent[end - 1]) == code)
+        --end;
+    const std::size_t at = sent.substr(0, end).find(static_cast<char>(code));
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    // Only line ends after it: the device misses nothing but those.
+    if (sent.substr(at + 1, end - at - 1).find_first_not_of("\r\n") == std::string_view::npos)
+        return std::nullopt;
+    return at;
 }
 
 void RemoveEndCode(std::string& text, std::uint8_t code) {

@@ -45,13 +45,15 @@ struct TextPlace {
     std::size_t offset = 0;
 };
 
-// Where the end-of-text `code` would stop the device reading before the end
-// of `text`, sent with the device's `endOfLine`: the first byte of a line
-// that is the code (a blank when the code is a blank and the byte a tab,
-// which goes as blanks), or the end of the first line when the code is part
-// of every line end. None when the code is nowhere, or only at the very end
-// of the text (followed by nothing but line ends), where it belongs.
-std::optional<TextPlace> FindEndCodeInside(std::string_view text, std::uint8_t code, int endOfLine);
+// The place of byte `offset` of `text`; a line end belongs to the line it
+// ends. At or past the end, the end of the last line.
+TextPlace PlaceAt(std::string_view text, std::size_t offset);
+
+// Where the end-of-text `code` would stop the device reading `sent`, the
+// bytes of a send, before their end: the offset of the first code in them
+// when anything but line ends (CR, LF) follows it before the code that ends
+// them. None when the device reads them to the end.
+std::optional<std::size_t> FindEndCodeStop(std::string_view sent, std::uint8_t code);
 
 // One line from the start of `text`, terminator included.
 std::string_view ExtractLine(std::string_view text);
@@ -59,6 +61,13 @@ std::string_view ExtractLine(std::string_view text);
 // Every tab becomes 1 to `width` blanks, up to the next multiple of `width`
 // bytes from the start of its line.
 void ExpandTabs(std::string& text, unsigned width);
+
+// The length of `line` with its tabs expanded to `width`.
+std::size_t ExpandedLength(std::string_view line, unsigned width);
+// The byte of `line` that stands at `column` once its tabs are expanded to
+// `width` (a tab stands at every column of the blanks it becomes); past the
+// expanded line, the length of `line`.
+std::size_t UnexpandedColumn(std::string_view line, std::size_t column, unsigned width);
 
 // True when the line's content, without its terminator, is at most `limit` bytes.
 bool IsLineWithin(std::string_view line, std::size_t limit);

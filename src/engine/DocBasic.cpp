@@ -1,5 +1,6 @@
 #include "engine/DocBasic.h"
 
+#include "doc/LinePlace.h"
 #include "engine/Keywords.h"
 #include "res/StringTable.h"
 
@@ -82,14 +83,21 @@ enum class Outcome { Rewritten, NoReference, MissingLine };
 // The scan only ever looks forward, so it reads the original body and writes
 // the rewritten one as it goes: what lies behind the scan position is never
 // looked at again.
+//
+// Without numbers to rewrite to, it only looks for the first reference: a
+// scan that writes nothing.
 class LineScanner {
 public:
     // Writes the body, which ends in CR LF, from `out` on, which has room for
     // five bytes for each byte of the body.
     LineScanner(std::string_view body, const NewNumbers& numbers, char* out)
-        : m_text(body), m_numbers(numbers), m_out(out) {}
+        : m_text(body), m_numbers(&numbers), m_out(out) {}
+    // Looks for the first reference in the body, which ends in CR LF.
+    explicit LineScanner(std::string_view body)
+        : m_text(body), m_numbers(nullptr), m_out(nullptr) {}
 
-    // False when a reference names a line that does not exist.
+    // False when a reference names a line that does not exist, or, without
+    // numbers, at the first reference; Reference() gives its digits.
     bool Scan() {
         std::size_t start = 0;
         while (FindWord(start)) {
@@ -129,6 +137,9 @@ public:
         Copy(m_text.size());
         return m_out;
     }
+
+    // The digits of the reference that stopped the scan.
+    std::string_view Reference() const { return m_reference; }
 
 private:
     // Writes the body up to `end`.
@@ -196,9 +207,11 @@ private:
     // Replaces the number at m_pos by the new number of the line it names.
     bool RewriteNumber() {
         const DigitRun run = ParseDigitRun(m_text.substr(m_pos));
-        const NewNumbers::Digits* digits = m_numbers.Find(run.value);
-        if (digits == nullptr)
+        const NewNumbers::Digits* digits = m_numbers ? m_numbers->Find(run.value) : nullptr;
+        if (digits == nullptr) {
+            m_reference = m_text.substr(m_pos, run.length);
             return false;
+        }
         Copy(m_pos);
         m_out = digits->WriteTo(m_out);
         m_pos += run.length;
@@ -247,7 +260,8 @@ private:
     }
 
     std::string_view m_text;
-    const NewNumbers& m_numbers;
+    const NewNumbers* m_numbers;
+    std::string_view m_reference;
     std::size_t m_pos = 0;
     std::string_view m_word;
     char* m_out;              // the rewritten body up to m_copied ends here
@@ -263,12 +277,24 @@ TextResult CDocBasic::RewriteLineRefs(const LineTable& lines, char*& out) {
     for (const CLineWithNum& line : lines) {
         out = numbers.Find(line.m_nLineNum)->WriteTo(out);
         LineScanner scanner(line.m_strBody, numbers, out);
-        if (!scanner.Scan())
-            return TextResult::At(IDS_LINE_REF_MISSING, line.m_nTextLine, lineStart);
+        if (!scanner.Scan()) {
+            TextResult result = TextResult::At(IDS_LINE_REF_MISSING, line.m_nTextLine, lineStart);
+            result.place = ReferencePlace(line.m_nLineNum, scanner.Reference());
+            return result;
+        }
         out = scanner.Finish();
         lineStart += line.m_strLine.size();
     }
     return {};
+}
+
+std::optional<FoundReference> CDocBasic::FindLineReference(const LineTable& lines) {
+    for (const CLineWithNum& line : lines) {
+        LineScanner scanner(line.m_strBody);
+        if (!scanner.Scan())
+            return FoundReference{line.m_nLineNum, std::string(scanner.Reference())};
+    }
+    return std::nullopt;
 }
 
 bool CDocBasic::Renumber(unsigned newStart, unsigned oldStart, unsigned step) {

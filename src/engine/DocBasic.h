@@ -17,6 +17,10 @@ public:
     // that names a missing line (its offset counted in the text in number
     // order, which is what the renumbering writes back).
     TextResult RewriteLineRefs(const LineTable& lines, char*& out);
+    // The first reference to a line number in the lines of a table, in its
+    // order, that renumbering a BASIC program would rewrite. None when
+    // there is none.
+    static std::optional<FoundReference> FindLineReference(const LineTable& lines);
 
 protected:
     TextResult WriteRenumbered(const LineTable& lines, char*& out) override {

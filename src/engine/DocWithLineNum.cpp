@@ -1,7 +1,9 @@
 #include "engine/DocWithLineNum.h"
 
 #include "doc/EditText.h"
+#include "doc/LinePlace.h"
 #include "doc/TextOps.h"
+#include "engine/DocBasic.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace tessel {
 namespace {
@@ -151,6 +154,17 @@ std::size_t LineStart(std::string_view text, std::size_t index) {
     return pos;
 }
 
+// The result for line `index` of `text`, which starts at `start`, whose
+// number `code` refuses (no number, or one out of range).
+TextResult NumberError(StringId code, std::string_view text, std::size_t index, std::size_t start) {
+    const std::string_view content = text.substr(start, NextLine(text, start).length);
+    TextResult result = TextResult::At(code, index, start);
+    result.place = code == IDS_LINE_NO_NUMBER
+                       ? NoNumberPlace(index, content)
+                       : OutOfRangePlace(content.substr(0, ParseDigitRun(content).length), index);
+    return result;
+}
+
 std::size_t CountCr(std::string_view text) {
     unsigned n = 0; // 32 bits vectorise better; texts are far shorter than 4 GiB
     for (const char c : text)
@@ -277,28 +291,38 @@ TextResult CDocWithLineNum::BuildLineTable(std::string_view text, LineTable& lin
         ordered = true;
         result = BuildAnyTable(text, lines, ordered);
     }
-    if (!result.Ok() || ordered)
+    if (!result.Ok())
+        return NumberError(result.code, text, result.line, result.offset);
+    if (ordered)
         return result;
 
     if (const auto duplicate = SortLineTable(lines)) {
         // The table is still in text order: the caret goes to the first
         // line with that number.
         const auto& records = lines.Records();
-        const auto index = static_cast<std::size_t>(
-            std::ranges::find(records, *duplicate, &CLineWithNum::m_nLineNum) - records.begin());
-        return TextResult::At(IDS_LINE_DUPLICATE, index, LineStart(text, index));
+        const auto first = std::ranges::find(records, *duplicate, &CLineWithNum::m_nLineNum);
+        const auto second =
+            std::ranges::find(first + 1, records.end(), *duplicate, &CLineWithNum::m_nLineNum);
+        const auto index = static_cast<std::size_t>(first - records.begin());
+        TextResult duplicated = TextResult::At(IDS_LINE_DUPLICATE, index, LineStart(text, index));
+        duplicated.place =
+            DuplicatePlace(*duplicate, index, static_cast<std::size_t>(second - records.begin()));
+        return duplicated;
     }
     return {};
 }
 
+std::unique_ptr<CDocWithLineNum::BuiltTable> CDocWithLineNum::BuildEditorTable() const {
+    auto built = std::make_unique<BuiltTable>();
+    built->text = GetEditText();
+    built->result = BuildLineTable(built->text, built->lines, TextStorage::View, built->ordered);
+    return built;
+}
+
 std::unique_ptr<CDocWithLineNum::BuiltTable> CDocWithLineNum::TakeLineTable() {
     std::unique_ptr<BuiltTable> built = std::move(m_lastTable);
-    if (!built || !Editor().HoldsText(built->text)) {
-        built = std::make_unique<BuiltTable>();
-        built->text = GetEditText();
-        built->result =
-            BuildLineTable(built->text, built->lines, TextStorage::View, built->ordered);
-    }
+    if (!built || !Editor().HoldsText(built->text))
+        built = BuildEditorTable();
     if (built->result.Ok() && !built->ordered)
         m_bLineNumChanged = true;
     return built;
@@ -368,9 +392,7 @@ bool CDocWithLineNum::SortLines() {
 
 std::optional<std::uint32_t> CDocWithLineNum::LowestLineNumber() {
     m_lastTable.reset();
-    auto built = std::make_unique<BuiltTable>();
-    built->text = GetEditText();
-    built->result = BuildLineTable(built->text, built->lines, TextStorage::View, built->ordered);
+    std::unique_ptr<BuiltTable> built = BuildEditorTable();
     // No table without numbers: renumbering will say why. A duplicate
     // leaves every line in the table, in text order.
     const unsigned code = built->result.code;
@@ -384,12 +406,22 @@ std::optional<std::uint32_t> CDocWithLineNum::LowestLineNumber() {
     return lowest;
 }
 
+std::optional<FoundReference> CDocWithLineNum::FirstLineReference() {
+    m_lastTable.reset();
+    std::unique_ptr<BuiltTable> built = BuildEditorTable();
+    if (!built->result.Ok())
+        return std::nullopt;
+    std::optional<FoundReference> reference = CDocBasic::FindLineReference(built->lines);
+    m_lastTable = std::move(built);
+    return reference;
+}
+
 bool CDocWithLineNum::CheckLineNumbers() {
     const std::string text = GetEditText();
     std::size_t index = 0;
     return ForEachLine(text, [&](std::size_t start, std::string_view line) {
         if (const StringId code = LineNumberCode(ParseDigitRun(line))) {
-            ShowMessage(TextResult::At(code, index, start));
+            ShowMessage(NumberError(code, text, index, start));
             return false;
         }
         ++index;
@@ -448,7 +480,13 @@ bool CDocWithLineNum::RenumberLines(unsigned newStart, unsigned oldStart, unsign
     // back in order whatever happens next; numbers that a failed renumbering
     // assigned change nothing.
     const bool changedSoFar = m_bLineNumChanged;
-    result = TextResult{AssignNewNumbers(lines, newStart, oldStart, step)};
+    result = TextResult{};
+    result.code = AssignNewNumbers(lines, newStart, oldStart, step);
+    if (result.code == IDS_RENUM_OLD_MISSING)
+        result.place = NoLinePlace(oldStart);
+    else if (result.code == IDS_RENUM_ORDER)
+        result.place = OrderPlace(
+            lines[static_cast<std::size_t>(FindLine(lines, oldStart)) - 1].m_nLineNum, oldStart);
 
     // The new text is written once, into room for the longest it can be: a
     // number of at least one digit becomes at most five, and so does every
@@ -580,6 +618,15 @@ void CDocWithLineNum::AdoptFileState(const CKivaDoc& loaded) {
     }
 }
 
+void CDocWithLineNum::TakeStateOf(const CKivaDoc& other) {
+    CKivaDoc::TakeStateOf(other);
+    if (const auto* numbered = dynamic_cast<const CDocWithLineNum*>(&other)) {
+        m_bLineNumOutput = numbered->m_bLineNumOutput;
+        m_fileLineEnd = numbered->m_fileLineEnd;
+        m_bLineNumChanged = numbered->m_bLineNumChanged;
+    }
+}
+
 bool CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
     if (file.shortRead)
         return false;
@@ -608,13 +655,41 @@ bool CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
     return true;
 }
 
-std::string CDocWithLineNum::SerializeStore() {
+std::string CDocWithLineNum::TextWithoutAddedNumbers() const {
     std::string text = GetEditText();
-    m_bLineNumChanged = false;
     if (!GetLineNumOutput())
         ApplyLineNumbers(text, Numbering::Remove);
+    return text;
+}
+
+std::string CDocWithLineNum::SerializeStore() {
+    std::string text = TextWithoutAddedNumbers();
+    m_bLineNumChanged = false;
     tessel::ToDeviceLineEnds(text, m_fileLineEnd);
     return text;
+}
+
+bool CDocWithLineNum::TidyLines(TidyResult& result) {
+    const std::string text = GetEditText();
+    std::string tidied;
+    result = Tidy(TextWithoutAddedNumbers(), TextEncoding::Cp932, tidied);
+    if (!result.Ok()) {
+        // Removing the added numbers keeps the lines: the line is the
+        // editor's line too.
+        const std::size_t offset = LineStart(text, result.line);
+        MoveCaret(offset);
+        ShowMessage(TextResult::At(IDS_LINE_NO_NUMBER, result.line, offset));
+        return false;
+    }
+    if (!result.numbered)
+        return true;
+    if (tidied != text && !SetEditText(tidied)) {
+        SetEditText(text);
+        ShowMessage(IDS_NO_MEMORY);
+        return false;
+    }
+    SetLineNumOutput(true);
+    return true;
 }
 
 bool CDocWithLineNum::SetReceivedText(std::string text, ReceiveNumbering numbering) {
@@ -630,9 +705,15 @@ bool CDocWithLineNum::SetReceivedText(std::string text, ReceiveNumbering numberi
     return CKivaDoc::SetReceivedText(std::move(text), numbering);
 }
 
+std::uint32_t CDocWithLineNum::LineNumberOf(std::string_view line) const {
+    const DigitRun run = ParseDigitRun(line);
+    return LineNumberCode(run) == IDS_NONE ? run.value : 0;
+}
+
 bool CDocWithLineNum::GetSendText(std::string& out, SendNumbers numbers) {
     out.clear();
-    std::string text = GetEditText();
+    const std::string original = GetEditText();
+    std::string text = original;
     if (!PrepareLines(text, LineLengthCheck::Refuse))
         return false;
 
@@ -642,22 +723,54 @@ bool CDocWithLineNum::GetSendText(std::string& out, SendNumbers numbers) {
     const TextResult result = MakeLineTable(text, lines, TextStorage::View);
     m_bLineNumChanged = changed;
     if (!result.Ok()) {
-        // The caret stays where it is: the text sent is not the editor's.
-        ShowMessage(result);
+        // Tabs change no number: the editor text has the same fault, which
+        // is named and shown in it.
+        LineTable unexpanded;
+        bool ordered = true;
+        ReportLineError(BuildLineTable(original, unexpanded, TextStorage::View, ordered));
         return false;
     }
-    if (RefuseEndCodeInside(GetEditText()))
-        return false;
     std::string joined;
     joined.reserve(text.size() + 2 * lines.size() + 1);
     for (const CLineWithNum& line : lines)
         joined += numbers == SendNumbers::With ? line.m_strLine : WithoutNumber(line.m_strLine);
-    FreeLineTable(lines);
     if (!ToDeviceLineEnds(joined))
         return false;
     AppendEndCode(joined);
+    // The device stops at the first end code it reads: one inside the
+    // bytes would cut the send short while it looked complete.
+    if (const auto stop = FindEndCodeStop(joined, m_settings.m_comSettings.EndCode())) {
+        RefuseEndCode(original, SendOrigin(original, lines, numbers, *stop));
+        return false;
+    }
+    FreeLineTable(lines);
     out = std::move(joined);
     return true;
+}
+
+std::size_t CDocWithLineNum::SendOrigin(std::string_view text, const LineTable& lines,
+                                        SendNumbers numbers, std::size_t sent) const {
+    const std::size_t lineEnd = m_settings.m_comSettings.EndOfLine == kEolCrLf ? 2 : 1;
+    std::vector<std::size_t> starts; // of the lines of `text`
+    for (std::size_t pos = 0; pos < text.size(); pos += NextLine(text, pos).span)
+        starts.push_back(pos);
+    std::size_t at = 0; // where the current line starts in the bytes sent
+    for (const CLineWithNum& line : lines) {
+        const std::string_view out =
+            numbers == SendNumbers::With ? line.m_strLine : WithoutNumber(line.m_strLine);
+        const std::size_t length = out.size() - 2; // without its CR LF
+        const std::size_t start = starts[line.m_nTextLine];
+        const std::string_view content = text.substr(start, NextLine(text, start).length);
+        if (sent < at + length) {
+            // A column of the line as sent, tabs expanded, number dropped or not.
+            const std::size_t column = line.m_strLine.size() - out.size() + (sent - at);
+            return start + UnexpandedColumn(content, column, m_settings.m_nTabStop);
+        }
+        at += length + lineEnd;
+        if (sent < at)
+            return start + content.size();
+    }
+    return text.size();
 }
 
 } // namespace tessel

@@ -3,6 +3,7 @@
 #include "doc/KivaDoc.h"
 #include "doc/TextOps.h"
 #include "engine/LineWithNum.h"
+#include "engine/Tidy.h"
 
 #include <cstdint>
 #include <memory>
@@ -29,6 +30,13 @@ enum class Numbering {
 // Whether renumbering also rewrites the references to the lines (BASIC).
 enum class References { Keep, Rewrite };
 
+// A reference from one line to another by its number (GOTO 100): the
+// number of the line that holds it and the digits of the number it names.
+struct FoundReference {
+    std::uint32_t line = 0;
+    std::string target;
+};
+
 // Whether a line table keeps a copy of the text it is built from, or views
 // the text, which then outlives the table.
 enum class TextStorage { Copy, View };
@@ -45,6 +53,7 @@ public:
 
     bool SerializeLoad(const DocumentFile& file) override;
     void AdoptFileState(const CKivaDoc& loaded) override;
+    void TakeStateOf(const CKivaDoc& other) override;
     std::string SerializeStore() override;
     bool SetReceivedText(std::string text, ReceiveNumbering numbering) override;
     bool GetSendText(std::string& out, SendNumbers numbers) override;
@@ -70,10 +79,28 @@ public:
 
     // Puts the lines in number order. True when the editor text was replaced.
     bool SortLines();
+    // The editor text without the numbers that loading or receiving put in
+    // front of the lines of a text that had none: the text as the file holds
+    // it, with CR LF line ends.
+    std::string TextWithoutAddedNumbers() const;
+    // Tidies that text (Tidy.h) in place of the editor text. When tidy finds
+    // it numbered while loading took it as having no numbers, the numbers
+    // loading added go, the text's own stay, and from then on the file holds
+    // numbers (GetLineNumOutput). True, with what changed in `result` (a text
+    // without numbers is left as it is), when the text is tidy now; false
+    // after the message: 200 on the first line that would still have no
+    // number (the caret on it), or 208, the text as it was.
+    bool TidyLines(TidyResult& result);
     // The lowest line number of the editor text: where renumbering the whole
     // program starts. None when a line has no number the device takes. The
     // line table it builds is kept for a renumbering of the same text.
     std::optional<std::uint32_t> LowestLineNumber();
+    // The first line, in number order, that refers to another by its number
+    // as a BASIC program does, and the number it names: what renumbering the
+    // text as BASIC rewrites, and renumbering it as anything else does not.
+    // None when no line does, or when the lines do not build a line table
+    // (renumbering says why). The table is kept, as LowestLineNumber keeps it.
+    std::optional<FoundReference> FirstLineReference();
     // Whether every line of the editor text begins with a number the device
     // takes (1 to 65279); false, after the message about the first line that
     // does not (200 or 202), when one does not. Order and duplicates do not
@@ -105,6 +132,12 @@ public:
                               unsigned step);
 
 protected:
+    std::uint32_t LineNumberOf(std::string_view line) const override;
+    // Where byte `sent` of the bytes that GetSendText made of `text` from the
+    // ordered `lines` comes from in `text`; for a byte of a line end, where
+    // that line end starts.
+    std::size_t SendOrigin(std::string_view text, const LineTable& lines, SendNumbers numbers,
+                           std::size_t sent) const;
     // Shared by both Renumber versions.
     bool RenumberLines(unsigned newStart, unsigned oldStart, unsigned step, References references);
     // Reports a failed table build: caret to the line, then the message.
@@ -136,6 +169,8 @@ private:
     // The table of the editor text: the one LowestLineNumber kept when the
     // text is still the same, else one built now. Notes lines out of order.
     std::unique_ptr<BuiltTable> TakeLineTable();
+    // A table of the editor text, built now.
+    std::unique_ptr<BuiltTable> BuildEditorTable() const;
 
     std::unique_ptr<BuiltTable> m_lastTable;
 };

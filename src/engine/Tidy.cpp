@@ -2,6 +2,7 @@
 
 #include "doc/TextOps.h"
 #include "engine/LineWithNum.h"
+#include "res/StringTable.h"
 
 #include <algorithm>
 
@@ -26,19 +27,6 @@ bool HasNumberAfter(std::string_view line, std::size_t indent) {
     return indent < line.size() && IsDigit(line[indent]);
 }
 
-// Whether the text is taken as numbered: its first line that is not blank
-// begins with a digit after any blanks.
-bool IsNumbered(std::string_view text) {
-    for (std::size_t pos = 0; pos < text.size();) {
-        const LineSpan span = NextLine(text, pos);
-        const std::string_view line = text.substr(pos, span.length);
-        if (!IsBlankLine(line))
-            return HasNumberAfter(line, Indent(line));
-        pos += span.span;
-    }
-    return false;
-}
-
 // A line of the end-of-file mark ^Z alone, with nothing but blank lines
 // after it: what DOS editors end a file with.
 bool IsEndMark(std::string_view line, std::string_view rest) {
@@ -59,6 +47,25 @@ std::size_t LinesBeyondAscii(std::string_view text) {
 
 } // namespace
 
+bool IsNumberedText(std::string_view text) {
+    std::optional<bool> firstNumbered;
+    std::size_t lines = 0;
+    std::size_t numbered = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const LineSpan span = NextLine(text, pos);
+        const std::string_view line = text.substr(pos, span.length);
+        pos += span.span;
+        if (IsBlankLine(line))
+            continue;
+        const bool number = HasNumberAfter(line, Indent(line));
+        if (!firstNumbered)
+            firstNumbered = number;
+        ++lines;
+        numbered += number ? 1 : 0;
+    }
+    return firstNumbered.value_or(false) || 2 * numbered > lines;
+}
+
 TidyResult Tidy(std::string_view input, TextEncoding encoding, std::string& output) {
     TidyResult result;
     output.clear();
@@ -75,7 +82,7 @@ TidyResult Tidy(std::string_view input, TextEncoding encoding, std::string& outp
         text = converted;
     }
 
-    result.numbered = IsNumbered(text);
+    result.numbered = IsNumberedText(text);
     if (!result.numbered) {
         output.assign(text);
         return result;
@@ -89,7 +96,8 @@ TidyResult Tidy(std::string_view input, TextEncoding encoding, std::string& outp
         pos += span.span;
         const std::size_t indent = Indent(line);
         if (indent == line.size()) {
-            ++result.blankLines;
+            if (result.blankLines++ == 0)
+                result.firstBlank = lineIndex;
             continue;
         }
         if (!HasNumberAfter(line, indent)) {
@@ -97,16 +105,33 @@ TidyResult Tidy(std::string_view input, TextEncoding encoding, std::string& outp
                 result.droppedEndMark = true;
                 continue;
             }
-            output.clear();
-            result.lineWithoutNumber = true;
-            result.line = lineIndex;
-            return result;
+            result.linesWithoutNumber.push_back(lineIndex);
+            continue;
         }
         if (indent != 0 && result.indentedNumbers++ == 0)
             result.firstIndented = lineIndex;
         output.append(whole.substr(indent));
     }
+    if (!result.linesWithoutNumber.empty()) {
+        output.clear();
+        result.lineWithoutNumber = true;
+        result.line = result.linesWithoutNumber.front();
+    }
     return result;
+}
+
+std::vector<std::string> TidyChanges(const TidyResult& result) {
+    std::vector<std::string> changes;
+    const auto add = [&changes](std::size_t n, unsigned one, unsigned many) {
+        if (n != 0)
+            changes.push_back(LoadFormatted(n == 1 ? one : many, {std::to_string(n)}));
+    };
+    add(result.convertedLines, IDS_TIDY_CONVERTED_ONE, IDS_TIDY_CONVERTED);
+    add(result.droppedByteOrderMark, IDS_TIDY_BYTE_ORDER_MARK, IDS_TIDY_BYTE_ORDER_MARK);
+    add(result.blankLines, IDS_TIDY_BLANK_LINE, IDS_TIDY_BLANK_LINES);
+    add(result.indentedNumbers, IDS_TIDY_INDENT_ONE, IDS_TIDY_INDENTS);
+    add(result.droppedEndMark, IDS_TIDY_END_MARK, IDS_TIDY_END_MARK);
+    return changes;
 }
 
 } // namespace tessel

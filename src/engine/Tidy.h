@@ -7,12 +7,16 @@
 // changes: every other byte of every line, and every line end, stays as it
 // was.
 //
-// Whether the text holds numbers is decided as loading decides it, by its
-// first line, but on that line tidied: a text whose first line that is not
-// blank begins with a digit, after any blanks and tabs, is numbered. Then
-// every line that is kept must begin with a number. A text without numbers
-// is left as it is (loading numbers it, blank lines included); only its
-// encoding is converted.
+// Whether the text holds numbers is decided from the whole text, not from
+// its first byte as loading decides it: a text is numbered when its first
+// line that is not blank begins with a digit, after any blanks and tabs, or
+// when more than half of its lines that are not blank do. So a program as
+// people share it, a remark without a number on its first line and its
+// numbered lines indented below, is a program with numbers. A numbered text
+// keeps only lines that begin with a number: every line that would still have
+// none is refused, each with its line. A text without numbers is left as it
+// is (loading numbers it, blank lines included); only its encoding is
+// converted.
 
 #include "doc/TextResult.h"
 #include "encoding/Cp932.h"
@@ -22,6 +26,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessel {
 
@@ -30,17 +35,20 @@ struct TidyResult {
     std::size_t convertedLines = 0; // lines with characters beyond ASCII, converted from UTF-8
     bool droppedByteOrderMark = false;
     std::size_t blankLines = 0;          // empty lines and lines of blanks and tabs, removed
+    std::size_t firstBlank = kNoLine;    // the first of them (0-based line of the input)
     std::size_t indentedNumbers = 0;     // lines whose blanks and tabs before the number went
     std::size_t firstIndented = kNoLine; // the first of them (0-based line of the input)
     bool droppedEndMark = false;         // a last line of ^Z (0x1A) alone, removed
     bool numbered = false;               // the text is taken as numbered
 
     // Why the text was refused, if it was: it is no UTF-8 or holds a
-    // character code page 932 cannot hold (`conversion`), or a line kept
-    // would begin with no number. `line` is the 0-based line of the input
-    // at fault.
+    // character code page 932 cannot hold (`conversion`), or lines kept
+    // would begin with no number (`linesWithoutNumber`, each 0-based line of
+    // the input, in order). `line` is the first line at fault. The counts
+    // above still cover the whole text of a text refused for its lines.
     std::optional<cp932::ConversionError> conversion;
     bool lineWithoutNumber = false;
+    std::vector<std::size_t> linesWithoutNumber;
     std::size_t line = kNoLine;
 
     bool Ok() const { return !conversion && !lineWithoutNumber; }
@@ -53,5 +61,12 @@ struct TidyResult {
 // Tidies `input`, read as `encoding`, into `output` (code page 932). On a
 // refusal `output` is left empty. Tidying a tidied text changes nothing.
 TidyResult Tidy(std::string_view input, TextEncoding encoding, std::string& output);
+
+// Whether a code page 932 text is numbered, by the rule above.
+bool IsNumberedText(std::string_view text);
+
+// What tidy changed, one text for each kind of change ("removed 14 blank
+// lines"), in the current language; none when it changed nothing.
+std::vector<std::string> TidyChanges(const TidyResult& result);
 
 } // namespace tessel

@@ -122,9 +122,9 @@ void Server::BindLifecycle() {
     m_binder.Request<NoParams, std::nullptr_t>(
         "shutdown", [this](const NoParams&, Reply<std::nullptr_t> reply) {
             m_state = State::ShutDown;
-            // Nothing under way is wanted any more.
-            m_quick->CancelAll();
-            m_long->CancelAll();
+            // Nothing under way is wanted any more. The requests are marked
+            // first, so that work dropped from the queues before it started
+            // is answered as cancelled, not as a fault of the server.
             std::vector<std::shared_ptr<PendingReply>> pending;
             {
                 const std::lock_guard lock(m_inFlightLock);
@@ -135,6 +135,8 @@ void Server::BindLifecycle() {
             for (const auto& other : pending)
                 if (other->Id() != reply.Id())
                     other->Cancel();
+            m_quick->CancelAll();
+            m_long->CancelAll();
             reply(nullptr);
         });
     m_binder.Notification<CancelParams>("$/cancelRequest", [this](const CancelParams& params) {

@@ -112,6 +112,35 @@ bool NameBefore(std::string_view a, std::string_view b) {
                                                 [](char x, char y) { return Upper(x) < Upper(y); });
 }
 
+// The bytes of `text` as they go out: a CR LF as the device's line end, the
+// end code after the last byte.
+std::string SentBytes(std::string_view text, std::uint8_t code, int endOfLine) {
+    std::string sent(text);
+    ToDeviceLineEnds(sent, endOfLine);
+    AppendEndCode(sent, code);
+    return sent;
+}
+
+// Where in `text` byte `sent` of its bytes as they go out comes from: a
+// line end sent as one byte stands for its CR LF.
+std::size_t SentOrigin(std::string_view text, std::size_t sent, int endOfLine) {
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < text.size(); ++i, ++at) {
+        if (at == sent)
+            return i;
+        if (endOfLine != kEolCrLf && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+    }
+    return text.size();
+}
+
+// Where the end code stops the device reading `text` before its end: the
+// offset of the code in the text, or of the line end that holds it.
+std::optional<std::size_t> EndCodeStop(std::string_view text, std::uint8_t code, int endOfLine) {
+    const auto stop = FindEndCodeStop(SentBytes(text, code, endOfLine), code);
+    return stop ? std::optional(SentOrigin(text, *stop, endOfLine)) : std::nullopt;
+}
+
 } // namespace
 
 ModelOptions ModelOptions::For(DocKind kind, const AppSettings& settings) {
@@ -647,8 +676,40 @@ std::optional<std::size_t> ProgramModel::EndCodeInLineEnds() const {
     const std::uint8_t code = m_options.endCode;
     if (code != '\r' && code != '\n')
         return std::nullopt;
-    const auto place = FindEndCodeInside(m_text, code, m_options.endOfLine);
-    return place ? std::optional(place->offset) : std::nullopt;
+    return EndCodeStopInSend();
+}
+
+std::optional<std::size_t> ProgramModel::EndCodeStopInSend() const {
+    const std::uint8_t code = m_options.endCode;
+    const int endOfLine = m_options.endOfLine;
+    if (!IsLineNumbered(m_options.kind))
+        return EndCodeStop(m_text, code, endOfLine);
+    const std::string_view lineEnd = endOfLine == kEolCr   ? "\r"
+                                     : endOfLine == kEolLf ? "\n"
+                                                           : "\r\n";
+    const char byte = static_cast<char>(code);
+    if (lineEnd.find(byte) == std::string_view::npos && m_text.find(byte) == std::string_view::npos)
+        return std::nullopt;
+    // A send puts the lines on the line in number order.
+    std::string sent;
+    std::vector<std::size_t> origin; // of each byte sent, in the text
+    sent.reserve(m_text.size() + 1);
+    origin.reserve(m_text.size() + 1);
+    for (const std::uint64_t entry : ByNumber()) {
+        const ProgramLine& line = m_lines[static_cast<std::size_t>(entry & 0xFFFFFFFFu)];
+        for (std::uint32_t k = line.start; k < line.End(); ++k) {
+            sent.push_back(m_text[k]);
+            origin.push_back(k);
+        }
+        for (const char end : lineEnd) {
+            sent.push_back(end);
+            origin.push_back(line.End());
+        }
+    }
+    AppendEndCode(sent, code);
+    origin.resize(sent.size(), m_text.size());
+    const auto stop = FindEndCodeStop(sent, code);
+    return stop ? std::optional(origin[*stop]) : std::nullopt;
 }
 
 void ProgramModel::LineProblems(std::size_t index, std::uint32_t& previous,
@@ -777,8 +838,8 @@ std::optional<ProgramProblem> ProgramModel::Refusal(Operation operation) const {
         // Only a send looks at a DATA file: for the end code.
         if (operation != Operation::Send)
             return std::nullopt;
-        const auto place = FindEndCodeInside(m_text, m_options.endCode, m_options.endOfLine);
-        return place ? std::optional(EndCodeProblem(place->offset)) : std::nullopt;
+        const auto stop = EndCodeStopInSend();
+        return stop ? std::optional(EndCodeProblem(*stop)) : std::nullopt;
     }
     if (operation == Operation::Send) {
         // A send checks the lengths first, then the numbers, then the end code.
@@ -787,8 +848,8 @@ std::optional<ProgramProblem> ProgramModel::Refusal(Operation operation) const {
                 return TooLongProblem(i);
         if (auto refusal = LineTableRefusal())
             return refusal;
-        const auto place = FindEndCodeInside(m_text, m_options.endCode, m_options.endOfLine);
-        return place ? std::optional(EndCodeProblem(place->offset)) : std::nullopt;
+        const auto stop = EndCodeStopInSend();
+        return stop ? std::optional(EndCodeProblem(*stop)) : std::nullopt;
     }
     if (auto refusal = LineTableRefusal())
         return refusal;

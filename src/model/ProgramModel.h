@@ -207,6 +207,11 @@ private:
     // The end code inside the text where the device would stop, if the
     // code is part of every line end (CR or LF).
     std::optional<std::size_t> EndCodeInLineEnds() const;
+    // Where the end code stops the device reading the text as a send puts
+    // it on the line (a program's lines in number order, each with the
+    // device's line end; the code after the last): the offset in the text
+    // of that code, or of the end of the line whose line end holds it.
+    std::optional<std::size_t> EndCodeStopInSend() const;
     // The offset past which an end code belongs: the text's last byte
     // that is no line end.
     std::size_t EndCodePlace() const;

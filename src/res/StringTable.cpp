@@ -99,6 +99,67 @@ constexpr StringEntry kStrings[] = {
      "The received data was saved as it arrived in %1."},
     {IDS_RECEIVED_NOT_KEPT, "受信したデータを保存できませんでした: %1",
      "Cannot save the received data: %1"},
+    {IDS_PLACE_NO_NUMBER, "テキストの %1 行目（「%2」で始まる行）です。",
+     "It is line %1 of the text, which begins \"%2\"."},
+    {IDS_PLACE_BLANK_LINE, "テキストの %1 行目（空白行）です。",
+     "It is line %1 of the text, which is blank."},
+    {IDS_PLACE_REFERS, "行番号 %1 の行が、行番号 %2 を参照しています。",
+     "Line %1 refers to line %2."},
+    {IDS_PLACE_OUT_OF_RANGE, "行番号 %1 の行は、テキストの %2 行目です。",
+     "The line numbered %1 is line %2 of the text."},
+    {IDS_PLACE_ORDER,
+     "行番号 %2 の前に行番号 %1 の行があるため、新行番号は %1 より大きくしてください。",
+     "Line %1 comes before line %2, so the new line number must be above %1."},
+    {IDS_PLACE_DUPLICATE, "行番号 %1 は、テキストの %2 行目と %3 行目にあります。",
+     "Line number %1 is on lines %2 and %3 of the text."},
+    {IDS_PLACE_TOO_LONG, "テキストの %1 行目は %2 文字です。",
+     "Line %1 of the text is %2 characters long."},
+    {IDS_PLACE_NO_LINE, "行番号 %1 の行はありません。", "There is no line %1."},
+    {IDS_PLACE_END_CODE, "テキストの %1 行目の %2 桁目にあります。",
+     "It is on line %1 of the text, at column %2."},
+    {IDS_RENUM_AS_BASIC,
+     "BASIC 以外の文書なので、行番号を変更しても GOTO、GOSUB、THEN、ELSE、RESTORE "
+     "が参照している行番号は書き換えられません。%1\n"
+     "BASIC のプログラムとして行番号を変更しますか? 文書は BASIC の文書になります。"
+     "「いいえ」を選ぶと、各行の先頭の行番号だけを変更します。",
+     "This is not a BASIC document, so renumbering it does not rewrite the line numbers "
+     "that GOTO, GOSUB, THEN, ELSE and RESTORE refer to. %1\n"
+     "Renumber it as a BASIC program? The document then becomes a BASIC document. Choose "
+     "No to change only the numbers at the starts of the lines."},
+    {IDS_NOTE_READ_UTF8,
+     "UTF-8 のファイルとして読み込み、コードページ 932 に変換しました。保存すると UTF-8 で"
+     "書き込みます。",
+     "The file was read as UTF-8 and converted to code page 932, the device's character set; "
+     "saving writes UTF-8 again."},
+    {IDS_NOTE_UTF8_NOT_READ,
+     "UTF-8 のファイルのようですが、%1 行目の %2 はコードページ 932 にない文字のため、変換せずに"
+     "コードページ 932 として表示しています。",
+     "The file looks like UTF-8, but %2 on line %1 has no code in code page 932, so the file is "
+     "shown unconverted, as code page 932."},
+    {IDS_NOTE_BLANK_LINES, "空行があります（%1 行、最初は %2 行目）。",
+     "The file has blank lines (%1, the first on line %2)."},
+    {IDS_NOTE_INDENTED, "行番号の前に空白のある行があります（%1 行、最初は %2 行目）。",
+     "Some lines have blanks before their line numbers (%1, the first on line %2)."},
+    {IDS_NOTE_END_MARK, "最後の行の後にファイル終端記号 ^Z (0x1A) があります。",
+     "The end-of-file mark ^Z (0x1A) follows the last line."},
+    {IDS_NOTE_NO_NUMBER,
+     "ほとんどの行に行番号がありますが、行番号のない行があります（%1 行、最初は %2 行目）。"
+     "行番号を付けるか、削除してください。",
+     "Most lines have a line number, but some have none (%1, the first on line %2): give them "
+     "numbers or remove them."},
+    {IDS_NOTE_TAKEN_UNNUMBERED,
+     "そのため行番号のないファイルとして読まれ、各行の前に新しい行番号が付いています。",
+     "So the file was taken as having no line numbers, and its lines got new ones in front of "
+     "their own."},
+    {IDS_NOTE_REFUSED_LINES,
+     "行番号の変更、並び替え、送信は、これらを行番号のない行として受け付けません。",
+     "Renumber, Sort and Send refuse such lines as lines without a line number."},
+    {IDS_TIDY_NOTHING, "整形するところはありません", "Tidy found nothing to change"},
+    {IDS_SAVE_NOT_UTF8,
+     "%1 行目のバイト 0x%2 はコードページ 932 の文字ではないため、UTF-8 で書き込めません。"
+     "名前を付けて保存で UTF-8 の指定を外すと、そのまま保存できます",
+     "byte 0x%2 on line %1 is no character of code page 932 and cannot be written as UTF-8; "
+     "Save As without UTF-8 saves it as it is"},
     {IDS_CAPTION_RECEIVE, "受信", "Receive"},
     {IDS_CAPTION_SEND, "送信", "Send"},
     {IDS_CAPTION_COM_SETTINGS, "COMポートの設定", "COM Port Settings"},
@@ -269,6 +330,12 @@ constexpr StringEntry kStrings[] = {
     {IDS_PREVIEW_PAGE, "ﾍﾟｰｼﾞ %1", "Page %1"},
     {IDS_PREVIEW_PAGES, "ﾍﾟｰｼﾞ %1-%2", "Pages %1-%2"},
     {IDS_TOOLBAR_STANDARD, "標準", "Standard"},
+    {IDS_NOTE_TIDY, "整形", "Tidy"},
+    {IDS_NOTE_CLOSE, "閉じる", "Close"},
+    {IDS_SAVE_UTF8, "UTF-8 で保存(&U)", "Save as &UTF-8"},
+    {IDS_TIDY_DONE, "行を整形しました: %1", "Tidied: %1"},
+    {IDS_TIDY_OWN_NUMBERS, "開いたときに付けた行番号を外し、ファイルの行番号を使います",
+     "removed the numbers given when the file opened, so its own numbers count"},
     {IDS_INPUT_NOT_IN_CP932,
      "%1 はコード ページ 932 (シフト JIS) にない文字のため、この文書には入れられません。",
      "%1 has no code in code page 932 (Shift JIS), so it cannot go into this document."},
@@ -465,6 +532,17 @@ constexpr StringEntry kStrings[] = {
     {IDS_SETTING_LANGUAGE_UNKNOWN,
      "[Misc] Language=%1 は ja でも en でもありません。ロケールの言語を使います",
      "[Misc] Language=%1 is not ja or en; the locale's language is used"},
+    {IDS_WARN_NO_NUMBER,
+     "警告: この行には行番号がありませんが、ほとんどの行にはあります。そのため行番号のない"
+     "ファイルとして読まれ、各行の前に新しい行番号が付きます。この行に行番号を付けるか、"
+     "削除してください",
+     "warning: this line has no line number, though most lines have one, so the file is taken as "
+     "having no line numbers and its lines get new ones in front of theirs; give it a number or "
+     "remove it"},
+    {IDS_PLACE_TOO_LONG_NUMBERED, "行番号 %1 の行は %2 文字です。",
+     "Line %1 is %2 characters long."},
+    {IDS_PLACE_END_CODE_NUMBERED, "行番号 %1 の行の %2 桁目にあります。",
+     "It is in line %1, at column %2."},
     {IDS_CLI_LIST_SEPARATOR, "、", ", "},
     {IDS_CLI_LIST_AND, "%1、%2", "%1 and %2"},
     {IDS_CLI_LIST_OR, "%1、%2", "%1 or %2"},
@@ -548,6 +626,8 @@ constexpr StringEntry kStrings[] = {
     {32797, "行番号順に各行を並び替える\nソート", "Sort the lines by line number\nSort"},
     {32799, "フォントを設定", "Choose the editor font"},
     {32800, "ページレイアウトの設定を変更", "Change the page layout"},
+    {32813, "空行や行番号の前の空白を取り除く\n整形",
+     "Remove blank lines and the blanks before line numbers\nTidy"},
     {AFX_IDS_APP_TITLE, "TESSEL Software", "TESSEL Software"},
     {AFX_IDS_IDLEMESSAGE, "ﾚﾃﾞｨ", "Ready"},
     {57600, "新規にﾌｧｲﾙを作成\n新規ﾌｧｲﾙ", "Create a new file\nNew"},

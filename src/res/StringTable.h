@@ -68,6 +68,38 @@ enum StringId : unsigned {
     // path), or not even that (%1 the reason).
     IDS_RECEIVED_KEPT = 228,
     IDS_RECEIVED_NOT_KEPT = 229,
+    // Where a refusal about a line points, below its own sentence. Lines of
+    // the text are counted from 1; a line's number is its line number.
+    IDS_PLACE_NO_NUMBER = 230,    // %1 the line of the text, %2 how it begins
+    IDS_PLACE_BLANK_LINE = 231,   // %1 the line of the text
+    IDS_PLACE_REFERS = 232,       // %1 the line's number, %2 the number it names
+    IDS_PLACE_OUT_OF_RANGE = 233, // %1 the number, %2 the line of the text
+    IDS_PLACE_ORDER = 234,        // %1 the line before, %2 the old line number
+    IDS_PLACE_DUPLICATE = 235,    // %1 the number, %2 and %3 the lines of the text
+    IDS_PLACE_TOO_LONG = 236,     // %1 the line of the text, %2 its length
+    IDS_PLACE_NO_LINE = 237,      // %1 the old line number asked for
+    IDS_PLACE_END_CODE = 238,     // %1 the line of the text, %2 the column
+    // Renumbering a document that is not BASIC, whose lines refer to others
+    // (%1 one of them, as IDS_PLACE_REFERS says it).
+    IDS_RENUM_AS_BASIC = 239,
+    // What a file holds that would not reach the device as meant, said in
+    // its window when it opens: read from UTF-8, or looks like it (%1 the
+    // line, %2 the character code page 932 cannot hold); blank lines,
+    // blanks before numbers, lines without a number (%1 how many, %2 the
+    // first line), the end-of-file mark; then why that matters.
+    IDS_NOTE_READ_UTF8 = 240,
+    IDS_NOTE_UTF8_NOT_READ = 241,
+    IDS_NOTE_BLANK_LINES = 242,
+    IDS_NOTE_INDENTED = 243,
+    IDS_NOTE_END_MARK = 244,
+    IDS_NOTE_NO_NUMBER = 245,
+    IDS_NOTE_TAKEN_UNNUMBERED = 246,
+    IDS_NOTE_REFUSED_LINES = 247,
+    // Tidy changed nothing (status bar).
+    IDS_TIDY_NOTHING = 248,
+    // Why a document cannot be saved as UTF-8 (%1 the line, %2 the byte in
+    // hexadecimal).
+    IDS_SAVE_NOT_UTF8 = 249,
 
     IDS_CAPTION_RECEIVE = 250,
     IDS_CAPTION_SEND = 251,
@@ -216,6 +248,16 @@ enum StringId : unsigned {
     // The main window's toolbar, as the window system and assistive tools
     // name it.
     IDS_TOOLBAR_STANDARD = 421,
+    // The buttons of a window's note about its file (without mnemonics:
+    // the menu bar's letters work in every window).
+    IDS_NOTE_TIDY = 422,
+    IDS_NOTE_CLOSE = 423,
+    // The save dialog's check box for a file kept in UTF-8.
+    IDS_SAVE_UTF8 = 424,
+    // What Tidy changed (status bar; %1 the changes, a list), among them
+    // the numbers loading added, gone when the file's own were found.
+    IDS_TIDY_DONE = 425,
+    IDS_TIDY_OWN_NUMBERS = 426,
 
     // Text refused as it is typed or pasted (%1 the character, as
     // NameCharacter shows it): no code in code page 932, or saved as NUL.
@@ -344,6 +386,13 @@ enum StringId : unsigned {
     IDS_SETTING_OUT_OF_RANGE = 561,
     // %1 the value of [Misc] Language.
     IDS_SETTING_LANGUAGE_UNKNOWN = 562,
+    // A file taken as having no numbers though most lines have one: this
+    // line has none.
+    IDS_WARN_NO_NUMBER = 563,
+    // IDS_PLACE_TOO_LONG and IDS_PLACE_END_CODE for a line with a number
+    // (%1 the number).
+    IDS_PLACE_TOO_LONG_NUMBERED = 570,
+    IDS_PLACE_END_CODE_NUMBERED = 571,
 
     // tessel-cli's usage errors. A list of commands, options or values is
     // joined with the separator and, before its last item, with AND or OR

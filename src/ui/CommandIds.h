@@ -26,6 +26,7 @@ enum CommandId : int {
     ID_NEW_DATA = 32810,
     ID_CARET_TOP = 32811,
     ID_CARET_END = 32812,
+    ID_TIDY = 32813,
 
     // Standard commands.
     ID_FILE_NEW = 57600,

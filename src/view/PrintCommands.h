@@ -29,6 +29,8 @@ public:
     void OnFilePageSetup();
 
     const PageSetup& GetPageSetup() const { return m_pageSetup; }
+    // The page setup of the window this one takes the place of.
+    void SetPageSetup(const PageSetup& pageSetup) { m_pageSetup = pageSetup; }
 
 private:
     // A printer for a job of this window: the system's, with the settings

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "doc/DocKind.h"
+
 class QFont;
 class QString;
 class QWidget;
 
 namespace tessel {
 
+class CKivaView;
 struct AppSettings;
 enum class FindDialogMode;
 enum class SettingGroup;
@@ -33,6 +36,10 @@ public:
     // Says `text` in the status bar for a while, where it stops nobody's
     // typing.
     virtual void ShowStatusMessage(const QString& text) = 0;
+    // Makes the document of `view` a document of `kind` (one with line
+    // numbers when its own has them), keeping its text, its file and its
+    // window. False when it could not be.
+    virtual bool ChangeKind(CKivaView& view, DocKind kind) = 0;
 
 protected:
     IViewShell() = default;

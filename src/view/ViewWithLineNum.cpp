@@ -1,12 +1,40 @@
 #include "view/ViewWithLineNum.h"
 
-#include "engine/DocWithLineNum.h"
+#include "doc/LinePlace.h"
+#include "engine/DocBasic.h"
+#include "res/StringTable.h"
 #include "ui/CommandIds.h"
+#include "ui/MessageBox.h"
 #include "view/RenumberDlg.h"
+#include "view/ViewShell.h"
 
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
 
 namespace tessel {
+namespace {
+
+// A change of the line-number output flag as a step of the editor's Undo,
+// so that undoing a tidy that found the file's own numbers also saves the
+// file without numbers again.
+class LineNumOutputStep final : public QAbstractUndoItem {
+public:
+    LineNumOutputStep(CViewWithLineNum& view, bool before, bool after)
+        : m_view(view), m_before(before), m_after(after) {}
+    void undo() override { m_view.SetLineNumOutput(m_before); }
+    void redo() override { m_view.SetLineNumOutput(m_after); }
+
+private:
+    CViewWithLineNum& m_view;
+    bool m_before;
+    bool m_after;
+};
+
+} // namespace
 
 CDocWithLineNum* CViewWithLineNum::Document() const {
     return static_cast<CDocWithLineNum*>(GetDocument());
@@ -32,6 +60,11 @@ bool CViewWithLineNum::OnCmdMsg(int id, CmdUI* ui) {
         if (ui)
             return OnUpdateSend(ui);
         OnSortLines();
+        return true;
+    case ID_TIDY:
+        if (ui)
+            return OnUpdateSend(ui);
+        OnTidy();
         return true;
     case ID_TEXT_SEND:
         if (ui)
@@ -68,11 +101,38 @@ void CViewWithLineNum::OnRenumber() {
     CRenumberDlg dialog(window());
     if (dialog.exec() != QDialog::Accepted)
         return;
+    if (!ChooseHowToRenumber())
+        return;
     // A changed text marks the document through the editor, as one step of
     // Undo; numbers that were already so change nothing.
     CDocWithLineNum* document = Document();
     KeepingThePlace(
         [&] { return document->Renumber(dialog.m_nNewStart, dialog.m_nOldStart, dialog.m_nStep); });
+}
+
+bool CViewWithLineNum::ChooseHowToRenumber() {
+    if (dynamic_cast<CDocBasic*>(Document()))
+        return true;
+    // Lines that refer to others by number would point elsewhere afterwards.
+    const std::optional<FoundReference> reference = Document()->FirstLineReference();
+    if (!reference)
+        return true;
+    const std::string place = DescribeProblem(ReferencePlace(reference->line, reference->target));
+    MessageBoxRequest question(window(), LoadQString(AFX_IDS_APP_TITLE),
+                               QString::fromStdString(LoadFormatted(IDS_RENUM_AS_BASIC, {place})),
+                               QMessageBox::Question,
+                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    // Return keeps the references pointing at their lines; Escape does nothing.
+    question.defaultButton = QMessageBox::Yes;
+    question.escapeButton = QMessageBox::Cancel;
+    switch (ShowMessageBox(question)) {
+    case QMessageBox::Yes:
+        return Shell().ChangeKind(*this, DocKind::Basic);
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CViewWithLineNum::OnTextSend() {
@@ -82,6 +142,47 @@ void CViewWithLineNum::OnTextSend() {
 void CViewWithLineNum::OnSortLines() {
     CDocWithLineNum* document = Document();
     KeepingThePlace([document] { return document->SortLines(); });
+}
+
+void CViewWithLineNum::OnTidy() {
+    CDocWithLineNum* doc = Document();
+    const std::string before = GetText();
+    const bool numbersBefore = doc->GetLineNumOutput();
+    const int line = textCursor().blockNumber();
+    const int horizontal = horizontalScrollBar()->value();
+    const int vertical = verticalScrollBar()->value();
+    TidyResult result;
+    // The new text is one step of Undo, which marks the document through
+    // the editor; a change of the flag joins that step.
+    const bool tidy = doc->TidyLines(result);
+    const bool numbersAfter = doc->GetLineNumOutput();
+    if (numbersAfter != numbersBefore) {
+        QTextCursor step(document());
+        step.joinPreviousEditBlock();
+        document()->appendUndoItem(new LineNumOutputStep(*this, numbersBefore, numbersAfter));
+        step.endEditBlock();
+    }
+    if (!tidy)
+        return;
+    QStringList changes;
+    for (const std::string& change : TidyChanges(result))
+        changes.append(QString::fromStdString(change));
+    if (numbersAfter != numbersBefore)
+        changes.append(LoadQString(IDS_TIDY_OWN_NUMBERS));
+    if (GetText() != before) {
+        // The caret to the start of the line it was on (or of the last), the
+        // view where it was.
+        const QTextBlock block =
+            document()->findBlockByNumber(std::min(line, document()->blockCount() - 1));
+        setTextCursor(QTextCursor(block));
+        horizontalScrollBar()->setValue(horizontal);
+        verticalScrollBar()->setValue(vertical);
+        Shell().ShowStatusMessage(
+            LoadQString(IDS_TIDY_DONE).arg(changes.join(LoadQString(IDS_CLI_LIST_SEPARATOR))));
+    } else {
+        Shell().ShowStatusMessage(LoadQString(IDS_TIDY_NOTHING));
+    }
+    emit Tidied();
 }
 
 } // namespace tessel

@@ -21,11 +21,22 @@ public:
 
     void OnRenumber();
     void OnSortLines();
+    // Tidies the lines as tessel-cli's tidy does, as one step of Undo (the
+    // line-number output flag too), and says in the status bar what changed.
+    void OnTidy();
     // Sends the document as text, with its line numbers in number order.
     void OnTextSend();
 
+signals:
+    // The text is tidy now (tidied, or tidy already).
+    void Tidied();
+
 private:
     CDocWithLineNum* Document() const;
+    // Before renumbering a document that is not BASIC whose lines refer to
+    // others by number: asks whether to renumber it as BASIC, which makes
+    // it a BASIC document. False when it is not to be renumbered (Cancel).
+    bool ChooseHowToRenumber();
     // Runs a command that puts the lines in number order; when it succeeds,
     // the caret stays on its line (now in its new place or under its new
     // number) and the view stays where it was.

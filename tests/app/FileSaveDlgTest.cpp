@@ -92,6 +92,33 @@ TEST_F(FileDialogTest, ClearedBoxSavesWithoutNumbersAndStaysCleared) {
     h.View()->ReplaceText("10 PRINT 1\r\n");
     h.Execute(ID_FILE_SAVE);
     EXPECT_EQ(test::ReadBytes(h.dir.file("prog.bas")), " PRINT 1\r\n");
+
+    // The second box keeps the file in UTF-8 from then on.
+    h.View()->ReplaceText("10 PRINT \"\x82\xa0\"\r\n");
+    h.WhenDialogOpens([this](QDialog* dialog) {
+        auto* utf8 = dialog->findChild<QCheckBox*>(QStringLiteral("utf8Output"));
+        ASSERT_NE(utf8, nullptr);
+        EXPECT_EQ(utf8->text(), QStringLiteral("UTF-8 で保存(&U)"));
+        EXPECT_FALSE(utf8->isChecked());
+        utf8->setChecked(true);
+        LineNumBox(dialog)->setChecked(true);
+        static_cast<QFileDialog*>(dialog)->selectFile(Path("utf8.bas"));
+        dialog->accept();
+    });
+    h.Execute(ID_FILE_SAVE_AS);
+    EXPECT_EQ(test::ReadBytes(h.dir.file("utf8.bas")), "10 PRINT \"\xE3\x81\x82\"\r\n");
+    EXPECT_EQ(Document()->FileEncoding(), TextEncoding::Utf8);
+    h.WhenDialogOpens([this](QDialog* dialog) {
+        auto* utf8 = dialog->findChild<QCheckBox*>(QStringLiteral("utf8Output"));
+        EXPECT_TRUE(utf8->isChecked());
+        utf8->setChecked(false);
+        LineNumBox(dialog)->setChecked(false);
+        static_cast<QFileDialog*>(dialog)->selectFile(Path("cp932"));
+        dialog->accept();
+    });
+    h.Execute(ID_FILE_SAVE_AS);
+    EXPECT_EQ(Document()->FileEncoding(), TextEncoding::Cp932);
+    EXPECT_EQ(test::ReadBytes(h.dir.file("cp932.bas")), " PRINT \"\x82\xa0\"\r\n");
 }
 
 TEST_F(FileDialogTest, DataFilterDisablesTheBoxButKeepsItsCheck) {

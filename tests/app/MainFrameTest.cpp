@@ -7,6 +7,10 @@
 #include "app/StartCommandLine.h"
 #include "app/Translations.h"
 #include "app/UserGuide.h"
+#include "doc/Recovery.h"
+#include "encoding/Cp932.h"
+#include "engine/DocBasic.h"
+#include "engine/DocWithLineNum.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 #include "support/SysCallFaults.h"
@@ -17,6 +21,7 @@
 #include "ui/DialogFields.h"
 #include "view/FindReplaceDlg.h"
 #include "view/TransferDlg.h"
+#include "view/ViewWithLineNum.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -168,7 +173,8 @@ TEST(MainFrame, MenusWithoutAndWithADocument) {
     } highlighted[] = {{ID_TAB_STOP, ""},
                        {ID_RENUMBER, "行番号をつけ直す"},
                        {ID_LINENUM_SETTINGS, ""},
-                       {ID_SORT_LINES, "行番号順に各行を並び替える"}};
+                       {ID_SORT_LINES, "行番号順に各行を並び替える"},
+                       {ID_TIDY, "空行や行番号の前の空白を取り除く"}};
     for (const auto& item : highlighted) {
         tools->setActiveAction(h.app->Router().Action(item.id));
         EXPECT_EQ(MessagePane(h.Frame()), QString::fromUtf8(item.pane)) << item.id;
@@ -459,6 +465,223 @@ TEST(MainFrame, FilesOpenByExtension) {
     EXPECT_EQ(h.Active(), prog);
     EXPECT_EQ(h.Frame().Children().size(), windows);
     EXPECT_EQ(h.app->RecentFiles().size(), 4);
+}
+
+// The note a window shows about its file, empty when there is none.
+QString Note(CChildFrame* frame) {
+    return frame->FileNote();
+}
+
+QPushButton* NoteButton(CChildFrame* frame, const char* name) {
+    return frame->findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+CDocWithLineNum* Numbered(CChildFrame* frame) {
+    return static_cast<CDocWithLineNum*>(frame->GetDocument());
+}
+
+// Files as they are shared: the window says at once, without a message box,
+// what would not reach the device as meant, and Tidy mends it in one step of
+// Undo.
+TEST(FieldFiles, AnIndentedProgramIsNotedAndTidiedInOneStepOfUndo) {
+    AppHarness h;
+    const std::string path = h.dir.file("game.bas");
+    const std::string file = "   100 GOTO 200\n   200 GOTO 100\n";
+    test::WriteBytes(path, file);
+    CChildFrame* frame = h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(h.messages.empty());
+    const std::string opened = "10    100 GOTO 200\r\n20    200 GOTO 100\r\n";
+    EXPECT_EQ(h.View()->GetText(), opened);
+    EXPECT_EQ(Note(frame), LoadQString(IDS_NOTE_INDENTED).arg(2).arg(1) +
+                               LoadQString(IDS_NOTE_TAKEN_UNNUMBERED));
+    ASSERT_TRUE(NoteButton(frame, "FileNoteTidy")->isVisibleTo(frame));
+
+    h.View()->SetCaret(opened.size() - 3);
+    NoteButton(frame, "FileNoteTidy")->click();
+    EXPECT_EQ(h.View()->GetText(), "100 GOTO 200\r\n200 GOTO 100\r\n");
+    EXPECT_EQ(h.View()->CaretOffset(), 14u); // at the start of its line
+    EXPECT_TRUE(Numbered(frame)->GetLineNumOutput());
+    EXPECT_TRUE(frame->GetDocument()->IsModified());
+    EXPECT_EQ(Note(frame), QString()); // nothing left to say
+    EXPECT_EQ(h.Frame().statusBar()->currentMessage(),
+              LoadQString(IDS_TIDY_DONE)
+                  .arg(QString::fromStdString(LoadFormatted(IDS_TIDY_INDENTS, {"2"})) + "、" +
+                       LoadQString(IDS_TIDY_OWN_NUMBERS)));
+
+    // One Undo takes back the text and the numbers' place: saved, the file
+    // is what it was.
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(h.View()->GetText(), opened);
+    EXPECT_FALSE(Numbered(frame)->GetLineNumOutput());
+    EXPECT_FALSE(h.View()->document()->isUndoAvailable());
+    EXPECT_FALSE(frame->GetDocument()->IsModified());
+    h.Execute(ID_EDIT_REDO);
+    EXPECT_EQ(h.View()->GetText(), "100 GOTO 200\r\n200 GOTO 100\r\n");
+    EXPECT_TRUE(Numbered(frame)->GetLineNumOutput());
+    h.Execute(ID_EDIT_UNDO);
+    ASSERT_TRUE(frame->DoSave(false));
+    EXPECT_EQ(test::ReadBytes(path), file);
+
+    // Tidied from the menu and saved, the file holds its own numbers.
+    h.Execute(ID_TIDY);
+    ASSERT_TRUE(frame->DoSave(false));
+    EXPECT_EQ(test::ReadBytes(path), "100 GOTO 200\n200 GOTO 100\n");
+    // A tidy text: nothing changes, and the status bar says so.
+    h.Execute(ID_TIDY);
+    EXPECT_EQ(h.View()->GetText(), "100 GOTO 200\r\n200 GOTO 100\r\n");
+    EXPECT_FALSE(frame->GetDocument()->IsModified());
+    EXPECT_EQ(h.Frame().statusBar()->currentMessage(), LoadQString(IDS_TIDY_NOTHING));
+    EXPECT_TRUE(h.messages.empty());
+}
+
+TEST(FieldFiles, BlankLinesAndARemarkWithoutANumberAreNoted) {
+    AppHarness h;
+    // A program that ends with a blank line: Renumber would refuse it.
+    const std::string blank = h.dir.file("blank.bas");
+    test::WriteBytes(blank, "10 A\r\n20 GOTO 10\r\n\r\n");
+    CChildFrame* frame = h.app->DocManager().OpenDocumentFile(QString::fromStdString(blank));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(Note(frame), LoadQString(IDS_NOTE_BLANK_LINES).arg(1).arg(3) +
+                               LoadQString(IDS_NOTE_REFUSED_LINES));
+    h.Execute(ID_TIDY);
+    EXPECT_EQ(h.View()->GetText(), "10 A\r\n20 GOTO 10\r\n");
+    EXPECT_TRUE(Numbered(frame)->Renumber(100, 10, 10));
+    EXPECT_EQ(h.View()->GetText(), "100 A\r\n110 GOTO 100\r\n");
+
+    // The program with a remark before its indented lines: Tidy names the
+    // remark's line, puts the caret on it and changes nothing.
+    const std::string shared = h.dir.file("shared.bas");
+    test::WriteBytes(shared, "      ' Comment line GOTO 123\n   100 GOTO 200\n   200 GOTO A$\n");
+    frame = h.app->DocManager().OpenDocumentFile(QString::fromStdString(shared));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(Note(frame), LoadQString(IDS_NOTE_INDENTED).arg(2).arg(2) +
+                               LoadQString(IDS_NOTE_NO_NUMBER).arg(1).arg(1) +
+                               LoadQString(IDS_NOTE_TAKEN_UNNUMBERED));
+    const std::string before = h.View()->GetText();
+    h.View()->SetCaret(before.size());
+    NoteButton(frame, "FileNoteTidy")->click();
+    ASSERT_EQ(h.messages.size(), 1u);
+    EXPECT_TRUE(h.messages[0].text.contains(LoadQString(IDS_LINE_NO_NUMBER)));
+    EXPECT_EQ(h.View()->CaretOffset(), 0u);
+    EXPECT_EQ(h.View()->GetText(), before);
+    EXPECT_FALSE(frame->GetDocument()->IsModified());
+    EXPECT_FALSE(Note(frame).isEmpty()); // still true
+    // The note can be closed.
+    NoteButton(frame, "FileNoteClose")->click();
+    EXPECT_EQ(Note(frame), QString());
+
+    // Files with nothing to say have no note; nor has a new document.
+    const std::string plain = h.dir.file("plain.bas");
+    test::WriteBytes(plain, "10 A\n20 B\n");
+    EXPECT_EQ(Note(h.app->DocManager().OpenDocumentFile(QString::fromStdString(plain))), QString());
+    h.Execute(ID_NEW_BASIC);
+    EXPECT_EQ(Note(h.Active()), QString());
+    EXPECT_FALSE(h.State(ID_TIDY).enabled); // an empty text
+    h.Execute(ID_NEW_DATA);
+    h.View()->insertPlainText(QStringLiteral("10 A"));
+    EXPECT_FALSE(h.State(ID_TIDY).enabled); // DATA has no line numbers
+}
+
+TEST(FieldFiles, AUtf8FileIsReadAsUtf8AndSavedAsUtf8) {
+    AppHarness h;
+    h.app->SetRecoveryDelay(20);
+    const std::string path = h.dir.file("kana.bas");
+    const std::string file = "\xEF\xBB\xBF"
+                             "10 PRINT \"\xE3\x81\x82\xEF\xBD\xB1\"\n20 END\n";
+    test::WriteBytes(path, file);
+    CChildFrame* frame = h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(h.View()->GetText(), "10 PRINT \"\x82\xa0\xb1\"\r\n20 END\r\n");
+    EXPECT_EQ(h.View()->toPlainText(), QStringLiteral("10 PRINT \"あｱ\"\n20 END\n"));
+    EXPECT_EQ(Note(frame), LoadQString(IDS_NOTE_READ_UTF8));
+    EXPECT_FALSE(NoteButton(frame, "FileNoteTidy")->isVisibleTo(frame));
+    // Saved unchanged, every byte comes back, the byte order mark too.
+    frame->GetDocument()->SetModifiedFlag(true);
+    ASSERT_TRUE(frame->DoSave(false));
+    EXPECT_EQ(test::ReadBytes(path), file);
+
+    // The copy of unsaved work remembers the encoding: given back after a
+    // crash, it is saved as UTF-8 again.
+    h.View()->SetCaret(h.View()->GetLength());
+    h.View()->InsertText(QStringLiteral("30 REM う\n"));
+    std::optional<RecoveryCopy> copy;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            std::error_code ec;
+            for (const auto& entry :
+                 std::filesystem::recursive_directory_iterator(h.dir.file("state"), ec))
+                if (entry.path().extension() == ".copy")
+                    copy = DecodeRecoveryCopy(test::ReadBytes(entry.path().string()));
+            return copy.has_value();
+        },
+        5000));
+    EXPECT_TRUE(copy->utf8);
+    EXPECT_TRUE(copy->byteOrderMark);
+    EXPECT_EQ(copy->bytes, "10 PRINT \"\x82\xa0\xb1\"\r\n20 END\r\n30 REM \x82\xa4\r\n");
+    CChildFrame* restored = h.app->DocManager().Restore(frame->Template(), *copy);
+    ASSERT_NE(restored, nullptr);
+    const std::string other = h.dir.file("restored.bas");
+    h.nextFileName = QString::fromStdString(other);
+    ASSERT_TRUE(restored->DoSave(true));
+    EXPECT_EQ(test::ReadBytes(other), file + "30 REM \xE3\x81\x86\n");
+
+    // A character code page 932 cannot hold: opened as before, and said.
+    const std::string emoji = h.dir.file("emoji.bas");
+    test::WriteBytes(emoji, "10 A\n20 PRINT \"\xF0\x9F\x98\x80\"\n");
+    frame = h.app->DocManager().OpenDocumentFile(QString::fromStdString(emoji));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(h.View()->GetText(), "10 A\r\n20 PRINT \"\xF0\x9F\x98\x80\"\r\n");
+    EXPECT_EQ(Note(frame), LoadQString(IDS_NOTE_UTF8_NOT_READ)
+                               .arg(2)
+                               .arg(QString::fromStdString(cp932::NameCharacter(0x1F600))));
+    EXPECT_TRUE(h.messages.empty());
+}
+
+// A document saved under a name of another kind becomes that kind, as
+// opening the file would make it: a received program saved as .bas is BASIC.
+TEST(MainFrame, SavingUnderANameOfAnotherKindMakesTheDocumentThatKind) {
+    AppHarness h;
+    h.Execute(ID_NEW_TEXT); // what a receive opens
+    h.View()->ReplaceText("10 PRINT\r\n20 GOTO 10\r\n");
+    const QString bas = QString::fromStdString(h.dir.file("recv.bas"));
+    h.nextFileName = bas;
+    h.Execute(ID_FILE_SAVE_AS);
+    CChildFrame* frame = h.Active();
+    EXPECT_EQ(frame->Template().Kind(), DocKind::Basic);
+    EXPECT_NE(dynamic_cast<CDocBasic*>(frame->GetDocument()), nullptr);
+    EXPECT_EQ(frame->ShownTitle(), QStringLiteral("recv.bas"));
+    EXPECT_FALSE(frame->GetDocument()->IsModified());
+    EXPECT_EQ(h.app->RecentFiles(), QStringList{bas});
+    // Renumbered as BASIC, without a question.
+    h.WhenDialogOpens([](QDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("newStart"))->setText(QStringLiteral("100"));
+        dialog->accept();
+    });
+    h.Execute(ID_RENUMBER);
+    EXPECT_TRUE(h.messages.empty());
+    EXPECT_EQ(h.View()->GetText(), "100 PRINT\r\n110 GOTO 100\r\n");
+
+    // To DATA: the window shows the file as it is, in a DATA view.
+    static_cast<CDocWithLineNum*>(frame->GetDocument())->SetLineNumOutput(false);
+    const QString dat = QString::fromStdString(h.dir.file("recv.dat"));
+    h.nextFileName = dat;
+    h.Execute(ID_FILE_SAVE_AS);
+    ASSERT_EQ(h.Active(), frame);
+    EXPECT_EQ(frame->Template().Kind(), DocKind::Data);
+    EXPECT_EQ(dynamic_cast<CViewWithLineNum*>(frame->GetActiveView()), nullptr);
+    EXPECT_TRUE(h.View()->isVisibleTo(frame));
+    EXPECT_EQ(h.View()->GetText(), " PRINT\r\n GOTO 100\r\n");
+    EXPECT_EQ(test::ReadBytes(h.dir.file("recv.dat")), " PRINT\r\n GOTO 100\r\n");
+    EXPECT_FALSE(h.State(ID_RENUMBER).enabled);
+    EXPECT_TRUE(h.State(ID_DATA_SEND).enabled);
+    // And back, numbered as the file opens.
+    h.nextFileName = QString::fromStdString(h.dir.file("again.txt"));
+    h.Execute(ID_FILE_SAVE_AS);
+    EXPECT_EQ(frame->Template().Kind(), DocKind::Text);
+    EXPECT_EQ(h.View()->GetText(), "10 PRINT\r\n20 GOTO 100\r\n");
+    EXPECT_TRUE(h.State(ID_RENUMBER).enabled);
+    EXPECT_EQ(h.app->RecentFiles().size(), 3);
 }
 
 TEST(MainFrame, ASettingThatCannotBeWrittenIsReported) {

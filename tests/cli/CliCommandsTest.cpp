@@ -107,6 +107,9 @@ TEST_F(CliCommands, WritesTheResultByteForByte) {
         {"a.dat", "AB\x1a", {"wire", "FILE"}, "AB" + kEot},
         // (the device reads up to the first end code; nothing is lost)
         {"a.bas", "10 A\x1a\r\n", {"wire", "FILE"}, "10 A" + kEot},
+        // Tabs go out as blanks: a tab is no end code.
+        {"a.bas", "10 A\tB\r\n", {"wire", "FILE", "--eof", "09"}, "10 A    B\r\n\t"},
+        {"a.dat", "A\r\nB", {"wire", "FILE", "--eof", "0a", "--eol", "cr"}, "A\rB\n"},
         {"a.bas", "", {"sort", "FILE"}, ""},
         // UTF-8 is read as code page 932 and written back as UTF-8; the
         // bytes of a send are the device's.
@@ -214,6 +217,22 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
          1,
          IDS_END_CODE_INSIDE,
          5},
+        // A DATA file's own lone CRs and LFs go as they are.
+        {"a.dat",
+         "A\rB",
+         {"wire", "FILE", "--eof", "0d", "--eol", "lf"},
+         1,
+         IDS_END_CODE_INSIDE,
+         2},
+        {"a.dat",
+         "A\nB",
+         {"send", "FILE", "--eof", "0a", "--eol", "cr", "--port", "/nonexistent"},
+         1,
+         IDS_END_CODE_INSIDE,
+         2},
+        {"a.dat", "A\rC\r\nD", {"wire", "FILE", "--eof", "0a"}, 2, IDS_END_CODE_INSIDE, 2},
+        // Sent in number order, the last line of the file goes first.
+        {"a.bas", "20 B\r\n10 A\x1a", {"wire", "FILE"}, 2, IDS_END_CODE_INSIDE, 5},
         // 60000 bytes that grow past the limit when numbered.
         {"a.bas", std::string(60000, '\n'), {"unnumber", "FILE"}, 0, IDS_FILE_TOO_LARGE},
     };
@@ -405,6 +424,61 @@ TEST_F(CliCommands, CheckAndSendWarnOfUtf8AndIndentedNumbers) {
               m_file + ":2: " + std::string(LoadString(IDS_LINE_NO_NUMBER)) + "\n");
     // A text with numbers nowhere is no program with indented numbers.
     EXPECT_EQ(Run("a.txt", "Items\n  2 eggs\n", {"check", "FILE"}).err, "");
+}
+
+// A program as it is shared: a remark without a number, then its numbered
+// lines indented. Loading takes it as having no numbers, so check and send
+// say that it would go out numbered anew, and tidy names the remark.
+TEST_F(CliCommands, AnIndentedProgramAfterARemarkIsWarnedOfAndTidyNamesTheRemark) {
+    const std::string program = "      ' Comment line GOTO 123\n"
+                                "   100 GOTO 200\n"
+                                "   200 GOTO A$\n"
+                                "   300 END\n";
+    Result r = Run("game.bas", program, {"check", "FILE"});
+    EXPECT_EQ(r.status, kExitOk);
+    const std::string warnings =
+        m_file +
+        ":2: warning: 3 lines begin with blanks and a number (this is the first), so the file is "
+        "taken as having no line numbers and gets new ones in front of them; remove the blanks "
+        "with 'tessel-cli tidy -i " +
+        m_file + "'\n" + m_file +
+        ":1: warning: this line has no line number, though most lines have one, so the file is "
+        "taken as having no line numbers and its lines get new ones in front of theirs; give it a "
+        "number or remove it\n";
+    EXPECT_EQ(r.err, warnings);
+    r = Run("game.bas", program, {"send", "FILE", "--port", "/nonexistent"});
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_EQ(r.err.substr(0, warnings.size()), warnings);
+    // wire writes what a send would put on the line, for scripts: as loading
+    // reads the file, without a word.
+    r = Run("game.bas", program, {"wire", "--eol", "lf", "FILE"});
+    EXPECT_EQ(r.status, kExitOk);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.substr(0, 40), "10      ' Comment line GOTO 123\n20    10");
+
+    // tidy takes the blanks away and refuses the line still without a
+    // number; the file stays as it was.
+    r = Run("game.bas", program, {"tidy", "-i", "FILE"});
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_EQ(r.err, m_file + ":1: " + std::string(LoadString(IDS_LINE_NO_NUMBER)) + "\n");
+    EXPECT_EQ(ReadBytes(m_file), program);
+    // Each such line is named.
+    r = Run("game.bas", "REM\n 10 A\n 20 B\nX\n 30 C\n 40 D\n", {"tidy", "FILE"});
+    EXPECT_EQ(r.err, m_file + ":1: " + std::string(LoadString(IDS_LINE_NO_NUMBER)) + "\n" + m_file +
+                         ":4: " + std::string(LoadString(IDS_LINE_NO_NUMBER)) + "\n");
+    // Without the remark the program is tidied, and then checks clean.
+    r = Run("game.bas", program.substr(program.find('\n') + 1), {"tidy", "-i", "FILE"});
+    EXPECT_EQ(r.status, kExitOk);
+    EXPECT_EQ(ReadBytes(m_file), "100 GOTO 200\n200 GOTO A$\n300 END\n");
+    r = RunArgs({"check", m_file});
+    EXPECT_EQ(r.status, kExitOk);
+    EXPECT_EQ(r.err, "");
+    // A first line without a number above numbers that are not indented.
+    r = Run("game.bas", "REM game\n10 A\n20 B\n", {"check", "FILE"});
+    EXPECT_EQ(r.err, m_file +
+                         ":1: warning: this line has no line number, though most lines have one, "
+                         "so the file is taken as having no line numbers and its lines get new "
+                         "ones in front of theirs; give it a number or remove it\n");
 }
 
 // Programs as they are shared: no line 10, blank lines, numbers indented,

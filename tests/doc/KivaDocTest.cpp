@@ -1,4 +1,5 @@
 #include "doc/KivaDoc.h"
+#include "doc/LinePlace.h"
 #include "doc/TextOps.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
@@ -61,6 +62,75 @@ TEST(DataDocument, LoadAndSaveKeepEveryByte) {
     ASSERT_TRUE(h.doc.OnOpenDocument(path));
     ASSERT_TRUE(h.doc.OnSaveDocument(path));
     EXPECT_EQ(test::ReadBytes(path), bytes);
+}
+
+// A file that reads as UTF-8 is kept in UTF-8: shown in code page 932 and
+// written back as it came.
+TEST(DataDocument, AFileThatLooksLikeUtf8IsReadAndSavedAsUtf8) {
+    test::TempDir dir;
+    const std::string path = dir.file("u.dat");
+    // Half-width katakana are three bytes each in UTF-8 and one in the
+    // editor: a file three times the largest text still opens.
+    std::string katakana;
+    for (std::size_t i = 0; i < 65535; ++i)
+        katakana += "\xEF\xBD\xB1"; // U+FF71
+    const struct {
+        std::string file;
+        std::string text;
+        bool mark;
+    } cases[] = {
+        {"A \xE3\x81\x82\nB\n", "A \x82\xa0\nB\n", false},
+        {"\xEF\xBB\xBF"
+         "10 PRINT \"\xEF\xBD\xB1\"\r\n",
+         "10 PRINT \"\xb1\"\r\n", true},
+        {katakana, std::string(65535, '\xb1'), false},
+    };
+    for (const auto& c : cases) {
+        test::WriteBytes(path, c.file);
+        DocHarness<CKivaDoc> h;
+        ASSERT_TRUE(h.doc.OnOpenDocument(path)) << c.file.size();
+        EXPECT_EQ(h.Text(), c.text);
+        EXPECT_EQ(h.doc.FileEncoding(), TextEncoding::Utf8);
+        EXPECT_EQ(h.doc.FileByteOrderMark(), c.mark);
+        EXPECT_FALSE(h.doc.IsModified());
+        ASSERT_TRUE(h.doc.OnSaveDocument(path));
+        EXPECT_EQ(test::ReadBytes(path), c.file);
+    }
+
+    // A character code page 932 cannot hold: read as code page 932 bytes,
+    // as any other file, and the character is named.
+    const std::string emoji = "A\nB \xF0\x9F\x98\x80\n";
+    test::WriteBytes(path, emoji);
+    DocHarness<CKivaDoc> h;
+    ASSERT_TRUE(h.doc.OnOpenDocument(path));
+    EXPECT_EQ(h.Text(), emoji);
+    EXPECT_EQ(h.doc.FileEncoding(), TextEncoding::Cp932);
+    ASSERT_TRUE(h.doc.Utf8Refused());
+    EXPECT_EQ(h.doc.Utf8Refused()->character, 0x1F600u);
+    EXPECT_EQ(h.doc.Utf8Refused()->line, 1u);
+    ASSERT_TRUE(h.doc.OnSaveDocument(path));
+    EXPECT_EQ(test::ReadBytes(path), emoji);
+
+    // Code page 932 text, and ASCII, stay code page 932.
+    for (const std::string file : {"A \x82\xa0\n", "plain\n"}) {
+        test::WriteBytes(path, file);
+        ASSERT_TRUE(h.doc.OnOpenDocument(path));
+        EXPECT_EQ(h.doc.FileEncoding(), TextEncoding::Cp932) << file;
+        EXPECT_FALSE(h.doc.Utf8Refused());
+    }
+
+    // A byte that is no character cannot be written as UTF-8: the save is
+    // refused, naming the line, and the file stays as it was.
+    h.SetText("A\r\nB \x80\r\n");
+    h.doc.SetFileEncoding(TextEncoding::Utf8);
+    EXPECT_FALSE(h.doc.OnSaveDocument(path));
+    ASSERT_EQ(h.sink.fileErrors.size(), 1u);
+    EXPECT_EQ(h.sink.fileErrors[0], path + ": " + LoadFormatted(IDS_SAVE_NOT_UTF8, {"2", "80"}));
+    EXPECT_EQ(test::ReadBytes(path), "plain\n");
+    // Back to code page 932, it is saved as it is.
+    h.doc.SetFileEncoding(TextEncoding::Cp932);
+    EXPECT_TRUE(h.doc.OnSaveDocument(path));
+    EXPECT_EQ(test::ReadBytes(path), "A\r\nB \x80\r\n");
 }
 
 TEST(DataDocument, FileErrorsAreReported) {
@@ -132,6 +202,52 @@ TEST(DataDocument, SendExpandsTabsAndEndsWithOneEndCode) {
     EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
     EXPECT_EQ(out, "kept");
     EXPECT_TRUE(h.sink.ids.empty());
+}
+
+// A DATA file goes with its own lone CRs and LFs: the end code is looked for
+// in the bytes as they go out, and named where it stands in the text.
+TEST(DataDocument, SendRefusesAnEndCodeThatWouldStopTheDeviceBeforeTheEnd) {
+    const struct {
+        std::string text;
+        std::uint32_t code;
+        int endOfLine;
+        std::size_t caret; // where the code stands; npos: sent
+        std::size_t line = 0;
+        std::size_t column = 0;
+    } cases[] = {
+        {"A\rB", '\r', kEolLf, 1, 0, 1},
+        {"A\nB", '\n', kEolCr, 1, 0, 1},
+        // The CR LF goes as CR LF; the lone CR is no LF.
+        {"A\rC\r\nD", '\n', kEolCrLf, 3, 1, 1},
+        {"AB\x1a\r\n", 0x1a, kEolCrLf, std::string::npos},
+        // Tabs go out as blanks.
+        {"A\tB", '\t', kEolCrLf, std::string::npos},
+        {"A\r\n\tB", ' ', kEolCrLf, 3, 1, 0},
+        {"\tA\x1a"
+         "B",
+         0x1a, kEolCrLf, 2, 0, 2},
+    };
+    for (const auto& c : cases) {
+        DocHarness<CKivaDoc> h;
+        h.settings.m_comSettings.EndOfFile = c.code;
+        h.settings.m_comSettings.EndOfLine = static_cast<std::uint32_t>(c.endOfLine);
+        h.SetText(c.text);
+        std::string out;
+        if (c.caret == std::string::npos) {
+            EXPECT_TRUE(h.doc.GetSendText(out, SendNumbers::With)) << c.text;
+            EXPECT_TRUE(h.sink.ids.empty()) << c.text;
+            continue;
+        }
+        out = "kept";
+        EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With)) << c.text;
+        EXPECT_EQ(out, "kept");
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_END_CODE_INSIDE}) << c.text;
+        EXPECT_EQ(h.editor.Caret(), static_cast<long long>(c.caret)) << c.text;
+        EXPECT_EQ(h.sink.lines, std::vector<std::size_t>{c.line}) << c.text;
+        EXPECT_EQ(h.sink.columns, std::vector<std::size_t>{c.column}) << c.text;
+        EXPECT_EQ(h.sink.places,
+                  std::vector<std::string>{DescribeProblem(EndCodePlace(c.line, 0, c.column))});
+    }
 }
 
 TEST(PrepareLines, CheckedLimitIs254BytesAfterExpansion) {

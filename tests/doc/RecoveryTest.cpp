@@ -30,6 +30,20 @@ TEST(RecoveryCopy, EveryByteAndFieldComesBack) {
         EXPECT_FALSE(DecodeRecoveryCopy(stored.substr(0, cut))) << cut;
     EXPECT_FALSE(DecodeRecoveryCopy(stored + "x"));
     EXPECT_FALSE(DecodeRecoveryCopy("TESSEL RECOVERY 1\nkind 7\n"));
+
+    // A file kept in UTF-8, with its byte order mark or without. Other
+    // copies are written as before the encoding was kept.
+    EXPECT_EQ(stored.find("utf8"), std::string::npos);
+    for (const bool mark : {false, true}) {
+        copy.utf8 = true;
+        copy.byteOrderMark = mark;
+        const auto utf8 = DecodeRecoveryCopy(EncodeRecoveryCopy(copy));
+        ASSERT_TRUE(utf8);
+        EXPECT_TRUE(utf8->utf8);
+        EXPECT_EQ(utf8->byteOrderMark, mark);
+        EXPECT_EQ(utf8->bytes, copy.bytes);
+    }
+    EXPECT_FALSE(back->utf8);
 }
 
 TEST(RecoveryStore, CopiesOfARunThatDiedAreFoundAndOnlyThose) {

@@ -140,6 +140,33 @@ TEST(MakeLineTable, BadLinesReportTheirStart) {
     }
 }
 
+// Below the message, a sentence names the line at fault for a person: by
+// its place in the text and how it begins, or by its number.
+TEST(MakeLineTable, RefusalsNameTheirLine) {
+    const struct {
+        std::string text;
+        std::string place;
+    } cases[] = {
+        {"10 A\r\n PRINT X\r\n", "テキストの 2 行目（「 PRINT X」で始まる行）です。"},
+        {"10 A\r\n\r\n20 B\r\n", "テキストの 2 行目（空白行）です。"},
+        {"10 A\n \t\n", "テキストの 2 行目（空白行）です。"},
+        // Sixteen characters and a mark where the line goes on; a tab shows
+        // as a blank, a control byte as the editor shows it.
+        {"\x82\xa0\x82\xa2\x82\xa4\x82\xa6\x82\xa8\tABCDEFGHIJKLMNOP",
+         "テキストの 1 行目（「あいうえお ABCDEFGHIJ…」で始まる行）です。"},
+        {"X\x01Y\r\n", "テキストの 1 行目（「X\u2401Y」で始まる行）です。"},
+        {"10 A\r\n0 B\r\n", "行番号 0 の行は、テキストの 2 行目です。"},
+        {"10 A\n99999999999 B\n", "行番号 99999999999 の行は、テキストの 2 行目です。"},
+        {CrLf({"30 A", "10 B", "20 C", "30 D"}),
+         "行番号 30 は、テキストの 1 行目と 4 行目にあります。"},
+    };
+    for (const auto& c : cases) {
+        DocHarness<CDocWithLineNum> h;
+        LineTable lines;
+        EXPECT_EQ(DescribeProblem(h.doc.MakeLineTable(c.text, lines).place), c.place) << c.text;
+    }
+}
+
 TEST(MakeLineTable, DuplicateCaretGoesToFirstLineWithThatNumber) {
     DocHarness<CDocWithLineNum> h;
     const Built built = Build(h.doc, CrLf({"30 A", "10 B", "30 C"}));

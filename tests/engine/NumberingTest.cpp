@@ -1,3 +1,4 @@
+#include "doc/LinePlace.h"
 #include "doc/TextOps.h"
 #include "engine/DocBasic.h"
 #include "res/StringTable.h"
@@ -322,6 +323,8 @@ TEST(SendText, RefusesLongLinesAndBadNumbers) {
         EXPECT_EQ(out, "");
         EXPECT_EQ(h.editor.Caret(), 6);
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_TOO_LONG});
+        EXPECT_EQ(h.sink.places,
+                  std::vector<std::string>{DescribeProblem(LongLinePlace(1, 20, 255))});
     }
     {
         DocHarness<CDocBasic> h;
@@ -344,14 +347,73 @@ TEST(SendText, RefusesLongLinesAndBadNumbers) {
         std::string out;
         EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_DUPLICATE});
-        EXPECT_EQ(h.editor.CaretMoves(), 0);
         EXPECT_EQ(h.sink.lines, std::vector<std::size_t>{0});
+        EXPECT_EQ(h.sink.places,
+                  std::vector<std::string>{DescribeProblem(DuplicatePlace(20, 0, 1))});
+    }
+    {
+        // The caret goes to the line at fault in the editor's text, where
+        // the tab before it is one byte.
+        DocHarness<CDocBasic> h;
+        h.SetText("10 A\tX\r\n B\r\n");
+        std::string out;
+        EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_NO_NUMBER});
+        EXPECT_EQ(h.editor.Caret(), 8);
+        EXPECT_EQ(h.sink.places, std::vector<std::string>{DescribeProblem(NoNumberPlace(1, " B"))});
     }
     {
         DocHarness<CDocBasic> h;
         std::string out;
         EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
         EXPECT_TRUE(h.sink.ids.empty());
+    }
+}
+
+// The end-of-text code is looked for in the bytes as they go out: in
+// number order, tabs as blanks, every line end the device's; it is named
+// where it stands in the editor's text.
+TEST(SendText, RefusesAnEndCodeThatWouldStopTheDeviceBeforeTheEnd) {
+    const struct {
+        std::string text;
+        std::uint32_t code;
+        int endOfLine;
+        std::size_t caret; // where the code stands; npos: sent
+        std::size_t line = 0;
+        std::size_t column = 0;
+    } cases[] = {
+        {"10 A\x1a"
+         "B\r\n20 C\r\n",
+         0x1a, kEolCrLf, 4, 0, 4},
+        // Last in the editor, but first of the two to go out.
+        {"20 B\r\n10 A\x1a", 0x1a, kEolCrLf, 10, 1, 4},
+        // At the very end of what goes out: where it belongs.
+        {"10 A\r\n20 B\x1a\r\n", 0x1a, kEolCrLf, std::string::npos},
+        // A line end that carries the code: the first line sent ends there.
+        {"20 B\r\n10 A\r\n", '\n', kEolCrLf, 10, 1, 4},
+        // Tabs go out as blanks.
+        {"10 A\tB\r\n", '\t', kEolCrLf, std::string::npos},
+        {"20 B\r\n10\tA\r\n", ' ', kEolCrLf, 8, 1, 2},
+        {"10\tA\x1a"
+         "B\r\n",
+         0x1a, kEolCrLf, 4, 0, 4},
+    };
+    for (const auto& c : cases) {
+        DocHarness<CDocBasic> h;
+        h.settings.m_comSettings.EndOfFile = c.code;
+        h.settings.m_comSettings.EndOfLine = static_cast<std::uint32_t>(c.endOfLine);
+        h.SetText(c.text);
+        std::string out;
+        if (c.caret == std::string::npos) {
+            EXPECT_TRUE(h.doc.GetSendText(out, SendNumbers::With)) << c.text;
+            EXPECT_TRUE(h.sink.ids.empty()) << c.text;
+            continue;
+        }
+        EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With)) << c.text;
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_END_CODE_INSIDE}) << c.text;
+        EXPECT_EQ(h.editor.Caret(), static_cast<long long>(c.caret)) << c.text;
+        EXPECT_EQ(h.sink.lines, std::vector<std::size_t>{c.line}) << c.text;
+        EXPECT_EQ(h.sink.columns, std::vector<std::size_t>{c.column}) << c.text;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "comm/TransferFlows.h"
 #include "engine/DocBasic.h"
+#include "res/Language.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
 
@@ -346,6 +347,66 @@ TEST(ReferenceScanner, MissingLineAnywhereIsAnErrorAtThatLine) {
     huge.SetText(CrLf({"10 GOTO 4294967306"}));
     EXPECT_FALSE(huge.doc.Renumber(100, 10, 10));
     EXPECT_EQ(huge.sink.ids, std::vector<unsigned>{IDS_LINE_REF_MISSING});
+    EXPECT_EQ(huge.sink.places,
+              std::vector<std::string>{"行番号 10 の行が、行番号 4294967306 を参照しています。"});
+}
+
+// Below the message, a sentence names the lines: the one that refers to a
+// missing line and that line, the old line number that no line has, the
+// line that the new numbers would pass.
+TEST(Renumber, RefusalsNameTheLines) {
+    const struct {
+        std::string text;
+        unsigned newStart, oldStart;
+        std::string place;
+    } cases[] = {
+        {CrLf({"30 PRINT", "10 RESTORE 01000", "20 END"}), 100, 10,
+         "行番号 10 の行が、行番号 01000 を参照しています。"},
+        {CrLf({"10 A", "20 B"}), 100, 25, "行番号 25 の行はありません。"},
+        {CrLf({"10 A", "20 B", "30 C"}), 10, 20,
+         "行番号 20 の前に行番号 10 の行があるため、新行番号は 10 より大きくしてください。"},
+    };
+    for (const auto& c : cases) {
+        DocHarness<CDocBasic> h;
+        h.SetText(c.text);
+        EXPECT_FALSE(h.doc.Renumber(c.newStart, c.oldStart, 10)) << c.text;
+        EXPECT_EQ(h.sink.places, std::vector<std::string>{c.place}) << c.text;
+    }
+    SetLanguage(Language::English);
+    DocHarness<CDocBasic> h;
+    h.SetText(CrLf({"10 A", "20 GOTO 99"}));
+    EXPECT_FALSE(h.doc.Renumber(100, 10, 10));
+    EXPECT_EQ(h.sink.places, std::vector<std::string>{"Line 20 refers to line 99."});
+    SetLanguage(Language::Japanese);
+}
+
+// Whether a text that is not BASIC has lines that renumbering as BASIC
+// would change: the scanner's own rule, numbers only.
+TEST(ReferenceScanner, FindsTheFirstReferenceInNumberOrder) {
+    const struct {
+        std::string text;
+        std::optional<std::uint32_t> line;
+        std::string target;
+    } cases[] = {
+        {CrLf({"30 GOSUB 10", "20 IF A THEN 0010", "10 END"}), 20, "0010"},
+        {CrLf({"10 PRINT \"GOTO 20\"", "20 REM GOTO 10", "30 GOSUB *SUB:GOTO \"X\""}), std::nullopt,
+         ""},
+        // A missing line is a reference too: renumbering as BASIC says so.
+        {CrLf({"10 GOTO 99"}), 10, "99"},
+        {CrLf({"10 A", "10 GOTO 10"}), std::nullopt, ""}, // no line table
+        {"", std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        DocHarness<CDocWithLineNum> h;
+        h.SetText(c.text);
+        const std::optional<FoundReference> reference = h.doc.FirstLineReference();
+        EXPECT_EQ(reference.has_value(), c.line.has_value()) << c.text;
+        if (reference && c.line) {
+            EXPECT_EQ(reference->line, *c.line) << c.text;
+            EXPECT_EQ(reference->target, c.target) << c.text;
+        }
+        EXPECT_TRUE(h.sink.ids.empty());
+    }
 }
 
 // Any successful renumbering keeps every line's body apart from the numbers

@@ -1,6 +1,8 @@
 #include "engine/Tidy.h"
 
 #include "engine/DocBasic.h"
+#include "engine/FileShape.h"
+#include "res/StringTable.h"
 #include "support/DocHarness.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +115,153 @@ TEST(Tidy, ConvertsUtf8AndSaysWhereItCannot) {
     ASSERT_TRUE(t.result.conversion);
     EXPECT_EQ(t.result.conversion->problem, cp932::ConversionProblem::NotUtf8);
     EXPECT_EQ(t.result.line, 1u);
+}
+
+// A program as it is shared: a remark without a number first, its numbered
+// lines indented below. Loading takes it as having no numbers (its first
+// byte is a blank); tidy takes it as the program it is.
+const std::string kSharedWithRemark = "      ' Comment line GOTO 123\n"
+                                      "   100 GOTO 200\n"
+                                      "   200 GOTO A$\n"
+                                      "   300 END\n";
+
+TEST(Tidy, DecidesFromTheWholeTextWhetherItHoldsNumbers) {
+    const struct {
+        std::string text;
+        bool numbered;
+    } cases[] = {
+        // The first line that is not blank decides when it has a number...
+        {"10 A\nB\nC\n", true},
+        {"\n \t\n  10 A\nB\nC\n", true},
+        // ... and otherwise more than half of the lines that are not blank.
+        {kSharedWithRemark, true},
+        {"REM\n10 A\n\n\n20 B\n", true},
+        {"A\n 1\n 2\n", true},
+        {"A\nB\n 1\n 2\n", false},
+        {"Items\n  2 eggs\n", false},
+        {"PRINT\n\n  10 X\n", false},
+        {"\x1a\n", false},
+        {"\n\n", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsNumberedText(c.text), c.numbered) << c.text;
+}
+
+TEST(Tidy, RemovesTheIndentOfASharedProgramAndRefusesEveryLineStillWithoutANumber) {
+    Tidied t = TidyOf(kSharedWithRemark);
+    EXPECT_TRUE(t.result.numbered);
+    EXPECT_TRUE(t.result.lineWithoutNumber);
+    EXPECT_EQ(t.result.linesWithoutNumber, std::vector<std::size_t>{0});
+    EXPECT_EQ(t.result.line, 0u);
+    EXPECT_EQ(t.result.indentedNumbers, 3u);
+    EXPECT_EQ(t.result.firstIndented, 1u);
+    EXPECT_EQ(t.text, "");
+    // Without the remark it is tidied.
+    t = TidyOf(kSharedWithRemark.substr(kSharedWithRemark.find('\n') + 1));
+    ASSERT_TRUE(t.result.Ok());
+    EXPECT_EQ(t.text, "100 GOTO 200\n200 GOTO A$\n300 END\n");
+
+    // Every line without a number is named, and the counts cover the whole
+    // text.
+    t = TidyOf("REM\n 10 A\n\nX\n 20 B\n 30 C\n 40 D\n\x1a");
+    EXPECT_EQ(t.result.linesWithoutNumber, (std::vector<std::size_t>{0, 3}));
+    EXPECT_EQ(t.result.blankLines, 1u);
+    EXPECT_EQ(t.result.firstBlank, 2u);
+    EXPECT_EQ(t.result.indentedNumbers, 4u);
+    EXPECT_TRUE(t.result.droppedEndMark);
+}
+
+TEST(FileShape, FindsWhatLoadingWouldMisreadAndWhatTidyMends) {
+    FileShape shape = FindFileShape(kSharedWithRemark);
+    EXPECT_TRUE(shape.numbersMissed);
+    EXPECT_FALSE(shape.utf8Line);
+    EXPECT_EQ(shape.tidy.indentedNumbers, 3u);
+    EXPECT_EQ(shape.tidy.linesWithoutNumber, std::vector<std::size_t>{0});
+
+    // Taken as numbered, as loading takes it: blank lines, indented numbers
+    // and the end mark are what Renumber, Sort and Send would refuse.
+    for (const std::string text : {"10 A\r\n20 B\r\n\r\n", "10 A\n 20 B\n", "10 A\n\x1a"}) {
+        shape = FindFileShape(text);
+        EXPECT_FALSE(shape.numbersMissed) << text;
+        EXPECT_TRUE(shape.TidyMends()) << text;
+    }
+    for (const std::string text : {"10 A\r\n20 B\r\n", "10 A\nB\n", "int main()\n", ""}) {
+        shape = FindFileShape(text);
+        EXPECT_FALSE(shape.numbersMissed) << text;
+        EXPECT_FALSE(shape.TidyMends()) << text;
+    }
+    EXPECT_TRUE(FindFileShape("\n10 A\n").numbersMissed);
+    EXPECT_EQ(FindFileShape("10 A\n20 PRINT \"\xE3\x81\x82\"\n").utf8Line, 1u);
+    EXPECT_FALSE(FindFileShape("10 A\n20 PRINT \"\x82\xa0\"\n").utf8Line);
+    // Only what loading misreads: a text it takes as numbered is not tidied.
+    shape = FindFileShape("10 A\n\n20 \xE3\x81\x82\n", ShapeScope::Misread);
+    EXPECT_EQ(shape.utf8Line, 2u);
+    EXPECT_FALSE(shape.TidyMends());
+    EXPECT_TRUE(FindFileShape(kSharedWithRemark, ShapeScope::Misread).numbersMissed);
+}
+
+// Tidy on a document: on the text as its file holds it, the numbers that
+// loading added left out.
+TEST(TidyLines, TidiesTheTextAsTheFileHoldsIt) {
+    const auto open = [](DocHarness<CDocBasic>& h, const std::string& bytes) {
+        DocumentFile file;
+        file.bytes = bytes;
+        file.length = bytes.size();
+        ASSERT_TRUE(h.doc.OpenDocumentFile(file));
+    };
+    {
+        // Indented numbers: their own numbers stay, those loading gave go,
+        // and the file holds numbers from now on (with its own line end).
+        DocHarness<CDocBasic> h;
+        open(h, "   100 GOTO 200\n\n   200 GOTO 100\n");
+        ASSERT_FALSE(h.doc.GetLineNumOutput());
+        TidyResult result;
+        ASSERT_TRUE(h.doc.TidyLines(result));
+        EXPECT_EQ(h.Text(), "100 GOTO 200\r\n200 GOTO 100\r\n");
+        EXPECT_EQ(result.indentedNumbers, 2u);
+        EXPECT_EQ(result.blankLines, 1u);
+        EXPECT_TRUE(h.doc.GetLineNumOutput());
+        EXPECT_EQ(h.doc.SerializeStore(), "100 GOTO 200\n200 GOTO 100\n");
+        EXPECT_TRUE(h.sink.ids.empty());
+    }
+    {
+        // The shared program: refused with the first line without a number,
+        // the caret on it, nothing changed.
+        DocHarness<CDocBasic> h;
+        open(h, kSharedWithRemark);
+        const std::string before = h.Text();
+        TidyResult result;
+        EXPECT_FALSE(h.doc.TidyLines(result));
+        EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_NO_NUMBER});
+        EXPECT_EQ(h.sink.lines, std::vector<std::size_t>{0});
+        EXPECT_EQ(h.editor.Caret(), 0);
+        EXPECT_EQ(h.Text(), before);
+        EXPECT_FALSE(h.doc.GetLineNumOutput());
+    }
+    {
+        // A program that ends with a blank line, which Renumber refuses.
+        DocHarness<CDocBasic> h;
+        open(h, "10 A\r\n20 B\r\n\r\n");
+        TidyResult result;
+        ASSERT_TRUE(h.doc.TidyLines(result));
+        EXPECT_EQ(h.Text(), "10 A\r\n20 B\r\n");
+        EXPECT_EQ(result.blankLines, 1u);
+        EXPECT_TRUE(h.doc.Renumber(100, 10, 10));
+    }
+    // Nothing to change, and a text without numbers: left as they are.
+    for (const std::string file : {"10 A\r\n20 B", "int main()\n{\n}\n"}) {
+        DocHarness<CDocBasic> h;
+        open(h, file);
+        const std::string before = h.Text();
+        const bool numbers = h.doc.GetLineNumOutput();
+        TidyResult result;
+        ASSERT_TRUE(h.doc.TidyLines(result));
+        EXPECT_FALSE(result.Changed());
+        EXPECT_EQ(h.Text(), before);
+        EXPECT_EQ(h.doc.GetLineNumOutput(), numbers);
+        EXPECT_FALSE(h.editor.IsModified());
+    }
 }
 
 // Programs as they are shared: numbered lines with blank lines, lines of

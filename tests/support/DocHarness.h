@@ -15,10 +15,12 @@ namespace tessel::test {
 class RecordingSink final : public IMessageSink {
 public:
     void ShowMessage(unsigned id) override { ids.push_back(id); }
-    void ShowLineMessage(unsigned id, std::size_t line, std::size_t column) override {
+    void ShowLineMessage(unsigned id, std::size_t line, std::size_t column,
+                         const Problem& place) override {
         ids.push_back(id);
         lines.push_back(line);
         columns.push_back(column);
+        places.push_back(DescribeProblem(place));
     }
     void ShowFileError(FileAction /*action*/, const std::string& path,
                        const std::string& reason) override {
@@ -27,6 +29,7 @@ public:
     std::vector<unsigned> ids;
     std::vector<std::size_t> lines;   // of the messages about a line
     std::vector<std::size_t> columns; // of those, kNoColumn where none
+    std::vector<std::string> places;  // of those, the words that name the place
     std::vector<std::string> fileErrors;
 };
 

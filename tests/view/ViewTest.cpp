@@ -1,6 +1,6 @@
 #include "doc/Recovery.h"
 #include "encoding/Cp932.h"
-#include "engine/DocWithLineNum.h"
+#include "engine/DocBasic.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
@@ -76,30 +76,134 @@ TEST(View, RenumberAndSortKeepTheCaretOnItsLine) {
     EXPECT_EQ(CaretByte(view), 12u); // "110 B|B"
 }
 
+// The end code is looked for in the bytes as they go out: a DATA file keeps
+// its own lone CRs and LFs, tabs go as blanks. The caret goes where it
+// stands, and the message names the place.
 TEST(View, ASendWithTheEndCodeInsideIsRefusedWithTheCaretOnIt) {
-    AppHarness h;
-    OpenFile(h, "p.bas",
-             "10 PRINT \"A\x1a"
-             "B\"\r\n20 END\r\n");
-    CKivaView* view = h.View();
-    view->SetCaret(0);
-    h.Execute(ID_TEXT_SEND); // no transfer dialog: nothing would answer it
-    ASSERT_EQ(h.messages.size(), 1u);
-    EXPECT_EQ(h.messages[0].text, LoadQString(IDS_END_CODE_INSIDE));
-    EXPECT_EQ(CaretByte(view), 11u);
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::uint32_t code;
+        std::uint32_t endOfLine;
+        std::size_t caret; // npos: the send goes ahead
+        QString place = {};
+    } cases[] = {
+        {"p.bas",
+         "10 PRINT \"A\x1a"
+         "B\"\r\n20 END\r\n",
+         0x1a, 2, 11, "行番号 10 の行の 12 桁目にあります。"},
+        {"p.dat", "A\rB", '\r', 1, 1, "テキストの 1 行目の 2 桁目にあります。"},
+        {"p.dat", "A\nB", '\n', 0, 1, "テキストの 1 行目の 2 桁目にあります。"},
+        {"p.dat", "A\rC\r\nD", '\n', 2, 3, "テキストの 2 行目の 2 桁目にあります。"},
+        {"p.bas", "10 A\tB\r\n", '\t', 2, std::string::npos},
+        {"p.dat", "A\tB", '\t', 2, std::string::npos},
+    };
+    for (const auto& c : cases) {
+        AppHarness h;
+        ComSettings& com = h.app->Settings().m_comSettings;
+        com.EndOfFile = c.code;
+        com.EndOfLine = c.endOfLine;
+        com.Device[com.COMPort] = "/dev/tessel-no-such-port";
+        OpenFile(h, c.name, c.bytes);
+        CKivaView* view = h.View();
+        view->SetCaret(0);
+        h.Execute(std::string_view(c.name).ends_with(".dat") ? ID_DATA_SEND : ID_TEXT_SEND);
+        ASSERT_EQ(h.messages.size(), 1u) << c.bytes;
+        if (c.caret == std::string::npos) {
+            // Sent: only the port that is not there stops it.
+            EXPECT_EQ(h.messages[0].text, LoadQString(IDS_PORT_OPEN_FAILED)) << c.bytes;
+            continue;
+        }
+        EXPECT_EQ(h.messages[0].text, LoadQString(IDS_END_CODE_INSIDE) + "\n" + c.place);
+        EXPECT_EQ(CaretByte(view), c.caret) << c.bytes;
+    }
 }
 
-TEST(View, RenumberErrorPutsTheCaretOnTheLineBeforeTheMessage) {
-    AppHarness h;
+// A refusal about a line puts the caret on it, whichever command it comes
+// from, and names it below the message.
+TEST(View, RefusalsPutTheCaretOnTheLineAndNameIt) {
     const std::string text = "10 A\r\n\x82\xa0\x82\xa0\r\n30 C\r\n";
-    OpenFile(h, "p.txt", text);
+    const QString message = LoadQString(IDS_LINE_NO_NUMBER) +
+                            QStringLiteral("\nテキストの 2 行目（「ああ」で始まる行）です。");
+    for (const int command : {ID_RENUMBER, ID_SORT_LINES, ID_TEXT_SEND}) {
+        AppHarness h;
+        OpenFile(h, "p.txt", text);
+        if (command == ID_RENUMBER)
+            AnswerRenumber(h, "100", "10", "10");
+        h.Execute(command);
+        ASSERT_EQ(h.messages.size(), 1u) << command;
+        EXPECT_EQ(h.messages[0].text, message) << command;
+        EXPECT_EQ(h.messages[0].caption, LoadQString(AFX_IDS_APP_TITLE));
+        EXPECT_EQ(CaretByte(h.View()), 6u) << command;
+        EXPECT_EQ(h.View()->GetText(), text);
+    }
+    // A reference to a missing line names both lines.
+    AppHarness h;
+    OpenFile(h, "p.bas", "10 A\r\n20 GOTO 500\r\n");
     AnswerRenumber(h, "100", "10", "10");
     h.Execute(ID_RENUMBER);
     ASSERT_EQ(h.messages.size(), 1u);
-    EXPECT_EQ(h.messages[0].text, LoadQString(IDS_LINE_NO_NUMBER));
-    EXPECT_EQ(h.messages[0].caption, LoadQString(AFX_IDS_APP_TITLE));
+    EXPECT_EQ(h.messages[0].text,
+              LoadQString(IDS_LINE_REF_MISSING) +
+                  QStringLiteral("\n行番号 20 の行が、行番号 500 を参照しています。"));
     EXPECT_EQ(CaretByte(h.View()), 6u);
-    EXPECT_EQ(h.View()->GetText(), text);
+}
+
+// Renumbering a document that is not BASIC would leave its GOTOs pointing
+// at the old numbers: it asks first, and Return renumbers it as BASIC.
+TEST(View, RenumberingReferencesOutsideBasicAsksWhetherToRenumberAsBasic) {
+    const std::string program = "10 PRINT\r\n20 GOTO 10\r\n";
+    const struct {
+        QMessageBox::StandardButton answer;
+        std::string text;
+        DocKind kind;
+    } cases[] = {
+        {QMessageBox::Yes, "100 PRINT\r\n110 GOTO 100\r\n", DocKind::Basic},
+        {QMessageBox::No, "100 PRINT\r\n110 GOTO 10\r\n", DocKind::Text},
+        {QMessageBox::Cancel, program, DocKind::Text},
+    };
+    for (const auto& c : cases) {
+        AppHarness h;
+        CChildFrame* frame = OpenFile(h, "recv.txt", program);
+        h.answer = c.answer;
+        AnswerRenumber(h, "100", "10", "10");
+        h.Execute(ID_RENUMBER);
+        ASSERT_EQ(h.messages.size(), 1u);
+        const MessageBoxRequest& question = h.messages[0];
+        EXPECT_TRUE(question.text.contains(
+            QStringLiteral("行番号 20 の行が、行番号 10 を参照しています。")));
+        EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
+        EXPECT_EQ(h.View()->GetText(), c.text) << c.answer;
+        EXPECT_EQ(frame->Template().Kind(), c.kind) << c.answer;
+        EXPECT_EQ(dynamic_cast<CDocBasic*>(frame->GetDocument()) != nullptr,
+                  c.kind == DocKind::Basic);
+        EXPECT_EQ(frame->GetDocument()->GetTitle(), "recv.txt");
+        EXPECT_EQ(frame->GetDocument()->IsModified(), c.answer != QMessageBox::Cancel);
+    }
+    // Without references nothing is asked.
+    AppHarness h;
+    OpenFile(h, "plain.txt", "10 A\r\n20 THEN\r\n");
+    AnswerRenumber(h, "100", "10", "10");
+    h.Execute(ID_RENUMBER);
+    EXPECT_TRUE(h.messages.empty());
+    EXPECT_EQ(h.View()->GetText(), "100 A\r\n110 THEN\r\n");
+
+    // An untitled document takes a BASIC title, and a save proposes BASIC.
+    h.Execute(ID_NEW_TEXT);
+    h.View()->ReplaceText(program);
+    h.answer = QMessageBox::Yes;
+    AnswerRenumber(h, "100", "10", "10");
+    h.Execute(ID_RENUMBER);
+    EXPECT_EQ(h.Active()->GetDocument()->GetTitle(), "BASIC：無題1");
+    CKivaDocManager::FilePrompt asked;
+    h.app->DocManager().SetPromptHook([&](CKivaDocManager::FilePrompt& prompt) {
+        asked = prompt;
+        return false;
+    });
+    h.Execute(ID_FILE_SAVE_AS);
+    EXPECT_EQ(asked.fileName, QStringLiteral("BASIC：無題1.bas"));
+    EXPECT_EQ(asked.defaultExtension, QStringLiteral("bas"));
 }
 
 TEST(View, RenumberDialogRefusesBadFieldsAndStaysOpen) {
