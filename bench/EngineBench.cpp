@@ -2,7 +2,9 @@
 
 #include "doc/MemoryEditBuffer.h"
 #include "doc/MessageSink.h"
+#include "engine/BasicLexer.h"
 #include "engine/DocBasic.h"
+#include "model/ProgramModel.h"
 #include "settings/AppSettings.h"
 
 #include <benchmark/benchmark.h>
@@ -114,6 +116,92 @@ void BM_DuplicateErrorPath(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DuplicateErrorPath)->Unit(benchmark::kMicrosecond);
+
+// The program model from scratch, with every problem (what a check needs).
+void BM_ModelBuild(benchmark::State& state) {
+    const std::string program = bench::MakeBasicProgram();
+    ProgramModel model;
+    for (auto _ : state) {
+        model.Build(program);
+        if (state.range(0))
+            benchmark::DoNotOptimize(model.Problems());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * program.size()));
+}
+BENCHMARK(BM_ModelBuild)->Arg(0)->Arg(1)->ArgName("problems")->Unit(benchmark::kMicrosecond);
+
+// The model kept up to date after one character typed and taken away again
+// (two edits per iteration): in a statement, in a line's number (the index
+// by number changes), or a line break (every line after it moves).
+void BM_ModelEdit(benchmark::State& state) {
+    const std::string program = bench::MakeBasicProgram();
+    ProgramModel model;
+    model.Build(program);
+    // A line in the middle of the program.
+    const std::size_t line = program.find("\r\n", program.size() / 2) + 2;
+    const std::size_t offset = state.range(0) == 0   ? program.find(' ', line) + 1
+                               : state.range(0) == 1 ? line + 1
+                                                     : program.find(' ', line);
+    const std::string typed = state.range(0) == 2 ? "\r\n" : "7";
+    for (auto _ : state) {
+        model.Edit(offset, 0, typed);
+        model.Edit(offset, typed.size(), "");
+    }
+    benchmark::DoNotOptimize(model.LineCount());
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * 2));
+}
+BENCHMARK(BM_ModelEdit)->Arg(0)->Arg(1)->Arg(2)->ArgName("where")->Unit(benchmark::kMicrosecond);
+
+// The problems of an edited model, as an editor asks for them after typing.
+void BM_ModelProblems(benchmark::State& state) {
+    ProgramModel model;
+    model.Build(bench::MakeBasicProgram());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(model.Problems());
+}
+BENCHMARK(BM_ModelProblems)->Unit(benchmark::kMicrosecond);
+
+// Every token of every line, as a highlighter asks for them line by line,
+// and the labels and variables of the whole program.
+void BM_ModelTokens(benchmark::State& state) {
+    ProgramModel model;
+    model.Build(bench::MakeBasicProgram());
+    std::vector<Token> tokens;
+    for (auto _ : state)
+        for (std::size_t i = 0; i < model.LineCount(); ++i) {
+            model.Tokens(i, tokens);
+            benchmark::DoNotOptimize(tokens.data());
+        }
+}
+BENCHMARK(BM_ModelTokens)->Unit(benchmark::kMicrosecond);
+
+void BM_ModelSymbols(benchmark::State& state) {
+    const std::string program = bench::MakeBasicProgram();
+    ProgramModel model;
+    for (auto _ : state) {
+        model.Build(program);
+        benchmark::DoNotOptimize(model.Symbols());
+    }
+}
+BENCHMARK(BM_ModelSymbols)->Unit(benchmark::kMicrosecond);
+
+// The references of the whole program through the lexer, as renumbering
+// would read them.
+void BM_LexerReferences(benchmark::State& state) {
+    const std::string program = bench::MakeBasicProgram();
+    for (auto _ : state) {
+        std::size_t count = 0;
+        for (std::size_t pos = 0; pos < program.size();) {
+            const std::size_t end = program.find("\r\n", pos);
+            BasicLexer lexer(std::string_view(program).substr(pos, end - pos));
+            for (BasicToken token; lexer.NextReference(token);)
+                ++count;
+            pos = end + 2;
+        }
+        benchmark::DoNotOptimize(count);
+    }
+}
+BENCHMARK(BM_LexerReferences)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace tessel

@@ -3,7 +3,7 @@
 # Run as a script (cmake -DSOURCE_DIR=src -P cmake/Layers.cmake) it checks
 # every #include of src/ against this table and fails on the first breach.
 
-set(core_folders sys res encoding settings doc engine print comm)
+set(core_folders sys res encoding settings doc engine model print comm)
 set(gui_folders ui view app)
 
 set(layer_sys res)
@@ -12,10 +12,11 @@ set(layer_encoding "")
 set(layer_settings sys res encoding)
 set(layer_doc sys res encoding settings)
 set(layer_engine sys res encoding settings doc)
+set(layer_model sys res encoding settings doc engine)
 set(layer_print "")
 set(layer_comm sys res encoding settings doc)
-# The language server sits on the core and the program model.
-set(layer_lsp ${core_folders} model)
+# The language server sits on the core, the program model included.
+set(layer_lsp ${core_folders})
 set(layer_cli ${core_folders} lsp)
 set(layer_ui ${core_folders})
 set(layer_view ${core_folders} ui)

@@ -196,6 +196,21 @@ Utf8Char ReadUtf8(std::string_view in, std::size_t i) {
 
 } // namespace
 
+std::size_t CharacterBytes(std::string_view bytes, std::size_t offset) {
+    const auto b = static_cast<unsigned char>(bytes[offset]);
+    if (b < 0x80)
+        return 1;
+    const int lead = LeadIndex(b);
+    if (lead < 0)
+        return kCp932Single[b] != 0xFFFF ? 1 : 0;
+    if (offset + 1 < bytes.size()) {
+        const auto trail = static_cast<unsigned char>(bytes[offset + 1]);
+        if (trail >= 0x40 && trail <= 0xFC && kCp932Double[lead][trail - 0x40] != 0)
+            return 2;
+    }
+    return 0;
+}
+
 std::u16string Decode(std::string_view bytes) {
     const Tables& t = GetTables();
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());

@@ -58,6 +58,13 @@ constexpr bool IsLeadByte(char c) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// The bytes of the character that starts at `offset` of `bytes`, as Decode()
+// reads them: 2 for a defined double-byte code, 1 for a single byte that is
+// a character (control bytes included), 0 for a byte that starts no
+// character (an undefined single byte, a lead byte at the end or before a
+// byte that does not complete it).
+std::size_t CharacterBytes(std::string_view bytes, std::size_t offset);
+
 // The bytes as the widget shows them.
 std::u16string Decode(std::string_view bytes);
 

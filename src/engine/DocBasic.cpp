@@ -288,11 +288,11 @@ TextResult CDocBasic::RewriteLineRefs(const LineTable& lines, char*& out) {
     return {};
 }
 
-std::optional<LineReference> CDocBasic::FindLineReference(const LineTable& lines) {
+std::optional<FoundReference> CDocBasic::FindLineReference(const LineTable& lines) {
     for (const CLineWithNum& line : lines) {
         LineScanner scanner(line.m_strBody);
         if (!scanner.Scan())
-            return LineReference{line.m_nLineNum, std::string(scanner.Reference())};
+            return FoundReference{line.m_nLineNum, std::string(scanner.Reference())};
     }
     return std::nullopt;
 }

@@ -20,7 +20,7 @@ public:
     // The first reference to a line number in the lines of a table, in its
     // order, that renumbering a BASIC program would rewrite. None when
     // there is none.
-    static std::optional<LineReference> FindLineReference(const LineTable& lines);
+    static std::optional<FoundReference> FindLineReference(const LineTable& lines);
 
 protected:
     TextResult WriteRenumbered(const LineTable& lines, char*& out) override {

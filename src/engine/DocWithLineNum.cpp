@@ -406,12 +406,12 @@ std::optional<std::uint32_t> CDocWithLineNum::LowestLineNumber() {
     return lowest;
 }
 
-std::optional<LineReference> CDocWithLineNum::FirstLineReference() {
+std::optional<FoundReference> CDocWithLineNum::FirstLineReference() {
     m_lastTable.reset();
     std::unique_ptr<BuiltTable> built = BuildEditorTable();
     if (!built->result.Ok())
         return std::nullopt;
-    std::optional<LineReference> reference = CDocBasic::FindLineReference(built->lines);
+    std::optional<FoundReference> reference = CDocBasic::FindLineReference(built->lines);
     m_lastTable = std::move(built);
     return reference;
 }

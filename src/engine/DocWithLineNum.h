@@ -32,7 +32,7 @@ enum class References { Keep, Rewrite };
 
 // A reference from one line to another by its number (GOTO 100): the
 // number of the line that holds it and the digits of the number it names.
-struct LineReference {
+struct FoundReference {
     std::uint32_t line = 0;
     std::string target;
 };
@@ -100,7 +100,7 @@ public:
     // text as BASIC rewrites, and renumbering it as anything else does not.
     // None when no line does, or when the lines do not build a line table
     // (renumbering says why). The table is kept, as LowestLineNumber keeps it.
-    std::optional<LineReference> FirstLineReference();
+    std::optional<FoundReference> FirstLineReference();
     // Whether every line of the editor text begins with a number the device
     // takes (1 to 65279); false, after the message about the first line that
     // does not (200 or 202), when one does not. Order and duplicates do not

@@ -14,127 +14,159 @@ namespace {
 // prefixes (DEGREE before DEG). Each group ends with an empty record, which
 // matches anything and so ends every search.
 constexpr KeywordRecord kKeywordsA[] = {
-    {"ABS", kKwPlain}, {"ACS", kKwPlain}, {"AHC", kKwPlain},    {"AHS", kKwPlain},
-    {"AHT", kKwPlain}, {"AND", kKwPlain}, {"ASC", kKwPlain},    {"ASN", kKwPlain},
-    {"AS", kKwPlain},  {"ATN", kKwPlain}, {"APPEND", kKwPlain}, {{}, kKwPlain},
+    {"ABS", kKwPlain, kKcFunction}, {"ACS", kKwPlain, kKcFunction},  {"AHC", kKwPlain, kKcFunction},
+    {"AHS", kKwPlain, kKcFunction}, {"AHT", kKwPlain, kKcFunction},  {"AND", kKwPlain, kKcOperator},
+    {"ASC", kKwPlain, kKcFunction}, {"ASN", kKwPlain, kKcFunction},  {"AS", kKwPlain, kKcClause},
+    {"ATN", kKwPlain, kKcFunction}, {"APPEND", kKwPlain, kKcClause}, {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsB[] = {
-    {"BEEP", kKwPlain},
-    {{}, kKwPlain},
+    {"BEEP", kKwPlain, kKcStatement},
+    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsC[] = {
-    {"CALL", kKwPlain},  {"CASE", kKwPlain},  {"CHR$", kKwPlain},  {"CIRCLE", kKwPlain},
-    {"CLEAR", kKwPlain}, {"CLOAD", kKwPlain}, {"CLOSE", kKwPlain}, {"CLS", kKwPlain},
-    {"CONT", kKwPlain},  {"COS", kKwPlain},   {"CSAVE", kKwPlain}, {"CUB", kKwPlain},
-    {"CUR", kKwPlain},   {{}, kKwPlain},
+    {"CALL", kKwPlain, kKcStatement},  {"CASE", kKwPlain, kKcStatement},
+    {"CHR$", kKwPlain, kKcFunction},   {"CIRCLE", kKwPlain, kKcStatement},
+    {"CLEAR", kKwPlain, kKcStatement}, {"CLOAD", kKwPlain, kKcStatement},
+    {"CLOSE", kKwPlain, kKcStatement}, {"CLS", kKwPlain, kKcStatement},
+    {"CONT", kKwPlain, kKcStatement},  {"COS", kKwPlain, kKcFunction},
+    {"CSAVE", kKwPlain, kKcStatement}, {"CUB", kKwPlain, kKcFunction},
+    {"CUR", kKwPlain, kKcFunction},    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsD[] = {
-    {"DATA", kKwPlain}, {"DEFAULT", kKwPlain}, {"DEGREE", kKwPlain},
-    {"DEG", kKwPlain},  {"DELETE", kKwPlain},  {"DIM", kKwPlain},
-    {"DMS$", kKwPlain}, {"DMS", kKwPlain},     {{}, kKwPlain},
+    {"DATA", kKwPlain, kKcStatement},   {"DEFAULT", kKwPlain, kKcStatement},
+    {"DEGREE", kKwPlain, kKcStatement}, {"DEG", kKwPlain, kKcFunction},
+    {"DELETE", kKwPlain, kKcStatement}, {"DIM", kKwPlain, kKcStatement},
+    {"DMS$", kKwPlain, kKcFunction},    {"DMS", kKwPlain, kKcFunction},
+    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsE[] = {
-    {"ELSE", kKwElse}, {"ENDSWITCH", kKwPlain}, {"ENDIF", kKwPlain}, {"END", kKwPlain},
-    {"EOF", kKwPlain}, {"ERASE", kKwPlain},     {"EXP", kKwPlain},   {{}, kKwPlain},
+    {"ELSE", kKwElse, kKcClause},      {"ENDSWITCH", kKwPlain, kKcStatement},
+    {"ENDIF", kKwPlain, kKcStatement}, {"END", kKwPlain, kKcStatement},
+    {"EOF", kKwPlain, kKcFunction},    {"ERASE", kKwPlain, kKcStatement},
+    {"EXP", kKwPlain, kKcFunction},    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsF[] = {
-    {"FACT", kKwPlain}, {"FILES", kKwPlain}, {"FIX", kKwPlain},
-    {"FOR", kKwPlain},  {"FRE", kKwPlain},   {{}, kKwPlain},
+    {"FACT", kKwPlain, kKcFunction}, {"FILES", kKwPlain, kKcStatement},
+    {"FIX", kKwPlain, kKcFunction},  {"FOR", kKwPlain, kKcStatement},
+    {"FRE", kKwPlain, kKcFunction},  {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsG[] = {
-    {"GCURSOR", kKwPlain}, {"GOTO", kKwGoto},  {"GOSUB", kKwGosub},
-    {"GPRINT", kKwPlain},  {"GRAD", kKwPlain}, {{}, kKwPlain},
+    {"GCURSOR", kKwPlain, kKcStatement}, {"GOTO", kKwGoto, kKcStatement},
+    {"GOSUB", kKwGosub, kKcStatement},   {"GPRINT", kKwPlain, kKcStatement},
+    {"GRAD", kKwPlain, kKcStatement},    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsH[] = {
-    {"HCS", kKwPlain}, {"HDCOPY", kKwPlain}, {"HEX$", kKwPlain},
-    {"HSN", kKwPlain}, {"HTN", kKwPlain},    {{}, kKwPlain},
+    {"HCS", kKwPlain, kKcFunction},  {"HDCOPY", kKwPlain, kKcStatement},
+    {"HEX$", kKwPlain, kKcFunction}, {"HSN", kKwPlain, kKcFunction},
+    {"HTN", kKwPlain, kKcFunction},  {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsI[] = {
-    {"INPUT", kKwPlain}, {"INP", kKwPlain},    {"IF", kKwPlain},
-    {"INT", kKwPlain},   {"INKEY$", kKwPlain}, {{}, kKwPlain},
+    {"INPUT", kKwPlain, kKcStatement}, {"INP", kKwPlain, kKcFunction},
+    {"IF", kKwPlain, kKcStatement},    {"INT", kKwPlain, kKcFunction},
+    {"INKEY$", kKwPlain, kKcFunction}, {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsK[] = {
-    {"KILL", kKwPlain},
-    {{}, kKwPlain},
+    {"KILL", kKwPlain, kKcStatement},
+    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsL[] = {
-    {"LCOPY", kKwPlain},   {"LET", kKwPlain},  {"LEN", kKwPlain},    {"LEFT$", kKwPlain},
-    {"LFILES", kKwPlain},  {"LINE", kKwPlain}, {"LIST", kKwPlain},   {"LLIST", kKwPlain},
-    {"LNINPUT", kKwPlain}, {"LN", kKwPlain},   {"LOAD", kKwPlain},   {"LOCATE", kKwPlain},
-    {"LOF", kKwPlain},     {"LOG", kKwPlain},  {"LPRINT", kKwPlain}, {{}, kKwPlain},
+    {"LCOPY", kKwPlain, kKcStatement},   {"LET", kKwPlain, kKcStatement},
+    {"LEN", kKwPlain, kKcFunction},      {"LEFT$", kKwPlain, kKcFunction},
+    {"LFILES", kKwPlain, kKcStatement},  {"LINE", kKwPlain, kKcStatement},
+    {"LIST", kKwPlain, kKcStatement},    {"LLIST", kKwPlain, kKcStatement},
+    {"LNINPUT", kKwPlain, kKcStatement}, {"LN", kKwPlain, kKcFunction},
+    {"LOAD", kKwPlain, kKcStatement},    {"LOCATE", kKwPlain, kKcStatement},
+    {"LOF", kKwPlain, kKcFunction},      {"LOG", kKwPlain, kKcFunction},
+    {"LPRINT", kKwPlain, kKcStatement},  {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsM[] = {
-    {"MDF", kKwPlain}, {"MID$", kKwPlain}, {"MON", kKwPlain}, {"MOD", kKwPlain}, {{}, kKwPlain},
+    {"MDF", kKwPlain, kKcFunction},  {"MID$", kKwPlain, kKcFunction},
+    {"MON", kKwPlain, kKcStatement}, {"MOD", kKwPlain, kKcOperator},
+    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsN[] = {
-    {"NCR", kKwPlain}, {"NEXT", kKwPlain}, {"NEW", kKwPlain},
-    {"NOT", kKwPlain}, {"NPR", kKwPlain},  {{}, kKwPlain},
+    {"NCR", kKwPlain, kKcFunction},  {"NEXT", kKwPlain, kKcStatement},
+    {"NEW", kKwPlain, kKcStatement}, {"NOT", kKwPlain, kKcOperator},
+    {"NPR", kKwPlain, kKcFunction},  {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsO[] = {
-    {"ON", kKwPlain},     {"OPEN", kKwPlain}, {"OR", kKwPlain},
-    {"OUTPUT", kKwPlain}, {"OUT", kKwPlain},  {{}, kKwPlain},
+    {"ON", kKwPlain, kKcStatement},  {"OPEN", kKwPlain, kKcStatement},
+    {"OR", kKwPlain, kKcOperator},   {"OUTPUT", kKwPlain, kKcClause},
+    {"OUT", kKwPlain, kKcStatement}, {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsP[] = {
-    {"PAINT", kKwPlain},  {"PASS", kKwPlain},   {"PEEK", kKwPlain},  {"PIOSET", kKwPlain},
-    {"PIOPUT", kKwPlain}, {"PIOGET", kKwPlain}, {"PI", kKwPlain},    {"POL", kKwPlain},
-    {"POKE", kKwPlain},   {"POINT", kKwPlain},  {"PRINT", kKwPlain}, {"PRESET", kKwPlain},
-    {"PSET", kKwPlain},   {{}, kKwPlain},
+    {"PAINT", kKwPlain, kKcStatement},  {"PASS", kKwPlain, kKcStatement},
+    {"PEEK", kKwPlain, kKcFunction},    {"PIOSET", kKwPlain, kKcStatement},
+    {"PIOPUT", kKwPlain, kKcStatement}, {"PIOGET", kKwPlain, kKcFunction},
+    {"PI", kKwPlain, kKcFunction},      {"POL", kKwPlain, kKcFunction},
+    {"POKE", kKwPlain, kKcStatement},   {"POINT", kKwPlain, kKcFunction},
+    {"PRINT", kKwPlain, kKcStatement},  {"PRESET", kKwPlain, kKcStatement},
+    {"PSET", kKwPlain, kKcStatement},   {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsR[] = {
-    {"RADIAN", kKwPlain}, {"RANDOMIZE", kKwPlain}, {"RCP", kKwPlain},       {"RETURN", kKwPlain},
-    {"READ", kKwPlain},   {"REC", kKwPlain},       {"REM", kKwRem},         {"RENUM", kKwPlain},
-    {"REPEAT", kKwPlain}, {"RESERVED", kKwPlain},  {"RESTORE", kKwRestore}, {"RIGHT$", kKwPlain},
-    {"RND", kKwPlain},    {"RUN", kKwPlain},       {{}, kKwPlain},
+    {"RADIAN", kKwPlain, kKcStatement},    {"RANDOMIZE", kKwPlain, kKcStatement},
+    {"RCP", kKwPlain, kKcFunction},        {"RETURN", kKwPlain, kKcStatement},
+    {"READ", kKwPlain, kKcStatement},      {"REC", kKwPlain, kKcFunction},
+    {"REM", kKwRem, kKcStatement},         {"RENUM", kKwPlain, kKcStatement},
+    {"REPEAT", kKwPlain, kKcStatement},    {"RESERVED", kKwPlain, kKcStatement},
+    {"RESTORE", kKwRestore, kKcStatement}, {"RIGHT$", kKwPlain, kKcFunction},
+    {"RND", kKwPlain, kKcFunction},        {"RUN", kKwPlain, kKcStatement},
+    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsS[] = {
-    {"SAVE", kKwPlain},  {"SGN", kKwPlain},  {"SIN", kKwPlain},    {"SPOUT", kKwPlain},
-    {"SPINP", kKwPlain}, {"SQR", kKwPlain},  {"SQU", kKwPlain},    {"STEP", kKwPlain},
-    {"STOP", kKwPlain},  {"STR$", kKwPlain}, {"SWITCH", kKwPlain}, {{}, kKwPlain},
+    {"SAVE", kKwPlain, kKcStatement},   {"SGN", kKwPlain, kKcFunction},
+    {"SIN", kKwPlain, kKcFunction},     {"SPOUT", kKwPlain, kKcStatement},
+    {"SPINP", kKwPlain, kKcFunction},   {"SQR", kKwPlain, kKcFunction},
+    {"SQU", kKwPlain, kKcFunction},     {"STEP", kKwPlain, kKcClause},
+    {"STOP", kKwPlain, kKcStatement},   {"STR$", kKwPlain, kKcFunction},
+    {"SWITCH", kKwPlain, kKcStatement}, {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsT[] = {
-    {"TAN", kKwPlain},  {"TEN", kKwPlain},   {"THEN", kKwThen}, {"TO", kKwPlain},
-    {"TRON", kKwPlain}, {"TROFF", kKwPlain}, {{}, kKwPlain},
+    {"TAN", kKwPlain, kKcFunction},   {"TEN", kKwPlain, kKcFunction},
+    {"THEN", kKwThen, kKcClause},     {"TO", kKwPlain, kKcClause},
+    {"TRON", kKwPlain, kKcStatement}, {"TROFF", kKwPlain, kKcStatement},
+    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsU[] = {
-    {"UNTIL", kKwPlain},
-    {"USING", kKwPlain},
-    {{}, kKwPlain},
+    {"UNTIL", kKwPlain, kKcStatement},
+    {"USING", kKwPlain, kKcClause},
+    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsV[] = {
-    {"VAL", kKwPlain},
-    {"VDEG", kKwPlain},
-    {{}, kKwPlain},
+    {"VAL", kKwPlain, kKcFunction},
+    {"VDEG", kKwPlain, kKcFunction},
+    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsW[] = {
-    {"WAIT", kKwPlain},
-    {"WEND", kKwPlain},
-    {"WHILE", kKwPlain},
-    {{}, kKwPlain},
+    {"WAIT", kKwPlain, kKcStatement},
+    {"WEND", kKwPlain, kKcStatement},
+    {"WHILE", kKwPlain, kKcStatement},
+    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsX[] = {
-    {"XOR", kKwPlain},
-    {{}, kKwPlain},
+    {"XOR", kKwPlain, kKcOperator},
+    {{}, kKwPlain, kKcStatement},
 };
 
 char Upper(char c) {
@@ -169,6 +201,7 @@ struct PackedKeyword {
     std::uint64_t mask[2];
     std::uint8_t length;
     std::uint8_t flag;
+    KeywordCategory category;
 };
 static_assert(kLongestKeyword <= 16);
 
@@ -188,7 +221,8 @@ constexpr std::array<PackedKeyword, N - 1> Pack(const KeywordRecord (&group)[N])
         packed[i] = {{words[0], words[1]},
                      {masks[0], masks[1]},
                      static_cast<std::uint8_t>(n),
-                     group[i].flag};
+                     group[i].flag,
+                     group[i].category};
     }
     return packed;
 }
@@ -316,24 +350,44 @@ std::size_t LookupKeyword(const char* text, std::uint8_t& flag) {
     return lookup ? lookup(text, flag) : 0;
 }
 
-std::size_t LookupWord(std::string_view text, std::uint8_t& flag) {
-    flag = kKwPlain;
+KeywordMatch FindKeyword(std::string_view text) {
     // Every keyword has two letters at least.
     if (text.size() < 2)
-        return 0;
-    const char first = Upper(text[0]);
-    const char second = Upper(text[1]);
-    if (first < 'A' || first > 'Z' || second < 'A' || second > 'Z')
-        return 0;
-    const PackedGroup& group = kPackedGroups[first - 'A'];
-    std::size_t i = group.count == 0 ? 0 : group.firstWithSecond[second - 'A'];
-    if (i == group.count)
-        return 0; // most words are no keyword: their second byte tells
+        return {};
+    // A letter in either case, as 0 to 25 (anything else is above).
+    const unsigned first = (static_cast<unsigned char>(text[0]) & 0xDFu) - 'A';
+    const unsigned second = (static_cast<unsigned char>(text[1]) & 0xDFu) - 'A';
+    if (first > 25 || second > 25)
+        return {};
+    const PackedGroup& group = kPackedGroups[first];
+    std::size_t i = group.firstWithSecond[second];
+    if (i >= group.count)
+        return {}; // most words are no keyword: their second byte tells
     // The text's first bytes packed as the keywords are. Bytes past its end
     // are zero, which no keyword byte is, so a keyword longer than the text
     // never matches.
     std::uint64_t bytes[2] = {0, 0};
-    std::memcpy(bytes, text.data(), std::min(text.size(), kLongestKeyword));
+    const std::size_t n = std::min(text.size(), kLongestKeyword);
+    if constexpr (std::endian::native == std::endian::little) {
+        // Two loads that overlap in the middle instead of a copy of a
+        // length only known here (2 to 9 bytes).
+        const char* const p = text.data();
+        const auto load = [](const char* from, auto word) {
+            std::memcpy(&word, from, sizeof word);
+            return static_cast<std::uint64_t>(word);
+        };
+        if (n >= 8) {
+            bytes[0] = load(p, std::uint64_t{});
+            if (n > 8)
+                bytes[1] = static_cast<unsigned char>(p[8]);
+        } else if (n >= 4) {
+            bytes[0] = load(p, std::uint32_t{}) | load(p + n - 4, std::uint32_t{}) << (8 * (n - 4));
+        } else {
+            bytes[0] = load(p, std::uint16_t{}) | load(p + n - 2, std::uint16_t{}) << (8 * (n - 2));
+        }
+    } else {
+        std::memcpy(bytes, text.data(), n);
+    }
     for (std::uint64_t& word : bytes) {
         // 'a' to 'z' become capitals: bit 0x20 goes where bit 0x40 is set.
         // Other bytes may change too, but never into a capital or a dollar
@@ -343,12 +397,16 @@ std::size_t LookupWord(std::string_view text, std::uint8_t& flag) {
     for (; i < group.count; ++i) {
         const PackedKeyword& keyword = group.keywords[i];
         if ((bytes[0] & keyword.mask[0]) == keyword.bytes[0] &&
-            (bytes[1] & keyword.mask[1]) == keyword.bytes[1]) {
-            flag = keyword.flag;
-            return keyword.length;
-        }
+            (bytes[1] & keyword.mask[1]) == keyword.bytes[1])
+            return {keyword.length, static_cast<KeywordFlag>(keyword.flag), keyword.category};
     }
-    return 0;
+    return {};
+}
+
+std::size_t LookupWord(std::string_view text, std::uint8_t& flag) {
+    const KeywordMatch match = FindKeyword(text);
+    flag = match.flag;
+    return match.length;
 }
 
 std::size_t LookupKeywordA(const char* text, std::uint8_t& flag) {

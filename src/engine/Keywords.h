@@ -19,11 +19,30 @@ enum KeywordFlag : std::uint8_t {
     kKwGosub = 6,   // a list of references may follow
 };
 
+// What a keyword is in the language, for showing it (the scanner does not
+// look at it): a statement or command, a function that gives a value, an
+// operator, or a word that only stands inside a statement (THEN, TO, STEP,
+// AS).
+enum KeywordCategory : std::uint8_t {
+    kKcStatement = 0,
+    kKcFunction = 1,
+    kKcOperator = 2,
+    kKcClause = 3,
+};
+
 struct KeywordRecord {
     char name[100]; // upper case, zero-filled
     std::uint8_t flag;
+    KeywordCategory category;
 };
-static_assert(sizeof(KeywordRecord) == 101);
+static_assert(sizeof(KeywordRecord) == 102);
+
+// What a lookup matched: the keyword's length (0 for none), flag and category.
+struct KeywordMatch {
+    std::uint8_t length = 0;
+    KeywordFlag flag = kKwPlain;
+    KeywordCategory category = kKcStatement;
+};
 
 inline constexpr std::size_t kKeywordCount = 142;
 // The longest keyword, ENDSWITCH.
@@ -40,6 +59,8 @@ std::size_t LookupKeyword(const char* text, std::uint8_t& flag);
 // The same as LookupKeyword for `text`, which holds no NUL, followed by a
 // NUL, without copying it: the scanner's lookup.
 std::size_t LookupWord(std::string_view text, std::uint8_t& flag);
+// The same lookup with the keyword's category: the lexer's.
+KeywordMatch FindKeyword(std::string_view text);
 
 // The per-letter lookups (none for J, Q, Y and Z).
 std::size_t LookupKeywordA(const char* text, std::uint8_t& flag);

@@ -283,6 +283,21 @@ enum StringId : unsigned {
     IDS_GUIDE_MISSING = 451,
     IDS_GUIDE_NOT_OPENED = 452,
 
+    // Problems of a program's text that no command reports by itself: a
+    // reference to a line that does not exist (%1 its digits), a line whose
+    // number is lower than the one before it, a NUL byte, a byte that starts
+    // no character (%1 in hexadecimal).
+    IDS_LINE_REF_NO_LINE = 470,
+    IDS_LINE_OUT_OF_ORDER = 471,
+    IDS_NUL_INSIDE = 472,
+    IDS_NOT_CP932 = 473,
+    // What the mechanical mends of such problems are called.
+    IDS_FIX_REMOVE_BLANK_LINE = 474,
+    IDS_FIX_REMOVE_INDENT = 475,
+    IDS_FIX_REMOVE_END_MARK = 476,
+    IDS_FIX_REMOVE_END_CODE = 477,
+    IDS_FIX_REMOVE_NUL = 478,
+
     // tessel-cli's own: a character or byte that cannot be converted (%1 the
     // byte in hexadecimal, or the character as NameCharacter shows it).
     IDS_CLI_NOT_UTF8 = 500,

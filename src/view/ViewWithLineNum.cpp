@@ -114,7 +114,7 @@ bool CViewWithLineNum::ChooseHowToRenumber() {
     if (dynamic_cast<CDocBasic*>(Document()))
         return true;
     // Lines that refer to others by number would point elsewhere afterwards.
-    const std::optional<LineReference> reference = Document()->FirstLineReference();
+    const std::optional<FoundReference> reference = Document()->FirstLineReference();
     if (!reference)
         return true;
     const std::string place = DescribeProblem(ReferencePlace(reference->line, reference->target));

@@ -110,6 +110,18 @@ TEST(Cp932RoundTrip, RandomBytesWithoutNul) {
         for (char& c : text)
             c = rng() % 2 ? pool[rng() % pool.size()] : static_cast<char>(1 + rng() % 255);
         ASSERT_EQ(RoundTrip(text), text);
+        // CharacterBytes() steps through the text as Decode() does: a byte
+        // that starts no character is the one Decode() marks.
+        const std::u16string decoded = Decode(text);
+        std::size_t unit = 0;
+        for (std::size_t i = 0; i < text.size(); ++unit) {
+            const std::size_t bytes = CharacterBytes(text, i);
+            const auto b = static_cast<unsigned char>(text[i]);
+            ASSERT_LT(unit, decoded.size());
+            EXPECT_EQ(bytes == 0, b >= 0x80 && decoded[unit] == 0xF700 + b) << i;
+            i += text.compare(i, 2, "\r\n") == 0 ? 2 : std::max<std::size_t>(bytes, 1);
+        }
+        EXPECT_EQ(unit, decoded.size());
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -151,7 +152,35 @@ TEST(LookupWord, AgreesWithLookupKeyword) {
         const Found found = Lookup(word.c_str());
         EXPECT_EQ(length, found.length) << word;
         EXPECT_EQ(flag, found.flag) << word;
+        // The lexer's lookup finds the same keyword, with its record's category.
+        const KeywordMatch match = FindKeyword(word);
+        EXPECT_EQ(match.length, found.length) << word;
+        EXPECT_EQ(match.flag, found.flag) << word;
+        if (match.length != 0) {
+            std::string upper = word.substr(0, match.length);
+            for (char& c : upper)
+                c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+            for (std::size_t i = 0; i < KeywordTableSize(); ++i)
+                if (upper == KeywordAt(i).name)
+                    EXPECT_EQ(match.category, KeywordAt(i).category) << word;
+        }
     }
+}
+
+TEST(KeywordTable, CategoriesForAHighlighter) {
+    std::map<KeywordCategory, std::set<std::string>> names;
+    for (std::size_t i = 0; i < KeywordTableSize(); ++i)
+        names[KeywordAt(i).category].insert(KeywordAt(i).name);
+    EXPECT_EQ(names[kKcOperator], (std::set<std::string>{"AND", "MOD", "NOT", "OR", "XOR"}));
+    EXPECT_EQ(names[kKcClause], (std::set<std::string>{"APPEND", "AS", "ELSE", "OUTPUT", "STEP",
+                                                       "THEN", "TO", "USING"}));
+    // Every statement that takes references is a statement; functions give
+    // values, strings among them.
+    for (const char* name : {"GOTO", "GOSUB", "RESTORE", "REM", "PRINT", "IF", "ENDSWITCH"})
+        EXPECT_TRUE(names[kKcStatement].contains(name)) << name;
+    for (const char* name : {"ABS", "CHR$", "INKEY$", "MID$", "PI", "RND", "EOF", "PEEK"})
+        EXPECT_TRUE(names[kKcFunction].contains(name)) << name;
+    EXPECT_EQ(names[kKcStatement].size() + names[kKcFunction].size(), kKeywordCount - 13);
 }
 
 } // namespace

@@ -399,7 +399,7 @@ TEST(ReferenceScanner, FindsTheFirstReferenceInNumberOrder) {
     for (const auto& c : cases) {
         DocHarness<CDocWithLineNum> h;
         h.SetText(c.text);
-        const std::optional<LineReference> reference = h.doc.FirstLineReference();
+        const std::optional<FoundReference> reference = h.doc.FirstLineReference();
         EXPECT_EQ(reference.has_value(), c.line.has_value()) << c.text;
         if (reference && c.line) {
             EXPECT_EQ(reference->line, *c.line) << c.text;
