@@ -2,6 +2,7 @@
 
 #include "cli/CliFileText.h"
 #include "cli/CliHelp.h"
+#include "cli/CliListings.h"
 #include "cli/CliTransfer.h"
 #include "comm/ComPort.h"
 #include "comm/TransferFlows.h"
@@ -14,6 +15,7 @@
 #include "engine/FileShape.h"
 #include "engine/Tidy.h"
 #include "lsp/LanguageServer.h"
+#include "model/ProgramModel.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 #include "settings/ProfileStore.h"
@@ -136,8 +138,9 @@ public:
         m_doc = CreateDocument(kind, m_editor, m_messages, m_settings);
         m_numbered = dynamic_cast<CDocWithLineNum*>(m_doc.get());
         const Command command = m_options.command;
-        if (!m_numbered && (command == Command::Sort || command == Command::Renumber ||
-                            command == Command::Tidy || command == Command::Check))
+        if (!m_numbered &&
+            (command == Command::Sort || command == Command::Renumber || command == Command::Tidy ||
+             command == Command::Check || command == Command::Xref))
             return UsageError(m_context,
                               LoadFormatted(IDS_CLI_LINE_NUMBERED_ONLY, {CommandName(command)}),
                               command);
@@ -203,12 +206,9 @@ public:
             break;
         }
         case Command::Check:
-            // An empty text has nothing to send, which is no fault of the text.
-            if (m_editor.GetLength() == 0)
-                return kExitOk;
-            if (!m_doc->GetSendText(result, SendNumbers::With))
-                return CannotBeSent();
-            return kExitOk;
+            return CheckProgram();
+        case Command::Xref:
+            return CrossReference();
         case Command::Wire:
             if (!WireBytes(result))
                 return kExitFailure;
@@ -293,6 +293,80 @@ private:
         if (m_options.output && *m_options.output != "-")
             return ShownName(*m_options.output);
         return std::string(LoadString(IDS_CLI_STANDARD_OUTPUT));
+    }
+
+    // check: every problem of the program, one a line in file order, the
+    // one a send stops at first among the errors and worded as a send words
+    // it; the status says whether a send would go.
+    int CheckProgram() {
+        // An empty text has nothing to send, which is no fault of the text.
+        if (m_editor.GetLength() == 0)
+            return kExitOk;
+        ProgramModel model(ModelOptions::For(m_options.Kind(), m_settings));
+        model.Build(m_doc->GetEditText());
+        std::vector<ProgramProblem> problems = model.Problems();
+        const bool error = std::ranges::any_of(problems, [](const ProgramProblem& problem) {
+            return problem.severity == Severity::Error;
+        });
+        // The model's errors are what a send refuses: without one, the send
+        // need not be tried; with one, the send says which it stops at.
+        std::string sent;
+        if (!error || m_doc->GetSendText(sent, SendNumbers::With)) {
+            ListProblems(model, problems, {}, {});
+            return error ? kExitFailure : kExitOk;
+        }
+        // The model's own record of the refusal gives way to the send's line.
+        const auto same = std::ranges::find_if(problems, [&](const ProgramProblem& problem) {
+            return problem.severity == Severity::Error && problem.message == m_messages.Id() &&
+                   problem.line == m_messages.Line();
+        });
+        const std::size_t at = static_cast<std::size_t>(
+            std::ranges::find(problems, Severity::Error, &ProgramProblem::severity) -
+            problems.begin());
+        if (same != problems.end())
+            problems.erase(same);
+        ListProblems(model, problems, DocumentMessage(IDS_CLI_CANNOT_BE_SENT),
+                     std::min(at, problems.size()));
+        // A line without a number that is blank or indented: tidy mends it.
+        if (m_messages.Id() == IDS_LINE_NO_NUMBER && m_messages.Line() != kNoLine)
+            Say(NoNumberHint(m_name, m_doc->GetEditText(), m_messages.Line(), m_options.file));
+        return kExitFailure;
+    }
+
+    // Writes `problems` as check lists them, with `refusal` as a line of its
+    // own before problem `before` when there is one, as many lines as --max
+    // allows.
+    void ListProblems(const ProgramModel& model, std::span<const ProgramProblem> problems,
+                      const std::string& refusal, std::size_t before) {
+        const FilePlaces places{model, m_numbered && !m_numbered->GetLineNumOutput()};
+        std::vector<std::string> lines;
+        for (const ProgramProblem& problem : problems)
+            lines.push_back(ProblemLine(m_name, places, problem));
+        if (!refusal.empty())
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(before), refusal + '\n');
+        const std::size_t shown =
+            std::min<std::size_t>(lines.size(), m_options.maxProblems.value_or(~0u));
+        std::string text;
+        for (std::size_t i = 0; i < shown; ++i)
+            text += lines[i];
+        if (const std::size_t more = lines.size() - shown; more > 0)
+            text += LoadFormatted(more == 1 ? IDS_CLI_MORE_PROBLEM : IDS_CLI_MORE_PROBLEMS,
+                                  {m_name, std::to_string(more)}) +
+                    '\n';
+        Say(text);
+    }
+
+    // xref: who refers to which line, and where the labels and variables
+    // stand, on standard output.
+    int CrossReference() {
+        ProgramModel model(ModelOptions::For(m_options.Kind(), m_settings));
+        model.Build(m_doc->GetEditText());
+        const FilePlaces places{model, m_numbered && !m_numbered->GetLineNumOutput()};
+        std::string listing = m_options.json ? XrefJson(places) : XrefTable(places);
+        // The table gives names as the file has them; JSON is UTF-8 anyway.
+        if (!m_options.json && !ToFileEncoding(listing, WrittenName()))
+            return kExitFailure;
+        return Write(listing);
     }
 
     // The checks of a send failed. When the line without a number is blank,

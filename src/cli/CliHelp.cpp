@@ -72,14 +72,35 @@ constexpr CommandHelpText kHelp[] = {
      "whose first line, tidied, begins with no digit has no numbers: only its\n"
      "encoding is converted. Refused, with nothing written, when a line would\n"
      "still have no number or a character has no code in code page 932.\n"},
-    {Command::Check, "check [OPTIONS] FILE", "run the checks of a send, without sending",
-     "Runs the checks that sending FILE runs: every line at most 254 bytes after\n"
-     "tab expansion, then every line numbered 1 to 65279 and no number twice, and\n"
-     "no end-of-text code inside the text, where the device would stop reading.\n"
-     "Prints nothing and exits with 0 when FILE could be sent; an empty file is\n"
-     "fine. A warning (exit status unchanged) says when FILE looks like UTF-8, or\n"
-     "is taken as having no numbers although its lines begin with blanks and a\n"
-     "number, and how tidy fixes it.\n"},
+    {Command::Check, "check [--max N] [OPTIONS] FILE", "list every problem a send would meet",
+     "Lists every problem of FILE, one a line on standard error in file order,\n"
+     "FILE:LINE:COLUMN: message (columns in bytes): the errors a send refuses (a\n"
+     "line over 254 bytes after tab expansion, without a number or with one\n"
+     "outside 1 to 65279, a number twice, an end-of-text code inside the text),\n"
+     "warnings (a GOTO, GOSUB, THEN, ELSE or RESTORE naming a line there is not,\n"
+     "which renumbering refuses; a byte that is no character of code page 932) and\n"
+     "notes (a line out of number order, which a send sorts). The error a send\n"
+     "stops at comes first among the errors, as FILE:LINE: message. Exits with 1\n"
+     "when there is an error, else 0 (an empty file too). It warns besides when\n"
+     "FILE looks like UTF-8, or is taken as having no numbers although its lines\n"
+     "begin with blanks and a number, and says how tidy fixes it.\n"
+     "\n"
+     "      --max N             list no more than N problems, 1 to 1000000, and say\n"
+     "                          how many more there are\n"},
+    {Command::Xref, "xref [--json] [OPTIONS] FILE", "list who refers to which line",
+     "Writes the cross-reference listing of a BASIC program on standard output,\n"
+     "one record a line, five fields separated by a tab (cut -f and awk split\n"
+     "them):\n"
+     "\n"
+     "  line      TARGET HOW FROM PLACE   a reference to an existing line\n"
+     "  missing   TARGET HOW FROM PLACE   a reference to a line there is not\n"
+     "  label     *NAME  defined|used FROM PLACE\n"
+     "  variable  NAME   set|read FROM PLACE\n"
+     "\n"
+     "HOW is GOTO, GOSUB, THEN, ELSE or RESTORE (ON ... GOTO and GOSUB lists too),\n"
+     "FROM the number of the line it stands in ('-' for none), PLACE its\n"
+     "LINE:COLUMN in FILE. References come by the line they name, then in file\n"
+     "order; labels and variables by name, each in file order.\n"},
     {Command::Wire, "wire [OPTIONS] FILE", "write the bytes a send puts on the wire",
      "Writes the bytes that sending FILE puts on the wire: tabs expanded, the\n"
      "device's line ends and the end-of-text code. A line-numbered file is first\n"
@@ -215,6 +236,12 @@ constexpr std::string_view kEncodingOption =
     "                          own); utf-8 is converted to code page 932 when\n"
     "                          read and back when written\n";
 
+constexpr std::string_view kXrefJsonOption =
+    "      --json              a JSON object instead, with the arrays lines (number,\n"
+    "                          line, references), missing, labels and variables\n"
+    "                          (name, uses); each reference or use has how, from\n"
+    "                          (null for none), line and column\n";
+
 constexpr std::string_view kJsonOption =
     "      --json              a JSON array of objects instead, with the keys path,\n"
     "                          device, com (an array), openable (true or false),\n"
@@ -298,7 +325,8 @@ std::string ToolHelp() {
     text += "      --version           show the version\n\n"
             "renumber also takes --new, --old and --step; see 'tessel-cli help renumber'.\n"
             "receive takes --data and --timeout; see 'tessel-cli help receive'.\n"
-            "ports takes --json; see 'tessel-cli help ports'.\n"
+            "check takes --max; see 'tessel-cli help check'.\n"
+            "xref and ports take --json; see 'tessel-cli help xref'.\n"
             "Options override the settings file, which overrides the defaults.\n\n";
     text += kExitStatus;
     text += kTransferExitStatus;
@@ -337,6 +365,8 @@ std::string CommandHelp(Command command) {
         text += kEncodingOption;
     if (takes.listing)
         text += kJsonOption;
+    if (takes.lists)
+        text += kXrefJsonOption;
     text += kSettingsOption;
     text += kCommonOptions;
     text += '\n';

@@ -32,7 +32,8 @@ constexpr CommandInfo kCommands[] = {
     {Command::Tidy, "tidy", {.output = Output::Text, .type = true}},
     {Command::Check,
      "check",
-     {.output = Output::None, .numbering = true, .sends = true, .type = true}},
+     {.output = Output::None, .numbering = true, .sends = true, .type = true, .problems = true}},
+    {Command::Xref, "xref", {.type = true, .lists = true}},
     {Command::Wire,
      "wire",
      {.output = Output::Bytes, .numbering = true, .sends = true, .type = true}},
@@ -55,6 +56,11 @@ constexpr bool ChecksHoldForEveryCommand() {
         const CommandOptions& options = info.options;
         if (info.command == Command::Help || options.listing ||
             options.serves) // take no options of these
+            continue;
+        // A listing of FILE makes no bytes of a send.
+        if (options.lists && (options.output != Output::None || options.sends))
+            return false;
+        if (options.lists)
             continue;
         if ((options.output == Output::None || options.output == Output::Bytes) && !options.sends)
             return false;
@@ -121,6 +127,7 @@ enum class Opt {
     Encoding,
     Timeout,
     Json,
+    Max,
     Help,
     Version,
 };
@@ -137,6 +144,10 @@ constexpr bool ByEvery(Command) {
 template <bool CommandOptions::*Flag>
 bool By(Command command) {
     return OptionsOf(command).*Flag;
+}
+// --json: the commands that list something.
+bool ByListers(Command command) {
+    return OptionsOf(command).listing || OptionsOf(command).lists;
 }
 // Every command but those that read and write no file (ports).
 bool ByFileReaders(Command command) {
@@ -227,7 +238,8 @@ constexpr OptionInfo kOptions[] = {
     {"data", 0, false, Opt::Data, By<&CommandOptions::data>},
     {"encoding", 0, true, Opt::Encoding, ByFileReaders, Words<kEncodingNames>},
     {"timeout", 0, true, Opt::Timeout, By<&CommandOptions::timeout>},
-    {"json", 0, false, Opt::Json, By<&CommandOptions::listing>},
+    {"json", 0, false, Opt::Json, ByListers},
+    {"max", 0, true, Opt::Max, By<&CommandOptions::problems>},
     {"help", 'h', false, Opt::Help},
     {"version", 0, false, Opt::Version, [](Command command) { return command == Command::None; }},
 };
@@ -235,6 +247,8 @@ constexpr OptionInfo kOptions[] = {
 // The same upper limits as the dialogs that set these values.
 constexpr unsigned kMaxStep = kMaxLineNum - 1;
 constexpr unsigned kMaxTab = 10;
+// The most problems check --max may ask for: more than a program holds.
+constexpr unsigned kMaxProblems = 1000000;
 // The longest receive time-out: a day.
 constexpr unsigned kMaxTimeoutSeconds = 86400;
 
@@ -565,6 +579,8 @@ private:
         case Opt::Json:
             m_options.json = true;
             return true;
+        case Opt::Max:
+            return Number(value, shown, 1, kMaxProblems, m_options.maxProblems);
         case Opt::Help:
             m_options.help = true;
             return true;
@@ -584,8 +600,11 @@ private:
             return Fail(IDS_CLI_MISSING_COMMAND, {});
         const std::string command(CommandName(o.command));
         const CommandOptions& takes = OptionsOf(o.command);
-        if (o.json && !takes.listing)
-            return Fail(IDS_CLI_BELONGS_TO, {"--json", Takers(&CommandOptions::listing), command});
+        const auto lists = [](const CommandOptions& t) { return t.listing || t.lists; };
+        if (o.json && !lists(takes))
+            return Fail(IDS_CLI_BELONGS_TO, {"--json", Takers(lists), command});
+        if (o.maxProblems && !takes.problems)
+            return Fail(IDS_CLI_BELONGS_TO, {"--max", Takers(&CommandOptions::problems), command});
         if (takes.listing || takes.serves) {
             if (m_haveFile)
                 return Fail(IDS_CLI_READS_NO_FILE, {command});
@@ -636,7 +655,8 @@ private:
         if (o.command == Command::Unnumber && o.numbers == true)
             return Fail(IDS_CLI_CANNOT_BE_USED_WITH, {command, "--numbers"});
         const bool needsNumbers = o.command == Command::Sort || o.command == Command::Renumber ||
-                                  o.command == Command::Tidy || o.command == Command::Check;
+                                  o.command == Command::Tidy || o.command == Command::Check ||
+                                  o.command == Command::Xref;
         if (needsNumbers && !IsLineNumbered(o.Kind()))
             return Fail(IDS_CLI_IS_A_DATA_FILE, {command, Quoted(o.file)});
         return true;

@@ -24,6 +24,7 @@ enum class Command {
     Renumber,
     Tidy,
     Check,
+    Xref,
     Wire,
     Send,
     Receive,
@@ -66,7 +67,8 @@ struct CliOptions {
     std::optional<std::uint32_t> lineDelay; // milliseconds
     bool data = false;                      // receive --data: a DATA file
     std::optional<unsigned> timeoutMs;      // receive --timeout, in milliseconds
-    bool json = false;                      // ports --json
+    bool json = false;                      // ports and xref --json
+    std::optional<unsigned> maxProblems;    // check --max: the problems shown at most
     // --encoding: how FILE (and the file written) is encoded.
     TextEncoding encoding = TextEncoding::Cp932;
     bool help = false;
@@ -109,6 +111,8 @@ struct CommandOptions {
     bool data = false;      // --data
     bool timeout = false;   // --timeout
     bool listing = false;   // lists the ports: --json; reads no FILE, writes no file
+    bool lists = false;     // lists what FILE holds on standard output: --json
+    bool problems = false;  // lists FILE's problems: --max
     bool serves = false;    // a server on standard input and output: reads no FILE
 };
 

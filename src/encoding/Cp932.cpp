@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace tessel::cp932 {
 namespace {
@@ -488,6 +489,18 @@ std::optional<ConversionError> ToUtf8(std::string_view bytes, std::string& utf8)
 std::optional<std::size_t> LooksLikeUtf8(std::string_view bytes) {
     std::optional<std::size_t> first;
     for (std::size_t i = 0; i < bytes.size();) {
+        // ASCII, which most of a program is, eight bytes at a time.
+        for (std::uint64_t word = 0; i + 8 <= bytes.size(); i += 8) {
+            std::memcpy(&word, bytes.data() + i, 8);
+            if (word & 0x8080808080808080u)
+                break;
+        }
+        if (i == bytes.size())
+            break;
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         const Utf8Char c = ReadUtf8(bytes, i);
         if (c.length == 0)
             return std::nullopt;

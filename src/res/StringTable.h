@@ -454,6 +454,12 @@ enum StringId : unsigned {
     // The language server (tessel-cli lsp). %1 a count of characters beyond
     // those named one by one.
     IDS_LSP_MORE_NOT_IN_CP932 = 650,
+    // tessel-cli check: how a problem that is no error is marked, and what
+    // --max left out.
+    IDS_CLI_WARNING_MARK = 690,
+    IDS_CLI_HINT_MARK = 691,
+    IDS_CLI_MORE_PROBLEMS = 692, // %1 the file, %2 how many
+    IDS_CLI_MORE_PROBLEM = 693,  // %1 the file: one more
 
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,

@@ -8,6 +8,7 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/stat.h>
 
@@ -385,7 +386,9 @@ TEST_F(CliCommands, CheckAndSendWarnOfUtf8AndIndentedNumbers) {
          {std::pair{utf8, utf8Warning}, {indented, indentWarning}, {blankFirst, blankWarning}}) {
         Result r = Run("a.bas", content, {"check", "FILE"});
         EXPECT_EQ(r.status, kExitOk);
-        EXPECT_EQ(r.err, named(warning));
+        // The problems of the text follow (a byte of UTF-8 that starts no
+        // character of code page 932, say).
+        EXPECT_EQ(r.err.substr(0, named(warning).size()), named(warning));
         // A send warns before it tries the port.
         r = Run("a.bas", content, {"send", "FILE", "--port", "/nonexistent"});
         EXPECT_EQ(r.status, kExitFailure);
@@ -426,6 +429,86 @@ TEST_F(CliCommands, CheckAndSendWarnOfUtf8AndIndentedNumbers) {
     EXPECT_EQ(Run("a.txt", "Items\n  2 eggs\n", {"check", "FILE"}).err, "");
 }
 
+// check lists every problem, one a line, in file order, warnings and notes
+// marked; the error a send stops at comes first among the errors, in the
+// words the send has for it; --max cuts the list and says how much is left.
+TEST_F(CliCommands, CheckListsEveryProblemTheSendsRefusalFirstAmongTheErrors) {
+    const std::string program = "10 GOTO 99\n\n20 " + std::string(260, 'A') + "\n5 END\n";
+    Result r = Run("a.bas", program, {"check", "FILE"});
+    const std::string all =
+        m_file +
+        ":1:9: warning: There is no line 99. The program may still run, but it cannot be "
+        "renumbered.\n" +
+        m_file + ":3: A line is too long. Keep each line to 254 characters or fewer.\n" + m_file +
+        ":2:1: A line has no line number.\n" + m_file +
+        ":4:1: note: This line's number is lower than the one before it. A send puts the lines in "
+        "number order.\n";
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_EQ(r.err, all);
+    EXPECT_EQ(r.out, "");
+    r = Run("a.bas", program, {"check", "--max", "3", "FILE"});
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_EQ(r.err, all.substr(0, all.rfind(m_file)) + m_file +
+                         ": 1 more problem not shown (--max sets how many are)\n");
+    // Warnings and notes alone: the program can be sent.
+    r = Run("a.bas", "20 GOSUB 100\n10 RETURN\n", {"check", "FILE"});
+    EXPECT_EQ(r.status, kExitOk);
+    EXPECT_EQ(r.err.substr(0, m_file.size() + 15), m_file + ":1:10: warning:");
+    EXPECT_NE(r.err.find(m_file + ":2:1: note: "), std::string::npos);
+    EXPECT_EQ(Run("a.bas", "20 GOSUB 10\n", {"check", "--max", "0", "FILE"}).status, kExitUsage);
+    EXPECT_EQ(Run("a.bas", "20 GOSUB 10\n", {"sort", "--max", "1", "FILE"}).status, kExitUsage);
+}
+
+// xref: who refers to which line and how, references to missing lines,
+// labels and variables, as a table for cut and awk and as JSON.
+TEST_F(CliCommands, XrefListsReferencesLabelsAndVariables) {
+    const std::string program = "10 *LOOP: A=A+1\n"
+                                "20 IF A<10 THEN 10 ELSE 40\n"
+                                "30 ON A GOSUB 100,200,300\n"
+                                "40 GOTO *LOOP\n"
+                                "50 RESTORE 60\n"
+                                "60 DATA 1,2\n"
+                                "100 B$=\"X\":PRINT B$\n"
+                                "200 RETURN\n";
+    Result r = Run("c.bas", program, {"xref", "FILE"});
+    EXPECT_EQ(r.status, kExitOk);
+    EXPECT_EQ(r.out, "line\t10\tTHEN\t20\t2:17\n"
+                     "line\t40\tELSE\t20\t2:25\n"
+                     "line\t60\tRESTORE\t50\t5:12\n"
+                     "line\t100\tGOSUB\t30\t3:15\n"
+                     "line\t200\tGOSUB\t30\t3:19\n"
+                     "missing\t300\tGOSUB\t30\t3:23\n"
+                     "label\t*LOOP\tdefined\t10\t1:5\n"
+                     "label\t*LOOP\tused\t40\t4:10\n"
+                     "variable\tA\tset\t10\t1:11\n"
+                     "variable\tA\tread\t10\t1:13\n"
+                     "variable\tA\tread\t20\t2:7\n"
+                     "variable\tA\tread\t30\t3:7\n"
+                     "variable\tB$\tset\t100\t7:5\n"
+                     "variable\tB$\tread\t100\t7:18\n");
+    EXPECT_EQ(r.err, "");
+
+    r = Run("c.bas", program, {"xref", "--json", "FILE"});
+    EXPECT_EQ(r.status, kExitOk);
+    const nlohmann::json listing = nlohmann::json::parse(r.out);
+    ASSERT_EQ(listing["lines"].size(), 5u);
+    EXPECT_EQ(listing["lines"][0]["number"], 10);
+    EXPECT_EQ(listing["lines"][0]["line"], 1);
+    EXPECT_EQ(listing["lines"][0]["references"][0],
+              (nlohmann::json{{"how", "THEN"}, {"from", 20}, {"line", 2}, {"column", 17}}));
+    EXPECT_EQ(listing["missing"][0]["target"], 300);
+    EXPECT_EQ(listing["labels"][0]["name"], "LOOP");
+    EXPECT_EQ(listing["labels"][0]["uses"].size(), 2u);
+    EXPECT_EQ(listing["variables"][1]["name"], "B$");
+    EXPECT_EQ(listing["variables"][1]["uses"][0]["how"], "set");
+
+    // A file without numbers: its places are its own, without the numbers
+    // loading gave it.
+    r = Run("u.bas", "GOSUB 100\nRETURN\n", {"xref", "FILE"});
+    EXPECT_EQ(r.out, "missing\t100\tGOSUB\t10\t1:7\n");
+    EXPECT_EQ(Run("d.dat", "1,2\n", {"xref", "FILE"}).status, kExitUsage);
+}
+
 // A program as it is shared: a remark without a number, then its numbered
 // lines indented. Loading takes it as having no numbers, so check and send
 // say that it would go out numbered anew, and tidy names the remark.
@@ -445,7 +528,10 @@ TEST_F(CliCommands, AnIndentedProgramAfterARemarkIsWarnedOfAndTidyNamesTheRemark
         ":1: warning: this line has no line number, though most lines have one, so the file is "
         "taken as having no line numbers and its lines get new ones in front of theirs; give it a "
         "number or remove it\n";
-    EXPECT_EQ(r.err, warnings);
+    // Numbered anew, the program has no line 200 for its GOTO.
+    EXPECT_EQ(r.err, warnings + m_file +
+                         ":2:13: warning: There is no line 200. The program may still run, but it "
+                         "cannot be renumbered.\n");
     r = Run("game.bas", program, {"send", "FILE", "--port", "/nonexistent"});
     EXPECT_EQ(r.status, kExitFailure);
     EXPECT_EQ(r.err.substr(0, warnings.size()), warnings);

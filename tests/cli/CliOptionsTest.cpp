@@ -187,14 +187,14 @@ TEST(CliOptions, UsageErrors) {
         {{"receive", "-o", "b", "--timeout", "86400.5"}, "for --timeout"},
         {{"receive", "-o", "b", "--timeout", "."}, "for --timeout"},
         {{"send", "a", "--timeout", "5"}, "--timeout belongs to receive, not send"},
-        {{"number", "a", "--json"}, "--json belongs to ports, not number"},
+        {{"number", "a", "--json"}, "--json belongs to xref and ports, not number"},
         {{"ports", "a"}, "ports reads no FILE"},
         {{"ports", "--baud", "1200"}, "option '--baud' does not apply to ports"},
         {{"ports", "-o", "x"}, "option '-o' does not apply to ports"},
         // The language server reads no FILE and converts none.
         {{"lsp", "a.bas"}, "lsp reads no FILE"},
         {{"lsp", "--encoding", "utf-8"}, "option '--encoding' does not apply to lsp"},
-        {{"lsp", "--json"}, "--json belongs to ports, not lsp"},
+        {{"lsp", "--json"}, "--json belongs to xref and ports, not lsp"},
         {{"lsp", "-o", "x"}, "option '-o' does not apply to lsp"},
     };
     for (const auto& c : cases) {
@@ -318,8 +318,8 @@ TEST(CliOptions, CompletionOffersTheOptionsEachCommandAccepts) {
 TEST(CliOptions, CompletionReadsTheWordsBefore) {
     using Words = std::vector<std::string>;
     const auto complete = [](std::vector<std::string_view> args) { return Complete(args); };
-    EXPECT_EQ(complete({""}).words.size(), 12u); // the commands, help too
-    EXPECT_EQ(complete({"help", ""}).words.size(), 11u);
+    EXPECT_EQ(complete({""}).words.size(), 13u); // the commands, help too
+    EXPECT_EQ(complete({"help", ""}).words.size(), 12u);
     EXPECT_EQ(complete({"help", "sort", ""}).words, Words{});
     // A value: after the option, after "=", after a short option's letter.
     EXPECT_EQ(complete({"wire", "--eol", ""}).words, (Words{"cr", "lf", "crlf"}));

@@ -438,6 +438,13 @@ TEST(Cp932Utf8, LooksLikeUtf8OnlyWithCharactersBeyondAscii) {
     EXPECT_EQ(LooksLikeUtf8("10 \x82\xa0\n"), std::nullopt);
     EXPECT_EQ(LooksLikeUtf8("10 \xb1\xb2\n"), std::nullopt);
     EXPECT_EQ(LooksLikeUtf8("\xE3\x81\x82\x82\xa0"), std::nullopt);
+    // Long runs of ASCII before, between and after, at every alignment.
+    for (std::size_t run = 0; run < 20; ++run) {
+        const std::string ascii(run, 'A');
+        EXPECT_EQ(LooksLikeUtf8(ascii + "\xC3\xA9" + ascii + "\xE3\x81\x82" + ascii), run);
+        EXPECT_EQ(LooksLikeUtf8(ascii + "\xC3\xA9" + ascii + "\x82\xa0" + ascii), std::nullopt);
+        EXPECT_EQ(LooksLikeUtf8(ascii + ascii + "\xC3"), std::nullopt);
+    }
 }
 
 } // namespace
