@@ -58,6 +58,9 @@ void WorkQueue::Stop() {
         dropped.swap(m_entries);
         m_current.request_stop();
     }
+    // The worker hears of it through the flag under the lock, which no
+    // wake-up can miss; the stop token's own wake-up alone is not relied on.
+    m_changed.notify_all();
     if (m_thread.joinable()) {
         m_thread.request_stop();
         m_thread.join();
@@ -77,21 +80,22 @@ bool WorkQueue::WaitIdle(std::chrono::milliseconds horizon, std::chrono::millise
 void WorkQueue::Run(std::stop_token stop) {
     std::unique_lock lock(m_lock);
     for (;;) {
-        if (stop.stop_requested())
+        if (m_stopped || stop.stop_requested())
             return;
         const auto first = std::min_element(
             m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) {
                 return a.due != b.due ? a.due < b.due : a.order < b.order;
             });
         if (first == m_entries.end()) {
-            m_changed.wait(lock, stop, [&] { return !m_entries.empty(); });
+            m_changed.wait(lock, stop, [&] { return m_stopped || !m_entries.empty(); });
             continue;
         }
         if (first->due > Clock::now()) {
             // Until it is due, or something comes or goes.
             const std::size_t count = m_entries.size();
             const auto due = first->due;
-            m_changed.wait_until(lock, stop, due, [&] { return m_entries.size() != count; });
+            m_changed.wait_until(lock, stop, due,
+                                 [&] { return m_stopped || m_entries.size() != count; });
             continue;
         }
         Task task = std::move(first->task);
