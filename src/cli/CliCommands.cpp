@@ -24,6 +24,8 @@
 #include "sys/Platform.h"
 #include "sys/SysCalls.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cerrno>
 #include <climits> // PATH_MAX
 #include <cstdio>
@@ -716,22 +718,11 @@ private:
         return text;
     }
 
+    // A JSON string of `value`, through the JSON library: escaped as JSON
+    // wants, a byte that is no UTF-8 (a device's name can be any bytes) as
+    // U+FFFD, so that the listing is always valid JSON.
     static std::string Json(std::string_view value) {
-        std::string text = "\"";
-        for (const char c : value) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (c == '"' || c == '\\') {
-                text += '\\';
-                text += c;
-            } else if (byte < 0x20 || byte == 0x7F) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-                text += escaped;
-            } else {
-                text += c;
-            }
-        }
-        return text + '"';
+        return nlohmann::json(value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     }
 
     static std::string PortsJson(const std::vector<SerialPortInfo>& ports) {

@@ -671,14 +671,18 @@ std::string CDocWithLineNum::SerializeStore() {
 
 bool CDocWithLineNum::TidyLines(TidyResult& result) {
     const std::string text = GetEditText();
+    const std::string own = TextWithoutAddedNumbers();
     std::string tidied;
-    result = Tidy(TextWithoutAddedNumbers(), TextEncoding::Cp932, tidied);
+    result = Tidy(own, TextEncoding::Cp932, tidied);
     if (!result.Ok()) {
         // Removing the added numbers keeps the lines: the line is the
-        // editor's line too.
+        // editor's line too. The message says how it begins in the file.
         const std::size_t offset = LineStart(text, result.line);
+        const std::size_t start = LineStart(own, result.line);
         MoveCaret(offset);
-        ShowMessage(TextResult::At(IDS_LINE_NO_NUMBER, result.line, offset));
+        TextResult refusal = TextResult::At(IDS_LINE_NO_NUMBER, result.line, offset);
+        refusal.place = NoNumberPlace(result.line, own.substr(start, NextLine(own, start).length));
+        ShowMessage(refusal);
         return false;
     }
     if (!result.numbered)

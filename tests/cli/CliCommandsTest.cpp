@@ -961,6 +961,14 @@ TEST_F(CliCommands, PortsListsOneLineAPortOrJsonAndSaysWhenThereIsNone) {
                   "/ttyACM0\", \"com\": [], \"openable\": true, \"vendor_id\": \"\", "
                   "\"product_id\": \"\", \"manufacturer\": \"\", \"product\": \"\", "
                   "\"serial\": \"\", \"driver\": \"\", \"description\": \"\"}\n]\n");
+
+    // An adapter may name itself with any bytes: the listing stays JSON.
+    WriteBytes(usb + "/product", "Serial\xff\x01\n");
+    StringOutput odd;
+    CliContext fourth{odd, quiet, m_defaultSettings, context.roots};
+    EXPECT_EQ(RunCommandLine(json, fourth), kExitOk);
+    const nlohmann::json parsed = nlohmann::json::parse(odd.Text());
+    EXPECT_EQ(parsed[0]["product"], "Serial\xEF\xBF\xBD\x01");
 }
 #else
 // The settings may name a port as Win32 opens it (\\.\COM1); ports still

@@ -1,5 +1,6 @@
 #include "engine/Tidy.h"
 
+#include "doc/LinePlace.h"
 #include "engine/DocBasic.h"
 #include "engine/FileShape.h"
 #include "res/StringTable.h"
@@ -235,6 +236,10 @@ TEST(TidyLines, TidiesTheTextAsTheFileHoldsIt) {
         EXPECT_FALSE(h.doc.TidyLines(result));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_NO_NUMBER});
         EXPECT_EQ(h.sink.lines, std::vector<std::size_t>{0});
+        // Named as the file has it, without the numbers loading gave it.
+        EXPECT_EQ(h.sink.places,
+                  std::vector<std::string>{DescribeProblem(NoNumberPlace(
+                      0, kSharedWithRemark.substr(0, kSharedWithRemark.find('\n'))))});
         EXPECT_EQ(h.editor.Caret(), 0);
         EXPECT_EQ(h.Text(), before);
         EXPECT_FALSE(h.doc.GetLineNumOutput());
