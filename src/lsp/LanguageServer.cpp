@@ -1,5 +1,6 @@
 #include "lsp/LanguageServer.h"
 
+#include "lsp/ProgramProblems.h"
 #include "lsp/TextProblems.h"
 #include "lsp/Transport.h"
 #include "sys/Platform.h"
@@ -13,6 +14,11 @@ void AddFeatures(Server& server) {
     server.AddProblemSource(
         [](const Document& document, PositionEncoding encoding, std::vector<Diagnostic>& problems) {
             auto found = ForeignCharacterProblems(document.text, encoding);
+            problems.insert(problems.end(), found.begin(), found.end());
+        });
+    server.AddProblemSource(
+        [](const Document& document, PositionEncoding encoding, std::vector<Diagnostic>& problems) {
+            auto found = ProgramProblems(document, encoding);
             problems.insert(problems.end(), found.begin(), found.end());
         });
 }

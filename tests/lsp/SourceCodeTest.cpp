@@ -3,6 +3,7 @@
 
 #include "lsp/SourceCode.h"
 #include "lsp/DocumentStore.h"
+#include "lsp/ProgramProblems.h"
 #include "lsp/TextProblems.h"
 #include "res/StringTable.h"
 
@@ -166,6 +167,35 @@ TEST(TextProblems, EachForeignCharacterIsAnErrorUpToALimit) {
     ASSERT_EQ(limited.size(), 3u);
     EXPECT_EQ(limited[2].range, (Range{{0, 4}, {0, 6}}));
     EXPECT_EQ(limited[2].message, "2 more characters have no code in code page 932");
+    SetLanguage(Language::Japanese);
+}
+
+// The model's problems as an editor shows them: where they are in the
+// client's positions, how bad, in the interface's language, with a mend.
+TEST(ProgramProblems, EveryProblemOfTheModelWithItsPlaceAndMend) {
+    SetLanguage(Language::English);
+    const Document document{"file:///a.bas", "basic", 1,
+                            SourceText("10 GOTO 99\n\n20 A$=\"漢\"\n5 END")};
+    const std::vector<Diagnostic> problems = ProgramProblems(document, kUtf16);
+    ASSERT_EQ(problems.size(), 3u);
+    EXPECT_EQ(problems[0].range, (Range{{0, 8}, {0, 10}}));
+    EXPECT_EQ(problems[0].severity, DiagnosticSeverity::Warning);
+    EXPECT_EQ(problems[0].message,
+              "There is no line 99. The program may still run, but it cannot be renumbered.");
+    EXPECT_EQ(problems[0].source, "tessel");
+    EXPECT_EQ(problems[1].range.start, (Position{1, 0}));
+    EXPECT_EQ(problems[1].severity, DiagnosticSeverity::Error);
+    EXPECT_EQ(problems[1].code, std::to_string(IDS_LINE_NO_NUMBER));
+    ASSERT_TRUE(problems[1].data);
+    EXPECT_EQ((*problems[1].data)["fix"]["offset"], 11);
+    EXPECT_EQ((*problems[1].data)["fix"]["length"], 1);
+    EXPECT_EQ((*problems[1].data)["fix"]["text"], "");
+    EXPECT_EQ(problems[2].range.start, (Position{3, 0}));
+    EXPECT_EQ(problems[2].severity, DiagnosticSeverity::Hint);
+    // The kind goes by the language id, else by the file's extension.
+    EXPECT_EQ(DocumentKind({"file:///n.txt", "plaintext", 1, {}}), DocKind::Text);
+    EXPECT_EQ(DocumentKind({"file:///d.DAT", "x-data", 1, {}}), DocKind::Data);
+    EXPECT_TRUE(ProgramProblems({"file:///d.dat", "", 1, SourceText("\n\n")}, kUtf8).empty());
     SetLanguage(Language::Japanese);
 }
 

@@ -1,0 +1,81 @@
+#include "lsp/ProgramProblems.h"
+
+#include "model/ProgramModel.h"
+#include "res/StringTable.h"
+
+#include <string>
+#include <string_view>
+
+namespace tessel::lsp {
+namespace {
+
+struct LanguageKind {
+    std::string_view id;
+    DocKind kind;
+};
+
+// The language ids editors give these files (VS Code's and the usual ones).
+constexpr LanguageKind kLanguages[] = {
+    {"basic", DocKind::Basic},    {"bas", DocKind::Basic},    {"c", DocKind::C},
+    {"asm", DocKind::Asm},        {"assembly", DocKind::Asm}, {"casl", DocKind::Casl},
+    {"plaintext", DocKind::Text}, {"text", DocKind::Text},
+};
+
+DiagnosticSeverity SeverityOf(Severity severity) {
+    switch (severity) {
+    case Severity::Error:
+        return DiagnosticSeverity::Error;
+    case Severity::Warning:
+        return DiagnosticSeverity::Warning;
+    case Severity::Hint:
+        return DiagnosticSeverity::Hint;
+    }
+    return DiagnosticSeverity::Error;
+}
+
+} // namespace
+
+DocKind DocumentKind(const Document& document) {
+    for (const LanguageKind& language : kLanguages)
+        if (document.languageId == language.id)
+            return language.kind;
+    std::string_view path = document.uri;
+    if (const std::size_t query = path.find_first_of("?#"); query != std::string_view::npos)
+        path = path.substr(0, query);
+    return DocKindFromPath(path);
+}
+
+std::vector<Diagnostic> ProgramProblems(const Document& document, PositionEncoding encoding) {
+    const DocKind kind = DocumentKind(document);
+    std::vector<Diagnostic> diagnostics;
+    if (!IsLineNumbered(kind))
+        return diagnostics;
+    ModelOptions options;
+    options.kind = kind;
+    ProgramModel model(options);
+    model.Build(document.text.Bytes());
+    const std::string& bytes = document.text.Bytes();
+    for (const ProgramProblem& problem : model.Problems()) {
+        // A character without a code is said, with its name, by the text's
+        // own problems (lsp/TextProblems.h).
+        if (problem.message == IDS_NOT_CP932 && problem.begin < bytes.size() &&
+            bytes[problem.begin] == kForeignByte)
+            continue;
+        Diagnostic diagnostic;
+        diagnostic.range = document.text.RangeOf(problem.begin, problem.end, encoding);
+        diagnostic.severity = SeverityOf(problem.severity);
+        diagnostic.code = std::to_string(problem.message);
+        diagnostic.source = "tessel";
+        diagnostic.message = DescribeProblem(problem);
+        if (problem.fix)
+            diagnostic.data = Json{{"fix",
+                                    {{"title", LoadString(problem.fix->title)},
+                                     {"offset", problem.fix->edit.offset},
+                                     {"length", problem.fix->edit.length},
+                                     {"text", problem.fix->edit.text}}}};
+        diagnostics.push_back(std::move(diagnostic));
+    }
+    return diagnostics;
+}
+
+} // namespace tessel::lsp
