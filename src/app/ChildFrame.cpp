@@ -41,9 +41,9 @@ constexpr qint64 kRecoveryLongestWaitMs = 30000;
 unsigned g_lastRecoveryId = 0;
 
 CKivaView* MakeView(CKivaApp& app, DocKind kind) {
-    if (IsLineNumbered(kind))
-        return new CViewWithLineNum(app);
-    return new CKivaView(app);
+    CKivaView* view = IsLineNumbered(kind) ? new CViewWithLineNum(app) : new CKivaView(app);
+    view->SetSourceKind(kind);
+    return view;
 }
 
 // The name proposed for an untitled document: its title up to the first
@@ -448,6 +448,7 @@ bool CChildFrame::ChangeKind(CDocTemplate& docTemplate) {
             m_view->setFocus();
     }
     m_view->SetDocument(m_document.get());
+    m_view->SetSourceKind(kind);
     old.reset();
     m_template = &docTemplate;
     setWindowIcon(DocumentIcon(kind));

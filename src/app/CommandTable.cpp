@@ -30,6 +30,7 @@ constexpr CommandInfo kCommands[] = {
     {ID_CARET_TOP, "ID_CARET_TOP", "", "", "Ctrl+Home"},
     {ID_CARET_END, "ID_CARET_END", "", "", "Ctrl+End"},
     {ID_TIDY, "ID_TIDY", "行の整形(&I)", "T&idy", ""},
+    {ID_VIEW_COLORS, "ID_VIEW_COLORS", "色分け表示(&C)", "&Colors", ""},
     {ID_FILE_NEW, "ID_FILE_NEW", "", "", "Ctrl+N"},
     {ID_FILE_OPEN, "ID_FILE_OPEN", "開く(&O)...", "&Open...", "Ctrl+O"},
     {ID_FILE_CLOSE, "ID_FILE_CLOSE", "閉じる(&C)", "&Close", ""},

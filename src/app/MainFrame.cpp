@@ -300,7 +300,7 @@ void CMainFrame::BuildMenus(bool documentOpen) {
             {ID_LINENUM_SETTINGS, ID_RENUMBER, ID_SORT_LINES, ID_TIDY, kSeparator, ID_TAB_STOP});
     if (documentOpen) {
         AddMenu(LoadQString(IDS_MENU_VIEW),
-                {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_FONT_SETTINGS});
+                {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_COLORS, ID_FONT_SETTINGS});
         QMenu* window = AddMenu(LoadQString(IDS_MENU_WINDOW),
                                 {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE});
         window->setObjectName(QStringLiteral("WindowMenu"));
@@ -542,6 +542,16 @@ bool CMainFrame::OnCmdMsg(int id, CmdUI* ui) {
             ui->SetCheck(statusBar()->isVisible());
         else
             statusBar()->setVisible(!statusBar()->isVisible());
+        return true;
+    case ID_VIEW_COLORS:
+        if (ui) {
+            ui->SetCheck(m_app.Settings().m_bColors);
+        } else {
+            const bool colored = !m_app.Settings().m_bColors;
+            m_app.Settings().m_bColors = colored;
+            m_app.StoreSettings(SettingGroup::Colors);
+            ApplyToEveryView([colored](CKivaView& view) { view.SetColored(colored); });
+        }
         return true;
     case ID_WINDOW_CASCADE:
         if (!ui)

@@ -634,6 +634,8 @@ constexpr StringEntry kStrings[] = {
     {32800, "ページレイアウトの設定を変更", "Change the page layout"},
     {32813, "空行や行番号の前の空白を取り除く\n整形",
      "Remove blank lines and the blanks before line numbers\nTidy"},
+    {32814, "行番号、キーワード、文字列、注釈などを色分けして表示\n色分け表示",
+     "Show the parts of a program (line numbers, keywords, strings, remarks) in colors\nColors"},
     {AFX_IDS_APP_TITLE, "TESSEL Software", "TESSEL Software"},
     {AFX_IDS_IDLEMESSAGE, "ﾚﾃﾞｨ", "Ready"},
     {57600, "新規にﾌｧｲﾙを作成\n新規ﾌｧｲﾙ", "Create a new file\nNew"},

@@ -26,6 +26,7 @@ enum class SettingGroup {
     PreviewPages, // "Settings"/"PreviewPages", written only when not 0
     RecentFiles,  // "Recent File List"/"File1" to "File4"; keys past the list removed
     WindowPos,    // "Settings"/"WindowPos", written only when there is one
+    Colors,       // "Edit"/"Colors"
 };
 
 // The program's settings in memory: loaded once at start-up, updated by each
@@ -37,6 +38,7 @@ struct AppSettings {
     unsigned m_nStartLine = 10;
     unsigned m_nLineStep = 10;
     unsigned m_nTabStop = 4;
+    bool m_bColors = true; // the editor colours the parts of a program
     int m_nPrintPage = 0;
     std::string m_strFaceName = kDefaultFaceName; // code page 932 bytes
     int m_nFontSize = 12;                         // points

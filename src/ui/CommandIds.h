@@ -27,6 +27,7 @@ enum CommandId : int {
     ID_CARET_TOP = 32811,
     ID_CARET_END = 32812,
     ID_TIDY = 32813,
+    ID_VIEW_COLORS = 32814,
 
     // Standard commands.
     ID_FILE_NEW = 57600,

@@ -10,8 +10,8 @@
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
 #include "view/FindReplaceDlg.h"
-#include "view/PlaceholderHighlighter.h"
 #include "view/PrintCommands.h"
+#include "view/SourceHighlighter.h"
 #include "view/TransferDlg.h"
 #include "view/ViewShell.h"
 #include "view/ViewWithLineNum.h"
@@ -67,7 +67,7 @@ CKivaView::CKivaView(IViewShell& shell, QWidget* parent)
       m_printing(std::make_unique<CPrintCommands>(*this, shell)) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setWordWrapMode(QTextOption::NoWrap);
-    new PlaceholderHighlighter(document());
+    m_highlighter = new SourceHighlighter(document());
     // The document is modified while its text differs from the one last
     // read or saved, as the undo history sees it: undoing back to that text
     // leaves it unmodified again.
@@ -87,7 +87,16 @@ CKivaView::~CKivaView() = default;
 
 void CKivaView::OnInitialUpdate() {
     ApplyFont(m_shell.EditFont());
+    SetColored(m_shell.Settings().m_bColors);
     SetTabStops(m_shell.Settings().m_nTabStop);
+}
+
+void CKivaView::SetSourceKind(DocKind kind) {
+    m_highlighter->SetKind(kind);
+}
+
+void CKivaView::SetColored(bool colored) {
+    m_highlighter->SetColored(colored);
 }
 
 void CKivaView::ApplyFont(const QFont& font) {

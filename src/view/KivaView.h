@@ -1,5 +1,6 @@
 #pragma once
 
+#include "doc/DocKind.h"
 #include "doc/EditText.h"
 #include "ui/CommandTarget.h"
 
@@ -15,6 +16,7 @@ namespace tessel {
 
 class CKivaDoc;
 class CPrintCommands;
+class SourceHighlighter;
 class IViewShell;
 
 // The editing window of a document: the text lives here, as code page 932
@@ -35,6 +37,10 @@ public:
     // settings commands for every open view).
     void OnInitialUpdate();
     void ApplyFont(const QFont& font);
+    // How the text is read for its colours (the document's kind), and
+    // whether it has any beyond the marks that stand for bytes.
+    void SetSourceKind(DocKind kind);
+    void SetColored(bool colored);
     void SetTabStops(unsigned widthInCharacters);
 
     virtual bool GetLineNumOutput() const { return false; }
@@ -116,6 +122,7 @@ private:
     CKivaDoc* m_document = nullptr;
     unsigned m_tabWidth = 4;
     std::unique_ptr<CPrintCommands> m_printing;
+    SourceHighlighter* m_highlighter = nullptr; // owned by the text document
 };
 
 } // namespace tessel

@@ -53,6 +53,8 @@
 #include <QStatusBar>
 #include <QStringListModel>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QToolBar>
 #include <QTranslator>
 #include <QUrl>
@@ -156,8 +158,9 @@ TEST(MainFrame, MenusWithoutAndWithADocument) {
                            "すべての範囲を選択(&A)"}));
     EXPECT_EQ(MenuItems(h.Frame(), "ﾍﾙﾌﾟ(&H)"),
               (QStringList{"ユーザーズ ガイド(&G)", "-", "ﾊﾞｰｼﾞｮﾝ情報(&A)..."}));
-    EXPECT_EQ(MenuItems(h.Frame(), "表示(&V)"),
-              (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "フォントの設定(&F)..."}));
+    EXPECT_EQ(
+        MenuItems(h.Frame(), "表示(&V)"),
+        (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "色分け表示(&C)", "フォントの設定(&F)..."}));
 
     // While a menu is open the pane shows the prompt of the highlighted
     // item, and nothing for one without a prompt; "ﾚﾃﾞｨ" once it closes.
@@ -735,6 +738,33 @@ TEST(MainFrame, TabStopDialogWritesTheSettingAndAppliesToEveryView) {
         const QFontMetricsF metrics(child->GetActiveView()->font());
         EXPECT_DOUBLE_EQ(child->GetActiveView()->tabStopDistance(), metrics.averageCharWidth() * 8);
     }
+}
+
+// Colours on and off for every window at once, remembered in the settings
+// file; a window opened later follows, and so does the next start.
+TEST(MainFrame, ColorsTurnOffForEveryViewAndStayOff) {
+    {
+        AppHarness h;
+        h.Execute(ID_NEW_BASIC);
+        h.Execute(ID_NEW_C);
+        EXPECT_TRUE(h.State(ID_VIEW_COLORS).checked);
+        h.Execute(ID_VIEW_COLORS);
+        EXPECT_FALSE(h.State(ID_VIEW_COLORS).checked);
+        EXPECT_EQ(ProfileStore(h.iniPath).GetProfileInt("Edit", "Colors", 1), 0u);
+        h.Execute(ID_NEW_CASL);
+        for (CChildFrame* child : h.Frame().Children()) {
+            CKivaView* view = child->GetActiveView();
+            view->setPlainText(QStringLiteral("10 GOTO 20"));
+            EXPECT_TRUE(view->document()->firstBlock().layout()->formats().isEmpty());
+        }
+        h.Execute(ID_VIEW_COLORS);
+        EXPECT_EQ(ProfileStore(h.iniPath).GetProfileInt("Edit", "Colors", 0), 1u);
+        EXPECT_FALSE(h.View()->document()->firstBlock().layout()->formats().isEmpty());
+        h.Execute(ID_VIEW_COLORS);
+    }
+    AppHarness again("[Edit]\nColors=0\n");
+    again.Execute(ID_NEW_BASIC);
+    EXPECT_FALSE(again.State(ID_VIEW_COLORS).checked);
 }
 
 TEST(MainFrame, LineNumberSettingsAreCheckedInOrder) {

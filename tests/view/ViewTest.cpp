@@ -509,6 +509,47 @@ TEST(View, ClosingAModifiedDocumentAsksAndCancelKeepsIt) {
     EXPECT_EQ(test::ReadBytes(path), "10 A");
 }
 
+// The format a character of a block is drawn with.
+QTextCharFormat FormatAt(const QTextBlock& block, int position) {
+    for (const QTextLayout::FormatRange& range : block.layout()->formats())
+        if (position >= range.start && position < range.start + range.length)
+            return range.format;
+    return {};
+}
+
+// Each kind of document is coloured as its language is read: keywords,
+// line references, remarks; a C comment runs on over lines; a text has
+// coloured numbers only. Double-byte characters count one position.
+TEST(View, ColorsFollowTheLanguageOfTheDocument) {
+    AppHarness h;
+    OpenFile(h, "p.bas", "10 GOTO 20:' \x8a\xbf\r\n20 PRINT LEN(\"\x83\x41\"):END\r\n");
+    QTextBlock block = h.View()->document()->firstBlock();
+    const QTextCharFormat number = FormatAt(block, 0);
+    EXPECT_TRUE(number.hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_EQ(FormatAt(block, 4).fontWeight(), QFont::Bold); // GOTO
+    const QColor reference = FormatAt(block, 8).foreground().color();
+    EXPECT_NE(reference, number.foreground().color());
+    EXPECT_NE(reference, FormatAt(block, 4).foreground().color());
+    EXPECT_TRUE(FormatAt(block, 11).fontItalic()); // the remark
+    EXPECT_TRUE(FormatAt(block, 13).fontItalic()); // its kanji, one position
+    block = block.next();
+    EXPECT_EQ(FormatAt(block, 3).fontWeight(), QFont::Bold); // PRINT
+    EXPECT_NE(FormatAt(block, 9).fontWeight(), QFont::Bold); // LEN, a function
+    EXPECT_TRUE(FormatAt(block, 9).hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_TRUE(FormatAt(block, 14).hasProperty(QTextFormat::ForegroundBrush)); // the string
+    EXPECT_FALSE(FormatAt(block, 14).fontItalic());
+
+    OpenFile(h, "m.c", "10 int a; /* one\r\n20 two */ b;\r\n");
+    block = h.View()->document()->firstBlock().next();
+    EXPECT_TRUE(FormatAt(block, 3).fontItalic()); // still the comment
+    EXPECT_FALSE(FormatAt(block, 12).fontItalic());
+
+    OpenFile(h, "n.txt", "10 GOTO 20\r\n");
+    block = h.View()->document()->firstBlock();
+    EXPECT_TRUE(FormatAt(block, 0).hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_FALSE(FormatAt(block, 4).hasProperty(QTextFormat::ForegroundBrush));
+}
+
 TEST(View, BytesThatAreNoCharacterShowAsMarkedPlaceholders) {
     AppHarness h;
     OpenFile(h, "m.dat",
