@@ -48,16 +48,16 @@ std::string NearlyOrdered(const std::string& program) {
     return text;
 }
 
-void BM_MakeLineTable(benchmark::State& state) {
+void BM_BuildLineTable(benchmark::State& state) {
     Fixture f;
     const std::string text = state.range(0) ? NearlyOrdered(f.program) : f.program;
     for (auto _ : state) {
         LineTable lines;
-        benchmark::DoNotOptimize(f.doc.MakeLineTable(text, lines));
+        benchmark::DoNotOptimize(BuildLineTable(text, lines));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_MakeLineTable)
+BENCHMARK(BM_BuildLineTable)
     ->Arg(0)
     ->Arg(1)
     ->ArgName("nearly_ordered")
@@ -112,7 +112,7 @@ void BM_DuplicateErrorPath(benchmark::State& state) {
     text.replace(last, text.find(' ', last) - last, "10");
     for (auto _ : state) {
         LineTable lines;
-        benchmark::DoNotOptimize(f.doc.MakeLineTable(text, lines));
+        benchmark::DoNotOptimize(BuildLineTable(text, lines));
     }
 }
 BENCHMARK(BM_DuplicateErrorPath)->Unit(benchmark::kMicrosecond);

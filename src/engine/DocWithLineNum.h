@@ -2,7 +2,7 @@
 
 #include "doc/KivaDoc.h"
 #include "doc/TextOps.h"
-#include "engine/LineWithNum.h"
+#include "engine/LineTable.h"
 #include "engine/Tidy.h"
 
 #include <cstdint>
@@ -36,10 +36,6 @@ struct FoundReference {
     std::uint32_t line = 0;
     std::string target;
 };
-
-// Whether a line table keeps a copy of the text it is built from, or views
-// the text, which then outlives the table.
-enum class TextStorage { Copy, View };
 
 // Documents whose every line starts with a line number: C, assembler, CASL
 // and text (and, through CDocBasic, BASIC). Each command builds a line table
@@ -110,22 +106,6 @@ public:
     static bool StartsWithLineNum(std::string_view text);
     static void InsertLineNum(std::string& line, std::uint64_t number);
     static void DeleteLineNum(std::string& line);
-
-    // Builds an ordered, validated table from a text. IDS_NONE, or
-    // IDS_LINE_NO_NUMBER, IDS_LINE_OUT_OF_RANGE or IDS_LINE_DUPLICATE with the
-    // offending line (for a duplicate, the first line in the text with that
-    // number).
-    TextResult MakeLineTable(std::string_view text, LineTable& lines);
-    static void FreeLineTable(LineTable& lines) { lines.clear(); }
-    // Orders the table by number. When two lines share a number the table is
-    // left as it was and that number is returned (the one the classic
-    // last-element quicksort meets first).
-    static std::optional<std::uint32_t> SortLineTable(LineTable& lines);
-    // Index of the line with that number in an ordered table, or -1.
-    static int FindLine(const LineTable& lines, std::uint32_t number);
-    // The line starting at `start`, without its terminator; `used` gets the
-    // bytes it spans, terminator included.
-    static std::string ReadLine(std::string_view text, std::size_t start, std::size_t& used);
     // Fills m_nNewLineNum of every record. IDS_NONE, IDS_RENUM_ORDER,
     // IDS_RENUM_OVERFLOW or IDS_RENUM_OLD_MISSING.
     StringId AssignNewNumbers(LineTable& lines, unsigned newStart, unsigned oldStart,
@@ -141,12 +121,9 @@ protected:
     // Shared by both Renumber versions.
     bool RenumberLines(unsigned newStart, unsigned oldStart, unsigned step, References references);
     // Reports a failed table build: caret to the line, then the message.
-    void ReportLineError(const TextResult& result);
-    TextResult MakeLineTable(std::string_view text, LineTable& lines, TextStorage storage);
-    // MakeLineTable without noting lines out of order: `ordered` says
-    // whether they were in order (before sorting).
-    static TextResult BuildLineTable(std::string_view text, LineTable& lines, TextStorage storage,
-                                     bool& ordered);
+    void ReportLineError(const LineTableResult& result);
+    // Shows a problem about a line with what names its place.
+    void ShowProblem(const Problem& problem, const Problem& place);
 
     // Writes the renumbered text from `out` on, advancing it: for every line
     // of the ordered table its new number, then its body. `out` has room for
@@ -163,8 +140,7 @@ private:
     struct BuiltTable {
         std::string text;
         LineTable lines;
-        TextResult result; // of building it
-        bool ordered = true;
+        LineTableResult result; // of building it
     };
     // The table of the editor text: the one LowestLineNumber kept when the
     // text is still the same, else one built now. Notes lines out of order.

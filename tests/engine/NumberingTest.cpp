@@ -52,7 +52,7 @@ TEST(ApplyLineNumbers, HugeSettingsDoNotWrapIntoValidNumbers) {
     h.doc.ApplyLineNumbers(text, Numbering::Number);
     EXPECT_EQ(text, "4294967295A\r\n4294967306B");
     LineTable lines;
-    EXPECT_EQ(h.doc.MakeLineTable(text, lines).code, 202);
+    EXPECT_EQ(BuildLineTable(text, lines).problem.message, IDS_LINE_OUT_OF_RANGE);
 }
 
 TEST(LineNumHelpers, StartInsertDelete) {
