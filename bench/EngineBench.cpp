@@ -4,6 +4,8 @@
 #include "doc/MessageSink.h"
 #include "engine/BasicLexer.h"
 #include "engine/DocBasic.h"
+#include "engine/LineTable.h"
+#include "engine/Numbering.h"
 #include "model/ProgramModel.h"
 #include "settings/AppSettings.h"
 
@@ -91,18 +93,16 @@ void BM_GetSendText(benchmark::State& state) {
 }
 BENCHMARK(BM_GetSendText)->Unit(benchmark::kMicrosecond);
 
-void BM_ApplyLineNumbers(benchmark::State& state) {
+void BM_Numbering(benchmark::State& state) {
     Fixture f;
     const std::string unnumbered = bench::MakeBasicProgram(3000, 50000, false);
-    const Numbering numbering = state.range(0) ? Numbering::Number : Numbering::Remove;
-    const std::string& input = numbering == Numbering::Number ? unnumbered : f.program;
+    const bool number = state.range(0) != 0;
     for (auto _ : state) {
-        std::string text = input;
-        f.doc.ApplyLineNumbers(text, numbering);
+        std::string text = number ? NumberLines(unnumbered, 10, 10) : RemoveLineNumbers(f.program);
         benchmark::DoNotOptimize(text);
     }
 }
-BENCHMARK(BM_ApplyLineNumbers)->Arg(1)->Arg(0)->ArgName("mode")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Numbering)->Arg(1)->Arg(0)->ArgName("mode")->Unit(benchmark::kMicrosecond);
 
 void BM_DuplicateErrorPath(benchmark::State& state) {
     // Worst case of the error path: an ordered table whose duplicate is last.

@@ -4,57 +4,17 @@
 #include "doc/LinePlace.h"
 #include "doc/TextOps.h"
 #include "engine/DocBasic.h"
+#include "engine/Numbering.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
 
 namespace tessel {
-namespace {
-
-void AppendNumber(std::string& out, std::uint64_t number) {
-    char digits[24];
-    const auto result = std::to_chars(std::begin(digits), std::end(digits), number);
-    out.append(digits, result.ptr);
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// Whether the text begins with a digit, or with blanks and a digit: a number
-// put right before it would run into those digits.
-bool NeedsSeparator(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    return i < text.size() && IsDigit(text[i]);
-}
-
-// The line without its number: the leading digits and, when there were
-// digits, the blank that numbering puts between a number and a text that
-// begins with digits.
-std::string_view WithoutNumber(std::string_view line) {
-    const std::size_t digits = ParseDigitRun(line).length;
-    std::string_view rest = line.substr(digits);
-    if (digits != 0 && !rest.empty() && rest.front() == ' ' && NeedsSeparator(rest.substr(1)))
-        rest.remove_prefix(1);
-    return rest;
-}
-
-// Appends `number` and what numbering puts between it and `line`.
-void AppendNumberFor(std::string& out, std::uint64_t number, std::string_view line) {
-    AppendNumber(out, number);
-    if (NeedsSeparator(line))
-        out += ' ';
-}
-
-} // namespace
 
 // --- The line table ---------------------------------------------------------
 
@@ -250,48 +210,6 @@ bool CDocWithLineNum::RenumberLines(unsigned newStart, unsigned oldStart, unsign
     return true;
 }
 
-// --- Numbering --------------------------------------------------------------
-
-bool CDocWithLineNum::StartsWithLineNum(std::string_view text) {
-    return !text.empty() && IsDigit(text.front());
-}
-
-void CDocWithLineNum::InsertLineNum(std::string& line, std::uint64_t number) {
-    std::string numbered;
-    numbered.reserve(line.size() + 7);
-    AppendNumberFor(numbered, number, line);
-    numbered += line;
-    line = std::move(numbered);
-}
-
-void CDocWithLineNum::DeleteLineNum(std::string& line) {
-    line.erase(0, line.size() - WithoutNumber(line).size());
-}
-
-void CDocWithLineNum::ApplyLineNumbers(std::string& text, Numbering numbering) const {
-    const bool number = numbering == Numbering::Number;
-    // Kept in 64 bits so a huge start or step from the settings file gives
-    // numbers that are plainly out of range, never numbers that wrap round.
-    std::uint64_t next = m_settings.m_nStartLine;
-    const std::uint64_t step = m_settings.m_nLineStep;
-    std::string out;
-    out.reserve(number ? text.size() + text.size() / 4 + 8 : text.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t span = NextLine(text, pos).span;
-        const std::string_view line = std::string_view(text).substr(pos, span);
-        if (number) {
-            AppendNumberFor(out, next, line);
-            out += line;
-            next += step;
-        } else {
-            out += WithoutNumber(line);
-        }
-        pos += span;
-    }
-    text = std::move(out);
-}
-
 std::size_t CaretAfterReorder(std::string_view before, std::size_t offset, std::string_view after) {
     // The caret's line and its column, then its place in number order.
     std::uint32_t number = 0;
@@ -360,7 +278,7 @@ bool CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
         converted = file.bytes;
         FromDeviceLineEnds(converted, m_fileLineEnd);
         if (!numbered)
-            ApplyLineNumbers(converted, Numbering::Number);
+            converted = NumberLines(converted, m_settings.m_nStartLine, m_settings.m_nLineStep);
         text = converted;
     }
     if (!CheckTextSize(text)) {
@@ -377,7 +295,7 @@ bool CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
 std::string CDocWithLineNum::TextWithoutAddedNumbers() const {
     std::string text = GetEditText();
     if (!GetLineNumOutput())
-        ApplyLineNumbers(text, Numbering::Remove);
+        text = RemoveLineNumbers(text);
     return text;
 }
 
@@ -418,7 +336,7 @@ bool CDocWithLineNum::SetReceivedText(std::string text, ReceiveNumbering numberi
             SetLineNumOutput(true);
         } else {
             SetLineNumOutput(false);
-            ApplyLineNumbers(text, Numbering::Number);
+            text = NumberLines(text, m_settings.m_nStartLine, m_settings.m_nLineStep);
         }
     }
     return CKivaDoc::SetReceivedText(std::move(text), numbering);

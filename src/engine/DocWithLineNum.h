@@ -13,20 +13,6 @@
 
 namespace tessel {
 
-// What ApplyLineNumbers does to every line.
-//
-// Numbers are put right before a line's text, with nothing between, except
-// where the text itself begins with a digit, or with blanks and a digit:
-// then one blank goes between ("2 eggs" becomes "20 2 eggs", not "202
-// eggs"), so the device and the line table read the number that was meant.
-// Removing the numbers takes a line's leading digits and, where that blank
-// is followed by blanks and a digit, the blank too. So removing gives back
-// exactly the text that numbering was given, whatever its lines begin with.
-enum class Numbering {
-    Remove, // removes the line's number (and the blank after it, as above)
-    Number, // puts a number from the settings' start and step before it
-};
-
 // Whether renumbering also rewrites the references to the lines (BASIC).
 enum class References { Keep, Rewrite };
 
@@ -102,10 +88,6 @@ public:
     // does not (200 or 202), when one does not. Order and duplicates do not
     // matter here.
     bool CheckLineNumbers();
-    void ApplyLineNumbers(std::string& text, Numbering numbering) const;
-    static bool StartsWithLineNum(std::string_view text);
-    static void InsertLineNum(std::string& line, std::uint64_t number);
-    static void DeleteLineNum(std::string& line);
     // Fills m_nNewLineNum of every record. IDS_NONE, IDS_RENUM_ORDER,
     // IDS_RENUM_OVERFLOW or IDS_RENUM_OLD_MISSING.
     StringId AssignNewNumbers(LineTable& lines, unsigned newStart, unsigned oldStart,
