@@ -5,6 +5,7 @@
 #include "doc/TextOps.h"
 #include "engine/DocBasic.h"
 #include "engine/Numbering.h"
+#include "engine/Sort.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 
@@ -34,9 +35,9 @@ std::unique_ptr<CDocWithLineNum::BuiltTable> CDocWithLineNum::TakeLineTable() {
     return built;
 }
 
-void CDocWithLineNum::ReportLineError(const LineTableResult& result) {
-    MoveCaret(result.problem.offset);
-    ShowProblem(result.problem, result.place);
+void CDocWithLineNum::ReportLineError(const Problem& problem, const Problem& place) {
+    MoveCaret(problem.offset);
+    ShowProblem(problem, place);
 }
 
 void CDocWithLineNum::ShowProblem(const Problem& problem, const Problem& place) {
@@ -50,24 +51,18 @@ void CDocWithLineNum::ShowProblem(const Problem& problem, const Problem& place) 
 
 bool CDocWithLineNum::SortLines() {
     const std::string old = GetEditText();
-    LineTable lines;
-    const LineTableResult built = BuildLineTable(old, lines, TextStorage::View);
-    if (!built.Ok()) {
-        ReportLineError(built);
+    const SortResult sorted = tessel::SortLines(old);
+    if (!sorted.Ok()) {
+        ReportLineError(sorted.problem, sorted.place);
         return false;
     }
-    if (built.reordered)
+    if (sorted.reordered)
         m_bLineNumChanged = true;
-    std::string sorted;
-    sorted.reserve(old.size() + lines.size());
-    for (const CLineWithNum& line : lines)
-        sorted += line.m_strLine;
-    lines.clear();
 
     // Lines already in order: nothing to replace, nothing to undo.
-    if (sorted == old)
+    if (sorted.text == old)
         return true;
-    if (!SetEditText(sorted)) {
+    if (!SetEditText(sorted.text)) {
         SetEditText(old);
         ShowMessage(IDS_NO_MEMORY);
         m_bLineNumChanged = false;
@@ -152,7 +147,7 @@ bool CDocWithLineNum::RenumberLines(unsigned newStart, unsigned oldStart, unsign
     const std::string& old = built->text;
     LineTable& lines = built->lines;
     if (!built->result.Ok()) {
-        ReportLineError(built->result);
+        ReportLineError(built->result.problem, built->result.place);
         return false;
     }
     // Building the table has noted lines that were out of order, which come
@@ -208,40 +203,6 @@ bool CDocWithLineNum::RenumberLines(unsigned newStart, unsigned oldStart, unsign
         return false;
     }
     return true;
-}
-
-std::size_t CaretAfterReorder(std::string_view before, std::size_t offset, std::string_view after) {
-    // The caret's line and its column, then its place in number order.
-    std::uint32_t number = 0;
-    std::size_t column = 0;
-    std::size_t digits = 0;
-    for (std::size_t pos = 0; pos < before.size();) {
-        const LineSpan span = NextLine(before, pos);
-        if (offset < pos + span.span || pos + span.span == before.size()) {
-            const DigitRun run = ParseDigitRun(before.substr(pos, span.length));
-            number = run.value;
-            digits = run.length;
-            column = std::min(offset - std::min(offset, pos), span.length);
-            break;
-        }
-        pos += span.span;
-    }
-    std::size_t rank = 0;
-    for (std::size_t pos = 0; pos < before.size();) {
-        const LineSpan span = NextLine(before, pos);
-        if (ParseDigitRun(before.substr(pos, span.length)).value < number)
-            ++rank;
-        pos += span.span;
-    }
-    // The line of that rank in the new text.
-    std::size_t pos = 0;
-    for (; pos < after.size() && rank > 0; --rank)
-        pos += NextLine(after, pos).span;
-    const LineSpan span = NextLine(after, pos);
-    const std::size_t newDigits = ParseDigitRun(after.substr(pos, span.length)).length;
-    const std::size_t newColumn =
-        column <= digits ? std::min(column, newDigits) : newDigits + (column - digits);
-    return pos + std::min(newColumn, span.length);
 }
 
 // --- Loading, storing, receiving, sending -------------------------------------
@@ -360,7 +321,8 @@ bool CDocWithLineNum::GetSendText(std::string& out, SendNumbers numbers) {
         // Tabs change no number: the editor text has the same fault, which
         // is named and shown in it.
         LineTable unexpanded;
-        ReportLineError(BuildLineTable(original, unexpanded, TextStorage::View));
+        const LineTableResult built = BuildLineTable(original, unexpanded, TextStorage::View);
+        ReportLineError(built.problem, built.place);
         return false;
     }
     std::string joined;

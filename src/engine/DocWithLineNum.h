@@ -103,7 +103,7 @@ protected:
     // Shared by both Renumber versions.
     bool RenumberLines(unsigned newStart, unsigned oldStart, unsigned step, References references);
     // Reports a failed table build: caret to the line, then the message.
-    void ReportLineError(const LineTableResult& result);
+    void ReportLineError(const Problem& problem, const Problem& place);
     // Shows a problem about a line with what names its place.
     void ShowProblem(const Problem& problem, const Problem& place);
 
@@ -132,12 +132,5 @@ private:
 
     std::unique_ptr<BuiltTable> m_lastTable;
 };
-
-// Where a caret at byte `offset` of `before` belongs in `after`, which holds
-// the same lines in number order, sorted or renumbered: on the same line (the
-// one with the same place in number order), as far past the line's number as
-// it was, and no further than the line's end. Every line of `before` must have
-// a number, no two the same, as after a successful sort or renumbering.
-std::size_t CaretAfterReorder(std::string_view before, std::size_t offset, std::string_view after);
 
 } // namespace tessel

@@ -1,5 +1,6 @@
 #include "comm/TransferFlows.h"
 #include "engine/DocBasic.h"
+#include "engine/Sort.h"
 #include "res/Language.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
