@@ -96,10 +96,33 @@ LineTableResult NumberError(StringId code, std::string_view text, std::size_t in
     return result;
 }
 
+// The CRs in `text`, eight bytes at a time.
 std::size_t CountCr(std::string_view text) {
-    unsigned n = 0; // 32 bits vectorise better; texts are far shorter than 4 GiB
-    for (const char c : text)
-        n += c == '\r' ? 1 : 0;
+    std::size_t n = 0;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+    while (end - p >= 8) {
+        // One in each byte of `lanes` for each CR in that byte's place, a
+        // block at most 255 words long so that no byte overflows.
+        std::uint64_t lanes = 0;
+        for (int words = 0; words < 255 && end - p >= 8; ++words, p += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, sizeof word);
+            // A byte of `x` is zero where the word holds a CR; its high bit
+            // in `zero` is set for exactly those bytes.
+            const std::uint64_t x = word ^ (kOnes * '\r');
+            const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x) & ~kLow7;
+            lanes += zero >> 7;
+        }
+        // The eight counts summed: pairs first, so no sum overflows.
+        constexpr std::uint64_t kEvenBytes = 0x00FF00FF00FF00FFu;
+        const std::uint64_t pairs = (lanes & kEvenBytes) + ((lanes >> 8) & kEvenBytes);
+        n += static_cast<std::size_t>((pairs * 0x0001000100010001u) >> 48);
+    }
+    for (; p != end; ++p)
+        n += *p == '\r' ? 1 : 0;
     return n;
 }
 

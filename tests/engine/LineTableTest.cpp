@@ -425,5 +425,27 @@ TEST(BuildLineTable, AgreesWithALineByLineModel) {
     }
 }
 
+// Long texts of short lines, where line ends are many to a block of the
+// text: one lone CR or LF among them is found wherever it stands.
+TEST(BuildLineTable, FindsALoneLineEndAmongManyShortLines) {
+    std::mt19937 rng(5);
+    for (int round = 0; round < 60; ++round) {
+        std::string text;
+        for (int i = 1; i <= 1500; ++i)
+            text += std::to_string(i) + "\r\n";
+        if (round % 3 != 0) {
+            const std::size_t at = text.find("\r\n", rng() % text.size());
+            if (at != std::string::npos)
+                text.erase(at + (round % 3 == 1 ? 1 : 0), 1); // a lone CR or a lone LF
+        }
+        const Expected expected = Model(text);
+        const Built built = Build(text);
+        ASSERT_EQ(built.code, expected.code);
+        ASSERT_EQ(built.lines.size(), expected.lines.size());
+        for (std::size_t i = 0; i < expected.lines.size(); ++i)
+            ASSERT_EQ(built.lines[i].m_strLine, expected.lines[i]);
+    }
+}
+
 } // namespace
 } // namespace tessel
