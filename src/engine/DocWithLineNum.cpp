@@ -92,7 +92,7 @@ std::optional<FoundReference> CDocWithLineNum::FirstLineReference() {
     std::unique_ptr<BuiltTable> built = BuildEditorTable();
     if (!built->result.Ok())
         return std::nullopt;
-    std::optional<FoundReference> reference = CDocBasic::FindLineReference(built->lines);
+    std::optional<FoundReference> reference = FindLineReference(built->lines);
     m_lastTable = std::move(built);
     return reference;
 }
@@ -106,100 +106,38 @@ bool CDocWithLineNum::CheckLineNumbers() {
 
 // --- Renumbering ------------------------------------------------------------
 
-StringId CDocWithLineNum::AssignNewNumbers(LineTable& lines, unsigned newStart, unsigned oldStart,
-                                           unsigned step) {
-    std::size_t k = 0;
-    for (; k < lines.size() && lines[k].m_nLineNum != oldStart; ++k)
-        lines[k].m_nNewLineNum = lines[k].m_nLineNum;
-    if (k == lines.size())
-        return IDS_RENUM_OLD_MISSING;
-    // The renumbered lines must stay behind the line before them.
-    if (newStart < oldStart && k != 0 && lines[k - 1].m_nLineNum >= newStart)
-        return IDS_RENUM_ORDER;
-    std::uint64_t value = newStart;
-    for (; k < lines.size(); ++k, value += step) {
-        if (value > kMaxLineNum)
-            return IDS_RENUM_OVERFLOW;
-        lines[k].m_nNewLineNum = static_cast<std::uint32_t>(value);
-        if (lines[k].m_nNewLineNum != lines[k].m_nLineNum)
-            m_bLineNumChanged = true;
-    }
-    return IDS_NONE;
-}
-
 bool CDocWithLineNum::Renumber(unsigned newStart, unsigned oldStart, unsigned step) {
     return RenumberLines(newStart, oldStart, step, References::Keep);
 }
 
-TextResult CDocWithLineNum::WriteRenumbered(const LineTable& lines, char*& out) {
-    for (const CLineWithNum& line : lines) {
-        out = WriteLineNumber(out, line.m_nNewLineNum);
-        std::memcpy(out, line.m_strBody.data(), line.m_strBody.size());
-        out += line.m_strBody.size();
-    }
-    return {};
-}
-
 bool CDocWithLineNum::RenumberLines(unsigned newStart, unsigned oldStart, unsigned step,
                                     References references) {
-    const bool rewriteRefs = references == References::Rewrite;
+    // Building the table notes lines that were out of order, which come back
+    // in order whatever happens next.
     const std::unique_ptr<BuiltTable> built = TakeLineTable();
     const std::string& old = built->text;
-    LineTable& lines = built->lines;
     if (!built->result.Ok()) {
         ReportLineError(built->result.problem, built->result.place);
         return false;
     }
-    // Building the table has noted lines that were out of order, which come
-    // back in order whatever happens next; numbers that a failed renumbering
-    // assigned change nothing.
-    const bool changedSoFar = m_bLineNumChanged;
-    TextResult result;
-    result.code = AssignNewNumbers(lines, newStart, oldStart, step);
-    if (result.code == IDS_RENUM_OLD_MISSING)
-        result.place = NoLinePlace(oldStart);
-    else if (result.code == IDS_RENUM_ORDER)
-        result.place = OrderPlace(
-            lines[static_cast<std::size_t>(FindLine(lines, oldStart)) - 1].m_nLineNum, oldStart);
-
-    // The new text is written once, into room for the longest it can be: a
-    // number of at least one digit becomes at most five, and so does every
-    // reference, which is at least one byte of its line.
-    std::unique_ptr<char[]> room;
-    std::string_view renumbered;
-    if (result.Ok()) {
-        std::size_t bytes = 0;
-        for (const CLineWithNum& line : lines)
-            bytes += line.m_strLine.size();
-        room = std::make_unique_for_overwrite<char[]>(kMaxNumberDigits * bytes);
-        char* end = room.get();
-        result = WriteRenumbered(lines, end);
-        renumbered = std::string_view(room.get(), static_cast<std::size_t>(end - room.get()));
-    }
-    // On an error no number changes, but the lines still come back in order.
-    std::string inOrder;
-    if (!result.Ok()) {
-        inOrder.reserve(old.size() + 2 * lines.size());
-        for (const CLineWithNum& line : lines)
-            inOrder += line.m_strLine;
-        renumbered = inOrder;
-        m_bLineNumChanged = changedSoFar;
-    }
-    lines.clear();
+    const RenumberResult renumbered =
+        tessel::Renumber(built->lines, {newStart, oldStart, step, references});
+    if (renumbered.renumbered)
+        m_bLineNumChanged = true;
 
     // The same text (an error, or numbers that were already so): nothing to
     // replace, and the editor's modified flag and undo stay as they were.
-    if (renumbered != old && !SetEditText(renumbered)) {
+    if (renumbered.text != old && !SetEditText(renumbered.text)) {
         SetEditText(old);
         ShowMessage(IDS_NO_MEMORY);
-        if (!rewriteRefs)
+        if (references == References::Keep)
             m_bLineNumChanged = false;
         return false;
     }
-    if (!result.Ok()) {
-        ShowMessage(result);
-        if (result.HasLine())
-            MoveCaret(result.offset);
+    if (!renumbered.Ok()) {
+        ShowProblem(renumbered.problem, renumbered.place);
+        if (renumbered.problem.HasLine())
+            MoveCaret(renumbered.problem.offset);
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include "doc/KivaDoc.h"
 #include "doc/TextOps.h"
 #include "engine/LineTable.h"
+#include "engine/Renumber.h"
 #include "engine/Tidy.h"
 
 #include <cstdint>
@@ -13,25 +14,12 @@
 
 namespace tessel {
 
-// Whether renumbering also rewrites the references to the lines (BASIC).
-enum class References { Keep, Rewrite };
-
-// A reference from one line to another by its number (GOTO 100): the
-// number of the line that holds it and the digits of the number it names.
-struct FoundReference {
-    std::uint32_t line = 0;
-    std::string target;
-};
-
 // Documents whose every line starts with a line number: C, assembler, CASL
 // and text (and, through CDocBasic, BASIC). Each command builds a line table
 // from the whole editor text, works on it and writes one new text back.
 class CDocWithLineNum : public CKivaDoc {
 public:
     using CKivaDoc::CKivaDoc;
-
-    // The most digits a line number the device takes has.
-    static constexpr std::size_t kMaxNumberDigits = 5;
 
     bool SerializeLoad(const DocumentFile& file) override;
     void AdoptFileState(const CKivaDoc& loaded) override;
@@ -88,10 +76,6 @@ public:
     // does not (200 or 202), when one does not. Order and duplicates do not
     // matter here.
     bool CheckLineNumbers();
-    // Fills m_nNewLineNum of every record. IDS_NONE, IDS_RENUM_ORDER,
-    // IDS_RENUM_OVERFLOW or IDS_RENUM_OLD_MISSING.
-    StringId AssignNewNumbers(LineTable& lines, unsigned newStart, unsigned oldStart,
-                              unsigned step);
 
 protected:
     std::uint32_t LineNumberOf(std::string_view line) const override;
@@ -106,12 +90,6 @@ protected:
     void ReportLineError(const Problem& problem, const Problem& place);
     // Shows a problem about a line with what names its place.
     void ShowProblem(const Problem& problem, const Problem& place);
-
-    // Writes the renumbered text from `out` on, advancing it: for every line
-    // of the ordered table its new number, then its body. `out` has room for
-    // kMaxNumberDigits bytes for every byte of the table's lines. IDS_NONE,
-    // or the error that stopped it, after which what was written is void.
-    virtual TextResult WriteRenumbered(const LineTable& lines, char*& out);
 
     bool m_bLineNumChanged = false;
     bool m_bLineNumOutput = true;
