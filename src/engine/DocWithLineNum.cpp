@@ -1,16 +1,13 @@
 #include "engine/DocWithLineNum.h"
 
 #include "doc/EditText.h"
-#include "doc/LinePlace.h"
 #include "doc/TextOps.h"
-#include "engine/DocBasic.h"
 #include "engine/Numbering.h"
 #include "engine/Sort.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
