@@ -107,8 +107,8 @@ bool RewriteBody(std::string_view body, const NewNumbers& numbers, FoundReferenc
 // Writes the renumbered text of an ordered table whose new numbers are
 // assigned from `out` on, advancing it: for every line its new number, then
 // its body, with its references rewritten when they are. `out` has room for
-// kMaxNumberDigits bytes for every byte of the table's lines. The problem
-// that stopped it, after which what was written is void.
+// kMaxNumberDigits bytes for every byte of the table's lines. A problem that
+// stops it goes into `result`, and what was written is void.
 void WriteRenumbered(const LineTable& lines, References references, char*& out,
                      RenumberResult& result) {
     if (references == References::Keep) {
@@ -121,11 +121,11 @@ void WriteRenumbered(const LineTable& lines, References references, char*& out,
     }
     const NewNumbers numbers(lines);
     FoundReferences found;
+    BasicToken missing;
     // The start of each line in the text the renumbering writes back.
     std::size_t lineStart = 0;
     for (const CLineWithNum& line : lines) {
         out = numbers.Find(line.m_nLineNum)->WriteTo(out);
-        BasicToken missing;
         if (!RewriteBody(line.m_strBody, numbers, found, out, missing)) {
             result.problem = Problem::AtLine(IDS_LINE_REF_MISSING, line.m_nTextLine, lineStart);
             result.place = ReferencePlace(line.m_nLineNum,
