@@ -4,6 +4,8 @@
 #include "doc/MessageSink.h"
 #include "engine/BasicLexer.h"
 #include "engine/DocBasic.h"
+#include "engine/LineTable.h"
+#include "engine/Numbering.h"
 #include "model/ProgramModel.h"
 #include "settings/AppSettings.h"
 
@@ -48,16 +50,16 @@ std::string NearlyOrdered(const std::string& program) {
     return text;
 }
 
-void BM_MakeLineTable(benchmark::State& state) {
+void BM_BuildLineTable(benchmark::State& state) {
     Fixture f;
     const std::string text = state.range(0) ? NearlyOrdered(f.program) : f.program;
     for (auto _ : state) {
         LineTable lines;
-        benchmark::DoNotOptimize(f.doc.MakeLineTable(text, lines));
+        benchmark::DoNotOptimize(BuildLineTable(text, lines));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_MakeLineTable)
+BENCHMARK(BM_BuildLineTable)
     ->Arg(0)
     ->Arg(1)
     ->ArgName("nearly_ordered")
@@ -91,18 +93,16 @@ void BM_GetSendText(benchmark::State& state) {
 }
 BENCHMARK(BM_GetSendText)->Unit(benchmark::kMicrosecond);
 
-void BM_ApplyLineNumbers(benchmark::State& state) {
+void BM_Numbering(benchmark::State& state) {
     Fixture f;
     const std::string unnumbered = bench::MakeBasicProgram(3000, 50000, false);
-    const Numbering numbering = state.range(0) ? Numbering::Number : Numbering::Remove;
-    const std::string& input = numbering == Numbering::Number ? unnumbered : f.program;
+    const bool number = state.range(0) != 0;
     for (auto _ : state) {
-        std::string text = input;
-        f.doc.ApplyLineNumbers(text, numbering);
+        std::string text = number ? NumberLines(unnumbered, 10, 10) : RemoveLineNumbers(f.program);
         benchmark::DoNotOptimize(text);
     }
 }
-BENCHMARK(BM_ApplyLineNumbers)->Arg(1)->Arg(0)->ArgName("mode")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Numbering)->Arg(1)->Arg(0)->ArgName("mode")->Unit(benchmark::kMicrosecond);
 
 void BM_DuplicateErrorPath(benchmark::State& state) {
     // Worst case of the error path: an ordered table whose duplicate is last.
@@ -112,7 +112,7 @@ void BM_DuplicateErrorPath(benchmark::State& state) {
     text.replace(last, text.find(' ', last) - last, "10");
     for (auto _ : state) {
         LineTable lines;
-        benchmark::DoNotOptimize(f.doc.MakeLineTable(text, lines));
+        benchmark::DoNotOptimize(BuildLineTable(text, lines));
     }
 }
 BENCHMARK(BM_DuplicateErrorPath)->Unit(benchmark::kMicrosecond);

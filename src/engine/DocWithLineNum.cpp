@@ -1,321 +1,25 @@
 #include "engine/DocWithLineNum.h"
 
 #include "doc/EditText.h"
-#include "doc/LinePlace.h"
 #include "doc/TextOps.h"
-#include "engine/DocBasic.h"
+#include "engine/Numbering.h"
+#include "engine/Sort.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
 
 namespace tessel {
-namespace {
-
-void AppendNumber(std::string& out, std::uint64_t number) {
-    char digits[24];
-    const auto result = std::to_chars(std::begin(digits), std::end(digits), number);
-    out.append(digits, result.ptr);
-}
-
-// The duplicate that the reference quicksort reports first. The sort takes
-// the last element of each range as pivot and stops at the first number it
-// meets twice; which one that is decides where the caret goes, so this
-// follows its steps exactly. Ranges are kept on an explicit stack (left part
-// first) so a long ordered table cannot exhaust the call stack.
-std::uint32_t FirstReportedDuplicate(std::vector<std::uint32_t> a) {
-    struct Range {
-        std::ptrdiff_t lo, hi;
-    };
-    std::vector<Range> pending{{0, static_cast<std::ptrdiff_t>(a.size()) - 1}};
-    while (!pending.empty()) {
-        const auto [lo, hi] = pending.back();
-        pending.pop_back();
-        if (hi - lo < 1)
-            continue;
-        const std::uint32_t pivot = a[hi];
-        std::ptrdiff_t i = lo - 1;
-        std::ptrdiff_t j = hi;
-        for (;;) {
-            do
-                ++i;
-            while (a[i] < pivot); // the pivot itself stops the scan
-            if (i != hi && a[i] == pivot)
-                return pivot;
-            if (i >= j)
-                break;
-            bool done = false;
-            for (;;) {
-                --j;
-                const std::uint32_t v = a[j];
-                if (v > pivot) {
-                    if (i >= j) {
-                        done = true;
-                        break;
-                    }
-                    continue;
-                }
-                if (v == pivot)
-                    return pivot;
-                done = i >= j;
-                break;
-            }
-            if (done)
-                break;
-            std::swap(a[i], a[j]);
-        }
-        std::swap(a[i], a[hi]);
-        pending.push_back({i + 1, hi});
-        pending.push_back({lo, i - 1});
-    }
-    return 0; // not reached when the table holds a duplicate
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// Calls `visit(start, content)` for every line of `text`, in order, until it
-// returns false; returns what the last call returned (true for no line).
-template <class Visit>
-bool ForEachLine(std::string_view text, Visit visit) {
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    for (const char* p = begin; p != end;) {
-        const char* const e = FindLineEnd(p, end);
-        if (!visit(static_cast<std::size_t>(p - begin),
-                   std::string_view(p, static_cast<std::size_t>(e - p))))
-            return false;
-        if (e == end)
-            break;
-        p = e + (*e == '\r' && e + 1 != end && e[1] == '\n' ? 2 : 1);
-    }
-    return true;
-}
-
-// Whether the text begins with a digit, or with blanks and a digit: a number
-// put right before it would run into those digits.
-bool NeedsSeparator(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    return i < text.size() && IsDigit(text[i]);
-}
-
-// The line without its number: the leading digits and, when there were
-// digits, the blank that numbering puts between a number and a text that
-// begins with digits.
-std::string_view WithoutNumber(std::string_view line) {
-    const std::size_t digits = ParseDigitRun(line).length;
-    std::string_view rest = line.substr(digits);
-    if (digits != 0 && !rest.empty() && rest.front() == ' ' && NeedsSeparator(rest.substr(1)))
-        rest.remove_prefix(1);
-    return rest;
-}
-
-// Appends `number` and what numbering puts between it and `line`.
-void AppendNumberFor(std::string& out, std::uint64_t number, std::string_view line) {
-    AppendNumber(out, number);
-    if (NeedsSeparator(line))
-        out += ' ';
-}
-
-} // namespace
 
 // --- The line table ---------------------------------------------------------
-
-std::string CDocWithLineNum::ReadLine(std::string_view text, std::size_t start, std::size_t& used) {
-    const LineSpan line = NextLine(text, start);
-    used = line.span;
-    return std::string(line.span ? text.substr(start, line.length) : std::string_view());
-}
-
-namespace {
-
-// The code a line's number gives it in the table.
-StringId LineNumberCode(const DigitRun& run) {
-    if (run.length == 0)
-        return IDS_LINE_NO_NUMBER;
-    if (run.value == 0 || run.value > kMaxLineNum)
-        return IDS_LINE_OUT_OF_RANGE;
-    return IDS_NONE;
-}
-
-// The start of line `index` of `text` (0-based).
-std::size_t LineStart(std::string_view text, std::size_t index) {
-    std::size_t pos = 0;
-    for (; index > 0; --index)
-        pos += NextLine(text, pos).span;
-    return pos;
-}
-
-// The result for line `index` of `text`, which starts at `start`, whose
-// number `code` refuses (no number, or one out of range).
-TextResult NumberError(StringId code, std::string_view text, std::size_t index, std::size_t start) {
-    const std::string_view content = text.substr(start, NextLine(text, start).length);
-    TextResult result = TextResult::At(code, index, start);
-    result.place = code == IDS_LINE_NO_NUMBER
-                       ? NoNumberPlace(index, content)
-                       : OutOfRangePlace(content.substr(0, ParseDigitRun(content).length), index);
-    return result;
-}
-
-std::size_t CountCr(std::string_view text) {
-    unsigned n = 0; // 32 bits vectorise better; texts are far shorter than 4 GiB
-    for (const char c : text)
-        n += c == '\r' ? 1 : 0;
-    return n;
-}
-
-// Builds the table in one pass over a text whose lines all end in CR LF (the
-// usual editor text): the records view their lines in one copy of the whole
-// text that the table keeps or, with TextStorage::View, in `text` itself
-// (all but a last line without a line end, which the table keeps with CR
-// LF). False, with the table emptied, when a line ends otherwise: the
-// caller then builds it line by line.
-bool BuildCrLfTable(std::string_view text, LineTable& lines, TextStorage storage,
-                    TextResult& result, bool& ordered) {
-    // A lone CR at the end is a line end of its own.
-    if (text.back() == '\r')
-        return false;
-    // The last line when it has no line end (npos + 1 is 0).
-    const std::size_t tail = text.size() - (text.rfind('\n') + 1);
-    std::string_view whole = text.substr(0, text.size() - tail);
-    if (storage == TextStorage::Copy)
-        whole = lines.KeepText(text, tail != 0);
-    std::vector<CLineWithNum>& records = lines.Records();
-    records.reserve(text.size() / 16 + 16);
-    const char* const begin = whole.data();
-    const char* const end = begin + whole.size();
-    std::uint32_t previous = 0;
-    std::uint32_t index = 0;
-    // The lines end at LFs, each after a CR; at the end, no CR may be left
-    // over (a lone CR inside a line ends a line too).
-    for (const char* p = begin;; ++index) {
-        DigitRun run;
-        std::string_view line;
-        if (p != end) {
-            // Found: `whole` ends in LF.
-            const auto* const lf =
-                static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-            if (lf == p || lf[-1] != '\r') {
-                lines.clear();
-                return false;
-            }
-            line = std::string_view(p, static_cast<std::size_t>(lf + 1 - p));
-            run = ParseDigitRun(line);
-        } else if (tail != 0 && storage == TextStorage::View) {
-            run = ParseDigitRun(text.substr(text.size() - tail));
-        } else {
-            break;
-        }
-        if (const StringId code = LineNumberCode(run)) {
-            const auto start = static_cast<std::size_t>(p - begin);
-            if (CountCr(text.substr(0, start)) != index) {
-                lines.clear();
-                return false;
-            }
-            // Every line before it ended in CR LF: it starts where it
-            // starts in `text`.
-            result = TextResult::At(code, index, start);
-            return true;
-        }
-        ordered = ordered && run.value > previous;
-        previous = run.value;
-        if (p == end) {
-            // The last line, which has no line end: kept with CR LF.
-            lines.Reserve(tail + 2, 0);
-            lines.Append(text.substr(text.size() - tail), index);
-            ++index;
-            break;
-        }
-        records.push_back({line, line.substr(run.length), run.value, 0, index});
-        p += line.size();
-    }
-    // Every line has its CR but a last one without a line end.
-    if (CountCr(text) != index - (tail != 0 ? 1 : 0)) {
-        lines.clear();
-        return false;
-    }
-    return true;
-}
-
-// Builds the table line by line, whatever the lines end with.
-TextResult BuildAnyTable(std::string_view text, LineTable& lines, bool& ordered) {
-    // Every line end is at least one byte, and each line grows by at most 2.
-    const auto maxLines =
-        static_cast<std::size_t>(std::ranges::count(text, '\n') + std::ranges::count(text, '\r')) +
-        1;
-    lines.Reserve(text.size() + 2 * maxLines, maxLines);
-    std::uint32_t previous = 0;
-    std::size_t pos = 0;
-    for (std::uint32_t index = 0; pos < text.size(); ++index) {
-        const LineSpan span = NextLine(text, pos);
-        if (const StringId code = lines.Append(text.substr(pos, span.length), index))
-            return TextResult::At(code, index, pos);
-        const std::uint32_t number = lines.Records().back().m_nLineNum;
-        ordered = ordered && number > previous;
-        previous = number;
-        pos += span.span;
-    }
-    return {};
-}
-
-} // namespace
-
-TextResult CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& lines) {
-    return MakeLineTable(text, lines, TextStorage::Copy);
-}
-
-TextResult CDocWithLineNum::MakeLineTable(std::string_view text, LineTable& lines,
-                                          TextStorage storage) {
-    bool ordered = true;
-    const TextResult result = BuildLineTable(text, lines, storage, ordered);
-    if (result.Ok() && !ordered)
-        m_bLineNumChanged = true;
-    return result;
-}
-
-TextResult CDocWithLineNum::BuildLineTable(std::string_view text, LineTable& lines,
-                                           TextStorage storage, bool& ordered) {
-    lines.clear();
-    if (text.empty())
-        return {};
-    TextResult result;
-    if (!BuildCrLfTable(text, lines, storage, result, ordered)) {
-        ordered = true;
-        result = BuildAnyTable(text, lines, ordered);
-    }
-    if (!result.Ok())
-        return NumberError(result.code, text, result.line, result.offset);
-    if (ordered)
-        return result;
-
-    if (const auto duplicate = SortLineTable(lines)) {
-        // The table is still in text order: the caret goes to the first
-        // line with that number.
-        const auto& records = lines.Records();
-        const auto first = std::ranges::find(records, *duplicate, &CLineWithNum::m_nLineNum);
-        const auto second =
-            std::ranges::find(first + 1, records.end(), *duplicate, &CLineWithNum::m_nLineNum);
-        const auto index = static_cast<std::size_t>(first - records.begin());
-        TextResult duplicated = TextResult::At(IDS_LINE_DUPLICATE, index, LineStart(text, index));
-        duplicated.place =
-            DuplicatePlace(*duplicate, index, static_cast<std::size_t>(second - records.begin()));
-        return duplicated;
-    }
-    return {};
-}
 
 std::unique_ptr<CDocWithLineNum::BuiltTable> CDocWithLineNum::BuildEditorTable() const {
     auto built = std::make_unique<BuiltTable>();
     built->text = GetEditText();
-    built->result = BuildLineTable(built->text, built->lines, TextStorage::View, built->ordered);
+    built->result = BuildLineTable(built->text, built->lines, TextStorage::View);
     return built;
 }
 
@@ -323,43 +27,20 @@ std::unique_ptr<CDocWithLineNum::BuiltTable> CDocWithLineNum::TakeLineTable() {
     std::unique_ptr<BuiltTable> built = std::move(m_lastTable);
     if (!built || !Editor().HoldsText(built->text))
         built = BuildEditorTable();
-    if (built->result.Ok() && !built->ordered)
+    if (built->result.reordered)
         m_bLineNumChanged = true;
     return built;
 }
 
-std::optional<std::uint32_t> CDocWithLineNum::SortLineTable(LineTable& lines) {
-    if (lines.size() < 2)
-        return std::nullopt;
-    std::vector<std::uint32_t> numbers;
-    numbers.reserve(lines.size());
-    for (const CLineWithNum& line : lines)
-        numbers.push_back(line.m_nLineNum);
-    // Strictly ascending: already ordered, no duplicate (the usual case).
-    if (std::ranges::adjacent_find(numbers, std::ranges::greater_equal()) == numbers.end())
-        return std::nullopt;
-
-    std::vector<std::uint32_t> sorted = numbers;
-    std::ranges::sort(sorted);
-    if (std::ranges::adjacent_find(sorted) != sorted.end()) {
-        // An error path: find the duplicate the reference procedure reports.
-        return FirstReportedDuplicate(std::move(numbers));
-    }
-    // Distinct numbers have one order, whatever sorts them.
-    std::ranges::sort(lines.Records(), {}, &CLineWithNum::m_nLineNum);
-    return std::nullopt;
+void CDocWithLineNum::ReportLineError(const Problem& problem, const Problem& place) {
+    MoveCaret(problem.offset);
+    ShowProblem(problem, place);
 }
 
-int CDocWithLineNum::FindLine(const LineTable& lines, std::uint32_t number) {
-    const auto& records = lines.Records();
-    const auto it = std::ranges::lower_bound(records, number, {}, &CLineWithNum::m_nLineNum);
-    if (it == records.end() || it->m_nLineNum != number)
-        return -1;
-    return static_cast<int>(it - records.begin());
-}
-
-void CDocWithLineNum::ReportLineError(const TextResult& result) {
-    MoveCaret(result.offset);
+void CDocWithLineNum::ShowProblem(const Problem& problem, const Problem& place) {
+    TextResult result = TextResult::At(problem.message, problem.line, problem.offset);
+    result.column = problem.column;
+    result.place = place;
     ShowMessage(result);
 }
 
@@ -367,21 +48,18 @@ void CDocWithLineNum::ReportLineError(const TextResult& result) {
 
 bool CDocWithLineNum::SortLines() {
     const std::string old = GetEditText();
-    LineTable lines;
-    if (const TextResult result = MakeLineTable(old, lines, TextStorage::View); !result.Ok()) {
-        ReportLineError(result);
+    const SortResult sorted = tessel::SortLines(old);
+    if (!sorted.Ok()) {
+        ReportLineError(sorted.problem, sorted.place);
         return false;
     }
-    std::string sorted;
-    sorted.reserve(old.size() + lines.size());
-    for (const CLineWithNum& line : lines)
-        sorted += line.m_strLine;
-    FreeLineTable(lines);
+    if (sorted.reordered)
+        m_bLineNumChanged = true;
 
     // Lines already in order: nothing to replace, nothing to undo.
-    if (sorted == old)
+    if (sorted.text == old)
         return true;
-    if (!SetEditText(sorted)) {
+    if (!SetEditText(sorted.text)) {
         SetEditText(old);
         ShowMessage(IDS_NO_MEMORY);
         m_bLineNumChanged = false;
@@ -395,7 +73,7 @@ std::optional<std::uint32_t> CDocWithLineNum::LowestLineNumber() {
     std::unique_ptr<BuiltTable> built = BuildEditorTable();
     // No table without numbers: renumbering will say why. A duplicate
     // leaves every line in the table, in text order.
-    const unsigned code = built->result.code;
+    const unsigned code = built->result.problem.message;
     if (code == IDS_LINE_NO_NUMBER || code == IDS_LINE_OUT_OF_RANGE || built->lines.empty())
         return std::nullopt;
     const auto& records = built->lines.Records();
@@ -411,200 +89,55 @@ std::optional<FoundReference> CDocWithLineNum::FirstLineReference() {
     std::unique_ptr<BuiltTable> built = BuildEditorTable();
     if (!built->result.Ok())
         return std::nullopt;
-    std::optional<FoundReference> reference = CDocBasic::FindLineReference(built->lines);
+    std::optional<FoundReference> reference = FindLineReference(built->lines);
     m_lastTable = std::move(built);
     return reference;
 }
 
 bool CDocWithLineNum::CheckLineNumbers() {
-    const std::string text = GetEditText();
-    std::size_t index = 0;
-    return ForEachLine(text, [&](std::size_t start, std::string_view line) {
-        if (const StringId code = LineNumberCode(ParseDigitRun(line))) {
-            ShowMessage(NumberError(code, text, index, start));
-            return false;
-        }
-        ++index;
-        return true;
-    });
+    const LineTableResult result = tessel::CheckLineNumbers(GetEditText());
+    if (!result.Ok())
+        ShowProblem(result.problem, result.place);
+    return result.Ok();
 }
 
 // --- Renumbering ------------------------------------------------------------
-
-StringId CDocWithLineNum::AssignNewNumbers(LineTable& lines, unsigned newStart, unsigned oldStart,
-                                           unsigned step) {
-    std::size_t k = 0;
-    for (; k < lines.size() && lines[k].m_nLineNum != oldStart; ++k)
-        lines[k].m_nNewLineNum = lines[k].m_nLineNum;
-    if (k == lines.size())
-        return IDS_RENUM_OLD_MISSING;
-    // The renumbered lines must stay behind the line before them.
-    if (newStart < oldStart && k != 0 && lines[k - 1].m_nLineNum >= newStart)
-        return IDS_RENUM_ORDER;
-    std::uint64_t value = newStart;
-    for (; k < lines.size(); ++k, value += step) {
-        if (value > kMaxLineNum)
-            return IDS_RENUM_OVERFLOW;
-        lines[k].m_nNewLineNum = static_cast<std::uint32_t>(value);
-        if (lines[k].m_nNewLineNum != lines[k].m_nLineNum)
-            m_bLineNumChanged = true;
-    }
-    return IDS_NONE;
-}
 
 bool CDocWithLineNum::Renumber(unsigned newStart, unsigned oldStart, unsigned step) {
     return RenumberLines(newStart, oldStart, step, References::Keep);
 }
 
-TextResult CDocWithLineNum::WriteRenumbered(const LineTable& lines, char*& out) {
-    for (const CLineWithNum& line : lines) {
-        out = WriteLineNumber(out, line.m_nNewLineNum);
-        std::memcpy(out, line.m_strBody.data(), line.m_strBody.size());
-        out += line.m_strBody.size();
-    }
-    return {};
-}
-
 bool CDocWithLineNum::RenumberLines(unsigned newStart, unsigned oldStart, unsigned step,
                                     References references) {
-    const bool rewriteRefs = references == References::Rewrite;
+    // Building the table notes lines that were out of order, which come back
+    // in order whatever happens next.
     const std::unique_ptr<BuiltTable> built = TakeLineTable();
     const std::string& old = built->text;
-    LineTable& lines = built->lines;
-    TextResult result = built->result;
-    if (!result.Ok()) {
-        ReportLineError(result);
+    if (!built->result.Ok()) {
+        ReportLineError(built->result.problem, built->result.place);
         return false;
     }
-    // Building the table has noted lines that were out of order, which come
-    // back in order whatever happens next; numbers that a failed renumbering
-    // assigned change nothing.
-    const bool changedSoFar = m_bLineNumChanged;
-    result = TextResult{};
-    result.code = AssignNewNumbers(lines, newStart, oldStart, step);
-    if (result.code == IDS_RENUM_OLD_MISSING)
-        result.place = NoLinePlace(oldStart);
-    else if (result.code == IDS_RENUM_ORDER)
-        result.place = OrderPlace(
-            lines[static_cast<std::size_t>(FindLine(lines, oldStart)) - 1].m_nLineNum, oldStart);
-
-    // The new text is written once, into room for the longest it can be: a
-    // number of at least one digit becomes at most five, and so does every
-    // reference, which is at least one byte of its line.
-    std::unique_ptr<char[]> room;
-    std::string_view renumbered;
-    if (result.Ok()) {
-        std::size_t bytes = 0;
-        for (const CLineWithNum& line : lines)
-            bytes += line.m_strLine.size();
-        room = std::make_unique_for_overwrite<char[]>(kMaxNumberDigits * bytes);
-        char* end = room.get();
-        result = WriteRenumbered(lines, end);
-        renumbered = std::string_view(room.get(), static_cast<std::size_t>(end - room.get()));
-    }
-    // On an error no number changes, but the lines still come back in order.
-    std::string inOrder;
-    if (!result.Ok()) {
-        inOrder.reserve(old.size() + 2 * lines.size());
-        for (const CLineWithNum& line : lines)
-            inOrder += line.m_strLine;
-        renumbered = inOrder;
-        m_bLineNumChanged = changedSoFar;
-    }
-    FreeLineTable(lines);
+    const RenumberResult renumbered =
+        tessel::Renumber(built->lines, {newStart, oldStart, step, references});
+    if (renumbered.renumbered)
+        m_bLineNumChanged = true;
 
     // The same text (an error, or numbers that were already so): nothing to
     // replace, and the editor's modified flag and undo stay as they were.
-    if (renumbered != old && !SetEditText(renumbered)) {
+    if (renumbered.text != old && !SetEditText(renumbered.text)) {
         SetEditText(old);
         ShowMessage(IDS_NO_MEMORY);
-        if (!rewriteRefs)
+        if (references == References::Keep)
             m_bLineNumChanged = false;
         return false;
     }
-    if (!result.Ok()) {
-        ShowMessage(result);
-        if (result.HasLine())
-            MoveCaret(result.offset);
+    if (!renumbered.Ok()) {
+        ShowProblem(renumbered.problem, renumbered.place);
+        if (renumbered.problem.HasLine())
+            MoveCaret(renumbered.problem.offset);
         return false;
     }
     return true;
-}
-
-// --- Numbering --------------------------------------------------------------
-
-bool CDocWithLineNum::StartsWithLineNum(std::string_view text) {
-    return !text.empty() && IsDigit(text.front());
-}
-
-void CDocWithLineNum::InsertLineNum(std::string& line, std::uint64_t number) {
-    std::string numbered;
-    numbered.reserve(line.size() + 7);
-    AppendNumberFor(numbered, number, line);
-    numbered += line;
-    line = std::move(numbered);
-}
-
-void CDocWithLineNum::DeleteLineNum(std::string& line) {
-    line.erase(0, line.size() - WithoutNumber(line).size());
-}
-
-void CDocWithLineNum::ApplyLineNumbers(std::string& text, Numbering numbering) const {
-    const bool number = numbering == Numbering::Number;
-    // Kept in 64 bits so a huge start or step from the settings file gives
-    // numbers that are plainly out of range, never numbers that wrap round.
-    std::uint64_t next = m_settings.m_nStartLine;
-    const std::uint64_t step = m_settings.m_nLineStep;
-    std::string out;
-    out.reserve(number ? text.size() + text.size() / 4 + 8 : text.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t span = NextLine(text, pos).span;
-        const std::string_view line = std::string_view(text).substr(pos, span);
-        if (number) {
-            AppendNumberFor(out, next, line);
-            out += line;
-            next += step;
-        } else {
-            out += WithoutNumber(line);
-        }
-        pos += span;
-    }
-    text = std::move(out);
-}
-
-std::size_t CaretAfterReorder(std::string_view before, std::size_t offset, std::string_view after) {
-    // The caret's line and its column, then its place in number order.
-    std::uint32_t number = 0;
-    std::size_t column = 0;
-    std::size_t digits = 0;
-    for (std::size_t pos = 0; pos < before.size();) {
-        const LineSpan span = NextLine(before, pos);
-        if (offset < pos + span.span || pos + span.span == before.size()) {
-            const DigitRun run = ParseDigitRun(before.substr(pos, span.length));
-            number = run.value;
-            digits = run.length;
-            column = std::min(offset - std::min(offset, pos), span.length);
-            break;
-        }
-        pos += span.span;
-    }
-    std::size_t rank = 0;
-    for (std::size_t pos = 0; pos < before.size();) {
-        const LineSpan span = NextLine(before, pos);
-        if (ParseDigitRun(before.substr(pos, span.length)).value < number)
-            ++rank;
-        pos += span.span;
-    }
-    // The line of that rank in the new text.
-    std::size_t pos = 0;
-    for (; pos < after.size() && rank > 0; --rank)
-        pos += NextLine(after, pos).span;
-    const LineSpan span = NextLine(after, pos);
-    const std::size_t newDigits = ParseDigitRun(after.substr(pos, span.length)).length;
-    const std::size_t newColumn =
-        column <= digits ? std::min(column, newDigits) : newDigits + (column - digits);
-    return pos + std::min(newColumn, span.length);
 }
 
 // --- Loading, storing, receiving, sending -------------------------------------
@@ -641,7 +174,7 @@ bool CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
         converted = file.bytes;
         FromDeviceLineEnds(converted, m_fileLineEnd);
         if (!numbered)
-            ApplyLineNumbers(converted, Numbering::Number);
+            converted = NumberLines(converted, m_settings.m_nStartLine, m_settings.m_nLineStep);
         text = converted;
     }
     if (!CheckTextSize(text)) {
@@ -658,7 +191,7 @@ bool CDocWithLineNum::SerializeLoad(const DocumentFile& file) {
 std::string CDocWithLineNum::TextWithoutAddedNumbers() const {
     std::string text = GetEditText();
     if (!GetLineNumOutput())
-        ApplyLineNumbers(text, Numbering::Remove);
+        text = RemoveLineNumbers(text);
     return text;
 }
 
@@ -703,7 +236,7 @@ bool CDocWithLineNum::SetReceivedText(std::string text, ReceiveNumbering numberi
             SetLineNumOutput(true);
         } else {
             SetLineNumOutput(false);
-            ApplyLineNumbers(text, Numbering::Number);
+            text = NumberLines(text, m_settings.m_nStartLine, m_settings.m_nLineStep);
         }
     }
     return CKivaDoc::SetReceivedText(std::move(text), numbering);
@@ -722,16 +255,13 @@ bool CDocWithLineNum::GetSendText(std::string& out, SendNumbers numbers) {
         return false;
 
     // Preparing to send never marks the document changed.
-    const bool changed = m_bLineNumChanged;
     LineTable lines;
-    const TextResult result = MakeLineTable(text, lines, TextStorage::View);
-    m_bLineNumChanged = changed;
-    if (!result.Ok()) {
+    if (!BuildLineTable(text, lines, TextStorage::View).Ok()) {
         // Tabs change no number: the editor text has the same fault, which
         // is named and shown in it.
         LineTable unexpanded;
-        bool ordered = true;
-        ReportLineError(BuildLineTable(original, unexpanded, TextStorage::View, ordered));
+        const LineTableResult built = BuildLineTable(original, unexpanded, TextStorage::View);
+        ReportLineError(built.problem, built.place);
         return false;
     }
     std::string joined;
@@ -747,7 +277,7 @@ bool CDocWithLineNum::GetSendText(std::string& out, SendNumbers numbers) {
         RefuseEndCode(original, SendOrigin(original, lines, numbers, *stop));
         return false;
     }
-    FreeLineTable(lines);
+    lines.clear();
     out = std::move(joined);
     return true;
 }

@@ -2,7 +2,8 @@
 
 #include "doc/KivaDoc.h"
 #include "doc/TextOps.h"
-#include "engine/LineWithNum.h"
+#include "engine/LineTable.h"
+#include "engine/Renumber.h"
 #include "engine/Tidy.h"
 
 #include <cstdint>
@@ -13,43 +14,12 @@
 
 namespace tessel {
 
-// What ApplyLineNumbers does to every line.
-//
-// Numbers are put right before a line's text, with nothing between, except
-// where the text itself begins with a digit, or with blanks and a digit:
-// then one blank goes between ("2 eggs" becomes "20 2 eggs", not "202
-// eggs"), so the device and the line table read the number that was meant.
-// Removing the numbers takes a line's leading digits and, where that blank
-// is followed by blanks and a digit, the blank too. So removing gives back
-// exactly the text that numbering was given, whatever its lines begin with.
-enum class Numbering {
-    Remove, // removes the line's number (and the blank after it, as above)
-    Number, // puts a number from the settings' start and step before it
-};
-
-// Whether renumbering also rewrites the references to the lines (BASIC).
-enum class References { Keep, Rewrite };
-
-// A reference from one line to another by its number (GOTO 100): the
-// number of the line that holds it and the digits of the number it names.
-struct FoundReference {
-    std::uint32_t line = 0;
-    std::string target;
-};
-
-// Whether a line table keeps a copy of the text it is built from, or views
-// the text, which then outlives the table.
-enum class TextStorage { Copy, View };
-
 // Documents whose every line starts with a line number: C, assembler, CASL
 // and text (and, through CDocBasic, BASIC). Each command builds a line table
 // from the whole editor text, works on it and writes one new text back.
 class CDocWithLineNum : public CKivaDoc {
 public:
     using CKivaDoc::CKivaDoc;
-
-    // The most digits a line number the device takes has.
-    static constexpr std::size_t kMaxNumberDigits = 5;
 
     bool SerializeLoad(const DocumentFile& file) override;
     void AdoptFileState(const CKivaDoc& loaded) override;
@@ -106,30 +76,6 @@ public:
     // does not (200 or 202), when one does not. Order and duplicates do not
     // matter here.
     bool CheckLineNumbers();
-    void ApplyLineNumbers(std::string& text, Numbering numbering) const;
-    static bool StartsWithLineNum(std::string_view text);
-    static void InsertLineNum(std::string& line, std::uint64_t number);
-    static void DeleteLineNum(std::string& line);
-
-    // Builds an ordered, validated table from a text. IDS_NONE, or
-    // IDS_LINE_NO_NUMBER, IDS_LINE_OUT_OF_RANGE or IDS_LINE_DUPLICATE with the
-    // offending line (for a duplicate, the first line in the text with that
-    // number).
-    TextResult MakeLineTable(std::string_view text, LineTable& lines);
-    static void FreeLineTable(LineTable& lines) { lines.clear(); }
-    // Orders the table by number. When two lines share a number the table is
-    // left as it was and that number is returned (the one the classic
-    // last-element quicksort meets first).
-    static std::optional<std::uint32_t> SortLineTable(LineTable& lines);
-    // Index of the line with that number in an ordered table, or -1.
-    static int FindLine(const LineTable& lines, std::uint32_t number);
-    // The line starting at `start`, without its terminator; `used` gets the
-    // bytes it spans, terminator included.
-    static std::string ReadLine(std::string_view text, std::size_t start, std::size_t& used);
-    // Fills m_nNewLineNum of every record. IDS_NONE, IDS_RENUM_ORDER,
-    // IDS_RENUM_OVERFLOW or IDS_RENUM_OLD_MISSING.
-    StringId AssignNewNumbers(LineTable& lines, unsigned newStart, unsigned oldStart,
-                              unsigned step);
 
 protected:
     std::uint32_t LineNumberOf(std::string_view line) const override;
@@ -141,18 +87,9 @@ protected:
     // Shared by both Renumber versions.
     bool RenumberLines(unsigned newStart, unsigned oldStart, unsigned step, References references);
     // Reports a failed table build: caret to the line, then the message.
-    void ReportLineError(const TextResult& result);
-    TextResult MakeLineTable(std::string_view text, LineTable& lines, TextStorage storage);
-    // MakeLineTable without noting lines out of order: `ordered` says
-    // whether they were in order (before sorting).
-    static TextResult BuildLineTable(std::string_view text, LineTable& lines, TextStorage storage,
-                                     bool& ordered);
-
-    // Writes the renumbered text from `out` on, advancing it: for every line
-    // of the ordered table its new number, then its body. `out` has room for
-    // kMaxNumberDigits bytes for every byte of the table's lines. IDS_NONE,
-    // or the error that stopped it, after which what was written is void.
-    virtual TextResult WriteRenumbered(const LineTable& lines, char*& out);
+    void ReportLineError(const Problem& problem, const Problem& place);
+    // Shows a problem about a line with what names its place.
+    void ShowProblem(const Problem& problem, const Problem& place);
 
     bool m_bLineNumChanged = false;
     bool m_bLineNumOutput = true;
@@ -163,8 +100,7 @@ private:
     struct BuiltTable {
         std::string text;
         LineTable lines;
-        TextResult result; // of building it
-        bool ordered = true;
+        LineTableResult result; // of building it
     };
     // The table of the editor text: the one LowestLineNumber kept when the
     // text is still the same, else one built now. Notes lines out of order.
@@ -174,12 +110,5 @@ private:
 
     std::unique_ptr<BuiltTable> m_lastTable;
 };
-
-// Where a caret at byte `offset` of `before` belongs in `after`, which holds
-// the same lines in number order, sorted or renumbered: on the same line (the
-// one with the same place in number order), as far past the line's number as
-// it was, and no further than the line's end. Every line of `before` must have
-// a number, no two the same, as after a successful sort or renumbering.
-std::size_t CaretAfterReorder(std::string_view before, std::size_t offset, std::string_view after);
 
 } // namespace tessel

@@ -31,49 +31,6 @@ public:
     std::uint32_t m_nTextLine = 0;
 };
 
-// The lines of one text, in ascending number order once built. The table owns
-// its records and the text they view (every line ending in CR LF), so the
-// whole table goes at once, on every path; only a table built over a text
-// its builder keeps alive views that text instead of a copy.
-class LineTable {
-public:
-    LineTable() = default;
-    LineTable(const LineTable&) = delete;
-    LineTable& operator=(const LineTable&) = delete;
-    // Moving keeps the records' views valid: the texts they view move along.
-    LineTable(LineTable&&) = default;
-    LineTable& operator=(LineTable&&) = default;
-
-    // Room for `lines` lines of `bytes` bytes in all, so appending never moves them.
-    void Reserve(std::size_t bytes, std::size_t lines);
-    // Appends a record for a line given without its terminator; the table
-    // keeps the line with CR LF appended. Returns SetLine's code.
-    StringId Append(std::string_view content, std::uint32_t textLine);
-    // Keeps a copy of a whole text whose lines all end in CR LF, with CR LF
-    // appended when `closeLastLine`, and returns it, for records of its lines
-    // added through Records(). Only on an empty table.
-    std::string_view KeepText(std::string_view text, bool closeLastLine);
-    void clear() {
-        m_records.clear();
-        m_text.clear();
-    }
-
-    std::vector<CLineWithNum>& Records() { return m_records; }
-    const std::vector<CLineWithNum>& Records() const { return m_records; }
-    std::size_t size() const { return m_records.size(); }
-    bool empty() const { return m_records.empty(); }
-    CLineWithNum& operator[](std::size_t i) { return m_records[i]; }
-    const CLineWithNum& operator[](std::size_t i) const { return m_records[i]; }
-    auto begin() { return m_records.begin(); }
-    auto end() { return m_records.end(); }
-    auto begin() const { return m_records.begin(); }
-    auto end() const { return m_records.end(); }
-
-private:
-    std::vector<char> m_text; // not a string: a short string's bytes would move with it
-    std::vector<CLineWithNum> m_records;
-};
-
 inline bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }

@@ -2,7 +2,7 @@
 
 #include "encoding/Cp932.h"
 #include "engine/BasicLexer.h"
-#include "engine/DocWithLineNum.h"
+#include "engine/LineTable.h"
 #include "engine/LineWithNum.h"
 #include "settings/AppSettings.h"
 
@@ -825,7 +825,7 @@ std::optional<ProgramProblem> ProgramModel::LineTableRefusal() const {
     table.Records().resize(m_lines.size());
     for (std::size_t i = 0; i < m_lines.size(); ++i)
         table[i].m_nLineNum = m_lines[i].number;
-    const std::optional<std::uint32_t> duplicate = CDocWithLineNum::SortLineTable(table);
+    const std::optional<std::uint32_t> duplicate = SortLineTable(table);
     const std::size_t index = *LineWithNumber(duplicate.value_or(m_shared.front().first));
     const ProgramLine& line = m_lines[index];
     return At(IDS_LINE_DUPLICATE, Severity::Error, index, line.start, line.start + line.digits);

@@ -2,6 +2,7 @@
 
 #include "doc/LinePlace.h"
 #include "engine/DocBasic.h"
+#include "engine/Sort.h"
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"

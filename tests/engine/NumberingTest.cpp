@@ -1,3 +1,4 @@
+#include "engine/Numbering.h"
 #include "doc/LinePlace.h"
 #include "doc/TextOps.h"
 #include "engine/DocBasic.h"
@@ -16,56 +17,37 @@ namespace {
 using test::CrLf;
 using test::DocHarness;
 
-TEST(ApplyLineNumbers, NumbersEveryLineKeepingItsTerminator) {
-    DocHarness<CDocWithLineNum> h;
-    std::string text = "PRINT 1\r\nPRINT 2";
-    h.doc.ApplyLineNumbers(text, Numbering::Number);
-    EXPECT_EQ(text, "10PRINT 1\r\n20PRINT 2");
-
-    text = "A\n\nB\rC\r\n";
-    h.doc.ApplyLineNumbers(text, Numbering::Number);
-    EXPECT_EQ(text, "10A\n20\n30B\r40C\r\n"); // no extra line after the last terminator
-
-    h.settings.m_nStartLine = 5;
-    h.settings.m_nLineStep = 3;
-    text = "X\r\nY";
-    h.doc.ApplyLineNumbers(text, Numbering::Number);
-    EXPECT_EQ(text, "5X\r\n8Y");
-
-    text = "";
-    h.doc.ApplyLineNumbers(text, Numbering::Number);
-    EXPECT_EQ(text, "");
+TEST(NumberLines, NumbersEveryLineKeepingItsTerminator) {
+    EXPECT_EQ(NumberLines("PRINT 1\r\nPRINT 2", 10, 10), "10PRINT 1\r\n20PRINT 2");
+    // No extra line after the last terminator.
+    EXPECT_EQ(NumberLines("A\n\nB\rC\r\n", 10, 10), "10A\n20\n30B\r40C\r\n");
+    EXPECT_EQ(NumberLines("X\r\nY", 5, 3), "5X\r\n8Y");
+    EXPECT_EQ(NumberLines("", 10, 10), "");
 }
 
-TEST(ApplyLineNumbers, RemovesLeadingDigitsOnly) {
-    DocHarness<CDocWithLineNum> h;
-    std::string text = "10 PRINT 1\r\n0020PRINT\n30\r 40X\r\nNONE 5";
-    h.doc.ApplyLineNumbers(text, Numbering::Remove);
-    EXPECT_EQ(text, " PRINT 1\r\nPRINT\n\r 40X\r\nNONE 5");
+TEST(RemoveLineNumbers, RemovesLeadingDigitsOnly) {
+    EXPECT_EQ(RemoveLineNumbers("10 PRINT 1\r\n0020PRINT\n30\r 40X\r\nNONE 5"),
+              " PRINT 1\r\nPRINT\n\r 40X\r\nNONE 5");
 }
 
-TEST(ApplyLineNumbers, HugeSettingsDoNotWrapIntoValidNumbers) {
-    DocHarness<CDocWithLineNum> h;
-    h.settings.m_nStartLine = 4294967295u;
-    h.settings.m_nLineStep = 11;
-    std::string text = "A\r\nB";
-    h.doc.ApplyLineNumbers(text, Numbering::Number);
+TEST(NumberLines, HugeSettingsDoNotWrapIntoValidNumbers) {
+    const std::string text = NumberLines("A\r\nB", 4294967295u, 11);
     EXPECT_EQ(text, "4294967295A\r\n4294967306B");
     LineTable lines;
-    EXPECT_EQ(h.doc.MakeLineTable(text, lines).code, 202);
+    EXPECT_EQ(BuildLineTable(text, lines).problem.message, IDS_LINE_OUT_OF_RANGE);
 }
 
 TEST(LineNumHelpers, StartInsertDelete) {
-    EXPECT_TRUE(CDocWithLineNum::StartsWithLineNum("0"));
-    EXPECT_FALSE(CDocWithLineNum::StartsWithLineNum(" 10"));
-    EXPECT_FALSE(CDocWithLineNum::StartsWithLineNum(""));
+    EXPECT_TRUE(StartsWithLineNum("0"));
+    EXPECT_FALSE(StartsWithLineNum(" 10"));
+    EXPECT_FALSE(StartsWithLineNum(""));
     std::string line = "PRINT\r\n";
-    CDocWithLineNum::InsertLineNum(line, 65279);
+    InsertLineNum(line, 65279);
     EXPECT_EQ(line, "65279PRINT\r\n");
-    CDocWithLineNum::DeleteLineNum(line);
+    DeleteLineNum(line);
     EXPECT_EQ(line, "PRINT\r\n");
     line = "123";
-    CDocWithLineNum::DeleteLineNum(line);
+    DeleteLineNum(line);
     EXPECT_EQ(line, "");
 }
 
@@ -188,12 +170,7 @@ TEST(NumberingUndone, EveryLineComesBackAndNumbersStayApart) {
         std::string text(rng() % 40, ' ');
         for (char& ch : text)
             ch = alphabet[rng() % sizeof alphabet];
-        DocHarness<CDocWithLineNum> h;
-        std::string numbered = text;
-        h.doc.ApplyLineNumbers(numbered, Numbering::Number);
-        std::string back = numbered;
-        h.doc.ApplyLineNumbers(back, Numbering::Remove);
-        ASSERT_EQ(back, text) << "round " << round;
+        ASSERT_EQ(RemoveLineNumbers(NumberLines(text, 10, 10)), text) << "round " << round;
     }
 }
 

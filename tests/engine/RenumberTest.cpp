@@ -1,5 +1,8 @@
+#include "engine/Renumber.h"
 #include "comm/TransferFlows.h"
 #include "engine/DocBasic.h"
+#include "engine/Numbering.h"
+#include "engine/Sort.h"
 #include "res/Language.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
@@ -51,6 +54,57 @@ TEST(Renumber, FromAMiddleLineAndTheOrderCheck) {
         EXPECT_EQ(h.sink.ids, c.messages) << c.newStart;
         EXPECT_EQ(h.editor.CaretMoves(), 0);
     }
+}
+
+// The operations are functions over a text: numbering, sorting and
+// renumbering need no document, editor or message sink, and give back the
+// new text or the problem with its line.
+TEST(TextOperations, NumberSortAndRenumberWithoutADocument) {
+    EXPECT_EQ(NumberLines("PRINT 1\r\nGOTO 10\r\nEND", 10, 10), "10PRINT 1\r\n20GOTO 10\r\n30END");
+
+    const SortResult sorted = SortLines("30 END\r\n10 PRINT\n20 GOTO 10");
+    ASSERT_TRUE(sorted.Ok());
+    EXPECT_TRUE(sorted.reordered);
+    EXPECT_EQ(sorted.text, CrLf({"10 PRINT", "20 GOTO 10", "30 END"}));
+
+    const RenumberResult basic = Renumber(sorted.text, {100, 10, 10, References::Rewrite});
+    ASSERT_TRUE(basic.Ok());
+    EXPECT_TRUE(basic.renumbered);
+    EXPECT_FALSE(basic.reordered);
+    EXPECT_EQ(basic.text, CrLf({"100 PRINT", "110 GOTO 100", "120 END"}));
+    const RenumberResult plain = Renumber(sorted.text, {100, 20, 10, References::Keep});
+    EXPECT_EQ(plain.text, CrLf({"10 PRINT", "100 GOTO 10", "110 END"}));
+    EXPECT_EQ(RemoveLineNumbers(basic.text), CrLf({" PRINT", " GOTO 100", " END"}));
+    EXPECT_FALSE(Renumber(basic.text, {100, 100, 10, References::Rewrite}).renumbered);
+
+    // A reference to a missing line: its line of the text given, its offset
+    // in the text in number order, which comes back with its old numbers.
+    const RenumberResult missing =
+        Renumber(CrLf({"30 PRINT", "20 END", "10 GOTO 99"}), {100, 10, 10, References::Rewrite});
+    EXPECT_EQ(missing.problem.message, IDS_LINE_REF_MISSING);
+    EXPECT_EQ(missing.problem.line, 2u);
+    EXPECT_EQ(missing.problem.offset, 0u);
+    EXPECT_EQ(DescribeProblem(missing.place), "行番号 10 の行が、行番号 99 を参照しています。");
+    EXPECT_TRUE(missing.reordered);
+    EXPECT_FALSE(missing.renumbered);
+    EXPECT_EQ(missing.text, CrLf({"10 GOTO 99", "20 END", "30 PRINT"}));
+    // Read as anything but BASIC, the same text has no references.
+    EXPECT_TRUE(Renumber(CrLf({"10 GOTO 99"}), {100, 10, 10, References::Keep}).Ok());
+
+    // Problems about no line, and texts whose table cannot be built.
+    const RenumberResult overflow = Renumber(CrLf({"10 A", "20 B"}), {65270, 10, 10});
+    EXPECT_EQ(overflow.problem.message, IDS_RENUM_OVERFLOW);
+    EXPECT_FALSE(overflow.problem.HasLine());
+    EXPECT_EQ(overflow.text, CrLf({"10 A", "20 B"}));
+    EXPECT_EQ(Renumber(CrLf({"10 A"}), {100, 15, 10}).problem.message, IDS_RENUM_OLD_MISSING);
+    const SortResult duplicate = SortLines(CrLf({"10 A", "10 B"}));
+    EXPECT_EQ(duplicate.problem.message, IDS_LINE_DUPLICATE);
+    EXPECT_EQ(duplicate.problem.line, 0u);
+    EXPECT_TRUE(duplicate.text.empty());
+    const RenumberResult unnumbered = Renumber("10 A\r\nPRINT\r\n", {});
+    EXPECT_EQ(unnumbered.problem.message, IDS_LINE_NO_NUMBER);
+    EXPECT_EQ(unnumbered.problem.offset, 6u);
+    EXPECT_TRUE(unnumbered.text.empty());
 }
 
 // A failed operation leaves the text byte for byte and every modified flag
@@ -302,6 +356,10 @@ TEST(ReferenceScanner, LeavesRemarksStringsAndLabelsAlone) {
         " GOTO *1,20:ELSE",
         " GOTO 0010:THEN 00020",
         " PRINT \x83\x53\x83\x56:GOTO 20",
+        // A double-byte character is one, even where its second byte is a
+        // letter: it starts no GOTO and no REM.
+        " PRINT \x83\x47OTO 30",
+        " PRINT \x83\x52EM:GOTO 30",
     };
     const std::vector<std::string> expected = {
         " REM GOTO 30",
@@ -314,6 +372,8 @@ TEST(ReferenceScanner, LeavesRemarksStringsAndLabelsAlone) {
         " GOTO *1,20:ELSE",
         " GOTO 100:THEN 110",
         " PRINT \x83\x53\x83\x56:GOTO 110",
+        " PRINT \x83\x47OTO 30",
+        " PRINT \x83\x52EM:GOTO 120",
     };
     EXPECT_EQ(RenumberBodies(bodies), expected);
 }

@@ -318,9 +318,9 @@ TEST(Tidy, IsIdempotentAndItsResultBuildsALineTable) {
         }
         EXPECT_TRUE(h.doc.GetLineNumOutput()) << input;
         LineTable lines;
-        const TextResult built = h.doc.MakeLineTable(h.Text(), lines);
-        ASSERT_NE(built.code, IDS_LINE_NO_NUMBER) << input;
-        ASSERT_TRUE(built.Ok()) << input << ' ' << built.code;
+        const LineTableResult built = BuildLineTable(h.Text(), lines);
+        ASSERT_NE(built.problem.message, IDS_LINE_NO_NUMBER) << input;
+        ASSERT_TRUE(built.Ok()) << input << ' ' << built.problem.message;
     }
 }
 
