@@ -1,6 +1,7 @@
 #include "engine/DocWithLineNum.h"
 
 #include "doc/EditText.h"
+#include "doc/LinePlace.h"
 #include "doc/TextOps.h"
 #include "engine/Numbering.h"
 #include "engine/Sort.h"
