@@ -1,14 +1,35 @@
 #include "lsp/LanguageServer.h"
 
 #include "lsp/ProgramProblems.h"
+#include "lsp/QuickFixes.h"
 #include "lsp/TextProblems.h"
 #include "lsp/Transport.h"
 #include "sys/Platform.h"
 #include "sys/SysCalls.h"
 
 #include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace tessel::lsp {
+namespace {
+
+// Binds a request about one open document: the handler gets the document as
+// it is now; one that is not open is the client's mistake, answered so.
+template <typename Params, typename Result, typename Handler>
+void BindDocumentRequest(Server& server, std::string method, Handler handler) {
+    server.Bind().Request<Params, Result>(
+        std::move(method), [&server, handler](const Params& params, Reply<Result> reply) {
+            const DocumentSnapshot document = server.Documents().Get(params.textDocument.uri);
+            if (!document)
+                return reply.Fail(ErrorCode::InvalidParams,
+                                  "the document is not open: " + params.textDocument.uri);
+            reply(handler(*document, params));
+        });
+}
+
+} // namespace
 
 void AddFeatures(Server& server) {
     server.AddProblemSource(
@@ -20,6 +41,15 @@ void AddFeatures(Server& server) {
         [](const Document& document, PositionEncoding encoding, std::vector<Diagnostic>& problems) {
             auto found = ProgramProblems(document, encoding);
             problems.insert(problems.end(), found.begin(), found.end());
+        });
+    BindDocumentRequest<CodeActionParams, std::vector<CodeAction>>(
+        server, "textDocument/codeAction",
+        [&server](const Document& document, const CodeActionParams& params) {
+            // A client that takes no code action literals takes only
+            // commands, and quick fixes are none.
+            if (!server.Client().codeActionLiterals)
+                return std::vector<CodeAction>{};
+            return QuickFixes(document, params, server.Encoding(), server.Client().documentChanges);
         });
 }
 

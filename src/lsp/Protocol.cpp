@@ -226,6 +226,34 @@ void from_json(const Json& j, Diagnostic& d) {
         d.data = *data;
 }
 
+void to_json(Json& j, const DiagnosticFix& f) {
+    j = Json{{"title", f.title}, {"offset", f.offset}, {"length", f.length}, {"text", f.text}};
+}
+
+void from_json(const Json& j, DiagnosticFix& f) {
+    j.at("title").get_to(f.title);
+    f.offset = ReadUInteger(j, "offset");
+    f.length = ReadUInteger(j, "length");
+    j.at("text").get_to(f.text);
+}
+
+std::optional<DiagnosticFix> FixOf(const Diagnostic& d) {
+    const Json* fix = d.data ? Member(*d.data, "fix") : nullptr;
+    if (fix == nullptr)
+        return std::nullopt;
+    try {
+        return fix->get<DiagnosticFix>();
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+void SetFix(Diagnostic& d, const DiagnosticFix& fix) {
+    if (!d.data || !d.data->is_object())
+        d.data = Json::object();
+    (*d.data)["fix"] = fix;
+}
+
 void to_json(Json& j, const PublishDiagnosticsParams& p) {
     j = Json{{"uri", p.uri}, {"diagnostics", p.diagnostics}};
     WriteOptional(j, "version", p.version);

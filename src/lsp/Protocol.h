@@ -13,6 +13,7 @@
 
 #include "lsp/Json.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -180,6 +181,24 @@ struct Diagnostic {
 };
 void to_json(Json& j, const Diagnostic& d);
 void from_json(const Json& j, Diagnostic& d);
+
+// A mechanical mend of a problem, kept in its diagnostic's data as
+// {"fix": {"title", "offset", "length", "text"}}: `length` bytes of the
+// document from byte `offset` replaced by `text` (UTF-8, as the client has
+// it).
+struct DiagnosticFix {
+    std::string title;
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    std::string text;
+    friend bool operator==(const DiagnosticFix&, const DiagnosticFix&) = default;
+};
+void to_json(Json& j, const DiagnosticFix& f);
+void from_json(const Json& j, DiagnosticFix& f);
+// The mend in a diagnostic's data; none when there is none, or it is not of
+// that shape (a client may give back anything).
+std::optional<DiagnosticFix> FixOf(const Diagnostic& d);
+void SetFix(Diagnostic& d, const DiagnosticFix& fix);
 
 struct PublishDiagnosticsParams {
     std::string uri;

@@ -4,6 +4,7 @@
 
 #include "lsp/Server.h"
 #include "lsp/LanguageServer.h"
+#include "res/StringTable.h"
 #include "support/LspClient.h"
 
 #include <gtest/gtest.h>
@@ -426,6 +427,88 @@ TEST(Server, AnswersToTheServersOwnRequestsReachTheirCaller) {
     EXPECT_EQ(answered, 1);
     EXPECT_EQ(got, nullptr);
     EXPECT_TRUE(Logged(c, "999"));
+}
+
+// A server with every feature, initialized by a real client's first message.
+struct Served {
+    explicit Served(const char* initialize = kNeovimInitialize) {
+        AddFeatures(*h.server);
+        h.Start();
+        const Json message = Json::parse(initialize);
+        c.SendRaw(message);
+        c.Await(message["id"]);
+    }
+    // Opens `text` and waits for its problems.
+    std::vector<Json> Open(const std::string& uri, const std::string& text, int version = 1) {
+        c.Open(uri, text, version);
+        const std::vector<Json> published = c.AwaitNotifications("textDocument/publishDiagnostics");
+        return published.empty() ? std::vector<Json>{}
+                                 : published.back()["diagnostics"].get<std::vector<Json>>();
+    }
+    Harness h;
+    LspClient& c = h.client;
+};
+
+Json CodeActions(LspClient& c, const std::string& uri, const std::vector<Json>& diagnostics,
+                 Json only = nullptr) {
+    Json context = {{"diagnostics", diagnostics}};
+    if (!only.is_null())
+        context["only"] = only;
+    return c.Request("textDocument/codeAction", {{"textDocument", {{"uri", uri}}},
+                                                 {"range",
+                                                  {{"start", {{"line", 0}, {"character", 0}}},
+                                                   {"end", {{"line", 9}, {"character", 0}}}}},
+                                                 {"context", context}});
+}
+
+TEST(Server, QuickFixesMakeTheMendsOfTheProblemsGivenBack) {
+    const std::string uri = "file:///fix.bas";
+    const std::string text = "10 A$=\"漢字\"\r\n\r\n  20 END\r\n";
+    const Json blank = {{"start", {{"line", 1}, {"character", 0}}},
+                        {"end", {{"line", 2}, {"character", 0}}}};
+    const Json indent = {{"start", {{"line", 2}, {"character", 0}}},
+                         {"end", {{"line", 2}, {"character", 2}}}};
+    {
+        Served s; // Neovim: edits by document, no versions
+        const std::vector<Json> problems = s.Open(uri, text);
+        ASSERT_EQ(problems.size(), 2u);
+        const Json actions = CodeActions(s.c, uri, problems)["result"];
+        ASSERT_EQ(actions.size(), 2u);
+        EXPECT_EQ(actions[0]["kind"], "quickfix");
+        EXPECT_EQ(actions[0]["title"], LoadString(IDS_FIX_REMOVE_BLANK_LINE));
+        EXPECT_EQ(actions[0]["isPreferred"], true);
+        EXPECT_EQ(actions[0]["diagnostics"], Json::array({problems[0]}));
+        EXPECT_EQ(actions[0]["edit"],
+                  Json({{"changes", {{uri, {{{"range", blank}, {"newText", ""}}}}}}}));
+        EXPECT_EQ(actions[1]["edit"]["changes"][uri][0]["range"], indent);
+        // Given back twice, made once; a problem without a mend, or a mend
+        // the client mangled, makes none.
+        Json mangled = problems[1];
+        mangled["data"]["fix"]["offset"] = "x";
+        Json other = problems[0];
+        other.erase("data");
+        EXPECT_EQ(
+            CodeActions(s.c, uri, {problems[0], problems[0], mangled, other})["result"].size(), 1u);
+        // Only other kinds wanted: none.
+        EXPECT_EQ(CodeActions(s.c, uri, problems, {"source", "refactor"})["result"], Json::array());
+        EXPECT_EQ(CodeActions(s.c, uri, problems, {"quickfix"})["result"].size(), 2u);
+        // The text changed since: the old mends would remove the wrong bytes.
+        s.c.Tell("textDocument/didChange",
+                 {{"textDocument", {{"uri", uri}, {"version", 2}}},
+                  {"contentChanges", Json::array({{{"text", "5 CLS\r\n" + text}}})}});
+        EXPECT_EQ(CodeActions(s.c, uri, problems)["result"], Json::array());
+        EXPECT_EQ(Code(CodeActions(s.c, "file:///closed.bas", problems)), -32602);
+    }
+    {
+        Served s(kVsCodeInitialize); // positions in UTF-16, edits with the version
+        const std::vector<Json> problems = s.Open(uri, text, 7);
+        const Json actions = CodeActions(s.c, uri, problems)["result"];
+        ASSERT_EQ(actions.size(), 2u);
+        EXPECT_EQ(actions[1]["edit"],
+                  Json({{"documentChanges",
+                         {{{"textDocument", {{"uri", uri}, {"version", 7}}},
+                           {"edits", {{{"range", indent}, {"newText", ""}}}}}}}}));
+    }
 }
 
 TEST(WorkQueue, DebouncedTasksWaitAndTheLastOneWins) {
