@@ -1,5 +1,8 @@
 #include "lsp/LanguageServer.h"
 
+#include "lsp/DocumentSymbols.h"
+#include "lsp/Hover.h"
+#include "lsp/Navigation.h"
 #include "lsp/ProgramProblems.h"
 #include "lsp/QuickFixes.h"
 #include "lsp/TextProblems.h"
@@ -7,7 +10,9 @@
 #include "sys/Platform.h"
 #include "sys/SysCalls.h"
 
+#include <algorithm>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,6 +55,36 @@ void AddFeatures(Server& server) {
             if (!server.Client().codeActionLiterals)
                 return std::vector<CodeAction>{};
             return QuickFixes(document, params, server.Encoding(), server.Client().documentChanges);
+        });
+
+    BindDocumentRequest<TextDocumentPositionParams, std::optional<Location>>(
+        server, "textDocument/definition",
+        [&server](const Document& document, const TextDocumentPositionParams& params) {
+            return Definition(DocumentModel(document), params.position, server.Encoding());
+        });
+    BindDocumentRequest<ReferenceParams, std::vector<Location>>(
+        server, "textDocument/references",
+        [&server](const Document& document, const ReferenceParams& params) {
+            return References(DocumentModel(document), params.position, params.includeDeclaration,
+                              server.Encoding());
+        });
+    BindDocumentRequest<TextDocumentPositionParams, std::vector<DocumentHighlight>>(
+        server, "textDocument/documentHighlight",
+        [&server](const Document& document, const TextDocumentPositionParams& params) {
+            return Highlights(DocumentModel(document), params.position, server.Encoding());
+        });
+    BindDocumentRequest<TextDocumentPositionParams, std::optional<Hover>>(
+        server, "textDocument/hover",
+        [&server](const Document& document, const TextDocumentPositionParams& params) {
+            const std::vector<std::string>& kinds = server.Client().markupKinds;
+            const bool markdown = std::ranges::find(kinds, "markdown") != kinds.end();
+            return HoverAt(DocumentModel(document), params.position, server.Encoding(), markdown);
+        });
+    BindDocumentRequest<DocumentSymbolParams, DocumentSymbols>(
+        server, "textDocument/documentSymbol",
+        [&server](const Document& document, const DocumentSymbolParams&) {
+            return Outline(DocumentModel(document), server.Encoding(),
+                           server.Client().hierarchicalDocumentSymbols);
         });
 }
 

@@ -347,6 +347,26 @@ void to_json(Json& j, const Hover& h) {
     WriteOptional(j, "range", h.range);
 }
 
+void to_json(Json& j, const DocumentHighlight& h) {
+    j = Json{{"range", h.range}, {"kind", static_cast<int>(h.kind)}};
+}
+
+void from_json(const Json& j, DocumentSymbolParams& p) {
+    j.at("textDocument").get_to(p.textDocument);
+}
+
+void to_json(Json& j, const SymbolInformation& s) {
+    j = Json{{"name", s.name}, {"kind", static_cast<int>(s.kind)}, {"location", s.location}};
+    WriteOptional(j, "containerName", s.containerName);
+}
+
+void to_json(Json& j, const DocumentSymbols& s) {
+    if (s.flat)
+        j = *s.flat;
+    else
+        j = s.tree;
+}
+
 void to_json(Json& j, const DocumentSymbol& s) {
     j = Json{{"name", s.name},
              {"kind", static_cast<int>(s.kind)},

@@ -323,6 +323,20 @@ enum class SymbolKind {
     Operator = 25,
 };
 
+enum class DocumentHighlightKind { Text = 1, Read = 2, Write = 3 };
+
+struct DocumentHighlight {
+    Range range;
+    DocumentHighlightKind kind = DocumentHighlightKind::Text;
+    friend bool operator==(const DocumentHighlight&, const DocumentHighlight&) = default;
+};
+void to_json(Json& j, const DocumentHighlight& h);
+
+struct DocumentSymbolParams {
+    TextDocumentIdentifier textDocument;
+};
+void from_json(const Json& j, DocumentSymbolParams& p);
+
 struct DocumentSymbol {
     std::string name;
     std::optional<std::string> detail;
@@ -332,6 +346,24 @@ struct DocumentSymbol {
     std::vector<DocumentSymbol> children;
 };
 void to_json(Json& j, const DocumentSymbol& s);
+
+// A symbol for a client that takes no tree of them: flat, with the name of
+// the symbol it belongs to.
+struct SymbolInformation {
+    std::string name;
+    SymbolKind kind = SymbolKind::Function;
+    Location location;
+    std::optional<std::string> containerName;
+};
+void to_json(Json& j, const SymbolInformation& s);
+
+// The answer to textDocument/documentSymbol: the tree, or the flat list when
+// it is set.
+struct DocumentSymbols {
+    std::vector<DocumentSymbol> tree;
+    std::optional<std::vector<SymbolInformation>> flat;
+};
+void to_json(Json& j, const DocumentSymbols& s);
 
 enum class CompletionItemKind {
     Text = 1,
@@ -490,6 +522,12 @@ struct CancelParams {
     Json id;
 };
 void from_json(const Json& j, CancelParams& p);
+
+// A result that may be null, written as null when empty.
+template <typename T>
+void to_json(Json& j, const std::optional<T>& value) {
+    j = value ? Json(*value) : Json(nullptr);
+}
 
 // For methods that take no parameters (shutdown, exit): anything is taken.
 struct NoParams {};

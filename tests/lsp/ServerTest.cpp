@@ -431,9 +431,15 @@ TEST(Server, AnswersToTheServersOwnRequestsReachTheirCaller) {
 
 // A server with every feature, initialized by a real client's first message.
 struct Served {
+    // Without `initialize`, a client that offers nothing: positions in
+    // UTF-16, plain text, flat symbols.
     explicit Served(const char* initialize = kNeovimInitialize) {
         AddFeatures(*h.server);
         h.Start();
+        if (initialize == nullptr) {
+            c.Initialize();
+            return;
+        }
         const Json message = Json::parse(initialize);
         c.SendRaw(message);
         c.Await(message["id"]);
@@ -508,6 +514,194 @@ TEST(Server, QuickFixesMakeTheMendsOfTheProblemsGivenBack) {
                   Json({{"documentChanges",
                          {{{"textDocument", {{"uri", uri}, {"version", 7}}},
                            {"edits", {{{"range", indent}, {"newText", ""}}}}}}}}));
+    }
+}
+
+// A small program for the features that look at references (positions in
+// UTF-8 bytes, as Neovim counts them: "数" and each katakana are three).
+const char* const kProgram = "10 *START:CLS\r\n"
+                             "20 INPUT \"数\";A\r\n"
+                             "30 IF A>9 THEN 60 ELSE 50\r\n"
+                             "40 ON A GOTO 10,60,*START,*NOPE\r\n"
+                             "50 GOSUB 100:GOTO 990\r\n"
+                             "60 PRINT \"ｵﾜﾘ\";ABS(A):END\r\n"
+                             "100 REM サブ 60\r\n"
+                             "110 RETURN\r\n";
+
+Json At(const std::string& uri, int line, int character) {
+    return {{"textDocument", {{"uri", uri}}},
+            {"position", {{"line", line}, {"character", character}}}};
+}
+
+Json Span(int line, int begin, int end) {
+    return {{"start", {{"line", line}, {"character", begin}}},
+            {"end", {{"line", line}, {"character", end}}}};
+}
+
+TEST(Server, DefinitionGoesToTheLineOrLabelAReferenceNames) {
+    Served s;
+    const std::string uri = "file:///nav.bas";
+    s.Open(uri, kProgram);
+    const struct {
+        int line, character;
+        Json target; // null: none
+    } cases[] = {
+        {2, 15, Span(5, 0, 2)}, // THEN 60
+        {2, 17, Span(5, 0, 2)}, // just after it
+        {2, 23, Span(4, 0, 2)}, // ELSE 50
+        {3, 13, Span(0, 0, 2)}, // first of a GOTO list
+        {3, 16, Span(5, 0, 2)}, // after a comma
+        {3, 21, Span(0, 4, 9)}, // a label in the list: its definition
+        {4, 9, Span(6, 0, 3)},  // GOSUB 100
+        {5, 1, Span(5, 0, 2)},  // a line's own number
+        {4, 18, nullptr},       // 990 does not exist
+        {4, 4, nullptr},        // a keyword
+        {6, 15, nullptr},       // a number in a remark is no reference
+        {1, 9, nullptr},        // a string
+        {20, 0, nullptr},       // past the text
+    };
+    for (const auto& c : cases) {
+        const Json answer = s.c.Request("textDocument/definition", At(uri, c.line, c.character));
+        const Json expected =
+            c.target.is_null() ? Json(nullptr) : Json({{"uri", uri}, {"range", c.target}});
+        EXPECT_EQ(answer["result"], expected) << c.line << ":" << c.character;
+    }
+    EXPECT_EQ(Code(s.c.Request("textDocument/definition", At("file:///closed.bas", 0, 0))), -32602);
+    const Json capabilities = s.h.server->Capabilities();
+    for (const char* key : {"definitionProvider", "referencesProvider", "documentHighlightProvider",
+                            "hoverProvider", "documentSymbolProvider", "codeActionProvider"})
+        EXPECT_EQ(capabilities[key], true) << key;
+}
+
+TEST(Server, ReferencesAndHighlightsOfALineFromItsNumberOrAnyReference) {
+    Served s;
+    const std::string uri = "file:///nav.bas";
+    s.Open(uri, kProgram);
+    const auto references = [&](int line, int character, bool declaration) {
+        Json params = At(uri, line, character);
+        params["context"] = {{"includeDeclaration", declaration}};
+        std::vector<Json> ranges;
+        const Json answer = s.c.Request("textDocument/references", params);
+        for (const Json& location : answer["result"]) {
+            EXPECT_EQ(location["uri"], uri);
+            ranges.push_back(location["range"]);
+        }
+        return ranges;
+    };
+    const std::vector<Json> line60 = {Span(5, 0, 2), Span(2, 15, 17), Span(3, 16, 18)};
+    EXPECT_EQ(references(5, 0, true), line60);  // from the number
+    EXPECT_EQ(references(3, 17, true), line60); // from a reference
+    EXPECT_EQ(references(2, 16, false), std::vector<Json>(line60.begin() + 1, line60.end()));
+    EXPECT_EQ(references(4, 19, true), std::vector<Json>{Span(4, 18, 21)}); // a missing line
+    EXPECT_EQ(references(7, 1, true), std::vector<Json>{Span(7, 0, 3)});    // none refers
+    const std::vector<Json> label = {Span(0, 4, 9), Span(3, 20, 25)};
+    EXPECT_EQ(references(0, 6, true), label);
+    EXPECT_EQ(references(3, 22, false), std::vector<Json>{label[1]});
+    EXPECT_TRUE(references(4, 4, true).empty());
+
+    const Json highlights = s.c.Request("textDocument/documentHighlight", At(uri, 3, 14))["result"];
+    EXPECT_EQ(highlights, Json::array({{{"range", Span(0, 0, 2)}, {"kind", 1}},
+                                       {{"range", Span(3, 13, 15)}, {"kind", 2}}}));
+    EXPECT_EQ(s.c.Request("textDocument/documentHighlight", At(uri, 1, 3))["result"],
+              Json::array());
+}
+
+TEST(Server, HoverShowsTheLineAReferenceNamesOrWhatAKeywordIs) {
+    SetLanguage(Language::English);
+    const std::string uri = "file:///nav.bas";
+    {
+        Served s; // Markdown
+        s.Open(uri, kProgram);
+        const struct {
+            int line, character;
+            Json hover; // null: none
+        } cases[] = {
+            {2,
+             16,
+             {{"contents",
+               {{"kind", "markdown"}, {"value", "```\n60 PRINT \"ｵﾜﾘ\";ABS(A):END\n```"}}},
+              {"range", Span(2, 15, 17)}}},
+            {4,
+             19,
+             {{"contents", {{"kind", "markdown"}, {"value", "There is no line 990"}}},
+              {"range", Span(4, 18, 21)}}},
+            {3,
+             20,
+             {{"contents", {{"kind", "markdown"}, {"value", "```\n10 *START:CLS\n```"}}},
+              {"range", Span(3, 19, 25)}}},
+            {4,
+             5,
+             {{"contents", {{"kind", "markdown"}, {"value", "GOSUB is a statement"}}},
+              {"range", Span(4, 3, 8)}}},
+            {2,
+             12,
+             {{"contents",
+               {{"kind", "markdown"}, {"value", "THEN stands inside a statement, never as one"}}},
+              {"range", Span(2, 10, 14)}}},
+            {5,
+             22,
+             {{"contents",
+               {{"kind", "markdown"}, {"value", "ABS is a function: it gives a value"}}},
+              {"range", Span(5, 21, 24)}}},
+            {3,
+             28,
+             {{"contents", {{"kind", "markdown"}, {"value", "There is no label \\*NOPE"}}},
+              {"range", Span(3, 26, 31)}}},
+            {5, 0, nullptr},  // a line's own number
+            {1, 15, nullptr}, // a variable
+        };
+        for (const auto& c : cases)
+            EXPECT_EQ(s.c.Request("textDocument/hover", At(uri, c.line, c.character))["result"],
+                      c.hover)
+                << c.line << ":" << c.character;
+    }
+    {
+        Served s(nullptr); // plain text only, positions in UTF-16
+        s.Open(uri, kProgram);
+        EXPECT_EQ(s.c.Request("textDocument/hover", At(uri, 2, 16))["result"]["contents"],
+                  Json({{"kind", "plaintext"}, {"value", "60 PRINT \"ｵﾜﾘ\";ABS(A):END"}}));
+        EXPECT_EQ(s.c.Request("textDocument/hover", At(uri, 3, 28))["result"]["contents"]["value"],
+                  "There is no label *NOPE");
+    }
+    SetLanguage(Language::Japanese);
+}
+
+TEST(Server, OutlineListsEveryNumberedLineWithItsLabels) {
+    const std::string uri = "file:///nav.bas";
+    {
+        Served s; // a tree
+        s.Open(uri, kProgram);
+        const Json symbols = s.c.Request("textDocument/documentSymbol",
+                                         {{"textDocument", {{"uri", uri}}}})["result"];
+        ASSERT_EQ(symbols.size(), 8u);
+        EXPECT_EQ(symbols[0], Json({{"name", "10"},
+                                    {"detail", "*START:CLS"},
+                                    {"kind", 16},
+                                    {"range", Span(0, 0, 13)},
+                                    {"selectionRange", Span(0, 0, 2)},
+                                    {"children",
+                                     {{{"name", "*START"},
+                                       {"kind", 20},
+                                       {"range", Span(0, 3, 9)},
+                                       {"selectionRange", Span(0, 4, 9)}}}}}));
+        EXPECT_EQ(symbols[6]["name"], "100");
+        EXPECT_EQ(symbols[6]["detail"], "REM サブ 60");
+        EXPECT_EQ(symbols[6]["range"], Span(6, 0, 17));
+    }
+    {
+        Served s(nullptr); // a flat list, positions in UTF-16; lines without a number left out
+        s.Open(uri, "\r\n10 *A:*B\r\n  20 END\r\n65280 END\r\n30 ' 数\r\n");
+        const Json symbols = s.c.Request("textDocument/documentSymbol",
+                                         {{"textDocument", {{"uri", uri}}}})["result"];
+        ASSERT_EQ(symbols.size(), 3u);
+        EXPECT_EQ(symbols[0], Json({{"name", "10"},
+                                    {"kind", 16},
+                                    {"location", {{"uri", uri}, {"range", Span(1, 0, 8)}}}}));
+        EXPECT_EQ(symbols[1], Json({{"name", "*A"},
+                                    {"kind", 20},
+                                    {"location", {{"uri", uri}, {"range", Span(1, 3, 5)}}},
+                                    {"containerName", "10"}}));
+        EXPECT_EQ(symbols[2]["location"]["range"], Span(4, 0, 6));
     }
 }
 
