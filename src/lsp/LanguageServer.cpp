@@ -5,6 +5,7 @@
 #include "lsp/Navigation.h"
 #include "lsp/ProgramProblems.h"
 #include "lsp/QuickFixes.h"
+#include "lsp/SemanticTokens.h"
 #include "lsp/TextProblems.h"
 #include "lsp/Transport.h"
 #include "sys/Platform.h"
@@ -85,6 +86,19 @@ void AddFeatures(Server& server) {
         [&server](const Document& document, const DocumentSymbolParams&) {
             return Outline(DocumentModel(document), server.Encoding(),
                            server.Client().hierarchicalDocumentSymbols);
+        });
+
+    server.SetCapability("semanticTokensProvider",
+                         SemanticTokensOptions{TokenLegend(), true, true});
+    BindDocumentRequest<SemanticTokensParams, SemanticTokens>(
+        server, "textDocument/semanticTokens/full",
+        [&server](const Document& document, const SemanticTokensParams&) {
+            return Highlighting(DocumentModel(document), server.Encoding());
+        });
+    BindDocumentRequest<SemanticTokensRangeParams, SemanticTokens>(
+        server, "textDocument/semanticTokens/range",
+        [&server](const Document& document, const SemanticTokensRangeParams& params) {
+            return Highlighting(DocumentModel(document), server.Encoding(), params.range);
         });
 }
 

@@ -408,6 +408,15 @@ void from_json(const Json& j, SemanticTokensParams& p) {
     j.at("textDocument").get_to(p.textDocument);
 }
 
+void from_json(const Json& j, SemanticTokensRangeParams& p) {
+    j.at("textDocument").get_to(p.textDocument);
+    j.at("range").get_to(p.range);
+}
+
+void to_json(Json& j, const SemanticTokensOptions& o) {
+    j = Json{{"legend", o.legend}, {"full", o.full}, {"range", o.range}};
+}
+
 void to_json(Json& j, const SemanticTokens& t) {
     j = Json{{"data", t.data}};
     WriteOptional(j, "resultId", t.resultId);

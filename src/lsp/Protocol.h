@@ -414,6 +414,20 @@ struct SemanticTokensParams {
 };
 void from_json(const Json& j, SemanticTokensParams& p);
 
+struct SemanticTokensRangeParams {
+    TextDocumentIdentifier textDocument;
+    Range range;
+};
+void from_json(const Json& j, SemanticTokensRangeParams& p);
+
+// The semanticTokensProvider capability.
+struct SemanticTokensOptions {
+    SemanticTokensLegend legend;
+    bool full = true;
+    bool range = false;
+};
+void to_json(Json& j, const SemanticTokensOptions& o);
+
 // Five numbers a token: line and start relative to the token before, length,
 // type, modifiers.
 struct SemanticTokens {

@@ -705,6 +705,76 @@ TEST(Server, OutlineListsEveryNumberedLineWithItsLabels) {
     }
 }
 
+// Semantic tokens read back as "line:character+length type[.modifier]", by
+// the legend the server announced.
+std::vector<std::string> ReadTokens(const Json& data, const Json& legend) {
+    std::vector<std::string> tokens;
+    std::uint32_t line = 0;
+    std::uint32_t character = 0;
+    for (std::size_t k = 0; k + 5 <= data.size(); k += 5) {
+        const auto deltaLine = data[k].get<std::uint32_t>();
+        character = deltaLine == 0 ? character + data[k + 1].get<std::uint32_t>()
+                                   : data[k + 1].get<std::uint32_t>();
+        line += deltaLine;
+        std::string token = std::to_string(line) + ":" + std::to_string(character) + "+" +
+                            data[k + 2].dump() + " " +
+                            legend["tokenTypes"][data[k + 3].get<std::size_t>()].get<std::string>();
+        for (std::size_t bit = 0; bit < legend["tokenModifiers"].size(); ++bit)
+            if (data[k + 4].get<std::uint32_t>() >> bit & 1)
+                token += "." + legend["tokenModifiers"][bit].get<std::string>();
+        tokens.push_back(token);
+    }
+    return tokens;
+}
+
+TEST(Server, SemanticTokensColourTheProgramAsTheModelLexesIt) {
+    const std::string uri = "file:///nav.bas";
+    const std::vector<std::string> line2 = {"2:0+2 label.declaration",
+                                            "2:3+2 keyword",
+                                            "2:6+1 variable",
+                                            "2:7+1 operator",
+                                            "2:8+1 number",
+                                            "2:10+4 keyword",
+                                            "2:15+2 label",
+                                            "2:18+4 keyword",
+                                            "2:23+2 label"};
+    for (const char* client : {kNeovimInitialize, kVsCodeInitialize}) {
+        Served s(client);
+        const bool utf8 = client == kNeovimInitialize;
+        const Json options = s.h.server->Capabilities()["semanticTokensProvider"];
+        EXPECT_EQ(options["full"], true);
+        EXPECT_EQ(options["range"], true);
+        const Json& legend = options["legend"];
+        s.Open(uri, kProgram);
+        const std::vector<std::string> all =
+            ReadTokens(s.c.Request("textDocument/semanticTokens/full",
+                                   {{"textDocument", {{"uri", uri}}}})["result"]["data"],
+                       legend);
+        ASSERT_GE(all.size(), 20u);
+        EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 3),
+                  (std::vector<std::string>{"0:0+2 label.declaration", "0:3+6 label.declaration",
+                                            "0:10+3 keyword"}));
+        EXPECT_NE(std::find(all.begin(), all.end(), "3:19+6 label"), all.end()); // *START
+        // A remark after its keyword, counted in the client's units.
+        const auto remark = std::find(all.begin(), all.end(), "6:4+3 keyword");
+        ASSERT_NE(remark, all.end());
+        EXPECT_EQ(remark[1], utf8 ? "6:7+10 comment" : "6:7+6 comment");
+        // A range: the lines it touches, whole; the string's length in the
+        // client's units ("数" is three UTF-8 bytes, one UTF-16 unit).
+        const Json range = {{"start", {{"line", 1}, {"character", 4}}},
+                            {"end", {{"line", 2}, {"character", 1}}}};
+        const std::vector<std::string> part = ReadTokens(
+            s.c.Request("textDocument/semanticTokens/range",
+                        {{"textDocument", {{"uri", uri}}}, {"range", range}})["result"]["data"],
+            legend);
+        std::vector<std::string> expected = {"1:0+2 label.declaration", "1:3+5 keyword",
+                                             utf8 ? "1:9+5 string" : "1:9+3 string",
+                                             utf8 ? "1:15+1 variable" : "1:13+1 variable"};
+        expected.insert(expected.end(), line2.begin(), line2.end());
+        EXPECT_EQ(part, expected);
+    }
+}
+
 TEST(WorkQueue, DebouncedTasksWaitAndTheLastOneWins) {
     WorkQueue queue;
     std::atomic<int> ran{0};
