@@ -1,5 +1,6 @@
 #include "lsp/LanguageServer.h"
 
+#include "lsp/Completion.h"
 #include "lsp/DocumentSymbols.h"
 #include "lsp/Hover.h"
 #include "lsp/Navigation.h"
@@ -99,6 +100,15 @@ void AddFeatures(Server& server) {
         server, "textDocument/semanticTokens/range",
         [&server](const Document& document, const SemanticTokensRangeParams& params) {
             return Highlighting(DocumentModel(document), server.Encoding(), params.range);
+        });
+
+    server.SetCapability("completionProvider", CompletionOptions{{std::begin(kCompletionTriggers),
+                                                                  std::end(kCompletionTriggers)}});
+    BindDocumentRequest<CompletionParams, CompletionList>(
+        server, "textDocument/completion",
+        [&server](const Document& document, const CompletionParams& params) {
+            return Complete(DocumentModel(document), params.position, server.Encoding(),
+                            params.triggerCharacter);
         });
 }
 

@@ -384,6 +384,12 @@ void from_json(const Json& j, CompletionParams& p) {
         ReadOptional(*context, "triggerCharacter", p.triggerCharacter);
 }
 
+void to_json(Json& j, const CompletionOptions& o) {
+    j = Json::object();
+    if (!o.triggerCharacters.empty())
+        j["triggerCharacters"] = o.triggerCharacters;
+}
+
 void to_json(Json& j, const CompletionItem& c) {
     j = Json{{"label", c.label}};
     if (c.kind)

@@ -383,6 +383,13 @@ struct CompletionParams {
 };
 void from_json(const Json& j, CompletionParams& p);
 
+// The completionProvider capability: the characters after which the client
+// asks without a word being typed.
+struct CompletionOptions {
+    std::vector<std::string> triggerCharacters;
+};
+void to_json(Json& j, const CompletionOptions& o);
+
 struct CompletionItem {
     std::string label;
     std::optional<CompletionItemKind> kind;

@@ -470,6 +470,12 @@ enum StringId : unsigned {
     IDS_LSP_KEYWORD_FUNCTION = 703,
     IDS_LSP_KEYWORD_OPERATOR = 704,
     IDS_LSP_KEYWORD_CLAUSE = 705,
+    // tessel-cli lsp: a keyword's category, short, beside it in a completion
+    // list.
+    IDS_LSP_CATEGORY_STATEMENT = 706,
+    IDS_LSP_CATEGORY_FUNCTION = 707,
+    IDS_LSP_CATEGORY_OPERATOR = 708,
+    IDS_LSP_CATEGORY_CLAUSE = 709,
 
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,

@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
+#include <map>
 #include <thread>
 
 namespace tessel::lsp {
@@ -773,6 +775,74 @@ TEST(Server, SemanticTokensColourTheProgramAsTheModelLexesIt) {
         expected.insert(expected.end(), line2.begin(), line2.end());
         EXPECT_EQ(part, expected);
     }
+}
+
+// The program with one more line, typed up to its end.
+TEST(Server, CompletionOffersLineNumbersAfterAReferenceKeywordElseKeywords) {
+    Served s;
+    const struct {
+        const char* line;
+        const char* trigger;
+        const char* offered; // "numbers", "keywords" or "nothing"
+    } cases[] = {
+        {"120 GOTO ", nullptr, "numbers"},        {"120 GOTO 1", nullptr, "numbers"},
+        {"120 ON A GOSUB 100,", ",", "numbers"},  {"120 IF A THEN ", " ", "numbers"},
+        {"120 RESTORE ", nullptr, "numbers"},     {"120 IF A THEN 60 ELSE ", nullptr, "numbers"},
+        {"120 IF A THEN P", nullptr, "keywords"}, {"120 ", nullptr, "keywords"},
+        {"120 A=B+", nullptr, "keywords"},        {"120 PRINT ", " ", "nothing"},
+        {"120 A=1", nullptr, "nothing"},          {"120 PRINT \"GO", nullptr, "nothing"},
+        {"120 REM GOTO ", nullptr, "nothing"},    {"12", nullptr, "nothing"},
+    };
+    int document = 0;
+    for (const auto& c : cases) {
+        const std::string uri = "file:///c" + std::to_string(++document) + ".bas";
+        const std::string line = c.line;
+        s.Open(uri, kProgram + line);
+        Json params = At(uri, 8, static_cast<int>(line.size()));
+        if (c.trigger != nullptr)
+            params["context"] = {{"triggerKind", 2}, {"triggerCharacter", c.trigger}};
+        const Json items = s.c.Request("textDocument/completion", params)["result"]["items"];
+        std::size_t word = line.size();
+        while (word > 0 && std::isalnum(static_cast<unsigned char>(line[word - 1])))
+            --word;
+        const Json replaced = Span(8, static_cast<int>(word), static_cast<int>(line.size()));
+        const std::string offered = items.empty()            ? "nothing"
+                                    : items[0]["kind"] == 18 ? "numbers"
+                                                             : "keywords";
+        EXPECT_EQ(offered, c.offered) << line;
+        if (offered == "numbers") {
+            // Every line there is, in number order, with its text.
+            ASSERT_EQ(items.size(), 9u) << line;
+            EXPECT_EQ(items[0], Json({{"label", "10"},
+                                      {"kind", 18},
+                                      {"detail", "*START:CLS"},
+                                      {"sortText", "00010"},
+                                      {"textEdit", {{"range", replaced}, {"newText", "10"}}}}));
+            EXPECT_EQ(items[6]["label"], "100");
+            EXPECT_EQ(items[6]["detail"], "REM サブ 60");
+            EXPECT_LT(items[5]["sortText"], items[6]["sortText"]);
+        }
+        if (offered == "keywords") {
+            std::map<std::string, Json> byName;
+            for (const Json& item : items)
+                byName[item["label"]] = item;
+            EXPECT_EQ(byName.size(), items.size()) << line;
+            EXPECT_FALSE(byName.contains(""));
+            EXPECT_EQ(byName["GOTO"]["textEdit"]["range"], replaced);
+            EXPECT_EQ(byName["GOTO"]["detail"], LoadString(IDS_LSP_CATEGORY_STATEMENT));
+            EXPECT_EQ(byName["ABS"]["detail"], LoadString(IDS_LSP_CATEGORY_FUNCTION));
+            EXPECT_EQ(byName["THEN"]["detail"], LoadString(IDS_LSP_CATEGORY_CLAUSE));
+        }
+    }
+    // Only BASIC has these.
+    s.c.Tell(
+        "textDocument/didOpen",
+        {{"textDocument",
+          {{"uri", "file:///a.c"}, {"languageId", "c"}, {"version", 1}, {"text", "10 goto "}}}});
+    EXPECT_EQ(s.c.Request("textDocument/completion", At("file:///a.c", 0, 8))["result"]["items"],
+              Json::array());
+    EXPECT_EQ(s.h.server->Capabilities()["completionProvider"],
+              Json({{"triggerCharacters", {" ", ","}}}));
 }
 
 TEST(WorkQueue, DebouncedTasksWaitAndTheLastOneWins) {
