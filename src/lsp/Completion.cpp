@@ -73,10 +73,11 @@ CompletionList Complete(const DocumentModel& program, const Position& position,
     const SourceText& text = program.Doc().text;
     const std::size_t offset = text.OffsetOf(position, encoding);
     const std::size_t line = model.LineAt(offset);
-    const std::size_t start = model.LineCount() == 0 ? 0 : model.Line(line).start;
+    // On the empty line after the text's last line end, which the model
+    // has no record of, the line starts at the caret.
+    const std::size_t start =
+        model.LineCount() == 0 || offset > model.Line(line).End() ? offset : model.Line(line).start;
     const std::string_view bytes = model.Text();
-    if (offset < start || offset > bytes.size())
-        return list;
     std::size_t word = offset;
     while (word > start && IsWordByte(bytes[word - 1]))
         --word;

@@ -785,13 +785,21 @@ TEST(Server, CompletionOffersLineNumbersAfterAReferenceKeywordElseKeywords) {
         const char* trigger;
         const char* offered; // "numbers", "keywords" or "nothing"
     } cases[] = {
-        {"120 GOTO ", nullptr, "numbers"},        {"120 GOTO 1", nullptr, "numbers"},
-        {"120 ON A GOSUB 100,", ",", "numbers"},  {"120 IF A THEN ", " ", "numbers"},
-        {"120 RESTORE ", nullptr, "numbers"},     {"120 IF A THEN 60 ELSE ", nullptr, "numbers"},
-        {"120 IF A THEN P", nullptr, "keywords"}, {"120 ", nullptr, "keywords"},
-        {"120 A=B+", nullptr, "keywords"},        {"120 PRINT ", " ", "nothing"},
-        {"120 A=1", nullptr, "nothing"},          {"120 PRINT \"GO", nullptr, "nothing"},
-        {"120 REM GOTO ", nullptr, "nothing"},    {"12", nullptr, "nothing"},
+        {"120 GOTO ", nullptr, "numbers"},
+        {"120 GOTO 1", nullptr, "numbers"},
+        {"120 ON A GOSUB 100,", ",", "numbers"},
+        {"120 IF A THEN ", " ", "numbers"},
+        {"120 RESTORE ", nullptr, "numbers"},
+        {"120 IF A THEN 60 ELSE ", nullptr, "numbers"},
+        {"120 IF A THEN P", nullptr, "keywords"},
+        {"120 ", nullptr, "keywords"},
+        {"120 A=B+", nullptr, "keywords"},
+        {"120 PRINT ", " ", "nothing"},
+        {"120 A=1", nullptr, "nothing"},
+        {"120 PRINT \"GO", nullptr, "nothing"},
+        {"120 REM GOTO ", nullptr, "nothing"},
+        {"12", nullptr, "nothing"},
+        {"", nullptr, "nothing"},
     };
     int document = 0;
     for (const auto& c : cases) {
