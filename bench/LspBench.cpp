@@ -4,7 +4,9 @@
 // keep it, with Japanese strings and comments.
 
 #include "BasicProgram.h"
+#include "lsp/DocumentModel.h"
 #include "lsp/DocumentStore.h"
+#include "lsp/SemanticTokens.h"
 #include "lsp/SourceCode.h"
 
 #include <benchmark/benchmark.h>
@@ -68,6 +70,17 @@ void BM_LspPositionOfEveryLineEnd(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * text.LineCount()));
 }
 BENCHMARK(BM_LspPositionOfEveryLineEnd)->Unit(benchmark::kMicrosecond);
+
+// The colours of the whole program, as an editor asks for them after each
+// change: the model built from the text, every line lexed, every token's
+// position in UTF-16.
+void BM_LspSemanticTokensOfTheWholeProgram(benchmark::State& state) {
+    const lsp::Document document{"file:///bench.bas", "basic", 1, lsp::SourceText(ProgramUtf8())};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            lsp::Highlighting(lsp::DocumentModel(document), lsp::PositionEncoding::Utf16));
+}
+BENCHMARK(BM_LspSemanticTokensOfTheWholeProgram)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace tessel

@@ -1,14 +1,42 @@
 #include "lsp/LanguageServer.h"
 
+#include "lsp/Completion.h"
+#include "lsp/DocumentSymbols.h"
+#include "lsp/Hover.h"
+#include "lsp/Navigation.h"
 #include "lsp/ProgramProblems.h"
+#include "lsp/QuickFixes.h"
+#include "lsp/SemanticTokens.h"
 #include "lsp/TextProblems.h"
 #include "lsp/Transport.h"
 #include "sys/Platform.h"
 #include "sys/SysCalls.h"
 
+#include <algorithm>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace tessel::lsp {
+namespace {
+
+// Binds a request about one open document: the handler gets the document as
+// it is now; one that is not open is the client's mistake, answered so.
+template <typename Params, typename Result, typename Handler>
+void BindDocumentRequest(Server& server, std::string method, Handler handler) {
+    server.Bind().Request<Params, Result>(
+        std::move(method), [&server, handler](const Params& params, Reply<Result> reply) {
+            const DocumentSnapshot document = server.Documents().Get(params.textDocument.uri);
+            if (!document)
+                return reply.Fail(ErrorCode::InvalidParams,
+                                  "the document is not open: " + params.textDocument.uri);
+            reply(handler(*document, params));
+        });
+}
+
+} // namespace
 
 void AddFeatures(Server& server) {
     server.AddProblemSource(
@@ -20,6 +48,67 @@ void AddFeatures(Server& server) {
         [](const Document& document, PositionEncoding encoding, std::vector<Diagnostic>& problems) {
             auto found = ProgramProblems(document, encoding);
             problems.insert(problems.end(), found.begin(), found.end());
+        });
+    BindDocumentRequest<CodeActionParams, std::vector<CodeAction>>(
+        server, "textDocument/codeAction",
+        [&server](const Document& document, const CodeActionParams& params) {
+            // A client that takes no code action literals takes only
+            // commands, and quick fixes are none.
+            if (!server.Client().codeActionLiterals)
+                return std::vector<CodeAction>{};
+            return QuickFixes(document, params, server.Encoding(), server.Client().documentChanges);
+        });
+
+    BindDocumentRequest<TextDocumentPositionParams, std::optional<Location>>(
+        server, "textDocument/definition",
+        [&server](const Document& document, const TextDocumentPositionParams& params) {
+            return Definition(DocumentModel(document), params.position, server.Encoding());
+        });
+    BindDocumentRequest<ReferenceParams, std::vector<Location>>(
+        server, "textDocument/references",
+        [&server](const Document& document, const ReferenceParams& params) {
+            return References(DocumentModel(document), params.position, params.includeDeclaration,
+                              server.Encoding());
+        });
+    BindDocumentRequest<TextDocumentPositionParams, std::vector<DocumentHighlight>>(
+        server, "textDocument/documentHighlight",
+        [&server](const Document& document, const TextDocumentPositionParams& params) {
+            return Highlights(DocumentModel(document), params.position, server.Encoding());
+        });
+    BindDocumentRequest<TextDocumentPositionParams, std::optional<Hover>>(
+        server, "textDocument/hover",
+        [&server](const Document& document, const TextDocumentPositionParams& params) {
+            const std::vector<std::string>& kinds = server.Client().markupKinds;
+            const bool markdown = std::ranges::find(kinds, "markdown") != kinds.end();
+            return HoverAt(DocumentModel(document), params.position, server.Encoding(), markdown);
+        });
+    BindDocumentRequest<DocumentSymbolParams, DocumentSymbols>(
+        server, "textDocument/documentSymbol",
+        [&server](const Document& document, const DocumentSymbolParams&) {
+            return Outline(DocumentModel(document), server.Encoding(),
+                           server.Client().hierarchicalDocumentSymbols);
+        });
+
+    server.SetCapability("semanticTokensProvider",
+                         SemanticTokensOptions{TokenLegend(), true, true});
+    BindDocumentRequest<SemanticTokensParams, SemanticTokens>(
+        server, "textDocument/semanticTokens/full",
+        [&server](const Document& document, const SemanticTokensParams&) {
+            return Highlighting(DocumentModel(document), server.Encoding());
+        });
+    BindDocumentRequest<SemanticTokensRangeParams, SemanticTokens>(
+        server, "textDocument/semanticTokens/range",
+        [&server](const Document& document, const SemanticTokensRangeParams& params) {
+            return Highlighting(DocumentModel(document), server.Encoding(), params.range);
+        });
+
+    server.SetCapability("completionProvider", CompletionOptions{{std::begin(kCompletionTriggers),
+                                                                  std::end(kCompletionTriggers)}});
+    BindDocumentRequest<CompletionParams, CompletionList>(
+        server, "textDocument/completion",
+        [&server](const Document& document, const CompletionParams& params) {
+            return Complete(DocumentModel(document), params.position, server.Encoding(),
+                            params.triggerCharacter);
         });
 }
 

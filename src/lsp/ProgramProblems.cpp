@@ -1,5 +1,6 @@
 #include "lsp/ProgramProblems.h"
 
+#include "encoding/Cp932.h"
 #include "model/ProgramModel.h"
 #include "res/StringTable.h"
 
@@ -67,12 +68,11 @@ std::vector<Diagnostic> ProgramProblems(const Document& document, PositionEncodi
         diagnostic.code = std::to_string(problem.message);
         diagnostic.source = "tessel";
         diagnostic.message = DescribeProblem(problem);
-        if (problem.fix)
-            diagnostic.data = Json{{"fix",
-                                    {{"title", LoadString(problem.fix->title)},
-                                     {"offset", problem.fix->edit.offset},
-                                     {"length", problem.fix->edit.length},
-                                     {"text", problem.fix->edit.text}}}};
+        // A mend whose text has no UTF-8 form (it never has: mends remove)
+        // is left out, never sent as bytes JSON cannot carry.
+        if (std::string text; problem.fix && !cp932::ToUtf8(problem.fix->edit.text, text))
+            SetFix(diagnostic, {std::string(LoadString(problem.fix->title)),
+                                problem.fix->edit.offset, problem.fix->edit.length, text});
         diagnostics.push_back(std::move(diagnostic));
     }
     return diagnostics;

@@ -20,9 +20,9 @@ DocKind DocumentKind(const Document& document);
 
 // Every problem of a line-numbered document's program, in text order; none
 // for a DATA document. A character without a code in code page 932 is left
-// to ForeignCharacterProblems (lsp/TextProblems.h), which names it. Each says its message's number as its code and, for
-// a problem with a mechanical mend, the mend in its data:
-// {"fix": {"title", "offset", "length", "text"}} (bytes of the document).
+// to ForeignCharacterProblems (lsp/TextProblems.h), which names it. Each says
+// its message's number as its code and, for a problem with a mechanical
+// mend, the mend in its data (DiagnosticFix, lsp/Protocol.h).
 std::vector<Diagnostic> ProgramProblems(const Document& document, PositionEncoding encoding);
 
 } // namespace tessel::lsp

@@ -226,6 +226,34 @@ void from_json(const Json& j, Diagnostic& d) {
         d.data = *data;
 }
 
+void to_json(Json& j, const DiagnosticFix& f) {
+    j = Json{{"title", f.title}, {"offset", f.offset}, {"length", f.length}, {"text", f.text}};
+}
+
+void from_json(const Json& j, DiagnosticFix& f) {
+    j.at("title").get_to(f.title);
+    f.offset = ReadUInteger(j, "offset");
+    f.length = ReadUInteger(j, "length");
+    j.at("text").get_to(f.text);
+}
+
+std::optional<DiagnosticFix> FixOf(const Diagnostic& d) {
+    const Json* fix = d.data ? Member(*d.data, "fix") : nullptr;
+    if (fix == nullptr)
+        return std::nullopt;
+    try {
+        return fix->get<DiagnosticFix>();
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+void SetFix(Diagnostic& d, const DiagnosticFix& fix) {
+    if (!d.data || !d.data->is_object())
+        d.data = Json::object();
+    (*d.data)["fix"] = fix;
+}
+
 void to_json(Json& j, const PublishDiagnosticsParams& p) {
     j = Json{{"uri", p.uri}, {"diagnostics", p.diagnostics}};
     WriteOptional(j, "version", p.version);
@@ -319,6 +347,26 @@ void to_json(Json& j, const Hover& h) {
     WriteOptional(j, "range", h.range);
 }
 
+void to_json(Json& j, const DocumentHighlight& h) {
+    j = Json{{"range", h.range}, {"kind", static_cast<int>(h.kind)}};
+}
+
+void from_json(const Json& j, DocumentSymbolParams& p) {
+    j.at("textDocument").get_to(p.textDocument);
+}
+
+void to_json(Json& j, const SymbolInformation& s) {
+    j = Json{{"name", s.name}, {"kind", static_cast<int>(s.kind)}, {"location", s.location}};
+    WriteOptional(j, "containerName", s.containerName);
+}
+
+void to_json(Json& j, const DocumentSymbols& s) {
+    if (s.flat)
+        j = *s.flat;
+    else
+        j = s.tree;
+}
+
 void to_json(Json& j, const DocumentSymbol& s) {
     j = Json{{"name", s.name},
              {"kind", static_cast<int>(s.kind)},
@@ -334,6 +382,12 @@ void from_json(const Json& j, CompletionParams& p) {
     j.at("position").get_to(p.position);
     if (const Json* context = Member(j, "context"))
         ReadOptional(*context, "triggerCharacter", p.triggerCharacter);
+}
+
+void to_json(Json& j, const CompletionOptions& o) {
+    j = Json::object();
+    if (!o.triggerCharacters.empty())
+        j["triggerCharacters"] = o.triggerCharacters;
 }
 
 void to_json(Json& j, const CompletionItem& c) {
@@ -358,6 +412,15 @@ void to_json(Json& j, const SemanticTokensLegend& l) {
 
 void from_json(const Json& j, SemanticTokensParams& p) {
     j.at("textDocument").get_to(p.textDocument);
+}
+
+void from_json(const Json& j, SemanticTokensRangeParams& p) {
+    j.at("textDocument").get_to(p.textDocument);
+    j.at("range").get_to(p.range);
+}
+
+void to_json(Json& j, const SemanticTokensOptions& o) {
+    j = Json{{"legend", o.legend}, {"full", o.full}, {"range", o.range}};
 }
 
 void to_json(Json& j, const SemanticTokens& t) {

@@ -13,6 +13,7 @@
 
 #include "lsp/Json.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -181,6 +182,24 @@ struct Diagnostic {
 void to_json(Json& j, const Diagnostic& d);
 void from_json(const Json& j, Diagnostic& d);
 
+// A mechanical mend of a problem, kept in its diagnostic's data as
+// {"fix": {"title", "offset", "length", "text"}}: `length` bytes of the
+// document from byte `offset` replaced by `text` (UTF-8, as the client has
+// it).
+struct DiagnosticFix {
+    std::string title;
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    std::string text;
+    friend bool operator==(const DiagnosticFix&, const DiagnosticFix&) = default;
+};
+void to_json(Json& j, const DiagnosticFix& f);
+void from_json(const Json& j, DiagnosticFix& f);
+// The mend in a diagnostic's data; none when there is none, or it is not of
+// that shape (a client may give back anything).
+std::optional<DiagnosticFix> FixOf(const Diagnostic& d);
+void SetFix(Diagnostic& d, const DiagnosticFix& fix);
+
 struct PublishDiagnosticsParams {
     std::string uri;
     std::optional<std::int32_t> version;
@@ -304,6 +323,20 @@ enum class SymbolKind {
     Operator = 25,
 };
 
+enum class DocumentHighlightKind { Text = 1, Read = 2, Write = 3 };
+
+struct DocumentHighlight {
+    Range range;
+    DocumentHighlightKind kind = DocumentHighlightKind::Text;
+    friend bool operator==(const DocumentHighlight&, const DocumentHighlight&) = default;
+};
+void to_json(Json& j, const DocumentHighlight& h);
+
+struct DocumentSymbolParams {
+    TextDocumentIdentifier textDocument;
+};
+void from_json(const Json& j, DocumentSymbolParams& p);
+
 struct DocumentSymbol {
     std::string name;
     std::optional<std::string> detail;
@@ -313,6 +346,24 @@ struct DocumentSymbol {
     std::vector<DocumentSymbol> children;
 };
 void to_json(Json& j, const DocumentSymbol& s);
+
+// A symbol for a client that takes no tree of them: flat, with the name of
+// the symbol it belongs to.
+struct SymbolInformation {
+    std::string name;
+    SymbolKind kind = SymbolKind::Function;
+    Location location;
+    std::optional<std::string> containerName;
+};
+void to_json(Json& j, const SymbolInformation& s);
+
+// The answer to textDocument/documentSymbol: the tree, or the flat list when
+// it is set.
+struct DocumentSymbols {
+    std::vector<DocumentSymbol> tree;
+    std::optional<std::vector<SymbolInformation>> flat;
+};
+void to_json(Json& j, const DocumentSymbols& s);
 
 enum class CompletionItemKind {
     Text = 1,
@@ -331,6 +382,13 @@ struct CompletionParams {
     std::optional<std::string> triggerCharacter;
 };
 void from_json(const Json& j, CompletionParams& p);
+
+// The completionProvider capability: the characters after which the client
+// asks without a word being typed.
+struct CompletionOptions {
+    std::vector<std::string> triggerCharacters;
+};
+void to_json(Json& j, const CompletionOptions& o);
 
 struct CompletionItem {
     std::string label;
@@ -362,6 +420,20 @@ struct SemanticTokensParams {
     TextDocumentIdentifier textDocument;
 };
 void from_json(const Json& j, SemanticTokensParams& p);
+
+struct SemanticTokensRangeParams {
+    TextDocumentIdentifier textDocument;
+    Range range;
+};
+void from_json(const Json& j, SemanticTokensRangeParams& p);
+
+// The semanticTokensProvider capability.
+struct SemanticTokensOptions {
+    SemanticTokensLegend legend;
+    bool full = true;
+    bool range = false;
+};
+void to_json(Json& j, const SemanticTokensOptions& o);
 
 // Five numbers a token: line and start relative to the token before, length,
 // type, modifiers.
@@ -471,6 +543,12 @@ struct CancelParams {
     Json id;
 };
 void from_json(const Json& j, CancelParams& p);
+
+// A result that may be null, written as null when empty.
+template <typename T>
+void to_json(Json& j, const std::optional<T>& value) {
+    j = value ? Json(*value) : Json(nullptr);
+}
 
 // For methods that take no parameters (shutdown, exit): anything is taken.
 struct NoParams {};

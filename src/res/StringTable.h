@@ -461,6 +461,22 @@ enum StringId : unsigned {
     IDS_CLI_MORE_PROBLEMS = 692, // %1 the file, %2 how many
     IDS_CLI_MORE_PROBLEM = 693,  // %1 the file: one more
 
+    // tessel-cli lsp: what hovering over a reference or a keyword shows.
+    // %1 the number, or the label with its asterisk.
+    IDS_LSP_NO_SUCH_LINE = 700,
+    IDS_LSP_NO_SUCH_LABEL = 701,
+    // %1 the keyword, by its category.
+    IDS_LSP_KEYWORD_STATEMENT = 702,
+    IDS_LSP_KEYWORD_FUNCTION = 703,
+    IDS_LSP_KEYWORD_OPERATOR = 704,
+    IDS_LSP_KEYWORD_CLAUSE = 705,
+    // tessel-cli lsp: a keyword's category, short, beside it in a completion
+    // list.
+    IDS_LSP_CATEGORY_STATEMENT = 706,
+    IDS_LSP_CATEGORY_FUNCTION = 707,
+    IDS_LSP_CATEGORY_OPERATOR = 708,
+    IDS_LSP_CATEGORY_CLAUSE = 709,
+
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,
     ID_INDICATOR_CAPS = 59137,

@@ -371,7 +371,8 @@ TEST_F(CliProcess, LanguageServerEndsWithTheStatusOfItsLifecycle) {
 
 // A session over pipes, each answer awaited before the next message: the
 // problems of a document come from the server's worker after a pause,
-// through the same standard output as the answers.
+// through the same standard output as the answers; a request about the
+// document is answered after them.
 TEST_F(CliProcess, LanguageServerPublishesProblemsWhileItAnswers) {
     int toServer[2];
     int fromServer[2];
@@ -433,13 +434,19 @@ TEST_F(CliProcess, LanguageServerPublishesProblemsWhileItAnswers) {
     EXPECT_EQ(next()["id"], 1);
     send(R"({"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":)"
          R"({"uri":"file:///a.bas","languageId":"basic","version":1,)"
-         R"("text":"10 PRINT \"😀\"\r\n20 END\r\n"}}})");
+         R"("text":"10 PRINT \"😀\":GOTO 20\r\n20 END\r\n"}}})");
     const Json published = next();
     EXPECT_EQ(published["method"], "textDocument/publishDiagnostics");
     const Json& problems = published["params"]["diagnostics"];
     ASSERT_EQ(problems.size(), 1u) << published.dump();
     // After the emoji: ten bytes of ASCII and four of the emoji in UTF-8.
     EXPECT_EQ(problems[0]["range"]["end"], Json({{"line", 0}, {"character", 14}}));
+    // From the reference after the emoji to the line it names.
+    send(R"({"jsonrpc":"2.0","id":3,"method":"textDocument/definition","params":)"
+         R"({"textDocument":{"uri":"file:///a.bas"},"position":{"line":0,"character":21}}})");
+    const Json definition = next();
+    EXPECT_EQ(definition["id"], 3);
+    EXPECT_EQ(definition["result"]["range"]["start"], Json({{"line", 1}, {"character", 0}}));
     send(kShutdown);
     EXPECT_EQ(next()["id"], 2);
     send(kExit);
@@ -450,6 +457,45 @@ TEST_F(CliProcess, LanguageServerPublishesProblemsWhileItAnswers) {
     EXPECT_TRUE(WIFEXITED(wstatus));
     EXPECT_EQ(WEXITSTATUS(wstatus), 0);
     EXPECT_EQ(received, "");
+}
+
+// Neovim's own client, headless, with the server attached to a program: the
+// problem it shows and where going to a definition takes the cursor.
+TEST_F(CliProcess, NeovimShowsProblemsAndGoesToTheLineAReferenceNames) {
+    if (test::CliOnWindows() || std::system("command -v nvim >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs Neovim and the build's own tessel-cli";
+    WriteBytes(m_dir.file("game.bas"), "10 GOTO 30\r\n\r\n30 END\r\n");
+    const std::string script = R"(
+local cli, file, out = [[)" + std::string(TESSEL_CLI_PATH) +
+                               "]], [[" + m_dir.file("game.bas") + "]], [[" + m_dir.file("seen") +
+                               R"(]]
+local seen = {}
+vim.cmd("edit " .. vim.fn.fnameescape(file))
+local buffer = vim.api.nvim_get_current_buf()
+local client = vim.lsp.start_client({name = "tessel", cmd = {cli, "lsp"},
+                                     root_dir = vim.fn.fnamemodify(file, ":h")})
+vim.lsp.buf_attach_client(buffer, client)
+vim.wait(20000, function() return #vim.diagnostic.get(buffer) > 0 end, 20)
+for _, d in ipairs(vim.diagnostic.get(buffer)) do
+  table.insert(seen, string.format("problem %d:%d severity %d", d.lnum, d.col, d.severity))
+end
+vim.api.nvim_win_set_cursor(0, {1, 8})
+vim.lsp.buf.definition()
+vim.wait(20000, function() return vim.api.nvim_win_get_cursor(0)[1] ~= 1 end, 20)
+local at = vim.api.nvim_win_get_cursor(0)
+table.insert(seen, string.format("cursor %d:%d", at[1], at[2]))
+vim.fn.writefile(seen, out)
+vim.lsp.stop_client(client)
+vim.cmd("qa!")
+)";
+    WriteBytes(m_dir.file("drive.lua"), script);
+    const Result r = Spawn(
+        m_dir, "nvim",
+        {"--headless", "--clean", "-i", "NONE", "-n", "-c", "luafile " + m_dir.file("drive.lua")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    // The blank line is an error; the cursor goes from the 30 after GOTO to
+    // the start of line 30 (rows from 1, columns from 0).
+    EXPECT_EQ(ReadBytes(m_dir.file("seen")), "problem 1:0 severity 1\ncursor 3:0\n");
 }
 
 } // namespace

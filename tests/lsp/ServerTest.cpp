@@ -4,12 +4,15 @@
 
 #include "lsp/Server.h"
 #include "lsp/LanguageServer.h"
+#include "res/StringTable.h"
 #include "support/LspClient.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
+#include <map>
 #include <thread>
 
 namespace tessel::lsp {
@@ -426,6 +429,428 @@ TEST(Server, AnswersToTheServersOwnRequestsReachTheirCaller) {
     EXPECT_EQ(answered, 1);
     EXPECT_EQ(got, nullptr);
     EXPECT_TRUE(Logged(c, "999"));
+}
+
+// A server with every feature, initialized by a real client's first message.
+struct Served {
+    // Without `initialize`, a client that offers nothing: positions in
+    // UTF-16, plain text, flat symbols.
+    explicit Served(const char* initialize = kNeovimInitialize) {
+        AddFeatures(*h.server);
+        h.Start();
+        if (initialize == nullptr) {
+            c.Initialize();
+            return;
+        }
+        const Json message = Json::parse(initialize);
+        c.SendRaw(message);
+        c.Await(message["id"]);
+    }
+    // Opens `text` and waits for its problems.
+    std::vector<Json> Open(const std::string& uri, const std::string& text, int version = 1) {
+        c.Open(uri, text, version);
+        const std::vector<Json> published = c.AwaitNotifications("textDocument/publishDiagnostics");
+        return published.empty() ? std::vector<Json>{}
+                                 : published.back()["diagnostics"].get<std::vector<Json>>();
+    }
+    Harness h;
+    LspClient& c = h.client;
+};
+
+Json CodeActions(LspClient& c, const std::string& uri, const std::vector<Json>& diagnostics,
+                 Json only = nullptr) {
+    Json context = {{"diagnostics", diagnostics}};
+    if (!only.is_null())
+        context["only"] = only;
+    return c.Request("textDocument/codeAction", {{"textDocument", {{"uri", uri}}},
+                                                 {"range",
+                                                  {{"start", {{"line", 0}, {"character", 0}}},
+                                                   {"end", {{"line", 9}, {"character", 0}}}}},
+                                                 {"context", context}});
+}
+
+TEST(Server, QuickFixesMakeTheMendsOfTheProblemsGivenBack) {
+    const std::string uri = "file:///fix.bas";
+    const std::string text = "10 A$=\"漢字\"\r\n\r\n  20 END\r\n";
+    const Json blank = {{"start", {{"line", 1}, {"character", 0}}},
+                        {"end", {{"line", 2}, {"character", 0}}}};
+    const Json indent = {{"start", {{"line", 2}, {"character", 0}}},
+                         {"end", {{"line", 2}, {"character", 2}}}};
+    {
+        Served s; // Neovim: edits by document, no versions
+        const std::vector<Json> problems = s.Open(uri, text);
+        ASSERT_EQ(problems.size(), 2u);
+        const Json actions = CodeActions(s.c, uri, problems)["result"];
+        ASSERT_EQ(actions.size(), 2u);
+        EXPECT_EQ(actions[0]["kind"], "quickfix");
+        EXPECT_EQ(actions[0]["title"], LoadString(IDS_FIX_REMOVE_BLANK_LINE));
+        EXPECT_EQ(actions[0]["isPreferred"], true);
+        EXPECT_EQ(actions[0]["diagnostics"], Json::array({problems[0]}));
+        EXPECT_EQ(actions[0]["edit"],
+                  Json({{"changes", {{uri, {{{"range", blank}, {"newText", ""}}}}}}}));
+        EXPECT_EQ(actions[1]["edit"]["changes"][uri][0]["range"], indent);
+        // Given back twice, made once; a problem without a mend, or a mend
+        // the client mangled, makes none.
+        Json mangled = problems[1];
+        mangled["data"]["fix"]["offset"] = "x";
+        Json other = problems[0];
+        other.erase("data");
+        EXPECT_EQ(
+            CodeActions(s.c, uri, {problems[0], problems[0], mangled, other})["result"].size(), 1u);
+        // Only other kinds wanted: none.
+        EXPECT_EQ(CodeActions(s.c, uri, problems, {"source", "refactor"})["result"], Json::array());
+        EXPECT_EQ(CodeActions(s.c, uri, problems, {"quickfix"})["result"].size(), 2u);
+        // The text changed since: the old mends would remove the wrong bytes.
+        s.c.Tell("textDocument/didChange",
+                 {{"textDocument", {{"uri", uri}, {"version", 2}}},
+                  {"contentChanges", Json::array({{{"text", "5 CLS\r\n" + text}}})}});
+        EXPECT_EQ(CodeActions(s.c, uri, problems)["result"], Json::array());
+        EXPECT_EQ(Code(CodeActions(s.c, "file:///closed.bas", problems)), -32602);
+    }
+    {
+        Served s(kVsCodeInitialize); // positions in UTF-16, edits with the version
+        const std::vector<Json> problems = s.Open(uri, text, 7);
+        const Json actions = CodeActions(s.c, uri, problems)["result"];
+        ASSERT_EQ(actions.size(), 2u);
+        EXPECT_EQ(actions[1]["edit"],
+                  Json({{"documentChanges",
+                         {{{"textDocument", {{"uri", uri}, {"version", 7}}},
+                           {"edits", {{{"range", indent}, {"newText", ""}}}}}}}}));
+    }
+}
+
+// A small program for the features that look at references (positions in
+// UTF-8 bytes, as Neovim counts them: "数" and each katakana are three).
+const char* const kProgram = "10 *START:CLS\r\n"
+                             "20 INPUT \"数\";A\r\n"
+                             "30 IF A>9 THEN 60 ELSE 50\r\n"
+                             "40 ON A GOTO 10,60,*START,*NOPE\r\n"
+                             "50 GOSUB 100:GOTO 990\r\n"
+                             "60 PRINT \"ｵﾜﾘ\";ABS(A):END\r\n"
+                             "100 REM サブ 60\r\n"
+                             "110 RETURN\r\n";
+
+Json At(const std::string& uri, int line, int character) {
+    return {{"textDocument", {{"uri", uri}}},
+            {"position", {{"line", line}, {"character", character}}}};
+}
+
+Json Span(int line, int begin, int end) {
+    return {{"start", {{"line", line}, {"character", begin}}},
+            {"end", {{"line", line}, {"character", end}}}};
+}
+
+TEST(Server, DefinitionGoesToTheLineOrLabelAReferenceNames) {
+    Served s;
+    const std::string uri = "file:///nav.bas";
+    s.Open(uri, kProgram);
+    const struct {
+        int line, character;
+        Json target; // null: none
+    } cases[] = {
+        {2, 15, Span(5, 0, 2)}, // THEN 60
+        {2, 17, Span(5, 0, 2)}, // just after it
+        {2, 23, Span(4, 0, 2)}, // ELSE 50
+        {3, 13, Span(0, 0, 2)}, // first of a GOTO list
+        {3, 16, Span(5, 0, 2)}, // after a comma
+        {3, 21, Span(0, 4, 9)}, // a label in the list: its definition
+        {4, 9, Span(6, 0, 3)},  // GOSUB 100
+        {5, 1, Span(5, 0, 2)},  // a line's own number
+        {4, 18, nullptr},       // 990 does not exist
+        {4, 4, nullptr},        // a keyword
+        {6, 15, nullptr},       // a number in a remark is no reference
+        {1, 9, nullptr},        // a string
+        {20, 0, nullptr},       // past the text
+    };
+    for (const auto& c : cases) {
+        const Json answer = s.c.Request("textDocument/definition", At(uri, c.line, c.character));
+        const Json expected =
+            c.target.is_null() ? Json(nullptr) : Json({{"uri", uri}, {"range", c.target}});
+        EXPECT_EQ(answer["result"], expected) << c.line << ":" << c.character;
+    }
+    EXPECT_EQ(Code(s.c.Request("textDocument/definition", At("file:///closed.bas", 0, 0))), -32602);
+    const Json capabilities = s.h.server->Capabilities();
+    for (const char* key : {"definitionProvider", "referencesProvider", "documentHighlightProvider",
+                            "hoverProvider", "documentSymbolProvider", "codeActionProvider"})
+        EXPECT_EQ(capabilities[key], true) << key;
+}
+
+TEST(Server, ReferencesAndHighlightsOfALineFromItsNumberOrAnyReference) {
+    Served s;
+    const std::string uri = "file:///nav.bas";
+    s.Open(uri, kProgram);
+    const auto references = [&](int line, int character, bool declaration) {
+        Json params = At(uri, line, character);
+        params["context"] = {{"includeDeclaration", declaration}};
+        std::vector<Json> ranges;
+        const Json answer = s.c.Request("textDocument/references", params);
+        for (const Json& location : answer["result"]) {
+            EXPECT_EQ(location["uri"], uri);
+            ranges.push_back(location["range"]);
+        }
+        return ranges;
+    };
+    const std::vector<Json> line60 = {Span(5, 0, 2), Span(2, 15, 17), Span(3, 16, 18)};
+    EXPECT_EQ(references(5, 0, true), line60);  // from the number
+    EXPECT_EQ(references(3, 17, true), line60); // from a reference
+    EXPECT_EQ(references(2, 16, false), std::vector<Json>(line60.begin() + 1, line60.end()));
+    EXPECT_EQ(references(4, 19, true), std::vector<Json>{Span(4, 18, 21)}); // a missing line
+    EXPECT_EQ(references(7, 1, true), std::vector<Json>{Span(7, 0, 3)});    // none refers
+    const std::vector<Json> label = {Span(0, 4, 9), Span(3, 20, 25)};
+    EXPECT_EQ(references(0, 6, true), label);
+    EXPECT_EQ(references(3, 22, false), std::vector<Json>{label[1]});
+    EXPECT_TRUE(references(4, 4, true).empty());
+
+    const Json highlights = s.c.Request("textDocument/documentHighlight", At(uri, 3, 14))["result"];
+    EXPECT_EQ(highlights, Json::array({{{"range", Span(0, 0, 2)}, {"kind", 1}},
+                                       {{"range", Span(3, 13, 15)}, {"kind", 2}}}));
+    EXPECT_EQ(s.c.Request("textDocument/documentHighlight", At(uri, 1, 3))["result"],
+              Json::array());
+}
+
+TEST(Server, HoverShowsTheLineAReferenceNamesOrWhatAKeywordIs) {
+    SetLanguage(Language::English);
+    const std::string uri = "file:///nav.bas";
+    {
+        Served s; // Markdown
+        s.Open(uri, kProgram);
+        const struct {
+            int line, character;
+            Json hover; // null: none
+        } cases[] = {
+            {2,
+             16,
+             {{"contents",
+               {{"kind", "markdown"}, {"value", "```\n60 PRINT \"ｵﾜﾘ\";ABS(A):END\n```"}}},
+              {"range", Span(2, 15, 17)}}},
+            {4,
+             19,
+             {{"contents", {{"kind", "markdown"}, {"value", "There is no line 990"}}},
+              {"range", Span(4, 18, 21)}}},
+            {3,
+             20,
+             {{"contents", {{"kind", "markdown"}, {"value", "```\n10 *START:CLS\n```"}}},
+              {"range", Span(3, 19, 25)}}},
+            {4,
+             5,
+             {{"contents", {{"kind", "markdown"}, {"value", "GOSUB is a statement"}}},
+              {"range", Span(4, 3, 8)}}},
+            {2,
+             12,
+             {{"contents",
+               {{"kind", "markdown"}, {"value", "THEN stands inside a statement, never as one"}}},
+              {"range", Span(2, 10, 14)}}},
+            {5,
+             22,
+             {{"contents",
+               {{"kind", "markdown"}, {"value", "ABS is a function: it gives a value"}}},
+              {"range", Span(5, 21, 24)}}},
+            {3,
+             28,
+             {{"contents", {{"kind", "markdown"}, {"value", "There is no label \\*NOPE"}}},
+              {"range", Span(3, 26, 31)}}},
+            {5, 0, nullptr},  // a line's own number
+            {1, 15, nullptr}, // a variable
+        };
+        for (const auto& c : cases)
+            EXPECT_EQ(s.c.Request("textDocument/hover", At(uri, c.line, c.character))["result"],
+                      c.hover)
+                << c.line << ":" << c.character;
+    }
+    {
+        Served s(nullptr); // plain text only, positions in UTF-16
+        s.Open(uri, kProgram);
+        EXPECT_EQ(s.c.Request("textDocument/hover", At(uri, 2, 16))["result"]["contents"],
+                  Json({{"kind", "plaintext"}, {"value", "60 PRINT \"ｵﾜﾘ\";ABS(A):END"}}));
+        EXPECT_EQ(s.c.Request("textDocument/hover", At(uri, 3, 28))["result"]["contents"]["value"],
+                  "There is no label *NOPE");
+    }
+    SetLanguage(Language::Japanese);
+}
+
+TEST(Server, OutlineListsEveryNumberedLineWithItsLabels) {
+    const std::string uri = "file:///nav.bas";
+    {
+        Served s; // a tree
+        s.Open(uri, kProgram);
+        const Json symbols = s.c.Request("textDocument/documentSymbol",
+                                         {{"textDocument", {{"uri", uri}}}})["result"];
+        ASSERT_EQ(symbols.size(), 8u);
+        EXPECT_EQ(symbols[0], Json({{"name", "10"},
+                                    {"detail", "*START:CLS"},
+                                    {"kind", 16},
+                                    {"range", Span(0, 0, 13)},
+                                    {"selectionRange", Span(0, 0, 2)},
+                                    {"children",
+                                     {{{"name", "*START"},
+                                       {"kind", 20},
+                                       {"range", Span(0, 3, 9)},
+                                       {"selectionRange", Span(0, 4, 9)}}}}}));
+        EXPECT_EQ(symbols[6]["name"], "100");
+        EXPECT_EQ(symbols[6]["detail"], "REM サブ 60");
+        EXPECT_EQ(symbols[6]["range"], Span(6, 0, 17));
+    }
+    {
+        Served s(nullptr); // a flat list, positions in UTF-16; lines without a number left out
+        s.Open(uri, "\r\n10 *A:*B\r\n  20 END\r\n65280 END\r\n30 ' 数\r\n");
+        const Json symbols = s.c.Request("textDocument/documentSymbol",
+                                         {{"textDocument", {{"uri", uri}}}})["result"];
+        ASSERT_EQ(symbols.size(), 3u);
+        EXPECT_EQ(symbols[0], Json({{"name", "10"},
+                                    {"kind", 16},
+                                    {"location", {{"uri", uri}, {"range", Span(1, 0, 8)}}}}));
+        EXPECT_EQ(symbols[1], Json({{"name", "*A"},
+                                    {"kind", 20},
+                                    {"location", {{"uri", uri}, {"range", Span(1, 3, 5)}}},
+                                    {"containerName", "10"}}));
+        EXPECT_EQ(symbols[2]["location"]["range"], Span(4, 0, 6));
+    }
+}
+
+// Semantic tokens read back as "line:character+length type[.modifier]", by
+// the legend the server announced.
+std::vector<std::string> ReadTokens(const Json& data, const Json& legend) {
+    std::vector<std::string> tokens;
+    std::uint32_t line = 0;
+    std::uint32_t character = 0;
+    for (std::size_t k = 0; k + 5 <= data.size(); k += 5) {
+        const auto deltaLine = data[k].get<std::uint32_t>();
+        character = deltaLine == 0 ? character + data[k + 1].get<std::uint32_t>()
+                                   : data[k + 1].get<std::uint32_t>();
+        line += deltaLine;
+        std::string token = std::to_string(line) + ":" + std::to_string(character) + "+" +
+                            data[k + 2].dump() + " " +
+                            legend["tokenTypes"][data[k + 3].get<std::size_t>()].get<std::string>();
+        for (std::size_t bit = 0; bit < legend["tokenModifiers"].size(); ++bit)
+            if (data[k + 4].get<std::uint32_t>() >> bit & 1)
+                token += "." + legend["tokenModifiers"][bit].get<std::string>();
+        tokens.push_back(token);
+    }
+    return tokens;
+}
+
+TEST(Server, SemanticTokensColourTheProgramAsTheModelLexesIt) {
+    const std::string uri = "file:///nav.bas";
+    const std::vector<std::string> line2 = {"2:0+2 label.declaration",
+                                            "2:3+2 keyword",
+                                            "2:6+1 variable",
+                                            "2:7+1 operator",
+                                            "2:8+1 number",
+                                            "2:10+4 keyword",
+                                            "2:15+2 label",
+                                            "2:18+4 keyword",
+                                            "2:23+2 label"};
+    for (const char* client : {kNeovimInitialize, kVsCodeInitialize}) {
+        Served s(client);
+        const bool utf8 = client == kNeovimInitialize;
+        const Json options = s.h.server->Capabilities()["semanticTokensProvider"];
+        EXPECT_EQ(options["full"], true);
+        EXPECT_EQ(options["range"], true);
+        const Json& legend = options["legend"];
+        s.Open(uri, kProgram);
+        const std::vector<std::string> all =
+            ReadTokens(s.c.Request("textDocument/semanticTokens/full",
+                                   {{"textDocument", {{"uri", uri}}}})["result"]["data"],
+                       legend);
+        ASSERT_GE(all.size(), 20u);
+        EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 3),
+                  (std::vector<std::string>{"0:0+2 label.declaration", "0:3+6 label.declaration",
+                                            "0:10+3 keyword"}));
+        EXPECT_NE(std::find(all.begin(), all.end(), "3:19+6 label"), all.end()); // *START
+        // A remark after its keyword, counted in the client's units.
+        const auto remark = std::find(all.begin(), all.end(), "6:4+3 keyword");
+        ASSERT_NE(remark, all.end());
+        EXPECT_EQ(remark[1], utf8 ? "6:7+10 comment" : "6:7+6 comment");
+        // A range: the lines it touches, whole; the string's length in the
+        // client's units ("数" is three UTF-8 bytes, one UTF-16 unit).
+        const Json range = {{"start", {{"line", 1}, {"character", 4}}},
+                            {"end", {{"line", 2}, {"character", 1}}}};
+        const std::vector<std::string> part = ReadTokens(
+            s.c.Request("textDocument/semanticTokens/range",
+                        {{"textDocument", {{"uri", uri}}}, {"range", range}})["result"]["data"],
+            legend);
+        std::vector<std::string> expected = {"1:0+2 label.declaration", "1:3+5 keyword",
+                                             utf8 ? "1:9+5 string" : "1:9+3 string",
+                                             utf8 ? "1:15+1 variable" : "1:13+1 variable"};
+        expected.insert(expected.end(), line2.begin(), line2.end());
+        EXPECT_EQ(part, expected);
+    }
+}
+
+// The program with one more line, typed up to its end.
+TEST(Server, CompletionOffersLineNumbersAfterAReferenceKeywordElseKeywords) {
+    Served s;
+    const struct {
+        const char* line;
+        const char* trigger;
+        const char* offered; // "numbers", "keywords" or "nothing"
+    } cases[] = {
+        {"120 GOTO ", nullptr, "numbers"},
+        {"120 GOTO 1", nullptr, "numbers"},
+        {"120 ON A GOSUB 100,", ",", "numbers"},
+        {"120 IF A THEN ", " ", "numbers"},
+        {"120 RESTORE ", nullptr, "numbers"},
+        {"120 IF A THEN 60 ELSE ", nullptr, "numbers"},
+        {"120 IF A THEN P", nullptr, "keywords"},
+        {"120 ", nullptr, "keywords"},
+        {"120 A=B+", nullptr, "keywords"},
+        {"120 PRINT ", " ", "nothing"},
+        {"120 A=1", nullptr, "nothing"},
+        {"120 PRINT \"GO", nullptr, "nothing"},
+        {"120 REM GOTO ", nullptr, "nothing"},
+        {"12", nullptr, "nothing"},
+        {"", nullptr, "nothing"},
+    };
+    int document = 0;
+    for (const auto& c : cases) {
+        const std::string uri = "file:///c" + std::to_string(++document) + ".bas";
+        const std::string line = c.line;
+        s.Open(uri, kProgram + line);
+        Json params = At(uri, 8, static_cast<int>(line.size()));
+        if (c.trigger != nullptr)
+            params["context"] = {{"triggerKind", 2}, {"triggerCharacter", c.trigger}};
+        const Json items = s.c.Request("textDocument/completion", params)["result"]["items"];
+        std::size_t word = line.size();
+        while (word > 0 && std::isalnum(static_cast<unsigned char>(line[word - 1])))
+            --word;
+        const Json replaced = Span(8, static_cast<int>(word), static_cast<int>(line.size()));
+        const std::string offered = items.empty()            ? "nothing"
+                                    : items[0]["kind"] == 18 ? "numbers"
+                                                             : "keywords";
+        EXPECT_EQ(offered, c.offered) << line;
+        if (offered == "numbers") {
+            // Every line there is, in number order, with its text.
+            ASSERT_EQ(items.size(), 9u) << line;
+            EXPECT_EQ(items[0], Json({{"label", "10"},
+                                      {"kind", 18},
+                                      {"detail", "*START:CLS"},
+                                      {"sortText", "00010"},
+                                      {"textEdit", {{"range", replaced}, {"newText", "10"}}}}));
+            EXPECT_EQ(items[6]["label"], "100");
+            EXPECT_EQ(items[6]["detail"], "REM サブ 60");
+            EXPECT_LT(items[5]["sortText"], items[6]["sortText"]);
+        }
+        if (offered == "keywords") {
+            std::map<std::string, Json> byName;
+            for (const Json& item : items)
+                byName[item["label"]] = item;
+            EXPECT_EQ(byName.size(), items.size()) << line;
+            EXPECT_FALSE(byName.contains(""));
+            EXPECT_EQ(byName["GOTO"]["textEdit"]["range"], replaced);
+            EXPECT_EQ(byName["GOTO"]["detail"], LoadString(IDS_LSP_CATEGORY_STATEMENT));
+            EXPECT_EQ(byName["ABS"]["detail"], LoadString(IDS_LSP_CATEGORY_FUNCTION));
+            EXPECT_EQ(byName["THEN"]["detail"], LoadString(IDS_LSP_CATEGORY_CLAUSE));
+        }
+    }
+    // Only BASIC has these.
+    s.c.Tell(
+        "textDocument/didOpen",
+        {{"textDocument",
+          {{"uri", "file:///a.c"}, {"languageId", "c"}, {"version", 1}, {"text", "10 goto "}}}});
+    EXPECT_EQ(s.c.Request("textDocument/completion", At("file:///a.c", 0, 8))["result"]["items"],
+              Json::array());
+    EXPECT_EQ(s.h.server->Capabilities()["completionProvider"],
+              Json({{"triggerCharacters", {" ", ","}}}));
 }
 
 TEST(WorkQueue, DebouncedTasksWaitAndTheLastOneWins) {
