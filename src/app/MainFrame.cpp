@@ -288,7 +288,8 @@ void CMainFrame::BuildMenus(bool documentOpen) {
                  kRecentFiles, kSeparator, ID_APP_EXIT});
         AddMenu(LoadQString(IDS_MENU_EDIT),
                 {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
-                 ID_EDIT_CLEAR, kSeparator, ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_SELECT_ALL});
+                 ID_EDIT_CLEAR, kSeparator, ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_SELECT_ALL,
+                 kSeparator, ID_GOTO_LINE, ID_GOTO_DEFINITION});
     } else {
         AddMenu(LoadQString(IDS_MENU_FILE),
                 {kNewSubmenu, ID_FILE_OPEN, kSeparator, kRecentFiles, kSeparator, ID_APP_EXIT});

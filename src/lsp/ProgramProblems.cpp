@@ -16,10 +16,12 @@ struct LanguageKind {
 };
 
 // The language ids editors give these files (VS Code's and the usual ones).
+// "plaintext" is not among them: an editor gives it to any file it knows no
+// language for, a .bas file included, so the extension decides then.
 constexpr LanguageKind kLanguages[] = {
-    {"basic", DocKind::Basic},    {"bas", DocKind::Basic},    {"c", DocKind::C},
-    {"asm", DocKind::Asm},        {"assembly", DocKind::Asm}, {"casl", DocKind::Casl},
-    {"plaintext", DocKind::Text}, {"text", DocKind::Text},
+    {"basic", DocKind::Basic}, {"bas", DocKind::Basic},    {"c", DocKind::C},
+    {"asm", DocKind::Asm},     {"assembly", DocKind::Asm}, {"casl", DocKind::Casl},
+    {"text", DocKind::Text},
 };
 
 DiagnosticSeverity SeverityOf(Severity severity) {

@@ -14,8 +14,9 @@
 namespace tessel::lsp {
 
 // The kind of document the client's language id stands for ("basic", "c",
-// "asm", "casl", "plaintext"), else the file's extension as the desktop
-// program takes it.
+// "asm", "casl", "text"), else the file's extension as the desktop program
+// takes it (also for "plaintext", which editors give any file they know no
+// language for).
 DocKind DocumentKind(const Document& document);
 
 // Every problem of a line-numbered document's program, in text order; none

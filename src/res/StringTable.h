@@ -460,6 +460,13 @@ enum StringId : unsigned {
     IDS_CLI_HINT_MARK = 691,
     IDS_CLI_MORE_PROBLEMS = 692, // %1 the file, %2 how many
     IDS_CLI_MORE_PROBLEM = 693,  // %1 the file: one more
+    // Going to a line in the editor: the dialog, and what the status bar
+    // says when there is nothing to go to (else IDS_LSP_NO_SUCH_LINE and
+    // IDS_LSP_NO_SUCH_LABEL, as the language server says it).
+    IDS_GOTO_LINE_TITLE = 740,
+    IDS_GOTO_LINE_NUMBER = 741,
+    IDS_GOTO_LINE_INDEX = 742,
+    IDS_GOTO_NOTHING = 743,
 
     // tessel-cli lsp: what hovering over a reference or a keyword shows.
     // %1 the number, or the label with its asterisk.

@@ -28,6 +28,8 @@ enum CommandId : int {
     ID_CARET_END = 32812,
     ID_TIDY = 32813,
     ID_VIEW_COLORS = 32814,
+    ID_GOTO_LINE = 32815,
+    ID_GOTO_DEFINITION = 32816,
 
     // Standard commands.
     ID_FILE_NEW = 57600,

@@ -4,6 +4,7 @@
 #include "doc/KivaDoc.h"
 #include "doc/MemoryEditBuffer.h"
 #include "encoding/Cp932.h"
+#include "model/ProgramModel.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 #include "settings/StateFolder.h"
@@ -20,6 +21,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QInputDialog>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -93,6 +95,52 @@ void CKivaView::OnInitialUpdate() {
 
 void CKivaView::SetSourceKind(DocKind kind) {
     m_highlighter->SetKind(kind);
+}
+
+DocKind CKivaView::SourceKind() const {
+    return m_highlighter->Kind();
+}
+
+void CKivaView::ShowOffset(std::size_t offset) {
+    SetCaret(offset);
+    centerCursor();
+    setFocus();
+}
+
+void CKivaView::OnGoToLine() {
+    const bool numbered = IsLineNumbered(SourceKind());
+    QInputDialog dialog(m_shell.DialogParent());
+    dialog.setObjectName(QStringLiteral("goToLine"));
+    dialog.setWindowTitle(LoadQString(IDS_GOTO_LINE_TITLE));
+    dialog.setLabelText(LoadQString(numbered ? IDS_GOTO_LINE_NUMBER : IDS_GOTO_LINE_INDEX));
+    dialog.setInputMode(QInputDialog::IntInput);
+    const std::string text = GetText();
+    ProgramModel model(ModelOptions::For(SourceKind(), m_shell.Settings()));
+    model.Build(text);
+    const std::size_t here = model.LineAt(CaretOffset());
+    if (numbered) {
+        dialog.setIntRange(1, static_cast<int>(kMaxLineNum));
+        if (model.LineCount() > 0 && model.Line(here).HasNumber())
+            dialog.setIntValue(static_cast<int>(model.Line(here).number));
+    } else {
+        dialog.setIntRange(1, document()->blockCount());
+        dialog.setIntValue(textCursor().blockNumber() + 1);
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const int wanted = dialog.intValue();
+    if (!numbered) {
+        const QTextBlock block = document()->findBlockByNumber(wanted - 1);
+        setTextCursor(QTextCursor(block));
+        centerCursor();
+        setFocus();
+        return;
+    }
+    if (const auto line = model.LineWithNumber(static_cast<std::uint32_t>(wanted)))
+        ShowOffset(model.Line(*line).start);
+    else
+        m_shell.ShowStatusMessage(
+            QString::fromStdString(LoadFormatted(IDS_LSP_NO_SUCH_LINE, {std::to_string(wanted)})));
 }
 
 void CKivaView::SetColored(bool colored) {
@@ -213,6 +261,17 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
         if (ui)
             return OnUpdateSend(ui);
         OnDataSend();
+        return true;
+    case ID_GOTO_LINE:
+        if (ui)
+            ui->enabled = GetLength() > 0;
+        else
+            OnGoToLine();
+        return true;
+    case ID_GOTO_DEFINITION:
+        // Only BASIC refers to its lines (CViewWithLineNum).
+        if (ui)
+            ui->enabled = false;
         return true;
     case ID_CARET_TOP:
     case ID_CARET_END:

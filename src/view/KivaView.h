@@ -40,6 +40,7 @@ public:
     // How the text is read for its colours (the document's kind), and
     // whether it has any beyond the marks that stand for bytes.
     void SetSourceKind(DocKind kind);
+    DocKind SourceKind() const;
     void SetColored(bool colored);
     void SetTabStops(unsigned widthInCharacters);
 
@@ -72,6 +73,9 @@ public:
 
     // Sends the document as data (DATA windows).
     void OnDataSend();
+    // Asks for a line number (the editor's own line where the lines have no
+    // numbers) and puts the caret at the start of that line.
+    void OnGoToLine();
     // Receives into this view's document, which is new: true when the text
     // received is in it, marked modified; false when the document is to be
     // closed again (nothing came, or the editor could not hold it, which a
@@ -85,6 +89,8 @@ protected:
     IViewShell& Shell() const { return m_shell; }
     // Enabled while the editor holds text (send, renumber, sort).
     bool OnUpdateSend(CmdUI* ui) const;
+    // Puts the caret at byte `offset` and the line in the middle of the view.
+    void ShowOffset(std::size_t offset);
     // The document's bytes to the device under the transfer dialog; nothing
     // when the document refuses to send (its message has been shown).
     void DoSend();

@@ -3,6 +3,7 @@
 #include "doc/LinePlace.h"
 #include "engine/DocBasic.h"
 #include "engine/Sort.h"
+#include "model/ProgramModel.h"
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
@@ -72,6 +73,12 @@ bool CViewWithLineNum::OnCmdMsg(int id, CmdUI* ui) {
             return OnUpdateSend(ui);
         OnTextSend();
         return true;
+    case ID_GOTO_DEFINITION:
+        if (ui)
+            ui->enabled = SourceKind() == DocKind::Basic && GetLength() > 0;
+        else
+            OnGoToDefinition();
+        return true;
     case ID_DATA_SEND:
         // Line-numbered documents go as text only.
         if (ui)
@@ -80,6 +87,39 @@ bool CViewWithLineNum::OnCmdMsg(int id, CmdUI* ui) {
     default:
         return CKivaView::OnCmdMsg(id, ui);
     }
+}
+
+void CViewWithLineNum::OnGoToDefinition() {
+    ProgramModel model(ModelOptions::For(SourceKind(), Shell().Settings()));
+    model.Build(GetText());
+    if (model.LineCount() == 0)
+        return;
+    const std::size_t caret = CaretOffset();
+    const std::size_t line = model.LineAt(caret);
+    const std::size_t column = caret - model.Line(line).start;
+    // The caret on a number or just after it.
+    for (const LineReference& reference : model.ReferencesFrom(line)) {
+        if (column < reference.column || column > reference.column + reference.length)
+            continue;
+        if (const auto target = model.Target(reference))
+            return ShowOffset(model.Line(*target).start);
+        return Shell().ShowStatusMessage(QString::fromStdString(
+            LoadFormatted(IDS_LSP_NO_SUCH_LINE, {std::to_string(reference.target)})));
+    }
+    std::vector<Token> tokens;
+    model.Tokens(line, tokens);
+    for (const Token& token : tokens) {
+        if (token.kind != TokenKind::LabelReference || column < token.begin || column > token.end)
+            continue;
+        std::string_view name = model.LineText(line).substr(token.begin, token.end - token.begin);
+        if (name.starts_with('*'))
+            name.remove_prefix(1);
+        if (const auto target = model.LabelLine(name))
+            return ShowOffset(model.Line(*target).start);
+        return Shell().ShowStatusMessage(
+            QString::fromStdString(LoadFormatted(IDS_LSP_NO_SUCH_LABEL, {std::string(name)})));
+    }
+    Shell().ShowStatusMessage(LoadQString(IDS_GOTO_NOTHING));
 }
 
 bool CViewWithLineNum::KeepingThePlace(const std::function<bool()>& reorder) {

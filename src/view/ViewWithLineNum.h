@@ -24,6 +24,10 @@ public:
     // Tidies the lines as tessel-cli's tidy does, as one step of Undo (the
     // line-number output flag too), and says in the status bar what changed.
     void OnTidy();
+    // Goes to the line that the line number or label at the caret refers to
+    // (after GOTO, GOSUB, THEN, ELSE, RESTORE, in lists and ON ...); the
+    // status bar says when there is none.
+    void OnGoToDefinition();
     // Sends the document as text, with its line numbers in number order.
     void OnTextSend();
 

@@ -155,7 +155,8 @@ TEST(MainFrame, MenusWithoutAndWithADocument) {
     EXPECT_EQ(MenuItems(h.Frame(), "編集(&E)"),
               (QStringList{"元に戻す(&U)", "やり直し(&R)", "-", "切り取り(&T)", "ｺﾋﾟｰ(&C)",
                            "貼り付け(&P)", "削除(&D)", "-", "文字列の検索(&F)", "文字列の置換(&E)",
-                           "すべての範囲を選択(&A)"}));
+                           "すべての範囲を選択(&A)", "-", "指定行へ移動(&G)...",
+                           "参照先の行へ移動(&J)"}));
     EXPECT_EQ(MenuItems(h.Frame(), "ﾍﾙﾌﾟ(&H)"),
               (QStringList{"ユーザーズ ガイド(&G)", "-", "ﾊﾞｰｼﾞｮﾝ情報(&A)..."}));
     EXPECT_EQ(

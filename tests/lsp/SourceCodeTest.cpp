@@ -194,6 +194,8 @@ TEST(ProgramProblems, EveryProblemOfTheModelWithItsPlaceAndMend) {
     EXPECT_EQ(problems[2].severity, DiagnosticSeverity::Hint);
     // The kind goes by the language id, else by the file's extension.
     EXPECT_EQ(DocumentKind({"file:///n.txt", "plaintext", 1, {}}), DocKind::Text);
+    // An editor that knows no BASIC calls a program plain text.
+    EXPECT_EQ(DocumentKind({"file:///g.bas", "plaintext", 1, {}}), DocKind::Basic);
     EXPECT_EQ(DocumentKind({"file:///d.DAT", "x-data", 1, {}}), DocKind::Data);
     EXPECT_TRUE(ProgramProblems({"file:///d.dat", "", 1, SourceText("\n\n")}, kUtf8).empty());
     SetLanguage(Language::Japanese);

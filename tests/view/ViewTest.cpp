@@ -4,10 +4,12 @@
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
+#include "ui/MessageBox.h"
 
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
@@ -548,6 +550,65 @@ TEST(View, ColorsFollowTheLanguageOfTheDocument) {
     block = h.View()->document()->firstBlock();
     EXPECT_TRUE(FormatAt(block, 0).hasProperty(QTextFormat::ForegroundBrush));
     EXPECT_FALSE(FormatAt(block, 4).hasProperty(QTextFormat::ForegroundBrush));
+}
+
+// F12 on a line reference or a label goes to its line; the status bar says
+// when the line or the label is not there, or nothing at the caret refers to
+// a line. Ctrl+G goes to a line by its number, or by its place in a DATA
+// file.
+TEST(View, GoesToTheLineAReferenceNamesOrANumberGiven) {
+    AppHarness h;
+    const std::string program =
+        "10 GOSUB 30:GOTO *FIN\r\n20 GOTO 99\r\n30 RETURN\r\n40 *FIN:END\r\n";
+    OpenFile(h, "g.bas", program);
+    CKivaView& view = *h.View();
+    const auto status = [&] { return h.Frame().statusBar()->currentMessage(); };
+    const struct {
+        std::size_t caret;
+        std::size_t landing; // where the caret ends up
+        StringId said;
+    } cases[] = {
+        {program.find("30:"), program.find("30 RETURN"), IDS_NONE},
+        {program.find("30:") + 2, program.find("30 RETURN"), IDS_NONE}, // just after it
+        {program.find("*FIN"), program.find("40 "), IDS_NONE},
+        {program.find("FIN\r"), program.find("40 "), IDS_NONE},
+        {program.find("99"), program.find("99"), IDS_LSP_NO_SUCH_LINE},
+        {program.find("RETURN"), program.find("RETURN"), IDS_GOTO_NOTHING},
+    };
+    for (const auto& c : cases) {
+        h.Frame().statusBar()->clearMessage();
+        view.SetCaret(c.caret);
+        EXPECT_TRUE(h.State(ID_GOTO_DEFINITION).enabled);
+        h.Execute(ID_GOTO_DEFINITION);
+        EXPECT_EQ(view.CaretOffset(), c.landing) << c.caret;
+        if (c.said == IDS_NONE)
+            EXPECT_TRUE(status().isEmpty()) << status().toStdString();
+        else if (c.said == IDS_LSP_NO_SUCH_LINE)
+            EXPECT_EQ(status(), QString::fromStdString(LoadFormatted(c.said, {"99"})));
+        else
+            EXPECT_EQ(status(), LoadQString(c.said));
+    }
+
+    const auto goTo = [&](int value) {
+        h.WhenDialogOpens([value](QDialog* dialog) {
+            auto* spin = dialog->findChild<QSpinBox*>();
+            ASSERT_NE(spin, nullptr);
+            spin->setValue(value);
+            dialog->accept();
+        });
+        h.Execute(ID_GOTO_LINE);
+    };
+    view.SetCaret(0);
+    goTo(30);
+    EXPECT_EQ(view.CaretOffset(), program.find("30 RETURN"));
+    goTo(35);
+    EXPECT_EQ(view.CaretOffset(), program.find("30 RETURN"));
+    EXPECT_EQ(status(), QString::fromStdString(LoadFormatted(IDS_LSP_NO_SUCH_LINE, {"35"})));
+
+    OpenFile(h, "d.dat", "A\r\nB\r\nC\r\n");
+    EXPECT_FALSE(h.State(ID_GOTO_DEFINITION).enabled);
+    goTo(3);
+    EXPECT_EQ(h.View()->CaretOffset(), 6u);
 }
 
 TEST(View, BytesThatAreNoCharacterShowAsMarkedPlaceholders) {
