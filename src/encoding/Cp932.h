@@ -140,6 +140,8 @@ std::optional<ConversionError> FromUtf8(std::string_view utf8, std::string& byte
 // lead byte and a trail byte (lead << 8 | trail); none for a character it
 // refuses (no code, or one of the editor's marks and stand-ins).
 std::optional<std::uint16_t> CodeOf(char32_t character);
+// Appends the UTF-8 bytes of `character` to `out`.
+void AppendUtf8(std::string& out, char32_t character);
 // Code page 932 bytes to UTF-8, into `utf8`. On an error `utf8` is left empty.
 std::optional<ConversionError> ToUtf8(std::string_view bytes, std::string& utf8);
 // Whether `bytes` read as UTF-8 without a fault and hold at least one

@@ -13,24 +13,6 @@ std::size_t Utf8Length(char32_t c) {
     return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | c >> 6);
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | c >> 12);
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | c >> 18);
-        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // The character at `i` of `in` and its length; U+FFFD for one byte when the
 // bytes there are no UTF-8 character.
 char32_t ReadUtf8(std::string_view in, std::size_t& i) {
@@ -216,16 +198,16 @@ std::string SourceText::Utf8(std::size_t begin, std::size_t end) const {
             if (cp932::ToUtf8(std::string_view(m_bytes).substr(i, next - i), piece)) {
                 // Only bytes the client never sent fail: each as U+FFFD.
                 for (std::size_t k = i; k < next; ++k)
-                    AppendUtf8(out, static_cast<unsigned char>(m_bytes[k]) < 0x80
-                                        ? static_cast<char32_t>(m_bytes[k])
-                                        : kReplacement);
+                    cp932::AppendUtf8(out, static_cast<unsigned char>(m_bytes[k]) < 0x80
+                                               ? static_cast<char32_t>(m_bytes[k])
+                                               : kReplacement);
             } else {
                 out += piece;
             }
             i = next;
         }
         if (i < end) {
-            AppendUtf8(out, m_foreign[foreign++].character);
+            cp932::AppendUtf8(out, m_foreign[foreign++].character);
             ++i;
         }
     }
