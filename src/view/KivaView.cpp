@@ -114,28 +114,26 @@ void CKivaView::OnGoToLine() {
     dialog.setWindowTitle(LoadQString(IDS_GOTO_LINE_TITLE));
     dialog.setLabelText(LoadQString(numbered ? IDS_GOTO_LINE_NUMBER : IDS_GOTO_LINE_INDEX));
     dialog.setInputMode(QInputDialog::IntInput);
-    const std::string text = GetText();
-    ProgramModel model(ModelOptions::For(SourceKind(), m_shell.Settings()));
-    model.Build(text);
-    const std::size_t here = model.LineAt(CaretOffset());
-    if (numbered) {
-        dialog.setIntRange(1, static_cast<int>(kMaxLineNum));
-        if (model.LineCount() > 0 && model.Line(here).HasNumber())
-            dialog.setIntValue(static_cast<int>(model.Line(here).number));
-    } else {
+    if (!numbered) {
+        // The editor's own lines.
         dialog.setIntRange(1, document()->blockCount());
         dialog.setIntValue(textCursor().blockNumber() + 1);
-    }
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const int wanted = dialog.intValue();
-    if (!numbered) {
-        const QTextBlock block = document()->findBlockByNumber(wanted - 1);
-        setTextCursor(QTextCursor(block));
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        setTextCursor(QTextCursor(document()->findBlockByNumber(dialog.intValue() - 1)));
         centerCursor();
         setFocus();
         return;
     }
+    ProgramModel model(ModelOptions::For(SourceKind(), m_shell.Settings()));
+    model.Build(GetText());
+    dialog.setIntRange(1, static_cast<int>(kMaxLineNum));
+    if (const std::size_t here = model.LineAt(CaretOffset());
+        model.LineCount() > 0 && model.Line(here).HasNumber())
+        dialog.setIntValue(static_cast<int>(model.Line(here).number));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const int wanted = dialog.intValue();
     if (const auto line = model.LineWithNumber(static_cast<std::uint32_t>(wanted)))
         ShowOffset(model.Line(*line).start);
     else
