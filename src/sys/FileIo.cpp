@@ -1,7 +1,6 @@
 #include "sys/FileIo.h"
 #include "sys/Fd.h"
 
-#include "res/StringTable.h"
 #include "sys/SysCalls.h"
 
 #include <algorithm>
@@ -21,20 +20,24 @@ FileError LastError() {
 } // namespace
 
 FileError FileError::FromErrno(int number) {
+    return Because(FileFault::System, number);
+}
+
+FileError FileError::Because(FileFault fault, int number) {
     FileError error;
+    error.m_fault = fault;
     error.m_number = number;
-    error.m_reason = SystemReason(number);
     return error;
 }
 
-FileError FileError::Because(std::string reason) {
-    FileError error;
-    error.m_reason = std::move(reason);
+FileError FileError::At(std::string place) const {
+    FileError error = *this;
+    error.m_place = std::move(place);
     return error;
 }
 
 bool FileError::IsNotFound() const {
-    return m_number == ENOENT || m_number == ENOTDIR;
+    return m_fault == FileFault::System && (m_number == ENOENT || m_number == ENOTDIR);
 }
 
 FileError WriteAll(int fd, std::string_view bytes) {

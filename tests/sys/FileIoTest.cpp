@@ -167,7 +167,15 @@ TEST(ReplaceFile, FailuresLeaveTheOldFile) {
     EXPECT_EQ(error.Reason(), SystemReason(ENOENT));
     EXPECT_EQ(ReplaceFile(dir.path(), "data").Reason(), SystemReason(EISDIR));
 #if !defined(_WIN32)
-    EXPECT_EQ(ReplaceFile("/dev/null", "data").Reason(), "not a regular file");
+    // The error holds the fault, not a sentence: it is worded in the
+    // language of the moment it is read.
+    const FileError device = ReplaceFile("/dev/null", "data");
+    EXPECT_EQ(device.Fault(), FileFault::NotRegularFile);
+    EXPECT_EQ(device.Reason(), "通常のファイルではありません");
+    SetLanguage(Language::English);
+    EXPECT_EQ(device.Reason(), "Not a regular file");
+    EXPECT_EQ(device.At("/dev").Reason(), "/dev: Not a regular file");
+    SetLanguage(Language::Japanese);
 #endif
 }
 
