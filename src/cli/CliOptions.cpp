@@ -4,6 +4,7 @@
 #include "engine/LineWithNum.h"
 #include "res/StringTable.h"
 #include "settings/ComSettings.h"
+#include "settings/SettingRange.h"
 
 #include <algorithm>
 #include <functional>
@@ -244,9 +245,6 @@ constexpr OptionInfo kOptions[] = {
     {"version", 0, false, Opt::Version, [](Command command) { return command == Command::None; }},
 };
 
-// The same upper limits as the dialogs that set these values.
-constexpr unsigned kMaxStep = kMaxLineNum - 1;
-constexpr unsigned kMaxTab = 10;
 // The most problems check --max may ask for: more than a program holds.
 constexpr unsigned kMaxProblems = 1000000;
 // The longest receive time-out: a day.
@@ -439,6 +437,11 @@ private:
         target = number;
         return true;
     }
+    // A value the settings file keeps too, in its range.
+    bool Number(std::string_view value, const std::string& shown, const NumberSetting& setting,
+                std::optional<unsigned>& target) {
+        return Number(value, shown, setting.min, setting.max, target);
+    }
 
     // One of `names` (in any case); its position goes to `target`.
     template <std::size_t N>
@@ -497,11 +500,11 @@ private:
             m_options.numbers = false;
             return true;
         case Opt::NumberStart:
-            return Number(value, shown, 1, kMaxLineNum, m_options.numberStart);
+            return Number(value, shown, kStartLineSetting, m_options.numberStart);
         case Opt::NumberStep:
-            return Number(value, shown, 1, kMaxStep, m_options.numberStep);
+            return Number(value, shown, kLineStepSetting, m_options.numberStep);
         case Opt::Tab:
-            return Number(value, shown, 1, kMaxTab, m_options.tab);
+            return Number(value, shown, kTabStopSetting, m_options.tab);
         case Opt::Eol:
             return Choice(value, shown, kEolNames, m_options.endOfLine);
         case Opt::Eof: {
@@ -527,7 +530,7 @@ private:
         case Opt::Old:
             return Number(value, shown, 1, kMaxLineNum, m_options.oldStart);
         case Opt::Step:
-            return Number(value, shown, 1, kMaxStep, m_options.step);
+            return Number(value, shown, kLineStepSetting, m_options.step);
         case Opt::Port:
             // COM1 to COM4 choose a port as the settings do; anything else
             // names the device.
