@@ -791,61 +791,10 @@ private:
     // output.
     FileError WriteResult(const std::string& bytes) {
         if (m_options.inPlace)
-            return WriteOrReplace(m_options.file, bytes);
+            return WriteOrReplaceFile(m_options.file, bytes);
         if (m_options.output && *m_options.output != "-")
-            return WriteOrReplace(*m_options.output, bytes);
+            return WriteOrReplaceFile(*m_options.output, bytes);
         return m_context.out.Write(bytes);
-    }
-
-    // Whether WriteOrReplace could write `path`, as far as the file system
-    // tells without writing. A full disk shows only when the bytes go.
-    static FileError CheckWritable(const std::string& path) {
-        struct stat st {};
-        std::string folder;
-        if (sys::Stat(path.c_str(), st) == 0) {
-            if (S_ISDIR(st.st_mode))
-                return FileError::FromErrno(EISDIR);
-            if (sys::Access(path.c_str(), W_OK) != 0)
-                return FileError::FromErrno(errno);
-            if (!S_ISREG(st.st_mode))
-                return {}; // a device or a pipe, written to as it is
-            // Replaced through a temporary file beside it, or beside the file
-            // a link points to.
-            char resolved[PATH_MAX];
-            folder = FolderOf(sys::RealPath(path.c_str(), resolved) ? resolved : path);
-        } else if (errno == ENOENT) {
-            folder = FolderOf(path);
-        } else {
-            return FileError::FromErrno(errno);
-        }
-        if (sys::Stat(folder.c_str(), st) != 0)
-            return FileError::FromErrno(errno);
-        if (!S_ISDIR(st.st_mode))
-            return FileError::FromErrno(ENOTDIR);
-        if (sys::Access(folder.c_str(), W_OK | X_OK) != 0)
-            return FileError::FromErrno(errno);
-        return {};
-    }
-
-    static std::string FolderOf(const std::string& path) { return sys::FolderOf(path); }
-
-    static FileError WriteOrReplace(const std::string& path, const std::string& bytes) {
-        struct stat st {};
-        const bool exists = sys::Stat(path.c_str(), st) == 0;
-        if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-            // A device or a pipe: written to as it is; it cannot be replaced.
-            const int fd = sys::Open(path.c_str(), O_WRONLY | O_CLOEXEC);
-            if (fd < 0)
-                return FileError::FromErrno(errno);
-            FileError error = WriteAll(fd, bytes);
-            if (sys::Close(fd) != 0 && !error && errno != EINTR)
-                error = FileError::FromErrno(errno);
-            return error;
-        }
-        // A file the user may not write is not replaced behind their back.
-        if (exists && S_ISREG(st.st_mode) && sys::Access(path.c_str(), W_OK) != 0)
-            return FileError::FromErrno(errno);
-        return ReplaceFile(path, bytes);
     }
 
     const CliOptions& m_options;
@@ -876,37 +825,21 @@ bool FdOutput::IsTerminal() const {
 
 namespace {
 
-// `bytes` as UTF-16 when they are valid UTF-8 (no overlong forms, no
-// surrogates, nothing past U+10FFFF).
+// `bytes` as UTF-16 when they are valid UTF-8.
 std::optional<std::u16string> FromUtf8(std::string_view bytes) {
     std::u16string text;
     text.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const std::size_t length = lead < 0x80                   ? 1
-                                   : lead >= 0xC2 && lead < 0xE0 ? 2
-                                   : lead >= 0xE0 && lead < 0xF0 ? 3
-                                   : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                                 : 0;
-        if (length == 0 || bytes.size() - i < length)
+        const cp932::Utf8Char c = cp932::ReadUtf8(bytes, i);
+        if (c.length == 0)
             return std::nullopt;
-        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return std::nullopt;
-            c = (c << 6) | (next & 0x3F);
-        }
-        constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (c < kLeast[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            return std::nullopt;
-        if (c >= 0x10000) {
-            text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        if (c.value >= 0x10000) {
+            text += static_cast<char16_t>(0xD800 + ((c.value - 0x10000) >> 10));
+            text += static_cast<char16_t>(0xDC00 + ((c.value - 0x10000) & 0x3FF));
         } else {
-            text += static_cast<char16_t>(c);
+            text += static_cast<char16_t>(c.value);
         }
-        i += length;
+        i += c.length;
     }
     return text;
 }

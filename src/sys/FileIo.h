@@ -80,6 +80,16 @@ struct DocumentFile {
 // the file it points to is replaced.
 [[nodiscard]] FileError ReplaceFile(const std::string& path, const std::string& bytes);
 
+// Writes `bytes` to `path` as a tool that is told where to write does: a
+// device or a pipe is written to as it is (it cannot be replaced); a file the
+// user may not write is refused, never replaced behind their back; any other
+// file is replaced (ReplaceFile) or made.
+[[nodiscard]] FileError WriteOrReplaceFile(const std::string& path, const std::string& bytes);
+// Whether WriteOrReplaceFile could write `path`, as far as the file system
+// tells without writing (the file, and the folder its replacement is made
+// in). A full disk shows only when the bytes go.
+[[nodiscard]] FileError CheckWritable(const std::string& path);
+
 // What tells one version of a file from another: whether it is there, its
 // size and modification time, and which file it is (a replacement by
 // renaming makes a new one, whatever its time).

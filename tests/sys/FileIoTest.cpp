@@ -179,6 +179,23 @@ TEST(ReplaceFile, FailuresLeaveTheOldFile) {
 #endif
 }
 
+#if !defined(_WIN32)
+// A tool told where to write writes a device as it is, and asks the folder
+// before it replaces a file there.
+TEST(WriteOrReplaceFile, WritesDevicesAsTheyAreAndChecksTheFolderFirst) {
+    test::TempDir dir;
+    EXPECT_FALSE(WriteOrReplaceFile("/dev/null", "data"));
+    EXPECT_FALSE(CheckWritable("/dev/null"));
+    const std::string path = dir.file("prog.bas");
+    EXPECT_FALSE(CheckWritable(path));
+    EXPECT_FALSE(WriteOrReplaceFile(path, "10 A\r\n"));
+    EXPECT_EQ(test::ReadBytes(path), "10 A\r\n");
+    EXPECT_EQ(CheckWritable(dir.path()).Number(), EISDIR);
+    EXPECT_TRUE(CheckWritable(dir.file("missing/x")).IsNotFound());
+    EXPECT_EQ(CheckWritable(path + "/x").Number(), ENOTDIR);
+}
+#endif
+
 #if !defined(_WIN32) // Windows replaces with its own calls
 // A save over an existing file while one system call misbehaves: interrupted
 // and short calls still give the whole file, with its permissions; a failure
