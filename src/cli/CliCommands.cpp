@@ -24,8 +24,6 @@
 #include "sys/Platform.h"
 #include "sys/SysCalls.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cerrno>
 #include <climits> // PATH_MAX
 #include <cstdio>
@@ -688,64 +686,6 @@ private:
         return kExitOk;
     }
 
-    static std::string ComNames(const SerialPortInfo& port, std::string_view separator) {
-        std::string names;
-        for (const unsigned i : port.comPorts)
-            names.append(names.empty() ? "" : separator).append(kPortNames[i]);
-        return names;
-    }
-
-    static std::string PortsTable(const std::vector<SerialPortInfo>& ports) {
-        // Blanks and control characters would split a field or a line.
-        auto field = [](std::string value) {
-            for (char& c : value)
-                if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F)
-                    c = '_';
-            return value.empty() ? std::string("-") : value;
-        };
-        std::string text;
-        for (const SerialPortInfo& port : ports) {
-            std::string description = port.Description();
-            for (char& c : description)
-                if (static_cast<unsigned char>(c) < ' ' || c == 0x7F)
-                    c = ' ';
-            text += field(port.path) + '\t' + field(port.device) + '\t' +
-                    field(ComNames(port, ",")) + '\t' + (port.openable ? "rw" : "no") + '\t' +
-                    field(port.vendorId.empty() ? "" : port.vendorId + ":" + port.productId) +
-                    '\t' + field(port.driver) + '\t' + (description.empty() ? "-" : description) +
-                    '\n';
-        }
-        return text;
-    }
-
-    // A JSON string of `value`, through the JSON library: escaped as JSON
-    // wants, a byte that is no UTF-8 (a device's name can be any bytes) as
-    // U+FFFD, so that the listing is always valid JSON.
-    static std::string Json(std::string_view value) {
-        return nlohmann::json(value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    }
-
-    static std::string PortsJson(const std::vector<SerialPortInfo>& ports) {
-        std::string text = "[";
-        for (std::size_t i = 0; i < ports.size(); ++i) {
-            const SerialPortInfo& port = ports[i];
-            std::string com;
-            for (const unsigned k : port.comPorts)
-                com.append(com.empty() ? "" : ", ").append(Json(kPortNames[k]));
-            text += i == 0 ? "\n" : ",\n";
-            text += "  {\"path\": " + Json(port.path) + ", \"device\": " + Json(port.device) +
-                    ", \"com\": [" + com +
-                    "], \"openable\": " + (port.openable ? "true" : "false") +
-                    ", \"vendor_id\": " + Json(port.vendorId) +
-                    ", \"product_id\": " + Json(port.productId) +
-                    ", \"manufacturer\": " + Json(port.manufacturer) +
-                    ", \"product\": " + Json(port.product) + ", \"serial\": " + Json(port.serial) +
-                    ", \"driver\": " + Json(port.driver) +
-                    ", \"description\": " + Json(port.Description()) + "}";
-        }
-        return text + (ports.empty() ? "]\n" : "\n]\n");
-    }
-
     static std::string Because(const TransferOutcome& outcome) {
         return outcome.reason.empty() ? std::string() : " (" + outcome.reason + ")";
     }
@@ -810,60 +750,6 @@ private:
 };
 
 } // namespace
-
-FileError FdOutput::Write(std::string_view bytes) {
-    if (!sys::IsWideConsole(m_fd))
-        return WriteAll(m_fd, bytes);
-    if (!sys::WriteConsoleText(m_fd, ConsoleText(bytes)))
-        return FileError::FromErrno(errno);
-    return {};
-}
-
-bool FdOutput::IsTerminal() const {
-    return sys::IsTerminal(m_fd);
-}
-
-namespace {
-
-// `bytes` as UTF-16 when they are valid UTF-8.
-std::optional<std::u16string> FromUtf8(std::string_view bytes) {
-    std::u16string text;
-    text.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();) {
-        const cp932::Utf8Char c = cp932::ReadUtf8(bytes, i);
-        if (c.length == 0)
-            return std::nullopt;
-        if (c.value >= 0x10000) {
-            text += static_cast<char16_t>(0xD800 + ((c.value - 0x10000) >> 10));
-            text += static_cast<char16_t>(0xDC00 + ((c.value - 0x10000) & 0x3FF));
-        } else {
-            text += static_cast<char16_t>(c.value);
-        }
-        i += c.length;
-    }
-    return text;
-}
-
-} // namespace
-
-std::u16string ConsoleText(std::string_view bytes) {
-    if (std::optional<std::u16string> text = FromUtf8(bytes))
-        return std::move(*text);
-    // The editor's marks for control bytes and line ends go back to what
-    // they stand for; the console has its own ways of showing them.
-    std::u16string text;
-    for (const char16_t unit : cp932::Decode(bytes)) {
-        if (unit == u'\n')
-            text += u"\r\n";
-        else if (unit >= 0x2400 && unit < 0x2420)
-            text += static_cast<char16_t>(unit - 0x2400);
-        else if (unit == 0x2421)
-            text += u'\x7f';
-        else
-            text += cp932::StandsFor(unit);
-    }
-    return text;
-}
 
 std::string DefaultSettingsPath() {
     const std::string executable = ExecutablePath();
