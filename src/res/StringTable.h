@@ -154,6 +154,10 @@ enum StringId : unsigned {
     // A file in a folder with the sticky bit (such as /tmp) that belongs to
     // someone else could not be replaced (%1 the system's reason).
     IDS_REASON_OWNER_ONLY = 290,
+    // A file that was to be replaced is a device, a pipe or the like.
+    IDS_REASON_NOT_REGULAR_FILE = 790,
+    // There is no folder to keep received data in.
+    IDS_REASON_NO_STATE_FOLDER = 791,
 
     // Menu titles.
     IDS_MENU_FILE = 300,

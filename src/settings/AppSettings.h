@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/ComSettings.h"
+#include "settings/SettingRange.h"
 
 #include <string>
 #include <vector>
@@ -35,9 +36,9 @@ enum class SettingGroup {
 // Every key is read and written in one place, AppSettings.cpp.
 struct AppSettings {
     ComSettings m_comSettings;
-    unsigned m_nStartLine = 10;
-    unsigned m_nLineStep = 10;
-    unsigned m_nTabStop = 4;
+    unsigned m_nStartLine = kStartLineSetting.fallback;
+    unsigned m_nLineStep = kLineStepSetting.fallback;
+    unsigned m_nTabStop = kTabStopSetting.fallback;
     bool m_bColors = true; // the editor colours the parts of a program
     int m_nPrintPage = 0;
     std::string m_strFaceName = kDefaultFaceName; // code page 932 bytes
