@@ -111,6 +111,7 @@ void CKivaView::JumpTo(std::size_t offset) {
     const QTextCursor from = textCursor();
     ShowOffset(offset);
     m_jumps.Jumped(from, textCursor());
+    m_shell.ScheduleCommandUpdate(); // Back and Forward
 }
 
 void CKivaView::JumpTo(const QTextCursor& place) {
@@ -121,6 +122,7 @@ void CKivaView::JumpTo(const QTextCursor& place) {
     centerCursor();
     setFocus();
     m_jumps.Jumped(from, to);
+    m_shell.ScheduleCommandUpdate();
 }
 
 void CKivaView::OnNavigate(bool back) {
@@ -134,6 +136,7 @@ void CKivaView::OnNavigate(bool back) {
     setTextCursor(*place);
     centerCursor();
     setFocus();
+    m_shell.ScheduleCommandUpdate();
 }
 
 void CKivaView::OnGoToLine() {
