@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTreeWidget>
@@ -163,6 +164,12 @@ bool ReferencesDock::ListAt(CKivaView& view) {
     m_list->resizeColumnToContents(0);
     m_list->resizeColumnToContents(1);
     m_list->setCurrentItem(m_list->topLevelItem(0));
+    if (!m_shownOnce) {
+        // A strip below the documents, not half of the window.
+        m_shownOnce = true;
+        if (auto* frame = qobject_cast<QMainWindow*>(parentWidget()))
+            frame->resizeDocks({this}, {frame->height() / 4}, Qt::Vertical);
+    }
     show();
     raise();
     m_list->setFocus();

@@ -57,6 +57,7 @@ private:
     QTreeWidget* m_list;
     QPointer<CKivaView> m_view;        // the view listed from
     std::vector<QTextCursor> m_places; // of each row, in its text
+    bool m_shownOnce = false;
 };
 
 } // namespace tessel
