@@ -672,6 +672,22 @@ TEST(View, CtrlClickFollowsAReferenceAndAltArrowsGoBackAndForth) {
     // Over a keyword, Ctrl shows no link.
     MoveMouse(view, PointAt(view, kCalls.find("GOSUB") + 1), Qt::ControlModifier);
     EXPECT_EQ(view.viewport()->cursor().shape(), Qt::IBeamCursor);
+    // Ctrl pressed and let go with the mouse resting on a reference; other
+    // marks in the text stay as they are.
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = QTextCursor(view.document());
+    mark.cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 2);
+    mark.format.setBackground(Qt::yellow);
+    view.setExtraSelections({mark});
+    MoveMouse(view, PointAt(view, call), Qt::NoModifier);
+    QTest::keyPress(&view, Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(view.extraSelections().size(), 2);
+    QTest::keyRelease(&view, Qt::Key_Control, Qt::NoModifier);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::IBeamCursor);
+    ASSERT_EQ(view.extraSelections().size(), 1);
+    EXPECT_EQ(view.extraSelections()[0].format.background(), QBrush(Qt::yellow));
+    view.setExtraSelections({});
 
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier,
                       PointAt(view, call + 1));
