@@ -1,15 +1,18 @@
 // The desktop program's hot paths, through the real widgets (off screen):
 // opening the largest program, renumbering it through its view, typing at
-// the end of a 1 MiB text, and the memory ten open programs take.
+// the end of a 1 MiB text, the memory ten open programs take, and what a
+// hover over a reference and the list of who refers to a line cost.
 #include "BasicProgram.h"
 
 #include "app/ChildFrame.h"
 #include "app/DocManager.h"
 #include "app/KivaApp.h"
 #include "app/MainFrame.h"
+#include "app/ReferencesDock.h"
 #include "engine/DocWithLineNum.h"
 #include "view/FindReplaceDlg.h"
 #include "view/KivaView.h"
+#include "view/ViewWithLineNum.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -142,6 +145,33 @@ void BM_TenProgramsOpen(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TenProgramsOpen)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// What a hover over a reference in the middle of the largest program costs
+// (the same as the link Ctrl shows while the mouse moves), and listing who
+// refers to its line (Shift+F12): each reads the text as it is then.
+void BM_HoverOverAReference(benchmark::State& state) {
+    Program program;
+    CChildFrame* frame = App().DocManager().OpenDocumentFile(program.path);
+    auto& view = static_cast<CViewWithLineNum&>(*frame->GetActiveView());
+    const std::string text = view.GetText();
+    const std::size_t at = text.find(" GOSUB ", text.size() / 2) + 7;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(view.HoverText(at));
+    CloseAll();
+}
+BENCHMARK(BM_HoverOverAReference)->Unit(benchmark::kMicrosecond);
+
+void BM_WhoRefersToALine(benchmark::State& state) {
+    Program program;
+    CChildFrame* frame = App().DocManager().OpenDocumentFile(program.path);
+    CKivaView& view = *frame->GetActiveView();
+    const std::string text = view.GetText();
+    view.SetCaret(text.find(" GOSUB ", text.size() / 2) + 7);
+    for (auto _ : state)
+        App().MainFrame()->References()->ListAt(view);
+    CloseAll();
+}
+BENCHMARK(BM_WhoRefersToALine)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace tessel

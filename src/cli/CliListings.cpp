@@ -16,18 +16,7 @@ using Json = nlohmann::ordered_json;
 
 // How a reference refers to its line, as the keyword before it is written.
 std::string_view HowOf(KeywordFlag flag) {
-    switch (flag) {
-    case kKwThen:
-        return "THEN";
-    case kKwElse:
-        return "ELSE";
-    case kKwRestore:
-        return "RESTORE";
-    case kKwGosub:
-        return "GOSUB";
-    default:
-        return "GOTO";
-    }
+    return ReferenceKeyword(flag);
 }
 
 std::string_view HowOf(UseKind kind) {

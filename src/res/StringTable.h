@@ -471,6 +471,27 @@ enum StringId : unsigned {
     IDS_GOTO_LINE_NUMBER = 741,
     IDS_GOTO_LINE_INDEX = 742,
     IDS_GOTO_NOTHING = 743,
+    // The list of who refers to a line, a label or a variable: its title,
+    // its columns, how a place refers (line references go by their
+    // keyword), what it lists (%1 the line's number, the label with its
+    // asterisk or the variable; %2 how many places), and what the status bar
+    // says when there is nothing to list.
+    IDS_REFS_TITLE = 770,
+    IDS_REFS_COLUMN_LINE = 771,
+    IDS_REFS_COLUMN_HOW = 772,
+    IDS_REFS_COLUMN_TEXT = 773,
+    IDS_REFS_DEFINED = 774,
+    IDS_REFS_SET = 775,
+    IDS_REFS_READ = 776,
+    IDS_REFS_TO_LINE = 777,
+    IDS_REFS_TO_LABEL = 778,
+    IDS_REFS_TO_VARIABLE = 779,
+    IDS_REFS_NONE_TO_LINE = 780,  // %1 the line's number
+    IDS_REFS_NONE_TO_LABEL = 781, // %1 the label with its asterisk
+    IDS_REFS_NOTHING = 782,
+    // Going back or forward when no jump is behind or ahead of the caret.
+    IDS_NAVIGATE_NO_BACK = 783,
+    IDS_NAVIGATE_NO_FORWARD = 784,
 
     // tessel-cli lsp: what hovering over a reference or a keyword shows.
     // %1 the number, or the label with its asterisk.

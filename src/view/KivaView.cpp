@@ -107,6 +107,38 @@ void CKivaView::ShowOffset(std::size_t offset) {
     setFocus();
 }
 
+void CKivaView::JumpTo(std::size_t offset) {
+    const QTextCursor from = textCursor();
+    ShowOffset(offset);
+    m_jumps.Jumped(from, textCursor());
+    m_shell.ScheduleCommandUpdate(); // Back and Forward
+}
+
+void CKivaView::JumpTo(const QTextCursor& place) {
+    const QTextCursor from = textCursor();
+    QTextCursor to(place);
+    to.clearSelection();
+    setTextCursor(to);
+    centerCursor();
+    setFocus();
+    m_jumps.Jumped(from, to);
+    m_shell.ScheduleCommandUpdate();
+}
+
+void CKivaView::OnNavigate(bool back) {
+    const std::optional<QTextCursor> place =
+        back ? m_jumps.Back(textCursor()) : m_jumps.Forward(textCursor());
+    if (!place) {
+        m_shell.ShowStatusMessage(
+            LoadQString(back ? IDS_NAVIGATE_NO_BACK : IDS_NAVIGATE_NO_FORWARD));
+        return;
+    }
+    setTextCursor(*place);
+    centerCursor();
+    setFocus();
+    m_shell.ScheduleCommandUpdate();
+}
+
 void CKivaView::OnGoToLine() {
     const bool numbered = IsLineNumbered(SourceKind());
     QInputDialog dialog(m_shell.DialogParent());
@@ -120,9 +152,7 @@ void CKivaView::OnGoToLine() {
         dialog.setIntValue(textCursor().blockNumber() + 1);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        setTextCursor(QTextCursor(document()->findBlockByNumber(dialog.intValue() - 1)));
-        centerCursor();
-        setFocus();
+        JumpTo(QTextCursor(document()->findBlockByNumber(dialog.intValue() - 1)));
         return;
     }
     ProgramModel model(ModelOptions::For(SourceKind(), m_shell.Settings()));
@@ -135,7 +165,7 @@ void CKivaView::OnGoToLine() {
         return;
     const int wanted = dialog.intValue();
     if (const auto line = model.LineWithNumber(static_cast<std::uint32_t>(wanted)))
-        ShowOffset(model.Line(*line).start);
+        JumpTo(model.Line(*line).start);
     else
         m_shell.ShowStatusMessage(
             QString::fromStdString(LoadFormatted(IDS_LSP_NO_SUCH_LINE, {std::to_string(wanted)})));
@@ -208,6 +238,12 @@ std::size_t CKivaView::CaretOffset() const {
                              static_cast<std::size_t>(textCursor().position()));
 }
 
+ProgramModel CKivaView::BuildModel() const {
+    ProgramModel model(ModelOptions::For(SourceKind(), m_shell.Settings()));
+    model.Build(GetText());
+    return model;
+}
+
 bool CKivaView::IsModified() const {
     return document()->isModified();
 }
@@ -265,6 +301,13 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
             ui->enabled = GetLength() > 0;
         else
             OnGoToLine();
+        return true;
+    case ID_NAVIGATE_BACK:
+    case ID_NAVIGATE_FORWARD:
+        if (ui)
+            ui->enabled = id == ID_NAVIGATE_BACK ? m_jumps.CanGoBack() : m_jumps.CanGoForward();
+        else
+            OnNavigate(id == ID_NAVIGATE_BACK);
         return true;
     case ID_GOTO_DEFINITION:
         // Only BASIC refers to its lines (CViewWithLineNum).

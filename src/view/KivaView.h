@@ -3,6 +3,7 @@
 #include "doc/DocKind.h"
 #include "doc/EditText.h"
 #include "ui/CommandTarget.h"
+#include "view/JumpHistory.h"
 
 #include <QPlainTextEdit>
 
@@ -15,6 +16,7 @@
 namespace tessel {
 
 class CKivaDoc;
+class ProgramModel;
 class CPrintCommands;
 class SourceHighlighter;
 class IViewShell;
@@ -54,6 +56,8 @@ public:
     void SetCaret(std::size_t offset) override;
     // The caret as a byte offset into GetText().
     std::size_t CaretOffset() const;
+    // The core's model of the text as it is now, read as the document's kind.
+    ProgramModel BuildModel() const;
     bool IsModified() const override;
     void SetModified(bool modified) override;
 
@@ -76,6 +80,12 @@ public:
     // Asks for a line number (the editor's own line where the lines have no
     // numbers) and puts the caret at the start of that line.
     void OnGoToLine();
+    // Puts the caret at byte `offset` (or at `place`), shown in the middle of
+    // the view, as a jump that Alt+Left comes back from.
+    void JumpTo(std::size_t offset);
+    void JumpTo(const QTextCursor& place);
+    // Back and forward through the jumps (Alt+Left, Alt+Right).
+    void OnNavigate(bool back);
     // Receives into this view's document, which is new: true when the text
     // received is in it, marked modified; false when the document is to be
     // closed again (nothing came, or the editor could not hold it, which a
@@ -129,6 +139,7 @@ private:
     unsigned m_tabWidth = 4;
     std::unique_ptr<CPrintCommands> m_printing;
     SourceHighlighter* m_highlighter = nullptr; // owned by the text document
+    JumpHistory m_jumps;
 };
 
 } // namespace tessel

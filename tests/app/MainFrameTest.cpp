@@ -152,16 +152,17 @@ TEST(MainFrame, MenusWithoutAndWithADocument) {
         (QStringList{">新規作成(&N)", "開く(&O)...", "閉じる(&C)", "上書き保存(&S)",
                      "名前を付けて保存(&A)...", "-", "印刷(&P)...", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)...",
                      "ページ設定(&U)...", "-", "最近使ったﾌｧｲﾙ", "-", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
-    EXPECT_EQ(MenuItems(h.Frame(), "編集(&E)"),
-              (QStringList{"元に戻す(&U)", "やり直し(&R)", "-", "切り取り(&T)", "ｺﾋﾟｰ(&C)",
-                           "貼り付け(&P)", "削除(&D)", "-", "文字列の検索(&F)", "文字列の置換(&E)",
-                           "すべての範囲を選択(&A)", "-", "指定行へ移動(&G)...",
-                           "参照先の行へ移動(&J)"}));
+    EXPECT_EQ(
+        MenuItems(h.Frame(), "編集(&E)"),
+        (QStringList{"元に戻す(&U)", "やり直し(&R)", "-", "切り取り(&T)", "ｺﾋﾟｰ(&C)",
+                     "貼り付け(&P)", "削除(&D)", "-", "文字列の検索(&F)", "文字列の置換(&E)",
+                     "すべての範囲を選択(&A)", "-", "指定行へ移動(&G)...", "参照先の行へ移動(&J)",
+                     "参照元の一覧(&W)", "-", "戻る(&B)", "進む(&O)"}));
     EXPECT_EQ(MenuItems(h.Frame(), "ﾍﾙﾌﾟ(&H)"),
               (QStringList{"ユーザーズ ガイド(&G)", "-", "ﾊﾞｰｼﾞｮﾝ情報(&A)..."}));
-    EXPECT_EQ(
-        MenuItems(h.Frame(), "表示(&V)"),
-        (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "色分け表示(&C)", "フォントの設定(&F)..."}));
+    EXPECT_EQ(MenuItems(h.Frame(), "表示(&V)"),
+              (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "色分け表示(&C)", "参照元の一覧(&R)",
+                           "フォントの設定(&F)..."}));
 
     // While a menu is open the pane shows the prompt of the highlighted
     // item, and nothing for one without a prompt; "ﾚﾃﾞｨ" once it closes.

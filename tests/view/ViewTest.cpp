@@ -1,3 +1,4 @@
+#include "app/ReferencesDock.h"
 #include "doc/Recovery.h"
 #include "encoding/Cp932.h"
 #include "engine/DocBasic.h"
@@ -5,6 +6,7 @@
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
+#include "view/ViewWithLineNum.h"
 
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -14,6 +16,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QToolTip>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -609,6 +613,276 @@ TEST(View, GoesToTheLineAReferenceNamesOrANumberGiven) {
     EXPECT_FALSE(h.State(ID_GOTO_DEFINITION).enabled);
     goTo(3);
     EXPECT_EQ(h.View()->CaretOffset(), 6u);
+}
+
+// The middle of the character at byte `offset` of a view, in its viewport.
+QPoint PointAt(CKivaView& view, std::size_t offset) {
+    const QString raw = view.document()->toRawText();
+    QTextCursor cursor(view.document());
+    cursor.setPosition(static_cast<int>(
+        cp932::Position(std::u16string_view(reinterpret_cast<const char16_t*>(raw.utf16()),
+                                            static_cast<std::size_t>(raw.size())),
+                        offset)));
+    const QRect caret = view.cursorRect(cursor);
+    return {caret.left() + view.fontMetrics().horizontalAdvance(u'0') / 2, caret.center().y()};
+}
+
+void MoveMouse(CKivaView& view, QPoint point, Qt::KeyboardModifiers modifiers) {
+    QMouseEvent move(QEvent::MouseMove, point, view.viewport()->mapToGlobal(point), Qt::NoButton,
+                     Qt::NoButton, modifiers);
+    QApplication::sendEvent(view.viewport(), &move);
+}
+
+// The program the jumps and lists below go about: a subroutine at 40 that
+// 10 and 50 call, a label on 50, a variable set and read, a missing line.
+const std::string kCalls = "10 GOSUB 40:GOTO *FIN\r\n20 GOTO 99\r\n30 A=1:B=A+2\r\n"
+                           "40 PRINT A<2:RETURN\r\n50 *FIN:IF A THEN 40 ELSE GOSUB *FIN\r\n";
+
+// Ctrl+click on a reference follows it as F12 does (the reference shows as
+// a link while Ctrl is held over it); Alt+Left and Alt+Right go back and
+// forward through the jumps, which keep to their places while the text
+// changes, and a new jump drops the way forward.
+TEST(View, CtrlClickFollowsAReferenceAndAltArrowsGoBackAndForth) {
+    AppHarness h;
+    OpenFile(h, "n.bas", kCalls);
+    h.Frame().show();
+    QApplication::processEvents(); // the splash goes
+    ASSERT_TRUE(h.BringToFront());
+    CKivaView& view = *h.View();
+    view.setFocus();
+    const std::size_t call = kCalls.find("40:");
+    const std::size_t sub = kCalls.find("40 PRINT");
+    const std::size_t fin = kCalls.find("*FIN");
+    const std::size_t finLine = kCalls.find("50 ");
+    const auto caret = [&] { return view.CaretOffset(); };
+    // The keys work as soon as the program has had a moment for itself.
+    const auto press = [&](Qt::Key key) {
+        QApplication::processEvents();
+        QTest::keyClick(&view, key, Qt::AltModifier);
+    };
+    EXPECT_FALSE(h.State(ID_NAVIGATE_BACK).enabled);
+
+    MoveMouse(view, PointAt(view, call + 1), Qt::ControlModifier);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::PointingHandCursor);
+    ASSERT_FALSE(view.extraSelections().isEmpty());
+    EXPECT_EQ(view.extraSelections().back().cursor.selectedText(), QStringLiteral("40"));
+    MoveMouse(view, PointAt(view, call + 1), Qt::NoModifier);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::IBeamCursor);
+    EXPECT_TRUE(view.extraSelections().isEmpty());
+    // Over a keyword, Ctrl shows no link.
+    MoveMouse(view, PointAt(view, kCalls.find("GOSUB") + 1), Qt::ControlModifier);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::IBeamCursor);
+    // Ctrl pressed and let go with the mouse resting on a reference; other
+    // marks in the text stay as they are.
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = QTextCursor(view.document());
+    mark.cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 2);
+    mark.format.setBackground(Qt::yellow);
+    view.setExtraSelections({mark});
+    MoveMouse(view, PointAt(view, call), Qt::NoModifier);
+    QTest::keyPress(&view, Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(view.extraSelections().size(), 2);
+    QTest::keyRelease(&view, Qt::Key_Control, Qt::NoModifier);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::IBeamCursor);
+    ASSERT_EQ(view.extraSelections().size(), 1);
+    EXPECT_EQ(view.extraSelections()[0].format.background(), QBrush(Qt::yellow));
+    view.setExtraSelections({});
+
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      PointAt(view, call + 1));
+    EXPECT_EQ(caret(), sub);
+    press(Qt::Key_Left);
+    EXPECT_EQ(caret(), call + 1); // where the click put the caret
+    press(Qt::Key_Right);
+    EXPECT_EQ(caret(), sub);
+    view.SetCaret(fin + 2);
+    h.Execute(ID_GOTO_DEFINITION);
+    EXPECT_EQ(caret(), finLine);
+    press(Qt::Key_Left);
+    EXPECT_EQ(caret(), fin + 2);
+    press(Qt::Key_Left);
+    EXPECT_EQ(caret(), call + 1);
+    EXPECT_FALSE(h.State(ID_NAVIGATE_BACK).enabled);
+    press(Qt::Key_Right);
+    EXPECT_EQ(caret(), fin + 2);
+    press(Qt::Key_Right);
+    EXPECT_EQ(caret(), finLine);
+    EXPECT_FALSE(h.State(ID_NAVIGATE_FORWARD).enabled);
+
+    // The places move with the text before them.
+    press(Qt::Key_Left);
+    view.SetCaret(0);
+    view.insertPlainText(QStringLiteral("5 REM\n"));
+    const std::size_t added = 7; // with CR LF
+    press(Qt::Key_Left);
+    EXPECT_EQ(caret(), call + 1 + added);
+    press(Qt::Key_Right); // to where the caret was
+    EXPECT_EQ(caret(), added);
+    // A new jump (Ctrl+G) drops what lay ahead.
+    h.WhenDialogOpens([](QDialog* dialog) {
+        dialog->findChild<QSpinBox*>()->setValue(30);
+        dialog->accept();
+    });
+    h.Execute(ID_GOTO_LINE);
+    ASSERT_TRUE(h.BringToFront()); // from the dialog
+    EXPECT_EQ(caret(), kCalls.find("30 ") + added);
+    EXPECT_FALSE(h.State(ID_NAVIGATE_FORWARD).enabled);
+    press(Qt::Key_Left);
+    EXPECT_EQ(caret(), added);
+
+    // A click on a reference to a missing line says so and stays; one with
+    // Ctrl on anything else is an ordinary click.
+    const std::size_t missing = kCalls.find("99") + added;
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier, PointAt(view, missing));
+    EXPECT_EQ(caret(), missing);
+    EXPECT_EQ(h.Frame().statusBar()->currentMessage(),
+              QString::fromStdString(LoadFormatted(IDS_LSP_NO_SUCH_LINE, {"99"})));
+    const std::size_t print = kCalls.find("PRINT") + added;
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      PointAt(view, print + 2));
+    EXPECT_EQ(caret(), print + 2);
+    press(Qt::Key_Left);
+    EXPECT_EQ(caret(), call + 1 + added);
+}
+
+// Resting the mouse on a reference shows the line it names, or that it is
+// not there; nothing elsewhere.
+TEST(View, HoverOverAReferenceShowsItsLine) {
+    AppHarness h;
+    OpenFile(h, "h.bas", kCalls);
+    h.Frame().show();
+    QApplication::processEvents(); // the splash goes
+    ASSERT_TRUE(h.BringToFront());
+    auto& view = static_cast<CViewWithLineNum&>(*h.View());
+    const auto hover = [&](std::size_t offset) { return view.HoverText(offset).toStdString(); };
+    EXPECT_EQ(hover(kCalls.find("40:")), "40 PRINT A<2:RETURN");
+    EXPECT_EQ(hover(kCalls.find("40 ELSE") + 1), "40 PRINT A<2:RETURN");
+    EXPECT_EQ(hover(kCalls.find("*FIN")), "50 *FIN:IF A THEN 40 ELSE GOSUB *FIN");
+    EXPECT_EQ(hover(kCalls.find("99")), LoadFormatted(IDS_LSP_NO_SUCH_LINE, {"99"}));
+    EXPECT_EQ(hover(kCalls.find("40:") + 2), ""); // just after it
+    EXPECT_EQ(hover(kCalls.find("A=")), "");
+    EXPECT_EQ(hover(0), "");
+
+    const auto tooltipAt = [&](std::size_t offset) {
+        QToolTip::hideText();
+        const QPoint point = PointAt(view, offset);
+        QHelpEvent help(QEvent::ToolTip, point, view.viewport()->mapToGlobal(point));
+        QApplication::sendEvent(view.viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    // The line as written, never read as markup.
+    EXPECT_TRUE(tooltipAt(kCalls.find("40:") + 1).contains(QStringLiteral("PRINT A&lt;2")));
+
+    // A label that is not there, named with its asterisk.
+    view.SetCaret(view.GetLength());
+    view.insertPlainText(QStringLiteral("60 GOTO *NONE\n"));
+    const std::string text = view.GetText();
+    EXPECT_EQ(hover(text.find("*NONE") + 2), LoadFormatted(IDS_LSP_NO_SUCH_LABEL, {"*NONE"}));
+}
+
+// The rows of the list of references: line, how, text.
+std::vector<std::string> Rows(QTreeWidget* list) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        rows.push_back((item->text(0) + u'|' + item->text(1) + u'|' + item->text(2)).toStdString());
+    }
+    return rows;
+}
+
+// Shift+F12 lists who refers to the line whose number, or a reference to
+// it, is at the caret (by number, and by the labels the line defines), where
+// a label is defined and used, and where a variable is set and read; Enter
+// or a double click goes there, and Alt+Left comes back. The status bar
+// says when there is nothing to list.
+TEST(View, WhoRefersToALineALabelOrAVariable) {
+    AppHarness h;
+    OpenFile(h, "r.bas", kCalls);
+    h.Frame().show();
+    QApplication::processEvents(); // the splash goes
+    ASSERT_TRUE(h.BringToFront());
+    CKivaView& view = *h.View();
+    ReferencesDock& dock = *h.Frame().References();
+    QTreeWidget* list = dock.List();
+    EXPECT_FALSE(dock.isVisible());
+    const auto status = [&] { return h.Frame().statusBar()->currentMessage(); };
+    const std::string line10 = "10 GOSUB 40:GOTO *FIN";
+    const std::string line30 = "30 A=1:B=A+2";
+    const std::string line50 = "50 *FIN:IF A THEN 40 ELSE GOSUB *FIN";
+    const struct {
+        std::size_t caret;
+        QString heading;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {kCalls.find("40 PRINT"),
+         LoadQString(IDS_REFS_TO_LINE).arg("40", "2"),
+         {"10|GOSUB|" + line10, "50|THEN|" + line50}},
+        {kCalls.find("40:") + 2,
+         LoadQString(IDS_REFS_TO_LINE).arg("40", "2"),
+         {"10|GOSUB|" + line10, "50|THEN|" + line50}},
+        {kCalls.find("50 "),
+         LoadQString(IDS_REFS_TO_LINE).arg("50", "2"),
+         {"10|GOTO *FIN|" + line10, "50|GOSUB *FIN|" + line50}},
+        {kCalls.find("99"), LoadQString(IDS_REFS_TO_LINE).arg("99", "1"), {"20|GOTO|20 GOTO 99"}},
+        {kCalls.find("FIN:"),
+         LoadQString(IDS_REFS_TO_LABEL).arg("*FIN", "3"),
+         {"10|GOTO *FIN|" + line10,
+          "50|" + LoadQString(IDS_REFS_DEFINED).toStdString() + "|" + line50,
+          "50|GOSUB *FIN|" + line50}},
+        {kCalls.find("A=") + 1,
+         LoadQString(IDS_REFS_TO_VARIABLE).arg("A", "4"),
+         {"30|" + LoadQString(IDS_REFS_SET).toStdString() + "|" + line30,
+          "30|" + LoadQString(IDS_REFS_READ).toStdString() + "|" + line30,
+          "40|" + LoadQString(IDS_REFS_READ).toStdString() + "|40 PRINT A<2:RETURN",
+          "50|" + LoadQString(IDS_REFS_READ).toStdString() + "|" + line50}},
+    };
+    for (const auto& c : cases) {
+        view.SetCaret(c.caret);
+        ASSERT_TRUE(h.State(ID_FIND_REFERENCES).enabled);
+        h.Execute(ID_FIND_REFERENCES);
+        EXPECT_TRUE(dock.isVisible()) << c.caret;
+        EXPECT_EQ(dock.Heading(), c.heading);
+        EXPECT_EQ(Rows(list), c.rows) << c.caret;
+        EXPECT_TRUE(list->hasFocus());
+    }
+
+    // Down and Enter go to the second place (the variable read in 30),
+    // Alt+Left back to where the caret was.
+    const std::size_t before = view.CaretOffset();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(view.CaretOffset(), kCalls.find("A+2"));
+    EXPECT_TRUE(view.hasFocus());
+    h.Execute(ID_NAVIGATE_BACK);
+    EXPECT_EQ(view.CaretOffset(), before);
+    // A double click on the fourth.
+    list->scrollToItem(list->topLevelItem(3));
+    const QRect row = list->visualItemRect(list->topLevelItem(3));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(view.CaretOffset(), kCalls.find("A THEN"));
+
+    // Nothing to list: the status bar says so, the list stays.
+    for (const auto& [caret, said] :
+         {std::pair(kCalls.find("30 "), LoadQString(IDS_REFS_NONE_TO_LINE).arg("30")),
+          std::pair(kCalls.find("PRINT"), LoadQString(IDS_REFS_NOTHING))}) {
+        view.SetCaret(caret);
+        h.Execute(ID_FIND_REFERENCES);
+        EXPECT_EQ(status(), said);
+        EXPECT_EQ(list->topLevelItemCount(), 4);
+    }
+    // View > References hides and shows the list.
+    EXPECT_TRUE(h.State(ID_VIEW_REFERENCES).checked);
+    h.Execute(ID_VIEW_REFERENCES);
+    EXPECT_FALSE(dock.isVisible());
+
+    // Closing the document empties the list; a DATA file has nothing to list.
+    h.Active()->CloseDocument();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    OpenFile(h, "d.dat", "10 GOTO 10\r\n");
+    EXPECT_FALSE(h.State(ID_FIND_REFERENCES).enabled);
 }
 
 TEST(View, BytesThatAreNoCharacterShowAsMarkedPlaceholders) {
