@@ -21,6 +21,7 @@ class CDocTemplate;
 class CFindReplaceDlg;
 class CKivaApp;
 class CKivaView;
+class ProblemsDock;
 enum class FindDialogMode;
 
 // The stored placement of the main window ("Settings"/"WindowPos").
@@ -131,6 +132,7 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_idleLabel = nullptr;
     CFindReplaceDlg* m_findReplace = nullptr; // made on first use, owned as a child
+    ProblemsDock* m_problems = nullptr;       // owned as a child
     bool m_menusForDocument = false;
     bool m_menusBuilt = false;
     int m_childrenOpened = 0; // document windows opened so far, for their placement

@@ -30,6 +30,10 @@ enum CommandId : int {
     ID_VIEW_COLORS = 32814,
     ID_GOTO_LINE = 32815,
     ID_GOTO_DEFINITION = 32816,
+    ID_NEXT_PROBLEM = 32817,
+    ID_PREV_PROBLEM = 32818,
+    ID_VIEW_PROBLEMS = 32819,
+    ID_MEND_PROBLEM = 32820,
 
     // Standard commands.
     ID_FILE_NEW = 57600,
