@@ -199,13 +199,12 @@ int ProblemMarks::Count(Severity severity) const {
 
 std::vector<std::size_t> ProblemMarks::MarksAt(int position) const {
     std::vector<std::size_t> found;
+    const int line = m_view.document()->findBlock(position).blockNumber();
     // Marks are in text order: those that start after the position end the
     // search.
     const auto end = std::ranges::upper_bound(m_marks, position, {}, &ProblemMark::From);
     for (auto it = m_marks.begin(); it != end; ++it)
-        if (position <= it->To() &&
-            (it->place.hasSelection() ||
-             it->Line() == m_view.document()->findBlock(position).blockNumber()))
+        if (position <= it->To() && (it->place.hasSelection() || it->Line() == line))
             found.push_back(static_cast<std::size_t>(it - m_marks.begin()));
     return found;
 }
@@ -294,7 +293,11 @@ void ProblemMarks::GoTo(std::size_t index) {
     QTextCursor caret = m_view.textCursor();
     caret.setPosition(m_marks[index].From());
     m_view.setTextCursor(caret);
-    m_view.ensureCursorVisible();
+    // A problem off the screen comes to its middle; one on it stays put.
+    if (m_view.viewport()->rect().contains(m_view.cursorRect()))
+        m_view.ensureCursorVisible();
+    else
+        m_view.centerCursor();
     m_shell.ShowStatusMessage(m_marks[index].text);
 }
 

@@ -727,12 +727,6 @@ TEST(View, ProblemsAreMarkedAPauseAfterTheTypingStops) {
     EXPECT_FALSE(view.Problems().Marks()[0].place.hasSelection());
     EXPECT_TRUE(view.extraSelections()[1].format.hasProperty(QTextFormat::FullWidthSelection));
 
-    // Marks in a dark palette read on it too.
-    QPalette dark;
-    dark.setColor(QPalette::Base, Qt::black);
-    for (const Severity severity : {Severity::Error, Severity::Warning})
-        EXPECT_GT(ProblemMarks::ColorOf(severity, dark).lightness(), 128);
-
     // A line's tabs go out as blanks: a wider tab stop makes it too long.
     OpenFile(h, "t.bas", "10 " + std::string(30, '\t') + "A\r\n");
     h.View()->Problems().Refresh();
