@@ -22,6 +22,7 @@ class CFindReplaceDlg;
 class CKivaApp;
 class CKivaView;
 class ReferencesDock;
+class ProblemsDock;
 enum class FindDialogMode;
 
 // The stored placement of the main window ("Settings"/"WindowPos").
@@ -135,6 +136,7 @@ private:
     QLabel* m_idleLabel = nullptr;
     CFindReplaceDlg* m_findReplace = nullptr; // made on first use, owned as a child
     ReferencesDock* m_references = nullptr;   // owned as a child
+    ProblemsDock* m_problems = nullptr;       // owned as a child
     bool m_menusForDocument = false;
     bool m_menusBuilt = false;
     int m_childrenOpened = 0; // document windows opened so far, for their placement

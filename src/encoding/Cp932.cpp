@@ -346,6 +346,17 @@ std::size_t Position(std::u16string_view text, std::size_t offset) {
     return text.size();
 }
 
+std::size_t UnitsToBytes(std::string_view bytes, std::size_t offset, std::size_t units) {
+    std::size_t at = offset;
+    for (; units > 0 && at < bytes.size(); --units) {
+        if (bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n')
+            at += 2; // a line break
+        else
+            at += std::max<std::size_t>(1, CharacterBytes(bytes, at)); // a byte's mark is one
+    }
+    return at - offset;
+}
+
 OffsetIndex::OffsetIndex(std::u16string_view text) : m_text(text) {
     const Tables& t = GetTables();
     m_checkpoints.reserve(text.size() / kStride + 1);

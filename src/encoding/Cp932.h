@@ -179,6 +179,11 @@ std::size_t ByteOffset(std::u16string_view text, std::size_t position);
 // of a line break is the position of that character or break; an offset at
 // or past the end is the length of the text.
 std::size_t Position(std::u16string_view text, std::size_t offset);
+// The other way round, read off the bytes: how many bytes `units` units of
+// Decode(bytes) take from byte `offset` on (where a unit starts), no further
+// than the end. What an editor needs to learn how many bytes a change took
+// away once the widget's text no longer has them.
+std::size_t UnitsToBytes(std::string_view bytes, std::size_t offset, std::size_t units);
 
 // Both conversions for many offsets into one text: one pass to build, then
 // each conversion is a lookup and a scan of at most 64 units. The text must

@@ -471,6 +471,16 @@ enum StringId : unsigned {
     IDS_GOTO_LINE_NUMBER = 741,
     IDS_GOTO_LINE_INDEX = 742,
     IDS_GOTO_NOTHING = 743,
+    // The program's problems in the editor: the list beside it (its title
+    // and columns), the count in the status bar (%1 errors, %2 warnings),
+    // what F8 says when there are none, and the tooltip's line about a mend
+    // (%1 its name).
+    IDS_PROBLEMS_TITLE = 750,
+    IDS_PROBLEMS_LINE = 751,
+    IDS_PROBLEMS_MESSAGE = 752,
+    IDS_PROBLEMS_COUNT = 753,
+    IDS_PROBLEMS_NONE = 754,
+    IDS_PROBLEM_MEND_HINT = 755,
     // The list of who refers to a line, a label or a variable: its title,
     // its columns, how a place refers (line references go by their
     // keyword), what it lists (%1 the line's number, the label with its

@@ -12,6 +12,7 @@
 #include "ui/MessageBox.h"
 #include "view/FindReplaceDlg.h"
 #include "view/PrintCommands.h"
+#include "view/ProblemMarks.h"
 #include "view/SourceHighlighter.h"
 #include "view/TransferDlg.h"
 #include "view/ViewShell.h"
@@ -70,6 +71,7 @@ CKivaView::CKivaView(IViewShell& shell, QWidget* parent)
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setWordWrapMode(QTextOption::NoWrap);
     m_highlighter = new SourceHighlighter(document());
+    m_problems = std::make_unique<ProblemMarks>(*this, shell);
     // The document is modified while its text differs from the one last
     // read or saved, as the undo history sees it: undoing back to that text
     // leaves it unmodified again.
@@ -95,6 +97,7 @@ void CKivaView::OnInitialUpdate() {
 
 void CKivaView::SetSourceKind(DocKind kind) {
     m_highlighter->SetKind(kind);
+    m_problems->SetKind(kind);
 }
 
 DocKind CKivaView::SourceKind() const {
@@ -184,6 +187,7 @@ void CKivaView::ApplyFont(const QFont& font) {
 void CKivaView::SetTabStops(unsigned widthInCharacters) {
     m_tabWidth = widthInCharacters;
     setTabStopDistance(QFontMetricsF(font()).averageCharWidth() * widthInCharacters);
+    m_problems->Reread(); // a line's length on the device counts its tabs
 }
 
 std::string CKivaView::GetText() const {
@@ -290,6 +294,8 @@ bool CKivaView::DoReceive() {
 }
 
 bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
+    if (m_problems->OnCmdMsg(id, ui))
+        return true;
     switch (id) {
     case ID_DATA_SEND:
         if (ui)

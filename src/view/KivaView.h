@@ -18,6 +18,7 @@ namespace tessel {
 class CKivaDoc;
 class ProgramModel;
 class CPrintCommands;
+class ProblemMarks;
 class SourceHighlighter;
 class IViewShell;
 
@@ -74,6 +75,8 @@ public:
     bool ReplaceEach(std::span<const std::size_t> starts, std::size_t length, const QString& text);
     // Printing, print preview and this window's page setup.
     CPrintCommands& Printing() { return *m_printing; }
+    // The program's problems marked in the text.
+    ProblemMarks& Problems() { return *m_problems; }
 
     // Sends the document as data (DATA windows).
     void OnDataSend();
@@ -138,6 +141,7 @@ private:
     CKivaDoc* m_document = nullptr;
     unsigned m_tabWidth = 4;
     std::unique_ptr<CPrintCommands> m_printing;
+    std::unique_ptr<ProblemMarks> m_problems;   // before the widget's text goes
     SourceHighlighter* m_highlighter = nullptr; // owned by the text document
     JumpHistory m_jumps;
 };

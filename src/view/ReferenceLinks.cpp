@@ -2,6 +2,7 @@
 
 #include "encoding/Cp932.h"
 #include "model/ProgramModel.h"
+#include "view/ProblemMarks.h"
 #include "view/ProgramPlaces.h"
 #include "view/ViewWithLineNum.h"
 
@@ -105,15 +106,24 @@ bool ReferenceLinks::FollowLink(QPoint point) {
 }
 
 bool ReferenceLinks::ShowHover(QPoint point, QPoint global) {
+    // The problems marked there first, then the line a reference there names.
+    const QStringList problems = m_view.Problems().ToolTipLines(point);
     const std::optional<int> character = CharacterAt(point);
     const QString text = character ? m_view.HoverText(ByteOffsetOf(*character)) : QString();
-    if (text.isEmpty()) {
+    if (text.isEmpty() && problems.isEmpty()) {
         QToolTip::hideText();
         return false;
     }
-    // As written: a line of the program is no markup.
-    QToolTip::showText(global, QStringLiteral("<pre>%1</pre>").arg(text.toHtmlEscaped()),
-                       m_view.viewport());
+    if (text.isEmpty()) {
+        QToolTip::showText(global, problems.join(u'\n'), m_view.viewport());
+        return true;
+    }
+    // As written: neither a message nor a line of the program is markup.
+    QString tip;
+    for (const QString& line : problems)
+        tip += line.toHtmlEscaped() + QStringLiteral("<br>");
+    tip += QStringLiteral("<pre>%1</pre>").arg(text.toHtmlEscaped());
+    QToolTip::showText(global, tip, m_view.viewport());
     return true;
 }
 
