@@ -94,14 +94,14 @@ public:
     // The colour of a severity's line, for a palette's base.
     static QColor ColorOf(Severity severity, const QPalette& palette);
 
-signals:
-    // The marks were made again.
-    void Changed();
-
     // What the tooltip says of the marks under the mouse at `point` of the
     // viewport: each message, and the name of its mend if it has one. The
     // view's hover puts it before what it says of a reference there.
     QStringList ToolTipLines(const QPoint& point) const;
+
+signals:
+    // The marks were made again.
+    void Changed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
