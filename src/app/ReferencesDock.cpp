@@ -94,10 +94,14 @@ bool ReferencesDock::OnCmdMsg(int id, CmdUI* ui) {
             ListAt(*view);
         return true;
     case ID_VIEW_REFERENCES:
-        if (ui)
-            ui->SetCheck(isVisible());
-        else
-            setVisible(!isVisible());
+        // Shown counts when it is behind the problems list's tab too.
+        if (ui) {
+            ui->SetCheck(!isHidden());
+        } else {
+            setHidden(!isHidden());
+            if (!isHidden())
+                raise();
+        }
         return true;
     default:
         return false;
