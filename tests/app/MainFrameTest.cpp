@@ -1431,6 +1431,16 @@ TEST(StartCommandLine, OpenHelpVersionAndTheFrameworkSwitches) {
         {{"--frob"}, {}, false, false, false, true},
         // The menu entry's "--open %F" without a file starts the program.
         {{"--open"}, {}, false, false, false, false},
+        // Qt's own options are Qt's, with their values; after "--" a name
+        // like one is a file.
+        {{"-style", "Fusion", "a.bas", "--platform=offscreen", "-reverse"},
+         {"a.bas"},
+         false,
+         false,
+         false,
+         false},
+        {{"-stylesheet", "dark.qss", "--", "-style"}, {"-style"}, false, false, false, false},
+        {{"-style"}, {}, false, false, false, false},
     };
     for (const Case& c : cases) {
         const StartCommandLine parsed = ParseStartCommandLine(c.arguments);
