@@ -143,7 +143,11 @@ bool ReferencesDock::ListAt(CKivaView& view) {
     }
     Clear();
     m_view = &view;
-    connect(&view, &QObject::destroyed, this, [this] { Clear(); });
+    // The view is half gone when it says so: only its pointer is dropped.
+    connect(&view, &QObject::destroyed, this, [this] {
+        m_view.clear();
+        Clear();
+    });
     const QString count = QString::number(referrers.size());
     m_heading->setText(onLine ? LoadQString(IDS_REFS_TO_LINE).arg(number, count)
                        : place.kind == PlaceKind::Variable
