@@ -16,6 +16,7 @@
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
 #include "view/PrintCommands.h"
+#include "view/ProblemMarks.h"
 #include "view/ViewWithLineNum.h"
 
 #include <QAction>
@@ -401,11 +402,16 @@ void CChildFrame::WatchView() {
     connect(m_view, &QPlainTextEdit::textChanged, this, &CChildFrame::ScheduleRecoveryCopy);
     connect(m_view, &QPlainTextEdit::modificationChanged, this, &CChildFrame::ScheduleRecoveryCopy);
     connect(m_view, &QPlainTextEdit::modificationChanged, this, &QWidget::setWindowModified);
+    // The note says what the text is now: a tidy, or an edit that mends
+    // what it names (once the problems are read again after the pause),
+    // takes that sentence away.
+    const auto renote = [this] {
+        if (!m_note->isHidden())
+            ShowFileNote();
+    };
     if (auto* numbered = qobject_cast<CViewWithLineNum*>(m_view))
-        connect(numbered, &CViewWithLineNum::Tidied, this, [this] {
-            if (!m_note->isHidden())
-                ShowFileNote();
-        });
+        connect(numbered, &CViewWithLineNum::Tidied, this, renote);
+    connect(&m_view->Problems(), &ProblemMarks::Changed, this, renote);
 }
 
 bool CChildFrame::ChangeKind(CDocTemplate& docTemplate) {

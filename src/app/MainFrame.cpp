@@ -203,6 +203,8 @@ bool CMainFrame::OnCreate() {
     addDockWidget(Qt::BottomDockWidgetArea, m_references);
     m_references->hide();
     m_problems = new ProblemsDock(*this, m_app);
+    // Both lists below the documents, one tab each when both are shown.
+    tabifyDockWidget(m_references, m_problems);
     // Every command's keys work whichever menu is shown.
     for (const CommandInfo& command : Commands())
         addAction(m_app.Router().Action(command.id));

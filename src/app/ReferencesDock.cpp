@@ -94,10 +94,14 @@ bool ReferencesDock::OnCmdMsg(int id, CmdUI* ui) {
             ListAt(*view);
         return true;
     case ID_VIEW_REFERENCES:
-        if (ui)
-            ui->SetCheck(isVisible());
-        else
-            setVisible(!isVisible());
+        // Shown counts when it is behind the problems list's tab too.
+        if (ui) {
+            ui->SetCheck(!isHidden());
+        } else {
+            setHidden(!isHidden());
+            if (!isHidden())
+                raise();
+        }
         return true;
     default:
         return false;
@@ -139,7 +143,11 @@ bool ReferencesDock::ListAt(CKivaView& view) {
     }
     Clear();
     m_view = &view;
-    connect(&view, &QObject::destroyed, this, [this] { Clear(); });
+    // The view is half gone when it says so: only its pointer is dropped.
+    connect(&view, &QObject::destroyed, this, [this] {
+        m_view.clear();
+        Clear();
+    });
     const QString count = QString::number(referrers.size());
     m_heading->setText(onLine ? LoadQString(IDS_REFS_TO_LINE).arg(number, count)
                        : place.kind == PlaceKind::Variable

@@ -14,6 +14,70 @@ bool IsFrameworkSwitch(const QString& argument) {
            name.compare(QStringLiteral("Automation"), Qt::CaseInsensitive) == 0;
 }
 
+// The options every Qt program takes (QGuiApplication and QApplication read
+// them), given with one dash or two: those with a value, then the others.
+constexpr const char16_t* kQtValueOptions[] = {u"platform",
+                                               u"platformpluginpath",
+                                               u"platformtheme",
+                                               u"plugin",
+                                               u"qwindowgeometry",
+                                               u"qwindowicon",
+                                               u"qwindowtitle",
+                                               u"style",
+                                               u"stylesheet",
+                                               u"session",
+                                               u"display",
+                                               u"geometry",
+                                               u"title",
+                                               u"name",
+                                               u"visual",
+                                               u"cmap",
+                                               u"font",
+                                               u"fn",
+                                               u"bg",
+                                               u"fg",
+                                               u"btn",
+                                               u"button",
+                                               u"im",
+                                               u"inputstyle"};
+constexpr const char16_t* kQtFlags[] = {u"reverse", u"widgetcount", u"nograb",
+                                        u"dograb",  u"sync",        u"qmljsdebugger"};
+
+// How many arguments from `i` are an option of Qt's: 0, 1 or 2 (the option
+// and its value).
+int QtOptionAt(const QStringList& arguments, qsizetype i) {
+    const QString& argument = arguments[i];
+    if (!argument.startsWith(u'-') || argument == QStringLiteral("--"))
+        return 0;
+    QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+    const qsizetype equals = name.indexOf(u'=');
+    const bool valueGiven = equals >= 0;
+    name.truncate(valueGiven ? equals : name.size());
+    for (const char16_t* option : kQtValueOptions)
+        if (name == QStringView(option))
+            return valueGiven || i + 1 == arguments.size() ? 1 : 2;
+    for (const char16_t* flag : kQtFlags)
+        if (name == QStringView(flag))
+            return 1;
+    return 0;
+}
+
+// `arguments` without Qt's options and their values.
+QStringList WithoutQtOptions(const QStringList& arguments) {
+    QStringList rest;
+    for (qsizetype i = 0; i < arguments.size();) {
+        if (arguments[i] == QStringLiteral("--")) {
+            rest.append(arguments.mid(i)); // file names from here on
+            break;
+        }
+        const int taken = QtOptionAt(arguments, i);
+        if (taken == 0)
+            rest.append(arguments[i]);
+        i += taken == 0 ? 1 : taken;
+    }
+    return rest;
+}
+
 } // namespace
 
 StartCommandLine ParseStartCommandLine(const QStringList& arguments) {
@@ -24,9 +88,10 @@ StartCommandLine ParseStartCommandLine(const QStringList& arguments) {
     const QCommandLineOption open(QStringLiteral("open"), {});
     const QCommandLineOption newInstance(QStringLiteral("new-instance"), {});
     parser.addOptions({help, version, open, newInstance});
-    // The framework's switches are the program's own words, not options.
+    // The framework's switches are the program's own words, not options;
+    // Qt's own options (-style, -platform, ...) are Qt's to read.
     QStringList args{QStringLiteral("tessel")};
-    for (const QString& argument : arguments)
+    for (const QString& argument : WithoutQtOptions(arguments))
         if (!IsFrameworkSwitch(argument))
             args.append(argument);
     if (!parser.parse(args)) {
@@ -57,6 +122,7 @@ QString StartHelpText(const QString& settingsPath) {
                "      --new-instance   start on its own even while the program runs\n"
                "  -h, --help           show this help\n"
                "  -v, --version        show the version\n"
+               "Qt's own options (-style NAME, -platform NAME, -reverse, ...) are taken too.\n"
                "\n"
                "Settings: %1\n"
                "Language: the locale's (Japanese for C and POSIX), or [Misc] Language=ja|en\n"

@@ -109,7 +109,11 @@ bool ReferenceLinks::ShowHover(QPoint point, QPoint global) {
     // The problems marked there first, then the line a reference there names.
     const QStringList problems = m_view.Problems().ToolTipLines(point);
     const std::optional<int> character = CharacterAt(point);
-    const QString text = character ? m_view.HoverText(ByteOffsetOf(*character)) : QString();
+    bool missing = false;
+    QString text = character ? m_view.HoverText(ByteOffsetOf(*character), &missing) : QString();
+    // A problem about the missing line says already that it is missing.
+    if (missing && !problems.isEmpty())
+        text.clear();
     if (text.isEmpty() && problems.isEmpty()) {
         QToolTip::hideText();
         return false;

@@ -120,12 +120,14 @@ void CViewWithLineNum::OnGoToDefinition() {
     Shell().ShowStatusMessage(QString::fromStdString(MissingTarget(place)));
 }
 
-QString CViewWithLineNum::HoverText(std::size_t offset) const {
+QString CViewWithLineNum::HoverText(std::size_t offset, bool* missing) const {
     const ProgramModel model = BuildModel();
     const ProgramPlace place = PlaceAt(model, offset, false);
     if (place.kind != PlaceKind::LineReference && place.kind != PlaceKind::LabelReference)
         return {};
     const auto target = TargetOf(model, place);
+    if (missing)
+        *missing = !target;
     return target ? FromCp932(model.LineText(*target))
                   : QString::fromStdString(MissingTarget(place));
 }

@@ -32,8 +32,9 @@ public:
     void OnGoToDefinition();
     // What a hover at byte `offset` shows: the line that a line reference
     // or a label's reference there names, or that it is not there; empty
-    // where there is no reference.
-    QString HoverText(std::size_t offset) const;
+    // where there is no reference. `missing`, if given, says whether the
+    // line or label is not there.
+    QString HoverText(std::size_t offset, bool* missing = nullptr) const;
     // Sends the document as text, with its line numbers in number order.
     void OnTextSend();
 

@@ -103,6 +103,24 @@ TEST(ReadLine, TerminatorsAndEnd) {
     EXPECT_EQ(used, 0u);
 }
 
+// The line table finds line ends eight bytes at a time; everything else
+// goes by NextLine. Both must end the same lines, wherever a line starts
+// and however long it is (a word, a part of one, the bytes after the last).
+TEST(FindLineEnd, EndsTheLinesNextLineEnds) {
+    std::mt19937 random(5);
+    const char bytes[] = {'A', '1', ' ', '\r', '\n', '\x8d', '\x8a', '\0'};
+    for (int round = 0; round < 300; ++round) {
+        std::string text(random() % 40, 'A');
+        for (char& c : text)
+            c = bytes[random() % (random() % 4 == 0 ? std::size(bytes) : 3)];
+        const char* const end = text.data() + text.size();
+        for (std::size_t start = 0; start < text.size(); ++start)
+            ASSERT_EQ(static_cast<std::size_t>(FindLineEnd(text.data() + start, end) - text.data()),
+                      start + NextLine(text, start).length)
+                << "round " << round << " start " << start;
+    }
+}
+
 TEST(BuildLineTable, EmptyTextIsAnEmptyTable) {
     const Built built = Build("");
     EXPECT_EQ(built.code, 0);
