@@ -6,6 +6,7 @@
 #include "lsp/Navigation.h"
 #include "lsp/ProgramProblems.h"
 #include "lsp/QuickFixes.h"
+#include "lsp/Rename.h"
 #include "lsp/SemanticTokens.h"
 #include "lsp/TextProblems.h"
 #include "lsp/Transport.h"
@@ -23,7 +24,9 @@ namespace tessel::lsp {
 namespace {
 
 // Binds a request about one open document: the handler gets the document as
-// it is now; one that is not open is the client's mistake, answered so.
+// it is now; one that is not open is the client's mistake, answered so. A
+// handler that may refuse returns Expected<Result>: the refusal is the
+// answer.
 template <typename Params, typename Result, typename Handler>
 void BindDocumentRequest(Server& server, std::string method, Handler handler) {
     server.Bind().Request<Params, Result>(
@@ -32,7 +35,14 @@ void BindDocumentRequest(Server& server, std::string method, Handler handler) {
             if (!document)
                 return reply.Fail(ErrorCode::InvalidParams,
                                   "the document is not open: " + params.textDocument.uri);
-            reply(handler(*document, params));
+            auto answer = handler(*document, params);
+            if constexpr (std::is_same_v<decltype(answer), Expected<Result>>) {
+                if (!answer.Ok())
+                    return reply(answer.Err());
+                reply(std::move(answer.Value()));
+            } else {
+                reply(std::move(answer));
+            }
         });
 }
 
@@ -57,6 +67,27 @@ void AddFeatures(Server& server) {
             if (!server.Client().codeActionLiterals)
                 return std::vector<CodeAction>{};
             return QuickFixes(document, params, server.Encoding(), server.Client().documentChanges);
+        });
+
+    // Options only for a client that asks before it renames.
+    server.SetCapability("renameProvider", [](const ClientCapabilities& client) {
+        return client.prepareRename ? Json{{"prepareProvider", true}} : Json(true);
+    });
+    BindDocumentRequest<TextDocumentPositionParams, std::optional<Range>>(
+        server, "textDocument/prepareRename",
+        [&server](const Document& document, const TextDocumentPositionParams& params) {
+            return PrepareRename(DocumentModel(document), params.position, server.Encoding());
+        });
+    BindDocumentRequest<RenameParams, std::optional<WorkspaceEdit>>(
+        server, "textDocument/rename",
+        [&server](const Document& document,
+                  const RenameParams& params) -> Expected<std::optional<WorkspaceEdit>> {
+            Expected<std::vector<TextEdit>> edits = RenameLine(
+                DocumentModel(document), params.position, params.newName, server.Encoding());
+            if (!edits.Ok())
+                return edits.Err();
+            return std::optional<WorkspaceEdit>(
+                DocumentEdit(document, std::move(edits.Value()), server.Client().documentChanges));
         });
 
     BindDocumentRequest<TextDocumentPositionParams, std::optional<Location>>(

@@ -1,5 +1,6 @@
 #include "lsp/Protocol.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -319,6 +320,14 @@ void to_json(Json& j, const CodeAction& a) {
     WriteOptional(j, "command", a.command);
 }
 
+bool KindWanted(const std::vector<std::string>& only, std::string_view kind) {
+    if (only.empty())
+        return true;
+    return std::ranges::any_of(only, [&](std::string_view wanted) {
+        return kind == wanted || (kind.starts_with(wanted) && kind[wanted.size()] == '.');
+    });
+}
+
 void from_json(const Json& j, ReferenceParams& p) {
     j.at("textDocument").get_to(p.textDocument);
     j.at("position").get_to(p.position);
@@ -481,6 +490,7 @@ void from_json(const Json& j, ClientCapabilities& c) {
     c.snippets = Flag(j, {"textDocument", "completion", "completionItem", "snippetSupport"});
     c.codeActionLiterals =
         Path(j, {"textDocument", "codeAction", "codeActionLiteralSupport"}) != nullptr;
+    c.prepareRename = Flag(j, {"textDocument", "rename", "prepareSupport"});
     c.diagnosticVersions = Flag(j, {"textDocument", "publishDiagnostics", "versionSupport"});
     c.relatedInformation = Flag(j, {"textDocument", "publishDiagnostics", "relatedInformation"});
     if (const Json* formats = Path(j, {"textDocument", "hover", "contentFormat"});

@@ -264,6 +264,11 @@ inline constexpr std::string_view kQuickFix = "quickfix";
 inline constexpr std::string_view kRefactor = "refactor";
 inline constexpr std::string_view kSource = "source";
 
+// Whether a code action context's `only` takes actions of `kind`: a listed
+// kind takes itself and the kinds below it ("quickfix" takes "quickfix.x");
+// an empty list takes every kind.
+bool KindWanted(const std::vector<std::string>& only, std::string_view kind);
+
 struct CodeAction {
     std::string title;
     std::optional<std::string> kind;
@@ -511,6 +516,7 @@ struct ClientCapabilities {
     bool hierarchicalDocumentSymbols = false; // textDocument.documentSymbol
     bool snippets = false;                    // textDocument.completion.completionItem
     bool codeActionLiterals = false;          // textDocument.codeAction.codeActionLiteralSupport
+    bool prepareRename = false;               // textDocument.rename.prepareSupport
     bool diagnosticVersions = false;          // textDocument.publishDiagnostics.versionSupport
     bool relatedInformation = false;          // textDocument.publishDiagnostics
     std::vector<std::string> markupKinds;     // textDocument.hover.contentFormat

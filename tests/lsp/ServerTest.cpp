@@ -9,11 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
 #include <map>
 #include <thread>
+#include <tuple>
 
 namespace tessel::lsp {
 namespace {
@@ -851,6 +853,138 @@ TEST(Server, CompletionOffersLineNumbersAfterAReferenceKeywordElseKeywords) {
               Json::array());
     EXPECT_EQ(s.h.server->Capabilities()["completionProvider"],
               Json({{"triggerCharacters", {" ", ","}}}));
+}
+
+// Where a position stands in `text`, counted in UTF-8 bytes (as Neovim
+// counts them), lines ending at CR LF, CR or LF.
+std::size_t OffsetOf(const std::string& text, std::size_t line, std::size_t character) {
+    std::size_t at = 0;
+    for (; line > 0; --line) {
+        at = text.find_first_of("\r\n", at);
+        if (at == std::string::npos)
+            return text.size();
+        at += text.compare(at, 2, "\r\n") == 0 ? 2 : 1;
+    }
+    return std::min({at + character, text.find_first_of("\r\n", at), text.size()});
+}
+
+// The client's side of an edit: `edits` applied to `text`.
+std::string Applied(std::string text, const Json& edits) {
+    const auto offsetOf = [&](const Json& position) {
+        return OffsetOf(text, position["line"].get<std::size_t>(),
+                        position["character"].get<std::size_t>());
+    };
+    std::vector<std::tuple<std::size_t, std::size_t, std::string>> spans;
+    for (const Json& edit : edits)
+        spans.emplace_back(offsetOf(edit["range"]["start"]), offsetOf(edit["range"]["end"]),
+                           edit["newText"].get<std::string>());
+    std::ranges::sort(spans, std::greater<>());
+    for (const auto& [begin, end, replacement] : spans)
+        text.replace(begin, end - begin, replacement);
+    return text;
+}
+
+Json RenameAt(LspClient& c, const std::string& uri, int line, int character,
+              const std::string& name) {
+    Json params = At(uri, line, character);
+    params["newName"] = name;
+    return c.Request("textDocument/rename", params);
+}
+
+TEST(Server, RenameGivesALineANewNumberAndItsReferencesFollow) {
+    SetLanguage(Language::English);
+    const std::string uri = "file:///nav.bas";
+    Served s;
+    s.Open(uri, kProgram);
+    EXPECT_EQ(s.h.server->Capabilities()["renameProvider"], Json({{"prepareProvider", true}}));
+    // Where a rename can start: a line's number or a reference to a line.
+    const struct {
+        int line, character;
+        Json range; // null: nothing to rename; a string: the error's message
+    } prepared[] = {
+        {5, 1, Span(5, 0, 2)},
+        {2, 16, Span(2, 15, 17)},
+        {3, 13, Span(3, 13, 15)},
+        {4, 4, nullptr},
+        {3, 22, nullptr},
+        {6, 15, nullptr},
+        {4, 19, "There is no line 990"},
+    };
+    for (const auto& p : prepared) {
+        const Json answer = s.c.Request("textDocument/prepareRename", At(uri, p.line, p.character));
+        if (p.range.is_string()) {
+            EXPECT_EQ(Code(answer), -32803);
+            EXPECT_EQ(answer["error"]["message"], p.range);
+        } else {
+            EXPECT_EQ(answer["result"], p.range) << p.line << ":" << p.character;
+        }
+    }
+    // Line 60 becomes 55, from a reference to it: the number and both
+    // references, nothing else.
+    const Json renamed = RenameAt(s.c, uri, 3, 17, "55");
+    EXPECT_EQ(Applied(kProgram, renamed["result"]["changes"][uri]),
+              "10 *START:CLS\r\n"
+              "20 INPUT \"数\";A\r\n"
+              "30 IF A>9 THEN 55 ELSE 50\r\n"
+              "40 ON A GOTO 10,55,*START,*NOPE\r\n"
+              "50 GOSUB 100:GOTO 990\r\n"
+              "55 PRINT \"ｵﾜﾘ\";ABS(A):END\r\n"
+              "100 REM サブ 60\r\n"
+              "110 RETURN\r\n");
+    EXPECT_EQ(RenameAt(s.c, uri, 5, 0, " 0060 ")["result"]["changes"][uri], Json::array());
+    // Refused, with why: no edit at all.
+    const struct {
+        int line, character;
+        const char* name;
+        const char* why;
+    } refused[] = {
+        {5, 0, "50", "There is a line 50 already"},
+        {5, 0, "45",
+         "Line 60 cannot become line 45: line 50 stands between them, and the order "
+         "of the lines would change"},
+        {0, 0, "105",
+         "Line 10 cannot become line 105: line 20 stands between them, and the "
+         "order of the lines would change"},
+        {5, 0, "0", "\"0\" is no line number: give a number from 1 to 65279"},
+        {5, 0, "65280", "\"65280\" is no line number: give a number from 1 to 65279"},
+        {5, 0, "99999999999", "\"99999999999\" is no line number: give a number from 1 to 65279"},
+        {5, 0, "6O", "\"6O\" is no line number: give a number from 1 to 65279"},
+        {5, 0, "", "\"\" is no line number: give a number from 1 to 65279"},
+        {4, 19, "991", "There is no line 990"},
+        {4, 4, "1", "Only a line's number, or a reference to a line, can be renamed"},
+    };
+    for (const auto& r : refused) {
+        const Json answer = RenameAt(s.c, uri, r.line, r.character, r.name);
+        EXPECT_EQ(Code(answer), -32803) << r.name;
+        EXPECT_EQ(answer["error"]["message"], r.why);
+    }
+    // The last line may go up to 65279; a number two lines share is no
+    // line to rename.
+    EXPECT_EQ(RenameAt(s.c, uri, 7, 0, "65279")["result"]["changes"][uri],
+              Json::array({{{"range", Span(7, 0, 3)}, {"newText", "65279"}}}));
+    s.Open("file:///twice.bas", "10 A\r\n10 B\r\n20 GOTO 10\r\n");
+    EXPECT_EQ(s.c.Request("textDocument/prepareRename",
+                          At("file:///twice.bas", 2, 8))["error"]["message"],
+              "More than one line has the number 10: which of them the references name is not "
+              "clear");
+    // Other kinds have no references: only the line's number changes.
+    s.c.Tell("textDocument/didOpen", {{"textDocument",
+                                       {{"uri", "file:///a.c"},
+                                        {"languageId", "c"},
+                                        {"version", 1},
+                                        {"text", "10 goto 30;\r\n30 x = 1;\r\n"}}}});
+    EXPECT_EQ(s.c.Request("textDocument/prepareRename", At("file:///a.c", 0, 9))["result"],
+              nullptr);
+    EXPECT_EQ(RenameAt(s.c, "file:///a.c", 1, 0, "20")["result"]["changes"]["file:///a.c"],
+              Json::array({{{"range", Span(1, 0, 2)}, {"newText", "20"}}}));
+    SetLanguage(Language::Japanese);
+    // A client that takes versions gets them; one that does not ask before
+    // renaming gets no options.
+    Served vs(kVsCodeInitialize);
+    vs.Open(uri, kProgram, 4);
+    EXPECT_EQ(RenameAt(vs.c, uri, 7, 0, "120")["result"]["documentChanges"][0]["textDocument"],
+              Json({{"uri", uri}, {"version", 4}}));
+    EXPECT_EQ(vs.h.server->Capabilities()["renameProvider"], true);
 }
 
 TEST(WorkQueue, DebouncedTasksWaitAndTheLastOneWins) {
