@@ -47,10 +47,10 @@ constexpr unsigned kRenumberDefault = 10;
 
 // How much of a file is read at most. A text in UTF-8 takes up to three
 // bytes for each byte it has in code page 932 (a half-width katakana); a
-// file to tidy may lose any share of its bytes (blank lines). Beyond that a
+// file to tidy may lose any share of its bytes (engine/Tidy.h). Beyond that a
 // file is refused as too large without reading it to its end.
 constexpr std::size_t kUtf8ReadLimit = 3 * kMaxTextSize;
-constexpr std::size_t kTidyReadLimit = std::size_t{1} << 20;
+constexpr std::size_t kTidyReadLimit = kMaxTidySize;
 
 std::string Hex(std::uint32_t value) {
     char digits[8];
@@ -151,7 +151,7 @@ public:
         if (command == Command::Ports)
             return Ports();
         if (command == Command::Lsp)
-            return lsp::ServeStandardStreams(TESSEL_VERSION);
+            return lsp::ServeStandardStreams(TESSEL_VERSION, m_settings);
         // Replacing anything but a regular file would block on a FIFO or
         // write the result where it is lost (a pipe, a terminal).
         if (struct stat st{};

@@ -7,6 +7,7 @@
 #include "lsp/ProgramProblems.h"
 #include "lsp/QuickFixes.h"
 #include "lsp/Rename.h"
+#include "lsp/Rewrites.h"
 #include "lsp/SemanticTokens.h"
 #include "lsp/TextProblems.h"
 #include "lsp/Transport.h"
@@ -14,6 +15,7 @@
 #include "sys/SysCalls.h"
 
 #include <algorithm>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -48,7 +50,9 @@ void BindDocumentRequest(Server& server, std::string method, Handler handler) {
 
 } // namespace
 
-void AddFeatures(Server& server) {
+void AddFeatures(Server& server, const AppSettings& settings) {
+    // Kept for the handlers, which outlive the caller's settings.
+    const auto kept = std::make_shared<const AppSettings>(settings);
     server.AddProblemSource(
         [](const Document& document, PositionEncoding encoding, std::vector<Diagnostic>& problems) {
             auto found = ForeignCharacterProblems(document.text, encoding);
@@ -61,12 +65,32 @@ void AddFeatures(Server& server) {
         });
     BindDocumentRequest<CodeActionParams, std::vector<CodeAction>>(
         server, "textDocument/codeAction",
-        [&server](const Document& document, const CodeActionParams& params) {
+        [&server, kept](const Document& document, const CodeActionParams& params) {
             // A client that takes no code action literals takes only
-            // commands, and quick fixes are none.
-            if (!server.Client().codeActionLiterals)
+            // commands, and these actions are none.
+            const ClientCapabilities& client = server.Client();
+            if (!client.codeActionLiterals)
                 return std::vector<CodeAction>{};
-            return QuickFixes(document, params, server.Encoding(), server.Client().documentChanges);
+            std::vector<CodeAction> actions =
+                QuickFixes(document, params, server.Encoding(), client.documentChanges);
+            std::vector<CodeAction> rewrites =
+                RewriteActions(document, params, *kept, server.Encoding(), client.documentChanges,
+                               client.codeActionDisabled);
+            actions.insert(actions.end(), std::make_move_iterator(rewrites.begin()),
+                           std::make_move_iterator(rewrites.end()));
+            return actions;
+        });
+    BindDocumentRequest<DocumentFormattingParams, std::optional<std::vector<TextEdit>>>(
+        server, "textDocument/formatting",
+        [&server](const Document& document, const DocumentFormattingParams&) {
+            Expected<std::vector<TextEdit>> edits = FormatDocument(document, server.Encoding());
+            // Refused: the person formatting is told why, and nothing changes.
+            if (!edits.Ok()) {
+                server.Notify("window/showMessage",
+                              ShowMessageParams{MessageType::Error, edits.Err().message});
+                return std::optional<std::vector<TextEdit>>();
+            }
+            return std::optional<std::vector<TextEdit>>(std::move(edits.Value()));
         });
 
     // Options only for a client that asks before it renames.
@@ -143,7 +167,7 @@ void AddFeatures(Server& server) {
         });
 }
 
-int ServeStandardStreams(const std::string& version) {
+int ServeStandardStreams(const std::string& version, const AppSettings& settings) {
     for (const int fd : {0, 1, 2})
         sys::SetBinaryMode(fd);
     // One line a write, so that lines from several threads stay whole.
@@ -166,7 +190,7 @@ int ServeStandardStreams(const std::string& version) {
     options.version = version;
     options.log = log;
     Server server(transport, options);
-    AddFeatures(server);
+    AddFeatures(server, settings);
     return server.Run();
 }
 

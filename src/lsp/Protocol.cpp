@@ -318,6 +318,8 @@ void to_json(Json& j, const CodeAction& a) {
         j["isPreferred"] = true;
     WriteOptional(j, "edit", a.edit);
     WriteOptional(j, "command", a.command);
+    if (a.disabled)
+        j["disabled"] = {{"reason", *a.disabled}};
 }
 
 bool KindWanted(const std::vector<std::string>& only, std::string_view kind) {
@@ -490,6 +492,7 @@ void from_json(const Json& j, ClientCapabilities& c) {
     c.snippets = Flag(j, {"textDocument", "completion", "completionItem", "snippetSupport"});
     c.codeActionLiterals =
         Path(j, {"textDocument", "codeAction", "codeActionLiteralSupport"}) != nullptr;
+    c.codeActionDisabled = Flag(j, {"textDocument", "codeAction", "disabledSupport"});
     c.prepareRename = Flag(j, {"textDocument", "rename", "prepareSupport"});
     c.diagnosticVersions = Flag(j, {"textDocument", "publishDiagnostics", "versionSupport"});
     c.relatedInformation = Flag(j, {"textDocument", "publishDiagnostics", "relatedInformation"});

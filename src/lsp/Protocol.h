@@ -262,6 +262,7 @@ void from_json(const Json& j, CodeActionParams& p);
 
 inline constexpr std::string_view kQuickFix = "quickfix";
 inline constexpr std::string_view kRefactor = "refactor";
+inline constexpr std::string_view kRefactorRewrite = "refactor.rewrite";
 inline constexpr std::string_view kSource = "source";
 
 // Whether a code action context's `only` takes actions of `kind`: a listed
@@ -276,6 +277,9 @@ struct CodeAction {
     bool isPreferred = false;
     std::optional<WorkspaceEdit> edit;
     std::optional<Command> command;
+    // Why the action cannot be taken now, for a client that shows actions
+    // it cannot take (disabled, with the reason).
+    std::optional<std::string> disabled;
 };
 void to_json(Json& j, const CodeAction& a);
 
@@ -516,6 +520,7 @@ struct ClientCapabilities {
     bool hierarchicalDocumentSymbols = false; // textDocument.documentSymbol
     bool snippets = false;                    // textDocument.completion.completionItem
     bool codeActionLiterals = false;          // textDocument.codeAction.codeActionLiteralSupport
+    bool codeActionDisabled = false;          // textDocument.codeAction.disabledSupport
     bool prepareRename = false;               // textDocument.rename.prepareSupport
     bool diagnosticVersions = false;          // textDocument.publishDiagnostics.versionSupport
     bool relatedInformation = false;          // textDocument.publishDiagnostics

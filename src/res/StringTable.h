@@ -491,6 +491,12 @@ enum StringId : unsigned {
     IDS_LSP_RENAME_TAKEN = 712,
     IDS_LSP_RENAME_ORDER = 713,
     IDS_LSP_RENAME_SHARED = 714,
+    // tessel-cli lsp: the code actions over the whole program. %1 the first
+    // new number, %2 the step.
+    IDS_LSP_RENUMBER_PROGRAM = 715,
+    IDS_LSP_RENUMBER_FROM_LINE = 716,
+    IDS_LSP_SORT_LINES = 717,
+    IDS_LSP_TIDY = 718,
 
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,

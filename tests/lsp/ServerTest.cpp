@@ -3,9 +3,13 @@
 // features, cancellation and work off the main loop.
 
 #include "lsp/Server.h"
+#include "cli/CliCommands.h"
+#include "cli/CliOptions.h"
+#include "encoding/Cp932.h"
 #include "lsp/LanguageServer.h"
 #include "res/StringTable.h"
 #include "support/LspClient.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -437,16 +441,17 @@ TEST(Server, AnswersToTheServersOwnRequestsReachTheirCaller) {
 struct Served {
     // Without `initialize`, a client that offers nothing: positions in
     // UTF-16, plain text, flat symbols.
-    explicit Served(const char* initialize = kNeovimInitialize) {
-        AddFeatures(*h.server);
+    explicit Served(const char* initialize = kNeovimInitialize)
+        : Served(initialize ? Json::parse(initialize) : Json(), {}) {}
+    Served(const Json& initialize, const AppSettings& settings) {
+        AddFeatures(*h.server, settings);
         h.Start();
-        if (initialize == nullptr) {
+        if (initialize.is_null()) {
             c.Initialize();
             return;
         }
-        const Json message = Json::parse(initialize);
-        c.SendRaw(message);
-        c.Await(message["id"]);
+        c.SendRaw(initialize);
+        c.Await(initialize["id"]);
     }
     // Opens `text` and waits for its problems.
     std::vector<Json> Open(const std::string& uri, const std::string& text, int version = 1) {
@@ -482,8 +487,9 @@ TEST(Server, QuickFixesMakeTheMendsOfTheProblemsGivenBack) {
         Served s; // Neovim: edits by document, no versions
         const std::vector<Json> problems = s.Open(uri, text);
         ASSERT_EQ(problems.size(), 2u);
+        // First, before the actions over the whole program.
         const Json actions = CodeActions(s.c, uri, problems)["result"];
-        ASSERT_EQ(actions.size(), 2u);
+        ASSERT_GE(actions.size(), 2u);
         EXPECT_EQ(actions[0]["kind"], "quickfix");
         EXPECT_EQ(actions[0]["title"], LoadString(IDS_FIX_REMOVE_BLANK_LINE));
         EXPECT_EQ(actions[0]["isPreferred"], true);
@@ -497,22 +503,25 @@ TEST(Server, QuickFixesMakeTheMendsOfTheProblemsGivenBack) {
         mangled["data"]["fix"]["offset"] = "x";
         Json other = problems[0];
         other.erase("data");
-        EXPECT_EQ(
-            CodeActions(s.c, uri, {problems[0], problems[0], mangled, other})["result"].size(), 1u);
+        EXPECT_EQ(CodeActions(s.c, uri, {problems[0], problems[0], mangled, other},
+                              {"quickfix"})["result"]
+                      .size(),
+                  1u);
         // Only other kinds wanted: none.
-        EXPECT_EQ(CodeActions(s.c, uri, problems, {"source", "refactor"})["result"], Json::array());
+        for (const Json& action : CodeActions(s.c, uri, problems, {"source", "refactor"})["result"])
+            EXPECT_NE(action["kind"], "quickfix");
         EXPECT_EQ(CodeActions(s.c, uri, problems, {"quickfix"})["result"].size(), 2u);
         // The text changed since: the old mends would remove the wrong bytes.
         s.c.Tell("textDocument/didChange",
                  {{"textDocument", {{"uri", uri}, {"version", 2}}},
                   {"contentChanges", Json::array({{{"text", "5 CLS\r\n" + text}}})}});
-        EXPECT_EQ(CodeActions(s.c, uri, problems)["result"], Json::array());
+        EXPECT_EQ(CodeActions(s.c, uri, problems, {"quickfix"})["result"], Json::array());
         EXPECT_EQ(Code(CodeActions(s.c, "file:///closed.bas", problems)), -32602);
     }
     {
         Served s(kVsCodeInitialize); // positions in UTF-16, edits with the version
         const std::vector<Json> problems = s.Open(uri, text, 7);
-        const Json actions = CodeActions(s.c, uri, problems)["result"];
+        const Json actions = CodeActions(s.c, uri, problems, {"quickfix"})["result"];
         ASSERT_EQ(actions.size(), 2u);
         EXPECT_EQ(actions[1]["edit"],
                   Json({{"documentChanges",
@@ -985,6 +994,186 @@ TEST(Server, RenameGivesALineANewNumberAndItsReferencesFollow) {
     EXPECT_EQ(RenameAt(vs.c, uri, 7, 0, "120")["result"]["documentChanges"][0]["textDocument"],
               Json({{"uri", uri}, {"version", 4}}));
     EXPECT_EQ(vs.h.server->Capabilities()["renameProvider"], true);
+}
+
+// What tessel-cli writes for `args` on `text` saved as `name` (code page 932
+// in the file, UTF-8 here): its status, and its output or its error.
+struct CliRun {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+CliRun RunCli(const test::TempDir& dir, const std::string& name, const std::string& text,
+              std::vector<std::string> args) {
+    std::string bytes;
+    EXPECT_FALSE(cp932::FromUtf8(text, bytes)) << name;
+    const std::string path = dir.file(name);
+    test::WriteBytes(path, bytes);
+    args.push_back(path);
+    args.insert(args.begin() + 1, {"--lang", "en"});
+    const std::vector<std::string_view> views(args.begin(), args.end());
+    cli::StringOutput out;
+    cli::StringOutput err;
+    cli::CliContext context{out, err, ""};
+    CliRun run;
+    run.status = cli::RunCommandLine(views, context);
+    EXPECT_FALSE(cp932::ToUtf8(out.Text(), run.out)) << name;
+    // The file as the server names a document: without its folder.
+    run.err = err.Text();
+    for (std::size_t at; (at = run.err.find(path)) != std::string::npos;)
+        run.err.replace(at, path.size(), name);
+    if (!run.err.empty() && run.err.back() == '\n')
+        run.err.pop_back();
+    SetLanguage(Language::English);
+    return run;
+}
+
+TEST(Server, RenumberSortAndTidyGiveTheBytesOfTheCommandLine) {
+    SetLanguage(Language::English);
+    const test::TempDir dir;
+    // The user's settings, as tessel-cli reads them.
+    const std::string ini = dir.file("tessel.INI");
+    test::WriteBytes(ini, "[LineNumber]\r\nStartLine=100\r\nStep=5\r\n");
+    cli::CliOptions options;
+    options.settings = ini;
+    AppSettings settings;
+    std::string error;
+    std::vector<std::string> warnings;
+    ASSERT_TRUE(cli::LoadCliSettings(options, "", settings, error, warnings));
+    // Neovim's client, which also shows actions it cannot take.
+    Json initialize = Json::parse(kNeovimInitialize);
+    initialize["params"]["capabilities"]["textDocument"]["codeAction"]["disabledSupport"] = true;
+    Served s(initialize, settings);
+
+    const struct {
+        const char* name;
+        std::string text;
+        int line; // where the cursor is
+    } cases[] = {
+        {"order.bas", "30 PRINT \"数\"\r\n10 GOTO 30\r\n20 GOSUB 10:RETURN\r\n", 1},
+        {"lf.bas", "100 GOTO 120\n110 END\n120 GOTO 100\n", 1},
+        {"done.bas", "100 GOTO 105\n105 END\n", 0},
+        {"mixed.bas", "10 A\r20 B\n30 GOTO 10\r\n", 2},
+        {"blank.bas", "10 A\r\n\r\n  20 B\r\n", 0},
+        {"nonumber.bas", "10 A\r\nB\r\n20 C\r\n", 2},
+        {"missing.bas", "10 GOTO 99\r\n20 END\r\n", 1},
+        {"code.c", "20 x = 1;\r\n10 goto 20;\r\n", 0},
+        {"words.txt", "apple\nbanana\n", 0},
+        {"high.bas", "10 A\r\n65276 B\r\n65279 C\r\n", 1},
+        {"twice.bas", "10 A\r\n10 B\r\n", 0},
+        {"nul.bas", std::string("10 A\r\n20 B\0C\r\n", 13), 0},
+        {"end.bas", "10 A\r\n20 B\r\n\x1a", 0},
+    };
+    int version = 0;
+    for (const auto& c : cases) {
+        const std::string uri = std::string("file:///some/where/") + c.name;
+        s.c.Tell("textDocument/didOpen",
+                 {{"textDocument",
+                   {{"uri", uri}, {"languageId", ""}, {"version", ++version}, {"text", c.text}}}});
+        Json params = At(uri, c.line, 0);
+        params.erase("position");
+        params["range"] = Span(c.line, 0, 0);
+        params["context"] = {{"diagnostics", Json::array()}};
+        std::map<std::string, Json> actions;
+        const Json answer = s.c.Request("textDocument/codeAction", params);
+        ASSERT_TRUE(answer.contains("result")) << answer.dump();
+        for (const Json& action : answer["result"])
+            actions[action["title"].get<std::string>()] = action;
+        // The number of the cursor's line ("0" for none).
+        const std::string number =
+            std::to_string(std::atoi(c.text.c_str() + OffsetOf(c.text, c.line, 0)));
+        const struct {
+            std::string title;
+            std::vector<std::string> args;
+        } operations[] = {
+            {"Renumber the program (from 100, step 5)",
+             {"renumber", "--settings", ini, "--new", "100", "--step", "5"}},
+            {"Renumber from this line (from " + number + ", step 5)",
+             {"renumber", "--settings", ini, "--new", number, "--old", number, "--step", "5"}},
+            {"Sort the lines", {"sort", "--settings", ini}},
+            {"Tidy (remove blank lines and the blanks before line numbers)", {"tidy"}},
+        };
+        for (const auto& operation : operations) {
+            const CliRun cli = RunCli(dir, c.name, c.text, operation.args);
+            const auto found = actions.find(operation.title);
+            const std::string what = std::string(c.name) + ": " + operation.title;
+            if (cli.status != 0) {
+                // Refused as the command line refuses it; a cursor on a
+                // line without a number renumbers nothing from it.
+                if (operation.args.size() > 7 && number == "0") {
+                    EXPECT_EQ(found, actions.end()) << what;
+                    continue;
+                }
+                ASSERT_NE(found, actions.end()) << what;
+                EXPECT_EQ(found->second["disabled"]["reason"], cli.err) << what;
+                EXPECT_FALSE(found->second.contains("edit")) << what;
+            } else if (cli.out == c.text) {
+                EXPECT_EQ(found, actions.end()) << what; // it would change nothing
+            } else {
+                ASSERT_NE(found, actions.end()) << what << "\n" << cli.err << Json(actions).dump();
+                EXPECT_EQ(Applied(c.text, found->second["edit"]["changes"][uri]), cli.out) << what;
+            }
+        }
+        // Formatting is tidy: its edits, or its refusal shown.
+        const CliRun tidy = RunCli(dir, c.name, c.text, {"tidy"});
+        const Json formatted = s.c.Request("textDocument/formatting",
+                                           {{"textDocument", {{"uri", uri}}},
+                                            {"options", {{"tabSize", 4}, {"insertSpaces", true}}}});
+        const std::vector<Json> shown = s.c.TakeNotifications("window/showMessage");
+        if (tidy.status != 0) {
+            EXPECT_EQ(formatted["result"], nullptr) << c.name;
+            ASSERT_EQ(shown.size(), 1u) << c.name;
+            EXPECT_EQ(shown[0], Json({{"type", 1}, {"message", tidy.err}}));
+        } else {
+            EXPECT_EQ(Applied(c.text, formatted["result"]), tidy.out) << c.name;
+            EXPECT_TRUE(shown.empty()) << c.name;
+        }
+    }
+    SetLanguage(Language::Japanese);
+}
+
+TEST(Server, RewritesRefuseWhatTheTextCannotHoldAndStayOutOfOtherKinds) {
+    SetLanguage(Language::English);
+    Json initialize = Json::parse(kNeovimInitialize);
+    initialize["params"]["capabilities"]["textDocument"]["codeAction"]["disabledSupport"] = true;
+    Served s(initialize, {});
+    const auto actions = [&](const std::string& uri, const std::string& language,
+                             const std::string& text, Json only = nullptr) {
+        s.c.Tell("textDocument/didOpen",
+                 {{"textDocument",
+                   {{"uri", uri}, {"languageId", language}, {"version", 1}, {"text", text}}}});
+        Json context = {{"diagnostics", Json::array()}};
+        if (!only.is_null())
+            context["only"] = only;
+        return s.c.Request("textDocument/codeAction", {{"textDocument", {{"uri", uri}}},
+                                                       {"range", Span(0, 0, 0)},
+                                                       {"context", context}})["result"];
+    };
+    // A character code page 932 has no code for: each refused, naming it.
+    const Json foreign = actions("file:///d/%E6%97%A5.bas", "basic", "20 A\r\n10 PRINT \"😀\"\r\n");
+    ASSERT_EQ(foreign.size(), 4u);
+    for (const Json& action : foreign)
+        EXPECT_EQ(action["disabled"]["reason"].get<std::string>().rfind("日.bas:2: ", 0), 0u)
+            << action.dump();
+    // The kinds asked for only; none for a DATA file or an empty text.
+    const std::string text = "20 A\r\n10 B\r\n"; // tidy already
+    EXPECT_EQ(actions("file:///o.bas", "basic", text, {"quickfix"}), Json::array());
+    const Json rewrite = actions("file:///o.bas", "basic", text, {"refactor"});
+    ASSERT_EQ(rewrite.size(), 1u);
+    EXPECT_EQ(rewrite[0]["kind"], "refactor.rewrite");
+    EXPECT_EQ(rewrite[0]["title"], "Renumber from this line (from 20, step 10)");
+    const Json source = actions("file:///o.bas", "basic", text, {"source"});
+    ASSERT_EQ(source.size(), 2u);
+    EXPECT_EQ(source[0]["title"], "Renumber the program (from 10, step 10)");
+    EXPECT_EQ(source[1]["title"], "Sort the lines");
+    EXPECT_EQ(actions("file:///d.dat", "", "20 A\r\n10 B\r\n").size(), 0u);
+    EXPECT_EQ(actions("file:///e.bas", "basic", "").size(), 0u);
+    const Json formatted = s.c.Request("textDocument/formatting",
+                                       {{"textDocument", {{"uri", "file:///d.dat"}}},
+                                        {"options", {{"tabSize", 4}, {"insertSpaces", true}}}});
+    EXPECT_EQ(formatted["result"], Json::array());
+    SetLanguage(Language::Japanese);
 }
 
 TEST(WorkQueue, DebouncedTasksWaitAndTheLastOneWins) {
