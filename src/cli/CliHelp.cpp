@@ -167,7 +167,8 @@ constexpr CommandHelpText kHelp[] = {
      "character that has no code there as an error. Positions count UTF-16 code\n"
      "units, or UTF-8 bytes when the editor offers them. Its code actions renumber,\n"
      "sort and tidy the program as those commands do; renumbering starts at the\n"
-     "settings file's [LineNumber] StartLine, Step apart.\n"},
+     "settings file's [LineNumber] StartLine, Step apart. The command tessel.send\n"
+     "sends a document as send does, over the settings file's port.\n"},
 };
 
 const CommandHelpText* Find(Command command) {

@@ -9,8 +9,10 @@
 #include "lsp/Rename.h"
 #include "lsp/Rewrites.h"
 #include "lsp/SemanticTokens.h"
+#include "lsp/Send.h"
 #include "lsp/TextProblems.h"
 #include "lsp/Transport.h"
+#include "res/StringTable.h"
 #include "sys/Platform.h"
 #include "sys/SysCalls.h"
 
@@ -78,6 +80,14 @@ void AddFeatures(Server& server, const AppSettings& settings) {
                                client.codeActionDisabled);
             actions.insert(actions.end(), std::make_move_iterator(rewrites.begin()),
                            std::make_move_iterator(rewrites.end()));
+            // Sending, for an editor that runs commands only from actions.
+            if (KindWanted(params.context.only, kSource) && !document.text.Bytes().empty()) {
+                CodeAction send;
+                send.title = std::string(LoadString(IDS_LSP_SEND_ACTION));
+                send.kind = std::string(kSource);
+                send.command = Command{send.title, std::string(kSendCommand), {document.uri}};
+                actions.push_back(std::move(send));
+            }
             return actions;
         });
     BindDocumentRequest<DocumentFormattingParams, std::optional<std::vector<TextEdit>>>(
@@ -92,6 +102,8 @@ void AddFeatures(Server& server, const AppSettings& settings) {
             }
             return std::optional<std::vector<TextEdit>>(std::move(edits.Value()));
         });
+
+    AddSend(server, kept);
 
     // Options only for a client that asks before it renames.
     server.SetCapability("renameProvider", [](const ClientCapabilities& client) {

@@ -296,6 +296,13 @@ void from_json(const Json& j, Command& c) {
 void from_json(const Json& j, ExecuteCommandParams& p) {
     j.at("command").get_to(p.command);
     ReadList(j, "arguments", p.arguments);
+    if (const auto token = j.find("workDoneToken");
+        token != j.end() && (token->is_string() || token->is_number_integer()))
+        p.workDoneToken = *token;
+}
+
+void to_json(Json& j, const ExecuteCommandOptions& o) {
+    j = Json{{"commands", o.commands}};
 }
 
 void from_json(const Json& j, CodeActionContext& c) {

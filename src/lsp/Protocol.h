@@ -244,7 +244,16 @@ void from_json(const Json& j, Command& c);
 struct ExecuteCommandParams {
     std::string command;
     std::vector<Json> arguments;
+    // The token under which the client wants the command's progress, if it
+    // gave one (an integer or a string).
+    std::optional<Json> workDoneToken;
 };
+
+// The executeCommandProvider capability: the commands the server runs.
+struct ExecuteCommandOptions {
+    std::vector<std::string> commands;
+};
+void to_json(Json& j, const ExecuteCommandOptions& o);
 void from_json(const Json& j, ExecuteCommandParams& p);
 
 struct CodeActionContext {

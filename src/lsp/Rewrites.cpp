@@ -1,5 +1,6 @@
 #include "lsp/Rewrites.h"
 
+#include "comm/TransferFlows.h"
 #include "doc/MemoryEditBuffer.h"
 #include "doc/MessageSink.h"
 #include "encoding/Cp932.h"
@@ -178,6 +179,19 @@ Rewritten RenumberDocument(const Document& document, const AppSettings& settings
 Rewritten SortDocument(const Document& document, const AppSettings& settings) {
     return Numbered(document, settings, IDS_CLI_NOT_SORTED,
                     [](CDocWithLineNum& numbered) { return numbered.SortLines(); });
+}
+
+Rewritten SendDocument(const Document& document, const AppSettings& settings) {
+    Loaded loaded;
+    Load(document, settings, loaded);
+    if (!loaded.refusal.empty())
+        return Refusal(std::move(loaded.refusal));
+    if (loaded.editor.GetLength() == 0)
+        return Refusal(loaded.name + ": " + std::string(LoadString(IDS_CLI_NOTHING_TO_SEND)));
+    Rewritten sent;
+    if (!PrepareSend(*loaded.doc, sent.text))
+        return Refusal(loaded.messages.Said(loaded.name, IDS_CLI_CANNOT_BE_SENT));
+    return sent;
 }
 
 Rewritten TidyDocument(const Document& document) {

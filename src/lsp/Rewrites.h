@@ -40,6 +40,9 @@ Rewritten RenumberDocument(const Document& document, const AppSettings& settings
 Rewritten SortDocument(const Document& document, const AppSettings& settings);
 // tessel-cli tidy.
 Rewritten TidyDocument(const Document& document);
+// The bytes tessel-cli send puts on the line (as tessel-cli wire writes
+// them, up to the end code), after the checks of a send.
+Rewritten SendDocument(const Document& document, const AppSettings& settings);
 
 // The edits that turn `before` into `after` (code page 932 bytes): the lines
 // from the first that differs to the last that differs, replaced as one; none

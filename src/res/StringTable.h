@@ -497,6 +497,9 @@ enum StringId : unsigned {
     IDS_LSP_RENUMBER_FROM_LINE = 716,
     IDS_LSP_SORT_LINES = 717,
     IDS_LSP_TIDY = 718,
+    // tessel-cli lsp: sending from the editor.
+    IDS_LSP_SEND_BUSY = 719,
+    IDS_LSP_SEND_ACTION = 720,
 
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,

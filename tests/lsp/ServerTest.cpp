@@ -5,10 +5,12 @@
 #include "lsp/Server.h"
 #include "cli/CliCommands.h"
 #include "cli/CliOptions.h"
+#include "comm/TransferWorker.h"
 #include "encoding/Cp932.h"
 #include "lsp/LanguageServer.h"
 #include "res/StringTable.h"
 #include "support/LspClient.h"
+#include "support/PtyPair.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -1151,12 +1153,14 @@ TEST(Server, RewritesRefuseWhatTheTextCannotHoldAndStayOutOfOtherKinds) {
                                                        {"context", context}})["result"];
     };
     // A character code page 932 has no code for: each refused, naming it.
-    const Json foreign = actions("file:///d/%E6%97%A5.bas", "basic", "20 A\r\n10 PRINT \"😀\"\r\n");
-    ASSERT_EQ(foreign.size(), 4u);
+    Json foreign = actions("file:///d/%E6%97%A5.bas", "basic", "20 A\r\n10 PRINT \"😀\"\r\n");
+    ASSERT_EQ(foreign.size(), 5u);
+    foreign.erase(4); // the send, which says why when it is run
     for (const Json& action : foreign)
         EXPECT_EQ(action["disabled"]["reason"].get<std::string>().rfind("日.bas:2: ", 0), 0u)
             << action.dump();
-    // The kinds asked for only; none for a DATA file or an empty text.
+    // The kinds asked for only; none but the send for a DATA file, none at
+    // all for an empty text.
     const std::string text = "20 A\r\n10 B\r\n"; // tidy already
     EXPECT_EQ(actions("file:///o.bas", "basic", text, {"quickfix"}), Json::array());
     const Json rewrite = actions("file:///o.bas", "basic", text, {"refactor"});
@@ -1164,15 +1168,138 @@ TEST(Server, RewritesRefuseWhatTheTextCannotHoldAndStayOutOfOtherKinds) {
     EXPECT_EQ(rewrite[0]["kind"], "refactor.rewrite");
     EXPECT_EQ(rewrite[0]["title"], "Renumber from this line (from 20, step 10)");
     const Json source = actions("file:///o.bas", "basic", text, {"source"});
-    ASSERT_EQ(source.size(), 2u);
+    ASSERT_EQ(source.size(), 3u);
     EXPECT_EQ(source[0]["title"], "Renumber the program (from 10, step 10)");
     EXPECT_EQ(source[1]["title"], "Sort the lines");
-    EXPECT_EQ(actions("file:///d.dat", "", "20 A\r\n10 B\r\n").size(), 0u);
+    EXPECT_EQ(source[2], Json({{"title", "Send to the device"},
+                               {"kind", "source"},
+                               {"command",
+                                {{"title", "Send to the device"},
+                                 {"command", "tessel.send"},
+                                 {"arguments", {"file:///o.bas"}}}}}));
+    const Json data = actions("file:///d.dat", "", "20 A\r\n10 B\r\n"); // sent as it is
+    ASSERT_EQ(data.size(), 1u);
+    EXPECT_EQ(data[0]["command"]["command"], "tessel.send");
     EXPECT_EQ(actions("file:///e.bas", "basic", "").size(), 0u);
     const Json formatted = s.c.Request("textDocument/formatting",
                                        {{"textDocument", {{"uri", "file:///d.dat"}}},
                                         {"options", {{"tabSize", 4}, {"insertSpaces", true}}}});
     EXPECT_EQ(formatted["result"], Json::array());
+    SetLanguage(Language::Japanese);
+}
+
+// Waits until the server has asked the client something.
+std::vector<Json> AwaitCalls(LspClient& c) {
+    for (int k = 0; k < 500 && c.Calls().empty(); ++k)
+        std::this_thread::sleep_for(10ms);
+    return c.Calls();
+}
+
+TEST(Server, SendPutsTheProgramOnTheLineWithProgressAndRefusesAsTheCommandLineDoes) {
+    SetLanguage(Language::English);
+    const test::TempDir dir;
+    test::PtyPair pty;
+    AppSettings settings;
+    settings.m_comSettings = pty.Settings();
+    Served s(Json::parse(kNeovimInitialize), settings);
+    EXPECT_EQ(s.h.server->Capabilities()["executeCommandProvider"],
+              Json({{"commands", {"tessel.send"}}}));
+    const std::string uri = "file:///d/send.bas";
+    const std::string text = "20 END\r\n10 PRINT \"ｵﾜﾘ\"\r\n";
+    s.c.Open(uri, text);
+    const Json send = {{"command", "tessel.send"}, {"arguments", {uri}}};
+    const int id = s.c.Send("workspace/executeCommand", send);
+    // The server makes a token for the progress; the client takes it.
+    const std::vector<Json> calls = AwaitCalls(s.c);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0]["method"], "window/workDoneProgress/create");
+    s.c.SendRaw({{"jsonrpc", "2.0"}, {"id", calls[0]["id"]}, {"result", nullptr}});
+    // On the line: what tessel-cli wire writes (the lines in order, the end
+    // code after them).
+    const CliRun wire = RunCli(dir, "send.bas", text, {"wire"});
+    ASSERT_EQ(wire.status, 0) << wire.err;
+    std::string wired;
+    EXPECT_FALSE(cp932::FromUtf8(wire.out, wired));
+    EXPECT_EQ(pty.Read(wired.size(), 5000), wired);
+    EXPECT_EQ(s.c.Await(id)["result"], nullptr);
+    const std::vector<Json> progress = s.c.TakeNotifications("$/progress");
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_EQ(progress.front()["token"], calls[0]["params"]["token"]);
+    EXPECT_EQ(progress.front()["value"]["kind"], "begin");
+    EXPECT_EQ(progress.front()["value"]["cancellable"], true);
+    EXPECT_EQ(progress.back()["value"]["kind"], "end");
+    EXPECT_EQ(progress.back()["value"]["message"],
+              std::string(CompletionText(TransferWorker::Mode::Send)));
+
+    // Refused as tessel-cli send refuses it, and shown; nothing sent.
+    const std::string blank = "10 A\r\n\r\n20 B\r\n";
+    s.c.Open("file:///d/blank.bas", blank, 2);
+    const Json refused =
+        s.c.Request("workspace/executeCommand",
+                    {{"command", "tessel.send"}, {"arguments", {"file:///d/blank.bas"}}});
+    const CliRun cli = RunCli(dir, "blank.bas", blank, {"send"});
+    EXPECT_NE(cli.status, 0);
+    const std::string why = cli.err.substr(0, cli.err.find('\n'));
+    EXPECT_EQ(why, "blank.bas:2: A line has no line number.");
+    EXPECT_EQ(Code(refused), -32803);
+    EXPECT_EQ(refused["error"]["message"], why);
+    EXPECT_EQ(s.c.TakeNotifications("window/showMessage"),
+              std::vector<Json>({{{"type", 1}, {"message", why}}}));
+    EXPECT_EQ(pty.Read(1, 100), ""); // nor anything after the first send
+    // Commands the server does not have, and documents it does not hold.
+    EXPECT_EQ(Code(s.c.Request("workspace/executeCommand", {{"command", "tessel.other"}})), -32602);
+    EXPECT_EQ(Code(s.c.Request("workspace/executeCommand",
+                               {{"command", "tessel.send"}, {"arguments", {"file:///x.bas"}}})),
+              -32602);
+    SetLanguage(Language::Japanese);
+}
+
+TEST(Server, ASendKeepsTheServerAnsweringAndStopsWhenTheEditorCancelsIt) {
+    SetLanguage(Language::English);
+    test::PtyPair pty;
+    AppSettings settings;
+    settings.m_comSettings = pty.Settings();
+    settings.m_comSettings.CharDelay = 20; // some seconds for the whole text
+    Served s(Json::parse(kNeovimInitialize), settings);
+    const std::string uri = "file:///slow.bas";
+    std::string text;
+    for (int line = 10; line <= 200; line += 10)
+        text += std::to_string(line) + " PRINT \"" + std::string(20, 'A') + "\"\r\n";
+    s.c.Open(uri, text);
+    // The client gives the token itself: no request for one.
+    const int id =
+        s.c.Send("workspace/executeCommand",
+                 {{"command", "tessel.send"}, {"arguments", {uri}}, {"workDoneToken", "mine"}});
+    EXPECT_EQ(pty.Read(3, 5000).size(), 3u);
+    // Meanwhile the server answers, and takes no second send.
+    EXPECT_EQ(s.c.Request("textDocument/definition", At(uri, 0, 0))["result"]["range"],
+              Span(0, 0, 2));
+    const Json busy =
+        s.c.Request("workspace/executeCommand", {{"command", "tessel.send"}, {"arguments", {uri}}});
+    EXPECT_EQ(busy["error"]["message"], "A send is under way: send again once it has ended");
+    s.c.Tell("window/workDoneProgress/cancel", {{"token", "other"}}); // not this send's
+    s.c.Tell("window/workDoneProgress/cancel", {{"token", "mine"}});
+    const Json cancelled = s.c.Await(id);
+    EXPECT_EQ(Code(cancelled), -32803);
+    EXPECT_EQ(cancelled["error"]["message"],
+              "slow.bas: send interrupted; the device may have received part of the text");
+    // It stopped well before the end.
+    EXPECT_LT(pty.Read(text.size(), 300).size(), text.size() / 2);
+    EXPECT_TRUE(s.c.Calls().empty());
+    const std::vector<Json> progress = s.c.TakeNotifications("$/progress");
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_EQ(progress.back(),
+              Json({{"token", "mine"},
+                    {"value", {{"kind", "end"}, {"message", cancelled["error"]["message"]}}}}));
+    // A cancelled request ends the send too; then the port is free again.
+    const int again =
+        s.c.Send("workspace/executeCommand", {{"command", "tessel.send"}, {"arguments", {uri}}});
+    const std::vector<Json> calls = AwaitCalls(s.c);
+    ASSERT_EQ(calls.size(), 1u);
+    s.c.SendRaw({{"jsonrpc", "2.0"}, {"id", calls[0]["id"]}, {"result", nullptr}});
+    EXPECT_EQ(pty.Read(3, 5000).size(), 3u);
+    s.c.Tell("$/cancelRequest", {{"id", again}});
+    EXPECT_EQ(Code(s.c.Await(again)), -32800);
     SetLanguage(Language::Japanese);
 }
 
