@@ -510,7 +510,8 @@ TEST(Server, QuickFixesMakeTheMendsOfTheProblemsGivenBack) {
                       .size(),
                   1u);
         // Only other kinds wanted: none.
-        for (const Json& action : CodeActions(s.c, uri, problems, {"source", "refactor"})["result"])
+        const Json others = CodeActions(s.c, uri, problems, {"source", "refactor"});
+        for (const Json& action : others["result"])
             EXPECT_NE(action["kind"], "quickfix");
         EXPECT_EQ(CodeActions(s.c, uri, problems, {"quickfix"})["result"].size(), 2u);
         // The text changed since: the old mends would remove the wrong bytes.
