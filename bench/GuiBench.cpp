@@ -1,15 +1,22 @@
 // The desktop program's hot paths, through the real widgets (off screen):
 // opening the largest program, renumbering it through its view, typing at
-// the end of a 1 MiB text, and the memory ten open programs take.
+// the end of a 1 MiB text, the memory ten open programs take, what a hover
+// over a reference and the list of who refers to a line cost, and the
+// program's problems in the editor: opening with colours and marks, a key
+// typed in its middle, and the marks made after the pause.
 #include "BasicProgram.h"
 
 #include "app/ChildFrame.h"
 #include "app/DocManager.h"
 #include "app/KivaApp.h"
 #include "app/MainFrame.h"
+#include "app/ReferencesDock.h"
 #include "engine/DocWithLineNum.h"
+#include "settings/AppSettings.h"
 #include "view/FindReplaceDlg.h"
 #include "view/KivaView.h"
+#include "view/ProblemMarks.h"
+#include "view/ViewWithLineNum.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -28,8 +35,15 @@ namespace {
 struct Program {
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("bench.bas"));
-    Program() {
-        const std::string text = bench::MakeBasicProgram();
+    // `broken`: every GOSUB names a line that is not there (about 500
+    // warnings), the size unchanged.
+    explicit Program(bool broken = false) {
+        std::string text = bench::MakeBasicProgram();
+        for (std::size_t at = text.find("GOSUB "); broken && at != std::string::npos;
+             at = text.find("GOSUB ", at + 1)) {
+            const std::size_t end = text.find_first_not_of("0123456789", at + 6);
+            text[end - 1] = '1';
+        }
         std::ofstream(path.toStdString(), std::ios::binary) << text;
     }
 };
@@ -142,6 +156,106 @@ void BM_TenProgramsOpen(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TenProgramsOpen)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// What a hover over a reference in the middle of the largest program costs
+// (the same as the link Ctrl shows while the mouse moves), and listing who
+// refers to its line (Shift+F12): each reads the text as it is then.
+void BM_HoverOverAReference(benchmark::State& state) {
+    Program program;
+    CChildFrame* frame = App().DocManager().OpenDocumentFile(program.path);
+    auto& view = static_cast<CViewWithLineNum&>(*frame->GetActiveView());
+    const std::string text = view.GetText();
+    const std::size_t at = text.find(" GOSUB ", text.size() / 2) + 7;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(view.HoverText(at));
+    CloseAll();
+}
+BENCHMARK(BM_HoverOverAReference)->Unit(benchmark::kMicrosecond);
+
+void BM_WhoRefersToALine(benchmark::State& state) {
+    Program program;
+    CChildFrame* frame = App().DocManager().OpenDocumentFile(program.path);
+    CKivaView& view = *frame->GetActiveView();
+    const std::string text = view.GetText();
+    view.SetCaret(text.find(" GOSUB ", text.size() / 2) + 7);
+    for (auto _ : state)
+        App().MainFrame()->References()->ListAt(view);
+    CloseAll();
+}
+BENCHMARK(BM_WhoRefersToALine)->Unit(benchmark::kMicrosecond);
+// Colours on (1) or off (0) in every view from now on.
+void SetColors(bool colored) {
+    App().Settings().m_bColors = colored;
+}
+
+// Opening the program with its colours and its problems marked at once
+// (without waiting for the pause), until it is on screen; arg 0: colours
+// off; arg 1: problems in the program.
+void BM_OpenProgramWithProblems(benchmark::State& state) {
+    Program program(state.range(1) != 0);
+    SetColors(state.range(0) != 0);
+    App().MainFrame()->show();
+    for (auto _ : state) {
+        CChildFrame* frame = App().DocManager().OpenDocumentFile(program.path);
+        CKivaView* view = frame->GetActiveView();
+        view->Problems().Refresh();
+        view->repaint();
+        state.counters["marks"] = static_cast<double>(view->Problems().Marks().size());
+        state.PauseTiming();
+        CloseAll();
+        state.ResumeTiming();
+    }
+    SetColors(true);
+}
+BENCHMARK(BM_OpenProgramWithProblems)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"colors", "broken"})
+    ->Unit(benchmark::kMillisecond);
+
+// A key typed in the middle of the program until it is drawn: the line
+// coloured again, the model updated for the edit; the marks wait for the
+// pause. Arg: colours on or off.
+void BM_TypeInTheMiddleOfTheProgram(benchmark::State& state) {
+    Program program(true);
+    SetColors(state.range(0) != 0);
+    App().MainFrame()->show();
+    CKivaView* view = App().DocManager().OpenDocumentFile(program.path)->GetActiveView();
+    view->Problems().Refresh();
+    view->SetCaret(view->GetLength() / 2);
+    view->centerCursor();
+    view->repaint();
+    for (auto _ : state) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QApplication::sendEvent(view, &press);
+        view->repaint();
+        state.PauseTiming();
+        view->textCursor().deletePreviousChar();
+        state.ResumeTiming();
+    }
+    CloseAll();
+    SetColors(true);
+}
+BENCHMARK(BM_TypeInTheMiddleOfTheProgram)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("colors")
+    ->Unit(benchmark::kMicrosecond);
+
+// What the pause costs: the problems of the whole program marked again and
+// drawn. Arg: problems in the program.
+void BM_MarksAfterThePause(benchmark::State& state) {
+    Program program(state.range(0) != 0);
+    App().MainFrame()->show();
+    CKivaView* view = App().DocManager().OpenDocumentFile(program.path)->GetActiveView();
+    view->SetCaret(view->GetLength() / 2);
+    view->centerCursor();
+    for (auto _ : state) {
+        view->Problems().Refresh();
+        view->repaint();
+    }
+    CloseAll();
+}
+BENCHMARK(BM_MarksAfterThePause)->Arg(0)->Arg(1)->ArgName("broken")->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace tessel

@@ -36,8 +36,8 @@ int CLineNumSetDlg::exec() {
 
 void CLineNumSetDlg::accept() {
     // The start line is checked before the step.
-    if (!ReadUnsignedField(m_start, 1, kMaxLineNum, m_nStartLine) ||
-        !ReadUnsignedField(m_step, 1, kMaxLineNum - 1, m_nLineStep))
+    if (!ReadUnsignedField(m_start, kStartLineSetting, m_nStartLine) ||
+        !ReadUnsignedField(m_step, kLineStepSetting, m_nLineStep))
         return;
     QDialog::accept();
 }

@@ -6,6 +6,8 @@
 #include "app/DocManager.h"
 #include "app/KivaApp.h"
 #include "app/LineNumSetDlg.h"
+#include "app/ProblemsDock.h"
+#include "app/ReferencesDock.h"
 #include "app/TabStopDlg.h"
 #include "app/ToolbarIcons.h"
 #include "doc/KivaDoc.h"
@@ -197,6 +199,10 @@ CMainFrame::~CMainFrame() {
 bool CMainFrame::OnCreate() {
     BuildToolBar();
     BuildStatusBar();
+    m_references = new ReferencesDock([this] { return CurrentView(); }, m_app, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_references);
+    m_references->hide();
+    m_problems = new ProblemsDock(*this, m_app);
     // Every command's keys work whichever menu is shown.
     for (const CommandInfo& command : Commands())
         addAction(m_app.Router().Action(command.id));
@@ -287,9 +293,12 @@ void CMainFrame::BuildMenus(bool documentOpen) {
                  kSeparator, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_PAGE_SETUP, kSeparator,
                  kRecentFiles, kSeparator, ID_APP_EXIT});
         AddMenu(LoadQString(IDS_MENU_EDIT),
-                {ID_EDIT_UNDO, ID_EDIT_REDO, kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
-                 ID_EDIT_CLEAR, kSeparator, ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_SELECT_ALL,
-                 kSeparator, ID_GOTO_LINE, ID_GOTO_DEFINITION});
+                {ID_EDIT_UNDO,     ID_EDIT_REDO,        kSeparator,         ID_EDIT_CUT,
+                 ID_EDIT_COPY,     ID_EDIT_PASTE,       ID_EDIT_CLEAR,      kSeparator,
+                 ID_EDIT_FIND,     ID_EDIT_REPLACE,     ID_EDIT_SELECT_ALL, kSeparator,
+                 ID_GOTO_LINE,     ID_GOTO_DEFINITION,  ID_FIND_REFERENCES, kSeparator,
+                 ID_NAVIGATE_BACK, ID_NAVIGATE_FORWARD, kSeparator,         ID_NEXT_PROBLEM,
+                 ID_PREV_PROBLEM,  ID_MEND_PROBLEM});
     } else {
         AddMenu(LoadQString(IDS_MENU_FILE),
                 {kNewSubmenu, ID_FILE_OPEN, kSeparator, kRecentFiles, kSeparator, ID_APP_EXIT});
@@ -300,8 +309,8 @@ void CMainFrame::BuildMenus(bool documentOpen) {
     AddMenu(LoadQString(IDS_MENU_TOOLS),
             {ID_LINENUM_SETTINGS, ID_RENUMBER, ID_SORT_LINES, ID_TIDY, kSeparator, ID_TAB_STOP});
     if (documentOpen) {
-        AddMenu(LoadQString(IDS_MENU_VIEW),
-                {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_COLORS, ID_FONT_SETTINGS});
+        AddMenu(LoadQString(IDS_MENU_VIEW), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PROBLEMS,
+                                             ID_VIEW_REFERENCES, ID_VIEW_COLORS, ID_FONT_SETTINGS});
         QMenu* window = AddMenu(LoadQString(IDS_MENU_WINDOW),
                                 {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE});
         window->setObjectName(QStringLiteral("WindowMenu"));
@@ -388,6 +397,8 @@ void CMainFrame::UpdateFrame() {
     setWindowModified(child && child->isWindowModified());
     if (m_findReplace)
         m_findReplace->UpdateControls();
+    if (m_problems)
+        m_problems->Follow(CurrentView());
     m_app.Router().ScheduleUpdate();
 }
 
@@ -544,6 +555,8 @@ bool CMainFrame::OnCmdMsg(int id, CmdUI* ui) {
         else
             statusBar()->setVisible(!statusBar()->isVisible());
         return true;
+    case ID_VIEW_PROBLEMS:
+        return m_problems->OnCmdMsg(id, ui);
     case ID_VIEW_COLORS:
         if (ui) {
             ui->SetCheck(m_app.Settings().m_bColors);
@@ -571,7 +584,7 @@ bool CMainFrame::OnCmdMsg(int id, CmdUI* ui) {
             ActivateNextWindow();
         return true;
     default:
-        return false;
+        return m_references && m_references->OnCmdMsg(id, ui);
     }
 }
 

@@ -21,6 +21,8 @@ class CDocTemplate;
 class CFindReplaceDlg;
 class CKivaApp;
 class CKivaView;
+class ReferencesDock;
+class ProblemsDock;
 enum class FindDialogMode;
 
 // The stored placement of the main window ("Settings"/"WindowPos").
@@ -94,6 +96,8 @@ public:
     void OpenFindReplace(FindDialogMode mode);
     void FindAgain();
     CFindReplaceDlg* FindReplaceDialog() const { return m_findReplace; }
+    // The list of who refers to what (Shift+F12).
+    ReferencesDock* References() const { return m_references; }
     // The view of the document window that is active, or was the last to be
     // while another window (such as the find dialog) has the focus.
     CKivaView* CurrentView() const;
@@ -131,6 +135,8 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_idleLabel = nullptr;
     CFindReplaceDlg* m_findReplace = nullptr; // made on first use, owned as a child
+    ReferencesDock* m_references = nullptr;   // owned as a child
+    ProblemsDock* m_problems = nullptr;       // owned as a child
     bool m_menusForDocument = false;
     bool m_menusBuilt = false;
     int m_childrenOpened = 0; // document windows opened so far, for their placement

@@ -20,7 +20,7 @@ CTabStopDlg::CTabStopDlg(unsigned tabStop, QWidget* parent)
 }
 
 void CTabStopDlg::accept() {
-    if (!ReadUnsignedField(m_field, 1, 10, m_nTabStop))
+    if (!ReadUnsignedField(m_field, kTabStopSetting, m_nTabStop))
         return;
     QDialog::accept();
 }

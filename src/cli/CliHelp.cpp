@@ -1,5 +1,6 @@
 #include "cli/CliHelp.h"
 
+#include "settings/SettingRange.h"
 #include "sys/Platform.h"
 
 #include <utility>
@@ -60,7 +61,7 @@ constexpr CommandHelpText kHelp[] = {
      "      --new N           the first new number, 1 to 65279 (default 10)\n"
      "      --old N           the line to start from, 1 to 65279 (default: the\n"
      "                        first line, so the whole program is renumbered)\n"
-     "      --step N          the step, 1 to 65278 (default 10)\n"},
+     "      --step N          the step, {step-range} (default 10)\n"},
     {Command::Tidy, "tidy [OPTIONS] FILE", "make a program as shared into one the device takes",
      "Makes a line-numbered program as people share it into one the device takes:\n"
      "removes empty lines and lines of only blanks and tabs, removes the blanks and\n"
@@ -193,12 +194,12 @@ constexpr std::string_view kWireOutputOptions =
 
 constexpr std::string_view kNumberingOptions =
     "      --number-start N    first number given to a file without numbers,\n"
-    "                          1 to 65279 (settings LineNumber/StartLine, 10)\n"
-    "      --number-step N     step between those numbers, 1 to 65278\n"
-    "                          (settings LineNumber/Step, 10)\n";
+    "                          {start-range} ({start-setting})\n"
+    "      --number-step N     step between those numbers, {step-range}\n"
+    "                          ({step-setting})\n";
 
 constexpr std::string_view kTabOption =
-    "      --tab N             tab width, 1 to 10 (settings Edit/TabStop, 4)\n";
+    "      --tab N             tab width, {tab-range} ({tab-setting})\n";
 
 constexpr std::string_view kLineEndOptions =
     "      --eol cr|lf|crlf    the device's line end (settings COMPORT/EndOfLine,\n"
@@ -284,8 +285,36 @@ constexpr std::string_view kTransferExitStatus =
 constexpr std::string_view kStateFolder = "$XDG_STATE_HOME/tessel";
 constexpr std::string_view kStateFolderOnWindows = "%LOCALAPPDATA%\\tessel";
 
-// The help as this system has it: on Windows the state folder is its own.
+// The values an option takes that the settings file keeps too, and where it
+// keeps them: the help names them as the settings read them.
+struct SettingWords {
+    std::string_view name; // "{name-range}", "{name-setting}" in the help
+    const NumberSetting& setting;
+};
+constexpr SettingWords kSettingWords[] = {
+    {"start", kStartLineSetting},
+    {"step", kLineStepSetting},
+    {"tab", kTabStopSetting},
+};
+
+void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
+    for (std::size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + with.size()))
+        text.replace(at, what.size(), with);
+}
+
+// The help as this system has it, with the settings' ranges and defaults: on
+// Windows the state folder is its own.
 std::string ForThisSystem(std::string text) {
+    for (const SettingWords& words : kSettingWords) {
+        const NumberSetting& s = words.setting;
+        const std::string name(words.name);
+        ReplaceAll(text, "{" + name + "-range}",
+                   std::to_string(s.min) + " to " + std::to_string(s.max));
+        ReplaceAll(text, "{" + name + "-setting}",
+                   std::string("settings ") + s.section + "/" + s.key + ", " +
+                       std::to_string(s.fallback));
+    }
     if (sys::kWindows)
         if (const std::size_t at = text.find(kStateFolder); at != std::string::npos)
             text.replace(at, kStateFolder.size(), kStateFolderOnWindows);
@@ -333,7 +362,7 @@ std::string ToolHelp() {
             "Options override the settings file, which overrides the defaults.\n\n";
     text += kExitStatus;
     text += kTransferExitStatus;
-    return text;
+    return ForThisSystem(std::move(text));
 }
 
 std::string CommandHelp(Command command) {

@@ -2,6 +2,7 @@
 
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
+#include "settings/ComSettings.h"
 
 #include <nlohmann/json.hpp>
 
@@ -15,18 +16,7 @@ using Json = nlohmann::ordered_json;
 
 // How a reference refers to its line, as the keyword before it is written.
 std::string_view HowOf(KeywordFlag flag) {
-    switch (flag) {
-    case kKwThen:
-        return "THEN";
-    case kKwElse:
-        return "ELSE";
-    case kKwRestore:
-        return "RESTORE";
-    case kKwGosub:
-        return "GOSUB";
-    default:
-        return "GOTO";
-    }
+    return ReferenceKeyword(flag);
 }
 
 std::string_view HowOf(UseKind kind) {
@@ -82,6 +72,20 @@ std::string Utf8Name(std::string_view bytes) {
 
 std::string_view NameOf(const ProgramModel& model, const SymbolUse& use) {
     return model.LineText(use.line).substr(use.column, use.length);
+}
+
+std::string ComNames(const SerialPortInfo& port, std::string_view separator) {
+    std::string names;
+    for (const unsigned i : port.comPorts)
+        names.append(names.empty() ? "" : separator).append(kPortNames[i]);
+    return names;
+}
+
+// A JSON string of `value`, through the JSON library: escaped as JSON
+// wants, a byte that is no UTF-8 (a device's name can be any bytes) as
+// U+FFFD, so that the listing is always valid JSON.
+std::string JsonString(std::string_view value) {
+    return nlohmann::json(value).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 } // namespace
@@ -186,6 +190,50 @@ std::string XrefJson(const FilePlaces& places) {
     listing["labels"] = std::move(labels);
     listing["variables"] = std::move(variables);
     return listing.dump(2) + '\n';
+}
+
+std::string PortsTable(const std::vector<SerialPortInfo>& ports) {
+    // Blanks and control characters would split a field or a line.
+    auto field = [](std::string value) {
+        for (char& c : value)
+            if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F)
+                c = '_';
+        return value.empty() ? std::string("-") : value;
+    };
+    std::string text;
+    for (const SerialPortInfo& port : ports) {
+        std::string description = port.Description();
+        for (char& c : description)
+            if (static_cast<unsigned char>(c) < ' ' || c == 0x7F)
+                c = ' ';
+        text += field(port.path) + '\t' + field(port.device) + '\t' + field(ComNames(port, ",")) +
+                '\t' + (port.openable ? "rw" : "no") + '\t' +
+                field(port.vendorId.empty() ? "" : port.vendorId + ":" + port.productId) + '\t' +
+                field(port.driver) + '\t' + (description.empty() ? "-" : description) + '\n';
+    }
+    return text;
+}
+
+std::string PortsJson(const std::vector<SerialPortInfo>& ports) {
+    std::string text = "[";
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const SerialPortInfo& port = ports[i];
+        std::string com;
+        for (const unsigned k : port.comPorts)
+            com.append(com.empty() ? "" : ", ").append(JsonString(kPortNames[k]));
+        text += i == 0 ? "\n" : ",\n";
+        text += "  {\"path\": " + JsonString(port.path) +
+                ", \"device\": " + JsonString(port.device) + ", \"com\": [" + com +
+                "], \"openable\": " + (port.openable ? "true" : "false") +
+                ", \"vendor_id\": " + JsonString(port.vendorId) +
+                ", \"product_id\": " + JsonString(port.productId) +
+                ", \"manufacturer\": " + JsonString(port.manufacturer) +
+                ", \"product\": " + JsonString(port.product) +
+                ", \"serial\": " + JsonString(port.serial) +
+                ", \"driver\": " + JsonString(port.driver) +
+                ", \"description\": " + JsonString(port.Description()) + "}";
+    }
+    return text + (ports.empty() ? "]\n" : "\n]\n");
 }
 
 } // namespace tessel::cli

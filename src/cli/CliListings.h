@@ -1,9 +1,10 @@
 #pragma once
 
-// What tessel-cli check and xref write about a program, from the core's model
-// of it: its problems one a line, and its cross-reference listing as a
-// table or as JSON.
+// What tessel-cli check, xref and ports write: a program's problems one a
+// line and its cross-reference listing, from the core's model of it, and the
+// serial ports, each listing as a table or as JSON.
 
+#include "comm/PortDiscovery.h"
 #include "model/ProgramModel.h"
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessel::cli {
 
@@ -50,5 +52,12 @@ std::string XrefTable(const FilePlaces& places);
 // "uses": [...]}], "variables": [...]}; each reference or use has "how",
 // "from" (null for none), "line" and "column".
 std::string XrefJson(const FilePlaces& places);
+
+// ports' listing, one port a line, seven fields separated by a tab (PATH,
+// DEVICE, COM, ACCESS, USB-ID, DRIVER, DESCRIPTION); an empty field reads
+// '-', blanks and control characters in the others '_'.
+std::string PortsTable(const std::vector<SerialPortInfo>& ports);
+// The same as a JSON array, one object a line, every string valid UTF-8.
+std::string PortsJson(const std::vector<SerialPortInfo>& ports);
 
 } // namespace tessel::cli

@@ -4,9 +4,9 @@
 #include "engine/LineWithNum.h"
 #include "res/StringTable.h"
 #include "settings/ComSettings.h"
+#include "settings/SettingRange.h"
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 namespace tessel::cli {
@@ -89,16 +89,6 @@ std::string Listed(const char* const (&items)[N], unsigned last) {
     return Listed(views, last);
 }
 
-// The commands that take some options: "send and receive".
-template <typename Takes>
-std::string Takers(Takes takes) {
-    std::vector<std::string_view> names;
-    for (const CommandInfo& info : kCommands)
-        if (info.command != Command::Help && std::invoke(takes, info.options))
-            names.push_back(info.name);
-    return Listed(names, IDS_CLI_LIST_AND);
-}
-
 enum class Opt {
     Output,
     InPlace,
@@ -132,11 +122,20 @@ enum class Opt {
     Version,
 };
 
-// Which commands take an option, and what its value may be, for the
-// completion of a command line (the checks of a parsed command line are
-// Parser::Check, and a test holds the two together).
+// Which commands take an option: what a parsed command line is checked
+// against, and what the completion of a command line offers.
 using TakenBy = bool (*)(Command command);
+// What the completion offers as an option's value.
 using Values = void (*)(Completion& completion);
+
+// The commands that take an option: "send and receive".
+std::string Takers(TakenBy takenBy) {
+    std::vector<std::string_view> names;
+    for (const CommandInfo& info : kCommands)
+        if (info.command != Command::Help && takenBy(info.command))
+            names.push_back(info.name);
+    return Listed(names, IDS_CLI_LIST_AND);
+}
 
 constexpr bool ByEvery(Command) {
     return true;
@@ -197,10 +196,16 @@ constexpr const char* kFlowNames[] = {"xon", "rts", "none"};
 constexpr const char* kEncodingNames[] = {"cp932", "utf-8"};
 // The words of --lang.
 constexpr const char* kLanguageNames[] = {"ja", "en"};
-// The options that only some commands take, as their messages name them.
-constexpr const char* kRenumberOptions[] = {"--new", "--old", "--step"};
-constexpr const char* kNumberingOptions[] = {"--number-start", "--number-step"};
-constexpr const char* kLineEndOptions[] = {"--eol", "--eof"};
+// How a command line is told that it gives an option to a command that
+// does not take it.
+enum class Misplaced : std::uint8_t {
+    ByHand,    // by rules of its own (Parser::Check), or taken by every command
+    Alone,     // "--tab belongs to check, wire and send"
+    Renumbers, // with the rest of its group: "--new, --old and --step belong to renumber"
+    Numbers,   // --number-start and --number-step
+    LineEnds,  // --eol and --eof
+    AsTyped,   // the first given of its group, as typed: "'--baud' belongs to ..."
+};
 
 struct OptionInfo {
     std::string_view longName;
@@ -209,6 +214,7 @@ struct OptionInfo {
     Opt id;
     TakenBy takenBy = ByEvery;
     Values values = nullptr; // nullptr: nothing to offer
+    Misplaced misplaced = Misplaced::ByHand;
 };
 
 constexpr OptionInfo kOptions[] = {
@@ -217,36 +223,61 @@ constexpr OptionInfo kOptions[] = {
     {"type", 0, true, Opt::Type, By<&CommandOptions::type>, Kinds},
     {"numbers", 0, false, Opt::Numbers, ByDocumentWriters<Command::Unnumber>},
     {"no-numbers", 0, false, Opt::NoNumbers, ByDocumentWriters<Command::Number>},
-    {"number-start", 0, true, Opt::NumberStart, By<&CommandOptions::numbering>},
-    {"number-step", 0, true, Opt::NumberStep, By<&CommandOptions::numbering>},
-    {"tab", 0, true, Opt::Tab, By<&CommandOptions::sends>},
-    {"eol", 0, true, Opt::Eol, ByLinesOnTheWire, Words<kEolNames>},
-    {"eof", 0, true, Opt::Eof, ByLinesOnTheWire},
+    {"number-start", 0, true, Opt::NumberStart, By<&CommandOptions::numbering>, nullptr,
+     Misplaced::Numbers},
+    {"number-step", 0, true, Opt::NumberStep, By<&CommandOptions::numbering>, nullptr,
+     Misplaced::Numbers},
+    {"tab", 0, true, Opt::Tab, By<&CommandOptions::sends>, nullptr, Misplaced::Alone},
+    {"eol", 0, true, Opt::Eol, ByLinesOnTheWire, Words<kEolNames>, Misplaced::LineEnds},
+    {"eof", 0, true, Opt::Eof, ByLinesOnTheWire, nullptr, Misplaced::LineEnds},
     {"settings", 0, true, Opt::Settings, ByEvery, Files},
     {"lang", 0, true, Opt::Lang, ByEvery, Words<kLanguageNames>},
-    {"new", 0, true, Opt::New, By<&CommandOptions::renumber>},
-    {"old", 0, true, Opt::Old, By<&CommandOptions::renumber>},
-    {"step", 0, true, Opt::Step, By<&CommandOptions::renumber>},
-    {"port", 0, true, Opt::Port, By<&CommandOptions::serial>, Ports},
-    {"baud", 0, true, Opt::Baud, By<&CommandOptions::serial>, Words<kBaudRateTexts>},
-    {"data-bits", 0, true, Opt::DataBits, By<&CommandOptions::serial>, Words<kDataBitTexts>},
-    {"stop-bits", 0, true, Opt::StopBits, By<&CommandOptions::serial>, Words<kStopBitTexts>},
-    {"parity", 0, true, Opt::Parity, By<&CommandOptions::serial>, Words<kParityTexts>},
-    {"flow", 0, true, Opt::Flow, By<&CommandOptions::serial>, Words<kFlowNames>},
-    {"char-delay", 0, true, Opt::CharDelay, By<&CommandOptions::serial>},
-    {"line-delay", 0, true, Opt::LineDelay, By<&CommandOptions::serial>},
-    {"data", 0, false, Opt::Data, By<&CommandOptions::data>},
+    {"new", 0, true, Opt::New, By<&CommandOptions::renumber>, nullptr, Misplaced::Renumbers},
+    {"old", 0, true, Opt::Old, By<&CommandOptions::renumber>, nullptr, Misplaced::Renumbers},
+    {"step", 0, true, Opt::Step, By<&CommandOptions::renumber>, nullptr, Misplaced::Renumbers},
+    {"port", 0, true, Opt::Port, By<&CommandOptions::serial>, Ports, Misplaced::AsTyped},
+    {"baud", 0, true, Opt::Baud, By<&CommandOptions::serial>, Words<kBaudRateTexts>,
+     Misplaced::AsTyped},
+    {"data-bits", 0, true, Opt::DataBits, By<&CommandOptions::serial>, Words<kDataBitTexts>,
+     Misplaced::AsTyped},
+    {"stop-bits", 0, true, Opt::StopBits, By<&CommandOptions::serial>, Words<kStopBitTexts>,
+     Misplaced::AsTyped},
+    {"parity", 0, true, Opt::Parity, By<&CommandOptions::serial>, Words<kParityTexts>,
+     Misplaced::AsTyped},
+    {"flow", 0, true, Opt::Flow, By<&CommandOptions::serial>, Words<kFlowNames>,
+     Misplaced::AsTyped},
+    {"char-delay", 0, true, Opt::CharDelay, By<&CommandOptions::serial>, nullptr,
+     Misplaced::AsTyped},
+    {"line-delay", 0, true, Opt::LineDelay, By<&CommandOptions::serial>, nullptr,
+     Misplaced::AsTyped},
+    {"data", 0, false, Opt::Data, By<&CommandOptions::data>, nullptr, Misplaced::Alone},
     {"encoding", 0, true, Opt::Encoding, ByFileReaders, Words<kEncodingNames>},
-    {"timeout", 0, true, Opt::Timeout, By<&CommandOptions::timeout>},
-    {"json", 0, false, Opt::Json, ByListers},
-    {"max", 0, true, Opt::Max, By<&CommandOptions::problems>},
+    {"timeout", 0, true, Opt::Timeout, By<&CommandOptions::timeout>, nullptr, Misplaced::Alone},
+    {"json", 0, false, Opt::Json, ByListers, nullptr, Misplaced::Alone},
+    {"max", 0, true, Opt::Max, By<&CommandOptions::problems>, nullptr, Misplaced::Alone},
     {"help", 'h', false, Opt::Help},
     {"version", 0, false, Opt::Version, [](Command command) { return command == Command::None; }},
 };
 
-// The same upper limits as the dialogs that set these values.
-constexpr unsigned kMaxStep = kMaxLineNum - 1;
-constexpr unsigned kMaxTab = 10;
+// The options that only some commands take, in the order a command line is
+// checked for them, which tells of the first it finds: those that no reading
+// of FILE helps, those that a command reading FILE must take, and those
+// checked once FILE is known.
+constexpr Opt kCheckedFirst[] = {Opt::Json, Opt::Max};
+constexpr Opt kCheckedBeforeFile[] = {Opt::Timeout, Opt::New,         Opt::Old,
+                                      Opt::Step,    Opt::NumberStart, Opt::NumberStep,
+                                      Opt::Tab,     Opt::Eol,         Opt::Eof};
+constexpr Opt kCheckedAfterFile[] = {Opt::Port,      Opt::Baud,      Opt::DataBits,
+                                     Opt::StopBits,  Opt::Parity,    Opt::Flow,
+                                     Opt::CharDelay, Opt::LineDelay, Opt::Data};
+
+const OptionInfo& Row(Opt id) {
+    for (const OptionInfo& option : kOptions)
+        if (option.id == id)
+            return option;
+    return kOptions[0]; // every Opt has its row
+}
+
 // The most problems check --max may ask for: more than a program holds.
 constexpr unsigned kMaxProblems = 1000000;
 // The longest receive time-out: a day.
@@ -439,6 +470,11 @@ private:
         target = number;
         return true;
     }
+    // A value the settings file keeps too, in its range.
+    bool Number(std::string_view value, const std::string& shown, const NumberSetting& setting,
+                std::optional<unsigned>& target) {
+        return Number(value, shown, setting.min, setting.max, target);
+    }
 
     // One of `names` (in any case); its position goes to `target`.
     template <std::size_t N>
@@ -463,12 +499,7 @@ private:
     }
 
     bool Apply(const OptionInfo& option, std::string_view value, const std::string& shown) {
-        if (option.id >= Opt::Port && option.id <= Opt::LineDelay && m_serialOption.empty())
-            m_serialOption = shown;
-        // ports takes only --json, --settings, --lang and --help.
-        if (option.id != Opt::Json && option.id != Opt::Settings && option.id != Opt::Lang &&
-            option.id != Opt::Help && option.id != Opt::Version && m_fileOption.empty())
-            m_fileOption = shown;
+        m_given.push_back({&option, shown});
         switch (option.id) {
         case Opt::Output:
             if (value.empty())
@@ -497,11 +528,11 @@ private:
             m_options.numbers = false;
             return true;
         case Opt::NumberStart:
-            return Number(value, shown, 1, kMaxLineNum, m_options.numberStart);
+            return Number(value, shown, kStartLineSetting, m_options.numberStart);
         case Opt::NumberStep:
-            return Number(value, shown, 1, kMaxStep, m_options.numberStep);
+            return Number(value, shown, kLineStepSetting, m_options.numberStep);
         case Opt::Tab:
-            return Number(value, shown, 1, kMaxTab, m_options.tab);
+            return Number(value, shown, kTabStopSetting, m_options.tab);
         case Opt::Eol:
             return Choice(value, shown, kEolNames, m_options.endOfLine);
         case Opt::Eof: {
@@ -527,7 +558,7 @@ private:
         case Opt::Old:
             return Number(value, shown, 1, kMaxLineNum, m_options.oldStart);
         case Opt::Step:
-            return Number(value, shown, 1, kMaxStep, m_options.step);
+            return Number(value, shown, kLineStepSetting, m_options.step);
         case Opt::Port:
             // COM1 to COM4 choose a port as the settings do; anything else
             // names the device.
@@ -600,43 +631,24 @@ private:
             return Fail(IDS_CLI_MISSING_COMMAND, {});
         const std::string command(CommandName(o.command));
         const CommandOptions& takes = OptionsOf(o.command);
-        const auto lists = [](const CommandOptions& t) { return t.listing || t.lists; };
-        if (o.json && !lists(takes))
-            return Fail(IDS_CLI_BELONGS_TO, {"--json", Takers(lists), command});
-        if (o.maxProblems && !takes.problems)
-            return Fail(IDS_CLI_BELONGS_TO, {"--max", Takers(&CommandOptions::problems), command});
+        if (!CheckTaken(kCheckedFirst, command))
+            return false;
         if (takes.listing || takes.serves) {
             if (m_haveFile)
                 return Fail(IDS_CLI_READS_NO_FILE, {command});
-            if (!m_fileOption.empty())
-                return Fail(IDS_CLI_OPTION_DOES_NOT_APPLY, {Quoted(m_fileOption), command});
+            for (const Given& given : m_given)
+                if (!given.option->takenBy(o.command))
+                    return Fail(IDS_CLI_OPTION_DOES_NOT_APPLY, {Quoted(given.shown), command});
             return true;
         }
-        if (!takes.timeout && o.timeoutMs)
-            return Fail(IDS_CLI_BELONGS_TO,
-                        {"--timeout", Takers(&CommandOptions::timeout), command});
-        if (!takes.renumber && (o.newStart || o.oldStart || o.step))
-            return Fail(IDS_CLI_BELONG_TO, {Listed(kRenumberOptions, IDS_CLI_LIST_AND),
-                                            Takers(&CommandOptions::renumber), command});
-        // The options that stand for settings, where they change nothing.
-        if (!takes.numbering && (o.numberStart || o.numberStep))
-            return Fail(IDS_CLI_BELONG_TO, {Listed(kNumberingOptions, IDS_CLI_LIST_AND),
-                                            Takers(&CommandOptions::numbering), command});
-        if (!takes.sends && o.tab)
-            return Fail(IDS_CLI_BELONGS_TO, {"--tab", Takers(&CommandOptions::sends), command});
-        const auto linesOnTheWire = [](const CommandOptions& t) { return t.sends || t.serial; };
-        if (!linesOnTheWire(takes) && (o.endOfLine || o.endOfFile))
-            return Fail(IDS_CLI_BELONG_TO, {Listed(kLineEndOptions, IDS_CLI_LIST_AND),
-                                            Takers(linesOnTheWire), command});
+        if (!CheckTaken(kCheckedBeforeFile, command))
+            return false;
         if (takes.output == Output::Received)
             return CheckReceived(command, takes);
         if (!m_haveFile)
             return Fail(IDS_CLI_MISSING_FILE, {});
-        if (!takes.serial && !m_serialOption.empty())
-            return Fail(IDS_CLI_OPTION_BELONGS_TO,
-                        {Quoted(m_serialOption), Takers(&CommandOptions::serial), command});
-        if (!takes.data && o.data)
-            return Fail(IDS_CLI_BELONGS_TO, {"--data", Takers(&CommandOptions::data), command});
+        if (!CheckTaken(kCheckedAfterFile, command))
+            return false;
         if (o.inPlace && o.output)
             return Fail(IDS_CLI_IN_PLACE_WITH_OUTPUT, {});
         if (o.inPlace && o.file == "-")
@@ -662,6 +674,42 @@ private:
         return true;
     }
 
+    // Whether the command takes each option of `order` that the command line
+    // gives; else tells of the first that it does not take.
+    bool CheckTaken(std::span<const Opt> order, const std::string& command) {
+        for (const Opt id : order) {
+            const OptionInfo& option = Row(id);
+            const auto given = std::ranges::find(m_given, &option, &Given::option);
+            if (given == m_given.end() || option.takenBy(m_options.command))
+                continue;
+            const std::string takers = Takers(option.takenBy);
+            switch (option.misplaced) {
+            case Misplaced::ByHand:
+                continue;
+            case Misplaced::Alone:
+                return Fail(IDS_CLI_BELONGS_TO,
+                            {std::string("--").append(option.longName), takers, command});
+            case Misplaced::AsTyped: {
+                // The first of the group the command line gives, as it gives it.
+                const auto first =
+                    std::ranges::find(m_given, Misplaced::AsTyped,
+                                      [](const Given& g) { return g.option->misplaced; });
+                return Fail(IDS_CLI_OPTION_BELONGS_TO, {Quoted(first->shown), takers, command});
+            }
+            default: {
+                // The whole group, as the table lists it.
+                std::vector<std::string> names;
+                for (const OptionInfo& member : kOptions)
+                    if (member.misplaced == option.misplaced)
+                        names.push_back(std::string("--").append(member.longName));
+                const std::vector<std::string_view> views(names.begin(), names.end());
+                return Fail(IDS_CLI_BELONG_TO, {Listed(views, IDS_CLI_LIST_AND), takers, command});
+            }
+            }
+        }
+        return true;
+    }
+
     // A command that writes what it received writes the file that -o names
     // and reads none.
     bool CheckReceived(const std::string& command, const CommandOptions& takes) {
@@ -683,8 +731,12 @@ private:
     CliOptions& m_options;
     std::string& m_error;
     bool m_haveFile = false;
-    std::string m_serialOption; // the first serial option given, as typed
-    std::string m_fileOption;   // the first option ports does not take, as typed
+    // The options the command line gives, in its order, as typed.
+    struct Given {
+        const OptionInfo* option;
+        std::string shown;
+    };
+    std::vector<Given> m_given;
 };
 
 } // namespace

@@ -133,14 +133,7 @@ bool IsShowable(char32_t c) {
            c != kLineSeparator && c != kParagraphSeparator && c <= 0x10FFFF;
 }
 
-// The character that starts at `i` of `in` and its length in bytes; a
-// length of 0 when the bytes there are no UTF-8 character (a stray
-// continuation byte, a sequence cut short, an overlong form, a surrogate, a
-// value past U+10FFFF).
-struct Utf8Char {
-    char32_t value = 0;
-    std::size_t length = 0;
-};
+} // namespace
 
 Utf8Char ReadUtf8(std::string_view in, std::size_t i) {
     const auto b = static_cast<unsigned char>(in[i]);
@@ -176,8 +169,6 @@ Utf8Char ReadUtf8(std::string_view in, std::size_t i) {
         return {};
     return {value, length};
 }
-
-} // namespace
 
 std::size_t CharacterBytes(std::string_view bytes, std::size_t offset) {
     const auto b = static_cast<unsigned char>(bytes[offset]);
@@ -353,6 +344,17 @@ std::size_t Position(std::u16string_view text, std::size_t offset) {
             return i;
     }
     return text.size();
+}
+
+std::size_t UnitsToBytes(std::string_view bytes, std::size_t offset, std::size_t units) {
+    std::size_t at = offset;
+    for (; units > 0 && at < bytes.size(); --units) {
+        if (bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n')
+            at += 2; // a line break
+        else
+            at += std::max<std::size_t>(1, CharacterBytes(bytes, at)); // a byte's mark is one
+    }
+    return at - offset;
 }
 
 OffsetIndex::OffsetIndex(std::u16string_view text) : m_text(text) {

@@ -142,6 +142,16 @@ std::optional<ConversionError> FromUtf8(std::string_view utf8, std::string& byte
 std::optional<std::uint16_t> CodeOf(char32_t character);
 // Appends the UTF-8 bytes of `character` to `out`.
 void AppendUtf8(std::string& out, char32_t character);
+// The UTF-8 character that starts at `offset` of `utf8` and its length in
+// bytes; a length of 0 when the bytes there are no UTF-8 character (a stray
+// continuation byte, a sequence cut short, an overlong form, a surrogate, a
+// value past U+10FFFF). The one reading of UTF-8 every part of the program
+// shares.
+struct Utf8Char {
+    char32_t value = 0;
+    std::size_t length = 0;
+};
+Utf8Char ReadUtf8(std::string_view utf8, std::size_t offset);
 // Code page 932 bytes to UTF-8, into `utf8`. On an error `utf8` is left empty.
 std::optional<ConversionError> ToUtf8(std::string_view bytes, std::string& utf8);
 // Whether `bytes` read as UTF-8 without a fault and hold at least one
@@ -169,6 +179,11 @@ std::size_t ByteOffset(std::u16string_view text, std::size_t position);
 // of a line break is the position of that character or break; an offset at
 // or past the end is the length of the text.
 std::size_t Position(std::u16string_view text, std::size_t offset);
+// The other way round, read off the bytes: how many bytes `units` units of
+// Decode(bytes) take from byte `offset` on (where a unit starts), no further
+// than the end. What an editor needs to learn how many bytes a change took
+// away once the widget's text no longer has them.
+std::size_t UnitsToBytes(std::string_view bytes, std::size_t offset, std::size_t units);
 
 // Both conversions for many offsets into one text: one pass to build, then
 // each conversion is a lookup and a scan of at most 64 units. The text must

@@ -492,4 +492,19 @@ const KeywordRecord& KeywordAt(std::size_t index) {
     return kKeywordsX[std::size(kKeywordsX) - 1];
 }
 
+std::string_view ReferenceKeyword(KeywordFlag flag) {
+    switch (flag) {
+    case kKwThen:
+        return "THEN";
+    case kKwElse:
+        return "ELSE";
+    case kKwRestore:
+        return "RESTORE";
+    case kKwGosub:
+        return "GOSUB";
+    default:
+        return "GOTO";
+    }
+}
+
 } // namespace tessel

@@ -62,6 +62,10 @@ std::size_t LookupWord(std::string_view text, std::uint8_t& flag);
 // The same lookup with the keyword's category: the lexer's.
 KeywordMatch FindKeyword(std::string_view text);
 
+// The keyword that a line reference of `flag` follows, as written (GOTO for
+// one that names no such keyword).
+std::string_view ReferenceKeyword(KeywordFlag flag);
+
 // The per-letter lookups (none for J, Q, Y and Z).
 std::size_t LookupKeywordA(const char* text, std::uint8_t& flag);
 std::size_t LookupKeywordB(const char* text, std::uint8_t& flag);

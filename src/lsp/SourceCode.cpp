@@ -13,41 +13,16 @@ std::size_t Utf8Length(char32_t c) {
     return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
 }
 
-// The character at `i` of `in` and its length; U+FFFD for one byte when the
-// bytes there are no UTF-8 character.
+// The character at `i` of `in`, and `i` moved past it; U+FFFD for one byte
+// when the bytes there are no UTF-8 character.
 char32_t ReadUtf8(std::string_view in, std::size_t& i) {
-    const auto b = static_cast<unsigned char>(in[i]);
-    std::size_t length = b < 0x80                 ? 1
-                         : b >= 0xC2 && b <= 0xDF ? 2
-                         : b >= 0xE0 && b <= 0xEF ? 3
-                         : b >= 0xF0 && b <= 0xF4 ? 4
-                                                  : 0;
-    if (length == 1) {
-        ++i;
-        return b;
-    }
-    if (length == 0 || in.size() - i < length) {
+    const cp932::Utf8Char c = cp932::ReadUtf8(in, i);
+    if (c.length == 0) {
         ++i;
         return kReplacement;
     }
-    char32_t value = b & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto c = static_cast<unsigned char>(in[i + k]);
-        if ((c & 0xC0) != 0x80) {
-            ++i;
-            return kReplacement;
-        }
-        value = value << 6 | (c & 0x3F);
-    }
-    if (value < (length == 2   ? 0x80u
-                 : length == 3 ? 0x800u
-                               : 0x10000u) ||
-        value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        ++i;
-        return kReplacement;
-    }
-    i += length;
-    return value;
+    i += c.length;
+    return c.value;
 }
 
 } // namespace

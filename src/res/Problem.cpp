@@ -44,4 +44,25 @@ std::string DescribeProblem(const Problem& problem) {
     return text;
 }
 
+std::string DescribeFileFault(FileFault fault, int number, std::string_view place) {
+    std::string reason;
+    switch (fault) {
+    case FileFault::None:
+        return {};
+    case FileFault::System:
+        reason = SystemReason(number);
+        break;
+    case FileFault::NotRegularFile:
+        reason = LoadString(IDS_REASON_NOT_REGULAR_FILE);
+        break;
+    case FileFault::OwnerOnly:
+        reason = LoadFormatted(IDS_REASON_OWNER_ONLY, {SystemReason(number)});
+        break;
+    case FileFault::NoStateFolder:
+        reason = LoadString(IDS_REASON_NO_STATE_FOLDER);
+        break;
+    }
+    return place.empty() ? reason : std::string(place) + ": " + reason;
+}
+
 } // namespace tessel

@@ -52,4 +52,17 @@ std::string DescribeProblem(const Problem& problem);
 // Only the system's reason, as DescribeProblem words it.
 std::string DescribeSystemReason(const Problem& problem);
 
+// Why the system could not do something with a file: its error number, or a
+// fault it has no number for (sys/FileIo.h's FileError holds one).
+enum class FileFault : unsigned char {
+    None,
+    System,         // the error number says it
+    NotRegularFile, // a device or a pipe where a file was to be replaced
+    OwnerOnly,      // a folder with the sticky bit: only the owner may replace it
+    NoStateFolder,  // neither XDG_STATE_HOME nor HOME is set
+};
+// The fault in the words of the current language, after "`place`: " when a
+// place is given.
+std::string DescribeFileFault(FileFault fault, int number, std::string_view place = {});
+
 } // namespace tessel

@@ -154,6 +154,10 @@ enum StringId : unsigned {
     // A file in a folder with the sticky bit (such as /tmp) that belongs to
     // someone else could not be replaced (%1 the system's reason).
     IDS_REASON_OWNER_ONLY = 290,
+    // A file that was to be replaced is a device, a pipe or the like.
+    IDS_REASON_NOT_REGULAR_FILE = 790,
+    // There is no folder to keep received data in.
+    IDS_REASON_NO_STATE_FOLDER = 791,
 
     // Menu titles.
     IDS_MENU_FILE = 300,
@@ -467,6 +471,37 @@ enum StringId : unsigned {
     IDS_GOTO_LINE_NUMBER = 741,
     IDS_GOTO_LINE_INDEX = 742,
     IDS_GOTO_NOTHING = 743,
+    // The program's problems in the editor: the list beside it (its title
+    // and columns), the count in the status bar (%1 errors, %2 warnings),
+    // what F8 says when there are none, and the tooltip's line about a mend
+    // (%1 its name).
+    IDS_PROBLEMS_TITLE = 750,
+    IDS_PROBLEMS_LINE = 751,
+    IDS_PROBLEMS_MESSAGE = 752,
+    IDS_PROBLEMS_COUNT = 753,
+    IDS_PROBLEMS_NONE = 754,
+    IDS_PROBLEM_MEND_HINT = 755,
+    // The list of who refers to a line, a label or a variable: its title,
+    // its columns, how a place refers (line references go by their
+    // keyword), what it lists (%1 the line's number, the label with its
+    // asterisk or the variable; %2 how many places), and what the status bar
+    // says when there is nothing to list.
+    IDS_REFS_TITLE = 770,
+    IDS_REFS_COLUMN_LINE = 771,
+    IDS_REFS_COLUMN_HOW = 772,
+    IDS_REFS_COLUMN_TEXT = 773,
+    IDS_REFS_DEFINED = 774,
+    IDS_REFS_SET = 775,
+    IDS_REFS_READ = 776,
+    IDS_REFS_TO_LINE = 777,
+    IDS_REFS_TO_LABEL = 778,
+    IDS_REFS_TO_VARIABLE = 779,
+    IDS_REFS_NONE_TO_LINE = 780,  // %1 the line's number
+    IDS_REFS_NONE_TO_LABEL = 781, // %1 the label with its asterisk
+    IDS_REFS_NOTHING = 782,
+    // Going back or forward when no jump is behind or ahead of the caret.
+    IDS_NAVIGATE_NO_BACK = 783,
+    IDS_NAVIGATE_NO_FORWARD = 784,
 
     // tessel-cli lsp: what hovering over a reference or a keyword shows.
     // %1 the number, or the label with its asterisk.

@@ -11,42 +11,44 @@
 namespace tessel {
 namespace {
 
-constexpr std::uint32_t kAny = 0xFFFFFFFF;
-
-// A number kept in the settings file: where it is, the command that writes
-// it, its default and range (as the file's unsigned reading), and how the
+// A number kept in the settings file: where it is, its default and range (as
+// the file's unsigned reading), the command that writes it, and how the
 // member takes and gives its value.
 struct NumberKey {
-    const char* section;
-    const char* key;
+    NumberSetting setting;
     SettingGroup group;
-    int fallback;
-    std::uint32_t min;
-    std::uint32_t max;
     void (*take)(AppSettings& settings, std::uint32_t stored);
     int (*give)(const AppSettings& settings);
 };
 
 constexpr NumberKey kNumberKeys[] = {
-    {"Settings", "PreviewPages", SettingGroup::PreviewPages, 0, 0, kAny,
+    {{"Settings", "PreviewPages", 0, 0, kAnyNumber},
+     SettingGroup::PreviewPages,
      [](AppSettings& s, std::uint32_t v) { s.m_nPreviewPages = static_cast<int>(v); },
      [](const AppSettings& s) { return s.m_nPreviewPages; }},
-    {"Font", "Size", SettingGroup::Font, 12, 0, kAny,
+    {{"Font", "Size", 12, 0, kAnyNumber},
+     SettingGroup::Font,
      [](AppSettings& s, std::uint32_t v) { s.m_nFontSize = static_cast<int>(v); },
      [](const AppSettings& s) { return s.m_nFontSize; }},
-    {"Edit", "TabStop", SettingGroup::TabStop, 4, 1, 10,
+    {kTabStopSetting, SettingGroup::TabStop,
      [](AppSettings& s, std::uint32_t v) { s.m_nTabStop = v; },
      [](const AppSettings& s) { return static_cast<int>(s.m_nTabStop); }},
-    {"Edit", "Colors", SettingGroup::Colors, 1, 0, 1,
+    {{"Edit", "Colors", 1, 0, 1},
+     SettingGroup::Colors,
      [](AppSettings& s, std::uint32_t v) { s.m_bColors = v != 0; },
      [](const AppSettings& s) { return s.m_bColors ? 1 : 0; }},
-    {"Misc", "PrintPage", SettingGroup::PrintPage, 0, 0, kAny,
+    {{"Settings", "ProblemsList", 0, 0, 1},
+     SettingGroup::ProblemsList,
+     [](AppSettings& s, std::uint32_t v) { s.m_bProblemsList = v != 0; },
+     [](const AppSettings& s) { return s.m_bProblemsList ? 1 : 0; }},
+    {{"Misc", "PrintPage", 0, 0, kAnyNumber},
+     SettingGroup::PrintPage,
      [](AppSettings& s, std::uint32_t v) { s.m_nPrintPage = static_cast<int>(v); },
      [](const AppSettings& s) { return s.m_nPrintPage; }},
-    {"LineNumber", "StartLine", SettingGroup::LineNumbers, 10, 1, kMaxLineNum,
+    {kStartLineSetting, SettingGroup::LineNumbers,
      [](AppSettings& s, std::uint32_t v) { s.m_nStartLine = v; },
      [](const AppSettings& s) { return static_cast<int>(s.m_nStartLine); }},
-    {"LineNumber", "Step", SettingGroup::LineNumbers, 10, 1, kMaxLineNum - 1,
+    {kLineStepSetting, SettingGroup::LineNumbers,
      [](AppSettings& s, std::uint32_t v) { s.m_nLineStep = v; },
      [](const AppSettings& s) { return static_cast<int>(s.m_nLineStep); }},
 };
@@ -59,15 +61,16 @@ constexpr const char kFaceNameKey[] = "FaceName";
 
 void LoadNumber(AppSettings& settings, const ProfileStore& profile, const NumberKey& number,
                 std::vector<std::string>* ignored) {
-    const std::uint32_t value = profile.GetProfileInt(number.section, number.key, number.fallback);
-    if (value >= number.min && value <= number.max) {
+    const NumberSetting& where = number.setting;
+    const std::uint32_t value = profile.GetProfileInt(where.section, where.key, where.fallback);
+    if (where.Holds(value)) {
         number.take(settings, value);
         return;
     }
-    const auto fallback = static_cast<std::uint32_t>(number.fallback);
+    const auto fallback = static_cast<std::uint32_t>(where.fallback);
     if (ignored)
         ignored->push_back(
-            DescribeIgnored(number.section, number.key, value, number.min, number.max, fallback));
+            DescribeIgnored(where.section, where.key, value, where.min, where.max, fallback));
     number.take(settings, fallback);
 }
 
@@ -128,7 +131,8 @@ bool AppSettings::Write(ProfileStore& profile, SettingGroup group) const {
     }
     for (const NumberKey& number : kNumberKeys)
         if (number.group == group &&
-            !profile.WriteProfileInt(number.section, number.key, number.give(*this)))
+            !profile.WriteProfileInt(number.setting.section, number.setting.key,
+                                     number.give(*this)))
             written = false;
     return written;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/ComSettings.h"
+#include "settings/SettingRange.h"
 
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ enum class SettingGroup {
     RecentFiles,  // "Recent File List"/"File1" to "File4"; keys past the list removed
     WindowPos,    // "Settings"/"WindowPos", written only when there is one
     Colors,       // "Edit"/"Colors"
+    ProblemsList, // "Settings"/"ProblemsList"
 };
 
 // The program's settings in memory: loaded once at start-up, updated by each
@@ -35,10 +37,12 @@ enum class SettingGroup {
 // Every key is read and written in one place, AppSettings.cpp.
 struct AppSettings {
     ComSettings m_comSettings;
-    unsigned m_nStartLine = 10;
-    unsigned m_nLineStep = 10;
-    unsigned m_nTabStop = 4;
+    unsigned m_nStartLine = kStartLineSetting.fallback;
+    unsigned m_nLineStep = kLineStepSetting.fallback;
+    unsigned m_nTabStop = kTabStopSetting.fallback;
     bool m_bColors = true; // the editor colours the parts of a program
+    // The list of the program's problems is shown beside the editors.
+    bool m_bProblemsList = false;
     int m_nPrintPage = 0;
     std::string m_strFaceName = kDefaultFaceName; // code page 932 bytes
     int m_nFontSize = 12;                         // points

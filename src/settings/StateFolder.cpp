@@ -15,16 +15,16 @@ FileError KeepReceivedInStateFolder(const std::string& bytes, std::string_view e
                                     std::string& path) {
     const std::string folder = StateFolder();
     if (folder.empty())
-        return FileError::Because("no folder for it: neither XDG_STATE_HOME nor HOME is set");
+        return FileError::Because(FileFault::NoStateFolder);
     if (const FileError error = MakeFolders(folder, 0700))
-        return FileError::Because(sys::NativeSeparators(folder) + ": " + error.Reason());
+        return error.At(sys::NativeSeparators(folder));
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     char stem[64] = "received";
     if (sys::LocalTime(now, local))
         std::strftime(stem, sizeof stem, "received-%Y%m%d-%H%M%S", &local);
     if (const FileError error = WriteNewFile(folder, stem, extension, bytes, path))
-        return FileError::Because(sys::NativeSeparators(folder) + ": " + error.Reason());
+        return error.At(sys::NativeSeparators(folder));
     return {};
 }
 

@@ -1,14 +1,16 @@
 #include "sys/FileIo.h"
 #include "sys/Fd.h"
 
-#include "res/StringTable.h"
+#include "sys/Platform.h"
 #include "sys/SysCalls.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <climits> // PATH_MAX
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <unistd.h> // W_OK, X_OK
 #include <utility>
 
 namespace tessel {
@@ -21,20 +23,24 @@ FileError LastError() {
 } // namespace
 
 FileError FileError::FromErrno(int number) {
+    return Because(FileFault::System, number);
+}
+
+FileError FileError::Because(FileFault fault, int number) {
     FileError error;
+    error.m_fault = fault;
     error.m_number = number;
-    error.m_reason = SystemReason(number);
     return error;
 }
 
-FileError FileError::Because(std::string reason) {
-    FileError error;
-    error.m_reason = std::move(reason);
+FileError FileError::At(std::string place) const {
+    FileError error = *this;
+    error.m_place = std::move(place);
     return error;
 }
 
 bool FileError::IsNotFound() const {
-    return m_number == ENOENT || m_number == ENOTDIR;
+    return m_fault == FileFault::System && (m_number == ENOENT || m_number == ENOTDIR);
 }
 
 FileError WriteAll(int fd, std::string_view bytes) {
@@ -44,6 +50,51 @@ FileError WriteAll(int fd, std::string_view bytes) {
             return LastError();
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
+    return {};
+}
+
+FileError WriteOrReplaceFile(const std::string& path, const std::string& bytes) {
+    struct stat st {};
+    const bool exists = sys::Stat(path.c_str(), st) == 0;
+    if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        Fd fd(sys::Open(path.c_str(), O_WRONLY | O_CLOEXEC));
+        if (fd.get() < 0)
+            return LastError();
+        FileError error = WriteAll(fd.get(), bytes);
+        if (sys::Close(fd.release()) != 0 && !error && errno != EINTR)
+            error = LastError();
+        return error;
+    }
+    if (exists && S_ISREG(st.st_mode) && sys::Access(path.c_str(), W_OK) != 0)
+        return LastError();
+    return ReplaceFile(path, bytes);
+}
+
+FileError CheckWritable(const std::string& path) {
+    struct stat st {};
+    std::string folder;
+    if (sys::Stat(path.c_str(), st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return FileError::FromErrno(EISDIR);
+        if (sys::Access(path.c_str(), W_OK) != 0)
+            return LastError();
+        if (!S_ISREG(st.st_mode))
+            return {}; // a device or a pipe, written to as it is
+        // Replaced through a temporary file beside it, or beside the file
+        // a link points to.
+        char resolved[PATH_MAX];
+        folder = sys::FolderOf(sys::RealPath(path.c_str(), resolved) ? resolved : path);
+    } else if (errno == ENOENT) {
+        folder = sys::FolderOf(path);
+    } else {
+        return LastError();
+    }
+    if (sys::Stat(folder.c_str(), st) != 0)
+        return LastError();
+    if (!S_ISDIR(st.st_mode))
+        return FileError::FromErrno(ENOTDIR);
+    if (sys::Access(folder.c_str(), W_OK | X_OK) != 0)
+        return LastError();
     return {};
 }
 

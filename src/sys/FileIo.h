@@ -6,8 +6,10 @@
 // of a file apart) is in FileIoPosix.cpp and FileIoWin32.cpp.
 //
 // Every function reports a failure the same way: it returns a FileError,
-// which is false when nothing went wrong and otherwise says why, in the words
-// the user is shown.
+// which is false when nothing went wrong and otherwise says why: an error
+// number or a fault, put into words only where the user reads it.
+
+#include "res/Problem.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,19 +23,27 @@ class FileError {
 public:
     // No error.
     FileError() = default;
-    // The system's error number (an errno value), told as the system tells it.
+    // The system's error number (an errno value).
     static FileError FromErrno(int number);
-    // A reason the system has no error number for.
-    static FileError Because(std::string reason);
+    // A fault the system has no error number for, or gives one inside
+    // (`number`, for FileFault::OwnerOnly).
+    static FileError Because(FileFault fault, int number = 0);
+    // The same fault at `place` (a folder, say), which its words name first.
+    FileError At(std::string place) const;
 
-    explicit operator bool() const { return !m_reason.empty(); }
-    const std::string& Reason() const { return m_reason; }
+    explicit operator bool() const { return m_fault != FileFault::None; }
+    FileFault Fault() const { return m_fault; }
+    int Number() const { return m_number; }
+    // Why, in the words of the current language: the error holds no
+    // sentence, so it is worded where the user reads it.
+    std::string Reason() const { return DescribeFileFault(m_fault, m_number, m_place); }
     // The file, or a folder on its path, does not exist.
     bool IsNotFound() const;
 
 private:
+    FileFault m_fault = FileFault::None;
     int m_number = 0;
-    std::string m_reason;
+    std::string m_place;
 };
 
 struct DocumentFile {
@@ -69,6 +79,16 @@ struct DocumentFile {
 // behind. An existing file's permissions are kept; through a symbolic link,
 // the file it points to is replaced.
 [[nodiscard]] FileError ReplaceFile(const std::string& path, const std::string& bytes);
+
+// Writes `bytes` to `path` as a tool that is told where to write does: a
+// device or a pipe is written to as it is (it cannot be replaced); a file the
+// user may not write is refused, never replaced behind their back; any other
+// file is replaced (ReplaceFile) or made.
+[[nodiscard]] FileError WriteOrReplaceFile(const std::string& path, const std::string& bytes);
+// Whether WriteOrReplaceFile could write `path`, as far as the file system
+// tells without writing (the file, and the folder its replacement is made
+// in). A full disk shows only when the bytes go.
+[[nodiscard]] FileError CheckWritable(const std::string& path);
 
 // What tells one version of a file from another: whether it is there, its
 // size and modification time, and which file it is (a replacement by

@@ -1,6 +1,5 @@
 // Replacing a file and telling its versions apart, on POSIX systems.
 
-#include "res/StringTable.h"
 #include "sys/Fd.h"
 #include "sys/FileIo.h"
 
@@ -115,7 +114,7 @@ FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
     if (existed) {
         if (!S_ISREG(st.st_mode))
             return S_ISDIR(st.st_mode) ? FileError::FromErrno(EISDIR)
-                                       : FileError::Because("not a regular file");
+                                       : FileError::Because(FileFault::NotRegularFile);
         mode = st.st_mode & 07777;
     }
 
@@ -152,7 +151,7 @@ FileError ReplaceFile(const std::string& givenPath, const std::string& bytes) {
         if (error == EPERM && existed && sys::Stat(DirectoryOf(path).c_str(), folder) == 0 &&
             (folder.st_mode & S_ISVTX) != 0) {
             sys::Unlink(temp.c_str());
-            return FileError::Because(LoadFormatted(IDS_REASON_OWNER_ONLY, {SystemReason(error)}));
+            return FileError::Because(FileFault::OwnerOnly, error);
         }
         return fail(error);
     }

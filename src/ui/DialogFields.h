@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingRange.h"
+
 class QDialog;
 class QDialogButtonBox;
 class QLineEdit;
@@ -15,6 +17,10 @@ namespace tessel {
 // limits otherwise). On a message the field gets the focus with its text
 // selected, and the caller keeps the dialog open.
 bool ReadUnsignedField(QLineEdit* field, unsigned min, unsigned max, unsigned& value);
+// The same for a value the settings file keeps, in its range.
+inline bool ReadUnsignedField(QLineEdit* field, const NumberSetting& setting, unsigned& value) {
+    return ReadUnsignedField(field, setting.min, setting.max, value);
+}
 
 // A field that takes digits only.
 QLineEdit* MakeDigitsField(const QString& text, const QString& name, QWidget* parent);

@@ -12,6 +12,7 @@
 #include "ui/MessageBox.h"
 #include "view/FindReplaceDlg.h"
 #include "view/PrintCommands.h"
+#include "view/ProblemMarks.h"
 #include "view/SourceHighlighter.h"
 #include "view/TransferDlg.h"
 #include "view/ViewShell.h"
@@ -70,6 +71,7 @@ CKivaView::CKivaView(IViewShell& shell, QWidget* parent)
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setWordWrapMode(QTextOption::NoWrap);
     m_highlighter = new SourceHighlighter(document());
+    m_problems = std::make_unique<ProblemMarks>(*this, shell);
     // The document is modified while its text differs from the one last
     // read or saved, as the undo history sees it: undoing back to that text
     // leaves it unmodified again.
@@ -95,6 +97,7 @@ void CKivaView::OnInitialUpdate() {
 
 void CKivaView::SetSourceKind(DocKind kind) {
     m_highlighter->SetKind(kind);
+    m_problems->SetKind(kind);
 }
 
 DocKind CKivaView::SourceKind() const {
@@ -105,6 +108,38 @@ void CKivaView::ShowOffset(std::size_t offset) {
     SetCaret(offset);
     centerCursor();
     setFocus();
+}
+
+void CKivaView::JumpTo(std::size_t offset) {
+    const QTextCursor from = textCursor();
+    ShowOffset(offset);
+    m_jumps.Jumped(from, textCursor());
+    m_shell.ScheduleCommandUpdate(); // Back and Forward
+}
+
+void CKivaView::JumpTo(const QTextCursor& place) {
+    const QTextCursor from = textCursor();
+    QTextCursor to(place);
+    to.clearSelection();
+    setTextCursor(to);
+    centerCursor();
+    setFocus();
+    m_jumps.Jumped(from, to);
+    m_shell.ScheduleCommandUpdate();
+}
+
+void CKivaView::OnNavigate(bool back) {
+    const std::optional<QTextCursor> place =
+        back ? m_jumps.Back(textCursor()) : m_jumps.Forward(textCursor());
+    if (!place) {
+        m_shell.ShowStatusMessage(
+            LoadQString(back ? IDS_NAVIGATE_NO_BACK : IDS_NAVIGATE_NO_FORWARD));
+        return;
+    }
+    setTextCursor(*place);
+    centerCursor();
+    setFocus();
+    m_shell.ScheduleCommandUpdate();
 }
 
 void CKivaView::OnGoToLine() {
@@ -120,9 +155,7 @@ void CKivaView::OnGoToLine() {
         dialog.setIntValue(textCursor().blockNumber() + 1);
         if (dialog.exec() != QDialog::Accepted)
             return;
-        setTextCursor(QTextCursor(document()->findBlockByNumber(dialog.intValue() - 1)));
-        centerCursor();
-        setFocus();
+        JumpTo(QTextCursor(document()->findBlockByNumber(dialog.intValue() - 1)));
         return;
     }
     ProgramModel model(ModelOptions::For(SourceKind(), m_shell.Settings()));
@@ -135,7 +168,7 @@ void CKivaView::OnGoToLine() {
         return;
     const int wanted = dialog.intValue();
     if (const auto line = model.LineWithNumber(static_cast<std::uint32_t>(wanted)))
-        ShowOffset(model.Line(*line).start);
+        JumpTo(model.Line(*line).start);
     else
         m_shell.ShowStatusMessage(
             QString::fromStdString(LoadFormatted(IDS_LSP_NO_SUCH_LINE, {std::to_string(wanted)})));
@@ -154,6 +187,7 @@ void CKivaView::ApplyFont(const QFont& font) {
 void CKivaView::SetTabStops(unsigned widthInCharacters) {
     m_tabWidth = widthInCharacters;
     setTabStopDistance(QFontMetricsF(font()).averageCharWidth() * widthInCharacters);
+    m_problems->Reread(); // a line's length on the device counts its tabs
 }
 
 std::string CKivaView::GetText() const {
@@ -208,6 +242,12 @@ std::size_t CKivaView::CaretOffset() const {
                              static_cast<std::size_t>(textCursor().position()));
 }
 
+ProgramModel CKivaView::BuildModel() const {
+    ProgramModel model(ModelOptions::For(SourceKind(), m_shell.Settings()));
+    model.Build(GetText());
+    return model;
+}
+
 bool CKivaView::IsModified() const {
     return document()->isModified();
 }
@@ -254,6 +294,8 @@ bool CKivaView::DoReceive() {
 }
 
 bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
+    if (m_problems->OnCmdMsg(id, ui))
+        return true;
     switch (id) {
     case ID_DATA_SEND:
         if (ui)
@@ -265,6 +307,13 @@ bool CKivaView::OnCmdMsg(int id, CmdUI* ui) {
             ui->enabled = GetLength() > 0;
         else
             OnGoToLine();
+        return true;
+    case ID_NAVIGATE_BACK:
+    case ID_NAVIGATE_FORWARD:
+        if (ui)
+            ui->enabled = id == ID_NAVIGATE_BACK ? m_jumps.CanGoBack() : m_jumps.CanGoForward();
+        else
+            OnNavigate(id == ID_NAVIGATE_BACK);
         return true;
     case ID_GOTO_DEFINITION:
         // Only BASIC refers to its lines (CViewWithLineNum).

@@ -3,6 +3,7 @@
 #include "doc/DocKind.h"
 #include "doc/EditText.h"
 #include "ui/CommandTarget.h"
+#include "view/JumpHistory.h"
 
 #include <QPlainTextEdit>
 
@@ -15,7 +16,9 @@
 namespace tessel {
 
 class CKivaDoc;
+class ProgramModel;
 class CPrintCommands;
+class ProblemMarks;
 class SourceHighlighter;
 class IViewShell;
 
@@ -54,6 +57,8 @@ public:
     void SetCaret(std::size_t offset) override;
     // The caret as a byte offset into GetText().
     std::size_t CaretOffset() const;
+    // The core's model of the text as it is now, read as the document's kind.
+    ProgramModel BuildModel() const;
     bool IsModified() const override;
     void SetModified(bool modified) override;
 
@@ -70,12 +75,20 @@ public:
     bool ReplaceEach(std::span<const std::size_t> starts, std::size_t length, const QString& text);
     // Printing, print preview and this window's page setup.
     CPrintCommands& Printing() { return *m_printing; }
+    // The program's problems marked in the text.
+    ProblemMarks& Problems() { return *m_problems; }
 
     // Sends the document as data (DATA windows).
     void OnDataSend();
     // Asks for a line number (the editor's own line where the lines have no
     // numbers) and puts the caret at the start of that line.
     void OnGoToLine();
+    // Puts the caret at byte `offset` (or at `place`), shown in the middle of
+    // the view, as a jump that Alt+Left comes back from.
+    void JumpTo(std::size_t offset);
+    void JumpTo(const QTextCursor& place);
+    // Back and forward through the jumps (Alt+Left, Alt+Right).
+    void OnNavigate(bool back);
     // Receives into this view's document, which is new: true when the text
     // received is in it, marked modified; false when the document is to be
     // closed again (nothing came, or the editor could not hold it, which a
@@ -128,7 +141,9 @@ private:
     CKivaDoc* m_document = nullptr;
     unsigned m_tabWidth = 4;
     std::unique_ptr<CPrintCommands> m_printing;
+    std::unique_ptr<ProblemMarks> m_problems;   // before the widget's text goes
     SourceHighlighter* m_highlighter = nullptr; // owned by the text document
+    JumpHistory m_jumps;
 };
 
 } // namespace tessel

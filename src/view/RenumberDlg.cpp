@@ -31,7 +31,7 @@ void CRenumberDlg::accept() {
     // Checked in the order new, old, step; the first bad field keeps the dialog open.
     if (!ReadUnsignedField(m_newStart, 1, kMaxLineNum, m_nNewStart) ||
         !ReadUnsignedField(m_oldStart, 1, kMaxLineNum, m_nOldStart) ||
-        !ReadUnsignedField(m_step, 1, kMaxLineNum - 1, m_nStep))
+        !ReadUnsignedField(m_step, kLineStepSetting, m_nStep))
         return;
     QDialog::accept();
 }

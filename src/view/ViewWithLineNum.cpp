@@ -1,12 +1,15 @@
 #include "view/ViewWithLineNum.h"
 
 #include "doc/LinePlace.h"
+#include "encoding/Cp932.h"
 #include "engine/DocBasic.h"
 #include "engine/Sort.h"
 #include "model/ProgramModel.h"
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
+#include "view/ProgramPlaces.h"
+#include "view/ReferenceLinks.h"
 #include "view/RenumberDlg.h"
 #include "view/ViewShell.h"
 
@@ -36,7 +39,24 @@ private:
     bool m_after;
 };
 
+// What the status bar or a hover says of a reference to a line or a label
+// that is not there.
+std::string MissingTarget(const ProgramPlace& place) {
+    if (place.kind == PlaceKind::LineReference)
+        return LoadFormatted(IDS_LSP_NO_SUCH_LINE, {std::to_string(place.number)});
+    return LoadFormatted(IDS_LSP_NO_SUCH_LABEL, {"*" + place.name});
+}
+
+QString FromCp932(std::string_view bytes) {
+    const std::u16string text = cp932::Decode(bytes);
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 } // namespace
+
+CViewWithLineNum::CViewWithLineNum(IViewShell& shell, QWidget* parent) : CKivaView(shell, parent) {
+    new ReferenceLinks(*this);
+}
 
 CDocWithLineNum* CViewWithLineNum::Document() const {
     return static_cast<CDocWithLineNum*>(GetDocument());
@@ -90,36 +110,24 @@ bool CViewWithLineNum::OnCmdMsg(int id, CmdUI* ui) {
 }
 
 void CViewWithLineNum::OnGoToDefinition() {
-    ProgramModel model(ModelOptions::For(SourceKind(), Shell().Settings()));
-    model.Build(GetText());
-    if (model.LineCount() == 0)
-        return;
-    const std::size_t caret = CaretOffset();
-    const std::size_t line = model.LineAt(caret);
-    const std::size_t column = caret - model.Line(line).start;
-    // The caret on a number or just after it.
-    for (const LineReference& reference : model.ReferencesFrom(line)) {
-        if (column < reference.column || column > reference.column + reference.length)
-            continue;
-        if (const auto target = model.Target(reference))
-            return ShowOffset(model.Line(*target).start);
-        return Shell().ShowStatusMessage(QString::fromStdString(
-            LoadFormatted(IDS_LSP_NO_SUCH_LINE, {std::to_string(reference.target)})));
-    }
-    std::vector<Token> tokens;
-    model.Tokens(line, tokens);
-    for (const Token& token : tokens) {
-        if (token.kind != TokenKind::LabelReference || column < token.begin || column > token.end)
-            continue;
-        std::string_view name = model.LineText(line).substr(token.begin, token.end - token.begin);
-        if (name.starts_with('*'))
-            name.remove_prefix(1);
-        if (const auto target = model.LabelLine(name))
-            return ShowOffset(model.Line(*target).start);
-        return Shell().ShowStatusMessage(
-            QString::fromStdString(LoadFormatted(IDS_LSP_NO_SUCH_LABEL, {std::string(name)})));
-    }
-    Shell().ShowStatusMessage(LoadQString(IDS_GOTO_NOTHING));
+    const ProgramModel model = BuildModel();
+    // The caret on a reference or just after it.
+    const ProgramPlace place = PlaceAt(model, CaretOffset(), true);
+    if (place.kind != PlaceKind::LineReference && place.kind != PlaceKind::LabelReference)
+        return Shell().ShowStatusMessage(LoadQString(IDS_GOTO_NOTHING));
+    if (const auto target = TargetOf(model, place))
+        return JumpTo(model.Line(*target).start);
+    Shell().ShowStatusMessage(QString::fromStdString(MissingTarget(place)));
+}
+
+QString CViewWithLineNum::HoverText(std::size_t offset) const {
+    const ProgramModel model = BuildModel();
+    const ProgramPlace place = PlaceAt(model, offset, false);
+    if (place.kind != PlaceKind::LineReference && place.kind != PlaceKind::LabelReference)
+        return {};
+    const auto target = TargetOf(model, place);
+    return target ? FromCp932(model.LineText(*target))
+                  : QString::fromStdString(MissingTarget(place));
 }
 
 bool CViewWithLineNum::KeepingThePlace(const std::function<bool()>& reorder) {

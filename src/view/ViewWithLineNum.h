@@ -2,6 +2,8 @@
 
 #include "view/KivaView.h"
 
+#include <QString>
+
 namespace tessel {
 
 class CDocWithLineNum;
@@ -13,7 +15,7 @@ class CViewWithLineNum : public CKivaView {
     Q_OBJECT
 
 public:
-    using CKivaView::CKivaView;
+    explicit CViewWithLineNum(IViewShell& shell, QWidget* parent = nullptr);
 
     bool GetLineNumOutput() const override;
     void SetLineNumOutput(bool output) override;
@@ -28,6 +30,10 @@ public:
     // (after GOTO, GOSUB, THEN, ELSE, RESTORE, in lists and ON ...); the
     // status bar says when there is none.
     void OnGoToDefinition();
+    // What a hover at byte `offset` shows: the line that a line reference
+    // or a label's reference there names, or that it is not there; empty
+    // where there is no reference.
+    QString HoverText(std::size_t offset) const;
     // Sends the document as text, with its line numbers in number order.
     void OnTextSend();
 

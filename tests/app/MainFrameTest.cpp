@@ -3,6 +3,7 @@
 #include "app/DocTemplate.h"
 #include "app/FileSaveDlg.h"
 #include "app/InstanceLink.h"
+#include "app/ProblemsDock.h"
 #include "app/SplashDlg.h"
 #include "app/StartCommandLine.h"
 #include "app/Translations.h"
@@ -20,6 +21,7 @@
 #include "ui/CommandIds.h"
 #include "ui/DialogFields.h"
 #include "view/FindReplaceDlg.h"
+#include "view/ProblemMarks.h"
 #include "view/TransferDlg.h"
 #include "view/ViewWithLineNum.h"
 
@@ -57,6 +59,7 @@
 #include <QTextLayout>
 #include <QToolBar>
 #include <QTranslator>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QWindow>
 #include <QXmlStreamReader>
@@ -152,16 +155,33 @@ TEST(MainFrame, MenusWithoutAndWithADocument) {
         (QStringList{">新規作成(&N)", "開く(&O)...", "閉じる(&C)", "上書き保存(&S)",
                      "名前を付けて保存(&A)...", "-", "印刷(&P)...", "印刷ﾌﾟﾚﾋﾞｭｰ(&V)...",
                      "ページ設定(&U)...", "-", "最近使ったﾌｧｲﾙ", "-", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
-    EXPECT_EQ(MenuItems(h.Frame(), "編集(&E)"),
-              (QStringList{"元に戻す(&U)", "やり直し(&R)", "-", "切り取り(&T)", "ｺﾋﾟｰ(&C)",
-                           "貼り付け(&P)", "削除(&D)", "-", "文字列の検索(&F)", "文字列の置換(&E)",
-                           "すべての範囲を選択(&A)", "-", "指定行へ移動(&G)...",
-                           "参照先の行へ移動(&J)"}));
+    EXPECT_EQ(MenuItems(h.Frame(), "編集(&E)"), (QStringList{"元に戻す(&U)",
+                                                             "やり直し(&R)",
+                                                             "-",
+                                                             "切り取り(&T)",
+                                                             "ｺﾋﾟｰ(&C)",
+                                                             "貼り付け(&P)",
+                                                             "削除(&D)",
+                                                             "-",
+                                                             "文字列の検索(&F)",
+                                                             "文字列の置換(&E)",
+                                                             "すべての範囲を選択(&A)",
+                                                             "-",
+                                                             "指定行へ移動(&G)...",
+                                                             "参照先の行へ移動(&J)",
+                                                             "参照元の一覧(&W)",
+                                                             "-",
+                                                             "戻る(&B)",
+                                                             "進む(&O)",
+                                                             "-",
+                                                             "次の問題へ移動(&N)",
+                                                             "前の問題へ移動(&V)",
+                                                             "問題の修正(&M)"}));
     EXPECT_EQ(MenuItems(h.Frame(), "ﾍﾙﾌﾟ(&H)"),
               (QStringList{"ユーザーズ ガイド(&G)", "-", "ﾊﾞｰｼﾞｮﾝ情報(&A)..."}));
-    EXPECT_EQ(
-        MenuItems(h.Frame(), "表示(&V)"),
-        (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "色分け表示(&C)", "フォントの設定(&F)..."}));
+    EXPECT_EQ(MenuItems(h.Frame(), "表示(&V)"),
+              (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "問題の一覧(&P)", "参照元の一覧(&R)",
+                           "色分け表示(&C)", "フォントの設定(&F)..."}));
 
     // While a menu is open the pane shows the prompt of the highlighted
     // item, and nothing for one without a prompt; "ﾚﾃﾞｨ" once it closes.
@@ -766,6 +786,84 @@ TEST(MainFrame, ColorsTurnOffForEveryViewAndStayOff) {
     AppHarness again("[Edit]\nColors=0\n");
     again.Execute(ID_NEW_BASIC);
     EXPECT_FALSE(again.State(ID_VIEW_COLORS).checked);
+}
+
+// The list of problems beside the editors: hidden at first, shown from the
+// View menu and so kept in the settings file; it lists the active window's
+// problems with their lines and messages, and a double click or Enter goes
+// to one. The status bar counts the errors and warnings of a program, and
+// says nothing for a DATA file.
+TEST(MainFrame, TheProblemsListFollowsTheActiveWindowAndGoesToAProblem) {
+    {
+        AppHarness h;
+        auto* dock = h.Frame().findChild<ProblemsDock*>(QStringLiteral("ProblemsDock"));
+        ASSERT_NE(dock, nullptr);
+        EXPECT_TRUE(dock->isHidden());
+        const std::string program = "10 GOTO 99\r\n\r\n20 END\r\n";
+        const std::string path = h.dir.file("p.bas");
+        test::WriteBytes(path, program);
+        h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
+        CKivaView* view = h.View();
+        view->Problems().Refresh();
+        auto* count = h.Frame().findChild<QLabel*>(QStringLiteral("ProblemCount"));
+        ASSERT_NE(count, nullptr);
+        EXPECT_FALSE(count->isHidden());
+        EXPECT_EQ(count->text(), QStringLiteral("エラー 1  警告 1"));
+
+        EXPECT_FALSE(h.State(ID_VIEW_PROBLEMS).checked);
+        h.Execute(ID_VIEW_PROBLEMS);
+        EXPECT_TRUE(h.State(ID_VIEW_PROBLEMS).checked);
+        EXPECT_FALSE(dock->isHidden());
+        EXPECT_EQ(ProfileStore(h.iniPath).GetProfileInt("Settings", "ProblemsList", 0), 1u);
+        QTreeWidget* list = dock->List();
+        ASSERT_EQ(list->topLevelItemCount(), 2);
+        EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("1"));
+        EXPECT_EQ(list->topLevelItem(0)->text(1),
+                  QString::fromStdString(LoadFormatted(IDS_LINE_REF_NO_LINE, {"99"})));
+        EXPECT_EQ(list->topLevelItem(1)->text(0), QStringLiteral("2"));
+        EXPECT_EQ(list->topLevelItem(1)->text(1), LoadQString(IDS_LINE_NO_NUMBER));
+
+        // A double click on the second row, Enter on the first.
+        list->scrollToItem(list->topLevelItem(1));
+        const QRect row = list->visualItemRect(list->topLevelItem(1));
+        // The first click of a double click comes as a click of its own.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+        EXPECT_EQ(view->CaretOffset(), program.find("\r\n\r\n") + 2);
+        list->setCurrentItem(list->topLevelItem(0));
+        QTest::keyClick(list, Qt::Key_Return);
+        EXPECT_EQ(view->CaretOffset(), program.find("99"));
+
+        // The mend from the list's menu, as one step of Undo.
+        QTimer::singleShot(0, [] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            menu->findChild<QAction*>(QStringLiteral("mendProblem"))->trigger();
+            menu->close();
+        });
+        emit list->customContextMenuRequested(row.center());
+        EXPECT_EQ(view->GetText(), "10 GOTO 99\r\n20 END\r\n");
+        EXPECT_EQ(list->topLevelItemCount(), 1);
+        EXPECT_EQ(count->text(), QStringLiteral("エラー 0  警告 1"));
+        h.Execute(ID_EDIT_UNDO);
+        EXPECT_EQ(view->GetText(), program);
+
+        // Another window, then a DATA file.
+        ASSERT_TRUE(h.Execute(ID_NEW_BASIC));
+        h.View()->Problems().Refresh();
+        EXPECT_EQ(list->topLevelItemCount(), 0);
+        EXPECT_EQ(count->text(), QStringLiteral("エラー 0  警告 0"));
+        ASSERT_TRUE(h.Execute(ID_NEW_DATA));
+        EXPECT_TRUE(count->isHidden());
+    }
+    {
+        AppHarness h(std::string("[Settings]\nProblemsList=1\n"));
+        auto* dock = h.Frame().findChild<ProblemsDock*>(QStringLiteral("ProblemsDock"));
+        EXPECT_FALSE(dock->isHidden());
+        dock->close(); // its own close button
+        EXPECT_EQ(ProfileStore(h.iniPath).GetProfileInt("Settings", "ProblemsList", 1), 0u);
+        EXPECT_FALSE(h.State(ID_VIEW_PROBLEMS).checked);
+    }
 }
 
 TEST(MainFrame, LineNumberSettingsAreCheckedInOrder) {

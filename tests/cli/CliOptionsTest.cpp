@@ -196,6 +196,15 @@ TEST(CliOptions, UsageErrors) {
         {{"lsp", "--encoding", "utf-8"}, "option '--encoding' does not apply to lsp"},
         {{"lsp", "--json"}, "--json belongs to xref and ports, not lsp"},
         {{"lsp", "-o", "x"}, "option '-o' does not apply to lsp"},
+        // Several options a command does not take: the message tells of one,
+        // the same one whatever the order they are typed in, but for the
+        // serial options, where it is the first typed.
+        {{"tidy", "a", "--tab", "4", "--json"}, "--json belongs to"},
+        {{"tidy", "a", "--json", "--tab", "4"}, "--json belongs to"},
+        {{"sort", "a", "--data", "--eof", "0"}, "--eol and --eof belong to"},
+        {{"sort", "--data", "--baud", "1200"}, "missing FILE"},
+        {{"sort", "a", "--data", "--parity", "odd", "--baud", "1200"}, "'--parity' belongs to"},
+        {{"ports", "--tab", "4", "--baud", "1200"}, "option '--tab' does not apply to ports"},
     };
     for (const auto& c : cases) {
         CliOptions o;

@@ -384,7 +384,11 @@ TEST_F(CliTransferOnPty, AnOutputItCannotWriteCostsNoTransferAndLosesNoBytes) {
         {nullptr, home.c_str(), {}, home + "/.local/state/tessel", ""},
         {"relative/state", home.c_str(), {}, home + "/.local/state/tessel", ""},
         {file.c_str(), home.c_str(), {}, "", file + "/tessel: Not a directory"},
-        {nullptr, nullptr, {}, "", "no folder for it: neither XDG_STATE_HOME nor HOME is set"},
+        {nullptr,
+         nullptr,
+         {},
+         "",
+         "XDG_STATE_HOME も HOME も設定されていないため、置き場所のフォルダーがありません"},
     };
     for (const auto& c : cases) {
         const ScopedEnv stateSetting("XDG_STATE_HOME", c.stateHome);

@@ -233,6 +233,25 @@ TEST(Cp932Offsets, AgreeWithTheEncoderAndTheIndexOnRandomText) {
     }
 }
 
+// Read off the bytes, a run of units takes as many bytes as the encoder
+// gives them: line breaks, double bytes, lone CRs and the marks of lead bytes
+// without their trail among them.
+TEST(Cp932Offsets, UnitsToBytesAgreesWithTheWidgetsText) {
+    std::mt19937 rng(7);
+    const std::string pool[] = {"\r\n", "\r", "\n", "a", "\x82\xa0", "\x82", "\x80", "\xb1", "\t"};
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes;
+        for (std::size_t n = rng() % 60; n > 0; --n)
+            bytes += pool[rng() % std::size(pool)];
+        const std::u16string text = Decode(bytes);
+        for (std::size_t p = 0; p <= text.size(); ++p)
+            for (std::size_t k = 0; k <= text.size() - p + 1; ++k)
+                ASSERT_EQ(UnitsToBytes(bytes, ByteOffset(text, p), k),
+                          ByteOffset(text, p + k) - ByteOffset(text, p))
+                    << round << ' ' << p << ' ' << k;
+    }
+}
+
 TEST(Cp932KeepsApart, NeighboursThatWouldReadAsOneCharacter) {
     struct Case {
         std::string bytes; // decoded, then edited by taking out `cut` units at `at`

@@ -167,9 +167,34 @@ TEST(ReplaceFile, FailuresLeaveTheOldFile) {
     EXPECT_EQ(error.Reason(), SystemReason(ENOENT));
     EXPECT_EQ(ReplaceFile(dir.path(), "data").Reason(), SystemReason(EISDIR));
 #if !defined(_WIN32)
-    EXPECT_EQ(ReplaceFile("/dev/null", "data").Reason(), "not a regular file");
+    // The error holds the fault, not a sentence: it is worded in the
+    // language of the moment it is read.
+    const FileError device = ReplaceFile("/dev/null", "data");
+    EXPECT_EQ(device.Fault(), FileFault::NotRegularFile);
+    EXPECT_EQ(device.Reason(), "通常のファイルではありません");
+    SetLanguage(Language::English);
+    EXPECT_EQ(device.Reason(), "Not a regular file");
+    EXPECT_EQ(device.At("/dev").Reason(), "/dev: Not a regular file");
+    SetLanguage(Language::Japanese);
 #endif
 }
+
+#if !defined(_WIN32)
+// A tool told where to write writes a device as it is, and asks the folder
+// before it replaces a file there.
+TEST(WriteOrReplaceFile, WritesDevicesAsTheyAreAndChecksTheFolderFirst) {
+    test::TempDir dir;
+    EXPECT_FALSE(WriteOrReplaceFile("/dev/null", "data"));
+    EXPECT_FALSE(CheckWritable("/dev/null"));
+    const std::string path = dir.file("prog.bas");
+    EXPECT_FALSE(CheckWritable(path));
+    EXPECT_FALSE(WriteOrReplaceFile(path, "10 A\r\n"));
+    EXPECT_EQ(test::ReadBytes(path), "10 A\r\n");
+    EXPECT_EQ(CheckWritable(dir.path()).Number(), EISDIR);
+    EXPECT_TRUE(CheckWritable(dir.file("missing/x")).IsNotFound());
+    EXPECT_EQ(CheckWritable(path + "/x").Number(), ENOTDIR);
+}
+#endif
 
 #if !defined(_WIN32) // Windows replaces with its own calls
 // A save over an existing file while one system call misbehaves: interrupted

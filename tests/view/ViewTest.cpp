@@ -1,3 +1,4 @@
+#include "app/ReferencesDock.h"
 #include "doc/Recovery.h"
 #include "encoding/Cp932.h"
 #include "engine/DocBasic.h"
@@ -5,15 +6,21 @@
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
+#include "view/ProblemMarks.h"
+#include "view/ViewWithLineNum.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QToolTip>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -611,6 +618,287 @@ TEST(View, GoesToTheLineAReferenceNamesOrANumberGiven) {
     EXPECT_EQ(h.View()->CaretOffset(), 6u);
 }
 
+// The middle of the character at byte `offset` of a view, in its viewport.
+QPoint PointAt(CKivaView& view, std::size_t offset) {
+    const QString raw = view.document()->toRawText();
+    QTextCursor cursor(view.document());
+    cursor.setPosition(static_cast<int>(
+        cp932::Position(std::u16string_view(reinterpret_cast<const char16_t*>(raw.utf16()),
+                                            static_cast<std::size_t>(raw.size())),
+                        offset)));
+    const QRect caret = view.cursorRect(cursor);
+    return {caret.left() + view.fontMetrics().horizontalAdvance(u'0') / 2, caret.center().y()};
+}
+
+void MoveMouse(CKivaView& view, QPoint point, Qt::KeyboardModifiers modifiers) {
+    QMouseEvent move(QEvent::MouseMove, point, view.viewport()->mapToGlobal(point), Qt::NoButton,
+                     Qt::NoButton, modifiers);
+    QApplication::sendEvent(view.viewport(), &move);
+}
+
+// The program the jumps and lists below go about: a subroutine at 40 that
+// 10 and 50 call, a label on 50, a variable set and read, a missing line.
+const std::string kCalls = "10 GOSUB 40:GOTO *FIN\r\n20 GOTO 99\r\n30 A=1:B=A+2\r\n"
+                           "40 PRINT A<2:RETURN\r\n50 *FIN:IF A THEN 40 ELSE GOSUB *FIN\r\n";
+
+// Ctrl+click on a reference follows it as F12 does (the reference shows as
+// a link while Ctrl is held over it); Alt+Left and Alt+Right go back and
+// forward through the jumps, which keep to their places while the text
+// changes, and a new jump drops the way forward.
+TEST(View, CtrlClickFollowsAReferenceAndAltArrowsGoBackAndForth) {
+    AppHarness h;
+    OpenFile(h, "n.bas", kCalls);
+    h.Frame().show();
+    QApplication::processEvents(); // the splash goes
+    ASSERT_TRUE(h.BringToFront());
+    CKivaView& view = *h.View();
+    view.setFocus();
+    const std::size_t call = kCalls.find("40:");
+    const std::size_t sub = kCalls.find("40 PRINT");
+    const std::size_t fin = kCalls.find("*FIN");
+    const std::size_t finLine = kCalls.find("50 ");
+    const auto caret = [&] { return view.CaretOffset(); };
+    // The keys work as soon as the program has had a moment for itself.
+    const auto press = [&](Qt::Key key) {
+        QApplication::processEvents();
+        QTest::keyClick(&view, key, Qt::AltModifier);
+    };
+    EXPECT_FALSE(h.State(ID_NAVIGATE_BACK).enabled);
+
+    MoveMouse(view, PointAt(view, call + 1), Qt::ControlModifier);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::PointingHandCursor);
+    ASSERT_FALSE(view.extraSelections().isEmpty());
+    EXPECT_EQ(view.extraSelections().back().cursor.selectedText(), QStringLiteral("40"));
+    MoveMouse(view, PointAt(view, call + 1), Qt::NoModifier);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::IBeamCursor);
+    EXPECT_TRUE(view.extraSelections().isEmpty());
+    // Over a keyword, Ctrl shows no link.
+    MoveMouse(view, PointAt(view, kCalls.find("GOSUB") + 1), Qt::ControlModifier);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::IBeamCursor);
+    // Ctrl pressed and let go with the mouse resting on a reference; other
+    // marks in the text stay as they are.
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = QTextCursor(view.document());
+    mark.cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 2);
+    mark.format.setBackground(Qt::yellow);
+    view.setExtraSelections({mark});
+    MoveMouse(view, PointAt(view, call), Qt::NoModifier);
+    QTest::keyPress(&view, Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(view.extraSelections().size(), 2);
+    QTest::keyRelease(&view, Qt::Key_Control, Qt::NoModifier);
+    EXPECT_EQ(view.viewport()->cursor().shape(), Qt::IBeamCursor);
+    ASSERT_EQ(view.extraSelections().size(), 1);
+    EXPECT_EQ(view.extraSelections()[0].format.background(), QBrush(Qt::yellow));
+    view.setExtraSelections({});
+
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      PointAt(view, call + 1));
+    EXPECT_EQ(caret(), sub);
+    press(Qt::Key_Left);
+    EXPECT_EQ(caret(), call + 1); // where the click put the caret
+    press(Qt::Key_Right);
+    EXPECT_EQ(caret(), sub);
+    view.SetCaret(fin + 2);
+    h.Execute(ID_GOTO_DEFINITION);
+    EXPECT_EQ(caret(), finLine);
+    press(Qt::Key_Left);
+    EXPECT_EQ(caret(), fin + 2);
+    press(Qt::Key_Left);
+    EXPECT_EQ(caret(), call + 1);
+    EXPECT_FALSE(h.State(ID_NAVIGATE_BACK).enabled);
+    press(Qt::Key_Right);
+    EXPECT_EQ(caret(), fin + 2);
+    press(Qt::Key_Right);
+    EXPECT_EQ(caret(), finLine);
+    EXPECT_FALSE(h.State(ID_NAVIGATE_FORWARD).enabled);
+
+    // The places move with the text before them.
+    press(Qt::Key_Left);
+    view.SetCaret(0);
+    view.insertPlainText(QStringLiteral("5 REM\n"));
+    const std::size_t added = 7; // with CR LF
+    press(Qt::Key_Left);
+    EXPECT_EQ(caret(), call + 1 + added);
+    press(Qt::Key_Right); // to where the caret was
+    EXPECT_EQ(caret(), added);
+    // A new jump (Ctrl+G) drops what lay ahead.
+    h.WhenDialogOpens([](QDialog* dialog) {
+        dialog->findChild<QSpinBox*>()->setValue(30);
+        dialog->accept();
+    });
+    h.Execute(ID_GOTO_LINE);
+    ASSERT_TRUE(h.BringToFront()); // from the dialog
+    EXPECT_EQ(caret(), kCalls.find("30 ") + added);
+    EXPECT_FALSE(h.State(ID_NAVIGATE_FORWARD).enabled);
+    press(Qt::Key_Left);
+    EXPECT_EQ(caret(), added);
+
+    // A click on a reference to a missing line says so and stays; one with
+    // Ctrl on anything else is an ordinary click.
+    const std::size_t missing = kCalls.find("99") + added;
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier, PointAt(view, missing));
+    EXPECT_EQ(caret(), missing);
+    EXPECT_EQ(h.Frame().statusBar()->currentMessage(),
+              QString::fromStdString(LoadFormatted(IDS_LSP_NO_SUCH_LINE, {"99"})));
+    const std::size_t print = kCalls.find("PRINT") + added;
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      PointAt(view, print + 2));
+    EXPECT_EQ(caret(), print + 2);
+    press(Qt::Key_Left);
+    EXPECT_EQ(caret(), call + 1 + added);
+}
+
+// Resting the mouse on a reference shows the line it names, or that it is
+// not there; nothing elsewhere.
+TEST(View, HoverOverAReferenceShowsItsLine) {
+    AppHarness h;
+    OpenFile(h, "h.bas", kCalls);
+    h.Frame().show();
+    QApplication::processEvents(); // the splash goes
+    ASSERT_TRUE(h.BringToFront());
+    auto& view = static_cast<CViewWithLineNum&>(*h.View());
+    const auto hover = [&](std::size_t offset) { return view.HoverText(offset).toStdString(); };
+    EXPECT_EQ(hover(kCalls.find("40:")), "40 PRINT A<2:RETURN");
+    EXPECT_EQ(hover(kCalls.find("40 ELSE") + 1), "40 PRINT A<2:RETURN");
+    EXPECT_EQ(hover(kCalls.find("*FIN")), "50 *FIN:IF A THEN 40 ELSE GOSUB *FIN");
+    EXPECT_EQ(hover(kCalls.find("99")), LoadFormatted(IDS_LSP_NO_SUCH_LINE, {"99"}));
+    EXPECT_EQ(hover(kCalls.find("40:") + 2), ""); // just after it
+    EXPECT_EQ(hover(kCalls.find("A=")), "");
+    EXPECT_EQ(hover(0), "");
+
+    const auto tooltipAt = [&](std::size_t offset) {
+        QToolTip::hideText();
+        const QPoint point = PointAt(view, offset);
+        QHelpEvent help(QEvent::ToolTip, point, view.viewport()->mapToGlobal(point));
+        QApplication::sendEvent(view.viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    // The line as written, never read as markup.
+    EXPECT_TRUE(tooltipAt(kCalls.find("40:") + 1).contains(QStringLiteral("PRINT A&lt;2")));
+    // A reference to a missing line is a problem too: one tooltip says both.
+    view.Problems().Refresh();
+    const auto mark = std::ranges::find_if(view.Problems().Marks(), [&](const ProblemMark& m) {
+        return m.From() <= static_cast<int>(kCalls.find("99")) &&
+               static_cast<int>(kCalls.find("99")) < m.To();
+    });
+    ASSERT_NE(mark, view.Problems().Marks().end());
+    const QString both = tooltipAt(kCalls.find("99") + 1);
+    EXPECT_TRUE(both.contains(mark->text.toHtmlEscaped())) << both.toStdString();
+    EXPECT_TRUE(both.contains(QString::fromStdString(LoadFormatted(IDS_LSP_NO_SUCH_LINE, {"99"}))))
+        << both.toStdString();
+
+    // A label that is not there, named with its asterisk.
+    view.SetCaret(view.GetLength());
+    view.insertPlainText(QStringLiteral("60 GOTO *NONE\n"));
+    const std::string text = view.GetText();
+    EXPECT_EQ(hover(text.find("*NONE") + 2), LoadFormatted(IDS_LSP_NO_SUCH_LABEL, {"*NONE"}));
+}
+
+// The rows of the list of references: line, how, text.
+std::vector<std::string> Rows(QTreeWidget* list) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        rows.push_back((item->text(0) + u'|' + item->text(1) + u'|' + item->text(2)).toStdString());
+    }
+    return rows;
+}
+
+// Shift+F12 lists who refers to the line whose number, or a reference to
+// it, is at the caret (by number, and by the labels the line defines), where
+// a label is defined and used, and where a variable is set and read; Enter
+// or a double click goes there, and Alt+Left comes back. The status bar
+// says when there is nothing to list.
+TEST(View, WhoRefersToALineALabelOrAVariable) {
+    AppHarness h;
+    OpenFile(h, "r.bas", kCalls);
+    h.Frame().show();
+    QApplication::processEvents(); // the splash goes
+    ASSERT_TRUE(h.BringToFront());
+    CKivaView& view = *h.View();
+    ReferencesDock& dock = *h.Frame().References();
+    QTreeWidget* list = dock.List();
+    EXPECT_FALSE(dock.isVisible());
+    const auto status = [&] { return h.Frame().statusBar()->currentMessage(); };
+    const std::string line10 = "10 GOSUB 40:GOTO *FIN";
+    const std::string line30 = "30 A=1:B=A+2";
+    const std::string line50 = "50 *FIN:IF A THEN 40 ELSE GOSUB *FIN";
+    const struct {
+        std::size_t caret;
+        QString heading;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {kCalls.find("40 PRINT"),
+         LoadQString(IDS_REFS_TO_LINE).arg("40", "2"),
+         {"10|GOSUB|" + line10, "50|THEN|" + line50}},
+        {kCalls.find("40:") + 2,
+         LoadQString(IDS_REFS_TO_LINE).arg("40", "2"),
+         {"10|GOSUB|" + line10, "50|THEN|" + line50}},
+        {kCalls.find("50 "),
+         LoadQString(IDS_REFS_TO_LINE).arg("50", "2"),
+         {"10|GOTO *FIN|" + line10, "50|GOSUB *FIN|" + line50}},
+        {kCalls.find("99"), LoadQString(IDS_REFS_TO_LINE).arg("99", "1"), {"20|GOTO|20 GOTO 99"}},
+        {kCalls.find("FIN:"),
+         LoadQString(IDS_REFS_TO_LABEL).arg("*FIN", "3"),
+         {"10|GOTO *FIN|" + line10,
+          "50|" + LoadQString(IDS_REFS_DEFINED).toStdString() + "|" + line50,
+          "50|GOSUB *FIN|" + line50}},
+        {kCalls.find("A=") + 1,
+         LoadQString(IDS_REFS_TO_VARIABLE).arg("A", "4"),
+         {"30|" + LoadQString(IDS_REFS_SET).toStdString() + "|" + line30,
+          "30|" + LoadQString(IDS_REFS_READ).toStdString() + "|" + line30,
+          "40|" + LoadQString(IDS_REFS_READ).toStdString() + "|40 PRINT A<2:RETURN",
+          "50|" + LoadQString(IDS_REFS_READ).toStdString() + "|" + line50}},
+    };
+    for (const auto& c : cases) {
+        view.SetCaret(c.caret);
+        ASSERT_TRUE(h.State(ID_FIND_REFERENCES).enabled);
+        h.Execute(ID_FIND_REFERENCES);
+        EXPECT_TRUE(dock.isVisible()) << c.caret;
+        EXPECT_EQ(dock.Heading(), c.heading);
+        EXPECT_EQ(Rows(list), c.rows) << c.caret;
+        EXPECT_TRUE(list->hasFocus());
+    }
+
+    // Down and Enter go to the second place (the variable read in 30),
+    // Alt+Left back to where the caret was.
+    const std::size_t before = view.CaretOffset();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(view.CaretOffset(), kCalls.find("A+2"));
+    EXPECT_TRUE(view.hasFocus());
+    h.Execute(ID_NAVIGATE_BACK);
+    EXPECT_EQ(view.CaretOffset(), before);
+    // A double click on the fourth.
+    list->scrollToItem(list->topLevelItem(3));
+    const QRect row = list->visualItemRect(list->topLevelItem(3));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(view.CaretOffset(), kCalls.find("A THEN"));
+
+    // Nothing to list: the status bar says so, the list stays.
+    for (const auto& [caret, said] :
+         {std::pair(kCalls.find("30 "), LoadQString(IDS_REFS_NONE_TO_LINE).arg("30")),
+          std::pair(kCalls.find("PRINT"), LoadQString(IDS_REFS_NOTHING))}) {
+        view.SetCaret(caret);
+        h.Execute(ID_FIND_REFERENCES);
+        EXPECT_EQ(status(), said);
+        EXPECT_EQ(list->topLevelItemCount(), 4);
+    }
+    // View > References hides and shows the list.
+    EXPECT_TRUE(h.State(ID_VIEW_REFERENCES).checked);
+    h.Execute(ID_VIEW_REFERENCES);
+    EXPECT_FALSE(dock.isVisible());
+
+    // Closing the document empties the list; a DATA file has nothing to list.
+    h.Active()->CloseDocument();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    OpenFile(h, "d.dat", "10 GOTO 10\r\n");
+    EXPECT_FALSE(h.State(ID_FIND_REFERENCES).enabled);
+}
+
 TEST(View, BytesThatAreNoCharacterShowAsMarkedPlaceholders) {
     AppHarness h;
     OpenFile(h, "m.dat",
@@ -646,6 +934,259 @@ TEST(View, RandomBytesSurviveOpenAndSave) {
         frame->close();
         QApplication::processEvents();
     }
+}
+
+// The marks as the pause leaves them: where each starts and ends in bytes,
+// and its message id.
+struct MarkPlace {
+    std::size_t from;
+    std::size_t to;
+    StringId message;
+    bool operator==(const MarkPlace&) const = default;
+};
+
+std::vector<MarkPlace> MarkPlaces(CKivaView& view) {
+    const QString raw = view.document()->toRawText();
+    const cp932::OffsetIndex index(
+        {reinterpret_cast<const char16_t*>(raw.utf16()), static_cast<std::size_t>(raw.size())});
+    std::vector<MarkPlace> places;
+    for (const ProblemMark& mark : view.Problems().Marks())
+        places.push_back({index.ByteOffset(static_cast<std::size_t>(mark.From())),
+                          index.ByteOffset(static_cast<std::size_t>(mark.To())), mark.message});
+    return places;
+}
+
+// Waits out the pause after the last edit.
+void WaitForMarks(CKivaView& view) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !view.Problems().Pending(); }, 2000));
+}
+
+// The problems are marked a moment after the typing stops, not at each key:
+// a GOTO whose line went away is a warning under its number, a line without
+// a number an error; each in its own colour with a wavy line, beside any
+// other marks the view has. An empty line gets its whole width tinted.
+TEST(View, ProblemsAreMarkedAPauseAfterTheTypingStops) {
+    AppHarness h;
+    const std::string program = "10 GOTO 30\r\n20 END\r\n30 PRINT \x8a\xbf\r\n";
+    OpenFile(h, "p.bas", program);
+    CKivaView& view = *h.View();
+    WaitForMarks(view);
+    EXPECT_TRUE(view.Problems().Marks().empty());
+    QTextEdit::ExtraSelection other;
+    other.cursor = QTextCursor(view.document());
+    other.format.setBackground(Qt::yellow);
+    view.setExtraSelections({other});
+
+    view.SetCaret(program.find("30 PRINT"));
+    QTest::keyClicks(&view, QStringLiteral("4")); // line 430: GOTO 30 goes nowhere
+    view.SetCaret(program.find("20 END"));
+    QTest::keyClick(&view, Qt::Key_Delete); // "0 END"
+    QTest::keyClick(&view, Qt::Key_Delete); // " END": no number
+    EXPECT_TRUE(view.Problems().Pending());
+    EXPECT_TRUE(view.Problems().Marks().empty());
+    WaitForMarks(view);
+    const std::vector<MarkPlace> expected{{8, 10, IDS_LINE_REF_NO_LINE},
+                                          {12, 16, IDS_LINE_NO_NUMBER}};
+    EXPECT_EQ(MarkPlaces(view), expected);
+    EXPECT_EQ(view.Problems().Count(Severity::Error), 1);
+    EXPECT_EQ(view.Problems().Count(Severity::Warning), 1);
+    EXPECT_EQ(view.Problems().Marks()[0].text,
+              QString::fromStdString(LoadFormatted(IDS_LINE_REF_NO_LINE, {"30"})));
+
+    const QList<QTextEdit::ExtraSelection> selections = view.extraSelections();
+    ASSERT_EQ(selections.size(), 3);
+    EXPECT_EQ(selections[0].format.background(), QBrush(Qt::yellow)); // kept
+    EXPECT_EQ(selections[1].format.underlineStyle(), QTextCharFormat::WaveUnderline);
+    EXPECT_EQ(selections[1].format.underlineColor(),
+              ProblemMarks::ColorOf(Severity::Warning, view.palette()));
+    EXPECT_EQ(selections[2].format.underlineColor(),
+              ProblemMarks::ColorOf(Severity::Error, view.palette()));
+    EXPECT_NE(selections[1].format.underlineColor(), selections[2].format.underlineColor());
+
+    // A blank line has nothing to underline.
+    view.SetCaret(0);
+    view.InsertText(QStringLiteral("\n"));
+    view.Problems().Refresh();
+    ASSERT_EQ(view.Problems().Marks().size(), 3u);
+    EXPECT_FALSE(view.Problems().Marks()[0].place.hasSelection());
+    EXPECT_TRUE(view.extraSelections()[1].format.hasProperty(QTextFormat::FullWidthSelection));
+
+    // A line's tabs go out as blanks: a wider tab stop makes it too long.
+    OpenFile(h, "t.bas", "10 " + std::string(30, '\t') + "A\r\n");
+    h.View()->Problems().Refresh();
+    EXPECT_TRUE(h.View()->Problems().Marks().empty());
+    h.app->Settings().m_nTabStop = 10;
+    h.View()->SetTabStops(10);
+    WaitForMarks(*h.View());
+    ASSERT_EQ(h.View()->Problems().Marks().size(), 1u);
+    EXPECT_EQ(h.View()->Problems().Marks()[0].message, IDS_LINE_TOO_LONG);
+
+    // A DATA window reads nothing.
+    OpenFile(h, "d.dat", "\r\n\r\n");
+    EXPECT_FALSE(h.View()->Problems().Active());
+    EXPECT_FALSE(h.State(ID_NEXT_PROBLEM).enabled);
+}
+
+// The model follows the widget edit by edit, whatever the edit: typing,
+// pasting lines, deleting across lines and double-byte characters, a
+// replacement in several places at once, undo and redo. Its problems are
+// always those of the text built afresh.
+TEST(View, TheModelFollowsEveryEditByteForByte) {
+    AppHarness h;
+    OpenFile(h, "p.bas", "10 GOTO 30\r\n20 GOSUB 10\r\n30 PRINT \"\x83\x41\"\r\n");
+    CKivaView& view = *h.View();
+    std::mt19937 rng(28);
+    const QString pieces[] = {
+        QStringLiteral("1"),          QStringLiteral(" GOTO 20"),   QStringLiteral("\n"),
+        QStringLiteral("\n40 END\n"), QStringLiteral("ア"),         QStringLiteral("漢字"),
+        QStringLiteral("\t"),         QStringLiteral("\n\n  50 A"), QStringLiteral("\x1a")};
+    for (int round = 0; round < 300; ++round) {
+        const int length = view.document()->characterCount() - 1;
+        QTextCursor cursor(view.document());
+        const int at = static_cast<int>(rng() % (length + 1));
+        switch (rng() % 6) {
+        case 0:
+        case 1:
+            cursor.setPosition(at);
+            cursor.setPosition(std::min(length, at + static_cast<int>(rng() % 6)),
+                               QTextCursor::KeepAnchor);
+            view.setTextCursor(cursor);
+            view.InsertText(pieces[rng() % std::size(pieces)]);
+            break;
+        case 2:
+            cursor.setPosition(at);
+            cursor.setPosition(std::min(length, at + static_cast<int>(rng() % 12)),
+                               QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+            break;
+        case 3: {
+            if (length < 4)
+                break;
+            const std::size_t starts[] = {0, static_cast<std::size_t>(length / 2)};
+            view.ReplaceEach(starts, 1, QStringLiteral("9"));
+            break;
+        }
+        case 4:
+            view.undo();
+            break;
+        default:
+            view.redo();
+            break;
+        }
+        const ProgramModel* kept = view.Problems().Model();
+        ASSERT_NE(kept, nullptr);
+        ASSERT_EQ(kept->Text(), view.GetText()) << round;
+        ProgramModel fresh(kept->Options());
+        fresh.Build(view.GetText());
+        const auto messages = [](const ProgramModel& model) {
+            std::vector<std::pair<std::size_t, unsigned>> all;
+            for (const ProgramProblem& problem : model.Problems())
+                all.emplace_back(problem.begin, problem.message);
+            return all;
+        };
+        ASSERT_EQ(messages(*kept), messages(fresh)) << round;
+    }
+    // The whole text replaced at once.
+    view.ReplaceText("10 END\r\n");
+    EXPECT_EQ(view.Problems().Model()->Text(), "10 END\r\n");
+}
+
+// F8 goes to the next problem after the caret and Shift+F8 to the one before
+// it, round from the last to the first and back; the status bar says each
+// one's message, or that there is none.
+TEST(View, F8AndShiftF8GoRoundTheProblems) {
+    AppHarness h;
+    QApplication::processEvents(); // the splash goes
+    ASSERT_TRUE(h.BringToFront());
+    const std::string program = "10 GOTO 99\r\n20 END\r\nPRINT\r\n30 GOSUB 77\r\n";
+    OpenFile(h, "p.bas", program);
+    CKivaView& view = *h.View();
+    const auto status = [&] { return h.Frame().statusBar()->currentMessage(); };
+    const std::size_t first = program.find("99");
+    const std::size_t second = program.find("PRINT");
+    const std::size_t third = program.find("77");
+    view.SetCaret(0);
+    // Before the pause: the marks are made for the keys.
+    EXPECT_TRUE(h.State(ID_NEXT_PROBLEM).enabled);
+    for (const std::size_t expected : {first, second, third, first}) {
+        QTest::keyClick(&view, Qt::Key_F8);
+        EXPECT_EQ(view.CaretOffset(), expected);
+    }
+    EXPECT_EQ(status(), QString::fromStdString(LoadFormatted(IDS_LINE_REF_NO_LINE, {"99"})));
+    for (const std::size_t expected : {third, second, first}) {
+        QTest::keyClick(&view, Qt::Key_F8, Qt::ShiftModifier);
+        EXPECT_EQ(view.CaretOffset(), expected);
+    }
+    // From the middle of a mark, back is its own start.
+    view.SetCaret(second + 2);
+    h.Execute(ID_PREV_PROBLEM);
+    EXPECT_EQ(view.CaretOffset(), second);
+
+    view.ReplaceText("10 END\r\n");
+    h.Execute(ID_NEXT_PROBLEM);
+    EXPECT_EQ(status(), LoadQString(IDS_PROBLEMS_NONE));
+    EXPECT_FALSE(h.State(ID_NEXT_PROBLEM).enabled);
+}
+
+// A mend is made on the text as it is now, as one step of Undo: from the
+// caret (Edit > Mend Problem), from the context menu at the problem, never
+// from a problem the text no longer has. The tooltip over a problem says it
+// and its mend.
+TEST(View, AMendIsOneStepOfUndoOnTheTextAsItIsNow) {
+    AppHarness h;
+    const std::string program = "10 A\r\n\r\n  20 B\r\n30 C\r\n";
+    OpenFile(h, "p.bas", program);
+    CKivaView& view = *h.View();
+    view.Problems().Refresh();
+    ASSERT_EQ(view.Problems().Marks().size(), 2u);
+
+    view.SetCaret(program.find("\r\n\r\n") + 2); // the blank line
+    ASSERT_TRUE(h.State(ID_MEND_PROBLEM).enabled);
+    h.Execute(ID_MEND_PROBLEM);
+    EXPECT_EQ(view.GetText(), "10 A\r\n  20 B\r\n30 C\r\n");
+    EXPECT_EQ(view.Problems().Marks().size(), 1u); // at once, no pause
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(view.GetText(), program);
+    h.Execute(ID_EDIT_REDO);
+
+    // The context menu's mend of the indent, at the caret.
+    view.Problems().Refresh();
+    view.SetCaret(std::string("10 A\r\n ").size());
+    const QRect caret = view.cursorRect();
+    QTimer::singleShot(0, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        auto* mend = menu->findChild<QAction*>(QStringLiteral("mendProblem"));
+        ASSERT_NE(mend, nullptr);
+        EXPECT_EQ(mend->text(), LoadQString(IDS_FIX_REMOVE_INDENT));
+        mend->trigger();
+        menu->close();
+    });
+    QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, caret.center(),
+                                view.viewport()->mapToGlobal(caret.center()));
+    QApplication::sendEvent(view.viewport(), &menuEvent);
+    EXPECT_EQ(view.GetText(), "10 A\r\n20 B\r\n30 C\r\n");
+    h.Execute(ID_EDIT_UNDO);
+    EXPECT_EQ(view.GetText(), "10 A\r\n  20 B\r\n30 C\r\n");
+
+    // The tooltip over the indent.
+    view.Problems().Refresh();
+    ASSERT_EQ(view.Problems().Marks().size(), 1u);
+    QTextCursor at(view.document());
+    at.setPosition(view.Problems().Marks()[0].From() + 1);
+    const QPoint point = view.cursorRect(at).center();
+    QHelpEvent tip(QEvent::ToolTip, point, view.viewport()->mapToGlobal(point));
+    QApplication::sendEvent(view.viewport(), &tip);
+    EXPECT_TRUE(QToolTip::text().startsWith(LoadQString(IDS_LINE_NO_NUMBER)))
+        << QToolTip::text().toStdString();
+    EXPECT_TRUE(QToolTip::text().contains(LoadQString(IDS_FIX_REMOVE_INDENT)));
+
+    // Typed over before the pause: the old mend would cut the wrong bytes.
+    const ProblemMark mark = view.Problems().Marks()[0];
+    view.SetCaret(std::string("10 A\r\n").size());
+    view.InsertText(QStringLiteral("15"));
+    EXPECT_FALSE(view.Problems().Mend(mark.From(), mark.message));
+    EXPECT_EQ(view.GetText(), "10 A\r\n15  20 B\r\n30 C\r\n");
 }
 
 } // namespace

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "ui/CommandTarget.h"
+
+#include <QDockWidget>
+#include <QPointer>
+
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace tessel {
+
+class CKivaApp;
+class CKivaView;
+class CMainFrame;
+class ProblemMarks;
+
+// The list of the active document's problems beside the editors (hidden
+// until View > Problems shows it, which the settings file remembers), and
+// their count in the status bar. Each row is a problem's line and message;
+// Enter or a double click goes there, the context menu makes its mend.
+class ProblemsDock : public QDockWidget, public ICommandTarget {
+    Q_OBJECT
+
+public:
+    // Docks itself in `frame` and puts its count in the frame's status bar.
+    ProblemsDock(CMainFrame& frame, CKivaApp& app);
+
+    // Shows the problems of `view` (none: no document).
+    void Follow(CKivaView* view);
+
+    // View > Problems; the update of the commands also follows the active
+    // view, which a change of kind may have replaced.
+    bool OnCmdMsg(int id, CmdUI* ui) override;
+
+    QTreeWidget* List() const { return m_list; }
+    QLabel* CountLabel() const { return m_count; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Changed();
+    void Fill();
+    void Activate(QTreeWidgetItem* item);
+    void ShowMenu(const QPoint& point);
+    void SetShown(bool shown);
+
+    CMainFrame& m_frame;
+    CKivaApp& m_app;
+    QTreeWidget* m_list;
+    QLabel* m_count;
+    QPointer<CKivaView> m_view;
+    QMetaObject::Connection m_changed;
+    bool m_filled = false; // the list shows the marks as they are
+};
+
+} // namespace tessel
