@@ -6,6 +6,7 @@
 #include "BasicProgram.h"
 #include "lsp/DocumentModel.h"
 #include "lsp/DocumentStore.h"
+#include "lsp/Rewrites.h"
 #include "lsp/SemanticTokens.h"
 #include "lsp/SourceCode.h"
 
@@ -81,6 +82,35 @@ void BM_LspSemanticTokensOfTheWholeProgram(benchmark::State& state) {
             lsp::Highlighting(lsp::DocumentModel(document), lsp::PositionEncoding::Utf16));
 }
 BENCHMARK(BM_LspSemanticTokensOfTheWholeProgram)->Unit(benchmark::kMicrosecond);
+
+// What a request about a place of the program costs before it looks there:
+// the model of the whole text, built afresh.
+void BM_LspModelOfTheWholeProgram(benchmark::State& state) {
+    const lsp::Document document{"file:///bench.bas", "basic", 1, lsp::SourceText(ProgramUtf8())};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lsp::DocumentModel(document));
+}
+BENCHMARK(BM_LspModelOfTheWholeProgram)->Unit(benchmark::kMicrosecond);
+
+// The code actions an editor asks for as the cursor moves: the program
+// renumbered twice, sorted and tidied, each compared with the text (the
+// 65,535-byte program itself: with the comments above it is more than a
+// document holds, and every action is refused at once).
+void BM_LspCodeActionsOfTheWholeProgram(benchmark::State& state) {
+    const lsp::Document document{"file:///bench.bas", "basic", 1,
+                                 lsp::SourceText(bench::MakeBasicProgram())};
+    lsp::CodeActionParams params;
+    params.textDocument.uri = document.uri;
+    params.range = {{1500, 0}, {1500, 0}};
+    const AppSettings settings;
+    std::size_t offered = 0;
+    for (auto _ : state)
+        offered = lsp::RewriteActions(document, params, settings, lsp::PositionEncoding::Utf16,
+                                      false, true)
+                      .size();
+    state.counters["actions"] = static_cast<double>(offered);
+}
+BENCHMARK(BM_LspCodeActionsOfTheWholeProgram)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace tessel

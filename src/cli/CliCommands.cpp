@@ -41,7 +41,7 @@ constexpr unsigned kRenumberDefault = 10;
 // file to tidy may lose any share of its bytes (blank lines). Beyond that a
 // file is refused as too large without reading it to its end.
 constexpr std::size_t kUtf8ReadLimit = 3 * kMaxTextSize;
-constexpr std::size_t kTidyReadLimit = std::size_t{1} << 20;
+constexpr std::size_t kTidyReadLimit = kMaxTidySize;
 
 std::string Hex(std::uint32_t value) {
     char digits[8];
@@ -102,7 +102,7 @@ int Runner::Run() {
     if (command == Command::Ports)
         return Ports();
     if (command == Command::Lsp)
-        return lsp::ServeStandardStreams(TESSEL_VERSION);
+        return lsp::ServeStandardStreams(TESSEL_VERSION, m_settings);
     // Replacing anything but a regular file would block on a FIFO or
     // write the result where it is lost (a pipe, a terminal).
     if (struct stat st{};

@@ -166,7 +166,10 @@ constexpr CommandHelpText kHelp[] = {
      "standard error. The editor sends its documents in UTF-8; the server holds\n"
      "them as code page 932, the device's character set, and reports each\n"
      "character that has no code there as an error. Positions count UTF-16 code\n"
-     "units, or UTF-8 bytes when the editor offers them.\n"},
+     "units, or UTF-8 bytes when the editor offers them. Its code actions renumber,\n"
+     "sort and tidy the program as those commands do; renumbering starts at the\n"
+     "settings file's [LineNumber] StartLine, Step apart. The command tessel.send\n"
+     "sends a document as send does, over the settings file's port.\n"},
 };
 
 const CommandHelpText* Find(Command command) {

@@ -30,6 +30,10 @@
 
 namespace tessel {
 
+// The largest text tidy takes: it may lose any share of its bytes (blank
+// lines), so a text larger than the device's may still become one it takes.
+inline constexpr std::size_t kMaxTidySize = std::size_t{1} << 20;
+
 struct TidyResult {
     // What changed; all zero and false when nothing did.
     std::size_t convertedLines = 0; // lines with characters beyond ASCII, converted from UTF-8

@@ -4,6 +4,16 @@
 
 namespace tessel::lsp {
 
+WorkspaceEdit DocumentEdit(const Document& document, std::vector<TextEdit> edits, bool versioned) {
+    WorkspaceEdit edit;
+    if (versioned)
+        edit.documentChanges =
+            std::vector<TextDocumentEdit>{{{document.uri, document.version}, std::move(edits)}};
+    else
+        edit.changes[document.uri] = std::move(edits);
+    return edit;
+}
+
 DocumentSnapshot DocumentStore::Open(const TextDocumentItem& item) {
     auto document = std::make_shared<Document>();
     document->uri = item.uri;

@@ -30,6 +30,10 @@ struct Document {
 
 using DocumentSnapshot = std::shared_ptr<const Document>;
 
+// `edits` of one document as a workspace edit: by document with its version
+// when `versioned` (the client takes documentChanges), else by URI.
+WorkspaceEdit DocumentEdit(const Document& document, std::vector<TextEdit> edits, bool versioned);
+
 class DocumentStore {
 public:
     // Opens a document; one already open under the same URI is replaced.

@@ -6,13 +6,18 @@
 #include "lsp/Navigation.h"
 #include "lsp/ProgramProblems.h"
 #include "lsp/QuickFixes.h"
+#include "lsp/Rename.h"
+#include "lsp/Rewrites.h"
 #include "lsp/SemanticTokens.h"
+#include "lsp/Send.h"
 #include "lsp/TextProblems.h"
 #include "lsp/Transport.h"
+#include "res/StringTable.h"
 #include "sys/Platform.h"
 #include "sys/SysCalls.h"
 
 #include <algorithm>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -23,7 +28,9 @@ namespace tessel::lsp {
 namespace {
 
 // Binds a request about one open document: the handler gets the document as
-// it is now; one that is not open is the client's mistake, answered so.
+// it is now; one that is not open is the client's mistake, answered so. A
+// handler that may refuse returns Expected<Result>: the refusal is the
+// answer.
 template <typename Params, typename Result, typename Handler>
 void BindDocumentRequest(Server& server, std::string method, Handler handler) {
     server.Bind().Request<Params, Result>(
@@ -32,13 +39,22 @@ void BindDocumentRequest(Server& server, std::string method, Handler handler) {
             if (!document)
                 return reply.Fail(ErrorCode::InvalidParams,
                                   "the document is not open: " + params.textDocument.uri);
-            reply(handler(*document, params));
+            auto answer = handler(*document, params);
+            if constexpr (std::is_same_v<decltype(answer), Expected<Result>>) {
+                if (!answer.Ok())
+                    return reply(answer.Err());
+                reply(std::move(answer.Value()));
+            } else {
+                reply(std::move(answer));
+            }
         });
 }
 
 } // namespace
 
-void AddFeatures(Server& server) {
+void AddFeatures(Server& server, const AppSettings& settings) {
+    // Kept for the handlers, which outlive the caller's settings.
+    const auto kept = std::make_shared<const AppSettings>(settings);
     server.AddProblemSource(
         [](const Document& document, PositionEncoding encoding, std::vector<Diagnostic>& problems) {
             auto found = ForeignCharacterProblems(document.text, encoding);
@@ -51,12 +67,63 @@ void AddFeatures(Server& server) {
         });
     BindDocumentRequest<CodeActionParams, std::vector<CodeAction>>(
         server, "textDocument/codeAction",
-        [&server](const Document& document, const CodeActionParams& params) {
+        [&server, kept](const Document& document, const CodeActionParams& params) {
             // A client that takes no code action literals takes only
-            // commands, and quick fixes are none.
-            if (!server.Client().codeActionLiterals)
+            // commands, and these actions are none.
+            const ClientCapabilities& client = server.Client();
+            if (!client.codeActionLiterals)
                 return std::vector<CodeAction>{};
-            return QuickFixes(document, params, server.Encoding(), server.Client().documentChanges);
+            std::vector<CodeAction> actions =
+                QuickFixes(document, params, server.Encoding(), client.documentChanges);
+            std::vector<CodeAction> rewrites =
+                RewriteActions(document, params, *kept, server.Encoding(), client.documentChanges,
+                               client.codeActionDisabled);
+            actions.insert(actions.end(), std::make_move_iterator(rewrites.begin()),
+                           std::make_move_iterator(rewrites.end()));
+            // Sending, for an editor that runs commands only from actions.
+            if (KindWanted(params.context.only, kSource) && !document.text.Bytes().empty()) {
+                CodeAction send;
+                send.title = std::string(LoadString(IDS_LSP_SEND_ACTION));
+                send.kind = std::string(kSource);
+                send.command = Command{send.title, std::string(kSendCommand), {document.uri}};
+                actions.push_back(std::move(send));
+            }
+            return actions;
+        });
+    BindDocumentRequest<DocumentFormattingParams, std::optional<std::vector<TextEdit>>>(
+        server, "textDocument/formatting",
+        [&server](const Document& document, const DocumentFormattingParams&) {
+            Expected<std::vector<TextEdit>> edits = FormatDocument(document, server.Encoding());
+            // Refused: the person formatting is told why, and nothing changes.
+            if (!edits.Ok()) {
+                server.Notify("window/showMessage",
+                              ShowMessageParams{MessageType::Error, edits.Err().message});
+                return std::optional<std::vector<TextEdit>>();
+            }
+            return std::optional<std::vector<TextEdit>>(std::move(edits.Value()));
+        });
+
+    AddSend(server, kept);
+
+    // Options only for a client that asks before it renames.
+    server.SetCapability("renameProvider", [](const ClientCapabilities& client) {
+        return client.prepareRename ? Json{{"prepareProvider", true}} : Json(true);
+    });
+    BindDocumentRequest<TextDocumentPositionParams, std::optional<Range>>(
+        server, "textDocument/prepareRename",
+        [&server](const Document& document, const TextDocumentPositionParams& params) {
+            return PrepareRename(DocumentModel(document), params.position, server.Encoding());
+        });
+    BindDocumentRequest<RenameParams, std::optional<WorkspaceEdit>>(
+        server, "textDocument/rename",
+        [&server](const Document& document,
+                  const RenameParams& params) -> Expected<std::optional<WorkspaceEdit>> {
+            Expected<std::vector<TextEdit>> edits = RenameLine(
+                DocumentModel(document), params.position, params.newName, server.Encoding());
+            if (!edits.Ok())
+                return edits.Err();
+            return std::optional<WorkspaceEdit>(
+                DocumentEdit(document, std::move(edits.Value()), server.Client().documentChanges));
         });
 
     BindDocumentRequest<TextDocumentPositionParams, std::optional<Location>>(
@@ -112,7 +179,7 @@ void AddFeatures(Server& server) {
         });
 }
 
-int ServeStandardStreams(const std::string& version) {
+int ServeStandardStreams(const std::string& version, const AppSettings& settings) {
     for (const int fd : {0, 1, 2})
         sys::SetBinaryMode(fd);
     // One line a write, so that lines from several threads stay whole.
@@ -135,7 +202,7 @@ int ServeStandardStreams(const std::string& version) {
     options.version = version;
     options.log = log;
     Server server(transport, options);
-    AddFeatures(server);
+    AddFeatures(server, settings);
     return server.Run();
 }
 

@@ -1,5 +1,6 @@
 #include "lsp/Protocol.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -295,6 +296,13 @@ void from_json(const Json& j, Command& c) {
 void from_json(const Json& j, ExecuteCommandParams& p) {
     j.at("command").get_to(p.command);
     ReadList(j, "arguments", p.arguments);
+    if (const auto token = j.find("workDoneToken");
+        token != j.end() && (token->is_string() || token->is_number_integer()))
+        p.workDoneToken = *token;
+}
+
+void to_json(Json& j, const ExecuteCommandOptions& o) {
+    j = Json{{"commands", o.commands}};
 }
 
 void from_json(const Json& j, CodeActionContext& c) {
@@ -317,6 +325,16 @@ void to_json(Json& j, const CodeAction& a) {
         j["isPreferred"] = true;
     WriteOptional(j, "edit", a.edit);
     WriteOptional(j, "command", a.command);
+    if (a.disabled)
+        j["disabled"] = {{"reason", *a.disabled}};
+}
+
+bool KindWanted(const std::vector<std::string>& only, std::string_view kind) {
+    if (only.empty())
+        return true;
+    return std::ranges::any_of(only, [&](std::string_view wanted) {
+        return kind == wanted || (kind.starts_with(wanted) && kind[wanted.size()] == '.');
+    });
 }
 
 void from_json(const Json& j, ReferenceParams& p) {
@@ -481,6 +499,8 @@ void from_json(const Json& j, ClientCapabilities& c) {
     c.snippets = Flag(j, {"textDocument", "completion", "completionItem", "snippetSupport"});
     c.codeActionLiterals =
         Path(j, {"textDocument", "codeAction", "codeActionLiteralSupport"}) != nullptr;
+    c.codeActionDisabled = Flag(j, {"textDocument", "codeAction", "disabledSupport"});
+    c.prepareRename = Flag(j, {"textDocument", "rename", "prepareSupport"});
     c.diagnosticVersions = Flag(j, {"textDocument", "publishDiagnostics", "versionSupport"});
     c.relatedInformation = Flag(j, {"textDocument", "publishDiagnostics", "relatedInformation"});
     if (const Json* formats = Path(j, {"textDocument", "hover", "contentFormat"});

@@ -244,7 +244,16 @@ void from_json(const Json& j, Command& c);
 struct ExecuteCommandParams {
     std::string command;
     std::vector<Json> arguments;
+    // The token under which the client wants the command's progress, if it
+    // gave one (an integer or a string).
+    std::optional<Json> workDoneToken;
 };
+
+// The executeCommandProvider capability: the commands the server runs.
+struct ExecuteCommandOptions {
+    std::vector<std::string> commands;
+};
+void to_json(Json& j, const ExecuteCommandOptions& o);
 void from_json(const Json& j, ExecuteCommandParams& p);
 
 struct CodeActionContext {
@@ -262,7 +271,13 @@ void from_json(const Json& j, CodeActionParams& p);
 
 inline constexpr std::string_view kQuickFix = "quickfix";
 inline constexpr std::string_view kRefactor = "refactor";
+inline constexpr std::string_view kRefactorRewrite = "refactor.rewrite";
 inline constexpr std::string_view kSource = "source";
+
+// Whether a code action context's `only` takes actions of `kind`: a listed
+// kind takes itself and the kinds below it ("quickfix" takes "quickfix.x");
+// an empty list takes every kind.
+bool KindWanted(const std::vector<std::string>& only, std::string_view kind);
 
 struct CodeAction {
     std::string title;
@@ -271,6 +286,9 @@ struct CodeAction {
     bool isPreferred = false;
     std::optional<WorkspaceEdit> edit;
     std::optional<Command> command;
+    // Why the action cannot be taken now, for a client that shows actions
+    // it cannot take (disabled, with the reason).
+    std::optional<std::string> disabled;
 };
 void to_json(Json& j, const CodeAction& a);
 
@@ -511,6 +529,8 @@ struct ClientCapabilities {
     bool hierarchicalDocumentSymbols = false; // textDocument.documentSymbol
     bool snippets = false;                    // textDocument.completion.completionItem
     bool codeActionLiterals = false;          // textDocument.codeAction.codeActionLiteralSupport
+    bool codeActionDisabled = false;          // textDocument.codeAction.disabledSupport
+    bool prepareRename = false;               // textDocument.rename.prepareSupport
     bool diagnosticVersions = false;          // textDocument.publishDiagnostics.versionSupport
     bool relatedInformation = false;          // textDocument.publishDiagnostics
     std::vector<std::string> markupKinds;     // textDocument.hover.contentFormat

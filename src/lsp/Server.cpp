@@ -75,6 +75,10 @@ void Server::SetCapability(const std::string& key, Json value) {
     m_capabilityOptions[key] = std::move(value);
 }
 
+void Server::SetCapability(const std::string& key, CapabilityMaker make) {
+    m_capabilityMakers[key] = std::move(make);
+}
+
 Json Server::Capabilities() const {
     Json capabilities = {
         {"positionEncoding", EncodingName(m_encoding)},
@@ -85,8 +89,10 @@ Json Server::Capabilities() const {
         if (!m_binder.HasRequest(entry.method))
             continue;
         const std::string key(entry.key);
-        if (const auto options = m_capabilityOptions.find(key);
-            options != m_capabilityOptions.end())
+        if (const auto maker = m_capabilityMakers.find(key); maker != m_capabilityMakers.end())
+            capabilities[key] = maker->second(m_client);
+        else if (const auto options = m_capabilityOptions.find(key);
+                 options != m_capabilityOptions.end())
             capabilities[key] = options->second;
         else if (!entry.options)
             capabilities[key] = WantsObject(key) ? Json::object() : Json(true);

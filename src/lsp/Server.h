@@ -73,6 +73,9 @@ public:
     // legend, completion's trigger characters); a bound method that has a
     // capability of its own announces `true` without them.
     void SetCapability(const std::string& key, Json value);
+    // Options that depend on what the client takes, made at initialize.
+    using CapabilityMaker = std::function<Json(const ClientCapabilities&)>;
+    void SetCapability(const std::string& key, CapabilityMaker make);
     // The capabilities initialize answers with.
     Json Capabilities() const;
 
@@ -111,6 +114,7 @@ private:
     PositionEncoding m_encoding = PositionEncoding::Utf16;
     ClientCapabilities m_client;
     std::map<std::string, Json> m_capabilityOptions;
+    std::map<std::string, CapabilityMaker> m_capabilityMakers;
     std::vector<ProblemSource> m_problemSources;
 
     // Requests under way, by their id as JSON text ("1" and "\"1\"" differ).

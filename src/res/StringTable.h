@@ -518,6 +518,23 @@ enum StringId : unsigned {
     IDS_LSP_CATEGORY_FUNCTION = 707,
     IDS_LSP_CATEGORY_OPERATOR = 708,
     IDS_LSP_CATEGORY_CLAUSE = 709,
+    // tessel-cli lsp: renaming a line number. %1 the number typed or the
+    // line's; IDS_LSP_RENAME_ORDER: %1 the line's number, %2 the new one, %3
+    // the line between them.
+    IDS_LSP_RENAME_NOT_HERE = 710,
+    IDS_LSP_RENAME_NOT_A_NUMBER = 711,
+    IDS_LSP_RENAME_TAKEN = 712,
+    IDS_LSP_RENAME_ORDER = 713,
+    IDS_LSP_RENAME_SHARED = 714,
+    // tessel-cli lsp: the code actions over the whole program. %1 the first
+    // new number, %2 the step.
+    IDS_LSP_RENUMBER_PROGRAM = 715,
+    IDS_LSP_RENUMBER_FROM_LINE = 716,
+    IDS_LSP_SORT_LINES = 717,
+    IDS_LSP_TIDY = 718,
+    // tessel-cli lsp: sending from the editor.
+    IDS_LSP_SEND_BUSY = 719,
+    IDS_LSP_SEND_ACTION = 720,
 
     AFX_IDS_APP_TITLE = 57344,
     AFX_IDS_IDLEMESSAGE = 57345,

@@ -460,19 +460,26 @@ TEST_F(CliProcess, LanguageServerPublishesProblemsWhileItAnswers) {
 }
 
 // Neovim's own client, headless, with the server attached to a program: the
-// problem it shows and where going to a definition takes the cursor.
-TEST_F(CliProcess, NeovimShowsProblemsAndGoesToTheLineAReferenceNames) {
+// problem it shows, where going to a definition takes the cursor, and the
+// renumbering it applies from the server's code action, which must leave the
+// file as tessel-cli renumber writes it (the start and step of the settings
+// file the server was given).
+TEST_F(CliProcess, NeovimShowsProblemsGoesToTheLineAReferenceNamesAndRenumbers) {
     if (test::CliOnWindows() || std::system("command -v nvim >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "needs Neovim and the build's own tessel-cli";
     WriteBytes(m_dir.file("game.bas"), "10 GOTO 30\r\n\r\n30 END\r\n");
+    const std::string program = "30 PRINT \"ｵﾜﾘ\"\r\n10 GOTO 30\r\n20 GOSUB 10:GOTO 20\r\n";
+    WriteBytes(m_dir.file("order.bas"), program);
+    WriteBytes(m_dir.file("tessel.INI"), "[LineNumber]\r\nStartLine=100\r\nStep=5\r\n");
     const std::string script = R"(
-local cli, file, out = [[)" + std::string(TESSEL_CLI_PATH) +
-                               "]], [[" + m_dir.file("game.bas") + "]], [[" + m_dir.file("seen") +
-                               R"(]]
+local cli, file, out, order, ini = [[)" +
+                               std::string(TESSEL_CLI_PATH) + "]], [[" + m_dir.file("game.bas") +
+                               "]], [[" + m_dir.file("seen") + "]], [[" + m_dir.file("order.bas") +
+                               "]], [[" + m_dir.file("tessel.INI") + R"(]]
 local seen = {}
 vim.cmd("edit " .. vim.fn.fnameescape(file))
 local buffer = vim.api.nvim_get_current_buf()
-local client = vim.lsp.start_client({name = "tessel", cmd = {cli, "lsp"},
+local client = vim.lsp.start_client({name = "tessel", cmd = {cli, "lsp", "--settings", ini},
                                      root_dir = vim.fn.fnamemodify(file, ":h")})
 vim.lsp.buf_attach_client(buffer, client)
 vim.wait(20000, function() return #vim.diagnostic.get(buffer) > 0 end, 20)
@@ -484,6 +491,27 @@ vim.lsp.buf.definition()
 vim.wait(20000, function() return vim.api.nvim_win_get_cursor(0)[1] ~= 1 end, 20)
 local at = vim.api.nvim_win_get_cursor(0)
 table.insert(seen, string.format("cursor %d:%d", at[1], at[2]))
+-- The program out of order: the first action over the whole program is
+-- the renumbering; the person picks it from the list the client shows.
+vim.cmd("edit " .. vim.fn.fnameescape(order))
+vim.lsp.buf_attach_client(vim.api.nvim_get_current_buf(), client)
+local applied = false
+vim.ui.select = function(items, opts, choose)
+  for i, item in ipairs(items) do
+    local action = item.action or item[2]
+    if action.kind == "source" then
+      table.insert(seen, "chose " .. action.kind)
+      choose(item, i)
+      applied = true
+      return
+    end
+  end
+  choose(nil, nil)
+  applied = true
+end
+vim.lsp.buf.code_action()
+vim.wait(20000, function() return applied end, 20)
+vim.cmd("write")
 vim.fn.writefile(seen, out)
 vim.lsp.stop_client(client)
 vim.cmd("qa!")
@@ -495,7 +523,15 @@ vim.cmd("qa!")
     EXPECT_EQ(r.status, 0) << r.err;
     // The blank line is an error; the cursor goes from the 30 after GOTO to
     // the start of line 30 (rows from 1, columns from 0).
-    EXPECT_EQ(ReadBytes(m_dir.file("seen")), "problem 1:0 severity 1\ncursor 3:0\n");
+    EXPECT_EQ(ReadBytes(m_dir.file("seen")), "problem 1:0 severity 1\ncursor 3:0\nchose source\n");
+    WriteBytes(m_dir.file("original.bas"), program);
+    const Result renumbered =
+        Spawn(m_dir, TESSEL_CLI_PATH,
+              {"renumber", "--settings", m_dir.file("tessel.INI"), "--new", "100", "--step", "5",
+               "--encoding", "utf-8", m_dir.file("original.bas")});
+    ASSERT_EQ(renumbered.status, 0) << renumbered.err;
+    EXPECT_EQ(renumbered.out, "100 GOTO 110\r\n105 GOSUB 100:GOTO 105\r\n110 PRINT \"ｵﾜﾘ\"\r\n");
+    EXPECT_EQ(ReadBytes(m_dir.file("order.bas")), renumbered.out);
 }
 
 } // namespace

@@ -3,17 +3,28 @@
 // features, cancellation and work off the main loop.
 
 #include "lsp/Server.h"
+#include "cli/CliCommands.h"
+#include "cli/CliOptions.h"
+#include "comm/TransferWorker.h"
+#include "encoding/Cp932.h"
 #include "lsp/LanguageServer.h"
 #include "res/StringTable.h"
 #include "support/LspClient.h"
+#include "sys/Platform.h"
+#if !defined(_WIN32)
+#include "support/PtyPair.h"
+#endif
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
 #include <map>
 #include <thread>
+#include <tuple>
 
 namespace tessel::lsp {
 namespace {
@@ -435,16 +446,17 @@ TEST(Server, AnswersToTheServersOwnRequestsReachTheirCaller) {
 struct Served {
     // Without `initialize`, a client that offers nothing: positions in
     // UTF-16, plain text, flat symbols.
-    explicit Served(const char* initialize = kNeovimInitialize) {
-        AddFeatures(*h.server);
+    explicit Served(const char* initialize = kNeovimInitialize)
+        : Served(initialize ? Json::parse(initialize) : Json(), {}) {}
+    Served(const Json& initialize, const AppSettings& settings) {
+        AddFeatures(*h.server, settings);
         h.Start();
-        if (initialize == nullptr) {
+        if (initialize.is_null()) {
             c.Initialize();
             return;
         }
-        const Json message = Json::parse(initialize);
-        c.SendRaw(message);
-        c.Await(message["id"]);
+        c.SendRaw(initialize);
+        c.Await(initialize["id"]);
     }
     // Opens `text` and waits for its problems.
     std::vector<Json> Open(const std::string& uri, const std::string& text, int version = 1) {
@@ -480,8 +492,9 @@ TEST(Server, QuickFixesMakeTheMendsOfTheProblemsGivenBack) {
         Served s; // Neovim: edits by document, no versions
         const std::vector<Json> problems = s.Open(uri, text);
         ASSERT_EQ(problems.size(), 2u);
+        // First, before the actions over the whole program.
         const Json actions = CodeActions(s.c, uri, problems)["result"];
-        ASSERT_EQ(actions.size(), 2u);
+        ASSERT_GE(actions.size(), 2u);
         EXPECT_EQ(actions[0]["kind"], "quickfix");
         EXPECT_EQ(actions[0]["title"], LoadString(IDS_FIX_REMOVE_BLANK_LINE));
         EXPECT_EQ(actions[0]["isPreferred"], true);
@@ -495,22 +508,26 @@ TEST(Server, QuickFixesMakeTheMendsOfTheProblemsGivenBack) {
         mangled["data"]["fix"]["offset"] = "x";
         Json other = problems[0];
         other.erase("data");
-        EXPECT_EQ(
-            CodeActions(s.c, uri, {problems[0], problems[0], mangled, other})["result"].size(), 1u);
+        EXPECT_EQ(CodeActions(s.c, uri, {problems[0], problems[0], mangled, other},
+                              {"quickfix"})["result"]
+                      .size(),
+                  1u);
         // Only other kinds wanted: none.
-        EXPECT_EQ(CodeActions(s.c, uri, problems, {"source", "refactor"})["result"], Json::array());
+        const Json others = CodeActions(s.c, uri, problems, {"source", "refactor"});
+        for (const Json& action : others["result"])
+            EXPECT_NE(action["kind"], "quickfix");
         EXPECT_EQ(CodeActions(s.c, uri, problems, {"quickfix"})["result"].size(), 2u);
         // The text changed since: the old mends would remove the wrong bytes.
         s.c.Tell("textDocument/didChange",
                  {{"textDocument", {{"uri", uri}, {"version", 2}}},
                   {"contentChanges", Json::array({{{"text", "5 CLS\r\n" + text}}})}});
-        EXPECT_EQ(CodeActions(s.c, uri, problems)["result"], Json::array());
+        EXPECT_EQ(CodeActions(s.c, uri, problems, {"quickfix"})["result"], Json::array());
         EXPECT_EQ(Code(CodeActions(s.c, "file:///closed.bas", problems)), -32602);
     }
     {
         Served s(kVsCodeInitialize); // positions in UTF-16, edits with the version
         const std::vector<Json> problems = s.Open(uri, text, 7);
-        const Json actions = CodeActions(s.c, uri, problems)["result"];
+        const Json actions = CodeActions(s.c, uri, problems, {"quickfix"})["result"];
         ASSERT_EQ(actions.size(), 2u);
         EXPECT_EQ(actions[1]["edit"],
                   Json({{"documentChanges",
@@ -852,6 +869,447 @@ TEST(Server, CompletionOffersLineNumbersAfterAReferenceKeywordElseKeywords) {
     EXPECT_EQ(s.h.server->Capabilities()["completionProvider"],
               Json({{"triggerCharacters", {" ", ","}}}));
 }
+
+// Where a position stands in `text`, counted in UTF-8 bytes (as Neovim
+// counts them), lines ending at CR LF, CR or LF.
+std::size_t OffsetOf(const std::string& text, std::size_t line, std::size_t character) {
+    std::size_t at = 0;
+    for (; line > 0; --line) {
+        at = text.find_first_of("\r\n", at);
+        if (at == std::string::npos)
+            return text.size();
+        at += text.compare(at, 2, "\r\n") == 0 ? 2 : 1;
+    }
+    return std::min({at + character, text.find_first_of("\r\n", at), text.size()});
+}
+
+// The client's side of an edit: `edits` applied to `text`.
+std::string Applied(std::string text, const Json& edits) {
+    const auto offsetOf = [&](const Json& position) {
+        return OffsetOf(text, position["line"].get<std::size_t>(),
+                        position["character"].get<std::size_t>());
+    };
+    std::vector<std::tuple<std::size_t, std::size_t, std::string>> spans;
+    for (const Json& edit : edits)
+        spans.emplace_back(offsetOf(edit["range"]["start"]), offsetOf(edit["range"]["end"]),
+                           edit["newText"].get<std::string>());
+    std::ranges::sort(spans, std::greater<>());
+    for (const auto& [begin, end, replacement] : spans)
+        text.replace(begin, end - begin, replacement);
+    return text;
+}
+
+Json RenameAt(LspClient& c, const std::string& uri, int line, int character,
+              const std::string& name) {
+    Json params = At(uri, line, character);
+    params["newName"] = name;
+    return c.Request("textDocument/rename", params);
+}
+
+TEST(Server, RenameGivesALineANewNumberAndItsReferencesFollow) {
+    SetLanguage(Language::English);
+    const std::string uri = "file:///nav.bas";
+    Served s;
+    s.Open(uri, kProgram);
+    EXPECT_EQ(s.h.server->Capabilities()["renameProvider"], Json({{"prepareProvider", true}}));
+    // Where a rename can start: a line's number or a reference to a line.
+    const struct {
+        int line, character;
+        Json range; // null: nothing to rename; a string: the error's message
+    } prepared[] = {
+        {5, 1, Span(5, 0, 2)},
+        {2, 16, Span(2, 15, 17)},
+        {3, 13, Span(3, 13, 15)},
+        {4, 4, nullptr},
+        {3, 22, nullptr},
+        {6, 15, nullptr},
+        {4, 19, "There is no line 990"},
+    };
+    for (const auto& p : prepared) {
+        const Json answer = s.c.Request("textDocument/prepareRename", At(uri, p.line, p.character));
+        if (p.range.is_string()) {
+            EXPECT_EQ(Code(answer), -32803);
+            EXPECT_EQ(answer["error"]["message"], p.range);
+        } else {
+            EXPECT_EQ(answer["result"], p.range) << p.line << ":" << p.character;
+        }
+    }
+    // Line 60 becomes 55, from a reference to it: the number and both
+    // references, nothing else.
+    const Json renamed = RenameAt(s.c, uri, 3, 17, "55");
+    EXPECT_EQ(Applied(kProgram, renamed["result"]["changes"][uri]),
+              "10 *START:CLS\r\n"
+              "20 INPUT \"数\";A\r\n"
+              "30 IF A>9 THEN 55 ELSE 50\r\n"
+              "40 ON A GOTO 10,55,*START,*NOPE\r\n"
+              "50 GOSUB 100:GOTO 990\r\n"
+              "55 PRINT \"ｵﾜﾘ\";ABS(A):END\r\n"
+              "100 REM サブ 60\r\n"
+              "110 RETURN\r\n");
+    EXPECT_EQ(RenameAt(s.c, uri, 5, 0, " 0060 ")["result"]["changes"][uri], Json::array());
+    // Refused, with why: no edit at all.
+    const struct {
+        int line, character;
+        const char* name;
+        const char* why;
+    } refused[] = {
+        {5, 0, "50", "There is a line 50 already"},
+        {5, 0, "45",
+         "Line 60 cannot become line 45: line 50 stands between them, and the order "
+         "of the lines would change"},
+        {0, 0, "105",
+         "Line 10 cannot become line 105: line 20 stands between them, and the "
+         "order of the lines would change"},
+        {5, 0, "0", "\"0\" is no line number: give a number from 1 to 65279"},
+        {5, 0, "65280", "\"65280\" is no line number: give a number from 1 to 65279"},
+        {5, 0, "99999999999", "\"99999999999\" is no line number: give a number from 1 to 65279"},
+        {5, 0, "6O", "\"6O\" is no line number: give a number from 1 to 65279"},
+        {5, 0, "", "\"\" is no line number: give a number from 1 to 65279"},
+        {4, 19, "991", "There is no line 990"},
+        {4, 4, "1", "Only a line's number, or a reference to a line, can be renamed"},
+    };
+    for (const auto& r : refused) {
+        const Json answer = RenameAt(s.c, uri, r.line, r.character, r.name);
+        EXPECT_EQ(Code(answer), -32803) << r.name;
+        EXPECT_EQ(answer["error"]["message"], r.why);
+    }
+    // The last line may go up to 65279; a number two lines share is no
+    // line to rename.
+    EXPECT_EQ(RenameAt(s.c, uri, 7, 0, "65279")["result"]["changes"][uri],
+              Json::array({{{"range", Span(7, 0, 3)}, {"newText", "65279"}}}));
+    s.Open("file:///twice.bas", "10 A\r\n10 B\r\n20 GOTO 10\r\n");
+    EXPECT_EQ(s.c.Request("textDocument/prepareRename",
+                          At("file:///twice.bas", 2, 8))["error"]["message"],
+              "More than one line has the number 10: which of them the references name is not "
+              "clear");
+    // Other kinds have no references: only the line's number changes.
+    s.c.Tell("textDocument/didOpen", {{"textDocument",
+                                       {{"uri", "file:///a.c"},
+                                        {"languageId", "c"},
+                                        {"version", 1},
+                                        {"text", "10 goto 30;\r\n30 x = 1;\r\n"}}}});
+    EXPECT_EQ(s.c.Request("textDocument/prepareRename", At("file:///a.c", 0, 9))["result"],
+              nullptr);
+    EXPECT_EQ(RenameAt(s.c, "file:///a.c", 1, 0, "20")["result"]["changes"]["file:///a.c"],
+              Json::array({{{"range", Span(1, 0, 2)}, {"newText", "20"}}}));
+    SetLanguage(Language::Japanese);
+    // A client that takes versions gets them; one that does not ask before
+    // renaming gets no options.
+    Served vs(kVsCodeInitialize);
+    vs.Open(uri, kProgram, 4);
+    EXPECT_EQ(RenameAt(vs.c, uri, 7, 0, "120")["result"]["documentChanges"][0]["textDocument"],
+              Json({{"uri", uri}, {"version", 4}}));
+    EXPECT_EQ(vs.h.server->Capabilities()["renameProvider"], true);
+}
+
+// What tessel-cli writes for `args` on `text` saved as `name` (code page 932
+// in the file, UTF-8 here): its status, and its output or its error.
+struct CliRun {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+CliRun RunCli(const test::TempDir& dir, const std::string& name, const std::string& text,
+              std::vector<std::string> args) {
+    std::string bytes;
+    EXPECT_FALSE(cp932::FromUtf8(text, bytes)) << name;
+    const std::string path = dir.file(name);
+    test::WriteBytes(path, bytes);
+    args.push_back(path);
+    args.insert(args.begin() + 1, {"--lang", "en"});
+    const std::vector<std::string_view> views(args.begin(), args.end());
+    cli::StringOutput out;
+    cli::StringOutput err;
+    cli::CliContext context{out, err, ""};
+    CliRun run;
+    run.status = cli::RunCommandLine(views, context);
+    EXPECT_FALSE(cp932::ToUtf8(out.Text(), run.out)) << name;
+    // The file as the server names a document: without its folder.
+    run.err = err.Text();
+    for (const std::string& shown : {path, sys::NativeSeparators(path)})
+        for (std::size_t at; (at = run.err.find(shown)) != std::string::npos;)
+            run.err.replace(at, shown.size(), name);
+    if (!run.err.empty() && run.err.back() == '\n')
+        run.err.pop_back();
+    SetLanguage(Language::English);
+    return run;
+}
+
+TEST(Server, RenumberSortAndTidyGiveTheBytesOfTheCommandLine) {
+    SetLanguage(Language::English);
+    const test::TempDir dir;
+    // The user's settings, as tessel-cli reads them.
+    const std::string ini = dir.file("tessel.INI");
+    test::WriteBytes(ini, "[LineNumber]\r\nStartLine=100\r\nStep=5\r\n");
+    cli::CliOptions options;
+    options.settings = ini;
+    AppSettings settings;
+    std::string error;
+    std::vector<std::string> warnings;
+    ASSERT_TRUE(cli::LoadCliSettings(options, "", settings, error, warnings));
+    // Neovim's client, which also shows actions it cannot take.
+    Json initialize = Json::parse(kNeovimInitialize);
+    initialize["params"]["capabilities"]["textDocument"]["codeAction"]["disabledSupport"] = true;
+    Served s(initialize, settings);
+
+    const struct {
+        const char* name;
+        std::string text;
+        int line; // where the cursor is
+    } cases[] = {
+        {"order.bas", "30 PRINT \"数\"\r\n10 GOTO 30\r\n20 GOSUB 10:RETURN\r\n", 1},
+        {"lf.bas", "100 GOTO 120\n110 END\n120 GOTO 100\n", 1},
+        {"done.bas", "100 GOTO 105\n105 END\n", 0},
+        {"mixed.bas", "10 A\r20 B\n30 GOTO 10\r\n", 2},
+        {"blank.bas", "10 A\r\n\r\n  20 B\r\n", 0},
+        {"nonumber.bas", "10 A\r\nB\r\n20 C\r\n", 2},
+        {"missing.bas", "10 GOTO 99\r\n20 END\r\n", 1},
+        {"code.c", "20 x = 1;\r\n10 goto 20;\r\n", 0},
+        {"words.txt", "apple\nbanana\n", 0},
+        {"high.bas", "10 A\r\n65276 B\r\n65279 C\r\n", 1},
+        {"twice.bas", "10 A\r\n10 B\r\n", 0},
+        {"nul.bas", std::string("10 A\r\n20 B\0C\r\n", 13), 0},
+        {"end.bas", "10 A\r\n20 B\r\n\x1a", 0},
+    };
+    int version = 0;
+    for (const auto& c : cases) {
+        const std::string uri = std::string("file:///some/where/") + c.name;
+        s.c.Tell("textDocument/didOpen",
+                 {{"textDocument",
+                   {{"uri", uri}, {"languageId", ""}, {"version", ++version}, {"text", c.text}}}});
+        Json params = At(uri, c.line, 0);
+        params.erase("position");
+        params["range"] = Span(c.line, 0, 0);
+        params["context"] = {{"diagnostics", Json::array()}};
+        std::map<std::string, Json> actions;
+        const Json answer = s.c.Request("textDocument/codeAction", params);
+        ASSERT_TRUE(answer.contains("result")) << answer.dump();
+        for (const Json& action : answer["result"])
+            actions[action["title"].get<std::string>()] = action;
+        // The number of the cursor's line ("0" for none).
+        const std::string number =
+            std::to_string(std::atoi(c.text.c_str() + OffsetOf(c.text, c.line, 0)));
+        const struct {
+            std::string title;
+            std::vector<std::string> args;
+        } operations[] = {
+            {"Renumber the program (from 100, step 5)",
+             {"renumber", "--settings", ini, "--new", "100", "--step", "5"}},
+            {"Renumber from this line (from " + number + ", step 5)",
+             {"renumber", "--settings", ini, "--new", number, "--old", number, "--step", "5"}},
+            {"Sort the lines", {"sort", "--settings", ini}},
+            {"Tidy (remove blank lines and the blanks before line numbers)", {"tidy"}},
+        };
+        for (const auto& operation : operations) {
+            const CliRun cli = RunCli(dir, c.name, c.text, operation.args);
+            const auto found = actions.find(operation.title);
+            const std::string what = std::string(c.name) + ": " + operation.title;
+            if (cli.status != 0) {
+                // Refused as the command line refuses it; a cursor on a
+                // line without a number renumbers nothing from it.
+                if (operation.args.size() > 7 && number == "0") {
+                    EXPECT_EQ(found, actions.end()) << what;
+                    continue;
+                }
+                ASSERT_NE(found, actions.end()) << what;
+                EXPECT_EQ(found->second["disabled"]["reason"], cli.err) << what;
+                EXPECT_FALSE(found->second.contains("edit")) << what;
+            } else if (cli.out == c.text) {
+                EXPECT_EQ(found, actions.end()) << what; // it would change nothing
+            } else {
+                ASSERT_NE(found, actions.end()) << what << "\n" << cli.err << Json(actions).dump();
+                EXPECT_EQ(Applied(c.text, found->second["edit"]["changes"][uri]), cli.out) << what;
+            }
+        }
+        // Formatting is tidy: its edits, or its refusal shown.
+        const CliRun tidy = RunCli(dir, c.name, c.text, {"tidy"});
+        const Json formatted = s.c.Request("textDocument/formatting",
+                                           {{"textDocument", {{"uri", uri}}},
+                                            {"options", {{"tabSize", 4}, {"insertSpaces", true}}}});
+        const std::vector<Json> shown = s.c.TakeNotifications("window/showMessage");
+        if (tidy.status != 0) {
+            EXPECT_EQ(formatted["result"], nullptr) << c.name;
+            ASSERT_EQ(shown.size(), 1u) << c.name;
+            EXPECT_EQ(shown[0], Json({{"type", 1}, {"message", tidy.err}}));
+        } else {
+            EXPECT_EQ(Applied(c.text, formatted["result"]), tidy.out) << c.name;
+            EXPECT_TRUE(shown.empty()) << c.name;
+        }
+    }
+    SetLanguage(Language::Japanese);
+}
+
+TEST(Server, RewritesRefuseWhatTheTextCannotHoldAndStayOutOfOtherKinds) {
+    SetLanguage(Language::English);
+    Json initialize = Json::parse(kNeovimInitialize);
+    initialize["params"]["capabilities"]["textDocument"]["codeAction"]["disabledSupport"] = true;
+    Served s(initialize, {});
+    const auto actions = [&](const std::string& uri, const std::string& language,
+                             const std::string& text, Json only = nullptr) {
+        s.c.Tell("textDocument/didOpen",
+                 {{"textDocument",
+                   {{"uri", uri}, {"languageId", language}, {"version", 1}, {"text", text}}}});
+        Json context = {{"diagnostics", Json::array()}};
+        if (!only.is_null())
+            context["only"] = only;
+        return s.c.Request("textDocument/codeAction", {{"textDocument", {{"uri", uri}}},
+                                                       {"range", Span(0, 0, 0)},
+                                                       {"context", context}})["result"];
+    };
+    // A character code page 932 has no code for: each refused, naming it.
+    Json foreign = actions("file:///d/%E6%97%A5.bas", "basic", "20 A\r\n10 PRINT \"😀\"\r\n");
+    ASSERT_EQ(foreign.size(), 5u);
+    foreign.erase(4); // the send, which says why when it is run
+    for (const Json& action : foreign)
+        EXPECT_EQ(action["disabled"]["reason"].get<std::string>().rfind("日.bas:2: ", 0), 0u)
+            << action.dump();
+    // The kinds asked for only; none but the send for a DATA file, none at
+    // all for an empty text.
+    const std::string text = "20 A\r\n10 B\r\n"; // tidy already
+    EXPECT_EQ(actions("file:///o.bas", "basic", text, {"quickfix"}), Json::array());
+    const Json rewrite = actions("file:///o.bas", "basic", text, {"refactor"});
+    ASSERT_EQ(rewrite.size(), 1u);
+    EXPECT_EQ(rewrite[0]["kind"], "refactor.rewrite");
+    EXPECT_EQ(rewrite[0]["title"], "Renumber from this line (from 20, step 10)");
+    const Json source = actions("file:///o.bas", "basic", text, {"source"});
+    ASSERT_EQ(source.size(), 3u);
+    EXPECT_EQ(source[0]["title"], "Renumber the program (from 10, step 10)");
+    EXPECT_EQ(source[1]["title"], "Sort the lines");
+    EXPECT_EQ(source[2], Json({{"title", "Send to the device"},
+                               {"kind", "source"},
+                               {"command",
+                                {{"title", "Send to the device"},
+                                 {"command", "tessel.send"},
+                                 {"arguments", {"file:///o.bas"}}}}}));
+    const Json data = actions("file:///d.dat", "", "20 A\r\n10 B\r\n"); // sent as it is
+    ASSERT_EQ(data.size(), 1u);
+    EXPECT_EQ(data[0]["command"]["command"], "tessel.send");
+    EXPECT_EQ(actions("file:///e.bas", "basic", "").size(), 0u);
+    const Json formatted = s.c.Request("textDocument/formatting",
+                                       {{"textDocument", {{"uri", "file:///d.dat"}}},
+                                        {"options", {{"tabSize", 4}, {"insertSpaces", true}}}});
+    EXPECT_EQ(formatted["result"], Json::array());
+    SetLanguage(Language::Japanese);
+}
+
+#if !defined(_WIN32) // a pseudo-terminal for the serial line
+// Waits until the server has asked the client something.
+std::vector<Json> AwaitCalls(LspClient& c) {
+    for (int k = 0; k < 500 && c.Calls().empty(); ++k)
+        std::this_thread::sleep_for(10ms);
+    return c.Calls();
+}
+
+TEST(Server, SendPutsTheProgramOnTheLineWithProgressAndRefusesAsTheCommandLineDoes) {
+    SetLanguage(Language::English);
+    const test::TempDir dir;
+    test::PtyPair pty;
+    AppSettings settings;
+    settings.m_comSettings = pty.Settings();
+    Served s(Json::parse(kNeovimInitialize), settings);
+    EXPECT_EQ(s.h.server->Capabilities()["executeCommandProvider"],
+              Json({{"commands", {"tessel.send"}}}));
+    const std::string uri = "file:///d/send.bas";
+    const std::string text = "20 END\r\n10 PRINT \"ｵﾜﾘ\"\r\n";
+    s.c.Open(uri, text);
+    const Json send = {{"command", "tessel.send"}, {"arguments", {uri}}};
+    const int id = s.c.Send("workspace/executeCommand", send);
+    // The server makes a token for the progress; the client takes it.
+    const std::vector<Json> calls = AwaitCalls(s.c);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0]["method"], "window/workDoneProgress/create");
+    s.c.SendRaw({{"jsonrpc", "2.0"}, {"id", calls[0]["id"]}, {"result", nullptr}});
+    // On the line: what tessel-cli wire writes (the lines in order, the end
+    // code after them).
+    const CliRun wire = RunCli(dir, "send.bas", text, {"wire"});
+    ASSERT_EQ(wire.status, 0) << wire.err;
+    std::string wired;
+    EXPECT_FALSE(cp932::FromUtf8(wire.out, wired));
+    EXPECT_EQ(pty.Read(wired.size(), 5000), wired);
+    EXPECT_EQ(s.c.Await(id)["result"], nullptr);
+    const std::vector<Json> progress = s.c.TakeNotifications("$/progress");
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_EQ(progress.front()["token"], calls[0]["params"]["token"]);
+    EXPECT_EQ(progress.front()["value"]["kind"], "begin");
+    EXPECT_EQ(progress.front()["value"]["cancellable"], true);
+    EXPECT_EQ(progress.back()["value"]["kind"], "end");
+    EXPECT_EQ(progress.back()["value"]["message"],
+              std::string(CompletionText(TransferWorker::Mode::Send)));
+
+    // Refused as tessel-cli send refuses it, and shown; nothing sent.
+    const std::string blank = "10 A\r\n\r\n20 B\r\n";
+    s.c.Open("file:///d/blank.bas", blank, 2);
+    const Json refused =
+        s.c.Request("workspace/executeCommand",
+                    {{"command", "tessel.send"}, {"arguments", {"file:///d/blank.bas"}}});
+    const CliRun cli = RunCli(dir, "blank.bas", blank, {"send"});
+    EXPECT_NE(cli.status, 0);
+    const std::string why = cli.err.substr(0, cli.err.find('\n'));
+    EXPECT_EQ(why, "blank.bas:2: A line has no line number.");
+    EXPECT_EQ(Code(refused), -32803);
+    EXPECT_EQ(refused["error"]["message"], why);
+    EXPECT_EQ(s.c.TakeNotifications("window/showMessage"),
+              std::vector<Json>({{{"type", 1}, {"message", why}}}));
+    EXPECT_EQ(pty.Read(1, 100), ""); // nor anything after the first send
+    // Commands the server does not have, and documents it does not hold.
+    EXPECT_EQ(Code(s.c.Request("workspace/executeCommand", {{"command", "tessel.other"}})), -32602);
+    EXPECT_EQ(Code(s.c.Request("workspace/executeCommand",
+                               {{"command", "tessel.send"}, {"arguments", {"file:///x.bas"}}})),
+              -32602);
+    SetLanguage(Language::Japanese);
+}
+
+TEST(Server, ASendKeepsTheServerAnsweringAndStopsWhenTheEditorCancelsIt) {
+    SetLanguage(Language::English);
+    test::PtyPair pty;
+    AppSettings settings;
+    settings.m_comSettings = pty.Settings();
+    settings.m_comSettings.CharDelay = 20; // some seconds for the whole text
+    Served s(Json::parse(kNeovimInitialize), settings);
+    const std::string uri = "file:///slow.bas";
+    std::string text;
+    for (int line = 10; line <= 200; line += 10)
+        text += std::to_string(line) + " PRINT \"" + std::string(20, 'A') + "\"\r\n";
+    s.c.Open(uri, text);
+    // The client gives the token itself: no request for one.
+    const int id =
+        s.c.Send("workspace/executeCommand",
+                 {{"command", "tessel.send"}, {"arguments", {uri}}, {"workDoneToken", "mine"}});
+    EXPECT_EQ(pty.Read(3, 5000).size(), 3u);
+    // Meanwhile the server answers, and takes no second send.
+    EXPECT_EQ(s.c.Request("textDocument/definition", At(uri, 0, 0))["result"]["range"],
+              Span(0, 0, 2));
+    const Json busy =
+        s.c.Request("workspace/executeCommand", {{"command", "tessel.send"}, {"arguments", {uri}}});
+    EXPECT_EQ(busy["error"]["message"], "A send is under way: send again once it has ended");
+    s.c.Tell("window/workDoneProgress/cancel", {{"token", "other"}}); // not this send's
+    s.c.Tell("window/workDoneProgress/cancel", {{"token", "mine"}});
+    const Json cancelled = s.c.Await(id);
+    EXPECT_EQ(Code(cancelled), -32803);
+    EXPECT_EQ(cancelled["error"]["message"],
+              "slow.bas: send interrupted; the device may have received part of the text");
+    // It stopped well before the end.
+    EXPECT_LT(pty.Read(text.size(), 300).size(), text.size() / 2);
+    EXPECT_TRUE(s.c.Calls().empty());
+    const std::vector<Json> progress = s.c.TakeNotifications("$/progress");
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_EQ(progress.back(),
+              Json({{"token", "mine"},
+                    {"value", {{"kind", "end"}, {"message", cancelled["error"]["message"]}}}}));
+    // A cancelled request ends the send too; then the port is free again.
+    const int again =
+        s.c.Send("workspace/executeCommand", {{"command", "tessel.send"}, {"arguments", {uri}}});
+    const std::vector<Json> calls = AwaitCalls(s.c);
+    ASSERT_EQ(calls.size(), 1u);
+    s.c.SendRaw({{"jsonrpc", "2.0"}, {"id", calls[0]["id"]}, {"result", nullptr}});
+    EXPECT_EQ(pty.Read(3, 5000).size(), 3u);
+    s.c.Tell("$/cancelRequest", {{"id", again}});
+    EXPECT_EQ(Code(s.c.Await(again)), -32800);
+    SetLanguage(Language::Japanese);
+}
+
+#endif
 
 TEST(WorkQueue, DebouncedTasksWaitAndTheLastOneWins) {
     WorkQueue queue;
