@@ -6,7 +6,7 @@
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
 #include "view/KivaView.h"
-#include "view/ProgramPlaces.h"
+#include "model/ProgramPlaces.h"
 #include "view/ViewShell.h"
 
 #include <QHeaderView>
@@ -132,7 +132,7 @@ bool ReferencesDock::ListAt(CKivaView& view) {
     const bool nothing =
         onLine ? referrers.empty()
                : referrers.size() == 1 && referrers[0].kind == ReferrerKind::LabelDefinition;
-    if (place.kind == PlaceKind::None) {
+    if (place.kind == PlaceKind::None || place.kind == PlaceKind::Keyword) {
         m_shell.ShowStatusMessage(LoadQString(IDS_REFS_NOTHING));
         return false;
     }

@@ -13,23 +13,6 @@ ModelOptions OptionsFor(const Document& document) {
     return options;
 }
 
-SpotKind SpotOf(TokenKind kind) {
-    switch (kind) {
-    case TokenKind::LineNumber:
-        return SpotKind::LineNumber;
-    case TokenKind::LineReference:
-        return SpotKind::LineReference;
-    case TokenKind::Label:
-        return SpotKind::Label;
-    case TokenKind::LabelReference:
-        return SpotKind::LabelReference;
-    case TokenKind::Keyword:
-        return SpotKind::Keyword;
-    default:
-        return SpotKind::None;
-    }
-}
-
 } // namespace
 
 DocumentModel::DocumentModel(const Document& document)
@@ -37,61 +20,8 @@ DocumentModel::DocumentModel(const Document& document)
     m_model.Build(document.text.Bytes());
 }
 
-Spot DocumentModel::At(const Position& position, PositionEncoding encoding) const {
-    Spot spot;
-    if (m_model.LineCount() == 0)
-        return spot;
-    const std::size_t offset = m_document.text.OffsetOf(position, encoding);
-    const std::size_t line = m_model.LineAt(offset);
-    const ProgramLine& record = m_model.Line(line);
-    if (offset > record.End())
-        return spot;
-    const std::size_t column = offset - record.start;
-    std::vector<Token> tokens;
-    m_model.Tokens(line, tokens);
-    const Token* found = nullptr;
-    for (const Token& token : tokens) {
-        if (SpotOf(token.kind) == SpotKind::None)
-            continue;
-        if (token.begin <= column && column < token.end) {
-            found = &token;
-            break;
-        }
-        if (token.end == column)
-            found = &token; // unless one starts here
-    }
-    if (found == nullptr)
-        return spot;
-    spot.kind = SpotOf(found->kind);
-    spot.line = line;
-    spot.begin = record.start + found->begin;
-    spot.end = record.start + found->end;
-    switch (spot.kind) {
-    case SpotKind::LineNumber:
-        if (!record.HasNumber())
-            return {};
-        spot.number = record.number;
-        break;
-    case SpotKind::LineReference:
-        spot.kind = SpotKind::None;
-        for (const LineReference& reference : m_model.ReferencesFrom(line))
-            if (reference.column == found->begin) {
-                spot.kind = SpotKind::LineReference;
-                spot.number = reference.target;
-            }
-        break;
-    case SpotKind::Label:
-    case SpotKind::LabelReference:
-        spot.name = std::string(m_model.Text().substr(spot.begin + 1, spot.end - spot.begin - 1));
-        break;
-    case SpotKind::Keyword:
-        spot.name = std::string(m_model.Text().substr(spot.begin, spot.end - spot.begin));
-        spot.category = found->category;
-        break;
-    case SpotKind::None:
-        break;
-    }
-    return spot;
+ProgramPlace DocumentModel::At(const Position& position, PositionEncoding encoding) const {
+    return PlaceAt(m_model, m_document.text.OffsetOf(position, encoding), true);
 }
 
 Range DocumentModel::NumberRange(std::size_t line, PositionEncoding encoding) const {

@@ -1,40 +1,21 @@
 #pragma once
 
 // A document's program as the core's model has it (model/ProgramModel.h),
-// and what stands at a place of it, for the features that look there
-// (navigation, hover, completion). Nothing here knows BASIC: the model's
-// tokens and references say what is where.
+// and what stands at a place of it (model/ProgramPlaces.h), for the features
+// that look there (navigation, hover, completion), in the client's
+// positions.
 
 #include "doc/DocKind.h"
 #include "lsp/DocumentStore.h"
 #include "lsp/Protocol.h"
 #include "model/ProgramModel.h"
+#include "model/ProgramPlaces.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace tessel::lsp {
-
-enum class SpotKind {
-    None,
-    LineNumber,     // the number a line begins with
-    LineReference,  // a number after GOTO, GOSUB, THEN, ELSE, RESTORE
-    Label,          // *NAME where it is defined
-    LabelReference, // *NAME where a line reference could stand
-    Keyword,
-};
-
-// What stands at a place: a token of the model's, with what it names.
-struct Spot {
-    SpotKind kind = SpotKind::None;
-    std::size_t line = 0;  // the model's line
-    std::size_t begin = 0; // the token's bytes in the document
-    std::size_t end = 0;
-    std::uint32_t number = 0; // LineNumber: the line's; LineReference: the one it names
-    std::string name;         // Label, LabelReference: without the asterisk
-    KeywordCategory category = kKcStatement; // Keyword
-};
 
 class DocumentModel {
 public:
@@ -44,9 +25,10 @@ public:
     const ProgramModel& Model() const { return m_model; }
     DocKind Kind() const { return m_model.Options().kind; }
 
-    // The token at `position`, or the one just before it when the position
-    // is at its end (where a caret stands after typing a word).
-    Spot At(const Position& position, PositionEncoding encoding) const;
+    // What stands at `position`: the token there, or the one just before it
+    // when the position is at its end (where a caret stands after typing a
+    // word).
+    ProgramPlace At(const Position& position, PositionEncoding encoding) const;
 
     Range RangeOf(std::size_t begin, std::size_t end, PositionEncoding encoding) const {
         return m_document.text.RangeOf(begin, end, encoding);

@@ -57,23 +57,23 @@ std::string CodeBlock(std::string_view line) {
 
 std::optional<Hover> HoverAt(const DocumentModel& program, const Position& position,
                              PositionEncoding encoding, bool markdown) {
-    const Spot spot = program.At(position, encoding);
+    const ProgramPlace spot = program.At(position, encoding);
     const ProgramModel& model = program.Model();
     std::optional<std::size_t> line;
     std::string sentence;
     switch (spot.kind) {
-    case SpotKind::LineReference:
+    case PlaceKind::LineReference:
         line = model.LineWithNumber(spot.number);
         if (!line)
             sentence = LoadFormatted(IDS_LSP_NO_SUCH_LINE, {std::to_string(spot.number)});
         break;
-    case SpotKind::LabelReference:
+    case PlaceKind::LabelReference:
         line = model.LabelLine(spot.name);
         if (!line)
             sentence = LoadFormatted(IDS_LSP_NO_SUCH_LABEL,
                                      {"*" + program.Text(spot.begin + 1, spot.end)});
         break;
-    case SpotKind::Keyword:
+    case PlaceKind::Keyword:
         // Only BASIC's keywords have categories of their own.
         if (program.Kind() != DocKind::Basic)
             return std::nullopt;

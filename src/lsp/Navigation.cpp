@@ -13,11 +13,11 @@ struct Places {
 Places PlacesAt(const DocumentModel& program, const Position& position, bool declaration,
                 PositionEncoding encoding) {
     Places places;
-    const Spot spot = program.At(position, encoding);
+    const ProgramPlace spot = program.At(position, encoding);
     const ProgramModel& model = program.Model();
     switch (spot.kind) {
-    case SpotKind::LineNumber:
-    case SpotKind::LineReference: {
+    case PlaceKind::LineNumber:
+    case PlaceKind::LineReference: {
         const std::optional<std::size_t> line = model.LineWithNumber(spot.number);
         if (line && declaration)
             places.declaration = program.NumberRange(*line, encoding);
@@ -33,8 +33,8 @@ Places PlacesAt(const DocumentModel& program, const Position& position, bool dec
         }
         break;
     }
-    case SpotKind::Label:
-    case SpotKind::LabelReference:
+    case PlaceKind::Label:
+    case PlaceKind::LabelReference:
         for (const SymbolUse& use : model.Uses(spot.name, true)) {
             if (use.kind == UseKind::LabelUse)
                 places.references.push_back(program.UseRange(use, encoding));
@@ -42,8 +42,9 @@ Places PlacesAt(const DocumentModel& program, const Position& position, bool dec
                 places.declaration = program.UseRange(use, encoding);
         }
         break;
-    case SpotKind::Keyword:
-    case SpotKind::None:
+    case PlaceKind::Variable:
+    case PlaceKind::Keyword:
+    case PlaceKind::None:
         break;
     }
     return places;
@@ -53,23 +54,24 @@ Places PlacesAt(const DocumentModel& program, const Position& position, bool dec
 
 std::optional<Location> Definition(const DocumentModel& program, const Position& position,
                                    PositionEncoding encoding) {
-    const Spot spot = program.At(position, encoding);
+    const ProgramPlace spot = program.At(position, encoding);
     const std::string& uri = program.Doc().uri;
     const ProgramModel& model = program.Model();
     switch (spot.kind) {
-    case SpotKind::LineNumber:
-    case SpotKind::LineReference:
+    case PlaceKind::LineNumber:
+    case PlaceKind::LineReference:
         if (const auto line = model.LineWithNumber(spot.number))
             return Location{uri, program.NumberRange(*line, encoding)};
         break;
-    case SpotKind::Label:
-    case SpotKind::LabelReference:
+    case PlaceKind::Label:
+    case PlaceKind::LabelReference:
         for (const SymbolUse& use : model.Uses(spot.name, true))
             if (use.kind == UseKind::LabelDefinition)
                 return Location{uri, program.UseRange(use, encoding)};
         break;
-    case SpotKind::Keyword:
-    case SpotKind::None:
+    case PlaceKind::Variable:
+    case PlaceKind::Keyword:
+    case PlaceKind::None:
         break;
     }
     return std::nullopt;

@@ -21,8 +21,8 @@ struct Target {
 
 Expected<Target> TargetAt(const DocumentModel& program, const Position& position,
                           PositionEncoding encoding) {
-    const Spot spot = program.At(position, encoding);
-    if (spot.kind != SpotKind::LineNumber && spot.kind != SpotKind::LineReference)
+    const ProgramPlace spot = program.At(position, encoding);
+    if (spot.kind != PlaceKind::LineNumber && spot.kind != PlaceKind::LineReference)
         return Target{};
     const ProgramModel& model = program.Model();
     const std::string number = std::to_string(spot.number);

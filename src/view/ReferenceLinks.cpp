@@ -3,7 +3,7 @@
 #include "encoding/Cp932.h"
 #include "model/ProgramModel.h"
 #include "view/ProblemMarks.h"
-#include "view/ProgramPlaces.h"
+#include "model/ProgramPlaces.h"
 #include "view/ViewWithLineNum.h"
 
 #include <QHelpEvent>

@@ -8,7 +8,7 @@
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
-#include "view/ProgramPlaces.h"
+#include "model/ProgramPlaces.h"
 #include "view/ReferenceLinks.h"
 #include "view/RenumberDlg.h"
 #include "view/ViewShell.h"

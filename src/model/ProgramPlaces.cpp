@@ -1,4 +1,4 @@
-#include "view/ProgramPlaces.h"
+#include "model/ProgramPlaces.h"
 
 #include "engine/BasicLexer.h"
 
@@ -19,6 +19,8 @@ PlaceKind KindOf(TokenKind kind) {
         return PlaceKind::LabelReference;
     case TokenKind::Variable:
         return PlaceKind::Variable;
+    case TokenKind::Keyword:
+        return PlaceKind::Keyword;
     default:
         return PlaceKind::None;
     }
@@ -108,6 +110,10 @@ ProgramPlace PlaceAt(const ProgramModel& model, std::size_t offset, bool orJustA
         if (model.Uses(place.name, false).empty())
             return {};
         break;
+    case PlaceKind::Keyword:
+        place.name = std::string(text);
+        place.category = found->category;
+        break;
     case PlaceKind::None:
         break;
     }
@@ -159,6 +165,7 @@ std::vector<Referrer> ReferrersOf(const ProgramModel& model, const ProgramPlace&
                                                                   : ReferrerKind::VariableRead,
                                  kKwPlain, use.line, use.column, use.length});
         break;
+    case PlaceKind::Keyword:
     case PlaceKind::None:
         break;
     }

@@ -1,10 +1,11 @@
 #pragma once
 
 // What stands at a place of a program as the core's model reads it (a line's
-// number, a line reference, a label, a variable), the line it names, and
-// every place that refers to the same: what the editor's jumps, its hover
-// and its list of references show. Nothing here knows BASIC: the model's
-// tokens, references and symbols say what is where.
+// number, a line reference, a label, a variable, a keyword), the line it
+// names, and every place that refers to the same: what the editor's jumps,
+// its hover and its list of references show, and the language server's
+// navigation. Nothing here knows BASIC: the model's tokens, references and
+// symbols say what is where.
 
 #include "engine/Keywords.h"
 #include "model/ProgramModel.h"
@@ -24,6 +25,7 @@ enum class PlaceKind {
     Label,          // *NAME where it is defined
     LabelReference, // *NAME where a line reference could stand
     Variable,
+    Keyword,
 };
 
 struct ProgramPlace {
@@ -32,7 +34,8 @@ struct ProgramPlace {
     std::size_t begin = 0; // the token's bytes in the text
     std::size_t end = 0;
     std::uint32_t number = 0; // LineNumber: the line's; LineReference: the one it names
-    std::string name;         // labels without the asterisk; variables as written there
+    std::string name; // labels without the asterisk; variables and keywords as written there
+    KeywordCategory category = kKcStatement; // Keyword
 };
 
 // What stands at byte `offset`: the token that holds it or, with
