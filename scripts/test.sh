@@ -20,12 +20,13 @@ cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/asan --output-on-failure -j "$jobs"
 
-echo "== Serial port and transfers under ThreadSanitizer"
+echo "== Serial port, transfers and the language server under ThreadSanitizer"
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=thread
-cmake --build build/tsan -j "$jobs" --target serial_test transfer_test cli_test cli_transfer_test
+cmake --build build/tsan -j "$jobs" --target serial_test transfer_test cli_test cli_transfer_test \
+    lsp_test
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
     ctest --test-dir build/tsan --output-on-failure -j "$jobs" \
-    -R '^(ComPortTest|ComPortSeamTest|TransferWorkerTest|TransferFlowsTest|CliTransfer[A-Za-z]*)\.'
+    -R '^(ComPortTest|ComPortSeamTest|TransferWorkerTest|TransferFlowsTest|CliTransfer[A-Za-z]*|Server|WorkQueue)\.'
 
 echo "== The Windows build under Wine"
 scripts/test-windows.sh build/ci

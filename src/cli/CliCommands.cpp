@@ -365,19 +365,7 @@ int Runner::Fail(const std::string& line) {
 }
 
 std::string Runner::DocumentMessage(unsigned fallback) const {
-    if (!m_messages.FileError().empty())
-        return m_name + ": " + m_messages.FileError();
-    const unsigned id = m_messages.Id();
-    if (id == 0)
-        return m_name + ": " + std::string(LoadString(fallback));
-    std::string line = m_name;
-    if (m_messages.Line() != kNoLine)
-        line += ':' + std::to_string(m_messages.Line() + 1);
-    if (m_messages.Column() != kNoColumn)
-        line += ':' + std::to_string(m_messages.Column() + 1);
-    line += ": ";
-    line += LoadString(id);
-    return line;
+    return m_messages.Said(m_name, fallback);
 }
 
 std::string Runner::Stored() {

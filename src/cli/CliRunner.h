@@ -6,9 +6,9 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliTransfer.h"
+#include "doc/FirstMessage.h"
 #include "doc/KivaDoc.h"
 #include "doc/MemoryEditBuffer.h"
-#include "doc/MessageSink.h"
 #include "engine/DocWithLineNum.h"
 #include "model/ProgramModel.h"
 #include "res/StringTable.h"
@@ -22,42 +22,6 @@
 #include <string_view>
 
 namespace tessel::cli {
-
-// Keeps the first message a document shows: the one that stopped it, and
-// the line it is about, if any.
-class CliMessages final : public IMessageSink {
-public:
-    void ShowMessage(unsigned id) override {
-        if (m_id == 0)
-            m_id = id;
-    }
-    // The place is named as FILE:LINE:COLUMN; the words are the desktop's.
-    void ShowLineMessage(unsigned id, std::size_t line, std::size_t column,
-                         const Problem& /*place*/) override {
-        if (m_id == 0) {
-            m_line = line;
-            m_column = column;
-        }
-        ShowMessage(id);
-    }
-    void ShowFileError(FileAction /*action*/, const std::string& /*path*/,
-                       const std::string& reason) override {
-        if (m_fileError.empty())
-            m_fileError = reason.empty() ? std::string(LoadString(IDS_CLI_CANNOT_BE_READ)) : reason;
-    }
-
-    unsigned Id() const { return m_id; }
-    // The 0-based line of the text, or kNoLine, and column, or kNoColumn.
-    std::size_t Line() const { return m_line; }
-    std::size_t Column() const { return m_column; }
-    const std::string& FileError() const { return m_fileError; }
-
-private:
-    unsigned m_id = 0;
-    std::size_t m_line = kNoLine;
-    std::size_t m_column = kNoColumn;
-    std::string m_fileError;
-};
 
 // A usage error: the problem, the usage line of `command` and where to
 // find help, on standard error; the exit status for it.
@@ -204,7 +168,7 @@ private:
     const std::string m_name;
     AppSettings m_settings;
     MemoryEditBuffer m_editor;
-    CliMessages m_messages;
+    FirstMessage m_messages;
     std::unique_ptr<CKivaDoc> m_doc;
     CDocWithLineNum* m_numbered = nullptr;
     // FILE's bytes as read (after converting them from UTF-8).

@@ -60,11 +60,11 @@ void AddFeatures(Server& server, const AppSettings& settings) {
             auto found = ForeignCharacterProblems(document.text, encoding);
             problems.insert(problems.end(), found.begin(), found.end());
         });
-    server.AddProblemSource(
-        [](const Document& document, PositionEncoding encoding, std::vector<Diagnostic>& problems) {
-            auto found = ProgramProblems(document, encoding);
-            problems.insert(problems.end(), found.begin(), found.end());
-        });
+    server.AddProblemSource([kept](const Document& document, PositionEncoding encoding,
+                                   std::vector<Diagnostic>& problems) {
+        auto found = ProgramProblems(document, encoding, *kept);
+        problems.insert(problems.end(), found.begin(), found.end());
+    });
     BindDocumentRequest<CodeActionParams, std::vector<CodeAction>>(
         server, "textDocument/codeAction",
         [&server, kept](const Document& document, const CodeActionParams& params) {

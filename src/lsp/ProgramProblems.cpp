@@ -48,14 +48,13 @@ DocKind DocumentKind(const Document& document) {
     return DocKindFromPath(path);
 }
 
-std::vector<Diagnostic> ProgramProblems(const Document& document, PositionEncoding encoding) {
+std::vector<Diagnostic> ProgramProblems(const Document& document, PositionEncoding encoding,
+                                        const AppSettings& settings) {
     const DocKind kind = DocumentKind(document);
     std::vector<Diagnostic> diagnostics;
     if (!IsLineNumbered(kind))
         return diagnostics;
-    ModelOptions options;
-    options.kind = kind;
-    ProgramModel model(options);
+    ProgramModel model(ModelOptions::For(kind, settings));
     model.Build(document.text.Bytes());
     const std::string& bytes = document.text.Bytes();
     for (const ProgramProblem& problem : model.Problems()) {

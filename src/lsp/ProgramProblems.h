@@ -7,6 +7,7 @@
 #include "doc/DocKind.h"
 #include "lsp/DocumentStore.h"
 #include "lsp/Protocol.h"
+#include "settings/AppSettings.h"
 
 #include <optional>
 #include <vector>
@@ -24,6 +25,9 @@ DocKind DocumentKind(const Document& document);
 // to ForeignCharacterProblems (lsp/TextProblems.h), which names it. Each says
 // its message's number as its code and, for a problem with a mechanical
 // mend, the mend in its data (DiagnosticFix, lsp/Protocol.h).
-std::vector<Diagnostic> ProgramProblems(const Document& document, PositionEncoding encoding);
+// The settings give the tab width and the end code a send goes by, as for
+// tessel-cli check.
+std::vector<Diagnostic> ProgramProblems(const Document& document, PositionEncoding encoding,
+                                        const AppSettings& settings = {});
 
 } // namespace tessel::lsp

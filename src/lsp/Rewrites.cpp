@@ -1,8 +1,8 @@
 #include "lsp/Rewrites.h"
 
 #include "comm/TransferFlows.h"
+#include "doc/FirstMessage.h"
 #include "doc/MemoryEditBuffer.h"
-#include "doc/MessageSink.h"
 #include "encoding/Cp932.h"
 #include "engine/DocFactory.h"
 #include "engine/DocWithLineNum.h"
@@ -40,49 +40,6 @@ std::string ShownName(std::string_view uri) {
 }
 
 namespace {
-
-// Keeps the first message a document shows, and the line it is about, as
-// the command line does.
-class FirstMessage final : public IMessageSink {
-public:
-    void ShowMessage(unsigned id) override {
-        if (m_id == 0)
-            m_id = id;
-    }
-    void ShowLineMessage(unsigned id, std::size_t line, std::size_t column,
-                         const Problem& /*place*/) override {
-        if (m_id == 0) {
-            m_line = line;
-            m_column = column;
-        }
-        ShowMessage(id);
-    }
-    void ShowFileError(FileAction /*action*/, const std::string& /*path*/,
-                       const std::string& reason) override {
-        if (m_fileError.empty())
-            m_fileError = reason;
-    }
-
-    // NAME[:LINE[:COLUMN]]: MESSAGE, or `fallback` when there was none.
-    std::string Said(const std::string& name, unsigned fallback) const {
-        if (!m_fileError.empty())
-            return name + ": " + m_fileError;
-        if (m_id == 0)
-            return name + ": " + std::string(LoadString(fallback));
-        std::string said = name;
-        if (m_line != kNoLine)
-            said += ':' + std::to_string(m_line + 1);
-        if (m_column != kNoColumn)
-            said += ':' + std::to_string(m_column + 1);
-        return said + ": " + std::string(LoadString(m_id));
-    }
-
-private:
-    unsigned m_id = 0;
-    std::size_t m_line = kNoLine;
-    std::size_t m_column = kNoColumn;
-    std::string m_fileError;
-};
 
 Rewritten Refusal(std::string why) {
     return {{}, std::move(why)};

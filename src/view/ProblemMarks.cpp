@@ -5,6 +5,7 @@
 #include "settings/AppSettings.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
+#include "view/Hue.h"
 #include "view/KivaView.h"
 #include "view/ViewShell.h"
 
@@ -36,12 +37,6 @@ bool SameOptions(const ModelOptions& a, const ModelOptions& b) {
            a.endOfLine == b.endOfLine;
 }
 
-// One hue for a light base and one for a dark base.
-struct Hue {
-    QRgb light;
-    QRgb dark;
-};
-
 constexpr Hue kError{0xE51400, 0xF48771};
 constexpr Hue kWarning{0xB88A00, 0xE2C04A};
 constexpr Hue kHint{0x7A7A7A, 0x9A9A9A};
@@ -59,11 +54,10 @@ ProblemMarks::ProblemMarks(CKivaView& view, IViewShell& shell) : m_view(view), m
 ProblemMarks::~ProblemMarks() = default;
 
 QColor ProblemMarks::ColorOf(Severity severity, const QPalette& palette) {
-    const bool dark = palette.color(QPalette::Base).lightness() < 128;
     const Hue hue = severity == Severity::Error     ? kError
                     : severity == Severity::Warning ? kWarning
                                                     : kHint;
-    return QColor(dark ? hue.dark : hue.light);
+    return hue.For(palette);
 }
 
 void ProblemMarks::SetKind(DocKind kind) {

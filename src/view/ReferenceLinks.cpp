@@ -2,8 +2,8 @@
 
 #include "encoding/Cp932.h"
 #include "model/ProgramModel.h"
-#include "view/ProblemMarks.h"
 #include "model/ProgramPlaces.h"
+#include "view/ProblemMarks.h"
 #include "view/ViewWithLineNum.h"
 
 #include <QHelpEvent>

@@ -2,6 +2,7 @@
 
 #include "encoding/Cp932.h"
 #include "model/SourceLexer.h"
+#include "view/Hue.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -17,12 +18,6 @@ constexpr std::size_t kKindCount = static_cast<std::size_t>(TokenKind::Other) + 
 constexpr std::size_t KeywordSlot(KeywordCategory category) {
     return kKindCount + static_cast<std::size_t>(category);
 }
-
-// One hue for a light base and one for a dark base.
-struct Hue {
-    QRgb light;
-    QRgb dark;
-};
 
 constexpr Hue kLineNumber{0x6E6E6E, 0x9A9A9A};
 constexpr Hue kKeyword{0x0033B3, 0xCC8A4F};
@@ -43,7 +38,7 @@ SourceHighlighter::SourceHighlighter(QTextDocument* document) : QSyntaxHighlight
 }
 
 void SourceHighlighter::MakeFormats() {
-    const bool dark = QGuiApplication::palette().color(QPalette::Base).lightness() < 128;
+    const bool dark = Hue::IsDark(QGuiApplication::palette());
     const auto format = [&](TokenKind kind, Hue hue) -> QTextCharFormat& {
         QTextCharFormat& f = m_formats[static_cast<std::size_t>(kind)];
         f.setForeground(QColor(dark ? hue.dark : hue.light));

@@ -198,6 +198,21 @@ TEST(ProgramProblems, EveryProblemOfTheModelWithItsPlaceAndMend) {
     EXPECT_EQ(DocumentKind({"file:///g.bas", "plaintext", 1, {}}), DocKind::Basic);
     EXPECT_EQ(DocumentKind({"file:///d.DAT", "x-data", 1, {}}), DocKind::Data);
     EXPECT_TRUE(ProgramProblems({"file:///d.dat", "", 1, SourceText("\n\n")}, kUtf8).empty());
+
+    // The settings' tab width and end code, as check goes by them: a tab
+    // that takes a line past 254 bytes, an end code inside the text.
+    const Document wide{"file:///w.bas", "basic", 1,
+                        SourceText("10 A\t" + std::string(245, 'B') +
+                                   "\n20 C\x01"
+                                   "D\n")};
+    EXPECT_TRUE(ProgramProblems(wide, kUtf8).empty());
+    AppSettings settings;
+    settings.m_nTabStop = 10;
+    settings.m_comSettings.EndOfFile = 1;
+    const std::vector<Diagnostic> found = ProgramProblems(wide, kUtf8, settings);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].range.start.line, 0u);
+    EXPECT_EQ(found[1].range.start.line, 1u);
     SetLanguage(Language::Japanese);
 }
 
