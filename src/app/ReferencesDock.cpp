@@ -2,11 +2,11 @@
 
 #include "encoding/Cp932.h"
 #include "model/ProgramModel.h"
+#include "model/ProgramPlaces.h"
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
 #include "view/KivaView.h"
-#include "model/ProgramPlaces.h"
 #include "view/ViewShell.h"
 
 #include <QHeaderView>
