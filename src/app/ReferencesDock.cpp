@@ -118,7 +118,7 @@ void ReferencesDock::Clear() {
 }
 
 bool ReferencesDock::ListAt(CKivaView& view) {
-    const ProgramModel model = view.BuildModel();
+    const ProgramModel& model = view.CurrentModel();
     const ProgramPlace place = PlaceAt(model, view.CaretOffset(), true);
     const std::vector<Referrer> referrers = ReferrersOf(model, place);
     // The label or the variable as written at the caret.

@@ -158,8 +158,7 @@ void CKivaView::OnGoToLine() {
         JumpTo(QTextCursor(document()->findBlockByNumber(dialog.intValue() - 1)));
         return;
     }
-    ProgramModel model(ModelOptions::For(SourceKind(), m_shell.Settings()));
-    model.Build(GetText());
+    const ProgramModel& model = CurrentModel();
     dialog.setIntRange(1, static_cast<int>(kMaxLineNum));
     if (const std::size_t here = model.LineAt(CaretOffset());
         model.LineCount() > 0 && model.Line(here).HasNumber())
@@ -242,10 +241,13 @@ std::size_t CKivaView::CaretOffset() const {
                              static_cast<std::size_t>(textCursor().position()));
 }
 
-ProgramModel CKivaView::BuildModel() const {
-    ProgramModel model(ModelOptions::For(SourceKind(), m_shell.Settings()));
-    model.Build(GetText());
-    return model;
+const ProgramModel& CKivaView::CurrentModel() const {
+    if (const ProgramModel* kept = m_problems->Model())
+        return *kept;
+    m_scratchModel =
+        std::make_unique<ProgramModel>(ModelOptions::For(SourceKind(), m_shell.Settings()));
+    m_scratchModel->Build(GetText());
+    return *m_scratchModel;
 }
 
 bool CKivaView::IsModified() const {

@@ -57,8 +57,10 @@ public:
     void SetCaret(std::size_t offset) override;
     // The caret as a byte offset into GetText().
     std::size_t CaretOffset() const;
-    // The core's model of the text as it is now, read as the document's kind.
-    ProgramModel BuildModel() const;
+    // The core's model of the text as it is now, read as the document's
+    // kind: the one the problem marks keep up to date edit by edit, else
+    // one read afresh. Good until the text changes.
+    const ProgramModel& CurrentModel() const;
     bool IsModified() const override;
     void SetModified(bool modified) override;
 
@@ -143,6 +145,8 @@ private:
     std::unique_ptr<CPrintCommands> m_printing;
     std::unique_ptr<ProblemMarks> m_problems;   // before the widget's text goes
     SourceHighlighter* m_highlighter = nullptr; // owned by the text document
+    // The model CurrentModel() reads where the problem marks keep none.
+    mutable std::unique_ptr<ProgramModel> m_scratchModel;
     JumpHistory m_jumps;
 };
 

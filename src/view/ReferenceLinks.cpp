@@ -55,7 +55,7 @@ std::optional<std::pair<int, int>> ReferenceLinks::ReferenceAt(QPoint point) con
     const std::optional<int> character = CharacterAt(point);
     if (!character || m_view.SourceKind() != DocKind::Basic)
         return std::nullopt;
-    const ProgramModel model = m_view.BuildModel();
+    const ProgramModel& model = m_view.CurrentModel();
     const ProgramPlace place = PlaceAt(model, ByteOffsetOf(*character), false);
     if (place.kind != PlaceKind::LineReference && place.kind != PlaceKind::LabelReference)
         return std::nullopt;

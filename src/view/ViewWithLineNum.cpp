@@ -110,7 +110,7 @@ bool CViewWithLineNum::OnCmdMsg(int id, CmdUI* ui) {
 }
 
 void CViewWithLineNum::OnGoToDefinition() {
-    const ProgramModel model = BuildModel();
+    const ProgramModel& model = CurrentModel();
     // The caret on a reference or just after it.
     const ProgramPlace place = PlaceAt(model, CaretOffset(), true);
     if (place.kind != PlaceKind::LineReference && place.kind != PlaceKind::LabelReference)
@@ -121,7 +121,7 @@ void CViewWithLineNum::OnGoToDefinition() {
 }
 
 QString CViewWithLineNum::HoverText(std::size_t offset, bool* missing) const {
-    const ProgramModel model = BuildModel();
+    const ProgramModel& model = CurrentModel();
     const ProgramPlace place = PlaceAt(model, offset, false);
     if (place.kind != PlaceKind::LineReference && place.kind != PlaceKind::LabelReference)
         return {};
