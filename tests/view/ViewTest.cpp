@@ -48,6 +48,14 @@ CChildFrame* OpenFile(AppHarness& h, const std::string& name, const std::string&
     return h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
 }
 
+// Opens a file in the shown main window, in front: whether it got there.
+bool OpenInFront(AppHarness& h, const std::string& name, const std::string& bytes) {
+    OpenFile(h, name, bytes);
+    h.Frame().show();
+    QApplication::processEvents(); // the splash goes
+    return h.BringToFront();
+}
+
 void AnswerRenumber(AppHarness& h, const char* newStart, const char* oldStart, const char* step) {
     h.WhenDialogOpens([=](QDialog* dialog) {
         dialog->findChild<QLineEdit*>(QStringLiteral("newStart"))->setText(newStart);
@@ -647,10 +655,7 @@ const std::string kCalls = "10 GOSUB 40:GOTO *FIN\r\n20 GOTO 99\r\n30 A=1:B=A+2\
 // changes, and a new jump drops the way forward.
 TEST(View, CtrlClickFollowsAReferenceAndAltArrowsGoBackAndForth) {
     AppHarness h;
-    OpenFile(h, "n.bas", kCalls);
-    h.Frame().show();
-    QApplication::processEvents(); // the splash goes
-    ASSERT_TRUE(h.BringToFront());
+    ASSERT_TRUE(OpenInFront(h, "n.bas", kCalls));
     CKivaView& view = *h.View();
     view.setFocus();
     const std::size_t call = kCalls.find("40:");
@@ -753,10 +758,7 @@ TEST(View, CtrlClickFollowsAReferenceAndAltArrowsGoBackAndForth) {
 // not there; nothing elsewhere.
 TEST(View, HoverOverAReferenceShowsItsLine) {
     AppHarness h;
-    OpenFile(h, "h.bas", kCalls);
-    h.Frame().show();
-    QApplication::processEvents(); // the splash goes
-    ASSERT_TRUE(h.BringToFront());
+    ASSERT_TRUE(OpenInFront(h, "h.bas", kCalls));
     auto& view = static_cast<CViewWithLineNum&>(*h.View());
     const auto hover = [&](std::size_t offset) { return view.HoverText(offset).toStdString(); };
     EXPECT_EQ(hover(kCalls.find("40:")), "40 PRINT A<2:RETURN");
@@ -811,10 +813,7 @@ std::vector<std::string> Rows(QTreeWidget* list) {
 // says when there is nothing to list.
 TEST(View, WhoRefersToALineALabelOrAVariable) {
     AppHarness h;
-    OpenFile(h, "r.bas", kCalls);
-    h.Frame().show();
-    QApplication::processEvents(); // the splash goes
-    ASSERT_TRUE(h.BringToFront());
+    ASSERT_TRUE(OpenInFront(h, "r.bas", kCalls));
     CKivaView& view = *h.View();
     ReferencesDock& dock = *h.Frame().References();
     QTreeWidget* list = dock.List();
