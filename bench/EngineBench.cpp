@@ -2,8 +2,8 @@
 
 #include "doc/MemoryEditBuffer.h"
 #include "doc/MessageSink.h"
+#include "engine/BasicDocument.h"
 #include "engine/BasicLexer.h"
-#include "engine/DocBasic.h"
 #include "engine/LineTable.h"
 #include "engine/Numbering.h"
 #include "model/ProgramModel.h"
@@ -26,7 +26,7 @@ struct Fixture {
     AppSettings settings;
     MemoryEditBuffer editor;
     NullSink sink;
-    CDocBasic doc{editor, sink, settings};
+    BasicDocument doc{editor, sink, settings};
     std::string program = bench::MakeBasicProgram();
 };
 

@@ -6,17 +6,17 @@
 // typed in its middle, and the marks made after the pause.
 #include "BasicProgram.h"
 
-#include "app/ChildFrame.h"
-#include "app/DocManager.h"
-#include "app/KivaApp.h"
-#include "app/MainFrame.h"
+#include "app/Application.h"
+#include "app/DocumentManager.h"
+#include "app/DocumentWindow.h"
+#include "app/MainWindow.h"
 #include "app/ReferencesDock.h"
-#include "engine/DocWithLineNum.h"
+#include "engine/NumberedDocument.h"
 #include "settings/AppSettings.h"
-#include "view/FindReplaceDlg.h"
-#include "view/KivaView.h"
+#include "view/EditorView.h"
+#include "view/FindReplaceDialog.h"
+#include "view/NumberedEditorView.h"
 #include "view/ProblemMarks.h"
-#include "view/ViewWithLineNum.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -48,9 +48,9 @@ struct Program {
     }
 };
 
-CKivaApp& App() {
+Application& App() {
     static QTemporaryDir dir;
-    static CKivaApp app(dir.filePath(QStringLiteral("tessel.INI")).toStdString());
+    static Application app(dir.filePath(QStringLiteral("tessel.INI")).toStdString());
     static const bool started = [] {
         // Copies of unsaved work stay in the measurement's own folder.
         qputenv("XDG_STATE_HOME", dir.filePath(QStringLiteral("state")).toUtf8());
@@ -62,7 +62,7 @@ CKivaApp& App() {
 }
 
 void CloseAll() {
-    for (CChildFrame* child : App().MainFrame()->Children()) {
+    for (DocumentWindow* child : App().Window()->Children()) {
         child->GetDocument()->SetModifiedFlag(false);
         child->close();
     }
@@ -71,9 +71,9 @@ void CloseAll() {
 
 void BM_OpenProgram(benchmark::State& state) {
     Program program;
-    App().MainFrame()->show();
+    App().Window()->show();
     for (auto _ : state) {
-        CChildFrame* frame = App().DocManager().OpenDocumentFile(program.path);
+        DocumentWindow* frame = App().Documents().OpenDocumentFile(program.path);
         frame->GetActiveView()->repaint(); // until it is on screen
         state.PauseTiming();
         CloseAll();
@@ -84,8 +84,8 @@ BENCHMARK(BM_OpenProgram)->Unit(benchmark::kMillisecond);
 
 void BM_RenumberThroughView(benchmark::State& state) {
     Program program;
-    CChildFrame* frame = App().DocManager().OpenDocumentFile(program.path);
-    auto* document = static_cast<CDocWithLineNum*>(frame->GetDocument());
+    DocumentWindow* frame = App().Documents().OpenDocumentFile(program.path);
+    auto* document = static_cast<NumberedDocument*>(frame->GetDocument());
     unsigned start = 10;
     for (auto _ : state) {
         // Each round gives new numbers, so the text really changes.
@@ -98,8 +98,8 @@ void BM_RenumberThroughView(benchmark::State& state) {
 BENCHMARK(BM_RenumberThroughView)->Unit(benchmark::kMillisecond);
 
 void BM_TypeAtEndOfOneMebibyte(benchmark::State& state) {
-    App().DocManager().CreateNewDocument(*App().m_pTemplateData);
-    CKivaView* view = App().MainFrame()->ActiveChild()->GetActiveView();
+    App().Documents().CreateNewDocument(*App().m_dataType);
+    EditorView* view = App().Window()->ActiveChild()->GetActiveView();
     std::string text;
     while (text.size() < 1024 * 1024 - 4096)
         text += "DATA \x83\x66\x81\x5b\x83\x5e 1,2,3,4,5,6,7,8,9\r\n";
@@ -117,14 +117,14 @@ void BM_TypeAtEndOfOneMebibyte(benchmark::State& state) {
 BENCHMARK(BM_TypeAtEndOfOneMebibyte)->Unit(benchmark::kMicrosecond);
 
 void BM_ReplaceAllOnOneMebibyte(benchmark::State& state) {
-    App().DocManager().CreateNewDocument(*App().m_pTemplateText);
-    CKivaView* view = App().MainFrame()->ActiveChild()->GetActiveView();
+    App().Documents().CreateNewDocument(*App().m_textType);
+    EditorView* view = App().Window()->ActiveChild()->GetActiveView();
     std::string text;
     const std::string line = "10 PRINT \x91\x53\x8a\x70 X,Y\r\n";
     while (text.size() + line.size() <= (1u << 20))
         text += line;
-    App().MainFrame()->OpenFindReplace(FindDialogMode::Replace);
-    CFindReplaceDlg* dialog = App().MainFrame()->FindReplaceDialog();
+    App().Window()->OpenFindReplace(FindDialogMode::Replace);
+    FindReplaceDialog* dialog = App().Window()->FindReplace();
     for (auto _ : state) {
         state.PauseTiming();
         view->ReplaceText(text);
@@ -144,7 +144,7 @@ void BM_TenProgramsOpen(benchmark::State& state) {
         for (int i = 0; i < 10; ++i) {
             const QString copy = program.dir.filePath(QStringLiteral("p%1.bas").arg(i));
             QFile::copy(program.path, copy);
-            App().DocManager().OpenDocumentFile(copy);
+            App().Documents().OpenDocumentFile(copy);
         }
         QApplication::processEvents();
         rusage usage{};
@@ -162,8 +162,8 @@ BENCHMARK(BM_TenProgramsOpen)->Iterations(1)->Unit(benchmark::kMillisecond);
 // refers to its line (Shift+F12): each reads the text as it is then.
 void BM_HoverOverAReference(benchmark::State& state) {
     Program program;
-    CChildFrame* frame = App().DocManager().OpenDocumentFile(program.path);
-    auto& view = static_cast<CViewWithLineNum&>(*frame->GetActiveView());
+    DocumentWindow* frame = App().Documents().OpenDocumentFile(program.path);
+    auto& view = static_cast<NumberedEditorView&>(*frame->GetActiveView());
     const std::string text = view.GetText();
     const std::size_t at = text.find(" GOSUB ", text.size() / 2) + 7;
     for (auto _ : state)
@@ -174,18 +174,18 @@ BENCHMARK(BM_HoverOverAReference)->Unit(benchmark::kMicrosecond);
 
 void BM_WhoRefersToALine(benchmark::State& state) {
     Program program;
-    CChildFrame* frame = App().DocManager().OpenDocumentFile(program.path);
-    CKivaView& view = *frame->GetActiveView();
+    DocumentWindow* frame = App().Documents().OpenDocumentFile(program.path);
+    EditorView& view = *frame->GetActiveView();
     const std::string text = view.GetText();
     view.SetCaret(text.find(" GOSUB ", text.size() / 2) + 7);
     for (auto _ : state)
-        App().MainFrame()->References()->ListAt(view);
+        App().Window()->References()->ListAt(view);
     CloseAll();
 }
 BENCHMARK(BM_WhoRefersToALine)->Unit(benchmark::kMicrosecond);
 // Colours on (1) or off (0) in every view from now on.
 void SetColors(bool colored) {
-    App().Settings().m_bColors = colored;
+    App().Settings().colors = colored;
 }
 
 // Opening the program with its colours and its problems marked at once
@@ -194,10 +194,10 @@ void SetColors(bool colored) {
 void BM_OpenProgramWithProblems(benchmark::State& state) {
     Program program(state.range(1) != 0);
     SetColors(state.range(0) != 0);
-    App().MainFrame()->show();
+    App().Window()->show();
     for (auto _ : state) {
-        CChildFrame* frame = App().DocManager().OpenDocumentFile(program.path);
-        CKivaView* view = frame->GetActiveView();
+        DocumentWindow* frame = App().Documents().OpenDocumentFile(program.path);
+        EditorView* view = frame->GetActiveView();
         view->Problems().Refresh();
         view->repaint();
         state.counters["marks"] = static_cast<double>(view->Problems().Marks().size());
@@ -218,8 +218,8 @@ BENCHMARK(BM_OpenProgramWithProblems)
 void BM_TypeInTheMiddleOfTheProgram(benchmark::State& state) {
     Program program(true);
     SetColors(state.range(0) != 0);
-    App().MainFrame()->show();
-    CKivaView* view = App().DocManager().OpenDocumentFile(program.path)->GetActiveView();
+    App().Window()->show();
+    EditorView* view = App().Documents().OpenDocumentFile(program.path)->GetActiveView();
     view->Problems().Refresh();
     view->SetCaret(view->GetLength() / 2);
     view->centerCursor();
@@ -245,8 +245,8 @@ BENCHMARK(BM_TypeInTheMiddleOfTheProgram)
 // drawn. Arg: problems in the program.
 void BM_MarksAfterThePause(benchmark::State& state) {
     Program program(state.range(0) != 0);
-    App().MainFrame()->show();
-    CKivaView* view = App().DocManager().OpenDocumentFile(program.path)->GetActiveView();
+    App().Window()->show();
+    EditorView* view = App().Documents().OpenDocumentFile(program.path)->GetActiveView();
     view->SetCaret(view->GetLength() / 2);
     view->centerCursor();
     for (auto _ : state) {

@@ -46,7 +46,7 @@ bool CommandRouter::Execute(int id) {
     // A command that is disabled now (its state may have changed since the
     // menu was drawn) is not carried out.
     for (ICommandTarget* target : m_chain()) {
-        CmdUI ui;
+        CommandState ui;
         if (!target->OnCmdMsg(id, &ui))
             continue;
         if (ui.enabled)
@@ -57,20 +57,20 @@ bool CommandRouter::Execute(int id) {
     return false;
 }
 
-CmdUI CommandRouter::State(int id) const {
+CommandState CommandRouter::State(int id) const {
     for (ICommandTarget* target : m_chain()) {
-        CmdUI ui;
+        CommandState ui;
         if (target->OnCmdMsg(id, &ui))
             return ui;
     }
-    CmdUI none;
+    CommandState none;
     none.enabled = false;
     return none;
 }
 
 void CommandRouter::UpdateActions() {
     for (const auto& [id, action] : m_actions) {
-        const CmdUI ui = State(id);
+        const CommandState ui = State(id);
         action->setEnabled(ui.enabled);
         action->setCheckable(ui.checkable);
         if (ui.checkable)

@@ -32,7 +32,7 @@ public:
     // False when no target does.
     bool Execute(int id);
     // The command's state now; disabled when no target handles it.
-    CmdUI State(int id) const;
+    CommandState State(int id) const;
     // Brings every action's enabled and checked state up to date.
     void UpdateActions();
     // Updates soon, once for any number of calls before then.

@@ -37,7 +37,7 @@ bool FromThisUser(const QLocalSocket& socket) {
 
 } // namespace
 
-CInstanceLink::CInstanceLink(const QString& settingsPath, QObject* parent) : QObject(parent) {
+InstanceLink::InstanceLink(const QString& settingsPath, QObject* parent) : QObject(parent) {
     // Where no other user can reach it; without such a place, no link.
     const std::string folder = sys::PrivateRuntimeFolder();
     if (folder.empty())
@@ -50,7 +50,7 @@ CInstanceLink::CInstanceLink(const QString& settingsPath, QObject* parent) : QOb
                  QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(24));
 }
 
-bool CInstanceLink::HandOver(const QStringList& files) {
+bool InstanceLink::HandOver(const QStringList& files) {
     if (m_name.isEmpty())
         return false;
     const QDeadlineTimer deadline(kWaitMs);
@@ -75,7 +75,7 @@ bool CInstanceLink::HandOver(const QStringList& files) {
     return took;
 }
 
-bool CInstanceLink::Listen(OpenFiles open) {
+bool InstanceLink::Listen(OpenFiles open) {
     if (m_name.isEmpty())
         return false;
     m_open = std::move(open);
@@ -101,7 +101,7 @@ bool CInstanceLink::Listen(OpenFiles open) {
     return true;
 }
 
-void CInstanceLink::Receive(QLocalSocket& socket) {
+void InstanceLink::Receive(QLocalSocket& socket) {
     QStringList files;
     QDataStream in(&socket);
     in.startTransaction();

@@ -18,12 +18,12 @@ namespace tessel {
 // only the user can reach (sys::PrivateRuntimeFolder), and a later start
 // hands its files only to a program of the same user's that greets it and
 // then says it took them.
-class CInstanceLink : public QObject {
+class InstanceLink : public QObject {
     Q_OBJECT
 
 public:
     // The link of the programs that use the settings file at `settingsPath`.
-    explicit CInstanceLink(const QString& settingsPath, QObject* parent = nullptr);
+    explicit InstanceLink(const QString& settingsPath, QObject* parent = nullptr);
 
     // Hands `files` (absolute paths; none to bring it to the front) to the
     // program that runs already, within two seconds. False when none runs,

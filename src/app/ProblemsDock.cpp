@@ -1,12 +1,12 @@
 #include "app/ProblemsDock.h"
 
-#include "app/KivaApp.h"
-#include "app/MainFrame.h"
+#include "app/Application.h"
+#include "app/MainWindow.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
-#include "view/KivaView.h"
+#include "view/EditorView.h"
 #include "view/ProblemMarks.h"
 
 #include <QCloseEvent>
@@ -34,7 +34,7 @@ QIcon SeverityIcon(Severity severity, const QPalette& palette) {
 
 } // namespace
 
-ProblemsDock::ProblemsDock(CMainFrame& frame, CKivaApp& app)
+ProblemsDock::ProblemsDock(MainWindow& frame, Application& app)
     : QDockWidget(LoadQString(IDS_PROBLEMS_TITLE), &frame), m_frame(frame), m_app(app),
       m_list(new QTreeWidget(this)), m_count(new QLabel(frame.statusBar())) {
     setObjectName(QStringLiteral("ProblemsDock"));
@@ -47,7 +47,7 @@ ProblemsDock::ProblemsDock(CMainFrame& frame, CKivaApp& app)
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     setWidget(m_list);
     frame.addDockWidget(Qt::BottomDockWidgetArea, this);
-    setHidden(!app.Settings().m_bProblemsList);
+    setHidden(!app.Settings().problemsList);
 
     m_count->setObjectName(QStringLiteral("ProblemCount"));
     m_count->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -62,7 +62,7 @@ ProblemsDock::ProblemsDock(CMainFrame& frame, CKivaApp& app)
     });
 }
 
-void ProblemsDock::Follow(CKivaView* view) {
+void ProblemsDock::Follow(EditorView* view) {
     if (view == m_view)
         return;
     disconnect(m_changed);
@@ -132,7 +132,7 @@ void ProblemsDock::ShowMenu(const QPoint& point) {
     QMenu menu(m_list);
     QAction* mend = menu.addAction(marks.Marks()[index].fixTitle);
     mend->setObjectName(QStringLiteral("mendProblem"));
-    QPointer<CKivaView> view = m_view;
+    QPointer<EditorView> view = m_view;
     connect(mend, &QAction::triggered, this, [view, from, message] {
         if (view)
             view->Problems().Mend(from, message);
@@ -144,8 +144,8 @@ void ProblemsDock::SetShown(bool shown) {
     setHidden(!shown);
     if (shown)
         raise();
-    if (m_app.Settings().m_bProblemsList != shown) {
-        m_app.Settings().m_bProblemsList = shown;
+    if (m_app.Settings().problemsList != shown) {
+        m_app.Settings().problemsList = shown;
         m_app.StoreSettings(SettingGroup::ProblemsList);
     }
 }
@@ -156,7 +156,7 @@ void ProblemsDock::closeEvent(QCloseEvent* event) {
         SetShown(false);
 }
 
-bool ProblemsDock::OnCmdMsg(int id, CmdUI* ui) {
+bool ProblemsDock::OnCmdMsg(int id, CommandState* ui) {
     if (id != ID_VIEW_PROBLEMS)
         return false;
     if (ui) {

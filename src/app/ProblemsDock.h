@@ -11,9 +11,9 @@ class QTreeWidgetItem;
 
 namespace tessel {
 
-class CKivaApp;
-class CKivaView;
-class CMainFrame;
+class Application;
+class EditorView;
+class MainWindow;
 class ProblemMarks;
 
 // The list of the active document's problems beside the editors (hidden
@@ -25,14 +25,14 @@ class ProblemsDock : public QDockWidget, public ICommandTarget {
 
 public:
     // Docks itself in `frame` and puts its count in the frame's status bar.
-    ProblemsDock(CMainFrame& frame, CKivaApp& app);
+    ProblemsDock(MainWindow& frame, Application& app);
 
     // Shows the problems of `view` (none: no document).
-    void Follow(CKivaView* view);
+    void Follow(EditorView* view);
 
     // View > Problems; the update of the commands also follows the active
     // view, which a change of kind may have replaced.
-    bool OnCmdMsg(int id, CmdUI* ui) override;
+    bool OnCmdMsg(int id, CommandState* ui) override;
 
     QTreeWidget* List() const { return m_list; }
     QLabel* CountLabel() const { return m_count; }
@@ -47,11 +47,11 @@ private:
     void ShowMenu(const QPoint& point);
     void SetShown(bool shown);
 
-    CMainFrame& m_frame;
-    CKivaApp& m_app;
+    MainWindow& m_frame;
+    Application& m_app;
     QTreeWidget* m_list;
     QLabel* m_count;
-    QPointer<CKivaView> m_view;
+    QPointer<EditorView> m_view;
     QMetaObject::Connection m_changed;
     bool m_filled = false; // the list shows the marks as they are
 };

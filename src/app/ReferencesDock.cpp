@@ -6,7 +6,7 @@
 #include "res/StringTable.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
-#include "view/KivaView.h"
+#include "view/EditorView.h"
 #include "view/ViewShell.h"
 
 #include <QHeaderView>
@@ -51,13 +51,13 @@ QString HowOf(const ProgramModel& model, const Referrer& referrer) {
     return LoadQString(IDS_REFS_READ);
 }
 
-bool Listable(const CKivaView* view) {
+bool Listable(const EditorView* view) {
     return view && view->SourceKind() == DocKind::Basic && view->GetLength() > 0;
 }
 
 } // namespace
 
-ReferencesDock::ReferencesDock(std::function<CKivaView*()> currentView, IViewShell& shell,
+ReferencesDock::ReferencesDock(std::function<EditorView*()> currentView, IViewShell& shell,
                                QWidget* parent)
     : QDockWidget(LoadQString(IDS_REFS_TITLE), parent), m_currentView(std::move(currentView)),
       m_shell(shell) {
@@ -85,12 +85,12 @@ ReferencesDock::ReferencesDock(std::function<CKivaView*()> currentView, IViewShe
             [this](QTreeWidgetItem* item) { GoTo(m_list->indexOfTopLevelItem(item)); });
 }
 
-bool ReferencesDock::OnCmdMsg(int id, CmdUI* ui) {
+bool ReferencesDock::OnCmdMsg(int id, CommandState* ui) {
     switch (id) {
     case ID_FIND_REFERENCES:
         if (ui)
             ui->enabled = Listable(m_currentView());
-        else if (CKivaView* view = m_currentView(); Listable(view))
+        else if (EditorView* view = m_currentView(); Listable(view))
             ListAt(*view);
         return true;
     case ID_VIEW_REFERENCES:
@@ -117,7 +117,7 @@ void ReferencesDock::Clear() {
     m_view = nullptr;
 }
 
-bool ReferencesDock::ListAt(CKivaView& view) {
+bool ReferencesDock::ListAt(EditorView& view) {
     const ProgramModel& model = view.CurrentModel();
     const ProgramPlace place = PlaceAt(model, view.CaretOffset(), true);
     const std::vector<Referrer> referrers = ReferrersOf(model, place);

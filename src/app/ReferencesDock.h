@@ -14,7 +14,7 @@ class QTreeWidget;
 
 namespace tessel {
 
-class CKivaView;
+class EditorView;
 class IViewShell;
 
 // Who refers to what stands at the caret (Shift+F12): for a line's number or
@@ -29,15 +29,15 @@ class ReferencesDock : public QDockWidget, public ICommandTarget {
     Q_OBJECT
 
 public:
-    ReferencesDock(std::function<CKivaView*()> currentView, IViewShell& shell,
+    ReferencesDock(std::function<EditorView*()> currentView, IViewShell& shell,
                    QWidget* parent = nullptr);
 
     // ID_FIND_REFERENCES and ID_VIEW_REFERENCES.
-    bool OnCmdMsg(int id, CmdUI* ui) override;
+    bool OnCmdMsg(int id, CommandState* ui) override;
 
     // Lists who refers to what stands at the caret of `view`, shows the list
     // and gives it the focus; false when there is nothing to list.
-    bool ListAt(CKivaView& view);
+    bool ListAt(EditorView& view);
     // Puts the caret of the view listed from on the place of `row`.
     void GoTo(int row);
 
@@ -51,11 +51,11 @@ protected:
 private:
     void Clear();
 
-    std::function<CKivaView*()> m_currentView;
+    std::function<EditorView*()> m_currentView;
     IViewShell& m_shell;
     QLabel* m_heading;
     QTreeWidget* m_list;
-    QPointer<CKivaView> m_view;        // the view listed from
+    QPointer<EditorView> m_view;       // the view listed from
     std::vector<QTextCursor> m_places; // of each row, in its text
     bool m_shownOnce = false;
 };

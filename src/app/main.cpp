@@ -1,9 +1,9 @@
 // The desktop program.
-#include "app/ChildFrame.h"
-#include "app/DocManager.h"
+#include "app/Application.h"
+#include "app/DocumentManager.h"
+#include "app/DocumentWindow.h"
 #include "app/InstanceLink.h"
-#include "app/KivaApp.h"
-#include "app/MainFrame.h"
+#include "app/MainWindow.h"
 #include "app/StartCommandLine.h"
 #include "app/ToolbarIcons.h"
 #include "settings/ProfileStore.h"
@@ -57,19 +57,19 @@ int main(int argc, char** argv) {
     for (const QString& file : command.open)
         files.append(QFileInfo(file).absoluteFilePath());
     // While the program runs with these settings, it opens the files.
-    tessel::CInstanceLink link(QString::fromStdString(settingsPath));
+    tessel::InstanceLink link(QString::fromStdString(settingsPath));
     if (!command.newInstance && link.HandOver(files))
         return 0;
 
     // It opens the files itself.
-    tessel::CKivaApp app(settingsPath);
+    tessel::Application app(settingsPath);
     if (!app.InitInstance(arguments))
         return 1;
     link.Listen([&app](const QStringList& paths) {
-        app.MainFrame()->raise();
-        app.MainFrame()->activateWindow();
+        app.Window()->raise();
+        app.Window()->activateWindow();
         for (const QString& path : paths)
-            app.DocManager().OpenDocumentFile(path);
+            app.Documents().OpenDocumentFile(path);
     });
     const int status = QApplication::exec();
     app.ExitInstance();

@@ -7,8 +7,8 @@
 #include "doc/TextOps.h"
 #include "encoding/Cp932.h"
 #include "engine/DocFactory.h"
-#include "engine/DocWithLineNum.h"
 #include "engine/FileShape.h"
+#include "engine/NumberedDocument.h"
 #include "engine/Tidy.h"
 #include "lsp/LanguageServer.h"
 #include "model/ProgramModel.h"
@@ -90,7 +90,7 @@ int Runner::Run() {
 
     const DocKind kind = m_options.Kind();
     m_doc = CreateDocument(kind, m_editor, m_messages, m_settings);
-    m_numbered = dynamic_cast<CDocWithLineNum*>(m_doc.get());
+    m_numbered = dynamic_cast<NumberedDocument*>(m_doc.get());
     const Command command = m_options.command;
     if (!m_numbered &&
         (command == Command::Sort || command == Command::Renumber || command == Command::Tidy ||
@@ -452,7 +452,7 @@ bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
     }
 
     if (options.tab)
-        settings.m_nTabStop = *options.tab;
+        settings.tabStop = *options.tab;
     if (options.endOfLine)
         settings.m_comSettings.EndOfLine = *options.endOfLine;
     if (options.endOfFile) {
@@ -460,9 +460,9 @@ bool LoadCliSettings(const CliOptions& options, const std::string& defaultPath,
         settings.m_comSettings.EndOfFileText = Hex(*options.endOfFile);
     }
     if (options.numberStart)
-        settings.m_nStartLine = *options.numberStart;
+        settings.startLine = *options.numberStart;
     if (options.numberStep)
-        settings.m_nLineStep = *options.numberStep;
+        settings.lineStep = *options.numberStep;
     ApplySerialOptions(options, settings.m_comSettings);
     return true;
 }

@@ -2,7 +2,7 @@
 
 #include "cli/CliOptions.h"
 #include "doc/TextOps.h"
-#include "engine/LineWithNum.h"
+#include "engine/NumberedLine.h"
 #include "res/StringTable.h"
 
 #include <charconv>

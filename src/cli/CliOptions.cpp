@@ -1,7 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "doc/TextOps.h"
-#include "engine/LineWithNum.h"
+#include "engine/NumberedLine.h"
 #include "res/StringTable.h"
 #include "settings/ComSettings.h"
 #include "settings/SettingRange.h"

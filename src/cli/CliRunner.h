@@ -6,10 +6,10 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliTransfer.h"
+#include "doc/Document.h"
 #include "doc/FirstMessage.h"
-#include "doc/KivaDoc.h"
 #include "doc/MemoryEditBuffer.h"
-#include "engine/DocWithLineNum.h"
+#include "engine/NumberedDocument.h"
 #include "model/ProgramModel.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
@@ -169,8 +169,8 @@ private:
     AppSettings m_settings;
     MemoryEditBuffer m_editor;
     FirstMessage m_messages;
-    std::unique_ptr<CKivaDoc> m_doc;
-    CDocWithLineNum* m_numbered = nullptr;
+    std::unique_ptr<Document> m_doc;
+    NumberedDocument* m_numbered = nullptr;
     // FILE's bytes as read (after converting them from UTF-8).
     std::string m_fileText;
 };

@@ -12,7 +12,7 @@
 
 namespace tessel {
 
-struct CComPort::Impl {
+struct ComPort::Impl {
     LineWait wait; // the cancel signal and the stall watch (see WatchStalls)
     PortDevice device{wait};
     LinePacing pacing;
@@ -31,9 +31,9 @@ struct CComPort::Impl {
     }
 };
 
-CComPort::CComPort() : m_impl(std::make_unique<Impl>()) {}
+ComPort::ComPort() : m_impl(std::make_unique<Impl>()) {}
 
-CComPort::~CComPort() {
+ComPort::~ComPort() {
     // Only Close waits for the output to leave the line. A port destroyed
     // while open was left behind by an error its owner did not expect: what
     // is still queued no longer goes to the device.
@@ -47,7 +47,7 @@ CComPort::~CComPort() {
     device.Release();
 }
 
-Problem CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
+Problem ComPort::Open(const ComSettings& settings, const CancelSignal* cancel) {
     (void)Close();
     m_path = DevicePath(settings);
     Impl& port = *m_impl;
@@ -58,11 +58,11 @@ Problem CComPort::Open(const ComSettings& settings, const CancelSignal* cancel) 
     return port.device.Open(m_path, settings.LineConfig);
 }
 
-bool CComPort::IsOpen() const {
+bool ComPort::IsOpen() const {
     return m_impl->device.IsOpen();
 }
 
-Problem CComPort::Close() {
+Problem ComPort::Close() {
     Impl& port = *m_impl;
     if (!port.device.IsOpen())
         return {};
@@ -89,7 +89,7 @@ Problem CComPort::Close() {
     return problem;
 }
 
-Problem CComPort::Write(const char* data, std::size_t count, std::size_t* taken) {
+Problem ComPort::Write(const char* data, std::size_t count, std::size_t* taken) {
     if (taken)
         *taken = 0;
     Impl& port = *m_impl;
@@ -126,7 +126,7 @@ Problem CComPort::Write(const char* data, std::size_t count, std::size_t* taken)
     return {};
 }
 
-Problem CComPort::WaitQueue(long above, long target) {
+Problem ComPort::WaitQueue(long above, long target) {
     Impl& port = *m_impl;
     for (long before = LONG_MAX;;) {
         const long queued = port.device.Queued();
@@ -141,7 +141,7 @@ Problem CComPort::WaitQueue(long above, long target) {
     }
 }
 
-Problem CComPort::PaceAfter(char byte) {
+Problem ComPort::PaceAfter(char byte) {
     Impl& port = *m_impl;
     const unsigned ms = port.pacing.PauseAfter(byte);
     if (ms == 0)
@@ -154,7 +154,7 @@ Problem CComPort::PaceAfter(char byte) {
     return Fail(port.device.Pause(ms));
 }
 
-Problem CComPort::ReadByte(char* byte) {
+Problem ComPort::ReadByte(char* byte) {
     Impl& port = *m_impl;
     if (!port.device.IsOpen())
         return Fail(LineFailure(EBADF));
@@ -169,16 +169,16 @@ Problem CComPort::ReadByte(char* byte) {
     return {};
 }
 
-void CComPort::SetReadTimeout(std::chrono::milliseconds timeout) {
+void ComPort::SetReadTimeout(std::chrono::milliseconds timeout) {
     m_impl->readTimeout = std::max(timeout, std::chrono::milliseconds(0));
 }
 
-void CComPort::WatchStalls(std::chrono::milliseconds after,
-                           std::function<void(bool stalled)> report) {
+void ComPort::WatchStalls(std::chrono::milliseconds after,
+                          std::function<void(bool stalled)> report) {
     m_impl->wait.stall.Set(after, std::move(report));
 }
 
-Problem CComPort::Fail(Problem problem) {
+Problem ComPort::Fail(Problem problem) {
     Impl& port = *m_impl;
     if (problem.Ok() || !port.wrote)
         return problem;

@@ -32,12 +32,12 @@ struct ComSettings;
 // cancel signal ended it, ETIMEDOUT that ReadByte's time was up, EBUSY that
 // another program holds the port. When the other end hung up, the problem
 // is IDS_REASON_HUNG_UP alone: the system has no number for that.
-class CComPort {
+class ComPort {
 public:
-    CComPort();
-    ~CComPort();
-    CComPort(const CComPort&) = delete;
-    CComPort& operator=(const CComPort&) = delete;
+    ComPort();
+    ~ComPort();
+    ComPort(const ComPort&) = delete;
+    ComPort& operator=(const ComPort&) = delete;
 
     // Opens the device that the settings map the chosen port to (see
     // DevicePath), exclusively, applies the line configuration and raises

@@ -1,14 +1,14 @@
 #include "comm/TransferFlows.h"
 
-#include "doc/KivaDoc.h"
+#include "doc/Document.h"
 
 namespace tessel {
 
-bool PrepareSend(CKivaDoc& doc, std::string& buffer) {
+bool PrepareSend(Document& doc, std::string& buffer) {
     return doc.GetSendText(buffer, SendNumbers::With);
 }
 
-bool AcceptReceived(CKivaDoc& doc, const std::string& received) {
+bool AcceptReceived(Document& doc, const std::string& received) {
     if (received.empty())
         return false;
     if (!doc.SetReceivedText(received, ReceiveNumbering::NumberIfMissing))

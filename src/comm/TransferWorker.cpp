@@ -75,7 +75,7 @@ void TransferWorker::Run() {
 void TransferWorker::Transfer(TransferEnd& end) {
     end.device = DevicePath(m_settings);
     end.outcome = TransferEnd::Outcome::OpenFailed;
-    CComPort port;
+    ComPort port;
     if (m_mode == Mode::Receive)
         port.SetReadTimeout(m_receiveTimeout);
     port.WatchStalls(kStallReportAfter, [this](bool stalled) { m_observer.OnStall(stalled); });
@@ -102,7 +102,7 @@ void TransferWorker::Transfer(TransferEnd& end) {
     end.problem = std::move(problem);
 }
 
-Problem TransferWorker::RunSend(CComPort& port, std::size_t& moved) {
+Problem TransferWorker::RunSend(ComPort& port, std::size_t& moved) {
     const std::size_t n = m_buffer.size();
     for (std::size_t i = 0; i < n; ++i) {
         // The count of bytes sent before this one: every hundred for a long
@@ -120,7 +120,7 @@ Problem TransferWorker::RunSend(CComPort& port, std::size_t& moved) {
     return {};
 }
 
-Problem TransferWorker::RunReceive(CComPort& port, std::size_t& moved) {
+Problem TransferWorker::RunReceive(ComPort& port, std::size_t& moved) {
     unsigned count = 0;
     for (;;) {
         char byte = 0;

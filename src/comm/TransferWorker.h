@@ -13,7 +13,7 @@
 
 namespace tessel {
 
-class CComPort;
+class ComPort;
 
 // How a transfer ended: the last report of its worker.
 struct TransferEnd {
@@ -112,8 +112,8 @@ private:
     void Transfer(TransferEnd& end);
     // The transfer on an open port; no problem when it ended normally.
     // `moved` counts the bytes as they go.
-    Problem RunSend(CComPort& port, std::size_t& moved);
-    Problem RunReceive(CComPort& port, std::size_t& moved);
+    Problem RunSend(ComPort& port, std::size_t& moved);
+    Problem RunReceive(ComPort& port, std::size_t& moved);
 
     const Mode m_mode;
     const ComSettings m_settings; // a copy: a transfer never sees later changes

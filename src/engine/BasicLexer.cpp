@@ -1,7 +1,7 @@
 #include "engine/BasicLexer.h"
 
 #include "encoding/Cp932.h"
-#include "engine/LineWithNum.h"
+#include "engine/NumberedLine.h"
 
 #include <array>
 #include <bit>

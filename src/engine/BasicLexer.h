@@ -23,7 +23,7 @@
 // for a caller that wants only those (renumbering, the program's index).
 
 #include "engine/Keywords.h"
-#include "engine/LineWithNum.h"
+#include "engine/NumberedLine.h"
 
 #include <bit>
 #include <cstdint>

@@ -1,18 +1,18 @@
 #include "engine/DocFactory.h"
 
-#include "engine/DocBasic.h"
+#include "engine/BasicDocument.h"
 
 namespace tessel {
 
-std::unique_ptr<CKivaDoc> CreateDocument(DocKind kind, IEditText& editor, IMessageSink& messages,
+std::unique_ptr<Document> CreateDocument(DocKind kind, IEditText& editor, IMessageSink& messages,
                                          const AppSettings& settings) {
     switch (kind) {
     case DocKind::Basic:
-        return std::make_unique<CDocBasic>(editor, messages, settings);
+        return std::make_unique<BasicDocument>(editor, messages, settings);
     case DocKind::Data:
-        return std::make_unique<CKivaDoc>(editor, messages, settings);
+        return std::make_unique<Document>(editor, messages, settings);
     default:
-        return std::make_unique<CDocWithLineNum>(editor, messages, settings);
+        return std::make_unique<NumberedDocument>(editor, messages, settings);
     }
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "doc/DocKind.h"
-#include "doc/KivaDoc.h"
+#include "doc/Document.h"
 
 #include <memory>
 
 namespace tessel {
 
-// A new, empty document of a kind: CDocBasic, CDocWithLineNum or CKivaDoc.
-std::unique_ptr<CKivaDoc> CreateDocument(DocKind kind, IEditText& editor, IMessageSink& messages,
+// A new, empty document of a kind: BasicDocument, NumberedDocument or Document.
+std::unique_ptr<Document> CreateDocument(DocKind kind, IEditText& editor, IMessageSink& messages,
                                          const AppSettings& settings);
 
 } // namespace tessel

@@ -142,7 +142,7 @@ bool BuildCrLfTable(std::string_view text, LineTable& lines, TextStorage storage
     std::string_view whole = text.substr(0, text.size() - tail);
     if (storage == TextStorage::Copy)
         whole = lines.KeepText(text, tail != 0);
-    std::vector<CLineWithNum>& records = lines.Records();
+    std::vector<NumberedLine>& records = lines.Records();
     records.reserve(text.size() / 16 + 16);
     const char* const begin = whole.data();
     const char* const end = begin + whole.size();
@@ -212,7 +212,7 @@ Problem BuildAnyTable(std::string_view text, LineTable& lines, bool& ordered) {
         const LineSpan span = NextLine(text, pos);
         if (const StringId code = lines.Append(text.substr(pos, span.length), index))
             return Problem::AtLine(code, index, pos);
-        const std::uint32_t number = lines.Records().back().m_nLineNum;
+        const std::uint32_t number = lines.Records().back().number;
         ordered = ordered && number > previous;
         previous = number;
         pos += span.span;
@@ -250,21 +250,21 @@ StringId LineTable::Append(std::string_view content, std::uint32_t textLine) {
             return std::less_equal<>()(m_text.data(), p) &&
                    std::less<>()(p, m_text.data() + m_text.size());
         };
-        for (CLineWithNum& record : m_records) {
-            if (!kept(record.m_strLine.data()))
+        for (NumberedLine& record : m_records) {
+            if (!kept(record.text.data()))
                 continue;
-            const auto offset = static_cast<std::size_t>(record.m_strLine.data() - m_text.data());
-            const std::size_t digits = record.m_strLine.size() - record.m_strBody.size();
-            record.m_strLine = std::string_view(bigger.data() + offset, record.m_strLine.size());
-            record.m_strBody = record.m_strLine.substr(digits);
+            const auto offset = static_cast<std::size_t>(record.text.data() - m_text.data());
+            const std::size_t digits = record.text.size() - record.body.size();
+            record.text = std::string_view(bigger.data() + offset, record.text.size());
+            record.body = record.text.substr(digits);
         }
         m_text.swap(bigger);
     }
     m_text.insert(m_text.end(), content.begin(), content.end());
     m_text.push_back('\r');
     m_text.push_back('\n');
-    CLineWithNum& record = m_records.emplace_back();
-    record.m_nTextLine = textLine;
+    NumberedLine& record = m_records.emplace_back();
+    record.textLine = textLine;
     return record.SetLine(std::string_view(m_text.data() + start, needed - start));
 }
 
@@ -308,9 +308,9 @@ LineTableResult BuildLineTable(std::string_view text, LineTable& lines, TextStor
         // The table is still in text order: the caret goes to the first
         // line with that number.
         const auto& records = lines.Records();
-        const auto first = std::ranges::find(records, *duplicate, &CLineWithNum::m_nLineNum);
+        const auto first = std::ranges::find(records, *duplicate, &NumberedLine::number);
         const auto second =
-            std::ranges::find(first + 1, records.end(), *duplicate, &CLineWithNum::m_nLineNum);
+            std::ranges::find(first + 1, records.end(), *duplicate, &NumberedLine::number);
         const auto index = static_cast<std::size_t>(first - records.begin());
         LineTableResult duplicated;
         duplicated.problem = Problem::AtLine(IDS_LINE_DUPLICATE, index, LineStart(text, index));
@@ -342,8 +342,8 @@ std::optional<std::uint32_t> SortLineTable(LineTable& lines) {
         return std::nullopt;
     std::vector<std::uint32_t> numbers;
     numbers.reserve(lines.size());
-    for (const CLineWithNum& line : lines)
-        numbers.push_back(line.m_nLineNum);
+    for (const NumberedLine& line : lines)
+        numbers.push_back(line.number);
     // Strictly ascending: already ordered, no duplicate (the usual case).
     if (std::ranges::adjacent_find(numbers, std::ranges::greater_equal()) == numbers.end())
         return std::nullopt;
@@ -355,14 +355,14 @@ std::optional<std::uint32_t> SortLineTable(LineTable& lines) {
         return FirstReportedDuplicate(std::move(numbers));
     }
     // Distinct numbers have one order, whatever sorts them.
-    std::ranges::sort(lines.Records(), {}, &CLineWithNum::m_nLineNum);
+    std::ranges::sort(lines.Records(), {}, &NumberedLine::number);
     return std::nullopt;
 }
 
 int FindLine(const LineTable& lines, std::uint32_t number) {
     const auto& records = lines.Records();
-    const auto it = std::ranges::lower_bound(records, number, {}, &CLineWithNum::m_nLineNum);
-    if (it == records.end() || it->m_nLineNum != number)
+    const auto it = std::ranges::lower_bound(records, number, {}, &NumberedLine::number);
+    if (it == records.end() || it->number != number)
         return -1;
     return static_cast<int>(it - records.begin());
 }

@@ -7,7 +7,7 @@
 // used twice. Building it changes nothing but the table: whether the lines
 // had to be put in order is part of what it returns.
 
-#include "engine/LineWithNum.h"
+#include "engine/NumberedLine.h"
 #include "res/Problem.h"
 
 #include <cstddef>
@@ -46,12 +46,12 @@ public:
         m_text.clear();
     }
 
-    std::vector<CLineWithNum>& Records() { return m_records; }
-    const std::vector<CLineWithNum>& Records() const { return m_records; }
+    std::vector<NumberedLine>& Records() { return m_records; }
+    const std::vector<NumberedLine>& Records() const { return m_records; }
     std::size_t size() const { return m_records.size(); }
     bool empty() const { return m_records.empty(); }
-    CLineWithNum& operator[](std::size_t i) { return m_records[i]; }
-    const CLineWithNum& operator[](std::size_t i) const { return m_records[i]; }
+    NumberedLine& operator[](std::size_t i) { return m_records[i]; }
+    const NumberedLine& operator[](std::size_t i) const { return m_records[i]; }
     auto begin() { return m_records.begin(); }
     auto end() { return m_records.end(); }
     auto begin() const { return m_records.begin(); }
@@ -59,7 +59,7 @@ public:
 
 private:
     std::vector<char> m_text; // not a string: a short string's bytes would move with it
-    std::vector<CLineWithNum> m_records;
+    std::vector<NumberedLine> m_records;
 };
 
 // Whether a line table keeps a copy of the text it is built from, or views

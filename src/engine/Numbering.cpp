@@ -1,7 +1,7 @@
 #include "engine/Numbering.h"
 
 #include "doc/TextOps.h"
-#include "engine/LineWithNum.h"
+#include "engine/NumberedLine.h"
 
 #include <charconv>
 

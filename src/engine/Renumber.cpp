@@ -31,11 +31,11 @@ public:
 
     explicit NewNumbers(const LineTable& lines)
         : m_digits(std::make_unique_for_overwrite<Digits[]>(kMaxLineNum + 1)) {
-        for (const CLineWithNum& line : lines) {
-            m_present[line.m_nLineNum / 64] |= std::uint64_t{1} << (line.m_nLineNum % 64);
-            Digits& digits = m_digits[line.m_nLineNum];
-            digits.length = static_cast<std::uint8_t>(
-                WriteLineNumber(digits.text, line.m_nNewLineNum) - digits.text);
+        for (const NumberedLine& line : lines) {
+            m_present[line.number / 64] |= std::uint64_t{1} << (line.number % 64);
+            Digits& digits = m_digits[line.number];
+            digits.length = static_cast<std::uint8_t>(WriteLineNumber(digits.text, line.newNumber) -
+                                                      digits.text);
         }
     }
     // Null when no line has that number.
@@ -55,19 +55,19 @@ private:
 // the lines cannot be renumbered so; `changed` says whether a number changed.
 StringId AssignNewNumbers(LineTable& lines, const Renumbering& how, bool& changed) {
     std::size_t k = 0;
-    for (; k < lines.size() && lines[k].m_nLineNum != how.oldStart; ++k)
-        lines[k].m_nNewLineNum = lines[k].m_nLineNum;
+    for (; k < lines.size() && lines[k].number != how.oldStart; ++k)
+        lines[k].newNumber = lines[k].number;
     if (k == lines.size())
         return IDS_RENUM_OLD_MISSING;
     // The renumbered lines must stay behind the line before them.
-    if (how.newStart < how.oldStart && k != 0 && lines[k - 1].m_nLineNum >= how.newStart)
+    if (how.newStart < how.oldStart && k != 0 && lines[k - 1].number >= how.newStart)
         return IDS_RENUM_ORDER;
     std::uint64_t value = how.newStart;
     for (; k < lines.size(); ++k, value += how.step) {
         if (value > kMaxLineNum)
             return IDS_RENUM_OVERFLOW;
-        lines[k].m_nNewLineNum = static_cast<std::uint32_t>(value);
-        changed = changed || lines[k].m_nNewLineNum != lines[k].m_nLineNum;
+        lines[k].newNumber = static_cast<std::uint32_t>(value);
+        changed = changed || lines[k].newNumber != lines[k].number;
     }
     return IDS_NONE;
 }
@@ -112,10 +112,10 @@ bool RewriteBody(std::string_view body, const NewNumbers& numbers, FoundReferenc
 void WriteRenumbered(const LineTable& lines, References references, char*& out,
                      RenumberResult& result) {
     if (references == References::Keep) {
-        for (const CLineWithNum& line : lines) {
-            out = WriteLineNumber(out, line.m_nNewLineNum);
-            std::memcpy(out, line.m_strBody.data(), line.m_strBody.size());
-            out += line.m_strBody.size();
+        for (const NumberedLine& line : lines) {
+            out = WriteLineNumber(out, line.newNumber);
+            std::memcpy(out, line.body.data(), line.body.size());
+            out += line.body.size();
         }
         return;
     }
@@ -124,15 +124,15 @@ void WriteRenumbered(const LineTable& lines, References references, char*& out,
     BasicToken missing;
     // The start of each line in the text the renumbering writes back.
     std::size_t lineStart = 0;
-    for (const CLineWithNum& line : lines) {
-        out = numbers.Find(line.m_nLineNum)->WriteTo(out);
-        if (!RewriteBody(line.m_strBody, numbers, found, out, missing)) {
-            result.problem = Problem::AtLine(IDS_LINE_REF_MISSING, line.m_nTextLine, lineStart);
-            result.place = ReferencePlace(line.m_nLineNum,
-                                          line.m_strBody.substr(missing.begin, missing.Length()));
+    for (const NumberedLine& line : lines) {
+        out = numbers.Find(line.number)->WriteTo(out);
+        if (!RewriteBody(line.body, numbers, found, out, missing)) {
+            result.problem = Problem::AtLine(IDS_LINE_REF_MISSING, line.textLine, lineStart);
+            result.place =
+                ReferencePlace(line.number, line.body.substr(missing.begin, missing.Length()));
             return;
         }
-        lineStart += line.m_strLine.size();
+        lineStart += line.text.size();
     }
 }
 
@@ -147,7 +147,7 @@ RenumberResult Renumber(LineTable& lines, const Renumbering& how) {
             result.place = NoLinePlace(how.oldStart);
         else if (code == IDS_RENUM_ORDER)
             result.place = OrderPlace(
-                lines[static_cast<std::size_t>(FindLine(lines, how.oldStart)) - 1].m_nLineNum,
+                lines[static_cast<std::size_t>(FindLine(lines, how.oldStart)) - 1].number,
                 how.oldStart);
     }
     if (result.Ok()) {
@@ -155,8 +155,8 @@ RenumberResult Renumber(LineTable& lines, const Renumbering& how) {
         // be: a number of at least one digit becomes at most five, and so
         // does every reference, which is at least one byte of its line.
         std::size_t bytes = 0;
-        for (const CLineWithNum& line : lines)
-            bytes += line.m_strLine.size();
+        for (const NumberedLine& line : lines)
+            bytes += line.text.size();
         const auto room = std::make_unique_for_overwrite<char[]>(kMaxNumberDigits * bytes);
         char* end = room.get();
         WriteRenumbered(lines, how.references, end, result);
@@ -168,11 +168,11 @@ RenumberResult Renumber(LineTable& lines, const Renumbering& how) {
     }
     // No number changes, but the lines still come back in order.
     std::size_t bytes = 0;
-    for (const CLineWithNum& line : lines)
-        bytes += line.m_strLine.size();
+    for (const NumberedLine& line : lines)
+        bytes += line.text.size();
     result.text.reserve(bytes);
-    for (const CLineWithNum& line : lines)
-        result.text += line.m_strLine;
+    for (const NumberedLine& line : lines)
+        result.text += line.text;
     return result;
 }
 
@@ -191,12 +191,12 @@ RenumberResult Renumber(std::string_view text, const Renumbering& how) {
 }
 
 std::optional<FoundReference> FindLineReference(const LineTable& lines) {
-    for (const CLineWithNum& line : lines) {
-        BasicLexer lexer(line.m_strBody, BasicLexer::Start::Body);
+    for (const NumberedLine& line : lines) {
+        BasicLexer lexer(line.body, BasicLexer::Start::Body);
         for (BasicToken reference; lexer.NextReference(reference);)
             if (reference.kind == BasicTokenKind::LineReference)
-                return FoundReference{line.m_nLineNum, std::string(line.m_strBody.substr(
-                                                           reference.begin, reference.Length()))};
+                return FoundReference{line.number, std::string(line.body.substr(
+                                                       reference.begin, reference.Length()))};
     }
     return std::nullopt;
 }

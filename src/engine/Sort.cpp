@@ -18,8 +18,8 @@ SortResult SortLines(std::string_view text) {
     }
     result.reordered = built.reordered;
     result.text.reserve(text.size() + lines.size());
-    for (const CLineWithNum& line : lines)
-        result.text += line.m_strLine;
+    for (const NumberedLine& line : lines)
+        result.text += line.text;
     return result;
 }
 

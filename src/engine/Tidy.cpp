@@ -1,7 +1,7 @@
 #include "engine/Tidy.h"
 
 #include "doc/TextOps.h"
-#include "engine/LineWithNum.h"
+#include "engine/NumberedLine.h"
 #include "res/StringTable.h"
 
 #include <algorithm>

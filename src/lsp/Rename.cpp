@@ -1,6 +1,6 @@
 #include "lsp/Rename.h"
 
-#include "engine/LineWithNum.h"
+#include "engine/NumberedLine.h"
 #include "res/StringTable.h"
 
 #include <string>

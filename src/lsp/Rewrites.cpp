@@ -5,8 +5,8 @@
 #include "doc/MemoryEditBuffer.h"
 #include "encoding/Cp932.h"
 #include "engine/DocFactory.h"
-#include "engine/DocWithLineNum.h"
-#include "engine/LineWithNum.h"
+#include "engine/NumberedDocument.h"
+#include "engine/NumberedLine.h"
 #include "engine/Tidy.h"
 #include "lsp/ProgramProblems.h"
 #include "res/StringTable.h"
@@ -75,7 +75,7 @@ struct Loaded {
     std::string name;
     MemoryEditBuffer editor;
     FirstMessage messages;
-    std::unique_ptr<CKivaDoc> doc;
+    std::unique_ptr<tessel::Document> doc; // the core's document, not the client's
     std::string refusal;
 };
 
@@ -100,7 +100,7 @@ Rewritten Numbered(const Document& document, const AppSettings& settings, unsign
     Load(document, settings, loaded);
     if (!loaded.refusal.empty())
         return Refusal(std::move(loaded.refusal));
-    auto* numbered = dynamic_cast<CDocWithLineNum*>(loaded.doc.get());
+    auto* numbered = dynamic_cast<NumberedDocument*>(loaded.doc.get());
     if (numbered == nullptr)
         return Refusal(loaded.name + ": " +
                        LoadFormatted(IDS_CLI_LINE_NUMBERED_ONLY, {"tessel-cli"}));
@@ -125,7 +125,7 @@ std::optional<unsigned> NumberOfLine(const SourceText& text, std::size_t line) {
 
 Rewritten RenumberDocument(const Document& document, const AppSettings& settings, unsigned newStart,
                            std::optional<unsigned> oldStart, unsigned step) {
-    return Numbered(document, settings, IDS_CLI_NOT_RENUMBERED, [&](CDocWithLineNum& numbered) {
+    return Numbered(document, settings, IDS_CLI_NOT_RENUMBERED, [&](NumberedDocument& numbered) {
         // The whole program from its first line; a text without a first
         // line is refused by the renumbering, whatever it starts from.
         const unsigned old = oldStart.value_or(numbered.LowestLineNumber().value_or(newStart));
@@ -135,7 +135,7 @@ Rewritten RenumberDocument(const Document& document, const AppSettings& settings
 
 Rewritten SortDocument(const Document& document, const AppSettings& settings) {
     return Numbered(document, settings, IDS_CLI_NOT_SORTED,
-                    [](CDocWithLineNum& numbered) { return numbered.SortLines(); });
+                    [](NumberedDocument& numbered) { return numbered.SortLines(); });
 }
 
 Rewritten SendDocument(const Document& document, const AppSettings& settings) {
@@ -224,8 +224,8 @@ std::vector<CodeAction> RewriteActions(const Document& document, const CodeActio
         }
         actions.push_back(std::move(action));
     };
-    const unsigned start = settings.m_nStartLine;
-    const unsigned step = settings.m_nLineStep;
+    const unsigned start = settings.startLine;
+    const unsigned step = settings.lineStep;
     if (KindWanted(params.context.only, kSource)) {
         offer(
             LoadFormatted(IDS_LSP_RENUMBER_PROGRAM, {std::to_string(start), std::to_string(step)}),

@@ -3,7 +3,7 @@
 #include "encoding/Cp932.h"
 #include "engine/BasicLexer.h"
 #include "engine/LineTable.h"
-#include "engine/LineWithNum.h"
+#include "engine/NumberedLine.h"
 #include "settings/AppSettings.h"
 
 #include <algorithm>
@@ -144,7 +144,7 @@ std::optional<std::size_t> EndCodeStop(std::string_view text, std::uint8_t code,
 } // namespace
 
 ModelOptions ModelOptions::For(DocKind kind, const AppSettings& settings) {
-    return {kind, settings.m_nTabStop, settings.m_comSettings.EndCode(),
+    return {kind, settings.tabStop, settings.m_comSettings.EndCode(),
             static_cast<int>(settings.m_comSettings.EndOfLine)};
 }
 
@@ -824,7 +824,7 @@ std::optional<ProgramProblem> ProgramModel::LineTableRefusal() const {
     LineTable table;
     table.Records().resize(m_lines.size());
     for (std::size_t i = 0; i < m_lines.size(); ++i)
-        table[i].m_nLineNum = m_lines[i].number;
+        table[i].number = m_lines[i].number;
     const std::optional<std::uint32_t> duplicate = SortLineTable(table);
     const std::size_t index = *LineWithNumber(duplicate.value_or(m_shared.front().first));
     const ProgramLine& line = m_lines[index];

@@ -1,7 +1,7 @@
 #include "model/SourceLexer.h"
 
 #include "engine/BasicLexer.h"
-#include "engine/LineWithNum.h"
+#include "engine/NumberedLine.h"
 #include "model/AsmLexer.h"
 #include "model/CLexer.h"
 #include "model/CaslLexer.h"

@@ -3,7 +3,7 @@
 // The arithmetic of a printed page, free of any drawing: margins to device
 // pixels, the printer fonts' sizes, where the page number goes, how the text
 // falls into printed lines and the lines into pages. The painter
-// (CTextPrinter) measures fonts and draws; everything it positions comes
+// (TextPrinter) measures fonts and draws; everything it positions comes
 // from here.
 //
 // Units: margins are hundredths of a millimetre, as the page setup holds

@@ -24,33 +24,32 @@ struct NumberKey {
 constexpr NumberKey kNumberKeys[] = {
     {{"Settings", "PreviewPages", 0, 0, kAnyNumber},
      SettingGroup::PreviewPages,
-     [](AppSettings& s, std::uint32_t v) { s.m_nPreviewPages = static_cast<int>(v); },
-     [](const AppSettings& s) { return s.m_nPreviewPages; }},
+     [](AppSettings& s, std::uint32_t v) { s.previewPages = static_cast<int>(v); },
+     [](const AppSettings& s) { return s.previewPages; }},
     {{"Font", "Size", 12, 0, kAnyNumber},
      SettingGroup::Font,
-     [](AppSettings& s, std::uint32_t v) { s.m_nFontSize = static_cast<int>(v); },
-     [](const AppSettings& s) { return s.m_nFontSize; }},
-    {kTabStopSetting, SettingGroup::TabStop,
-     [](AppSettings& s, std::uint32_t v) { s.m_nTabStop = v; },
-     [](const AppSettings& s) { return static_cast<int>(s.m_nTabStop); }},
+     [](AppSettings& s, std::uint32_t v) { s.fontSize = static_cast<int>(v); },
+     [](const AppSettings& s) { return s.fontSize; }},
+    {kTabStopSetting, SettingGroup::TabStop, [](AppSettings& s, std::uint32_t v) { s.tabStop = v; },
+     [](const AppSettings& s) { return static_cast<int>(s.tabStop); }},
     {{"Edit", "Colors", 1, 0, 1},
      SettingGroup::Colors,
-     [](AppSettings& s, std::uint32_t v) { s.m_bColors = v != 0; },
-     [](const AppSettings& s) { return s.m_bColors ? 1 : 0; }},
+     [](AppSettings& s, std::uint32_t v) { s.colors = v != 0; },
+     [](const AppSettings& s) { return s.colors ? 1 : 0; }},
     {{"Settings", "ProblemsList", 0, 0, 1},
      SettingGroup::ProblemsList,
-     [](AppSettings& s, std::uint32_t v) { s.m_bProblemsList = v != 0; },
-     [](const AppSettings& s) { return s.m_bProblemsList ? 1 : 0; }},
+     [](AppSettings& s, std::uint32_t v) { s.problemsList = v != 0; },
+     [](const AppSettings& s) { return s.problemsList ? 1 : 0; }},
     {{"Misc", "PrintPage", 0, 0, kAnyNumber},
      SettingGroup::PrintPage,
-     [](AppSettings& s, std::uint32_t v) { s.m_nPrintPage = static_cast<int>(v); },
-     [](const AppSettings& s) { return s.m_nPrintPage; }},
+     [](AppSettings& s, std::uint32_t v) { s.printPage = static_cast<int>(v); },
+     [](const AppSettings& s) { return s.printPage; }},
     {kStartLineSetting, SettingGroup::LineNumbers,
-     [](AppSettings& s, std::uint32_t v) { s.m_nStartLine = v; },
-     [](const AppSettings& s) { return static_cast<int>(s.m_nStartLine); }},
+     [](AppSettings& s, std::uint32_t v) { s.startLine = v; },
+     [](const AppSettings& s) { return static_cast<int>(s.startLine); }},
     {kLineStepSetting, SettingGroup::LineNumbers,
-     [](AppSettings& s, std::uint32_t v) { s.m_nLineStep = v; },
-     [](const AppSettings& s) { return static_cast<int>(s.m_nLineStep); }},
+     [](AppSettings& s, std::uint32_t v) { s.lineStep = v; },
+     [](const AppSettings& s) { return static_cast<int>(s.lineStep); }},
 };
 
 constexpr const char kRecentSection[] = "Recent File List";
@@ -89,7 +88,7 @@ void AppSettings::LoadSettings(const ProfileStore& profile, std::vector<std::str
             m_recentFiles.push_back(std::move(path));
     }
     m_comSettings.Load(profile, ignored);
-    m_strFaceName = profile.GetProfileString(kFontSection, kFaceNameKey, kDefaultFaceName);
+    faceName = profile.GetProfileString(kFontSection, kFaceNameKey, kDefaultFaceName);
     for (const NumberKey& number : kNumberKeys)
         if (number.group != SettingGroup::LineNumbers)
             LoadNumber(*this, profile, number, ignored);
@@ -108,7 +107,7 @@ bool AppSettings::Write(ProfileStore& profile, SettingGroup group) const {
     case SettingGroup::ComPort:
         return m_comSettings.Write(profile);
     case SettingGroup::Font:
-        written = profile.WriteProfileString(kFontSection, kFaceNameKey, m_strFaceName);
+        written = profile.WriteProfileString(kFontSection, kFaceNameKey, faceName);
         break;
     case SettingGroup::RecentFiles:
         for (int i = 0; i < kRecentFileCount; ++i) {
@@ -120,10 +119,10 @@ bool AppSettings::Write(ProfileStore& profile, SettingGroup group) const {
         }
         return written;
     case SettingGroup::WindowPos:
-        return m_strWindowPos.empty() ||
-               profile.WriteProfileString(kSettingsSection, kWindowPosKey, m_strWindowPos);
+        return windowPos.empty() ||
+               profile.WriteProfileString(kSettingsSection, kWindowPosKey, windowPos);
     case SettingGroup::PreviewPages:
-        if (m_nPreviewPages == 0)
+        if (previewPages == 0)
             return true;
         break;
     default:

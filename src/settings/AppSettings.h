@@ -37,20 +37,20 @@ enum class SettingGroup {
 // Every key is read and written in one place, AppSettings.cpp.
 struct AppSettings {
     ComSettings m_comSettings;
-    unsigned m_nStartLine = kStartLineSetting.fallback;
-    unsigned m_nLineStep = kLineStepSetting.fallback;
-    unsigned m_nTabStop = kTabStopSetting.fallback;
-    bool m_bColors = true; // the editor colours the parts of a program
+    unsigned startLine = kStartLineSetting.fallback;
+    unsigned lineStep = kLineStepSetting.fallback;
+    unsigned tabStop = kTabStopSetting.fallback;
+    bool colors = true; // the editor colours the parts of a program
     // The list of the program's problems is shown beside the editors.
-    bool m_bProblemsList = false;
-    int m_nPrintPage = 0;
-    std::string m_strFaceName = kDefaultFaceName; // code page 932 bytes
-    int m_nFontSize = 12;                         // points
-    int m_nPreviewPages = 0;
+    bool problemsList = false;
+    int printPage = 0;
+    std::string faceName = kDefaultFaceName; // code page 932 bytes
+    int fontSize = 12;                       // points
+    int previewPages = 0;
     std::vector<std::string> m_recentFiles; // most recent first, at most kRecentFileCount
     // The main window's placement as the file keeps it (ten numbers, see
     // WindowPosSetting); empty for none. Set at exit, read by the window.
-    std::string m_strWindowPos;
+    std::string windowPos;
 
     // Everything but "WindowPos" and the line-number keys. A stored number
     // outside its range counts as absent (the default); each one is

@@ -3,7 +3,7 @@
 namespace tessel {
 
 // The state of a command as its menu item and toolbar button show it.
-struct CmdUI {
+struct CommandState {
     bool enabled = true;
     bool checkable = false;
     bool checked = false;
@@ -23,7 +23,7 @@ public:
     virtual ~ICommandTarget() = default;
     // True when this target handles command `id`. With `ui` it only fills in
     // the command's state; with nullptr it carries the command out.
-    virtual bool OnCmdMsg(int id, CmdUI* ui) = 0;
+    virtual bool OnCmdMsg(int id, CommandState* ui) = 0;
 
 protected:
     ICommandTarget() = default;

@@ -1,15 +1,15 @@
 #include "view/PrintCommands.h"
 
-#include "doc/KivaDoc.h"
+#include "doc/Document.h"
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTarget.h"
 #include "ui/MessageBox.h"
-#include "view/KivaView.h"
-#include "view/MyPageSetupDlg.h"
-#include "view/PrintPreviewDlg.h"
+#include "view/EditorView.h"
+#include "view/PageSetupDialog.h"
+#include "view/PrintPreviewDialog.h"
 #include "view/TextPrinter.h"
 #include "view/ViewShell.h"
 
@@ -69,9 +69,9 @@ void SetPrinterHook(PrinterHook hook) {
     NewPrinterHook() = std::move(hook);
 }
 
-CPrintCommands::CPrintCommands(CKivaView& view, IViewShell& shell) : m_view(view), m_shell(shell) {}
+PrintCommands::PrintCommands(EditorView& view, IViewShell& shell) : m_view(view), m_shell(shell) {}
 
-bool CPrintCommands::OnCmdMsg(int id, CmdUI* ui) {
+bool PrintCommands::OnCmdMsg(int id, CommandState* ui) {
     switch (id) {
     case ID_FILE_PRINT:
     case ID_FILE_PRINT_DIRECT:
@@ -91,10 +91,10 @@ bool CPrintCommands::OnCmdMsg(int id, CmdUI* ui) {
     }
 }
 
-std::unique_ptr<QPrinter> CPrintCommands::MakePrinter() const {
+std::unique_ptr<QPrinter> PrintCommands::MakePrinter() const {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     // The job, and a PDF's title, carry the document's name.
-    if (const CKivaDoc* document = m_view.GetDocument())
+    if (const Document* document = m_view.GetDocument())
         printer->setDocName(QString::fromStdString(document->GetTitle()));
     if (NewPrinterHook())
         NewPrinterHook()(*printer);
@@ -102,46 +102,46 @@ std::unique_ptr<QPrinter> CPrintCommands::MakePrinter() const {
     return printer;
 }
 
-PrintJob CPrintCommands::MakeJob() const {
+PrintJob PrintCommands::MakeJob() const {
     // The text as the editor shows it, marks for bytes included.
     const std::u16string text = cp932::Decode(m_view.GetText());
     PrintJob job;
     job.text = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
     job.editFont = m_shell.EditFont();
-    job.tabStop = m_shell.Settings().m_nTabStop;
+    job.tabStop = m_shell.Settings().tabStop;
     job.margins = m_pageSetup.margins;
-    job.pageNumbers = m_shell.Settings().m_nPrintPage != 0;
+    job.pageNumbers = m_shell.Settings().printPage != 0;
     return job;
 }
 
-void CPrintCommands::OnFilePrint(bool showDialog) {
+void PrintCommands::OnFilePrint(bool showDialog) {
     const std::unique_ptr<QPrinter> printer = MakePrinter();
-    const CKivaDoc* document = m_view.GetDocument();
+    const Document* document = m_view.GetDocument();
     const QString path = document ? QFile::decodeName(document->GetPathName().c_str()) : QString();
     if (showDialog && !ExecPrintDialog(*printer, path, m_view.window()))
         return;
-    if (!CTextPrinter::Print(MakeJob(), *printer))
+    if (!TextPrinter::Print(MakeJob(), *printer))
         ShowAppMessage(m_view.window(), AFX_IDP_FAILED_TO_START_PRINT);
 }
 
-void CPrintCommands::OnFilePrintPreview() {
+void PrintCommands::OnFilePrintPreview() {
     const std::unique_ptr<QPrinter> printer = MakePrinter();
-    const CTextPrinter pages(MakeJob(), *printer);
-    CPrintPreviewDlg preview(pages, *printer, m_shell.Settings().m_nPreviewPages, m_view.window());
+    const TextPrinter pages(MakeJob(), *printer);
+    PrintPreviewDialog preview(pages, *printer, m_shell.Settings().previewPages, m_view.window());
     const int result = preview.exec();
-    m_shell.Settings().m_nPreviewPages = preview.PagesShown();
-    if (result == CPrintPreviewDlg::kPrint)
+    m_shell.Settings().previewPages = preview.PagesShown();
+    if (result == PrintPreviewDialog::kPrint)
         OnFilePrint(true);
 }
 
-void CPrintCommands::OnFilePageSetup() {
+void PrintCommands::OnFilePageSetup() {
     const std::unique_ptr<QPrinter> printer = MakePrinter();
-    CMyPageSetupDlg dialog(m_pageSetup, CurrentPrinterSettings(*printer),
-                           m_shell.Settings().m_nPrintPage != 0, m_view.window());
+    PageSetupDialog dialog(m_pageSetup, CurrentPrinterSettings(*printer),
+                           m_shell.Settings().printPage != 0, m_view.window());
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_pageSetup = dialog.m_setup;
-    m_shell.Settings().m_nPrintPage = dialog.m_bPrintPage ? 1 : 0;
+    m_shell.Settings().printPage = dialog.printPage ? 1 : 0;
     m_shell.StoreSettings(SettingGroup::PrintPage);
 }
 

@@ -9,20 +9,20 @@ class QPrinter;
 
 namespace tessel {
 
-class CKivaView;
+class EditorView;
 class IViewShell;
-struct CmdUI;
+struct CommandState;
 struct PrintJob;
 
 // The printing commands of one editor window, and the window's page setup:
 // print (57607, with the print dialog), print without the dialog (57608),
 // print preview (57609) and page setup (32800).
-class CPrintCommands {
+class PrintCommands {
 public:
-    CPrintCommands(CKivaView& view, IViewShell& shell);
+    PrintCommands(EditorView& view, IViewShell& shell);
 
     // Handles the four commands; false for any other.
-    bool OnCmdMsg(int id, CmdUI* ui);
+    bool OnCmdMsg(int id, CommandState* ui);
 
     void OnFilePrint(bool showDialog);
     void OnFilePrintPreview();
@@ -38,7 +38,7 @@ private:
     std::unique_ptr<QPrinter> MakePrinter() const;
     PrintJob MakeJob() const;
 
-    CKivaView& m_view;
+    EditorView& m_view;
     IViewShell& m_shell;
     PageSetup m_pageSetup;
 };

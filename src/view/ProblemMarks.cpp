@@ -5,8 +5,8 @@
 #include "settings/AppSettings.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
+#include "view/EditorView.h"
 #include "view/Hue.h"
-#include "view/KivaView.h"
 #include "view/ViewShell.h"
 
 #include <QColor>
@@ -43,7 +43,7 @@ constexpr Hue kHint{0x7A7A7A, 0x9A9A9A};
 
 } // namespace
 
-ProblemMarks::ProblemMarks(CKivaView& view, IViewShell& shell) : m_view(view), m_shell(shell) {
+ProblemMarks::ProblemMarks(EditorView& view, IViewShell& shell) : m_view(view), m_shell(shell) {
     m_pause.setSingleShot(true);
     m_pause.setInterval(kPauseMs);
     connect(&m_pause, &QTimer::timeout, this, &ProblemMarks::Refresh);
@@ -332,7 +332,7 @@ bool ProblemMarks::Mend(int from, StringId message) {
     return false;
 }
 
-bool ProblemMarks::OnCmdMsg(int id, CmdUI* ui) {
+bool ProblemMarks::OnCmdMsg(int id, CommandState* ui) {
     switch (id) {
     case ID_NEXT_PROBLEM:
     case ID_PREV_PROBLEM:

@@ -20,7 +20,7 @@ class QPalette;
 
 namespace tessel {
 
-class CKivaView;
+class EditorView;
 class IViewShell;
 
 // One problem of the text as the editor shows it.
@@ -53,7 +53,7 @@ public:
     static constexpr int kPauseMs = 400;
 
     // Watches `view`'s text (made by the view, which it outlives never).
-    ProblemMarks(CKivaView& view, IViewShell& shell);
+    ProblemMarks(EditorView& view, IViewShell& shell);
     ~ProblemMarks() override;
 
     // How the text is read; a kind without line numbers drops the marks.
@@ -89,7 +89,7 @@ public:
     bool Mend(int from, StringId message);
 
     // F8, Shift+F8 and the mend at the caret.
-    bool OnCmdMsg(int id, CmdUI* ui) override;
+    bool OnCmdMsg(int id, CommandState* ui) override;
 
     // The colour of a severity's line, for a palette's base.
     static QColor ColorOf(Severity severity, const QPalette& palette);
@@ -117,7 +117,7 @@ private:
     bool ShowContextMenu(const QPoint& point, const QPoint& global, bool keyboard);
     void ApplySelections();
 
-    CKivaView& m_view;
+    EditorView& m_view;
     IViewShell& m_shell;
     DocKind m_kind = DocKind::Data;
     std::unique_ptr<ProgramModel> m_model;

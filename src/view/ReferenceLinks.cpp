@@ -3,8 +3,8 @@
 #include "encoding/Cp932.h"
 #include "model/ProgramModel.h"
 #include "model/ProgramPlaces.h"
+#include "view/NumberedEditorView.h"
 #include "view/ProblemMarks.h"
-#include "view/ViewWithLineNum.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -24,7 +24,7 @@ std::u16string_view Units(const QString& text) {
 
 } // namespace
 
-ReferenceLinks::ReferenceLinks(CViewWithLineNum& view) : QObject(&view), m_view(view) {
+ReferenceLinks::ReferenceLinks(NumberedEditorView& view) : QObject(&view), m_view(view) {
     view.installEventFilter(this);
     view.viewport()->installEventFilter(this);
     view.viewport()->setMouseTracking(true);

@@ -9,7 +9,7 @@
 
 namespace tessel {
 
-class CViewWithLineNum;
+class NumberedEditorView;
 
 // The references of a program view as links: while Ctrl is held over a line
 // reference or a label's reference it is underlined as a link, and
@@ -20,7 +20,7 @@ class ReferenceLinks : public QObject {
     Q_OBJECT
 
 public:
-    explicit ReferenceLinks(CViewWithLineNum& view);
+    explicit ReferenceLinks(NumberedEditorView& view);
 
     // The reference under `point` of the view's viewport, as the positions
     // of the editor's characters from and to; none elsewhere.
@@ -42,7 +42,7 @@ private:
     bool FollowLink(QPoint point);
     bool ShowHover(QPoint point, QPoint global);
 
-    CViewWithLineNum& m_view;
+    NumberedEditorView& m_view;
     std::optional<std::pair<int, int>> m_link;
     QPoint m_mouse{-1, -1}; // the last place of the mouse over the viewport
     bool m_swallowRelease = false;

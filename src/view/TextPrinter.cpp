@@ -25,7 +25,7 @@ int FontPixels(int pixels, const QPaintDevice& printer) {
 }
 
 QFont MakeBodyFont(const QFont& editFont, const QPaintDevice& printer) {
-    const int height = std::abs(CTextPrinter::EditFontHeight(editFont));
+    const int height = std::abs(TextPrinter::EditFontHeight(editFont));
     QFont font(editFont);
     font.setPixelSize(FontPixels(MulDiv(height, printer.logicalDpiY(), kScreenDpi), printer));
     return font;
@@ -33,7 +33,7 @@ QFont MakeBodyFont(const QFont& editFont, const QPaintDevice& printer) {
 
 // A plain font of the editor's face, its size in whole points.
 QFont MakeNumberFont(const QFont& editFont, const QPaintDevice& printer) {
-    const int tenths = PrinterFontPointTenths(CTextPrinter::EditFontHeight(editFont));
+    const int tenths = PrinterFontPointTenths(TextPrinter::EditFontHeight(editFont));
     QFont font(editFont);
     font.setWeight(QFont::Normal);
     font.setItalic(false);
@@ -45,13 +45,13 @@ QFont MakeNumberFont(const QFont& editFont, const QPaintDevice& printer) {
 
 } // namespace
 
-int CTextPrinter::EditFontHeight(const QFont& font) {
+int TextPrinter::EditFontHeight(const QFont& font) {
     if (font.pixelSize() > 0)
         return font.pixelSize();
     return -static_cast<int>(std::lround(font.pointSizeF() * kScreenDpi / 72));
 }
 
-CTextPrinter::CTextPrinter(PrintJob job, QPaintDevice& printer)
+TextPrinter::TextPrinter(PrintJob job, QPaintDevice& printer)
     : m_job(std::move(job)), m_dpiX(printer.logicalDpiX()),
       m_dpiY(printer.logicalDpiY()), m_printable{0, 0, printer.width(), printer.height()},
       m_bodyFont(MakeBodyFont(m_job.editFont, printer)),
@@ -65,11 +65,11 @@ CTextPrinter::CTextPrinter(PrintJob job, QPaintDevice& printer)
       m_body(BodyRect(m_printable, m_job.margins, m_dpiX, m_dpiY)),
       m_layout(View(m_job.text), LinesPerPage(TextHeight(), m_lineHeight)) {}
 
-int CTextPrinter::TextHeight() const {
+int TextPrinter::TextHeight() const {
     return (m_job.pageNumbers ? BodyAbovePageNumber(m_body, m_numberAt) : m_body).Height();
 }
 
-void CTextPrinter::DrawPage(QPainter& painter, int page) const {
+void TextPrinter::DrawPage(QPainter& painter, int page) const {
     painter.save();
     painter.setPen(Qt::black);
     painter.setBackgroundMode(Qt::TransparentMode);
@@ -97,7 +97,7 @@ void CTextPrinter::DrawPage(QPainter& painter, int page) const {
     painter.restore();
 }
 
-void CTextPrinter::DrawLine(QPainter& painter, QStringView line, int baseline) const {
+void TextPrinter::DrawLine(QPainter& painter, QStringView line, int baseline) const {
     // Tabs split the line into runs, each drawn where its stop puts it;
     // measuring stops at the right margin, so a long line costs no more
     // than a line that fits.
@@ -125,8 +125,8 @@ void CTextPrinter::DrawLine(QPainter& painter, QStringView line, int baseline) c
     flush(i);
 }
 
-bool CTextPrinter::Print(const PrintJob& job, QPrinter& printer) {
-    const CTextPrinter pages(job, printer);
+bool TextPrinter::Print(const PrintJob& job, QPrinter& printer) {
+    const TextPrinter pages(job, printer);
     int first = 1;
     int last = pages.PageCount();
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {

@@ -33,9 +33,9 @@ struct PrintJob {
 // painter's origin is that area's top left corner) and in millimetres, its
 // pixels per inch, and its font metrics. A preview draws the same pages
 // with a painter scaled to the screen.
-class CTextPrinter {
+class TextPrinter {
 public:
-    CTextPrinter(PrintJob job, QPaintDevice& printer);
+    TextPrinter(PrintJob job, QPaintDevice& printer);
 
     int PageCount() const { return m_layout.PageCount(); }
     const DeviceRect& Body() const { return m_body; }

@@ -8,7 +8,7 @@ class QWidget;
 
 namespace tessel {
 
-class CKivaView;
+class EditorView;
 struct AppSettings;
 enum class FindDialogMode;
 enum class SettingGroup;
@@ -39,7 +39,7 @@ public:
     // Makes the document of `view` a document of `kind` (one with line
     // numbers when its own has them), keeping its text, its file and its
     // window. False when it could not be.
-    virtual bool ChangeKind(CKivaView& view, DocKind kind) = 0;
+    virtual bool ChangeKind(EditorView& view, DocKind kind) = 0;
 
 protected:
     IViewShell() = default;

@@ -87,7 +87,7 @@ TEST(ComPortTest, OpenConfiguresKeepsEarlyInputAndCloseRestores) {
     const auto original = current();
     pty.Write("early");
 
-    CComPort port;
+    ComPort port;
     ASSERT_EQ(Of(port.Open(pty.Settings(kFlowXonXoff), nullptr)), kFine);
     EXPECT_EQ(current()[4], static_cast<tcflag_t>(B9600));
     std::string early(5, '\0');
@@ -101,7 +101,7 @@ TEST(ComPortTest, OpenConfiguresKeepsEarlyInputAndCloseRestores) {
 TEST(ComPortTest, OnlyOneHolderAtATime) {
     PtyPair pty;
     ComSettings settings = pty.Settings();
-    CComPort first, second;
+    ComPort first, second;
     ASSERT_EQ(Of(first.Open(settings, nullptr)), kFine);
     EXPECT_EQ(Of(second.Open(settings, nullptr)), OpenFailed(EBUSY));
     first.Close();
@@ -125,7 +125,7 @@ TEST(ComPortTest, OnlyOneHolderAtATime) {
 TEST(ComPortTest, CancelEndsABlockedWriteWithoutSpinningAndStaysSeen) {
     PtyPair pty;
     CancelSignal cancel;
-    CComPort port;
+    ComPort port;
     ASSERT_EQ(Of(port.Open(pty.Settings(), &cancel)), kFine);
     const std::string flood(1 << 20, 'f'); // far more than the other end holds unread
     RaiseLater raise(cancel, 100ms);
@@ -150,7 +150,7 @@ TEST(ComPortTest, CancelEndsABlockedWriteWithoutSpinningAndStaysSeen) {
 
 TEST(ComPortTest, XoffFromTheDeviceHoldsOutputUntilXon) {
     PtyPair pty;
-    CComPort port;
+    ComPort port;
     ASSERT_EQ(Of(port.Open(pty.Settings(kFlowXonXoff), nullptr)), kFine);
     pty.Write("\x13");
     std::this_thread::sleep_for(20ms); // the terminal layer takes it in
@@ -173,7 +173,7 @@ TEST(ComPortTest, AStandingLineIsReportedOnceAndAgainWhenItMoves) {
     const auto record = [&reports](bool stalled) { reports.push_back(stalled); };
     {
         // Output held by Xoff, for three times the report's delay: one report.
-        CComPort port;
+        ComPort port;
         port.WatchStalls(100ms, record);
         ASSERT_EQ(Of(port.Open(pty.Settings(kFlowXonXoff), nullptr)), kFine);
         pty.Write("\x13");
@@ -188,7 +188,7 @@ TEST(ComPortTest, AStandingLineIsReportedOnceAndAgainWhenItMoves) {
     // A receive: silence before the first byte is no stall; after it, it is,
     // and the read time-out ends the wait, counted from the last byte.
     reports.clear();
-    CComPort port;
+    ComPort port;
     port.WatchStalls(100ms, record);
     port.SetReadTimeout(250ms);
     ASSERT_EQ(Of(port.Open(pty.Settings(), nullptr)), kFine);
@@ -215,7 +215,7 @@ TEST(ComPortTest, PacingPausesAfterBytesAndLineEndsAndIsCancellable) {
     settings.CharDelay = 10;
     settings.LineDelay = 300;
     settings.EndOfLine = 0; // CR: a LF is an ordinary byte
-    CComPort port;
+    ComPort port;
     ASSERT_EQ(Of(port.Open(settings, nullptr)), kFine);
     auto start = Clock::now();
     ASSERT_EQ(Of(port.Write("a\n", 2)), kFine);
@@ -384,7 +384,7 @@ protected:
     const sys::Calls m_calls = FakeCalls();
     test::ScopedCalls m_scoped{m_calls};
     PtyPair pty;
-    CComPort port;
+    ComPort port;
 };
 
 TEST_F(ComPortSeamTest, ModemLinesFaultsAndInterruptedCalls) {
@@ -526,7 +526,7 @@ TEST_F(ComPortSeamTest, OutputKeepsPaceWithTheLineAndCloseWaitsForTheLastByte) {
     // away what is still queued (0.2 s of the line).
     g_driver = FakeDriver{};
     {
-        CComPort dropped;
+        ComPort dropped;
         ASSERT_EQ(Of(dropped.Open(pty.Settings(), nullptr)), kFine);
         ASSERT_EQ(Of(dropped.Write(std::string(200, 'd').data(), 200)), kFine);
     }

@@ -4,7 +4,7 @@
 #include "comm/TransferWorker.h"
 
 #include "comm/TransferFlows.h"
-#include "doc/KivaDoc.h"
+#include "doc/Document.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
 #include "support/PtyPair.h"
@@ -363,13 +363,13 @@ TEST(TransferWorkerTest, ASystemCallThatThrowsEndsTheTransferWithItsReason) {
 }
 
 TEST(TransferFlowsTest, ReceivedBytesBecomeTheNewDocumentUnlessNoneCameOrTheyDontFit) {
-    test::DocHarness<CKivaDoc> data;
+    test::DocHarness<Document> data;
     EXPECT_FALSE(AcceptReceived(data.doc, ""));       // cancelled before the first byte
     EXPECT_TRUE(AcceptReceived(data.doc, "raw\r\n")); // broke off: kept as it came
     EXPECT_EQ(data.Text(), "raw\r\n");
     EXPECT_TRUE(data.doc.IsModified());
 
-    test::DocHarness<CKivaDoc> full;
+    test::DocHarness<Document> full;
     full.editor.SetLimit(2);
     EXPECT_FALSE(AcceptReceived(full.doc, "ABC\x1a"));
     EXPECT_EQ(full.sink.ids, std::vector<unsigned>{IDS_RECEIVE_TOO_LARGE});

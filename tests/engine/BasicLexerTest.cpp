@@ -1,5 +1,5 @@
 #include "engine/BasicLexer.h"
-#include "engine/DocBasic.h"
+#include "engine/BasicDocument.h"
 #include "support/DocHarness.h"
 
 #include "BasicProgram.h"
@@ -391,7 +391,7 @@ TEST(BasicLexer, FindsExactlyTheReferencesRenumberingRewrites) {
             }
             expected += rewritten + line.substr(copied) + "\r\n";
         }
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         h.SetText(text);
         const bool ok = h.doc.Renumber(30000, numbers[0], 3);
         if (missingLine == kNoLine) {
@@ -434,7 +434,7 @@ TEST(BasicLexer, FindsTheReferencesOfTheMeasurementProgram) {
     }
     EXPECT_GT(references, 300u);
     // Renumbered by 5: 10 becomes 15, 20 becomes 25.
-    DocHarness<CDocBasic> h;
+    DocHarness<BasicDocument> h;
     h.SetText(program);
     ASSERT_TRUE(h.doc.Renumber(15, 10, 10));
     std::string shifted;

@@ -1,6 +1,6 @@
 #include "engine/LineTable.h"
 #include "doc/TextOps.h"
-#include "engine/DocWithLineNum.h"
+#include "engine/NumberedDocument.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
 
@@ -36,25 +36,25 @@ Built Build(std::string_view text) {
 
 std::vector<std::uint32_t> Numbers(const LineTable& lines) {
     std::vector<std::uint32_t> numbers;
-    for (const CLineWithNum& line : lines)
-        numbers.push_back(line.m_nLineNum);
+    for (const NumberedLine& line : lines)
+        numbers.push_back(line.number);
     return numbers;
 }
 
 TEST(LineRecord, SplitsNumberFromBody) {
-    CLineWithNum line;
+    NumberedLine line;
     EXPECT_EQ(line.SetLine("10 PRINT\r\n"), 0);
-    EXPECT_EQ(line.m_nLineNum, 10u);
-    EXPECT_EQ(line.m_strBody, " PRINT\r\n");
-    EXPECT_EQ(line.m_strLine, "10 PRINT\r\n");
+    EXPECT_EQ(line.number, 10u);
+    EXPECT_EQ(line.body, " PRINT\r\n");
+    EXPECT_EQ(line.text, "10 PRINT\r\n");
 
     EXPECT_EQ(line.SetLine("0010PRINT\r\n"), 0);
-    EXPECT_EQ(line.m_nLineNum, 10u);
-    EXPECT_EQ(line.m_strBody, "PRINT\r\n");
+    EXPECT_EQ(line.number, 10u);
+    EXPECT_EQ(line.body, "PRINT\r\n");
 }
 
 TEST(LineRecord, RangeAndMissingNumber) {
-    CLineWithNum line;
+    NumberedLine line;
     EXPECT_EQ(line.SetLine(" 10 A\r\n"), 200);
     EXPECT_EQ(line.SetLine("\tA\r\n"), 200);
     EXPECT_EQ(line.SetLine("\r\n"), 200);
@@ -66,7 +66,7 @@ TEST(LineRecord, RangeAndMissingNumber) {
     EXPECT_EQ(line.SetLine("12345678901 A\r\n"), 202);
     EXPECT_EQ(line.SetLine("4294967306 A\r\n"), 202); // 2^32 + 10
     EXPECT_EQ(line.SetLine("00000000000000000000010 A\r\n"), 0);
-    EXPECT_EQ(line.m_nLineNum, 10u);
+    EXPECT_EQ(line.number, 10u);
 }
 
 TEST(LineTable, RecordsStayValidWhenTheTableGrowsPastItsReserve) {
@@ -75,13 +75,13 @@ TEST(LineTable, RecordsStayValidWhenTheTableGrowsPastItsReserve) {
     for (std::uint32_t i = 1; i <= 500; ++i)
         ASSERT_EQ(lines.Append(std::to_string(i) + " X" + std::string(i % 40, 'y'), i - 1), 0);
     for (std::uint32_t i = 1; i <= 500; ++i) {
-        const CLineWithNum& line = lines[i - 1];
-        EXPECT_EQ(line.m_strLine, std::to_string(i) + " X" + std::string(i % 40, 'y') + "\r\n");
-        EXPECT_EQ(line.m_strBody, " X" + std::string(i % 40, 'y') + "\r\n");
-        EXPECT_EQ(line.m_nLineNum, i);
+        const NumberedLine& line = lines[i - 1];
+        EXPECT_EQ(line.text, std::to_string(i) + " X" + std::string(i % 40, 'y') + "\r\n");
+        EXPECT_EQ(line.body, " X" + std::string(i % 40, 'y') + "\r\n");
+        EXPECT_EQ(line.number, i);
     }
     LineTable moved = std::move(lines);
-    EXPECT_EQ(moved[0].m_strLine, "1 Xy\r\n");
+    EXPECT_EQ(moved[0].text, "1 Xy\r\n");
 }
 
 TEST(ReadLine, TerminatorsAndEnd) {
@@ -131,7 +131,7 @@ TEST(BuildLineTable, LastLineWithoutTerminatorEndsInCrLf) {
     const Built built = Build("10 A\r\n20 B");
     ASSERT_EQ(built.code, 0);
     ASSERT_EQ(built.lines.size(), 2u);
-    EXPECT_EQ(built.lines[1].m_strLine, "20 B\r\n");
+    EXPECT_EQ(built.lines[1].text, "20 B\r\n");
 }
 
 TEST(BuildLineTable, BadLinesReportTheirStart) {
@@ -217,9 +217,9 @@ TEST(BuildLineTable, LoneLineEndsBuildTheSameTable) {
     ASSERT_EQ(lf.code, 0);
     ASSERT_EQ(cr.code, 0);
     for (std::size_t i = 0; i < crlf.lines.size(); ++i) {
-        EXPECT_EQ(lf.lines[i].m_strLine, crlf.lines[i].m_strLine);
-        EXPECT_EQ(cr.lines[i].m_strLine, crlf.lines[i].m_strLine);
-        EXPECT_EQ(lf.lines[i].m_strBody, crlf.lines[i].m_strBody);
+        EXPECT_EQ(lf.lines[i].text, crlf.lines[i].text);
+        EXPECT_EQ(cr.lines[i].text, crlf.lines[i].text);
+        EXPECT_EQ(lf.lines[i].body, crlf.lines[i].body);
     }
 }
 
@@ -278,7 +278,7 @@ LineTable TableOf(const std::vector<std::uint32_t>& numbers) {
     LineTable lines;
     lines.Records().resize(numbers.size());
     for (std::size_t i = 0; i < numbers.size(); ++i)
-        lines[i].m_nLineNum = numbers[i];
+        lines[i].number = numbers[i];
     return lines;
 }
 
@@ -336,7 +336,7 @@ struct Expected {
     unsigned code = 0;
     std::size_t line = kNoLine;
     std::size_t offset = 0;
-    std::vector<std::string> lines; // m_strLine of the records, in number order
+    std::vector<std::string> lines; // text of the records, in number order
 };
 
 Expected Model(std::string_view text) {
@@ -350,14 +350,14 @@ Expected Model(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
         const LineSpan span = NextLine(text, pos);
         Line line{0, std::string(text.substr(pos, span.length)) + "\r\n", pos};
-        CLineWithNum record;
+        NumberedLine record;
         if (const StringId code = record.SetLine(line.text)) {
             expected.code = code;
             expected.line = lines.size();
             expected.offset = pos;
             return expected;
         }
-        line.number = record.m_nLineNum;
+        line.number = record.number;
         lines.push_back(line);
         pos += span.span;
     }
@@ -410,15 +410,14 @@ TEST(BuildLineTable, AgreesWithALineByLineModel) {
         } else {
             ASSERT_EQ(built.lines.size(), expected.lines.size());
             for (std::size_t i = 0; i < expected.lines.size(); ++i) {
-                EXPECT_EQ(built.lines[i].m_strLine, expected.lines[i])
-                    << testing::PrintToString(text);
-                EXPECT_EQ(built.lines[i].m_strBody,
-                          built.lines[i].m_strLine.substr(ParseDigitRun(expected.lines[i]).length));
+                EXPECT_EQ(built.lines[i].text, expected.lines[i]) << testing::PrintToString(text);
+                EXPECT_EQ(built.lines[i].body,
+                          built.lines[i].text.substr(ParseDigitRun(expected.lines[i]).length));
             }
         }
 
         // Sorting builds its table over the editor text itself.
-        DocHarness<CDocWithLineNum> sorted;
+        DocHarness<NumberedDocument> sorted;
         sorted.SetText(text);
         EXPECT_EQ(sorted.doc.SortLines(), expected.code == 0);
         if (expected.code == 0) {
@@ -433,7 +432,7 @@ TEST(BuildLineTable, AgreesWithALineByLineModel) {
         }
 
         // Checking the numbers sees the same first bad line.
-        DocHarness<CDocWithLineNum> checked;
+        DocHarness<NumberedDocument> checked;
         checked.SetText(text);
         const bool badLine =
             expected.code == IDS_LINE_NO_NUMBER || expected.code == IDS_LINE_OUT_OF_RANGE;
@@ -461,7 +460,7 @@ TEST(BuildLineTable, FindsALoneLineEndAmongManyShortLines) {
         ASSERT_EQ(built.code, expected.code);
         ASSERT_EQ(built.lines.size(), expected.lines.size());
         for (std::size_t i = 0; i < expected.lines.size(); ++i)
-            ASSERT_EQ(built.lines[i].m_strLine, expected.lines[i]);
+            ASSERT_EQ(built.lines[i].text, expected.lines[i]);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "engine/Numbering.h"
 #include "doc/LinePlace.h"
 #include "doc/TextOps.h"
-#include "engine/DocBasic.h"
+#include "engine/BasicDocument.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
 #include "support/TempDir.h"
@@ -52,7 +52,7 @@ TEST(LineNumHelpers, StartInsertDelete) {
 }
 
 TEST(SortLines, SortsAndMarksOnlyRealChanges) {
-    DocHarness<CDocWithLineNum> h;
+    DocHarness<NumberedDocument> h;
     h.SetText("20 B\n10 A");
     EXPECT_TRUE(h.doc.SortLines());
     EXPECT_EQ(h.Text(), CrLf({"10 A", "20 B"}));
@@ -66,7 +66,7 @@ TEST(SortLines, SortsAndMarksOnlyRealChanges) {
 }
 
 TEST(SortLines, KeepsLeadingZerosAndLineContents) {
-    DocHarness<CDocWithLineNum> h;
+    DocHarness<NumberedDocument> h;
     h.SetText("0030 C \x82\xa0\r\n10\tA\r\n020B");
     EXPECT_TRUE(h.doc.SortLines());
     EXPECT_EQ(h.Text(), "10\tA\r\n020B\r\n0030 C \x82\xa0\r\n");
@@ -84,7 +84,7 @@ TEST(SortLines, ErrorsLeaveTheTextAndPointAtTheLine) {
         {CrLf({"10 A", "20 B", "65280 C"}), IDS_LINE_OUT_OF_RANGE, 12},
     };
     for (const Case& c : cases) {
-        DocHarness<CDocWithLineNum> h;
+        DocHarness<NumberedDocument> h;
         h.SetText(c.text);
         EXPECT_FALSE(h.doc.SortLines());
         EXPECT_EQ(h.Text(), c.text);
@@ -95,7 +95,7 @@ TEST(SortLines, ErrorsLeaveTheTextAndPointAtTheLine) {
 }
 
 TEST(SortLines, EditorRefusalRestoresAndClearsTheFlag) {
-    DocHarness<CDocWithLineNum> h;
+    DocHarness<NumberedDocument> h;
     h.SetText("20 B\n10 A"); // sorting adds a byte (CR LF for LF, CR LF at the end)
     h.editor.SetLimit(h.Text().size());
     EXPECT_FALSE(h.doc.SortLines());
@@ -108,7 +108,7 @@ TEST(LoadStore, UnnumberedFileIsNumberedAndSavedWithoutNumbers) {
     test::TempDir dir;
     const std::string path = dir.file("prog.bas");
     test::WriteBytes(path, "PRINT 1\r\nPRINT 2\r\n");
-    DocHarness<CDocBasic> h;
+    DocHarness<BasicDocument> h;
     ASSERT_TRUE(h.doc.OnOpenDocument(path));
     EXPECT_EQ(h.Text(), "10PRINT 1\r\n20PRINT 2\r\n");
     EXPECT_FALSE(h.doc.GetLineNumOutput());
@@ -142,7 +142,7 @@ TEST(NumberingUndone, EveryLineComesBackAndNumbersStayApart) {
     for (const Case& c : cases) {
         const std::string path = dir.file("notes.txt");
         test::WriteBytes(path, c.file);
-        DocHarness<CDocWithLineNum> h;
+        DocHarness<NumberedDocument> h;
         ASSERT_TRUE(h.doc.OnOpenDocument(path)) << c.file;
         EXPECT_EQ(h.Text(), c.numbered) << c.file;
         std::string wire;
@@ -157,7 +157,7 @@ TEST(NumberingUndone, EveryLineComesBackAndNumbersStayApart) {
         EXPECT_EQ(test::ReadBytes(path), c.file);
 
         // Received the same way, it is numbered the same way.
-        DocHarness<CDocWithLineNum> received;
+        DocHarness<NumberedDocument> received;
         ASSERT_TRUE(received.doc.SetReceivedText(std::string(c.file) + "\x1a",
                                                  ReceiveNumbering::NumberIfMissing));
         EXPECT_EQ(received.doc.SerializeStore(), c.file);
@@ -178,7 +178,7 @@ TEST(LoadStore, NumberedFileKeepsItsNumbersUnlessTheFlagIsCleared) {
     test::TempDir dir;
     const std::string path = dir.file("prog.bas");
     test::WriteBytes(path, "10 PRINT\n5 END");
-    DocHarness<CDocBasic> h;
+    DocHarness<BasicDocument> h;
     ASSERT_TRUE(h.doc.OnOpenDocument(path));
     EXPECT_EQ(h.Text(), "10 PRINT\r\n5 END"); // shown as lines, saved with LF
     EXPECT_TRUE(h.doc.GetLineNumOutput());
@@ -192,7 +192,7 @@ TEST(LoadStore, FirstByteDecidesAndLaterLinesMayLackNumbers) {
     test::TempDir dir;
     const std::string path = dir.file("p.txt");
     test::WriteBytes(path, "10 A\r\nB\r\n\r\n");
-    DocHarness<CDocWithLineNum> h;
+    DocHarness<NumberedDocument> h;
     ASSERT_TRUE(h.doc.OnOpenDocument(path));
     EXPECT_EQ(h.Text(), "10 A\r\nB\r\n\r\n");
     EXPECT_FALSE(h.doc.SortLines());
@@ -205,7 +205,7 @@ TEST(LoadStore, EmptyAndOversizedFiles) {
     {
         const std::string path = dir.file("empty.bas");
         test::WriteBytes(path, "");
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         h.doc.SetLineNumOutput(true);
         ASSERT_TRUE(h.doc.OnOpenDocument(path));
         EXPECT_EQ(h.Text(), "");
@@ -215,7 +215,7 @@ TEST(LoadStore, EmptyAndOversizedFiles) {
     {
         const std::string path = dir.file("big.bas");
         test::WriteBytes(path, "1" + std::string(65535, 'A'));
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         EXPECT_FALSE(h.doc.OnOpenDocument(path));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_FILE_TOO_LARGE});
         // Nothing of the failure stays behind: the next open works.
@@ -230,14 +230,14 @@ TEST(LoadStore, EmptyAndOversizedFiles) {
             text += "PRINT\r\n";
         const std::string path = dir.file("grows.bas");
         test::WriteBytes(path, text);
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         EXPECT_FALSE(h.doc.OnOpenDocument(path));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_FILE_TOO_LARGE});
     }
     {
         const std::string path = dir.file("exact.bas");
         test::WriteBytes(path, "1" + std::string(65534, 'A'));
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         EXPECT_TRUE(h.doc.OnOpenDocument(path));
         EXPECT_EQ(h.editor.GetLength(), 65535u);
     }
@@ -247,7 +247,7 @@ TEST(LoadStore, EditorThatRefusesTheTextAbandonsTheOpen) {
     test::TempDir dir;
     const std::string path = dir.file("p.bas");
     test::WriteBytes(path, "A\r\n");
-    DocHarness<CDocBasic> h;
+    DocHarness<BasicDocument> h;
     h.editor.SetLimit(3);
     EXPECT_FALSE(h.doc.OnOpenDocument(path));
     EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_NO_MEMORY});
@@ -255,7 +255,7 @@ TEST(LoadStore, EditorThatRefusesTheTextAbandonsTheOpen) {
 
 TEST(ReceivedText, NumberedOnlyWhenItComesWithoutNumbers) {
     {
-        DocHarness<CDocWithLineNum> h;
+        DocHarness<NumberedDocument> h;
         h.settings.m_comSettings.EndOfLine = kEolLf;
         EXPECT_TRUE(h.doc.SetReceivedText("PRINT\nEND\n\x1a", ReceiveNumbering::NumberIfMissing));
         EXPECT_EQ(h.Text(), "10PRINT\r\n20END\r\n");
@@ -263,13 +263,13 @@ TEST(ReceivedText, NumberedOnlyWhenItComesWithoutNumbers) {
         EXPECT_TRUE(h.editor.IsModified());
     }
     {
-        DocHarness<CDocWithLineNum> h;
+        DocHarness<NumberedDocument> h;
         EXPECT_TRUE(h.doc.SetReceivedText("10 PRINT\r\n\x1a", ReceiveNumbering::NumberIfMissing));
         EXPECT_EQ(h.Text(), "10 PRINT\r\n");
         EXPECT_TRUE(h.doc.GetLineNumOutput());
     }
     {
-        DocHarness<CDocWithLineNum> h;
+        DocHarness<NumberedDocument> h;
         h.editor.SetLimit(4);
         EXPECT_FALSE(h.doc.SetReceivedText("10 PRINT\r\n", ReceiveNumbering::NumberIfMissing));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_RECEIVE_TOO_LARGE});
@@ -277,7 +277,7 @@ TEST(ReceivedText, NumberedOnlyWhenItComesWithoutNumbers) {
 }
 
 TEST(SendText, InNumberOrderWithDeviceLineEnds) {
-    DocHarness<CDocBasic> h;
+    DocHarness<BasicDocument> h;
     h.settings.m_comSettings.EndOfLine = kEolCr;
     const std::string text = "20 B\r\n10\tA\r\n";
     h.SetText(text);
@@ -293,7 +293,7 @@ TEST(SendText, InNumberOrderWithDeviceLineEnds) {
 
 TEST(SendText, RefusesLongLinesAndBadNumbers) {
     {
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         h.SetText("10 A\r\n20 " + std::string(252, 'X') + "\r\n"); // 255 bytes
         std::string out = "stale";
         EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
@@ -304,22 +304,22 @@ TEST(SendText, RefusesLongLinesAndBadNumbers) {
                   std::vector<std::string>{DescribeProblem(LongLinePlace(1, 20, 255))});
     }
     {
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         h.SetText("10 A\r\n20 " + std::string(251, 'X') + "\r\n"); // 254 bytes
         std::string out;
         EXPECT_TRUE(h.doc.GetSendText(out, SendNumbers::With));
     }
     {
         // 250 bytes, but a tab expands past 254.
-        DocHarness<CDocBasic> h;
-        h.settings.m_nTabStop = 8;
+        DocHarness<BasicDocument> h;
+        h.settings.tabStop = 8;
         h.SetText("1\t\t" + std::string(247, 'X'));
         std::string out;
         EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_TOO_LONG});
     }
     {
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         h.SetText("20 A\r\n20 B\r\n");
         std::string out;
         EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
@@ -331,7 +331,7 @@ TEST(SendText, RefusesLongLinesAndBadNumbers) {
     {
         // The caret goes to the line at fault in the editor's text, where
         // the tab before it is one byte.
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         h.SetText("10 A\tX\r\n B\r\n");
         std::string out;
         EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
@@ -340,7 +340,7 @@ TEST(SendText, RefusesLongLinesAndBadNumbers) {
         EXPECT_EQ(h.sink.places, std::vector<std::string>{DescribeProblem(NoNumberPlace(1, " B"))});
     }
     {
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         std::string out;
         EXPECT_FALSE(h.doc.GetSendText(out, SendNumbers::With));
         EXPECT_TRUE(h.sink.ids.empty());
@@ -376,7 +376,7 @@ TEST(SendText, RefusesAnEndCodeThatWouldStopTheDeviceBeforeTheEnd) {
          0x1a, kEolCrLf, 4, 0, 4},
     };
     for (const auto& c : cases) {
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         h.settings.m_comSettings.EndOfFile = c.code;
         h.settings.m_comSettings.EndOfLine = static_cast<std::uint32_t>(c.endOfLine);
         h.SetText(c.text);
@@ -404,7 +404,7 @@ TEST(StoreProperty, NumberedDocumentsStoreTheirBytesUnchanged) {
             const auto pick = rng() % 8;
             c = pick == 0 ? '\r' : pick == 1 ? '\n' : static_cast<char>(1 + rng() % 255);
         }
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         h.SetText(text);
         h.doc.SetLineNumOutput(true);
         ASSERT_EQ(h.doc.SerializeStore(), text);

@@ -1,6 +1,6 @@
 #include "engine/Renumber.h"
 #include "comm/TransferFlows.h"
-#include "engine/DocBasic.h"
+#include "engine/BasicDocument.h"
 #include "engine/Numbering.h"
 #include "engine/Sort.h"
 #include "res/Language.h"
@@ -22,7 +22,7 @@ using test::CrLf;
 using test::DocHarness;
 
 TEST(Renumber, FromTheFirstLine) {
-    DocHarness<CDocWithLineNum> h;
+    DocHarness<NumberedDocument> h;
     h.SetText(CrLf({"10 A", "20 B", "30 C"}));
     EXPECT_TRUE(h.doc.Renumber(100, 10, 10));
     EXPECT_EQ(h.Text(), CrLf({"100 A", "110 B", "120 C"}));
@@ -47,7 +47,7 @@ TEST(Renumber, FromAMiddleLineAndTheOrderCheck) {
         {10, 25, 10, false, CrLf({"10 A", "20 B", "30 C"}), {IDS_RENUM_OLD_MISSING}},
     };
     for (const Case& c : cases) {
-        DocHarness<CDocWithLineNum> h;
+        DocHarness<NumberedDocument> h;
         h.SetText(CrLf({"10 A", "20 B", "30 C"}));
         EXPECT_EQ(h.doc.Renumber(c.newStart, c.oldStart, c.step), c.ok) << c.newStart;
         EXPECT_EQ(h.Text(), c.result) << c.newStart;
@@ -113,31 +113,32 @@ TEST(FailedOperations, LeaveTheTextAndTheModifiedFlags) {
     struct Case {
         const char* what;
         std::string text;
-        std::function<bool(CDocBasic&)> run;
+        std::function<bool(BasicDocument&)> run;
         unsigned message;
     };
     std::string out;
     const std::string ordered = CrLf({"10 A", "20 GOTO 10", "30 C"});
     const Case cases[] = {
-        {"renumber 203", ordered, [](CDocBasic& d) { return d.Renumber(10, 20, 10); },
+        {"renumber 203", ordered, [](BasicDocument& d) { return d.Renumber(10, 20, 10); },
          IDS_RENUM_ORDER},
-        {"renumber 207", ordered, [](CDocBasic& d) { return d.Renumber(65270, 10, 10); },
+        {"renumber 207", ordered, [](BasicDocument& d) { return d.Renumber(65270, 10, 10); },
          IDS_RENUM_OVERFLOW},
-        {"renumber 213", ordered, [](CDocBasic& d) { return d.Renumber(100, 15, 10); },
+        {"renumber 213", ordered, [](BasicDocument& d) { return d.Renumber(100, 15, 10); },
          IDS_RENUM_OLD_MISSING},
         {"renumber 201", CrLf({"10 GOTO 99", "20 END"}),
-         [](CDocBasic& d) { return d.Renumber(100, 10, 10); }, IDS_LINE_REF_MISSING},
-        {"sort 204", CrLf({"10 A", "10 B"}), [](CDocBasic& d) { return d.SortLines(); },
+         [](BasicDocument& d) { return d.Renumber(100, 10, 10); }, IDS_LINE_REF_MISSING},
+        {"sort 204", CrLf({"10 A", "10 B"}), [](BasicDocument& d) { return d.SortLines(); },
          IDS_LINE_DUPLICATE},
         {"send 205", CrLf({"10 A", "20 " + std::string(300, 'B')}),
-         [&out](CDocBasic& d) { return d.GetSendText(out, SendNumbers::With); }, IDS_LINE_TOO_LONG},
+         [&out](BasicDocument& d) { return d.GetSendText(out, SendNumbers::With); },
+         IDS_LINE_TOO_LONG},
         {"send 200", CrLf({"10 A", "B"}),
-         [&out](CDocBasic& d) { return d.GetSendText(out, SendNumbers::With); },
+         [&out](BasicDocument& d) { return d.GetSendText(out, SendNumbers::With); },
          IDS_LINE_NO_NUMBER},
     };
     for (const Case& c : cases) {
         for (const bool modified : {false, true}) {
-            DocHarness<CDocBasic> h;
+            DocHarness<BasicDocument> h;
             h.SetText(c.text);
             h.editor.SetModified(modified);
             h.doc.SetModifiedFlag(modified);
@@ -151,7 +152,7 @@ TEST(FailedOperations, LeaveTheTextAndTheModifiedFlags) {
     }
     // A receive the editor cannot hold is refused, and its new document,
     // which is closed again, is not left marked modified.
-    DocHarness<CDocWithLineNum> full;
+    DocHarness<NumberedDocument> full;
     full.editor.SetLimit(4);
     EXPECT_FALSE(AcceptReceived(full.doc, "10 PRINT\r\n\x1a"));
     EXPECT_FALSE(full.doc.IsModified());
@@ -194,7 +195,7 @@ TEST(LowestLineNumber, InAnyOrderAndOnlyWhenEveryLineHasANumber) {
         {"", std::nullopt},
     };
     for (const Case& c : cases) {
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         h.SetText(c.text);
         EXPECT_EQ(h.doc.LowestLineNumber(), c.lowest) << c.text;
         EXPECT_TRUE(h.sink.ids.empty());
@@ -205,21 +206,21 @@ TEST(LowestLineNumber, InAnyOrderAndOnlyWhenEveryLineHasANumber) {
 // The table LowestLineNumber builds serves the renumbering that follows,
 // and only while the text is the same.
 TEST(LowestLineNumber, ThenRenumberOfTheSameOrAnEditedText) {
-    DocHarness<CDocBasic> h;
+    DocHarness<BasicDocument> h;
     h.SetText(CrLf({"30 GOTO 10", "10 PRINT", "20 END"}));
     ASSERT_EQ(h.doc.LowestLineNumber(), 10u);
     EXPECT_TRUE(h.doc.Renumber(100, 10, 10));
     EXPECT_EQ(h.Text(), CrLf({"100 PRINT", "110 END", "120 GOTO 100"}));
     EXPECT_TRUE(h.doc.LineNumChanged());
 
-    DocHarness<CDocBasic> edited;
+    DocHarness<BasicDocument> edited;
     edited.SetText(CrLf({"10 PRINT", "20 GOTO 10"}));
     ASSERT_EQ(edited.doc.LowestLineNumber(), 10u);
     edited.SetText(CrLf({"10 PRINT", "20 GOTO 30", "30 END"}));
     EXPECT_TRUE(edited.doc.Renumber(1, 10, 1));
     EXPECT_EQ(edited.Text(), CrLf({"1 PRINT", "2 GOTO 3", "3 END"}));
 
-    DocHarness<CDocBasic> duplicate;
+    DocHarness<BasicDocument> duplicate;
     duplicate.SetText(CrLf({"20 A", "20 B"}));
     ASSERT_EQ(duplicate.doc.LowestLineNumber(), 20u);
     EXPECT_FALSE(duplicate.doc.Renumber(100, 20, 10));
@@ -228,12 +229,12 @@ TEST(LowestLineNumber, ThenRenumberOfTheSameOrAnEditedText) {
 }
 
 TEST(Renumber, TopOfTheRange) {
-    DocHarness<CDocWithLineNum> h;
+    DocHarness<NumberedDocument> h;
     h.SetText(CrLf({"10 A", "20 B"}));
     EXPECT_TRUE(h.doc.Renumber(65269, 10, 10));
     EXPECT_EQ(h.Text(), CrLf({"65269 A", "65279 B"}));
 
-    DocHarness<CDocWithLineNum> over;
+    DocHarness<NumberedDocument> over;
     over.SetText(CrLf({"10 A", "20 B"}));
     EXPECT_FALSE(over.doc.Renumber(65270, 10, 10));
     EXPECT_EQ(over.Text(), CrLf({"10 A", "20 B"}));
@@ -241,7 +242,7 @@ TEST(Renumber, TopOfTheRange) {
 }
 
 TEST(Renumber, ErrorsGiveTheLinesBackSortedWithTheirOldNumbers) {
-    DocHarness<CDocWithLineNum> h;
+    DocHarness<NumberedDocument> h;
     h.SetText("30 C\n0010 A\r20 B");
     EXPECT_FALSE(h.doc.Renumber(100, 25, 10));
     EXPECT_EQ(h.Text(), CrLf({"0010 A", "20 B", "30 C"}));
@@ -251,7 +252,7 @@ TEST(Renumber, ErrorsGiveTheLinesBackSortedWithTheirOldNumbers) {
 }
 
 TEST(Renumber, NothingToChangeLeavesTheFlag) {
-    DocHarness<CDocWithLineNum> h;
+    DocHarness<NumberedDocument> h;
     h.SetText(CrLf({"10 A", "20 B", "30 C"}));
     EXPECT_TRUE(h.doc.Renumber(10, 10, 10));
     EXPECT_FALSE(h.doc.LineNumChanged());
@@ -259,7 +260,7 @@ TEST(Renumber, NothingToChangeLeavesTheFlag) {
 }
 
 TEST(Renumber, BadLinesMoveTheCaretAndChangeNothing) {
-    DocHarness<CDocWithLineNum> h;
+    DocHarness<NumberedDocument> h;
     const std::string text = CrLf({"10 A", "20 B", "X", "40 D"});
     h.SetText(text);
     EXPECT_FALSE(h.doc.Renumber(100, 10, 10));
@@ -272,7 +273,7 @@ TEST(Renumber, BadLinesMoveTheCaretAndChangeNothing) {
 TEST(Renumber, EditorThatCannotHoldTheResultKeepsTheOldText) {
     const std::string text = CrLf({"1 A", "2 B", "3 C"});
     {
-        DocHarness<CDocWithLineNum> h;
+        DocHarness<NumberedDocument> h;
         h.SetText(text);
         h.editor.SetLimit(text.size() + 2); // longer numbers won't fit
         EXPECT_FALSE(h.doc.Renumber(1000, 1, 1000));
@@ -282,7 +283,7 @@ TEST(Renumber, EditorThatCannotHoldTheResultKeepsTheOldText) {
     }
     {
         // The BASIC version leaves the flag as the failed attempt left it.
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         h.SetText(text);
         h.editor.SetLimit(text.size() + 2);
         EXPECT_FALSE(h.doc.Renumber(1000, 1, 1000));
@@ -293,12 +294,12 @@ TEST(Renumber, EditorThatCannotHoldTheResultKeepsTheOldText) {
 
 TEST(Renumber, OnlyBasicRewritesReferences) {
     const std::string program = CrLf({"10 GOTO 30", "20 END", "30 PRINT"});
-    DocHarness<CDocBasic> basic;
+    DocHarness<BasicDocument> basic;
     basic.SetText(program);
     EXPECT_TRUE(basic.doc.Renumber(100, 10, 10));
     EXPECT_EQ(basic.Text(), CrLf({"100 GOTO 120", "110 END", "120 PRINT"}));
 
-    DocHarness<CDocWithLineNum> other;
+    DocHarness<NumberedDocument> other;
     other.SetText(program);
     EXPECT_TRUE(other.doc.Renumber(100, 10, 10));
     EXPECT_EQ(other.Text(), CrLf({"100 GOTO 30", "110 END", "120 PRINT"}));
@@ -307,7 +308,7 @@ TEST(Renumber, OnlyBasicRewritesReferences) {
 // Renumbers lines 10, 20, 30, ... of `bodies` to 100, 110, ... and returns
 // the rewritten bodies (each line's text after its number, without CR LF).
 std::vector<std::string> RenumberBodies(const std::vector<std::string>& bodies) {
-    DocHarness<CDocBasic> h;
+    DocHarness<BasicDocument> h;
     std::string text;
     for (std::size_t i = 0; i < bodies.size(); ++i)
         text += std::to_string(10 * (i + 1)) + bodies[i] + "\r\n";
@@ -379,14 +380,14 @@ TEST(ReferenceScanner, LeavesRemarksStringsAndLabelsAlone) {
 }
 
 TEST(ReferenceScanner, ReferencesBeforeTheRenumberedRangeLoseLeadingZeros) {
-    DocHarness<CDocBasic> h;
+    DocHarness<BasicDocument> h;
     h.SetText(CrLf({"10 GOTO 0010", "20 GOTO 0020"}));
     EXPECT_TRUE(h.doc.Renumber(200, 20, 10));
     EXPECT_EQ(h.Text(), CrLf({"10 GOTO 10", "200 GOTO 200"}));
 }
 
 TEST(ReferenceScanner, MissingLineAnywhereIsAnErrorAtThatLine) {
-    DocHarness<CDocBasic> h;
+    DocHarness<BasicDocument> h;
     // Out of order on purpose: the caret goes to the line in the sorted text.
     h.SetText(CrLf({"30 PRINT", "10 RESTORE 1000", "20 END"}));
     EXPECT_FALSE(h.doc.Renumber(100, 20, 10));
@@ -396,14 +397,14 @@ TEST(ReferenceScanner, MissingLineAnywhereIsAnErrorAtThatLine) {
     EXPECT_EQ(h.sink.lines,
               std::vector<std::size_t>{1}); // the second line of the text it started from
 
-    DocHarness<CDocBasic> later;
+    DocHarness<BasicDocument> later;
     later.SetText(CrLf({"10 PRINT", "20 GOTO 99", "30 END"}));
     EXPECT_FALSE(later.doc.Renumber(100, 30, 10));
     EXPECT_EQ(later.editor.Caret(), 10);
     EXPECT_EQ(later.Text(), CrLf({"10 PRINT", "20 GOTO 99", "30 END"}));
 
     // Numbers too long for 32 bits name no line.
-    DocHarness<CDocBasic> huge;
+    DocHarness<BasicDocument> huge;
     huge.SetText(CrLf({"10 GOTO 4294967306"}));
     EXPECT_FALSE(huge.doc.Renumber(100, 10, 10));
     EXPECT_EQ(huge.sink.ids, std::vector<unsigned>{IDS_LINE_REF_MISSING});
@@ -427,13 +428,13 @@ TEST(Renumber, RefusalsNameTheLines) {
          "行番号 20 の前に行番号 10 の行があるため、新行番号は 10 より大きくしてください。"},
     };
     for (const auto& c : cases) {
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         h.SetText(c.text);
         EXPECT_FALSE(h.doc.Renumber(c.newStart, c.oldStart, 10)) << c.text;
         EXPECT_EQ(h.sink.places, std::vector<std::string>{c.place}) << c.text;
     }
     SetLanguage(Language::English);
-    DocHarness<CDocBasic> h;
+    DocHarness<BasicDocument> h;
     h.SetText(CrLf({"10 A", "20 GOTO 99"}));
     EXPECT_FALSE(h.doc.Renumber(100, 10, 10));
     EXPECT_EQ(h.sink.places, std::vector<std::string>{"Line 20 refers to line 99."});
@@ -457,7 +458,7 @@ TEST(ReferenceScanner, FindsTheFirstReferenceInNumberOrder) {
         {"", std::nullopt, ""},
     };
     for (const auto& c : cases) {
-        DocHarness<CDocWithLineNum> h;
+        DocHarness<NumberedDocument> h;
         h.SetText(c.text);
         const std::optional<FoundReference> reference = h.doc.FirstLineReference();
         EXPECT_EQ(reference.has_value(), c.line.has_value()) << c.text;
@@ -543,7 +544,7 @@ TEST(RenumberProperty, KeepsBodiesOrdersLinesAndSpacesNumbers) {
         for (std::size_t i = 0; i < n; ++i)
             expected += render(i, newNumber) + "\r\n";
 
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         h.SetText(text);
         ASSERT_TRUE(h.doc.Renumber(newStart, oldStart, step)) << text;
         ASSERT_EQ(h.Text(), expected) << text;

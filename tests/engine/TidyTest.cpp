@@ -1,7 +1,7 @@
 #include "engine/Tidy.h"
 
 #include "doc/LinePlace.h"
-#include "engine/DocBasic.h"
+#include "engine/BasicDocument.h"
 #include "engine/FileShape.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
@@ -205,7 +205,7 @@ TEST(FileShape, FindsWhatLoadingWouldMisreadAndWhatTidyMends) {
 // Tidy on a document: on the text as its file holds it, the numbers that
 // loading added left out.
 TEST(TidyLines, TidiesTheTextAsTheFileHoldsIt) {
-    const auto open = [](DocHarness<CDocBasic>& h, const std::string& bytes) {
+    const auto open = [](DocHarness<BasicDocument>& h, const std::string& bytes) {
         DocumentFile file;
         file.bytes = bytes;
         file.length = bytes.size();
@@ -214,7 +214,7 @@ TEST(TidyLines, TidiesTheTextAsTheFileHoldsIt) {
     {
         // Indented numbers: their own numbers stay, those loading gave go,
         // and the file holds numbers from now on (with its own line end).
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         open(h, "   100 GOTO 200\n\n   200 GOTO 100\n");
         ASSERT_FALSE(h.doc.GetLineNumOutput());
         TidyResult result;
@@ -229,7 +229,7 @@ TEST(TidyLines, TidiesTheTextAsTheFileHoldsIt) {
     {
         // The shared program: refused with the first line without a number,
         // the caret on it, nothing changed.
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         open(h, kSharedWithRemark);
         const std::string before = h.Text();
         TidyResult result;
@@ -246,7 +246,7 @@ TEST(TidyLines, TidiesTheTextAsTheFileHoldsIt) {
     }
     {
         // A program that ends with a blank line, which Renumber refuses.
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         open(h, "10 A\r\n20 B\r\n\r\n");
         TidyResult result;
         ASSERT_TRUE(h.doc.TidyLines(result));
@@ -256,7 +256,7 @@ TEST(TidyLines, TidiesTheTextAsTheFileHoldsIt) {
     }
     // Nothing to change, and a text without numbers: left as they are.
     for (const std::string file : {"10 A\r\n20 B", "int main()\n{\n}\n"}) {
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         open(h, file);
         const std::string before = h.Text();
         const bool numbers = h.doc.GetLineNumOutput();
@@ -306,7 +306,7 @@ TEST(Tidy, IsIdempotentAndItsResultBuildsALineTable) {
 
         // Loaded as a program (numbered, whatever its line ends), every line
         // has its number: no 200.
-        DocHarness<CDocBasic> h;
+        DocHarness<BasicDocument> h;
         DocumentFile file;
         file.bytes = once.text;
         file.length = once.text.size();

@@ -207,7 +207,7 @@ TEST(ProgramProblems, EveryProblemOfTheModelWithItsPlaceAndMend) {
                                    "D\n")};
     EXPECT_TRUE(ProgramProblems(wide, kUtf8).empty());
     AppSettings settings;
-    settings.m_nTabStop = 10;
+    settings.tabStop = 10;
     settings.m_comSettings.EndOfFile = 1;
     const std::vector<Diagnostic> found = ProgramProblems(wide, kUtf8, settings);
     ASSERT_EQ(found.size(), 2u);

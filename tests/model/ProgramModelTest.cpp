@@ -1,6 +1,6 @@
 #include "model/ProgramModel.h"
 
-#include "engine/DocBasic.h"
+#include "engine/BasicDocument.h"
 #include "settings/AppSettings.h"
 #include "support/DocHarness.h"
 
@@ -122,7 +122,7 @@ TEST(ProgramModel, KindsCheckWhatTheyHave) {
               std::vector<std::string>{"1:5 214 E [4,5)"});
     // The tab width of the settings decides how long a line goes out.
     AppSettings settings;
-    settings.m_nTabStop = 8;
+    settings.tabStop = 8;
     const std::string tabbed = CrLf({"40\t" + std::string(249, 'C')});
     EXPECT_TRUE(ShowAll(Built(tabbed, ModelOptions::For(DocKind::Basic, AppSettings{}))).empty());
     EXPECT_EQ(ShowAll(Built(tabbed, ModelOptions::For(DocKind::Basic, settings))),
@@ -154,11 +154,11 @@ std::ostream& operator<<(std::ostream& out, const Said& said) {
 }
 
 Said EngineSays(const std::string& text, Operation operation, DocKind kind) {
-    DocHarness<CDocBasic> basic;
-    DocHarness<CDocWithLineNum> numbered;
+    DocHarness<BasicDocument> basic;
+    DocHarness<NumberedDocument> numbered;
     AppSettings& settings = kind == DocKind::Basic ? basic.settings : numbered.settings;
-    CDocWithLineNum& doc =
-        kind == DocKind::Basic ? static_cast<CDocWithLineNum&>(basic.doc) : numbered.doc;
+    NumberedDocument& doc =
+        kind == DocKind::Basic ? static_cast<NumberedDocument&>(basic.doc) : numbered.doc;
     test::RecordingSink& sink = kind == DocKind::Basic ? basic.sink : numbered.sink;
     (kind == DocKind::Basic ? basic.editor : numbered.editor).ReplaceText(text);
     (void)settings;

@@ -49,14 +49,14 @@ TEST_F(AppSettingsTest, NoFileGivesTheDefaultsAndWritesNothing) {
     EXPECT_EQ(com.FlowControl, kFlowRtsCts);
     EXPECT_EQ(com.EndOfFile, 26u);
     EXPECT_EQ(com.EndOfFileText, "1a");
-    EXPECT_EQ(settings.m_nTabStop, 4u);
-    EXPECT_EQ(settings.m_nStartLine, 10u);
-    EXPECT_EQ(settings.m_nLineStep, 10u);
-    EXPECT_EQ(settings.m_nPrintPage, 0);
-    EXPECT_EQ(settings.m_strFaceName, kDefaultFaceName);
-    EXPECT_EQ(settings.m_nFontSize, 12);
-    EXPECT_EQ(EditFontHeight(settings.m_nFontSize), 16);
-    EXPECT_EQ(settings.m_nPreviewPages, 0);
+    EXPECT_EQ(settings.tabStop, 4u);
+    EXPECT_EQ(settings.startLine, 10u);
+    EXPECT_EQ(settings.lineStep, 10u);
+    EXPECT_EQ(settings.printPage, 0);
+    EXPECT_EQ(settings.faceName, kDefaultFaceName);
+    EXPECT_EQ(settings.fontSize, 12);
+    EXPECT_EQ(EditFontHeight(settings.fontSize), 16);
+    EXPECT_EQ(settings.previewPages, 0);
     EXPECT_TRUE(settings.m_recentFiles.empty());
 
     // Documents and the command line may work from defaults with no file at
@@ -78,22 +78,21 @@ TEST_F(AppSettingsTest, StoredValuesAreTaken) {
                                           "[Misc]\r\nPrintPage=-3\r\n"
                                           "[LineNumber]\r\nStartLine=100\r\nStep=65278\r\n");
     EXPECT_EQ(settings.m_recentFiles, (std::vector<std::string>{"/home/u/a.bas", "/home/u/c.txt"}));
-    EXPECT_EQ(settings.m_nPreviewPages, 2);
+    EXPECT_EQ(settings.previewPages, 2);
     EXPECT_EQ(settings.m_comSettings.LineConfig.BaudRate, 9600u);
     EXPECT_EQ(settings.m_comSettings.PortName, "COM2");
-    EXPECT_EQ(settings.m_strFaceName, "Mono");
-    EXPECT_EQ(settings.m_nFontSize, 10);
-    EXPECT_EQ(settings.m_nTabStop, 10u);
-    EXPECT_EQ(settings.m_nPrintPage, -3);
-    EXPECT_EQ(settings.m_nStartLine, 100u);
-    EXPECT_EQ(settings.m_nLineStep, 65278u);
+    EXPECT_EQ(settings.faceName, "Mono");
+    EXPECT_EQ(settings.fontSize, 10);
+    EXPECT_EQ(settings.tabStop, 10u);
+    EXPECT_EQ(settings.printPage, -3);
+    EXPECT_EQ(settings.startLine, 100u);
+    EXPECT_EQ(settings.lineStep, 65278u);
 }
 
 TEST_F(AppSettingsTest, TabStopOutsideOneToTenBecomesFour) {
     for (const char* stored : {"0", "11", "-1", "abc"})
-        EXPECT_EQ(LoadFrom(std::string("[Edit]\nTabStop=") + stored + "\n").m_nTabStop, 4u)
-            << stored;
-    EXPECT_EQ(LoadFrom("[Edit]\nTabStop=1\n").m_nTabStop, 1u);
+        EXPECT_EQ(LoadFrom(std::string("[Edit]\nTabStop=") + stored + "\n").tabStop, 4u) << stored;
+    EXPECT_EQ(LoadFrom("[Edit]\nTabStop=1\n").tabStop, 1u);
 }
 
 // A number outside its range counts as absent, and each one is named.
@@ -124,17 +123,17 @@ TEST_F(AppSettingsTest, ValuesOutOfRangeAreIgnoredAndNamed) {
         settings.LoadLineNumberSettings(store, &ignored);
         EXPECT_EQ(ignored, std::vector<std::string>{c.ignored}) << c.file;
         const AppSettings defaults;
-        EXPECT_EQ(settings.m_nStartLine, defaults.m_nStartLine) << c.file;
-        EXPECT_EQ(settings.m_nLineStep, defaults.m_nLineStep) << c.file;
-        EXPECT_EQ(settings.m_nTabStop, defaults.m_nTabStop) << c.file;
+        EXPECT_EQ(settings.startLine, defaults.startLine) << c.file;
+        EXPECT_EQ(settings.lineStep, defaults.lineStep) << c.file;
+        EXPECT_EQ(settings.tabStop, defaults.tabStop) << c.file;
         EXPECT_EQ(settings.m_comSettings.EndOfLine, defaults.m_comSettings.EndOfLine) << c.file;
         EXPECT_EQ(settings.m_comSettings.LineConfig, defaults.m_comSettings.LineConfig) << c.file;
         EXPECT_EQ(settings.m_comSettings.EndOfFile, defaults.m_comSettings.EndOfFile) << c.file;
     }
     // The limits themselves are taken.
     const AppSettings edge = LoadFrom("[LineNumber]\nStartLine=65279\nStep=1\n");
-    EXPECT_EQ(edge.m_nStartLine, 65279u);
-    EXPECT_EQ(edge.m_nLineStep, 1u);
+    EXPECT_EQ(edge.startLine, 65279u);
+    EXPECT_EQ(edge.lineStep, 1u);
     SetLanguage(Language::Japanese);
 }
 
@@ -145,15 +144,15 @@ TEST_F(AppSettingsTest, EveryGroupWrittenReadsBackThroughAFreshStore) {
     written.m_comSettings.CharDelay = 3;
     written.m_comSettings.Device[1] = "/dev/ttyACM0";
     written.m_comSettings.BuildLineConfig();
-    written.m_nStartLine = 100;
-    written.m_nLineStep = 5;
-    written.m_nTabStop = 8;
-    written.m_nPrintPage = 1;
-    written.m_strFaceName = "\x82\x6c\x82\x72 Mono";
-    written.m_nFontSize = 9;
-    written.m_nPreviewPages = 2;
+    written.startLine = 100;
+    written.lineStep = 5;
+    written.tabStop = 8;
+    written.printPage = 1;
+    written.faceName = "\x82\x6c\x82\x72 Mono";
+    written.fontSize = 9;
+    written.previewPages = 2;
     written.m_recentFiles = {"/home/u/b.bas", "/home/u/a.bas"};
-    written.m_strWindowPos = "0,3,-1,-1,-1,-1,30,40,630,520";
+    written.windowPos = "0,3,-1,-1,-1,-1,30,40,630,520";
     {
         ProfileStore store(path);
         for (SettingGroup group :
@@ -165,33 +164,33 @@ TEST_F(AppSettingsTest, EveryGroupWrittenReadsBackThroughAFreshStore) {
     // Where the window reads it, in the section and form files have always
     // had it.
     EXPECT_NE(test::ReadBytes(path).find("[Settings]"), std::string::npos);
-    EXPECT_EQ(WindowPosSetting(ProfileStore(path)), written.m_strWindowPos);
+    EXPECT_EQ(WindowPosSetting(ProfileStore(path)), written.windowPos);
     const AppSettings read = LoadFrom(test::ReadBytes(path));
     EXPECT_EQ(read.m_comSettings.LineConfig, written.m_comSettings.LineConfig);
     EXPECT_EQ(read.m_comSettings.EndOfFile, 0x0au);
     EXPECT_EQ(read.m_comSettings.CharDelay, 3u);
     EXPECT_EQ(read.m_comSettings.Device[1], "/dev/ttyACM0");
-    EXPECT_EQ(read.m_nStartLine, 100u);
-    EXPECT_EQ(read.m_nLineStep, 5u);
-    EXPECT_EQ(read.m_nTabStop, 8u);
-    EXPECT_EQ(read.m_nPrintPage, 1);
-    EXPECT_EQ(read.m_strFaceName, written.m_strFaceName);
-    EXPECT_EQ(read.m_nFontSize, 9);
-    EXPECT_EQ(read.m_nPreviewPages, 2);
+    EXPECT_EQ(read.startLine, 100u);
+    EXPECT_EQ(read.lineStep, 5u);
+    EXPECT_EQ(read.tabStop, 8u);
+    EXPECT_EQ(read.printPage, 1);
+    EXPECT_EQ(read.faceName, written.faceName);
+    EXPECT_EQ(read.fontSize, 9);
+    EXPECT_EQ(read.previewPages, 2);
     EXPECT_EQ(read.m_recentFiles, written.m_recentFiles);
 
     // A shorter list removes the keys past its end; a preview setting of 0,
     // and no placement, leave the stored ones alone.
     written.m_recentFiles.pop_back();
-    written.m_nPreviewPages = 0;
-    written.m_strWindowPos.clear();
+    written.previewPages = 0;
+    written.windowPos.clear();
     ProfileStore store(path);
     EXPECT_TRUE(written.Write(store, SettingGroup::RecentFiles));
     EXPECT_TRUE(written.Write(store, SettingGroup::PreviewPages));
     EXPECT_TRUE(written.Write(store, SettingGroup::WindowPos));
     const AppSettings again = LoadFrom(test::ReadBytes(path));
     EXPECT_EQ(again.m_recentFiles, written.m_recentFiles);
-    EXPECT_EQ(again.m_nPreviewPages, 2);
+    EXPECT_EQ(again.previewPages, 2);
     EXPECT_EQ(WindowPosSetting(ProfileStore(path)), "0,3,-1,-1,-1,-1,30,40,630,520");
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/ChildFrame.h"
+#include "app/Application.h"
 #include "app/CommandRouter.h"
-#include "app/DocManager.h"
-#include "app/KivaApp.h"
-#include "app/MainFrame.h"
-#include "doc/KivaDoc.h"
+#include "app/DocumentManager.h"
+#include "app/DocumentWindow.h"
+#include "app/MainWindow.h"
+#include "doc/Document.h"
 #include "support/TempDir.h"
 #include "ui/MessageBox.h"
-#include "view/KivaView.h"
+#include "view/EditorView.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -56,10 +56,10 @@ public:
             answers.erase(answers.begin());
             return next;
         });
-        app = std::make_unique<CKivaApp>(iniPath);
+        app = std::make_unique<Application>(iniPath);
         app->SetSplashTime(splashTime);
         app->InitInstance(arguments);
-        app->DocManager().SetPromptHook([this](CKivaDocManager::FilePrompt& prompt) {
+        app->Documents().SetPromptHook([this](DocumentManager::FilePrompt& prompt) {
             if (nextFileName.isEmpty())
                 return false;
             prompt.fileName = nextFileName;
@@ -68,16 +68,16 @@ public:
     }
     ~AppHarness() {
         // Nothing is left to ask about when the windows go.
-        for (CChildFrame* child : app->MainFrame()->Children())
+        for (DocumentWindow* child : app->Window()->Children())
             child->GetDocument()->SetModifiedFlag(false);
         app.reset();
         SetMessageBoxHook({});
     }
 
-    CMainFrame& Frame() { return *app->MainFrame(); }
-    CChildFrame* Active() { return Frame().ActiveChild(); }
-    CKivaView* View() { return Active() ? Active()->GetActiveView() : nullptr; }
-    CmdUI State(int id) {
+    MainWindow& Frame() { return *app->Window(); }
+    DocumentWindow* Active() { return Frame().ActiveChild(); }
+    EditorView* View() { return Active() ? Active()->GetActiveView() : nullptr; }
+    CommandState State(int id) {
         app->Router().UpdateActions();
         return app->Router().State(id);
     }
@@ -122,7 +122,7 @@ public:
 
     TempDir dir;
     std::string iniPath;
-    std::unique_ptr<CKivaApp> app;
+    std::unique_ptr<Application> app;
     std::vector<MessageBoxRequest> messages;
     QMessageBox::StandardButton answer = QMessageBox::Ok;
     // Answers to the next message boxes, in turn, before `answer`.

@@ -1,6 +1,6 @@
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
-#include "view/FindReplaceDlg.h"
+#include "view/FindReplaceDialog.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -16,7 +16,7 @@ namespace {
 using test::AppHarness;
 
 // A new DATA window holding `bytes`, unmodified, with the caret at the start.
-CKivaView* NewText(AppHarness& h, const std::string& bytes) {
+EditorView* NewText(AppHarness& h, const std::string& bytes) {
     h.Execute(ID_NEW_DATA);
     h.View()->ReplaceText(bytes);
     h.View()->SetCaret(0);
@@ -24,20 +24,20 @@ CKivaView* NewText(AppHarness& h, const std::string& bytes) {
 }
 
 // Opens the dialog with `command` and fills in its fields.
-CFindReplaceDlg* Open(AppHarness& h, int command, const QString& find,
-                      const QString& replacement = {}) {
+FindReplaceDialog* Open(AppHarness& h, int command, const QString& find,
+                        const QString& replacement = {}) {
     h.Execute(command);
-    CFindReplaceDlg* dialog = h.Frame().FindReplaceDialog();
+    FindReplaceDialog* dialog = h.Frame().FindReplace();
     dialog->findChild<QLineEdit*>(QStringLiteral("findText"))->setText(find);
     dialog->findChild<QLineEdit*>(QStringLiteral("replaceText"))->setText(replacement);
     return dialog;
 }
 
-QAbstractButton* Button(CFindReplaceDlg* dialog, const char* name) {
+QAbstractButton* Button(FindReplaceDialog* dialog, const char* name) {
     return dialog->findChild<QAbstractButton*>(QString::fromLatin1(name));
 }
 
-int SelectionStart(CKivaView* view) {
+int SelectionStart(EditorView* view) {
     return view->textCursor().selectionStart();
 }
 
@@ -48,8 +48,8 @@ QString NotFound(const QString& text) {
 TEST(FindReplace, OneModelessDialogForBothCommands) {
     AppHarness h;
     EXPECT_FALSE(h.State(ID_EDIT_FIND).enabled);
-    CKivaView* view = NewText(h, "alpha beta\r\ngamma");
-    CFindReplaceDlg* find = Open(h, ID_EDIT_FIND, {});
+    EditorView* view = NewText(h, "alpha beta\r\ngamma");
+    FindReplaceDialog* find = Open(h, ID_EDIT_FIND, {});
     EXPECT_TRUE(find->isVisible() && !find->isModal());
     EXPECT_EQ(find->windowTitle(), QStringLiteral("検索"));
     EXPECT_FALSE(Button(find, "replaceAll")->isVisibleTo(find));
@@ -61,7 +61,7 @@ TEST(FindReplace, OneModelessDialogForBothCommands) {
     cursor.setPosition(10, QTextCursor::KeepAnchor);
     view->setTextCursor(cursor);
     h.Execute(ID_EDIT_REPLACE);
-    EXPECT_EQ(h.Frame().FindReplaceDialog(), find);
+    EXPECT_EQ(h.Frame().FindReplace(), find);
     EXPECT_EQ(find->windowTitle(), QStringLiteral("置換"));
     EXPECT_TRUE(Button(find, "replaceAll")->isVisibleTo(find));
     auto* field = find->findChild<QLineEdit*>("findText");
@@ -77,8 +77,8 @@ TEST(FindReplace, OneModelessDialogForBothCommands) {
 
 TEST(FindReplace, FindsDownFromTheSelectionEndAndUpFromItsStartWithoutWrapping) {
     AppHarness h;
-    CKivaView* view = NewText(h, "abc ABC abc");
-    CFindReplaceDlg* find = Open(h, ID_EDIT_FIND, QStringLiteral("abc"));
+    EditorView* view = NewText(h, "abc ABC abc");
+    FindReplaceDialog* find = Open(h, ID_EDIT_FIND, QStringLiteral("abc"));
     for (int start : {0, 4, 8}) {
         Button(find, "findNext")->click();
         EXPECT_EQ(SelectionStart(view), start);
@@ -101,10 +101,10 @@ TEST(FindReplace, FindsDownFromTheSelectionEndAndUpFromItsStartWithoutWrapping) 
 TEST(FindReplace, DoubleByteTextAndMarksOfBytes) {
     AppHarness h;
     // "全角の全角ＡＢ", a NUL byte and an undefined byte (0x80), shown as marks.
-    CKivaView* view = NewText(h, std::string("\x91\x53\x8a\x70\x82\xcc\x91\x53\x8a\x70\x82\x60"
-                                             "\x82\x61\0\x80",
-                                             16));
-    CFindReplaceDlg* find = Open(h, ID_EDIT_FIND, QStringLiteral("全角"));
+    EditorView* view = NewText(h, std::string("\x91\x53\x8a\x70\x82\xcc\x91\x53\x8a\x70\x82\x60"
+                                              "\x82\x61\0\x80",
+                                              16));
+    FindReplaceDialog* find = Open(h, ID_EDIT_FIND, QStringLiteral("全角"));
     EXPECT_TRUE(find->FindNext() && find->FindNext());
     EXPECT_EQ(SelectionStart(view), 3);
     // A NUL typed looks for its mark, as does the mark of a byte.
@@ -126,9 +126,9 @@ TEST(FindReplace, DoubleByteTextAndMarksOfBytes) {
 
 TEST(FindReplace, ReplaceTakesTheSelectionOnlyWhenItMatches) {
     AppHarness h;
-    CKivaView* view = NewText(h, "a1 A2 a3");
-    CKivaDoc* document = h.Active()->GetDocument();
-    CFindReplaceDlg* replace = Open(h, ID_EDIT_REPLACE, "a", "aa");
+    EditorView* view = NewText(h, "a1 A2 a3");
+    Document* document = h.Active()->GetDocument();
+    FindReplaceDialog* replace = Open(h, ID_EDIT_REPLACE, "a", "aa");
     // The caret is no match: the first click only finds.
     Button(replace, "replaceNext")->click();
     EXPECT_EQ(view->GetText(), "a1 A2 a3");
@@ -150,9 +150,9 @@ TEST(FindReplace, ReplaceTakesTheSelectionOnlyWhenItMatches) {
 TEST(FindReplace, ReplaceAllIsOneStepOfUndo) {
     AppHarness h;
     const std::string text = "10 PRINT X\r\n20 x=X1+1\r\n30 GOTO 10 'X\r\n";
-    CKivaView* view = NewText(h, text);
+    EditorView* view = NewText(h, text);
     view->SetCaret(15);
-    CFindReplaceDlg* replace = Open(h, ID_EDIT_REPLACE, "x", QStringLiteral("全\r\nY"));
+    FindReplaceDialog* replace = Open(h, ID_EDIT_REPLACE, "x", QStringLiteral("全\r\nY"));
     // Every match, before the caret too; line breaks become the document's.
     Button(replace, "replaceAll")->click();
     EXPECT_EQ(view->GetText(), "10 PRINT \x91\x53\r\nY\r\n20 \x91\x53\r\nY=\x91\x53\r\nY1+1\r\n"
@@ -179,8 +179,8 @@ TEST(FindReplace, ReplaceAllIsOneStepOfUndo) {
 
 TEST(FindReplace, AReplacementTheCodePageCannotHoldIsRefused) {
     AppHarness h;
-    CKivaView* view = NewText(h, "abc abc");
-    CFindReplaceDlg* replace = Open(h, ID_EDIT_REPLACE, "b", QStringLiteral("é"));
+    EditorView* view = NewText(h, "abc abc");
+    FindReplaceDialog* replace = Open(h, ID_EDIT_REPLACE, "b", QStringLiteral("é"));
     EXPECT_EQ(replace->ReplaceAll(), 0u);
     ASSERT_EQ(h.messages.size(), 1u);
     EXPECT_TRUE(h.messages[0].text.contains(QStringLiteral("U+00E9")));
@@ -203,8 +203,8 @@ TEST(FindReplace, ReplaceAllKeepsWithinTheEditLimit) {
     std::string text;
     for (int i = 0; i < 131072; ++i)
         text += "ab\r\n";
-    CKivaView* view = NewText(h, text);
-    CFindReplaceDlg* replace = Open(h, ID_EDIT_REPLACE, "ab", "abcdef");
+    EditorView* view = NewText(h, text);
+    FindReplaceDialog* replace = Open(h, ID_EDIT_REPLACE, "ab", "abcdef");
     EXPECT_EQ(replace->ReplaceAll(), 0u);
     EXPECT_TRUE(view->GetText() == text); // no megabyte-long diff on failure
     // One byte less (a lone CR at the end) fits exactly.
@@ -230,8 +230,8 @@ TEST(FindReplace, ReplaceAllOnAMebibyteReplacesEveryMatch) {
     std::string text;
     while (text.size() + line.size() <= (1u << 20))
         text += line;
-    CKivaView* view = NewText(h, text);
-    CFindReplaceDlg* replace = Open(h, ID_EDIT_REPLACE, "x", "Z");
+    EditorView* view = NewText(h, text);
+    FindReplaceDialog* replace = Open(h, ID_EDIT_REPLACE, "x", "Z");
     EXPECT_EQ(replace->ReplaceAll(), text.size() / line.size());
     const std::string replaced = view->GetText();
     EXPECT_EQ(replaced.size(), text.size());
@@ -241,17 +241,17 @@ TEST(FindReplace, ReplaceAllOnAMebibyteReplacesEveryMatch) {
 
 TEST(FindReplace, TheDialogActsOnTheCurrentWindow) {
     AppHarness h;
-    CKivaView* first = NewText(h, "one two");
-    CChildFrame* firstFrame = h.Active();
-    CKivaView* second = NewText(h, "two one");
-    CFindReplaceDlg* find = Open(h, ID_EDIT_FIND, "one");
+    EditorView* first = NewText(h, "one two");
+    DocumentWindow* firstFrame = h.Active();
+    EditorView* second = NewText(h, "two one");
+    FindReplaceDialog* find = Open(h, ID_EDIT_FIND, "one");
     EXPECT_TRUE(find->FindNext());
     EXPECT_EQ(SelectionStart(second), 4);
     h.Frame().MdiArea()->setActiveSubWindow(firstFrame);
     EXPECT_TRUE(find->FindNext());
     EXPECT_EQ(SelectionStart(first), 0);
     // With no window left the buttons are off and do nothing.
-    for (CChildFrame* child : h.Frame().Children())
+    for (DocumentWindow* child : h.Frame().Children())
         child->close();
     QApplication::processEvents();
     EXPECT_FALSE(Button(find, "findNext")->isEnabled());
@@ -262,7 +262,7 @@ TEST(FindReplace, TheDialogActsOnTheCurrentWindow) {
 
 TEST(FindReplace, KeysAndF3) {
     AppHarness h;
-    CKivaView* view = NewText(h, "ab ab ab");
+    EditorView* view = NewText(h, "ab ab ab");
     h.Frame().show();
     auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         h.Frame().activateWindow();
@@ -272,7 +272,7 @@ TEST(FindReplace, KeysAndF3) {
     };
     // F3 with nothing searched yet opens the dialog.
     press(Qt::Key_F3);
-    CFindReplaceDlg* dialog = h.Frame().FindReplaceDialog();
+    FindReplaceDialog* dialog = h.Frame().FindReplace();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->Mode(), FindDialogMode::Find);
     press(Qt::Key_H, Qt::ControlModifier);

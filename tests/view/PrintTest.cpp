@@ -4,9 +4,9 @@
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
-#include "view/MyPageSetupDlg.h"
+#include "view/PageSetupDialog.h"
 #include "view/PrintCommands.h"
-#include "view/PrintPreviewDlg.h"
+#include "view/PrintPreviewDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -131,7 +131,7 @@ protected:
     }
 
     // A new window of the DATA type holding `bytes`.
-    CKivaView* NewWindow(AppHarness& h, const std::string& bytes) {
+    EditorView* NewWindow(AppHarness& h, const std::string& bytes) {
         h.Execute(ID_NEW_DATA);
         h.View()->ReplaceText(bytes);
         return h.View();
@@ -146,9 +146,9 @@ protected:
 
     // The page setup of the active window, with `fill` run on its open
     // dialog (which it must close).
-    void RunPageSetup(AppHarness& h, std::function<void(CMyPageSetupDlg*)> fill) {
+    void RunPageSetup(AppHarness& h, std::function<void(PageSetupDialog*)> fill) {
         h.WhenDialogOpens([fill = std::move(fill)](QDialog* dialog) {
-            auto* setup = qobject_cast<CMyPageSetupDlg*>(dialog);
+            auto* setup = qobject_cast<PageSetupDialog*>(dialog);
             ASSERT_NE(setup, nullptr);
             fill(setup);
         });
@@ -297,8 +297,8 @@ TEST_F(PrintTest, TabsStopEveryTabWidthOfAverageCharacters) {
 TEST_F(PrintTest, MarginsBelongToTheirWindow) {
     AppHarness h;
     NewWindow(h, Lines(200));
-    CKivaView* zero = h.View();
-    RunPageSetup(h, [](CMyPageSetupDlg* dialog) {
+    EditorView* zero = h.View();
+    RunPageSetup(h, [](PageSetupDialog* dialog) {
         SetMargins(dialog, "0", "0", "0", "0");
         dialog->findChild<QCheckBox*>(QStringLiteral("printPage"))->setChecked(true);
         dialog->accept();
@@ -390,7 +390,7 @@ TEST_F(PrintTest, APdfIsNamedAfterItsDocumentAndCarriesItsTitle) {
     AppHarness h;
     const std::string prog = h.dir.file("prog.bas");
     test::WriteBytes(prog, "10 PRINT\r\n");
-    ASSERT_NE(h.app->DocManager().OpenDocumentFile(QString::fromStdString(prog)), nullptr);
+    ASSERT_NE(h.app->Documents().OpenDocumentFile(QString::fromStdString(prog)), nullptr);
 
     // The real print dialog: printing to a file proposes prog.pdf beside
     // prog.bas, and takes it.
@@ -427,13 +427,13 @@ TEST_F(PrintTest, APdfIsNamedAfterItsDocumentAndCarriesItsTitle) {
 
 TEST_F(PrintTest, PageSetupCancelChangesNothingAndOkStoresAtOnce) {
     AppHarness h("[Misc]\r\nPrintPage=1\r\n");
-    CKivaView* first = NewWindow(h, "L1\r\n");
+    EditorView* first = NewWindow(h, "L1\r\n");
     NewWindow(h, "L1\r\n");
     const std::string before = test::ReadBytes(h.iniPath);
     for (int opening = 0; opening < 2; ++opening) {
         // The box opens with the application's setting every time, and
         // Cancel forgets whatever was changed.
-        RunPageSetup(h, [](CMyPageSetupDlg* dialog) {
+        RunPageSetup(h, [](PageSetupDialog* dialog) {
             EXPECT_EQ(dialog->windowTitle(), QStringLiteral("ページの設定"));
             EXPECT_TRUE(dialog->findChild<QRadioButton*>(QStringLiteral("portrait"))->isChecked());
             EXPECT_EQ(Margins(dialog), (QStringList{"20", "25", "20", "25"}));
@@ -448,10 +448,10 @@ TEST_F(PrintTest, PageSetupCancelChangesNothingAndOkStoresAtOnce) {
     }
     EXPECT_EQ(h.View()->Printing().GetPageSetup().margins, PageMargins{});
     EXPECT_FALSE(h.View()->Printing().GetPageSetup().printer.has_value());
-    EXPECT_EQ(h.app->Settings().m_nPrintPage, 1);
+    EXPECT_EQ(h.app->Settings().printPage, 1);
     EXPECT_EQ(test::ReadBytes(h.iniPath), before);
 
-    RunPageSetup(h, [](CMyPageSetupDlg* dialog) {
+    RunPageSetup(h, [](PageSetupDialog* dialog) {
         dialog->findChild<QCheckBox*>(QStringLiteral("printPage"))->setChecked(false);
         dialog->findChild<QRadioButton*>(QStringLiteral("landscape"))->setChecked(true);
         SetMargins(dialog, "12.5", " 0.05", "7.", "30");
@@ -459,7 +459,7 @@ TEST_F(PrintTest, PageSetupCancelChangesNothingAndOkStoresAtOnce) {
     });
     const PageSetup& setup = h.View()->Printing().GetPageSetup();
     EXPECT_EQ(setup.margins, (PageMargins{1250, 5, 700, 3000}));
-    EXPECT_EQ(h.app->Settings().m_nPrintPage, 0);
+    EXPECT_EQ(h.app->Settings().printPage, 0);
     EXPECT_NE(test::ReadBytes(h.iniPath).find("[Misc]\r\nPrintPage=0"), std::string::npos);
 
     // Its paper goes to this window's jobs; the setting to every window's.
@@ -476,7 +476,7 @@ TEST_F(PrintTest, PageSetupCancelChangesNothingAndOkStoresAtOnce) {
 TEST_F(PrintTest, PageSetupRefusesBadMarginsBeforeClosing) {
     AppHarness h;
     NewWindow(h, "x");
-    RunPageSetup(h, [&h](CMyPageSetupDlg* dialog) {
+    RunPageSetup(h, [&h](PageSetupDialog* dialog) {
         // Left, top, right, bottom; the last two leave nothing to print on
         // (A4 is at most 210 mm wide and 297 high).
         const char* bad[][4] = {{"abc", "25", "20", "25"},  {"", "25", "20", "25"},
@@ -505,7 +505,7 @@ TEST_F(PrintTest, PreviewShowsTheJobsPagesAndPrintsThem) {
     const int perPage = Measure(h).perPage;
     NewWindow(h, Lines(2 * perPage + 1));
     h.WhenDialogOpens([](QDialog* dialog) {
-        auto* preview = qobject_cast<CPrintPreviewDlg*>(dialog);
+        auto* preview = qobject_cast<PrintPreviewDialog*>(dialog);
         ASSERT_NE(preview, nullptr);
         auto action = [preview](const char* name) {
             return preview->findChild<QAction*>(QString::fromUtf8(name));
@@ -546,7 +546,7 @@ TEST_F(PrintTest, PreviewShowsTheJobsPagesAndPrintsThem) {
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(PdfPages(output), 3);
     // The choice is kept, and stored at exit.
-    EXPECT_EQ(h.app->Settings().m_nPreviewPages, 1);
+    EXPECT_EQ(h.app->Settings().previewPages, 1);
     h.app->ExitInstance();
     EXPECT_NE(test::ReadBytes(h.iniPath).find("PreviewPages=1"), std::string::npos);
 }

@@ -1,13 +1,13 @@
 #include "app/ReferencesDock.h"
 #include "doc/Recovery.h"
 #include "encoding/Cp932.h"
-#include "engine/DocBasic.h"
+#include "engine/BasicDocument.h"
 #include "res/StringTable.h"
 #include "support/AppHarness.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
+#include "view/NumberedEditorView.h"
 #include "view/ProblemMarks.h"
-#include "view/ViewWithLineNum.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -33,7 +33,7 @@ namespace {
 
 using test::AppHarness;
 
-std::size_t CaretByte(CKivaView* view) {
+std::size_t CaretByte(EditorView* view) {
     const QString text = view->document()->toRawText().left(view->textCursor().position());
     std::string bytes;
     cp932::Encode(std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
@@ -42,10 +42,10 @@ std::size_t CaretByte(CKivaView* view) {
     return bytes.size();
 }
 
-CChildFrame* OpenFile(AppHarness& h, const std::string& name, const std::string& bytes) {
+DocumentWindow* OpenFile(AppHarness& h, const std::string& name, const std::string& bytes) {
     const std::string path = h.dir.file(name);
     test::WriteBytes(path, bytes);
-    return h.app->DocManager().OpenDocumentFile(QString::fromStdString(path));
+    return h.app->Documents().OpenDocumentFile(QString::fromStdString(path));
 }
 
 // Opens a file in the shown main window, in front: whether it got there.
@@ -67,7 +67,7 @@ void AnswerRenumber(AppHarness& h, const char* newStart, const char* oldStart, c
 
 TEST(View, RenumberThroughTheViewMarksTheDocumentModified) {
     AppHarness h;
-    CChildFrame* frame = OpenFile(h, "p.bas", "10 GOTO 30\r\n20 END\r\n30 PRINT\r\n");
+    DocumentWindow* frame = OpenFile(h, "p.bas", "10 GOTO 30\r\n20 END\r\n30 PRINT\r\n");
     ASSERT_NE(frame, nullptr);
     EXPECT_FALSE(frame->GetDocument()->IsModified());
     AnswerRenumber(h, "100", "10", "10");
@@ -82,7 +82,7 @@ TEST(View, RenumberThroughTheViewMarksTheDocumentModified) {
 TEST(View, RenumberAndSortKeepTheCaretOnItsLine) {
     AppHarness h;
     OpenFile(h, "p.bas", "30 C\r\n10 A\r\n20 BB\r\n");
-    CKivaView* view = h.View();
+    EditorView* view = h.View();
     view->SetCaret(16); // "20 B|B"
     h.Execute(ID_SORT_LINES);
     EXPECT_EQ(view->GetText(), "10 A\r\n20 BB\r\n30 C\r\n");
@@ -122,7 +122,7 @@ TEST(View, ASendWithTheEndCodeInsideIsRefusedWithTheCaretOnIt) {
         com.EndOfLine = c.endOfLine;
         com.Device[com.COMPort] = "/dev/tessel-no-such-port";
         OpenFile(h, c.name, c.bytes);
-        CKivaView* view = h.View();
+        EditorView* view = h.View();
         view->SetCaret(0);
         h.Execute(std::string_view(c.name).ends_with(".dat") ? ID_DATA_SEND : ID_TEXT_SEND);
         ASSERT_EQ(h.messages.size(), 1u) << c.bytes;
@@ -181,7 +181,7 @@ TEST(View, RenumberingReferencesOutsideBasicAsksWhetherToRenumberAsBasic) {
     };
     for (const auto& c : cases) {
         AppHarness h;
-        CChildFrame* frame = OpenFile(h, "recv.txt", program);
+        DocumentWindow* frame = OpenFile(h, "recv.txt", program);
         h.answer = c.answer;
         AnswerRenumber(h, "100", "10", "10");
         h.Execute(ID_RENUMBER);
@@ -193,7 +193,7 @@ TEST(View, RenumberingReferencesOutsideBasicAsksWhetherToRenumberAsBasic) {
         EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
         EXPECT_EQ(h.View()->GetText(), c.text) << c.answer;
         EXPECT_EQ(frame->Template().Kind(), c.kind) << c.answer;
-        EXPECT_EQ(dynamic_cast<CDocBasic*>(frame->GetDocument()) != nullptr,
+        EXPECT_EQ(dynamic_cast<BasicDocument*>(frame->GetDocument()) != nullptr,
                   c.kind == DocKind::Basic);
         EXPECT_EQ(frame->GetDocument()->GetTitle(), "recv.txt");
         EXPECT_EQ(frame->GetDocument()->IsModified(), c.answer != QMessageBox::Cancel);
@@ -213,8 +213,8 @@ TEST(View, RenumberingReferencesOutsideBasicAsksWhetherToRenumberAsBasic) {
     AnswerRenumber(h, "100", "10", "10");
     h.Execute(ID_RENUMBER);
     EXPECT_EQ(h.Active()->GetDocument()->GetTitle(), "BASIC：無題1");
-    CKivaDocManager::FilePrompt asked;
-    h.app->DocManager().SetPromptHook([&](CKivaDocManager::FilePrompt& prompt) {
+    DocumentManager::FilePrompt asked;
+    h.app->Documents().SetPromptHook([&](DocumentManager::FilePrompt& prompt) {
         asked = prompt;
         return false;
     });
@@ -251,12 +251,12 @@ TEST(View, RenumberDialogRefusesBadFieldsAndStaysOpen) {
 
 TEST(View, SortMarksModifiedOnlyWhenTheOrderChanged) {
     AppHarness h;
-    CChildFrame* frame = OpenFile(h, "p.bas", "20 B\r\n10 A\r\n");
+    DocumentWindow* frame = OpenFile(h, "p.bas", "20 B\r\n10 A\r\n");
     h.Execute(ID_SORT_LINES);
     EXPECT_EQ(h.View()->GetText(), "10 A\r\n20 B\r\n");
     EXPECT_TRUE(frame->GetDocument()->IsModified());
 
-    CChildFrame* ordered = OpenFile(h, "q.bas", "10 A\r\n20 B\r\n");
+    DocumentWindow* ordered = OpenFile(h, "q.bas", "10 A\r\n20 B\r\n");
     h.Execute(ID_SORT_LINES);
     EXPECT_FALSE(ordered->GetDocument()->IsModified());
 }
@@ -265,7 +265,7 @@ TEST(View, CtrlHomeAndCtrlEndAreCommands) {
     AppHarness h;
     OpenFile(h, "d.dat", std::string(100, 'x'));
     h.Frame().show();
-    CKivaView* view = h.View();
+    EditorView* view = h.View();
     view->setFocus();
     QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(CaretByte(view), 100u);
@@ -285,7 +285,7 @@ TEST(View, TextThatCodePage932CannotHoldIsRefused) {
     AppHarness h;
     h.Execute(ID_NEW_TEXT);
     h.Frame().show();
-    CKivaView* view = h.View();
+    EditorView* view = h.View();
     view->setFocus();
     QTest::keyClicks(view, QStringLiteral("abe"));
     // A key is refused in the status bar.
@@ -326,7 +326,7 @@ TEST(View, TextThatCodePage932CannotHoldIsRefused) {
 TEST(View, TheDocumentIsModifiedAsTheEditorIs) {
     AppHarness h;
     h.Execute(ID_NEW_BASIC);
-    CKivaDoc* document = h.Active()->GetDocument();
+    Document* document = h.Active()->GetDocument();
     EXPECT_FALSE(document->IsModified());
     EXPECT_TRUE(document->SetEditText("10 A\r\n"));
     EXPECT_TRUE(h.View()->IsModified());
@@ -340,7 +340,7 @@ TEST(View, TheDocumentIsModifiedAsTheEditorIs) {
 TEST(View, AFileCutAtANulSaysSoAndAsksBeforeItIsReplaced) {
     AppHarness h;
     const std::string bytes("10 A\r\n20 B\0\r\n30 C\r\n", 19);
-    CChildFrame* frame = OpenFile(h, "p.bas", bytes);
+    DocumentWindow* frame = OpenFile(h, "p.bas", bytes);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(h.View()->GetText(), "10 A\r\n20 B");
     ASSERT_EQ(h.messages.size(), 1u);
@@ -367,9 +367,9 @@ TEST(View, AFileCutAtANulSaysSoAndAsksBeforeItIsReplaced) {
 
 TEST(View, AFileChangedByAnotherProgramIsNoticed) {
     AppHarness h;
-    CChildFrame* frame = OpenFile(h, "p.bas", "10 A\r\n");
+    DocumentWindow* frame = OpenFile(h, "p.bas", "10 A\r\n");
     ASSERT_NE(frame, nullptr);
-    CKivaView* view = h.View();
+    EditorView* view = h.View();
     const std::string path = h.dir.file("p.bas");
 
     // Unmodified: the watcher notices, Yes reloads, Undo brings the old text back.
@@ -445,7 +445,7 @@ TEST(View, UnsavedWorkIsCopiedAndGivenBackAfterACrash) {
     // An untitled copy is named in this run's language.
     EXPECT_TRUE(next.messages[1].text.contains(QStringLiteral("CASL：無題3")));
     ASSERT_EQ(next.Frame().Children().size(), 1);
-    CChildFrame* restored = next.Active();
+    DocumentWindow* restored = next.Active();
     EXPECT_EQ(restored->GetActiveView()->GetText(), bytes);
     EXPECT_TRUE(restored->GetDocument()->IsModified());
     EXPECT_EQ(restored->GetDocument()->GetPathName(), state.file("prog.cas"));
@@ -485,7 +485,7 @@ TEST(View, ACopyIsWrittenWhenTypingStopsAndGoesAtSaveAndAtACleanExit) {
 TEST(View, AnEditThatWouldJoinABytePlaceholderWithItsNeighbourIsRefused) {
     AppHarness h;
     OpenFile(h, "d.dat", "\x81 @");
-    CKivaView* view = h.View();
+    EditorView* view = h.View();
     h.Frame().show();
     view->setFocus();
     view->SetCaret(2); // after the blank
@@ -576,7 +576,7 @@ TEST(View, GoesToTheLineAReferenceNamesOrANumberGiven) {
     const std::string program =
         "10 GOSUB 30:GOTO *FIN\r\n20 GOTO 99\r\n30 RETURN\r\n40 *FIN:END\r\n";
     OpenFile(h, "g.bas", program);
-    CKivaView& view = *h.View();
+    EditorView& view = *h.View();
     const auto status = [&] { return h.Frame().statusBar()->currentMessage(); };
     const struct {
         std::size_t caret;
@@ -627,7 +627,7 @@ TEST(View, GoesToTheLineAReferenceNamesOrANumberGiven) {
 }
 
 // The middle of the character at byte `offset` of a view, in its viewport.
-QPoint PointAt(CKivaView& view, std::size_t offset) {
+QPoint PointAt(EditorView& view, std::size_t offset) {
     const QString raw = view.document()->toRawText();
     QTextCursor cursor(view.document());
     cursor.setPosition(static_cast<int>(
@@ -638,7 +638,7 @@ QPoint PointAt(CKivaView& view, std::size_t offset) {
     return {caret.left() + view.fontMetrics().horizontalAdvance(u'0') / 2, caret.center().y()};
 }
 
-void MoveMouse(CKivaView& view, QPoint point, Qt::KeyboardModifiers modifiers) {
+void MoveMouse(EditorView& view, QPoint point, Qt::KeyboardModifiers modifiers) {
     QMouseEvent move(QEvent::MouseMove, point, view.viewport()->mapToGlobal(point), Qt::NoButton,
                      Qt::NoButton, modifiers);
     QApplication::sendEvent(view.viewport(), &move);
@@ -656,7 +656,7 @@ const std::string kCalls = "10 GOSUB 40:GOTO *FIN\r\n20 GOTO 99\r\n30 A=1:B=A+2\
 TEST(View, CtrlClickFollowsAReferenceAndAltArrowsGoBackAndForth) {
     AppHarness h;
     ASSERT_TRUE(OpenInFront(h, "n.bas", kCalls));
-    CKivaView& view = *h.View();
+    EditorView& view = *h.View();
     view.setFocus();
     const std::size_t call = kCalls.find("40:");
     const std::size_t sub = kCalls.find("40 PRINT");
@@ -759,7 +759,7 @@ TEST(View, CtrlClickFollowsAReferenceAndAltArrowsGoBackAndForth) {
 TEST(View, HoverOverAReferenceShowsItsLine) {
     AppHarness h;
     ASSERT_TRUE(OpenInFront(h, "h.bas", kCalls));
-    auto& view = static_cast<CViewWithLineNum&>(*h.View());
+    auto& view = static_cast<NumberedEditorView&>(*h.View());
     const auto hover = [&](std::size_t offset) { return view.HoverText(offset).toStdString(); };
     EXPECT_EQ(hover(kCalls.find("40:")), "40 PRINT A<2:RETURN");
     EXPECT_EQ(hover(kCalls.find("40 ELSE") + 1), "40 PRINT A<2:RETURN");
@@ -814,7 +814,7 @@ std::vector<std::string> Rows(QTreeWidget* list) {
 TEST(View, WhoRefersToALineALabelOrAVariable) {
     AppHarness h;
     ASSERT_TRUE(OpenInFront(h, "r.bas", kCalls));
-    CKivaView& view = *h.View();
+    EditorView& view = *h.View();
     ReferencesDock& dock = *h.Frame().References();
     QTreeWidget* list = dock.List();
     EXPECT_FALSE(dock.isVisible());
@@ -925,7 +925,7 @@ TEST(View, RandomBytesSurviveOpenAndSave) {
         if (!data)
             bytes[0] = '1';
         const std::string name = data ? "r.dat" : "r.txt";
-        CChildFrame* frame = OpenFile(h, name, bytes);
+        DocumentWindow* frame = OpenFile(h, name, bytes);
         ASSERT_NE(frame, nullptr);
         ASSERT_TRUE(frame->GetDocument()->OnSaveDocument(h.dir.file(name)));
         ASSERT_EQ(test::ReadBytes(h.dir.file(name)), bytes) << round;
@@ -943,7 +943,7 @@ struct MarkPlace {
     bool operator==(const MarkPlace&) const = default;
 };
 
-std::vector<MarkPlace> MarkPlaces(CKivaView& view) {
+std::vector<MarkPlace> MarkPlaces(EditorView& view) {
     const QString raw = view.document()->toRawText();
     const cp932::OffsetIndex index(
         {reinterpret_cast<const char16_t*>(raw.utf16()), static_cast<std::size_t>(raw.size())});
@@ -955,7 +955,7 @@ std::vector<MarkPlace> MarkPlaces(CKivaView& view) {
 }
 
 // Waits out the pause after the last edit.
-void WaitForMarks(CKivaView& view) {
+void WaitForMarks(EditorView& view) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !view.Problems().Pending(); }, 2000));
 }
 
@@ -967,7 +967,7 @@ TEST(View, ProblemsAreMarkedAPauseAfterTheTypingStops) {
     AppHarness h;
     const std::string program = "10 GOTO 30\r\n20 END\r\n30 PRINT \x8a\xbf\r\n";
     OpenFile(h, "p.bas", program);
-    CKivaView& view = *h.View();
+    EditorView& view = *h.View();
     WaitForMarks(view);
     EXPECT_TRUE(view.Problems().Marks().empty());
     QTextEdit::ExtraSelection other;
@@ -1013,7 +1013,7 @@ TEST(View, ProblemsAreMarkedAPauseAfterTheTypingStops) {
     OpenFile(h, "t.bas", "10 " + std::string(30, '\t') + "A\r\n");
     h.View()->Problems().Refresh();
     EXPECT_TRUE(h.View()->Problems().Marks().empty());
-    h.app->Settings().m_nTabStop = 10;
+    h.app->Settings().tabStop = 10;
     h.View()->SetTabStops(10);
     WaitForMarks(*h.View());
     ASSERT_EQ(h.View()->Problems().Marks().size(), 1u);
@@ -1032,7 +1032,7 @@ TEST(View, ProblemsAreMarkedAPauseAfterTheTypingStops) {
 TEST(View, TheModelFollowsEveryEditByteForByte) {
     AppHarness h;
     OpenFile(h, "p.bas", "10 GOTO 30\r\n20 GOSUB 10\r\n30 PRINT \"\x83\x41\"\r\n");
-    CKivaView& view = *h.View();
+    EditorView& view = *h.View();
     std::mt19937 rng(28);
     const QString pieces[] = {
         QStringLiteral("1"),          QStringLiteral(" GOTO 20"),   QStringLiteral("\n"),
@@ -1098,7 +1098,7 @@ TEST(View, F8AndShiftF8GoRoundTheProblems) {
     ASSERT_TRUE(h.BringToFront());
     const std::string program = "10 GOTO 99\r\n20 END\r\nPRINT\r\n30 GOSUB 77\r\n";
     OpenFile(h, "p.bas", program);
-    CKivaView& view = *h.View();
+    EditorView& view = *h.View();
     const auto status = [&] { return h.Frame().statusBar()->currentMessage(); };
     const std::size_t first = program.find("99");
     const std::size_t second = program.find("PRINT");
@@ -1134,7 +1134,7 @@ TEST(View, AMendIsOneStepOfUndoOnTheTextAsItIsNow) {
     AppHarness h;
     const std::string program = "10 A\r\n\r\n  20 B\r\n30 C\r\n";
     OpenFile(h, "p.bas", program);
-    CKivaView& view = *h.View();
+    EditorView& view = *h.View();
     view.Problems().Refresh();
     ASSERT_EQ(view.Problems().Marks().size(), 2u);
 

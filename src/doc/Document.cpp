@@ -1,0 +1,294 @@
+#include "doc/Document.h"
+
+#include "doc/EditText.h"
+#include "doc/LinePlace.h"
+#include "doc/MessageSink.h"
+#include "doc/TextOps.h"
+#include "encoding/Cp932.h"
+#include "res/StringTable.h"
+#include "settings/AppSettings.h"
+
+#include <charconv>
+
+namespace tessel {
+namespace {
+
+// The most bytes a file kept in UTF-8 takes for a text the editor holds:
+// three for each byte of code page 932 (a half-width katakana).
+constexpr std::size_t kMaxUtf8FileSize = 3 * kMaxTextSize;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string Hex(unsigned char byte) {
+    char digits[2];
+    const auto result = std::to_chars(std::begin(digits), std::end(digits), byte, 16);
+    return std::string(digits, result.ptr);
+}
+
+} // namespace
+
+Document::Document(IEditText& editor, IMessageSink& messages, const AppSettings& settings)
+    : m_editor(editor), m_messages(messages), m_settings(settings) {}
+
+void Document::SetPathName(std::string path) {
+    const std::size_t slash = path.find_last_of('/');
+    m_title = slash == std::string::npos ? path : path.substr(slash + 1);
+    m_pathName = std::move(path);
+}
+
+bool Document::OnOpenDocument(const std::string& path) {
+    DocumentFile file;
+    if (const FileError error = ReadDocumentFile(path, kMaxUtf8FileSize, file)) {
+        m_messages.ShowFileError(IMessageSink::FileAction::Open, path, error.Reason());
+        return false;
+    }
+    m_fileEncoding = TextEncoding::Cp932;
+    m_byteOrderMark = false;
+    m_utf8Refused.reset();
+    // A file too large, or read short, is refused as it is.
+    if (!file.shortRead && file.bytes.size() <= kMaxUtf8FileSize &&
+        cp932::LooksLikeUtf8(file.bytes)) {
+        std::string converted;
+        bool mark = false;
+        if (const auto error = cp932::FromUtf8(file.bytes, converted, &mark)) {
+            m_utf8Refused = Utf8Refusal{error->character, LineAt(file.bytes, error->offset)};
+        } else {
+            file.bytes = std::move(converted);
+            m_fileEncoding = TextEncoding::Utf8;
+            m_byteOrderMark = mark;
+        }
+    }
+    return OpenDocumentFile(file);
+}
+
+void Document::AdoptFileState(const Document& loaded) {
+    m_cutAtNul = loaded.m_cutAtNul;
+    m_fileEncoding = loaded.m_fileEncoding;
+    m_byteOrderMark = loaded.m_byteOrderMark;
+    m_utf8Refused = loaded.m_utf8Refused;
+}
+
+void Document::SetFileEncoding(TextEncoding encoding, bool byteOrderMark) {
+    m_fileEncoding = encoding;
+    m_byteOrderMark = encoding == TextEncoding::Utf8 && byteOrderMark;
+}
+
+bool Document::OpenDocumentFile(const DocumentFile& file) {
+    m_cutAtNul.reset();
+    if (file.cutAtNul)
+        m_cutAtNul = NulCut{file.nulOffset, file.bytesAfterNul};
+    // The document starts empty; an empty file stays that way.
+    m_editor.ReplaceText({});
+    const bool loaded = (file.length == 0 && file.bytes.empty()) || LoadText(file);
+    SetModifiedFlag(false);
+    m_editor.SetModified(false);
+    return loaded;
+}
+
+void Document::TakeStateOf(const Document& other) {
+    Document::AdoptFileState(other);
+    m_modified = other.m_modified;
+    m_pathName = other.m_pathName;
+    m_title = other.m_title;
+}
+
+bool Document::OnSaveDocument(const std::string& path) {
+    std::string bytes = SerializeStore();
+    if (m_fileEncoding == TextEncoding::Utf8) {
+        std::string utf8;
+        if (const auto error = cp932::ToUtf8(bytes, utf8)) {
+            m_messages.ShowFileError(
+                IMessageSink::FileAction::Save, path,
+                LoadFormatted(IDS_SAVE_NOT_UTF8, {std::to_string(LineAt(bytes, error->offset) + 1),
+                                                  Hex(error->byte)}));
+            return false;
+        }
+        bytes = m_byteOrderMark ? std::string(kByteOrderMark) + utf8 : std::move(utf8);
+    }
+    if (const FileError error = ReplaceFile(path, bytes)) {
+        m_messages.ShowFileError(IMessageSink::FileAction::Save, path, error.Reason());
+        return false;
+    }
+    SetModifiedFlag(false);
+    m_editor.SetModified(false);
+    m_cutAtNul.reset();
+    return true;
+}
+
+bool Document::LoadText(const DocumentFile& file) {
+    if (file.shortRead)
+        return false;
+    // Nothing is converted: line ends, the end-of-text code and every other
+    // byte go into the editor as they stand in the file.
+    if (!CheckTextSize(file.bytes)) {
+        ShowMessage(IDS_FILE_TOO_LARGE);
+        return false;
+    }
+    if (!SetEditText(file.bytes)) {
+        ShowMessage(IDS_NO_MEMORY);
+        return false;
+    }
+    return true;
+}
+
+std::string Document::SerializeStore() {
+    return GetEditText();
+}
+
+bool Document::SetReceivedText(std::string text, ReceiveNumbering /*numbering*/) {
+    FromDeviceLineEnds(text, static_cast<int>(m_settings.m_comSettings.EndOfLine));
+    RemoveEndCode(text);
+    if (SetEditText(text))
+        return true;
+    ShowMessage(IDS_RECEIVE_TOO_LARGE);
+    return false;
+}
+
+namespace {
+
+// Where byte `sent` of the bytes a DATA text sends comes from in `text`: its
+// lines in order, tabs expanded to `tabWidth`, CR LF as `deviceLineEnd`,
+// lone CRs and LFs as they are. A byte of a line end: where that starts.
+std::size_t DataSendOrigin(std::string_view text, std::size_t sent, unsigned tabWidth,
+                           std::size_t deviceLineEnd) {
+    std::size_t at = 0; // where the current line starts in the bytes sent
+    for (std::size_t pos = 0; pos < text.size();) {
+        const LineSpan span = NextLine(text, pos);
+        const std::string_view content = text.substr(pos, span.length);
+        const std::size_t length = ExpandedLength(content, tabWidth);
+        if (sent < at + length)
+            return pos + UnexpandedColumn(content, sent - at, tabWidth);
+        const std::size_t ending = span.span - span.length;
+        at += length + (ending == 2 ? deviceLineEnd : ending);
+        if (sent < at)
+            return pos + span.length;
+        pos += span.span;
+    }
+    return text.size();
+}
+
+} // namespace
+
+void Document::RefuseEndCode(std::string_view text, std::size_t offset) {
+    const TextPlace place = PlaceAt(text, offset);
+    const std::string_view line = text.substr(place.offset - place.column);
+    MoveCaret(place.offset);
+    TextResult result = TextResult::At(IDS_END_CODE_INSIDE, place.line, place.offset);
+    result.column = place.column;
+    result.place = EndCodePlace(place.line, LineNumberOf(line.substr(0, NextLine(line, 0).length)),
+                                place.column);
+    ShowMessage(result);
+}
+
+bool Document::GetSendText(std::string& out, SendNumbers /*numbers*/) {
+    const std::string text = GetEditText();
+    std::string sent = text;
+    ToDeviceLineEnds(sent);
+    if (!PrepareLines(sent, LineLengthCheck::Skip))
+        return false;
+    AppendEndCode(sent);
+    // The device stops at the first end code it reads: one inside the
+    // bytes would cut the send short while it looked complete.
+    const ComSettings& com = m_settings.m_comSettings;
+    if (const auto stop = FindEndCodeStop(sent, com.EndCode())) {
+        const std::size_t lineEnd = com.EndOfLine == kEolCrLf ? 2 : 1;
+        RefuseEndCode(text, DataSendOrigin(text, *stop, m_settings.tabStop, lineEnd));
+        return false;
+    }
+    out = std::move(sent);
+    return true;
+}
+
+void Document::GetEditText(std::string& text) const {
+    text = m_editor.GetText();
+}
+
+std::string Document::GetEditText() const {
+    return m_editor.GetText();
+}
+
+bool Document::SetEditText(std::string_view text) {
+    if (!m_editor.ReplaceText(text) || m_editor.GetLength() < text.size())
+        return false;
+    m_editor.SetModified(true);
+    return true;
+}
+
+bool Document::CheckTextSize(std::string_view text) {
+    return tessel::CheckTextSize(text);
+}
+
+void Document::ShowMessage(unsigned id) {
+    m_messages.ShowMessage(id);
+}
+
+void Document::ShowMessage(const TextResult& result) {
+    if (result.HasLine() || !result.place.Ok())
+        m_messages.ShowLineMessage(result.code, result.line, result.column, result.place);
+    else
+        m_messages.ShowMessage(result.code);
+}
+
+void Document::MoveCaret(std::size_t offset) {
+    m_editor.SetCaret(offset);
+}
+
+std::string Document::ExtractLine(const char* text, std::size_t count) {
+    return std::string(tessel::ExtractLine(std::string_view(text, count)));
+}
+
+void Document::ExpandTabs(std::string& text) const {
+    tessel::ExpandTabs(text, m_settings.tabStop);
+}
+
+bool Document::IsLineWithin(std::string_view line, std::size_t limit) {
+    return tessel::IsLineWithin(line, limit);
+}
+
+bool Document::PrepareLines(std::string& text, LineLengthCheck check) {
+    if (text.empty())
+        return false;
+    std::string result;
+    result.reserve(text.size());
+    std::size_t pos = 0;
+    std::size_t index = 0;
+    while (pos < text.size()) {
+        const std::size_t span = NextLine(text, pos).span;
+        const std::string_view original = std::string_view(text).substr(pos, span);
+        std::string expanded;
+        std::string_view line = original;
+        if (original.find('\t') != std::string_view::npos) {
+            expanded.assign(original);
+            ExpandTabs(expanded);
+            line = expanded;
+        }
+        if (check == LineLengthCheck::Refuse && !IsLineWithin(line, kMaxLineLength)) {
+            MoveCaret(pos);
+            const std::size_t length = NextLine(line, 0).length;
+            TextResult refusal = TextResult::At(IDS_LINE_TOO_LONG, index, pos);
+            refusal.place = LongLinePlace(index, LineNumberOf(line.substr(0, length)), length);
+            ShowMessage(refusal);
+            return false;
+        }
+        result += line;
+        pos += span;
+        ++index;
+    }
+    text = std::move(result);
+    return true;
+}
+
+bool Document::ToDeviceLineEnds(std::string& text) const {
+    tessel::ToDeviceLineEnds(text, static_cast<int>(m_settings.m_comSettings.EndOfLine));
+    return true;
+}
+
+void Document::RemoveEndCode(std::string& text) const {
+    tessel::RemoveEndCode(text, m_settings.m_comSettings.EndCode());
+}
+
+void Document::AppendEndCode(std::string& text) const {
+    tessel::AppendEndCode(text, m_settings.m_comSettings.EndCode());
+}
+
+} // namespace tessel

@@ -1,0 +1,311 @@
+#include "engine/NumberedDocument.h"
+
+#include "doc/EditText.h"
+#include "doc/LinePlace.h"
+#include "doc/TextOps.h"
+#include "engine/Numbering.h"
+#include "engine/Sort.h"
+#include "res/StringTable.h"
+#include "settings/AppSettings.h"
+
+#include <algorithm>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace tessel {
+
+// --- The line table ---------------------------------------------------------
+
+std::unique_ptr<NumberedDocument::BuiltTable> NumberedDocument::BuildEditorTable() const {
+    auto built = std::make_unique<BuiltTable>();
+    built->text = GetEditText();
+    built->result = BuildLineTable(built->text, built->lines, TextStorage::View);
+    return built;
+}
+
+std::unique_ptr<NumberedDocument::BuiltTable> NumberedDocument::TakeLineTable() {
+    std::unique_ptr<BuiltTable> built = std::move(m_lastTable);
+    if (!built || !Editor().HoldsText(built->text))
+        built = BuildEditorTable();
+    if (built->result.reordered)
+        m_numbersChanged = true;
+    return built;
+}
+
+void NumberedDocument::ReportLineError(const Problem& problem, const Problem& place) {
+    MoveCaret(problem.offset);
+    ShowProblem(problem, place);
+}
+
+void NumberedDocument::ShowProblem(const Problem& problem, const Problem& place) {
+    TextResult result = TextResult::At(problem.message, problem.line, problem.offset);
+    result.column = problem.column;
+    result.place = place;
+    ShowMessage(result);
+}
+
+// --- Sorting ----------------------------------------------------------------
+
+bool NumberedDocument::SortLines() {
+    const std::string old = GetEditText();
+    const SortResult sorted = tessel::SortLines(old);
+    if (!sorted.Ok()) {
+        ReportLineError(sorted.problem, sorted.place);
+        return false;
+    }
+    if (sorted.reordered)
+        m_numbersChanged = true;
+
+    // Lines already in order: nothing to replace, nothing to undo.
+    if (sorted.text == old)
+        return true;
+    if (!SetEditText(sorted.text)) {
+        SetEditText(old);
+        ShowMessage(IDS_NO_MEMORY);
+        m_numbersChanged = false;
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::uint32_t> NumberedDocument::LowestLineNumber() {
+    m_lastTable.reset();
+    std::unique_ptr<BuiltTable> built = BuildEditorTable();
+    // No table without numbers: renumbering will say why. A duplicate
+    // leaves every line in the table, in text order.
+    const unsigned code = built->result.problem.message;
+    if (code == IDS_LINE_NO_NUMBER || code == IDS_LINE_OUT_OF_RANGE || built->lines.empty())
+        return std::nullopt;
+    const auto& records = built->lines.Records();
+    const std::uint32_t lowest = built->result.Ok()
+                                     ? records.front().number
+                                     : std::ranges::min(records, {}, &NumberedLine::number).number;
+    m_lastTable = std::move(built);
+    return lowest;
+}
+
+std::optional<FoundReference> NumberedDocument::FirstLineReference() {
+    m_lastTable.reset();
+    std::unique_ptr<BuiltTable> built = BuildEditorTable();
+    if (!built->result.Ok())
+        return std::nullopt;
+    std::optional<FoundReference> reference = FindLineReference(built->lines);
+    m_lastTable = std::move(built);
+    return reference;
+}
+
+bool NumberedDocument::CheckLineNumbers() {
+    const LineTableResult result = tessel::CheckLineNumbers(GetEditText());
+    if (!result.Ok())
+        ShowProblem(result.problem, result.place);
+    return result.Ok();
+}
+
+// --- Renumbering ------------------------------------------------------------
+
+bool NumberedDocument::Renumber(unsigned newStart, unsigned oldStart, unsigned step) {
+    return RenumberLines(newStart, oldStart, step, References::Keep);
+}
+
+bool NumberedDocument::RenumberLines(unsigned newStart, unsigned oldStart, unsigned step,
+                                     References references) {
+    // Building the table notes lines that were out of order, which come back
+    // in order whatever happens next.
+    const std::unique_ptr<BuiltTable> built = TakeLineTable();
+    const std::string& old = built->text;
+    if (!built->result.Ok()) {
+        ReportLineError(built->result.problem, built->result.place);
+        return false;
+    }
+    const RenumberResult renumbered =
+        tessel::Renumber(built->lines, {newStart, oldStart, step, references});
+    if (renumbered.renumbered)
+        m_numbersChanged = true;
+
+    // The same text (an error, or numbers that were already so): nothing to
+    // replace, and the editor's modified flag and undo stay as they were.
+    if (renumbered.text != old && !SetEditText(renumbered.text)) {
+        SetEditText(old);
+        ShowMessage(IDS_NO_MEMORY);
+        if (references == References::Keep)
+            m_numbersChanged = false;
+        return false;
+    }
+    if (!renumbered.Ok()) {
+        ShowProblem(renumbered.problem, renumbered.place);
+        if (renumbered.problem.HasLine())
+            MoveCaret(renumbered.problem.offset);
+        return false;
+    }
+    return true;
+}
+
+// --- Loading, storing, receiving, sending -------------------------------------
+
+void NumberedDocument::AdoptFileState(const Document& loaded) {
+    Document::AdoptFileState(loaded);
+    if (const auto* numbered = dynamic_cast<const NumberedDocument*>(&loaded)) {
+        m_writeNumbers = numbered->m_writeNumbers;
+        m_fileLineEnd = numbered->m_fileLineEnd;
+        m_numbersChanged = false;
+    }
+}
+
+void NumberedDocument::TakeStateOf(const Document& other) {
+    Document::TakeStateOf(other);
+    if (const auto* numbered = dynamic_cast<const NumberedDocument*>(&other)) {
+        m_writeNumbers = numbered->m_writeNumbers;
+        m_fileLineEnd = numbered->m_fileLineEnd;
+        m_numbersChanged = numbered->m_numbersChanged;
+    }
+}
+
+bool NumberedDocument::LoadText(const DocumentFile& file) {
+    if (file.shortRead)
+        return false;
+    m_fileLineEnd = UniformLineEnd(file.bytes);
+    // Only the first byte decides whether the file holds numbers.
+    const bool numbered = StartsWithLineNum(file.bytes);
+    SetLineNumOutput(numbered);
+    // A file with CR LF and numbers goes into the editor as it is.
+    std::string converted;
+    std::string_view text = file.bytes;
+    if (m_fileLineEnd != kEolCrLf || !numbered) {
+        converted = file.bytes;
+        FromDeviceLineEnds(converted, m_fileLineEnd);
+        if (!numbered)
+            converted = NumberLines(converted, m_settings.startLine, m_settings.lineStep);
+        text = converted;
+    }
+    if (!CheckTextSize(text)) {
+        ShowMessage(IDS_FILE_TOO_LARGE);
+        return false;
+    }
+    if (!SetEditText(text)) {
+        ShowMessage(IDS_NO_MEMORY);
+        return false;
+    }
+    return true;
+}
+
+std::string NumberedDocument::TextWithoutAddedNumbers() const {
+    std::string text = GetEditText();
+    if (!GetLineNumOutput())
+        text = RemoveLineNumbers(text);
+    return text;
+}
+
+std::string NumberedDocument::SerializeStore() {
+    std::string text = TextWithoutAddedNumbers();
+    m_numbersChanged = false;
+    tessel::ToDeviceLineEnds(text, m_fileLineEnd);
+    return text;
+}
+
+bool NumberedDocument::TidyLines(TidyResult& result) {
+    const std::string text = GetEditText();
+    const std::string own = TextWithoutAddedNumbers();
+    std::string tidied;
+    result = Tidy(own, TextEncoding::Cp932, tidied);
+    if (!result.Ok()) {
+        // Removing the added numbers keeps the lines: the line is the
+        // editor's line too. The message says how it begins in the file.
+        const std::size_t offset = LineStart(text, result.line);
+        const std::size_t start = LineStart(own, result.line);
+        MoveCaret(offset);
+        TextResult refusal = TextResult::At(IDS_LINE_NO_NUMBER, result.line, offset);
+        refusal.place = NoNumberPlace(result.line, own.substr(start, NextLine(own, start).length));
+        ShowMessage(refusal);
+        return false;
+    }
+    if (!result.numbered)
+        return true;
+    if (tidied != text && !SetEditText(tidied)) {
+        SetEditText(text);
+        ShowMessage(IDS_NO_MEMORY);
+        return false;
+    }
+    SetLineNumOutput(true);
+    return true;
+}
+
+bool NumberedDocument::SetReceivedText(std::string text, ReceiveNumbering numbering) {
+    RemoveEndCode(text);
+    if (numbering == ReceiveNumbering::NumberIfMissing) {
+        if (StartsWithLineNum(text)) {
+            SetLineNumOutput(true);
+        } else {
+            SetLineNumOutput(false);
+            text = NumberLines(text, m_settings.startLine, m_settings.lineStep);
+        }
+    }
+    return Document::SetReceivedText(std::move(text), numbering);
+}
+
+std::uint32_t NumberedDocument::LineNumberOf(std::string_view line) const {
+    const DigitRun run = ParseDigitRun(line);
+    return LineNumberCode(run) == IDS_NONE ? run.value : 0;
+}
+
+bool NumberedDocument::GetSendText(std::string& out, SendNumbers numbers) {
+    out.clear();
+    const std::string original = GetEditText();
+    std::string text = original;
+    if (!PrepareLines(text, LineLengthCheck::Refuse))
+        return false;
+
+    // Preparing to send never marks the document changed.
+    LineTable lines;
+    if (!BuildLineTable(text, lines, TextStorage::View).Ok()) {
+        // Tabs change no number: the editor text has the same fault, which
+        // is named and shown in it.
+        LineTable unexpanded;
+        const LineTableResult built = BuildLineTable(original, unexpanded, TextStorage::View);
+        ReportLineError(built.problem, built.place);
+        return false;
+    }
+    std::string joined;
+    joined.reserve(text.size() + 2 * lines.size() + 1);
+    for (const NumberedLine& line : lines)
+        joined += numbers == SendNumbers::With ? line.text : WithoutNumber(line.text);
+    if (!ToDeviceLineEnds(joined))
+        return false;
+    AppendEndCode(joined);
+    // The device stops at the first end code it reads: one inside the
+    // bytes would cut the send short while it looked complete.
+    if (const auto stop = FindEndCodeStop(joined, m_settings.m_comSettings.EndCode())) {
+        RefuseEndCode(original, SendOrigin(original, lines, numbers, *stop));
+        return false;
+    }
+    lines.clear();
+    out = std::move(joined);
+    return true;
+}
+
+std::size_t NumberedDocument::SendOrigin(std::string_view text, const LineTable& lines,
+                                         SendNumbers numbers, std::size_t sent) const {
+    const std::size_t lineEnd = m_settings.m_comSettings.EndOfLine == kEolCrLf ? 2 : 1;
+    std::vector<std::size_t> starts; // of the lines of `text`
+    for (std::size_t pos = 0; pos < text.size(); pos += NextLine(text, pos).span)
+        starts.push_back(pos);
+    std::size_t at = 0; // where the current line starts in the bytes sent
+    for (const NumberedLine& line : lines) {
+        const std::string_view out =
+            numbers == SendNumbers::With ? line.text : WithoutNumber(line.text);
+        const std::size_t length = out.size() - 2; // without its CR LF
+        const std::size_t start = starts[line.textLine];
+        const std::string_view content = text.substr(start, NextLine(text, start).length);
+        if (sent < at + length) {
+            // A column of the line as sent, tabs expanded, number dropped or not.
+            const std::size_t column = line.text.size() - out.size() + (sent - at);
+            return start + UnexpandedColumn(content, column, m_settings.tabStop);
+        }
+        at += length + lineEnd;
+        if (sent < at)
+            return start + content.size();
+    }
+    return text.size();
+}
+
+} // namespace tessel
