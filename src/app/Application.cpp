@@ -89,6 +89,7 @@ Application::Application(std::string profilePath)
     InitResources();
     // Typing in a dialog that has just opened replaces its first field.
     SelectFieldTextWhenDialogsOpen(this);
+    AddCommandRows();
 }
 
 Application::~Application() {
@@ -314,60 +315,32 @@ void Application::ShowStatusMessage(const QString& text) {
         m_mainFrame->statusBar()->showMessage(text, kShownFor);
 }
 
-bool Application::OnCmdMsg(int id, CommandState* ui) {
-    switch (id) {
-    case ID_FILE_NEW:
-        if (!ui)
-            m_docManager->OnFileNew();
-        return true;
-    case ID_FILE_OPEN:
-        if (!ui)
-            m_docManager->OnFileOpen();
-        return true;
-    case ID_COM_SETTINGS:
-        if (!ui)
-            OnComSettings();
-        return true;
-    case ID_APP_ABOUT:
-        if (!ui) {
-            AboutDialog dialog(QFile::decodeName(m_profile.Path().c_str()), m_mainFrame.get());
-            dialog.exec();
-        }
-        return true;
-    case ID_HELP:
-        if (!ui)
-            OnHelp();
-        return true;
-    case ID_APP_EXIT:
-        if (!ui)
-            m_mainFrame->close();
-        return true;
-    case ID_NEW_BASIC:
-    case ID_NEW_C:
-    case ID_NEW_ASM:
-    case ID_NEW_CASL:
-    case ID_NEW_TEXT:
-    case ID_NEW_DATA:
-        if (!ui) {
+void Application::AddCommandRows() {
+    Rows()
+        .Add(ID_FILE_NEW, [this] { m_docManager->OnFileNew(); })
+        .Add(ID_FILE_OPEN, [this] { m_docManager->OnFileOpen(); })
+        .Add(ID_COM_SETTINGS, [this] { OnComSettings(); })
+        .Add(ID_APP_ABOUT,
+             [this] {
+                 AboutDialog dialog(QFile::decodeName(m_profile.Path().c_str()), m_mainFrame.get());
+                 dialog.exec();
+             })
+        .Add(ID_HELP, [this] { OnHelp(); })
+        .Add(ID_APP_EXIT, [this] { m_mainFrame->close(); });
+    for (const int id : {ID_NEW_BASIC, ID_NEW_C, ID_NEW_ASM, ID_NEW_CASL, ID_NEW_TEXT, ID_NEW_DATA})
+        Rows().Add(id, [this, id] {
             for (DocumentType* docTemplate : Templates())
                 if (docTemplate->NewCommand() == id)
                     m_docManager->CreateNewDocument(*docTemplate);
-        }
-        return true;
-    case ID_FILE_MRU_FILE1:
-    case ID_FILE_MRU_FILE2:
-    case ID_FILE_MRU_FILE3:
-    case ID_FILE_MRU_FILE4: {
-        const int index = id - ID_FILE_MRU_FILE1;
-        if (ui)
-            ui->enabled = index < m_recentFiles.size();
-        else if (index < m_recentFiles.size())
-            m_docManager->OpenDocumentFile(m_recentFiles[index]);
-        return true;
-    }
-    default:
-        return false;
-    }
+        });
+    for (int index = 0; index < kRecentFileCount; ++index)
+        Rows().Add(
+            ID_FILE_MRU_FILE1 + index,
+            [this, index] {
+                if (index < m_recentFiles.size())
+                    m_docManager->OpenDocumentFile(m_recentFiles[index]);
+            },
+            [this, index] { return index < m_recentFiles.size(); });
 }
 
 void Application::OnHelp() {

@@ -37,8 +37,6 @@ public:
     // Stores the recent-file list and "PreviewPages".
     void ExitInstance();
 
-    bool OnCmdMsg(int id, CommandState* ui) override;
-
     // The communication settings dialog; on OK the settings are applied and
     // written to the settings file.
     void OnComSettings();
@@ -106,6 +104,9 @@ public:
     void RecoveryWriteFailed(const std::string& reason);
 
 private:
+    // New, Open, the new document of each type, the recent files, the port
+    // settings, help, About and Exit.
+    void AddCommandRows();
     void OnIdle();
     // After the splash: offers the work a run that did not end cleanly left.
     void OfferRecovery();

@@ -46,23 +46,22 @@ bool CommandRouter::Execute(int id) {
     // A command that is disabled now (its state may have changed since the
     // menu was drawn) is not carried out.
     for (ICommandTarget* target : m_chain()) {
-        CommandState ui;
-        if (!target->OnCmdMsg(id, &ui))
+        const CommandRow* row = target->CommandRowFor(id);
+        if (!row)
             continue;
-        if (ui.enabled)
-            target->OnCmdMsg(id, nullptr);
+        const bool enabled = row->State().enabled;
+        if (enabled)
+            row->Run();
         ScheduleUpdate();
-        return ui.enabled;
+        return enabled;
     }
     return false;
 }
 
 CommandState CommandRouter::State(int id) const {
-    for (ICommandTarget* target : m_chain()) {
-        CommandState ui;
-        if (target->OnCmdMsg(id, &ui))
-            return ui;
-    }
+    for (ICommandTarget* target : m_chain())
+        if (const CommandRow* row = target->CommandRowFor(id))
+            return row->State();
     CommandState none;
     none.enabled = false;
     return none;

@@ -81,6 +81,51 @@ constexpr CommandInfo kCommands[] = {
 
 static_assert(std::ranges::is_sorted(kCommands, {}, &CommandInfo::id));
 
+constexpr int kFileMenu[] = {kNewSubmenu,  ID_FILE_OPEN, kSeparator,
+                             kRecentFiles, kSeparator,   ID_APP_EXIT};
+constexpr int kFileMenuOfDocument[] = {
+    kNewSubmenu,   ID_FILE_OPEN,          ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, kSeparator,
+    ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_PAGE_SETUP, kSeparator,   kRecentFiles,    kSeparator,
+    ID_APP_EXIT};
+constexpr int kEditMenu[] = {
+    ID_EDIT_UNDO,     ID_EDIT_REDO,        kSeparator,         ID_EDIT_CUT,
+    ID_EDIT_COPY,     ID_EDIT_PASTE,       ID_EDIT_CLEAR,      kSeparator,
+    ID_EDIT_FIND,     ID_EDIT_REPLACE,     ID_EDIT_SELECT_ALL, kSeparator,
+    ID_GOTO_LINE,     ID_GOTO_DEFINITION,  ID_FIND_REFERENCES, kSeparator,
+    ID_NAVIGATE_BACK, ID_NAVIGATE_FORWARD, kSeparator,         ID_NEXT_PROBLEM,
+    ID_PREV_PROBLEM,  ID_MEND_PROBLEM};
+constexpr int kTransferMenu[] = {ID_TEXT_SEND,    ID_TEXT_RECEIVE, kSeparator,     ID_DATA_SEND,
+                                 ID_DATA_RECEIVE, kSeparator,      ID_COM_SETTINGS};
+constexpr int kToolsMenu[] = {ID_LINENUM_SETTINGS, ID_RENUMBER, ID_SORT_LINES, ID_TIDY,
+                              kSeparator,          ID_TAB_STOP};
+constexpr int kViewMenu[] = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR};
+constexpr int kViewMenuOfDocument[] = {ID_VIEW_TOOLBAR,    ID_VIEW_STATUS_BAR, ID_VIEW_PROBLEMS,
+                                       ID_VIEW_REFERENCES, ID_VIEW_COLORS,     ID_FONT_SETTINGS};
+constexpr int kWindowMenu[] = {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE,
+                               kWindowList};
+constexpr int kHelpMenu[] = {ID_HELP, kSeparator, ID_APP_ABOUT};
+
+constexpr MenuInfo kMenuBar[] = {{IDS_MENU_FILE, kFileMenu},
+                                 {IDS_MENU_TRANSFER, kTransferMenu},
+                                 {IDS_MENU_TOOLS, kToolsMenu},
+                                 {IDS_MENU_VIEW, kViewMenu},
+                                 {IDS_MENU_HELP, kHelpMenu}};
+constexpr MenuInfo kMenuBarOfDocument[] = {{IDS_MENU_FILE, kFileMenuOfDocument},
+                                           {IDS_MENU_EDIT, kEditMenu},
+                                           {IDS_MENU_TRANSFER, kTransferMenu},
+                                           {IDS_MENU_TOOLS, kToolsMenu},
+                                           {IDS_MENU_VIEW, kViewMenuOfDocument},
+                                           {IDS_MENU_WINDOW, kWindowMenu},
+                                           {IDS_MENU_HELP, kHelpMenu}};
+
+constexpr int kNewMenu[] = {ID_NEW_BASIC, ID_NEW_C,    ID_NEW_ASM,
+                            ID_NEW_CASL,  ID_NEW_TEXT, ID_NEW_DATA};
+
+constexpr int kToolbar[] = {
+    ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, kSeparator,      ID_FILE_PRINT,  ID_FILE_PRINT_PREVIEW,
+    kSeparator,  ID_EDIT_CUT,  ID_EDIT_COPY, ID_EDIT_PASTE,   kSeparator,     ID_SORT_LINES,
+    ID_RENUMBER, kSeparator,   ID_TEXT_SEND, ID_TEXT_RECEIVE, ID_COM_SETTINGS};
+
 std::string_view Part(int id, bool tooltip) {
     const std::string_view text = LoadString(static_cast<unsigned>(id));
     const std::size_t newline = text.find('\n');
@@ -102,6 +147,20 @@ const CommandInfo* FindCommand(int id) {
 
 std::string_view CommandLabel(const CommandInfo& command) {
     return CurrentLanguage() == Language::English ? command.labelEnglish : command.label;
+}
+
+std::span<const MenuInfo> MenuBar(bool documentOpen) {
+    if (documentOpen)
+        return kMenuBarOfDocument;
+    return kMenuBar;
+}
+
+std::span<const int> NewMenuCommands() {
+    return kNewMenu;
+}
+
+std::span<const int> ToolbarCommands() {
+    return kToolbar;
 }
 
 std::string_view CommandPrompt(int id) {

@@ -75,6 +75,8 @@ DocumentWindow::DocumentWindow(Application& app, DocumentType& docTemplate)
         if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_F4)) > 0)
             action->setShortcuts(keys);
     }
+    // Ctrl+F4: as the close box, asking about changes first.
+    Rows().Add(ID_WINDOW_CLOSE, [this] { close(); });
     // The note about the file, hidden until there is one, above the text.
     m_note = new QFrame;
     m_note->setObjectName(QStringLiteral("FileNote"));
@@ -101,7 +103,8 @@ DocumentWindow::DocumentWindow(Application& app, DocumentType& docTemplate)
     });
     connect(m_noteTidy, &QPushButton::clicked, this, [this] {
         m_view->setFocus();
-        m_view->OnCmdMsg(ID_TIDY, nullptr);
+        if (const CommandRow* tidy = m_view->CommandRowFor(ID_TIDY))
+            tidy->Run();
     });
     auto* body = new QWidget;
     auto* bodyLayout = new QVBoxLayout(body);
@@ -137,29 +140,11 @@ DocumentWindow::~DocumentWindow() {
     m_document.reset();
 }
 
-bool DocumentWindow::OnCmdMsg(int id, CommandState* ui) {
-    if (id != ID_WINDOW_CLOSE)
-        return false;
-    // Ctrl+F4: as the close box, asking about changes first.
-    if (!ui)
-        close();
-    return true;
-}
-
-bool DocumentWindow::DocCommands::OnCmdMsg(int id, CommandState* ui) {
-    switch (id) {
-    case ID_FILE_SAVE:
-    case ID_FILE_SAVE_AS:
-        if (!ui)
-            m_frame.DoSave(id == ID_FILE_SAVE_AS);
-        return true;
-    case ID_FILE_CLOSE:
-        if (!ui)
-            m_frame.close();
-        return true;
-    default:
-        return false;
-    }
+DocumentWindow::DocCommands::DocCommands(DocumentWindow& frame) {
+    Rows()
+        .Add(ID_FILE_SAVE, [&frame] { frame.DoSave(false); })
+        .Add(ID_FILE_SAVE_AS, [&frame] { frame.DoSave(true); })
+        .Add(ID_FILE_CLOSE, [&frame] { frame.close(); });
 }
 
 QString NulCutText(unsigned id, const QString& path, const Document::NulCut& cut) {

@@ -42,8 +42,6 @@ public:
     // The document's commands, asked between the view and this frame.
     ICommandTarget* DocumentTarget() { return &m_documentTarget; }
 
-    bool OnCmdMsg(int id, CommandState* ui) override;
-
     // Saves the document under its own name, asking for one when it has
     // none (or `saveAs`). False when nothing was saved.
     bool DoSave(bool saveAs);
@@ -97,13 +95,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Save, Save As and Close.
     class DocCommands final : public ICommandTarget {
     public:
-        explicit DocCommands(DocumentWindow& frame) : m_frame(frame) {}
-        bool OnCmdMsg(int id, CommandState* ui) override;
-
-    private:
-        DocumentWindow& m_frame;
+        explicit DocCommands(DocumentWindow& frame);
     };
 
     Application& m_app;

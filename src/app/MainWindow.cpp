@@ -9,7 +9,6 @@
 #include "app/ProblemsDock.h"
 #include "app/ReferencesDock.h"
 #include "app/TabStopDialog.h"
-#include "app/ToolbarIcons.h"
 #include "doc/Document.h"
 #include "encoding/Cp932.h"
 #include "res/StringTable.h"
@@ -32,7 +31,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QMdiArea>
-#include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStringListModel>
@@ -49,26 +47,10 @@
 namespace tessel {
 namespace {
 
-constexpr int kSeparator = 0;
-constexpr int kNewSubmenu = -1;
-constexpr int kRecentFiles = -2;
-
 // Show commands of a stored placement.
 constexpr unsigned kShowNormal = 1;
 constexpr unsigned kShowMinimized = 2;
 constexpr unsigned kShowMaximized = 3;
-
-// A path shortened for the recent-file list: at most 30 characters, with
-// the start of the folder left out first.
-QString AbbreviatePath(const QString& path) {
-    constexpr qsizetype kMax = 30;
-    if (path.size() <= kMax)
-        return path;
-    const QString name = QFileInfo(path).fileName();
-    if (name.size() + 4 >= kMax)
-        return name;
-    return QStringLiteral("...") + path.right(kMax - 3);
-}
 
 // Names one file however it is reached (symbolic links, "..", "."): its
 // canonical path, or for a file that does not exist (yet) its absolute path.
@@ -186,6 +168,7 @@ MainWindow::MainWindow(Application& app) : m_app(app), m_mdiArea(new QMdiArea(th
     setCentralWidget(m_mdiArea);
     setAcceptDrops(false);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateFrame(); });
+    AddCommandRows();
 }
 
 MainWindow::~MainWindow() {
@@ -205,183 +188,13 @@ bool MainWindow::OnCreate() {
     m_problems = new ProblemsDock(*this, m_app);
     // Both lists below the documents, one tab each when both are shown.
     tabifyDockWidget(m_references, m_problems);
+    m_references->AddCommandRows(Rows());
+    m_problems->AddCommandRows(Rows());
     // Every command's keys work whichever menu is shown.
     for (const CommandInfo& command : Commands())
         addAction(m_app.Router().Action(command.id));
     UpdateFrame();
     return m_toolBar != nullptr && statusBar() != nullptr;
-}
-
-void MainWindow::BuildToolBar() {
-    m_toolBar = addToolBar(LoadQString(IDS_TOOLBAR_STANDARD));
-    m_toolBar->setObjectName(QStringLiteral("ToolBar"));
-    m_toolBar->setIconSize(QSize(16, 15));
-    const int buttons[] = {ID_FILE_NEW,     ID_FILE_OPEN,   ID_FILE_SAVE,
-                           kSeparator,      ID_FILE_PRINT,  ID_FILE_PRINT_PREVIEW,
-                           kSeparator,      ID_EDIT_CUT,    ID_EDIT_COPY,
-                           ID_EDIT_PASTE,   kSeparator,     ID_SORT_LINES,
-                           ID_RENUMBER,     kSeparator,     ID_TEXT_SEND,
-                           ID_TEXT_RECEIVE, ID_COM_SETTINGS};
-    for (int id : buttons) {
-        if (id == kSeparator) {
-            m_toolBar->addSeparator();
-            continue;
-        }
-        QAction* action = m_app.Router().Action(id);
-        if (action->icon().isNull())
-            action->setIcon(ToolbarIcon(id));
-        // A command of the toolbar alone (New) has no menu label: its tip
-        // names the button for assistive tools.
-        if (action->text().isEmpty())
-            action->setText(action->toolTip());
-        m_toolBar->addAction(action);
-    }
-}
-
-void MainWindow::BuildStatusBar() {
-    QStatusBar* bar = statusBar();
-    bar->setObjectName(QStringLiteral("StatusBar"));
-    m_idleLabel = new QLabel(LoadQString(AFX_IDS_IDLEMESSAGE), bar);
-    m_idleLabel->setObjectName(QStringLiteral("IdleMessage"));
-    bar->addWidget(m_idleLabel, 1);
-    for (unsigned id :
-         {ID_INDICATOR_KANA, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL}) {
-        auto* indicator = new QLabel(LoadQString(id), bar);
-        indicator->setEnabled(false); // the lock states are not known here
-        indicator->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        bar->addPermanentWidget(indicator);
-    }
-}
-
-QMenu* MainWindow::AddMenu(const QString& title, std::initializer_list<int> commands) {
-    QMenu* menu = menuBar()->addMenu(title);
-    for (int id : commands) {
-        if (id == kSeparator) {
-            menu->addSeparator();
-        } else if (id == kNewSubmenu) {
-            QMenu* sub = menu->addMenu(LoadQString(IDS_MENU_NEW));
-            for (int newId :
-                 {ID_NEW_BASIC, ID_NEW_C, ID_NEW_ASM, ID_NEW_CASL, ID_NEW_TEXT, ID_NEW_DATA})
-                sub->addAction(m_app.Router().Action(newId));
-        } else if (id == kRecentFiles) {
-            menu->addAction(m_app.Router().Action(ID_FILE_MRU_FILE1));
-            FillRecentFiles(menu);
-            connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillRecentFiles(menu); });
-        } else {
-            menu->addAction(m_app.Router().Action(id));
-        }
-    }
-    connect(menu, &QMenu::aboutToShow, &m_app.Router(), &CommandRouter::UpdateActions);
-    // While a menu is open the pane shows the prompt of the item under the
-    // mouse, and nothing for an item that has none.
-    connect(menu, &QMenu::aboutToShow, m_idleLabel, &QLabel::clear);
-    connect(menu, &QMenu::aboutToHide, this,
-            [this] { QTimer::singleShot(0, this, &MainWindow::ShowIdleMessage); });
-    return menu;
-}
-
-void MainWindow::ShowIdleMessage() {
-    // Moving from one menu of the bar to the next closes one and opens the
-    // other: the pane stays empty.
-    if (!qobject_cast<QMenu*>(QApplication::activePopupWidget()))
-        m_idleLabel->setText(LoadQString(AFX_IDS_IDLEMESSAGE));
-}
-
-void MainWindow::BuildMenus(bool documentOpen) {
-    menuBar()->clear();
-    if (documentOpen) {
-        AddMenu(LoadQString(IDS_MENU_FILE),
-                {kNewSubmenu, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS,
-                 kSeparator, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_PAGE_SETUP, kSeparator,
-                 kRecentFiles, kSeparator, ID_APP_EXIT});
-        AddMenu(LoadQString(IDS_MENU_EDIT),
-                {ID_EDIT_UNDO,     ID_EDIT_REDO,        kSeparator,         ID_EDIT_CUT,
-                 ID_EDIT_COPY,     ID_EDIT_PASTE,       ID_EDIT_CLEAR,      kSeparator,
-                 ID_EDIT_FIND,     ID_EDIT_REPLACE,     ID_EDIT_SELECT_ALL, kSeparator,
-                 ID_GOTO_LINE,     ID_GOTO_DEFINITION,  ID_FIND_REFERENCES, kSeparator,
-                 ID_NAVIGATE_BACK, ID_NAVIGATE_FORWARD, kSeparator,         ID_NEXT_PROBLEM,
-                 ID_PREV_PROBLEM,  ID_MEND_PROBLEM});
-    } else {
-        AddMenu(LoadQString(IDS_MENU_FILE),
-                {kNewSubmenu, ID_FILE_OPEN, kSeparator, kRecentFiles, kSeparator, ID_APP_EXIT});
-    }
-    AddMenu(LoadQString(IDS_MENU_TRANSFER),
-            {ID_TEXT_SEND, ID_TEXT_RECEIVE, kSeparator, ID_DATA_SEND, ID_DATA_RECEIVE, kSeparator,
-             ID_COM_SETTINGS});
-    AddMenu(LoadQString(IDS_MENU_TOOLS),
-            {ID_LINENUM_SETTINGS, ID_RENUMBER, ID_SORT_LINES, ID_TIDY, kSeparator, ID_TAB_STOP});
-    if (documentOpen) {
-        AddMenu(LoadQString(IDS_MENU_VIEW), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PROBLEMS,
-                                             ID_VIEW_REFERENCES, ID_VIEW_COLORS, ID_FONT_SETTINGS});
-        QMenu* window = AddMenu(LoadQString(IDS_MENU_WINDOW),
-                                {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE});
-        window->setObjectName(QStringLiteral("WindowMenu"));
-        connect(window, &QMenu::aboutToShow, this, [this, window] { FillWindowList(window); });
-    } else {
-        AddMenu(LoadQString(IDS_MENU_VIEW), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
-    }
-    AddMenu(LoadQString(IDS_MENU_HELP), {ID_HELP, kSeparator, ID_APP_ABOUT});
-}
-
-void MainWindow::FillRecentFiles(QMenu* menu) {
-    // The list stands where its first entry stands, one entry a file, or one
-    // disabled placeholder while it is empty: the menu holds no hidden
-    // entries (assistive tools and some menu bars would show them).
-    const auto isRecentFile = [this](const QAction* action) {
-        for (int i = 0; i < kRecentFileCount; ++i)
-            if (action == m_app.Router().Action(ID_FILE_MRU_FILE1 + i))
-                return true;
-        return false;
-    };
-    const QList<QAction*> items = menu->actions();
-    QAction* after = nullptr; // the item after the list
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        if (!isRecentFile(items[i]))
-            continue;
-        after = i + 1 < items.size() ? items[i + 1] : nullptr;
-        menu->removeAction(items[i]);
-    }
-    const QStringList& files = m_app.RecentFiles();
-    const qsizetype count = std::clamp<qsizetype>(files.size(), 1, kRecentFileCount);
-    for (int i = 0; i < count; ++i) {
-        QAction* action = m_app.Router().Action(ID_FILE_MRU_FILE1 + i);
-        action->setText(
-            i < files.size()
-                ? QStringLiteral("&%1 %2").arg(i + 1).arg(AbbreviatePath(files[i]))
-                : QString::fromUtf8(CommandLabel(*FindCommand(ID_FILE_MRU_FILE1)).data()));
-        action->setVisible(true);
-        menu->insertAction(after, action);
-    }
-    m_app.Router().UpdateActions();
-}
-
-void MainWindow::FillWindowList(QMenu* menu) {
-    // Drop the list from the last time, then list the windows as they are now.
-    const QList<QAction*> actions = menu->actions();
-    for (QAction* action : actions) {
-        if (action->property("windowList").toBool()) {
-            menu->removeAction(action);
-            action->deleteLater();
-        }
-    }
-    const QList<QMdiSubWindow*> windows = m_mdiArea->subWindowList();
-    if (windows.isEmpty())
-        return;
-    QAction* separator = menu->addSeparator();
-    separator->setProperty("windowList", true);
-    int number = 1;
-    for (QMdiSubWindow* window : windows) {
-        auto* child = qobject_cast<DocumentWindow*>(window);
-        const QString title = child ? child->ShownTitle() : window->windowTitle();
-        QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(title));
-        action->setProperty("windowList", true);
-        // A check mark on the active window; the others have no box at all.
-        const bool active = window == m_mdiArea->currentSubWindow();
-        action->setCheckable(active);
-        action->setChecked(active);
-        connect(action, &QAction::triggered, this,
-                [this, window] { m_mdiArea->setActiveSubWindow(window); });
-    }
 }
 
 void MainWindow::UpdateFrame() {
@@ -521,73 +334,35 @@ void MainWindow::InitialShowWindow(int showCommand) {
         showNormal();
 }
 
-bool MainWindow::OnCmdMsg(int id, CommandState* ui) {
-    switch (id) {
-    case ID_TEXT_RECEIVE: // always, with no document open too
-        if (!ui)
-            OnTextReceive();
-        return true;
-    case ID_DATA_RECEIVE:
-        if (!ui)
-            OnDataReceive();
-        return true;
-    case ID_TAB_STOP:
-        if (ui)
-            ui->enabled = !m_mdiArea->subWindowList().isEmpty();
-        else
-            OnTabStop();
-        return true;
-    case ID_LINENUM_SETTINGS:
-        if (!ui)
-            OnLineNumSettings();
-        return true;
-    case ID_FONT_SETTINGS:
-        if (!ui)
-            OnFontSettings();
-        return true;
-    case ID_VIEW_TOOLBAR:
-        if (ui)
-            ui->SetCheck(m_toolBar->isVisible());
-        else
-            m_toolBar->setVisible(!m_toolBar->isVisible());
-        return true;
-    case ID_VIEW_STATUS_BAR:
-        if (ui)
-            ui->SetCheck(statusBar()->isVisible());
-        else
-            statusBar()->setVisible(!statusBar()->isVisible());
-        return true;
-    case ID_VIEW_PROBLEMS:
-        return m_problems->OnCmdMsg(id, ui);
-    case ID_VIEW_COLORS:
-        if (ui) {
-            ui->SetCheck(m_app.Settings().colors);
-        } else {
-            const bool colored = !m_app.Settings().colors;
-            m_app.Settings().colors = colored;
-            m_app.StoreSettings(SettingGroup::Colors);
-            ApplyToEveryView([colored](EditorView& view) { view.SetColored(colored); });
-        }
-        return true;
-    case ID_WINDOW_CASCADE:
-        if (!ui)
-            m_mdiArea->cascadeSubWindows();
-        return true;
-    case ID_WINDOW_TILE_HORZ:
-        if (!ui)
-            m_mdiArea->tileSubWindows();
-        return true;
-    case ID_WINDOW_ARRANGE:
-        return true; // minimised windows arrange themselves
-    case ID_WINDOW_NEXT:
-        if (ui)
-            ui->enabled = !m_mdiArea->subWindowList().isEmpty();
-        else
-            ActivateNextWindow();
-        return true;
-    default:
-        return m_references && m_references->OnCmdMsg(id, ui);
-    }
+void MainWindow::AddCommandRows() {
+    const auto documentOpen = [this] { return !m_mdiArea->subWindowList().isEmpty(); };
+    Rows()
+        .Add(ID_TEXT_RECEIVE, [this] { OnTextReceive(); }) // with no document open too
+        .Add(ID_DATA_RECEIVE, [this] { OnDataReceive(); })
+        .Add(
+            ID_TAB_STOP, [this] { OnTabStop(); }, documentOpen)
+        .Add(ID_LINENUM_SETTINGS, [this] { OnLineNumSettings(); })
+        .Add(ID_FONT_SETTINGS, [this] { OnFontSettings(); })
+        .AddCheck(
+            ID_VIEW_TOOLBAR, [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); },
+            [this] { return m_toolBar->isVisible(); })
+        .AddCheck(
+            ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(!statusBar()->isVisible()); },
+            [this] { return statusBar()->isVisible(); })
+        .AddCheck(
+            ID_VIEW_COLORS,
+            [this] {
+                const bool colored = !m_app.Settings().colors;
+                m_app.Settings().colors = colored;
+                m_app.StoreSettings(SettingGroup::Colors);
+                ApplyToEveryView([colored](EditorView& view) { view.SetColored(colored); });
+            },
+            [this] { return m_app.Settings().colors; })
+        .Add(ID_WINDOW_CASCADE, [this] { m_mdiArea->cascadeSubWindows(); })
+        .Add(ID_WINDOW_TILE_HORZ, [this] { m_mdiArea->tileSubWindows(); })
+        .Add(ID_WINDOW_ARRANGE, {}) // minimised windows arrange themselves
+        .Add(
+            ID_WINDOW_NEXT, [this] { ActivateNextWindow(); }, documentOpen);
 }
 
 void MainWindow::ApplyToEveryView(const std::function<void(EditorView&)>& apply) {

@@ -23,6 +23,7 @@ class Application;
 class EditorView;
 class ReferencesDock;
 class ProblemsDock;
+struct MenuInfo;
 enum class FindDialogMode;
 
 // The stored placement of the main window ("Settings"/"WindowPos").
@@ -81,8 +82,6 @@ public:
     // reaches the file (through symbolic links too).
     DocumentWindow* FindChild(const QString& path) const;
 
-    bool OnCmdMsg(int id, CommandState* ui) override;
-
     // Receive into a new text document, or a new DATA document.
     void OnTextReceive();
     void OnDataReceive();
@@ -117,10 +116,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The commands of the frame: receiving, the settings that apply to every
+    // view, the bars, colours and the document windows.
+    void AddCommandRows();
+    // The bars and menus, made from the command table's lists
+    // (MainWindowMenus.cpp).
     void BuildMenus(bool documentOpen);
     void BuildToolBar();
     void BuildStatusBar();
-    QMenu* AddMenu(const QString& title, std::initializer_list<int> commands);
+    QMenu* AddMenu(const MenuInfo& menu);
     void FillRecentFiles(QMenu* menu);
     void FillWindowList(QMenu* menu);
     void Receive(DocumentType* docTemplate);

@@ -156,16 +156,13 @@ void ProblemsDock::closeEvent(QCloseEvent* event) {
         SetShown(false);
 }
 
-bool ProblemsDock::OnCmdMsg(int id, CommandState* ui) {
-    if (id != ID_VIEW_PROBLEMS)
-        return false;
-    if (ui) {
-        Follow(m_frame.CurrentView());
-        ui->SetCheck(!isHidden());
-    } else {
-        SetShown(isHidden());
-    }
-    return true;
+void ProblemsDock::AddCommandRows(CommandRows& rows) {
+    rows.AddCheck(
+        ID_VIEW_PROBLEMS, [this] { SetShown(isHidden()); },
+        [this] {
+            Follow(m_frame.CurrentView());
+            return !isHidden();
+        });
 }
 
 } // namespace tessel

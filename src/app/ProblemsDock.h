@@ -20,7 +20,7 @@ class ProblemMarks;
 // until View > Problems shows it, which the settings file remembers), and
 // their count in the status bar. Each row is a problem's line and message;
 // Enter or a double click goes there, the context menu makes its mend.
-class ProblemsDock : public QDockWidget, public ICommandTarget {
+class ProblemsDock : public QDockWidget {
     Q_OBJECT
 
 public:
@@ -30,9 +30,10 @@ public:
     // Shows the problems of `view` (none: no document).
     void Follow(EditorView* view);
 
-    // View > Problems; the update of the commands also follows the active
-    // view, which a change of kind may have replaced.
-    bool OnCmdMsg(int id, CommandState* ui) override;
+    // View > Problems, as a row of the frame's `rows`; the update of the
+    // commands also follows the active view, which a change of kind may
+    // have replaced.
+    void AddCommandRows(CommandRows& rows);
 
     QTreeWidget* List() const { return m_list; }
     QLabel* CountLabel() const { return m_count; }

@@ -85,27 +85,23 @@ ReferencesDock::ReferencesDock(std::function<EditorView*()> currentView, IViewSh
             [this](QTreeWidgetItem* item) { GoTo(m_list->indexOfTopLevelItem(item)); });
 }
 
-bool ReferencesDock::OnCmdMsg(int id, CommandState* ui) {
-    switch (id) {
-    case ID_FIND_REFERENCES:
-        if (ui)
-            ui->enabled = Listable(m_currentView());
-        else if (EditorView* view = m_currentView(); Listable(view))
-            ListAt(*view);
-        return true;
-    case ID_VIEW_REFERENCES:
+void ReferencesDock::AddCommandRows(CommandRows& rows) {
+    rows.Add(
+            ID_FIND_REFERENCES,
+            [this] {
+                if (EditorView* view = m_currentView(); Listable(view))
+                    ListAt(*view);
+            },
+            [this] { return Listable(m_currentView()); })
         // Shown counts when it is behind the problems list's tab too.
-        if (ui) {
-            ui->SetCheck(!isHidden());
-        } else {
-            setHidden(!isHidden());
-            if (!isHidden())
-                raise();
-        }
-        return true;
-    default:
-        return false;
-    }
+        .AddCheck(
+            ID_VIEW_REFERENCES,
+            [this] {
+                setHidden(!isHidden());
+                if (!isHidden())
+                    raise();
+            },
+            [this] { return !isHidden(); });
 }
 
 void ReferencesDock::Clear() {

@@ -25,15 +25,16 @@ class IViewShell;
 // shows it); the arrow keys walk the list, and Enter or a double click goes
 // to a place as a jump that Alt+Left comes back from. When there is nothing
 // to list the status bar says so and the list stays as it was.
-class ReferencesDock : public QDockWidget, public ICommandTarget {
+class ReferencesDock : public QDockWidget {
     Q_OBJECT
 
 public:
     ReferencesDock(std::function<EditorView*()> currentView, IViewShell& shell,
                    QWidget* parent = nullptr);
 
-    // ID_FIND_REFERENCES and ID_VIEW_REFERENCES.
-    bool OnCmdMsg(int id, CommandState* ui) override;
+    // ID_FIND_REFERENCES and ID_VIEW_REFERENCES, as rows of the frame's
+    // `rows`.
+    void AddCommandRows(CommandRows& rows);
 
     // Lists who refers to what stands at the caret of `view`, shows the list
     // and gives it the focus; false when there is nothing to list.

@@ -85,6 +85,7 @@ EditorView::EditorView(IViewShell& shell, QWidget* parent)
     connect(this, &QPlainTextEdit::undoAvailable, this, update);
     connect(this, &QPlainTextEdit::redoAvailable, this, update);
     connect(this, &QPlainTextEdit::modificationChanged, this, update);
+    AddCommandRows();
 }
 
 EditorView::~EditorView() = default;
@@ -258,9 +259,8 @@ void EditorView::SetModified(bool modified) {
     document()->setModified(modified);
 }
 
-bool EditorView::OnUpdateSend(CommandState* ui) const {
-    ui->enabled = !document()->isEmpty();
-    return true;
+bool EditorView::HoldsText() const {
+    return !document()->isEmpty();
 }
 
 void EditorView::OnDataSend() {
@@ -294,88 +294,50 @@ bool EditorView::DoReceive() {
     return false;
 }
 
-bool EditorView::OnCmdMsg(int id, CommandState* ui) {
-    if (m_problems->OnCmdMsg(id, ui))
-        return true;
-    switch (id) {
-    case ID_DATA_SEND:
-        if (ui)
-            return OnUpdateSend(ui);
-        OnDataSend();
-        return true;
-    case ID_GOTO_LINE:
-        if (ui)
-            ui->enabled = GetLength() > 0;
+void EditorView::AddCommandRows() {
+    const auto hasSelection = [this] { return textCursor().hasSelection(); };
+    // Cut and Delete keep a character whole, as typing does.
+    const auto removeSelection = [this](bool cut) {
+        if (!KeepsCharactersApart(textCursor().selectionStart(), textCursor().selectionEnd(), {},
+                                  EditSource::Inserted))
+            return;
+        if (cut)
+            this->cut();
         else
-            OnGoToLine();
-        return true;
-    case ID_NAVIGATE_BACK:
-    case ID_NAVIGATE_FORWARD:
-        if (ui)
-            ui->enabled = id == ID_NAVIGATE_BACK ? m_jumps.CanGoBack() : m_jumps.CanGoForward();
-        else
-            OnNavigate(id == ID_NAVIGATE_BACK);
-        return true;
-    case ID_GOTO_DEFINITION:
+            textCursor().removeSelectedText();
+    };
+    Rows()
+        .Add(
+            ID_DATA_SEND, [this] { OnDataSend(); }, [this] { return HoldsText(); })
+        .Add(
+            ID_GOTO_LINE, [this] { OnGoToLine(); }, [this] { return GetLength() > 0; })
+        .Add(
+            ID_NAVIGATE_BACK, [this] { OnNavigate(true); }, [this] { return m_jumps.CanGoBack(); })
+        .Add(
+            ID_NAVIGATE_FORWARD, [this] { OnNavigate(false); },
+            [this] { return m_jumps.CanGoForward(); })
         // Only BASIC refers to its lines (NumberedEditorView).
-        if (ui)
-            ui->enabled = false;
-        return true;
-    case ID_CARET_TOP:
-    case ID_CARET_END:
-        if (!ui)
-            SetCaret(id == ID_CARET_TOP ? 0 : GetLength());
-        return true;
-    case ID_EDIT_UNDO:
-        if (ui)
-            ui->enabled = document()->isUndoAvailable();
-        else
-            undo();
-        return true;
-    case ID_EDIT_REDO:
-        if (ui)
-            ui->enabled = document()->isRedoAvailable();
-        else
-            redo();
-        return true;
-    case ID_EDIT_CUT:
-    case ID_EDIT_COPY:
-    case ID_EDIT_CLEAR:
-        if (ui) {
-            ui->enabled = textCursor().hasSelection();
-        } else if (id == ID_EDIT_COPY) {
-            copy();
-        } else if (KeepsCharactersApart(textCursor().selectionStart(), textCursor().selectionEnd(),
-                                        {}, EditSource::Inserted)) {
-            if (id == ID_EDIT_CUT)
-                cut();
-            else
-                textCursor().removeSelectedText();
-        }
-        return true;
-    case ID_EDIT_PASTE:
-        if (ui)
-            ui->enabled = canPaste();
-        else
-            paste();
-        return true;
-    case ID_EDIT_FIND:
-    case ID_EDIT_REPLACE:
-        if (!ui)
-            m_shell.OpenFindReplace(id == ID_EDIT_FIND ? FindDialogMode::Find
-                                                       : FindDialogMode::Replace);
-        return true;
-    case ID_EDIT_REPEAT:
-        if (!ui)
-            m_shell.FindAgain();
-        return true;
-    case ID_EDIT_SELECT_ALL:
-        if (!ui)
-            selectAll();
-        return true;
-    default:
-        return m_printing->OnCmdMsg(id, ui);
-    }
+        .Add(ID_GOTO_DEFINITION, {}, [] { return false; })
+        .Add(ID_CARET_TOP, [this] { SetCaret(0); })
+        .Add(ID_CARET_END, [this] { SetCaret(GetLength()); })
+        .Add(
+            ID_EDIT_UNDO, [this] { undo(); }, [this] { return document()->isUndoAvailable(); })
+        .Add(
+            ID_EDIT_REDO, [this] { redo(); }, [this] { return document()->isRedoAvailable(); })
+        .Add(
+            ID_EDIT_CUT, [removeSelection] { removeSelection(true); }, hasSelection)
+        .Add(
+            ID_EDIT_COPY, [this] { copy(); }, hasSelection)
+        .Add(
+            ID_EDIT_CLEAR, [removeSelection] { removeSelection(false); }, hasSelection)
+        .Add(
+            ID_EDIT_PASTE, [this] { paste(); }, [this] { return canPaste(); })
+        .Add(ID_EDIT_FIND, [this] { m_shell.OpenFindReplace(FindDialogMode::Find); })
+        .Add(ID_EDIT_REPLACE, [this] { m_shell.OpenFindReplace(FindDialogMode::Replace); })
+        .Add(ID_EDIT_REPEAT, [this] { m_shell.FindAgain(); })
+        .Add(ID_EDIT_SELECT_ALL, [this] { selectAll(); });
+    m_problems->AddCommandRows(Rows());
+    m_printing->AddCommandRows(Rows());
 }
 
 bool EditorView::event(QEvent* event) {

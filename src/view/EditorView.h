@@ -64,8 +64,6 @@ public:
     bool IsModified() const override;
     void SetModified(bool modified) override;
 
-    bool OnCmdMsg(int id, CommandState* ui) override;
-
     // Puts `text` in place of the selection as typing or pasting does, as
     // one step of Undo. False, with nothing changed, when AcceptInput()
     // refuses it.
@@ -102,8 +100,9 @@ public:
 
 protected:
     IViewShell& Shell() const { return m_shell; }
-    // Enabled while the editor holds text (send, renumber, sort).
-    bool OnUpdateSend(CommandState* ui) const;
+    // Whether the editor holds text: send, renumber and sort are enabled
+    // while it does.
+    bool HoldsText() const;
     // Puts the caret at byte `offset` and the line in the middle of the view.
     void ShowOffset(std::size_t offset);
     // The document's bytes to the device under the transfer dialog; nothing
@@ -116,6 +115,9 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // The editing, finding and moving commands, and those of its parts
+    // (the problem marks, printing).
+    void AddCommandRows();
     // Where an edit comes from, which decides how a refusal is said: a key
     // (or the input method) in the status bar with a beep, so that the keys
     // typed after it still go into the text rather than into a box the user

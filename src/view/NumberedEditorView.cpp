@@ -57,6 +57,21 @@ QString FromCp932(std::string_view bytes) {
 NumberedEditorView::NumberedEditorView(IViewShell& shell, QWidget* parent)
     : EditorView(shell, parent) {
     new ReferenceLinks(*this);
+    const auto holdsText = [this] { return HoldsText(); };
+    Rows()
+        .Add(
+            ID_RENUMBER, [this] { OnRenumber(); }, holdsText)
+        .Add(
+            ID_SORT_LINES, [this] { OnSortLines(); }, holdsText)
+        .Add(
+            ID_TIDY, [this] { OnTidy(); }, holdsText)
+        .Add(
+            ID_TEXT_SEND, [this] { OnTextSend(); }, holdsText)
+        .Add(
+            ID_GOTO_DEFINITION, [this] { OnGoToDefinition(); },
+            [this] { return SourceKind() == DocKind::Basic && GetLength() > 0; })
+        // Line-numbered documents go as text only.
+        .Add(ID_DATA_SEND, {}, [] { return false; });
 }
 
 NumberedDocument* NumberedEditorView::Document() const {
@@ -70,44 +85,6 @@ bool NumberedEditorView::GetLineNumOutput() const {
 void NumberedEditorView::SetLineNumOutput(bool output) {
     if (Document())
         Document()->SetLineNumOutput(output);
-}
-
-bool NumberedEditorView::OnCmdMsg(int id, CommandState* ui) {
-    switch (id) {
-    case ID_RENUMBER:
-        if (ui)
-            return OnUpdateSend(ui);
-        OnRenumber();
-        return true;
-    case ID_SORT_LINES:
-        if (ui)
-            return OnUpdateSend(ui);
-        OnSortLines();
-        return true;
-    case ID_TIDY:
-        if (ui)
-            return OnUpdateSend(ui);
-        OnTidy();
-        return true;
-    case ID_TEXT_SEND:
-        if (ui)
-            return OnUpdateSend(ui);
-        OnTextSend();
-        return true;
-    case ID_GOTO_DEFINITION:
-        if (ui)
-            ui->enabled = SourceKind() == DocKind::Basic && GetLength() > 0;
-        else
-            OnGoToDefinition();
-        return true;
-    case ID_DATA_SEND:
-        // Line-numbered documents go as text only.
-        if (ui)
-            ui->enabled = false;
-        return true;
-    default:
-        return EditorView::OnCmdMsg(id, ui);
-    }
 }
 
 void NumberedEditorView::OnGoToDefinition() {

@@ -19,7 +19,6 @@ public:
 
     bool GetLineNumOutput() const override;
     void SetLineNumOutput(bool output) override;
-    bool OnCmdMsg(int id, CommandState* ui) override;
 
     void OnRenumber();
     void OnSortLines();

@@ -71,24 +71,11 @@ void SetPrinterHook(PrinterHook hook) {
 
 PrintCommands::PrintCommands(EditorView& view, IViewShell& shell) : m_view(view), m_shell(shell) {}
 
-bool PrintCommands::OnCmdMsg(int id, CommandState* ui) {
-    switch (id) {
-    case ID_FILE_PRINT:
-    case ID_FILE_PRINT_DIRECT:
-        if (!ui)
-            OnFilePrint(id == ID_FILE_PRINT);
-        return true;
-    case ID_FILE_PRINT_PREVIEW:
-        if (!ui)
-            OnFilePrintPreview();
-        return true;
-    case ID_PAGE_SETUP:
-        if (!ui)
-            OnFilePageSetup();
-        return true;
-    default:
-        return false;
-    }
+void PrintCommands::AddCommandRows(CommandRows& rows) {
+    rows.Add(ID_FILE_PRINT, [this] { OnFilePrint(true); })
+        .Add(ID_FILE_PRINT_DIRECT, [this] { OnFilePrint(false); })
+        .Add(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); })
+        .Add(ID_PAGE_SETUP, [this] { OnFilePageSetup(); });
 }
 
 std::unique_ptr<QPrinter> PrintCommands::MakePrinter() const {

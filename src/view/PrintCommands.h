@@ -11,7 +11,7 @@ namespace tessel {
 
 class EditorView;
 class IViewShell;
-struct CommandState;
+class CommandRows;
 struct PrintJob;
 
 // The printing commands of one editor window, and the window's page setup:
@@ -21,8 +21,8 @@ class PrintCommands {
 public:
     PrintCommands(EditorView& view, IViewShell& shell);
 
-    // Handles the four commands; false for any other.
-    bool OnCmdMsg(int id, CommandState* ui);
+    // The four commands, as rows of the view's `rows`.
+    void AddCommandRows(CommandRows& rows);
 
     void OnFilePrint(bool showDialog);
     void OnFilePrintPreview();

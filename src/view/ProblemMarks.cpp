@@ -332,33 +332,28 @@ bool ProblemMarks::Mend(int from, StringId message) {
     return false;
 }
 
-bool ProblemMarks::OnCmdMsg(int id, CommandState* ui) {
-    switch (id) {
-    case ID_NEXT_PROBLEM:
-    case ID_PREV_PROBLEM:
-        if (ui)
-            ui->enabled = Active() && (Pending() || !m_marks.empty());
-        else
-            GoToNext(id == ID_NEXT_PROBLEM);
-        return true;
-    case ID_MEND_PROBLEM: {
-        if (Pending() && !ui)
-            Refresh();
-        const int caret = m_view.textCursor().position();
-        for (const std::size_t i : MarksAt(caret)) {
-            if (m_marks[i].fixTitle.isEmpty())
-                continue;
-            if (!ui)
-                Mend(m_marks[i].From(), m_marks[i].message);
-            return true;
-        }
-        if (ui)
-            ui->enabled = false;
-        return true;
-    }
-    default:
-        return false;
-    }
+void ProblemMarks::AddCommandRows(CommandRows& rows) {
+    const auto any = [this] { return Active() && (Pending() || !m_marks.empty()); };
+    // The first mark at the caret that has a mend.
+    const auto mendable = [this]() -> const ProblemMark* {
+        for (const std::size_t i : MarksAt(m_view.textCursor().position()))
+            if (!m_marks[i].fixTitle.isEmpty())
+                return &m_marks[i];
+        return nullptr;
+    };
+    rows.Add(
+            ID_NEXT_PROBLEM, [this] { GoToNext(true); }, any)
+        .Add(
+            ID_PREV_PROBLEM, [this] { GoToNext(false); }, any)
+        .Add(
+            ID_MEND_PROBLEM,
+            [this, mendable] {
+                if (Pending())
+                    Refresh();
+                if (const ProblemMark* mark = mendable())
+                    Mend(mark->From(), mark->message);
+            },
+            [mendable] { return mendable() != nullptr; });
 }
 
 } // namespace tessel

@@ -45,7 +45,7 @@ struct ProblemMark {
 // Shift+F8 go from problem to problem, and a mend is one step of Undo.
 // Only the kinds of document whose lines have numbers are read; a DATA
 // window has no marks and costs nothing.
-class ProblemMarks : public QObject, public ICommandTarget {
+class ProblemMarks : public QObject {
     Q_OBJECT
 
 public:
@@ -88,8 +88,8 @@ public:
     // Undo. False when there is none (or the editor refused the edit).
     bool Mend(int from, StringId message);
 
-    // F8, Shift+F8 and the mend at the caret.
-    bool OnCmdMsg(int id, CommandState* ui) override;
+    // F8, Shift+F8 and the mend at the caret, as rows of the view's `rows`.
+    void AddCommandRows(CommandRows& rows);
 
     // The colour of a severity's line, for a palette's base.
     static QColor ColorOf(Severity severity, const QPalette& palette);

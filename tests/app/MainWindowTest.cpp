@@ -1,4 +1,5 @@
 #include "app/ComSettingsDialog.h"
+#include "app/CommandRouter.h"
 #include "app/CommandTable.h"
 #include "app/DocumentType.h"
 #include "app/FileSaveDialog.h"
@@ -19,6 +20,7 @@
 #include "sys/Platform.h"
 #include "sys/SysCalls.h"
 #include "ui/CommandIds.h"
+#include "ui/CommandTarget.h"
 #include "ui/DialogFields.h"
 #include "view/FindReplaceDialog.h"
 #include "view/NumberedEditorView.h"
@@ -356,6 +358,98 @@ TEST(MainWindow, CommandsAreDisabledWhereNobodyHandlesThem) {
     h.View()->insertPlainText(QStringLiteral("10 PRINT"));
     EXPECT_TRUE(h.State(ID_RENUMBER).enabled);
     EXPECT_TRUE(h.State(ID_SORT_LINES).enabled);
+}
+
+// A target whose rows a test fills in.
+struct RowsTarget : ICommandTarget {
+    using ICommandTarget::Rows;
+};
+
+TEST(Commands, TheFirstTargetWithARowDecidesAndAskingItsStateRunsNothing) {
+    RowsTarget view;
+    RowsTarget frame;
+    CommandRouter router([&] { return std::vector<ICommandTarget*>{&view, &frame}; });
+    int viewRuns = 0;
+    int frameRuns = 0;
+    bool viewEnabled = false;
+    bool frameChecked = true;
+    // 1: the frame's alone. 2: both, the view's disabled. 3: the view takes
+    // it and does nothing. 4: nobody.
+    view.Rows()
+        .Add(
+            2, [&] { ++viewRuns; }, [&] { return viewEnabled; })
+        .Add(3, {});
+    frame.Rows()
+        .AddCheck(
+            1, [&] { ++frameRuns; }, [&] { return frameChecked; })
+        .Add(2, [&] { ++frameRuns; })
+        .Add(3, [&] { ++frameRuns; });
+
+    const CommandState first = router.State(1);
+    EXPECT_TRUE(first.enabled);
+    EXPECT_TRUE(first.checkable);
+    EXPECT_TRUE(first.checked);
+    EXPECT_FALSE(router.State(2).enabled); // the view's row, not the frame's
+    EXPECT_TRUE(router.State(3).enabled);
+    EXPECT_FALSE(router.State(3).checkable);
+    EXPECT_FALSE(router.State(4).enabled);
+    EXPECT_EQ(viewRuns + frameRuns, 0);
+
+    EXPECT_FALSE(router.Execute(2)); // disabled: neither runs
+    EXPECT_TRUE(router.Execute(3));
+    EXPECT_FALSE(router.Execute(4));
+    EXPECT_EQ(viewRuns + frameRuns, 0);
+    viewEnabled = true;
+    EXPECT_TRUE(router.Execute(2));
+    EXPECT_TRUE(router.Execute(1));
+    EXPECT_EQ(viewRuns, 1);
+    EXPECT_EQ(frameRuns, 1);
+
+    // The actions follow: a check mark that turns off, a row that appears.
+    QAction* checked = router.Action(1);
+    QAction* later = router.Action(4);
+    frameChecked = false;
+    frame.Rows().Add(4, [] {});
+    router.UpdateActions();
+    EXPECT_TRUE(checked->isCheckable());
+    EXPECT_FALSE(checked->isChecked());
+    EXPECT_TRUE(later->isEnabled());
+
+    // A later row for an id takes the earlier one's place in its table.
+    view.Rows().Add(2, {}, [] { return false; });
+    EXPECT_EQ(view.Rows().Size(), 2u);
+    EXPECT_FALSE(router.Execute(2));
+    EXPECT_EQ(viewRuns, 1);
+}
+
+TEST(Commands, EveryItemOfTheMenusAndTheToolbarIsACommandOfTheTable) {
+    const auto isCommand = [](int id) { return FindCommand(id) != nullptr; };
+    for (const bool documentOpen : {false, true})
+        for (const MenuInfo& menu : MenuBar(documentOpen))
+            for (const int id : menu.items)
+                EXPECT_TRUE(id <= kSeparator || isCommand(id)) << menu.title << " " << id;
+    for (const int id : NewMenuCommands())
+        EXPECT_TRUE(isCommand(id)) << id;
+    for (const int id : ToolbarCommands())
+        EXPECT_TRUE(id == kSeparator || isCommand(id)) << id;
+}
+
+TEST(Commands, AViewOfLinesHandlesSomeOfItsBasesCommandsOtherwise) {
+    AppHarness h;
+    h.Execute(ID_NEW_DATA);
+    h.View()->insertPlainText(QStringLiteral("1,2"));
+    EXPECT_TRUE(h.State(ID_DATA_SEND).enabled);
+    EXPECT_FALSE(h.State(ID_GOTO_DEFINITION).enabled);
+    EXPECT_EQ(h.View()->CommandRowFor(ID_TIDY), nullptr);
+
+    h.Execute(ID_NEW_BASIC);
+    h.View()->insertPlainText(QStringLiteral("10 GOTO 10"));
+    EXPECT_FALSE(h.State(ID_DATA_SEND).enabled); // as text only
+    EXPECT_TRUE(h.State(ID_GOTO_DEFINITION).enabled);
+    EXPECT_TRUE(h.State(ID_TIDY).enabled);
+    // The frame's rows are there once its docks are.
+    EXPECT_NE(h.Frame().CommandRowFor(ID_VIEW_PROBLEMS), nullptr);
+    EXPECT_NE(h.Frame().CommandRowFor(ID_FIND_REFERENCES), nullptr);
 }
 
 TEST(MainWindow, RedoFromTheMenuAndFromBothOfItsKeys) {
