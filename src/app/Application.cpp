@@ -72,7 +72,7 @@ namespace tessel {
 
 Application::Application(std::string profilePath)
     : m_profile(std::move(profilePath)), m_router(std::make_unique<CommandRouter>([this] {
-          std::vector<ICommandTarget*> chain;
+          std::vector<CommandTarget*> chain;
           if (m_mainFrame) {
               if (DocumentWindow* child = m_mainFrame->ActiveChild()) {
                   chain.push_back(child->GetActiveView());

@@ -45,7 +45,7 @@ QAction* CommandRouter::Action(int id) {
 bool CommandRouter::Execute(int id) {
     // A command that is disabled now (its state may have changed since the
     // menu was drawn) is not carried out.
-    for (ICommandTarget* target : m_chain()) {
+    for (CommandTarget* target : m_chain()) {
         const CommandRow* row = target->CommandRowFor(id);
         if (!row)
             continue;
@@ -59,7 +59,7 @@ bool CommandRouter::Execute(int id) {
 }
 
 CommandState CommandRouter::State(int id) const {
-    for (ICommandTarget* target : m_chain())
+    for (CommandTarget* target : m_chain())
         if (const CommandRow* row = target->CommandRowFor(id))
             return row->State();
     CommandState none;

@@ -21,7 +21,7 @@ class CommandRouter : public QObject {
 
 public:
     // `chain` gives the targets in routing order at the moment of asking.
-    using Chain = std::function<std::vector<ICommandTarget*>()>;
+    using Chain = std::function<std::vector<CommandTarget*>()>;
 
     explicit CommandRouter(Chain chain, QObject* parent = nullptr);
 

@@ -28,7 +28,7 @@ class IMessageSink;
 // The window of one document: it owns the document and its one view, and
 // handles the document's own commands (save, save as, close) and its own
 // (Ctrl+F4 closes it).
-class DocumentWindow : public QMdiSubWindow, public ICommandTarget {
+class DocumentWindow : public QMdiSubWindow, public CommandTarget {
     Q_OBJECT
 
 public:
@@ -40,7 +40,7 @@ public:
     EditorView* GetActiveView() const { return m_view; }
     DocumentType& Template() const { return *m_template; }
     // The document's commands, asked between the view and this frame.
-    ICommandTarget* DocumentTarget() { return &m_documentTarget; }
+    CommandTarget* DocumentTarget() { return &m_documentTarget; }
 
     // Saves the document under its own name, asking for one when it has
     // none (or `saveAs`). False when nothing was saved.
@@ -96,7 +96,7 @@ protected:
 
 private:
     // Save, Save As and Close.
-    class DocCommands final : public ICommandTarget {
+    class DocCommands final : public CommandTarget {
     public:
         explicit DocCommands(DocumentWindow& frame);
     };

@@ -56,7 +56,7 @@ QRect CascadeRect(QSize area, int step, int index);
 
 // The main window: the document windows, menus, toolbar and status bar, and
 // the settings commands that apply to every open view.
-class MainWindow : public QMainWindow, public ICommandTarget {
+class MainWindow : public QMainWindow, public CommandTarget {
     Q_OBJECT
 
 public:

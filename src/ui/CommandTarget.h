@@ -50,23 +50,23 @@ private:
 };
 
 // Anything that handles commands: views, documents, frames, the application.
-// Commands travel along a chain of targets (the active view, its document,
-// its child frame, the main frame, the application); the first target that
+// Commands travel along a chain of targets (the active view, its document's
+// commands, its document window, the main window, the application); the first target that
 // has a row for a command decides its state and carries it out. A command
 // that no target in the chain handles is shown disabled. A target fills in
 // its rows where it is made.
-class ICommandTarget {
+class CommandTarget {
 public:
-    virtual ~ICommandTarget() = default;
-    ICommandTarget(const ICommandTarget&) = delete;
-    ICommandTarget& operator=(const ICommandTarget&) = delete;
+    virtual ~CommandTarget() = default;
+    CommandTarget(const CommandTarget&) = delete;
+    CommandTarget& operator=(const CommandTarget&) = delete;
 
     // This target's row for command `id`, or nullptr when it does not
     // handle it.
     const CommandRow* CommandRowFor(int id) const { return m_rows.Find(id); }
 
 protected:
-    ICommandTarget() = default;
+    CommandTarget() = default;
     CommandRows& Rows() { return m_rows; }
 
 private:

@@ -25,7 +25,7 @@ class IViewShell;
 // The editing window of a document: the text lives here, as code page 932
 // bytes shown through the editor widget. DATA documents use this view;
 // line-numbered documents use NumberedEditorView.
-class EditorView : public QPlainTextEdit, public IEditText, public ICommandTarget {
+class EditorView : public QPlainTextEdit, public IEditText, public CommandTarget {
     Q_OBJECT
 
 public:

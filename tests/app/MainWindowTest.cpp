@@ -361,14 +361,14 @@ TEST(MainWindow, CommandsAreDisabledWhereNobodyHandlesThem) {
 }
 
 // A target whose rows a test fills in.
-struct RowsTarget : ICommandTarget {
-    using ICommandTarget::Rows;
+struct RowsTarget : CommandTarget {
+    using CommandTarget::Rows;
 };
 
 TEST(Commands, TheFirstTargetWithARowDecidesAndAskingItsStateRunsNothing) {
     RowsTarget view;
     RowsTarget frame;
-    CommandRouter router([&] { return std::vector<ICommandTarget*>{&view, &frame}; });
+    CommandRouter router([&] { return std::vector<CommandTarget*>{&view, &frame}; });
     int viewRuns = 0;
     int frameRuns = 0;
     bool viewEnabled = false;
