@@ -236,10 +236,6 @@ void ProgramModel::RemoveNumber(const ProgramLine& line) {
     m_present[line.number / 64] &= ~(std::uint64_t{1} << (line.number % 64));
 }
 
-bool ProgramModel::Present(std::uint32_t number) const {
-    return number <= kMaxLineNum && ((m_present[number / 64] >> (number % 64)) & 1) != 0;
-}
-
 std::size_t ProgramModel::LinesWithNumber(std::uint32_t number) const {
     if (!Present(number))
         return 0;
