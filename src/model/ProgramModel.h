@@ -192,7 +192,11 @@ private:
     void AddNumber(const ProgramLine& line);
     void AddSharedNumber(std::uint32_t number); // a second line or more with it
     void RemoveNumber(const ProgramLine& line);
-    bool Present(std::uint32_t number) const;
+    // Whether a line carries `number`; inline, as the problems and the index
+    // ask it for every reference.
+    bool Present(std::uint32_t number) const {
+        return number <= kMaxLineNum && ((m_present[number / 64] >> (number % 64)) & 1) != 0;
+    }
     std::size_t ReferencesBefore(std::uint32_t line) const;
 
     // Problems of one line, whose references are `refs`, appended to `out`;
