@@ -87,9 +87,6 @@ ByteClass ClassOf(char c) {
 bool IsLetter(char c) {
     return ClassOf(c) == kLetter;
 }
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 bool IsHexDigit(char c) {
     return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }

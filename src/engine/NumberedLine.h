@@ -34,6 +34,11 @@ public:
 inline bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
+// The blanks that may stand before a line's number, between the words of a
+// line, or fill a blank line: spaces and tabs.
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // The value of the digit run at the start of `text` and its length. A run too
 // long for 32 bits gives a value above kMaxLineNum.

@@ -9,10 +9,6 @@
 namespace tessel {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 // The blanks and tabs a line begins with.
 std::size_t Indent(std::string_view line) {
     const auto end = std::ranges::find_if_not(line, IsBlank);

@@ -3,7 +3,6 @@
 #include "encoding/Cp932.h"
 #include "engine/BasicLexer.h"
 #include "engine/NumberedLine.h"
-#include "model/LineBlanks.h"
 #include "settings/AppSettings.h"
 
 #include <algorithm>

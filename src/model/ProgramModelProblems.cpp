@@ -3,7 +3,6 @@
 #include "encoding/Cp932.h"
 #include "engine/LineTable.h"
 #include "engine/NumberedLine.h"
-#include "model/LineBlanks.h"
 
 #include <algorithm>
 
