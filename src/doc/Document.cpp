@@ -248,34 +248,17 @@ bool Document::IsLineWithin(std::string_view line, std::size_t limit) {
 bool Document::PrepareLines(std::string& text, LineLengthCheck check) {
     if (text.empty())
         return false;
-    std::string result;
-    result.reserve(text.size());
-    std::size_t pos = 0;
-    std::size_t index = 0;
-    while (pos < text.size()) {
-        const std::size_t span = NextLine(text, pos).span;
-        const std::string_view original = std::string_view(text).substr(pos, span);
-        std::string expanded;
-        std::string_view line = original;
-        if (original.find('\t') != std::string_view::npos) {
-            expanded.assign(original);
-            ExpandTabs(expanded);
-            line = expanded;
-        }
-        if (check == LineLengthCheck::Refuse && !IsLineWithin(line, kMaxLineLength)) {
-            MoveCaret(pos);
-            const std::size_t length = NextLine(line, 0).length;
-            TextResult refusal = TextResult::At(IDS_LINE_TOO_LONG, index, pos);
-            refusal.place = LongLinePlace(index, LineNumberOf(line.substr(0, length)), length);
-            ShowMessage(refusal);
-            return false;
-        }
-        result += line;
-        pos += span;
-        ++index;
-    }
-    text = std::move(result);
-    return true;
+    const std::optional<LongLine> tooLong = ExpandLineTabs(
+        text, m_settings.tabStop,
+        check == LineLengthCheck::Refuse ? std::optional(kMaxLineLength) : std::nullopt);
+    if (!tooLong)
+        return true;
+    MoveCaret(tooLong->offset);
+    TextResult refusal = TextResult::At(IDS_LINE_TOO_LONG, tooLong->line, tooLong->offset);
+    refusal.place =
+        LongLinePlace(tooLong->line, LineNumberOf(tooLong->expanded), tooLong->expanded.size());
+    ShowMessage(refusal);
+    return false;
 }
 
 bool Document::ToDeviceLineEnds(std::string& text) const {
