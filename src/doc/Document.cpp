@@ -173,11 +173,11 @@ void Document::RefuseEndCode(std::string_view text, std::size_t offset) {
     const TextPlace place = PlaceAt(text, offset);
     const std::string_view line = text.substr(place.offset - place.column);
     MoveCaret(place.offset);
-    TextResult result = TextResult::At(IDS_END_CODE_INSIDE, place.line, place.offset);
-    result.column = place.column;
-    result.place = EndCodePlace(place.line, LineNumberOf(line.substr(0, NextLine(line, 0).length)),
-                                place.column);
-    ShowMessage(result);
+    Problem problem = Problem::AtLine(IDS_END_CODE_INSIDE, place.line, place.offset);
+    problem.column = place.column;
+    ShowProblem(problem,
+                EndCodePlace(place.line, LineNumberOf(line.substr(0, NextLine(line, 0).length)),
+                             place.column));
 }
 
 bool Document::GetSendText(std::string& out, SendNumbers /*numbers*/) {
@@ -222,11 +222,11 @@ void Document::ShowMessage(unsigned id) {
     m_messages.ShowMessage(id);
 }
 
-void Document::ShowMessage(const TextResult& result) {
-    if (result.HasLine() || !result.place.Ok())
-        m_messages.ShowLineMessage(result.code, result.line, result.column, result.place);
+void Document::ShowProblem(const Problem& problem, const Problem& place) {
+    if (problem.HasLine() || !place.Ok())
+        m_messages.ShowLineMessage(problem.message, problem.line, problem.column, place);
     else
-        m_messages.ShowMessage(result.code);
+        m_messages.ShowMessage(problem.message);
 }
 
 void Document::MoveCaret(std::size_t offset) {
@@ -254,10 +254,9 @@ bool Document::PrepareLines(std::string& text, LineLengthCheck check) {
     if (!tooLong)
         return true;
     MoveCaret(tooLong->offset);
-    TextResult refusal = TextResult::At(IDS_LINE_TOO_LONG, tooLong->line, tooLong->offset);
-    refusal.place =
-        LongLinePlace(tooLong->line, LineNumberOf(tooLong->expanded), tooLong->expanded.size());
-    ShowMessage(refusal);
+    ShowProblem(
+        Problem::AtLine(IDS_LINE_TOO_LONG, tooLong->line, tooLong->offset),
+        LongLinePlace(tooLong->line, LineNumberOf(tooLong->expanded), tooLong->expanded.size()));
     return false;
 }
 

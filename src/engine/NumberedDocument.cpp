@@ -39,13 +39,6 @@ void NumberedDocument::ReportLineError(const Problem& problem, const Problem& pl
     ShowProblem(problem, place);
 }
 
-void NumberedDocument::ShowProblem(const Problem& problem, const Problem& place) {
-    TextResult result = TextResult::At(problem.message, problem.line, problem.offset);
-    result.column = problem.column;
-    result.place = place;
-    ShowMessage(result);
-}
-
 // --- Sorting ----------------------------------------------------------------
 
 bool NumberedDocument::SortLines() {
@@ -73,16 +66,10 @@ bool NumberedDocument::SortLines() {
 std::optional<std::uint32_t> NumberedDocument::LowestLineNumber() {
     m_lastTable.reset();
     std::unique_ptr<BuiltTable> built = BuildEditorTable();
-    // No table without numbers: renumbering will say why. A duplicate
-    // leaves every line in the table, in text order.
-    const unsigned code = built->result.problem.message;
-    if (code == IDS_LINE_NO_NUMBER || code == IDS_LINE_OUT_OF_RANGE || built->lines.empty())
-        return std::nullopt;
-    const auto& records = built->lines.Records();
-    const std::uint32_t lowest = built->result.Ok()
-                                     ? records.front().number
-                                     : std::ranges::min(records, {}, &NumberedLine::number).number;
-    m_lastTable = std::move(built);
+    const std::optional<std::uint32_t> lowest =
+        tessel::LowestLineNumber(built->lines, built->result);
+    if (lowest)
+        m_lastTable = std::move(built);
     return lowest;
 }
 
@@ -206,23 +193,15 @@ std::string NumberedDocument::SerializeStore() {
 
 bool NumberedDocument::TidyLines(TidyResult& result) {
     const std::string text = GetEditText();
-    const std::string own = TextWithoutAddedNumbers();
-    std::string tidied;
-    result = Tidy(own, TextEncoding::Cp932, tidied);
-    if (!result.Ok()) {
-        // Removing the added numbers keeps the lines: the line is the
-        // editor's line too. The message says how it begins in the file.
-        const std::size_t offset = LineStart(text, result.line);
-        const std::size_t start = LineStart(own, result.line);
-        MoveCaret(offset);
-        TextResult refusal = TextResult::At(IDS_LINE_NO_NUMBER, result.line, offset);
-        refusal.place = NoNumberPlace(result.line, own.substr(start, NextLine(own, start).length));
-        ShowMessage(refusal);
+    const TidiedText tidied = TidyShownText(text, !GetLineNumOutput());
+    result = tidied.report;
+    if (!tidied.Ok()) {
+        ReportLineError(tidied.problem, tidied.place);
         return false;
     }
     if (!result.numbered)
         return true;
-    if (tidied != text && !SetEditText(tidied)) {
+    if (tidied.text != text && !SetEditText(tidied.text)) {
         SetEditText(text);
         ShowMessage(IDS_NO_MEMORY);
         return false;

@@ -83,8 +83,6 @@ protected:
     bool RenumberLines(unsigned newStart, unsigned oldStart, unsigned step, References references);
     // Reports a failed table build: caret to the line, then the message.
     void ReportLineError(const Problem& problem, const Problem& place);
-    // Shows a problem about a line with what names its place.
-    void ShowProblem(const Problem& problem, const Problem& place);
 
     bool m_numbersChanged = false;
     bool m_writeNumbers = true;
