@@ -204,9 +204,7 @@ bool DocumentManager::RunFileDialog(FilePrompt& prompt) {
     } else {
         auto saveDialog = std::make_unique<FileSaveDialog>(m_app.Window(), title);
         save = saveDialog.get();
-        save->lineNumbers = prompt.lineNum;
-        save->lineNumbersEnabled = prompt.lineNumEnabled;
-        save->utf8 = prompt.utf8;
+        save->SetOptions({prompt.lineNum, prompt.utf8}, prompt.lineNumEnabled);
         dialog = std::move(saveDialog);
     }
     dialog->setNameFilters(prompt.filters);
@@ -221,8 +219,8 @@ bool DocumentManager::RunFileDialog(FilePrompt& prompt) {
     prompt.fileNames = dialog->selectedFiles();
     prompt.fileName = prompt.fileNames.constFirst();
     if (save) {
-        prompt.lineNum = save->lineNumbers;
-        prompt.utf8 = save->utf8;
+        prompt.lineNum = save->Chosen().lineNumbers;
+        prompt.utf8 = save->Chosen().utf8;
     }
     return true;
 }

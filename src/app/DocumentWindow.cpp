@@ -13,6 +13,7 @@
 #include "engine/FileShape.h"
 #include "engine/NumberedDocument.h"
 #include "res/StringTable.h"
+#include "sys/FileIo.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
 #include "view/NumberedEditorView.h"
@@ -155,15 +156,18 @@ QString NulCutText(unsigned id, const QString& path, const Document::NulCut& cut
 
 bool DocumentWindow::DoSave(bool saveAs) {
     QString path = QFile::decodeName(m_document->GetPathName().c_str());
-    // A document without a file, or whose file is gone or read-only, is
-    // saved under a name the user chooses.
-    const QFileInfo info(path);
-    // A file that cannot be written goes under another name; say why first.
-    if (!saveAs && !path.isEmpty() && info.exists() && !info.isWritable())
+    // A document without a file, or whose file is gone or may not be
+    // replaced (the file, or the folder its replacement is made in, is not
+    // the user's to write), is saved under a name the user chooses.
+    const std::string& current = m_document->GetPathName();
+    const bool exists = !saveAs && !current.empty() && StampOf(current).exists;
+    const bool replaceable = exists && !CheckWritable(current);
+    // A file that cannot be replaced goes under another name; say why first.
+    if (exists && !replaceable)
         ShowMessageBox({this, LoadQString(AFX_IDS_APP_TITLE),
-                        LoadQString(IDS_FILE_READ_ONLY).arg(info.fileName()),
+                        LoadQString(IDS_FILE_READ_ONLY).arg(QFileInfo(path).fileName()),
                         QMessageBox::Information, QMessageBox::Ok});
-    if (saveAs || path.isEmpty() || !info.exists() || !info.isWritable()) {
+    if (!replaceable) {
         QString name = path.isEmpty() ? ProposedName(QString::fromStdString(m_document->GetTitle()),
                                                      m_template->Extension())
                                       : path;

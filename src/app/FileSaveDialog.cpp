@@ -33,12 +33,17 @@ FileSaveDialog::FileSaveDialog(QWidget* parent, const QString& caption)
             [this](const QString& filter) { OnTypeChange(nameFilters().indexOf(filter) + 1); });
 }
 
+void FileSaveDialog::SetOptions(const Options& options, bool lineNumbersEnabled) {
+    m_options = options;
+    m_lineNumbersEnabled = lineNumbersEnabled;
+}
+
 void FileSaveDialog::showEvent(QShowEvent* event) {
     if (!m_initialised) {
         m_initialised = true;
-        m_btnLineNum->setChecked(lineNumbers);
-        m_btnLineNum->setEnabled(lineNumbersEnabled);
-        m_btnUtf8->setChecked(utf8);
+        m_btnLineNum->setChecked(m_options.lineNumbers);
+        m_btnLineNum->setEnabled(m_lineNumbersEnabled);
+        m_btnUtf8->setChecked(m_options.utf8);
     }
     QFileDialog::showEvent(event);
 }
@@ -52,8 +57,8 @@ void FileSaveDialog::OnTypeChange(qsizetype index) {
 
 void FileSaveDialog::done(int result) {
     if (result == QDialog::Accepted) {
-        lineNumbers = m_btnLineNum->isChecked();
-        utf8 = m_btnUtf8->isChecked();
+        m_options.lineNumbers = m_btnLineNum->isChecked();
+        m_options.utf8 = m_btnUtf8->isChecked();
     }
     QFileDialog::done(result);
 }

@@ -15,22 +15,27 @@ class FileSaveDialog : public QFileDialog {
     Q_OBJECT
 
 public:
+    // The check boxes' states.
+    struct Options {
+        bool lineNumbers = true;
+        bool utf8 = false;
+    };
+
     explicit FileSaveDialog(QWidget* parent = nullptr, const QString& caption = {});
 
-    // The check box's state: given before the dialog opens, read back when a
-    // name is accepted, whether the box is enabled or not.
-    bool lineNumbers = true;
-    // When false the check box starts disabled.
-    bool lineNumbersEnabled = true;
-    // The UTF-8 check box's state, in and out as lineNumbers.
-    bool utf8 = false;
+    // What the check boxes open with; when `lineNumbersEnabled` is false the
+    // line-number box starts disabled. Before the dialog is shown.
+    void SetOptions(const Options& options, bool lineNumbersEnabled);
+    // The check boxes' states when a name was accepted, whether the
+    // line-number box is enabled or not; until then, what they opened with.
+    const Options& Chosen() const { return m_options; }
 
-    // A name accepted: the check boxes' states go to lineNumbers and utf8.
+    // A name accepted: the check boxes' states are kept for Chosen().
     void done(int result) override;
 
 protected:
-    // Puts lineNumbers and utf8 into the check boxes and disables the
-    // first unless allowed.
+    // Puts the options into the check boxes and disables the first unless
+    // allowed.
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -40,6 +45,8 @@ private:
 
     QCheckBox* m_btnLineNum;
     QCheckBox* m_btnUtf8;
+    Options m_options;
+    bool m_lineNumbersEnabled = true;
     bool m_initialised = false;
 };
 

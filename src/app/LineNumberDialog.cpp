@@ -12,9 +12,11 @@
 
 namespace tessel {
 
-LineNumberDialog::LineNumberDialog(QWidget* parent)
-    : QDialog(parent), m_start(MakeDigitsField({}, QStringLiteral("startLine"), this)),
-      m_step(MakeDigitsField({}, QStringLiteral("step"), this)) {
+LineNumberDialog::LineNumberDialog(const LineNumbering& current, QWidget* parent)
+    : QDialog(parent), m_start(MakeDigitsField(QString::number(current.startLine),
+                                               QStringLiteral("startLine"), this)),
+      m_step(MakeDigitsField(QString::number(current.lineStep), QStringLiteral("step"), this)),
+      m_choice(current) {
     setWindowTitle(LoadQString(IDS_LINENUM_CAPTION));
     auto* form = new QFormLayout(this);
     // What the two numbers are for, in a few lines above them.
@@ -28,16 +30,16 @@ LineNumberDialog::LineNumberDialog(QWidget* parent)
     form->addRow(MakeOkCancel(this));
 }
 
-int LineNumberDialog::exec() {
-    m_start->setText(QString::number(startLine));
-    m_step->setText(QString::number(lineStep));
-    return QDialog::exec();
+std::optional<LineNumbering> LineNumberDialog::Choose() {
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return m_choice;
 }
 
 void LineNumberDialog::accept() {
     // The start line is checked before the step.
-    if (!ReadUnsignedField(m_start, kStartLineSetting, startLine) ||
-        !ReadUnsignedField(m_step, kLineStepSetting, lineStep))
+    if (!ReadUnsignedField(m_start, kStartLineSetting, m_choice.startLine) ||
+        !ReadUnsignedField(m_step, kLineStepSetting, m_choice.lineStep))
         return;
     QDialog::accept();
 }

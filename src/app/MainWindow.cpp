@@ -388,22 +388,22 @@ void MainWindow::Receive(DocumentType* docTemplate) {
 
 void MainWindow::OnTabStop() {
     TabStopDialog dialog(m_app.Settings().tabStop, this);
-    if (dialog.exec() != QDialog::Accepted)
+    const std::optional<unsigned> chosen = dialog.Choose();
+    if (!chosen)
         return;
-    const unsigned width = dialog.tabStop;
+    const unsigned width = *chosen;
     m_app.Settings().tabStop = width;
     m_app.StoreSettings(SettingGroup::TabStop);
     ApplyToEveryView([width](EditorView& view) { view.SetTabStops(width); });
 }
 
 void MainWindow::OnLineNumSettings() {
-    LineNumberDialog dialog(this);
-    dialog.startLine = m_app.Settings().startLine;
-    dialog.lineStep = m_app.Settings().lineStep;
-    if (dialog.exec() != QDialog::Accepted)
+    LineNumberDialog dialog({m_app.Settings().startLine, m_app.Settings().lineStep}, this);
+    const std::optional<LineNumbering> chosen = dialog.Choose();
+    if (!chosen)
         return;
-    m_app.Settings().startLine = dialog.startLine;
-    m_app.Settings().lineStep = dialog.lineStep;
+    m_app.Settings().startLine = chosen->startLine;
+    m_app.Settings().lineStep = chosen->lineStep;
     m_app.StoreSettings(SettingGroup::LineNumbers);
 }
 

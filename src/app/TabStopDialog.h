@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class QLineEdit;
 
 namespace tessel {
@@ -13,12 +15,14 @@ class TabStopDialog : public QDialog {
 public:
     explicit TabStopDialog(unsigned tabStop, QWidget* parent = nullptr);
 
-    unsigned tabStop;
+    // Runs the dialog: the width chosen on OK, none on Cancel.
+    std::optional<unsigned> Choose();
 
     void accept() override;
 
 private:
     QLineEdit* m_field;
+    unsigned m_tabStop;
 };
 
 } // namespace tessel

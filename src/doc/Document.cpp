@@ -173,11 +173,11 @@ void Document::RefuseEndCode(std::string_view text, std::size_t offset) {
     const TextPlace place = PlaceAt(text, offset);
     const std::string_view line = text.substr(place.offset - place.column);
     MoveCaret(place.offset);
-    TextResult result = TextResult::At(IDS_END_CODE_INSIDE, place.line, place.offset);
-    result.column = place.column;
-    result.place = EndCodePlace(place.line, LineNumberOf(line.substr(0, NextLine(line, 0).length)),
-                                place.column);
-    ShowMessage(result);
+    Problem problem = Problem::AtLine(IDS_END_CODE_INSIDE, place.line, place.offset);
+    problem.column = place.column;
+    ShowProblem(problem,
+                EndCodePlace(place.line, LineNumberOf(line.substr(0, NextLine(line, 0).length)),
+                             place.column));
 }
 
 bool Document::GetSendText(std::string& out, SendNumbers /*numbers*/) {
@@ -222,11 +222,11 @@ void Document::ShowMessage(unsigned id) {
     m_messages.ShowMessage(id);
 }
 
-void Document::ShowMessage(const TextResult& result) {
-    if (result.HasLine() || !result.place.Ok())
-        m_messages.ShowLineMessage(result.code, result.line, result.column, result.place);
+void Document::ShowProblem(const Problem& problem, const Problem& place) {
+    if (problem.HasLine() || !place.Ok())
+        m_messages.ShowLineMessage(problem.message, problem.line, problem.column, place);
     else
-        m_messages.ShowMessage(result.code);
+        m_messages.ShowMessage(problem.message);
 }
 
 void Document::MoveCaret(std::size_t offset) {
@@ -248,34 +248,16 @@ bool Document::IsLineWithin(std::string_view line, std::size_t limit) {
 bool Document::PrepareLines(std::string& text, LineLengthCheck check) {
     if (text.empty())
         return false;
-    std::string result;
-    result.reserve(text.size());
-    std::size_t pos = 0;
-    std::size_t index = 0;
-    while (pos < text.size()) {
-        const std::size_t span = NextLine(text, pos).span;
-        const std::string_view original = std::string_view(text).substr(pos, span);
-        std::string expanded;
-        std::string_view line = original;
-        if (original.find('\t') != std::string_view::npos) {
-            expanded.assign(original);
-            ExpandTabs(expanded);
-            line = expanded;
-        }
-        if (check == LineLengthCheck::Refuse && !IsLineWithin(line, kMaxLineLength)) {
-            MoveCaret(pos);
-            const std::size_t length = NextLine(line, 0).length;
-            TextResult refusal = TextResult::At(IDS_LINE_TOO_LONG, index, pos);
-            refusal.place = LongLinePlace(index, LineNumberOf(line.substr(0, length)), length);
-            ShowMessage(refusal);
-            return false;
-        }
-        result += line;
-        pos += span;
-        ++index;
-    }
-    text = std::move(result);
-    return true;
+    const std::optional<LongLine> tooLong = ExpandLineTabs(
+        text, m_settings.tabStop,
+        check == LineLengthCheck::Refuse ? std::optional(kMaxLineLength) : std::nullopt);
+    if (!tooLong)
+        return true;
+    MoveCaret(tooLong->offset);
+    ShowProblem(
+        Problem::AtLine(IDS_LINE_TOO_LONG, tooLong->line, tooLong->offset),
+        LongLinePlace(tooLong->line, LineNumberOf(tooLong->expanded), tooLong->expanded.size()));
+    return false;
 }
 
 bool Document::ToDeviceLineEnds(std::string& text) const {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "doc/TextResult.h"
 #include "encoding/TextEncoding.h"
+#include "res/Problem.h"
 #include "sys/FileIo.h"
 
 #include <cstddef>
@@ -122,8 +122,9 @@ public:
     bool SetEditText(std::string_view text);
     static bool CheckTextSize(std::string_view text);
     void ShowMessage(unsigned id);
-    // Shows the message of a failed result, naming its line where it has one.
-    void ShowMessage(const TextResult& result);
+    // Shows a problem, naming its line where it has one, with what names its
+    // place (doc/LinePlace.h) below it where there is that.
+    void ShowProblem(const Problem& problem, const Problem& place);
     void MoveCaret(std::size_t offset);
     static std::string ExtractLine(const char* text, std::size_t count);
     void ExpandTabs(std::string& text) const;

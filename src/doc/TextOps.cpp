@@ -86,6 +86,32 @@ bool IsLineWithin(std::string_view line, std::size_t limit) {
     return length <= limit;
 }
 
+std::optional<LongLine> ExpandLineTabs(std::string& text, unsigned width,
+                                       std::optional<std::size_t> limit) {
+    std::string result;
+    result.reserve(text.size());
+    std::size_t pos = 0;
+    std::size_t index = 0;
+    while (pos < text.size()) {
+        const std::size_t span = NextLine(text, pos).span;
+        const std::string_view original = std::string_view(text).substr(pos, span);
+        std::string expanded;
+        std::string_view line = original;
+        if (original.find('\t') != std::string_view::npos) {
+            expanded.assign(original);
+            ExpandTabs(expanded, width);
+            line = expanded;
+        }
+        if (limit && !IsLineWithin(line, *limit))
+            return LongLine{index, pos, std::string(line.substr(0, NextLine(line, 0).length))};
+        result += line;
+        pos += span;
+        ++index;
+    }
+    text = std::move(result);
+    return std::nullopt;
+}
+
 bool CheckTextSize(std::string_view text) {
     return text.size() <= kMaxTextSize;
 }

@@ -72,6 +72,19 @@ std::size_t UnexpandedColumn(std::string_view line, std::size_t column, unsigned
 // True when the line's content, without its terminator, is at most `limit` bytes.
 bool IsLineWithin(std::string_view line, std::size_t limit);
 
+// A line longer than a limit once its tabs are expanded: its line (0-based),
+// where it starts in the text, and its content expanded, without its line end.
+struct LongLine {
+    std::size_t line = 0;
+    std::size_t offset = 0;
+    std::string expanded;
+};
+// Expands the tabs of `text` line by line (ExpandTabs). With a `limit`, the
+// first line longer than `limit` bytes once expanded is returned instead, and
+// `text` is left as it was.
+std::optional<LongLine> ExpandLineTabs(std::string& text, unsigned width,
+                                       std::optional<std::size_t> limit);
+
 bool CheckTextSize(std::string_view text);
 
 // Editor CR LF to the device's line end.

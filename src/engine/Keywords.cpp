@@ -194,7 +194,7 @@ std::size_t LookupIn(const KeywordRecord* group, const char* text, std::uint8_t&
     }
 }
 
-// A keyword as LookupWord compares it: its first 16 bytes (zero after its
+// A keyword as FindKeyword compares it: its first 16 bytes (zero after its
 // end) as two words, in the machine's byte order, and a mask of its bytes.
 struct PackedKeyword {
     std::uint64_t bytes[2];
@@ -401,12 +401,6 @@ KeywordMatch FindKeyword(std::string_view text) {
             return {keyword.length, static_cast<KeywordFlag>(keyword.flag), keyword.category};
     }
     return {};
-}
-
-std::size_t LookupWord(std::string_view text, std::uint8_t& flag) {
-    const KeywordMatch match = FindKeyword(text);
-    flag = match.flag;
-    return match.length;
 }
 
 std::size_t LookupKeywordA(const char* text, std::uint8_t& flag) {

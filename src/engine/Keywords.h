@@ -57,9 +57,7 @@ bool MatchKeyword(const char* text, const char* keyword);
 std::size_t LookupKeyword(const char* text, std::uint8_t& flag);
 
 // The same as LookupKeyword for `text`, which holds no NUL, followed by a
-// NUL, without copying it: the scanner's lookup.
-std::size_t LookupWord(std::string_view text, std::uint8_t& flag);
-// The same lookup with the keyword's category: the lexer's.
+// NUL, without copying it, with the keyword's category: the lexer's lookup.
 KeywordMatch FindKeyword(std::string_view text);
 
 // The keyword that a line reference of `flag` follows, as written (GOTO for

@@ -323,6 +323,11 @@ LineTableResult BuildLineTable(std::string_view text, LineTable& lines, TextStor
     return result;
 }
 
+std::uint32_t DeviceLineNumber(std::string_view line) {
+    const DigitRun run = ParseDigitRun(line);
+    return LineNumberCode(run) == IDS_NONE ? run.value : 0;
+}
+
 LineTableResult CheckLineNumbers(std::string_view text) {
     LineTableResult result;
     std::size_t index = 0;

@@ -93,6 +93,8 @@ LineTableResult CheckLineNumbers(std::string_view text);
 // IDS_NONE when the device takes the number `run` (1 to 65279), else
 // IDS_LINE_NO_NUMBER (no digits) or IDS_LINE_OUT_OF_RANGE.
 StringId LineNumberCode(const DigitRun& run);
+// The number `line` begins with when the device takes it; 0 otherwise.
+std::uint32_t DeviceLineNumber(std::string_view line);
 
 // Orders the table by number. When two lines share a number the table is
 // left as it was and that number is returned (the one the classic

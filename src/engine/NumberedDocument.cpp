@@ -4,6 +4,7 @@
 #include "doc/LinePlace.h"
 #include "doc/TextOps.h"
 #include "engine/Numbering.h"
+#include "engine/SendText.h"
 #include "engine/Sort.h"
 #include "res/StringTable.h"
 #include "settings/AppSettings.h"
@@ -38,13 +39,6 @@ void NumberedDocument::ReportLineError(const Problem& problem, const Problem& pl
     ShowProblem(problem, place);
 }
 
-void NumberedDocument::ShowProblem(const Problem& problem, const Problem& place) {
-    TextResult result = TextResult::At(problem.message, problem.line, problem.offset);
-    result.column = problem.column;
-    result.place = place;
-    ShowMessage(result);
-}
-
 // --- Sorting ----------------------------------------------------------------
 
 bool NumberedDocument::SortLines() {
@@ -72,16 +66,10 @@ bool NumberedDocument::SortLines() {
 std::optional<std::uint32_t> NumberedDocument::LowestLineNumber() {
     m_lastTable.reset();
     std::unique_ptr<BuiltTable> built = BuildEditorTable();
-    // No table without numbers: renumbering will say why. A duplicate
-    // leaves every line in the table, in text order.
-    const unsigned code = built->result.problem.message;
-    if (code == IDS_LINE_NO_NUMBER || code == IDS_LINE_OUT_OF_RANGE || built->lines.empty())
-        return std::nullopt;
-    const auto& records = built->lines.Records();
-    const std::uint32_t lowest = built->result.Ok()
-                                     ? records.front().number
-                                     : std::ranges::min(records, {}, &NumberedLine::number).number;
-    m_lastTable = std::move(built);
+    const std::optional<std::uint32_t> lowest =
+        tessel::LowestLineNumber(built->lines, built->result);
+    if (lowest)
+        m_lastTable = std::move(built);
     return lowest;
 }
 
@@ -205,23 +193,15 @@ std::string NumberedDocument::SerializeStore() {
 
 bool NumberedDocument::TidyLines(TidyResult& result) {
     const std::string text = GetEditText();
-    const std::string own = TextWithoutAddedNumbers();
-    std::string tidied;
-    result = Tidy(own, TextEncoding::Cp932, tidied);
-    if (!result.Ok()) {
-        // Removing the added numbers keeps the lines: the line is the
-        // editor's line too. The message says how it begins in the file.
-        const std::size_t offset = LineStart(text, result.line);
-        const std::size_t start = LineStart(own, result.line);
-        MoveCaret(offset);
-        TextResult refusal = TextResult::At(IDS_LINE_NO_NUMBER, result.line, offset);
-        refusal.place = NoNumberPlace(result.line, own.substr(start, NextLine(own, start).length));
-        ShowMessage(refusal);
+    const TidiedText tidied = TidyShownText(text, !GetLineNumOutput());
+    result = tidied.report;
+    if (!tidied.Ok()) {
+        ReportLineError(tidied.problem, tidied.place);
         return false;
     }
     if (!result.numbered)
         return true;
-    if (tidied != text && !SetEditText(tidied)) {
+    if (tidied.text != text && !SetEditText(tidied.text)) {
         SetEditText(text);
         ShowMessage(IDS_NO_MEMORY);
         return false;
@@ -244,68 +224,19 @@ bool NumberedDocument::SetReceivedText(std::string text, ReceiveNumbering number
 }
 
 std::uint32_t NumberedDocument::LineNumberOf(std::string_view line) const {
-    const DigitRun run = ParseDigitRun(line);
-    return LineNumberCode(run) == IDS_NONE ? run.value : 0;
+    return DeviceLineNumber(line);
 }
 
 bool NumberedDocument::GetSendText(std::string& out, SendNumbers numbers) {
     out.clear();
-    const std::string original = GetEditText();
-    std::string text = original;
-    if (!PrepareLines(text, LineLengthCheck::Refuse))
-        return false;
-
     // Preparing to send never marks the document changed.
-    LineTable lines;
-    if (!BuildLineTable(text, lines, TextStorage::View).Ok()) {
-        // Tabs change no number: the editor text has the same fault, which
-        // is named and shown in it.
-        LineTable unexpanded;
-        const LineTableResult built = BuildLineTable(original, unexpanded, TextStorage::View);
-        ReportLineError(built.problem, built.place);
+    SendTextResult sent = SendText(GetEditText(), SendOptions::For(m_settings, numbers));
+    if (!sent.problem.Ok()) {
+        ReportLineError(sent.problem, sent.place);
         return false;
     }
-    std::string joined;
-    joined.reserve(text.size() + 2 * lines.size() + 1);
-    for (const NumberedLine& line : lines)
-        joined += numbers == SendNumbers::With ? line.text : WithoutNumber(line.text);
-    if (!ToDeviceLineEnds(joined))
-        return false;
-    AppendEndCode(joined);
-    // The device stops at the first end code it reads: one inside the
-    // bytes would cut the send short while it looked complete.
-    if (const auto stop = FindEndCodeStop(joined, m_settings.m_comSettings.EndCode())) {
-        RefuseEndCode(original, SendOrigin(original, lines, numbers, *stop));
-        return false;
-    }
-    lines.clear();
-    out = std::move(joined);
-    return true;
-}
-
-std::size_t NumberedDocument::SendOrigin(std::string_view text, const LineTable& lines,
-                                         SendNumbers numbers, std::size_t sent) const {
-    const std::size_t lineEnd = m_settings.m_comSettings.EndOfLine == kEolCrLf ? 2 : 1;
-    std::vector<std::size_t> starts; // of the lines of `text`
-    for (std::size_t pos = 0; pos < text.size(); pos += NextLine(text, pos).span)
-        starts.push_back(pos);
-    std::size_t at = 0; // where the current line starts in the bytes sent
-    for (const NumberedLine& line : lines) {
-        const std::string_view out =
-            numbers == SendNumbers::With ? line.text : WithoutNumber(line.text);
-        const std::size_t length = out.size() - 2; // without its CR LF
-        const std::size_t start = starts[line.textLine];
-        const std::string_view content = text.substr(start, NextLine(text, start).length);
-        if (sent < at + length) {
-            // A column of the line as sent, tabs expanded, number dropped or not.
-            const std::size_t column = line.text.size() - out.size() + (sent - at);
-            return start + UnexpandedColumn(content, column, m_settings.tabStop);
-        }
-        at += length + lineEnd;
-        if (sent < at)
-            return start + content.size();
-    }
-    return text.size();
+    out = std::move(sent.bytes);
+    return !out.empty();
 }
 
 } // namespace tessel

@@ -79,17 +79,10 @@ public:
 
 protected:
     std::uint32_t LineNumberOf(std::string_view line) const override;
-    // Where byte `sent` of the bytes that GetSendText made of `text` from the
-    // ordered `lines` comes from in `text`; for a byte of a line end, where
-    // that line end starts.
-    std::size_t SendOrigin(std::string_view text, const LineTable& lines, SendNumbers numbers,
-                           std::size_t sent) const;
     // Shared by both Renumber versions.
     bool RenumberLines(unsigned newStart, unsigned oldStart, unsigned step, References references);
     // Reports a failed table build: caret to the line, then the message.
     void ReportLineError(const Problem& problem, const Problem& place);
-    // Shows a problem about a line with what names its place.
-    void ShowProblem(const Problem& problem, const Problem& place);
 
     bool m_numbersChanged = false;
     bool m_writeNumbers = true;

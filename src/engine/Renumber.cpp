@@ -4,6 +4,7 @@
 #include "engine/BasicLexer.h"
 #include "res/StringTable.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <iterator>
@@ -199,6 +200,16 @@ std::optional<FoundReference> FindLineReference(const LineTable& lines) {
                                                        reference.begin, reference.Length()))};
     }
     return std::nullopt;
+}
+
+std::optional<std::uint32_t> LowestLineNumber(const LineTable& lines,
+                                              const LineTableResult& built) {
+    const unsigned code = built.problem.message;
+    if (code == IDS_LINE_NO_NUMBER || code == IDS_LINE_OUT_OF_RANGE || lines.empty())
+        return std::nullopt;
+    const auto& records = lines.Records();
+    return built.Ok() ? records.front().number
+                      : std::ranges::min(records, {}, &NumberedLine::number).number;
 }
 
 } // namespace tessel

@@ -59,6 +59,13 @@ RenumberResult Renumber(std::string_view text, const Renumbering& how);
 // said whether the lines were in order.
 RenumberResult Renumber(LineTable& lines, const Renumbering& how);
 
+// The lowest line number of a table that BuildLineTable built with
+// `built`: where renumbering the whole program starts. None when a line has
+// no number the device takes (renumbering says why) or there is none; a
+// duplicate leaves every line in the table, in text order, and the lowest
+// is still found.
+std::optional<std::uint32_t> LowestLineNumber(const LineTable& lines, const LineTableResult& built);
+
 // A reference from one line to another by its number (GOTO 100): the
 // number of the line that holds it and the digits of the number it names.
 struct FoundReference {

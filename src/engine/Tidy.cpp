@@ -1,7 +1,10 @@
 #include "engine/Tidy.h"
 
+#include "doc/LinePlace.h"
 #include "doc/TextOps.h"
+#include "engine/LineTable.h"
 #include "engine/NumberedLine.h"
+#include "engine/Numbering.h"
 #include "res/StringTable.h"
 
 #include <algorithm>
@@ -128,6 +131,26 @@ std::vector<std::string> TidyChanges(const TidyResult& result) {
     add(result.indentedNumbers, IDS_TIDY_INDENT_ONE, IDS_TIDY_INDENTS);
     add(result.droppedEndMark, IDS_TIDY_END_MARK, IDS_TIDY_END_MARK);
     return changes;
+}
+
+TidiedText TidyShownText(std::string_view shown, bool numbersAdded) {
+    TidiedText tidied;
+    const std::string own = numbersAdded ? RemoveLineNumbers(shown) : std::string(shown);
+    tidied.report = Tidy(own, TextEncoding::Cp932, tidied.text);
+    if (!tidied.report.Ok()) {
+        // Removing the added numbers keeps the lines: the line is the
+        // shown text's line too. The place says how it begins in the file.
+        const std::size_t line = tidied.report.line;
+        const std::size_t start = LineStart(own, line);
+        tidied.problem = Problem::AtLine(IDS_LINE_NO_NUMBER, line, LineStart(shown, line));
+        tidied.place =
+            NoNumberPlace(line, std::string_view(own).substr(start, NextLine(own, start).length));
+        tidied.text.clear();
+        return tidied;
+    }
+    if (!tidied.report.numbered)
+        tidied.text = shown;
+    return tidied;
 }
 
 } // namespace tessel

@@ -18,9 +18,9 @@
 // is (loading numbers it, blank lines included); only its encoding is
 // converted.
 
-#include "doc/TextResult.h"
 #include "encoding/Cp932.h"
 #include "encoding/TextEncoding.h"
+#include "res/Problem.h"
 
 #include <cstddef>
 #include <optional>
@@ -65,6 +65,25 @@ struct TidyResult {
 // Tidies `input`, read as `encoding`, into `output` (code page 932). On a
 // refusal `output` is left empty. Tidying a tidied text changes nothing.
 TidyResult Tidy(std::string_view input, TextEncoding encoding, std::string& output);
+
+// Tidying the text an editor shows of a line-numbered document, `shown`,
+// where loading put numbers before lines the file holds without them when
+// `numbersAdded`: what is tidied is the text as the file holds it, so the
+// numbers loading added go and the text's own stay.
+struct TidiedText {
+    TidyResult report; // what changed, as Tidy says it
+    // The text to show: tidied, when the file's text is numbered; else
+    // `shown` as it was.
+    std::string text;
+    // None, or IDS_LINE_NO_NUMBER at the first line that would still have no
+    // number (its line and offset in `shown`), and what names it as the file
+    // has it (doc/LinePlace.h).
+    Problem problem;
+    Problem place;
+
+    bool Ok() const { return problem.Ok(); }
+};
+TidiedText TidyShownText(std::string_view shown, bool numbersAdded);
 
 // Whether a code page 932 text is numbered, by the rule above.
 bool IsNumberedText(std::string_view text);

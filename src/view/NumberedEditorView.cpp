@@ -128,7 +128,8 @@ bool NumberedEditorView::KeepingThePlace(const std::function<bool()>& reorder) {
 
 void NumberedEditorView::OnRenumber() {
     RenumberDialog dialog(window());
-    if (dialog.exec() != QDialog::Accepted)
+    const std::optional<RenumberChoice> choice = dialog.Choose();
+    if (!choice)
         return;
     if (!ChooseHowToRenumber())
         return;
@@ -136,7 +137,7 @@ void NumberedEditorView::OnRenumber() {
     // Undo; numbers that were already so change nothing.
     NumberedDocument* document = Document();
     KeepingThePlace(
-        [&] { return document->Renumber(dialog.newStart, dialog.oldStart, dialog.step); });
+        [&] { return document->Renumber(choice->newStart, choice->oldStart, choice->step); });
 }
 
 bool NumberedEditorView::ChooseHowToRenumber() {

@@ -120,8 +120,7 @@ bool ParseMillimetres(const QString& text, int& hundredths) {
 
 PageSetupDialog::PageSetupDialog(const PageSetup& setup, const PageSetup::Printer& current,
                                  bool printPage, QWidget* parent)
-    : QDialog(parent), m_setup(setup), printPage(printPage),
-      m_printer(setup.printer.value_or(current)) {
+    : QDialog(parent), m_choice{setup, printPage}, m_printer(setup.printer.value_or(current)) {
     setWindowTitle(LoadQString(IDS_PAGE_CAPTION));
 
     // Orientation, with the sample page.
@@ -307,10 +306,16 @@ void PageSetupDialog::accept() {
         Refuse(m_top, LoadQString(IDS_PAGE_MARGIN_TOO_LARGE));
         return;
     }
-    m_setup.margins = margins;
-    m_setup.printer = printer;
-    printPage = m_btnPrintPage->isChecked();
+    m_choice.setup.margins = margins;
+    m_choice.setup.printer = printer;
+    m_choice.printPage = m_btnPrintPage->isChecked();
     QDialog::accept();
+}
+
+std::optional<PageSetupChoice> PageSetupDialog::Choose() {
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return m_choice;
 }
 
 } // namespace tessel

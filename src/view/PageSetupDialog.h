@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -13,6 +14,12 @@ class QPushButton;
 class QRadioButton;
 
 namespace tessel {
+
+// What the page setup hands back on OK.
+struct PageSetupChoice {
+    PageSetup setup; // complete with printer settings
+    bool printPage = false;
+};
 
 // "ページの設定": orientation, paper size and source, the four margins in
 // millimetres, and whether pages carry their numbers. It edits a copy of a
@@ -27,9 +34,8 @@ public:
     PageSetupDialog(const PageSetup& setup, const PageSetup::Printer& current, bool printPage,
                     QWidget* parent = nullptr);
 
-    // The result, complete with printer settings, once OK was pressed.
-    PageSetup m_setup;
-    bool printPage;
+    // Runs the dialog: the page setup chosen on OK, none on Cancel.
+    std::optional<PageSetupChoice> Choose();
 
     void accept() override;
 
@@ -43,6 +49,7 @@ private:
     bool ReadMargin(QLineEdit* field, int& hundredths);
     void Refuse(QLineEdit* field, const QString& text);
 
+    PageSetupChoice m_choice;
     PageSetup::Printer m_printer;
     std::vector<QPageSize> m_pageSizes; // the size list's entries
     QRadioButton* m_portrait;

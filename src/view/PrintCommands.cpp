@@ -125,10 +125,11 @@ void PrintCommands::OnFilePageSetup() {
     const std::unique_ptr<QPrinter> printer = MakePrinter();
     PageSetupDialog dialog(m_pageSetup, CurrentPrinterSettings(*printer),
                            m_shell.Settings().printPage != 0, m_view.window());
-    if (dialog.exec() != QDialog::Accepted)
+    const std::optional<PageSetupChoice> choice = dialog.Choose();
+    if (!choice)
         return;
-    m_pageSetup = dialog.m_setup;
-    m_shell.Settings().printPage = dialog.printPage ? 1 : 0;
+    m_pageSetup = choice->setup;
+    m_shell.Settings().printPage = choice->printPage ? 1 : 0;
     m_shell.StoreSettings(SettingGroup::PrintPage);
 }
 

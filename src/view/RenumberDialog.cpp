@@ -27,11 +27,17 @@ RenumberDialog::RenumberDialog(QWidget* parent)
     form->addRow(MakeOkCancel(this));
 }
 
+std::optional<RenumberChoice> RenumberDialog::Choose() {
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return m_choice;
+}
+
 void RenumberDialog::accept() {
     // Checked in the order new, old, step; the first bad field keeps the dialog open.
-    if (!ReadUnsignedField(m_newStart, 1, kMaxLineNum, newStart) ||
-        !ReadUnsignedField(m_oldStart, 1, kMaxLineNum, oldStart) ||
-        !ReadUnsignedField(m_step, kLineStepSetting, step))
+    if (!ReadUnsignedField(m_newStart, 1, kMaxLineNum, m_choice.newStart) ||
+        !ReadUnsignedField(m_oldStart, 1, kMaxLineNum, m_choice.oldStart) ||
+        !ReadUnsignedField(m_step, kLineStepSetting, m_choice.step))
         return;
     QDialog::accept();
 }

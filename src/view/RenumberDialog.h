@@ -2,21 +2,30 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class QLineEdit;
 
 namespace tessel {
 
-// "行番号の変更": the new number of the first renumbered line, the old
-// number it now has, and the step. Every time it opens all three are 10.
+// A renumbering as chosen: the new number of the first renumbered line, the
+// old number it now has, and the step.
+struct RenumberChoice {
+    unsigned newStart = 10;
+    unsigned oldStart = 10;
+    unsigned step = 10;
+};
+
+// "行番号の変更": the three numbers of a RenumberChoice. Every time it opens
+// all three are 10.
 class RenumberDialog : public QDialog {
     Q_OBJECT
 
 public:
     explicit RenumberDialog(QWidget* parent = nullptr);
 
-    unsigned newStart = 10;
-    unsigned oldStart = 10;
-    unsigned step = 10;
+    // Runs the dialog: the renumbering chosen on OK, none on Cancel.
+    std::optional<RenumberChoice> Choose();
 
     void accept() override;
 
@@ -24,6 +33,7 @@ private:
     QLineEdit* m_newStart;
     QLineEdit* m_oldStart;
     QLineEdit* m_step;
+    RenumberChoice m_choice;
 };
 
 } // namespace tessel

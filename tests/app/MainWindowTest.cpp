@@ -1288,6 +1288,41 @@ TEST(MainWindow, AChangedFileIsAskedAboutWhenItsWindowIsInFront) {
     EXPECT_EQ(a->GetActiveView()->GetText(), "10 A3\r\n");
 }
 
+// A file the user may not replace, for itself or for its folder, where the
+// replacement is made, is saved under another name after a word on why.
+TEST(MainWindow, AFileThatMayNotBeReplacedIsSavedUnderAnotherName) {
+    AppHarness h;
+    const std::string path = h.dir.file("p.bas");
+    DocumentWindow* frame = OpenFile(h, path, "10 A\r\n");
+    ASSERT_NE(frame, nullptr);
+    int prompts = 0;
+    h.app->Documents().SetPromptHook([&prompts](DocumentManager::FilePrompt&) {
+        ++prompts;
+        return false;
+    });
+    frame->GetActiveView()->insertPlainText(QStringLiteral("1"));
+    for (const int passes : {0, 1}) { // the file refused, then its folder
+        h.messages.clear();
+        {
+            const test::ScopedFileFaults refused({"access", 0, passes, EACCES});
+            h.Execute(ID_FILE_SAVE);
+        }
+        ASSERT_EQ(h.messages.size(), 1u) << passes;
+        EXPECT_EQ(h.messages[0].text,
+                  QStringLiteral("p.bas は書き込みできないため上書きできません。"
+                                 "名前を付けて保存してください。"));
+        EXPECT_EQ(prompts, passes + 1);
+        EXPECT_EQ(test::ReadBytes(path), "10 A\r\n");
+        EXPECT_TRUE(frame->GetDocument()->IsModified());
+    }
+    // Allowed again: replaced in place, nothing asked.
+    h.messages.clear();
+    h.Execute(ID_FILE_SAVE);
+    EXPECT_TRUE(h.messages.empty());
+    EXPECT_EQ(prompts, 2);
+    EXPECT_EQ(test::ReadBytes(path), frame->GetActiveView()->GetText());
+}
+
 TEST(StartUp, SplashGoesAtTheFirstIdleMomentAfterItsTime) {
     AppHarness h({}, {}, 60);
     auto* splash = h.Frame().findChild<SplashDialog*>(QStringLiteral("Splash"));

@@ -229,9 +229,10 @@ std::string ScannedReferences(std::string_view line) {
         // rest of the word.
         bool handled = false;
         for (std::size_t offset = pos; offset < end && !handled;) {
-            std::uint8_t flag = 0;
-            const std::size_t length =
-                end - offset < 2 ? 0 : LookupWord(line.substr(offset, end - offset), flag);
+            const KeywordMatch match =
+                end - offset < 2 ? KeywordMatch{} : FindKeyword(line.substr(offset, end - offset));
+            const std::size_t length = match.length;
+            const std::uint8_t flag = match.flag;
             if (length == 0)
                 break;
             offset += length;

@@ -8,6 +8,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessel {
@@ -22,6 +23,13 @@ Found Lookup(const char* text) {
     std::uint8_t flag = 99;
     const std::size_t length = LookupKeyword(text, flag);
     return {length, flag};
+}
+
+// The lexer's lookup as the scanner calls it: the keyword's length and flag.
+std::size_t LookupWord(std::string_view text, std::uint8_t& flag) {
+    const KeywordMatch match = FindKeyword(text);
+    flag = match.flag;
+    return match.length;
 }
 
 TEST(KeywordTable, HoldsTheDeviceKeywordsOnce) {

@@ -2,6 +2,7 @@
 #include "doc/LinePlace.h"
 #include "doc/TextOps.h"
 #include "engine/BasicDocument.h"
+#include "engine/SendText.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
 #include "support/TempDir.h"
@@ -291,6 +292,33 @@ TEST(SendText, InNumberOrderWithDeviceLineEnds) {
     EXPECT_EQ(out, "  A\r B\r\x1a");
 }
 
+// The same over a text alone: the bytes, or the problem with its place in
+// the text given, tabs unexpanded.
+TEST(SendText, OfATextAloneGivesTheBytesOrTheProblemAtItsPlace) {
+    SendOptions options;
+    options.endOfLine = kEolCr;
+    EXPECT_EQ(SendText("20 B\r\n10\tA", options).bytes, "10  A\r20 B\r\x1a");
+    options.numbers = SendNumbers::Without;
+    EXPECT_EQ(SendText("20 B\r\n10\tA", options).bytes, "  A\r B\r\x1a");
+    const SendTextResult empty = SendText("", options);
+    EXPECT_FALSE(empty.Ok());
+    EXPECT_TRUE(empty.problem.Ok());
+
+    options = {};
+    options.tabStop = 8;
+    const SendTextResult tooLong = SendText("10 A\r\n20\t" + std::string(247, 'X'), options);
+    EXPECT_EQ(tooLong.bytes, "");
+    EXPECT_EQ(tooLong.problem.message, IDS_LINE_TOO_LONG);
+    EXPECT_EQ(tooLong.problem.line, 1u);
+    EXPECT_EQ(tooLong.problem.offset, 6u);
+    EXPECT_EQ(DescribeProblem(tooLong.place), DescribeProblem(LongLinePlace(1, 20, 255)));
+
+    const SendTextResult noNumber = SendText("10 A\tX\r\n B\r\n", options);
+    EXPECT_EQ(noNumber.problem.message, IDS_LINE_NO_NUMBER);
+    EXPECT_EQ(noNumber.problem.offset, 8u);
+    EXPECT_EQ(DescribeProblem(noNumber.place), DescribeProblem(NoNumberPlace(1, " B")));
+}
+
 TEST(SendText, RefusesLongLinesAndBadNumbers) {
     {
         DocHarness<BasicDocument> h;
@@ -391,6 +419,13 @@ TEST(SendText, RefusesAnEndCodeThatWouldStopTheDeviceBeforeTheEnd) {
         EXPECT_EQ(h.editor.Caret(), static_cast<long long>(c.caret)) << c.text;
         EXPECT_EQ(h.sink.lines, std::vector<std::size_t>{c.line}) << c.text;
         EXPECT_EQ(h.sink.columns, std::vector<std::size_t>{c.column}) << c.text;
+        // The text alone says the same.
+        const SendTextResult sent =
+            SendText(c.text, SendOptions::For(h.settings, SendNumbers::With));
+        EXPECT_EQ(sent.problem.offset, c.caret) << c.text;
+        EXPECT_EQ(sent.problem.line, c.line) << c.text;
+        EXPECT_EQ(sent.problem.column, c.column) << c.text;
+        EXPECT_EQ(DescribeProblem(sent.place), h.sink.places.at(0)) << c.text;
     }
 }
 

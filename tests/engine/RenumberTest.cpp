@@ -200,6 +200,10 @@ TEST(LowestLineNumber, InAnyOrderAndOnlyWhenEveryLineHasANumber) {
         EXPECT_EQ(h.doc.LowestLineNumber(), c.lowest) << c.text;
         EXPECT_TRUE(h.sink.ids.empty());
         EXPECT_FALSE(h.doc.LineNumChanged());
+        // The table alone says the same.
+        LineTable lines;
+        const LineTableResult built = BuildLineTable(c.text, lines);
+        EXPECT_EQ(LowestLineNumber(lines, built), c.lowest) << c.text;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "doc/LinePlace.h"
 #include "engine/BasicDocument.h"
 #include "engine/FileShape.h"
+#include "engine/Numbering.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
 
@@ -200,6 +201,37 @@ TEST(FileShape, FindsWhatLoadingWouldMisreadAndWhatTidyMends) {
     EXPECT_EQ(shape.utf8Line, 2u);
     EXPECT_FALSE(shape.TidyMends());
     EXPECT_TRUE(FindFileShape(kSharedWithRemark, ShapeScope::Misread).numbersMissed);
+}
+
+// The text an editor shows, with the numbers loading added or without:
+// what is tidied is the text as the file holds it, and a refusal is placed in
+// the text shown and named as the file has it.
+TEST(TidyShownText, TidiesTheTextAsTheFileHoldsIt) {
+    const std::string indented = "   100 GOTO 200\r\n\r\n   200 GOTO 100\r\n";
+    const TidiedText tidied = TidyShownText(NumberLines(indented, 10, 10), true);
+    ASSERT_TRUE(tidied.Ok());
+    EXPECT_EQ(tidied.text, "100 GOTO 200\r\n200 GOTO 100\r\n");
+    EXPECT_EQ(tidied.report.indentedNumbers, 2u);
+    EXPECT_EQ(tidied.report.blankLines, 1u);
+
+    const std::string remark = "10 A\r\nREM x\r\n20 B\r\n";
+    const std::string shown = NumberLines(remark, 100, 10);
+    const TidiedText refused = TidyShownText(shown, true);
+    EXPECT_EQ(refused.problem.message, IDS_LINE_NO_NUMBER);
+    EXPECT_EQ(refused.problem.line, 1u);
+    EXPECT_EQ(refused.problem.offset, shown.find("110"));
+    EXPECT_EQ(DescribeProblem(refused.place), DescribeProblem(NoNumberPlace(1, "REM x")));
+    EXPECT_EQ(refused.text, "");
+    // Shown as the file holds it, the same line is refused.
+    EXPECT_EQ(TidyShownText(remark, false).problem.offset, 6u);
+
+    // Nothing to change, and a text without numbers: as they were.
+    for (const std::string text : {"10 A\r\n20 B\r\n", "int main()\r\n{\r\n}\r\n"}) {
+        const TidiedText same = TidyShownText(text, false);
+        EXPECT_TRUE(same.Ok()) << text;
+        EXPECT_FALSE(same.report.Changed()) << text;
+        EXPECT_EQ(same.text, text);
+    }
 }
 
 // Tidy on a document: on the text as its file holds it, the numbers that
