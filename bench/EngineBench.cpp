@@ -4,6 +4,7 @@
 #include "doc/MessageSink.h"
 #include "engine/BasicDocument.h"
 #include "engine/BasicLexer.h"
+#include "engine/Keywords.h"
 #include "engine/LineTable.h"
 #include "engine/Numbering.h"
 #include "model/ProgramModel.h"
@@ -12,6 +13,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <string_view>
+#include <vector>
 
 namespace tessel {
 namespace {
@@ -202,6 +205,37 @@ void BM_LexerReferences(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LexerReferences)->Unit(benchmark::kMicrosecond);
+
+// The keyword lookup on every word of the program (the lexer asks it at
+// every word it meets), with names that are no keyword or only start with one
+// among them.
+void BM_FindKeyword(benchmark::State& state) {
+    const std::string program = bench::MakeBasicProgram();
+    static constexpr std::string_view kNames[] = {"COUNT", "TOTAL", "X1",    "NAME$",
+                                                  "ENDX",  "LIMIT", "GOTOX", "HEIGHT"};
+    std::vector<std::string_view> words;
+    const auto isWordByte = [](char c) { return (c >= 'A' && c <= 'Z') || c == '$'; };
+    for (std::size_t pos = 0; pos < program.size();) {
+        if (!isWordByte(program[pos])) {
+            ++pos;
+            continue;
+        }
+        std::size_t end = pos;
+        while (end < program.size() && isWordByte(program[end]))
+            ++end;
+        words.push_back(std::string_view(program).substr(pos, end - pos));
+        words.push_back(kNames[words.size() % std::size(kNames)]);
+        pos = end;
+    }
+    for (auto _ : state) {
+        std::size_t length = 0;
+        for (const std::string_view word : words)
+            length += FindKeyword(word).length;
+        benchmark::DoNotOptimize(length);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * words.size()));
+}
+BENCHMARK(BM_FindKeyword)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace tessel

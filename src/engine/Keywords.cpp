@@ -11,18 +11,16 @@ namespace {
 
 // One group per initial letter, in table order: the first keyword that is a
 // prefix of the text wins, so longer keywords stand before their own
-// prefixes (DEGREE before DEG). Each group ends with an empty record, which
-// matches anything and so ends every search.
+// prefixes (DEGREE before DEG).
 constexpr KeywordRecord kKeywordsA[] = {
     {"ABS", kKwPlain, kKcFunction}, {"ACS", kKwPlain, kKcFunction},  {"AHC", kKwPlain, kKcFunction},
     {"AHS", kKwPlain, kKcFunction}, {"AHT", kKwPlain, kKcFunction},  {"AND", kKwPlain, kKcOperator},
     {"ASC", kKwPlain, kKcFunction}, {"ASN", kKwPlain, kKcFunction},  {"AS", kKwPlain, kKcClause},
-    {"ATN", kKwPlain, kKcFunction}, {"APPEND", kKwPlain, kKcClause}, {{}, kKwPlain, kKcStatement},
+    {"ATN", kKwPlain, kKcFunction}, {"APPEND", kKwPlain, kKcClause},
 };
 
 constexpr KeywordRecord kKeywordsB[] = {
     {"BEEP", kKwPlain, kKcStatement},
-    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsC[] = {
@@ -32,7 +30,7 @@ constexpr KeywordRecord kKeywordsC[] = {
     {"CLOSE", kKwPlain, kKcStatement}, {"CLS", kKwPlain, kKcStatement},
     {"CONT", kKwPlain, kKcStatement},  {"COS", kKwPlain, kKcFunction},
     {"CSAVE", kKwPlain, kKcStatement}, {"CUB", kKwPlain, kKcFunction},
-    {"CUR", kKwPlain, kKcFunction},    {{}, kKwPlain, kKcStatement},
+    {"CUR", kKwPlain, kKcFunction},
 };
 
 constexpr KeywordRecord kKeywordsD[] = {
@@ -40,43 +38,41 @@ constexpr KeywordRecord kKeywordsD[] = {
     {"DEGREE", kKwPlain, kKcStatement}, {"DEG", kKwPlain, kKcFunction},
     {"DELETE", kKwPlain, kKcStatement}, {"DIM", kKwPlain, kKcStatement},
     {"DMS$", kKwPlain, kKcFunction},    {"DMS", kKwPlain, kKcFunction},
-    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsE[] = {
     {"ELSE", kKwElse, kKcClause},      {"ENDSWITCH", kKwPlain, kKcStatement},
     {"ENDIF", kKwPlain, kKcStatement}, {"END", kKwPlain, kKcStatement},
     {"EOF", kKwPlain, kKcFunction},    {"ERASE", kKwPlain, kKcStatement},
-    {"EXP", kKwPlain, kKcFunction},    {{}, kKwPlain, kKcStatement},
+    {"EXP", kKwPlain, kKcFunction},
 };
 
 constexpr KeywordRecord kKeywordsF[] = {
     {"FACT", kKwPlain, kKcFunction}, {"FILES", kKwPlain, kKcStatement},
     {"FIX", kKwPlain, kKcFunction},  {"FOR", kKwPlain, kKcStatement},
-    {"FRE", kKwPlain, kKcFunction},  {{}, kKwPlain, kKcStatement},
+    {"FRE", kKwPlain, kKcFunction},
 };
 
 constexpr KeywordRecord kKeywordsG[] = {
     {"GCURSOR", kKwPlain, kKcStatement}, {"GOTO", kKwGoto, kKcStatement},
     {"GOSUB", kKwGosub, kKcStatement},   {"GPRINT", kKwPlain, kKcStatement},
-    {"GRAD", kKwPlain, kKcStatement},    {{}, kKwPlain, kKcStatement},
+    {"GRAD", kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsH[] = {
     {"HCS", kKwPlain, kKcFunction},  {"HDCOPY", kKwPlain, kKcStatement},
     {"HEX$", kKwPlain, kKcFunction}, {"HSN", kKwPlain, kKcFunction},
-    {"HTN", kKwPlain, kKcFunction},  {{}, kKwPlain, kKcStatement},
+    {"HTN", kKwPlain, kKcFunction},
 };
 
 constexpr KeywordRecord kKeywordsI[] = {
     {"INPUT", kKwPlain, kKcStatement}, {"INP", kKwPlain, kKcFunction},
     {"IF", kKwPlain, kKcStatement},    {"INT", kKwPlain, kKcFunction},
-    {"INKEY$", kKwPlain, kKcFunction}, {{}, kKwPlain, kKcStatement},
+    {"INKEY$", kKwPlain, kKcFunction},
 };
 
 constexpr KeywordRecord kKeywordsK[] = {
     {"KILL", kKwPlain, kKcStatement},
-    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsL[] = {
@@ -87,25 +83,26 @@ constexpr KeywordRecord kKeywordsL[] = {
     {"LNINPUT", kKwPlain, kKcStatement}, {"LN", kKwPlain, kKcFunction},
     {"LOAD", kKwPlain, kKcStatement},    {"LOCATE", kKwPlain, kKcStatement},
     {"LOF", kKwPlain, kKcFunction},      {"LOG", kKwPlain, kKcFunction},
-    {"LPRINT", kKwPlain, kKcStatement},  {{}, kKwPlain, kKcStatement},
+    {"LPRINT", kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsM[] = {
-    {"MDF", kKwPlain, kKcFunction},  {"MID$", kKwPlain, kKcFunction},
-    {"MON", kKwPlain, kKcStatement}, {"MOD", kKwPlain, kKcOperator},
-    {{}, kKwPlain, kKcStatement},
+    {"MDF", kKwPlain, kKcFunction},
+    {"MID$", kKwPlain, kKcFunction},
+    {"MON", kKwPlain, kKcStatement},
+    {"MOD", kKwPlain, kKcOperator},
 };
 
 constexpr KeywordRecord kKeywordsN[] = {
     {"NCR", kKwPlain, kKcFunction},  {"NEXT", kKwPlain, kKcStatement},
     {"NEW", kKwPlain, kKcStatement}, {"NOT", kKwPlain, kKcOperator},
-    {"NPR", kKwPlain, kKcFunction},  {{}, kKwPlain, kKcStatement},
+    {"NPR", kKwPlain, kKcFunction},
 };
 
 constexpr KeywordRecord kKeywordsO[] = {
     {"ON", kKwPlain, kKcStatement},  {"OPEN", kKwPlain, kKcStatement},
     {"OR", kKwPlain, kKcOperator},   {"OUTPUT", kKwPlain, kKcClause},
-    {"OUT", kKwPlain, kKcStatement}, {{}, kKwPlain, kKcStatement},
+    {"OUT", kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsP[] = {
@@ -115,7 +112,7 @@ constexpr KeywordRecord kKeywordsP[] = {
     {"PI", kKwPlain, kKcFunction},      {"POL", kKwPlain, kKcFunction},
     {"POKE", kKwPlain, kKcStatement},   {"POINT", kKwPlain, kKcFunction},
     {"PRINT", kKwPlain, kKcStatement},  {"PRESET", kKwPlain, kKcStatement},
-    {"PSET", kKwPlain, kKcStatement},   {{}, kKwPlain, kKcStatement},
+    {"PSET", kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsR[] = {
@@ -126,7 +123,6 @@ constexpr KeywordRecord kKeywordsR[] = {
     {"REPEAT", kKwPlain, kKcStatement},    {"RESERVED", kKwPlain, kKcStatement},
     {"RESTORE", kKwRestore, kKcStatement}, {"RIGHT$", kKwPlain, kKcFunction},
     {"RND", kKwPlain, kKcFunction},        {"RUN", kKwPlain, kKcStatement},
-    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsS[] = {
@@ -135,64 +131,34 @@ constexpr KeywordRecord kKeywordsS[] = {
     {"SPINP", kKwPlain, kKcFunction},   {"SQR", kKwPlain, kKcFunction},
     {"SQU", kKwPlain, kKcFunction},     {"STEP", kKwPlain, kKcClause},
     {"STOP", kKwPlain, kKcStatement},   {"STR$", kKwPlain, kKcFunction},
-    {"SWITCH", kKwPlain, kKcStatement}, {{}, kKwPlain, kKcStatement},
+    {"SWITCH", kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsT[] = {
     {"TAN", kKwPlain, kKcFunction},   {"TEN", kKwPlain, kKcFunction},
     {"THEN", kKwThen, kKcClause},     {"TO", kKwPlain, kKcClause},
     {"TRON", kKwPlain, kKcStatement}, {"TROFF", kKwPlain, kKcStatement},
-    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsU[] = {
     {"UNTIL", kKwPlain, kKcStatement},
     {"USING", kKwPlain, kKcClause},
-    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsV[] = {
     {"VAL", kKwPlain, kKcFunction},
     {"VDEG", kKwPlain, kKcFunction},
-    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsW[] = {
     {"WAIT", kKwPlain, kKcStatement},
     {"WEND", kKwPlain, kKcStatement},
     {"WHILE", kKwPlain, kKcStatement},
-    {{}, kKwPlain, kKcStatement},
 };
 
 constexpr KeywordRecord kKeywordsX[] = {
     {"XOR", kKwPlain, kKcOperator},
-    {{}, kKwPlain, kKcStatement},
 };
-
-char Upper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// The first record of the group whose name the text starts with. Names are
-// upper case, so comparing them with the text upper-cased once is the test
-// MatchKeyword makes, without folding every byte again for every record.
-std::size_t LookupIn(const KeywordRecord* group, const char* text, std::uint8_t& flag) {
-    char upper[kLongestKeyword + 1];
-    std::size_t n = 0;
-    for (; n < kLongestKeyword && text[n] != 0; ++n)
-        upper[n] = Upper(text[n]);
-    upper[n] = 0;
-    for (;; ++group) {
-        const char* name = group->name;
-        std::size_t k = 0;
-        while (name[k] != 0 && name[k] == upper[k])
-            ++k;
-        if (name[k] == 0) {
-            flag = group->flag;
-            return k;
-        }
-    }
-}
 
 // A keyword as FindKeyword compares it: its first 16 bytes (zero after its
 // end) as two words, in the machine's byte order, and a mask of its bytes.
@@ -206,9 +172,9 @@ struct PackedKeyword {
 static_assert(kLongestKeyword <= 16);
 
 template <std::size_t N>
-constexpr std::array<PackedKeyword, N - 1> Pack(const KeywordRecord (&group)[N]) {
-    std::array<PackedKeyword, N - 1> packed{};
-    for (std::size_t i = 0; i + 1 < N; ++i) {
+constexpr std::array<PackedKeyword, N> Pack(const KeywordRecord (&group)[N]) {
+    std::array<PackedKeyword, N> packed{};
+    for (std::size_t i = 0; i < N; ++i) {
         std::array<char, 16> name{};
         std::array<unsigned char, 16> mask{};
         std::size_t n = 0;
@@ -261,7 +227,7 @@ struct PackedGroup {
 
 template <std::size_t N>
 constexpr PackedGroup GroupOf(const std::array<PackedKeyword, N>& keywords,
-                              const KeywordRecord (&records)[N + 1]) {
+                              const KeywordRecord (&records)[N]) {
     PackedGroup group{keywords.data(), N, {}};
     for (std::uint8_t& first : group.firstWithSecond)
         first = static_cast<std::uint8_t>(N);
@@ -270,7 +236,7 @@ constexpr PackedGroup GroupOf(const std::array<PackedKeyword, N>& keywords,
     return group;
 }
 
-// Indexed by letter A to Z, like kDispatch.
+// Indexed by letter A to Z; no keyword starts with J, Q, Y or Z.
 constexpr PackedGroup kPackedGroups[26] = {
     GroupOf(kPackedA, kKeywordsA),
     GroupOf(kPackedB, kKeywordsB),
@@ -300,55 +266,26 @@ constexpr PackedGroup kPackedGroups[26] = {
     {nullptr, 0, {}},
 };
 
-using Lookup = std::size_t (*)(const char*, std::uint8_t&);
-
-// Indexed by letter A to Z; no keyword starts with J, Q, Y or Z.
-constexpr Lookup kDispatch[26] = {
-    LookupKeywordA, LookupKeywordB, LookupKeywordC, LookupKeywordD, LookupKeywordE, LookupKeywordF,
-    LookupKeywordG, LookupKeywordH, LookupKeywordI, nullptr,        LookupKeywordK, LookupKeywordL,
-    LookupKeywordM, LookupKeywordN, LookupKeywordO, LookupKeywordP, nullptr,        LookupKeywordR,
-    LookupKeywordS, LookupKeywordT, LookupKeywordU, LookupKeywordV, LookupKeywordW, LookupKeywordX,
-    nullptr,        nullptr,
-};
-
 struct Group {
     const KeywordRecord* records;
-    std::size_t count; // without the closing empty record
+    std::size_t count;
 };
 
 constexpr Group kGroups[] = {
-    {kKeywordsA, std::size(kKeywordsA) - 1}, {kKeywordsB, std::size(kKeywordsB) - 1},
-    {kKeywordsC, std::size(kKeywordsC) - 1}, {kKeywordsD, std::size(kKeywordsD) - 1},
-    {kKeywordsE, std::size(kKeywordsE) - 1}, {kKeywordsF, std::size(kKeywordsF) - 1},
-    {kKeywordsG, std::size(kKeywordsG) - 1}, {kKeywordsH, std::size(kKeywordsH) - 1},
-    {kKeywordsI, std::size(kKeywordsI) - 1}, {kKeywordsK, std::size(kKeywordsK) - 1},
-    {kKeywordsL, std::size(kKeywordsL) - 1}, {kKeywordsM, std::size(kKeywordsM) - 1},
-    {kKeywordsN, std::size(kKeywordsN) - 1}, {kKeywordsO, std::size(kKeywordsO) - 1},
-    {kKeywordsP, std::size(kKeywordsP) - 1}, {kKeywordsR, std::size(kKeywordsR) - 1},
-    {kKeywordsS, std::size(kKeywordsS) - 1}, {kKeywordsT, std::size(kKeywordsT) - 1},
-    {kKeywordsU, std::size(kKeywordsU) - 1}, {kKeywordsV, std::size(kKeywordsV) - 1},
-    {kKeywordsW, std::size(kKeywordsW) - 1}, {kKeywordsX, std::size(kKeywordsX) - 1},
+    {kKeywordsA, std::size(kKeywordsA)}, {kKeywordsB, std::size(kKeywordsB)},
+    {kKeywordsC, std::size(kKeywordsC)}, {kKeywordsD, std::size(kKeywordsD)},
+    {kKeywordsE, std::size(kKeywordsE)}, {kKeywordsF, std::size(kKeywordsF)},
+    {kKeywordsG, std::size(kKeywordsG)}, {kKeywordsH, std::size(kKeywordsH)},
+    {kKeywordsI, std::size(kKeywordsI)}, {kKeywordsK, std::size(kKeywordsK)},
+    {kKeywordsL, std::size(kKeywordsL)}, {kKeywordsM, std::size(kKeywordsM)},
+    {kKeywordsN, std::size(kKeywordsN)}, {kKeywordsO, std::size(kKeywordsO)},
+    {kKeywordsP, std::size(kKeywordsP)}, {kKeywordsR, std::size(kKeywordsR)},
+    {kKeywordsS, std::size(kKeywordsS)}, {kKeywordsT, std::size(kKeywordsT)},
+    {kKeywordsU, std::size(kKeywordsU)}, {kKeywordsV, std::size(kKeywordsV)},
+    {kKeywordsW, std::size(kKeywordsW)}, {kKeywordsX, std::size(kKeywordsX)},
 };
 
 } // namespace
-
-bool MatchKeyword(const char* text, const char* keyword) {
-    for (;; ++text, ++keyword) {
-        if (*keyword == 0)
-            return true;
-        if (*text == 0 || Upper(*text) != Upper(*keyword))
-            return false;
-    }
-}
-
-std::size_t LookupKeyword(const char* text, std::uint8_t& flag) {
-    flag = kKwPlain;
-    const char c = Upper(text[0]);
-    if (c < 'A' || c > 'Z')
-        return 0;
-    const Lookup lookup = kDispatch[c - 'A'];
-    return lookup ? lookup(text, flag) : 0;
-}
 
 KeywordMatch FindKeyword(std::string_view text) {
     // Every keyword has two letters at least.
@@ -403,73 +340,6 @@ KeywordMatch FindKeyword(std::string_view text) {
     return {};
 }
 
-std::size_t LookupKeywordA(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsA, text, flag);
-}
-std::size_t LookupKeywordB(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsB, text, flag);
-}
-std::size_t LookupKeywordC(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsC, text, flag);
-}
-std::size_t LookupKeywordD(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsD, text, flag);
-}
-std::size_t LookupKeywordE(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsE, text, flag);
-}
-std::size_t LookupKeywordF(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsF, text, flag);
-}
-std::size_t LookupKeywordG(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsG, text, flag);
-}
-std::size_t LookupKeywordH(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsH, text, flag);
-}
-std::size_t LookupKeywordI(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsI, text, flag);
-}
-std::size_t LookupKeywordK(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsK, text, flag);
-}
-std::size_t LookupKeywordL(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsL, text, flag);
-}
-std::size_t LookupKeywordM(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsM, text, flag);
-}
-std::size_t LookupKeywordN(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsN, text, flag);
-}
-std::size_t LookupKeywordO(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsO, text, flag);
-}
-std::size_t LookupKeywordP(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsP, text, flag);
-}
-std::size_t LookupKeywordR(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsR, text, flag);
-}
-std::size_t LookupKeywordS(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsS, text, flag);
-}
-std::size_t LookupKeywordT(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsT, text, flag);
-}
-std::size_t LookupKeywordU(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsU, text, flag);
-}
-std::size_t LookupKeywordV(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsV, text, flag);
-}
-std::size_t LookupKeywordW(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsW, text, flag);
-}
-std::size_t LookupKeywordX(const char* text, std::uint8_t& flag) {
-    return LookupIn(kKeywordsX, text, flag);
-}
-
 std::size_t KeywordTableSize() {
     std::size_t n = 0;
     for (const Group& group : kGroups)
@@ -483,7 +353,8 @@ const KeywordRecord& KeywordAt(std::size_t index) {
             return group.records[index];
         index -= group.count;
     }
-    return kKeywordsX[std::size(kKeywordsX) - 1];
+    static constexpr KeywordRecord kNone{};
+    return kNone;
 }
 
 std::string_view ReferenceKeyword(KeywordFlag flag) {

@@ -48,47 +48,19 @@ inline constexpr std::size_t kKeywordCount = 142;
 // The longest keyword, ENDSWITCH.
 inline constexpr std::size_t kLongestKeyword = 9;
 
-// True when `keyword` is a prefix of the NUL-terminated `text`, ASCII letters
-// compared without case.
-bool MatchKeyword(const char* text, const char* keyword);
-
-// The length of the first keyword, in table order, that the NUL-terminated
-// `text` starts with, and its flag; 0 and flag 0 when there is none.
-std::size_t LookupKeyword(const char* text, std::uint8_t& flag);
-
-// The same as LookupKeyword for `text`, which holds no NUL, followed by a
-// NUL, without copying it, with the keyword's category: the lexer's lookup.
+// The first keyword, in table order, that `text` starts with, ASCII letters
+// compared without case: its length, flag and category; length 0, kKwPlain
+// and kKcStatement when there is none. Not the longest match: TOTAL gives TO
+// and REMAIN gives REM, but a keyword stands before its own prefixes (DEGREE
+// before DEG). Reads no byte past the end of `text`.
 KeywordMatch FindKeyword(std::string_view text);
 
 // The keyword that a line reference of `flag` follows, as written (GOTO for
 // one that names no such keyword).
 std::string_view ReferenceKeyword(KeywordFlag flag);
 
-// The per-letter lookups (none for J, Q, Y and Z).
-std::size_t LookupKeywordA(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordB(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordC(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordD(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordE(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordF(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordG(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordH(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordI(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordK(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordL(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordM(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordN(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordO(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordP(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordR(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordS(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordT(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordU(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordV(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordW(const char* text, std::uint8_t& flag);
-std::size_t LookupKeywordX(const char* text, std::uint8_t& flag);
-
-// Every keyword record, group by group in table order (for tests and tools).
+// Every keyword record, group by group in table order (for completion, tests
+// and tools); an empty record past the end.
 std::size_t KeywordTableSize();
 const KeywordRecord& KeywordAt(std::size_t index);
 

@@ -283,8 +283,9 @@ bool EditorView::DoReceive() {
     // that came are kept as they came, and the user is told where.
     if (!m_transfer.empty()) {
         std::string kept;
-        const bool data = !dynamic_cast<const NumberedEditorView*>(this);
-        const FileError error = KeepReceivedInStateFolder(m_transfer, data ? ".dat" : ".txt", kept);
+        const bool isData = !dynamic_cast<const NumberedEditorView*>(this);
+        const FileError error =
+            KeepReceivedInStateFolder(m_transfer, isData ? ".dat" : ".txt", kept);
         ShowMessageBox({m_shell.DialogParent(), LoadQString(AFX_IDS_APP_TITLE),
                         error ? LoadQString(IDS_RECEIVED_NOT_KEPT)
                                     .arg(QString::fromLocal8Bit(error.Reason().c_str()))

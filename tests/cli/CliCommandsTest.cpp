@@ -246,9 +246,10 @@ TEST_F(CliCommands, ReportsTheFileTheLineAndTheMessageAndWritesNothing) {
         // The message; after 213 a second line says what was asked for.
         EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1),
                   m_file + where + ": " + std::string(LoadString(c.id)) + "\n");
-        if (c.id == IDS_RENUM_OLD_MISSING && !c.content.empty())
+        if (c.id == IDS_RENUM_OLD_MISSING && !c.content.empty()) {
             EXPECT_EQ(r.err.substr(r.err.find('\n') + 1),
                       m_file + ": --old 25 names no line; the program's first line is 10\n");
+        }
         EXPECT_EQ(r.out, "");
     }
     for (const std::vector<std::string>& args :

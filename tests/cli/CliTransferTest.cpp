@@ -88,8 +88,13 @@ TEST(CliTransfer, AnOpenFailureSaysWhatToDo) {
     OpenProblem missing;
     missing.kind = OpenProblem::Kind::Missing;
     missing.device = "/dev/ttyUSB7";
-    missing.present.push_back({.path = "/dev/serial/by-id/usb-X", .product = "CP2102"});
-    missing.present.push_back({.path = "/dev/ttyS0"});
+    SerialPortInfo usb;
+    usb.path = "/dev/serial/by-id/usb-X";
+    usb.product = "CP2102";
+    missing.present.push_back(usb);
+    SerialPortInfo builtIn;
+    builtIn.path = "/dev/ttyS0";
+    missing.present.push_back(builtIn);
     EXPECT_EQ(OpenProblemAdvice(missing), "  /dev/ttyUSB7 does not exist.\n"
                                           "  Serial ports on this computer:\n"
                                           "    /dev/serial/by-id/usb-X  (CP2102)\n"

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <random>
 #include <set>
@@ -14,22 +13,30 @@
 namespace tessel {
 namespace {
 
-struct Found {
-    std::size_t length;
-    std::uint8_t flag;
-};
-
-Found Lookup(const char* text) {
-    std::uint8_t flag = 99;
-    const std::size_t length = LookupKeyword(text, flag);
-    return {length, flag};
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// The lexer's lookup as the scanner calls it: the keyword's length and flag.
-std::size_t LookupWord(std::string_view text, std::uint8_t& flag) {
-    const KeywordMatch match = FindKeyword(text);
-    flag = match.flag;
-    return match.length;
+// The lookup written the slow and obvious way, to check the fast one against:
+// record by record in table order, the first whose name the text starts
+// with, only ASCII letters folded.
+KeywordMatch ReferenceLookup(std::string_view text) {
+    for (std::size_t i = 0; i < KeywordTableSize(); ++i) {
+        const KeywordRecord& record = KeywordAt(i);
+        const std::string_view name(record.name);
+        if (name.size() <= text.size() &&
+            std::ranges::equal(name, text.substr(0, name.size()),
+                               [](char n, char t) { return n == Upper(t); }))
+            return {static_cast<std::uint8_t>(name.size()), static_cast<KeywordFlag>(record.flag),
+                    record.category};
+    }
+    return {};
+}
+
+void ExpectSame(const KeywordMatch& found, const KeywordMatch& expected, std::string_view word) {
+    EXPECT_EQ(found.length, expected.length) << word;
+    EXPECT_EQ(found.flag, expected.flag) << word;
+    EXPECT_EQ(found.category, expected.category) << word;
 }
 
 TEST(KeywordTable, HoldsTheDeviceKeywordsOnce) {
@@ -62,117 +69,111 @@ TEST(KeywordTable, OnlySixKeywordsCarryFlags) {
             flagged.insert(KeywordAt(i).name);
     EXPECT_EQ(flagged, (std::set<std::string>{"REM", "THEN", "ELSE", "RESTORE", "GOTO", "GOSUB"}));
 
-    EXPECT_EQ(Lookup("REM").flag, kKwRem);
-    EXPECT_EQ(Lookup("THEN").flag, kKwThen);
-    EXPECT_EQ(Lookup("ELSE").flag, kKwElse);
-    EXPECT_EQ(Lookup("RESTORE").flag, kKwRestore);
-    EXPECT_EQ(Lookup("GOTO").flag, kKwGoto);
-    EXPECT_EQ(Lookup("GOSUB").flag, kKwGosub);
+    EXPECT_EQ(FindKeyword("REM").flag, kKwRem);
+    EXPECT_EQ(FindKeyword("THEN").flag, kKwThen);
+    EXPECT_EQ(FindKeyword("ELSE").flag, kKwElse);
+    EXPECT_EQ(FindKeyword("RESTORE").flag, kKwRestore);
+    EXPECT_EQ(FindKeyword("GOTO").flag, kKwGoto);
+    EXPECT_EQ(FindKeyword("GOSUB").flag, kKwGosub);
 }
 
-TEST(LookupKeyword, FirstPrefixInTableOrderWins) {
-    EXPECT_EQ(Lookup("DEGREE").length, 6u);
-    EXPECT_EQ(Lookup("DEGX").length, 3u);
-    EXPECT_EQ(Lookup("DMS$").length, 4u);
-    EXPECT_EQ(Lookup("INPUT").length, 5u);
-    EXPECT_EQ(Lookup("INPX").length, 3u);
-    EXPECT_EQ(Lookup("OUTPUT").length, 6u);
-    EXPECT_EQ(Lookup("ENDIF").length, 5u);
-    EXPECT_EQ(Lookup("ENDSWITCH").length, 9u);
-    EXPECT_EQ(Lookup("END").length, 3u);
-    EXPECT_EQ(Lookup("LNINPUT").length, 7u);
-    EXPECT_EQ(Lookup("LN").length, 2u);
-    // Not the longest match: TOTAL starts with TO, GOTOX with GOTO.
-    EXPECT_EQ(Lookup("TOTAL").length, 2u);
-    EXPECT_EQ(Lookup("GOTOX").length, 4u);
-    EXPECT_EQ(Lookup("GOTOX").flag, kKwGoto);
-    // ASN stands before AS, so ASN wins; ASX falls to AS.
-    EXPECT_EQ(Lookup("ASN").length, 3u);
-    EXPECT_EQ(Lookup("ASX").length, 2u);
-    // REMAIN begins with REM.
-    EXPECT_EQ(Lookup("REMAIN").flag, kKwRem);
-}
-
-TEST(LookupKeyword, CaseAndNonKeywords) {
-    EXPECT_EQ(Lookup("goto").length, 4u);
-    EXPECT_EQ(Lookup("GoSuB").flag, kKwGosub);
-    for (const char* text : {"", "1GOTO", "$", "JUMP", "QUIT", "YES", "ZAP", "XYZ", "\x82\x60"}) {
-        const Found found = Lookup(text);
-        EXPECT_EQ(found.length, 0u) << text;
-        EXPECT_EQ(found.flag, kKwPlain) << text;
+// Every record can be found as itself, in either case and followed by what
+// ends a word: a record shadowed by an earlier prefix of it, or one the fast
+// lookup's packing lost, would fail here.
+TEST(FindKeyword, FindsEveryRecordWithItsFlagAndCategory) {
+    for (std::size_t i = 0; i < KeywordTableSize(); ++i) {
+        const KeywordRecord& record = KeywordAt(i);
+        const std::string name = record.name;
+        std::string lower = name;
+        for (char& c : lower)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        const KeywordMatch expected{static_cast<std::uint8_t>(name.size()),
+                                    static_cast<KeywordFlag>(record.flag), record.category};
+        for (const std::string& word : {name, lower, name + "1", lower + "(", name + " 10"})
+            ExpectSame(FindKeyword(word), expected, word);
     }
-    // The text's end stops a match that would run past it.
-    EXPECT_EQ(Lookup("GOT").length, 0u);
-    EXPECT_EQ(Lookup("G").length, 0u);
 }
 
-TEST(MatchKeyword, PrefixWithoutCase) {
-    EXPECT_TRUE(MatchKeyword("printX", "PRINT"));
-    EXPECT_TRUE(MatchKeyword("PRINT", "PRINT"));
-    EXPECT_FALSE(MatchKeyword("PRIN", "PRINT"));
-    EXPECT_TRUE(MatchKeyword("anything", ""));
-    // Only ASCII letters fold: '@' is not '`', and bytes above 0x7F never match letters.
-    EXPECT_FALSE(MatchKeyword("@", "`"));
-    EXPECT_FALSE(MatchKeyword("\xc1", "A"));
+TEST(FindKeyword, FirstPrefixInTableOrderWins) {
+    EXPECT_EQ(FindKeyword("DEGREE").length, 6u);
+    EXPECT_EQ(FindKeyword("DEGX").length, 3u);
+    EXPECT_EQ(FindKeyword("DMS$").length, 4u);
+    EXPECT_EQ(FindKeyword("INPUT").length, 5u);
+    EXPECT_EQ(FindKeyword("INPX").length, 3u);
+    EXPECT_EQ(FindKeyword("OUTPUT").length, 6u);
+    EXPECT_EQ(FindKeyword("ENDIF").length, 5u);
+    EXPECT_EQ(FindKeyword("ENDSWITCH").length, 9u);
+    EXPECT_EQ(FindKeyword("END").length, 3u);
+    EXPECT_EQ(FindKeyword("LNINPUT").length, 7u);
+    EXPECT_EQ(FindKeyword("LN").length, 2u);
+    // Not the longest match: TOTAL starts with TO, GOTOX with GOTO.
+    EXPECT_EQ(FindKeyword("TOTAL").length, 2u);
+    EXPECT_EQ(FindKeyword("GOTOX").length, 4u);
+    EXPECT_EQ(FindKeyword("GOTOX").flag, kKwGoto);
+    // ASN stands before AS, so ASN wins; ASX falls to AS.
+    EXPECT_EQ(FindKeyword("ASN").length, 3u);
+    EXPECT_EQ(FindKeyword("ASX").length, 2u);
+    // REMAIN begins with REM.
+    EXPECT_EQ(FindKeyword("REMAIN").flag, kKwRem);
 }
 
-TEST(LookupKeyword, PerLetterGroupsAgreeWithDispatch) {
-    std::uint8_t flag = 0;
-    EXPECT_EQ(LookupKeywordA("APPEND", flag), 6u);
-    EXPECT_EQ(LookupKeywordG("GOSUB", flag), 5u);
-    EXPECT_EQ(flag, kKwGosub);
-    // A group only knows its own letter.
-    EXPECT_EQ(LookupKeywordA("BEEP", flag), 0u);
-    EXPECT_EQ(flag, kKwPlain);
-    EXPECT_EQ(LookupKeywordX("XOR", flag), 3u);
+TEST(FindKeyword, CaseAndNonKeywords) {
+    EXPECT_EQ(FindKeyword("goto").length, 4u);
+    EXPECT_EQ(FindKeyword("GoSuB").flag, kKwGosub);
+    EXPECT_EQ(FindKeyword("printX").length, 5u);
+    for (const char* text : {"", "1GOTO", "$", "JUMP", "QUIT", "YES", "ZAP", "XYZ", "\x82\x60",
+                             "PRIN", "@ND", "`ND"}) {
+        const KeywordMatch match = FindKeyword(text);
+        EXPECT_EQ(match.length, 0u) << text;
+        EXPECT_EQ(match.flag, kKwPlain) << text;
+    }
+    // Only ASCII letters fold: a byte above 0x7F that is a letter with its
+    // top bit set is no letter, wherever it stands.
+    for (const char* text :
+         {"\xc7OTO", "\xe7OTO", "G\xcfTO", "G\xefTO", "GO\xd4O", "GO\xf4O", "\xc1ND", "\xe1nd"})
+        EXPECT_EQ(FindKeyword(text).length, 0u) << text;
+    EXPECT_EQ(FindKeyword("ENDSWITC\xc8").length, 3u);
+    // The text's end stops a match that would run past it, though the bytes
+    // after it would complete one.
+    const std::string_view line = "GOTO ENDSWITCH";
+    EXPECT_EQ(FindKeyword(line.substr(0, 3)).length, 0u);
+    EXPECT_EQ(FindKeyword(line.substr(0, 1)).length, 0u);
+    EXPECT_EQ(FindKeyword(line.substr(5, 8)).length, 3u);
+    EXPECT_EQ(FindKeyword(line.substr(5, 9)).length, 9u);
 }
 
-// The scanner's lookup packs the word's bytes instead of walking the
-// table record by record; it must find what LookupKeyword finds for every
-// keyword, its prefixes and longer words, in any case.
-TEST(LookupWord, AgreesWithLookupKeyword) {
-    std::vector<std::string> words = {"",       "A",     "$",          "GOTO$",      "TOTAL",
-                                      "REMAIN", "GOTOX", "ENDSWITCHX", "RANDOMIZED", "abcdefghijkl",
-                                      "G@",     "g`",    "\xc7O"};
+// The fast lookup packs the word's bytes instead of walking the table record
+// by record; it must find what the slow one finds for every keyword, its
+// prefixes and longer words, in any case, with bytes above 0x7F among them.
+// Every prefix of every word is looked up in place, so a lookup that read
+// past the end of its text would see the rest of the word.
+TEST(FindKeyword, AgreesWithRecordByRecordLookup) {
+    std::vector<std::string> words = {"GOTO$",      "TOTAL",        "REMAIN",      "GOTOX",
+                                      "ENDSWITCHX", "RANDOMIZED",   "G@",          "g`",
+                                      "\xc7O",      "abcdefghijkl", "GOTO\x81\x40"};
     for (std::size_t i = 0; i < KeywordTableSize(); ++i) {
         const std::string name = KeywordAt(i).name;
-        for (std::size_t n = 1; n <= name.size(); ++n) {
-            std::string lower = name.substr(0, n);
-            for (char& c : lower)
-                c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-            for (const std::string& suffix : {"", "X", "$", "1", "ZZZZZZZZ"}) {
-                words.push_back(name.substr(0, n) + suffix);
-                words.push_back(lower + suffix);
-            }
+        std::string lower = name;
+        for (char& c : lower)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        for (const std::string_view suffix : {"", "X", "$", "1", "ZZZZZZZZ", "\xc1"}) {
+            words.push_back(name + std::string(suffix));
+            words.push_back(lower + std::string(suffix));
         }
     }
     std::mt19937 rng(5);
-    const std::string letters = "AEGILNOPRSTUaegilnoprstu$`@[{";
+    const std::string letters = "AEGILNOPRSTUaegilnoprstu$`@[{\xc1\xc5\xc7\xcf\xd2\xe5\xef\xf4";
     for (int i = 0; i < 20000; ++i) {
         std::string word(1 + rng() % 11, ' ');
         for (char& c : word)
             c = letters[rng() % letters.size()];
         words.push_back(word);
     }
-    for (const std::string& word : words) {
-        std::uint8_t flag = 99;
-        const std::size_t length = LookupWord(word, flag);
-        const Found found = Lookup(word.c_str());
-        EXPECT_EQ(length, found.length) << word;
-        EXPECT_EQ(flag, found.flag) << word;
-        // The lexer's lookup finds the same keyword, with its record's category.
-        const KeywordMatch match = FindKeyword(word);
-        EXPECT_EQ(match.length, found.length) << word;
-        EXPECT_EQ(match.flag, found.flag) << word;
-        if (match.length != 0) {
-            std::string upper = word.substr(0, match.length);
-            for (char& c : upper)
-                c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-            for (std::size_t i = 0; i < KeywordTableSize(); ++i)
-                if (upper == KeywordAt(i).name)
-                    EXPECT_EQ(match.category, KeywordAt(i).category) << word;
+    for (const std::string& word : words)
+        for (std::size_t n = 0; n <= word.size(); ++n) {
+            const std::string_view text = std::string_view(word).substr(0, n);
+            ExpectSame(FindKeyword(text), ReferenceLookup(text), text);
         }
-    }
 }
 
 TEST(KeywordTable, CategoriesForAHighlighter) {

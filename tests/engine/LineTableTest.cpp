@@ -437,8 +437,9 @@ TEST(BuildLineTable, AgreesWithALineByLineModel) {
         const bool badLine =
             expected.code == IDS_LINE_NO_NUMBER || expected.code == IDS_LINE_OUT_OF_RANGE;
         EXPECT_EQ(checked.doc.CheckLineNumbers(), !badLine);
-        if (badLine)
+        if (badLine) {
             EXPECT_EQ(checked.sink.lines, std::vector<std::size_t>{expected.line});
+        }
     }
 }
 

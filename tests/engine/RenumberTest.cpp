@@ -364,7 +364,8 @@ TEST(ReferenceScanner, LeavesRemarksStringsAndLabelsAlone) {
         // A double-byte character is one, even where its second byte is a
         // letter: it starts no GOTO and no REM.
         " PRINT \x83\x47OTO 30",
-        " PRINT \x83\x52EM:GOTO 30",
+        " PRINT \x83\x52"
+        "EM:GOTO 30",
     };
     const std::vector<std::string> expected = {
         " REM GOTO 30",
@@ -378,7 +379,8 @@ TEST(ReferenceScanner, LeavesRemarksStringsAndLabelsAlone) {
         " GOTO 100:THEN 110",
         " PRINT \x83\x53\x83\x56:GOTO 110",
         " PRINT \x83\x47OTO 30",
-        " PRINT \x83\x52EM:GOTO 120",
+        " PRINT \x83\x52"
+        "EM:GOTO 120",
     };
     EXPECT_EQ(RenumberBodies(bodies), expected);
 }

@@ -90,8 +90,9 @@ TEST(StringTable, EveryNamedTextIsUsed) {
     for (auto it = std::sregex_iterator(names.begin(), names.end(), name);
          it != std::sregex_iterator(); ++it, ++count) {
         const std::string id = (*it)[1];
-        if (!unused.contains(id))
+        if (!unused.contains(id)) {
             EXPECT_GE(CountWord(program, id), 2) << id;
+        }
     }
     EXPECT_GT(count, 100);
 }
