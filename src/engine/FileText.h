@@ -47,7 +47,7 @@ struct LoadedText {
     Problem problem;
 
     bool Ok() const { return problem.Ok(); }
-    // The text for the editor, made of the file's `bytes`.
+    // The text for the editor, made of the file's `bytes` (when Ok).
     std::string_view Text(std::string_view bytes) const {
         return changed ? std::string_view(*changed) : bytes;
     }
