@@ -136,66 +136,25 @@ std::string Document::SerializeStore() {
 }
 
 bool Document::SetReceivedText(std::string text, ReceiveNumbering /*numbering*/) {
-    FromDeviceLineEnds(text, static_cast<int>(m_settings.m_comSettings.EndOfLine));
-    RemoveEndCode(text);
-    if (SetEditText(text))
+    const ComSettings& com = m_settings.m_comSettings;
+    if (SetEditText(
+            ReceivedDataText(std::move(text), static_cast<int>(com.EndOfLine), com.EndCode())))
         return true;
     ShowMessage(IDS_RECEIVE_TOO_LARGE);
     return false;
 }
 
-namespace {
-
-// Where byte `sent` of the bytes a DATA text sends comes from in `text`: its
-// lines in order, tabs expanded to `tabWidth`, CR LF as `deviceLineEnd`,
-// lone CRs and LFs as they are. A byte of a line end: where that starts.
-std::size_t DataSendOrigin(std::string_view text, std::size_t sent, unsigned tabWidth,
-                           std::size_t deviceLineEnd) {
-    std::size_t at = 0; // where the current line starts in the bytes sent
-    for (std::size_t pos = 0; pos < text.size();) {
-        const LineSpan span = NextLine(text, pos);
-        const std::string_view content = text.substr(pos, span.length);
-        const std::size_t length = ExpandedLength(content, tabWidth);
-        if (sent < at + length)
-            return pos + UnexpandedColumn(content, sent - at, tabWidth);
-        const std::size_t ending = span.span - span.length;
-        at += length + (ending == 2 ? deviceLineEnd : ending);
-        if (sent < at)
-            return pos + span.length;
-        pos += span.span;
-    }
-    return text.size();
-}
-
-} // namespace
-
-void Document::RefuseEndCode(std::string_view text, std::size_t offset) {
-    const TextPlace place = PlaceAt(text, offset);
-    const std::string_view line = text.substr(place.offset - place.column);
-    MoveCaret(place.offset);
-    Problem problem = Problem::AtLine(IDS_END_CODE_INSIDE, place.line, place.offset);
-    problem.column = place.column;
-    ShowProblem(problem,
-                EndCodePlace(place.line, LineNumberOf(line.substr(0, NextLine(line, 0).length)),
-                             place.column));
-}
-
 bool Document::GetSendText(std::string& out, SendNumbers /*numbers*/) {
-    const std::string text = GetEditText();
-    std::string sent = text;
-    ToDeviceLineEnds(sent);
-    if (!PrepareLines(sent, LineLengthCheck::Skip))
-        return false;
-    AppendEndCode(sent);
-    // The device stops at the first end code it reads: one inside the
-    // bytes would cut the send short while it looked complete.
     const ComSettings& com = m_settings.m_comSettings;
-    if (const auto stop = FindEndCodeStop(sent, com.EndCode())) {
-        const std::size_t lineEnd = com.EndOfLine == kEolCrLf ? 2 : 1;
-        RefuseEndCode(text, DataSendOrigin(text, *stop, m_settings.tabStop, lineEnd));
+    DataSendResult sent = DataSendText(GetEditText(), m_settings.tabStop,
+                                       static_cast<int>(com.EndOfLine), com.EndCode());
+    if (!sent.problem.Ok()) {
+        ReportProblem(sent.problem, sent.place);
         return false;
     }
-    out = std::move(sent);
+    if (sent.bytes.empty())
+        return false;
+    out = std::move(sent.bytes);
     return true;
 }
 
@@ -233,6 +192,11 @@ void Document::MoveCaret(std::size_t offset) {
     m_editor.SetCaret(offset);
 }
 
+void Document::ReportProblem(const Problem& problem, const Problem& place) {
+    MoveCaret(problem.offset);
+    ShowProblem(problem, place);
+}
+
 std::string Document::ExtractLine(const char* text, std::size_t count) {
     return std::string(tessel::ExtractLine(std::string_view(text, count)));
 }
@@ -253,8 +217,7 @@ bool Document::PrepareLines(std::string& text, LineLengthCheck check) {
         check == LineLengthCheck::Refuse ? std::optional(kMaxLineLength) : std::nullopt);
     if (!tooLong)
         return true;
-    MoveCaret(tooLong->offset);
-    ShowProblem(
+    ReportProblem(
         Problem::AtLine(IDS_LINE_TOO_LONG, tooLong->line, tooLong->offset),
         LongLinePlace(tooLong->line, LineNumberOf(tooLong->expanded), tooLong->expanded.size()));
     return false;

@@ -126,6 +126,9 @@ public:
     // place (doc/LinePlace.h) below it where there is that.
     void ShowProblem(const Problem& problem, const Problem& place);
     void MoveCaret(std::size_t offset);
+    // Puts the caret where a refusal points (the problem's `offset`), then
+    // shows it as ShowProblem does.
+    void ReportProblem(const Problem& problem, const Problem& place);
     static std::string ExtractLine(const char* text, std::size_t count);
     void ExpandTabs(std::string& text) const;
     static bool IsLineWithin(std::string_view line, std::size_t limit);
@@ -134,11 +137,6 @@ public:
     // text, and on refusal, leaving `text` unchanged.
     bool PrepareLines(std::string& text, LineLengthCheck check);
     bool ToDeviceLineEnds(std::string& text) const;
-    // Refuses a send that the end-of-text code would cut short: puts the
-    // caret on byte `offset` of `text`, the editor text, where the code that
-    // would stop the device stands (a line end that carries it: where the
-    // line end starts), and shows message 214 naming that place.
-    void RefuseEndCode(std::string_view text, std::size_t offset);
     void RemoveEndCode(std::string& text) const;
     void AppendEndCode(std::string& text) const;
 

@@ -1,5 +1,8 @@
 #include "doc/TextOps.h"
 
+#include "doc/LinePlace.h"
+#include "res/StringTable.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -192,6 +195,61 @@ void RemoveEndCode(std::string& text, std::uint8_t code) {
 void AppendEndCode(std::string& text, std::uint8_t code) {
     if (text.empty() || static_cast<std::uint8_t>(text.back()) != code)
         text.push_back(static_cast<char>(code));
+}
+
+std::string ReceivedDataText(std::string received, int endOfLine, std::uint8_t endCode) {
+    FromDeviceLineEnds(received, endOfLine);
+    RemoveEndCode(received, endCode);
+    return received;
+}
+
+namespace {
+
+// Where byte `sent` of the bytes a DATA text sends comes from in `text`: its
+// lines in order, tabs expanded to `tabWidth`, CR LF as `deviceLineEnd`,
+// lone CRs and LFs as they are. A byte of a line end: where that starts.
+std::size_t DataSendOrigin(std::string_view text, std::size_t sent, unsigned tabWidth,
+                           std::size_t deviceLineEnd) {
+    std::size_t at = 0; // where the current line starts in the bytes sent
+    for (std::size_t pos = 0; pos < text.size();) {
+        const LineSpan span = NextLine(text, pos);
+        const std::string_view content = text.substr(pos, span.length);
+        const std::size_t length = ExpandedLength(content, tabWidth);
+        if (sent < at + length)
+            return pos + UnexpandedColumn(content, sent - at, tabWidth);
+        const std::size_t ending = span.span - span.length;
+        at += length + (ending == 2 ? deviceLineEnd : ending);
+        if (sent < at)
+            return pos + span.length;
+        pos += span.span;
+    }
+    return text.size();
+}
+
+} // namespace
+
+DataSendResult DataSendText(std::string_view text, unsigned tabWidth, int endOfLine,
+                            std::uint8_t endCode) {
+    DataSendResult result;
+    if (text.empty())
+        return result;
+    std::string sent(text);
+    ToDeviceLineEnds(sent, endOfLine);
+    ExpandLineTabs(sent, tabWidth, std::nullopt);
+    AppendEndCode(sent, endCode);
+    // The device stops at the first end code it reads: one inside the
+    // bytes would cut the send short while it looked complete.
+    if (const auto stop = FindEndCodeStop(sent, endCode)) {
+        const std::size_t lineEnd = endOfLine == kEolCrLf ? 2 : 1;
+        const TextPlace place = PlaceAt(text, DataSendOrigin(text, *stop, tabWidth, lineEnd));
+        result.problem = Problem::AtLine(IDS_END_CODE_INSIDE, place.line, place.offset);
+        result.problem.column = place.column;
+        // A text without line numbers names its lines by their place alone.
+        result.place = EndCodePlace(place.line, 0, place.column);
+        return result;
+    }
+    result.bytes = std::move(sent);
+    return result;
 }
 
 } // namespace tessel

@@ -4,6 +4,8 @@
 // 932 bytes; a line ends with CR LF, a lone CR or a lone LF, and LF CR is two
 // line ends (an LF-terminated line, then a line that is only CR).
 
+#include "res/Problem.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -99,5 +101,30 @@ void AppendEndCode(std::string& text, std::uint8_t code);
 
 // Replaces every occurrence of `from` by `to` in one pass.
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to);
+
+// The editor text of a document without line numbers (a DATA file) made of
+// bytes received from the device: its line end becomes CR LF and the
+// end-of-text code after the last byte goes. Nothing else changes.
+std::string ReceivedDataText(std::string received, int endOfLine, std::uint8_t endCode);
+
+// The bytes a text without line numbers goes to the device as: its lines in
+// order, tabs expanded to `tabWidth`, CR LF as the device's line end (lone
+// CRs and LFs as they are) and the end-of-text code after the last line.
+struct DataSendResult {
+    // The bytes to send; empty on a problem and for an empty text, which has
+    // nothing to send.
+    std::string bytes;
+    // None, or IDS_END_CODE_INSIDE when an end-of-text code inside the bytes
+    // would stop the device before their end: its line, and in `offset` the
+    // code's byte in the text (where the line end that carries it starts),
+    // where the caret goes; and what names that place for a person
+    // (doc/LinePlace.h).
+    Problem problem;
+    Problem place;
+
+    bool Ok() const { return problem.Ok() && !bytes.empty(); }
+};
+DataSendResult DataSendText(std::string_view text, unsigned tabWidth, int endOfLine,
+                            std::uint8_t endCode);
 
 } // namespace tessel

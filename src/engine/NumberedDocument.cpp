@@ -3,6 +3,7 @@
 #include "doc/EditText.h"
 #include "doc/LinePlace.h"
 #include "doc/TextOps.h"
+#include "engine/FileText.h"
 #include "engine/Numbering.h"
 #include "engine/SendText.h"
 #include "engine/Sort.h"
@@ -34,18 +35,13 @@ std::unique_ptr<NumberedDocument::BuiltTable> NumberedDocument::TakeLineTable() 
     return built;
 }
 
-void NumberedDocument::ReportLineError(const Problem& problem, const Problem& place) {
-    MoveCaret(problem.offset);
-    ShowProblem(problem, place);
-}
-
 // --- Sorting ----------------------------------------------------------------
 
 bool NumberedDocument::SortLines() {
     const std::string old = GetEditText();
     const SortResult sorted = tessel::SortLines(old);
     if (!sorted.Ok()) {
-        ReportLineError(sorted.problem, sorted.place);
+        ReportProblem(sorted.problem, sorted.place);
         return false;
     }
     if (sorted.reordered)
@@ -103,7 +99,7 @@ bool NumberedDocument::RenumberLines(unsigned newStart, unsigned oldStart, unsig
     const std::unique_ptr<BuiltTable> built = TakeLineTable();
     const std::string& old = built->text;
     if (!built->result.Ok()) {
-        ReportLineError(built->result.problem, built->result.place);
+        ReportProblem(built->result.problem, built->result.place);
         return false;
     }
     const RenumberResult renumbered =
@@ -152,25 +148,14 @@ void NumberedDocument::TakeStateOf(const Document& other) {
 bool NumberedDocument::LoadText(const DocumentFile& file) {
     if (file.shortRead)
         return false;
-    m_fileLineEnd = UniformLineEnd(file.bytes);
-    // Only the first byte decides whether the file holds numbers.
-    const bool numbered = StartsWithLineNum(file.bytes);
-    SetLineNumOutput(numbered);
-    // A file with CR LF and numbers goes into the editor as it is.
-    std::string converted;
-    std::string_view text = file.bytes;
-    if (m_fileLineEnd != kEolCrLf || !numbered) {
-        converted = file.bytes;
-        FromDeviceLineEnds(converted, m_fileLineEnd);
-        if (!numbered)
-            converted = NumberLines(converted, m_settings.startLine, m_settings.lineStep);
-        text = converted;
-    }
-    if (!CheckTextSize(text)) {
-        ShowMessage(IDS_FILE_TOO_LARGE);
+    const LoadedText loaded = LoadFileText(file.bytes, NumberingOptions::For(m_settings));
+    m_fileLineEnd = loaded.lineEnd;
+    SetLineNumOutput(loaded.numbered);
+    if (!loaded.Ok()) {
+        ShowProblem(loaded.problem, {});
         return false;
     }
-    if (!SetEditText(text)) {
+    if (!SetEditText(loaded.Text(file.bytes))) {
         ShowMessage(IDS_NO_MEMORY);
         return false;
     }
@@ -178,17 +163,12 @@ bool NumberedDocument::LoadText(const DocumentFile& file) {
 }
 
 std::string NumberedDocument::TextWithoutAddedNumbers() const {
-    std::string text = GetEditText();
-    if (!GetLineNumOutput())
-        text = RemoveLineNumbers(text);
-    return text;
+    return StoredText(GetEditText(), GetLineNumOutput(), kEolCrLf);
 }
 
 std::string NumberedDocument::SerializeStore() {
-    std::string text = TextWithoutAddedNumbers();
     m_numbersChanged = false;
-    tessel::ToDeviceLineEnds(text, m_fileLineEnd);
-    return text;
+    return StoredText(GetEditText(), GetLineNumOutput(), m_fileLineEnd);
 }
 
 bool NumberedDocument::TidyLines(TidyResult& result) {
@@ -196,7 +176,7 @@ bool NumberedDocument::TidyLines(TidyResult& result) {
     const TidiedText tidied = TidyShownText(text, !GetLineNumOutput());
     result = tidied.report;
     if (!tidied.Ok()) {
-        ReportLineError(tidied.problem, tidied.place);
+        ReportProblem(tidied.problem, tidied.place);
         return false;
     }
     if (!result.numbered)
@@ -211,16 +191,15 @@ bool NumberedDocument::TidyLines(TidyResult& result) {
 }
 
 bool NumberedDocument::SetReceivedText(std::string text, ReceiveNumbering numbering) {
-    RemoveEndCode(text);
-    if (numbering == ReceiveNumbering::NumberIfMissing) {
-        if (StartsWithLineNum(text)) {
-            SetLineNumOutput(true);
-        } else {
-            SetLineNumOutput(false);
-            text = NumberLines(text, m_settings.startLine, m_settings.lineStep);
-        }
-    }
-    return Document::SetReceivedText(std::move(text), numbering);
+    const ComSettings& com = m_settings.m_comSettings;
+    ReceivedText received = ReceiveText(std::move(text), numbering, static_cast<int>(com.EndOfLine),
+                                        com.EndCode(), NumberingOptions::For(m_settings));
+    if (numbering == ReceiveNumbering::NumberIfMissing)
+        SetLineNumOutput(received.numbered);
+    if (SetEditText(received.text))
+        return true;
+    ShowMessage(IDS_RECEIVE_TOO_LARGE);
+    return false;
 }
 
 std::uint32_t NumberedDocument::LineNumberOf(std::string_view line) const {
@@ -232,7 +211,7 @@ bool NumberedDocument::GetSendText(std::string& out, SendNumbers numbers) {
     // Preparing to send never marks the document changed.
     SendTextResult sent = SendText(GetEditText(), SendOptions::For(m_settings, numbers));
     if (!sent.problem.Ok()) {
-        ReportLineError(sent.problem, sent.place);
+        ReportProblem(sent.problem, sent.place);
         return false;
     }
     out = std::move(sent.bytes);

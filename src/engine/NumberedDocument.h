@@ -81,8 +81,6 @@ protected:
     std::uint32_t LineNumberOf(std::string_view line) const override;
     // Shared by both Renumber versions.
     bool RenumberLines(unsigned newStart, unsigned oldStart, unsigned step, References references);
-    // Reports a failed table build: caret to the line, then the message.
-    void ReportLineError(const Problem& problem, const Problem& place);
 
     bool m_numbersChanged = false;
     bool m_writeNumbers = true;

@@ -1,5 +1,8 @@
 #include "doc/TextOps.h"
 
+#include "doc/LinePlace.h"
+#include "res/StringTable.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -116,6 +119,41 @@ TEST(EndCode, OnlyTheLastByteCounts) {
     text = "";
     AppendEndCode(text, 0xff);
     EXPECT_EQ(text, "\xff");
+}
+
+TEST(DataText, ReceivedBytesTakeTheEditorsLineEndsAndLoseTheEndCode) {
+    EXPECT_EQ(ReceivedDataText("A\rB\r\x1a", kEolCr, 0x1a), "A\r\nB\r\n");
+    EXPECT_EQ(ReceivedDataText("A\nB\x04", kEolLf, 0x04), "A\r\nB");
+    // One code goes, from the end only; a lone CR stays with CR LF.
+    EXPECT_EQ(ReceivedDataText("A\x1a\rB\x1a\x1a", kEolCrLf, 0x1a), "A\x1a\rB\x1a");
+    EXPECT_EQ(ReceivedDataText("", kEolCr, 0x1a), "");
+}
+
+TEST(DataText, SendGivesTheBytesOrTheEndCodeAtItsPlaceInTheText) {
+    DataSendResult sent = DataSendText("a\tb\r\nc\r", 4, kEolCr, 0x1a);
+    EXPECT_TRUE(sent.Ok());
+    EXPECT_EQ(sent.bytes, "a   b\rc\r\x1a");
+
+    sent = DataSendText("", 4, kEolCrLf, 0x1a);
+    EXPECT_FALSE(sent.Ok());
+    EXPECT_TRUE(sent.problem.Ok());
+
+    // The code is found in the bytes sent (tabs expanded, CR LF as one CR)
+    // and named at its byte of the text.
+    sent = DataSendText("\tA\r\nB\tC\x1a"
+                        "D\r\n",
+                        8, kEolCr, 0x1a);
+    EXPECT_TRUE(sent.bytes.empty());
+    EXPECT_EQ(sent.problem.message, IDS_END_CODE_INSIDE);
+    EXPECT_EQ(sent.problem.line, 1u);
+    EXPECT_EQ(sent.problem.column, 3u);
+    EXPECT_EQ(sent.problem.offset, 7u);
+    EXPECT_EQ(DescribeProblem(sent.place), DescribeProblem(EndCodePlace(1, 0, 3)));
+
+    // A line end that carries the code: where the line end starts.
+    sent = DataSendText("AB\r\nC", 4, kEolCrLf, '\n');
+    EXPECT_EQ(sent.problem.offset, 2u);
+    EXPECT_EQ(sent.problem.line, 0u);
 }
 
 } // namespace

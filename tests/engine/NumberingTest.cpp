@@ -2,6 +2,7 @@
 #include "doc/LinePlace.h"
 #include "doc/TextOps.h"
 #include "engine/BasicDocument.h"
+#include "engine/FileText.h"
 #include "engine/SendText.h"
 #include "res/StringTable.h"
 #include "support/DocHarness.h"
@@ -275,6 +276,88 @@ TEST(ReceivedText, NumberedOnlyWhenItComesWithoutNumbers) {
         EXPECT_FALSE(h.doc.SetReceivedText("10 PRINT\r\n", ReceiveNumbering::NumberIfMissing));
         EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_RECEIVE_TOO_LARGE});
     }
+}
+
+// A file's bytes as the editor shows them, and stored again: the same bytes.
+TEST(FileText, LoadingThenStoringGivesTheFileBack) {
+    const struct {
+        std::string file;
+        const char* shown; // nullptr: the bytes go in as they are
+        bool numbered;
+        EndOfLineCode lineEnd;
+    } cases[] = {
+        {"10 A\r\n20 B\r\n", nullptr, true, kEolCrLf},
+        {"10 A\n20 B\n", "10 A\r\n20 B\r\n", true, kEolLf},
+        {"10 A\r20 B", "10 A\r\n20 B", true, kEolCr},
+        // Mixed line ends stay as they are, in the editor and in the file.
+        {"10 A\r\n20 B\n30\r", nullptr, true, kEolCrLf},
+        {"PRINT\n2 eggs\n", "10PRINT\r\n20 2 eggs\r\n", false, kEolLf},
+        {"\r\nA", "10\r\n20A", false, kEolCrLf},
+        // A blank first byte: no numbers, whatever follows it.
+        {" 10 A\r\n", "10  10 A\r\n", false, kEolCrLf},
+        {"A", "10A", false, kEolCrLf},
+    };
+    for (const auto& c : cases) {
+        const LoadedText loaded = LoadFileText(c.file, {10, 10});
+        ASSERT_TRUE(loaded.Ok()) << c.file;
+        EXPECT_EQ(loaded.changed.has_value(), c.shown != nullptr) << c.file;
+        EXPECT_EQ(loaded.Text(c.file), c.shown ? c.shown : c.file) << c.file;
+        EXPECT_EQ(loaded.numbered, c.numbered) << c.file;
+        EXPECT_EQ(loaded.lineEnd, c.lineEnd) << c.file;
+        EXPECT_EQ(StoredText(std::string(loaded.Text(c.file)), loaded.numbered, loaded.lineEnd),
+                  c.file);
+    }
+    // Stored with numbers, a text loaded without them keeps those it was given.
+    EXPECT_EQ(StoredText("10A\r\n20B\r\n", true, kEolLf), "10A\n20B\n");
+}
+
+TEST(FileText, AFileTheEditorCannotHoldOnceLoadedIsRefused) {
+    EXPECT_TRUE(LoadFileText("1" + std::string(kMaxTextSize - 1, 'A'), {10, 10}).Ok());
+    EXPECT_TRUE(LoadFileText("1" + std::string(kMaxTextSize / 2, '\n'), {10, 10}).Ok());
+    const std::string tooLarge[] = {
+        "1" + std::string(kMaxTextSize, 'A'),
+        // Within the limit as read; past it once numbered, or with CR LF.
+        std::string(kMaxTextSize / 2, '\n'),
+        "1" + std::string(kMaxTextSize / 2 + 1, '\n'),
+    };
+    for (const std::string& file : tooLarge) {
+        const LoadedText loaded = LoadFileText(file, {10, 10});
+        EXPECT_EQ(loaded.problem.message, IDS_FILE_TOO_LARGE) << file.size();
+        EXPECT_FALSE(loaded.problem.HasLine());
+        EXPECT_FALSE(loaded.changed);
+    }
+}
+
+TEST(FileText, ReceivedBytesLoseTheEndCodeAndAreNumberedWhenAsked) {
+    const struct {
+        std::string received;
+        ReceiveNumbering receive;
+        int endOfLine;
+        std::string text;
+        bool numbered;
+    } cases[] = {
+        {"PRINT\nEND\n\x1a", ReceiveNumbering::NumberIfMissing, kEolLf, "10PRINT\r\n20END\r\n",
+         false},
+        {"10 PRINT\r\x1a", ReceiveNumbering::NumberIfMissing, kEolCr, "10 PRINT\r\n", true},
+        {"PRINT\n\x1a", ReceiveNumbering::AsReceived, kEolLf, "PRINT\r\n", true},
+        // The code is only taken off the end.
+        {"10 A\x1a"
+         "B",
+         ReceiveNumbering::NumberIfMissing, kEolCrLf,
+         "10 A\x1a"
+         "B",
+         true},
+        {"", ReceiveNumbering::NumberIfMissing, kEolCrLf, "", false},
+    };
+    for (const auto& c : cases) {
+        const ReceivedText received =
+            ReceiveText(c.received, c.receive, c.endOfLine, 0x1a, {10, 10});
+        EXPECT_EQ(received.text, c.text) << c.received;
+        EXPECT_EQ(received.numbered, c.numbered) << c.received;
+    }
+    EXPECT_EQ(
+        ReceiveText("A\r\nB\x04", ReceiveNumbering::NumberIfMissing, kEolCrLf, 0x04, {5, 3}).text,
+        "5A\r\n8B");
 }
 
 TEST(SendText, InNumberOrderWithDeviceLineEnds) {
