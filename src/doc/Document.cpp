@@ -120,7 +120,7 @@ bool Document::LoadText(const DocumentFile& file) {
         return false;
     // Nothing is converted: line ends, the end-of-text code and every other
     // byte go into the editor as they stand in the file.
-    if (!CheckTextSize(file.bytes)) {
+    if (!tessel::CheckTextSize(file.bytes)) {
         ShowMessage(IDS_FILE_TOO_LARGE);
         return false;
     }
@@ -173,10 +173,6 @@ bool Document::SetEditText(std::string_view text) {
     return true;
 }
 
-bool Document::CheckTextSize(std::string_view text) {
-    return tessel::CheckTextSize(text);
-}
-
 void Document::ShowMessage(unsigned id) {
     m_messages.ShowMessage(id);
 }
@@ -195,45 +191,6 @@ void Document::MoveCaret(std::size_t offset) {
 void Document::ReportProblem(const Problem& problem, const Problem& place) {
     MoveCaret(problem.offset);
     ShowProblem(problem, place);
-}
-
-std::string Document::ExtractLine(const char* text, std::size_t count) {
-    return std::string(tessel::ExtractLine(std::string_view(text, count)));
-}
-
-void Document::ExpandTabs(std::string& text) const {
-    tessel::ExpandTabs(text, m_settings.tabStop);
-}
-
-bool Document::IsLineWithin(std::string_view line, std::size_t limit) {
-    return tessel::IsLineWithin(line, limit);
-}
-
-bool Document::PrepareLines(std::string& text, LineLengthCheck check) {
-    if (text.empty())
-        return false;
-    const std::optional<LongLine> tooLong = ExpandLineTabs(
-        text, m_settings.tabStop,
-        check == LineLengthCheck::Refuse ? std::optional(kMaxLineLength) : std::nullopt);
-    if (!tooLong)
-        return true;
-    ReportProblem(
-        Problem::AtLine(IDS_LINE_TOO_LONG, tooLong->line, tooLong->offset),
-        LongLinePlace(tooLong->line, LineNumberOf(tooLong->expanded), tooLong->expanded.size()));
-    return false;
-}
-
-bool Document::ToDeviceLineEnds(std::string& text) const {
-    tessel::ToDeviceLineEnds(text, static_cast<int>(m_settings.m_comSettings.EndOfLine));
-    return true;
-}
-
-void Document::RemoveEndCode(std::string& text) const {
-    tessel::RemoveEndCode(text, m_settings.m_comSettings.EndCode());
-}
-
-void Document::AppendEndCode(std::string& text) const {
-    tessel::AppendEndCode(text, m_settings.m_comSettings.EndCode());
 }
 
 } // namespace tessel

@@ -20,8 +20,6 @@ struct AppSettings;
 enum class ReceiveNumbering { AsReceived, NumberIfMissing };
 // Whether a line-numbered text goes to the device with its numbers.
 enum class SendNumbers { Without, With };
-// Whether preparing lines for the device refuses a line that is too long.
-enum class LineLengthCheck { Skip, Refuse };
 
 // The base document: DATA files directly, and the text operations that the
 // line-numbered documents build on. It keeps no copy of its text; the text
@@ -120,7 +118,6 @@ public:
     // Replaces the editor text; true only when the editor took all of it, in
     // which case the editor is marked modified.
     bool SetEditText(std::string_view text);
-    static bool CheckTextSize(std::string_view text);
     void ShowMessage(unsigned id);
     // Shows a problem, naming its line where it has one, with what names its
     // place (doc/LinePlace.h) below it where there is that.
@@ -129,16 +126,6 @@ public:
     // Puts the caret where a refusal points (the problem's `offset`), then
     // shows it as ShowProblem does.
     void ReportProblem(const Problem& problem, const Problem& place);
-    static std::string ExtractLine(const char* text, std::size_t count);
-    void ExpandTabs(std::string& text) const;
-    static bool IsLineWithin(std::string_view line, std::size_t limit);
-    // Expands tabs line by line; with LineLengthCheck::Refuse, refuses a line
-    // longer than 254 bytes (caret to it, message 205). False for an empty
-    // text, and on refusal, leaving `text` unchanged.
-    bool PrepareLines(std::string& text, LineLengthCheck check);
-    bool ToDeviceLineEnds(std::string& text) const;
-    void RemoveEndCode(std::string& text) const;
-    void AppendEndCode(std::string& text) const;
 
     const AppSettings& Settings() const { return m_settings; }
     IEditText& Editor() const { return m_editor; }

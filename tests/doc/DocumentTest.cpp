@@ -250,21 +250,6 @@ TEST(DataDocument, SendRefusesAnEndCodeThatWouldStopTheDeviceBeforeTheEnd) {
     }
 }
 
-TEST(PrepareLines, CheckedLimitIs254BytesAfterExpansion) {
-    DocHarness<Document> h;
-    std::string ok = "A\r\n" + std::string(254, 'x') + "\r\n";
-    EXPECT_TRUE(h.doc.PrepareLines(ok, LineLengthCheck::Refuse));
-    std::string tooLong = "A\r\nB\n" + std::string(255, 'x') + "\r\nC";
-    const std::string before = tooLong;
-    h.SetText(tooLong);
-    EXPECT_FALSE(h.doc.PrepareLines(tooLong, LineLengthCheck::Refuse));
-    EXPECT_EQ(tooLong, before);
-    EXPECT_EQ(h.editor.Caret(), 5);
-    EXPECT_EQ(h.sink.lines, std::vector<std::size_t>{2});
-    EXPECT_EQ(h.sink.ids, std::vector<unsigned>{IDS_LINE_TOO_LONG});
-    EXPECT_TRUE(h.doc.PrepareLines(tooLong, LineLengthCheck::Skip));
-}
-
 TEST(EditText, PartialTakeIsAFailure) {
     DocHarness<Document> h;
     EXPECT_TRUE(h.doc.SetEditText("abc"));

@@ -67,6 +67,23 @@ TEST(ExpandTabs, OnePassGivesTheSameResultAsReplacingOneTabAtATime) {
     }
 }
 
+TEST(ExpandLineTabs, RefusesTheFirstLineLongerThanTheLimitOnceExpandedAndLeavesTheText) {
+    std::string ok = "A\r\n" + std::string(254, 'x') + "\r\n";
+    EXPECT_FALSE(ExpandLineTabs(ok, 8, kMaxLineLength));
+    // 250 bytes and a tab at column 250 reach column 256: too long only once expanded.
+    std::string tooLong = "A\r\nB\n" + std::string(250, 'x') + "\tC\r\n" + std::string(300, 'y');
+    const std::string before = tooLong;
+    const auto refused = ExpandLineTabs(tooLong, 8, kMaxLineLength);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->line, 2u);
+    EXPECT_EQ(refused->offset, 5u);
+    EXPECT_EQ(refused->expanded, std::string(250, 'x') + "      C");
+    EXPECT_EQ(tooLong, before);
+    // Without a limit every line is expanded, however long.
+    EXPECT_FALSE(ExpandLineTabs(tooLong, 8, std::nullopt));
+    EXPECT_EQ(tooLong.substr(5, 257), std::string(250, 'x') + "      C");
+}
+
 TEST(IsLineWithin, TerminatorDoesNotCount) {
     EXPECT_TRUE(IsLineWithin(std::string(254, 'x') + "\r\n", 254));
     EXPECT_FALSE(IsLineWithin(std::string(255, 'x') + "\r\n", 254));
