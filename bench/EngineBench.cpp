@@ -19,7 +19,7 @@
 namespace tessel {
 namespace {
 
-class NullSink final : public IMessageSink {
+class NullSink final : public MessageSink {
 public:
     void ShowMessage(unsigned) override {}
     void ShowFileError(FileAction, const std::string&, const std::string&) override {}

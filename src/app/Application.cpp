@@ -289,7 +289,7 @@ void Application::StoreSettings(SettingGroup group) {
         (void)MakeFolders(folder.toStdString(), 0700); // a failure shows as the write's
     if (!m_settings.Write(m_profile, group))
         GuiMessageSink(m_mainFrame.get())
-            .ShowFileError(IMessageSink::FileAction::Save, m_profile.Path(), m_profile.LastError());
+            .ShowFileError(MessageSink::FileAction::Save, m_profile.Path(), m_profile.LastError());
 }
 
 void Application::ScheduleCommandUpdate() {

@@ -23,7 +23,7 @@ class CommandRouter;
 
 // The application: settings, document types, the main window, the splash,
 // and the commands that create documents. There is one, made by main().
-class Application : public QObject, public CommandTarget, public IViewShell {
+class Application : public QObject, public CommandTarget, public ViewShell {
     Q_OBJECT
 
 public:

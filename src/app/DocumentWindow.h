@@ -23,7 +23,7 @@ class DocumentType;
 class Application;
 class Document;
 class EditorView;
-class IMessageSink;
+class MessageSink;
 
 // The window of one document: it owns the document and its one view, and
 // handles the document's own commands (save, save as, close) and its own
@@ -107,7 +107,7 @@ private:
     QFrame* m_note;     // the bar about the file, above the view
     QLabel* m_noteText;
     QPushButton* m_noteTidy;
-    std::unique_ptr<IMessageSink> m_messages;
+    std::unique_ptr<MessageSink> m_messages;
     std::unique_ptr<Document> m_document;
     DocCommands m_documentTarget{*this};
     bool m_askToSave = true;

@@ -8,7 +8,7 @@ namespace tessel {
 
 // Document messages as the desktop program shows them: the application's
 // message box, owned by the document's window.
-class GuiMessageSink final : public IMessageSink {
+class GuiMessageSink final : public MessageSink {
 public:
     explicit GuiMessageSink(QWidget* owner) : m_owner(owner) {}
 

@@ -57,7 +57,7 @@ bool Listable(const EditorView* view) {
 
 } // namespace
 
-ReferencesDock::ReferencesDock(std::function<EditorView*()> currentView, IViewShell& shell,
+ReferencesDock::ReferencesDock(std::function<EditorView*()> currentView, ViewShell& shell,
                                QWidget* parent)
     : QDockWidget(LoadQString(IDS_REFS_TITLE), parent), m_currentView(std::move(currentView)),
       m_shell(shell) {

@@ -15,7 +15,7 @@ class QTreeWidget;
 namespace tessel {
 
 class EditorView;
-class IViewShell;
+class ViewShell;
 
 // Who refers to what stands at the caret (Shift+F12): for a line's number or
 // a reference to it, every line that refers to that line, with how (GOTO,
@@ -29,7 +29,7 @@ class ReferencesDock : public QDockWidget {
     Q_OBJECT
 
 public:
-    ReferencesDock(std::function<EditorView*()> currentView, IViewShell& shell,
+    ReferencesDock(std::function<EditorView*()> currentView, ViewShell& shell,
                    QWidget* parent = nullptr);
 
     // ID_FIND_REFERENCES and ID_VIEW_REFERENCES, as rows of the frame's
@@ -53,7 +53,7 @@ private:
     void Clear();
 
     std::function<EditorView*()> m_currentView;
-    IViewShell& m_shell;
+    ViewShell& m_shell;
     QLabel* m_heading;
     QTreeWidget* m_list;
     QPointer<EditorView> m_view;       // the view listed from

@@ -27,8 +27,8 @@ enum ExitStatus : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2, kExitTime
 inline constexpr int kExitSignalBase = 128;
 
 struct CliContext {
-    IOutput& out;
-    IOutput& err;
+    ConsoleOutput& out;
+    ConsoleOutput& err;
     // The settings file read without --settings.
     std::string defaultSettingsPath;
     // Where ports and the explanations of a port that will not open look.

@@ -12,9 +12,9 @@
 namespace tessel::cli {
 
 // Where bytes go: standard output or standard error.
-class IOutput {
+class ConsoleOutput {
 public:
-    virtual ~IOutput() = default;
+    virtual ~ConsoleOutput() = default;
     // Writes all of `bytes`; false, or why it failed.
     virtual FileError Write(std::string_view bytes) = 0;
     // Whether a person watches it: a progress line is worth showing.
@@ -24,7 +24,7 @@ public:
 // A file descriptor, written with write(2) as it is (no buffering, no
 // conversion), retried on EINTR. A Windows console is the exception: it gets
 // ConsoleText() of the bytes, so that it shows them whatever its code page.
-class FdOutput final : public IOutput {
+class FdOutput final : public ConsoleOutput {
 public:
     explicit FdOutput(int fd) : m_fd(fd) {}
     FileError Write(std::string_view bytes) override;
@@ -41,7 +41,7 @@ private:
 std::u16string ConsoleText(std::string_view bytes);
 
 // Collects everything written, for tests; it can pass for a terminal.
-class StringOutput final : public IOutput {
+class StringOutput final : public ConsoleOutput {
 public:
     explicit StringOutput(bool terminal = false) : m_terminal(terminal) {}
     FileError Write(std::string_view bytes) override {

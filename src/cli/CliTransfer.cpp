@@ -53,10 +53,10 @@ bool StartWithSignalsBlocked(TransferWorker& worker) {
 
 // The progress line on standard error, written by the worker's thread while
 // the transfer runs and by the waiting thread after it has ended.
-class ProgressLine final : public ITransferObserver {
+class ProgressLine final : public TransferObserver {
 public:
     ProgressLine(TransferWorker::Mode mode, const ComSettings& settings, const std::string& buffer,
-                 IOutput& err, std::chrono::milliseconds receiveTimeout)
+                 ConsoleOutput& err, std::chrono::milliseconds receiveTimeout)
         : m_mode(mode), m_device(DevicePath(settings)), m_err(err), m_shown(err.IsTerminal()),
           m_receiveTimeout(receiveTimeout) {
         if (mode == TransferWorker::Mode::Send && m_shown)
@@ -121,7 +121,7 @@ public:
 private:
     const TransferWorker::Mode m_mode;
     const std::string m_device;
-    IOutput& m_err;
+    ConsoleOutput& m_err;
     const bool m_shown;
     const std::chrono::milliseconds m_receiveTimeout; // zero: none
     bool m_open = false; // the line shows something and has not been ended
@@ -146,7 +146,7 @@ int InterruptGuard::Caught() {
 }
 
 TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settings,
-                            std::string& buffer, IOutput& err,
+                            std::string& buffer, ConsoleOutput& err,
                             std::chrono::milliseconds receiveTimeout) {
     TransferOutcome outcome;
     outcome.device = DevicePath(settings);

@@ -18,7 +18,7 @@ struct OpenProblem;
 
 namespace tessel::cli {
 
-class IOutput;
+class ConsoleOutput;
 
 struct TransferOutcome {
     enum class End {
@@ -57,7 +57,7 @@ public:
 // caller's. A receive gives up after `receiveTimeout` without a byte (zero:
 // never).
 TransferOutcome RunTransfer(TransferWorker::Mode mode, const ComSettings& settings,
-                            std::string& buffer, IOutput& err,
+                            std::string& buffer, ConsoleOutput& err,
                             std::chrono::milliseconds receiveTimeout = {});
 
 // The lines that say why a port would not open and what to do, in the

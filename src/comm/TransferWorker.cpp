@@ -10,7 +10,7 @@
 namespace tessel {
 
 TransferWorker::TransferWorker(Mode mode, const ComSettings& settings, std::string& buffer,
-                               ITransferObserver& observer)
+                               TransferObserver& observer)
     : m_mode(mode), m_settings(settings), m_buffer(buffer), m_observer(observer) {}
 
 TransferWorker::~TransferWorker() {

@@ -46,9 +46,9 @@ inline constexpr std::chrono::seconds kStallReportAfter{2};
 
 // What a transfer tells whoever watches it. Every call comes from the
 // worker's thread; a window toolkit forwards them to its own thread.
-class ITransferObserver {
+class TransferObserver {
 public:
-    virtual ~ITransferObserver() = default;
+    virtual ~TransferObserver() = default;
     // Bytes sent before the current one (send), or received so far (receive).
     virtual void OnProgress(unsigned count) = 0;
     // The line has not moved for kStallReportAfter (true): a send could
@@ -73,7 +73,7 @@ public:
     enum class Mode { Send, Receive };
 
     TransferWorker(Mode mode, const ComSettings& settings, std::string& buffer,
-                   ITransferObserver& observer);
+                   TransferObserver& observer);
     ~TransferWorker();
     TransferWorker(const TransferWorker&) = delete;
     TransferWorker& operator=(const TransferWorker&) = delete;
@@ -118,7 +118,7 @@ private:
     const Mode m_mode;
     const ComSettings m_settings; // a copy: a transfer never sees later changes
     std::string& m_buffer;
-    ITransferObserver& m_observer;
+    TransferObserver& m_observer;
     CancelSignal m_cancel;
     std::atomic<bool> m_completed{false};
     std::atomic<bool> m_running{false};

@@ -27,7 +27,7 @@ std::string Hex(unsigned char byte) {
 
 } // namespace
 
-Document::Document(IEditText& editor, IMessageSink& messages, const AppSettings& settings)
+Document::Document(EditText& editor, MessageSink& messages, const AppSettings& settings)
     : m_editor(editor), m_messages(messages), m_settings(settings) {}
 
 void Document::SetPathName(std::string path) {
@@ -39,7 +39,7 @@ void Document::SetPathName(std::string path) {
 bool Document::OnOpenDocument(const std::string& path) {
     DocumentFile file;
     if (const FileError error = ReadDocumentFile(path, kMaxUtf8FileSize, file)) {
-        m_messages.ShowFileError(IMessageSink::FileAction::Open, path, error.Reason());
+        m_messages.ShowFileError(MessageSink::FileAction::Open, path, error.Reason());
         return false;
     }
     m_fileEncoding = TextEncoding::Cp932;
@@ -98,7 +98,7 @@ bool Document::OnSaveDocument(const std::string& path) {
         std::string utf8;
         if (const auto error = cp932::ToUtf8(bytes, utf8)) {
             m_messages.ShowFileError(
-                IMessageSink::FileAction::Save, path,
+                MessageSink::FileAction::Save, path,
                 LoadFormatted(IDS_SAVE_NOT_UTF8, {std::to_string(LineAt(bytes, error->offset) + 1),
                                                   Hex(error->byte)}));
             return false;
@@ -106,7 +106,7 @@ bool Document::OnSaveDocument(const std::string& path) {
         bytes = m_byteOrderMark ? std::string(kByteOrderMark) + utf8 : std::move(utf8);
     }
     if (const FileError error = ReplaceFile(path, bytes)) {
-        m_messages.ShowFileError(IMessageSink::FileAction::Save, path, error.Reason());
+        m_messages.ShowFileError(MessageSink::FileAction::Save, path, error.Reason());
         return false;
     }
     SetModifiedFlag(false);

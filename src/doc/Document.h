@@ -12,8 +12,8 @@
 
 namespace tessel {
 
-class IEditText;
-class IMessageSink;
+class EditText;
+class MessageSink;
 struct AppSettings;
 
 // Whether a received text that has no line numbers is given them.
@@ -26,7 +26,7 @@ enum class SendNumbers { Without, With };
 // lives in the editor it is attached to.
 class Document {
 public:
-    Document(IEditText& editor, IMessageSink& messages, const AppSettings& settings);
+    Document(EditText& editor, MessageSink& messages, const AppSettings& settings);
     virtual ~Document() = default;
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
@@ -128,7 +128,7 @@ public:
     void ReportProblem(const Problem& problem, const Problem& place);
 
     const AppSettings& Settings() const { return m_settings; }
-    IEditText& Editor() const { return m_editor; }
+    EditText& Editor() const { return m_editor; }
 
 protected:
     // The number `line` begins with, where the document's lines have
@@ -136,8 +136,8 @@ protected:
     // line by it.
     virtual std::uint32_t LineNumberOf(std::string_view /*line*/) const { return 0; }
 
-    IEditText& m_editor;
-    IMessageSink& m_messages;
+    EditText& m_editor;
+    MessageSink& m_messages;
     const AppSettings& m_settings;
 
 private:

@@ -9,9 +9,9 @@ namespace tessel {
 // The editor that holds a document's text. Documents keep no copy of their
 // text: every read and write goes through this interface. The text is code
 // page 932 bytes with CR LF line ends; offsets and lengths count bytes.
-class IEditText {
+class EditText {
 public:
-    virtual ~IEditText() = default;
+    virtual ~EditText() = default;
 
     virtual std::string GetText() const = 0;
     virtual std::size_t GetLength() const = 0;

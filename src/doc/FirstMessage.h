@@ -13,7 +13,7 @@
 
 namespace tessel {
 
-class FirstMessage final : public IMessageSink {
+class FirstMessage final : public MessageSink {
 public:
     void ShowMessage(unsigned id) override;
     // The place is named as NAME:LINE:COLUMN; the words are the desktop's.

@@ -13,7 +13,7 @@ inline constexpr std::size_t kEditLimit = 1048575;
 // An editor without a window, for the command-line tool and the tests. Like
 // the desktop editor it holds at most `limit` bytes; it can also be told to
 // refuse every replacement.
-class MemoryEditBuffer final : public IEditText {
+class MemoryEditBuffer final : public EditText {
 public:
     explicit MemoryEditBuffer(std::size_t limit = kEditLimit) : m_limit(limit) {}
 

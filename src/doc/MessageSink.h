@@ -9,9 +9,9 @@ namespace tessel {
 
 // Where documents show their messages: a message box in the desktop program,
 // standard error in the command-line tool, a recorder in tests.
-class IMessageSink {
+class MessageSink {
 public:
-    virtual ~IMessageSink() = default;
+    virtual ~MessageSink() = default;
 
     // A string-table message (see res/StringTable.h).
     virtual void ShowMessage(unsigned id) = 0;

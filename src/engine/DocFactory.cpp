@@ -4,7 +4,7 @@
 
 namespace tessel {
 
-std::unique_ptr<Document> CreateDocument(DocKind kind, IEditText& editor, IMessageSink& messages,
+std::unique_ptr<Document> CreateDocument(DocKind kind, EditText& editor, MessageSink& messages,
                                          const AppSettings& settings) {
     switch (kind) {
     case DocKind::Basic:

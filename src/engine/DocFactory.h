@@ -8,7 +8,7 @@
 namespace tessel {
 
 // A new, empty document of a kind: BasicDocument, NumberedDocument or Document.
-std::unique_ptr<Document> CreateDocument(DocKind kind, IEditText& editor, IMessageSink& messages,
+std::unique_ptr<Document> CreateDocument(DocKind kind, EditText& editor, MessageSink& messages,
                                          const AppSettings& settings);
 
 } // namespace tessel

@@ -36,7 +36,7 @@ struct SendState {
 };
 
 // The progress of one send, reported from the worker's thread.
-class SendProgress final : public ITransferObserver {
+class SendProgress final : public TransferObserver {
 public:
     SendProgress(Server& server, Json token, const ComSettings& com, const std::string& bytes)
         : m_server(server), m_token(std::move(token)), m_estimate(com, bytes) {}

@@ -56,7 +56,7 @@ bool IsProgramCommandKey(QKeyEvent* event) {
 
 // One transfer of `buffer` under the transfer dialog. A transfer the user
 // stopped has no dialog left to say so: the status bar says how far it got.
-void RunTransfer(IViewShell& shell, TransferWorker::Mode mode, std::string& buffer) {
+void RunTransfer(ViewShell& shell, TransferWorker::Mode mode, std::string& buffer) {
     const TransferEnd end =
         TransferDialog::Run(mode, shell.Settings().m_comSettings, buffer, shell.DialogParent());
     if (end.outcome == TransferEnd::Outcome::Cancelled)
@@ -65,7 +65,7 @@ void RunTransfer(IViewShell& shell, TransferWorker::Mode mode, std::string& buff
 
 } // namespace
 
-EditorView::EditorView(IViewShell& shell, QWidget* parent)
+EditorView::EditorView(ViewShell& shell, QWidget* parent)
     : QPlainTextEdit(parent), m_shell(shell),
       m_printing(std::make_unique<PrintCommands>(*this, shell)) {
     setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -20,16 +20,16 @@ class ProgramModel;
 class PrintCommands;
 class ProblemMarks;
 class SourceHighlighter;
-class IViewShell;
+class ViewShell;
 
 // The editing window of a document: the text lives here, as code page 932
 // bytes shown through the editor widget. DATA documents use this view;
 // line-numbered documents use NumberedEditorView.
-class EditorView : public QPlainTextEdit, public IEditText, public CommandTarget {
+class EditorView : public QPlainTextEdit, public EditText, public CommandTarget {
     Q_OBJECT
 
 public:
-    explicit EditorView(IViewShell& shell, QWidget* parent = nullptr);
+    explicit EditorView(ViewShell& shell, QWidget* parent = nullptr);
     ~EditorView() override;
 
     // The document this view shows; set once, right after both exist.
@@ -50,7 +50,7 @@ public:
     virtual bool GetLineNumOutput() const { return false; }
     virtual void SetLineNumOutput(bool /*output*/) {}
 
-    // IEditText: the whole text as bytes, caret by byte offset.
+    // EditText: the whole text as bytes, caret by byte offset.
     std::string GetText() const override;
     std::size_t GetLength() const override;
     bool ReplaceText(std::string_view text) override;
@@ -99,7 +99,7 @@ public:
     std::string m_transfer;
 
 protected:
-    IViewShell& Shell() const { return m_shell; }
+    ViewShell& Shell() const { return m_shell; }
     // Whether the editor holds text: send, renumber and sort are enabled
     // while it does.
     bool HoldsText() const;
@@ -141,7 +141,7 @@ private:
     // The same for what a key is about to delete or insert.
     bool KeyKeepsCharactersApart(const QKeyEvent* event, const QString& text);
 
-    IViewShell& m_shell;
+    ViewShell& m_shell;
     Document* m_document = nullptr;
     unsigned m_tabWidth = 4;
     std::unique_ptr<PrintCommands> m_printing;

@@ -54,7 +54,7 @@ QString FromCp932(std::string_view bytes) {
 
 } // namespace
 
-NumberedEditorView::NumberedEditorView(IViewShell& shell, QWidget* parent)
+NumberedEditorView::NumberedEditorView(ViewShell& shell, QWidget* parent)
     : EditorView(shell, parent) {
     new ReferenceLinks(*this);
     const auto holdsText = [this] { return HoldsText(); };

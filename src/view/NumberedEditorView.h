@@ -15,7 +15,7 @@ class NumberedEditorView : public EditorView {
     Q_OBJECT
 
 public:
-    explicit NumberedEditorView(IViewShell& shell, QWidget* parent = nullptr);
+    explicit NumberedEditorView(ViewShell& shell, QWidget* parent = nullptr);
 
     bool GetLineNumOutput() const override;
     void SetLineNumOutput(bool output) override;

@@ -69,7 +69,7 @@ void SetPrinterHook(PrinterHook hook) {
     NewPrinterHook() = std::move(hook);
 }
 
-PrintCommands::PrintCommands(EditorView& view, IViewShell& shell) : m_view(view), m_shell(shell) {}
+PrintCommands::PrintCommands(EditorView& view, ViewShell& shell) : m_view(view), m_shell(shell) {}
 
 void PrintCommands::AddCommandRows(CommandRows& rows) {
     rows.Add(ID_FILE_PRINT, [this] { OnFilePrint(true); })

@@ -10,7 +10,7 @@ class QPrinter;
 namespace tessel {
 
 class EditorView;
-class IViewShell;
+class ViewShell;
 class CommandRows;
 struct PrintJob;
 
@@ -19,7 +19,7 @@ struct PrintJob;
 // print preview (57609) and page setup (32800).
 class PrintCommands {
 public:
-    PrintCommands(EditorView& view, IViewShell& shell);
+    PrintCommands(EditorView& view, ViewShell& shell);
 
     // The four commands, as rows of the view's `rows`.
     void AddCommandRows(CommandRows& rows);
@@ -39,7 +39,7 @@ private:
     PrintJob MakeJob() const;
 
     EditorView& m_view;
-    IViewShell& m_shell;
+    ViewShell& m_shell;
     PageSetup m_pageSetup;
 };
 

@@ -43,7 +43,7 @@ constexpr Hue kHint{0x7A7A7A, 0x9A9A9A};
 
 } // namespace
 
-ProblemMarks::ProblemMarks(EditorView& view, IViewShell& shell) : m_view(view), m_shell(shell) {
+ProblemMarks::ProblemMarks(EditorView& view, ViewShell& shell) : m_view(view), m_shell(shell) {
     m_pause.setSingleShot(true);
     m_pause.setInterval(kPauseMs);
     connect(&m_pause, &QTimer::timeout, this, &ProblemMarks::Refresh);

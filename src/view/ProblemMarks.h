@@ -21,7 +21,7 @@ class QPalette;
 namespace tessel {
 
 class EditorView;
-class IViewShell;
+class ViewShell;
 
 // One problem of the text as the editor shows it.
 struct ProblemMark {
@@ -53,7 +53,7 @@ public:
     static constexpr int kPauseMs = 400;
 
     // Watches `view`'s text (made by the view, which it outlives never).
-    ProblemMarks(EditorView& view, IViewShell& shell);
+    ProblemMarks(EditorView& view, ViewShell& shell);
     ~ProblemMarks() override;
 
     // How the text is read; a kind without line numbers drops the marks.
@@ -118,7 +118,7 @@ private:
     void ApplySelections();
 
     EditorView& m_view;
-    IViewShell& m_shell;
+    ViewShell& m_shell;
     DocKind m_kind = DocKind::Data;
     std::unique_ptr<ProgramModel> m_model;
     std::vector<ProblemMark> m_marks;

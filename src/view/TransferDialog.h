@@ -37,7 +37,7 @@ namespace tessel {
 // it is closed. While the line stands still, the line below the bar says so
 // in place of the time left. When the dialog has closed, the window it was
 // opened over has the keys again.
-class TransferDialog : public QDialog, public ITransferObserver {
+class TransferDialog : public QDialog, public TransferObserver {
     Q_OBJECT
 
 public:
@@ -68,7 +68,7 @@ public:
     void reject() override;
     void done(int result) override;
 
-    // ITransferObserver, on the worker's thread: each is posted.
+    // TransferObserver, on the worker's thread: each is posted.
     void OnProgress(unsigned count) override;
     void OnStall(bool stalled) override;
     void OnEnded(const TransferEnd& end) override;

@@ -15,9 +15,9 @@ enum class SettingGroup;
 
 // What an editor view asks of the program around it. The views know nothing
 // else of the application or its windows; the application implements this.
-class IViewShell {
+class ViewShell {
 public:
-    virtual ~IViewShell() = default;
+    virtual ~ViewShell() = default;
 
     // The settings in memory, read at the moment of use.
     virtual AppSettings& Settings() = 0;
@@ -42,9 +42,9 @@ public:
     virtual bool ChangeKind(EditorView& view, DocKind kind) = 0;
 
 protected:
-    IViewShell() = default;
-    IViewShell(const IViewShell&) = default;
-    IViewShell& operator=(const IViewShell&) = default;
+    ViewShell() = default;
+    ViewShell(const ViewShell&) = default;
+    ViewShell& operator=(const ViewShell&) = default;
 };
 
 } // namespace tessel

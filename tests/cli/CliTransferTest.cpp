@@ -113,7 +113,7 @@ protected:
         EXPECT_EQ(RunWith(std::move(args), err), expected) << err.Text();
         return err.Text();
     }
-    int RunWith(std::vector<std::string> args, IOutput& err) {
+    int RunWith(std::vector<std::string> args, ConsoleOutput& err) {
         // After the command, so that the test's own options come later and win.
         args.insert(args.begin() + 1, {"--port", m_pty.path, "--baud", "9600", "--flow", "none"});
         const std::vector<std::string_view> views(args.begin(), args.end());
@@ -289,7 +289,7 @@ std::set<std::filesystem::path> Files(const std::string& folder) {
 }
 
 // Standard error on a terminal, with Ctrl-C pressed as its first line shows.
-class CtrlCAtTheFirstLine final : public IOutput {
+class CtrlCAtTheFirstLine final : public ConsoleOutput {
 public:
     FileError Write(std::string_view bytes) override {
         if (m_text.empty())

@@ -29,7 +29,7 @@ using Clock = std::chrono::steady_clock;
 using Events = std::vector<std::string>;
 
 // What a worker reports, as text: the counts, then "done" or how it failed.
-class Recorder final : public ITransferObserver {
+class Recorder final : public TransferObserver {
 public:
     void OnProgress(unsigned count) override { Add(std::to_string(count)); }
     void OnEnded(const TransferEnd& end) override {
@@ -263,7 +263,7 @@ TEST(TransferWorkerTest, CancelOrAHangUpEndsTheWorkerAtOnce) {
 }
 
 // An observer that cannot take the last report.
-class ThrowingObserver final : public ITransferObserver {
+class ThrowingObserver final : public TransferObserver {
 public:
     void OnProgress(unsigned) override {}
     void OnEnded(const TransferEnd&) override { throw std::bad_alloc(); }

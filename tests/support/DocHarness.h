@@ -12,7 +12,7 @@
 namespace tessel::test {
 
 // Remembers every message a document shows.
-class RecordingSink final : public IMessageSink {
+class RecordingSink final : public MessageSink {
 public:
     void ShowMessage(unsigned id) override { ids.push_back(id); }
     void ShowLineMessage(unsigned id, std::size_t line, std::size_t column,
