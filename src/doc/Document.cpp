@@ -146,8 +146,8 @@ bool Document::SetReceivedText(std::string text, ReceiveNumbering /*numbering*/)
 
 bool Document::GetSendText(std::string& out, SendNumbers /*numbers*/) {
     const ComSettings& com = m_settings.m_comSettings;
-    DataSendResult sent = DataSendText(GetEditText(), m_settings.tabStop,
-                                       static_cast<int>(com.EndOfLine), com.EndCode());
+    SendResult sent = DataSendText(GetEditText(), m_settings.tabStop,
+                                   static_cast<int>(com.EndOfLine), com.EndCode());
     if (!sent.problem.Ok()) {
         ReportProblem(sent.problem, sent.place);
         return false;

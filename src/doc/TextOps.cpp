@@ -228,9 +228,21 @@ std::size_t DataSendOrigin(std::string_view text, std::size_t sent, unsigned tab
 
 } // namespace
 
-DataSendResult DataSendText(std::string_view text, unsigned tabWidth, int endOfLine,
-                            std::uint8_t endCode) {
-    DataSendResult result;
+SendResult EndCodeInside(std::string_view text, std::size_t origin,
+                         std::uint32_t (*numberOf)(std::string_view line)) {
+    const TextPlace at = PlaceAt(text, origin);
+    const std::string_view line = text.substr(at.offset - at.column);
+    SendResult result;
+    result.problem = Problem::AtLine(IDS_END_CODE_INSIDE, at.line, at.offset);
+    result.problem.column = at.column;
+    result.place = EndCodePlace(
+        at.line, numberOf ? numberOf(line.substr(0, NextLine(line, 0).length)) : 0, at.column);
+    return result;
+}
+
+SendResult DataSendText(std::string_view text, unsigned tabWidth, int endOfLine,
+                        std::uint8_t endCode) {
+    SendResult result;
     if (text.empty())
         return result;
     std::string sent(text);
@@ -241,12 +253,7 @@ DataSendResult DataSendText(std::string_view text, unsigned tabWidth, int endOfL
     // bytes would cut the send short while it looked complete.
     if (const auto stop = FindEndCodeStop(sent, endCode)) {
         const std::size_t lineEnd = endOfLine == kEolCrLf ? 2 : 1;
-        const TextPlace place = PlaceAt(text, DataSendOrigin(text, *stop, tabWidth, lineEnd));
-        result.problem = Problem::AtLine(IDS_END_CODE_INSIDE, place.line, place.offset);
-        result.problem.column = place.column;
-        // A text without line numbers names its lines by their place alone.
-        result.place = EndCodePlace(place.line, 0, place.column);
-        return result;
+        return EndCodeInside(text, DataSendOrigin(text, *stop, tabWidth, lineEnd));
     }
     result.bytes = std::move(sent);
     return result;

@@ -107,24 +107,33 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to);
 // end-of-text code after the last byte goes. Nothing else changes.
 std::string ReceivedDataText(std::string received, int endOfLine, std::uint8_t endCode);
 
-// The bytes a text without line numbers goes to the device as: its lines in
-// order, tabs expanded to `tabWidth`, CR LF as the device's line end (lone
-// CRs and LFs as they are) and the end-of-text code after the last line.
-struct DataSendResult {
+// The bytes a text goes to the device as, or why it may not go.
+struct SendResult {
     // The bytes to send; empty on a problem and for an empty text, which has
     // nothing to send.
     std::string bytes;
-    // None, or IDS_END_CODE_INSIDE when an end-of-text code inside the bytes
-    // would stop the device before their end: its line, and in `offset` the
-    // code's byte in the text (where the line end that carries it starts),
-    // where the caret goes; and what names that place for a person
-    // (doc/LinePlace.h).
+    // None, or why the text was refused, where the caret goes (`offset`),
+    // and what names that place for a person (doc/LinePlace.h).
     Problem problem;
     Problem place;
 
     bool Ok() const { return problem.Ok() && !bytes.empty(); }
 };
-DataSendResult DataSendText(std::string_view text, unsigned tabWidth, int endOfLine,
-                            std::uint8_t endCode);
+
+// The refusal of a send whose end-of-text code, at byte `origin` of `text`
+// (or carried by the line end that starts there), would stop the device
+// before the end: IDS_END_CODE_INSIDE at its line and column. `numberOf`
+// gives the number of the line as a person knows it; without it the line is
+// named by its place alone.
+SendResult EndCodeInside(std::string_view text, std::size_t origin,
+                         std::uint32_t (*numberOf)(std::string_view line) = nullptr);
+
+// The bytes a text without line numbers goes to the device as: its lines in
+// order, tabs expanded to `tabWidth`, CR LF as the device's line end (lone
+// CRs and LFs as they are) and the end-of-text code after the last line.
+// Refused (EndCodeInside) when an end-of-text code inside the bytes would
+// stop the device before their end.
+SendResult DataSendText(std::string_view text, unsigned tabWidth, int endOfLine,
+                        std::uint8_t endCode);
 
 } // namespace tessel

@@ -209,7 +209,7 @@ std::uint32_t NumberedDocument::LineNumberOf(std::string_view line) const {
 bool NumberedDocument::GetSendText(std::string& out, SendNumbers numbers) {
     out.clear();
     // Preparing to send never marks the document changed.
-    SendTextResult sent = SendText(GetEditText(), SendOptions::For(m_settings, numbers));
+    SendResult sent = SendText(GetEditText(), SendOptions::For(m_settings, numbers));
     if (!sent.problem.Ok()) {
         ReportProblem(sent.problem, sent.place);
         return false;

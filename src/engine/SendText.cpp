@@ -48,8 +48,8 @@ SendOptions SendOptions::For(const AppSettings& settings, SendNumbers numbers) {
             settings.m_comSettings.EndCode(), numbers};
 }
 
-SendTextResult SendText(std::string_view original, const SendOptions& options) {
-    SendTextResult result;
+SendResult SendText(std::string_view original, const SendOptions& options) {
+    SendResult result;
     if (original.empty())
         return result;
     std::string text(original);
@@ -78,15 +78,9 @@ SendTextResult SendText(std::string_view original, const SendOptions& options) {
     AppendEndCode(joined, options.endCode);
     // The device stops at the first end code it reads: one inside the
     // bytes would cut the send short while it looked complete.
-    if (const auto stop = FindEndCodeStop(joined, options.endCode)) {
-        const TextPlace at = PlaceAt(original, SendOrigin(original, lines, options, *stop));
-        const std::string_view line = original.substr(at.offset - at.column);
-        result.problem = Problem::AtLine(IDS_END_CODE_INSIDE, at.line, at.offset);
-        result.problem.column = at.column;
-        result.place = EndCodePlace(
-            at.line, DeviceLineNumber(line.substr(0, NextLine(line, 0).length)), at.column);
-        return result;
-    }
+    if (const auto stop = FindEndCodeStop(joined, options.endCode))
+        return EndCodeInside(original, SendOrigin(original, lines, options, *stop),
+                             DeviceLineNumber);
     result.bytes = std::move(joined);
     return result;
 }

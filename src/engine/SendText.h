@@ -12,6 +12,7 @@
 // or where the line end that carries it starts).
 
 #include "doc/Document.h"
+#include "doc/TextOps.h"
 #include "res/Problem.h"
 
 #include <cstdint>
@@ -32,18 +33,7 @@ struct SendOptions {
     static SendOptions For(const AppSettings& settings, SendNumbers numbers);
 };
 
-struct SendTextResult {
-    // The bytes to send; empty on a problem and for an empty text, which has
-    // nothing to send.
-    std::string bytes;
-    // None, or why the text was refused, and what names its place for a
-    // person (doc/LinePlace.h).
-    Problem problem;
-    Problem place;
-
-    bool Ok() const { return problem.Ok() && !bytes.empty(); }
-};
-
-SendTextResult SendText(std::string_view text, const SendOptions& options);
+// The bytes to send, or why the text may not go (doc/TextOps.h).
+SendResult SendText(std::string_view text, const SendOptions& options);
 
 } // namespace tessel

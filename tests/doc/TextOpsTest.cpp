@@ -147,7 +147,7 @@ TEST(DataText, ReceivedBytesTakeTheEditorsLineEndsAndLoseTheEndCode) {
 }
 
 TEST(DataText, SendGivesTheBytesOrTheEndCodeAtItsPlaceInTheText) {
-    DataSendResult sent = DataSendText("a\tb\r\nc\r", 4, kEolCr, 0x1a);
+    SendResult sent = DataSendText("a\tb\r\nc\r", 4, kEolCr, 0x1a);
     EXPECT_TRUE(sent.Ok());
     EXPECT_EQ(sent.bytes, "a   b\rc\r\x1a");
 

@@ -383,20 +383,20 @@ TEST(SendText, OfATextAloneGivesTheBytesOrTheProblemAtItsPlace) {
     EXPECT_EQ(SendText("20 B\r\n10\tA", options).bytes, "10  A\r20 B\r\x1a");
     options.numbers = SendNumbers::Without;
     EXPECT_EQ(SendText("20 B\r\n10\tA", options).bytes, "  A\r B\r\x1a");
-    const SendTextResult empty = SendText("", options);
+    const SendResult empty = SendText("", options);
     EXPECT_FALSE(empty.Ok());
     EXPECT_TRUE(empty.problem.Ok());
 
     options = {};
     options.tabStop = 8;
-    const SendTextResult tooLong = SendText("10 A\r\n20\t" + std::string(247, 'X'), options);
+    const SendResult tooLong = SendText("10 A\r\n20\t" + std::string(247, 'X'), options);
     EXPECT_EQ(tooLong.bytes, "");
     EXPECT_EQ(tooLong.problem.message, IDS_LINE_TOO_LONG);
     EXPECT_EQ(tooLong.problem.line, 1u);
     EXPECT_EQ(tooLong.problem.offset, 6u);
     EXPECT_EQ(DescribeProblem(tooLong.place), DescribeProblem(LongLinePlace(1, 20, 255)));
 
-    const SendTextResult noNumber = SendText("10 A\tX\r\n B\r\n", options);
+    const SendResult noNumber = SendText("10 A\tX\r\n B\r\n", options);
     EXPECT_EQ(noNumber.problem.message, IDS_LINE_NO_NUMBER);
     EXPECT_EQ(noNumber.problem.offset, 8u);
     EXPECT_EQ(DescribeProblem(noNumber.place), DescribeProblem(NoNumberPlace(1, " B")));
@@ -503,8 +503,7 @@ TEST(SendText, RefusesAnEndCodeThatWouldStopTheDeviceBeforeTheEnd) {
         EXPECT_EQ(h.sink.lines, std::vector<std::size_t>{c.line}) << c.text;
         EXPECT_EQ(h.sink.columns, std::vector<std::size_t>{c.column}) << c.text;
         // The text alone says the same.
-        const SendTextResult sent =
-            SendText(c.text, SendOptions::For(h.settings, SendNumbers::With));
+        const SendResult sent = SendText(c.text, SendOptions::For(h.settings, SendNumbers::With));
         EXPECT_EQ(sent.problem.offset, c.caret) << c.text;
         EXPECT_EQ(sent.problem.line, c.line) << c.text;
         EXPECT_EQ(sent.problem.column, c.column) << c.text;
